@@ -1,0 +1,63 @@
+#pragma once
+// Recognising a trace file and reading it into the analysis state.
+
+#include <cstdint>
+#include <string>
+
+#include "model/AnalysisState.h"
+#include "model/ReadHost.h"
+
+namespace quenlix {
+
+enum TraceFormatCode : uint8_t {
+    kFormatDA30 = 0,
+    kFormatDataGLANce = 1,
+    kFormatFireBerd500 = 2,
+    kFormatInternetworkAdvisor = 3,
+    kFormatLAN900 = 4,
+    kFormatLANalyzer = 5,
+    kFormatLANdecoder = 6,
+    kFormatLANWatch = 7,
+    kFormatNetLens = 8,
+    kFormatNetSight = 9,
+    kFormatNetworkMonitor = 10,
+    kFormatSniffer = 11,
+    kFormatNone = 12,
+    kFormatObserver = 13,
+    kFormatEtherPeek = 14,
+    kFormatUnknown = 17,
+};
+
+enum TopologyCode : uint8_t {
+    kTopologyEthernet = 0,
+    kTopologyTokenRing = 1,
+    kTopologyFDDI = 2,
+    kTopologyARCnet = 3,
+    kTopologyWAN = 4,
+    kTopologyOther = 5,
+};
+
+struct DetectionResult {
+    uint8_t Code = kFormatUnknown;
+    bool Failed = false;  // a message has already been shown
+};
+
+// Decides the format of a file from its name and first 200 bytes. Sets
+// SnifferCompressed and AddressTableName in the state.
+DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host);
+
+// Decides the topology of a file of the given format.
+DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::string& fileName, ReadHost& host);
+
+// Resets the analysis and reads state.TraceFileName (format state.TraceFormat,
+// topology state.Topology) into it. Always returns true; the outcome is in
+// ReadResult, ReadCancelled and TotalFrames.
+bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host);
+
+// The analyser name of a format code; leaves name unchanged for other codes.
+void GetAnalyzerName(uint8_t format, std::string& name);
+
+// (High x 65536 + Low) PC timer ticks plus Count interval-timer counts, in microseconds.
+double TicksToMicroseconds(uint16_t high, uint16_t low, uint16_t count);
+
+}  // namespace quenlix

@@ -1,0 +1,408 @@
+#pragma once
+// The analysis of one trace: the current frame handed from a reader to the engine,
+// the reading state, the medium, every statistic the engine accumulates, the
+// station, network and name trees, and the object and packet lists that hold the
+// conversation records. The application owns one instance; tests make their own.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "model/PString.h"
+
+namespace quenlix {
+
+class ReadHost;
+
+constexpr int kMaxFrameBytes = 18000;
+constexpr int kFrameStatsCount = 18;
+constexpr int kUtilStatsCount = 12;
+constexpr int kFamilyCount = 17;
+constexpr int kAppCount = 23;  // FramesByProtocol and the Protocols sets hold codes 0..22
+constexpr int kSizeClassCount = 72;  // SizeDistribution entries -1..70
+constexpr int kRingOrderCapacity = 280;
+constexpr int kVendorCapacity = 1900;
+constexpr int kViewCount = 11;
+constexpr int kLastFrameCopyBytes = 1518;
+
+// Frame status bits of the station and DLC peer sets.
+constexpr uint8_t kStatusBadBit = 0x01;
+constexpr uint8_t kStatusGoodBit = 0x08;
+
+// Station and network node flags.
+constexpr int16_t kFlagSender = 0x0001;
+constexpr int16_t kFlagViewable = 0x0002;
+constexpr int16_t kFlagOnMap = 0x0004;
+
+// PacketFlags bits of a TPacket.
+enum PacketFlag : uint16_t {
+    kPktRequest = 0x0001,
+    kPktReply = 0x0002,
+    kPktGroup = 0x0004,
+    kPktNcpRead = 0x0008,
+    kPktNcpWrite = 0x0010,
+    kPktZeroWindow = 0x0200,
+    kPktPathDuplicate = 0x0400,
+    kPktRetransmission = 0x0800,
+    kPktBadTcpChecksum = 0x1000,
+    kPktBadUdpChecksum = 0x2000,
+    kPktBadIpChecksum = 0x4000,
+    kPktBadFcs = 0x8000,
+    kPktGapMarker = 0xFFFF,
+};
+
+// ---- records of the object list -------------------------------------------------
+
+struct TMACInfo {
+    std::array<uint8_t, 6> NAUN{};
+    int16_t NAUNVendor = 0;
+    std::array<uint16_t, 10> SoftErrors{};
+    int32_t Next = -1;
+};
+
+struct TDLCPeer {
+    std::array<uint8_t, 6> DestAddress{};
+    uint8_t PeerFrameStatus = 0;
+    int32_t PeerFamilies = 0;
+    uint8_t PeerEncapsulations = 0;
+    int32_t Frames = 0;
+    int32_t Bytes = 0;
+    std::array<int32_t, 5> FramesByEncapsulation{};
+    std::array<int32_t, kFamilyCount> FramesByFamily{};
+    int32_t Next = 0;  // 0 ends the chain
+};
+
+struct TNetPeer {
+    NetString PeerAddress;
+    int32_t Protocols = 0;
+    uint8_t Hops = 0;
+    int32_t FirstTrans = -1;
+    int32_t Frames = 0;
+    int32_t Bytes = 0;
+    std::array<int32_t, kAppCount> FramesByProtocol{};
+    int32_t Next = 0;  // 0 ends the chain
+};
+
+struct TTransHead {
+    uint8_t App = 0;
+    uint16_t SrcPort = 0;
+    uint16_t DstPort = 0;
+    int32_t FirstPacket = -1;
+    int32_t NextTrans = -1;  // -1 ends the chain
+    // The chain's last packet, so that appending never walks the chain.
+    int32_t LastPacket = -1;
+};
+
+struct TNameHead {
+    std::string Name;  // at most 41 characters
+};
+
+enum class ObjectKind : uint8_t { MACInfo, DLCPeer, NetPeer, TransHead, NameHead };
+
+// Owns every record of the classes above. All classes share one index space,
+// as the records refer to each other by object index.
+class ObjectStore {
+public:
+    int Add(const TMACInfo& r) { return Append(ObjectKind::MACInfo, macInfos_, r); }
+    int Add(const TDLCPeer& r) { return Append(ObjectKind::DLCPeer, dlcPeers_, r); }
+    int Add(const TNetPeer& r) { return Append(ObjectKind::NetPeer, netPeers_, r); }
+    int Add(const TTransHead& r) { return Append(ObjectKind::TransHead, transHeads_, r); }
+    int Add(const TNameHead& r) { return Append(ObjectKind::NameHead, nameHeads_, r); }
+
+    TMACInfo& MACInfo(int index) { return At(ObjectKind::MACInfo, macInfos_, index); }
+    TDLCPeer& DLCPeer(int index) { return At(ObjectKind::DLCPeer, dlcPeers_, index); }
+    TNetPeer& NetPeer(int index) { return At(ObjectKind::NetPeer, netPeers_, index); }
+    TTransHead& TransHead(int index) { return At(ObjectKind::TransHead, transHeads_, index); }
+    TNameHead& NameHead(int index) { return At(ObjectKind::NameHead, nameHeads_, index); }
+    const TMACInfo& MACInfo(int index) const { return At(ObjectKind::MACInfo, macInfos_, index); }
+    const TDLCPeer& DLCPeer(int index) const { return At(ObjectKind::DLCPeer, dlcPeers_, index); }
+    const TNetPeer& NetPeer(int index) const { return At(ObjectKind::NetPeer, netPeers_, index); }
+    const TTransHead& TransHead(int index) const { return At(ObjectKind::TransHead, transHeads_, index); }
+    const TNameHead& NameHead(int index) const { return At(ObjectKind::NameHead, nameHeads_, index); }
+
+    bool Holds(ObjectKind kind, int index) const
+    {
+        return index >= 0 && index < Count() && refs_[static_cast<size_t>(index)].Kind == kind;
+    }
+    ObjectKind KindOf(int index) const { return refs_.at(static_cast<size_t>(index)).Kind; }
+    int Count() const { return static_cast<int>(refs_.size()); }
+
+    void Clear(size_t capacity)
+    {
+        refs_ = {};
+        refs_.reserve(capacity);
+        macInfos_ = {};
+        dlcPeers_ = {};
+        netPeers_ = {};
+        transHeads_ = {};
+        nameHeads_ = {};
+    }
+
+private:
+    struct Ref {
+        ObjectKind Kind;
+        int32_t Slot;
+    };
+
+    template <class T>
+    int Append(ObjectKind kind, std::vector<T>& list, const T& record)
+    {
+        list.push_back(record);
+        refs_.push_back({kind, static_cast<int32_t>(list.size() - 1)});
+        return static_cast<int>(refs_.size() - 1);
+    }
+    template <class T>
+    T& At(ObjectKind kind, std::vector<T>& list, int index)
+    {
+        return list[SlotOf(kind, index)];
+    }
+    template <class T>
+    const T& At(ObjectKind kind, const std::vector<T>& list, int index) const
+    {
+        return list[SlotOf(kind, index)];
+    }
+    size_t SlotOf(ObjectKind kind, int index) const
+    {
+        if (!Holds(kind, index)) throw std::out_of_range("object index does not hold the record asked for");
+        return static_cast<size_t>(refs_[static_cast<size_t>(index)].Slot);
+    }
+
+    std::vector<Ref> refs_;
+    std::vector<TMACInfo> macInfos_;
+    std::vector<TDLCPeer> dlcPeers_;
+    std::vector<TNetPeer> netPeers_;
+    std::vector<TTransHead> transHeads_;
+    std::vector<TNameHead> nameHeads_;
+};
+
+struct TPacket {
+    double Time = 0;
+    uint16_t Length = 0;
+    int32_t FrameNo = 0;
+    std::array<uint8_t, 6> SrcMAC{};
+    uint16_t PktNetOffset = 0;
+    uint8_t IPHeaderLen = 0;
+    uint16_t NetLength = 0;
+    uint16_t IPIdent = 0;
+    uint8_t TransportHeaderLen = 0;
+    double Seq = 0;
+    double Ack = 0;
+    uint16_t TypeWord = 0;
+    uint16_t TCPFlags = 0;
+    uint8_t TTL = 0;
+    uint8_t NCPFunction = 0;
+    uint16_t PacketFlags = 0;
+    uint16_t MSS = 0;
+    uint8_t RetransDepth = 0;
+    int32_t PrevPacket = -1;
+    int32_t NextPacket = -1;
+};
+
+// ---- tree nodes -----------------------------------------------------------------
+
+struct StationNode {
+    MacString Address;
+    int16_t Vendor = 0;
+    int32_t FramesSent = 0;
+    int32_t BytesSent = 0;
+    int32_t FramesReceived = 0;
+    int32_t BytesReceived = 0;
+    int32_t GroupFramesSent = 0;
+    uint16_t BadFCSSent = 0;
+    uint16_t CollisionSuspects = 0;
+    int16_t MapX = 0;
+    int16_t MapY = 0;
+    int32_t FirstDLCPeer = 0;
+    int16_t StationFlags = 0;
+    uint8_t FrameStatus = 0;
+    uint8_t VisibleFrameStatus = 0;
+    uint16_t SoftErrorKinds = 0;
+    int32_t Families = 0;
+    int32_t VisibleFamilies = 0;
+    uint8_t Encapsulations = 0;
+    uint8_t VisibleEncapsulations = 0;
+    int32_t FirstMACInfo = -1;
+};
+
+struct NetNode {
+    NetString Address;
+    StationNode* Station = nullptr;
+    int32_t FramesSent = 0;
+    int32_t BytesSent = 0;
+    int32_t FramesReceived = 0;
+    int32_t BytesReceived = 0;
+    uint16_t MapX = 0;
+    uint16_t MapY = 0;
+    int32_t FirstPeer = 0;
+    int16_t NetFlags = 0;
+    int32_t Protocols = 0;
+    int32_t VisibleProtocols = 0;
+    uint8_t Kind = 0;
+};
+
+// Ordered trees keyed in address order; std::map keeps its nodes in place, so the
+// network nodes may point at their station nodes.
+using StationTree = std::map<MacString, StationNode>;
+using NetTree = std::map<NetString, NetNode>;
+using NameTree = std::map<NetString, int32_t>;  // address -> object index of its TNameHead
+
+// ---- small tables ---------------------------------------------------------------
+
+struct ProtocolStat {
+    int32_t Frames = 0;
+    int32_t GroupFrames = 0;
+    int32_t Bytes = 0;
+    uint8_t EncapsSet = 0;
+};
+
+struct RecentError {
+    std::array<uint8_t, 6> Source{};
+    uint8_t Kind = 6;
+};
+
+struct RingEntry {
+    std::array<uint8_t, 6> Address{};
+    uint8_t RingFlags = 0;
+    uint8_t SeenThisCycle = 0;
+    int32_t RingVendor = 0;
+    int32_t RingMACInfo = 0;
+};
+
+struct FragmentPort {
+    uint16_t Ident = 0;
+    uint16_t SrcPort = 0;
+    uint16_t DstPort = 0;
+};
+
+struct VendorEntry {
+    std::array<uint8_t, 3> Prefix{};
+    std::string VendorName;  // at most 6 characters
+};
+
+// ---- the state ------------------------------------------------------------------
+
+struct AnalysisState {
+    // Current frame: filled by a reader before each AnalyzeFrame call.
+    double FrameTime = 0;
+    uint16_t FrameSize = 0;
+    uint16_t StoredLength = 0;
+    uint8_t FrameAlignError = 0;
+    uint8_t FrameBadFCS = 0;
+    // FrameData[k] is frame byte k (0-based). NetOffset keeps the 1-based index
+    // convention of the stored packet summaries: network byte k is frame byte
+    // NetOffset - 1 + k.
+    std::array<uint8_t, kMaxFrameBytes> FrameData{};
+    uint16_t NetOffset = 0;
+    uint8_t HaveNetAddrs = 0;
+
+    // Reading state.
+    std::string TraceFileName;
+    uint8_t TraceFormat = 17;
+    int32_t ReadResult = 0;
+    uint8_t ReadCancelled = 0;
+    uint8_t CountOnly = 0;
+    uint16_t MaxFrameBytes = kMaxFrameBytes;
+    int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)
+    int32_t TotalFrames = 0;
+    int32_t FramesSeen = 0;
+    std::array<uint8_t, kLastFrameCopyBytes> LastFrameCopy{};
+    uint8_t StopAtFrameMode = 0;
+    int32_t StopFrameNo = 0;
+    uint8_t SnifferCompressed = 0;
+    std::string AddressTableName = "LocalAddressTable.adr";
+    uint8_t ProbedTopology = 5;
+    uint8_t SlicedFrames = 0;
+    int64_t TraceFileSize = 0;
+    int64_t TraceFilePos = 0;
+    uint8_t ReadFinished = 0;
+    uint16_t LingerTime = 0;
+    std::string TraceDurationText;
+    std::array<uint8_t, kViewCount> ViewStale{};
+    uint8_t ChartsStale = 0;
+    ReadHost* Host = nullptr;  // platform services during a read; may be null
+
+    // Medium.
+    uint8_t Topology = 0;  // 0 Ethernet, 1 Token Ring
+    int32_t EthernetSpeed = 10;
+    int32_t TokenRingSpeed = 16;
+    int16_t LinkSpeed = 10;
+    int32_t LinkBytesPerSecond = 1250000;
+
+    // Frame statistics and distributions.
+    std::array<int32_t, kFrameStatsCount> FrameStats{};
+    std::array<int32_t, kSizeClassCount> SizeDistribution{};  // index 0 is entry -1
+    int32_t& SizeClass(int entry) { return SizeDistribution[static_cast<size_t>(entry + 1)]; }
+
+    // Intervals and utilisation.
+    double TickLength = 1000000.0;
+    int32_t SecFrames = 0, SecBroadcastFrames = 0, SecMulticastFrames = 0, SecErrorFrames = 0;
+    int32_t SecBytes = 0, SecBroadcastBytes = 0, SecMulticastBytes = 0;
+    double TotalBytes = 0, TotalBroadcastBytes = 0, TotalMulticastBytes = 0;
+    int32_t IntervalCount = 0;
+    double LastTickTime = 0;
+    double ElapsedTime = 0;
+    double PrevFrameTime = 0;
+    std::array<int32_t, kUtilStatsCount> UtilStats{};
+
+    std::array<ProtocolStat, kFamilyCount> ProtocolStats{};
+
+    // DLC errors (Ethernet).
+    std::array<RecentError, 5> RecentErrors{};
+    uint16_t RecentErrorsHead = 0;
+    uint16_t RecentErrorsTail = 1;
+    uint8_t ErrorsSeen = 0;
+    int32_t LastFragmentFrame = -2;
+
+    // Token Ring.
+    int32_t RoutedFrames = 0;
+    int32_t MacFrames = 0;
+    MacString RingErrorMonitorAddr;
+    std::array<int32_t, 10> RingSoftErrorTotals{};
+    std::array<RingEntry, kRingOrderCapacity + 1> RingOrder{};  // entries 1..RingStationCount
+    int32_t RingStationCount = 0;
+    uint8_t IsAMPFrame = 0;
+
+    // Trees and their counters.
+    StationTree Stations;
+    NetTree NetworkNodes;
+    NameTree Names;
+    int32_t StationCount = 0, SourceStationCount = 0;
+    int32_t IPHostCount = 0, IPSenderCount = 0, IPXHostCount = 0, IPXSenderCount = 0;
+
+    ObjectStore ObjectList;
+    std::vector<TPacket> PacketList;
+
+    std::array<FragmentPort, 32> FragmentPorts{};
+    uint16_t FragmentPortsIndex = 0;
+
+    // Manufacturer prefixes, entries 1..VendorCount, ascending. Survives resets.
+    std::array<VendorEntry, kVendorCapacity + 1> VendorTable{};
+    uint16_t VendorCount = 0;
+
+    // Wall-clock time of the last user-interface pump (engine-private).
+    int64_t LastPumpNanoseconds = 0;
+    uint32_t FramesSincePumpCheck = 0;
+};
+
+// ---- operations of the model ------------------------------------------------------
+
+// Binary search of the vendor table for the first three bytes of an address; 0 when unknown.
+int16_t FindVendor(const AnalysisState& state, const uint8_t* address);
+
+// Records a name for an address; the first name recorded for an address stays.
+void AddName(AnalysisState& state, const NetString& key, const std::string& name);
+
+// The name learned for an address, or the empty text.
+std::string LookupName(const AnalysisState& state, const NetString& key);
+
+// The group bit of a MAC address on the given topology (Ethernet bit 0, Token Ring bit 7).
+bool IsGroupAddress(uint8_t topology, const uint8_t* address);
+
+// Frees every record of the previous trace and returns the state to its reset values
+// (everything a read resets except the file and medium settings and the vendor table).
+void ResetAnalysis(AnalysisState& state);
+
+}  // namespace quenlix
