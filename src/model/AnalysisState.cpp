@@ -1,8 +1,113 @@
 #include "model/AnalysisState.h"
+
+#include <cstring>
+
+#include "model/FrameEngine.h"
+
 namespace quenlix {
-int16_t FindVendor(const AnalysisState&, const uint8_t*) { return 0; }
-void AddName(AnalysisState&, const NetString&, const std::string&) {}
-std::string LookupName(const AnalysisState&, const NetString&) { return {}; }
-bool IsGroupAddress(uint8_t topology, const uint8_t* a) { return topology == 0 ? (a[0] & 1) : (a[0] & 0x80); }
-void ResetAnalysis(AnalysisState&) {}
+
+namespace {
+
+constexpr std::size_t kNameCapacity = 41;
+constexpr std::size_t kObjectListCapacity = 5000;
+constexpr std::size_t kPacketListCapacity = 80000;
+
+int ComparePrefix(const uint8_t* key, const std::array<uint8_t, 3>& prefix)
+{
+    return std::memcmp(key, prefix.data(), 3);
 }
+
+}  // namespace
+
+int16_t FindVendor(const AnalysisState& state, const uint8_t* address)
+{
+    int lo = 1;
+    int hi = state.VendorCount;
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        const int c = ComparePrefix(address, state.VendorTable[static_cast<size_t>(mid)].Prefix);
+        if (c == 0) return static_cast<int16_t>(mid);
+        if (c < 0)
+            hi = mid - 1;
+        else
+            lo = mid + 1;
+    }
+    return 0;
+}
+
+void AddName(AnalysisState& state, const NetString& key, const std::string& name)
+{
+    if (state.Names.find(key) != state.Names.end()) return;  // the first name stays
+    TNameHead head;
+    head.Name = name.size() > kNameCapacity ? name.substr(0, kNameCapacity) : name;
+    state.Names.emplace(key, state.ObjectList.Add(head));
+}
+
+std::string LookupName(const AnalysisState& state, const NetString& key)
+{
+    const auto it = state.Names.find(key);
+    if (it == state.Names.end()) return {};
+    return state.ObjectList.NameHead(it->second).Name;
+}
+
+bool IsGroupAddress(uint8_t topology, const uint8_t* address)
+{
+    return topology == 0 ? (address[0] & 0x01) != 0 : (address[0] & 0x80) != 0;
+}
+
+void ResetAnalysis(AnalysisState& s)
+{
+    // Every record of the previous trace goes, whatever the number of nodes.
+    s.Stations.clear();
+    s.NetworkNodes.clear();
+    s.Names.clear();
+    s.Index.Clear();
+    s.ObjectList.Clear(kObjectListCapacity);
+    s.PacketList = {};
+    s.PacketList.reserve(kPacketListCapacity);
+
+    s.TotalFrames = 0;
+    s.FramesSeen = 0;
+    s.StationCount = 0;
+    s.SourceStationCount = 0;
+    s.IPHostCount = 0;
+    s.IPSenderCount = 0;
+    s.IPXHostCount = 0;
+    s.IPXSenderCount = 0;
+    s.RoutedFrames = 0;
+    s.MacFrames = 0;
+    s.RingStationCount = 0;
+    s.RingOrder = {};
+    s.IsAMPFrame = 0;
+    s.StopAtFrameMode = 0;
+    s.StopFrameNo = 0;
+    s.ReadResult = 0;
+    s.ReadCancelled = 0;
+    s.SlicedFrames = 0;
+    // Whole entries, not only their identifications: a fragment of this trace
+    // must never take the ports of a datagram of the previous one.
+    s.FragmentPorts = {};
+    s.FragmentPortsIndex = 0;
+    s.FrameData.fill(0);
+    s.LastFrameCopy.fill(0);
+    s.NetOffset = 0;
+    s.HaveNetAddrs = 0;
+
+    s.LastFragmentFrame = -2;
+    s.MaxFrameBytes = kMaxFrameBytes;
+    s.TickLength = 1000000.0;
+    static const uint8_t kRingErrorMonitor[6] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
+    s.RingErrorMonitorAddr.Assign(kRingErrorMonitor, 6);
+    s.ElapsedTime = 0;
+    s.PrevFrameTime = 0;
+    s.LastTickTime = 0;
+
+    s.LinkSpeed = static_cast<int16_t>(s.Topology == 1 ? s.TokenRingSpeed : s.EthernetSpeed);
+    if (const int32_t bps = BytesPerSecondForSpeed(s.LinkSpeed); bps != 0) s.LinkBytesPerSecond = bps;
+
+    s.LastPumpNanoseconds = 0;
+    s.FramesSincePumpCheck = 0;
+    ResetStatistics(s);
+}
+
+}  // namespace quenlix

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/ChainIndex.h"
 #include "model/PString.h"
 
 namespace quenlix {
@@ -84,6 +85,8 @@ struct TNetPeer {
     int32_t Bytes = 0;
     std::array<int32_t, kAppCount> FramesByProtocol{};
     int32_t Next = 0;  // 0 ends the chain
+    // The chain's last TTransHead, so that a new one is linked without a walk.
+    int32_t LastTrans = -1;
 };
 
 struct TTransHead {
@@ -225,6 +228,8 @@ struct StationNode {
     uint8_t Encapsulations = 0;
     uint8_t VisibleEncapsulations = 0;
     int32_t FirstMACInfo = -1;
+    // The DLC chain's last record, so that a new one is linked without a walk.
+    int32_t LastDLCPeer = -1;
 };
 
 struct NetNode {
@@ -241,6 +246,8 @@ struct NetNode {
     int32_t Protocols = 0;
     int32_t VisibleProtocols = 0;
     uint8_t Kind = 0;
+    // The TNetPeer chain's last record, so that a new one is linked without a walk.
+    int32_t LastPeer = -1;
 };
 
 // Ordered trees keyed in address order; std::map keeps its nodes in place, so the
@@ -382,7 +389,8 @@ struct AnalysisState {
     std::array<VendorEntry, kVendorCapacity + 1> VendorTable{};
     uint16_t VendorCount = 0;
 
-    // Wall-clock time of the last user-interface pump (engine-private).
+    // Engine-private: chain indexes and the wall-clock time of the last pump.
+    ChainIndex Index;
     int64_t LastPumpNanoseconds = 0;
     uint32_t FramesSincePumpCheck = 0;
 };

@@ -1,9 +1,1301 @@
+// The frame engine: one call per frame decodes the medium header, the network and
+// transport headers and the application, and accumulates counters, trees,
+// conversation chains and packet summaries in the analysis state.
+//
+// Frame bytes are read through FrameReader, which answers 0 for any offset past
+// the 18000-byte frame buffer, so no offset taken from the frame can lead outside
+// it. Offsets beyond the captured frame but inside the buffer read what the buffer
+// holds, as the analysis has always done for headers; the loops driven by counts
+// and pointers from the frame (DNS answers, SAP entries) stop at the frame's end.
+
 #include "model/FrameEngine.h"
-// (engine body in progress)
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "model/ReadHost.h"
+
 namespace quenlix {
-bool AnalyzeFrame(AnalysisState& state, int& frameNo) { ++frameNo; ++state.FramesSeen; return state.CountOnly != 0; }
-void ResetStatistics(AnalysisState&) {}
-void CloseInterval(AnalysisState&) {}
-void UpdateElapsed(AnalysisState&, int) {}
-int32_t BytesPerSecondForSpeed(int speed) { switch (speed) { case 4: return 500000; case 10: return 1250000; case 16: return 2000000; case 100: return 12500000; default: return 0; } }
+
+namespace {
+
+constexpr uint8_t kNoEncapsulation = 0xFF;
+constexpr uint8_t kFamilyIP = 4;
+constexpr uint8_t kFamilyIPX = 5;
+constexpr uint8_t kFamilyNetBIOSLLC = 9;
+constexpr uint8_t kFamilyNetBIOSIP = 10;
+constexpr uint8_t kFamilyNetBIOSIPX = 11;
+constexpr uint8_t kFamilyMAC = 15;
+constexpr uint8_t kFamilyOther = 16;
+
+constexpr uint8_t kAppICMP = 0;
+constexpr uint8_t kAppTCP = 3;
+constexpr uint8_t kAppUDP = 5;
+constexpr uint8_t kAppNCP = 8;
+constexpr uint8_t kAppSPX = 9;
+constexpr uint8_t kAppSPXII = 10;
+constexpr uint8_t kAppNetBIOS = 11;
+constexpr uint8_t kAppSMB = 12;
+constexpr uint8_t kAppPBurst = 14;
+constexpr uint8_t kAppSAP = 18;
+
+constexpr int64_t kPumpIntervalNanoseconds = 20'000'000;
+constexpr uint32_t kFramesPerPumpCheck = 64;
+constexpr double kTimeRestartMicroseconds = 60'000'000.0;
+
+// Read access to the current frame, bounded by the frame buffer.
+class FrameReader {
+public:
+    explicit FrameReader(const AnalysisState& s) : data_(s.FrameData.data()) {}
+    uint8_t Byte(std::size_t offset) const { return offset < kMaxFrameBytes ? data_[offset] : 0; }
+    uint16_t Word(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset) << 8 | Byte(offset + 1)); }
+    uint16_t WordLowFirst(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset + 1) << 8 | Byte(offset)); }
+    uint32_t Long(std::size_t offset) const { return static_cast<uint32_t>(Word(offset)) << 16 | Word(offset + 2); }
+    void Copy(std::size_t offset, uint8_t* out, std::size_t count) const
+    {
+        for (std::size_t i = 0; i < count; ++i) out[i] = Byte(offset + i);
+    }
+
+private:
+    const uint8_t* data_;
+};
+
+// What AnalyzeFrame derives from one frame.
+struct FrameResult {
+    int FrameNo = 0;
+    MacString SrcAddr;
+    MacString DstAddr;
+    bool IsGroup = false;
+    bool IsBroadcast = false;
+    bool IsMulticast = false;
+    bool StatusBad = false;
+    bool Runt = false;
+    bool Oversize = false;
+    bool BadFCS = false;
+    bool ErrorFrame = false;
+    bool Routed = false;
+    uint8_t Encapsulation = kNoEncapsulation;
+    uint8_t Family = kFamilyOther;
+    NetString SrcNet;
+    NetString DstNet;
+    uint8_t App = 0;
+    uint16_t SrcPort = 0;
+    uint16_t DstPort = 0;
+    double Seq = 0;
+    double Ack = 0;
+    uint16_t PacketFlags = 0;
+    uint8_t IPHeaderLen = 0;
+    uint16_t NetLength = 0;
+    uint16_t IPIdent = 0;
+    uint8_t TransportHeaderLen = 0;
+    uint16_t TypeWord = 0;
+    uint16_t TCPFlags = 0;
+    uint8_t TTL = 0;
+    uint8_t NCPFunction = 0;
+    uint16_t MSS = 0;
+    StationNode* SrcStation = nullptr;
+    StationNode* DstStation = nullptr;
+
+    uint8_t StatusBit() const { return StatusBad ? kStatusBadBit : kStatusGoodBit; }
+    // The encapsulation as a set member; a frame without one adds nothing.
+    uint8_t EncapsulationBit() const { return Encapsulation == kNoEncapsulation ? 0 : static_cast<uint8_t>(1u << Encapsulation); }
+};
+
+int64_t NowNanoseconds()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
+
+// Lets the user interface breathe about every 20 ms of wall time; the clock is
+// only looked at every few frames so that the cost per frame stays negligible.
+void PumpIfDue(AnalysisState& s)
+{
+    if (s.Host == nullptr || ++s.FramesSincePumpCheck < kFramesPerPumpCheck) return;
+    s.FramesSincePumpCheck = 0;
+    const int64_t now = NowNanoseconds();
+    if (now - s.LastPumpNanoseconds < kPumpIntervalNanoseconds) return;
+    s.LastPumpNanoseconds = now;
+    s.Host->PumpEvents();
+}
+
+uint16_t AddSaturated(uint16_t counter, unsigned amount)
+{
+    const unsigned sum = counter + amount;
+    return static_cast<uint16_t>(sum > 0xFFFF ? 0xFFFF : sum);
+}
+
+int32_t Overhead(const AnalysisState& s) { return s.Topology == 1 ? 1 : 20; }
+
+// ---- Internet checksum ------------------------------------------------------------
+
+class ChecksumSum {
+public:
+    void AddWord(uint16_t w) { sum_ += w; }
+    void AddBytes(const FrameReader& f, std::size_t offset, std::size_t count, std::size_t skipOffset)
+    {
+        for (std::size_t i = 0; i < count; i += 2) {
+            uint8_t hi = f.Byte(offset + i);
+            uint8_t lo = i + 1 < count ? f.Byte(offset + i + 1) : 0;
+            if (offset + i == skipOffset) hi = 0, lo = 0;  // the checksum field counts as zero
+            sum_ += static_cast<uint32_t>(hi << 8 | lo);
+        }
+    }
+    uint16_t Result() const
+    {
+        uint64_t s = sum_;
+        while (s >> 16) s = (s & 0xFFFF) + (s >> 16);
+        return static_cast<uint16_t>(~s & 0xFFFF);
+    }
+
+private:
+    uint64_t sum_ = 0;
+};
+
+// ---- family maps ------------------------------------------------------------------
+
+uint8_t IpxFamily(const FrameReader& f, std::size_t netBase)
+{
+    return f.Word(netBase + 16) == 0x0455 ? kFamilyNetBIOSIPX : kFamilyIPX;
+}
+
+uint8_t EthernetTypeFamily(uint16_t type, const FrameReader& f, std::size_t netBase)
+{
+    if (type == 0x0600 || type == 0x0601) return 13;
+    if (type == 0x0800) {
+        const uint16_t port = f.Word(netBase + 20);
+        return (port >= 137 && port <= 139) ? kFamilyNetBIOSIP : kFamilyIP;
+    }
+    if (type == 0x0806) return 1;
+    if (type == 0x0807) return 13;
+    if (type == 0x0BAD) return 14;
+    if (type >= 0x6000 && type <= 0x6003) return 3;
+    if (type == 0x6004) return 7;
+    if (type == 0x6005 || type == 0x6006) return 3;
+    if (type == 0x6007) return 8;
+    if (type == 0x6008 || type == 0x6009) return 3;
+    if (type == 0x8035) return 1;
+    if (type == 0x8038) return 2;
+    if (type >= 0x8039 && type <= 0x8042) return 3;
+    if (type == 0x809B) return 0;
+    if (type >= 0x80F2 && type <= 0x80F4) return 0;
+    if (type == 0x8137) return IpxFamily(f, netBase);
+    if (type == 0x9000) return 3;
+    return kFamilyOther;
+}
+
+uint8_t SapFamily(uint8_t dsap, const FrameReader& f, std::size_t netBase)
+{
+    switch (dsap) {
+    case 0x03: case 0x04: case 0x05: case 0x08: case 0x0C: return 12;
+    case 0x06: return kFamilyIP;
+    case 0x10: return IpxFamily(f, netBase);
+    case 0x20: case 0x34: case 0xEC: case 0xFE: return 6;
+    case 0x42: return 2;
+    case 0x80: return 13;
+    case 0x98: return 1;
+    case 0xBC: return 14;
+    case 0xE0: return kFamilyIPX;
+    case 0xF0: return kFamilyNetBIOSLLC;
+    default: return kFamilyOther;
+    }
+}
+
+// Frame offset (0-based) of network byte 0 for a 1-based NetOffset.
+std::size_t NetBase(uint16_t netOffset) { return netOffset == 0 ? 0 : static_cast<std::size_t>(netOffset - 1); }
+
+// ---- medium headers ---------------------------------------------------------------
+
+void DecodeEthernet(AnalysisState& s, const FrameReader& f, FrameResult& r)
+{
+    if (s.FrameSize >= 16) {
+        uint8_t a[6];
+        f.Copy(0, a, 6);
+        r.DstAddr.Assign(a, 6);
+        f.Copy(6, a, 6);
+        r.SrcAddr.Assign(a, 6);
+    }
+    if (s.FrameAlignError) s.FrameBadFCS = 1;
+    r.Runt = s.FrameSize < 64;
+    r.Oversize = s.FrameSize > 1518;
+    r.BadFCS = s.FrameBadFCS != 0;
+    r.ErrorFrame = r.Runt || r.Oversize || r.BadFCS;
+    r.StatusBad = r.BadFCS;
+    r.IsGroup = (f.Byte(0) & 0x01) != 0;
+    r.IsBroadcast = r.IsGroup && f.Byte(0) == 0xFF;
+    r.IsMulticast = r.IsGroup && !r.IsBroadcast;
+    if (s.FrameSize < 19) return;
+
+    const uint16_t typeOrLength = f.Word(12);
+    if (typeOrLength <= 1500) {
+        const uint16_t w = f.Word(14);
+        if (w == 0xFFFF) {
+            r.Encapsulation = 2;
+            s.NetOffset = 15;
+            r.Family = IpxFamily(f, NetBase(s.NetOffset));
+        } else if (w == 0xAAAA) {
+            r.Encapsulation = 3;
+            s.NetOffset = 23;
+            r.Family = EthernetTypeFamily(f.Word(20), f, NetBase(s.NetOffset));
+        } else {
+            r.Encapsulation = 1;
+            s.NetOffset = 18;
+            r.Family = SapFamily(f.Byte(14), f, NetBase(s.NetOffset));
+        }
+    } else {
+        r.Encapsulation = 0;
+        s.NetOffset = 15;
+        r.Family = EthernetTypeFamily(typeOrLength, f, NetBase(s.NetOffset));
+    }
+}
+
+void DecodeTokenRing(AnalysisState& s, const FrameReader& f, FrameResult& r)
+{
+    uint8_t a[6];
+    f.Copy(2, a, 6);
+    r.DstAddr.Assign(a, 6);
+    f.Copy(8, a, 6);
+    a[0] &= 0x7F;  // the routing-information indicator is not part of the address
+    r.SrcAddr.Assign(a, 6);
+    r.IsGroup = (f.Byte(2) & 0x80) != 0;
+    r.IsMulticast = r.IsGroup && f.Byte(2) >= 0xC0;
+    r.IsBroadcast = r.IsGroup && !r.IsMulticast;
+
+    if ((f.Byte(1) & 0xC0) == 0) {
+        r.Encapsulation = 4;
+        r.Family = kFamilyMAC;
+        return;
+    }
+    r.Routed = (f.Byte(8) & 0x80) != 0;
+    const std::size_t routing = r.Routed ? (f.Byte(14) & 0x1F) : 0;
+    if (f.Word(14 + routing) == 0xAAAA) {
+        r.Encapsulation = 3;
+        s.NetOffset = static_cast<uint16_t>(23 + routing);
+        r.Family = EthernetTypeFamily(f.Word(20 + routing), f, NetBase(s.NetOffset));
+    } else {
+        r.Encapsulation = 1;
+        s.NetOffset = static_cast<uint16_t>(18 + routing);
+        r.Family = SapFamily(f.Byte(14 + routing), f, NetBase(s.NetOffset));
+    }
+}
+
+// ---- medium counters --------------------------------------------------------------
+
+void CountSize(AnalysisState& s)
+{
+    const int size = s.FrameSize;
+    if (size < 64)
+        s.SizeClass(-1) += 1;
+    else if (s.Topology == 0)
+        s.SizeClass(size <= 1518 ? size / 256 : 6) += 1;
+    else
+        s.SizeClass(std::min(size / 256, 70)) += 1;
+}
+
+void RecordErrorFrame(AnalysisState& s, const FrameReader& f, const FrameResult& r)
+{
+    s.SecErrorFrames += 1;
+    if (s.RecentErrorsHead == s.RecentErrorsTail) s.RecentErrorsHead = static_cast<uint16_t>(s.RecentErrorsHead % 4 + 1);
+    if (s.RecentErrorsHead == 0) s.RecentErrorsHead = 1;
+    s.ErrorsSeen = 1;
+    RecentError& slot = s.RecentErrors[s.RecentErrorsTail];
+    if (r.Runt) {
+        s.FrameStats[15] += 1;
+        slot.Kind = 15;
+    }
+    if (r.Oversize) {
+        s.FrameStats[16] += 1;
+        slot.Kind = 16;
+    }
+    if (r.BadFCS) {
+        s.FrameStats[14] += 1;
+        if (s.FrameSize >= 64) {
+            slot.Kind = 14;
+        } else {
+            s.LastFragmentFrame = r.FrameNo;
+            s.FrameStats[17] += 1;
+            slot.Kind = 17;
+        }
+    }
+    f.Copy(6, slot.Source.data(), 6);
+    s.RecentErrorsTail = static_cast<uint16_t>(s.RecentErrorsTail % 4 + 1);
+}
+
+void CountGroupFrame(AnalysisState& s, const FrameResult& r)
+{
+    if (r.IsBroadcast) {
+        s.FrameStats[7] += 1;
+        s.SecBroadcastFrames += 1;
+        s.SecBroadcastBytes += s.FrameSize;
+        if (s.FrameSize > s.FrameStats[3]) s.FrameStats[3] = s.FrameSize;
+    } else if (r.IsMulticast) {
+        s.FrameStats[8] += 1;
+        s.SecMulticastFrames += 1;
+        s.SecMulticastBytes += s.FrameSize;
+        if (s.FrameSize > s.FrameStats[4]) s.FrameStats[4] = s.FrameSize;
+    }
+}
+
+void CountEncapsulation(AnalysisState& s, const FrameResult& r)
+{
+    static constexpr int kStatIndex[4] = {12, 10, 13, 11};  // Ethernet II, LLC, Novell raw, SNAP
+    if (r.Encapsulation < 4) {
+        s.FrameStats[static_cast<size_t>(kStatIndex[r.Encapsulation])] += 1;
+        s.ProtocolStats[r.Family].EncapsSet |= static_cast<uint8_t>(1u << r.Encapsulation);
+    }
+    if (s.Topology == 1) {
+        if (r.Encapsulation == 4)
+            s.MacFrames += 1;
+        else if (r.Routed)
+            s.RoutedFrames += 1;
+    }
+}
+
+// Soft-error counter bytes of a Report Soft Error frame, in the index order of
+// RingSoftErrorTotals (abort, A/C, burst, frame copied, frequency, internal,
+// line, lost frame, receive congestion, token).
+constexpr std::size_t kSoftErrorOffsets[10] = {24, 23, 22, 30, 31, 21, 20, 28, 29, 32};
+
+bool IsReportSoftError(const FrameResult& r, const FrameReader& f)
+{
+    return r.Encapsulation == 4 && f.Byte(17) == 0x29;
+}
+
+void CountRingSoftErrors(AnalysisState& s, const FrameReader& f, const FrameResult& r)
+{
+    if (!IsReportSoftError(r, f) || !(r.DstAddr == s.RingErrorMonitorAddr)) return;
+    for (std::size_t k = 0; k < 10; ++k) s.RingSoftErrorTotals[k] += f.Byte(kSoftErrorOffsets[k]);
+}
+
+void CountMedium(AnalysisState& s, const FrameReader& f, const FrameResult& r)
+{
+    CountSize(s);
+    if (s.Topology == 0 && r.ErrorFrame) RecordErrorFrame(s, f, r);
+    CountGroupFrame(s, r);
+    CountEncapsulation(s, r);
+    if (s.Topology == 1) CountRingSoftErrors(s, f, r);
+}
+
+// ---- Token Ring MAC frames --------------------------------------------------------
+
+void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* neighbour)
+{
+    auto sameAddress = [](const RingEntry& e, const uint8_t* a) { return std::memcmp(e.Address.data(), a, 6) == 0; };
+    if (s.IsAMPFrame && s.RingStationCount == 0) {
+        s.RingStationCount = 1;
+        s.RingOrder[1] = RingEntry{};
+        std::memcpy(s.RingOrder[1].Address.data(), sender, 6);
+        s.RingOrder[1].RingFlags = 1;
+        s.RingOrder[1].SeenThisCycle = 1;
+        return;
+    }
+    if (s.IsAMPFrame) {  // a new monitor cycle
+        for (int i = 1; i <= s.RingStationCount; ++i) {
+            RingEntry& e = s.RingOrder[static_cast<size_t>(i)];
+            if (e.SeenThisCycle == 1)
+                e.SeenThisCycle = 0;
+            else
+                e.RingFlags |= 0x04;
+        }
+    }
+    int position = 0;
+    for (int i = 1; i <= s.RingStationCount && position == 0; ++i)
+        if (sameAddress(s.RingOrder[static_cast<size_t>(i)], sender)) position = i;
+    if (position == 0) {
+        int upstream = 0;
+        for (int i = 1; i <= s.RingStationCount && upstream == 0; ++i)
+            if (sameAddress(s.RingOrder[static_cast<size_t>(i)], neighbour)) upstream = i;
+        // The table holds 280 stations; a station beyond that is not entered.
+        if (upstream == 0 || s.RingStationCount >= kRingOrderCapacity) return;
+        for (int i = s.RingStationCount; i > upstream; --i)
+            s.RingOrder[static_cast<size_t>(i + 1)] = s.RingOrder[static_cast<size_t>(i)];
+        s.RingStationCount += 1;
+        position = upstream + 1;
+        s.RingOrder[static_cast<size_t>(position)] = RingEntry{};
+        std::memcpy(s.RingOrder[static_cast<size_t>(position)].Address.data(), sender, 6);
+    }
+    RingEntry& entry = s.RingOrder[static_cast<size_t>(position)];
+    entry.SeenThisCycle = 1;
+    if (s.IsAMPFrame) {
+        entry.RingFlags |= 0x01;
+    } else if (entry.RingFlags & 0x01) {
+        entry.RingFlags = static_cast<uint8_t>((entry.RingFlags | 0x02) & ~0x01);
+    }
+}
+
+int NewMACInfo(AnalysisState& s, StationNode& station, const uint8_t* neighbour, int16_t vendor)
+{
+    TMACInfo info;
+    std::memcpy(info.NAUN.data(), neighbour, 6);
+    info.NAUNVendor = vendor;
+    const int index = s.ObjectList.Add(info);
+    if (station.FirstMACInfo == -1) {
+        station.FirstMACInfo = index;
+    } else {
+        int last = station.FirstMACInfo;
+        while (s.ObjectList.MACInfo(last).Next != -1) last = s.ObjectList.MACInfo(last).Next;
+        s.ObjectList.MACInfo(last).Next = index;
+    }
+    return index;
+}
+
+void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode& station)
+{
+    uint16_t counts[10];
+    for (std::size_t k = 0; k < 10; ++k) {
+        counts[k] = f.Byte(kSoftErrorOffsets[k]);
+        if (counts[k] != 0) station.SoftErrorKinds |= static_cast<uint16_t>(1u << k);
+    }
+    uint8_t neighbour[6];
+    f.Copy(42, neighbour, 6);
+    int match = -1;
+    for (int i = station.FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next) {
+        if (std::memcmp(s.ObjectList.MACInfo(i).NAUN.data(), neighbour, 6) == 0) {
+            match = i;
+            break;
+        }
+    }
+    if (match == -1) match = NewMACInfo(s, station, neighbour, FindVendor(s, neighbour));
+    TMACInfo& info = s.ObjectList.MACInfo(match);
+    for (std::size_t k = 0; k < 10; ++k) info.SoftErrors[k] = AddSaturated(info.SoftErrors[k], counts[k]);
+}
+
+void AnalyzeMonitorPresent(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)
+{
+    uint8_t neighbour[6];
+    f.Copy(26, neighbour, 6);
+    if (station.FirstMACInfo == -1) NewMACInfo(s, station, neighbour, 0);
+    std::memcpy(s.ObjectList.MACInfo(station.FirstMACInfo).NAUN.data(), neighbour, 6);
+    s.IsAMPFrame = f.Byte(17) == 0x05 ? 1 : 0;
+    UpdateRingOrder(s, r.SrcAddr.Data(), neighbour);
+}
+
+void AnalyzeMacFrame(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)
+{
+    const uint8_t vector = f.Byte(17);
+    if (vector == 0x29)
+        AnalyzeSoftErrorReport(s, f, station);
+    else if (vector == 0x05 || vector == 0x06)
+        AnalyzeMonitorPresent(s, f, r, station);
+}
+
+// ---- stations and DLC conversations -----------------------------------------------
+
+StationNode& InsertStation(AnalysisState& s, const MacString& address)
+{
+    StationNode& node = s.Stations[address];
+    node.Address = address;
+    node.Vendor = FindVendor(s, address.Data());
+    node.FirstMACInfo = -1;
+    s.StationCount += 1;
+    return node;
+}
+
+ByteKey<12> DlcKey(const MacString& src, const MacString& dst)
+{
+    ByteKey<12> key;
+    std::memcpy(key.Bytes.data(), src.Data(), 6);
+    std::memcpy(key.Bytes.data() + 6, dst.Data(), 6);
+    return key;
+}
+
+int NewDLCPeer(AnalysisState& s, const FrameResult& r)
+{
+    TDLCPeer peer;
+    std::memcpy(peer.DestAddress.data(), r.DstAddr.Data(), 6);
+    const int index = s.ObjectList.Add(peer);
+    s.Index.DLCPeers.emplace(DlcKey(r.SrcAddr, r.DstAddr), index);
+    return index;
+}
+
+void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
+{
+    int index;
+    const auto it = s.Index.DLCPeers.find(DlcKey(r.SrcAddr, r.DstAddr));
+    if (it != s.Index.DLCPeers.end()) {
+        index = it->second;
+    } else {
+        index = NewDLCPeer(s, r);
+        s.ObjectList.DLCPeer(source.LastDLCPeer).Next = index;
+        source.LastDLCPeer = index;
+    }
+    TDLCPeer& peer = s.ObjectList.DLCPeer(index);
+    peer.PeerFamilies |= 1 << r.Family;
+    peer.PeerEncapsulations |= r.EncapsulationBit();
+    peer.PeerFrameStatus |= r.StatusBit();
+    peer.Frames += 1;
+    peer.Bytes += s.FrameSize;
+    if (r.Encapsulation != kNoEncapsulation) peer.FramesByEncapsulation[r.Encapsulation] += 1;
+    peer.FramesByFamily[r.Family] += 1;
+}
+
+void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
+{
+    auto found = s.Stations.find(r.SrcAddr);
+    StationNode& source = found != s.Stations.end() ? found->second : InsertStation(s, r.SrcAddr);
+    if ((source.StationFlags & 3) != 3) {
+        source.StationFlags = 3;
+        s.SourceStationCount += 1;
+        source.FirstDLCPeer = NewDLCPeer(s, r);
+        source.LastDLCPeer = source.FirstDLCPeer;
+    }
+    source.Families |= 1 << r.Family;
+    source.VisibleFamilies = source.Families;
+    source.Encapsulations |= r.EncapsulationBit();
+    source.VisibleEncapsulations = source.Encapsulations;
+    source.FrameStatus |= r.StatusBit();
+    source.VisibleFrameStatus = source.FrameStatus;
+    source.FramesSent += 1;
+    source.BytesSent += s.FrameSize;
+    if (r.IsGroup) source.GroupFramesSent += 1;
+    if (s.FrameBadFCS) source.BadFCSSent = AddSaturated(source.BadFCSSent, 1);
+    if (r.FrameNo - s.LastFragmentFrame < 3 && !s.FrameBadFCS)
+        source.CollisionSuspects = AddSaturated(source.CollisionSuspects, 1);
+    if (s.Topology == 1 && r.Family == kFamilyMAC) AnalyzeMacFrame(s, f, r, source);
+
+    AccountDLCPeer(s, r, source);
+
+    found = s.Stations.find(r.DstAddr);
+    StationNode& dest = found != s.Stations.end() ? found->second : InsertStation(s, r.DstAddr);
+    dest.Families |= 1 << r.Family;
+    dest.Encapsulations |= r.EncapsulationBit();
+    dest.FrameStatus |= r.StatusBit();
+    dest.FramesReceived += 1;
+    dest.BytesReceived += s.FrameSize;
+    r.SrcStation = &source;
+    r.DstStation = &dest;
+}
+
+// ---- names ------------------------------------------------------------------------
+
+std::string Trimmed(const uint8_t* bytes, std::size_t count, bool front)
+{
+    std::size_t begin = 0;
+    std::size_t end = count;
+    while (end > begin && bytes[end - 1] <= 32) --end;
+    if (front)
+        while (begin < end && bytes[begin] <= 32) ++begin;
+    return std::string(reinterpret_cast<const char*>(bytes) + begin, end - begin);
+}
+
+void CaptureNetBIOSName(AnalysisState& s, const FrameReader& f, const FrameResult& r)
+{
+    const std::size_t net = NetBase(s.NetOffset);
+    const uint8_t command = f.Byte(net + 4);
+    if (command != 0x01 && command != 0x08) return;
+    uint8_t name[16];
+    f.Copy(net + 28, name, 16);
+    AddName(s, NetString(r.SrcAddr.Data(), 6), Trimmed(name, 16, true));
+}
+
+// Reads a DNS name of labels at pos without following pointers; at most 41 characters.
+std::string DnsLabels(const FrameReader& f, std::size_t pos, std::size_t end)
+{
+    std::string name;
+    while (pos < end) {
+        const uint8_t length = f.Byte(pos);
+        if (length == 0 || (length & 0xC0) != 0) break;
+        if (!name.empty()) name += '.';
+        for (std::size_t i = 1; i <= length && pos + i < end; ++i) name += static_cast<char>(f.Byte(pos + i));
+        pos += length + 1u;
+        if (name.size() >= 41) break;
+    }
+    if (name.size() > 41) name.resize(41);
+    return name;
+}
+
+// Names from the address records of a DNS answer. dns is the frame offset of
+// the message, end the end of the captured frame: nothing past it is read.
+void CaptureDnsAnswers(AnalysisState& s, const FrameReader& f, std::size_t dns, std::size_t end)
+{
+    const unsigned questions = f.Byte(dns + 5);
+    const unsigned answers = f.Byte(dns + 7);
+    std::size_t p = dns + 12;
+    for (unsigned q = 0; q < questions; ++q) {
+        ++p;  // the byte at p itself is not tested
+        while (p < end && f.Byte(p) != 0) ++p;
+        p += 1 + 4;
+        if (p >= end) return;
+    }
+    for (unsigned a = 0; a < answers; ++a) {
+        std::size_t rr = p;  // position of the fixed fields after the owner name
+        std::size_t target;
+        if ((f.Byte(p) & 0xC0) == 0xC0) {
+            target = dns + ((f.Byte(p) & 0x3F) << 8 | f.Byte(p + 1));
+            rr = p + 2;
+        } else {
+            target = p;
+            while (rr < end && f.Byte(rr) != 0 && (f.Byte(rr) & 0xC0) == 0) rr += f.Byte(rr) + 1u;
+            rr += (f.Byte(rr) & 0xC0) == 0xC0 ? 2 : 1;
+        }
+        if (rr + 10 > end) return;
+        const uint16_t dataLength = f.Word(rr + 8);
+        if (f.Byte(rr + 1) == 1 && dataLength >= 4 && rr + 14 <= end && target < end) {
+            uint8_t address[4];
+            f.Copy(rr + 10, address, 4);
+            AddName(s, NetString(address, 4), DnsLabels(f, target, end));
+        }
+        p = rr + 10 + dataLength;
+        if (p >= end) return;
+    }
+}
+
+// ---- network decoding: IP -----------------------------------------------------------
+
+uint8_t IpApp(uint8_t protocol)
+{
+    switch (protocol) {
+    case 1: return 0;
+    case 2: return 1;
+    case 3: return 2;
+    case 6: return 3;
+    case 8: return 4;
+    case 17: return 5;
+    case 88: return 6;
+    default: return 7;
+    }
+}
+
+void LookUpFragmentPorts(const AnalysisState& s, FrameResult& r)
+{
+    for (const FragmentPort& entry : s.FragmentPorts) {
+        if (entry.Ident == r.IPIdent) {
+            r.SrcPort = entry.SrcPort;
+            r.DstPort = entry.DstPort;
+        }
+    }
+}
+
+void RememberFragmentPorts(AnalysisState& s, const FrameResult& r)
+{
+    if (s.FragmentPorts[s.FragmentPortsIndex].Ident == r.IPIdent) return;
+    s.FragmentPortsIndex = static_cast<uint16_t>((s.FragmentPortsIndex + 1) % 32);
+    s.FragmentPorts[s.FragmentPortsIndex] = {r.IPIdent, r.SrcPort, r.DstPort};
+}
+
+void CheckTransportChecksum(const FrameReader& f, std::size_t net, std::size_t t, FrameResult& r)
+{
+    const bool tcp = r.App == kAppTCP;
+    const std::size_t fieldOffset = t + (tcp ? 16 : 6);
+    const uint16_t stored = f.Word(fieldOffset);
+    if (stored == 0) return;
+    const int transportLength = r.NetLength - r.IPHeaderLen;
+    if (transportLength < 0) return;
+    ChecksumSum sum;
+    sum.AddWord(f.Word(net + 12));
+    sum.AddWord(f.Word(net + 14));
+    sum.AddWord(f.Word(net + 16));
+    sum.AddWord(f.Word(net + 18));
+    sum.AddWord(tcp ? 6 : 17);
+    sum.AddWord(tcp ? static_cast<uint16_t>(transportLength) : f.Word(t + 4));
+    sum.AddBytes(f, t, static_cast<std::size_t>(transportLength), fieldOffset);
+    if (sum.Result() != stored) r.PacketFlags |= tcp ? kPktBadTcpChecksum : kPktBadUdpChecksum;
+}
+
+void ApplyPortRoles(AnalysisState& s, const FrameReader& f, std::size_t t, FrameResult& r, std::size_t frameEnd)
+{
+    auto either = [&r](uint16_t port) { return r.SrcPort == port || r.DstPort == port; };
+    if (either(137)) r.PacketFlags |= (f.Byte(t + 10) & 0x80) ? kPktReply : kPktRequest;
+    if (either(161)) {
+        const uint8_t pdu = f.Byte(t + 21);
+        if (pdu == 0xA0 || pdu == 0xA1) r.PacketFlags |= kPktRequest;
+        if (pdu == 0xA2) r.PacketFlags |= kPktReply;
+    }
+    if (either(53)) {
+        // A DNS message follows the 8-byte UDP header; over TCP it follows the
+        // TCP header and a two-byte length, and a segment without one carries no
+        // DNS header to judge.
+        std::size_t dns = t + 8;
+        if (r.App == kAppTCP) {
+            const std::size_t header = static_cast<std::size_t>(f.Byte(t + 12) >> 4) * 4;
+            dns = t + header + 2;
+            if (dns + 12 > frameEnd) return;
+        }
+        if (f.Byte(dns + 2) & 0x80) {
+            r.PacketFlags |= kPktReply;
+            CaptureDnsAnswers(s, f, dns, frameEnd);
+        } else {
+            r.PacketFlags |= kPktRequest;
+        }
+    }
+}
+
+void DecodeTcpHeader(const FrameReader& f, std::size_t t, FrameResult& r)
+{
+    r.Seq = f.Long(t + 4);
+    r.Ack = f.Long(t + 8);
+    r.TransportHeaderLen = static_cast<uint8_t>((f.Byte(t + 12) >> 4) * 4);
+    r.TCPFlags = f.Byte(t + 13);
+    r.TypeWord = f.Word(t + 14);
+    if (r.TCPFlags & 0x02) {
+        if ((r.PacketFlags & (kPktRequest | kPktReply)) == 0) r.PacketFlags |= kPktRequest;
+        if (f.Byte(t + 20) == 2) r.MSS = f.Word(t + 22);
+    }
+}
+
+void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
+{
+    const std::size_t net = NetBase(s.NetOffset);
+    uint8_t a[4];
+    f.Copy(net + 12, a, 4);
+    r.SrcNet.Assign(a, 4);
+    f.Copy(net + 16, a, 4);
+    r.DstNet.Assign(a, 4);
+    r.App = IpApp(f.Byte(net + 9));
+    r.PacketFlags = r.IsGroup ? kPktGroup : 0;
+    r.IPHeaderLen = static_cast<uint8_t>((f.Byte(net) & 0x0F) * 4);
+    r.NetLength = f.Word(net + 2);
+    const bool whole =
+        s.FrameSize == s.StoredLength && static_cast<int>(s.FrameSize) - 4 >= s.NetOffset + r.NetLength - 1;
+    if (whole) {
+        ChecksumSum sum;
+        sum.AddBytes(f, net, r.IPHeaderLen, net + 10);
+        if (sum.Result() != f.Word(net + 10)) r.PacketFlags |= kPktBadIpChecksum;
+    }
+    r.IPIdent = f.WordLowFirst(net + 4);
+    const uint16_t fragmentOffset = f.Word(net + 6) & 0x1FFF;
+    r.TTL = f.Byte(net + 8);
+    const std::size_t t = net + r.IPHeaderLen;
+    const std::size_t frameEnd = std::min<std::size_t>(s.FrameSize, kMaxFrameBytes);
+
+    if (r.App == kAppICMP) {
+        const uint8_t type = f.Byte(t);
+        if (type == 0 || type == 8) {
+            r.TypeWord = static_cast<uint16_t>(f.Byte(t + 1) << 8 | type);
+            r.PacketFlags |= r.TypeWord == 0 ? kPktReply : kPktRequest;
+            r.Seq = f.Word(t + 6);
+        }
+        return;
+    }
+    if (r.App != kAppTCP && r.App != kAppUDP) return;
+    if (r.App == kAppUDP) r.TransportHeaderLen = 8;
+    if (fragmentOffset != 0) {
+        LookUpFragmentPorts(s, r);
+        return;
+    }
+    r.SrcPort = f.Word(t);
+    r.DstPort = f.Word(t + 2);
+    if (r.SrcPort < r.DstPort) r.PacketFlags |= kPktReply;
+    if (r.DstPort < r.SrcPort) r.PacketFlags |= kPktRequest;
+    RememberFragmentPorts(s, r);
+    if (whole) CheckTransportChecksum(f, net, t, r);
+    ApplyPortRoles(s, f, t, r, frameEnd);
+    if (r.App == kAppTCP) DecodeTcpHeader(f, t, r);
+}
+
+// ---- network decoding: IPX ----------------------------------------------------------
+
+uint8_t IpxSocketApp(uint16_t socket)
+{
+    switch (socket) {
+    case 0x0451: return kAppNCP;
+    case 0x0452: return kAppSAP;
+    case 0x0453: return 13;
+    case 0x0455: return kAppNetBIOS;
+    default: return (socket >= 0x0550 && socket <= 0x0554) ? kAppSMB : 0xFF;
+    }
+}
+
+uint8_t IpxApp(const FrameReader& f, std::size_t net, const FrameResult& r)
+{
+    const std::size_t data = net + 30;
+    switch (f.Byte(net + 5)) {
+    case 0:
+    case 4: {
+        uint8_t app = IpxSocketApp(r.SrcPort);
+        if (app == 0xFF) app = IpxSocketApp(r.DstPort);
+        return app == 0xFF ? 21 : app;
+    }
+    case 1: return 13;
+    case 2: return 15;
+    case 3: return 16;
+    case 5: return (f.Byte(data) & 0x08) ? kAppSPXII : kAppSPX;
+    case 17: {
+        const uint16_t n = f.Word(data);
+        if (n == 0x1111) return (r.SrcPort > 0x4000 && r.DstPort > 0x4000) ? 20 : kAppNCP;
+        if (n == 0x7777) return kAppPBurst;
+        return kAppNCP;
+    }
+    case 20: return 17;
+    case 25:
+    case 26: return 19;
+    default: return 21;
+    }
+}
+
+void CaptureSapNames(AnalysisState& s, const FrameReader& f, std::size_t net, const FrameResult& r)
+{
+    const std::size_t frameEnd = std::min<std::size_t>(s.FrameSize, kMaxFrameBytes);
+    // One 64-byte service entry per step; an entry that passes the captured frame is not read.
+    for (std::size_t base = 30; base < r.NetLength && net + base + 66 <= frameEnd; base += 64) {
+        uint8_t raw[41];
+        f.Copy(net + base + 4, raw, 41);
+        const void* zero = std::memchr(raw, 0, sizeof raw);
+        const std::string name = zero ? std::string(reinterpret_cast<const char*>(raw),
+                                                    static_cast<const uint8_t*>(zero) - raw)
+                                      : std::string();
+        uint8_t server[10];
+        f.Copy(net + base + 52, server, 10);
+        AddName(s, NetString(server, 10), name);
+        if (f.Byte(net + base + 65) == 1) AddName(s, NetString(r.SrcAddr.Data(), 6), name);
+    }
+}
+
+void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
+{
+    const std::size_t net = NetBase(s.NetOffset);
+    const std::size_t data = net + 30;
+    uint8_t a[10];
+    f.Copy(net + 18, a, 10);
+    r.SrcNet.Assign(a, 10);
+    f.Copy(net + 6, a, 10);
+    r.DstNet.Assign(a, 10);
+    r.PacketFlags = r.IsGroup ? kPktGroup : 0;
+    r.NetLength = f.Word(net + 2);
+    r.TTL = f.Byte(net + 4) & 0x0F;
+    r.DstPort = f.Word(net + 16);
+    r.SrcPort = f.Word(net + 28);
+    r.IPHeaderLen = 30;
+    r.App = IpxApp(f, net, r);
+
+    switch (r.App) {
+    case kAppSMB:
+        if (r.SrcPort == 0x0550) r.PacketFlags |= kPktReply;
+        if (r.SrcPort == 0x0552) r.PacketFlags |= kPktRequest;
+        r.Seq = f.Word(data + 30);
+        break;
+    case kAppNCP: {
+        const uint16_t n = f.Word(data);
+        if (n == 0x2222 || n == 0x1111 || n == 0x5555) {
+            r.PacketFlags |= kPktRequest;
+            if (n == 0x2222) {
+                r.NCPFunction = f.Byte(data + 6);
+                if (r.NCPFunction == 0x48) r.PacketFlags |= kPktNcpRead;
+                if (r.NCPFunction == 0x49) r.PacketFlags |= kPktNcpWrite;
+            }
+        } else if (n == 0x3333 || n == 0x9999) {
+            r.PacketFlags |= kPktReply;
+        }
+        if (r.PacketFlags & (kPktRequest | kPktReply)) r.Seq = f.Byte(data + 2);
+        break;
+    }
+    case kAppPBurst:
+        r.Seq = f.Word(data + 20);
+        r.Ack = f.Word(data + 22);
+        r.PacketFlags |= r.Seq == r.Ack ? kPktRequest : kPktReply;
+        break;
+    case kAppSPX:
+    case kAppSPXII:
+        r.TransportHeaderLen = 12;
+        r.PacketFlags |= (f.Byte(data) & 0x80) ? kPktReply : kPktRequest;
+        r.SrcPort = f.Word(data + 2);
+        r.DstPort = f.Word(data + 4);
+        r.Seq = f.Word(data + 6);
+        r.Ack = f.Word(data + 8);
+        break;
+    case kAppNetBIOS: {
+        const uint8_t kind = f.Byte(data + 1);
+        if (kind != 2 && kind != 4) r.PacketFlags |= (f.Byte(data) & 0x80) ? kPktReply : kPktRequest;
+        r.SrcPort = f.WordLowFirst(data + 2);
+        r.DstPort = f.WordLowFirst(data + 4);
+        r.Seq = f.WordLowFirst(data + 6);
+        r.Ack = f.WordLowFirst(data + 14);
+        if (kind == 2 || kind == 3) {
+            uint8_t name[16];
+            f.Copy(data + 34, name, 16);
+            AddName(s, r.SrcNet, Trimmed(name, 16, false));
+        }
+        break;
+    }
+    case kAppSAP:
+        if (r.DstPort != 0x0452) {
+            r.PacketFlags |= kPktRequest;
+        } else {
+            r.PacketFlags |= kPktReply;
+            CaptureSapNames(s, f, net, r);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- network accounting, conversations and packets ----------------------------------
+
+NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, StationNode* station)
+{
+    NetNode& node = s.NetworkNodes[address];
+    node.Address = address;
+    node.Kind = r.Family;
+    node.Station = station;
+    if (r.Family == kFamilyIP)
+        s.IPHostCount += 1;
+    else
+        s.IPXHostCount += 1;
+    return node;
+}
+
+ByteKey<22> NetPeerKey(const NetString& src, const NetString& dst)
+{
+    ByteKey<22> key;
+    key.Bytes[0] = src.Length;
+    std::memcpy(key.Bytes.data() + 1, src.Data(), 10);
+    key.Bytes[11] = dst.Length;
+    std::memcpy(key.Bytes.data() + 12, dst.Data(), 10);
+    return key;
+}
+
+bool MatchesByPorts(uint8_t app)
+{
+    return app == kAppTCP || app == kAppUDP || app == kAppSPX || app == kAppNetBIOS || app == kAppSMB ||
+           app == kAppPBurst;
+}
+
+uint64_t PortHeadKey(int netPeer, uint16_t srcPort, uint16_t dstPort)
+{
+    return static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 32 | static_cast<uint32_t>(srcPort) << 16 | dstPort;
+}
+
+uint64_t AppHeadKey(int netPeer, uint8_t app) { return static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 8 | app; }
+
+int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
+{
+    TTransHead head;
+    head.App = r.App;
+    head.SrcPort = r.SrcPort;
+    head.DstPort = r.DstPort;
+    const int index = s.ObjectList.Add(head);
+    // Only the first head of each kind matters: the chain is searched from its start.
+    if (MatchesByPorts(r.App))
+        s.Index.PortHeads.emplace(PortHeadKey(netPeer, r.SrcPort, r.DstPort), index);
+    else
+        s.Index.AppHeads.emplace(AppHeadKey(netPeer, r.App), index);
+    return index;
+}
+
+int NewNetPeer(AnalysisState& s, const FrameResult& r)
+{
+    TNetPeer peer;
+    peer.PeerAddress = r.DstNet;
+    const int index = s.ObjectList.Add(peer);
+    const int head = NewTransHead(s, index, r);
+    TNetPeer& stored = s.ObjectList.NetPeer(index);
+    stored.FirstTrans = head;
+    stored.LastTrans = head;
+    s.Index.NetPeers.emplace(NetPeerKey(r.SrcNet, r.DstNet), index);
+    return index;
+}
+
+int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameResult& r)
+{
+    if (isNew) {
+        if (r.Family == kFamilyIP)
+            s.IPSenderCount += 1;
+        else
+            s.IPXSenderCount += 1;
+        source.FirstPeer = NewNetPeer(s, r);
+        source.LastPeer = source.FirstPeer;
+        return source.FirstPeer;
+    }
+    const auto it = s.Index.NetPeers.find(NetPeerKey(r.SrcNet, r.DstNet));
+    if (it != s.Index.NetPeers.end()) return it->second;
+    const int index = NewNetPeer(s, r);
+    s.ObjectList.NetPeer(source.LastPeer).Next = index;
+    source.LastPeer = index;
+    return index;
+}
+
+// The first TTransHead of the chain that matches the frame: by ports for the
+// port-keyed applications, by application code for the others. Heads of one
+// chain are created in chain order, so the smaller object index comes first.
+int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
+{
+    int match = -1;
+    if (const auto it = s.Index.PortHeads.find(PortHeadKey(netPeer, r.SrcPort, r.DstPort)); it != s.Index.PortHeads.end())
+        match = it->second;
+    if (const auto it = s.Index.AppHeads.find(AppHeadKey(netPeer, r.App)); it != s.Index.AppHeads.end())
+        if (match == -1 || it->second < match) match = it->second;
+    if (match != -1) return match;
+    const int index = NewTransHead(s, netPeer, r);
+    TNetPeer& peer = s.ObjectList.NetPeer(netPeer);
+    s.ObjectList.TransHead(peer.LastTrans).NextTrans = index;
+    peer.LastTrans = index;
+    return index;
+}
+
+int AppendPacket(AnalysisState& s, int headIndex)
+{
+    const int index = static_cast<int>(s.PacketList.size());
+    s.PacketList.emplace_back();
+    TTransHead& head = s.ObjectList.TransHead(headIndex);
+    if (head.FirstPacket == -1) {
+        head.FirstPacket = index;
+    } else {
+        s.PacketList[static_cast<size_t>(head.LastPacket)].NextPacket = index;
+        s.PacketList.back().PrevPacket = head.LastPacket;
+    }
+    head.LastPacket = index;
+    return index;
+}
+
+void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
+{
+    const int last = s.ObjectList.TransHead(headIndex).LastPacket;
+    int index = AppendPacket(s, headIndex);
+    // A missing NCP sequence number leaves a gap marker before the frame's packet.
+    if (r.App == kAppNCP && last != -1 && r.Seq != 0 &&
+        std::trunc(r.Seq - s.PacketList[static_cast<size_t>(last)].Seq) >= 2) {
+        TPacket& marker = s.PacketList[static_cast<size_t>(index)];
+        marker.Time = s.FrameTime;
+        marker.Length = 512;
+        marker.FrameNo = r.FrameNo;
+        marker.PacketFlags = kPktGapMarker;
+        index = AppendPacket(s, headIndex);
+    }
+    TPacket& p = s.PacketList[static_cast<size_t>(index)];
+    p.Time = s.FrameTime;
+    p.Length = s.FrameSize;
+    p.FrameNo = r.FrameNo;
+    std::memcpy(p.SrcMAC.data(), r.SrcAddr.Data(), 6);
+    p.PktNetOffset = s.NetOffset;
+    p.IPHeaderLen = r.IPHeaderLen;
+    p.NetLength = r.NetLength;
+    p.IPIdent = r.IPIdent;
+    p.TransportHeaderLen = r.TransportHeaderLen;
+    p.Seq = r.Seq;
+    p.Ack = r.Ack;
+    p.MSS = r.MSS;
+    p.TCPFlags = r.TCPFlags;
+    p.TypeWord = r.TypeWord;
+    p.NCPFunction = r.NCPFunction;
+    p.PacketFlags = static_cast<uint16_t>(r.PacketFlags | (s.FrameBadFCS ? kPktBadFcs : 0));
+    p.TTL = r.TTL;
+    p.RetransDepth = 0;
+    p.NextPacket = -1;
+}
+
+int TcpPayload(const TPacket& e)
+{
+    return e.NetLength - e.IPHeaderLen - e.TransportHeaderLen + ((e.TCPFlags & 7) ? 1 : 0);
+}
+
+void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
+{
+    if (p.TypeWord == 0 && (p.TCPFlags & 7) == 0) p.PacketFlags |= kPktZeroWindow;
+    int e = p.PrevPacket;
+    int steps = 0;
+    bool found = false;
+    for (;;) {
+        ++steps;
+        const TPacket& earlier = s.PacketList[static_cast<size_t>(e)];
+        if (TcpPayload(earlier) != 0 || p.TTL < earlier.TTL) found = p.Seq == earlier.Seq;
+        if (found || earlier.PrevPacket < 0) break;
+        e = earlier.PrevPacket;
+        if (s.PacketList[static_cast<size_t>(e)].PrevPacket < 0 || steps >= 10) break;
+    }
+    if (!found) {
+        // The loop may stop on a predecessor it moved to without comparing it.
+        return;
+    }
+    const TPacket& copy = s.PacketList[static_cast<size_t>(e)];
+    p.RetransDepth = static_cast<uint8_t>(steps);
+    if (p.TTL < copy.TTL && p.SrcMAC != copy.SrcMAC)
+        p.PacketFlags |= kPktPathDuplicate;
+    else
+        p.PacketFlags |= kPktRetransmission;
+}
+
+void MarkNcpRepeat(AnalysisState& s, TPacket& p)
+{
+    const TPacket& e = s.PacketList[static_cast<size_t>(p.PrevPacket)];
+    if (!(p.PacketFlags & kPktRequest) || (p.PacketFlags & kPktGroup) || p.Seq != e.Seq) return;
+    if (e.TTL >= p.TTL) {
+        if (p.Time - e.Time < 10000000.0 && p.NCPFunction == e.NCPFunction) p.PacketFlags |= kPktRetransmission;
+    } else {
+        p.PacketFlags |= kPktPathDuplicate;
+    }
+}
+
+void MarkRepeats(AnalysisState& s, int headIndex, uint8_t app)
+{
+    TPacket& p = s.PacketList[static_cast<size_t>(s.ObjectList.TransHead(headIndex).LastPacket)];
+    if (p.PrevPacket < 0) return;
+    if (app == kAppTCP)
+        MarkTcpRetransmission(s, p);
+    else if (app == kAppNCP || app == kAppPBurst)
+        MarkNcpRepeat(s, p);
+}
+
+void AccountNetwork(AnalysisState& s, const FrameResult& r)
+{
+    auto found = s.NetworkNodes.find(r.SrcNet);
+    bool isNew = found == s.NetworkNodes.end();
+    NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : found->second;
+    if ((source.NetFlags & 3) != 3) {
+        source.NetFlags = 3;
+        isNew = true;
+    }
+    source.Protocols |= 1 << r.App;
+    source.VisibleProtocols = source.Protocols;
+    source.FramesSent += 1;
+    source.BytesSent += s.FrameSize;
+
+    const int peerIndex = FindOrAddNetPeer(s, source, isNew, r);
+    TNetPeer& peer = s.ObjectList.NetPeer(peerIndex);
+    peer.Protocols |= 1 << r.App;
+    peer.Hops = r.TTL;
+    peer.Frames += 1;
+    peer.Bytes += s.FrameSize;
+    peer.FramesByProtocol[r.App] += 1;
+
+    const int head = FindOrAddTransHead(s, peerIndex, r);
+    AddPacketSummary(s, head, r);
+
+    found = s.NetworkNodes.find(r.DstNet);
+    NetNode& dest = found != s.NetworkNodes.end() ? found->second : InsertNetNode(s, r.DstNet, r, r.DstStation);
+    dest.Protocols |= 1 << r.App;
+    dest.FramesReceived += 1;
+    dest.BytesReceived += s.FrameSize;
+
+    MarkRepeats(s, head, r.App);
+}
+
+}  // namespace
+
+// ---- public operations ------------------------------------------------------------
+
+int32_t BytesPerSecondForSpeed(int speed)
+{
+    switch (speed) {
+    case 4: return 500000;
+    case 10: return 1250000;
+    case 16: return 2000000;
+    case 100: return 12500000;
+    default: return 0;
+    }
+}
+
+void ResetStatistics(AnalysisState& s)
+{
+    s.IntervalCount = 0;
+    s.RingSoftErrorTotals.fill(0);
+    s.FrameStats.fill(0);
+    s.UtilStats.fill(0);
+    s.FrameStats[1] = -60000;
+    s.ProtocolStats.fill(ProtocolStat{});
+    for (RecentError& e : s.RecentErrors) e.Kind = 6;
+    s.SizeDistribution.fill(0);
+    s.RecentErrorsHead = 0;
+    s.RecentErrorsTail = 1;
+    s.ErrorsSeen = 0;
+    s.SecFrames = s.SecBroadcastFrames = s.SecMulticastFrames = s.SecErrorFrames = 0;
+    s.SecBytes = s.SecBroadcastBytes = s.SecMulticastBytes = 0;
+    s.TotalBytes = s.TotalBroadcastBytes = s.TotalMulticastBytes = 0;
+}
+
+void CloseInterval(AnalysisState& s)
+{
+    const double overhead = Overhead(s);
+    const double capacity = s.LinkBytesPerSecond > 0 ? s.LinkBytesPerSecond : 1;
+    s.IntervalCount += 1;
+    s.TotalBytes += s.SecBytes;
+    s.TotalBroadcastBytes += s.SecBroadcastBytes;
+    s.TotalMulticastBytes += s.SecMulticastBytes;
+
+    const double u = std::nearbyint((s.SecFrames * overhead + s.SecBytes) * 100.0 / capacity);
+    const double b = std::nearbyint((s.SecBroadcastFrames * overhead + s.SecBroadcastBytes) * 100.0 / capacity);
+    s.UtilStats[0] = static_cast<int32_t>(
+        std::nearbyint((s.TotalBytes + overhead * s.FrameStats[6]) * 100.0 / capacity / s.IntervalCount));
+    s.UtilStats[6] = static_cast<int32_t>(std::nearbyint(
+        (s.TotalBroadcastBytes + s.TotalMulticastBytes + overhead * (s.FrameStats[7] + s.FrameStats[8])) * 100.0 /
+        capacity / s.IntervalCount));
+
+    auto raise = [](int32_t& peak, int64_t value) {
+        if (value > peak) peak = static_cast<int32_t>(value);
+    };
+    raise(s.UtilStats[3], s.SecBytes);
+    raise(s.UtilStats[9], static_cast<int64_t>(s.SecBroadcastBytes) + s.SecMulticastBytes);
+    raise(s.UtilStats[5], s.SecFrames);
+    raise(s.UtilStats[11], static_cast<int64_t>(s.SecBroadcastFrames) + s.SecMulticastFrames);
+    // Utilisations compare as 16-bit unsigned values.
+    const auto u16 = static_cast<uint16_t>(static_cast<int64_t>(u));
+    const auto b16 = static_cast<uint16_t>(static_cast<int64_t>(b));
+    if (u16 > static_cast<uint16_t>(s.UtilStats[1])) s.UtilStats[1] = u16;
+    if (b16 > static_cast<uint16_t>(s.UtilStats[7])) s.UtilStats[7] = b16;
+
+    s.SecFrames = s.SecBroadcastFrames = s.SecMulticastFrames = s.SecErrorFrames = 0;
+    s.SecBytes = s.SecBroadcastBytes = s.SecMulticastBytes = 0;
+    if (s.FrameStats[6] >= 1)
+        s.FrameStats[5] = static_cast<int32_t>(std::nearbyint(s.TotalBytes / s.FrameStats[6]));
+}
+
+void UpdateElapsed(AnalysisState& s, int frameNo)
+{
+    if (frameNo == 1) {
+        s.ElapsedTime = 0;
+        s.PrevFrameTime = s.FrameTime;
+        s.LastTickTime = s.FrameTime;
+    } else {
+        if (s.PrevFrameTime <= s.FrameTime) {
+            s.ElapsedTime += s.FrameTime - s.PrevFrameTime;
+        } else {
+            const double stepBack = s.PrevFrameTime - s.FrameTime;
+            // A big step back means the analyser's time base restarted.
+            s.ElapsedTime += stepBack < kTimeRestartMicroseconds ? stepBack : s.FrameTime;
+        }
+        s.PrevFrameTime = s.FrameTime;
+    }
+    if (s.FrameTime - s.LastTickTime >= s.TickLength) {
+        CloseInterval(s);
+        s.LastTickTime = s.FrameTime;
+    }
+}
+
+bool AnalyzeFrame(AnalysisState& s, int& frameNo)
+{
+    PumpIfDue(s);
+    ++frameNo;
+    ++s.FramesSeen;
+    if (s.CountOnly) return true;
+    if (s.FrameSize > kMaxFrameBytes) s.FrameSize = kMaxFrameBytes;
+
+    UpdateElapsed(s, frameNo);
+    if (s.FrameSize < std::abs(s.FrameStats[1])) s.FrameStats[1] = s.FrameSize;
+    if (s.FrameSize > s.FrameStats[2]) s.FrameStats[2] = s.FrameSize;
+    s.SecBytes += s.FrameSize;
+
+    FrameResult r;
+    r.FrameNo = frameNo;
+    const FrameReader f(s);
+    if (s.Topology == 0)
+        DecodeEthernet(s, f, r);
+    else
+        DecodeTokenRing(s, f, r);
+    CountMedium(s, f, r);
+
+    ProtocolStat& family = s.ProtocolStats[r.Family];
+    family.Frames += 1;
+    if (r.IsGroup) family.GroupFrames += 1;
+    family.Bytes += s.FrameSize;
+
+    s.HaveNetAddrs = !r.SrcAddr.Empty() && (s.Topology != 0 || s.FrameSize >= 18);
+    if (s.HaveNetAddrs) AccountStations(s, f, r);
+    if (s.Topology == 0) s.HaveNetAddrs = s.FrameSize >= 58;
+
+    if (s.HaveNetAddrs && r.Family == kFamilyNetBIOSLLC) CaptureNetBIOSName(s, f, r);
+    if (s.HaveNetAddrs && (r.Family == kFamilyIP || r.Family == kFamilyIPX || r.Family == kFamilyNetBIOSIPX)) {
+        if (r.Family == kFamilyIP)
+            DecodeIp(s, f, r);
+        else
+            DecodeIpx(s, f, r);
+        AccountNetwork(s, r);
+    }
+
+    s.SecFrames += 1;
+    s.FrameStats[6] += 1;
+    return s.StopAtFrameMode && frameNo == s.StopFrameNo;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,227 @@
+#include "model/Naming.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace quenlix {
+
+namespace {
+
+struct FamilyEntry {
+    const char* Name;
+    uint32_t Colour;
+};
+
+constexpr std::array<FamilyEntry, kFamilyCount> kFamilies{{
+    {"Appletalk", 0x0000FF},
+    {"ARP/RARP", 0xC0DCC0},
+    {"BPDU", 0x00FFFF},
+    {"DECnet", 0x00FF00},
+    {"IP", 0xFF0000},
+    {"IPX", 0x800080},
+    {"ISO", 0x000000},
+    {"LAT", 0x000080},
+    {"LAVC", 0x008000},
+    {"NetBIOS-LLC", 0x008080},
+    {"NetBIOS-IP", 0x800000},
+    {"NetBIOS-IPX", 0x808000},
+    {"SNA", 0x808080},
+    {"XNS", 0xC0C0C0},
+    {"VINES", 0xFF00FF},
+    {"MAC", 0xFFFF00},
+    {"Other", 0xFFFFFF},
+}};
+
+constexpr std::array<const char*, kEncapsulationCount> kEncapsulations{"Etype", "LLC", "NovRaw", "SNAP", "MAC"};
+
+// Application codes 0..21; every other code is "Other".
+constexpr std::array<const char*, 22> kApps{
+    "ICMP", "IGMP", "GGP", "TCP", "EGP", "UDP", "IGRP", "Unknown", "NCP", "SPX", "SPXII",
+    "NetBIOS", "SMB", "RIP", "PBurst", "Echo", "Error", "WAN Bdcast", "SAP", "NetWare Lite", "LIP Echo", "Unknown",
+};
+
+struct PortEntry {
+    uint16_t Port;
+    const char* Name;
+};
+
+constexpr std::array<PortEntry, 30> kPorts{{
+    {20, "FTP Data"},
+    {21, "FTP Control"},
+    {23, "Telnet"},
+    {25, "SMTP"},
+    {53, "DNS"},
+    {67, "Bootp"},
+    {68, "Bootp"},
+    {79, "Finger"},
+    {80, "HTTP"},
+    {107, "Remote Telnet"},
+    {109, "POP2"},
+    {110, "POP3"},
+    {111, "Sun RPC"},
+    {115, "Simple File Transfer"},
+    {119, "NNTP"},
+    {123, "Network Time Protocol"},
+    {127, "Sun RPC"},
+    {137, "NetBIOS Name"},
+    {138, "NetBIOS Datagram"},
+    {139, "NetBIOS Session"},
+    {161, "SNMP"},
+    {162, "SNMP Trap"},
+    {194, "Internet Relay Chat"},
+    {213, "IPS"},
+    {396, "NetWare"},
+    {515, "Print"},
+    {532, "Readnews"},
+    {666, "Doom"},
+    {1525, "Oracle"},
+    {0, nullptr},
+}};
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+std::string BytesToHex(const uint8_t* bytes, int count)
+{
+    std::string text;
+    text.reserve(static_cast<size_t>(count) * 2);
+    for (int i = 0; i < count; ++i) {
+        text += kHexDigits[bytes[i] >> 4];
+        text += kHexDigits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+// "%2.1f" of a quotient.
+std::string OneDecimal(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%2.1f", value);
+    return buffer;
+}
+
+}  // namespace
+
+std::string FamilyName(int family)
+{
+    if (family < 0 || family >= kFamilyCount) return kFamilies[kFamilyOther].Name;
+    return kFamilies[static_cast<size_t>(family)].Name;
+}
+
+uint32_t FamilyColour(int family)
+{
+    const int index = family & 0x7F;
+    if (index >= kFamilyCount) return kFamilies[kFamilyOther].Colour;
+    return kFamilies[static_cast<size_t>(index)].Colour;
+}
+
+std::string EncapsulationName(int encapsulation)
+{
+    if (encapsulation < 0 || encapsulation >= kEncapsulationCount) return {};
+    return kEncapsulations[static_cast<size_t>(encapsulation)];
+}
+
+std::string EncapsulationSetText(uint8_t encapsulations)
+{
+    std::string text;
+    for (int bit = 0; bit < kEncapsulationCount; ++bit) {
+        if ((encapsulations & (1u << bit)) == 0) continue;
+        if (!text.empty()) text += ", ";
+        text += kEncapsulations[static_cast<size_t>(bit)];
+    }
+    return text;
+}
+
+std::string AppName(int app)
+{
+    const int code = app & 0x7F;
+    if (code >= static_cast<int>(kApps.size())) return "Other";
+    return kApps[static_cast<size_t>(code)];
+}
+
+std::string PortName(uint16_t port)
+{
+    for (const PortEntry& entry : kPorts) {
+        if (entry.Name != nullptr && entry.Port == port) return entry.Name;
+    }
+    return "Port " + std::to_string(port);
+}
+
+std::string MACToHex(const uint8_t* address)
+{
+    return BytesToHex(address, 6);
+}
+
+std::string NetToHex(const uint8_t* network)
+{
+    return BytesToHex(network, 4);
+}
+
+std::string IPToText(const uint8_t* address, bool padded)
+{
+    std::string text;
+    char part[8];
+    for (int i = 0; i < 4; ++i) {
+        std::snprintf(part, sizeof part, padded ? "%3u" : "%u", static_cast<unsigned>(address[i]));
+        if (i > 0) text += '.';
+        text += part;
+    }
+    return text;
+}
+
+std::string IPXToText(const AnalysisState& state, const uint8_t* address, bool keepZeros, bool withVendor)
+{
+    const uint8_t* node = address + 4;
+    const std::string networkText = NetToHex(address);
+    const std::string nodeText = MACToHex(node);
+
+    std::string text = networkText + "." + nodeText;
+    if (withVendor) {
+        const int vendor = FindVendor(state, node);
+        if (vendor > 0 && vendor <= state.VendorCount) {
+            text = networkText + "." + state.VendorTable[static_cast<size_t>(vendor)].VendorName + nodeText.substr(6);
+        }
+    }
+    if (!keepZeros) {
+        // Network 00000001 shows as 1, and network 0 keeps its one 0.
+        size_t drop = 0;
+        while (drop + 1 < text.size() && text[drop] == '0' && text[drop + 1] != '.') ++drop;
+        text.erase(0, drop);
+    }
+    return text;
+}
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::vector<uint8_t> HexToBytes(std::string_view text)
+{
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        const int high = std::max(HexDigitValue(text[i]), 0);
+        const int low = std::max(HexDigitValue(text[i + 1]), 0);
+        bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+    }
+    return bytes;
+}
+
+std::string RatioText(int32_t a, int32_t b)
+{
+    std::string text;
+    if (b < a) {
+        text = b != 0 ? OneDecimal(static_cast<double>(a) / b) + ":1" : std::to_string(a) + ":0.0";
+    } else {
+        text = a != 0 ? "1:" + OneDecimal(static_cast<double>(b) / a) : "0.0:" + std::to_string(b);
+    }
+    const size_t point = text.find(".0");
+    if (point != std::string::npos) text.erase(point, 2);
+    return text;
+}
+
+}  // namespace quenlix

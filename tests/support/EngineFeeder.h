@@ -1,0 +1,55 @@
+#pragma once
+// Feeds hand-built frames straight to the frame engine, as a reader would.
+
+#include <cstring>
+
+#include "FrameBuilder.h"
+#include "model/AnalysisState.h"
+#include "model/FrameEngine.h"
+
+namespace quenlix::testing {
+
+class EngineFeeder {
+public:
+    explicit EngineFeeder(AnalysisState& state, uint8_t topology = 0) : state_(state)
+    {
+        state_.Topology = topology;
+        ResetAnalysis(state_);
+    }
+
+    // Delivers a frame stored whole. On Ethernet the counted size includes the
+    // 4-byte FCS that the stored bytes leave out.
+    bool Feed(const Bytes& bytes, double timeMicroseconds, bool badFcs = false, bool alignError = false)
+    {
+        const std::size_t fcs = state_.Topology == 0 ? 4 : 0;
+        return FeedSized(bytes, static_cast<uint16_t>(bytes.size() + fcs), static_cast<uint16_t>(bytes.size() + fcs),
+                         timeMicroseconds, badFcs, alignError);
+    }
+
+    // Delivers a frame with explicit counted and stored sizes (sliced frames).
+    bool FeedSized(const Bytes& bytes, uint16_t frameSize, uint16_t storedLength, double timeMicroseconds,
+                   bool badFcs = false, bool alignError = false)
+    {
+        state_.FrameTime = timeMicroseconds;
+        state_.FrameSize = frameSize;
+        state_.StoredLength = storedLength;
+        state_.FrameBadFCS = badFcs ? 1 : 0;
+        state_.FrameAlignError = alignError ? 1 : 0;
+        const std::size_t n = std::min<std::size_t>(bytes.size(), kMaxFrameBytes);
+        std::memcpy(state_.FrameData.data(), bytes.data(), n);
+        const std::size_t tail = std::min<std::size_t>(n + 4, kMaxFrameBytes);
+        std::memset(state_.FrameData.data() + n, 0, tail - n);
+        return AnalyzeFrame(state_, frameNo_);
+    }
+
+    // The driver's final interval close.
+    void Finish() { CloseInterval(state_); }
+
+    int FrameNo() const { return frameNo_; }
+
+private:
+    AnalysisState& state_;
+    int frameNo_ = 0;
+};
+
+}  // namespace quenlix::testing

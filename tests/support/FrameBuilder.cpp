@@ -1,0 +1,363 @@
+#include "FrameBuilder.h"
+
+#include <algorithm>
+
+namespace quenlix::testing {
+
+void PutWord(Bytes& b, std::size_t at, uint16_t value)
+{
+    b[at] = static_cast<uint8_t>(value >> 8);
+    b[at + 1] = static_cast<uint8_t>(value);
+}
+
+void PutLong(Bytes& b, std::size_t at, uint32_t value)
+{
+    PutWord(b, at, static_cast<uint16_t>(value >> 16));
+    PutWord(b, at + 2, static_cast<uint16_t>(value));
+}
+
+void AppendWord(Bytes& b, uint16_t value)
+{
+    b.push_back(static_cast<uint8_t>(value >> 8));
+    b.push_back(static_cast<uint8_t>(value));
+}
+
+void AppendLong(Bytes& b, uint32_t value)
+{
+    AppendWord(b, static_cast<uint16_t>(value >> 16));
+    AppendWord(b, static_cast<uint16_t>(value));
+}
+
+Bytes Concat(const Bytes& a, const Bytes& b)
+{
+    Bytes out = a;
+    out.insert(out.end(), b.begin(), b.end());
+    return out;
+}
+
+uint16_t InternetChecksum(const uint8_t* data, std::size_t length, uint32_t initial)
+{
+    uint64_t sum = initial;
+    for (std::size_t i = 0; i < length; i += 2) {
+        const uint8_t lo = i + 1 < length ? data[i + 1] : 0;
+        sum += static_cast<uint32_t>(data[i] << 8 | lo);
+    }
+    while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
+    return static_cast<uint16_t>(~sum & 0xFFFF);
+}
+
+namespace {
+
+Bytes MacHeader(const Mac& dst, const Mac& src)
+{
+    Bytes b(dst.begin(), dst.end());
+    b.insert(b.end(), src.begin(), src.end());
+    return b;
+}
+
+uint32_t PseudoHeaderSum(const Ip& src, const Ip& dst, uint8_t protocol, std::size_t length)
+{
+    uint32_t sum = 0;
+    sum += static_cast<uint32_t>(src[0] << 8 | src[1]) + static_cast<uint32_t>(src[2] << 8 | src[3]);
+    sum += static_cast<uint32_t>(dst[0] << 8 | dst[1]) + static_cast<uint32_t>(dst[2] << 8 | dst[3]);
+    sum += protocol;
+    sum += static_cast<uint32_t>(length);
+    return sum;
+}
+
+void AppendName(Bytes& b, const std::string& name)
+{
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t dot = name.find('.', start);
+        if (dot == std::string::npos) dot = name.size();
+        b.push_back(static_cast<uint8_t>(dot - start));
+        b.insert(b.end(), name.begin() + static_cast<long>(start), name.begin() + static_cast<long>(dot));
+        start = dot + 1;
+    }
+    b.push_back(0);
+}
+
+Bytes NetBiosName16(const std::string& name)
+{
+    Bytes b(16, ' ');
+    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 15), b.begin());
+    b[15] = 0x00;
+    return b;
+}
+
+}  // namespace
+
+Bytes EthernetII(const Mac& dst, const Mac& src, uint16_t type, const Bytes& payload)
+{
+    Bytes b = MacHeader(dst, src);
+    AppendWord(b, type);
+    return Concat(b, payload);
+}
+
+Bytes Llc8023(const Mac& dst, const Mac& src, uint8_t dsap, uint8_t ssap, uint8_t control, const Bytes& payload)
+{
+    Bytes b = MacHeader(dst, src);
+    AppendWord(b, static_cast<uint16_t>(payload.size() + 3));
+    b.push_back(dsap);
+    b.push_back(ssap);
+    b.push_back(control);
+    return Concat(b, payload);
+}
+
+Bytes Snap8023(const Mac& dst, const Mac& src, uint16_t type, const Bytes& payload)
+{
+    Bytes b = MacHeader(dst, src);
+    AppendWord(b, static_cast<uint16_t>(payload.size() + 8));
+    b.insert(b.end(), {0xAA, 0xAA, 0x03, 0x00, 0x00, 0x00});
+    AppendWord(b, type);
+    return Concat(b, payload);
+}
+
+Bytes NovellRaw(const Mac& dst, const Mac& src, const Bytes& ipxPacket)
+{
+    Bytes b = MacHeader(dst, src);
+    AppendWord(b, static_cast<uint16_t>(ipxPacket.size()));
+    return Concat(b, ipxPacket);
+}
+
+Bytes Padded(Bytes frame, std::size_t minimum)
+{
+    if (frame.size() < minimum) frame.resize(minimum, 0);
+    return frame;
+}
+
+Bytes TokenRing(uint8_t fc, const Mac& dst, const Mac& src, const Bytes& routing, const Bytes& payload)
+{
+    Bytes b{0x10, fc};
+    b.insert(b.end(), dst.begin(), dst.end());
+    b.insert(b.end(), src.begin(), src.end());
+    if (!routing.empty()) b[8] |= 0x80;
+    b.insert(b.end(), routing.begin(), routing.end());
+    return Concat(b, payload);
+}
+
+Bytes TokenRingLlc(const Mac& dst, const Mac& src, const Bytes& routing, uint8_t dsap, const Bytes& payload)
+{
+    Bytes llc{dsap, dsap, 0x03};
+    return TokenRing(0x40, dst, src, routing, Concat(llc, payload));
+}
+
+Bytes Ipv4(const Ip& src, const Ip& dst, uint8_t protocol, const Bytes& payload, const IpOptions& options)
+{
+    Bytes h(20, 0);
+    h[0] = 0x45;
+    PutWord(h, 2, static_cast<uint16_t>(20 + payload.size()));
+    PutWord(h, 4, options.Ident);
+    PutWord(h, 6, static_cast<uint16_t>((options.MoreFragments ? 0x2000 : 0) | (options.FragmentOffset & 0x1FFF)));
+    h[8] = options.Ttl;
+    h[9] = protocol;
+    std::copy(src.begin(), src.end(), h.begin() + 12);
+    std::copy(dst.begin(), dst.end(), h.begin() + 16);
+    uint16_t sum = InternetChecksum(h.data(), h.size());
+    if (options.BadChecksum) sum ^= 0x5A5A;
+    PutWord(h, 10, sum);
+    return Concat(h, payload);
+}
+
+Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& s)
+{
+    const std::size_t headerLength = s.Mss ? 24 : 20;
+    Bytes t(headerLength, 0);
+    PutWord(t, 0, s.SrcPort);
+    PutWord(t, 2, s.DstPort);
+    PutLong(t, 4, s.Seq);
+    PutLong(t, 8, s.Ack);
+    t[12] = static_cast<uint8_t>((headerLength / 4) << 4);
+    t[13] = s.Flags;
+    PutWord(t, 14, s.Window);
+    if (s.Mss) {
+        t[20] = 2;
+        t[21] = 4;
+        PutWord(t, 22, s.Mss);
+    }
+    t.insert(t.end(), s.Payload.begin(), s.Payload.end());
+    uint16_t sum = InternetChecksum(t.data(), t.size(), PseudoHeaderSum(src, dst, 6, t.size()));
+    if (s.BadChecksum) sum ^= 0x1111;
+    PutWord(t, 16, sum);
+    return t;
+}
+
+Bytes Udp(const Ip& src, const Ip& dst, uint16_t srcPort, uint16_t dstPort, const Bytes& payload, bool zeroChecksum,
+          bool badChecksum)
+{
+    Bytes u(8, 0);
+    PutWord(u, 0, srcPort);
+    PutWord(u, 2, dstPort);
+    PutWord(u, 4, static_cast<uint16_t>(8 + payload.size()));
+    u.insert(u.end(), payload.begin(), payload.end());
+    if (!zeroChecksum) {
+        uint16_t sum = InternetChecksum(u.data(), u.size(), PseudoHeaderSum(src, dst, 17, u.size()));
+        if (sum == 0) sum = 0xFFFF;
+        if (badChecksum) sum ^= 0x2222;
+        PutWord(u, 6, sum);
+    }
+    return u;
+}
+
+Bytes IcmpEcho(uint8_t type, uint16_t id, uint16_t sequence, const Bytes& payload)
+{
+    Bytes b{type, 0, 0, 0};
+    AppendWord(b, id);
+    AppendWord(b, sequence);
+    b.insert(b.end(), payload.begin(), payload.end());
+    PutWord(b, 2, InternetChecksum(b.data(), b.size()));
+    return b;
+}
+
+Bytes TcpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, const TcpSegment& segment,
+               const IpOptions& ip)
+{
+    return Padded(EthernetII(dstMac, srcMac, 0x0800, Ipv4(src, dst, 6, Tcp(src, dst, segment), ip)));
+}
+
+Bytes UdpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, uint16_t srcPort,
+               uint16_t dstPort, const Bytes& payload, const IpOptions& ip)
+{
+    return Padded(EthernetII(dstMac, srcMac, 0x0800, Ipv4(src, dst, 17, Udp(src, dst, srcPort, dstPort, payload), ip)));
+}
+
+Bytes IcmpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, uint8_t type, uint16_t sequence,
+                const IpOptions& ip)
+{
+    return Padded(EthernetII(dstMac, srcMac, 0x0800, Ipv4(src, dst, 1, IcmpEcho(type, 0x1234, sequence, Bytes(32, 0x61)), ip)));
+}
+
+Bytes DnsQuery(uint16_t id, const std::string& name)
+{
+    Bytes b;
+    AppendWord(b, id);
+    AppendWord(b, 0x0100);
+    AppendWord(b, 1);
+    AppendWord(b, 0);
+    AppendWord(b, 0);
+    AppendWord(b, 0);
+    AppendName(b, name);
+    AppendWord(b, 1);
+    AppendWord(b, 1);
+    return b;
+}
+
+Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip& address)
+{
+    Bytes b;
+    AppendWord(b, id);
+    AppendWord(b, 0x8180);
+    AppendWord(b, 1);
+    AppendWord(b, 1);
+    AppendWord(b, 0);
+    AppendWord(b, 0);
+    AppendName(b, name);
+    AppendWord(b, 1);
+    AppendWord(b, 1);
+    AppendWord(b, 0xC00C);  // the owner name points at the question
+    AppendWord(b, 1);
+    AppendWord(b, 1);
+    AppendLong(b, 300);
+    AppendWord(b, 4);
+    b.insert(b.end(), address.begin(), address.end());
+    return b;
+}
+
+Bytes NetBiosNameRegistration(const std::string& name, const Ip& address)
+{
+    Bytes b;
+    AppendWord(b, 0x4242);
+    AppendWord(b, 0x2910);  // registration request
+    AppendWord(b, 1);
+    AppendWord(b, 0);
+    AppendWord(b, 0);
+    AppendWord(b, 1);
+    // First-level encoded name: each half-byte as a letter from 'A'.
+    b.push_back(32);
+    Bytes plain = NetBiosName16(name);
+    for (uint8_t c : plain) {
+        b.push_back(static_cast<uint8_t>('A' + (c >> 4)));
+        b.push_back(static_cast<uint8_t>('A' + (c & 0x0F)));
+    }
+    b.push_back(0);
+    AppendWord(b, 0x20);
+    AppendWord(b, 1);
+    AppendWord(b, 0xC00C);
+    AppendWord(b, 0x20);
+    AppendWord(b, 1);
+    AppendLong(b, 300000);
+    AppendWord(b, 6);
+    AppendWord(b, 0);
+    b.insert(b.end(), address.begin(), address.end());
+    return b;
+}
+
+Bytes NetBiosLlcPayload(uint8_t command, const std::string& sourceName)
+{
+    Bytes b(44, 0);
+    PutWord(b, 0, 44);
+    b[2] = 0xEF;
+    b[3] = 0xFF;
+    b[4] = command;
+    Bytes dest = NetBiosName16("*");
+    Bytes source = NetBiosName16(sourceName);
+    std::copy(dest.begin(), dest.end(), b.begin() + 12);
+    std::copy(source.begin(), source.end(), b.begin() + 28);
+    return b;
+}
+
+Bytes Ipx(const IpxAddress& dst, const IpxAddress& src, uint8_t packetType, const Bytes& data, uint8_t hops)
+{
+    Bytes b(30, 0);
+    PutWord(b, 0, 0xFFFF);
+    PutWord(b, 2, static_cast<uint16_t>(30 + data.size()));
+    b[4] = hops;
+    b[5] = packetType;
+    std::copy(dst.Network.begin(), dst.Network.end(), b.begin() + 6);
+    std::copy(dst.Node.begin(), dst.Node.end(), b.begin() + 10);
+    PutWord(b, 16, dst.Socket);
+    std::copy(src.Network.begin(), src.Network.end(), b.begin() + 18);
+    std::copy(src.Node.begin(), src.Node.end(), b.begin() + 22);
+    PutWord(b, 28, src.Socket);
+    return Concat(b, data);
+}
+
+Bytes NcpRequest(uint8_t sequence, uint8_t connection, uint8_t function, const Bytes& rest)
+{
+    Bytes b{0x22, 0x22, sequence, connection, 1, 0, function};
+    return Concat(b, rest);
+}
+
+Bytes NcpReply(uint8_t sequence, uint8_t connection, const Bytes& rest)
+{
+    Bytes b{0x33, 0x33, sequence, connection, 1, 0, 0, 0};
+    return Concat(b, rest);
+}
+
+Bytes SapResponse(const std::vector<SapService>& services)
+{
+    Bytes b;
+    AppendWord(b, 2);  // general service response
+    for (const SapService& s : services) {
+        Bytes entry(64, 0);
+        PutWord(entry, 0, s.Type);
+        std::copy_n(s.Name.begin(), std::min<std::size_t>(s.Name.size(), 47), entry.begin() + 2);
+        std::copy(s.Address.Network.begin(), s.Address.Network.end(), entry.begin() + 50);
+        std::copy(s.Address.Node.begin(), s.Address.Node.end(), entry.begin() + 54);
+        PutWord(entry, 60, s.Address.Socket);
+        PutWord(entry, 62, s.Hops);
+        b.insert(b.end(), entry.begin(), entry.end());
+    }
+    return b;
+}
+
+Mac MacOf(uint32_t station, uint8_t first)
+{
+    return {first, 0x00, 0x1B, static_cast<uint8_t>(station >> 16), static_cast<uint8_t>(station >> 8),
+            static_cast<uint8_t>(station)};
+}
+
+Ip IpOf(uint8_t a, uint8_t b, uint8_t c, uint8_t d) { return {a, b, c, d}; }
+
+}  // namespace quenlix::testing
