@@ -63,7 +63,7 @@ void ResetAnalysis(AnalysisState& s)
     s.Names.clear();
     s.Index.Clear();
     s.ObjectList.Clear(kObjectListCapacity);
-    s.PacketList = {};
+    s.PacketList.clear();
     s.PacketList.reserve(kPacketListCapacity);
 
     s.TotalFrames = 0;

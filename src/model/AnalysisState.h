@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "model/ChainIndex.h"
+#include "model/ChunkedList.h"
 #include "model/PString.h"
 
 namespace quenlix {
 
 class ReadHost;
+class SettingsStore;
 
 constexpr int kMaxFrameBytes = 18000;
 constexpr int kFrameStatsCount = 18;
@@ -320,6 +322,11 @@ struct AnalysisState {
     int32_t StopFrameNo = 0;
     uint8_t SnifferCompressed = 0;
     std::string AddressTableName = "LocalAddressTable.adr";
+    // Where the Observer analyser keeps its local address tables, and the settings
+    // of the local machine that name the current table (null: none to read).
+    // Neither is reset by a read.
+    std::string AddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
+    const SettingsStore* MachineSettings = nullptr;
     uint8_t ProbedTopology = 5;
     uint8_t SlicedFrames = 0;
     int64_t TraceFileSize = 0;
@@ -380,7 +387,7 @@ struct AnalysisState {
     int32_t IPHostCount = 0, IPSenderCount = 0, IPXHostCount = 0, IPXSenderCount = 0;
 
     ObjectStore ObjectList;
-    std::vector<TPacket> PacketList;
+    ChunkedList<TPacket> PacketList;
 
     std::array<FragmentPort, 32> FragmentPorts{};
     uint16_t FragmentPortsIndex = 0;

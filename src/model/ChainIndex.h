@@ -1,53 +1,124 @@
 #pragma once
-// Hash indexes over the conversation chains. The chains themselves (TDLCPeer,
-// TNetPeer, TTransHead, TPacket) stay exactly as the views walk them; these
-// indexes only let the engine find the matching record of a frame without
-// walking a chain, which would make a busy server's frames cost more and more.
+// Hash indexes that let the engine find a frame's records in constant time.
+// The trees stay the ordered home of stations and network nodes, and the chains
+// (TDLCPeer, TNetPeer, TTransHead, TPacket) stay exactly as the views walk them;
+// these indexes only spare the engine the tree descents and chain walks that
+// would make a busy server's frames cost more and more.
 
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
+#include <vector>
 
 namespace quenlix {
 
-template <std::size_t N>
-struct ByteKey {
-    std::array<uint8_t, N> Bytes{};
-    friend bool operator==(const ByteKey& a, const ByteKey& b) { return a.Bytes == b.Bytes; }
-};
+struct StationNode;
+struct NetNode;
 
-struct ByteKeyHash {
-    template <std::size_t N>
-    std::size_t operator()(const ByteKey<N>& key) const
+// An open-addressing hash map from a key of W 64-bit words to a value. Slots
+// are stored inline, so a lookup touches one or two cache lines.
+template <std::size_t W, class Value>
+class FlatIndex {
+public:
+    using Key = std::array<uint64_t, W>;
+
+    const Value* Find(const Key& key) const
     {
-        // FNV-1a over the key, then a final mix so that keys differing only in
-        // their last bytes spread over the buckets.
-        uint64_t h = 1469598103934665603ull;
-        for (uint8_t b : key.Bytes) h = (h ^ b) * 1099511628211ull;
-        h ^= h >> 29;
-        h *= 0xbf58476d1ce4e5b9ull;
-        h ^= h >> 32;
-        return static_cast<std::size_t>(h);
+        if (slots_.empty()) return nullptr;
+        for (std::size_t i = Hash(key) & mask_;; i = (i + 1) & mask_) {
+            const Slot& slot = slots_[i];
+            if (!slot.Used) return nullptr;
+            if (SameKey(slot.K, key)) return &slot.V;
+        }
     }
-};
 
-struct ChainIndex {
-    // (source MAC, destination MAC) -> TDLCPeer object index.
-    std::unordered_map<ByteKey<12>, int32_t, ByteKeyHash> DLCPeers;
-    // (source address, destination address, each with its length) -> TNetPeer object index.
-    std::unordered_map<ByteKey<22>, int32_t, ByteKeyHash> NetPeers;
-    // (TNetPeer, source port, destination port) -> first TTransHead of a port-matched application.
-    std::unordered_map<uint64_t, int32_t> PortHeads;
-    // (TNetPeer, application) -> first TTransHead of an application matched by its code.
-    std::unordered_map<uint64_t, int32_t> AppHeads;
+    // Inserts a key that is not present yet.
+    void Insert(const Key& key, const Value& value)
+    {
+        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        Place(key, value);
+        ++count_;
+    }
 
     void Clear()
     {
-        DLCPeers = {};
-        NetPeers = {};
-        PortHeads = {};
-        AppHeads = {};
+        slots_ = {};
+        mask_ = 0;
+        count_ = 0;
+    }
+
+    std::size_t Size() const { return count_; }
+
+private:
+    struct Slot {
+        Key K{};
+        Value V{};
+        bool Used = false;
+    };
+
+    static bool SameKey(const Key& a, const Key& b)
+    {
+        for (std::size_t i = 0; i < W; ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+
+    static std::size_t Hash(const Key& key)
+    {
+        uint64_t h = 0x9E3779B97F4A7C15ull;
+        for (uint64_t w : key) {
+            h ^= w + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+            h *= 0xBF58476D1CE4E5B9ull;
+            h ^= h >> 31;
+        }
+        return static_cast<std::size_t>(h);
+    }
+
+    void Place(const Key& key, const Value& value)
+    {
+        std::size_t i = Hash(key) & mask_;
+        while (slots_[i].Used) i = (i + 1) & mask_;
+        slots_[i] = Slot{key, value, true};
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+        mask_ = slots_.size() - 1;
+        for (const Slot& slot : old)
+            if (slot.Used) Place(slot.K, slot.V);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
+
+// Packs up to 8 bytes into a word, first byte most significant.
+inline uint64_t PackBytes(const uint8_t* bytes, std::size_t count)
+{
+    uint64_t w = 0;
+    for (std::size_t i = 0; i < count; ++i) w = w << 8 | bytes[i];
+    return w;
+}
+
+struct ChainIndex {
+    using StationKey = std::array<uint64_t, 1>;
+    FlatIndex<1, StationNode*> Stations;      // MAC address -> station node
+    FlatIndex<2, NetNode*> NetworkNodes;      // network address with its length -> node
+    FlatIndex<2, int32_t> DLCPeers;           // (source MAC, destination MAC) -> TDLCPeer
+    FlatIndex<3, int32_t> NetPeers;           // (source address, destination address) -> TNetPeer
+    // (TNetPeer, ports) or (TNetPeer, application) -> first TTransHead matching that way.
+    FlatIndex<1, int32_t> TransHeads;
+
+    void Clear()
+    {
+        Stations.Clear();
+        NetworkNodes.Clear();
+        DLCPeers.Clear();
+        NetPeers.Clear();
+        TransHeads.Clear();
     }
 };
 

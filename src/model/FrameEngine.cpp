@@ -483,9 +483,12 @@ void AnalyzeMacFrame(AnalysisState& s, const FrameReader& f, const FrameResult& 
 
 // ---- stations and DLC conversations -----------------------------------------------
 
+ChainIndex::StationKey StationKeyOf(const MacString& address) { return {PackBytes(address.Data(), 6)}; }
+
 StationNode& InsertStation(AnalysisState& s, const MacString& address)
 {
     StationNode& node = s.Stations[address];
+    s.Index.Stations.Insert(StationKeyOf(address), &node);
     node.Address = address;
     node.Vendor = FindVendor(s, address.Data());
     node.FirstMACInfo = -1;
@@ -493,12 +496,15 @@ StationNode& InsertStation(AnalysisState& s, const MacString& address)
     return node;
 }
 
-ByteKey<12> DlcKey(const MacString& src, const MacString& dst)
+StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address)
 {
-    ByteKey<12> key;
-    std::memcpy(key.Bytes.data(), src.Data(), 6);
-    std::memcpy(key.Bytes.data() + 6, dst.Data(), 6);
-    return key;
+    StationNode* const* found = s.Index.Stations.Find(StationKeyOf(address));
+    return found ? **found : InsertStation(s, address);
+}
+
+std::array<uint64_t, 2> DlcKey(const MacString& src, const MacString& dst)
+{
+    return {PackBytes(src.Data(), 6), PackBytes(dst.Data(), 6)};
 }
 
 int NewDLCPeer(AnalysisState& s, const FrameResult& r)
@@ -506,16 +512,15 @@ int NewDLCPeer(AnalysisState& s, const FrameResult& r)
     TDLCPeer peer;
     std::memcpy(peer.DestAddress.data(), r.DstAddr.Data(), 6);
     const int index = s.ObjectList.Add(peer);
-    s.Index.DLCPeers.emplace(DlcKey(r.SrcAddr, r.DstAddr), index);
+    s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, r.DstAddr), index);
     return index;
 }
 
 void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
 {
     int index;
-    const auto it = s.Index.DLCPeers.find(DlcKey(r.SrcAddr, r.DstAddr));
-    if (it != s.Index.DLCPeers.end()) {
-        index = it->second;
+    if (const int32_t* found = s.Index.DLCPeers.Find(DlcKey(r.SrcAddr, r.DstAddr))) {
+        index = *found;
     } else {
         index = NewDLCPeer(s, r);
         s.ObjectList.DLCPeer(source.LastDLCPeer).Next = index;
@@ -533,8 +538,7 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
-    auto found = s.Stations.find(r.SrcAddr);
-    StationNode& source = found != s.Stations.end() ? found->second : InsertStation(s, r.SrcAddr);
+    StationNode& source = FindOrInsertStation(s, r.SrcAddr);
     if ((source.StationFlags & 3) != 3) {
         source.StationFlags = 3;
         s.SourceStationCount += 1;
@@ -557,8 +561,7 @@ void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
     AccountDLCPeer(s, r, source);
 
-    found = s.Stations.find(r.DstAddr);
-    StationNode& dest = found != s.Stations.end() ? found->second : InsertStation(s, r.DstAddr);
+    StationNode& dest = FindOrInsertStation(s, r.DstAddr);
     dest.Families |= 1 << r.Family;
     dest.Encapsulations |= r.EncapsulationBit();
     dest.FrameStatus |= r.StatusBit();
@@ -924,9 +927,15 @@ void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
 // ---- network accounting, conversations and packets ----------------------------------
 
+std::array<uint64_t, 2> NetKeyOf(const NetString& address)
+{
+    return {PackBytes(address.Data(), 8), PackBytes(address.Data() + 8, 2) | uint64_t{address.Length} << 16};
+}
+
 NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, StationNode* station)
 {
     NetNode& node = s.NetworkNodes[address];
+    s.Index.NetworkNodes.Insert(NetKeyOf(address), &node);
     node.Address = address;
     node.Kind = r.Family;
     node.Station = station;
@@ -937,14 +946,11 @@ NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameRe
     return node;
 }
 
-ByteKey<22> NetPeerKey(const NetString& src, const NetString& dst)
+std::array<uint64_t, 3> NetPeerKey(const NetString& src, const NetString& dst)
 {
-    ByteKey<22> key;
-    key.Bytes[0] = src.Length;
-    std::memcpy(key.Bytes.data() + 1, src.Data(), 10);
-    key.Bytes[11] = dst.Length;
-    std::memcpy(key.Bytes.data() + 12, dst.Data(), 10);
-    return key;
+    const auto a = NetKeyOf(src);
+    const auto b = NetKeyOf(dst);
+    return {a[0], a[1] << 32 | b[1], b[0]};
 }
 
 bool MatchesByPorts(uint8_t app)
@@ -953,12 +959,15 @@ bool MatchesByPorts(uint8_t app)
            app == kAppPBurst;
 }
 
-uint64_t PortHeadKey(int netPeer, uint16_t srcPort, uint16_t dstPort)
+std::array<uint64_t, 1> PortHeadKey(int netPeer, uint16_t srcPort, uint16_t dstPort)
 {
-    return static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 32 | static_cast<uint32_t>(srcPort) << 16 | dstPort;
+    return {static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 33 | static_cast<uint32_t>(srcPort) << 16 | dstPort};
 }
 
-uint64_t AppHeadKey(int netPeer, uint8_t app) { return static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 8 | app; }
+std::array<uint64_t, 1> AppHeadKey(int netPeer, uint8_t app)
+{
+    return {static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 33 | uint64_t{1} << 32 | app};
+}
 
 int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
 {
@@ -967,11 +976,12 @@ int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
     head.SrcPort = r.SrcPort;
     head.DstPort = r.DstPort;
     const int index = s.ObjectList.Add(head);
-    // Only the first head of each kind matters: the chain is searched from its start.
+    // Only the first head of each kind matters, as the chain is searched from its
+    // start; a new head is only made when no head matched, so its key is new.
     if (MatchesByPorts(r.App))
-        s.Index.PortHeads.emplace(PortHeadKey(netPeer, r.SrcPort, r.DstPort), index);
-    else
-        s.Index.AppHeads.emplace(AppHeadKey(netPeer, r.App), index);
+        s.Index.TransHeads.Insert(PortHeadKey(netPeer, r.SrcPort, r.DstPort), index);
+    else if (!s.Index.TransHeads.Find(AppHeadKey(netPeer, r.App)))
+        s.Index.TransHeads.Insert(AppHeadKey(netPeer, r.App), index);
     return index;
 }
 
@@ -984,7 +994,7 @@ int NewNetPeer(AnalysisState& s, const FrameResult& r)
     TNetPeer& stored = s.ObjectList.NetPeer(index);
     stored.FirstTrans = head;
     stored.LastTrans = head;
-    s.Index.NetPeers.emplace(NetPeerKey(r.SrcNet, r.DstNet), index);
+    s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, r.DstNet), index);
     return index;
 }
 
@@ -999,24 +1009,25 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameR
         source.LastPeer = source.FirstPeer;
         return source.FirstPeer;
     }
-    const auto it = s.Index.NetPeers.find(NetPeerKey(r.SrcNet, r.DstNet));
-    if (it != s.Index.NetPeers.end()) return it->second;
+    if (const int32_t* found = s.Index.NetPeers.Find(NetPeerKey(r.SrcNet, r.DstNet))) return *found;
     const int index = NewNetPeer(s, r);
     s.ObjectList.NetPeer(source.LastPeer).Next = index;
     source.LastPeer = index;
     return index;
 }
 
-// The first TTransHead of the chain that matches the frame: by ports for the
-// port-keyed applications, by application code for the others. Heads of one
-// chain are created in chain order, so the smaller object index comes first.
+// The first TTransHead of the chain that matches the frame: a head of a
+// port-keyed application matches on the ports, any other head on its
+// application code. A frame of a port-keyed application can therefore only
+// match on ports; another frame may match either way, and then the head
+// earlier in the chain (the smaller object index) wins.
 int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
 {
     int match = -1;
-    if (const auto it = s.Index.PortHeads.find(PortHeadKey(netPeer, r.SrcPort, r.DstPort)); it != s.Index.PortHeads.end())
-        match = it->second;
-    if (const auto it = s.Index.AppHeads.find(AppHeadKey(netPeer, r.App)); it != s.Index.AppHeads.end())
-        if (match == -1 || it->second < match) match = it->second;
+    if (const int32_t* byPorts = s.Index.TransHeads.Find(PortHeadKey(netPeer, r.SrcPort, r.DstPort))) match = *byPorts;
+    if (!MatchesByPorts(r.App))
+        if (const int32_t* byApp = s.Index.TransHeads.Find(AppHeadKey(netPeer, r.App)))
+            if (match == -1 || *byApp < match) match = *byApp;
     if (match != -1) return match;
     const int index = NewTransHead(s, netPeer, r);
     TNetPeer& peer = s.ObjectList.NetPeer(netPeer);
@@ -1130,9 +1141,9 @@ void MarkRepeats(AnalysisState& s, int headIndex, uint8_t app)
 
 void AccountNetwork(AnalysisState& s, const FrameResult& r)
 {
-    auto found = s.NetworkNodes.find(r.SrcNet);
-    bool isNew = found == s.NetworkNodes.end();
-    NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : found->second;
+    NetNode* const* found = s.Index.NetworkNodes.Find(NetKeyOf(r.SrcNet));
+    bool isNew = found == nullptr;
+    NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : **found;
     if ((source.NetFlags & 3) != 3) {
         source.NetFlags = 3;
         isNew = true;
@@ -1153,8 +1164,8 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     const int head = FindOrAddTransHead(s, peerIndex, r);
     AddPacketSummary(s, head, r);
 
-    found = s.NetworkNodes.find(r.DstNet);
-    NetNode& dest = found != s.NetworkNodes.end() ? found->second : InsertNetNode(s, r.DstNet, r, r.DstStation);
+    found = s.Index.NetworkNodes.Find(NetKeyOf(r.DstNet));
+    NetNode& dest = found ? **found : InsertNetNode(s, r.DstNet, r, r.DstStation);
     dest.Protocols |= 1 << r.App;
     dest.FramesReceived += 1;
     dest.BytesReceived += s.FrameSize;
