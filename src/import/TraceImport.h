@@ -37,6 +37,11 @@ enum TopologyCode : uint8_t {
     kTopologyOther = 5,
 };
 
+// One PC BIOS timer tick (18.2 per second) and one count of the PC's 1.193182 MHz
+// interval timer, in microseconds: the clocks of the DOS-era analysers.
+constexpr double kTickMicroseconds = 54924.655123284;
+constexpr double kTimerCountMicroseconds = 0.8380965151946899;
+
 struct DetectionResult {
     uint8_t Code = kFormatUnknown;
     bool Failed = false;  // a message has already been shown
@@ -56,6 +61,10 @@ bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host);
 
 // The analyser name of a format code; leaves name unchanged for other codes.
 void GetAnalyzerName(uint8_t format, std::string& name);
+
+// The constants every read starts from: the one-second interval length and the
+// Token Ring error-monitor address.
+void InitTimeConstants(AnalysisState& state);
 
 // (High x 65536 + Low) PC timer ticks plus Count interval-timer counts, in microseconds.
 double TicksToMicroseconds(uint16_t high, uint16_t low, uint16_t count);

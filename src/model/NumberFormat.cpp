@@ -21,9 +21,8 @@ std::string GroupThousands(const std::string& digits)
 {
     std::string grouped;
     grouped.reserve(digits.size() + digits.size() / 3);
-    const size_t lead = digits.size() % 3;
     for (size_t i = 0; i < digits.size(); ++i) {
-        if (i != 0 && (i - lead) % 3 == 0) grouped += ',';
+        if (i != 0 && (digits.size() - i) % 3 == 0) grouped += ',';
         grouped += digits[i];
     }
     return grouped;

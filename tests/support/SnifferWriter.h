@@ -42,11 +42,13 @@ public:
 private:
     void Emit(const std::vector<uint8_t>& bytes);
     void FlushBlock();
+    void WriteRaw(const uint8_t* bytes, std::size_t count);
 
     std::FILE* file_ = nullptr;
     SnifferFileOptions options_;
     std::vector<uint8_t> pending_;  // compressed mode: bytes waiting for the next block
     bool finished_ = false;
+    bool streaming_ = false;  // compressed mode: the block stream has begun
 };
 
 // Compresses one block of data with the Sniffer code (runs, back references and

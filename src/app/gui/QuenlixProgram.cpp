@@ -1,0 +1,88 @@
+#include "app/gui/QuenlixProgram.h"
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "app/gui/GuiReadHost.h"
+#include "app/gui/QtSettingsStore.h"
+#include "ui/main/FormPlacementWidget.h"
+#include "ui/main/MainForm.h"
+#include "ui/main/ReadTraceFileForm.h"
+#include "ui/main/SplashForm.h"
+#include "ui/misc/AboutForm.h"
+#include "ui/misc/ChartPropertiesForm.h"
+#include "ui/misc/ErrorInformationForm.h"
+#include "ui/misc/SystemInformationForm.h"
+
+namespace quenlix {
+
+QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make_unique<AnalysisState>())
+{
+    QApplication::setApplicationName("Quenlix");
+    settings_ = options.SettingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
+                                               : std::make_unique<QtSettingsStore>(options.SettingsFile);
+    SetPlacementStore(settings_.get());
+    auto* splash = new TSplashForm(options.SplashMilliseconds);
+
+    // Every window exists before the main window, whose creation reads settings into them.
+    technicalSupport_ = std::make_unique<TTechnicalSupportForm>();
+    about_ = std::make_unique<TAboutForm>(technicalSupport_.get());
+    chartProperties_ = std::make_unique<TChartPropertiesForm>();
+    errorInformation_ = std::make_unique<TErrorInformationForm>(technicalSupport_.get());
+    readTraceFile_ = std::make_unique<TReadTraceFileForm>();
+    systemInformation_ = std::make_unique<TSystemInformationForm>();
+    host_ = std::make_unique<GuiReadHost>(*state_, *readTraceFile_, nullptr);
+
+    MainFormSetup setup;
+    setup.State = state_.get();
+    setup.Settings = settings_.get();
+    setup.Host = host_.get();
+    setup.Windows.About = about_.get();
+    setup.Windows.ChartProperties = chartProperties_.get();
+    setup.Windows.ErrorInformation = errorInformation_.get();
+    setup.Windows.ReadTraceFile = readTraceFile_.get();
+    setup.Windows.SystemInformation = systemInformation_.get();
+    setup.Windows.TechnicalSupport = technicalSupport_.get();
+    setup.ProgramFolder = options.ProgramFolder;
+    if (!options.Arguments.isEmpty()) setup.CommandLineFile = options.Arguments.front().toStdString();
+    setup.Splash = splash;
+    mainForm_ = std::make_unique<TMainForm>(setup);
+
+    host_->SetMessageParent(mainForm_.get());
+    readTraceFile_->SetMainWindow(mainForm_.get());
+    // Abort in the error report keeps the user's settings before the program ends.
+    errorInformation_->Terminate = [this] {
+        mainForm_->FormDestroy();
+        settings_->Flush();
+        std::_Exit(EXIT_FAILURE);
+    };
+}
+
+QuenlixProgram::~QuenlixProgram()
+{
+    if (mainForm_) mainForm_->FormDestroy();
+    if (settings_) settings_->Flush();
+    SetPlacementStore(nullptr);
+}
+
+void QuenlixProgram::ShowMainWindow()
+{
+    if (mainForm_->windowState() & Qt::WindowMaximized) {
+        mainForm_->showMaximized();
+    } else if (mainForm_->windowState() & Qt::WindowMinimized) {
+        mainForm_->showMinimized();
+    } else {
+        mainForm_->show();
+    }
+    mainForm_->activateWindow();
+}
+
+int QuenlixProgram::Run()
+{
+    ShowMainWindow();
+    const int result = QApplication::exec();
+    settings_->Flush();
+    return result;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,62 @@
+#pragma once
+// The program's start-up: the application title, the splash, every window
+// created once in its order (the main window last), and the settings store.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "model/AnalysisState.h"
+
+namespace quenlix {
+
+class GuiReadHost;
+class QtSettingsStore;
+class TAboutForm;
+class TChartPropertiesForm;
+class TErrorInformationForm;
+class TMainForm;
+class TReadTraceFileForm;
+class TSystemInformationForm;
+class TTechnicalSupportForm;
+
+struct StartupOptions {
+    QString SettingsFile;        // an INI file; empty for the user's own settings
+    std::string ProgramFolder;   // where OUI.TXT and the help pages are
+    int SplashMilliseconds = 2000;
+    QStringList Arguments;       // the command line without the program name
+};
+
+class QuenlixProgram {
+public:
+    explicit QuenlixProgram(const StartupOptions& options);
+    ~QuenlixProgram();
+
+    // Shows the main window as its placement says and runs the event loop until it closes.
+    int Run();
+    // Shows the main window without running the loop (tests).
+    void ShowMainWindow();
+
+    TMainForm& MainForm() { return *mainForm_; }
+    AnalysisState& State() { return *state_; }
+    TReadTraceFileForm& ReadTraceFileForm() { return *readTraceFile_; }
+    TErrorInformationForm& ErrorInformationForm() { return *errorInformation_; }
+    TChartPropertiesForm& ChartPropertiesForm() { return *chartProperties_; }
+    TSystemInformationForm& SystemInformationForm() { return *systemInformation_; }
+    QtSettingsStore& Settings() { return *settings_; }
+
+private:
+    std::unique_ptr<AnalysisState> state_;
+    std::unique_ptr<QtSettingsStore> settings_;
+    std::unique_ptr<TTechnicalSupportForm> technicalSupport_;
+    std::unique_ptr<TAboutForm> about_;
+    std::unique_ptr<TChartPropertiesForm> chartProperties_;
+    std::unique_ptr<TErrorInformationForm> errorInformation_;
+    std::unique_ptr<TReadTraceFileForm> readTraceFile_;
+    std::unique_ptr<TSystemInformationForm> systemInformation_;
+    std::unique_ptr<GuiReadHost> host_;
+    std::unique_ptr<TMainForm> mainForm_;
+};
+
+}  // namespace quenlix

@@ -1,0 +1,117 @@
+// Reader of DA-30 traces: a 78-byte header with the capture's start time of day and
+// the offsets of a descriptor and of the first frame record; after the descriptor a
+// topology block; then frame records sized in 4-byte words, up to a record of 0 words.
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "import/RecordWalker.h"
+#include "import/TraceImport.h"
+#include "import/TraceReader.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 78;
+constexpr std::size_t kDescriptorBytes = 16;
+constexpr std::size_t kEthernetBlockBytes = 152;
+constexpr std::size_t kTokenRingBlockBytes = 112;
+constexpr std::size_t kRecordHeaderBytes = 8;
+constexpr int64_t kMaxBodyBytes = 18028;
+
+// Fields of a record body (the bytes after the 8-byte record header).
+constexpr std::size_t kStatusOffset = 8;
+constexpr std::size_t kTimeOffset = 16;
+constexpr std::size_t kLengthOffset = 24;
+constexpr std::size_t kFrameOffset = 28;
+
+constexpr double kTimeUnitMicroseconds = 32.0;
+constexpr uint32_t kBadFcsBit = 0x08;
+constexpr uint32_t kBadFcsMask = 0x18;  // bit 3 set with bit 4 clear
+
+class DA30Reader : public TraceReader {
+public:
+    void Read(ReadContext& ctx) override;
+
+private:
+    bool ReadPreamble(ReadContext& ctx, RecordWalker& walker);
+    // One record; false when the read ends with it.
+    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    bool DeliverBody(ReadContext& ctx, std::size_t bodyBytes);
+
+    double dayStart_ = 0;  // the capture's start time of day, microseconds
+    std::vector<uint8_t> body_ = std::vector<uint8_t>(kMaxBodyBytes);
+};
+
+void DA30Reader::Read(ReadContext& ctx)
+{
+    RecordWalker walker(ctx);
+    if (ReadPreamble(ctx, walker)) {
+        while (ReadRecord(ctx, walker)) {
+        }
+    }
+    ctx.Finish();
+}
+
+// Reads the header, the descriptor and the topology block, and moves to the first frame record.
+bool DA30Reader::ReadPreamble(ReadContext& ctx, RecordWalker& walker)
+{
+    std::array<uint8_t, kHeaderBytes> header{};
+    if (!walker.Rest(header.data(), header.size())) return false;
+    dayStart_ = (header[18] * 3600.0 + header[19] * 60.0 + header[20]) * 1e6;
+
+    std::array<uint8_t, kDescriptorBytes> descriptor{};
+    const std::size_t blockBytes = ctx.State.Topology == kTopologyTokenRing ? kTokenRingBlockBytes : kEthernetBlockBytes;
+    return walker.SeekTo(LittleI32(&header[22])) && walker.Rest(descriptor.data(), descriptor.size()) &&
+           walker.SkipRest(blockBytes) && walker.SeekTo(LittleI32(&header[30]));
+}
+
+bool DA30Reader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
+{
+    std::array<uint8_t, kRecordHeaderBytes> header{};
+    if (!walker.Begin(header.data(), header.size())) return false;
+    const int32_t words = LittleI32(&header[4]);
+    if (words == 0) return false;  // the end record
+
+    const int64_t bodyBytes = static_cast<int64_t>(words) * 4 - static_cast<int64_t>(kRecordHeaderBytes);
+    if (bodyBytes > kMaxBodyBytes) {
+        ctx.ReportPacketTooLarge();
+        return false;
+    }
+    // A record too short for its own fields (or of a negative size) is damage, not a frame.
+    if (bodyBytes < static_cast<int64_t>(kFrameOffset)) {
+        ctx.NoteReadError();
+        return false;
+    }
+    if (!walker.Rest(body_.data(), static_cast<std::size_t>(bodyBytes))) return false;
+    if (DeliverBody(ctx, static_cast<std::size_t>(bodyBytes))) return false;
+    return !ctx.EndOfRecord();
+}
+
+// Fills the current frame from a record body; true when the engine asks to stop.
+bool DA30Reader::DeliverBody(ReadContext& ctx, std::size_t bodyBytes)
+{
+    AnalysisState& state = ctx.State;
+    const uint8_t* body = body_.data();
+    const bool ethernet = state.Topology == kTopologyEthernet;
+    state.FrameBadFCS = ethernet && (LittleU32(body + kStatusOffset) & kBadFcsMask) == kBadFcsBit ? 1 : 0;
+    state.FrameAlignError = 0;
+    state.FrameTime = LittleU32(body + kTimeOffset) * kTimeUnitMicroseconds + dayStart_;
+
+    // The record holds what it holds: a length field beyond the record's bytes makes
+    // the frame a sliced one rather than a promise of bytes that are not there.
+    const std::size_t held = bodyBytes - kFrameOffset;
+    const uint32_t length = LittleU32(body + kLengthOffset);
+    state.FrameSize = ClippedFrameLength(state, length);
+    state.StoredLength = ClippedFrameLength(state, std::min<int64_t>(length, static_cast<int64_t>(held)));
+    return ctx.DeliverFrame(body + kFrameOffset, held);
+}
+
+}  // namespace
+
+std::unique_ptr<TraceReader> MakeDA30Reader() { return std::make_unique<DA30Reader>(); }
+
+}  // namespace quenlix

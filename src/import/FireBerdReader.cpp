@@ -1,0 +1,100 @@
+// Reader of FireBerd 500 and NetLens traces. Both are a header that holds the number
+// of frames (76 bytes for FireBerd 500, 26 for NetLens), then frame records: a
+// 10-byte header (stored length, status, millisecond time) and the stored bytes.
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "import/RecordWalker.h"
+#include "import/TraceImport.h"
+#include "import/TraceReader.h"
+
+namespace quenlix {
+
+namespace {
+
+struct FileLayout {
+    std::size_t HeaderBytes;
+    std::size_t FrameCountOffset;
+};
+
+constexpr FileLayout kFireBerdLayout{76, 72};
+constexpr FileLayout kNetLensLayout{26, 22};
+
+constexpr std::size_t kRecordHeaderBytes = 10;
+constexpr uint16_t kMaxStoredBytes = 18000;
+// Frames longer than a full Ethernet frame without FCS are kept as their first 1514 bytes.
+constexpr uint16_t kSliceBytes = 1514;
+constexpr uint16_t kEthernetFcsBytes = 4;
+constexpr uint16_t kBadFcsBit = 0x0800;
+constexpr uint16_t kAlignErrorBit = 0x0400;
+
+class FireBerdReader : public TraceReader {
+public:
+    explicit FireBerdReader(FileLayout layout) : layout_(layout) {}
+    void Read(ReadContext& ctx) override;
+
+private:
+    // One record; false when the read ends with it.
+    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    static void SetLengths(AnalysisState& state, uint16_t stored);
+
+    FileLayout layout_;
+    std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxStoredBytes);
+};
+
+void FireBerdReader::Read(ReadContext& ctx)
+{
+    RecordWalker walker(ctx);
+    std::vector<uint8_t> header(layout_.HeaderBytes);
+    if (walker.Rest(header.data(), header.size())) {
+        const int32_t frameCount = LittleI32(&header[layout_.FrameCountOffset]);
+        while (ctx.FrameNo < frameCount && ReadRecord(ctx, walker)) {
+        }
+    }
+    ctx.Finish();
+}
+
+bool FireBerdReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
+{
+    std::array<uint8_t, kRecordHeaderBytes> header{};
+    if (!walker.Begin(header.data(), header.size())) return false;
+    const uint16_t stored = LittleU16(&header[0]);
+    if (stored > kMaxStoredBytes) {
+        ctx.ReportPacketTooLarge();
+        return false;
+    }
+    if (!walker.Rest(frame_.data(), stored)) return false;
+
+    AnalysisState& state = ctx.State;
+    const bool ethernet = state.Topology == kTopologyEthernet;
+    const uint16_t status = LittleU16(&header[2]);
+    state.FrameBadFCS = ethernet && (status & kBadFcsBit) != 0 ? 1 : 0;
+    state.FrameAlignError = ethernet && (status & kAlignErrorBit) != 0 ? 1 : 0;
+    // Milliseconds as a 32-bit count stored high half first.
+    const uint32_t milliseconds = static_cast<uint32_t>(LittleU16(&header[6])) << 16 | LittleU16(&header[8]);
+    state.FrameTime = milliseconds * 1000.0;
+    SetLengths(state, stored);
+    if (ctx.DeliverFrame(frame_.data(), stored)) return false;
+    return !ctx.EndOfRecord();
+}
+
+void FireBerdReader::SetLengths(AnalysisState& state, uint16_t stored)
+{
+    if (stored > kSliceBytes) {
+        state.StoredLength = ClippedFrameLength(state, kSliceBytes);
+        state.FrameSize = ClippedFrameLength(state, stored);
+        return;
+    }
+    // The trace leaves the Ethernet FCS out.
+    const int counted = state.Topology == kTopologyEthernet ? stored + kEthernetFcsBytes : stored;
+    state.StoredLength = state.FrameSize = ClippedFrameLength(state, counted);
+}
+
+}  // namespace
+
+std::unique_ptr<TraceReader> MakeFireBerdReader() { return std::make_unique<FireBerdReader>(kFireBerdLayout); }
+std::unique_ptr<TraceReader> MakeNetLensReader() { return std::make_unique<FireBerdReader>(kNetLensLayout); }
+
+}  // namespace quenlix

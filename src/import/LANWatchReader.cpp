@@ -1,0 +1,96 @@
+// Reader of LANWatch traces: a 16-byte header (20 bytes from version 4 on), then
+// frame records: a 12-byte header (counted and stored lengths, BIOS tick count,
+// interval-timer count, flags) and the stored bytes.
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "import/RecordWalker.h"
+#include "import/TraceImport.h"
+#include "import/TraceReader.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 16;
+constexpr std::size_t kVersionOffset = 6;
+constexpr uint16_t kLongHeaderVersion = 4;
+constexpr std::size_t kLongHeaderExtraBytes = 4;
+
+constexpr std::size_t kRecordHeaderBytes = 12;
+constexpr uint16_t kMaxStoredBytes = 18000;
+constexpr uint16_t kNoDataBit = 0x8000;
+constexpr uint16_t kAlignErrorBit = 0x0080;
+constexpr uint16_t kBadFcsBit = 0x0002;
+constexpr int kEthernetFcsBytes = 4;
+
+class LANWatchReader : public TraceReader {
+public:
+    void Read(ReadContext& ctx) override;
+
+private:
+    // One record; false when the read ends with it.
+    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    static void SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordHeaderBytes>& header);
+
+    std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxStoredBytes);
+};
+
+void LANWatchReader::Read(ReadContext& ctx)
+{
+    RecordWalker walker(ctx);
+    std::array<uint8_t, kHeaderBytes> header{};
+    if (walker.Rest(header.data(), header.size())) {
+        const bool longHeader = LittleU16(&header[kVersionOffset]) >= kLongHeaderVersion;
+        if (!longHeader || walker.SkipRest(kLongHeaderExtraBytes)) {
+            while (ReadRecord(ctx, walker)) {
+            }
+        }
+    }
+    ctx.Finish();
+}
+
+bool LANWatchReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
+{
+    std::array<uint8_t, kRecordHeaderBytes> header{};
+    if (!walker.Begin(header.data(), header.size())) return false;
+    // A record without data marks an event of the analyser, not a frame.
+    if ((LittleU16(&header[10]) & kNoDataBit) != 0) return !ctx.EndOfRecord();
+
+    const uint16_t stored = LittleU16(&header[2]);
+    if (stored > kMaxStoredBytes) {
+        ctx.ReportPacketTooLarge();
+        return false;
+    }
+    if (!walker.Rest(frame_.data(), stored)) return false;
+    SetFrameFields(ctx.State, header);
+    if (ctx.DeliverFrame(frame_.data(), stored)) return false;
+    return !ctx.EndOfRecord();
+}
+
+void LANWatchReader::SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordHeaderBytes>& header)
+{
+    const bool ethernet = state.Topology == kTopologyEthernet;
+    const uint16_t flags = LittleU16(&header[10]);
+    state.FrameBadFCS = ethernet && (flags & kBadFcsBit) != 0 ? 1 : 0;
+    state.FrameAlignError = ethernet && (flags & kAlignErrorBit) != 0 ? 1 : 0;
+    state.FrameTime = TicksToMicroseconds(LittleU16(&header[6]), LittleU16(&header[4]), LittleU16(&header[8]));
+
+    // The trace leaves the Ethernet FCS out; a sliced frame still counts it in its size.
+    int counted = LittleU16(&header[0]);
+    int stored = LittleU16(&header[2]);
+    if (ethernet) {
+        if (stored == counted) stored += kEthernetFcsBytes;
+        counted += kEthernetFcsBytes;
+    }
+    state.StoredLength = ClippedFrameLength(state, stored);
+    state.FrameSize = ClippedFrameLength(state, counted);
+}
+
+}  // namespace
+
+std::unique_ptr<TraceReader> MakeLANWatchReader() { return std::make_unique<LANWatchReader>(); }
+
+}  // namespace quenlix

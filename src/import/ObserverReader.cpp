@@ -1,0 +1,140 @@
+// Reader of Observer traces: a 113-byte header whose text names the version
+// ("...=N"), then a chain of packets, each a 44-byte header and the stored bytes.
+// Every packet header gives the file offset of the next one (0 after the last).
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "import/RecordFields.h"
+#include "import/TraceImport.h"
+#include "import/TraceReader.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr std::size_t kFileHeaderBytes = 113;
+constexpr std::size_t kVersionTextBytes = 32;
+constexpr std::size_t kPacketHeaderBytes = 44;
+constexpr int kFirstVersionWithWireLength = 4;
+// A header that names no version is taken as a current one.
+constexpr int kUnnamedVersion = kFirstVersionWithWireLength;
+constexpr int64_t kEthernetFcsBytes = 4;
+constexpr int64_t kMinimumFrameSize = 64;
+constexpr uint32_t kAlignErrorFlag = 0x01;
+constexpr uint32_t kBadFcsFlag = 0x02;
+
+struct PacketHeader {
+    uint32_t NextOffset = 0;
+    uint32_t WireLength = 0;
+    uint32_t ErrorFlags = 0;
+    uint32_t TimeStamp = 0;  // milliseconds
+    uint32_t StoredLength = 0;
+
+    static PacketHeader Parse(const uint8_t* p)
+    {
+        return {LittleU32(p + 12), LittleU32(p + 28), LittleU32(p + 32), LittleU32(p + 36), LittleU32(p + 40)};
+    }
+};
+
+// The digit after the first "=" of the header's opening text.
+int VersionOf(const std::array<uint8_t, kFileHeaderBytes>& header)
+{
+    const std::string_view text(reinterpret_cast<const char*>(header.data()), kVersionTextBytes);
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return kUnnamedVersion;
+    const auto digit = static_cast<unsigned char>(header[equals + 1]);
+    return std::isdigit(digit) != 0 ? digit - '0' : kUnnamedVersion;
+}
+
+class ObserverReader : public TraceReader {
+public:
+    void Read(ReadContext& ctx) override;
+
+private:
+    // One packet at the current position; false when the read ends with it.
+    bool ReadPacket(ReadContext& ctx, bool first);
+    void SetLengths(AnalysisState& state, const PacketHeader& header) const;
+
+    int version_ = kUnnamedVersion;
+    std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxFrameBytes);
+};
+
+void ObserverReader::Read(ReadContext& ctx)
+{
+    std::array<uint8_t, kFileHeaderBytes> header{};
+    if (ctx.Input.ReadExact(header.data(), header.size())) {
+        version_ = VersionOf(header);
+        bool first = true;
+        while (ReadPacket(ctx, first)) first = false;
+    } else {
+        ctx.NoteReadError();
+    }
+    ctx.Finish();
+}
+
+bool ObserverReader::ReadPacket(ReadContext& ctx, bool first)
+{
+    const int64_t headerOffset = ctx.Input.Position();
+    std::array<uint8_t, kPacketHeaderBytes> bytes{};
+    const Fetch fetched = FetchRecord(ctx.Input, bytes.data(), bytes.size());
+    if (fetched == Fetch::End && first) return false;  // a trace without packets
+    if (fetched != Fetch::Whole) {
+        ctx.NoteReadError();  // the previous packet promised this one
+        return false;
+    }
+    const PacketHeader header = PacketHeader::Parse(bytes.data());
+    if (header.StoredLength > kMaxFrameBytes) {
+        ctx.ReportPacketTooLarge();
+        return false;
+    }
+    if (!ctx.Input.ReadExact(frame_.data(), header.StoredLength)) {
+        ctx.NoteReadError();
+        return false;
+    }
+
+    AnalysisState& state = ctx.State;
+    state.FrameBadFCS = (header.ErrorFlags & kBadFcsFlag) != 0 ? 1 : 0;
+    state.FrameAlignError = (header.ErrorFlags & kAlignErrorFlag) != 0 ? 1 : 0;
+    state.FrameTime = header.TimeStamp * 1000.0;
+    SetLengths(state, header);
+    if (ctx.DeliverFrame(frame_.data(), header.StoredLength)) return false;
+    if (ctx.EndOfRecord() || header.NextOffset == 0) return false;
+
+    // Only a link that leads forward can end: one that points back would read the same packets forever.
+    if (static_cast<int64_t>(header.NextOffset) <= headerOffset || !ctx.Input.Seek(header.NextOffset)) {
+        ctx.NoteReadError();
+        return false;
+    }
+    return true;
+}
+
+void ObserverReader::SetLengths(AnalysisState& state, const PacketHeader& header) const
+{
+    const int64_t fcs = state.Topology == kTopologyEthernet ? kEthernetFcsBytes : 0;
+    const int64_t wire = header.WireLength;
+    const int64_t stored = header.StoredLength;
+    int64_t frameSize = stored + fcs;
+    int64_t storedLength = stored + fcs;
+    // Before version 4 the wire length is not trusted; from then on a sliced frame
+    // keeps its wire length on Ethernet, while Token Ring counts what was stored.
+    if (version_ >= kFirstVersionWithWireLength && wire != stored) {
+        frameSize = fcs != 0 ? wire + fcs : stored;
+        storedLength = stored;
+    }
+    // Short frames were padded on the wire; a frame with a bad FCS keeps its own length.
+    if (frameSize < kMinimumFrameSize && (header.ErrorFlags & kBadFcsFlag) == 0)
+        frameSize = storedLength = kMinimumFrameSize;
+    state.FrameSize = static_cast<uint16_t>(std::min<int64_t>(frameSize, state.MaxFrameBytes));
+    state.StoredLength = static_cast<uint16_t>(std::min<int64_t>(storedLength, kMaxFrameBytes));
+}
+
+}  // namespace
+
+std::unique_ptr<TraceReader> MakeObserverReader() { return std::make_unique<ObserverReader>(); }
+
+}  // namespace quenlix

@@ -1,0 +1,229 @@
+// Reader of Sniffer traces, plain and compressed: a 17-byte magic, a version record,
+// optional records, then frame records (types 4, 5 and 12) up to an end record (type 3).
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "import/SnifferDecoder.h"
+#include "import/TraceImport.h"
+#include "import/TraceReader.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr std::size_t kMagicBytes = 17;
+constexpr std::size_t kRecordHeaderBytes = 6;
+constexpr std::size_t kVersionBodyBytes = 18;
+constexpr std::size_t kFrameHeaderBytes = 14;
+constexpr std::size_t kLongFrameHeaderBytes = 34;  // record type 12
+constexpr uint16_t kMaxFrameRecordBody = 18014;
+constexpr uint16_t kMaxDecodedBody = 18000;
+
+constexpr uint16_t kEndRecord = 3;
+
+inline constexpr const char* kBadCompressionText = "Bad compression encountered.  Data may be unreliable.";
+inline constexpr const char* kDamagedRecordText = "Damaged frame record encountered.  Data may be unreliable.";
+
+uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+struct RecordHeader {
+    uint16_t Type = 0;
+    uint16_t Length = 0;
+};
+
+RecordHeader ParseRecordHeader(const uint8_t* p) { return {U16At(p), U16At(p + 2)}; }
+
+bool IsFrameRecord(uint16_t type)
+{
+    const uint8_t kind = static_cast<uint8_t>(type & 0xFF);
+    return kind == 4 || kind == 5 || kind == 12;
+}
+
+// Records that may sit between the version record and the first frame.
+bool IsPreambleRecord(uint16_t type) { return (type >= 6 && type <= 11) || (type >= 13 && type <= 17); }
+
+// FrameTime of a 40-bit count in one of the version record's time units.
+void SetFrameTime(AnalysisState& state, uint8_t unit, const uint8_t* header)
+{
+    const uint16_t low = U16At(header);
+    const uint16_t middle = U16At(header + 2);
+    const uint8_t high = header[4];
+    const double count = static_cast<double>(high) * 4294967296.0 + middle * 65536.0 + low;
+    switch (unit) {
+    case 1: state.FrameTime = TicksToMicroseconds(high, middle, low); break;
+    case 2: state.FrameTime = count * 15.0; break;
+    case 3: state.FrameTime = count * 0.5; break;
+    case 4: state.FrameTime = count * 2.0; break;
+    case 5: state.FrameTime = count; break;
+    default: break;  // unknown unit: the time stays as it was
+    }
+}
+
+class SnifferReader : public TraceReader {
+public:
+    void Read(ReadContext& ctx) override;
+
+private:
+    enum class Outcome { Continue, End, BadCompression, Damaged };
+
+    bool ReadVersion(ReadContext& ctx);
+    bool FindFirstFrameArea(ReadContext& ctx);
+    Outcome ReadRecord(ReadContext& ctx);
+    Outcome ReadRecordHeader(ReadContext& ctx, RecordHeader& header);
+    Outcome ReadBody(ReadContext& ctx, std::size_t length);
+    Outcome SkipBody(ReadContext& ctx, std::size_t length);
+    Outcome DeliverFrameRecord(ReadContext& ctx, const RecordHeader& header);
+    void Conclude(ReadContext& ctx, Outcome outcome);
+
+    uint8_t timeUnit_ = 0;
+    std::unique_ptr<SnifferBlockDecoder> decoder_;  // set for compressed traces
+    std::vector<uint8_t> record_ = std::vector<uint8_t>(kMaxFrameRecordBody);
+};
+
+void SnifferReader::Read(ReadContext& ctx)
+{
+    ctx.FrameNo = 0;
+    ctx.State.ReadCancelled = 0;
+    if (!ReadVersion(ctx)) {
+        ctx.NoteReadError();
+        ctx.Finish();
+        return;
+    }
+    if (ctx.State.SnifferCompressed != 0) decoder_ = std::make_unique<SnifferBlockDecoder>(ctx.Input);
+
+    Outcome outcome = FindFirstFrameArea(ctx) ? Outcome::Continue : Outcome::End;
+    while (outcome == Outcome::Continue) outcome = ReadRecord(ctx);
+    Conclude(ctx, outcome);
+}
+
+void SnifferReader::Conclude(ReadContext& ctx, Outcome outcome)
+{
+    decoder_.reset();
+    if (outcome == Outcome::BadCompression || outcome == Outcome::Damaged) {
+        ctx.State.ReadResult = kReadResultBadData;
+        ctx.ShowReadError(outcome == Outcome::BadCompression ? kBadCompressionText : kDamagedRecordText);
+    }
+    ctx.Finish();
+}
+
+bool SnifferReader::ReadVersion(ReadContext& ctx)
+{
+    uint8_t head[kMagicBytes + kRecordHeaderBytes + kVersionBodyBytes];
+    if (!ctx.Input.ReadExact(head, sizeof head)) return false;
+    const uint8_t* body = head + kMagicBytes + kRecordHeaderBytes;
+    const uint32_t time = U16At(body + 4);
+    const uint32_t date = U16At(body + 6);
+    ctx.State.TraceStartDate = static_cast<int32_t>(date << 16 | time);
+    timeUnit_ = body[11];
+    if (timeUnit_ == 0) timeUnit_ = ctx.State.Topology == kTopologyEthernet ? 2 : 1;
+    return true;
+}
+
+// Skips the records that may precede the frames. Leaves the input at the first
+// record header of the frame area; false when the trace holds no frames.
+bool SnifferReader::FindFirstFrameArea(ReadContext& ctx)
+{
+    for (;;) {
+        const int64_t start = ctx.Input.Position();
+        uint8_t bytes[kRecordHeaderBytes];
+        if (!ctx.Input.ReadExact(bytes, sizeof bytes)) return false;
+        const RecordHeader header = ParseRecordHeader(bytes);
+        if (header.Type == kEndRecord) return false;
+        if (!IsPreambleRecord(header.Type)) return ctx.Input.Seek(start);
+        if (!ctx.Input.Skip(header.Length)) return false;
+    }
+}
+
+SnifferReader::Outcome SnifferReader::ReadRecord(ReadContext& ctx)
+{
+    RecordHeader header;
+    Outcome outcome = ReadRecordHeader(ctx, header);
+    if (outcome != Outcome::Continue) return outcome;
+    if (header.Type == kEndRecord) return Outcome::End;
+
+    if (!IsFrameRecord(header.Type)) {
+        outcome = SkipBody(ctx, header.Length);
+    } else if (header.Length > kMaxFrameRecordBody) {
+        ctx.ReportPacketTooLarge();
+        return Outcome::End;
+    } else {
+        outcome = DeliverFrameRecord(ctx, header);
+    }
+    if (outcome != Outcome::Continue) return outcome;
+    return ctx.EndOfRecord() ? Outcome::End : Outcome::Continue;
+}
+
+SnifferReader::Outcome SnifferReader::ReadRecordHeader(ReadContext& ctx, RecordHeader& header)
+{
+    uint8_t bytes[kRecordHeaderBytes];
+    if (decoder_) {
+        // Without an end record the compressed data simply runs out: that, too, is a decoding failure.
+        if (!decoder_->Read(bytes, sizeof bytes)) return Outcome::BadCompression;
+    } else if (!ctx.Input.ReadExact(bytes, sizeof bytes)) {
+        return Outcome::End;  // the end of the file ends a plain trace
+    }
+    header = ParseRecordHeader(bytes);
+    return Outcome::Continue;
+}
+
+SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t length)
+{
+    if (decoder_) {
+        if (length > kMaxDecodedBody || !decoder_->Read(record_.data(), length)) return Outcome::BadCompression;
+        return Outcome::Continue;
+    }
+    if (ctx.Input.ReadExact(record_.data(), length)) return Outcome::Continue;
+    ctx.NoteReadError();
+    return Outcome::End;
+}
+
+SnifferReader::Outcome SnifferReader::SkipBody(ReadContext& ctx, std::size_t length)
+{
+    if (decoder_) return ReadBody(ctx, length);
+    if (ctx.Input.Skip(length)) return Outcome::Continue;
+    ctx.NoteReadError();
+    return Outcome::End;
+}
+
+SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const RecordHeader& header)
+{
+    const Outcome outcome = ReadBody(ctx, header.Length);
+    if (outcome != Outcome::Continue) return outcome;
+    // Type 12 carries 20 more header bytes between the frame header and the frame.
+    const std::size_t dataOffset = (header.Type & 0xFF) == 12 ? kLongFrameHeaderBytes : kFrameHeaderBytes;
+    if (header.Length < dataOffset) return decoder_ ? Outcome::BadCompression : Outcome::Damaged;
+
+    AnalysisState& state = ctx.State;
+    const uint8_t* frameHeader = record_.data();
+    const bool ethernet = state.Topology == kTopologyEthernet;
+    const uint8_t status = frameHeader[8];
+    state.FrameBadFCS = ethernet && (status & 0x80) != 0 ? 1 : 0;
+    state.FrameAlignError = ethernet && (status & 0x40) != 0 ? 1 : 0;
+    SetFrameTime(state, timeUnit_, frameHeader);
+
+    // A stored size beyond the record's own bytes cannot be honoured: the record holds what it holds.
+    const std::size_t stored = std::min<std::size_t>(U16At(frameHeader + 6), header.Length - dataOffset);
+    const int trueSize = U16At(frameHeader + 10);
+    const int fcs = ethernet ? 4 : 0;
+    int storedLength = static_cast<int>(stored);
+    int frameSize = 0;
+    if (trueSize == 0) {
+        storedLength += fcs;
+        frameSize = storedLength;
+    } else {
+        frameSize = trueSize + fcs;
+    }
+    if (frameSize > storedLength) state.SlicedFrames = 1;
+    state.StoredLength = static_cast<uint16_t>(storedLength);
+    state.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.MaxFrameBytes)));
+
+    return ctx.DeliverFrame(record_.data() + dataOffset, stored) ? Outcome::End : Outcome::Continue;
+}
+
+}  // namespace
+
+std::unique_ptr<TraceReader> MakeSnifferReader() { return std::make_unique<SnifferReader>(); }
+
+}  // namespace quenlix

@@ -1,0 +1,162 @@
+// The reading driver: resets the analysis, runs the reader of the trace's format
+// and finishes the analysis so that every view rebuilds from it.
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+
+#include "import/LocalAddressTable.h"
+#include "import/TraceImport.h"
+#include "import/TraceInput.h"
+#include "import/TraceReader.h"
+#include "model/FrameEngine.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr const char* kOpenFailedText = "Unable to open file.  Check the path and file Name.";
+constexpr uint8_t kRingErrorMonitor[6] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
+
+// What the user and detection decided before the read; the analysis reset must not lose it.
+struct ReadSettings {
+    std::string TraceFileName;
+    uint8_t TraceFormat = 0;
+    uint8_t Topology = 0;
+    int32_t EthernetSpeed = 0;
+    int32_t TokenRingSpeed = 0;
+    uint8_t SnifferCompressed = 0;
+    std::string AddressTableName;
+
+    static ReadSettings Take(const AnalysisState& s)
+    {
+        return {s.TraceFileName, s.TraceFormat,       s.Topology,        s.EthernetSpeed,
+                s.TokenRingSpeed, s.SnifferCompressed, s.AddressTableName};
+    }
+    void Restore(AnalysisState& s) const
+    {
+        s.TraceFileName = TraceFileName;
+        s.TraceFormat = TraceFormat;
+        s.Topology = Topology;
+        s.EthernetSpeed = EthernetSpeed;
+        s.TokenRingSpeed = TokenRingSpeed;
+        s.SnifferCompressed = SnifferCompressed;
+        s.AddressTableName = AddressTableName;
+    }
+};
+
+// The file's modification time in local time as a DOS date (high word) and time (low word).
+int32_t FileDosDateTime(const std::string& path)
+{
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error) return 0;
+    const auto system = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+        std::chrono::file_clock::to_sys(written));
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(system);
+    const std::tm* local = std::localtime(&seconds);
+    if (local == nullptr) return 0;
+    // DOS dates count years from 1980 in seven bits.
+    const int year = std::clamp(local->tm_year + 1900, 1980, 2107) - 1980;
+    const uint32_t date = static_cast<uint32_t>(year << 9 | (local->tm_mon + 1) << 5 | local->tm_mday);
+    const uint32_t time = static_cast<uint32_t>(local->tm_hour << 11 | local->tm_min << 5 | local->tm_sec / 2);
+    return static_cast<int32_t>(date << 16 | time);
+}
+
+void SetLinkSpeed(AnalysisState& state)
+{
+    state.LinkSpeed = static_cast<int16_t>(state.Topology == kTopologyTokenRing ? state.TokenRingSpeed : state.EthernetSpeed);
+    // An unsupported speed keeps the previous capacity.
+    if (const int32_t bytesPerSecond = BytesPerSecondForSpeed(state.LinkSpeed); bytesPerSecond != 0)
+        state.LinkBytesPerSecond = bytesPerSecond;
+}
+
+void ResetForRead(AnalysisState& state, bool countOnly)
+{
+    const ReadSettings settings = ReadSettings::Take(state);
+    ResetAnalysis(state);
+    settings.Restore(state);
+
+    state.ElapsedTime = 0;
+    InitTimeConstants(state);
+    state.CountOnly = countOnly ? 1 : 0;
+    state.MaxFrameBytes = kMaxFrameBytes;
+    state.TraceStartDate = FileDosDateTime(state.TraceFileName);
+    state.ReadResult = 0;
+    state.ReadCancelled = 0;
+    state.ReadFinished = 0;
+    state.LingerTime = 0;
+    state.StopAtFrameMode = 0;
+    state.TotalFrames = 0;
+    state.FramesSeen = 0;
+    state.TraceFileSize = 0;
+    state.TraceFilePos = 0;
+    state.LastFrameCopy.fill(0);
+    state.FrameData.fill(0);
+    state.SlicedFrames = 0;
+    SetLinkSpeed(state);
+    ResetStatistics(state);
+}
+
+void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
+{
+    // Observer traces bring their station names in a separate table, loaded first.
+    if (state.TraceFormat == kFormatObserver) LoadAddressTable(state);
+    const std::unique_ptr<TraceReader> reader = MakeTraceReader(state.TraceFormat);
+    if (!reader) return;
+    ReadContext context(state, host, input);
+    reader->Read(context);
+}
+
+void FinishRead(AnalysisState& state)
+{
+    CloseInterval(state);
+    state.LingerTime = 0;
+    state.ReadFinished = 1;
+    if (state.CountOnly != 0)
+        std::copy_n(state.FrameData.begin(), state.LastFrameCopy.size(), state.LastFrameCopy.begin());
+}
+
+void MarkViewsStale(AnalysisState& state)
+{
+    state.ViewStale.fill(1);
+    state.ChartsStale = 1;
+}
+
+}  // namespace
+
+void InitTimeConstants(AnalysisState& state)
+{
+    state.TickLength = 1000000.0;
+    state.RingErrorMonitorAddr.Assign(kRingErrorMonitor, sizeof kRingErrorMonitor);
+}
+
+bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
+{
+    ResetForRead(state, countOnly);
+    ReadHost* const previousHost = state.Host;
+    state.Host = &host;
+
+    TraceInput input;
+    if (input.Open(state.TraceFileName)) {
+        state.TraceFileSize = input.Size();
+        host.ReadStarted(state);
+        RunReader(state, host, input);
+        input.Close();
+        FinishRead(state);
+        host.ReadFinished(state);
+    } else {
+        // Detection opened the file a moment ago; it has gone or become unreadable since.
+        state.ReadResult = kReadResultOpenFailed;
+        host.ShowMessage(MessageIcon::Error, kReadErrorTitle, kOpenFailedText);
+        FinishRead(state);
+    }
+
+    state.Host = previousHost;
+    MarkViewsStale(state);
+    return true;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,61 @@
+#pragma once
+// Read-only, buffered access to a trace file. Readers take their records through a
+// large buffer rather than asking the operating system for every few bytes, which
+// is what keeps a gigabyte trace quick to read. Nothing here ever writes.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace quenlix {
+
+class TraceInput {
+public:
+    static constexpr std::size_t kDefaultBufferBytes = 1 << 20;
+
+    explicit TraceInput(std::size_t bufferBytes = kDefaultBufferBytes);
+    ~TraceInput();
+    TraceInput(const TraceInput&) = delete;
+    TraceInput& operator=(const TraceInput&) = delete;
+
+    // Opens the file for reading only. On failure OpenError() holds the errno value.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return file_ != nullptr; }
+    int OpenError() const { return openError_; }
+
+    // Copies up to n bytes to dst and returns how many it delivered; fewer than n
+    // means the end of the file or a read error (see Failed()).
+    std::size_t Read(void* dst, std::size_t n);
+    // Reads exactly n bytes or reports false (the bytes read so far are consumed).
+    bool ReadExact(void* dst, std::size_t n) { return Read(dst, n) == n; }
+    // Moves forward n bytes without copying them; false when the file ends first.
+    bool Skip(uint64_t n);
+
+    // Moves to an absolute offset. Offsets past the end are allowed; reads there deliver nothing.
+    bool Seek(int64_t offset);
+    int64_t Position() const { return bufferStart_ + static_cast<int64_t>(bufferPos_); }
+    // The file size taken when the file was opened.
+    int64_t Size() const { return size_; }
+    bool AtEnd() const { return Position() >= size_; }
+    // True once the operating system reported a read error (not merely the end of the file).
+    bool Failed() const { return failed_; }
+
+private:
+    bool Refill();
+    std::size_t Buffered() const { return bufferFill_ - bufferPos_; }
+
+    std::FILE* file_ = nullptr;
+    std::size_t capacity_;        // buffer size asked for; a smaller file gets a smaller buffer
+    std::vector<uint8_t> buffer_;
+    std::size_t bufferPos_ = 0;   // next byte to deliver
+    std::size_t bufferFill_ = 0;  // bytes held in the buffer
+    int64_t bufferStart_ = 0;     // file offset of buffer_[0]
+    int64_t size_ = 0;
+    int openError_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace quenlix

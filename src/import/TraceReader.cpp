@@ -1,0 +1,71 @@
+#include "import/TraceReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "import/TraceImport.h"
+#include "model/FrameEngine.h"
+
+namespace quenlix {
+
+bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count)
+{
+    const uint16_t limit = std::min<uint16_t>(State.MaxFrameBytes, kMaxFrameBytes);
+    State.FrameSize = std::min(State.FrameSize, limit);
+    // FrameData holds no more than the limit either, so a longer stored length would
+    // promise the engine bytes that are not there.
+    State.StoredLength = std::min(State.StoredLength, limit);
+
+    const std::size_t copied = std::min<std::size_t>(count, State.FrameSize);
+    if (copied > 0) std::memcpy(State.FrameData.data(), bytes, copied);
+    std::fill(State.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
+              State.FrameData.begin() + State.FrameSize, uint8_t{0});
+    if (OnFrame) OnFrame(State);
+    return AnalyzeFrame(State, FrameNo);
+}
+
+bool ReadContext::EndOfRecord()
+{
+    State.TraceFilePos = Input.Position();
+    if (!StopRequested()) return false;
+    State.ReadCancelled = 1;
+    return true;
+}
+
+std::unique_ptr<TraceReader> MakeTraceReader(uint8_t format)
+{
+    switch (format) {
+    case kFormatSniffer:
+        return MakeSnifferReader();
+    case kFormatLANdecoder:
+        return MakeLANdecoderReader();
+    case kFormatNetworkMonitor:
+        return MakeNetMonReader();
+    case kFormatEtherPeek:
+        return MakeEtherPeekReader();
+    case kFormatObserver:
+        return MakeObserverReader();
+    case kFormatLANalyzer:
+        return MakeLANalyzerReader();
+    case kFormatDA30:
+        return MakeDA30Reader();
+    case kFormatDataGLANce:
+        return MakeDataGLANceReader();
+    case kFormatFireBerd500:
+        return MakeFireBerdReader();
+    case kFormatNetLens:
+        return MakeNetLensReader();
+    case kFormatInternetworkAdvisor:
+        return MakeAdvisorReader();
+    case kFormatLAN900:
+        return MakeLAN900Reader();
+    case kFormatLANWatch:
+        return MakeLANWatchReader();
+    case kFormatNetSight:
+        return MakeNetSightReader();
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace quenlix

@@ -1,0 +1,107 @@
+#pragma once
+// The contract between the import driver and the reader of one trace-format family.
+//
+// Adding a format: write src/import/<Family>Reader.cpp with a class derived from
+// TraceReader, declare its factory below next to MakeSnifferReader, and return it
+// from MakeTraceReader for its format code(s). The driver has already opened the
+// file (positioned at offset 0), reset the analysis and told the host; the reader
+// only walks its records:
+//
+//   for each record:
+//       read it through ctx.Input            (short read: ctx.NoteReadError(); stop)
+//       for a frame: fill the lengths, time and flags of ctx.State, then
+//           if (ctx.DeliverFrame(bytes, count)) stop;   // engine said stop
+//       if (ctx.EndOfRecord()) stop;                     // Stop button
+//   ctx.Finish();                                        // TotalFrames
+//
+// Over-long records: ctx.ReportPacketTooLarge(). Any other message to the user goes
+// through ctx.ShowReadError(text).
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "import/TraceInput.h"
+#include "model/AnalysisState.h"
+#include "model/ReadHost.h"
+
+namespace quenlix {
+
+// ReadResult value of a read that ended because the file gave fewer bytes than a
+// record needs (the file is cut short or the device failed).
+constexpr int32_t kReadResultShortRead = 100;
+// ReadResult value of a read whose file could not be opened.
+constexpr int32_t kReadResultOpenFailed = 2;
+// ReadResult value of a read that ended at data it could not decode (a message was shown).
+constexpr int32_t kReadResultBadData = 4;
+
+inline constexpr const char* kReadErrorTitle = "File Read Error";
+inline constexpr const char* kPacketTooLargeText = "Packet too large to process.";
+
+class ReadContext {
+public:
+    ReadContext(AnalysisState& state, ReadHost& host, TraceInput& input)
+        : State(state), Host(host), Input(input) {}
+
+    AnalysisState& State;
+    ReadHost& Host;
+    TraceInput& Input;
+    // The reader's frame counter; the engine increments it for every frame.
+    int FrameNo = 0;
+    // When set, sees every frame just before the engine does (tools and tests use it
+    // to look at what a reader delivers).
+    std::function<void(const AnalysisState&)> OnFrame;
+
+    // The user asked to stop the read.
+    bool StopRequested() { return Host.StopRequested(); }
+
+    // Hands the current frame to the engine. State.FrameSize and State.StoredLength
+    // must be set; both are clipped to MaxFrameBytes here. Up to FrameSize bytes are
+    // copied from bytes[0..count); the rest of the frame up to FrameSize is zeros, as
+    // the trace did not store it. Returns true when the engine asks the reader to stop.
+    bool DeliverFrame(const uint8_t* bytes, std::size_t count);
+
+    // Closes one record: publishes the file position for the progress display and
+    // polls Stop. Returns true (and sets ReadCancelled) when the user stopped the read.
+    bool EndOfRecord();
+
+    // A record could not be read whole: the read ends silently with ReadResult set.
+    void NoteReadError() { State.ReadResult = kReadResultShortRead; }
+
+    // A modal error box titled "File Read Error".
+    void ShowReadError(const std::string& text) { Host.ShowMessage(MessageIcon::Error, kReadErrorTitle, text); }
+    void ReportPacketTooLarge() { ShowReadError(kPacketTooLargeText); }
+
+    // Stores the frame counter in TotalFrames; every reader calls it when it ends.
+    void Finish() { State.TotalFrames = FrameNo; }
+};
+
+class TraceReader {
+public:
+    virtual ~TraceReader() = default;
+    // Reads every frame of ctx.Input (positioned at offset 0) into ctx.State.
+    virtual void Read(ReadContext& ctx) = 0;
+};
+
+// The reader of a format code, or nullptr for a format that has no reader (nothing is read).
+std::unique_ptr<TraceReader> MakeTraceReader(uint8_t format);
+
+// Factories of the format families, one per reader source.
+std::unique_ptr<TraceReader> MakeSnifferReader();
+std::unique_ptr<TraceReader> MakeLANdecoderReader();
+std::unique_ptr<TraceReader> MakeNetMonReader();
+std::unique_ptr<TraceReader> MakeEtherPeekReader();
+std::unique_ptr<TraceReader> MakeObserverReader();
+std::unique_ptr<TraceReader> MakeLANalyzerReader();
+std::unique_ptr<TraceReader> MakeDA30Reader();
+std::unique_ptr<TraceReader> MakeDataGLANceReader();
+std::unique_ptr<TraceReader> MakeFireBerdReader();
+std::unique_ptr<TraceReader> MakeNetLensReader();
+std::unique_ptr<TraceReader> MakeAdvisorReader();
+std::unique_ptr<TraceReader> MakeLAN900Reader();
+std::unique_ptr<TraceReader> MakeLANWatchReader();
+std::unique_ptr<TraceReader> MakeNetSightReader();
+
+}  // namespace quenlix

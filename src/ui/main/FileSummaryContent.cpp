@@ -1,0 +1,199 @@
+#include "ui/main/FileSummaryContent.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "import/TraceImport.h"
+#include "model/NumberFormat.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr int kLargestFrame = 2;
+constexpr int kLargestBroadcast = 3;
+constexpr int kLargestMulticast = 4;
+constexpr int kBroadcastFrames = 7;
+constexpr int kMulticastFrames = 8;
+constexpr int kLLCFrames = 10;
+constexpr int kSNAPFrames = 11;
+constexpr int kEthernetIIFrames = 12;
+constexpr int kNovellRawFrames = 13;
+
+int32_t Stat(const AnalysisState& state, int index)
+{
+    return state.FrameStats[static_cast<size_t>(index)];
+}
+
+int32_t Util(const AnalysisState& state, int index)
+{
+    return state.UtilStats[static_cast<size_t>(index)];
+}
+
+bool IsTokenRing(const AnalysisState& state)
+{
+    return state.Topology == kTopologyTokenRing;
+}
+
+// A share of a total as a gauge value.
+int GaugePercent(double part, double total)
+{
+    if (!(total > 0) || !std::isfinite(part)) return 0;
+    return static_cast<int>(std::clamp(std::nearbyint(part / total * 100.0), 0.0, 100.0));
+}
+
+// An average size in the count format; "0" when nothing was counted.
+std::string AverageText(double bytes, double frames)
+{
+    if (!(frames > 0)) return "0";
+    return FormatCount(std::nearbyint(bytes / frames));
+}
+
+// round(bytes) div intervals, the average byte rate of the Media Utilization box.
+int64_t BytesPerInterval(double bytes, int32_t intervals)
+{
+    if (intervals <= 0 || !std::isfinite(bytes)) return 0;
+    const double rounded = std::clamp(std::nearbyint(bytes), -9.0e18, 9.0e18);
+    return static_cast<int64_t>(rounded) / intervals;
+}
+
+int64_t FramesPerInterval(int64_t frames, int32_t intervals)
+{
+    return intervals > 0 ? frames / intervals : 0;
+}
+
+FrameClassRow& FillRow(FrameClassRow& row, const AnalysisState& state, int64_t frames, double bytes)
+{
+    row.Count = FormatCount(frames);
+    row.CountPercent = FramePercent(state, static_cast<double>(frames));
+    row.Bytes = FormatCount(bytes);
+    row.BytesPercent = BytePercent(state, bytes);
+    return row;
+}
+
+void FillEncapsulationRow(EncapsulationRow& row, const AnalysisState& state, int32_t frames)
+{
+    row.Count = FormatCount(frames);
+    row.Percent = FramePercent(state, frames);
+}
+
+}  // namespace
+
+int FramePercent(const AnalysisState& state, double frames)
+{
+    return GaugePercent(frames, state.TotalFrames);
+}
+
+int BytePercent(const AnalysisState& state, double bytes)
+{
+    return GaugePercent(bytes, state.TotalBytes);
+}
+
+std::string BandwidthText(int32_t percent)
+{
+    return percent == 0 ? "<1%" : FormatCount(percent) + "%";
+}
+
+std::string FileDateBoxText(const std::string& dateTimeText)
+{
+    return dateTimeText.substr(0, dateTimeText.find(' '));
+}
+
+FrameStatisticsContent BuildFrameStatistics(const AnalysisState& state)
+{
+    FrameStatisticsContent content;
+    if (IsTokenRing(state)) content.Multicast.Label = "Functional";
+    if (state.TraceFileName.empty()) return content;
+
+    const int64_t broadcasts = Stat(state, kBroadcastFrames);
+    const int64_t multicasts = Stat(state, kMulticastFrames);
+    const int64_t stationFrames = int64_t{state.TotalFrames} - broadcasts - multicasts;
+    const double stationBytes = state.TotalBytes - state.TotalBroadcastBytes - state.TotalMulticastBytes;
+
+    // The station row's size figures cover every frame of the trace.
+    FillRow(content.Station, state, stationFrames, std::nearbyint(stationBytes));
+    content.Station.AverageSize = AverageText(state.TotalBytes, state.TotalFrames);
+    content.Station.Largest = FormatCount(Stat(state, kLargestFrame));
+
+    FillRow(content.Multicast, state, multicasts, state.TotalMulticastBytes);
+    content.Multicast.AverageSize = AverageText(state.TotalMulticastBytes, static_cast<double>(multicasts));
+    content.Multicast.Largest = FormatCount(Stat(state, kLargestMulticast));
+
+    FillRow(content.Broadcast, state, broadcasts, state.TotalBroadcastBytes);
+    content.Broadcast.AverageSize = AverageText(state.TotalBroadcastBytes, static_cast<double>(broadcasts));
+    content.Broadcast.Largest = FormatCount(Stat(state, kLargestBroadcast));
+
+    content.TotalPackets = FormatCount(state.TotalFrames);
+    content.TotalBytes = FormatCount(state.TotalBytes);
+    return content;
+}
+
+MediaUtilizationFigures BuildMediaUtilization(const AnalysisState& state, MediaPackets selection)
+{
+    MediaUtilizationFigures figures;
+    if (state.TraceFileName.empty()) return figures;
+
+    const bool all = selection == MediaPackets::All;
+    const int64_t groupFrames = int64_t{Stat(state, kBroadcastFrames)} + Stat(state, kMulticastFrames);
+    const int64_t frames = all ? int64_t{state.TotalFrames} : groupFrames;
+    // The broadcast byte rate covers broadcast bytes only, while its frame rates
+    // include multicast frames.
+    const double bytes = all ? state.TotalBytes : state.TotalBroadcastBytes;
+
+    figures.AvePps.Text = FormatCount(FramesPerInterval(frames, state.IntervalCount));
+    figures.PeakPps.Text = FormatCount(Util(state, all ? 5 : 11));
+    figures.AveBps.Text = FormatCount(BytesPerInterval(bytes, state.IntervalCount));
+    figures.PeakBps.Text = FormatCount(Util(state, all ? 3 : 9));
+    figures.AveBandwidth.Text = BandwidthText(Util(state, all ? 0 : 6));
+    figures.PeakBandwidth.Text = BandwidthText(Util(state, all ? 1 : 7));
+    return figures;
+}
+
+EncapsulationContent BuildEncapsulation(const AnalysisState& state)
+{
+    EncapsulationContent content;
+    EncapsulationRow& third = content.Rows[2];
+    EncapsulationRow& novellRaw = content.Rows[3];
+    if (IsTokenRing(state)) {
+        third.Label = "MAC";
+        third.Hint = "Media Access Control";
+        novellRaw.Visible = false;
+    }
+    if (state.TraceFileName.empty()) return content;
+
+    FillEncapsulationRow(content.Rows[0], state, Stat(state, kLLCFrames));
+    FillEncapsulationRow(content.Rows[1], state, Stat(state, kSNAPFrames));
+    FillEncapsulationRow(third, state, IsTokenRing(state) ? state.MacFrames : Stat(state, kEthernetIIFrames));
+    FillEncapsulationRow(novellRaw, state, Stat(state, kNovellRawFrames));
+    return content;
+}
+
+FileAttributesContent BuildFileAttributes(const AnalysisState& state)
+{
+    FileAttributesContent content;
+    GetAnalyzerName(state.TraceFormat, content.Analyzer.Text);
+    const bool tokenRing = IsTokenRing(state);
+    content.Topology.Text = tokenRing ? "Token Ring" : "Ethernet";
+    content.Bandwidth.Text = std::to_string(tokenRing ? state.TokenRingSpeed : state.EthernetSpeed) + " Mbps";
+    content.Duration.Text = state.TraceDurationText;
+    content.FileDate.Text = FileDateBoxText(FileDateText(state.TraceFileName));
+    content.FileSize.Text = FormatCount(state.TraceFileSize);
+    content.Frames.Text = FormatCount(state.TotalFrames);
+    content.Bytes.Text = FormatCount(state.TotalBytes);
+    return content;
+}
+
+FileSummaryContent BuildFileSummary(const AnalysisState& state, MediaPackets selection)
+{
+    FileSummaryContent content;
+    content.HasTrace = !state.TraceFileName.empty();
+    content.FrameStatistics = BuildFrameStatistics(state);
+    content.MediaUtilization.Selection = selection;
+    content.MediaUtilization.All = BuildMediaUtilization(state, MediaPackets::All);
+    content.MediaUtilization.Broadcast = BuildMediaUtilization(state, MediaPackets::Broadcast);
+    content.Encapsulation = BuildEncapsulation(state);
+    content.FileAttributes = BuildFileAttributes(state);
+    return content;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,139 @@
+#pragma once
+// Everything the "File Summary" page shows, built from the analysis state after a
+// read: the four group boxes with every box text and gauge value. The page only
+// displays it, and the command-line report prints it.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "model/AnalysisState.h"
+
+namespace quenlix {
+
+// One labelled value box.
+struct SummaryValue {
+    std::string Label;
+    std::string Hint;
+    std::string Text;
+};
+
+// One address-class row of "Frame Statistics"; the percentages are gauge values 0..100.
+struct FrameClassRow {
+    std::string Label;
+    std::string Hint;
+    std::string Count = "0";
+    int CountPercent = 0;
+    std::string Bytes = "0";
+    int BytesPercent = 0;
+    std::string AverageSize = "0";
+    std::string Largest = "0";
+};
+
+struct ColumnHeading {
+    std::string Label;
+    std::string Hint;
+};
+
+struct FrameStatisticsContent {
+    std::string Caption = "Frame Statistics";
+    std::array<ColumnHeading, 4> Headings{{
+        {"Count", "Packets addressed to individual stations"},
+        {"Bytes", "Packets addressed to individual stations"},
+        {"Ave Size", "Average packet size (in bytes)"},
+        {"Largest", "Largest packet (in bytes)"},
+    }};
+    FrameClassRow Station{"Station", "Packets sent to individual stations"};
+    FrameClassRow Multicast{"Multicast", "Packets sent to a group address"};  // "Functional" on Token Ring
+    FrameClassRow Broadcast{"Broadcast", "Packets addressed to all stations"};
+    std::string TotalLabel = "Total";
+    std::string TotalHint = "Total packets in trace file";
+    std::string TotalPackets = "0";
+    std::string TotalBytes = "0";
+};
+
+// The "Packets" selection of the Media Utilization box.
+enum class MediaPackets { All = 0, Broadcast = 1 };
+
+struct MediaUtilizationFigures {
+    SummaryValue AvePps{"Ave Packets/Sec", "Average number of packets transmitted in one second", "0"};
+    SummaryValue PeakPps{"Peak Packets/Sec", "Most number of packets transmitted in one second", "0"};
+    SummaryValue AveBps{"Ave Bytes/Sec", "Average bytes transmitted in one second", "0"};
+    SummaryValue PeakBps{"Peak Bytes/Sec", "Peak bytes transmitted in one second", "0"};
+    SummaryValue AveBandwidth{"Ave Bandwidth", "Average bandwdith consumed", "0"};
+    SummaryValue PeakBandwidth{"Peak Bandwidth", "Peak bandwidth in one second", "0"};
+};
+
+struct MediaUtilizationContent {
+    std::string Caption = "Media Utilization";
+    std::string SelectionCaption = "Packets";
+    std::array<std::string, 2> SelectionItems{"All", "Broadcast"};
+    MediaPackets Selection = MediaPackets::All;
+    MediaUtilizationFigures All;
+    MediaUtilizationFigures Broadcast;
+
+    // The figures of the current selection: what the page shows.
+    const MediaUtilizationFigures& Shown() const { return Selection == MediaPackets::Broadcast ? Broadcast : All; }
+};
+
+struct EncapsulationRow {
+    std::string Label;
+    std::string Hint;
+    std::string Count = "0";
+    int Percent = 0;  // gauge 0..100
+    bool Visible = true;
+};
+
+// Rows in page order: LLC, SNAP, Etype (MAC on Token Ring), Novell Raw (hidden on Token Ring).
+struct EncapsulationContent {
+    std::string Caption = "DLC Encapsulation Types";
+    std::array<EncapsulationRow, 4> Rows{{
+        {"LLC", "802.3 w/802.2 Logical Link Control"},
+        {"SNAP", "802.3 w/802.2 SubNetwork Access Point"},
+        {"Etype", "Ethernet II"},
+        {"Novell Raw", "802.3 w/o LLC"},
+    }};
+};
+
+struct FileAttributesContent {
+    std::string Caption = "File Attributes";
+    SummaryValue Analyzer{"Analyzer", "", ""};
+    SummaryValue Topology{"Topology", "", ""};
+    SummaryValue Bandwidth{"Bandwidth", "", ""};
+    SummaryValue Duration{"Duration", "", ""};
+    SummaryValue FileDate{"File Date", "", ""};
+    SummaryValue FileSize{"File Size", "", ""};
+    SummaryValue Frames{"Frames", "", ""};
+    SummaryValue Bytes{"Bytes", "", ""};
+};
+
+struct FileSummaryContent {
+    // False while no trace is open: the figures then keep their initial "0".
+    bool HasTrace = false;
+    FrameStatisticsContent FrameStatistics;
+    MediaUtilizationContent MediaUtilization;
+    EncapsulationContent Encapsulation;
+    FileAttributesContent FileAttributes;
+};
+
+// The whole page for the state and the "Packets" selection.
+FileSummaryContent BuildFileSummary(const AnalysisState& state, MediaPackets selection = MediaPackets::All);
+
+// The parts, for a page that refreshes one box at a time.
+FrameStatisticsContent BuildFrameStatistics(const AnalysisState& state);
+MediaUtilizationFigures BuildMediaUtilization(const AnalysisState& state, MediaPackets selection);
+EncapsulationContent BuildEncapsulation(const AnalysisState& state);
+FileAttributesContent BuildFileAttributes(const AnalysisState& state);
+
+// n / TotalFrames x 100 and x / TotalBytes x 100, rounded to nearest (ties to
+// even) and kept within 0..100 for the gauges; 0 when the total is 0.
+int FramePercent(const AnalysisState& state, double frames);
+int BytePercent(const AnalysisState& state, double bytes);
+
+// A utilisation percentage: "<1%" for 0, else the count and "%".
+std::string BandwidthText(int32_t percent);
+
+// The File Date box: the date-and-time text cut before its first blank.
+std::string FileDateBoxText(const std::string& dateTimeText);
+
+}  // namespace quenlix

@@ -1,0 +1,284 @@
+#include "ui/main/FileSummaryWidget.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/controls/TextBoxWidget.h"
+
+namespace quenlix {
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QGroupBox* BoldGroup(const std::string& caption, const QString& name)
+{
+    auto* group = new QGroupBox(Q(caption));
+    group->setObjectName(name);
+    QFont font = group->font();
+    font.setBold(true);
+    group->setFont(font);
+    return group;
+}
+
+// Children of a bold group box keep the normal font.
+template <class T>
+T* Plain(T* widget)
+{
+    QFont font = widget->font();
+    font.setBold(false);
+    widget->setFont(font);
+    return widget;
+}
+
+QLabel* HintedLabel(const std::string& text, const std::string& hint)
+{
+    auto* label = Plain(new QLabel(Q(text)));
+    if (!hint.empty()) label->setToolTip(Q(hint));
+    return label;
+}
+
+TTextBox* ValueBox(const QString& name)
+{
+    auto* box = Plain(new TTextBox);
+    box->setObjectName(name);
+    box->setMinimumWidth(64);
+    return box;
+}
+
+TGauge* Gauge(const QString& name)
+{
+    auto* gauge = Plain(new TGauge);
+    gauge->setObjectName(name);
+    gauge->setMinimumWidth(44);
+    return gauge;
+}
+
+QFrame* RaisedLine()
+{
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Raised);
+    return line;
+}
+
+}  // namespace
+
+TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("FileSummaryTabSheet");
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(6);
+    layout->addWidget(BuildFrameStatistics(), 0, 0);
+    layout->addWidget(BuildMediaUtilization(), 0, 1);
+    layout->addWidget(BuildEncapsulation(), 1, 0);
+    layout->addWidget(BuildFileAttributes(), 1, 1);
+    layout->setColumnStretch(0, 3);
+    layout->setColumnStretch(1, 2);
+    layout->setRowStretch(2, 1);
+}
+
+TFileSummaryPage::FrameRowWidgets TFileSummaryPage::AddFrameRow(QGridLayout* grid, int row,
+                                                                const FrameClassRow& content, const QString& name)
+{
+    FrameRowWidgets widgets{HintedLabel(content.Label, content.Hint),
+                            ValueBox(name + "TextBox"),
+                            Gauge(name + "Pct"),
+                            ValueBox(name + "BytesTextBox"),
+                            Gauge(name + "PctBytes"),
+                            ValueBox("Ave" + name + "TextBox"),
+                            ValueBox("Largest" + name + "TextBox")};
+    widgets.Average->setMinimumWidth(48);
+    widgets.Largest->setMinimumWidth(48);
+    grid->addWidget(widgets.Label, row, 0);
+    grid->addWidget(widgets.Count, row, 1);
+    grid->addWidget(widgets.CountPct, row, 2);
+    grid->addWidget(widgets.Bytes, row, 3);
+    grid->addWidget(widgets.BytesPct, row, 4);
+    grid->addWidget(widgets.Average, row, 5);
+    grid->addWidget(widgets.Largest, row, 6);
+    return widgets;
+}
+
+QGroupBox* TFileSummaryPage::BuildFrameStatistics()
+{
+    const FrameStatisticsContent initial;
+    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox6");
+    auto* grid = new QGridLayout(group);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
+    const int headingColumns[] = {1, 3, 5, 6};
+    for (size_t i = 0; i < initial.Headings.size(); ++i) {
+        QLabel* heading = HintedLabel(initial.Headings[i].Label, initial.Headings[i].Hint);
+        heading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+        grid->addWidget(heading, 0, headingColumns[i]);
+    }
+    frameRows_[0] = AddFrameRow(grid, 1, initial.Station, "Unicast");
+    frameRows_[1] = AddFrameRow(grid, 2, initial.Multicast, "Multicast");
+    frameRows_[2] = AddFrameRow(grid, 3, initial.Broadcast, "Broadcast");
+    frameRows_[1].Label->setObjectName("MulticastLabel");
+    // A raised line under Count and under Bytes sets the Total row apart.
+    grid->addWidget(RaisedLine(), 4, 1);
+    grid->addWidget(RaisedLine(), 4, 3);
+    grid->addWidget(HintedLabel(initial.TotalLabel, initial.TotalHint), 5, 0);
+    totalPackets_ = ValueBox("TotalPacketsTextBox");
+    totalBytes_ = ValueBox("TotalBytesTextBox");
+    grid->addWidget(totalPackets_, 5, 1);
+    grid->addWidget(totalBytes_, 5, 3);
+    grid->setRowStretch(6, 1);
+    return group;
+}
+
+TFileSummaryPage::ValueWidgets TFileSummaryPage::AddValue(QGridLayout* grid, int row, const SummaryValue& content,
+                                                          const QString& boxName)
+{
+    ValueWidgets widgets{HintedLabel(content.Label, content.Hint), ValueBox(boxName)};
+    if (!content.Hint.empty()) widgets.Box->setToolTip(Q(content.Hint));
+    widgets.Box->setText(Q(content.Text));
+    grid->addWidget(widgets.Label, row, 0);
+    grid->addWidget(widgets.Box, row, 1);
+    return widgets;
+}
+
+QGroupBox* TFileSummaryPage::BuildMediaUtilization()
+{
+    const MediaUtilizationContent initial;
+    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox1");
+    auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(3);
+    const MediaUtilizationFigures& figures = initial.All;
+    const std::array<const SummaryValue*, 6> values{&figures.AvePps, &figures.PeakPps, &figures.AveBps,
+                                                    &figures.PeakBps, &figures.AveBandwidth, &figures.PeakBandwidth};
+    const std::array<QString, 6> names{"AvePpsTextBox", "PeakPpsTextBox", "AveBpsTextBox",
+                                       "PeakBpsTextBox", "AveBandwidthTextBox", "PeakBandwidthTextBox"};
+    for (size_t i = 0; i < values.size(); ++i)
+        mediaValues_[i] = AddValue(grid, static_cast<int>(i), *values[i], names[i]);
+
+    auto* packets = Plain(new QGroupBox(Q(initial.SelectionCaption)));
+    packets->setObjectName("MediaUtilSelection");
+    auto* radios = new QHBoxLayout(packets);
+    mediaSelection_ = new QButtonGroup(this);
+    for (size_t i = 0; i < initial.SelectionItems.size(); ++i) {
+        auto* radio = Plain(new QRadioButton(Q(initial.SelectionItems[i])));
+        radio->setObjectName(i == 0 ? "MediaUtilAll" : "MediaUtilBroadcast");
+        mediaSelection_->addButton(radio, static_cast<int>(i));
+        radios->addWidget(radio);
+    }
+    mediaSelection_->button(0)->setChecked(true);
+    connect(mediaSelection_, &QButtonGroup::idClicked, this, [this] { emit MediaUtilSelectionClick(); });
+    grid->addWidget(packets, 6, 0, 1, 2);
+    grid->setRowStretch(7, 1);
+    return group;
+}
+
+QGroupBox* TFileSummaryPage::BuildEncapsulation()
+{
+    const EncapsulationContent initial;
+    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox5");
+    auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(3);
+    const std::array<QString, 4> boxes{"LLCTextBox", "SNAPTextBox", "ETypeTextBox", "NovellRawTextBox"};
+    const std::array<QString, 4> gauges{"LLCPct", "SnapPct", "EtypePct", "NovRawPct"};
+    for (size_t i = 0; i < initial.Rows.size(); ++i) {
+        const EncapsulationRow& row = initial.Rows[i];
+        EncapsulationWidgets widgets{HintedLabel(row.Label, row.Hint), ValueBox(boxes[i]), Gauge(gauges[i])};
+        const int line = static_cast<int>(i);
+        grid->addWidget(widgets.Label, line, 0);
+        grid->addWidget(widgets.Count, line, 1);
+        grid->addWidget(widgets.Pct, line, 2);
+        encapsulationRows_[i] = widgets;
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(4, 1);
+    return group;
+}
+
+QGroupBox* TFileSummaryPage::BuildFileAttributes()
+{
+    const FileAttributesContent initial;
+    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox7");
+    auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(3);
+    const std::array<const SummaryValue*, 8> values{&initial.Analyzer, &initial.Topology, &initial.Bandwidth,
+                                                    &initial.Duration, &initial.FileDate, &initial.FileSize,
+                                                    &initial.Frames,   &initial.Bytes};
+    const std::array<QString, 8> names{"FileAnalyzerTextBox", "FileTopologyTextBox", "FileBandwidthTextBox",
+                                       "FileDurationTextBox", "FileDateTextBox",     "FileSizeTextBox",
+                                       "FileFrameCountTextBox", "FileBytesTextBox"};
+    for (size_t i = 0; i < values.size(); ++i) {
+        attributes_[i] = AddValue(grid, static_cast<int>(i), *values[i], names[i]);
+        attributes_[i].Box->setMinimumWidth(110);
+    }
+    grid->setRowStretch(8, 1);
+    return group;
+}
+
+void TFileSummaryPage::ShowFrameStatistics(const FrameStatisticsContent& content)
+{
+    const std::array<const FrameClassRow*, 3> rows{&content.Station, &content.Multicast, &content.Broadcast};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const FrameClassRow& row = *rows[i];
+        FrameRowWidgets& widgets = frameRows_[i];
+        widgets.Label->setText(Q(row.Label));
+        widgets.Count->setText(Q(row.Count));
+        widgets.CountPct->SetProgress(row.CountPercent);
+        widgets.Bytes->setText(Q(row.Bytes));
+        widgets.BytesPct->SetProgress(row.BytesPercent);
+        widgets.Average->setText(Q(row.AverageSize));
+        widgets.Largest->setText(Q(row.Largest));
+    }
+    totalPackets_->setText(Q(content.TotalPackets));
+    totalBytes_->setText(Q(content.TotalBytes));
+}
+
+void TFileSummaryPage::ShowMediaUtilization(const MediaUtilizationFigures& figures)
+{
+    const std::array<const SummaryValue*, 6> values{&figures.AvePps, &figures.PeakPps, &figures.AveBps,
+                                                    &figures.PeakBps, &figures.AveBandwidth, &figures.PeakBandwidth};
+    for (size_t i = 0; i < values.size(); ++i) mediaValues_[i].Box->setText(Q(values[i]->Text));
+}
+
+void TFileSummaryPage::ShowEncapsulation(const EncapsulationContent& content)
+{
+    for (size_t i = 0; i < content.Rows.size(); ++i) {
+        const EncapsulationRow& row = content.Rows[i];
+        EncapsulationWidgets& widgets = encapsulationRows_[i];
+        widgets.Label->setText(Q(row.Label));
+        widgets.Label->setToolTip(Q(row.Hint));
+        widgets.Count->setText(Q(row.Count));
+        widgets.Pct->SetProgress(row.Percent);
+        for (QWidget* widget : {static_cast<QWidget*>(widgets.Label), static_cast<QWidget*>(widgets.Count),
+                                static_cast<QWidget*>(widgets.Pct)})
+            widget->setVisible(row.Visible);
+    }
+}
+
+void TFileSummaryPage::ShowFileAttributes(const FileAttributesContent& content)
+{
+    const std::array<const SummaryValue*, 8> values{&content.Analyzer, &content.Topology, &content.Bandwidth,
+                                                    &content.Duration, &content.FileDate, &content.FileSize,
+                                                    &content.Frames,   &content.Bytes};
+    for (size_t i = 0; i < values.size(); ++i) attributes_[i].Box->setText(Q(values[i]->Text));
+}
+
+void TFileSummaryPage::ClearFileAttributes()
+{
+    for (ValueWidgets& value : attributes_) value.Box->clear();
+}
+
+MediaPackets TFileSummaryPage::MediaSelection() const
+{
+    return mediaSelection_->checkedId() == 1 ? MediaPackets::Broadcast : MediaPackets::All;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,74 @@
+#pragma once
+// The "File Summary" page: Frame Statistics, Media Utilization, DLC Encapsulation
+// Types and File Attributes, shown from the content the core builds.
+
+#include <QWidget>
+
+#include "ui/main/FileSummaryContent.h"
+
+class QButtonGroup;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+
+namespace quenlix {
+
+class TGauge;
+class TTextBox;
+
+class TFileSummaryPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFileSummaryPage(QWidget* parent = nullptr);
+
+    void ShowFrameStatistics(const FrameStatisticsContent& content);
+    void ShowMediaUtilization(const MediaUtilizationFigures& figures);
+    void ShowEncapsulation(const EncapsulationContent& content);
+    void ShowFileAttributes(const FileAttributesContent& content);
+    // Empties the eight File Attributes boxes.
+    void ClearFileAttributes();
+
+    MediaPackets MediaSelection() const;
+
+signals:
+    // The user chose "All" or "Broadcast" in the "Packets" group.
+    void MediaUtilSelectionClick();
+
+private:
+    struct FrameRowWidgets {
+        QLabel* Label;
+        TTextBox* Count;
+        TGauge* CountPct;
+        TTextBox* Bytes;
+        TGauge* BytesPct;
+        TTextBox* Average;
+        TTextBox* Largest;
+    };
+    struct ValueWidgets {
+        QLabel* Label;
+        TTextBox* Box;
+    };
+    struct EncapsulationWidgets {
+        QLabel* Label;
+        TTextBox* Count;
+        TGauge* Pct;
+    };
+
+    QGroupBox* BuildFrameStatistics();
+    QGroupBox* BuildMediaUtilization();
+    QGroupBox* BuildEncapsulation();
+    QGroupBox* BuildFileAttributes();
+    FrameRowWidgets AddFrameRow(QGridLayout* grid, int row, const FrameClassRow& content, const QString& name);
+    ValueWidgets AddValue(QGridLayout* grid, int row, const SummaryValue& content, const QString& boxName);
+
+    std::array<FrameRowWidgets, 3> frameRows_{};
+    TTextBox* totalPackets_ = nullptr;
+    TTextBox* totalBytes_ = nullptr;
+    std::array<ValueWidgets, 6> mediaValues_{};
+    QButtonGroup* mediaSelection_ = nullptr;
+    std::array<EncapsulationWidgets, 4> encapsulationRows_{};
+    std::array<ValueWidgets, 8> attributes_{};
+};
+
+}  // namespace quenlix

@@ -1,0 +1,69 @@
+#include "ui/main/FormPlacementWidget.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "ui/main/PlacementContent.h"
+
+namespace quenlix {
+
+namespace {
+
+SettingsStore* placementStore = nullptr;
+
+QSize ScreenSize(const QWidget& form)
+{
+    const QScreen* screen = form.screen() != nullptr ? form.screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize(1024, 768);
+}
+
+}  // namespace
+
+void SetPlacementStore(SettingsStore* store)
+{
+    placementStore = store;
+}
+
+bool LoadFormPlacement(QWidget& form)
+{
+    if (placementStore == nullptr) return false;
+    const QSize screen = ScreenSize(form);
+    const std::optional<FormPlacement> placement =
+        LoadFormPlacement(*placementStore, form.objectName().toStdString(), screen.width(), screen.height());
+    if (!placement) return false;
+    form.resize(placement->Width, placement->Height);
+    form.move(placement->Left, placement->Top);
+    switch (placement->State) {
+    case WindowState::Normal: form.setWindowState(Qt::WindowNoState); break;
+    case WindowState::Minimised: form.setWindowState(Qt::WindowMinimized); break;
+    case WindowState::Maximised: form.setWindowState(Qt::WindowMaximized); break;
+    }
+    return true;
+}
+
+void SaveFormPlacement(const QWidget& form)
+{
+    if (placementStore == nullptr) return;
+    // A maximised or minimised window keeps the size it is restored to.
+    const bool restored = !(form.isMaximized() || form.isMinimized());
+    const QRect frame = restored ? form.geometry() : form.normalGeometry();
+    FormPlacement placement;
+    placement.Height = frame.height();
+    placement.Left = frame.left();
+    placement.Top = frame.top();
+    placement.Width = frame.width();
+    placement.State = form.isMaximized()   ? WindowState::Maximised
+                      : form.isMinimized() ? WindowState::Minimised
+                                           : WindowState::Normal;
+    SaveFormPlacement(*placementStore, form.objectName().toStdString(), placement);
+}
+
+void ShowToolWindow(QWidget& form)
+{
+    if (form.isMinimized()) form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
+}  // namespace quenlix

@@ -1,0 +1,25 @@
+#pragma once
+// Window services shared by every window: keeping its placement between runs and
+// bringing up a non-modal tool window.
+
+#include <QWidget>
+
+#include "model/SettingsStore.h"
+
+namespace quenlix {
+
+// The store the placements are kept in; set once at start-up.
+void SetPlacementStore(SettingsStore* store);
+
+// Applies the stored placement of the window (named by its objectName), fitted
+// to the screen. Returns false and changes nothing when none is stored.
+bool LoadFormPlacement(QWidget& form);
+
+// Stores the window's size, position and state under its objectName.
+void SaveFormPlacement(const QWidget& form);
+
+// Shows a window without making it modal: a minimised one is restored first,
+// and it comes to the front.
+void ShowToolWindow(QWidget& form);
+
+}  // namespace quenlix

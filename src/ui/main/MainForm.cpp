@@ -1,0 +1,828 @@
+#include "ui/main/MainForm.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "import/TraceImport.h"
+#include "model/VendorFile.h"
+#include "ui/main/FileSummaryWidget.h"
+#include "ui/main/FormPlacementWidget.h"
+#include "ui/main/ReadTraceFileForm.h"
+#include "ui/main/SplashForm.h"
+#include "ui/misc/AboutForm.h"
+#include "ui/misc/ChartPropertiesForm.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr int kDefaultWidth = 731;
+constexpr int kDefaultHeight = 572;
+constexpr int kObjectListCapacity = 5000;
+constexpr int kPacketListCapacity = 80000;
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// The pictures of the toolbar, drawn rather than loaded so that nothing but the
+// program file is needed. Odd numbers of a pair are the disabled pictures.
+QIcon ToolbarIcon(int image)
+{
+    QPixmap pixmap(28, 28);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const bool disabled = image == 1 || image == 7 || image == 11 || image == 13;
+    const QColor ink = disabled ? QColor(150, 150, 150) : QColor(0, 0, 0);
+    auto fill = [disabled](const QColor& colour) { return disabled ? QColor(200, 200, 200) : colour; };
+    p.setPen(QPen(ink, 1.5));
+    switch (image) {
+    case 0:
+    case 1:  // printer
+        p.setBrush(fill(Qt::white));
+        p.drawRect(8, 3, 12, 9);
+        p.setBrush(fill(QColor(192, 192, 192)));
+        p.drawRect(3, 11, 22, 9);
+        p.setBrush(fill(Qt::white));
+        p.drawRect(8, 17, 12, 8);
+        break;
+    case 2:  // open folder
+        p.setBrush(fill(QColor(230, 190, 60)));
+        p.drawPolygon(QPolygon({{3, 8}, {10, 8}, {12, 10}, {24, 10}, {24, 23}, {3, 23}}));
+        p.setBrush(fill(QColor(250, 220, 110)));
+        p.drawPolygon(QPolygon({{6, 13}, {27, 13}, {24, 23}, {3, 23}}));
+        break;
+    case 3:  // busy: an hourglass
+        p.setBrush(QColor(230, 190, 60));
+        p.drawPolygon(QPolygon({{7, 3}, {21, 3}, {14, 14}, {21, 25}, {7, 25}, {14, 14}}));
+        break;
+    case 6:
+    case 7:  // toolbox
+        p.setBrush(fill(QColor(200, 40, 40)));
+        p.drawRect(3, 11, 22, 13);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(10, 6, 8, 5);
+        p.drawLine(3, 16, 25, 16);
+        break;
+    case 10:
+    case 11:  // station: a monitor
+        p.setBrush(fill(QColor(0, 128, 128)));
+        p.drawRect(4, 4, 20, 14);
+        p.setBrush(fill(QColor(192, 192, 192)));
+        p.drawRect(9, 20, 10, 4);
+        break;
+    case 12:
+    case 13:  // network: three linked nodes
+        p.drawLine(14, 6, 6, 21);
+        p.drawLine(14, 6, 22, 21);
+        p.drawLine(6, 21, 22, 21);
+        p.setBrush(fill(QColor(0, 0, 200)));
+        p.drawEllipse(QPoint(14, 6), 4, 4);
+        p.drawEllipse(QPoint(6, 21), 4, 4);
+        p.drawEllipse(QPoint(22, 21), 4, 4);
+        break;
+    default: break;
+    }
+    return QIcon(pixmap);
+}
+
+QPixmap LightBulb()
+{
+    QPixmap pixmap(32, 40);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(120, 100, 0), 1.5));
+    p.setBrush(QColor(255, 240, 80));
+    p.drawEllipse(QRect(5, 2, 22, 22));
+    p.setBrush(QColor(170, 170, 170));
+    p.drawRect(11, 24, 10, 9);
+    p.drawLine(11, 27, 21, 27);
+    p.drawLine(11, 30, 21, 30);
+    return pixmap;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const MainFormSetup& setup)
+    : state_(*setup.State), store_(*setup.Settings), host_(*setup.Host), windows_(setup.Windows),
+      programFolder_(setup.ProgramFolder), commandLineFile_(setup.CommandLineFile)
+{
+    setObjectName("MainForm");
+    resize(kDefaultWidth, kDefaultHeight);
+    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    BuildActions();
+    BuildMenus();
+    BuildToolBar();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(central);
+    BuildTipPanel();
+    BuildPages();
+    layout->addWidget(tipPanel_);
+    layout->addWidget(mainPageControl_, 1);
+    layout->addStretch(0);
+    BuildStatusBar();
+    FormCreate();
+    if (setup.Splash != nullptr) {
+        setup.Splash->WaitForDeadline();
+        setup.Splash->deleteLater();
+    }
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+}
+
+// ---- construction -------------------------------------------------------------
+
+void TMainForm::BuildActions()
+{
+    auto add = [this](const QString& name, const QString& caption, const QString& hint = {},
+                      const QKeySequence& shortcut = {}) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(name);
+        if (!hint.isEmpty()) {
+            action->setStatusTip(hint);
+            action->setToolTip(hint);
+        }
+        if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+        actions_[name] = action;
+        return action;
+    };
+    connect(add("Open1", "&Open...", "Open a new analyzer trace file", QKeySequence("Ctrl+O")), &QAction::triggered,
+            this, &TMainForm::Open1Click);
+    add("Reopen1", "&Reopen", "Reopen a previosly opened analyzer trace file");
+    connect(add("Close1", "&Close"), &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(add("Print1", "&Print...", "Print selected windows", QKeySequence("Ctrl+P")), &QAction::triggered, this,
+            &TMainForm::PrintBtnClick);
+    connect(add("PrinterSetup1", "Printer Set&up...", "Choose a printer and its properties"), &QAction::triggered,
+            this, &TMainForm::PrinterSetup1Click);
+    connect(add("Exit1", "E&xit", "Exit Quenlix", QKeySequence("Ctrl+X")), &QAction::triggered, this,
+            &TMainForm::Exit1Click);
+    connect(add("Copy1", "&Copy", {}, QKeySequence("Ctrl+C")), &QAction::triggered, this, &TMainForm::Copy1Click);
+    connect(add("SelectAll1", "Select &All", {}, QKeySequence("Ctrl+A")), &QAction::triggered, this,
+            &TMainForm::SelectAll1Click);
+    add("Bandwidth1", "Default &Bandwidth", "Set default LAN bandwidth");
+    connect(add("HelpTopics1", "&Help Topics"), &QAction::triggered, this, &TMainForm::HelpTopics1Click);
+    QAction* tipWizard = add("ShowTipWizard1", "Show Tip Wi&zard");
+    tipWizard->setCheckable(true);
+    connect(tipWizard, &QAction::triggered, this, &TMainForm::ShowTipWizard1Click);
+    connect(add("VisitWebSite1", "Visit Kolm Group's &Web Site"), &QAction::triggered, this,
+            &TMainForm::VisitWebSite1Click);
+    connect(add("About1", "&About...", "Display About Box & technical support info"), &QAction::triggered, this,
+            &TMainForm::About1Click);
+
+    connect(add("OpenBtn", QString(), "Open an analyzer trace file"), &QAction::triggered, this,
+            &TMainForm::Open1Click);
+    connect(add("PrintBtn", QString()), &QAction::triggered, this, &TMainForm::PrintBtnClick);
+    connect(add("AnalyzeBtn", QString(), "Fathom Toolbox"), &QAction::triggered, this, &TMainForm::AnalyzeBtnClick);
+    connect(add("StationBtn", QString(), "Station Peer Map and Statistics"), &QAction::triggered, this,
+            &TMainForm::StationBtnClick);
+    connect(add("NetworkBtn", QString(), "Network Peer Map And Statistics"), &QAction::triggered, this,
+            &TMainForm::NetworkBtnClick);
+
+    bandwidthGroup_ = new QActionGroup(this);
+    for (int option = 0; option < 2; ++option) {
+        QAction* item = add(QString("BandwidthOption%1").arg(option + 1), option == 0 ? "10 Mbps" : "100 Mbps");
+        item->setCheckable(true);
+        item->setChecked(option == 0);
+        bandwidthGroup_->addAction(item);
+        connect(item, &QAction::triggered, this, [this, option] { BandwidthOptionClick(option); });
+    }
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        QAction* item = add(QString("MRU%1").arg(i + 1), QString());
+        item->setData(i);  // the index into the recent-files list
+        connect(item, &QAction::triggered, this, [this, i] { MRUClick(i); });
+        mruItems_[static_cast<size_t>(i)] = item;
+    }
+}
+
+void TMainForm::BuildMenus()
+{
+    fileMenu_ = menuBar()->addMenu("&File");
+    fileMenu_->setObjectName("File1");
+    fileMenu_->addAction(Action("Open1"));
+    QMenu* reopen = fileMenu_->addMenu("&Reopen");
+    reopen->setObjectName("Reopen1");
+    reopen->setStatusTip(Action("Reopen1")->statusTip());
+    reopen->setToolTipsVisible(true);
+    for (QAction* item : mruItems_) reopen->addAction(item);
+    fileMenu_->addAction(Action("Close1"));
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(Action("Print1"));
+    fileMenu_->addAction(Action("PrinterSetup1"));
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(Action("Exit1"));
+
+    editMenu_ = menuBar()->addMenu("&Edit");
+    editMenu_->setObjectName("Edit1");
+    editMenu_->addAction(Action("Copy1"));
+    editMenu_->addAction(Action("SelectAll1"));
+
+    optionsMenu_ = menuBar()->addMenu("&Options");
+    optionsMenu_->setObjectName("Options1");
+    QMenu* bandwidth = optionsMenu_->addMenu("Default &Bandwidth");
+    bandwidth->setObjectName("Bandwidth1Menu");
+    bandwidth->addAction(Action("BandwidthOption1"));
+    bandwidth->addAction(Action("BandwidthOption2"));
+    // The submenu follows the enabled state of its action.
+    QAction* bandwidthItem = bandwidth->menuAction();
+    bandwidthItem->setStatusTip(Action("Bandwidth1")->statusTip());
+    connect(Action("Bandwidth1"), &QAction::enabledChanged, bandwidthItem, &QAction::setEnabled);
+
+    helpMenu_ = menuBar()->addMenu("&Help");
+    helpMenu_->setObjectName("Help1");
+    helpMenu_->addAction(Action("HelpTopics1"));
+    helpMenu_->addAction(Action("ShowTipWizard1"));
+    helpMenu_->addSeparator();
+    helpMenu_->addAction(Action("VisitWebSite1"));
+    helpMenu_->addSeparator();
+    helpMenu_->addAction(Action("About1"));
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &TMainForm::HelpForActiveContext);
+}
+
+void TMainForm::BuildToolBar()
+{
+    QToolBar* toolBar = addToolBar("MainToolBar");
+    toolBar->setObjectName("MainToolBar");
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(28, 28));
+    const char* buttons[] = {"OpenBtn", "PrintBtn", nullptr, "AnalyzeBtn", "StationBtn", "NetworkBtn"};
+    for (const char* name : buttons) {
+        if (name == nullptr) {
+            toolBar->addSeparator();
+            continue;
+        }
+        toolBar->addAction(Action(name));
+        QWidget* button = toolBar->widgetForAction(Action(name));
+        button->setObjectName(name);
+        button->setFixedSize(34, 33);
+    }
+    SetToolbarImage(Action("OpenBtn"), ToolbarButton::Open, true);
+    SetToolbarImage(Action("PrintBtn"), ToolbarButton::Print, false);
+    SetToolbarImage(Action("AnalyzeBtn"), ToolbarButton::Analyze, false);
+    SetToolbarImage(Action("StationBtn"), ToolbarButton::Station, false);
+    SetToolbarImage(Action("NetworkBtn"), ToolbarButton::Network, false);
+}
+
+void TMainForm::BuildTipPanel()
+{
+    tipPanel_ = new QWidget(this);
+    tipPanel_->setObjectName("TipPanel");
+    auto* layout = new QHBoxLayout(tipPanel_);
+    layout->setContentsMargins(4, 2, 4, 2);
+    auto* bulb = new QToolButton(tipPanel_);
+    bulb->setObjectName("Image1");
+    bulb->setIcon(QIcon(LightBulb()));
+    bulb->setIconSize(QSize(32, 40));
+    bulb->setAutoRaise(true);
+    bulb->setToolTip("Turn off the Tip Wizard");
+    connect(bulb, &QToolButton::clicked, this, &TMainForm::Image1Click);
+    tipMemo_ = new QPlainTextEdit(tipPanel_);
+    tipMemo_->setObjectName("TipMemo");
+    tipMemo_->setReadOnly(true);
+    tipMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    tipMemo_->setFixedHeight(48);
+    QPalette palette = tipMemo_->palette();
+    palette.setColor(QPalette::Text, QColor(0, 0, 128));
+    palette.setColor(QPalette::Base, palette.color(QPalette::Midlight));
+    tipMemo_->setPalette(palette);
+    layout->addWidget(bulb);
+    layout->addWidget(tipMemo_, 1);
+    tipPanel_->hide();
+}
+
+void TMainForm::BuildPages()
+{
+    mainPageControl_ = new QTabWidget(this);
+    mainPageControl_->setObjectName("MainPageControl");
+    fileSummary_ = new TFileSummaryPage;
+    for (int i = 0; i < kMainPageCount; ++i) {
+        const MainPageInfo& info = MainPages()[static_cast<size_t>(i)];
+        QWidget* page = i == 0 ? fileSummary_ : new QWidget;
+        page->setObjectName(Q(info.Name));
+        mainPageControl_->addTab(page, Q(info.Caption));
+    }
+    // The DLC page holds one panel per topology; the one of the trace is shown.
+    QWidget* dlcPage = PageWidget(MainPage::DLCError);
+    auto* dlcLayout = new QVBoxLayout(dlcPage);
+    ethernetPanel_ = new QWidget(dlcPage);
+    ethernetPanel_->setObjectName("EthernetPanel");
+    tokenRingPanel_ = new QWidget(dlcPage);
+    tokenRingPanel_->setObjectName("TokenRingPanel");
+    dlcLayout->addWidget(ethernetPanel_);
+    dlcLayout->addWidget(tokenRingPanel_);
+    mainPageControl_->hide();
+    connect(mainPageControl_, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
+    connect(fileSummary_, &TFileSummaryPage::MediaUtilSelectionClick, this, &TMainForm::UpdateMediaUtilization);
+}
+
+void TMainForm::BuildStatusBar()
+{
+    const int widths[] = {70, 90, 70};
+    for (size_t i = 0; i < statusPanels_.size(); ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QString("StatusPanel%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setMinimumWidth(widths[i]);
+        if (i < 2) panel->setFixedWidth(widths[i]);
+        statusBar()->addWidget(panel, i == 2 ? 1 : 0);
+        statusPanels_[i] = panel;
+    }
+    statusBar()->setObjectName("StatusBar");
+}
+
+// ---- life cycle ---------------------------------------------------------------
+
+void TMainForm::FormCreate()
+{
+    currentTipSet_ = tips::StartUp();
+    Action("Copy1")->setText("&Copy");
+    Action("Copy1")->setEnabled(false);
+    currentCopy_ = CopyAction::None;
+    Action("SelectAll1")->setEnabled(false);
+    LoadFormPlacement(*this);
+    LoadSettings();
+    MRUDisplay();
+    Action("OpenBtn")->setToolTip(Action("Open1")->toolTip());
+    Action("OpenBtn")->setStatusTip(Action("Open1")->statusTip());
+    Action("PrintBtn")->setToolTip(Action("Print1")->toolTip());
+    Action("PrintBtn")->setStatusTip(Action("Print1")->statusTip());
+    state_.VendorCount = 0;
+    LoadVendorTable(state_, programFolder_, host_);
+    state_.ObjectList.Clear(kObjectListCapacity);
+    state_.PacketList.reserve(kPacketListCapacity);
+    firstActivation_ = true;
+    mainPageControl_->setCurrentIndex(static_cast<int>(MainPage::FileSummary));
+    fileSummary_->ClearFileAttributes();
+    state_.TraceDurationText = "00:00:00";
+    ShowDLCPanel(kTopologyEthernet);
+    EnableOptions(false);
+}
+
+void TMainForm::LoadSettings()
+{
+    settings_ = LoadMainSettings(store_);
+    if (windows_.ChartProperties != nullptr) windows_.ChartProperties->SetValues(settings_.Charts);
+    Action("ShowTipWizard1")->setChecked(settings_.TipWizardEnabled);
+    tipPanel_->setVisible(settings_.TipWizardEnabled);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The first showing stands for the first activation: it is queued so that the
+    // window is up before a command-line trace is read.
+    if (firstActivation_) QTimer::singleShot(0, this, &TMainForm::FormActivate);
+}
+
+void TMainForm::FormActivate()
+{
+    if (!firstActivation_) return;
+    firstActivation_ = false;
+    SetTips(tips::StartUp());
+    SetCaption("");
+    EnableOptions(false);
+    Action("OpenBtn")->setEnabled(true);
+    if (!commandLineFile_.empty()) {
+        mainPageControl_->hide();
+        state_.TraceFileName = commandLineFile_;
+        ProcessFile();
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // A read in progress is stopped first; the window closes once it has ended.
+    if (reading_) {
+        closeAfterRead_ = true;
+        if (windows_.ReadTraceFile != nullptr) windows_.ReadTraceFile->RequestStop();
+        event->ignore();
+        return;
+    }
+    FormDestroy();
+    QMainWindow::closeEvent(event);
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // While minimised during a read the title shows the progress; restored, the caption returns.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) SetCaption(captionSuffix_);
+}
+
+void TMainForm::FormDestroy()
+{
+    if (destroyed_) return;
+    destroyed_ = true;
+    if (windows_.ChartProperties != nullptr) settings_.Charts = windows_.ChartProperties->Values();
+    settings_.TipWizardEnabled = Action("ShowTipWizard1")->isChecked();
+    SaveMainSettings(store_, settings_);
+    SaveFormPlacement(*this);
+}
+
+// ---- opening and reading -----------------------------------------------------
+
+void TMainForm::Open1Click()
+{
+    SetTips(tips::OpenDialog());
+    QFileDialog dialog(this, kOpenDialogTitle, Q(settings_.LastDirectory));
+    dialog.setObjectName("OpenDialog");
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    QStringList filters;
+    for (const OpenFilter& filter : OpenDialogFilters()) {
+        // The name is shown as it is; the patterns, in both cases, follow hidden
+        // in parentheses, because file names on this system are case-sensitive.
+        QStringList patterns;
+        for (const std::string& pattern : filter.Patterns)
+            patterns << Q(pattern).toLower() << Q(pattern).toUpper();
+        patterns.removeDuplicates();
+        filters << Q(filter.Name) + " (" + patterns.join(' ') + ")";
+    }
+    dialog.setNameFilters(filters);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        state_.TraceFileName = QFileInfo(dialog.selectedFiles().front()).absoluteFilePath().toStdString();
+        mainPageControl_->hide();
+        ProcessFile();
+    }
+    RestoreTips();
+}
+
+void TMainForm::MRUClick(int index)
+{
+    if (index < 0 || index >= kRecentFileCount) return;
+    mainPageControl_->hide();
+    const std::string& file = settings_.RecentFiles[static_cast<size_t>(index)];
+    if (file.empty()) return;
+    state_.TraceFileName = file;
+    ProcessFile();
+}
+
+void TMainForm::ProcessFile()
+{
+    settings_.LastDirectory = FolderOfPath(state_.TraceFileName);
+    const DetectionResult format = DetectTraceFormat(state_, state_.TraceFileName, host_);
+    if (!IsReadableFormat(format.Code)) {
+        if (!format.Failed)
+            ShowMessage(MessageIcon::Error, kOpenTraceTitle, NotATraceMessage(state_.TraceFileName));
+        return;
+    }
+    state_.TraceFormat = format.Code;
+    const DetectionResult topology = DetectTopology(state_, format.Code, state_.TraceFileName, host_);
+    if (topology.Code > kTopologyTokenRing) {
+        ShowMessage(MessageIcon::Error, kOpenTraceTitle, UnsupportedTopologyMessage(state_.TraceFileName));
+        return;
+    }
+    state_.Topology = topology.Code;
+
+    SetReadingState(true);
+    CloseAnalysisWindows();
+    EnableOptions(false);
+    if (ReadTraceFile(state_, false, host_)) {
+        EnableOptions(true);
+        MRUUpdate(state_.TraceFileName);
+        MRUDisplay();
+        UpdateCharts();
+        UpdateEncapsulation();
+        ShowDLCPanel(state_.Topology);
+        for (const auto& refresh : viewRefreshers_) refresh();
+    }
+    mainPageControl_->show();
+    if (ActivePage() == MainPage::FileSummary) SetTips(tips::FileSummary());
+    SetReadingState(false);
+    if (closeAfterRead_) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TMainForm::SetReadingState(bool reading)
+{
+    reading_ = reading;
+    for (QMenu* menu : {fileMenu_, editMenu_, optionsMenu_, helpMenu_}) menu->menuAction()->setEnabled(!reading);
+    // The menus' shortcuts must not start a second read either.
+    for (const char* name : {"Open1", "Close1", "Exit1", "Print1", "Copy1", "SelectAll1"})
+        Action(name)->setShortcutContext(reading ? Qt::WidgetShortcut : Qt::WindowShortcut);
+    Action("OpenBtn")->setEnabled(!reading);
+    SetToolbarImage(Action("OpenBtn"), ToolbarButton::Open, !reading);
+}
+
+void TMainForm::CloseAnalysisWindows()
+{
+    for (QWidget* window : {windows_.LatencyAnalysis, windows_.ThroughputAnalysis, windows_.ProblemAnalysis,
+                            windows_.FathomToolbox, windows_.StationStats, windows_.NetworkStatistics})
+        if (window != nullptr && window->isVisible()) window->close();
+}
+
+void TMainForm::EnableOptions(bool enabled)
+{
+    Action("Print1")->setEnabled(enabled && windows_.PrintSelection != nullptr);
+    Action("Bandwidth1")->setEnabled(enabled);
+    const std::array<std::string, 2> bandwidth = BandwidthCaptions(state_.Topology);
+    Action("BandwidthOption1")->setText(Q(bandwidth[0]));
+    Action("BandwidthOption2")->setText(Q(bandwidth[1]));
+    fileSummary_->ShowFileAttributes(BuildFileAttributes(state_));
+    const std::array<std::string, 3> panels = StatusPanels(state_, enabled);
+    for (size_t i = 0; i < panels.size(); ++i) statusPanels_[i]->setText(Q(panels[i]));
+
+    const auto enable = [this, enabled](const char* name, ToolbarButton button, QWidget* window) {
+        const bool on = enabled && window != nullptr;
+        Action(name)->setEnabled(on);
+        SetToolbarImage(Action(name), button, on);
+    };
+    enable("PrintBtn", ToolbarButton::Print, windows_.PrintSelection);
+    enable("AnalyzeBtn", ToolbarButton::Analyze, windows_.FathomToolbox);
+    enable("StationBtn", ToolbarButton::Station, windows_.StationStats);
+    enable("NetworkBtn", ToolbarButton::Network, windows_.NetworkStatistics);
+    SetCaption(enabled && state_.SlicedFrames != 0 ? kSlicedSuffix : "");
+}
+
+void TMainForm::SetCaption(const std::string& suffix)
+{
+    captionSuffix_ = suffix;
+    setWindowTitle(Q(MainCaption(state_.TraceFileName, suffix)));
+}
+
+void TMainForm::MRUUpdate(const std::string& fileName)
+{
+    UpdateRecentFiles(settings_.RecentFiles, fileName);
+}
+
+void TMainForm::MRUDisplay()
+{
+    const auto items = RecentFileItems(settings_.RecentFiles);
+    for (size_t i = 0; i < items.size(); ++i) {
+        mruItems_[i]->setText(Q(items[i].Caption));
+        mruItems_[i]->setVisible(items[i].Visible);
+    }
+}
+
+void TMainForm::Close1Click()
+{
+    state_.TraceFileName.clear();
+    CloseAnalysisWindows();
+    mainPageControl_->hide();
+    EnableOptions(false);
+    SetTips(tips::StartUp());
+}
+
+void TMainForm::Exit1Click()
+{
+    close();
+}
+
+// ---- the views -----------------------------------------------------------------
+
+void TMainForm::UpdateCharts()
+{
+    if (state_.TraceFileName.empty()) return;
+    fileSummary_->ShowFrameStatistics(BuildFrameStatistics(state_));
+    UpdateMediaUtilization();
+}
+
+void TMainForm::UpdateMediaUtilization()
+{
+    fileSummary_->ShowMediaUtilization(BuildMediaUtilization(state_, fileSummary_->MediaSelection()));
+}
+
+void TMainForm::UpdateEncapsulation()
+{
+    fileSummary_->ShowEncapsulation(BuildEncapsulation(state_));
+}
+
+void TMainForm::ShowDLCPanel(uint8_t topology)
+{
+    const bool tokenRing = topology == kTopologyTokenRing;
+    ethernetPanel_->setVisible(!tokenRing);
+    tokenRingPanel_->setVisible(tokenRing);
+}
+
+MainPage TMainForm::ActivePage() const
+{
+    const int index = mainPageControl_->currentIndex();
+    return index < 0 ? MainPage::FileSummary : static_cast<MainPage>(index);
+}
+
+void TMainForm::MainPageControlChange()
+{
+    const PageCommands commands = CommandsForPage(ActivePage(), state_.Topology);
+    QAction* copy = Action("Copy1");
+    copy->setText(Q(commands.CopyCaption));
+    // A page whose view is not built yet has nothing to copy.
+    const bool canCopy = commands.CopyEnabled && copyHandlers_.contains(commands.Copy);
+    copy->setEnabled(canCopy);
+    currentCopy_ = canCopy ? commands.Copy : CopyAction::None;
+    Action("SelectAll1")->setEnabled(commands.SelectAllEnabled && selectAllHandlers_.contains(ActivePage()));
+    SetTips(commands.Tips);
+}
+
+void TMainForm::Copy1Click()
+{
+    const auto handler = copyHandlers_.find(currentCopy_);
+    if (handler != copyHandlers_.end() && handler->second) handler->second();
+}
+
+void TMainForm::SelectAll1Click()
+{
+    const auto handler = selectAllHandlers_.find(ActivePage());
+    if (handler != selectAllHandlers_.end() && handler->second) handler->second();
+}
+
+void TMainForm::SetCopyHandler(CopyAction action, std::function<void()> handler)
+{
+    copyHandlers_[action] = std::move(handler);
+    if (mainPageControl_->isVisible()) MainPageControlChange();
+}
+
+void TMainForm::SetSelectAllHandler(MainPage page, std::function<void()> handler)
+{
+    selectAllHandlers_[page] = std::move(handler);
+    if (mainPageControl_->isVisible()) MainPageControlChange();
+}
+
+void TMainForm::SetPageWidget(MainPage page, QWidget* widget)
+{
+    const int index = static_cast<int>(page);
+    const MainPageInfo& info = MainPages()[static_cast<size_t>(index)];
+    QWidget* old = mainPageControl_->widget(index);
+    widget->setObjectName(Q(info.Name));
+    const QSignalBlocker blocker(mainPageControl_);
+    const int current = mainPageControl_->currentIndex();
+    mainPageControl_->removeTab(index);
+    mainPageControl_->insertTab(index, widget, Q(info.Caption));
+    mainPageControl_->setCurrentIndex(current);
+    if (old != fileSummary_) old->deleteLater();
+}
+
+QWidget* TMainForm::PageWidget(MainPage page) const
+{
+    return mainPageControl_->widget(static_cast<int>(page));
+}
+
+void TMainForm::AddViewRefresher(std::function<void()> refresher)
+{
+    viewRefreshers_.push_back(std::move(refresher));
+}
+
+// ---- tips ---------------------------------------------------------------------
+
+void TMainForm::SetTips(const TipSet& tips)
+{
+    if (tipPanel_->isHidden()) return;
+    currentTipSet_ = tips;
+    tipMemo_->setPlainText(Q(TipMemoText(tips)));
+}
+
+void TMainForm::RestoreTips()
+{
+    MainPageControlChange();
+}
+
+void TMainForm::ShowTipWizard1Click()
+{
+    // The action has already toggled its check.
+    const bool on = Action("ShowTipWizard1")->isChecked();
+    tipPanel_->setVisible(on);
+    if (on) RestoreTips();
+}
+
+void TMainForm::Image1Click()
+{
+    Action("ShowTipWizard1")->setChecked(false);
+    tipPanel_->hide();
+}
+
+QString TMainForm::TipText() const
+{
+    return tipMemo_->toPlainText();
+}
+
+// ---- other commands -------------------------------------------------------------
+
+void TMainForm::BandwidthOptionClick(int option)
+{
+    ApplyBandwidthOption(state_, option);
+    Action(QString("BandwidthOption%1").arg(option + 1))->setChecked(true);
+}
+
+bool TMainForm::TraceHasNetworkFrames(const char* title)
+{
+    if (TraceHasIpOrIpx(state_)) return true;
+    ShowMessage(MessageIcon::Information, title, kNoIpOrIpxMessage);
+    return false;
+}
+
+void TMainForm::AnalyzeBtnClick()
+{
+    if (windows_.FathomToolbox == nullptr || !TraceHasNetworkFrames(kToolboxMessageTitle)) return;
+    ShowToolWindow(*windows_.FathomToolbox);
+}
+
+void TMainForm::NetworkBtnClick()
+{
+    if (windows_.NetworkStatistics == nullptr || !TraceHasNetworkFrames(kNetworkMapMessageTitle)) return;
+    ShowToolWindow(*windows_.NetworkStatistics);
+}
+
+void TMainForm::StationBtnClick()
+{
+    if (windows_.StationStats != nullptr) ShowToolWindow(*windows_.StationStats);
+}
+
+void TMainForm::PrintBtnClick()
+{
+    if (auto* dialog = qobject_cast<QDialog*>(windows_.PrintSelection)) dialog->exec();
+}
+
+void TMainForm::PrinterSetup1Click()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName("PrinterSetupDialog");
+    dialog.exec();
+}
+
+void TMainForm::About1Click()
+{
+    if (windows_.About != nullptr) windows_.About->exec();
+}
+
+void TMainForm::OpenHelpPage(int helpContext)
+{
+    const QString page = Q(programFolder_ + "/help/" + HelpPageFile(helpContext));
+    if (OpenUrl) OpenUrl(QUrl::fromLocalFile(page));
+}
+
+void TMainForm::HelpTopics1Click()
+{
+    OpenHelpPage(0);
+}
+
+void TMainForm::HelpForActiveContext()
+{
+    const bool onPage = mainPageControl_->isVisible();
+    OpenHelpPage(onPage ? PageHelpContext(ActivePage(), state_.Topology) : kMainWindowHelpContext);
+}
+
+void TMainForm::VisitWebSite1Click()
+{
+    if (OpenUrl) OpenUrl(QUrl(kWebSiteAddress));
+}
+
+// ---- helpers ----------------------------------------------------------------------
+
+void TMainForm::SetToolbarImage(QAction* action, ToolbarButton button, bool enabled)
+{
+    action->setIcon(ToolbarIcon(ToolbarImage(button, enabled)));
+}
+
+void TMainForm::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text)
+{
+    host_.ShowMessage(icon, title, text);
+}
+
+QString TMainForm::StatusPanel(int index) const
+{
+    return index >= 0 && index < 3 ? statusPanels_[static_cast<size_t>(index)]->text() : QString();
+}
+
+QAction* TMainForm::Action(const QString& name) const
+{
+    const auto found = actions_.find(name);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+QToolButton* TMainForm::ToolButton(const QString& name) const
+{
+    return findChild<QToolButton*>(name);
+}
+
+}  // namespace quenlix

@@ -1,0 +1,193 @@
+#pragma once
+// TMainForm: the program's frame. It opens trace files, runs the read, and
+// refreshes its six pages from the analysis; it holds the toolbar that opens the
+// other windows, the tip wizard panel and the status bar, and keeps the settings.
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "model/AnalysisState.h"
+#include "model/ReadHost.h"
+#include "model/SettingsStore.h"
+#include "ui/main/MainWindowContent.h"
+#include "ui/main/SettingsContent.h"
+#include "ui/main/TipContent.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QTabWidget;
+class QToolButton;
+class QUrl;
+
+namespace quenlix {
+
+class TAboutForm;
+class TChartPropertiesForm;
+class TFileSummaryPage;
+class TReadTraceFileForm;
+class TSplashForm;
+
+// The other windows, created once before the main window. Windows that are not
+// built yet are null, and the commands that open them stay disabled.
+struct QuenlixWindows {
+    TAboutForm* About = nullptr;
+    TChartPropertiesForm* ChartProperties = nullptr;
+    QWidget* DualListDialog = nullptr;
+    QWidget* ErrorInformation = nullptr;
+    QWidget* LatencyAnalysis = nullptr;
+    QWidget* NetworkStatistics = nullptr;
+    QWidget* PrintSelection = nullptr;
+    QWidget* PrintStatus = nullptr;
+    QWidget* FathomToolbox = nullptr;
+    QWidget* ProblemAnalysis = nullptr;
+    TReadTraceFileForm* ReadTraceFile = nullptr;
+    QWidget* StationStats = nullptr;
+    QWidget* SystemInformation = nullptr;
+    QWidget* TechnicalSupport = nullptr;
+    QWidget* ThroughputAnalysis = nullptr;
+    QWidget* WhatIfAnalysis = nullptr;
+};
+
+struct MainFormSetup {
+    AnalysisState* State = nullptr;
+    SettingsStore* Settings = nullptr;
+    ReadHost* Host = nullptr;
+    QuenlixWindows Windows;
+    std::string ProgramFolder;       // where OUI.TXT and the help pages are
+    std::string CommandLineFile;     // opened at the first activation when not empty
+    TSplashForm* Splash = nullptr;   // hidden once start-up is done
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(const MainFormSetup& setup);
+    ~TMainForm() override;
+
+    // Opens TraceFileName, reads it and refreshes every view.
+    void ProcessFile();
+    void EnableOptions(bool enabled);
+    void SetCaption(const std::string& suffix);
+    void MRUUpdate(const std::string& fileName);
+    void MRUDisplay();
+    void CloseAnalysisWindows();
+
+    // The tip wizard.
+    void SetTips(const TipSet& tips);
+    void RestoreTips();
+    TipSet CurrentTipSet() const { return currentTipSet_; }
+
+    // Commands.
+    void Open1Click();
+    void MRUClick(int index);
+    void Close1Click();
+    void Exit1Click();
+    void BandwidthOptionClick(int option);
+    void AnalyzeBtnClick();
+    void StationBtnClick();
+    void NetworkBtnClick();
+    void PrintBtnClick();
+    void PrinterSetup1Click();
+    void About1Click();
+    void HelpTopics1Click();
+    void HelpForActiveContext();
+    void VisitWebSite1Click();
+    void ShowTipWizard1Click();
+    void Image1Click();
+    void SelectAll1Click();
+    void Copy1Click();
+    void MainPageControlChange();
+    void UpdateMediaUtilization();
+
+    // Saves the settings and placement; runs once, when the window closes.
+    void FormDestroy();
+
+    // Seams for the pages and windows built elsewhere: the copy and select-all
+    // commands of a page, a page's widget, and views refreshed after a read.
+    void SetCopyHandler(CopyAction action, std::function<void()> handler);
+    void SetSelectAllHandler(MainPage page, std::function<void()> handler);
+    void SetPageWidget(MainPage page, QWidget* widget);
+    void AddViewRefresher(std::function<void()> refresher);
+    QWidget* PageWidget(MainPage page) const;
+
+    // How help pages and the web site are opened; the desktop's handler by default.
+    std::function<bool(const QUrl&)> OpenUrl;
+
+    // For the tests and the windows that read them.
+    const MainSettings& Settings() const { return settings_; }
+    const RecentFileList& RecentFiles() const { return settings_.RecentFiles; }
+    TFileSummaryPage* FileSummaryPage() const { return fileSummary_; }
+    QTabWidget* MainPageControl() const { return mainPageControl_; }
+    bool Reading() const { return reading_; }
+    QWidget* TipPanel() const { return tipPanel_; }
+    QString TipText() const;
+    QString StatusPanel(int index) const;
+    QAction* Action(const QString& name) const;
+    QToolButton* ToolButton(const QString& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildTipPanel();
+    void BuildPages();
+    void BuildStatusBar();
+    void LoadSettings();
+    void SetReadingState(bool reading);
+    void UpdateCharts();
+    void UpdateEncapsulation();
+    void ShowDLCPanel(uint8_t topology);
+    void SetToolbarImage(QAction* action, ToolbarButton button, bool enabled);
+    void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text);
+    MainPage ActivePage() const;
+    void OpenHelpPage(int helpContext);
+    bool TraceHasNetworkFrames(const char* title);
+
+    AnalysisState& state_;
+    SettingsStore& store_;
+    ReadHost& host_;
+    QuenlixWindows windows_;
+    std::string programFolder_;
+    std::string commandLineFile_;
+    MainSettings settings_;
+    TipSet currentTipSet_ = tips::StartUp();
+    bool firstActivation_ = true;
+    bool destroyed_ = false;
+    bool reading_ = false;
+    bool closeAfterRead_ = false;
+
+    std::map<QString, QAction*> actions_;
+    std::array<QAction*, kRecentFileCount> mruItems_{};
+    QActionGroup* bandwidthGroup_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* optionsMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QWidget* tipPanel_ = nullptr;
+    QPlainTextEdit* tipMemo_ = nullptr;
+    QTabWidget* mainPageControl_ = nullptr;
+    TFileSummaryPage* fileSummary_ = nullptr;
+    QWidget* ethernetPanel_ = nullptr;
+    QWidget* tokenRingPanel_ = nullptr;
+    std::array<QLabel*, 3> statusPanels_{};
+    std::map<CopyAction, std::function<void()>> copyHandlers_;
+    std::map<MainPage, std::function<void()>> selectAllHandlers_;
+    std::vector<std::function<void()>> viewRefreshers_;
+    CopyAction currentCopy_ = CopyAction::None;
+    std::string captionSuffix_;
+};
+
+}  // namespace quenlix

@@ -1,0 +1,203 @@
+#include "ui/main/MainWindowContent.h"
+
+#include <set>
+
+#include "import/TraceImport.h"
+#include "model/NumberFormat.h"
+#include "ui/main/ReadProgressContent.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr const char* kCaptionBase = "Quenlix Fathom (tm) ";
+constexpr int kFamilyIP = 4;
+constexpr int kFamilyIPX = 5;
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool IsTokenRing(uint8_t topology)
+{
+    return topology == kTopologyTokenRing;
+}
+
+}  // namespace
+
+const std::string& OpenDialogFilter()
+{
+    static const std::string filter =
+        "All Trace Files|*.enc;*.trc;*.tr1;*.eth;*.trn;*.cap;*.enf;*.trf;*.ftp;*.cap;*.dgc;*.pkt;*.s04;*.an1;*.dat;*.bfr|"
+        "Network General Sniffer (*.enc, *.trc)|*.enc; *.trc|"
+        "Novell LANalyzer (*.tr1)|*.tr1|"
+        "HP Internetwork  Advisor (*.eth, *.trn)|*.eth; *.trn|"
+        "HP 4972 (*.eth, *.trn)|*.eth; *.trn|"
+        "Microsoft NetMon (*.cap)|*.cap|"
+        "Triticom LANdecoder (*.enf, *.trf)|*.enf; *.trf|"
+        "FTP Software LANWatch (*.ftp)|*.ftp|"
+        "IntelNetSight/LANDest Analyst(*.cap)|*.cap|"
+        "IBM DatagLANce (*.dgc)|*.dgc|"
+        "FireBerd 500 (*.pkt)|*.pkt|"
+        "NetLens/Spider (*.s04)|*.S04|"
+        "Wandel&Goltermann DA-30 (*.an1)|*.an1|"
+        "Digitech LAN-900 (*.dat)|*.dat|"
+        "Network Instruments Observer (*.bfr)|*.bfr|"
+        "AG Group EtherPeek (*.pkt)|*.pkt";
+    return filter;
+}
+
+std::vector<OpenFilter> OpenDialogFilters()
+{
+    const std::vector<std::string> parts = Split(OpenDialogFilter(), '|');
+    std::vector<OpenFilter> filters;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        OpenFilter filter{parts[i], {}};
+        for (const std::string& pattern : Split(parts[i + 1], ';'))
+            if (const std::string trimmed = Trimmed(pattern); !trimmed.empty()) filter.Patterns.push_back(trimmed);
+        filters.push_back(std::move(filter));
+    }
+    return filters;
+}
+
+std::string MainCaption(const std::string& traceFileName, const std::string& suffix)
+{
+    if (traceFileName.empty()) return kCaptionBase;
+    return std::string(kCaptionBase) + " - " + FileNameWithoutFolder(traceFileName) + suffix;
+}
+
+std::array<std::string, 3> StatusPanels(const AnalysisState& state, bool enabled)
+{
+    if (!enabled) return {};
+    std::string analyzer;
+    GetAnalyzerName(state.TraceFormat, analyzer);
+    return {IsTokenRing(state.Topology) ? "Token Ring" : "Ethernet", FormatCount(state.TotalFrames) + " Frames",
+            analyzer + " File " + state.TraceFileName};
+}
+
+std::array<std::string, 2> BandwidthCaptions(uint8_t topology)
+{
+    if (IsTokenRing(topology)) return {"4 Mbps", "16 Mbps"};
+    return {"10 Mbps", "100 Mbps"};
+}
+
+void ApplyBandwidthOption(AnalysisState& state, int option)
+{
+    const bool first = option == 0;
+    if (IsTokenRing(state.Topology)) {
+        state.TokenRingSpeed = first ? 4 : 16;
+    } else {
+        state.EthernetSpeed = first ? 10 : 100;
+    }
+}
+
+std::string FolderOfPath(const std::string& path)
+{
+    const size_t separator = path.find_last_of("/\\");
+    if (separator == std::string::npos) return {};
+    // A root ("/", "C:\") keeps its separator; any other folder loses it.
+    const bool root = separator == 0 || (separator == 2 && path[1] == ':');
+    return path.substr(0, root ? separator + 1 : separator);
+}
+
+std::string NotATraceMessage(const std::string& traceFileName)
+{
+    return FileNameWithoutFolder(traceFileName) + " is not a trace file or supported format.";
+}
+
+std::string UnsupportedTopologyMessage(const std::string& traceFileName)
+{
+    return traceFileName + " contains an unsupported topology.";
+}
+
+bool IsReadableFormat(uint8_t format)
+{
+    return format <= kFormatSniffer || format == kFormatObserver || format == kFormatEtherPeek;
+}
+
+bool TraceHasIpOrIpx(const AnalysisState& state)
+{
+    return state.ProtocolStats[kFamilyIP].Frames > 0 || state.ProtocolStats[kFamilyIPX].Frames > 0;
+}
+
+int ToolbarImage(ToolbarButton button, bool enabled)
+{
+    switch (button) {
+    case ToolbarButton::Open: return enabled ? 2 : 3;
+    case ToolbarButton::Print: return enabled ? 0 : 1;
+    case ToolbarButton::Analyze: return enabled ? 6 : 7;
+    case ToolbarButton::Station: return enabled ? 10 : 11;
+    case ToolbarButton::Network: return enabled ? 12 : 13;
+    }
+    return 0;
+}
+
+const std::array<MainPageInfo, kMainPageCount>& MainPages()
+{
+    static const std::array<MainPageInfo, kMainPageCount> pages{{
+        {"FileSummaryTabSheet", "File Summary", 8},
+        {"ClientServerTabSheet", "Client/Server Expert", 12},
+        {"DLCTabSheet", "DLC Error Expert", 13},
+        {"PacketSizeTabSheet", "Packet Size Chart", 9},
+        {"ProtoChartTabSheet", "Protocol Chart", 10},
+        {"ProtocolTableTabSheet", "Protocol Table", 11},
+    }};
+    return pages;
+}
+
+PageCommands CommandsForPage(MainPage page, uint8_t topology)
+{
+    PageCommands commands;
+    switch (page) {
+    case MainPage::FileSummary:
+        commands.Tips = tips::FileSummary();
+        break;
+    case MainPage::ClientServer:
+        commands = {"&Copy", true, CopyAction::ServerGrid, true, tips::ClientServer()};
+        break;
+    case MainPage::DLCError:
+        commands = {"&Copy", true, CopyAction::DLCErrors, false,
+                    IsTokenRing(topology) ? tips::DLCErrorTokenRing() : tips::DLCErrorEthernet()};
+        break;
+    case MainPage::PacketSizeChart:
+        commands = {"&Copy Chart", true, CopyAction::PacketSizeChart, false, tips::Charts()};
+        break;
+    case MainPage::ProtocolChart:
+        commands = {"&Copy Chart", true, CopyAction::ProtocolChart, false, tips::Charts()};
+        break;
+    case MainPage::ProtocolTable:
+        commands = {"&Copy", true, CopyAction::ProtocolGrid, true, tips::ProtocolTable()};
+        break;
+    }
+    return commands;
+}
+
+int PageHelpContext(MainPage page, uint8_t topology)
+{
+    if (page == MainPage::DLCError) return IsTokenRing(topology) ? kTokenRingPanelHelpContext : kEthernetPanelHelpContext;
+    return MainPages()[static_cast<size_t>(page)].HelpContext;
+}
+
+std::string HelpPageFile(int helpContext)
+{
+    static const std::set<int> contextsWithPages{7, 8, 9, 10, 11, 12, 13, 14, 15};
+    if (!contextsWithPages.contains(helpContext)) return "index.html";
+    return "context-" + std::to_string(helpContext) + ".html";
+}
+
+}  // namespace quenlix

@@ -1,0 +1,97 @@
+#pragma once
+// What the main window shows apart from its pages: the caption, the status bar,
+// the bandwidth items, the toolbar pictures, the page table with each page's Edit
+// menu and tips, the open dialog, the messages of opening a trace, and the help
+// page of each help context.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "model/AnalysisState.h"
+#include "ui/main/TipContent.h"
+
+namespace quenlix {
+
+inline constexpr const char* kOpenDialogTitle = "Open Trace File";
+inline constexpr const char* kOpenTraceTitle = "Quenlix - Open Trace File";
+inline constexpr const char* kSlicedSuffix = " (contains sliced packets)";
+inline constexpr const char* kNoIpOrIpxMessage = "No IP or IPX packets in trace file.";
+inline constexpr const char* kToolboxMessageTitle = "Quenlix - Fathom ToolBox";
+inline constexpr const char* kNetworkMapMessageTitle = "Quenlix - Network Map";
+inline constexpr const char* kWebSiteAddress = "https://www.kolmgroup.com/";
+
+constexpr int kMainWindowHelpContext = 7;
+constexpr int kEthernetPanelHelpContext = 14;
+constexpr int kTokenRingPanelHelpContext = 15;
+
+// The open dialog's filter in its stored form, "Name|patterns|Name|patterns...".
+const std::string& OpenDialogFilter();
+
+// One filter of the open dialog: its name and its patterns ("*.enc", "*.trc").
+struct OpenFilter {
+    std::string Name;
+    std::vector<std::string> Patterns;
+};
+std::vector<OpenFilter> OpenDialogFilters();
+
+// "Quenlix Fathom (tm) ", and with a trace " - " + its file name + suffix.
+std::string MainCaption(const std::string& traceFileName, const std::string& suffix);
+
+// The three status bar panels: topology, frame count, analyser and file.
+std::array<std::string, 3> StatusPanels(const AnalysisState& state, bool enabled);
+
+// "10 Mbps" / "100 Mbps" on Ethernet, "4 Mbps" / "16 Mbps" on Token Ring.
+std::array<std::string, 2> BandwidthCaptions(uint8_t topology);
+
+// The speed the bandwidth item (0 or 1) sets: EthernetSpeed or TokenRingSpeed.
+void ApplyBandwidthOption(AnalysisState& state, int option);
+
+// The folder of a path without its trailing separator; a root keeps it ("/").
+std::string FolderOfPath(const std::string& path);
+
+// "<file> is not a trace file or supported format." (file name without folder).
+std::string NotATraceMessage(const std::string& traceFileName);
+// "<file> contains an unsupported topology."
+std::string UnsupportedTopologyMessage(const std::string& traceFileName);
+
+// True when the format code is one the program reads (0 to 11, 13, 14).
+bool IsReadableFormat(uint8_t format);
+
+// True when the trace holds IP or IPX frames: the toolbox and the network map need them.
+bool TraceHasIpOrIpx(const AnalysisState& state);
+
+// Toolbar pictures of the image list.
+enum class ToolbarButton { Open, Print, Analyze, Station, Network };
+int ToolbarImage(ToolbarButton button, bool enabled);  // Open: enabled = not reading
+
+// The six pages in tab order.
+enum class MainPage { FileSummary, ClientServer, DLCError, PacketSizeChart, ProtocolChart, ProtocolTable };
+constexpr int kMainPageCount = 6;
+
+struct MainPageInfo {
+    std::string Name;     // FileSummaryTabSheet ...
+    std::string Caption;  // "File Summary" ...
+    int HelpContext = 0;
+};
+const std::array<MainPageInfo, kMainPageCount>& MainPages();
+
+// The Edit menu and tips of the active page.
+enum class CopyAction { None, ServerGrid, DLCErrors, PacketSizeChart, ProtocolChart, ProtocolGrid };
+struct PageCommands {
+    std::string CopyCaption = "&Copy";
+    bool CopyEnabled = false;
+    CopyAction Copy = CopyAction::None;
+    bool SelectAllEnabled = false;
+    TipSet Tips;
+};
+PageCommands CommandsForPage(MainPage page, uint8_t topology);
+
+// The help context of a page; the DLC page's depends on the topology shown.
+int PageHelpContext(MainPage page, uint8_t topology);
+
+// The bundled help page of a help context ("context-8.html"); the contents page
+// "index.html" for context 0 and for contexts without a page of their own.
+std::string HelpPageFile(int helpContext);
+
+}  // namespace quenlix

@@ -1,0 +1,83 @@
+#pragma once
+// The main window's persisted settings: the recent-files list and last folder, the
+// chart options, the tip wizard switch and the print set-up, with their defaults
+// and the rules that turn stored values back into settings. Missing values take
+// their defaults, and so do values that are not of the allowed kind or words.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "model/SettingsStore.h"
+
+namespace quenlix {
+
+inline constexpr const char* kRecentFilesSection = "Recent Files";
+inline constexpr const char* kLastDirectoryEntry = "Last Directory";
+inline constexpr const char* kChartPropertiesSection = "Chart Properties";
+inline constexpr const char* kTipWizardSection = "Tip Wizard";
+inline constexpr const char* kPrintSetupSection = "Print Setup";
+
+constexpr int kRecentFileCount = 8;
+using RecentFileList = std::array<std::string, kRecentFileCount>;
+
+// The chart options of the Chart Properties dialog (colours as 0x00BBGGRR).
+struct ChartSettings {
+    int32_t ChartType = 0;   // 0 pie, 1 bar
+    int32_t ChartUnits = 0;  // 0 "Percent", 1 "Packets"
+    bool ShowGradient = true;
+    bool ShowTitle = true;
+    bool ShowValues = true;
+    bool ShowLegend = true;
+    bool View3D = true;
+    int32_t TopColor = 0xFFFFFF;     // white
+    int32_t BottomColor = 0x00FFFF;  // yellow
+
+    bool operator==(const ChartSettings&) const = default;
+};
+
+struct PrintSetup {
+    double LeftMargin = 1.0;
+    double RightMargin = 1.0;
+    double TopMargin = 1.0;
+    double BottomMargin = 1.0;
+    bool Portrait = true;
+    bool Header = true;
+    bool FitToPage = true;
+
+    bool operator==(const PrintSetup&) const = default;
+};
+
+struct MainSettings {
+    RecentFileList RecentFiles{};  // index 0 the most recent; "" an empty slot
+    std::string LastDirectory;
+    ChartSettings Charts;
+    bool TipWizardEnabled = true;
+    PrintSetup Print;
+
+    bool operator==(const MainSettings&) const = default;
+};
+
+MainSettings LoadMainSettings(const SettingsStore& store);
+void SaveMainSettings(SettingsStore& store, const MainSettings& settings);
+
+// A margin text as a number; 1.0 for text that is not a finite decimal number.
+// Blanks around the number are allowed; the decimal point is always ".".
+double ParseMargin(const std::string& text);
+
+// A margin as stored: fixed point with two decimals, no leading blanks ("1.00").
+std::string MarginText(double margin);
+
+// Puts a file at the top of the recent-files list: every equal entry (exact,
+// case-sensitive) is removed, the list is cut or padded to seven, and the file is
+// inserted first.
+void UpdateRecentFiles(RecentFileList& files, const std::string& fileName);
+
+// One Reopen menu item: "&" + (index + 1) + " " + the file; shown only for a file.
+struct RecentFileItem {
+    std::string Caption;
+    bool Visible = false;
+};
+std::array<RecentFileItem, kRecentFileCount> RecentFileItems(const RecentFileList& files);
+
+}  // namespace quenlix

@@ -1,0 +1,272 @@
+#include "ui/print/ReportCommandContent.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "import/TraceImport.h"
+#include "model/VendorFile.h"
+#include "ui/print/ReportContent.h"
+#include "ui/print/StateDumpContent.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+constexpr const char* kOpenTitle = "Quenlix - Open Trace File";
+
+bool TakeSpeed(const std::string& option, const std::string& value, int32_t first, int32_t second, int32_t& speed,
+               std::string& error)
+{
+    if (value == std::to_string(first) || value == std::to_string(second)) {
+        speed = std::stoi(value);
+        return true;
+    }
+    error = option + " must be " + std::to_string(first) + " or " + std::to_string(second);
+    return false;
+}
+
+// The value of an option given as "--name value" or "--name=value"; advances i past it.
+bool OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name, std::string& value,
+                 std::string& error)
+{
+    const std::string& arg = args[i];
+    if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= args.size()) {
+        error = "missing value for " + name;
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+bool IsOption(const std::string& arg, const std::string& name)
+{
+    return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::string& error)
+{
+    if (json && dump) {
+        error = "--json and --dump-state cannot be combined";
+        return false;
+    }
+    if (options.WithPackets && !dump) {
+        error = "--packets needs --dump-state";
+        return false;
+    }
+    if (options.FileName.empty()) {
+        error = "no trace file given";
+        return false;
+    }
+    return true;
+}
+
+// The readers of the formats 0 to 11, 13 and 14; everything else was not recognised.
+bool IsReadableFormat(uint8_t code)
+{
+    return code <= kFormatSniffer || code == kFormatObserver || code == kFormatEtherPeek;
+}
+
+}  // namespace
+
+std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>& args, std::string& error)
+{
+    ReportOptions options;
+    bool json = false;
+    bool dump = false;
+    bool filesOnly = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        if (filesOnly || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (!options.FileName.empty()) {
+                error = "only one trace file can be given";
+                return std::nullopt;
+            }
+            options.FileName = arg;
+        } else if (arg == "--") {
+            filesOnly = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.Help = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--dump-state") {
+            dump = true;
+        } else if (arg == "--packets") {
+            options.WithPackets = true;
+        } else if (IsOption(arg, "--ethernet-speed")) {
+            if (!OptionValue(args, i, "--ethernet-speed", value, error) ||
+                !TakeSpeed("--ethernet-speed", value, 10, 100, options.EthernetSpeed, error))
+                return std::nullopt;
+        } else if (IsOption(arg, "--token-ring-speed")) {
+            if (!OptionValue(args, i, "--token-ring-speed", value, error) ||
+                !TakeSpeed("--token-ring-speed", value, 4, 16, options.TokenRingSpeed, error))
+                return std::nullopt;
+        } else {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        }
+    }
+    if (options.Help) return options;
+    if (!CheckCombination(options, json, dump, error)) return std::nullopt;
+    options.Mode = dump ? ReportMode::DumpState : json ? ReportMode::Json : ReportMode::Text;
+    return options;
+}
+
+std::string ReportUsage()
+{
+    return "usage: quenlix-report [options] FILE\n"
+           "Reads a LAN analyser trace file and prints its file summary and protocol table.\n"
+           "\n"
+           "options:\n"
+           "  --json                    print the report as JSON\n"
+           "  --dump-state              print the whole analysis state as JSON\n"
+           "  --packets                 with --dump-state: list every packet of every conversation\n"
+           "  --ethernet-speed 10|100   Ethernet speed in Mbit/s (default 10)\n"
+           "  --token-ring-speed 4|16   Token Ring speed in Mbit/s (default 16)\n"
+           "  --help                    print this text\n"
+           "\n"
+           "exit status: 0 complete read, 1 read ended early on an error (partial analysis printed),\n"
+           "2 nothing could be read or usage error\n";
+}
+
+// ---- the host ---------------------------------------------------------------------
+
+ReportHost::ReportHost(AnalysisState& state, std::ostream& err, bool showProgress)
+    : state_(state), err_(err), showProgress_(showProgress)
+{
+}
+
+void ReportHost::PumpEvents()
+{
+    if (!showProgress_ || !reading_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastDraw_ < kProgressInterval) return;
+    lastDraw_ = now;
+    progress_.Tick(state_, false);
+    DrawProgress();
+}
+
+void ReportHost::ShowMessage(MessageIcon /*icon*/, const std::string& /*title*/, const std::string& text)
+{
+    ClearProgressLine();
+    err_ << text << '\n';
+    err_.flush();
+    ++messageCount_;
+}
+
+void ReportHost::ReadStarted(const AnalysisState& /*state*/)
+{
+    reading_ = true;
+    progress_.Begin(state_.TraceFileName);
+    lastDraw_ = std::chrono::steady_clock::now();
+    if (showProgress_) DrawProgress();
+}
+
+void ReportHost::ReadFinished(const AnalysisState& /*state*/)
+{
+    // The tick after the end of the read writes the trace's duration text.
+    progress_.Tick(state_, false);
+    reading_ = false;
+    // The report follows on the terminal: leave no progress line behind.
+    ClearProgressLine();
+}
+
+std::string ReportHost::ProgressLine() const
+{
+    const ReadProgressTexts& texts = progress_.Texts();
+    return texts.FrameCountLabel + " " + texts.FrameCount + "  " + texts.DurationLabel + " " + texts.Duration +
+           "  " + texts.PercentComplete;
+}
+
+void ReportHost::DrawProgress()
+{
+    const std::string line = ProgressLine();
+    err_ << '\r' << line;
+    if (line.size() < progressWidth_) err_ << std::string(progressWidth_ - line.size(), ' ');
+    err_.flush();
+    progressWidth_ = std::max(progressWidth_, line.size());
+}
+
+void ReportHost::ClearProgressLine()
+{
+    if (progressWidth_ == 0) return;
+    err_ << '\r' << std::string(progressWidth_, ' ') << '\r';
+    err_.flush();
+    progressWidth_ = 0;
+}
+
+// ---- the run ----------------------------------------------------------------------
+
+namespace {
+
+void PrintReport(const AnalysisState& state, const ReportOptions& options, std::ostream& out)
+{
+    switch (options.Mode) {
+    case ReportMode::Text: out << ReportText(state); break;
+    case ReportMode::Json: out << ReportJson(state); break;
+    case ReportMode::DumpState: out << StateDumpJson(state, {options.WithPackets}); break;
+    }
+    out.flush();
+}
+
+// Detection as the main window does it; false (after a message) when the file is
+// not to be read.
+bool DetectFile(AnalysisState& state, const std::string& fileName, ReportHost& host)
+{
+    const DetectionResult format = DetectTraceFormat(state, fileName, host);
+    if (!IsReadableFormat(format.Code)) {
+        if (!format.Failed)
+            host.ShowMessage(MessageIcon::Error, kOpenTitle,
+                             FileNameWithoutFolder(fileName) + " is not a trace file or supported format.");
+        return false;
+    }
+    const DetectionResult topology = DetectTopology(state, format.Code, fileName, host);
+    if (topology.Code > kTopologyTokenRing) {
+        host.ShowMessage(MessageIcon::Error, kOpenTitle, fileName + " contains an unsupported topology.");
+        return false;
+    }
+    state.Topology = topology.Code;
+    state.TraceFileName = fileName;
+    state.TraceFormat = format.Code;
+    return true;
+}
+
+}  // namespace
+
+int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const ReportEnvironment& environment)
+{
+    std::string error;
+    const std::optional<ReportOptions> options = ParseReportArguments(args, error);
+    if (!options) {
+        err << "quenlix-report: " << error << '\n' << ReportUsage();
+        return kExitNothingRead;
+    }
+    if (options->Help) {
+        out << ReportUsage();
+        return kExitComplete;
+    }
+
+    // The state holds fixed tables of some hundred kilobytes: keep it off the stack.
+    auto state = std::make_unique<AnalysisState>();
+    ReportHost host(*state, err, environment.ShowProgress);
+    state->EthernetSpeed = options->EthernetSpeed;
+    state->TokenRingSpeed = options->TokenRingSpeed;
+    LoadVendorTable(*state, environment.ProgramFolder, host);
+    if (!DetectFile(*state, options->FileName, host)) return kExitNothingRead;
+
+    host.ResetMessageCount();
+    ReadTraceFile(*state, false, host);
+    const bool endedOnError = host.MessageCount() > 0 || state->ReadResult != 0;
+    if (endedOnError && state->TotalFrames == 0) return kExitNothingRead;
+
+    PrintReport(*state, *options, out);
+    return endedOnError ? kExitPartial : kExitComplete;
+}
+
+}  // namespace quenlix

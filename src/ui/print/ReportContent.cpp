@@ -1,0 +1,267 @@
+#include "ui/print/ReportContent.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "import/TraceImport.h"
+#include "ui/main/FileSummaryContent.h"
+#include "ui/main/ProtocolTableContent.h"
+#include "ui/print/JsonWriter.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr const char* kIndent = "  ";
+constexpr const char* kColumnGap = "  ";
+
+// ---- aligned text tables ----------------------------------------------------------
+
+class TextTable {
+public:
+    explicit TextTable(std::vector<CellAlignment> alignments) : alignments_(std::move(alignments)) {}
+
+    void AddRow(std::vector<std::string> cells)
+    {
+        cells.resize(alignments_.size());
+        rows_.push_back(std::move(cells));
+    }
+
+    std::string Render() const
+    {
+        const std::vector<size_t> widths = ColumnWidths();
+        std::string text;
+        for (const auto& row : rows_) {
+            std::string line = kIndent;
+            for (size_t c = 0; c < row.size(); ++c) {
+                if (c > 0) line += kColumnGap;
+                line += Aligned(row[c], widths[c], alignments_[c]);
+            }
+            line.erase(line.find_last_not_of(' ') + 1);
+            text += line + '\n';
+        }
+        return text;
+    }
+
+private:
+    std::vector<size_t> ColumnWidths() const
+    {
+        std::vector<size_t> widths(alignments_.size(), 0);
+        for (const auto& row : rows_)
+            for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+        return widths;
+    }
+
+    static std::string Aligned(const std::string& cell, size_t width, CellAlignment alignment)
+    {
+        const size_t room = width > cell.size() ? width - cell.size() : 0;
+        switch (alignment) {
+        case CellAlignment::Right: return std::string(room, ' ') + cell;
+        case CellAlignment::Centre: return std::string(room / 2, ' ') + cell + std::string(room - room / 2, ' ');
+        case CellAlignment::Left: break;
+        }
+        return cell + std::string(room, ' ');
+    }
+
+    std::vector<CellAlignment> alignments_;
+    std::vector<std::vector<std::string>> rows_;
+};
+
+std::string Percent(int gauge) { return std::to_string(gauge) + "%"; }
+
+// The print header line: the analyser name, " File " and the trace's path.
+std::string HeaderLine(const AnalysisState& state)
+{
+    std::string analyzer;
+    GetAnalyzerName(state.TraceFormat, analyzer);
+    return analyzer + " File " + state.TraceFileName;
+}
+
+// ---- text sections ----------------------------------------------------------------
+
+std::string FileAttributesText(const FileAttributesContent& box)
+{
+    TextTable table({CellAlignment::Left, CellAlignment::Left});
+    for (const SummaryValue* value : {&box.Analyzer, &box.Topology, &box.Bandwidth, &box.Duration, &box.FileDate,
+                                      &box.FileSize, &box.Frames, &box.Bytes})
+        table.AddRow({value->Label, value->Text});
+    return box.Caption + '\n' + table.Render();
+}
+
+std::string FrameStatisticsText(const FrameStatisticsContent& box)
+{
+    const auto& h = box.Headings;
+    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right, CellAlignment::Right,
+                     CellAlignment::Right, CellAlignment::Right, CellAlignment::Right});
+    table.AddRow({"", h[0].Label, "%", h[1].Label, "%", h[2].Label, h[3].Label});
+    for (const FrameClassRow* row : {&box.Station, &box.Multicast, &box.Broadcast})
+        table.AddRow({row->Label, row->Count, Percent(row->CountPercent), row->Bytes, Percent(row->BytesPercent),
+                      row->AverageSize, row->Largest});
+    table.AddRow({box.TotalLabel, box.TotalPackets, "", box.TotalBytes});
+    return box.Caption + '\n' + table.Render();
+}
+
+std::string MediaUtilizationText(const MediaUtilizationContent& box)
+{
+    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right});
+    table.AddRow({box.SelectionCaption + ":", box.SelectionItems[0], box.SelectionItems[1]});
+    const MediaUtilizationFigures& all = box.All;
+    const MediaUtilizationFigures& broadcast = box.Broadcast;
+    const SummaryValue MediaUtilizationFigures::*values[] = {
+        &MediaUtilizationFigures::AvePps,       &MediaUtilizationFigures::PeakPps,
+        &MediaUtilizationFigures::AveBps,       &MediaUtilizationFigures::PeakBps,
+        &MediaUtilizationFigures::AveBandwidth, &MediaUtilizationFigures::PeakBandwidth};
+    for (auto value : values) table.AddRow({(all.*value).Label, (all.*value).Text, (broadcast.*value).Text});
+    return box.Caption + '\n' + table.Render();
+}
+
+std::string EncapsulationText(const EncapsulationContent& box)
+{
+    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right});
+    for (const EncapsulationRow& row : box.Rows)
+        if (row.Visible) table.AddRow({row.Label, row.Count, Percent(row.Percent)});
+    return box.Caption + '\n' + table.Render();
+}
+
+std::string ProtocolTableText(const ProtocolTableContent& content)
+{
+    const auto& columns = ProtocolTableColumns();
+    std::vector<CellAlignment> alignments;
+    std::vector<std::string> headers;
+    for (const ProtocolTableColumn& column : columns) {
+        alignments.push_back(column.Alignment);
+        headers.push_back(column.Header);
+    }
+    TextTable table(alignments);
+    table.AddRow(headers);
+    for (const ProtocolTableRow& row : content.Rows) table.AddRow({row.Cells.begin(), row.Cells.end()});
+    return "Protocol Table\n" + table.Render();
+}
+
+// ---- JSON sections ----------------------------------------------------------------
+
+void FileAttributesJson(JsonWriter& json, const FileAttributesContent& box)
+{
+    json.Key("FileAttributes");
+    json.BeginObject();
+    json.Field("Analyzer", box.Analyzer.Text);
+    json.Field("Topology", box.Topology.Text);
+    json.Field("Bandwidth", box.Bandwidth.Text);
+    json.Field("Duration", box.Duration.Text);
+    json.Field("FileDate", box.FileDate.Text);
+    json.Field("FileSize", box.FileSize.Text);
+    json.Field("Frames", box.Frames.Text);
+    json.Field("Bytes", box.Bytes.Text);
+    json.EndObject();
+}
+
+void FrameClassJson(JsonWriter& json, const char* key, const FrameClassRow& row)
+{
+    json.Key(key);
+    json.BeginObject();
+    json.Field("Label", row.Label);
+    json.Field("Count", row.Count);
+    json.Field("CountPercent", static_cast<int32_t>(row.CountPercent));
+    json.Field("Bytes", row.Bytes);
+    json.Field("BytesPercent", static_cast<int32_t>(row.BytesPercent));
+    json.Field("AveSize", row.AverageSize);
+    json.Field("Largest", row.Largest);
+    json.EndObject();
+}
+
+void FrameStatisticsJson(JsonWriter& json, const FrameStatisticsContent& box)
+{
+    json.Key("FrameStatistics");
+    json.BeginObject();
+    FrameClassJson(json, "Station", box.Station);
+    FrameClassJson(json, "Multicast", box.Multicast);
+    FrameClassJson(json, "Broadcast", box.Broadcast);
+    json.Key("Total");
+    json.BeginObject();
+    json.Field("Count", box.TotalPackets);
+    json.Field("Bytes", box.TotalBytes);
+    json.EndObject();
+    json.EndObject();
+}
+
+void MediaFiguresJson(JsonWriter& json, const char* key, const MediaUtilizationFigures& figures)
+{
+    json.Key(key);
+    json.BeginObject();
+    json.Field("AvePacketsPerSec", figures.AvePps.Text);
+    json.Field("PeakPacketsPerSec", figures.PeakPps.Text);
+    json.Field("AveBytesPerSec", figures.AveBps.Text);
+    json.Field("PeakBytesPerSec", figures.PeakBps.Text);
+    json.Field("AveBandwidth", figures.AveBandwidth.Text);
+    json.Field("PeakBandwidth", figures.PeakBandwidth.Text);
+    json.EndObject();
+}
+
+void MediaUtilizationJson(JsonWriter& json, const MediaUtilizationContent& box)
+{
+    json.Key("MediaUtilization");
+    json.BeginObject();
+    MediaFiguresJson(json, "All", box.All);
+    MediaFiguresJson(json, "Broadcast", box.Broadcast);
+    json.EndObject();
+}
+
+void EncapsulationJson(JsonWriter& json, const EncapsulationContent& box)
+{
+    json.Key("DLCEncapsulationTypes");
+    json.BeginArray();
+    for (const EncapsulationRow& row : box.Rows) {
+        if (!row.Visible) continue;
+        json.BeginObject();
+        json.Field("Label", row.Label);
+        json.Field("Count", row.Count);
+        json.Field("Percent", static_cast<int32_t>(row.Percent));
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+void ProtocolTableJson(JsonWriter& json, const ProtocolTableContent& content)
+{
+    static const char* const keys[kProtocolTableColumns] = {
+        "Protocol", "PacketCount", "PacketPercent", "AvePktSize", "BroadcastCount", "BroadcastPercent", "Encapsulations"};
+    json.Key("ProtocolTable");
+    json.BeginArray();
+    for (const ProtocolTableRow& row : content.Rows) {
+        json.BeginObject();
+        for (int c = 0; c < kProtocolTableColumns; ++c) json.Field(keys[c], row.Cells[static_cast<size_t>(c)]);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+}  // namespace
+
+std::string ReportText(const AnalysisState& state)
+{
+    const FileSummaryContent summary = BuildFileSummary(state);
+    std::string text = HeaderLine(state) + "\n\n";
+    text += FileAttributesText(summary.FileAttributes) + '\n';
+    text += FrameStatisticsText(summary.FrameStatistics) + '\n';
+    text += MediaUtilizationText(summary.MediaUtilization) + '\n';
+    text += EncapsulationText(summary.Encapsulation) + '\n';
+    text += ProtocolTableText(BuildProtocolTable(state));
+    return text;
+}
+
+std::string ReportJson(const AnalysisState& state)
+{
+    const FileSummaryContent summary = BuildFileSummary(state);
+    JsonWriter json;
+    json.BeginObject();
+    json.Field("TraceFileName", state.TraceFileName);
+    FileAttributesJson(json, summary.FileAttributes);
+    FrameStatisticsJson(json, summary.FrameStatistics);
+    MediaUtilizationJson(json, summary.MediaUtilization);
+    EncapsulationJson(json, summary.Encapsulation);
+    ProtocolTableJson(json, BuildProtocolTable(state));
+    json.EndObject();
+    return json.Text();
+}
+
+}  // namespace quenlix

@@ -1,0 +1,350 @@
+#include "ui/print/StateDumpContent.h"
+
+#include <algorithm>
+
+#include "ui/print/JsonWriter.h"
+
+namespace quenlix {
+
+namespace {
+
+template <size_t N>
+std::string Hex(const PString<N>& s)
+{
+    return BytesToHex(s.Data(), std::min<size_t>(s.Length, N));
+}
+
+template <size_t N>
+std::string Hex(const std::array<uint8_t, N>& bytes)
+{
+    return BytesToHex(bytes.data(), N);
+}
+
+// ---- counters and tables --------------------------------------------------------
+
+void WriteProtocolStats(JsonWriter& json, const AnalysisState& state)
+{
+    json.Key("ProtocolStats");
+    json.BeginArray();
+    for (const ProtocolStat& stat : state.ProtocolStats) {
+        json.BeginObject();
+        json.Field("Frames", stat.Frames);
+        json.Field("GroupFrames", stat.GroupFrames);
+        json.Field("Bytes", stat.Bytes);
+        json.Field("EncapsSet", stat.EncapsSet);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+void WriteRecentErrors(JsonWriter& json, const AnalysisState& state)
+{
+    json.Key("RecentErrors");
+    json.BeginArray();
+    for (const RecentError& error : state.RecentErrors) {
+        json.BeginObject();
+        json.Field("Source", Hex(error.Source));
+        json.Field("Kind", error.Kind);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+// Entries 1..RingStationCount, never past the table whatever the count says.
+void WriteRingOrder(JsonWriter& json, const AnalysisState& state)
+{
+    const int last = std::clamp(state.RingStationCount, 0, kRingOrderCapacity);
+    json.Key("RingOrder");
+    json.BeginArray();
+    for (int i = 1; i <= last; ++i) {
+        const RingEntry& entry = state.RingOrder[static_cast<size_t>(i)];
+        json.BeginObject();
+        json.Field("Address", Hex(entry.Address));
+        json.Field("RingFlags", entry.RingFlags);
+        json.Field("SeenThisCycle", entry.SeenThisCycle);
+        json.Field("RingVendor", entry.RingVendor);
+        json.Field("RingMACInfo", entry.RingMACInfo);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+void WriteCounters(JsonWriter& json, const AnalysisState& state)
+{
+    json.Field("TotalFrames", state.TotalFrames);
+    json.Field("FramesSeen", state.FramesSeen);
+    json.Field("TraceFormat", state.TraceFormat);
+    json.Field("Topology", state.Topology);
+    json.Field("TraceStartDate", state.TraceStartDate);
+    json.Field("ElapsedTime", state.ElapsedTime);
+    json.Field("IntervalCount", state.IntervalCount);
+    json.Field("TotalBytes", state.TotalBytes);
+    json.Field("TotalBroadcastBytes", state.TotalBroadcastBytes);
+    json.Field("TotalMulticastBytes", state.TotalMulticastBytes);
+    json.IntArray("FrameStats", state.FrameStats);
+    json.IntArray("UtilStats", state.UtilStats);
+    json.IntArray("SizeDistribution", state.SizeDistribution);
+    WriteProtocolStats(json, state);
+    WriteRecentErrors(json, state);
+    json.Field("RecentErrorsHead", state.RecentErrorsHead);
+    json.Field("RecentErrorsTail", state.RecentErrorsTail);
+    json.Field("LastFragmentFrame", state.LastFragmentFrame);
+    json.Field("StationCount", state.StationCount);
+    json.Field("SourceStationCount", state.SourceStationCount);
+    json.Field("IPHostCount", state.IPHostCount);
+    json.Field("IPSenderCount", state.IPSenderCount);
+    json.Field("IPXHostCount", state.IPXHostCount);
+    json.Field("IPXSenderCount", state.IPXSenderCount);
+    json.Field("RoutedFrames", state.RoutedFrames);
+    json.Field("MacFrames", state.MacFrames);
+    json.IntArray("RingSoftErrorTotals", state.RingSoftErrorTotals);
+    json.Field("RingStationCount", state.RingStationCount);
+    WriteRingOrder(json, state);
+    json.Field("SlicedFrames", state.SlicedFrames);
+    json.Field("ReadResult", state.ReadResult);
+    json.Field("ReadCancelled", state.ReadCancelled);
+}
+
+// ---- chains ---------------------------------------------------------------------
+// Every walk checks that the next index holds a record of the expected kind and
+// stops after as many steps as the list has entries, so a cycle or a stray index
+// in a damaged state ends the walk instead of looping or reading elsewhere.
+
+void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNode& station)
+{
+    const ObjectStore& objects = state.ObjectList;
+    json.Key("DLCPeers");
+    json.BeginArray();
+    int index = station.FirstDLCPeer;
+    for (int steps = 0; index != 0 && steps < objects.Count(); ++steps) {
+        if (!objects.Holds(ObjectKind::DLCPeer, index)) break;
+        const TDLCPeer& peer = objects.DLCPeer(index);
+        json.BeginObject();
+        json.Field("Index", index);
+        json.Field("DestAddress", Hex(peer.DestAddress));
+        json.Field("PeerFrameStatus", peer.PeerFrameStatus);
+        json.Field("PeerFamilies", peer.PeerFamilies);
+        json.Field("PeerEncapsulations", peer.PeerEncapsulations);
+        json.Field("Frames", peer.Frames);
+        json.Field("Bytes", peer.Bytes);
+        json.IntArray("FramesByEncapsulation", peer.FramesByEncapsulation);
+        json.IntArray("FramesByFamily", peer.FramesByFamily);
+        json.Field("Next", peer.Next);
+        json.EndObject();
+        index = peer.Next;
+    }
+    json.EndArray();
+}
+
+void WriteMACInfos(JsonWriter& json, const AnalysisState& state, const StationNode& station)
+{
+    const ObjectStore& objects = state.ObjectList;
+    json.Key("MACInfo");
+    json.BeginArray();
+    int index = station.FirstMACInfo;
+    for (int steps = 0; index != -1 && steps < objects.Count(); ++steps) {
+        if (!objects.Holds(ObjectKind::MACInfo, index)) break;
+        const TMACInfo& info = objects.MACInfo(index);
+        json.BeginObject();
+        json.Field("Index", index);
+        json.Field("NAUN", Hex(info.NAUN));
+        json.Field("NAUNVendor", info.NAUNVendor);
+        json.IntArray("SoftErrors", info.SoftErrors);
+        json.Field("Next", info.Next);
+        json.EndObject();
+        index = info.Next;
+    }
+    json.EndArray();
+}
+
+void WritePacket(JsonWriter& json, const TPacket& packet)
+{
+    json.BeginObject();
+    json.Field("FrameNo", packet.FrameNo);
+    json.Field("Time", packet.Time);
+    json.Field("Length", packet.Length);
+    json.Field("PacketFlags", packet.PacketFlags);
+    json.Field("Seq", packet.Seq);
+    json.Field("Ack", packet.Ack);
+    json.Field("RetransDepth", packet.RetransDepth);
+    json.EndObject();
+}
+
+// The packets of one chain: counted always, listed on request.
+void WritePacketChain(JsonWriter& json, const AnalysisState& state, int first, bool listPackets)
+{
+    const auto& packets = state.PacketList;
+    const int count = static_cast<int>(packets.size());
+    int packetCount = 0;
+    int gapMarkers = 0;
+    if (listPackets) {
+        json.Key("Packets");
+        json.BeginArray();
+    }
+    int index = first;
+    for (int steps = 0; index >= 0 && index < count && steps < count; ++steps) {
+        const TPacket& packet = packets[static_cast<size_t>(index)];
+        if (packet.PacketFlags == kPktGapMarker) ++gapMarkers;
+        else ++packetCount;
+        if (listPackets) WritePacket(json, packet);
+        index = packet.NextPacket;
+    }
+    if (listPackets) json.EndArray();
+    json.Field("PacketCount", packetCount);
+    json.Field("GapMarkers", gapMarkers);
+}
+
+void WriteTransHeads(JsonWriter& json, const AnalysisState& state, const TNetPeer& peer, bool listPackets)
+{
+    const ObjectStore& objects = state.ObjectList;
+    json.Key("Transactions");
+    json.BeginArray();
+    int index = peer.FirstTrans;
+    for (int steps = 0; index != -1 && steps < objects.Count(); ++steps) {
+        if (!objects.Holds(ObjectKind::TransHead, index)) break;
+        const TTransHead& head = objects.TransHead(index);
+        json.BeginObject();
+        json.Field("Index", index);
+        json.Field("App", head.App);
+        json.Field("SrcPort", head.SrcPort);
+        json.Field("DstPort", head.DstPort);
+        json.Field("FirstPacket", head.FirstPacket);
+        json.Field("NextTrans", head.NextTrans);
+        WritePacketChain(json, state, head.FirstPacket, listPackets);
+        json.EndObject();
+        index = head.NextTrans;
+    }
+    json.EndArray();
+}
+
+void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& node, bool listPackets)
+{
+    const ObjectStore& objects = state.ObjectList;
+    json.Key("Peers");
+    json.BeginArray();
+    int index = node.FirstPeer;
+    for (int steps = 0; index != 0 && steps < objects.Count(); ++steps) {
+        if (!objects.Holds(ObjectKind::NetPeer, index)) break;
+        const TNetPeer& peer = objects.NetPeer(index);
+        json.BeginObject();
+        json.Field("Index", index);
+        json.Field("PeerAddress", Hex(peer.PeerAddress));
+        json.Field("Protocols", peer.Protocols);
+        json.Field("Hops", peer.Hops);
+        json.Field("FirstTrans", peer.FirstTrans);
+        json.Field("Frames", peer.Frames);
+        json.Field("Bytes", peer.Bytes);
+        json.IntArray("FramesByProtocol", peer.FramesByProtocol);
+        json.Field("Next", peer.Next);
+        WriteTransHeads(json, state, peer, listPackets);
+        json.EndObject();
+        index = peer.Next;
+    }
+    json.EndArray();
+}
+
+// ---- trees ----------------------------------------------------------------------
+
+void WriteStation(JsonWriter& json, const AnalysisState& state, const StationNode& s)
+{
+    json.BeginObject();
+    json.Field("Address", Hex(s.Address));
+    json.Field("Vendor", s.Vendor);
+    json.Field("FramesSent", s.FramesSent);
+    json.Field("BytesSent", s.BytesSent);
+    json.Field("FramesReceived", s.FramesReceived);
+    json.Field("BytesReceived", s.BytesReceived);
+    json.Field("GroupFramesSent", s.GroupFramesSent);
+    json.Field("BadFCSSent", s.BadFCSSent);
+    json.Field("CollisionSuspects", s.CollisionSuspects);
+    json.Field("MapX", s.MapX);
+    json.Field("MapY", s.MapY);
+    json.Field("FirstDLCPeer", s.FirstDLCPeer);
+    json.Field("StationFlags", s.StationFlags);
+    json.Field("FrameStatus", s.FrameStatus);
+    json.Field("VisibleFrameStatus", s.VisibleFrameStatus);
+    json.Field("SoftErrorKinds", s.SoftErrorKinds);
+    json.Field("Families", s.Families);
+    json.Field("VisibleFamilies", s.VisibleFamilies);
+    json.Field("Encapsulations", s.Encapsulations);
+    json.Field("VisibleEncapsulations", s.VisibleEncapsulations);
+    json.Field("FirstMACInfo", s.FirstMACInfo);
+    WriteDLCPeers(json, state, s);
+    WriteMACInfos(json, state, s);
+    json.EndObject();
+}
+
+void WriteNetNode(JsonWriter& json, const AnalysisState& state, const NetNode& n, bool listPackets)
+{
+    json.BeginObject();
+    json.Field("Address", Hex(n.Address));
+    json.Key("Station");
+    if (n.Station != nullptr) json.String(Hex(n.Station->Address));
+    else json.Null();
+    json.Field("FramesSent", n.FramesSent);
+    json.Field("BytesSent", n.BytesSent);
+    json.Field("FramesReceived", n.FramesReceived);
+    json.Field("BytesReceived", n.BytesReceived);
+    json.Field("MapX", n.MapX);
+    json.Field("MapY", n.MapY);
+    json.Field("FirstPeer", n.FirstPeer);
+    json.Field("NetFlags", n.NetFlags);
+    json.Field("Protocols", n.Protocols);
+    json.Field("VisibleProtocols", n.VisibleProtocols);
+    json.Field("Kind", n.Kind);
+    WriteNetPeers(json, state, n, listPackets);
+    json.EndObject();
+}
+
+void WriteNames(JsonWriter& json, const AnalysisState& state)
+{
+    json.Key("Names");
+    json.BeginArray();
+    for (const auto& [key, nameIndex] : state.Names) {
+        json.BeginObject();
+        json.Field("Key", Hex(key));
+        json.Key("Name");
+        if (state.ObjectList.Holds(ObjectKind::NameHead, nameIndex)) json.String(state.ObjectList.NameHead(nameIndex).Name);
+        else json.Null();
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+}  // namespace
+
+std::string BytesToHex(const uint8_t* data, size_t length)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(length * 2);
+    for (size_t i = 0; i < length; ++i) {
+        text += digits[data[i] >> 4];
+        text += digits[data[i] & 0x0F];
+    }
+    return text;
+}
+
+std::string StateDumpJson(const AnalysisState& state, const StateDumpOptions& options)
+{
+    JsonWriter json;
+    json.BeginObject();
+    WriteCounters(json, state);
+
+    json.Key("Stations");
+    json.BeginArray();
+    for (const auto& entry : state.Stations) WriteStation(json, state, entry.second);
+    json.EndArray();
+
+    json.Key("NetworkNodes");
+    json.BeginArray();
+    for (const auto& entry : state.NetworkNodes) WriteNetNode(json, state, entry.second, options.WithPackets);
+    json.EndArray();
+
+    WriteNames(json, state);
+    json.Field("PacketCount", static_cast<int64_t>(state.PacketList.size()));
+    json.EndObject();
+    return json.Text();
+}
+
+}  // namespace quenlix

@@ -1,0 +1,19 @@
+// The desktop tests run inside the program's own application object, so that
+// failures escaping event handlers reach the error report as they do for users.
+
+#include "app/gui/QuenlixApplication.h"
+
+namespace quenlix::guitest {
+int RunMainWindowTests(int argc, char** argv);
+int RunAncillaryTests(int argc, char** argv);
+}  // namespace quenlix::guitest
+
+int main(int argc, char** argv)
+{
+    quenlix::QuenlixApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    int failures = 0;
+    failures += quenlix::guitest::RunMainWindowTests(argc, argv);
+    failures += quenlix::guitest::RunAncillaryTests(argc, argv);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,499 @@
+// The main window as the user meets it: start-up, opening traces, the File
+// Summary page, Stop during a read, the recent-files menu, settings, placements
+// and tips.
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "GuiTestSupport.h"
+#include "SnifferWriter.h"
+#include "app/gui/QtSettingsStore.h"
+#include "import/TraceImport.h"
+#include "ui/controls/TextBoxWidget.h"
+#include "ui/main/FileSummaryContent.h"
+#include "ui/main/FileSummaryWidget.h"
+#include "ui/main/MainForm.h"
+#include "ui/main/PlacementContent.h"
+#include "ui/main/ReadTraceFileForm.h"
+#include "ui/misc/ChartPropertiesForm.h"
+
+namespace quenlix::guitest {
+
+namespace {
+
+QString BoxText(TMainForm& form, const char* name)
+{
+    auto* box = form.findChild<TTextBox*>(name);
+    return box != nullptr ? box->text() : QString("<no %1>").arg(name);
+}
+
+int GaugeValue(TMainForm& form, const char* name)
+{
+    auto* gauge = form.findChild<TGauge*>(name);
+    return gauge != nullptr ? gauge->Progress() : -1;
+}
+
+// Ethernet frames with a broadcast among them, as a Sniffer trace.
+void WriteEthernetTrace(const QString& path, int frames, uint8_t networkType = 1)
+{
+    std::vector<testing::SnifferFrame> list;
+    for (int i = 0; i < frames; ++i) {
+        std::vector<uint8_t> bytes(60, 0);
+        const bool broadcast = i % 10 == 0;
+        for (int b = 0; b < 6; ++b) bytes[static_cast<size_t>(b)] = broadcast ? 0xFF : static_cast<uint8_t>(0x10 + b);
+        for (int b = 6; b < 12; ++b) bytes[static_cast<size_t>(b)] = static_cast<uint8_t>(0x20 + b);
+        bytes[12] = 0x08;  // Ethernet II, IP
+        bytes[13] = 0x00;
+        list.push_back({static_cast<uint64_t>(i) * 1000, bytes});
+    }
+    testing::SnifferFileOptions options;
+    options.NetworkType = networkType;
+    testing::WriteSnifferFile(path.toStdString(), options, list);
+}
+
+QStringList Lines(const QString& text)
+{
+    return text.split('\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void StartsToAnEmptyMainWindow();
+    void MissingVendorFileIsToldOnceAtStart();
+    void OpensOfficeCaptureIntoTheFileSummary();
+    void CommandLineTraceOpensAtFirstActivation();
+    void NotATraceAndUnsupportedTopologyAreRefused();
+    void StopDuringReadKeepsThePartialAnalysis();
+    void RecentFilesMenuFollowsItsRules();
+    void SettingsRoundTripWithDefaultsForBadValues();
+    void StoredPlacementIsFittedToTheScreen();
+    void TipsFollowThePageAndTheWizardSwitch();
+    void CloseReturnsToTheStateWithoutTrace();
+    void HelpOpensThePageOfTheActiveContext();
+    void BandwidthOptionsFollowTheTopology();
+};
+
+void MainWindowTest::StartsToAnEmptyMainWindow()
+{
+    Scratch scratch;
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    QVERIFY(WaitFor([&] { return !form.TipText().isEmpty(); }));
+
+    QCOMPARE(form.windowTitle(), QString("Quenlix Fathom (tm) "));
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.MainPageControl()->isVisible());
+    QCOMPARE(form.MainPageControl()->count(), 6);
+    QCOMPARE(form.MainPageControl()->tabText(0), QString("File Summary"));
+    QCOMPARE(form.MainPageControl()->tabText(5), QString("Protocol Table"));
+    QVERIFY(form.Action("OpenBtn")->isEnabled());
+    for (const char* name : {"Print1", "Bandwidth1", "PrintBtn", "AnalyzeBtn", "StationBtn", "NetworkBtn", "Copy1",
+                             "SelectAll1"})
+        QVERIFY2(!form.Action(name)->isEnabled(), name);
+    QCOMPARE(form.StatusPanel(0), QString());
+    QCOMPARE(form.StatusPanel(2), QString());
+    QCOMPARE(BoxText(form, "FileAnalyzerTextBox"), QString());
+    QCOMPARE(BoxText(form, "TotalPacketsTextBox"), QString("0"));
+    QCOMPARE(form.Action("Open1")->shortcut(), QKeySequence("Ctrl+O"));
+    QCOMPARE(form.Action("Exit1")->shortcut(), QKeySequence("Ctrl+X"));
+    QCOMPARE(form.Action("OpenBtn")->toolTip(), QString("Open a new analyzer trace file"));
+    QCOMPARE(form.Action("PrintBtn")->toolTip(), QString("Print selected windows"));
+    // The tip wizard is on by default and shows the start-up tips.
+    QVERIFY(form.TipPanel()->isVisible());
+    QCOMPARE(Lines(form.TipText()).size(), 2);
+    QVERIFY(form.TipText().startsWith("Tip: Click on the light bulb"));
+    QVERIFY(watcher.Messages.empty());
+}
+
+void MainWindowTest::MissingVendorFileIsToldOnceAtStart()
+{
+    Scratch scratch;
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch, {}, scratch.Path("no-such-folder").toStdString());
+    program->ShowMainWindow();
+    QApplication::processEvents();
+    QCOMPARE(watcher.Messages.size(), size_t{1});
+    QCOMPARE(watcher.Messages[0].Title, QString("Quenlix"));
+    QCOMPARE(watcher.Messages[0].Icon, QMessageBox::Warning);
+    QVERIFY(watcher.Messages[0].Text.startsWith("Unable to open the OUI File (OUI.TXT) in the Quenlix Program "
+                                                "Directory.  Without this file"));
+    QCOMPARE(program->State().VendorCount, uint16_t{0});
+}
+
+void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
+{
+    const QString capture = CapturePath("office-a.enc");
+    if (!QFile::exists(capture)) QSKIP("../shared/captures/office-a.enc is not present");
+    Scratch scratch;
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    QVERIFY(program->State().VendorCount > 0);
+
+    program->State().TraceFileName = capture.toStdString();
+    form.ProcessFile();
+
+    QVERIFY(watcher.Messages.empty());
+    QVERIFY(form.MainPageControl()->isVisible());
+    QCOMPARE(form.windowTitle(), QString("Quenlix Fathom (tm)  - office-a.enc"));
+    // The capture's own figures: 851 frames, 500,874 bytes with the FCS, 4 broadcasts.
+    QCOMPARE(BoxText(form, "TotalPacketsTextBox"), QString("851"));
+    QCOMPARE(BoxText(form, "TotalBytesTextBox"), QString("500,874"));
+    QCOMPARE(BoxText(form, "BroadcastTextBox"), QString("4"));
+    QCOMPARE(BoxText(form, "LargestUnicastTextBox"), QString("1,518"));
+    QCOMPARE(BoxText(form, "FileAnalyzerTextBox"), QString("Sniffer"));
+    QCOMPARE(BoxText(form, "FileTopologyTextBox"), QString("Ethernet"));
+    QCOMPARE(BoxText(form, "FileBandwidthTextBox"), QString("10 Mbps"));
+    QCOMPARE(BoxText(form, "FileFrameCountTextBox"), QString("851"));
+    QCOMPARE(BoxText(form, "FileBytesTextBox"), QString("500,874"));
+    QCOMPARE(BoxText(form, "FileDurationTextBox"), QString("00:00:06"));
+    QCOMPARE(BoxText(form, "FileSizeTextBox"), QLocale::c().toString(QFileInfo(capture).size()));
+    QVERIFY(!BoxText(form, "FileDateTextBox").isEmpty());
+
+    // Every box agrees with the content the core builds from the same analysis.
+    const FileSummaryContent expected = BuildFileSummary(program->State());
+    const FrameStatisticsContent& frames = expected.FrameStatistics;
+    QCOMPARE(BoxText(form, "UnicastTextBox").toStdString(), frames.Station.Count);
+    QCOMPARE(GaugeValue(form, "UnicastPct"), frames.Station.CountPercent);
+    QCOMPARE(BoxText(form, "MulticastBytesTextBox").toStdString(), frames.Multicast.Bytes);
+    QCOMPARE(GaugeValue(form, "BroadcastPctBytes"), frames.Broadcast.BytesPercent);
+    QCOMPARE(BoxText(form, "AveUnicastTextBox").toStdString(), frames.Station.AverageSize);
+    QCOMPARE(BoxText(form, "AvePpsTextBox").toStdString(), expected.MediaUtilization.All.AvePps.Text);
+    QCOMPARE(BoxText(form, "PeakBandwidthTextBox").toStdString(), expected.MediaUtilization.All.PeakBandwidth.Text);
+    QCOMPARE(BoxText(form, "ETypeTextBox"), QString("851"));
+    QCOMPARE(GaugeValue(form, "EtypePct"), 100);
+    QVERIFY(form.findChild<TTextBox*>("NovellRawTextBox")->isVisible());
+
+    // "Broadcast" switches the Media Utilization figures.
+    form.findChild<QAbstractButton*>("MediaUtilBroadcast")->click();
+    QCOMPARE(BoxText(form, "PeakPpsTextBox").toStdString(), expected.MediaUtilization.Broadcast.PeakPps.Text);
+    QCOMPARE(BoxText(form, "AveBpsTextBox").toStdString(), expected.MediaUtilization.Broadcast.AveBps.Text);
+
+    QCOMPARE(form.StatusPanel(0), QString("Ethernet"));
+    QCOMPARE(form.StatusPanel(1), QString("851 Frames"));
+    QCOMPARE(form.StatusPanel(2), "Sniffer File " + capture);
+    QVERIFY(form.Action("Bandwidth1")->isEnabled());
+    QVERIFY(form.Action("Open1")->isEnabled());
+    QCOMPARE(form.RecentFiles()[0], capture.toStdString());
+    QCOMPARE(form.Settings().LastDirectory, QFileInfo(capture).absolutePath().toStdString());
+    QCOMPARE(program->ReadTraceFileForm().Texts().PercentComplete, std::string("100% Complete"));
+    QVERIFY(!program->ReadTraceFileForm().isVisible());
+    QVERIFY(form.TipText().contains("For more global statistics"));
+}
+
+void MainWindowTest::CommandLineTraceOpensAtFirstActivation()
+{
+    Scratch scratch;
+    const QString trace = scratch.Path("small.enc");
+    WriteEthernetTrace(trace, 20);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch, {trace});
+    QVERIFY(program->State().TraceFileName.empty());
+    program->ShowMainWindow();
+    QVERIFY(WaitFor([&] { return program->MainForm().MainPageControl()->isVisible(); }));
+    QCOMPARE(BoxText(program->MainForm(), "TotalPacketsTextBox"), QString("20"));
+    QCOMPARE(BoxText(program->MainForm(), "BroadcastTextBox"), QString("2"));
+    QVERIFY(watcher.Messages.empty());
+}
+
+void MainWindowTest::NotATraceAndUnsupportedTopologyAreRefused()
+{
+    Scratch scratch;
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+
+    const QString notes = scratch.Path("notes.txt");
+    QFile file(notes);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(300, 'x'));
+    file.close();
+    program->State().TraceFileName = notes.toStdString();
+    form.ProcessFile();
+    QCOMPARE(watcher.Messages.size(), size_t{1});
+    QCOMPARE(watcher.Messages[0].Title, QString("Quenlix - Open Trace File"));
+    QCOMPARE(watcher.Messages[0].Icon, QMessageBox::Critical);
+    QCOMPARE(watcher.Messages[0].Text, QString("notes.txt is not a trace file or supported format."));
+
+    const QString arcnet = scratch.Path("arcnet.enc");
+    WriteEthernetTrace(arcnet, 3, 2);
+    program->State().TraceFileName = arcnet.toStdString();
+    form.ProcessFile();
+    QCOMPARE(watcher.Messages.size(), size_t{2});
+    QCOMPARE(watcher.Messages[1].Text, arcnet + " contains an unsupported topology.");
+    QCOMPARE(watcher.Messages[1].Title, QString("Quenlix - Open Trace File"));
+
+    const QString tiny = scratch.Path("tiny.enc");
+    QFile tinyFile(tiny);
+    QVERIFY(tinyFile.open(QIODevice::WriteOnly));
+    tinyFile.write("TRSNIFF");
+    tinyFile.close();
+    program->State().TraceFileName = tiny.toStdString();
+    form.ProcessFile();
+    QCOMPARE(watcher.Messages.size(), size_t{3});
+    QCOMPARE(watcher.Messages[2].Text, QString("File too short."));
+
+    // Nothing was read: the window stays without a trace and the menus stay usable.
+    QVERIFY(!form.MainPageControl()->isVisible());
+    QVERIFY(!form.Action("Bandwidth1")->isEnabled());
+    QVERIFY(form.Action("Open1")->isEnabled());
+    QCOMPARE(form.RecentFiles()[0], std::string());
+}
+
+void MainWindowTest::StopDuringReadKeepsThePartialAnalysis()
+{
+    Scratch scratch;
+    const QString trace = scratch.Path("long.enc");
+    constexpr int kFrames = 300000;
+    WriteEthernetTrace(trace, kFrames);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    TReadTraceFileForm& progress = program->ReadTraceFileForm();
+
+    // Stop is pressed as soon as the read lets the window process its events.
+    bool menusDisabledDuringRead = false;
+    QTimer::singleShot(0, &progress, [&] {
+        menusDisabledDuringRead = form.Reading() && !form.Action("OpenBtn")->isEnabled() &&
+                                  !form.findChild<QMenu*>("File1")->menuAction()->isEnabled();
+        QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
+    });
+    program->State().TraceFileName = trace.toStdString();
+    form.ProcessFile();
+
+    QVERIFY(menusDisabledDuringRead);
+    QCOMPARE(progress.Texts().PercentComplete, std::string("FILE PARTIALLY READ"));
+    QCOMPARE(progress.Texts().ButtonCaption, std::string("&OK"));
+    const int32_t read = program->State().TotalFrames;
+    QVERIFY(read > 0);
+    QVERIFY(read < kFrames);
+    // The partial read is shown like a complete one.
+    QVERIFY(form.MainPageControl()->isVisible());
+    QCOMPARE(BoxText(form, "TotalPacketsTextBox"), QLocale::c().toString(read));
+    QCOMPARE(form.StatusPanel(1), QLocale::c().toString(read) + " Frames");
+    QVERIFY(form.Action("Open1")->isEnabled());
+    QVERIFY(form.findChild<QMenu*>("File1")->menuAction()->isEnabled());
+    QVERIFY(watcher.Messages.empty());
+}
+
+void MainWindowTest::RecentFilesMenuFollowsItsRules()
+{
+    Scratch scratch;
+    auto program = StartProgram(scratch);
+    TMainForm& form = program->MainForm();
+    for (int i = 1; i <= 9; ++i) form.MRUUpdate("/traces/t" + std::to_string(i) + ".enc");
+    form.MRUUpdate("/traces/t5.enc");
+    form.MRUDisplay();
+    QCOMPARE(form.Action("MRU1")->text(), QString("&1 /traces/t5.enc"));
+    QCOMPARE(form.Action("MRU2")->text(), QString("&2 /traces/t9.enc"));
+    QCOMPARE(form.Action("MRU8")->text(), QString("&8 /traces/t3.enc"));
+    for (const std::string& file : form.RecentFiles()) QVERIFY(file != "/traces/t1.enc" && file != "/traces/t2.enc");
+
+    Scratch fresh;
+    auto second = StartProgram(fresh);
+    second->MainForm().MRUUpdate("/traces/only.enc");
+    second->MainForm().MRUDisplay();
+    QVERIFY(second->MainForm().Action("MRU1")->isVisible());
+    for (int i = 2; i <= 8; ++i) QVERIFY(!second->MainForm().Action(QString("MRU%1").arg(i))->isVisible());
+}
+
+void MainWindowTest::SettingsRoundTripWithDefaultsForBadValues()
+{
+    Scratch scratch;
+    {
+        QtSettingsStore store(scratch.SettingsFile());
+        store.WriteString("Recent Files", "0", "/traces/a.enc");
+        store.WriteString("Recent Files", "Last Directory", "/traces");
+        store.WriteString("Print Setup", "Orientation", "portrait");
+        store.WriteString("Print Setup", "TopMargin", "wide");
+        store.WriteString("Print Setup", "LeftMargin", "0.5");
+        store.WriteString("Chart Properties", "Chart Type", "pie");
+        store.WriteInteger("Chart Properties", "Show Legend", 0);
+        store.WriteInteger("Tip Wizard", "Enabled", 0);
+        store.Flush();
+    }
+    {
+        auto program = StartProgram(scratch);
+        const MainSettings& settings = program->MainForm().Settings();
+        QCOMPARE(settings.RecentFiles[0], std::string("/traces/a.enc"));
+        QVERIFY(settings.Print.Portrait);
+        QCOMPARE(settings.Print.TopMargin, 1.0);
+        QCOMPARE(settings.Print.LeftMargin, 0.5);
+        QCOMPARE(settings.Charts.ChartType, 0);
+        QVERIFY(!program->ChartPropertiesForm().Values().ShowLegend);
+        QVERIFY(!program->MainForm().Action("ShowTipWizard1")->isChecked());
+        program->ShowMainWindow();
+        QVERIFY(!program->MainForm().TipPanel()->isVisible());
+        program->MainForm().close();
+    }
+    QtSettingsStore stored(scratch.SettingsFile());
+    QCOMPARE(stored.ReadString("Print Setup", "Orientation"), std::optional<std::string>("Portrait"));
+    QCOMPARE(stored.ReadString("Print Setup", "TopMargin"), std::optional<std::string>("1.00"));
+    QCOMPARE(stored.ReadString("Print Setup", "LeftMargin"), std::optional<std::string>("0.50"));
+    QCOMPARE(stored.ReadInteger("Chart Properties", "Chart Type"), std::optional<int32_t>(0));
+    QCOMPARE(stored.ReadInteger("Chart Properties", "Show Legend"), std::optional<int32_t>(0));
+    QCOMPARE(stored.ReadInteger("Tip Wizard", "Enabled"), std::optional<int32_t>(0));
+    QCOMPARE(stored.ReadString("Recent Files", "0"), std::optional<std::string>("/traces/a.enc"));
+    QCOMPARE(stored.ReadString("Recent Files", "7"), std::optional<std::string>(""));
+    QVERIFY(stored.ReadBinary("3.01b/Display", "MainForm").has_value());
+}
+
+void MainWindowTest::StoredPlacementIsFittedToTheScreen()
+{
+    Scratch scratch;
+    const QSize screen = QApplication::primaryScreen()->geometry().size();
+    {
+        QtSettingsStore store(scratch.SettingsFile());
+        SaveFormPlacement(store, "MainForm",
+                          {screen.height() + 500, -40, 10, screen.width() + 900, WindowState::Normal});
+        store.Flush();
+    }
+    auto program = StartProgram(scratch);
+    const QRect geometry = program->MainForm().geometry();
+    QCOMPARE(geometry.width(), screen.width());
+    QCOMPARE(geometry.height(), screen.height());
+    QCOMPARE(program->MainForm().pos(), QPoint(0, 0));
+}
+
+void MainWindowTest::TipsFollowThePageAndTheWizardSwitch()
+{
+    Scratch scratch;
+    const QString trace = scratch.Path("tips.enc");
+    WriteEthernetTrace(trace, 5);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    program->State().TraceFileName = trace.toStdString();
+    form.ProcessFile();
+
+    QTabWidget* pages = form.MainPageControl();
+    pages->setCurrentIndex(static_cast<int>(MainPage::ClientServer));
+    QCOMPARE(Lines(form.TipText()).size(), 8);
+    pages->setCurrentIndex(static_cast<int>(MainPage::DLCError));
+    QCOMPARE(Lines(form.TipText()).size(), 2);
+    QVERIFY(form.TipText().startsWith("Tip: Use an analyzer that can capture error packets"));
+    pages->setCurrentIndex(static_cast<int>(MainPage::PacketSizeChart));
+    QCOMPARE(form.Action("Copy1")->text(), QString("&Copy Chart"));
+    QVERIFY(form.TipText().startsWith("Tip: Right click on the graphic"));
+    pages->setCurrentIndex(static_cast<int>(MainPage::ProtocolTable));
+    QCOMPARE(form.Action("Copy1")->text(), QString("&Copy"));
+    QVERIFY(form.TipText().startsWith("Tip: Select a series of cells"));
+
+    // The light bulb turns the wizard off; pages change without touching it.
+    form.findChild<QToolButton*>("Image1")->click();
+    QVERIFY(!form.TipPanel()->isVisible());
+    QVERIFY(!form.Action("ShowTipWizard1")->isChecked());
+    pages->setCurrentIndex(static_cast<int>(MainPage::FileSummary));
+    QVERIFY(form.TipText().startsWith("Tip: Select a series of cells"));
+    // Switched back on, it shows the tips of the active page.
+    form.Action("ShowTipWizard1")->trigger();
+    QVERIFY(form.TipPanel()->isVisible());
+    QCOMPARE(Lines(form.TipText()).size(), 2);
+    QVERIFY(form.TipText().startsWith("Tip: For more global statistics"));
+    QVERIFY(!form.Action("Copy1")->isEnabled());
+}
+
+void MainWindowTest::CloseReturnsToTheStateWithoutTrace()
+{
+    Scratch scratch;
+    const QString trace = scratch.Path("close.enc");
+    WriteEthernetTrace(trace, 5);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    program->State().TraceFileName = trace.toStdString();
+    form.ProcessFile();
+    QVERIFY(form.Action("Bandwidth1")->isEnabled());
+
+    form.Action("Close1")->trigger();
+    QVERIFY(!form.MainPageControl()->isVisible());
+    QCOMPARE(form.windowTitle(), QString("Quenlix Fathom (tm) "));
+    QVERIFY(!form.Action("Bandwidth1")->isEnabled());
+    QCOMPARE(form.StatusPanel(1), QString());
+    QVERIFY(form.TipText().startsWith("Tip: Click on the light bulb"));
+    // The recent-files entry remains for reopening.
+    QCOMPARE(form.RecentFiles()[0], trace.toStdString());
+    form.MRUClick(0);
+    QVERIFY(form.MainPageControl()->isVisible());
+    QCOMPARE(BoxText(form, "TotalPacketsTextBox"), QString("5"));
+}
+
+void MainWindowTest::HelpOpensThePageOfTheActiveContext()
+{
+    Scratch scratch;
+    const QString trace = scratch.Path("help.enc");
+    WriteEthernetTrace(trace, 3);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    QStringList opened;
+    form.OpenUrl = [&](const QUrl& url) {
+        opened << url.toString();
+        return true;
+    };
+    form.HelpForActiveContext();
+    form.Action("HelpTopics1")->trigger();
+    form.Action("VisitWebSite1")->trigger();
+    program->State().TraceFileName = trace.toStdString();
+    form.ProcessFile();
+    form.HelpForActiveContext();
+    form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::DLCError));
+    form.HelpForActiveContext();
+
+    QCOMPARE(opened.size(), 5);
+    QVERIFY(opened[0].endsWith("/help/context-7.html"));
+    QVERIFY(opened[1].endsWith("/help/index.html"));
+    QCOMPARE(opened[2], QString(kWebSiteAddress));
+    QVERIFY(opened[3].endsWith("/help/context-8.html"));
+    QVERIFY(opened[4].endsWith("/help/context-14.html"));
+}
+
+void MainWindowTest::BandwidthOptionsFollowTheTopology()
+{
+    Scratch scratch;
+    const QString trace = scratch.Path("bandwidth.enc");
+    WriteEthernetTrace(trace, 3);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    program->State().TraceFileName = trace.toStdString();
+    form.ProcessFile();
+    QCOMPARE(form.Action("BandwidthOption1")->text(), QString("10 Mbps"));
+    QCOMPARE(form.Action("BandwidthOption2")->text(), QString("100 Mbps"));
+    form.Action("BandwidthOption2")->trigger();
+    QCOMPARE(program->State().EthernetSpeed, 100);
+    QVERIFY(form.Action("BandwidthOption2")->isChecked());
+    // The new speed counts from the next read on.
+    QCOMPARE(BoxText(form, "FileBandwidthTextBox"), QString("10 Mbps"));
+    form.ProcessFile();
+    QCOMPARE(BoxText(form, "FileBandwidthTextBox"), QString("100 Mbps"));
+}
+
+int RunMainWindowTests(int argc, char** argv)
+{
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace quenlix::guitest
+
+#include "main_window_test.moc"

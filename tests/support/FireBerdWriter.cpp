@@ -1,0 +1,33 @@
+#include "FireBerdWriter.h"
+
+namespace quenlix::testing {
+
+TraceImage BuildFireBerdTrace(const FireBerdOptions& options, const std::vector<FireBerdFrame>& frames)
+{
+    const auto count = static_cast<uint32_t>(options.FrameCount < 0 ? frames.size() : options.FrameCount);
+    ByteSink out;
+    if (options.NetLens) {
+        out.Text("DNL");
+        out.Zeros(kNetLensHeaderBytes - out.Size());
+        out.PatchLe32(22, count);
+    } else {
+        out.Text("FB500 ProbeApps");
+        out.Zeros(kFireBerdHeaderBytes - out.Size());
+        out.PatchLe32(72, count);
+    }
+
+    TraceImage image;
+    for (const FireBerdFrame& frame : frames) {
+        image.FrameOffsets.push_back(out.Size());
+        out.Le16(static_cast<uint16_t>(frame.Bytes.size()));
+        out.Le16(frame.Status);
+        out.Le16(0);
+        out.Le16(static_cast<uint16_t>(frame.Milliseconds >> 16));  // high half first
+        out.Le16(static_cast<uint16_t>(frame.Milliseconds));
+        out.Append(frame.Bytes);
+    }
+    image.Bytes = std::move(out.Data());
+    return image;
+}
+
+}  // namespace quenlix::testing
