@@ -130,6 +130,16 @@ bool TrafficGenerator::Chance(double probability)
     return Random() < static_cast<uint32_t>(probability * 4294967295.0);
 }
 
+std::vector<uint8_t> TrafficGenerator::RandomBytes(size_t length)
+{
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; i += 4) {
+        const uint32_t r = Random();
+        for (size_t k = 0; k < 4 && i + k < length; ++k) bytes[i + k] = static_cast<uint8_t>(r >> (8 * k));
+    }
+    return bytes;
+}
+
 // ---- the network ------------------------------------------------------------------
 
 void TrafficGenerator::BuildHosts()
@@ -305,7 +315,7 @@ void TrafficGenerator::TcpSession(uint64_t time, const Host& client, const Host&
         const tb::Bytes request =
             serverPort == 80 ? Text("GET /docs/page" + std::to_string(RandomBelow(500)) + ".html HTTP/1.0\r\nHost: " +
                                     server.DnsName + "\r\nUser-Agent: Mozilla/4.0\r\nAccept: */*\r\n\r\n")
-                             : Filler(RandomBetween(80, 300), Random());
+                             : RandomBytes(RandomBetween(80, 300));
         send(time, true, kTcpPsh | kTcpAck, request);
         clientSeq += static_cast<uint32_t>(request.size());
 
@@ -314,7 +324,8 @@ void TrafficGenerator::TcpSession(uint64_t time, const Host& client, const Host&
         tb::Bytes response;
         if (serverPort == 80)
             response = Text("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n");
-        Append(response, Filler(length, Random()));
+        // Web pages are text; file-sharing sessions move file contents.
+        Append(response, serverPort == 80 ? Filler(length, Random()) : RandomBytes(length));
 
         size_t sent = 0;
         int unacknowledged = 0;
@@ -470,18 +481,15 @@ void TrafficGenerator::NcpSession(uint64_t time, const Host& client, const Host&
     const uint32_t reads = RandomBetween(3, 24);
     for (uint32_t i = 0; i < reads; ++i) {
         if (i > 0 && Chance(0.1)) time += RandomBetween(50'000, 900'000);  // the user pauses
-        tb::Bytes read = {0x00};
-        Append(read, handle);
+        tb::Bytes read = tb::Concat({0x00}, handle);  // reserved byte, file handle
         tb::AppendLong(read, i * 1024);
         tb::AppendWord(read, 1024);
         tb::Bytes data;
         tb::AppendWord(data, 1024);
-        Append(data, Filler(1024, Random()));
+        Append(data, RandomBytes(1024));
         exchange(0x2222, 0x48, read, data);
     }
-    tb::Bytes close = {0x00};
-    Append(close, handle);
-    exchange(0x2222, 0x42, close, {});
+    exchange(0x2222, 0x42, tb::Concat({0x00}, handle), {});
     exchange(0x5555, 0, {}, {});
 }
 

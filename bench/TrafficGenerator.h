@@ -81,6 +81,8 @@ private:
     uint32_t RandomBelow(uint32_t bound);
     uint32_t RandomBetween(uint32_t low, uint32_t high);
     bool Chance(double probability);
+    // Bytes that do not compress: the contents of files being transferred.
+    std::vector<uint8_t> RandomBytes(size_t length);
 
     void BuildHosts();
     void Emit(uint64_t time, std::vector<uint8_t> bytes, bool badFcs = false);

@@ -3,6 +3,7 @@
 // damaged files.
 
 #include "LANdecoderWriter.h"
+#include "ReaderSweeps.h"
 #include "format_support.h"
 #include "import/TraceCalendar.h"
 
@@ -177,6 +178,14 @@ TEST_F(LANdecoderReading, DetectedAndReadWithItsCaptureStart)
     const CalendarTime start{2025, 3, 14, 15, 9, 26};
     EXPECT_EQ(state->TraceStartDate, PackDosDateTime(start));
     EXPECT_EQ(state->ReadResult, 0);
+}
+
+TEST_F(LANdecoderReading, SurvivesRandomDamage)
+{
+    const TraceImage image = BuildLANdecoderTrace({}, {Frame(60, 1), Frame(300, 2), Frame(61, 3), Frame(1514, 4)});
+    CaptureOptions options;
+    options.Format = kFormatLANdecoder;
+    ExpectSurvivesDamage(image, 0, options, dir, 300, 6);
 }
 
 }  // namespace

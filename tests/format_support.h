@@ -100,10 +100,11 @@ inline void ExpectEveryCutEndsCleanly(const TraceImage& image, uint8_t format, u
         const bool atBoundary = !inHeader && (cut == image.FramesEnd ||
                                               std::count(image.FrameOffsets.begin(), image.FrameOffsets.end(), cut) > 0);
         if (cut >= image.FramesEnd && cut < image.Bytes.size()) continue;  // inside the trailer: the format decides
-        if (atBoundary)
+        if (atBoundary) {
             EXPECT_EQ(read.State->ReadResult != 0, boundaryIsError(before));
-        else if (cut < image.Bytes.size())
+        } else if (cut < image.Bytes.size()) {
             EXPECT_NE(read.State->ReadResult, 0);
+        }
     }
     EXPECT_TRUE(host.Messages.empty());
 }

@@ -68,6 +68,7 @@ std::unique_ptr<AnalysisState> ChainedState()
 
     StationNode& station = state->Stations[Mac(1)];
     station.Address = Mac(1);
+    station.StationFlags = kFlagSender | kFlagViewable;
     station.FramesSent = 5;
     station.FirstDLCPeer = firstIndex;
     StationNode& receiver = state->Stations[Mac(2)];
@@ -89,6 +90,7 @@ std::unique_ptr<AnalysisState> ChainedState()
 
     NetNode& node = state->NetworkNodes[Ip(1)];
     node.Address = Ip(1);
+    node.NetFlags = kFlagSender | kFlagViewable;
     node.Station = &station;
     node.FirstPeer = peerIndex;
     const uint8_t ipxBytes[10] = {0, 0, 0, 0x10, 0x00, 0xA0, 0x24, 0x12, 0x34, 0x01};
@@ -158,7 +160,7 @@ TEST(StateDump, NonFiniteNumbersBecomeNull)
     const JsonValue dump = Dump(*state, true);
     EXPECT_TRUE(dump["ElapsedTime"].IsNull());
     EXPECT_TRUE(dump["TotalBytes"].IsNull());
-    EXPECT_TRUE(dump["NetworkNodes"][0]["Peers"][0]["Transactions"][0]["Packets"][0]["Seq"].IsNull());
+    EXPECT_TRUE(dump["NetworkNodes"][1]["Peers"][0]["Transactions"][0]["Packets"][0]["Seq"].IsNull());
 }
 
 TEST(StateDump, FollowsEveryChainOfStationsAndNodes)
@@ -175,8 +177,9 @@ TEST(StateDump, FollowsEveryChainOfStationsAndNodes)
     EXPECT_EQ(station["MACInfo"].Size(), 0u);
     EXPECT_EQ(dump["Stations"][1]["DLCPeers"].Size(), 0u);  // FirstDLCPeer 0: never sent
 
+    // Keys compare byte by byte: the IPX address (network 00000010) comes before 10.1.0.1.
     ASSERT_EQ(dump["NetworkNodes"].Size(), 2u);
-    const JsonValue& ip = dump["NetworkNodes"][0];
+    const JsonValue& ip = dump["NetworkNodes"][1];
     EXPECT_EQ(ip["Address"].Text, "0A010001");
     EXPECT_EQ(ip["Station"].Text, "00A024123401");
     ASSERT_EQ(ip["Peers"].Size(), 1u);
@@ -188,7 +191,7 @@ TEST(StateDump, FollowsEveryChainOfStationsAndNodes)
     EXPECT_EQ(conversations[1]["PacketCount"].Int(), 1);
     EXPECT_FALSE(conversations[0].Has("Packets"));
 
-    const JsonValue& ipx = dump["NetworkNodes"][1];
+    const JsonValue& ipx = dump["NetworkNodes"][0];
     EXPECT_EQ(ipx["Address"].Text, "0000001000A024123401");
     EXPECT_TRUE(ipx["Station"].IsNull());
 
@@ -198,10 +201,30 @@ TEST(StateDump, FollowsEveryChainOfStationsAndNodes)
     EXPECT_EQ(dump["PacketCount"].Int(), 4);
 }
 
+TEST(StateDump, ChainAtObjectIndexZeroBelongsToTheFirstSender)
+{
+    // The first frame of a trace creates the first record: its sender's TDLCPeer at index 0.
+    auto state = std::make_unique<AnalysisState>();
+    TDLCPeer peer;
+    peer.Frames = 1;
+    state->ObjectList.Add(peer);
+    StationNode& sender = state->Stations[Mac(1)];
+    sender.Address = Mac(1);
+    sender.StationFlags = kFlagSender | kFlagViewable;
+    sender.FramesSent = 1;
+    sender.FirstDLCPeer = 0;
+    StationNode& receiver = state->Stations[Mac(2)];  // never sent: FirstDLCPeer 0 means none
+    receiver.Address = Mac(2);
+    const JsonValue stations = Dump(*state)["Stations"];
+    ASSERT_EQ(stations[0]["DLCPeers"].Size(), 1u);
+    EXPECT_EQ(stations[0]["DLCPeers"][0]["Index"].Int(), 0);
+    EXPECT_EQ(stations[1]["DLCPeers"].Size(), 0u);
+}
+
 TEST(StateDump, ListsPacketsOnlyWhenAsked)
 {
     const auto state = ChainedState();
-    const JsonValue packets = Dump(*state, true)["NetworkNodes"][0]["Peers"][0]["Transactions"][0]["Packets"];
+    const JsonValue packets = Dump(*state, true)["NetworkNodes"][1]["Peers"][0]["Transactions"][0]["Packets"];
     ASSERT_EQ(packets.Size(), 3u);
     EXPECT_EQ(packets[0].Keys(), (std::vector<std::string>{"FrameNo", "Time", "Length", "PacketFlags", "Seq", "Ack", "RetransDepth"}));
     EXPECT_EQ(packets[1]["PacketFlags"].Int(), 0xFFFF);
@@ -217,7 +240,7 @@ TEST(StateDump, DamagedChainsEndWithoutLoopingOrStrayReads)
     objects.DLCPeer(objects.DLCPeer(station.FirstDLCPeer).Next).Next = station.FirstDLCPeer;
     station.FirstMACInfo = station.FirstDLCPeer;
     // A conversation chain that loops, a packet chain that loops, one that points outside the list.
-    NetNode& node = state->NetworkNodes.begin()->second;
+    NetNode& node = state->NetworkNodes.at(Ip(1));
     TNetPeer& peer = objects.NetPeer(node.FirstPeer);
     TTransHead& tcp = objects.TransHead(peer.FirstTrans);
     objects.TransHead(tcp.NextTrans).NextTrans = peer.FirstTrans;
@@ -227,7 +250,7 @@ TEST(StateDump, DamagedChainsEndWithoutLoopingOrStrayReads)
     // Counts past their tables and a name index of the wrong kind.
     state->RingStationCount = 100000;
     state->Names.begin()->second = station.FirstDLCPeer;
-    NetNode& ipx = std::next(state->NetworkNodes.begin())->second;
+    NetNode& ipx = state->NetworkNodes.begin()->second;
     ipx.FirstPeer = -7;
 
     const JsonValue dump = Dump(*state, true);
@@ -236,8 +259,8 @@ TEST(StateDump, DamagedChainsEndWithoutLoopingOrStrayReads)
     EXPECT_EQ(dump["Stations"][0]["MACInfo"].Size(), 0u);
     EXPECT_EQ(dump["RingOrder"].Size(), static_cast<size_t>(kRingOrderCapacity));
     EXPECT_TRUE(dump["Names"][0]["Name"].IsNull());
-    EXPECT_EQ(dump["NetworkNodes"][1]["Peers"].Size(), 0u);
-    const JsonValue& peers = dump["NetworkNodes"][0]["Peers"];
+    EXPECT_EQ(dump["NetworkNodes"][0]["Peers"].Size(), 0u);
+    const JsonValue& peers = dump["NetworkNodes"][1]["Peers"];
     EXPECT_LE(peers.Size(), static_cast<size_t>(objectCount));
     for (const JsonValue& p : peers.Items)
         for (const JsonValue& t : p["Transactions"].Items)

@@ -34,6 +34,21 @@ std::vector<std::size_t> RecordEnds(const std::vector<SnifferFrame>& frames)
     return ends;
 }
 
+// Cuts at every record boundary and at the telling places inside each record: in
+// its header, right after it, inside the body and one byte short of the end.
+std::vector<std::size_t> CutPoints(const std::vector<std::size_t>& ends, std::size_t size)
+{
+    std::vector<std::size_t> cuts;
+    std::size_t start = kHeaderBytes;
+    for (std::size_t end : ends) {
+        for (std::size_t cut : {start, start + 1, start + 5, start + 6, start + 7, (start + end) / 2, end - 1})
+            if (cut < end) cuts.push_back(cut);
+        start = end;
+    }
+    for (std::size_t cut = start; cut < size; ++cut) cuts.push_back(cut);  // inside the end record
+    return cuts;
+}
+
 class DamagedTrace : public ::testing::Test {
 protected:
     CapturedRead ReadFile(const std::string& file, bool compressed)
@@ -62,7 +77,7 @@ TEST_F(DamagedTrace, PlainTruncatedAnywhere)
     const std::vector<std::size_t> ends = RecordEnds(frames);
     const std::size_t size = ReadBytes(dir.Path("whole.enc")).size();
 
-    for (std::size_t cut = kHeaderBytes; cut < size; ++cut) {
+    for (std::size_t cut : CutPoints(ends, size)) {
         SCOPED_TRACE(::testing::Message() << "cut at " << cut);
         WritePrefix(dir.Path("whole.enc"), dir.Path("cut.enc"), cut);
         const CapturedRead read = ReadFile(dir.Path("cut.enc"), false);
@@ -86,7 +101,7 @@ TEST_F(DamagedTrace, CompressedTruncatedAnywhere)
     const std::size_t size = ReadBytes(dir.Path("whole.enc")).size();
 
     std::size_t previous = 0;
-    for (std::size_t cut = kHeaderBytes; cut < size; ++cut) {
+    for (std::size_t cut = kHeaderBytes; cut < size; cut += cut < kHeaderBytes + 64 ? 1 : 11) {
         SCOPED_TRACE(::testing::Message() << "cut at " << cut);
         WritePrefix(dir.Path("whole.enc"), dir.Path("cut.enc"), cut);
         const CapturedRead read = ReadFile(dir.Path("cut.enc"), true);
@@ -107,15 +122,14 @@ TEST_F(DamagedTrace, CorruptCompressedBytes)
     WriteSnifferFile(dir.Path("whole.enc"), options, SomeFrames());
     const std::vector<uint8_t> original = ReadBytes(dir.Path("whole.enc"));
     std::mt19937 random(1234);
-    for (std::size_t at = kHeaderBytes; at < original.size(); ++at) {
-        for (int variant = 0; variant < 2; ++variant) {
-            std::vector<uint8_t> bytes = original;
-            bytes[at] = variant == 0 ? static_cast<uint8_t>(bytes[at] ^ 0xFF) : static_cast<uint8_t>(random());
-            WriteBytes(dir.Path("bad.enc"), bytes);
-            const CapturedRead read = ReadFile(dir.Path("bad.enc"), true);
-            ASSERT_EQ(read.State->TotalFrames, static_cast<int>(read.Frames.size())) << "byte " << at;
-            ASSERT_LE(host.Messages.size(), 1u) << "byte " << at;
-        }
+    // The first bytes of the stream one by one, then a spread of the rest: inverted or random.
+    for (std::size_t at = kHeaderBytes; at < original.size(); at += at < kHeaderBytes + 40 ? 1 : 9) {
+        std::vector<uint8_t> bytes = original;
+        bytes[at] = at % 2 == 0 ? static_cast<uint8_t>(bytes[at] ^ 0xFF) : static_cast<uint8_t>(random());
+        WriteBytes(dir.Path("bad.enc"), bytes);
+        const CapturedRead read = ReadFile(dir.Path("bad.enc"), true);
+        ASSERT_EQ(read.State->TotalFrames, static_cast<int>(read.Frames.size())) << "byte " << at;
+        ASSERT_LE(host.Messages.size(), 1u) << "byte " << at;
     }
 }
 

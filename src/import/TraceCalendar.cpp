@@ -52,7 +52,10 @@ CalendarTime CalendarFromSeconds(uint64_t seconds, int epochYear)
 
 int32_t PackDosDateTime(const CalendarTime& time)
 {
-    const auto year = static_cast<uint32_t>(std::clamp<int64_t>(time.Year, kDosFirstYear, kDosLastYear) - kDosFirstYear);
+    // A moment outside the DOS calendar is held as the nearest moment inside it.
+    if (time.Year < kDosFirstYear) return PackDosDateTime({kDosFirstYear, 1, 1, 0, 0, 0});
+    if (time.Year > kDosLastYear) return PackDosDateTime({kDosLastYear, 12, 31, 23, 59, 59});
+    const auto year = static_cast<uint32_t>(time.Year - kDosFirstYear);
     const auto month = static_cast<uint32_t>(std::clamp(time.Month, 1, 12));
     const auto day = static_cast<uint32_t>(std::clamp(time.Day, 1, 31));
     const auto hour = static_cast<uint32_t>(std::clamp(time.Hour, 0, 23));

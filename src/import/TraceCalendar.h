@@ -22,9 +22,9 @@ struct CalendarTime {
 CalendarTime CalendarFromSeconds(uint64_t seconds, int epochYear);
 
 // Packs a date and time as a DOS date (high word) and time (low word). DOS dates
-// hold the years 1980 to 2107 only, so other years are clamped into that range;
-// every other field is clamped into its own range so that a damaged header can
-// never spill into a neighbouring field.
+// hold the years 1980 to 2107 only: a moment before or after them is held as the
+// first or last moment of that range. Every other field is clamped into its own
+// range, so that a damaged header can never spill into a neighbouring field.
 int32_t PackDosDateTime(const CalendarTime& time);
 
 }  // namespace quenlix

@@ -200,6 +200,11 @@ void TransactionRun::FindReverseDirection()
         return;
     }
     reverseFound_ = true;
+    // The reverse chain's first packet is walked like the forward chain's first:
+    // counting only the steps after it would take a single answered request for
+    // one that was never answered.
+    q_.ReversePackets = 1;
+    q_.ReverseBytes = Reverse().Length;
 }
 
 int TransactionRun::FindReverseHead(int32_t peer) const

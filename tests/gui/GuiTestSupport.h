@@ -44,12 +44,12 @@ private:
     QTemporaryDir dir_;
 };
 
+// The repository's folder holding OUI.TXT.
+std::string ProgramFolderWithVendorFile();
+
 // The program started as the user starts it, without the two-second splash.
 std::unique_ptr<QuenlixProgram> StartProgram(const Scratch& scratch, const QStringList& arguments = {},
                                              const std::string& programFolder = ProgramFolderWithVendorFile());
-
-// The repository's folder holding OUI.TXT.
-std::string ProgramFolderWithVendorFile();
 
 // ../shared/captures beside the repository.
 QString CapturePath(const QString& name);

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "GuiTestSupport.h"
+#include "model/NumberFormat.h"
 #include "ui/controls/BetterSpinEditWidget.h"
 #include "ui/controls/CanvasPanelWidget.h"
 #include "ui/controls/TextBoxWidget.h"
@@ -130,8 +131,7 @@ void AncillaryTest::SystemInformationShowsHostFacts()
     QVERIFY(!text("OSVersionTextBox").isEmpty());
     QVERIFY(text("MemoryPhysicalTextBox").endsWith("B"));
     QVERIFY(text("MemoryUtilizationTextBox").endsWith("%"));
-    QCOMPARE(text("ScreenResWidthTextBox"),
-             QLocale::c().toString(window.screen()->geometry().width()));
+    QCOMPARE(text("ScreenResWidthTextBox").toStdString(), FormatCount(window.screen()->geometry().width()));
     window.hide();
 }
 

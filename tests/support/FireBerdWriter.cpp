@@ -4,7 +4,7 @@ namespace quenlix::testing {
 
 TraceImage BuildFireBerdTrace(const FireBerdOptions& options, const std::vector<FireBerdFrame>& frames)
 {
-    const auto count = static_cast<uint32_t>(options.FrameCount < 0 ? frames.size() : options.FrameCount);
+    const auto count = static_cast<uint32_t>(options.FrameCount.value_or(static_cast<int32_t>(frames.size())));
     ByteSink out;
     if (options.NetLens) {
         out.Text("DNL");

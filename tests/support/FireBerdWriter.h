@@ -4,6 +4,7 @@
 // NetLens), then the frame records: a 10-byte header and the stored bytes.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "TraceImage.h"
@@ -12,7 +13,7 @@ namespace quenlix::testing {
 
 struct FireBerdOptions {
     bool NetLens = false;
-    int32_t FrameCount = -1;  // -1: the number of frames written
+    std::optional<int32_t> FrameCount;  // unset: the number of frames written
 };
 
 struct FireBerdFrame {

@@ -10,7 +10,7 @@ TraceImage BuildNetSightTrace(const NetSightOptions& options, const std::vector<
     out.Text("NetSight");
     out.Zeros(kNetSightHeaderBytes - out.Size());
     out.PatchLe16(40, options.Network);
-    out.PatchLe32(42, static_cast<uint32_t>(options.FrameCount < 0 ? frames.size() : options.FrameCount));
+    out.PatchLe32(42, static_cast<uint32_t>(options.FrameCount.value_or(static_cast<int32_t>(frames.size()))));
     out.PatchLe32(46, static_cast<uint32_t>(options.StartField));
     out.PatchLe16(50, options.SliceSetting);
 

@@ -4,6 +4,7 @@
 // the stored bytes, a 32-bit time stamp and a status word.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "TraceImage.h"
@@ -12,7 +13,7 @@ namespace quenlix::testing {
 
 struct NetSightOptions {
     uint16_t Network = 1;     // the word at 40: 1 Ethernet, 3 Token Ring
-    int32_t FrameCount = -1;  // -1: the number of frames written
+    std::optional<int32_t> FrameCount;  // unset: the number of frames written
     int32_t StartField = 14400;  // seconds since 1970 plus 14400
     uint16_t SliceSetting = 0;   // bits 1..3 x 32 is the slice; 0 means 1514
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,18 +36,19 @@ inline std::vector<RecordSpan> ContiguousFrames(const TraceImage& image, std::si
     return spans;
 }
 
-// Reads the image cut after every byte count from `from` to its whole size. Every
+// Reads the image cut after every byte count from `from` to `to` (at most its whole size). Every
 // cut must deliver exactly the frames whose records lie wholly inside it (the same
 // frames as the whole file), show no message, and leave ReadResult set exactly when
 // the cut falls inside the header or inside a record.
 inline void ExpectCleanCuts(const TraceImage& image, std::size_t headerEnd, const std::vector<RecordSpan>& records,
-                            const CaptureOptions& options, TempDir& dir, std::size_t from = 0)
+                            const CaptureOptions& options, TempDir& dir, std::size_t from = 0,
+                            std::size_t to = SIZE_MAX)
 {
     RecordingHost host;
     const std::string path = dir.Path("cut.trace");
     image.Save(path);
     const CapturedRead whole = CaptureFrames(path, options, host);
-    for (std::size_t cut = from; cut <= image.Bytes.size(); ++cut) {
+    for (std::size_t cut = from; cut <= std::min(to, image.Bytes.size()); ++cut) {
         SCOPED_TRACE(::testing::Message() << "cut at " << cut << " of " << image.Bytes.size());
         image.Prefix(cut).Save(path);
         host = RecordingHost{};

@@ -408,6 +408,8 @@ void TMainForm::FormActivate()
 {
     if (!firstActivation_) return;
     firstActivation_ = false;
+    // A read already under way keeps the window as the read has set it.
+    if (reading_) return;
     SetTips(tips::StartUp());
     SetCaption("");
     EnableOptions(false);

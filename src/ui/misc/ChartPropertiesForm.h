@@ -29,14 +29,16 @@ public:
     // Opens the colour picker for the top (true) or bottom colour.
     void ChooseColor(bool top);
 
+    // OK: keep the values and set the charts up again. Cancel: put the saved values back.
+    void accept() override;
+    void reject() override;
+
 signals:
     // The main window should set its charts up again from Values().
     void ChartsChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void accept() override;
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -106,6 +106,8 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
             if (!OptionValue(args, i, "--token-ring-speed", value, error) ||
                 !TakeSpeed("--token-ring-speed", value, 4, 16, options.TokenRingSpeed, error))
                 return std::nullopt;
+        } else if (IsOption(arg, "--address-table-dir")) {
+            if (!OptionValue(args, i, "--address-table-dir", options.AddressTableDir, error)) return std::nullopt;
         } else {
             error = "unknown option " + arg;
             return std::nullopt;
@@ -128,6 +130,7 @@ std::string ReportUsage()
            "  --packets                 with --dump-state: list every packet of every conversation\n"
            "  --ethernet-speed 10|100   Ethernet speed in Mbit/s (default 10)\n"
            "  --token-ring-speed 4|16   Token Ring speed in Mbit/s (default 16)\n"
+           "  --address-table-dir DIR   folder of the Observer local address tables\n"
            "  --help                    print this text\n"
            "\n"
            "exit status: 0 complete read, 1 read ended early on an error (partial analysis printed),\n"
@@ -257,6 +260,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     ReportHost host(*state, err, environment.ShowProgress);
     state->EthernetSpeed = options->EthernetSpeed;
     state->TokenRingSpeed = options->TokenRingSpeed;
+    if (!options->AddressTableDir.empty()) state->AddressTableFolder = options->AddressTableDir;
     LoadVendorTable(*state, environment.ProgramFolder, host);
     if (!DetectFile(*state, options->FileName, host)) return kExitNothingRead;
 

@@ -34,6 +34,7 @@ struct ReportOptions {
     int32_t TokenRingSpeed = 16;
     bool Help = false;
     std::string FileName;
+    std::string AddressTableDir;  // empty: the Observer analyser's own folder
 };
 
 // Parses the arguments that follow the program name. On a usage error returns no

@@ -115,8 +115,11 @@ void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNo
     const ObjectStore& objects = state.ObjectList;
     json.Key("DLCPeers");
     json.BeginArray();
-    int index = station.FirstDLCPeer;
-    for (int steps = 0; index != 0 && steps < objects.Count(); ++steps) {
+    // The first record ever created has object index 0, so a FirstDLCPeer of 0 is
+    // a real chain for a station that has sent, and "none" only for one that has not.
+    const bool hasSent = (station.StationFlags & kFlagSender) != 0;
+    int index = station.FirstDLCPeer == 0 && !hasSent ? -1 : station.FirstDLCPeer;
+    for (int steps = 0; index >= 0 && steps < objects.Count(); ++steps) {
         if (!objects.Holds(ObjectKind::DLCPeer, index)) break;
         const TDLCPeer& peer = objects.DLCPeer(index);
         json.BeginObject();
@@ -131,7 +134,7 @@ void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNo
         json.IntArray("FramesByFamily", peer.FramesByFamily);
         json.Field("Next", peer.Next);
         json.EndObject();
-        index = peer.Next;
+        index = peer.Next == 0 ? -1 : peer.Next;
     }
     json.EndArray();
 }
@@ -222,8 +225,10 @@ void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& 
     const ObjectStore& objects = state.ObjectList;
     json.Key("Peers");
     json.BeginArray();
-    int index = node.FirstPeer;
-    for (int steps = 0; index != 0 && steps < objects.Count(); ++steps) {
+    // As with stations: 0 means "none" only for a node that has never sent.
+    const bool hasSent = (node.NetFlags & kFlagSender) != 0;
+    int index = node.FirstPeer == 0 && !hasSent ? -1 : node.FirstPeer;
+    for (int steps = 0; index >= 0 && steps < objects.Count(); ++steps) {
         if (!objects.Holds(ObjectKind::NetPeer, index)) break;
         const TNetPeer& peer = objects.NetPeer(index);
         json.BeginObject();
@@ -238,7 +243,7 @@ void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& 
         json.Field("Next", peer.Next);
         WriteTransHeads(json, state, peer, listPackets);
         json.EndObject();
-        index = peer.Next;
+        index = peer.Next == 0 ? -1 : peer.Next;
     }
     json.EndArray();
 }

@@ -1,0 +1,599 @@
+#include "ui/main/ClientServerContent.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "model/Naming.h"
+#include "model/NumberFormat.h"
+
+namespace quenlix {
+
+namespace {
+
+using namespace appcode;
+
+constexpr int kFamilyIP = 4;
+constexpr int kFamilyIPX = 5;
+constexpr int kIPKeyLength = 4;
+constexpr int kFirstIPXApp = 8;
+constexpr int kLastIPXApp = 21;
+constexpr int kMarkMinimumResponses = 4;
+constexpr double kSlowResponseMs = 100.0;
+constexpr double kBusyFactor = 10.0;
+constexpr int kThroughputWindow = 4;
+constexpr double kLowUseMin = 0.01;  // percent of the link, exclusive
+constexpr double kLowUseMax = 10.0;  // inclusive
+constexpr double kInefficientRatio = 1.5;
+constexpr int kEthernetFrameAllowance = 20;
+const std::string kUnknownDLC = "UNKNOWN";
+const std::string kNoData = "-";
+const std::string kUnderOneSecond = "< 00:00:01";
+const std::string kDLCCaptionPrefix = "DLC Source is ";
+
+// The largest duration shown, in seconds; beyond it a damaged clock is at work.
+constexpr double kMaxDurationSeconds = 1e12;
+
+std::string KeyCell(const NetString& key)
+{
+    return std::string(reinterpret_cast<const char*>(key.Data()), key.Length);
+}
+
+NetString KeyOfCell(const std::string& cell)
+{
+    return NetString(reinterpret_cast<const uint8_t*>(cell.data()), cell.size());
+}
+
+std::string FourHex(uint16_t value)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%04X", value);
+    return buffer;
+}
+
+// Whole seconds covered, rounded to nearest (ties to even).
+double RoundedSeconds(double microseconds)
+{
+    if (!std::isfinite(microseconds)) return 0;
+    return std::clamp(std::nearbyint(microseconds * 0.000001), 0.0, kMaxDurationSeconds);
+}
+
+std::string DurationText(double seconds)
+{
+    return seconds > 0 ? FormatDuration(static_cast<int64_t>(seconds)) : kUnderOneSecond;
+}
+
+double AverageResponseMs(const TransactionAnalysis& q)
+{
+    return q.LatencySum / q.LatencyCount * 0.001;
+}
+
+bool CountsRepeats(uint8_t app)
+{
+    return app == kTCP || app == kNCP || app == kPBurst;
+}
+
+// Applications where a client that sends as much as it receives is inefficient.
+bool JudgesEfficiency(uint8_t app)
+{
+    switch (app) {
+    case kTCP:
+    case kUDP:
+    case kNCP:
+    case kSPX:
+    case kSPXII:
+    case kNetBIOS:
+    case kSMB:
+    case kPBurst:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string NameText(const AnalysisState& state, const NetString& key, bool smartNames, bool ipxByVendor)
+{
+    if (smartNames) {
+        std::string name = LookupName(state, key);
+        if (!name.empty()) return name;
+    }
+    return NetAddressText(state, key, ipxByVendor);
+}
+
+// The last head of the server's chain that answers the client's head: same
+// application, ports swapped.
+int32_t LastAnsweringHead(const AnalysisState& state, int32_t serverPeer, const TTransHead& clientHead)
+{
+    int32_t found = -1;
+    for (int32_t h = FirstTransHead(state, serverPeer); h >= 0; h = NextTransHead(state, h)) {
+        const TTransHead& head = state.ObjectList.TransHead(h);
+        if (head.App == clientHead.App && head.SrcPort == clientHead.DstPort && head.DstPort == clientHead.SrcPort)
+            found = h;
+    }
+    return found;
+}
+
+void Mark(GridContent& grid, int col, int row)
+{
+    grid.SetCell(col, row, std::string(kServerMarkText));
+}
+
+// ---- one conversation row ---------------------------------------------------------
+
+class ConversationRow {
+public:
+    ConversationRow(const AnalysisState& state, ClientServerContent& content, const NetNode& client, int32_t peer,
+                    int32_t head)
+        : s_(state), c_(content), q_(content.Query), grid_(content.ServerGrid), client_(client), peer_(peer),
+          head_(head), app_(state.ObjectList.TransHead(head).App)
+    {
+    }
+
+    void Add();
+
+private:
+    void RunLatency();
+    void AddRow();
+    void WriteKeysAndAddresses();
+    void WriteLatencyCells();
+    void RunThroughput();
+    void WriteThroughputCells();
+
+    const AnalysisState& s_;
+    ClientServerContent& c_;
+    TransactionAnalysis& q_;
+    GridContent& grid_;
+    const NetNode& client_;
+    const int32_t peer_;
+    const int32_t head_;
+    const uint8_t app_;
+    int row_ = 0;
+    double ratio_ = 0;
+};
+
+void ConversationRow::Add()
+{
+    RunLatency();
+    if (q_.ReversePackets == 0) return;  // the server never answered
+    ratio_ = static_cast<double>(q_.ReversePackets) / q_.ForwardPackets;
+    AddRow();
+    WriteKeysAndAddresses();
+    WriteLatencyCells();
+    RunThroughput();
+    WriteThroughputCells();
+}
+
+void ConversationRow::RunLatency()
+{
+    q_.MeasureLatency = true;
+    q_.MeasureThroughput = false;
+    q_.SelectedNetNode = &client_;
+    q_.SelectedPeer = peer_;
+    q_.SelectedApp = head_;
+    q_.FirstFrameNo = 1;
+    q_.LastFrameNo = s_.TotalFrames;
+    q_.IncludeTransmissionTime = true;
+    q_.SmallResponsesOnly = false;
+    q_.LargeResponsesOnly = false;
+    q_.NoReversePath = false;
+    AnalyzeTransactions(s_, q_);
+}
+
+void ConversationRow::AddRow()
+{
+    c_.ServerRowCount += 1;
+    row_ = c_.ServerRowCount;
+    grid_.SetRowCount(c_.ServerRowCount + 1);
+    grid_.ClearRow(row_);
+    grid_.SetRowTag(row_, kServerRowTag);
+}
+
+void ConversationRow::WriteKeysAndAddresses()
+{
+    const NetString& serverKey = s_.ObjectList.NetPeer(peer_).PeerAddress;
+    UpdateServerGridNames(s_, c_, client_.Address, row_, serverKey);
+    grid_.SetCell(kColClientKey, row_, KeyCell(client_.Address));
+    grid_.SetCell(kColServerKey, row_, KeyCell(serverKey));
+    grid_.SetCell(kColClientDLC, row_, client_.Station ? DLCAddressText(s_, *client_.Station) : kUnknownDLC);
+    const NetNode* server = FindNetNode(s_, serverKey);
+    const bool serverSent = server && (server->NetFlags & kFlagSender) && server->Station;
+    grid_.SetCell(kColServerDLC, row_, serverSent ? DLCAddressText(s_, *server->Station) : kUnknownDLC);
+    grid_.SetCell(kColApplication, row_, ServerApplicationText(s_.ObjectList.TransHead(head_)));
+}
+
+void ConversationRow::WriteLatencyCells()
+{
+    grid_.SetCell(kColDuration, row_, DurationText(RoundedSeconds(q_.ForwardElapsed)));
+    grid_.SetCell(kColResponseTime, row_,
+                  q_.LatencyCount > 0 ? " " + FormatFixed(AverageResponseMs(q_), 3) : kNoData);
+    grid_.SetCell(kColPackets, row_, FormatCount(int64_t{q_.ForwardPackets} + q_.ReversePackets));
+    grid_.SetCell(kColBytes, row_, FormatCount(q_.ForwardBytes + q_.ReverseBytes));
+    if (CountsRepeats(app_) && q_.RetransmitCount != 0)
+        grid_.SetCell(kColRetransmits, row_, FormatCount(q_.RetransmitCount));
+    if (CountsRepeats(app_) && q_.PathDuplicateCount != 0)
+        grid_.SetCell(kColPathDuplicates, row_, FormatCount(q_.PathDuplicateCount));
+    if (q_.LatencyCount >= kMarkMinimumResponses) {
+        // The average as the cell shows it, to three decimals.
+        const double shownAverage = std::nearbyint(AverageResponseMs(q_) * 1000) / 1000;
+        if (shownAverage >= kSlowResponseMs) Mark(grid_, kColSlowResponse, row_);
+        if (q_.LatencyMin * kBusyFactor < q_.LatencySum / q_.LatencyCount) Mark(grid_, kColBusy, row_);
+    }
+}
+
+// Measures the server's packets to the client when the server answered on the
+// swapped ports, else the client's own packets.
+void ConversationRow::RunThroughput()
+{
+    q_.MeasureLatency = false;
+    q_.MeasureThroughput = true;
+    const TTransHead& head = s_.ObjectList.TransHead(head_);
+    q_.ReverseNetNode = FindNetNode(s_, s_.ObjectList.NetPeer(peer_).PeerAddress);
+    q_.ReversePeer = q_.ReverseNetNode ? FindNetPeer(s_, *q_.ReverseNetNode, client_.Address) : -1;
+    q_.ReverseApp = q_.ReversePeer >= 0 ? LastAnsweringHead(s_, q_.ReversePeer, head) : -1;
+    if (q_.ReverseApp >= 0) {
+        q_.SelectedNetNode = q_.ReverseNetNode;
+        q_.SelectedPeer = q_.ReversePeer;
+        q_.SelectedApp = q_.ReverseApp;
+    }
+    q_.WindowPackets = kThroughputWindow;
+    q_.NoReversePath = false;
+    AnalyzeTransactions(s_, q_);
+    q_.MeasureLatency = false;
+    q_.MeasureThroughput = false;
+}
+
+void ConversationRow::WriteThroughputCells()
+{
+    const double seconds = RoundedSeconds(q_.ForwardElapsed);
+    grid_.SetCell(kColDuration, row_, DurationText(seconds));
+    const bool enoughData = q_.ForwardPackets >= kThroughputWindow && seconds >= 1;
+    if (!enoughData) {
+        grid_.SetCell(kColThroughput, row_, kNoData);
+        return;
+    }
+    const double kilobytesPerSecond = q_.ThroughputBytes / (q_.ForwardElapsed * 0.000001) * 0.001;
+    grid_.SetCell(kColThroughput, row_, " " + FormatFixed(kilobytesPerSecond, 3));
+    if (s_.LinkBytesPerSecond <= 0) return;
+
+    // The share of the link that the measured direction used, in percent.
+    double bytes = static_cast<double>(q_.ForwardBytes);
+    if (s_.Topology != 1) bytes += static_cast<double>(kEthernetFrameAllowance) * q_.ForwardPackets;
+    const double use = bytes * 100 / s_.LinkBytesPerSecond / seconds;
+    if (use > kLowUseMin && use <= kLowUseMax) {
+        Mark(grid_, kColLowThroughput, row_);
+        if (JudgesEfficiency(app_) && ratio_ < kInefficientRatio) Mark(grid_, kColInefficient, row_);
+    }
+}
+
+bool StartsConversation(const AnalysisState& state, int32_t head)
+{
+    const int32_t first = FirstPacketOf(state, head);
+    if (first < 0) return false;
+    const uint16_t flags = state.PacketList[static_cast<size_t>(first)].PacketFlags;
+    return (flags & kPktRequest) && !(flags & kPktGroup);
+}
+
+// ---- the conversation query -------------------------------------------------------
+
+std::string PlainNumber(int64_t value)
+{
+    return std::to_string(value);
+}
+
+std::string PlainNumber(double value)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : "0";
+}
+
+bool AddressMatches(const AnalysisState& state, const NetString& key, const std::string& text)
+{
+    if (text.empty()) return false;
+    if (NetAddressText(state, key, false) == text || NetAddressText(state, key, true) == text) return true;
+    return LookupName(state, key) == text;
+}
+
+const NetNode* FindClientNode(const AnalysisState& state, const std::string& text)
+{
+    for (const auto& [key, node] : state.NetworkNodes)
+        if ((node.NetFlags & kFlagSender) && AddressMatches(state, key, text)) return &node;
+    return nullptr;
+}
+
+int32_t FindServerPeer(const AnalysisState& state, const NetNode& client, const std::string& text)
+{
+    for (int32_t p = FirstNetPeer(state, client); p >= 0; p = NextNetPeer(state, p))
+        if (AddressMatches(state, state.ObjectList.NetPeer(p).PeerAddress, text)) return p;
+    return -1;
+}
+
+int32_t FindApplicationHead(const AnalysisState& state, int32_t peer, const std::string& text)
+{
+    for (int32_t h = FirstTransHead(state, peer); h >= 0; h = NextTransHead(state, h))
+        if (ServerApplicationText(state.ObjectList.TransHead(h)) == text) return h;
+    return -1;
+}
+
+std::string LowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+}  // namespace
+
+// ---- columns and legend -------------------------------------------------------------
+
+const std::array<ServerGridColumnInfo, kServerGridColumns>& ServerGridColumns()
+{
+    using A = GridAlignment;
+    using S = GridSortKind;
+    static const std::array<ServerGridColumnInfo, kServerGridColumns> columns{{
+        {"A", A::Centre, S::Text},
+        {"B", A::Centre, S::Text},
+        {"C", A::Centre, S::Text},
+        {"D", A::Centre, S::Text},
+        {"E", A::Centre, S::Numbers},
+        {"F", A::Centre, S::Numbers},
+        {"Client", A::Left, S::Text},
+        {"Server", A::Left, S::Text},
+        {"Protocol/Application", A::Centre, S::Text},
+        {"Packets", A::Right, S::Numbers},
+        {"Bytes", A::Right, S::Numbers},
+        {"Duration", A::Right, S::Numbers},
+        {"Resp Time (ms)", A::Right, S::Numbers},
+        {"Throughput*", A::Right, S::Numbers},
+    }};
+    return columns;
+}
+
+const std::array<std::vector<std::string>, 3>& ServerGridLegend()
+{
+    static const std::array<std::vector<std::string>, 3> legend{{
+        {"A = Low Throughput", "B = Slow Response Time", "C = Busy Network or Server"},
+        {"D = Inefficient Client", "E = # of Transport Retransmissions", "F = # of Pkts In/Out Same Router Port"},
+        {"* in Kbytes/Second from Server to client", "- = Insufficient Data"},
+    }};
+    return legend;
+}
+
+// ---- building the grid ----------------------------------------------------------------
+
+void InitServerGrid(ClientServerContent& content)
+{
+    GridContent& grid = content.ServerGrid;
+    content.ServerRowCount = 0;
+    grid.SetRowCount(2);
+    grid.SetColCount(kServerGridColumns);
+    grid.SetFixedRows(1);
+    grid.SetFixedCols(1);
+    for (int col = 0; col < kServerGridColumns; ++col) {
+        const ServerGridColumnInfo& info = ServerGridColumns()[static_cast<size_t>(col)];
+        grid.SetCell(col, 0, info.Header);
+        grid.SetAlignment(col, info.Alignment);
+    }
+    grid.ClearRow(1);
+    grid.SetRowTag(1, 0);
+    // New rows: a sort of the column sorted before must run again.
+    grid.ForgetSort();
+}
+
+void UpdateServerGrid(const AnalysisState& state, ClientServerContent& content)
+{
+    content.ShowIPXOUIVisible = state.ProtocolStats[kFamilyIPX].Frames > 0;
+    InitServerGrid(content);
+    content.NoCSPackets =
+        state.ProtocolStats[kFamilyIP].Frames == 0 && state.ProtocolStats[kFamilyIPX].Frames == 0;
+    if (content.NoCSPackets) return;
+
+    for (const auto& [address, client] : state.NetworkNodes) {
+        for (int32_t peer = FirstNetPeer(state, client); peer >= 0; peer = NextNetPeer(state, peer)) {
+            if (state.ObjectList.NetPeer(peer).PeerAddress.Empty()) break;
+            for (int32_t head = FirstTransHead(state, peer); head >= 0; head = NextTransHead(state, head))
+                if (StartsConversation(state, head)) ConversationRow(state, content, client, peer, head).Add();
+        }
+    }
+}
+
+void UpdateServerGridNames(const AnalysisState& state, ClientServerContent& content, const NetString& clientKey,
+                           int row, const NetString& serverKey)
+{
+    GridContent& grid = content.ServerGrid;
+    grid.SetCell(kColClient, row, NameText(state, clientKey, content.SmartNames, content.ShowIPXOUI));
+    grid.SetCell(kColServer, row, NameText(state, serverKey, content.SmartNames, content.ShowIPXOUI));
+}
+
+void SmartNamesClick(const AnalysisState& state, ClientServerContent& content)
+{
+    const GridContent& grid = content.ServerGrid;
+    for (int row = 1; row <= content.ServerRowCount && row < grid.RowCount(); ++row)
+        UpdateServerGridNames(state, content, KeyOfCell(grid.Cell(kColClientKey, row)), row,
+                              KeyOfCell(grid.Cell(kColServerKey, row)));
+    // The names changed: sorting them again must not be taken for a repeat.
+    const int sorted = content.ServerGrid.SortedColumn();
+    if (sorted == kColClient || sorted == kColServer) content.ServerGrid.ForgetSort();
+}
+
+// ---- commands ---------------------------------------------------------------------------
+
+std::optional<ClientServerSelection> ServerGridClick(const AnalysisState& state, const ClientServerContent& content,
+                                                     int row)
+{
+    const GridContent& grid = content.ServerGrid;
+    const std::string& clientCell = grid.Cell(kColClientKey, row);
+    if (clientCell.empty()) return std::nullopt;
+    const NetString clientKey = KeyOfCell(clientCell);
+    const NetString serverKey = KeyOfCell(grid.Cell(kColServerKey, row));
+    ClientServerSelection selection;
+    selection.SelectedClientText = NetAddressText(state, clientKey, false);
+    selection.SelectedServerText = NetAddressText(state, serverKey, false);
+    if (clientKey.Length != kIPKeyLength) {
+        selection.SelectedClientOUIText = NetAddressText(state, clientKey, true);
+        selection.SelectedServerOUIText = NetAddressText(state, serverKey, true);
+    }
+    selection.SelectedApplicationText = grid.Cell(kColApplication, row);
+    return selection;
+}
+
+std::optional<std::string> DLCAddressMenuCaption(const ClientServerContent& content, int col, int row)
+{
+    if (col == kColClient) return kDLCCaptionPrefix + content.ServerGrid.Cell(kColClientDLC, row);
+    if (col == kColServer) return kDLCCaptionPrefix + content.ServerGrid.Cell(kColServerDLC, row);
+    return std::nullopt;
+}
+
+void SortServerGrid(ClientServerContent& content, int col, bool ascending)
+{
+    const GridSortKind kind =
+        col >= 0 && col < kServerGridColumns ? ServerGridColumns()[static_cast<size_t>(col)].Sort : GridSortKind::Text;
+    content.ServerGrid.SortByColumn(col, ascending, kind);
+    content.LastSortAscending = ascending;
+}
+
+void ServerGridDblClick(ClientServerContent& content, int col)
+{
+    SortServerGrid(content, col, content.LastSortAscending);
+}
+
+std::optional<std::string> CopyServerGrid(const ClientServerContent& content)
+{
+    return content.ServerGrid.CopyText();
+}
+
+void SelectAllServerGrid(ClientServerContent& content)
+{
+    content.ServerGrid.SelectAll();
+}
+
+// ---- shared texts -----------------------------------------------------------------------
+
+std::string ServerApplicationText(const TTransHead& head)
+{
+    const std::string name = AppName(head.App);
+    switch (head.App) {
+    case kTCP:
+    case kUDP:
+        return name + "/" + PortName(head.SrcPort) + "<->" + PortName(head.DstPort);
+    case kICMP:
+        return name + " Echo (Ping)";
+    case 1:
+    case 2:
+    case 4:
+    case 6:
+    case 7:
+        return name;
+    default:
+        if (head.App >= kFirstIPXApp && head.App <= kLastIPXApp)
+            return "IPX (Socket " + FourHex(head.SrcPort) + "<->" + FourHex(head.DstPort) + ")/" + name;
+        return {};
+    }
+}
+
+std::string DLCAddressText(const AnalysisState& state, const StationNode& station)
+{
+    const std::string hex = MACToHex(station.Address.Data());
+    const int vendor = station.Vendor;
+    if (vendor > 0 && vendor <= state.VendorCount)
+        return state.VendorTable[static_cast<size_t>(vendor)].VendorName + hex.substr(6);
+    return hex;
+}
+
+std::string NetAddressText(const AnalysisState& state, const NetString& key, bool ipxByVendor)
+{
+    if (key.Length == kIPKeyLength) return IPToText(key.Data());
+    return IPXToText(state, key.Data(), false, ipxByVendor);
+}
+
+// ---- reports ----------------------------------------------------------------------------
+
+std::vector<std::vector<std::string>> ServerTableTexts(const ClientServerContent& content, std::string_view markText)
+{
+    std::vector<std::vector<std::string>> rows = GridTexts(content.ServerGrid, 0);
+    rows.resize(std::min(rows.size(), static_cast<size_t>(content.ServerRowCount) + 1));
+    for (size_t r = 1; r < rows.size(); ++r)
+        for (int col = kColLowThroughput; col <= kColInefficient && col < static_cast<int>(rows[r].size()); ++col)
+            if (rows[r][static_cast<size_t>(col)] == kServerMarkText) rows[r][static_cast<size_t>(col)] = markText;
+    return rows;
+}
+
+std::optional<int> ServerGridColumnFromText(std::string_view text)
+{
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (!text.empty() && error == std::errc() && end == text.data() + text.size())
+        return number >= 0 && number < kServerGridColumns ? std::optional<int>(number) : std::nullopt;
+    const std::string wanted = LowerCase(text);
+    for (int col = 0; col < kServerGridColumns; ++col)
+        if (LowerCase(ServerGridColumns()[static_cast<size_t>(col)].Header) == wanted) return col;
+    return std::nullopt;
+}
+
+ConversationQueryResult RunConversationQuery(const AnalysisState& state, const ConversationQuery& query)
+{
+    ConversationQueryResult result;
+    const NetNode* client = FindClientNode(state, query.Client);
+    if (!client) {
+        result.Error = "No station that sent matches the client \"" + query.Client + "\".";
+        return result;
+    }
+    const int32_t peer = FindServerPeer(state, *client, query.Server);
+    if (peer < 0) {
+        result.Error = "The client never sent to the server \"" + query.Server + "\".";
+        return result;
+    }
+    const int32_t head = FindApplicationHead(state, peer, query.Application);
+    if (head < 0) {
+        result.Error = "The conversation has no application \"" + query.Application + "\".";
+        return result;
+    }
+
+    TransactionAnalysis q;
+    q.SelectedNetNode = client;
+    q.SelectedPeer = peer;
+    q.SelectedApp = head;
+    q.ReverseNetNode = FindNetNode(state, state.ObjectList.NetPeer(peer).PeerAddress);
+    q.ReversePeer = q.ReverseNetNode ? FindNetPeer(state, *q.ReverseNetNode, client->Address) : -1;
+    q.ReverseApp = q.ReversePeer >= 0 ? LastAnsweringHead(state, q.ReversePeer, state.ObjectList.TransHead(head)) : -1;
+    q.MeasureLatency = !query.MeasureThroughput;
+    q.MeasureThroughput = query.MeasureThroughput;
+    q.FirstFrameNo = query.FirstFrameNo;
+    q.LastFrameNo = query.LastFrameNo < 0 ? state.TotalFrames : query.LastFrameNo;
+    q.WindowPackets = query.WindowPackets;
+    q.SmallResponsesOnly = query.SmallResponsesOnly;
+    q.LargeResponsesOnly = query.LargeResponsesOnly;
+    q.IncludeTransmissionTime = query.IncludeTransmissionTime;
+    AnalyzeTransactions(state, q);
+    result.Fields = TransactionResultFields(q);
+    return result;
+}
+
+std::vector<std::pair<std::string, std::string>> TransactionResultFields(const TransactionAnalysis& q)
+{
+    return {
+        {"AnalysisResult", PlainNumber(int64_t{q.AnalysisResult})},
+        {"ForwardPackets", PlainNumber(int64_t{q.ForwardPackets})},
+        {"ForwardBytes", PlainNumber(q.ForwardBytes)},
+        {"ReversePackets", PlainNumber(int64_t{q.ReversePackets})},
+        {"ReverseBytes", PlainNumber(q.ReverseBytes)},
+        {"LatencyMin", PlainNumber(q.LatencyMin)},
+        {"LatencyMax", PlainNumber(q.LatencyMax)},
+        {"LatencySum", PlainNumber(q.LatencySum)},
+        {"LatencyCount", PlainNumber(int64_t{q.LatencyCount})},
+        {"ForwardElapsed", PlainNumber(q.ForwardElapsed)},
+        {"LastForwardTime", PlainNumber(q.LastForwardTime)},
+        {"ThroughputPackets", PlainNumber(int64_t{q.ThroughputPackets})},
+        {"ThroughputBytes", PlainNumber(q.ThroughputBytes)},
+        {"SegmentBytes", PlainNumber(q.SegmentBytes)},
+        {"ThroughputMin", PlainNumber(q.ThroughputMin)},
+        {"ThroughputMax", PlainNumber(q.ThroughputMax)},
+        {"PathDuplicateCount", PlainNumber(int64_t{q.PathDuplicateCount})},
+        {"RetransmitCount", PlainNumber(int64_t{q.RetransmitCount})},
+        {"NoReversePath", q.NoReversePath ? "1" : "0"},
+    };
+}
+
+}  // namespace quenlix

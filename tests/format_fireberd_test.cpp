@@ -1,0 +1,180 @@
+// The FireBerd 500 and NetLens reader: the two headers and their frame counts, the
+// 10-byte record header, slicing at 1514 bytes, the FCS of Ethernet frames, the
+// millisecond time, the bound of a record, and damaged files.
+
+#include <gtest/gtest.h>
+
+#include "FireBerdWriter.h"
+#include "FrameBuilder.h"
+#include "FrameCapture.h"
+#include "ReaderSweeps.h"
+#include "TestFiles.h"
+#include "import/TraceImport.h"
+
+namespace quenlix::testing {
+namespace {
+
+struct Flavour {
+    const char* Name;
+    bool NetLens;
+    uint8_t Format;
+    std::size_t HeaderBytes;
+};
+
+const Flavour kFireBerd{"FireBerd 500", false, kFormatFireBerd500, kFireBerdHeaderBytes};
+const Flavour kNetLens{"NetLens", true, kFormatNetLens, kNetLensHeaderBytes};
+
+class FireBerdReading : public ::testing::TestWithParam<Flavour> {
+protected:
+    CaptureOptions Options(uint8_t topology = kTopologyEthernet) const
+    {
+        CaptureOptions options;
+        options.Format = GetParam().Format;
+        options.Topology = topology;
+        return options;
+    }
+    TraceImage Build(const std::vector<FireBerdFrame>& frames, std::optional<int32_t> count = {}) const
+    {
+        FireBerdOptions options;
+        options.NetLens = GetParam().NetLens;
+        options.FrameCount = count;
+        return BuildFireBerdTrace(options, frames);
+    }
+    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    {
+        image.Save(path);
+        host = RecordingHost{};
+        return CaptureFrames(path, Options(topology), host);
+    }
+
+    TempDir dir;
+    std::string path = dir.Path("trace.bin");
+    RecordingHost host;
+};
+
+TEST_P(FireBerdReading, LengthsSliceAt1514AndCountTheEthernetFcs)
+{
+    const std::vector<FireBerdFrame> frames = {
+        {SampleBytes(60, 1)}, {SampleBytes(1514, 2)}, {SampleBytes(1515, 3)}, {SampleBytes(1600, 4)}};
+    const CapturedRead ethernet = Read(Build(frames));
+    ASSERT_EQ(ethernet.Frames.size(), 4u);
+    const std::vector<std::pair<int, int>> expected = {{64, 64}, {1518, 1518}, {1514, 1515}, {1514, 1600}};
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ethernet.Frames[i].StoredLength, expected[i].first);
+        EXPECT_EQ(ethernet.Frames[i].FrameSize, expected[i].second);
+        EXPECT_TRUE(std::equal(frames[i].Bytes.begin(), frames[i].Bytes.end(), ethernet.Frames[i].Bytes.begin()));
+    }
+    // The FCS the trace left out reads as zeros.
+    EXPECT_EQ(std::vector<uint8_t>(ethernet.Frames[0].Bytes.begin() + 60, ethernet.Frames[0].Bytes.end()),
+              std::vector<uint8_t>(4, 0));
+
+    const CapturedRead ring = Read(Build(frames), kTopologyTokenRing);
+    ASSERT_EQ(ring.Frames.size(), 4u);
+    EXPECT_EQ(ring.Frames[0].StoredLength, 60);
+    EXPECT_EQ(ring.Frames[0].FrameSize, 60);
+    EXPECT_EQ(ring.Frames[1].FrameSize, 1514);
+    EXPECT_EQ(ring.Frames[3].StoredLength, 1514);
+    EXPECT_EQ(ring.Frames[3].FrameSize, 1600);
+}
+
+TEST_P(FireBerdReading, TimeAndFlags)
+{
+    FireBerdFrame bad{SampleBytes(60, 1), 0x00012345, 0x0800};
+    FireBerdFrame misaligned{SampleBytes(60, 2), 0xFFFFFFFFu, 0x0400};
+    const CapturedRead ethernet = Read(Build({bad, misaligned}));
+    ASSERT_EQ(ethernet.Frames.size(), 2u);
+    // Milliseconds stored high half first.
+    EXPECT_DOUBLE_EQ(ethernet.Frames[0].Time, 0x12345 * 1000.0);
+    EXPECT_DOUBLE_EQ(ethernet.Frames[1].Time, 4294967295.0 * 1000.0);
+    EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
+    EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
+    EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
+    EXPECT_EQ(ethernet.Frames[1].AlignError, 1);
+
+    const CapturedRead ring = Read(Build({bad, misaligned}), kTopologyTokenRing);
+    ASSERT_EQ(ring.Frames.size(), 2u);
+    EXPECT_EQ(ring.Frames[0].BadFCS + ring.Frames[1].AlignError, 0);  // Ethernet flags only
+}
+
+TEST_P(FireBerdReading, FrameCountOfTheHeaderEndsTheRead)
+{
+    const std::vector<FireBerdFrame> frames = {{SampleBytes(60, 1)}, {SampleBytes(61, 2)}, {SampleBytes(62, 3)}};
+    EXPECT_EQ(Read(Build(frames, 2)).State->TotalFrames, 2);
+    EXPECT_EQ(Read(Build(frames, 0)).State->TotalFrames, 0);
+    EXPECT_EQ(Read(Build(frames, -5)).State->TotalFrames, 0);
+    // A count larger than the frames: the end of the file ends the read, without an error.
+    const CapturedRead more = Read(Build(frames, 1000));
+    EXPECT_EQ(more.State->TotalFrames, 3);
+    EXPECT_EQ(more.State->ReadResult, 0);
+}
+
+TEST_P(FireBerdReading, BoundOfARecord)
+{
+    const CapturedRead largest = Read(Build({{SampleBytes(18000, 1)}}));
+    ASSERT_EQ(largest.Frames.size(), 1u);
+    EXPECT_EQ(largest.Frames[0].FrameSize, 18000);
+    EXPECT_EQ(largest.Frames[0].StoredLength, 1514);
+    EXPECT_TRUE(host.Messages.empty());
+
+    const CapturedRead tooLarge = Read(Build({{SampleBytes(60, 1)}, {SampleBytes(18001, 2)}}));
+    EXPECT_EQ(tooLarge.State->TotalFrames, 1);
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Title, "File Read Error");
+    EXPECT_EQ(host.Messages[0].Text, "Packet too large to process.");
+}
+
+TEST_P(FireBerdReading, StopAfterTheFirstRecord)
+{
+    Build({{SampleBytes(60, 1)}, {SampleBytes(60, 2)}}).Save(path);
+    host = RecordingHost{};
+    host.StopAfterPolls = 0;
+    const CapturedRead read = CaptureFrames(path, Options(), host);
+    EXPECT_EQ(read.State->TotalFrames, 1);
+    EXPECT_EQ(read.State->ReadCancelled, 1);
+}
+
+TEST_P(FireBerdReading, CutAnywhere)
+{
+    const TraceImage image = Build({{SampleBytes(60, 1)}, {SampleBytes(1600, 2)}, {SampleBytes(75, 3)}});
+    ExpectCleanCuts(image, GetParam().HeaderBytes, ContiguousFrames(image, image.Bytes.size()), Options(), dir);
+}
+
+TEST_P(FireBerdReading, SurvivesRandomDamage)
+{
+    std::vector<FireBerdFrame> frames;
+    for (uint32_t i = 0; i < 8; ++i) frames.push_back({SampleBytes(60 + 83 * i, i), i * 7});
+    ExpectSurvivesDamage(Build(frames), 0, Options(), dir, 300, 32);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FireBerdReading, ::testing::Values(kFireBerd, kNetLens),
+                         [](const ::testing::TestParamInfo<Flavour>& info) { return std::string(info.param.NetLens ? "NetLens" : "FireBerd500"); });
+
+// ---- detection of the two formats, and the FireBerd 500 medium from the first frame ----
+
+TEST(FireBerdDetection, FormatAndTopology)
+{
+    TempDir dir;
+    RecordingHost host;
+    const Bytes ethernetFrame = Padded(EthernetII(MacOf(1), MacOf(2), 0x0800, Bytes(46, 0)));
+    FireBerdOptions fireBerd;
+    BuildFireBerdTrace(fireBerd, {{ethernetFrame}, {ethernetFrame}}).Save(dir.Path("trace.fb"));
+    AnalysisState state;
+    EXPECT_EQ(DetectAndRead(state, dir.Path("trace.fb"), host), kFormatFireBerd500);
+    EXPECT_EQ(state.Topology, kTopologyEthernet);
+    EXPECT_EQ(state.TotalFrames, 2);
+
+    FireBerdOptions netLens;
+    netLens.NetLens = true;
+    for (const auto& [name, topology] : {std::pair{"trace.s04", kTopologyEthernet}, std::pair{"trace.t04", kTopologyTokenRing}}) {
+        SCOPED_TRACE(name);
+        BuildFireBerdTrace(netLens, {{ethernetFrame}}).Save(dir.Path(name));
+        AnalysisState netLensState;
+        EXPECT_EQ(DetectAndRead(netLensState, dir.Path(name), host), kFormatNetLens);
+        EXPECT_EQ(netLensState.Topology, topology);
+        EXPECT_EQ(netLensState.TotalFrames, 1);
+    }
+}
+
+}  // namespace
+}  // namespace quenlix::testing

@@ -1,0 +1,188 @@
+// The Observer reader: the version in the header text, the length rules before
+// and after version 4 with the 64-byte minimum, the error flags, the chain of
+// next-packet offsets and damaged files.
+
+#include "ObserverWriter.h"
+#include "ReaderSweeps.h"
+#include "format_support.h"
+
+namespace quenlix::testing {
+namespace {
+
+ObserverPacket Packet(std::size_t size, uint32_t seed, int64_t wire = -1, uint32_t flags = 0)
+{
+    ObserverPacket packet;
+    packet.Bytes = UnicastBytes(size, seed);
+    packet.WireLength = wire;
+    packet.ErrorFlags = flags;
+    return packet;
+}
+
+ObserverOptions Version(const std::string& text, int32_t network = 0)
+{
+    ObserverOptions options;
+    options.HeaderText = text;
+    options.NetworkType = network;
+    return options;
+}
+
+class ObserverReading : public FormatReading {
+protected:
+    CapturedRead Read(const std::vector<ObserverPacket>& packets, const ObserverOptions& options)
+    {
+        return Capture(BuildObserverTrace(options, packets), kFormatObserver,
+                       options.NetworkType == 1 ? kTopologyTokenRing : kTopologyEthernet);
+    }
+    // (FrameSize, StoredLength) of each packet read.
+    std::vector<std::pair<int, int>> Lengths(const std::vector<ObserverPacket>& packets, const ObserverOptions& options)
+    {
+        std::vector<std::pair<int, int>> lengths;
+        for (const CapturedFrame& frame : Read(packets, options).Frames) lengths.emplace_back(frame.FrameSize, frame.StoredLength);
+        return lengths;
+    }
+};
+
+using Sizes = std::vector<std::pair<int, int>>;
+
+TEST_F(ObserverReading, LengthsBeforeVersion4CountTheStoredBytes)
+{
+    const ObserverOptions v3 = Version("Observer Version=3.10");
+    EXPECT_EQ(Lengths({Packet(60, 1), Packet(100, 2, 1514), Packet(40, 3, -1, 0x02)}, v3),
+              (Sizes{{64, 64}, {104, 104}, {44, 44}}));
+    const ObserverOptions ring = Version("Observer Version=3.10", 1);
+    EXPECT_EQ(Lengths({Packet(60, 1), Packet(100, 2, 1514)}, ring), (Sizes{{64, 64}, {100, 100}}));
+}
+
+TEST_F(ObserverReading, LengthsFromVersion4OnUseTheWireLength)
+{
+    const ObserverOptions v5 = Version("ObserverPktBufferVersion=5.00");
+    // Whole frames, a sliced one (its payload is not analysed), a short one with a bad FCS.
+    EXPECT_EQ(Lengths({Packet(60, 1), Packet(100, 2, 1514), Packet(40, 3, -1, 0x02), Packet(20, 4, 30)}, v5),
+              (Sizes{{64, 64}, {1518, 100}, {44, 44}, {64, 64}}));
+
+    const ObserverOptions ring = Version("ObserverPktBufferVersion=4.00", 1);
+    EXPECT_EQ(Lengths({Packet(100, 1), Packet(100, 2, 4000), Packet(50, 3, -1, 0x02), Packet(50, 4)}, ring),
+              (Sizes{{100, 100}, {100, 100}, {50, 50}, {64, 64}}));
+}
+
+TEST_F(ObserverReading, AHeaderWithoutVersionDigitReadsAsACurrentVersion)
+{
+    for (const std::string text : {"Observer capture", "Observer Version=x", "Observer Version = 3"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Lengths({Packet(100, 2, 1514)}, Version(text)), (Sizes{{1518, 100}}));
+    }
+    // Only the first 32 bytes are searched for the "=".
+    const std::string late = "Observer" + std::string(30, ' ') + "=3";
+    EXPECT_EQ(Lengths({Packet(100, 2, 1514)}, Version(late)), (Sizes{{1518, 100}}));
+}
+
+TEST_F(ObserverReading, FlagsAndTime)
+{
+    ObserverPacket first = Packet(60, 1, -1, 0x01);
+    first.TimeMs = 1234;
+    ObserverPacket second = Packet(60, 2, -1, 0x02);
+    second.TimeMs = 4000000000u;
+    const CapturedRead read = Read({first, second}, Version("Observer=9"));
+    ASSERT_EQ(read.Frames.size(), 2u);
+    EXPECT_EQ(read.Frames[0].AlignError, 1);
+    EXPECT_EQ(read.Frames[0].BadFCS, 0);
+    EXPECT_EQ(read.Frames[1].AlignError, 0);
+    EXPECT_EQ(read.Frames[1].BadFCS, 1);
+    EXPECT_DOUBLE_EQ(read.Frames[0].Time, 1234000.0);
+    EXPECT_DOUBLE_EQ(read.Frames[1].Time, 4e12);
+}
+
+TEST_F(ObserverReading, FollowsTheNextPacketOffsets)
+{
+    std::vector<ObserverPacket> packets = {Packet(60, 1), Packet(70, 2), Packet(80, 3)};
+    packets[0].GapAfter = 37;  // filler the chain steps over
+    packets[1].GapAfter = 100;
+    const CapturedRead read = Read(packets, Version("Observer=9"));
+    ASSERT_EQ(read.Frames.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        std::vector<uint8_t> expected = packets[k].Bytes;
+        expected.resize(read.Frames[k].Bytes.size(), 0);
+        EXPECT_EQ(read.Frames[k].Bytes, expected);
+    }
+    EXPECT_EQ(read.State->ReadResult, 0);
+}
+
+TEST_F(ObserverReading, OffsetsThatLeadBackOrNowhereEndTheRead)
+{
+    const TraceImage image = BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(60, 2), Packet(60, 3)});
+    auto withNext = [&image](std::size_t packet, uint32_t next) {
+        TraceImage damaged = image;
+        for (int i = 0; i < 4; ++i)
+            damaged.Bytes[image.FrameOffsets[packet] + kObserverNextOffsetField + i] = static_cast<uint8_t>(next >> (8 * i));
+        return damaged;
+    };
+    struct Case {
+        const char* What;
+        std::size_t Packet;
+        uint32_t Next;
+        std::size_t Frames;
+    };
+    const Case cases[] = {
+        {"back to the first packet", 1, static_cast<uint32_t>(image.FrameOffsets[0]), 2},
+        {"to itself", 1, static_cast<uint32_t>(image.FrameOffsets[1]), 2},
+        {"into the header", 0, 5, 1},
+        {"past the end of the file", 0, 0xFFFFFF00u, 1},
+        {"inside the last packet's bytes", 1, static_cast<uint32_t>(image.Bytes.size() - 10), 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const CapturedRead read = Capture(withNext(c.Packet, c.Next), kFormatObserver);
+        EXPECT_EQ(read.Frames.size(), c.Frames);
+        EXPECT_NE(read.State->ReadResult, 0);
+    }
+    EXPECT_TRUE(host.Messages.empty());
+}
+
+TEST_F(ObserverReading, StoredLengthBeyondTheFrameBound)
+{
+    const CapturedRead largest = Read({Packet(18000, 1, 18000)}, Version("Observer=9"));
+    ASSERT_EQ(largest.Frames.size(), 1u);
+    EXPECT_EQ(largest.Frames[0].FrameSize, 18000);
+
+    TraceImage image = BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(60, 2)});
+    image.Bytes[image.FrameOffsets[1] + kObserverStoredLengthField + 3] = 0x80;  // some 2 GB stored
+    const CapturedRead read = Capture(image, kFormatObserver);
+    EXPECT_EQ(read.Frames.size(), 1u);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Packet too large to process."});
+}
+
+TEST_F(ObserverReading, TruncatedAnywhere)
+{
+    const TraceImage image =
+        BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(61, 2), Packet(1514, 3)});
+    const std::size_t count = image.FrameOffsets.size();
+    // Once a packet names the next one, the file must hold it.
+    ExpectEveryCutEndsCleanly(image, kFormatObserver, kTopologyEthernet,
+                              [count](std::size_t read) { return read > 0 && read < count; });
+}
+
+TEST_F(ObserverReading, DetectedAndReadWithTheFileDate)
+{
+    BuildObserverTrace(Version("ObserverPktBufferVersion=5.00", 1), {Packet(60, 1), Packet(60, 2)}).Save(path);
+    auto state = std::make_unique<AnalysisState>();
+    ASSERT_EQ(DetectAndRead(*state, path, host), kFormatObserver);
+    EXPECT_EQ(state->Topology, kTopologyTokenRing);
+    EXPECT_EQ(state->TotalFrames, 2);
+    EXPECT_GE(static_cast<uint32_t>(state->TraceStartDate) >> 25, 2024u - 1980u);  // the file was written just now
+    EXPECT_TRUE(host.Messages.empty());
+}
+
+TEST_F(ObserverReading, SurvivesRandomDamage)
+{
+    std::vector<ObserverPacket> packets = {Packet(60, 1), Packet(301, 2, 1514), Packet(40, 3, -1, 0x02)};
+    packets[0].GapAfter = 20;
+    for (const char* version : {"Observer=3", "Observer=9"}) {
+        const TraceImage image = BuildObserverTrace(Version(version), packets);
+        CaptureOptions options;
+        options.Format = kFormatObserver;
+        ExpectSurvivesDamage(image, 0, options, dir, 200, 13);
+    }
+}
+
+}  // namespace
+}  // namespace quenlix::testing

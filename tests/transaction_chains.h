@@ -1,0 +1,182 @@
+#pragma once
+// Builds network nodes, conversation records and packet chains straight into an
+// analysis state, with exact times, lengths and flags, for the tests of the
+// transaction analysis and the client/server expert.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "model/AnalysisState.h"
+#include "model/TransactionAnalysis.h"
+
+namespace quenlix::testing {
+
+inline NetString IpKey(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
+{
+    const uint8_t bytes[4] = {a, b, c, d};
+    return NetString(bytes, 4);
+}
+
+inline NetString IpxKey(uint32_t network, const uint8_t (&node)[6])
+{
+    uint8_t bytes[10] = {static_cast<uint8_t>(network >> 24), static_cast<uint8_t>(network >> 16),
+                         static_cast<uint8_t>(network >> 8), static_cast<uint8_t>(network)};
+    std::memcpy(bytes + 4, node, 6);
+    return NetString(bytes, 10);
+}
+
+// ---- packets ----
+
+constexpr uint16_t kTcpAck = 0x10;
+constexpr uint16_t kTcpPush = 0x18;
+constexpr uint16_t kTcpSyn = 0x02;
+
+// A TCP segment in an Ethernet frame with the FCS: 14 + 20 + 20 + payload + 4 bytes.
+inline TPacket TcpPacket(double time, int payload, double seq, double ack, uint16_t tcpFlags = kTcpPush,
+                         uint16_t packetFlags = 0)
+{
+    TPacket p;
+    p.Time = time;
+    p.Length = static_cast<uint16_t>(58 + payload);
+    p.IPHeaderLen = 20;
+    p.TransportHeaderLen = 20;
+    p.NetLength = static_cast<uint16_t>(40 + payload);
+    p.Seq = seq;
+    p.Ack = ack;
+    p.TCPFlags = tcpFlags;
+    p.TypeWord = 8192;
+    p.PacketFlags = packetFlags;
+    return p;
+}
+
+// A UDP datagram in an Ethernet frame: 14 + 20 + 8 + payload + 4 bytes.
+inline TPacket UdpPacket(double time, int payload, uint16_t ident, uint16_t packetFlags)
+{
+    TPacket p;
+    p.Time = time;
+    p.Length = static_cast<uint16_t>(46 + payload);
+    p.IPHeaderLen = 20;
+    p.TransportHeaderLen = 8;
+    p.NetLength = static_cast<uint16_t>(28 + payload);
+    p.IPIdent = ident;
+    p.PacketFlags = packetFlags;
+    return p;
+}
+
+// An ICMP echo request (type 8) or reply (type 0) of 98 bytes.
+inline TPacket EchoPacket(double time, uint8_t type, double sequence)
+{
+    TPacket p;
+    p.Time = time;
+    p.Length = 98;
+    p.IPHeaderLen = 20;
+    p.NetLength = 84;
+    p.TypeWord = type;
+    p.Seq = sequence;
+    p.PacketFlags = type == 8 ? kPktRequest : kPktReply;
+    return p;
+}
+
+// An IPX packet (NCP, SPX, NetBIOS, packet burst) of the given length.
+inline TPacket IpxPacket(double time, uint16_t length, double seq, double ack, uint16_t packetFlags)
+{
+    TPacket p;
+    p.Time = time;
+    p.Length = length;
+    p.IPHeaderLen = 30;
+    p.NetLength = static_cast<uint16_t>(length - 18);
+    p.Seq = seq;
+    p.Ack = ack;
+    p.PacketFlags = packetFlags;
+    return p;
+}
+
+// ---- records ----
+
+class Chains {
+public:
+    Chains() : state_(std::make_unique<AnalysisState>())
+    {
+        // Object 0 is a station's DLC record in every state the engine builds.
+        state_->ObjectList.Add(TDLCPeer{});
+    }
+
+    AnalysisState& State() { return *state_; }
+    const AnalysisState& State() const { return *state_; }
+
+    NetNode& Node(const NetString& address)
+    {
+        NetNode& node = state_->NetworkNodes[address];
+        node.Address = address;
+        return node;
+    }
+
+    // The conversation record from one address to another; the sender becomes a sender.
+    int Peer(const NetString& from, const NetString& to)
+    {
+        NetNode& node = Node(from);
+        Node(to);
+        TNetPeer peer;
+        peer.PeerAddress = to;
+        const int index = state_->ObjectList.Add(peer);
+        if (!(node.NetFlags & kFlagSender)) {
+            node.NetFlags = 3;
+            node.FirstPeer = index;
+        } else {
+            state_->ObjectList.NetPeer(node.LastPeer).Next = index;
+        }
+        node.LastPeer = index;
+        return index;
+    }
+
+    int Head(int peer, uint8_t app, uint16_t srcPort = 0, uint16_t dstPort = 0)
+    {
+        TTransHead head;
+        head.App = app;
+        head.SrcPort = srcPort;
+        head.DstPort = dstPort;
+        const int index = state_->ObjectList.Add(head);
+        TNetPeer& record = state_->ObjectList.NetPeer(peer);
+        if (record.FirstTrans == -1)
+            record.FirstTrans = index;
+        else
+            state_->ObjectList.TransHead(record.LastTrans).NextTrans = index;
+        record.LastTrans = index;
+        return index;
+    }
+
+    // Appends a packet to a chain as the next frame of the trace.
+    int Send(int head, TPacket packet)
+    {
+        packet.FrameNo = ++frames_;
+        return Append(head, packet);
+    }
+
+    // Appends a packet with the frame number it carries.
+    int Append(int head, TPacket packet)
+    {
+        const int index = static_cast<int>(state_->PacketList.size());
+        TTransHead& record = state_->ObjectList.TransHead(head);
+        packet.PrevPacket = record.LastPacket;
+        packet.NextPacket = -1;
+        state_->PacketList.push_back(packet);
+        if (record.FirstPacket == -1)
+            record.FirstPacket = index;
+        else
+            state_->PacketList[static_cast<size_t>(record.LastPacket)].NextPacket = index;
+        record.LastPacket = index;
+        state_->TotalFrames = std::max(state_->TotalFrames, packet.FrameNo);
+        frames_ = std::max(frames_, packet.FrameNo);
+        return index;
+    }
+
+    int Frames() const { return frames_; }
+
+private:
+    std::unique_ptr<AnalysisState> state_;
+    int frames_ = 0;
+};
+
+}  // namespace quenlix::testing
