@@ -123,10 +123,12 @@ TEST_F(AdvisorReading, FrameHeaderFields)
     EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
     EXPECT_EQ(ethernet.Frames[1].StoredLength, 100);
     EXPECT_EQ(ethernet.Frames[1].FrameSize, 1518);
-    // The word padding after the stored bytes is not frame data: the rest reads as zeros.
+    // Past the record's frame area (the stored bytes and the FCS room) the frame reads as zeros.
     const std::vector<uint8_t>& bytes = ethernet.Frames[1].Bytes;
+    ASSERT_EQ(bytes.size(), 1518u);
     EXPECT_TRUE(std::equal(sliced.Bytes.begin(), sliced.Bytes.end(), bytes.begin()));
-    EXPECT_TRUE(std::all_of(bytes.begin() + 100, bytes.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 100, bytes.begin() + 104), std::vector<uint8_t>(4, kAdvisorFrameRoomMark));
+    EXPECT_TRUE(std::all_of(bytes.begin() + 104, bytes.end(), [](uint8_t b) { return b == 0; }));
 
     const CapturedRead ring = Read(BuildAdvisorTrace({}, {timed}), kTopologyTokenRing);
     EXPECT_EQ(ring.Frames.at(0).BadFCS, 0);  // an Ethernet flag only

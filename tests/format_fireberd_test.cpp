@@ -136,7 +136,7 @@ TEST_P(FireBerdReading, StopAfterTheFirstRecord)
 
 TEST_P(FireBerdReading, CutAnywhere)
 {
-    const TraceImage image = Build({{SampleBytes(60, 1)}, {SampleBytes(1600, 2)}, {SampleBytes(75, 3)}});
+    const TraceImage image = Build({{SampleBytes(60, 1)}, {SampleBytes(100, 2)}, {SampleBytes(75, 3)}});
     ExpectCleanCuts(image, GetParam().HeaderBytes, ContiguousFrames(image, image.Bytes.size()), Options(), dir);
 }
 

@@ -836,6 +836,7 @@ TEST_F(Transactions, ReverseNodeWithPeerAtObjectZeroIsFound)
     q.SelectedPeer = peer;
     q.SelectedApp = udp;
     q.MeasureLatency = true;
+    q.IncludeTransmissionTime = true;
     q.LastFrameNo = 2;
     AnalyzeTransactions(s, q);
     EXPECT_EQ(q.AnalysisResult, kResultAnalysed);

@@ -106,8 +106,8 @@ bool AdvisorReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
     state.FrameTime = (seconds % 86400) * 1e6 + nanoseconds / 1000;
     state.StoredLength = ClippedFrameLength(state, stored);
     state.FrameSize = ClippedFrameLength(state, LittleU16(&header[8]));
-    // Bytes past the stored ones were not captured: the frame holds zeros there.
-    return !ctx.DeliverFrame(frame_.data(), stored);
+    // Up to FrameSize bytes come from the frame area; a sliced frame reads as zeros past it.
+    return !ctx.DeliverFrame(frame_.data(), areaBytes);
 }
 
 }  // namespace

@@ -20,33 +20,6 @@ namespace {
 constexpr const char* kOpenFailedText = "Unable to open file.  Check the path and file Name.";
 constexpr uint8_t kRingErrorMonitor[6] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
 
-// What the user and detection decided before the read; the analysis reset must not lose it.
-struct ReadSettings {
-    std::string TraceFileName;
-    uint8_t TraceFormat = 0;
-    uint8_t Topology = 0;
-    int32_t EthernetSpeed = 0;
-    int32_t TokenRingSpeed = 0;
-    uint8_t SnifferCompressed = 0;
-    std::string AddressTableName;
-
-    static ReadSettings Take(const AnalysisState& s)
-    {
-        return {s.TraceFileName, s.TraceFormat,       s.Topology,        s.EthernetSpeed,
-                s.TokenRingSpeed, s.SnifferCompressed, s.AddressTableName};
-    }
-    void Restore(AnalysisState& s) const
-    {
-        s.TraceFileName = TraceFileName;
-        s.TraceFormat = TraceFormat;
-        s.Topology = Topology;
-        s.EthernetSpeed = EthernetSpeed;
-        s.TokenRingSpeed = TokenRingSpeed;
-        s.SnifferCompressed = SnifferCompressed;
-        s.AddressTableName = AddressTableName;
-    }
-};
-
 // The file's modification time in local time as a DOS date (high word) and time (low word).
 int32_t FileDosDateTime(const std::string& path)
 {
@@ -75,9 +48,8 @@ void SetLinkSpeed(AnalysisState& state)
 
 void ResetForRead(AnalysisState& state, bool countOnly)
 {
-    const ReadSettings settings = ReadSettings::Take(state);
+    // Keeps the file and medium settings and detection's findings (SnifferCompressed).
     ResetAnalysis(state);
-    settings.Restore(state);
 
     state.ElapsedTime = 0;
     InitTimeConstants(state);

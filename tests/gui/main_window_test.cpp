@@ -3,6 +3,7 @@
 // and tips.
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
@@ -87,6 +88,7 @@ private slots:
     void CloseReturnsToTheStateWithoutTrace();
     void HelpOpensThePageOfTheActiveContext();
     void BandwidthOptionsFollowTheTopology();
+    void ProtocolTablePageCopiesItsCells();
 };
 
 void MainWindowTest::StartsToAnEmptyMainWindow()
@@ -493,6 +495,33 @@ void MainWindowTest::BandwidthOptionsFollowTheTopology()
     QCOMPARE(BoxText(form, "FileBandwidthTextBox"), QString("10 Mbps"));
     form.ProcessFile();
     QCOMPARE(BoxText(form, "FileBandwidthTextBox"), QString("100 Mbps"));
+}
+
+void MainWindowTest::ProtocolTablePageCopiesItsCells()
+{
+    Scratch scratch;
+    const QString trace = scratch.Path("protocols.enc");
+    WriteEthernetTrace(trace, 10);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    program->State().TraceFileName = trace.toStdString();
+    form.ProcessFile();
+
+    form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::ProtocolTable));
+    QVERIFY(form.Action("Copy1")->isEnabled());
+    QVERIFY(form.Action("SelectAll1")->isEnabled());
+    form.Action("SelectAll1")->trigger();
+    form.Action("Copy1")->trigger();
+    const QStringList lines = QApplication::clipboard()->text().split("\r\n");
+    QVERIFY(lines.size() >= 2);
+    QVERIFY(lines[0].startsWith("Protocol\tPacket Count\tPacket Percent"));
+    QCOMPARE(lines[1].section('\t', 1, 1), QString("10"));
+    // Back on the File Summary page there is nothing to copy.
+    form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::FileSummary));
+    QVERIFY(!form.Action("Copy1")->isEnabled());
+    QVERIFY(!form.Action("SelectAll1")->isEnabled());
 }
 
 int RunMainWindowTests(int argc, char** argv)

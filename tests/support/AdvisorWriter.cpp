@@ -33,7 +33,8 @@ void AdvisorTraceBuilder::AddFrame(const AdvisorFrame& frame)
     out_.Le32(static_cast<uint32_t>(frame.Seconds));
     out_.Le32(static_cast<uint32_t>(frame.Nanoseconds));
     out_.Append(frame.Bytes);
-    out_.Zeros(area - stored);
+    // The room after the frame is filled with a mark, so that tests can tell it from zeros.
+    for (std::size_t i = stored; i < area; ++i) out_.U8(kAdvisorFrameRoomMark);
 }
 
 void AdvisorTraceBuilder::AddGroup()

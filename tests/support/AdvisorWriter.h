@@ -29,6 +29,7 @@ struct AdvisorFrame {
 constexpr std::size_t kAdvisorHeaderBytes = 128;
 constexpr std::size_t kAdvisorRecordHeaderBytes = 8;
 constexpr std::size_t kAdvisorFrameHeaderBytes = 24;
+constexpr uint8_t kAdvisorFrameRoomMark = 0xFC;  // written after the stored bytes
 
 class AdvisorTraceBuilder {
 public:

@@ -26,7 +26,9 @@
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
 #include "ui/main/FileSummaryWidget.h"
+#include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/FormPlacementWidget.h"
+#include "ui/main/ProtocolTableWidget.h"
 #include "ui/main/ReadTraceFileForm.h"
 #include "ui/main/SplashForm.h"
 #include "ui/misc/AboutForm.h"
@@ -341,8 +343,19 @@ void TMainForm::BuildPages()
     dlcLayout->addWidget(ethernetPanel_);
     dlcLayout->addWidget(tokenRingPanel_);
     mainPageControl_->hide();
+    AddProtocolTablePage();
     connect(mainPageControl_, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
     connect(fileSummary_, &TFileSummaryPage::MediaUtilSelectionClick, this, &TMainForm::UpdateMediaUtilization);
+}
+
+void TMainForm::AddProtocolTablePage()
+{
+    auto* page = new TProtocolTablePage;
+    SetPageWidget(MainPage::ProtocolTable, page);
+    TSuperStringGrid* grid = page->ProtoGrid();
+    SetCopyHandler(CopyAction::ProtocolGrid, [grid] { grid->CopyToClipboard(); });
+    SetSelectAllHandler(MainPage::ProtocolTable, [grid] { grid->SelectAllCells(); });
+    AddViewRefresher([this, page] { page->UpdateProtocolGrid(state_); });
 }
 
 void TMainForm::BuildStatusBar()

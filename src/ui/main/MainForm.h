@@ -145,6 +145,7 @@ private:
     void BuildTipPanel();
     void BuildPages();
     void BuildStatusBar();
+    void AddProtocolTablePage();
     void LoadSettings();
     void SetReadingState(bool reading);
     void UpdateCharts();

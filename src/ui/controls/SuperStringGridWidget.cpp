@@ -1,0 +1,194 @@
+#include "ui/controls/SuperStringGridWidget.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace quenlix {
+
+namespace {
+
+constexpr int kDefaultRowHeight = 17;
+
+Qt::Alignment QtAlignment(GridAlignment alignment)
+{
+    switch (alignment) {
+    case GridAlignment::Left: return Qt::AlignLeft | Qt::AlignVCenter;
+    case GridAlignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
+    case GridAlignment::Centre: return Qt::AlignCenter;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+}  // namespace
+
+GridTableModel::GridTableModel(GridContent& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
+
+int GridTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max(grid_.RowCount() - grid_.FixedRows(), 0);
+}
+
+int GridTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : grid_.ColCount();
+}
+
+QVariant GridTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid()) return {};
+    const int col = index.column();
+    const int row = index.row() + grid_.FixedRows();
+    switch (role) {
+    case Qt::DisplayRole: return QString::fromStdString(grid_.Cell(col, row));
+    case Qt::TextAlignmentRole: return static_cast<int>(QtAlignment(grid_.Alignment(col)));
+    case Qt::FontRole: {
+        QFont font = col < grid_.FixedCols() ? FixedFont : QFont();
+        if (OnGetCellFont) OnGetCellFont(font, col, row);
+        return font;
+    }
+    case Qt::BackgroundRole:
+        if (col < grid_.FixedCols()) return QApplication::palette().color(QPalette::Button);
+        return {};
+    default: return {};
+    }
+}
+
+QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal) return {};
+    if (role == Qt::DisplayRole) {
+        // Every fixed row shows in the heading, one line each.
+        QStringList lines;
+        for (int row = 0; row < grid_.FixedRows(); ++row) lines << QString::fromStdString(grid_.Cell(section, row));
+        return lines.join('\n');
+    }
+    if (role == Qt::FontRole) return FixedFont;
+    if (role == Qt::TextAlignmentRole) return static_cast<int>(QtAlignment(grid_.Alignment(section)));
+    return {};
+}
+
+void GridTableModel::Reset()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+TSuperStringGrid::TSuperStringGrid(QWidget* parent) : QTableView(parent), model_(new GridTableModel(grid_, this))
+{
+    setModel(model_);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(kDefaultRowHeight);
+    verticalHeader()->setMinimumSectionSize(kDefaultRowHeight);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    model_->FixedFont = font();
+}
+
+void TSuperStringGrid::Refresh()
+{
+    model_->Reset();
+    if (AutoWidth) AutoSizeColumns();
+    if (AutoHeight) resizeRowsToContents();
+}
+
+void TSuperStringGrid::SetFixedFont(const QFont& font)
+{
+    model_->FixedFont = font;
+    model_->Reset();
+}
+
+void TSuperStringGrid::SetCellFontHandler(std::function<void(QFont& font, int col, int row)> handler)
+{
+    model_->OnGetCellFont = std::move(handler);
+}
+
+void TSuperStringGrid::AutoSizeColumns()
+{
+    resizeColumnsToContents();
+    for (int col = 0; col < grid_.ColCount(); ++col) setColumnWidth(col, columnWidth(col) + 4);
+}
+
+void TSuperStringGrid::SyncSelection()
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) {
+        const QModelIndex current = currentIndex();
+        if (!current.isValid()) return;
+        const int row = GridRow(current.row());
+        grid_.SetSelection({current.column(), row, current.column(), row});
+        return;
+    }
+    GridSelection selection{INT32_MAX, INT32_MAX, -1, -1};
+    for (const QModelIndex& index : selected) {
+        selection.Left = std::min(selection.Left, index.column());
+        selection.Right = std::max(selection.Right, index.column());
+        selection.Top = std::min(selection.Top, GridRow(index.row()));
+        selection.Bottom = std::max(selection.Bottom, GridRow(index.row()));
+    }
+    grid_.SetSelection(selection);
+}
+
+bool TSuperStringGrid::CopyToClipboard()
+{
+    SyncSelection();
+    const std::optional<std::string> text = grid_.CopyText();
+    if (!text) return false;
+    QApplication::clipboard()->setText(QString::fromStdString(*text));
+    return true;
+}
+
+bool TSuperStringGrid::CutToClipboard()
+{
+    SyncSelection();
+    const std::optional<std::string> text = grid_.CutText();
+    if (!text) return false;
+    QApplication::clipboard()->setText(QString::fromStdString(*text));
+    model_->Reset();
+    return true;
+}
+
+void TSuperStringGrid::SelectAllCells()
+{
+    grid_.SelectAll();
+    selectAll();
+}
+
+void TSuperStringGrid::SortByColumn(int col, bool ascending, GridSortKind kind)
+{
+    grid_.SortByColumn(col, ascending, kind);
+    model_->Reset();
+}
+
+void TSuperStringGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (grid_.SortOnDblClick && index.isValid()) {
+        grid_.SetCurrent(index.column(), GridRow(index.row()));
+        grid_.TextSort();
+        model_->Reset();
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void TSuperStringGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        CopyToClipboard();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut) && (grid_.EditModes & emCut) != 0) {
+        CutToClipboard();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+}  // namespace quenlix

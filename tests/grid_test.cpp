@@ -1,0 +1,304 @@
+// The rules of the statistics grid: text and numeric sorts with their numeric
+// keys, rows and tags moving together, the remembered sort, and copying a
+// selection as tab-separated lines with the fixed rows and columns.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ui/controls/GridContent.h"
+
+namespace quenlix {
+namespace {
+
+// A grid with a header row, one fixed column of row labels and one data column.
+GridContent Column(const std::vector<std::string>& values)
+{
+    GridContent grid(2, static_cast<int>(values.size()) + 1);
+    grid.SetFixedCols(1);
+    grid.SetCell(0, 0, "Name");
+    grid.SetCell(1, 0, "Value");
+    for (size_t i = 0; i < values.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        grid.SetCell(0, row, "r" + std::to_string(row));
+        grid.SetCell(1, row, values[i]);
+        grid.SetRowTag(row, 100 + row);
+    }
+    return grid;
+}
+
+std::vector<std::string> ColumnTexts(const GridContent& grid, int col)
+{
+    std::vector<std::string> texts;
+    for (int r = grid.FixedRows(); r < grid.RowCount(); ++r) texts.push_back(grid.Cell(col, r));
+    return texts;
+}
+
+// ---- numeric keys ---------------------------------------------------------------------
+
+TEST(GridNumericKey, DropsSeparatorsAndTheFirstPercentSign)
+{
+    EXPECT_EQ(GridNumericKey("1,024"), 1024);
+    EXPECT_EQ(GridNumericKey("98%"), 98);
+    EXPECT_EQ(GridNumericKey("1,234,567.25"), 1234567.25);
+    EXPECT_EQ(GridNumericKey(" 21.345"), 21.345);
+    EXPECT_EQ(GridNumericKey("-3.5"), -3.5);
+    EXPECT_EQ(GridNumericKey("5%%"), -INFINITY);  // only the first "%" goes
+}
+
+TEST(GridNumericKey, ReadsDurationsAndPutsOtherTextsFirst)
+{
+    EXPECT_EQ(GridNumericKey("01:02:05"), 3725);
+    EXPECT_EQ(GridNumericKey("100:00:00"), 360000);
+    EXPECT_EQ(GridNumericKey("< 00:00:01"), 0.5);
+    EXPECT_EQ(GridNumericKey("-"), -INFINITY);
+    EXPECT_EQ(GridNumericKey(""), -INFINITY);
+    EXPECT_EQ(GridNumericKey("12:x"), -INFINITY);
+    EXPECT_EQ(GridNumericKey("inf"), -INFINITY);
+    EXPECT_EQ(GridNumericKey("1:2:3:4"), -INFINITY);
+}
+
+// ---- sorting ------------------------------------------------------------------------------
+
+TEST(GridSort, TextSortIsOrdinalAndCaseSensitive)
+{
+    GridContent grid = Column({"b", "B", "a", "10", "9", "\xB7"});
+    grid.SortByColumn(1, true, GridSortKind::Text);
+    EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"10", "9", "B", "a", "b", "\xB7"}));
+    grid.SortByColumn(1, false, GridSortKind::Text);
+    EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"\xB7", "b", "a", "B", "9", "10"}));
+}
+
+TEST(GridSort, NumericSortUsesTheNumericKeys)
+{
+    GridContent grid = Column({"1,024", "98%", "-", "< 00:00:01", "00:00:02", "3"});
+    grid.SortByColumn(1, true, GridSortKind::Numbers);
+    EXPECT_EQ(ColumnTexts(grid, 1),
+              (std::vector<std::string>{"-", "< 00:00:01", "00:00:02", "3", "98%", "1,024"}));
+}
+
+TEST(GridSort, RowsMoveWithTheirTagsAndHiddenCellsAndFixedRowsStay)
+{
+    GridContent grid = Column({"c", "a", "b"});
+    for (int row = 1; row <= 3; ++row) grid.SetCell(5, row, "hidden" + std::to_string(row));  // beyond ColCount
+    grid.SortByColumn(1, true, GridSortKind::Text);
+    EXPECT_EQ(grid.Cell(1, 0), "Value");
+    EXPECT_EQ(ColumnTexts(grid, 0), (std::vector<std::string>{"r2", "r3", "r1"}));
+    EXPECT_EQ(ColumnTexts(grid, 5), (std::vector<std::string>{"hidden2", "hidden3", "hidden1"}));
+    EXPECT_EQ(grid.RowTag(1), 102);
+    EXPECT_EQ(grid.RowTag(2), 103);
+    EXPECT_EQ(grid.RowTag(3), 101);
+}
+
+TEST(GridSort, RemembersTheColumnAndDirection)
+{
+    GridContent grid = Column({"b", "a", "c"});
+    EXPECT_EQ(grid.SortedColumn(), -1);
+    grid.SetCurrent(1, 1);
+    grid.TextSort();  // a first sort is ascending
+    EXPECT_EQ(grid.SortedColumn(), 1);
+    EXPECT_TRUE(grid.LastSortAscending());
+    EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"a", "b", "c"}));
+    grid.TextSort();  // the same column again reverses
+    EXPECT_FALSE(grid.LastSortAscending());
+    EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"c", "b", "a"}));
+
+    grid.SetCurrent(0, 1);
+    grid.TextSort();  // another column starts ascending
+    EXPECT_EQ(grid.SortedColumn(), 0);
+    EXPECT_TRUE(grid.LastSortAscending());
+    EXPECT_EQ(ColumnTexts(grid, 0), (std::vector<std::string>{"r1", "r2", "r3"}));
+
+    grid.SortByColumn(1, false, GridSortKind::Text);
+    EXPECT_EQ(grid.Col(), 1);  // the sorted column becomes current
+}
+
+TEST(GridSort, RepeatingTheLastSortRunsOnlyWhenAsked)
+{
+    GridContent grid = Column({"b", "a"});
+    int starts = 0;
+    int finishes = 0;
+    bool presetSeen = true;
+    bool force = false;
+    grid.OnSortStart = [&](bool& doSort, bool) {
+        ++starts;
+        presetSeen = doSort;
+        if (force) doSort = true;
+    };
+    grid.OnSortFinish = [&] { ++finishes; };
+
+    grid.SortByColumn(1, true, GridSortKind::Text);
+    EXPECT_TRUE(presetSeen);
+    EXPECT_EQ(finishes, 1);
+
+    grid.SetCell(1, 1, "z");  // the rows change, but the same sort is a repeat
+    grid.SortByColumn(1, true, GridSortKind::Text);
+    EXPECT_FALSE(presetSeen);
+    EXPECT_EQ(finishes, 1);
+    EXPECT_EQ(grid.Cell(1, 1), "z");
+
+    force = true;
+    grid.SortByColumn(1, true, GridSortKind::Text);
+    EXPECT_EQ(finishes, 2);
+    EXPECT_EQ(grid.Cell(1, 2), "z");
+    EXPECT_EQ(starts, 3);
+
+    // A handler may also veto a sort.
+    grid.OnSortStart = [](bool& doSort, bool) { doSort = false; };
+    grid.SortByColumn(1, false, GridSortKind::Text);
+    EXPECT_EQ(finishes, 2);
+    EXPECT_TRUE(grid.LastSortAscending());
+
+    // A forgotten sort runs again.
+    grid.OnSortStart = nullptr;
+    grid.SetCell(1, 1, "zz");
+    grid.ForgetSort();
+    grid.SortByColumn(1, true, GridSortKind::Text);
+    EXPECT_EQ(grid.Cell(1, 2), "zz");
+}
+
+TEST(GridSort, LargeInputsOfEveryShapeSortCorrectly)
+{
+    std::mt19937 random(7);
+    const int n = 20000;
+    std::vector<std::vector<std::string>> shapes(4);
+    for (int i = 0; i < n; ++i) {
+        shapes[0].push_back(std::to_string(random() % 1000));  // many equal keys
+        shapes[1].push_back(std::to_string(i));                // ascending
+        shapes[2].push_back(std::to_string(n - i));            // descending
+        shapes[3].push_back("7");                              // all equal
+    }
+    for (const auto& values : shapes) {
+        GridContent grid = Column(values);
+        grid.SortByColumn(1, true, GridSortKind::Numbers);
+        const std::vector<std::string> sorted = ColumnTexts(grid, 1);
+        EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
+            return GridNumericKey(a) < GridNumericKey(b);
+        }));
+        // Every row kept its own label, value and tag together.
+        for (int row = 1; row < grid.RowCount(); ++row) {
+            const int original = std::stoi(grid.Cell(0, row).substr(1));
+            EXPECT_EQ(grid.Cell(1, row), values[static_cast<size_t>(original - 1)]);
+            ASSERT_EQ(grid.RowTag(row), 100 + original);
+        }
+    }
+}
+
+TEST(GridSort, EmptyAndOutOfRangeSortsDoNothingHarmful)
+{
+    GridContent empty(3, 1);
+    empty.SortByColumn(0, true, GridSortKind::Numbers);
+    EXPECT_EQ(empty.RowCount(), 1);
+    GridContent grid = Column({"b", "a"});
+    grid.SortByColumn(40, true, GridSortKind::Text);
+    grid.SortByColumn(-3, false, GridSortKind::Numbers);
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(grid.Cell(0, 0), "Name");
+}
+
+// ---- copying --------------------------------------------------------------------------------
+
+class GridCopy : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        grid.SetFixedCols(1);
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) grid.SetCell(c, r, std::string(1, static_cast<char>('a' + c)) + std::to_string(r));
+    }
+    GridContent grid{4, 4};
+};
+
+TEST_F(GridCopy, SelectionComesWithTheFixedRowsAndColumns)
+{
+    grid.SetSelection({2, 2, 3, 3});
+    EXPECT_EQ(*grid.CopyText(), "a0\tc0\td0\r\na2\tc2\td2\r\na3\tc3\td3");
+}
+
+TEST_F(GridCopy, HeaderOnlySelectionGivesTheHeaderThenThatRow)
+{
+    grid.CopyModes = cmFixedRows;
+    grid.SetSelection({1, 0, 2, 0});
+    EXPECT_EQ(*grid.CopyText(), "b0\tc0\r\nb0\tc0");
+}
+
+TEST_F(GridCopy, EntireColumnsAndRowsWidenTheSelection)
+{
+    grid.SetSelection({2, 2, 2, 2});
+    grid.CopyModes = cmEntireCols;
+    EXPECT_EQ(*grid.CopyText(), "c1\r\nc2\r\nc3");
+    grid.CopyModes = cmEntireRows;
+    EXPECT_EQ(*grid.CopyText(), "b2\tc2\td2");
+    grid.CopyModes = 0;
+    EXPECT_EQ(*grid.CopyText(), "c2");
+}
+
+TEST_F(GridCopy, CopyNeedsItsEditMode)
+{
+    grid.EditModes = emClear;
+    EXPECT_FALSE(grid.CopyText().has_value());
+    EXPECT_FALSE(grid.CutText().has_value());
+}
+
+TEST_F(GridCopy, CutClearsTheNonFixedCellsCopied)
+{
+    grid.EditModes = emCut;
+    grid.SetSelection({0, 1, 1, 2});
+    EXPECT_EQ(*grid.CutText(), "a0\ta0\tb0\r\na1\ta1\tb1\r\na2\ta2\tb2");
+    EXPECT_EQ(grid.Cell(0, 1), "a1");  // fixed
+    EXPECT_EQ(grid.Cell(1, 1), "");
+    EXPECT_EQ(grid.Cell(1, 2), "");
+    EXPECT_EQ(grid.Cell(1, 3), "b3");
+    EXPECT_EQ(grid.Cell(1, 0), "b0");
+}
+
+TEST_F(GridCopy, SelectAllTakesEveryNonFixedCell)
+{
+    grid.SelectAll();
+    EXPECT_EQ(grid.Selection().Left, 1);
+    EXPECT_EQ(grid.Selection().Top, 1);
+    EXPECT_EQ(grid.Selection().Right, 3);
+    EXPECT_EQ(grid.Selection().Bottom, 3);
+    const std::string text = *grid.CopyText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+    EXPECT_EQ(text.substr(0, 12), "a0\tb0\tc0\td0\r");
+}
+
+TEST_F(GridCopy, SelectionOutsideTheGridIsClipped)
+{
+    grid.SetSelection({2, 3, 50, 90});
+    EXPECT_EQ(*grid.CopyText(), "a0\tc0\td0\r\na3\tc3\td3");
+    grid.SetSelection({-5, -5, -1, -1});
+    EXPECT_EQ(*grid.CopyText(), "a0");
+}
+
+TEST_F(GridCopy, HiddenCellsAreNotCopied)
+{
+    grid.SetCell(6, 2, "secret");
+    grid.SetSelection({1, 2, 9, 2});
+    EXPECT_EQ(*grid.CopyText(), "a0\tb0\tc0\td0\r\na2\tb2\tc2\td2");
+}
+
+TEST(GridCells, OutsideTheGridReadEmptyAndWritesAreIgnored)
+{
+    GridContent grid(2, 2);
+    grid.SetCell(0, 5, "x");
+    grid.SetCell(-1, 0, "x");
+    EXPECT_EQ(grid.Cell(0, 5), "");
+    EXPECT_EQ(grid.Cell(-1, -1), "");
+    EXPECT_EQ(grid.RowTag(9), 0);
+    grid.SetRowCount(0);
+    grid.SetColCount(-4);
+    EXPECT_EQ(grid.RowCount(), 1);
+    EXPECT_EQ(grid.ColCount(), 1);
+    grid.SetAlignment(3, GridAlignment::Right);
+    EXPECT_EQ(grid.Alignment(3), GridAlignment::Right);
+    EXPECT_EQ(grid.Alignment(2), GridAlignment::Left);
+}
+
+}  // namespace
+}  // namespace quenlix
