@@ -541,7 +541,7 @@ TEST_F(ClientServer, DamagedChainsNeitherHangNorReadOutsideTheLists)
     EXPECT_EQ(content.ServerGrid.Cell(kColServerDLC, 1), "UNKNOWN");
 
     // A peer without an address ends the walk of its node.
-    s.ObjectList.NetPeer(PeerOf(client, server)).PeerAddress.Clear();
+    s.ObjectList.NetPeer(PeerOf(client, server)).PeerAddress = NetString();
     EXPECT_EQ(Build().ServerRowCount, 0);
 }
 
@@ -585,7 +585,7 @@ TEST(ClientServerEngine, TcpConversationReadByTheEngine)
     EXPECT_EQ(grid.Cell(kColBytes, 1), FormatCount(bytes));
     // The SYN answered after 500 us and the request after 600 us.
     EXPECT_EQ(grid.Cell(kColResponseTime, 1), " 0.550");
-    EXPECT_EQ(grid.Cell(kColClientDLC, 1), "000000000001");
+    EXPECT_EQ(grid.Cell(kColClientDLC, 1), "00001B000001");
 }
 
 }  // namespace

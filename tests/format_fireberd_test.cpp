@@ -21,6 +21,8 @@ struct Flavour {
     std::size_t HeaderBytes;
 };
 
+void PrintTo(const Flavour& flavour, std::ostream* out) { *out << flavour.Name; }
+
 const Flavour kFireBerd{"FireBerd 500", false, kFormatFireBerd500, kFireBerdHeaderBytes};
 const Flavour kNetLens{"NetLens", true, kFormatNetLens, kNetLensHeaderBytes};
 

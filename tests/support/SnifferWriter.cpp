@@ -43,7 +43,7 @@ constexpr std::size_t kMaxDistance = 4098;  // (K & 0x0F) + 16 N + 3
 constexpr std::size_t kMaxShortRun = 18;    // code 0x00
 constexpr std::size_t kMaxLongRun = 4114;   // code 0x10
 constexpr int kHashBits = 13;
-constexpr int kChainDepth = 8;
+constexpr int kChainDepth = 16;
 
 class BlockCompressor {
 public:

@@ -98,6 +98,9 @@ TFileSummaryPage::FrameRowWidgets TFileSummaryPage::AddFrameRow(QGridLayout* gri
                             Gauge(name + "PctBytes"),
                             ValueBox("Ave" + name + "TextBox"),
                             ValueBox("Largest" + name + "TextBox")};
+    // Room for a count of a billion bytes; sizes need five digits.
+    widgets.Count->setMinimumWidth(72);
+    widgets.Bytes->setMinimumWidth(96);
     widgets.Average->setMinimumWidth(48);
     widgets.Largest->setMinimumWidth(48);
     grid->addWidget(widgets.Label, row, 0);
@@ -133,6 +136,7 @@ QGroupBox* TFileSummaryPage::BuildFrameStatistics()
     grid->addWidget(HintedLabel(initial.TotalLabel, initial.TotalHint), 5, 0);
     totalPackets_ = ValueBox("TotalPacketsTextBox");
     totalBytes_ = ValueBox("TotalBytesTextBox");
+    totalBytes_->setMinimumWidth(96);
     grid->addWidget(totalPackets_, 5, 1);
     grid->addWidget(totalBytes_, 5, 3);
     grid->setRowStretch(6, 1);

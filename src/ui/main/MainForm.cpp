@@ -319,6 +319,8 @@ void TMainForm::BuildTipPanel()
     tipMemo_->setPalette(palette);
     layout->addWidget(bulb);
     layout->addWidget(tipMemo_, 1);
+    // The panel keeps its height; with no pages shown the space below stays empty.
+    tipPanel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     tipPanel_->hide();
 }
 
@@ -522,6 +524,11 @@ void TMainForm::ProcessFile()
     state_.Topology = topology.Code;
 
     SetReadingState(true);
+    // The menus come back even when a view fails to build and the error report takes over.
+    struct ReadingScope {
+        TMainForm* Form;
+        ~ReadingScope() { Form->SetReadingState(false); }
+    } readingScope{this};
     CloseAnalysisWindows();
     EnableOptions(false);
     if (ReadTraceFile(state_, false, host_)) {
@@ -535,7 +542,6 @@ void TMainForm::ProcessFile()
     }
     mainPageControl_->show();
     if (ActivePage() == MainPage::FileSummary) SetTips(tips::FileSummary());
-    SetReadingState(false);
     if (closeAfterRead_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
