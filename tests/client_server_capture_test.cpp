@@ -66,7 +66,7 @@ std::vector<Row> RowsWhere(const Table& table, const std::string& server, const 
     return rows;
 }
 
-class OfficeCapture : public ::testing::Test {
+class ClientServerOffice : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -82,9 +82,9 @@ protected:
     static Table* table;
 };
 
-Table* OfficeCapture::table = nullptr;
+Table* ClientServerOffice::table = nullptr;
 
-TEST_F(OfficeCapture, EchoServerAnswersAfterTwentyMilliseconds)
+TEST_F(ClientServerOffice, EchoServerAnswersAfterTwentyMilliseconds)
 {
     const std::vector<Row> echoes = RowsWhere(*table, "10.99.1.10", "<->Port 7000");
     ASSERT_EQ(echoes.size(), 3u);  // one per client
@@ -96,7 +96,7 @@ TEST_F(OfficeCapture, EchoServerAnswersAfterTwentyMilliseconds)
     }
 }
 
-TEST_F(OfficeCapture, TransportLevelRoundTripsAreFast)
+TEST_F(ClientServerOffice, TransportLevelRoundTripsAreFast)
 {
     // The server's stack acknowledges each HTTP request at once; its 40 ms of
     // think time lies between request and response data, not in these times.
@@ -116,7 +116,7 @@ TEST_F(OfficeCapture, TransportLevelRoundTripsAreFast)
     for (const Row& row : ping) EXPECT_EQ(row[kColPackets], "8");
 }
 
-TEST_F(OfficeCapture, ShapedDownloadRunsAtTwoMegabits)
+TEST_F(ClientServerOffice, ShapedDownloadRunsAtTwoMegabits)
 {
     const std::vector<Row> download = RowsWhere(*table, "10.99.1.20", "<->HTTP");
     ASSERT_EQ(download.size(), 1u);
@@ -130,7 +130,7 @@ TEST_F(OfficeCapture, ShapedDownloadRunsAtTwoMegabits)
     EXPECT_EQ(row[kColBytes], "441,564");
 }
 
-TEST_F(OfficeCapture, EveryRowIsACompleteConversation)
+TEST_F(ClientServerOffice, EveryRowIsACompleteConversation)
 {
     EXPECT_EQ(table->Content.ServerRowCount, 28);
     for (const Row& row : table->Rows) {

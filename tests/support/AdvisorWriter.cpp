@@ -1,11 +1,13 @@
 #include "AdvisorWriter.h"
 
+#include <algorithm>
+
 namespace quenlix::testing {
 
 AdvisorTraceBuilder::AdvisorTraceBuilder(const AdvisorOptions& options)
 {
-    out_.Text("HPDATA0");
-    out_.Zeros(kAdvisorHeaderBytes - out_.Size());
+    out_.Zeros(kAdvisorHeaderBytes);
+    std::copy_n("HPDATA0", 7, out_.Data().begin());
     out_.PatchLe32(12, static_cast<uint32_t>(options.StartSeconds));
     out_.PatchLe32(24, static_cast<uint32_t>(options.Network));
 }

@@ -1,5 +1,7 @@
 #include "DA30Writer.h"
 
+#include <algorithm>
+
 namespace quenlix::testing {
 
 namespace {
@@ -11,9 +13,9 @@ constexpr std::size_t kTokenRingBlockBytes = 112;
 
 void WritePreamble(ByteSink& out, const DA30Options& options)
 {
-    out.Text("EXRS");
-    out.Zeros(kHeaderBytes - out.Size());
+    out.Zeros(kHeaderBytes);
     std::vector<uint8_t>& bytes = out.Data();
+    std::copy_n("EXRS", 4, bytes.begin());
     bytes[18] = options.Hour;
     bytes[19] = options.Minute;
     bytes[20] = options.Second;

@@ -1,5 +1,7 @@
 #include "FireBerdWriter.h"
 
+#include <algorithm>
+
 namespace quenlix::testing {
 
 TraceImage BuildFireBerdTrace(const FireBerdOptions& options, const std::vector<FireBerdFrame>& frames)
@@ -7,12 +9,12 @@ TraceImage BuildFireBerdTrace(const FireBerdOptions& options, const std::vector<
     const auto count = static_cast<uint32_t>(options.FrameCount.value_or(static_cast<int32_t>(frames.size())));
     ByteSink out;
     if (options.NetLens) {
-        out.Text("DNL");
-        out.Zeros(kNetLensHeaderBytes - out.Size());
+        out.Zeros(kNetLensHeaderBytes);
+        std::copy_n("DNL", 3, out.Data().begin());
         out.PatchLe32(22, count);
     } else {
-        out.Text("FB500 ProbeApps");
-        out.Zeros(kFireBerdHeaderBytes - out.Size());
+        out.Zeros(kFireBerdHeaderBytes);
+        std::copy_n("FB500 ProbeApps", 15, out.Data().begin());
         out.PatchLe32(72, count);
     }
 

@@ -1,17 +1,16 @@
 #include "LANWatchWriter.h"
 
+#include <algorithm>
+
 namespace quenlix::testing {
 
 TraceImage BuildLANWatchTrace(const LANWatchOptions& options, const std::vector<LANWatchRecord>& records)
 {
     ByteSink out;
-    out.Text("PKTDMP");
-    out.Le16(options.Version);
-    out.Zeros(4);
-    out.U8(0);
-    out.U8(options.Network);
-    out.Zeros(2);
-    if (options.Version >= 4) out.Zeros(4);
+    out.Zeros(options.Version >= 4 ? 20 : 16);
+    std::copy_n("PKTDMP", 6, out.Data().begin());
+    out.PatchLe16(6, options.Version);
+    out.Data()[13] = options.Network;
 
     TraceImage image;
     for (const LANWatchRecord& record : records) {

@@ -1,14 +1,15 @@
 #include "NetSightWriter.h"
 
+#include <algorithm>
+
 namespace quenlix::testing {
 
 TraceImage BuildNetSightTrace(const NetSightOptions& options, const std::vector<NetSightFrame>& frames)
 {
     ByteSink out;
-    out.U8(0x1A);  // the mark that detection looks for, with the ".CAP" name
-    out.U8(0x00);
-    out.Text("NetSight");
-    out.Zeros(kNetSightHeaderBytes - out.Size());
+    out.Zeros(kNetSightHeaderBytes);
+    out.Data()[0] = 0x1A;  // the mark that detection looks for, with the ".CAP" name
+    std::copy_n("NetSight", 8, out.Data().begin() + 2);
     out.PatchLe16(40, options.Network);
     out.PatchLe32(42, static_cast<uint32_t>(options.FrameCount.value_or(static_cast<int32_t>(frames.size()))));
     out.PatchLe32(46, static_cast<uint32_t>(options.StartField));
