@@ -120,8 +120,9 @@ void ObserverReader::SetLengths(AnalysisState& state, const PacketHeader& header
     const int64_t stored = header.StoredLength;
     int64_t frameSize = stored + fcs;
     int64_t storedLength = stored + fcs;
-    // Before version 4 the wire length is not trusted; from then on a sliced frame
-    // keeps its wire length on Ethernet, while Token Ring counts what was stored.
+    // Traces before version 4 are measured by their stored bytes alone; from then
+    // on a sliced frame keeps its wire length on Ethernet, while Token Ring counts
+    // what was stored.
     if (version_ >= kFirstVersionWithWireLength && wire != stored) {
         frameSize = fcs != 0 ? wire + fcs : stored;
         storedLength = stored;
