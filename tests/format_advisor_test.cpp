@@ -127,7 +127,8 @@ TEST_F(AdvisorReading, FrameHeaderFields)
     const std::vector<uint8_t>& bytes = ethernet.Frames[1].Bytes;
     ASSERT_EQ(bytes.size(), 1518u);
     EXPECT_TRUE(std::equal(sliced.Bytes.begin(), sliced.Bytes.end(), bytes.begin()));
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 100, bytes.begin() + 104), std::vector<uint8_t>(4, kAdvisorFrameRoomMark));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 100, bytes.begin() + 104),
+              std::vector<uint8_t>(4, kAdvisorFrameRoomMark));
     EXPECT_TRUE(std::all_of(bytes.begin() + 104, bytes.end(), [](uint8_t b) { return b == 0; }));
 
     const CapturedRead ring = Read(BuildAdvisorTrace({}, {timed}), kTopologyTokenRing);

@@ -184,7 +184,8 @@ TEST_F(DA30Reading, StopAfterTheFirstRecord)
 
 TEST_F(DA30Reading, CutAnywhere)
 {
-    const TraceImage image = BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {1, 0, SampleBytes(63, 2)}, {2, 0, SampleBytes(90, 3)}});
+    const TraceImage image =
+        BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {1, 0, SampleBytes(63, 2)}, {2, 0, SampleBytes(90, 3)}});
     std::vector<RecordSpan> records = ContiguousFrames(image, image.Bytes.size() - kDA30RecordHeaderBytes);
     records.push_back({image.Bytes.size() - kDA30RecordHeaderBytes, image.Bytes.size(), false});
     CaptureOptions options;

@@ -136,8 +136,8 @@ TEST_F(DataGLANceReading, TimeStamps)
     EXPECT_DOUBLE_EQ(ethernet.Frames[3].Time, kDayStart + 2700000.0 * 32000.0);
 
     // Token Ring: seconds of the day in T10:T8 (taken modulo a day) and hundredths in T6.
-    const CapturedRead ring = Read(BuildDataGLANceTrace(Started(2), {frame(0x00, 42, 0x5190, 0x0001), frame(0x20, 1, 2, 0)}),
-                                   kTopologyTokenRing);
+    const CapturedRead ring = Read(
+        BuildDataGLANceTrace(Started(2), {frame(0x00, 42, 0x5190, 0x0001), frame(0x20, 1, 2, 0)}), kTopologyTokenRing);
     ASSERT_EQ(ring.Frames.size(), 2u);
     EXPECT_DOUBLE_EQ(ring.Frames[0].Time, ((0x15190 % 86400) * 1e6) + 42 * 10000.0);
     EXPECT_DOUBLE_EQ(ring.Frames[1].Time, kDayStart + ((1 * 65536.0 + 0) * 65536.0 + 2) * kTimerCountMicroseconds);
@@ -177,7 +177,8 @@ TEST_F(DataGLANceReading, StoredLengthBeyondTheFrameLimit)
 
 TEST_F(DataGLANceReading, CutAnywhere)
 {
-    const TraceImage image = BuildDataGLANceTrace(Started(), {{SampleBytes(200, 1)}, {SampleBytes(60, 2)}, {SampleBytes(90, 3)}});
+    const TraceImage image =
+        BuildDataGLANceTrace(Started(), {{SampleBytes(200, 1)}, {SampleBytes(60, 2)}, {SampleBytes(90, 3)}});
     CaptureOptions options;
     options.Format = kFormatDataGLANce;
     ExpectCleanCuts(image, kDataGLANceHeaderBytes, ContiguousFrames(image, image.Bytes.size()), options, dir);

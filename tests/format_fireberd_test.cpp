@@ -150,7 +150,9 @@ TEST_P(FireBerdReading, SurvivesRandomDamage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FireBerdReading, ::testing::Values(kFireBerd, kNetLens),
-                         [](const ::testing::TestParamInfo<Flavour>& info) { return std::string(info.param.NetLens ? "NetLens" : "FireBerd500"); });
+                         [](const ::testing::TestParamInfo<Flavour>& info) {
+                             return std::string(info.param.NetLens ? "NetLens" : "FireBerd500");
+                         });
 
 // ---- detection of the two formats, and the FireBerd 500 medium from the first frame ----
 
@@ -168,7 +170,8 @@ TEST(FireBerdDetection, FormatAndTopology)
 
     FireBerdOptions netLens;
     netLens.NetLens = true;
-    for (const auto& [name, topology] : {std::pair{"trace.s04", kTopologyEthernet}, std::pair{"trace.t04", kTopologyTokenRing}}) {
+    for (const auto& [name, topology] :
+         {std::pair{"trace.s04", kTopologyEthernet}, std::pair{"trace.t04", kTopologyTokenRing}}) {
         SCOPED_TRACE(name);
         BuildFireBerdTrace(netLens, {{ethernetFrame}}).Save(dir.Path(name));
         AnalysisState netLensState;

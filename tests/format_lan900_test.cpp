@@ -84,7 +84,8 @@ TEST_F(LAN900Reading, CountOnlyPassFindsTheMediumOfTheFirstFrame)
         EXPECT_FALSE(topology.Failed);
         EXPECT_EQ(state.ProbedTopology, c.Topology);
         EXPECT_EQ(state.TotalFrames, 1);  // the pass reads one frame
-        EXPECT_TRUE(std::equal(state.LastFrameCopy.begin(), state.LastFrameCopy.begin() + 60, SampleBytes(60, 1).begin()));
+        EXPECT_TRUE(
+            std::equal(state.LastFrameCopy.begin(), state.LastFrameCopy.begin() + 60, SampleBytes(60, 1).begin()));
     }
 
     BuildLAN900Trace({0, 0}, {{{Frame(60, 1)}}}).Save(path);  // last block 0: no frames at all
@@ -127,7 +128,8 @@ TEST_F(LAN900Reading, TimeLengthsAndFlags)
     EXPECT_EQ(read.Frames[1].FrameSize, 1000);
     EXPECT_EQ(read.Frames[1].StoredLength, 104);
     EXPECT_TRUE(std::equal(sliced.Bytes.begin(), sliced.Bytes.end(), read.Frames[1].Bytes.begin()));
-    EXPECT_TRUE(std::all_of(read.Frames[1].Bytes.begin() + 100, read.Frames[1].Bytes.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(read.Frames[1].Bytes.begin() + 100, read.Frames[1].Bytes.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(LAN900Reading, BlocksAreWalkedInOrder)
@@ -138,8 +140,9 @@ TEST_F(LAN900Reading, BlocksAreWalkedInOrder)
         {{Frame(62, 3)}},
     };
     const CapturedRead read = Read(BuildLAN900Trace({}, blocks));
-    EXPECT_EQ(BytesOf(read), (std::vector<std::vector<uint8_t>>{WithFcs(SampleBytes(60, 1)), WithFcs(SampleBytes(61, 2)),
-                                                                WithFcs(SampleBytes(62, 3))}));
+    EXPECT_EQ(BytesOf(read),
+              (std::vector<std::vector<uint8_t>>{WithFcs(SampleBytes(60, 1)), WithFcs(SampleBytes(61, 2)),
+                                                 WithFcs(SampleBytes(62, 3))}));
     EXPECT_EQ(read.State->ReadResult, 0);
 }
 
@@ -147,7 +150,8 @@ TEST_F(LAN900Reading, FramesOfAnotherMediumArePassedOver)
 {
     const CapturedRead read = Read(BuildLAN900Trace({}, {{{Frame(60, 1), Frame(61, 2, 3), Frame(62, 3, 7)}}}));
     EXPECT_EQ(read.State->TotalFrames, 2);
-    EXPECT_EQ(BytesOf(read), (std::vector<std::vector<uint8_t>>{WithFcs(SampleBytes(60, 1)), WithFcs(SampleBytes(62, 3))}));
+    EXPECT_EQ(BytesOf(read),
+              (std::vector<std::vector<uint8_t>>{WithFcs(SampleBytes(60, 1)), WithFcs(SampleBytes(62, 3))}));
 }
 
 TEST_F(LAN900Reading, FrameCountsOfTheTable)
@@ -160,8 +164,9 @@ TEST_F(LAN900Reading, FrameCountsOfTheTable)
     // next block, whose frames are read once, in their own block.
     LAN900Block overcounted{{Frame(60, 1), Frame(61, 2)}, 5};
     const CapturedRead read = Read(BuildLAN900Trace({}, {overcounted, {{Frame(62, 3)}}}));
-    EXPECT_EQ(BytesOf(read), (std::vector<std::vector<uint8_t>>{WithFcs(SampleBytes(60, 1)), WithFcs(SampleBytes(61, 2)),
-                                                                WithFcs(SampleBytes(62, 3))}));
+    EXPECT_EQ(BytesOf(read),
+              (std::vector<std::vector<uint8_t>>{WithFcs(SampleBytes(60, 1)), WithFcs(SampleBytes(61, 2)),
+                                                 WithFcs(SampleBytes(62, 3))}));
 }
 
 TEST_F(LAN900Reading, BlockNumbers)

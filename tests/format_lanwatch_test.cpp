@@ -84,7 +84,8 @@ TEST_F(LANWatchReading, HeaderGrowsFromVersion4)
 
 TEST_F(LANWatchReading, RecordsWithoutDataArePassedOver)
 {
-    const CapturedRead read = Read(BuildLANWatchTrace({}, {NoData(500), Frame(60, 1), NoData(0), NoData(20000), Frame(61, 2)}));
+    const CapturedRead read =
+        Read(BuildLANWatchTrace({}, {NoData(500), Frame(60, 1), NoData(0), NoData(20000), Frame(61, 2)}));
     ASSERT_EQ(read.Frames.size(), 2u);
     EXPECT_TRUE(StartsWith(read.Frames[0].Bytes, SampleBytes(60, 1)));
     EXPECT_TRUE(StartsWith(read.Frames[1].Bytes, SampleBytes(61, 2)));

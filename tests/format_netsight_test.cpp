@@ -91,7 +91,8 @@ TEST_F(NetSightReading, SliceLimit)
         int Limit;
     };
     // Bits 1..3 times 32; other bits do not count, and no bits mean 1514.
-    for (const Case& c : {Case{0x0000, 1514}, Case{0xFFF1, 1514}, Case{0x0002, 64}, Case{0x000E, 448}, Case{0x00F6, 192}}) {
+    for (const Case& c :
+         {Case{0x0000, 1514}, Case{0xFFF1, 1514}, Case{0x0002, 64}, Case{0x000E, 448}, Case{0x00F6, 192}}) {
         SCOPED_TRACE(c.Setting);
         const std::vector<NetSightFrame> frames = {Frame(static_cast<std::size_t>(c.Limit), 1),
                                                    Frame(static_cast<std::size_t>(c.Limit) + 1, 2)};
@@ -105,7 +106,8 @@ TEST_F(NetSightReading, SliceLimit)
         EXPECT_EQ(read.Frames[1].FrameSize, c.Limit + 1);
     }
 
-    const CapturedRead ring = Read(BuildNetSightTrace(Started(0x02), {Frame(60, 1), Frame(100, 2)}), kTopologyTokenRing);
+    const CapturedRead ring =
+        Read(BuildNetSightTrace(Started(0x02), {Frame(60, 1), Frame(100, 2)}), kTopologyTokenRing);
     ASSERT_EQ(ring.Frames.size(), 2u);
     EXPECT_EQ(ring.Frames[0].StoredLength, 60);
     EXPECT_EQ(ring.Frames[0].FrameSize, 60);

@@ -174,7 +174,8 @@ class OfficeConversions : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!std::filesystem::exists(kCaptures / "office-a.pcap") || !std::filesystem::exists(kCaptures / "office-a.enc"))
+        if (!std::filesystem::exists(kCaptures / "office-a.pcap") ||
+            !std::filesystem::exists(kCaptures / "office-a.enc"))
             return;
         capture_ = new Capture{ReadPcapFrames((kCaptures / "office-a.pcap").string())};
         sniffer_ = new AnalysisState;

@@ -64,7 +64,8 @@ bool DA30Reader::ReadPreamble(ReadContext& ctx, RecordWalker& walker)
     dayStart_ = (header[18] * 3600.0 + header[19] * 60.0 + header[20]) * 1e6;
 
     std::array<uint8_t, kDescriptorBytes> descriptor{};
-    const std::size_t blockBytes = ctx.State.Topology == kTopologyTokenRing ? kTokenRingBlockBytes : kEthernetBlockBytes;
+    const std::size_t blockBytes =
+        ctx.State.Topology == kTopologyTokenRing ? kTokenRingBlockBytes : kEthernetBlockBytes;
     return walker.SeekTo(LittleI32(&header[22])) && walker.Rest(descriptor.data(), descriptor.size()) &&
            walker.SkipRest(blockBytes) && walker.SeekTo(LittleI32(&header[30]));
 }

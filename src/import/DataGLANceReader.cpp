@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "import/RecordWalker.h"
@@ -44,8 +45,9 @@ public:
 private:
     // One frame with its continuation records; false when the read ends with it.
     bool ReadFrame(ReadContext& ctx, RecordWalker& walker);
-    // Reads the continuation records of a frame; returns how many of its bytes are held, or -1.
-    int64_t ReadContinuations(ReadContext& ctx, RecordWalker& walker, std::size_t storedLength);
+    // Reads the continuation records of a frame; how many of its bytes are held, or
+    // nothing when the file ends inside them.
+    std::optional<std::size_t> ReadContinuations(ReadContext& ctx, RecordWalker& walker, std::size_t storedLength);
     void SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordBytes>& record) const;
 
     double dayStart_ = 0;  // the capture start's time of day, microseconds
@@ -86,30 +88,32 @@ bool DataGLANceReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
         return false;
     }
     std::memcpy(frame_.data(), &record[kDataOffset], kDataBytes);
-    const int64_t held = ReadContinuations(ctx, walker, storedLength);
-    if (held < 0) return false;
+    const std::optional<std::size_t> held = ReadContinuations(ctx, walker, storedLength);
+    if (!held) return false;
 
     SetFrameFields(ctx.State, record);
-    if (ctx.DeliverFrame(frame_.data(), static_cast<std::size_t>(held))) return false;
+    if (ctx.DeliverFrame(frame_.data(), *held)) return false;
     return !ctx.EndOfRecord();
 }
 
 // A frame of L bytes has L div 88 continuation records. Their bytes are kept while
 // the position of their first byte, k x 88 + 1, stays below MaxFrameBytes - 89.
-int64_t DataGLANceReader::ReadContinuations(ReadContext& ctx, RecordWalker& walker, std::size_t storedLength)
+std::optional<std::size_t> DataGLANceReader::ReadContinuations(ReadContext& ctx, RecordWalker& walker,
+                                                               std::size_t storedLength)
 {
-    const std::size_t keepLimit = static_cast<std::size_t>(std::max(std::min<int>(ctx.State.MaxFrameBytes, kMaxFrameBytes) - 89, 0));
+    const std::size_t keepLimit =
+        static_cast<std::size_t>(std::max(std::min<int>(ctx.State.MaxFrameBytes, kMaxFrameBytes) - 89, 0));
     const std::size_t continuations = storedLength / kDataBytes;
     std::size_t held = std::min(storedLength, kDataBytes);
     std::array<uint8_t, kRecordBytes> record{};
     for (std::size_t k = 1; k <= continuations; ++k) {
-        if (!walker.Rest(record.data(), record.size())) return -1;
+        if (!walker.Rest(record.data(), record.size())) return std::nullopt;
         const std::size_t at = k * kDataBytes;
         if (at + 1 >= keepLimit) continue;
         std::memcpy(frame_.data() + at, &record[kDataOffset], kDataBytes);
         held = std::min(storedLength, at + kDataBytes);
     }
-    return static_cast<int64_t>(held);
+    return held;
 }
 
 void DataGLANceReader::SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordBytes>& record) const
@@ -126,7 +130,8 @@ void DataGLANceReader::SetFrameFields(AnalysisState& state, const std::array<uin
     if ((record[0] & kTimerCountBit) != 0) {
         state.FrameTime = dayStart_ + count * kTimerCountMicroseconds;
     } else if (ethernet) {
-        state.FrameTime = dayStart_ + (count > kLargestStepCount ? count * kTimerCountMicroseconds : count * kStepMicroseconds);
+        state.FrameTime =
+            dayStart_ + (count > kLargestStepCount ? count * kTimerCountMicroseconds : count * kStepMicroseconds);
     } else {
         // Token Ring records carry the analyser clock's seconds (T10:T8) and hundredths of a second (T6).
         const uint32_t seconds = static_cast<uint32_t>(t10) << 16 | t8;

@@ -25,7 +25,8 @@ void AdvisorTraceBuilder::AddFrame(const AdvisorFrame& frame)
     // The frame bytes are followed by room for the FCS, rounded up to whole words.
     const std::size_t area = (static_cast<std::size_t>(stored) + 7) / 4 * 4;
     frameOffsets_.push_back(out_.Size());
-    AddRecordHeader(frame.Tag, static_cast<uint16_t>((kAdvisorRecordHeaderBytes + kAdvisorFrameHeaderBytes + area) / 4));
+    AddRecordHeader(frame.Tag,
+                    static_cast<uint16_t>((kAdvisorRecordHeaderBytes + kAdvisorFrameHeaderBytes + area) / 4));
     out_.Zeros(8);
     out_.Le16(frame.CountedLength == 0 ? stored : frame.CountedLength);
     out_.U8(0);

@@ -22,7 +22,8 @@ void WriteRecord(ByteSink& out, const std::vector<uint8_t>& head, const std::vec
 
 std::vector<uint8_t> DataGLANceRecords(const DataGLANceFrame& frame)
 {
-    const auto stored = static_cast<uint16_t>(frame.StoredLengthField < 0 ? frame.Bytes.size() : frame.StoredLengthField);
+    const auto stored =
+        static_cast<uint16_t>(frame.StoredLengthField < 0 ? frame.Bytes.size() : frame.StoredLengthField);
     ByteSink head;
     head.U8(frame.Kind);
     head.U8(frame.Status);

@@ -41,7 +41,8 @@ TraceImage BuildLAN900Trace(const LAN900Options& options, const std::vector<LAN9
     out.U8(0x03);
     out.U8(0x94);
     out.Zeros(kLAN900BlockBytes - out.Size());
-    const auto last = options.LastBlock >= 0 ? options.LastBlock : options.FirstBlock + static_cast<int32_t>(blocks.size()) - 1;
+    const auto last =
+        options.LastBlock >= 0 ? options.LastBlock : options.FirstBlock + static_cast<int32_t>(blocks.size()) - 1;
     out.PatchLe16(42, options.FirstBlock);
     out.PatchLe16(44, static_cast<uint16_t>(last));
     for (std::size_t b = 0; b < blocks.size(); ++b)

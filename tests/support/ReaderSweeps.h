@@ -62,7 +62,8 @@ inline void ExpectCleanCuts(const TraceImage& image, std::size_t headerEnd, cons
         }
         ASSERT_EQ(read.Frames.size(), complete);
         EXPECT_EQ(read.State->TotalFrames, static_cast<int>(complete));
-        for (std::size_t i = 0; i < complete; ++i) ASSERT_EQ(read.Frames[i].Bytes, whole.Frames[i].Bytes) << "frame " << i;
+        for (std::size_t i = 0; i < complete; ++i)
+            ASSERT_EQ(read.Frames[i].Bytes, whole.Frames[i].Bytes) << "frame " << i;
         EXPECT_EQ(read.State->ReadResult != 0, insideRecord);
         EXPECT_TRUE(host.Messages.empty());
     }
