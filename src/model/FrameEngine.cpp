@@ -53,6 +53,7 @@ public:
     uint16_t Word(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset) << 8 | Byte(offset + 1)); }
     uint16_t WordLowFirst(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset + 1) << 8 | Byte(offset)); }
     uint32_t Long(std::size_t offset) const { return static_cast<uint32_t>(Word(offset)) << 16 | Word(offset + 2); }
+    const uint8_t* Data() const { return data_; }
     void Copy(std::size_t offset, uint8_t* out, std::size_t count) const
     {
         for (std::size_t i = 0; i < count; ++i) out[i] = Byte(offset + i);
@@ -134,14 +135,20 @@ int32_t Overhead(const AnalysisState& s) { return s.Topology == 1 ? 1 : 20; }
 class ChecksumSum {
 public:
     void AddWord(uint16_t w) { sum_ += w; }
+    // Adds count bytes from offset as 16-bit words; the word at skipOffset (the
+    // checksum field) counts as zero. Bytes past the frame buffer count as zero.
     void AddBytes(const FrameReader& f, std::size_t offset, std::size_t count, std::size_t skipOffset)
     {
-        for (std::size_t i = 0; i < count; i += 2) {
-            uint8_t hi = f.Byte(offset + i);
-            uint8_t lo = i + 1 < count ? f.Byte(offset + i + 1) : 0;
-            if (offset + i == skipOffset) hi = 0, lo = 0;  // the checksum field counts as zero
-            sum_ += static_cast<uint32_t>(hi << 8 | lo);
-        }
+        constexpr std::size_t kBuffer = kMaxFrameBytes;
+        const std::size_t inside = offset < kBuffer ? std::min(count, kBuffer - offset) : 0;
+        const uint8_t* p = f.Data() + offset;
+        uint64_t sum = 0;
+        std::size_t i = 0;
+        for (; i + 1 < inside; i += 2) sum += static_cast<uint32_t>(p[i] << 8 | p[i + 1]);
+        if (i < count) sum += static_cast<uint32_t>(f.Byte(offset + i) << 8 | (i + 1 < count ? f.Byte(offset + i + 1) : 0));
+        if (skipOffset >= offset && skipOffset < offset + count && (skipOffset - offset) % 2 == 0)
+            sum -= static_cast<uint32_t>(f.Byte(skipOffset) << 8 | (skipOffset + 1 < offset + count ? f.Byte(skipOffset + 1) : 0));
+        sum_ += sum;
     }
     uint16_t Result() const
     {
