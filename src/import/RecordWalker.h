@@ -56,8 +56,6 @@ public:
         return false;
     }
 
-    bool AtEnd() const { return ctx_.Input.AtEnd(); }
-
 private:
     ReadContext& ctx_;
 };
