@@ -1,11 +1,14 @@
 #include "ui/print/ReportCommandContent.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <memory>
 
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
 #include "ui/print/ReportContent.h"
+#include "ui/print/JsonWriter.h"
 #include "ui/print/StateDumpContent.h"
 
 namespace quenlix {
@@ -40,6 +43,37 @@ bool OptionValue(const std::vector<std::string>& args, size_t& i, const std::str
         return false;
     }
     value = args[++i];
+    return true;
+}
+
+bool TakeInteger(const std::string& option, const std::string& value, int32_t low, int32_t high, int32_t& out,
+                 std::string& error)
+{
+    int32_t number = 0;
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (ec != std::errc() || end != value.data() + value.size() || number < low || number > high) {
+        error = option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+        return false;
+    }
+    out = number;
+    return true;
+}
+
+// "--sort COLUMN[:desc]", COLUMN a number or a header text of the client/server table.
+bool TakeSort(const std::string& value, ReportOptions& options, std::string& error)
+{
+    std::string column = value;
+    const std::size_t colon = value.rfind(':');
+    if (colon != std::string::npos && (value.substr(colon + 1) == "desc" || value.substr(colon + 1) == "asc")) {
+        options.SortDescending = value.substr(colon + 1) == "desc";
+        column = value.substr(0, colon);
+    }
+    const std::optional<int> index = ServerGridColumnFromText(column);
+    if (!index) {
+        error = "--sort: no client/server column " + column;
+        return false;
+    }
+    options.SortColumn = *index;
     return true;
 }
 
@@ -79,6 +113,9 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
     bool json = false;
     bool dump = false;
     bool filesOnly = false;
+    std::optional<ConversationQuery> query;
+    std::vector<std::pair<std::string, int32_t>> queryNumbers;
+    std::vector<std::string> queryFlags;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string value;
@@ -108,6 +145,32 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
                 return std::nullopt;
         } else if (IsOption(arg, "--address-table-dir")) {
             if (!OptionValue(args, i, "--address-table-dir", options.AddressTableDir, error)) return std::nullopt;
+        } else if (arg == "--smart-names") {
+            options.SmartNames = true;
+        } else if (arg == "--ipx-oui") {
+            options.IpxOui = true;
+        } else if (IsOption(arg, "--sort")) {
+            if (!OptionValue(args, i, "--sort", value, error) || !TakeSort(value, options, error)) return std::nullopt;
+        } else if (arg == "--conversation") {
+            if (i + 3 >= args.size()) {
+                error = "--conversation needs CLIENT SERVER APPLICATION";
+                return std::nullopt;
+            }
+            ConversationQuery& q = query.emplace();
+            q.Client = args[++i];
+            q.Server = args[++i];
+            q.Application = args[++i];
+        } else if (IsOption(arg, "--from") || IsOption(arg, "--to") || IsOption(arg, "--window")) {
+            const std::string name = arg.substr(0, arg.find('='));
+            int32_t number = 0;
+            const int32_t low = name == "--window" ? 4 : 1;
+            const int32_t high = name == "--window" ? 20 : INT32_MAX;
+            if (!OptionValue(args, i, name, value, error) || !TakeInteger(name, value, low, high, number, error))
+                return std::nullopt;
+            queryNumbers.emplace_back(name, number);
+        } else if (arg == "--latency" || arg == "--throughput" || arg == "--small" || arg == "--large" ||
+                   arg == "--exclude-transmission-time") {
+            queryFlags.push_back(arg);
         } else {
             error = "unknown option " + arg;
             return std::nullopt;
@@ -115,6 +178,34 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
     }
     if (options.Help) return options;
     if (!CheckCombination(options, json, dump, error)) return std::nullopt;
+    if (!query && (!queryNumbers.empty() || !queryFlags.empty())) {
+        error = "--from, --to, --window, --latency, --throughput, --small, --large and "
+                "--exclude-transmission-time need --conversation";
+        return std::nullopt;
+    }
+    if (query) {
+        for (const auto& [name, number] : queryNumbers) {
+            if (name == "--from") query->FirstFrameNo = number;
+            if (name == "--to") query->LastFrameNo = number;
+            if (name == "--window") query->WindowPackets = static_cast<uint16_t>(number);
+        }
+        for (const std::string& flag : queryFlags) {
+            if (flag == "--throughput") query->MeasureThroughput = true;
+            if (flag == "--latency") query->MeasureThroughput = false;
+            if (flag == "--small") query->SmallResponsesOnly = true;
+            if (flag == "--large") query->LargeResponsesOnly = true;
+            if (flag == "--exclude-transmission-time") query->IncludeTransmissionTime = false;
+        }
+        if (query->SmallResponsesOnly && query->LargeResponsesOnly) {
+            error = "--small and --large cannot be combined";
+            return std::nullopt;
+        }
+        if (dump) {
+            error = "--conversation and --dump-state cannot be combined";
+            return std::nullopt;
+        }
+        options.Conversation = query;
+    }
     options.Mode = dump ? ReportMode::DumpState : json ? ReportMode::Json : ReportMode::Text;
     return options;
 }
@@ -131,6 +222,13 @@ std::string ReportUsage()
            "  --ethernet-speed 10|100   Ethernet speed in Mbit/s (default 10)\n"
            "  --token-ring-speed 4|16   Token Ring speed in Mbit/s (default 16)\n"
            "  --address-table-dir DIR   folder of the Observer local address tables\n"
+           "  --smart-names             client/server table: names instead of addresses where known\n"
+           "  --ipx-oui                 client/server table: IPX nodes by manufacturer\n"
+           "  --sort COLUMN[:desc]      client/server table: sort by a column (number or header)\n"
+           "  --conversation CLIENT SERVER APPLICATION\n"
+           "                            analyse one conversation and print every result field;\n"
+           "                            with --from N --to M, --latency|--throughput, --window N,\n"
+           "                            --small|--large, --exclude-transmission-time\n"
            "  --help                    print this text\n"
            "\n"
            "exit status: 0 complete read, 1 read ended early on an error (partial analysis printed),\n"
@@ -207,11 +305,85 @@ void ReportHost::ClearProgressLine()
 
 namespace {
 
+// The marks of the client/server table as printable text (the grid's bullet is
+// not a character of any text encoding the report writes).
+constexpr std::string_view kReportMarkText = "*";
+
+ClientServerContent BuildClientServer(const AnalysisState& state, const ReportOptions& options)
+{
+    ClientServerContent content;
+    content.SmartNames = options.SmartNames;
+    content.ShowIPXOUI = options.IpxOui;
+    InitServerGrid(content);
+    UpdateServerGrid(state, content);
+    if (options.SortColumn >= 0) SortServerGrid(content, options.SortColumn, !options.SortDescending);
+    return content;
+}
+
+std::string ClientServerText(const ClientServerContent& content)
+{
+    std::string text = "\nClient/Server Expert\n";
+    if (content.NoCSPackets) return text + std::string(kNoCSPacketsCaption) + "\n";
+    const auto rows = ServerTableTexts(content, kReportMarkText);
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (widths.size() <= c) widths.push_back(0);
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) line += row[c] + std::string(widths[c] - row[c].size() + 2, ' ');
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        text += line + "\n";
+    }
+    return text;
+}
+
+// The report's JSON object with the client/server table added as its last member.
+std::string WithClientServerJson(std::string report, const ClientServerContent& content)
+{
+    JsonWriter table;
+    table.BeginArray();
+    if (!content.NoCSPackets)
+        for (const auto& row : ServerTableTexts(content, kReportMarkText)) {
+            table.BeginArray(true);
+            for (const std::string& cell : row) table.String(cell);
+            table.EndArray();
+        }
+    table.EndArray();
+    std::string array = table.Text();
+    while (!array.empty() && array.back() == '\n') array.pop_back();
+    const std::size_t close = report.find_last_of('}');
+    if (close == std::string::npos) return report;
+    return report.substr(0, close) + ",\n  \"ClientServer\": " + array + "\n}\n";
+}
+
+void PrintConversation(const AnalysisState& state, const ReportOptions& options, std::ostream& out,
+                       std::ostream& err, bool& failed)
+{
+    const ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);
+    if (!result.Error.empty()) {
+        err << result.Error << '\n';
+        failed = true;
+        return;
+    }
+    if (options.Mode == ReportMode::Json) {
+        JsonWriter json;
+        json.BeginObject();
+        for (const auto& [name, value] : result.Fields) json.Field(name, value);
+        json.EndObject();
+        out << json.Text();
+    } else {
+        for (const auto& [name, value] : result.Fields) out << name << ": " << value << '\n';
+    }
+}
+
 void PrintReport(const AnalysisState& state, const ReportOptions& options, std::ostream& out)
 {
     switch (options.Mode) {
-    case ReportMode::Text: out << ReportText(state); break;
-    case ReportMode::Json: out << ReportJson(state); break;
+    case ReportMode::Text: out << ReportText(state) << ClientServerText(BuildClientServer(state, options)); break;
+    case ReportMode::Json: out << WithClientServerJson(ReportJson(state), BuildClientServer(state, options)); break;
     case ReportMode::DumpState: out << StateDumpJson(state, {options.WithPackets}); break;
     }
     out.flush();
@@ -269,7 +441,13 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const bool endedOnError = host.MessageCount() > 0 || state->ReadResult != 0;
     if (endedOnError && state->TotalFrames == 0) return kExitNothingRead;
 
-    PrintReport(*state, *options, out);
+    if (options->Conversation) {
+        bool failed = false;
+        PrintConversation(*state, *options, out, err, failed);
+        if (failed) return kExitNothingRead;
+    } else {
+        PrintReport(*state, *options, out);
+    }
     return endedOnError ? kExitPartial : kExitComplete;
 }
 

@@ -14,6 +14,7 @@
 
 #include "model/AnalysisState.h"
 #include "model/ReadHost.h"
+#include "ui/main/ClientServerContent.h"
 #include "ui/main/ReadProgressContent.h"
 
 namespace quenlix {
@@ -35,6 +36,13 @@ struct ReportOptions {
     bool Help = false;
     std::string FileName;
     std::string AddressTableDir;  // empty: the Observer analyser's own folder
+    // The client/server table.
+    bool SmartNames = false;
+    bool IpxOui = false;
+    int SortColumn = -1;  // none
+    bool SortDescending = false;
+    // --conversation: one transaction analysis instead of the report.
+    std::optional<ConversationQuery> Conversation;
 };
 
 // Parses the arguments that follow the program name. On a usage error returns no

@@ -1,0 +1,63 @@
+// The client/server table and the conversation query of quenlix-report, on the
+// real office capture: the table follows the report, sorts on request, and the
+// query prints the transaction analysis of one conversation.
+
+#include <gtest/gtest.h>
+
+#include "report_json.h"
+#include "report_support.h"
+
+namespace quenlix {
+namespace {
+
+using namespace reporttest;
+
+std::string OfficeCapture()
+{
+    const std::string captures = CapturesFolder();
+    return captures.empty() ? std::string() : captures + "/office-a.enc";
+}
+
+TEST(ReportClientServer, TextAndJsonCarryTheTable)
+{
+    const std::string path = OfficeCapture();
+    if (path.empty()) GTEST_SKIP() << "the real captures (../shared/captures) are not in this checkout";
+    const ReportRun text = RunReportWith({path});
+    ASSERT_EQ(text.Status, 0) << text.Err;
+    EXPECT_NE(text.Out.find("Client/Server Expert"), std::string::npos);
+    EXPECT_NE(text.Out.find("TCP/Port 54952<->HTTP"), std::string::npos);
+
+    const ReportRun json = RunReportWith({"--json", "--sort", "Resp Time (ms):desc", path});
+    ASSERT_EQ(json.Status, 0) << json.Err;
+    const JsonValue report = JsonParser::Parse(json.Out);
+    const JsonValue& table = report["ClientServer"];
+    ASSERT_GT(table.Size(), 2u);
+    // Row 0 is the header; sorted descending, an echo conversation (about 20 ms) comes first.
+    EXPECT_NE(table.Items[1].Items[8].Text.find("Port 7000"), std::string::npos);
+}
+
+TEST(ReportClientServer, ConversationQueryPrintsEveryResultField)
+{
+    const std::string path = OfficeCapture();
+    if (path.empty()) GTEST_SKIP() << "the real captures (../shared/captures) are not in this checkout";
+    const ReportRun run = RunReportWith({"--conversation", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", path});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("AnalysisResult: 0"), std::string::npos);
+    EXPECT_NE(run.Out.find("ReversePackets: 282"), std::string::npos);
+
+    const ReportRun unknown = RunReportWith({"--conversation", "10.1.1.1", "10.99.1.20", "TCP/Port 1<->HTTP", path});
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_FALSE(unknown.Err.empty());
+}
+
+TEST(ReportClientServer, QueryOptionsAreChecked)
+{
+    EXPECT_EQ(RunReportWith({"--window", "8", "x.enc"}).Status, 2);  // needs --conversation
+    EXPECT_EQ(RunReportWith({"--conversation", "a", "b", "c", "--window", "3", "x.enc"}).Status, 2);
+    EXPECT_EQ(RunReportWith({"--conversation", "a", "b", "c", "--small", "--large", "x.enc"}).Status, 2);
+    EXPECT_EQ(RunReportWith({"--sort", "NoSuchColumn", "x.enc"}).Status, 2);
+    EXPECT_EQ(RunReportWith({"--conversation", "a", "b"}).Status, 2);
+}
+
+}  // namespace
+}  // namespace quenlix
