@@ -16,6 +16,9 @@ inline constexpr const char* kCurrentAddressTableValue = "CurrentAddressTable";
 // The table's name when the analyser names none.
 inline constexpr const char* kDefaultAddressTableName = "Local Address Table.adr";
 // The folder the analyser keeps its tables in, unless configured otherwise.
+// Our own setting that replaces the folder of the tables.
+inline constexpr const char* kAddressTableSettingsKey = "Observer";
+inline constexpr const char* kAddressTableFolderValue = "AddressTableFolder";
 inline constexpr const char* kDefaultAddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
 
 // Decides AddressTableName for an Observer trace from its 200-byte header text:

@@ -18,6 +18,16 @@ QtSettingsStore::QtSettingsStore(const QString& iniFile)
 {
 }
 
+std::unique_ptr<QtSettingsStore> QtSettingsStore::LocalMachine()
+{
+#ifdef Q_OS_WIN
+    auto settings = std::make_unique<QSettings>("HKEY_LOCAL_MACHINE", QSettings::NativeFormat);
+#else
+    auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::SystemScope, "Kolm Group", "LocalMachine");
+#endif
+    return std::unique_ptr<QtSettingsStore>(new QtSettingsStore(std::move(settings)));
+}
+
 std::optional<std::string> QtSettingsStore::ReadString(const std::string& key, const std::string& name) const
 {
     const QVariant value = settings_->value(KeyPath(key, name));

@@ -15,6 +15,10 @@ public:
     QtSettingsStore();
     // Settings kept in the given INI file.
     explicit QtSettingsStore(const QString& iniFile);
+    // The local machine's settings of other programs, read only (the Observer
+    // analyser's current address table): the registry's local-machine hive on
+    // Windows, a system-wide INI file ("Kolm Group/LocalMachine.ini") elsewhere.
+    static std::unique_ptr<QtSettingsStore> LocalMachine();
 
     std::optional<std::string> ReadString(const std::string& key, const std::string& name) const override;
     std::optional<int32_t> ReadInteger(const std::string& key, const std::string& name) const override;
@@ -28,6 +32,8 @@ public:
     void Flush() { settings_->sync(); }
 
 private:
+    explicit QtSettingsStore(std::unique_ptr<QSettings> settings) : settings_(std::move(settings)) {}
+
     std::unique_ptr<QSettings> settings_;
 };
 

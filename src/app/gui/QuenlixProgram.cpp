@@ -5,6 +5,7 @@
 
 #include "app/gui/GuiReadHost.h"
 #include "app/gui/QtSettingsStore.h"
+#include "import/LocalAddressTable.h"
 #include "ui/main/FormPlacementWidget.h"
 #include "ui/main/MainForm.h"
 #include "ui/main/ReadTraceFileForm.h"
@@ -22,6 +23,12 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     settings_ = options.SettingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
                                                : std::make_unique<QtSettingsStore>(options.SettingsFile);
     SetPlacementStore(settings_.get());
+    // The Observer analyser's address table: its registry value names the table,
+    // and the folder of the tables is a setting of ours.
+    machineSettings_ = QtSettingsStore::LocalMachine();
+    state_->MachineSettings = machineSettings_.get();
+    if (const auto folder = settings_->ReadString(kAddressTableSettingsKey, kAddressTableFolderValue); folder && !folder->empty())
+        state_->AddressTableFolder = *folder;
     auto* splash = new TSplashForm(options.SplashMilliseconds);
 
     // Every window exists before the main window, whose creation reads settings into them.

@@ -49,6 +49,7 @@ public:
 private:
     std::unique_ptr<AnalysisState> state_;
     std::unique_ptr<QtSettingsStore> settings_;
+    std::unique_ptr<QtSettingsStore> machineSettings_;
     std::unique_ptr<TTechnicalSupportForm> technicalSupport_;
     std::unique_ptr<TAboutForm> about_;
     std::unique_ptr<TChartPropertiesForm> chartProperties_;
