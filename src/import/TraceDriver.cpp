@@ -38,38 +38,20 @@ int32_t FileDosDateTime(const std::string& path)
     return static_cast<int32_t>(date << 16 | time);
 }
 
-void SetLinkSpeed(AnalysisState& state)
-{
-    state.LinkSpeed = static_cast<int16_t>(state.Topology == kTopologyTokenRing ? state.TokenRingSpeed : state.EthernetSpeed);
-    // An unsupported speed keeps the previous capacity.
-    if (const int32_t bytesPerSecond = BytesPerSecondForSpeed(state.LinkSpeed); bytesPerSecond != 0)
-        state.LinkBytesPerSecond = bytesPerSecond;
-}
-
 void ResetForRead(AnalysisState& state, bool countOnly)
 {
-    // Keeps the file and medium settings and detection's findings (SnifferCompressed).
+    // Frees the previous trace, clears the statistics, the counters, the frame
+    // buffers and the read result, and sets the link speed from the medium; keeps
+    // the file and medium settings and detection's findings (SnifferCompressed).
     ResetAnalysis(state);
 
-    state.ElapsedTime = 0;
     InitTimeConstants(state);
     state.CountOnly = countOnly ? 1 : 0;
-    state.MaxFrameBytes = kMaxFrameBytes;
     state.TraceStartDate = FileDosDateTime(state.TraceFileName);
-    state.ReadResult = 0;
-    state.ReadCancelled = 0;
     state.ReadFinished = 0;
     state.LingerTime = 0;
-    state.StopAtFrameMode = 0;
-    state.TotalFrames = 0;
-    state.FramesSeen = 0;
     state.TraceFileSize = 0;
     state.TraceFilePos = 0;
-    state.LastFrameCopy.fill(0);
-    state.FrameData.fill(0);
-    state.SlicedFrames = 0;
-    SetLinkSpeed(state);
-    ResetStatistics(state);
 }
 
 void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
