@@ -4,8 +4,11 @@
 // program does, and prints frames per second, megabytes per second and the peak
 // memory of the read. The files are deleted afterwards.
 //
-// usage: quenlix-bench [--frames N] [FOLDER]
+// usage: quenlix-bench [--frames N] [--keep] [FOLDER]
+//        quenlix-bench --read FILE
 //   FOLDER defaults to a new folder under the system's temporary folder.
+//   --keep leaves the two files in FOLDER; --read only reads an existing
+//   Ethernet Sniffer trace (for profiling the read on its own).
 //
 // Targets: at least 2 million frames per second on the plain file, and a read's
 // peak memory no more than twice the file's size.
@@ -40,6 +43,8 @@ constexpr double kMegabyte = 1024.0 * 1024.0;
 struct BenchOptions {
     uint64_t Frames = kDefaultFrames;
     std::string Folder;  // empty: a temporary folder of our own
+    std::string ReadOnly;  // a trace to read without writing any
+    bool Keep = false;
 };
 
 bool ParseOptions(int argc, char** argv, BenchOptions& options)
@@ -49,6 +54,10 @@ bool ParseOptions(int argc, char** argv, BenchOptions& options)
         if (arg == "--frames" && i + 1 < argc) {
             options.Frames = std::strtoull(argv[++i], nullptr, 10);
             if (options.Frames == 0) return false;
+        } else if (arg == "--read" && i + 1 < argc) {
+            options.ReadOnly = argv[++i];
+        } else if (arg == "--keep") {
+            options.Keep = true;
         } else if (!arg.empty() && arg[0] != '-' && options.Folder.empty()) {
             options.Folder = arg;
         } else {
@@ -207,9 +216,10 @@ int main(int argc, char** argv)
 {
     BenchOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: quenlix-bench [--frames N] [FOLDER]\n");
+        std::fprintf(stderr, "usage: quenlix-bench [--frames N] [--keep] [FOLDER]\n       quenlix-bench --read FILE\n");
         return 2;
     }
+    if (!options.ReadOnly.empty()) return BenchRead("read", options.ReadOnly) ? 0 : 1;
     const bool ownFolder = options.Folder.empty();
     fs::path folder;
     try {
@@ -244,6 +254,7 @@ int main(int argc, char** argv)
     }
 
     std::error_code ignored;
+    if (options.Keep) return ok ? 0 : 1;
     fs::remove(plain, ignored);
     fs::remove(compressed, ignored);
     if (ownFolder) fs::remove(folder, ignored);

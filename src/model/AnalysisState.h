@@ -387,7 +387,7 @@ struct AnalysisState {
     int32_t IPHostCount = 0, IPSenderCount = 0, IPXHostCount = 0, IPXSenderCount = 0;
 
     ObjectStore ObjectList;
-    ChunkedList<TPacket> PacketList;
+    ChunkedList<TPacket, 15> PacketList;  // 2 MiB chunks of 64-byte summaries
 
     std::array<FragmentPort, 32> FragmentPorts{};
     uint16_t FragmentPortsIndex = 0;

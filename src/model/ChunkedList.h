@@ -4,17 +4,57 @@
 // copies (and the doubled peak memory) of a single contiguous array.
 
 #include <cstddef>
+#include <cstdlib>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace quenlix {
+
+// Chunk memory. Chunks of a huge page's size or more are aligned to it and, on
+// Linux, offered to the kernel for transparent huge pages: a list of millions of
+// elements then costs one page fault per 2 MiB instead of one per 4 KiB, which on
+// a virtual machine is a good part of a trace's read time.
+struct ChunkMemory {
+    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+    static void* Allocate(std::size_t bytes)
+    {
+        if (bytes < kHugePage) return ::operator new(bytes);
+        const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        void* memory = std::aligned_alloc(kHugePage, rounded);
+        if (memory == nullptr) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+        madvise(memory, rounded, MADV_HUGEPAGE);  // only advice: failure changes nothing
+#endif
+        return memory;
+    }
+
+    static void Release(void* memory, std::size_t bytes)
+    {
+        if (bytes < kHugePage) {
+            ::operator delete(memory);
+        } else {
+            std::free(memory);
+        }
+    }
+};
 
 template <class T, std::size_t ChunkBits = 14>
 class ChunkedList {
     static constexpr std::size_t kChunkSize = std::size_t{1} << ChunkBits;
     static constexpr std::size_t kMask = kChunkSize - 1;
+    static constexpr std::size_t kChunkBytes = kChunkSize * sizeof(T);
+    // Elements are built in place and never destroyed one by one.
+    static_assert(std::is_trivially_destructible_v<T>);
+    static_assert(alignof(T) <= alignof(std::max_align_t));
 
 public:
     template <class List, class Ref>
@@ -60,13 +100,17 @@ public:
     T& back() { return (*this)[size_ - 1]; }
     const T& back() const { return (*this)[size_ - 1]; }
 
+    ChunkedList() = default;
+    ChunkedList(const ChunkedList&) = delete;
+    ChunkedList& operator=(const ChunkedList&) = delete;
+    ~ChunkedList() { clear(); }
+
     T& emplace_back()
     {
-        if ((size_ & kMask) == 0 && (size_ >> ChunkBits) == chunks_.size())
-            chunks_.push_back(std::make_unique<T[]>(kChunkSize));
-        T& slot = (*this)[size_++];
-        slot = T{};
-        return slot;
+        if ((size_ & kMask) == 0 && (size_ >> ChunkBits) == chunks_.size()) AddChunk();
+        T* slot = chunks_[size_ >> ChunkBits] + (size_ & kMask);
+        ++size_;
+        return *::new (static_cast<void*>(slot)) T{};
     }
     void push_back(const T& value) { emplace_back() = value; }
 
@@ -74,6 +118,7 @@ public:
     void reserve(std::size_t count) { chunks_.reserve((count + kMask) >> ChunkBits); }
     void clear()
     {
+        for (T* chunk : chunks_) ChunkMemory::Release(chunk, kChunkBytes);
         chunks_.clear();
         size_ = 0;
     }
@@ -84,7 +129,13 @@ public:
     const_iterator end() const { return const_iterator(this, size_); }
 
 private:
-    std::vector<std::unique_ptr<T[]>> chunks_;
+    void AddChunk()
+    {
+        chunks_.reserve(chunks_.size() + 1);  // so a failed push cannot leak the chunk
+        chunks_.push_back(static_cast<T*>(ChunkMemory::Allocate(kChunkBytes)));
+    }
+
+    std::vector<T*> chunks_;
     std::size_t size_ = 0;
 };
 

@@ -10,6 +10,7 @@
 
 #include "model/FrameEngine.h"
 
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -142,22 +143,47 @@ public:
         constexpr std::size_t kBuffer = kMaxFrameBytes;
         const std::size_t inside = offset < kBuffer ? std::min(count, kBuffer - offset) : 0;
         const uint8_t* p = f.Data() + offset;
-        uint64_t sum = 0;
+        // The bulk is summed four bytes at a time in the machine's own byte order:
+        // a ones-complement sum does not depend on the order of the bytes within
+        // its words, so folding that sum and swapping its bytes gives the sum of
+        // the big-endian words (RFC 1071).
+        uint64_t native = 0;
         std::size_t i = 0;
+        for (; i + 4 <= inside; i += 4) {
+            uint32_t word;
+            std::memcpy(&word, p + i, sizeof word);
+            native += word;
+        }
+        const std::size_t nativeEnd = i;
+        uint64_t sum = 0;
         for (; i + 1 < inside; i += 2) sum += static_cast<uint32_t>(p[i] << 8 | p[i + 1]);
         if (i < count) sum += static_cast<uint32_t>(f.Byte(offset + i) << 8 | (i + 1 < count ? f.Byte(offset + i + 1) : 0));
-        if (skipOffset >= offset && skipOffset < offset + count && (skipOffset - offset) % 2 == 0)
-            sum -= static_cast<uint32_t>(f.Byte(skipOffset) << 8 | (skipOffset + 1 < offset + count ? f.Byte(skipOffset + 1) : 0));
-        sum_ += sum;
+        if (skipOffset >= offset && skipOffset < offset + count && (skipOffset - offset) % 2 == 0) {
+            const std::size_t k = skipOffset - offset;
+            if (k < nativeEnd) {
+                // Take out exactly what the field added to its four-byte word.
+                uint16_t field;
+                std::memcpy(&field, p + k, sizeof field);
+                const bool highHalf = (k % 4 == 2) == (std::endian::native == std::endian::little);
+                native -= static_cast<uint64_t>(field) << (highHalf ? 16 : 0);
+            } else {
+                sum -= static_cast<uint32_t>(f.Byte(skipOffset) << 8 | (skipOffset + 1 < offset + count ? f.Byte(skipOffset + 1) : 0));
+            }
+        }
+        uint16_t folded = Fold(native);
+        if constexpr (std::endian::native == std::endian::little) folded = static_cast<uint16_t>(folded << 8 | folded >> 8);
+        sum_ += sum + folded;
     }
-    uint16_t Result() const
-    {
-        uint64_t s = sum_;
-        while (s >> 16) s = (s & 0xFFFF) + (s >> 16);
-        return static_cast<uint16_t>(~s & 0xFFFF);
-    }
+    uint16_t Result() const { return static_cast<uint16_t>(~Fold(sum_) & 0xFFFF); }
 
 private:
+    // End-around carry: a positive sum folds to a value from 1 to 0xFFFF, zero to zero.
+    static uint16_t Fold(uint64_t s)
+    {
+        while (s >> 16) s = (s & 0xFFFF) + (s >> 16);
+        return static_cast<uint16_t>(s);
+    }
+
     uint64_t sum_ = 0;
 };
 
