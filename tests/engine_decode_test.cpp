@@ -164,6 +164,31 @@ TEST_F(Decode, IpChecksumsAreCheckedOnWholeDatagramsOnly)
     EXPECT_EQ(LastFlags(s) & (kPktBadIpChecksum | kPktBadUdpChecksum), 0);
 }
 
+// The checksum is summed several bytes at a time: every length remainder, odd
+// lengths and payload bytes that carry into every position must give the same
+// verdict as the plain word-by-word sum of the frame builder.
+TEST_F(Decode, ChecksumsHoldForEveryPayloadLength)
+{
+    int frameNo = 0;
+    for (uint8_t fill : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t{0x5A}}) {
+        for (size_t length = 0; length < 14; ++length) {
+            SCOPED_TRACE(::testing::Message() << "fill " << int(fill) << ", length " << length);
+            Bytes payload(length, fill);
+            for (size_t i = 0; i < length; ++i) payload[i] = static_cast<uint8_t>(fill ^ (i * 37));
+            TcpSegment seg{.SrcPort = 1025, .DstPort = 80, .Seq = 1, .Payload = payload};
+            feed.Feed(TcpFrame(kB, kA, kClient, kServer, seg), frameNo++);
+            EXPECT_EQ(LastFlags(s) & (kPktBadTcpChecksum | kPktBadIpChecksum), 0);
+            seg.BadChecksum = true;
+            feed.Feed(TcpFrame(kB, kA, kClient, kServer, seg), frameNo++);
+            EXPECT_TRUE(LastFlags(s) & kPktBadTcpChecksum);
+            feed.Feed(Padded(EthernetII(kB, kA, 0x0800, Ipv4(kClient, kServer, 17, Udp(kClient, kServer, 9, 9, payload)))), frameNo++);
+            EXPECT_EQ(LastFlags(s) & (kPktBadUdpChecksum | kPktBadIpChecksum), 0);
+            feed.Feed(Padded(EthernetII(kB, kA, 0x0800, Ipv4(kClient, kServer, 17, Udp(kClient, kServer, 9, 9, payload, false, true)))), frameNo++);
+            EXPECT_TRUE(LastFlags(s) & kPktBadUdpChecksum);
+        }
+    }
+}
+
 TEST_F(Decode, PortRolesAndTcpFields)
 {
     TcpSegment reply{.SrcPort = 80, .DstPort = 1025, .Seq = 7000, .Ack = 9, .Flags = 0x18, .Window = 0, .Payload = Bytes(5, 1)};
