@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "EngineFeeder.h"
+#include "model/Naming.h"
 #include "ui/main/ProtocolTableContent.h"
 
 namespace quenlix {
@@ -65,6 +67,32 @@ TEST_F(ProtocolTable, MacAndOtherShareOneRow)
     EXPECT_EQ(table.Rows[3].Cells, (Cells{"Other", "8", "0.08%", "20", "5", "5.00%", "LLC, MAC"}));
 }
 
+TEST(ProtocolTableTokenRing, MacAndOtherFramesFromTheEngineShareARow)
+{
+    AnalysisState state;
+    testing::EngineFeeder feed(state, 1);
+    const testing::Mac a = testing::MacOf(1);
+    const testing::Mac b = testing::MacOf(2);
+    const testing::Mac all{0xC0, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (int i = 0; i < 3; ++i) feed.Feed(testing::TokenRing(0x00, b, a, {}, testing::Bytes(22, 0)), 0);  // MAC, 36 bytes
+    feed.Feed(testing::TokenRing(0x00, all, a, {}, testing::Bytes(22, 0)), 0);
+    testing::Bytes llc = testing::TokenRingLlc(b, a, {}, 0xAA, testing::Bytes(3, 0));  // an unknown SNAP type
+    llc.resize(100, 0);
+    feed.Feed(llc, 0);
+    feed.Finish();
+    state.TotalFrames = feed.FrameNo();  // the reading driver's count
+    ASSERT_EQ(state.ProtocolStats[kFamilyMAC].Frames, 4);
+    ASSERT_EQ(state.ProtocolStats[kFamilyOther].Frames, 1);
+
+    const ProtocolTableContent table = BuildProtocolTable(state);
+    ASSERT_EQ(table.Rows.size(), 1u);
+    const std::string encapsulations = table.Rows[0].Cells[6];
+    EXPECT_EQ(encapsulations.substr(encapsulations.size() - 3), "MAC");
+    const Cells cells = table.Rows[0].Cells;
+    EXPECT_EQ((Cells{cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]}),
+              (Cells{"Other", "5", "100.00%", "48", "1", "100.00%"}));  // (4 x 36 + 100) div 5
+}
+
 TEST_F(ProtocolTable, OtherAloneHasNoMacEncapsulation)
 {
     SetFamily(state, 16, 3, 0, 60, 0x08);
@@ -90,37 +118,76 @@ TEST_F(ProtocolTable, InconsistentTotalsNeverDivideByZero)
     EXPECT_EQ(table.Rows[1].Cells[2], "0.00%");
 }
 
-TEST(ProtocolTableSort, NumericKeys)
-{
-    EXPECT_DOUBLE_EQ(NumericSortKey("1,024"), 1024);
-    EXPECT_DOUBLE_EQ(NumericSortKey("98%"), 98);
-    EXPECT_DOUBLE_EQ(NumericSortKey("1,230.00%"), 1230);
-    EXPECT_DOUBLE_EQ(NumericSortKey("-1,234"), -1234);
-    EXPECT_DOUBLE_EQ(NumericSortKey("abc"), 0);
-    EXPECT_DOUBLE_EQ(NumericSortKey(""), 0);
-    EXPECT_DOUBLE_EQ(NumericSortKey("1%%"), 0);  // only the first "%" goes
-}
-
-std::vector<std::string> Column(const ProtocolTableContent& table, int column)
+std::vector<std::string> Column(const GridContent& grid, int column)
 {
     std::vector<std::string> cells;
-    for (const ProtocolTableRow& row : table.Rows) cells.push_back(row.Cells[static_cast<size_t>(column)]);
+    for (int row = grid.FixedRows(); row < grid.RowCount(); ++row) cells.push_back(grid.Cell(column, row));
     return cells;
+}
+
+TEST_F(ProtocolTable, GridHasHeadingsAFixedColumnAndTheRows)
+{
+    GridContent grid;
+    InitProtocolGrid(grid);
+    EXPECT_EQ(grid.ColCount(), 7);
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.FixedRows(), 1);
+    EXPECT_EQ(grid.FixedCols(), 1);
+    EXPECT_EQ(grid.Cell(5, 0), "Broadcast Percent");
+    EXPECT_EQ(grid.Alignment(1), GridAlignment::Right);
+    EXPECT_EQ(grid.Alignment(6), GridAlignment::Centre);
+
+    FillProtocolGrid(grid, BuildProtocolTable(state));
+    EXPECT_EQ(grid.RowCount(), 4);
+    EXPECT_EQ(Column(grid, 0), (std::vector<std::string>{"ARP/RARP", "IP", "IPX"}));
+    EXPECT_EQ(grid.RowTag(3), 5);
+
+    // A second, smaller trace leaves nothing of the first behind.
+    AnalysisState empty;
+    FillProtocolGrid(grid, BuildProtocolTable(empty));
+    EXPECT_EQ(grid.RowCount(), 2);
+    for (int col = 0; col < 7; ++col) EXPECT_EQ(grid.Cell(col, 1), "");
+    EXPECT_EQ(grid.RowTag(1), 0);
 }
 
 TEST_F(ProtocolTable, SortsNumbersAsNumbersAndTextByCharacterCodes)
 {
     SetFamily(state, 0, 900, 0, 90000, 0x08);  // Appletalk
-    ProtocolTableContent table = BuildProtocolTable(state);
+    GridContent grid;
+    InitProtocolGrid(grid);
+    FillProtocolGrid(grid, BuildProtocolTable(state));
 
-    SortProtocolTable(table, 2, true);  // as text "9.00%" would follow "60.00%"
-    EXPECT_EQ(Column(table, 2), (std::vector<std::string>{"0.01%", "9.00%", "40.00%", "60.00%"}));
-    SortProtocolTable(table, 1, false);
-    EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"IP", "IPX", "Appletalk", "ARP/RARP"}));
-    SortProtocolTable(table, 0, true);  // "R" sorts before "p"
-    EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"ARP/RARP", "Appletalk", "IP", "IPX"}));
-    SortProtocolTable(table, 7, true);  // no such column: unchanged
-    EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"ARP/RARP", "Appletalk", "IP", "IPX"}));
+    SortProtocolGrid(grid, 2, true);  // as text "9.00%" would follow "60.00%"
+    EXPECT_EQ(Column(grid, 2), (std::vector<std::string>{"0.01%", "9.00%", "40.00%", "60.00%"}));
+    SortProtocolGrid(grid, 1, false);  // "6,000" is six thousand, not six
+    EXPECT_EQ(Column(grid, 0), (std::vector<std::string>{"IP", "IPX", "Appletalk", "ARP/RARP"}));
+    EXPECT_EQ(grid.RowTag(1), 4);  // the family travels with its row
+    SortProtocolGrid(grid, 0, true);  // "R" sorts before "p"
+    EXPECT_EQ(Column(grid, 0), (std::vector<std::string>{"ARP/RARP", "Appletalk", "IP", "IPX"}));
+    SortProtocolGrid(grid, 6, false);
+    EXPECT_EQ(Column(grid, 6), (std::vector<std::string>{"SNAP", "LLC, NovRaw", "Etype", "Etype"}));
+    SortProtocolGrid(grid, 7, true);  // no such column: unchanged
+    SortProtocolGrid(grid, -1, true);
+    EXPECT_EQ(Column(grid, 6), (std::vector<std::string>{"SNAP", "LLC, NovRaw", "Etype", "Etype"}));
+    EXPECT_TRUE(grid.LastSortAscending() == false && grid.SortedColumn() == 6);
+
+    for (int col = 0; col < 7; ++col)
+        EXPECT_EQ(ProtocolColumnSortKind(col), col == 0 || col == 6 ? GridSortKind::Text : GridSortKind::Numbers);
+}
+
+TEST_F(ProtocolTable, CopyStartsEveryLineWithTheProtocol)
+{
+    GridContent grid;
+    InitProtocolGrid(grid);
+    FillProtocolGrid(grid, BuildProtocolTable(state));
+    grid.SetSelection({2, 2, 2, 3});
+    EXPECT_EQ(grid.CopyText(), std::optional<std::string>("Protocol\tPacket Percent\r\nIP\t60.00%\r\nIPX\t40.00%"));
+    grid.SelectAll();
+    const std::string all = grid.CopyText().value_or("");
+    EXPECT_EQ(all.substr(0, all.find("\r\n")),
+              "Protocol\tPacket Count\tPacket Percent\tAve Pkt Size (Bytes)\tBroadcast Count\tBroadcast Percent\t"
+              "Encapsulation(s)");
+    EXPECT_NE(all.find("\r\nARP/RARP\t1\t0.01%\t60\t0\t0.00%\tEtype"), std::string::npos);
 }
 
 }  // namespace

@@ -6,6 +6,11 @@
 namespace quenlix::guitest {
 int RunMainWindowTests(int argc, char** argv);
 int RunAncillaryTests(int argc, char** argv);
+int RunChartsTests(int argc, char** argv);
+int RunPrintTests(int argc, char** argv);
+int RunAllPagesTests(int argc, char** argv);
+int RunClientServerPageTests(int argc, char** argv);
+int RunDLCErrorTests(int argc, char** argv);
 }  // namespace quenlix::guitest
 
 int main(int argc, char** argv)
@@ -15,5 +20,10 @@ int main(int argc, char** argv)
     int failures = 0;
     failures += quenlix::guitest::RunMainWindowTests(argc, argv);
     failures += quenlix::guitest::RunAncillaryTests(argc, argv);
+    failures += quenlix::guitest::RunChartsTests(argc, argv);
+    failures += quenlix::guitest::RunPrintTests(argc, argv);
+    failures += quenlix::guitest::RunAllPagesTests(argc, argv);
+    failures += quenlix::guitest::RunClientServerPageTests(argc, argv);
+    failures += quenlix::guitest::RunDLCErrorTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

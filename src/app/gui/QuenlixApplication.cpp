@@ -2,6 +2,7 @@
 
 #include <cxxabi.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -19,7 +20,12 @@ std::string ReadableTypeName(const char* mangled)
     return status == 0 && readable ? std::string(readable.get()) : std::string(mangled);
 }
 
-QuenlixApplication::QuenlixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+QuenlixApplication::QuenlixApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // Qt takes the user's locale for the C library too; our number texts are
+    // formatted with "." as the decimal point whatever the user's language.
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 bool QuenlixApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -14,6 +14,8 @@
 #include "ui/misc/ChartPropertiesForm.h"
 #include "ui/misc/ErrorInformationForm.h"
 #include "ui/misc/SystemInformationForm.h"
+#include "ui/print/PrintSelectionForm.h"
+#include "ui/print/PrintStatusForm.h"
 
 namespace quenlix {
 
@@ -36,6 +38,8 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     about_ = std::make_unique<TAboutForm>(technicalSupport_.get());
     chartProperties_ = std::make_unique<TChartPropertiesForm>();
     errorInformation_ = std::make_unique<TErrorInformationForm>(technicalSupport_.get());
+    printStatus_ = std::make_unique<TPrintStatusForm>();
+    printSelection_ = std::make_unique<TPrintSelectionForm>(*printStatus_);
     readTraceFile_ = std::make_unique<TReadTraceFileForm>();
     systemInformation_ = std::make_unique<TSystemInformationForm>();
     host_ = std::make_unique<GuiReadHost>(*state_, *readTraceFile_, nullptr);
@@ -47,6 +51,8 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     setup.Windows.About = about_.get();
     setup.Windows.ChartProperties = chartProperties_.get();
     setup.Windows.ErrorInformation = errorInformation_.get();
+    setup.Windows.PrintSelection = printSelection_.get();
+    setup.Windows.PrintStatus = printStatus_.get();
     setup.Windows.ReadTraceFile = readTraceFile_.get();
     setup.Windows.SystemInformation = systemInformation_.get();
     setup.Windows.TechnicalSupport = technicalSupport_.get();
@@ -56,6 +62,7 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     mainForm_ = std::make_unique<TMainForm>(setup);
 
     host_->SetMessageParent(mainForm_.get());
+    ConnectPrinting(setup.Windows);
     readTraceFile_->SetMainWindow(mainForm_.get());
     // Abort in the error report keeps the user's settings before the program ends.
     errorInformation_->Terminate = [this] {
@@ -63,6 +70,21 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
         settings_->Flush();
         std::_Exit(EXIT_FAILURE);
     };
+}
+
+// The print selection window prints the main window and whichever other windows
+// exist, and keeps its page-setup values in the main window's settings.
+void QuenlixProgram::ConnectPrinting(const QuenlixWindows& windows)
+{
+    PrintSources sources;
+    sources.Windows = {mainForm_.get(),         windows.StationStats,       windows.NetworkStatistics,
+                       windows.FathomToolbox,   windows.LatencyAnalysis,    windows.ThroughputAnalysis,
+                       windows.ProblemAnalysis, windows.WhatIfAnalysis};
+    sources.PageSetup = &mainForm_->PageSetup();
+    sources.State = state_.get();
+    sources.SetTips = [this](const TipSet& tips) { mainForm_->SetTips(tips); };
+    sources.RestoreTips = [this] { mainForm_->RestoreTips(); };
+    printSelection_->SetSources(std::move(sources));
 }
 
 QuenlixProgram::~QuenlixProgram()

@@ -17,9 +17,12 @@ class TAboutForm;
 class TChartPropertiesForm;
 class TErrorInformationForm;
 class TMainForm;
+class TPrintSelectionForm;
+class TPrintStatusForm;
 class TReadTraceFileForm;
 class TSystemInformationForm;
 class TTechnicalSupportForm;
+struct QuenlixWindows;
 
 struct StartupOptions {
     QString SettingsFile;        // an INI file; empty for the user's own settings
@@ -44,9 +47,13 @@ public:
     TErrorInformationForm& ErrorInformationForm() { return *errorInformation_; }
     TChartPropertiesForm& ChartPropertiesForm() { return *chartProperties_; }
     TSystemInformationForm& SystemInformationForm() { return *systemInformation_; }
+    TPrintSelectionForm& PrintSelectionForm() { return *printSelection_; }
+    TPrintStatusForm& PrintStatusForm() { return *printStatus_; }
     QtSettingsStore& Settings() { return *settings_; }
 
 private:
+    void ConnectPrinting(const QuenlixWindows& windows);
+
     std::unique_ptr<AnalysisState> state_;
     std::unique_ptr<QtSettingsStore> settings_;
     std::unique_ptr<QtSettingsStore> machineSettings_;
@@ -54,6 +61,8 @@ private:
     std::unique_ptr<TAboutForm> about_;
     std::unique_ptr<TChartPropertiesForm> chartProperties_;
     std::unique_ptr<TErrorInformationForm> errorInformation_;
+    std::unique_ptr<TPrintStatusForm> printStatus_;
+    std::unique_ptr<TPrintSelectionForm> printSelection_;
     std::unique_ptr<TReadTraceFileForm> readTraceFile_;
     std::unique_ptr<TSystemInformationForm> systemInformation_;
     std::unique_ptr<GuiReadHost> host_;

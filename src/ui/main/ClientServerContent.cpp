@@ -469,6 +469,20 @@ void SelectAllServerGrid(ClientServerContent& content)
     content.ServerGrid.SelectAll();
 }
 
+bool IsServerMarkCell(int col, int row)
+{
+    return row >= 1 && col >= kColLowThroughput && col <= kColInefficient;
+}
+
+GridContent ServerGridWithMarks(const ClientServerContent& content, std::string_view markText)
+{
+    GridContent grid = content.ServerGrid;
+    for (int row = 1; row < grid.RowCount(); ++row)
+        for (int col = kColLowThroughput; col <= kColInefficient; ++col)
+            if (grid.Cell(col, row) == kServerMarkText) grid.SetCell(col, row, std::string(markText));
+    return grid;
+}
+
 // ---- shared texts -----------------------------------------------------------------------
 
 std::string ServerApplicationText(const TTransHead& head)
@@ -512,11 +526,8 @@ std::string NetAddressText(const AnalysisState& state, const NetString& key, boo
 
 std::vector<std::vector<std::string>> ServerTableTexts(const ClientServerContent& content, std::string_view markText)
 {
-    std::vector<std::vector<std::string>> rows = GridTexts(content.ServerGrid, 0);
-    rows.resize(std::min(rows.size(), static_cast<size_t>(content.ServerRowCount) + 1));
-    for (size_t r = 1; r < rows.size(); ++r)
-        for (int col = kColLowThroughput; col <= kColInefficient && col < static_cast<int>(rows[r].size()); ++col)
-            if (rows[r][static_cast<size_t>(col)] == kServerMarkText) rows[r][static_cast<size_t>(col)] = markText;
+    std::vector<std::vector<std::string>> rows = GridTexts(ServerGridWithMarks(content, markText), 0);
+    rows.resize(std::min(rows.size(), static_cast<size_t>(std::max(content.ServerRowCount, 0)) + 1));
     return rows;
 }
 

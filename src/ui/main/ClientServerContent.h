@@ -27,6 +27,9 @@ constexpr int32_t kServerRowTag = 16777215;
 // The mark of columns "A" to "D": the bullet of the Symbol font.
 constexpr char kServerMark = '\xB7';
 constexpr std::string_view kServerMarkText = "\xB7";
+// The same mark as the bullet character in UTF-8, for displays and clipboards
+// that do not use the Symbol font's encoding.
+constexpr std::string_view kServerBulletText = "\xE2\x80\xA2";
 
 enum ServerGridColumn : int {
     kColLowThroughput = 0,   // "A"
@@ -122,6 +125,15 @@ std::optional<std::string> CopyServerGrid(const ClientServerContent& content);
 
 // Edit menu's Select All.
 void SelectAllServerGrid(ClientServerContent& content);
+
+// The grid as a display shows it: every cell, hidden column, row tag, selection
+// and sort state kept, with the marks of columns "A" to "D" below the header
+// written as markText.
+GridContent ServerGridWithMarks(const ClientServerContent& content, std::string_view markText = kServerBulletText);
+
+// Whether a cell of the grid shows a mark column below the header (where the
+// mark is drawn as a bullet).
+bool IsServerMarkCell(int col, int row);
 
 // ---- texts shared with other views ----
 

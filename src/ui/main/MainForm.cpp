@@ -25,6 +25,9 @@
 
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
+#include "ui/main/ClientServerWidget.h"
+#include "ui/main/ChartsWidget.h"
+#include "ui/main/DLCErrorWidget.h"
 #include "ui/main/FileSummaryWidget.h"
 #include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/FormPlacementWidget.h"
@@ -33,6 +36,7 @@
 #include "ui/main/SplashForm.h"
 #include "ui/misc/AboutForm.h"
 #include "ui/misc/ChartPropertiesForm.h"
+#include "ui/print/PrintSelectionForm.h"
 
 namespace quenlix {
 
@@ -335,29 +339,58 @@ void TMainForm::BuildPages()
         page->setObjectName(Q(info.Name));
         mainPageControl_->addTab(page, Q(info.Caption));
     }
-    // The DLC page holds one panel per topology; the one of the trace is shown.
-    QWidget* dlcPage = PageWidget(MainPage::DLCError);
-    auto* dlcLayout = new QVBoxLayout(dlcPage);
-    ethernetPanel_ = new QWidget(dlcPage);
-    ethernetPanel_->setObjectName("EthernetPanel");
-    tokenRingPanel_ = new QWidget(dlcPage);
-    tokenRingPanel_->setObjectName("TokenRingPanel");
-    dlcLayout->addWidget(ethernetPanel_);
-    dlcLayout->addWidget(tokenRingPanel_);
     mainPageControl_->hide();
+    AddDLCErrorPage();
+    AddClientServerPage();
     AddProtocolTablePage();
+    AddChartPages();
     connect(mainPageControl_, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
     connect(fileSummary_, &TFileSummaryPage::MediaUtilSelectionClick, this, &TMainForm::UpdateMediaUtilization);
+}
+
+void TMainForm::AddClientServerPage()
+{
+    auto* page = new TClientServerPage;
+    page->ShareSortDirection(&lastSortAscending_);
+    SetPageWidget(MainPage::ClientServer, page);
+    SetCopyHandler(CopyAction::ServerGrid, [page] { page->CopyToClipboardBtnClick(); });
+    SetSelectAllHandler(MainPage::ClientServer, [page] { page->SelectAll(); });
+    AddViewRefresher([this, page] { page->UpdateServerGrid(state_); });
+    if (windows_.FathomToolbox != nullptr) page->SetToolboxCommand([this] { AnalyzeBtnClick(); });
+}
+
+// The DLC page holds one panel per topology; the one of the trace is shown.
+void TMainForm::AddDLCErrorPage()
+{
+    auto* page = new TDLCErrorPage(state_);
+    SetPageWidget(MainPage::DLCError, page);
+    dlcErrorPage_ = page;
+    SetCopyHandler(CopyAction::DLCErrors, [page] { page->DLCCopyButtonClick(); });
+    AddViewRefresher([page] { page->Refresh(); });
 }
 
 void TMainForm::AddProtocolTablePage()
 {
     auto* page = new TProtocolTablePage;
+    page->ShareSortDirection(&lastSortAscending_);
     SetPageWidget(MainPage::ProtocolTable, page);
     TSuperStringGrid* grid = page->ProtoGrid();
     SetCopyHandler(CopyAction::ProtocolGrid, [grid] { grid->CopyToClipboard(); });
     SetSelectAllHandler(MainPage::ProtocolTable, [grid] { grid->SelectAllCells(); });
-    AddViewRefresher([this, page] { page->UpdateProtocolGrid(state_); });
+}
+
+// The two chart pages; they rebuild the protocol table with the charts.
+void TMainForm::AddChartPages()
+{
+    auto* table = qobject_cast<TProtocolTablePage*>(PageWidget(MainPage::ProtocolTable));
+    auto* charts = new TChartPages(state_, windows_.ChartProperties, table, this);
+    SetPageWidget(MainPage::PacketSizeChart, charts->PacketSizePage());
+    SetPageWidget(MainPage::ProtocolChart, charts->ProtocolChartPage());
+    TBusinessChart* sizeChart = charts->PacketSizePage()->PacketSizeChart();
+    TBusinessChart* protocolChart = charts->ProtocolChartPage()->ProtocolDistChart();
+    SetCopyHandler(CopyAction::PacketSizeChart, [sizeChart] { sizeChart->CopyToClipboard(); });
+    SetCopyHandler(CopyAction::ProtocolChart, [protocolChart] { protocolChart->CopyToClipboard(); });
+    AddViewRefresher([charts] { charts->UpdateCharts(); });
 }
 
 void TMainForm::BuildStatusBar()
@@ -641,9 +674,7 @@ void TMainForm::UpdateEncapsulation()
 
 void TMainForm::ShowDLCPanel(uint8_t topology)
 {
-    const bool tokenRing = topology == kTopologyTokenRing;
-    ethernetPanel_->setVisible(!tokenRing);
-    tokenRingPanel_->setVisible(tokenRing);
+    dlcErrorPage_->ShowPanel(topology);
 }
 
 MainPage TMainForm::ActivePage() const
@@ -785,10 +816,8 @@ void TMainForm::PrintBtnClick()
 
 void TMainForm::PrinterSetup1Click()
 {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName("PrinterSetupDialog");
-    dialog.exec();
+    // The print selection window keeps the printer that its print runs use.
+    if (auto* print = qobject_cast<TPrintSelectionForm*>(windows_.PrintSelection)) print->PrinterSetup();
 }
 
 void TMainForm::About1Click()

@@ -29,6 +29,7 @@ namespace quenlix {
 
 class TAboutForm;
 class TChartPropertiesForm;
+class TDLCErrorPage;
 class TFileSummaryPage;
 class TReadTraceFileForm;
 class TSplashForm;
@@ -121,6 +122,8 @@ public:
 
     // For the tests and the windows that read them.
     const MainSettings& Settings() const { return settings_; }
+    // The page-setup values, which the print selection window changes.
+    PrintSetup& PageSetup() { return settings_.Print; }
     const RecentFileList& RecentFiles() const { return settings_.RecentFiles; }
     TFileSummaryPage* FileSummaryPage() const { return fileSummary_; }
     QTabWidget* MainPageControl() const { return mainPageControl_; }
@@ -146,6 +149,9 @@ private:
     void BuildPages();
     void BuildStatusBar();
     void AddProtocolTablePage();
+    void AddDLCErrorPage();
+    void AddChartPages();
+    void AddClientServerPage();
     void LoadSettings();
     void SetReadingState(bool reading);
     void UpdateCharts();
@@ -166,6 +172,9 @@ private:
     MainSettings settings_;
     TipSet currentTipSet_ = tips::StartUp();
     bool firstActivation_ = true;
+    // The direction of the last Sort button of the client/server grid or the
+    // protocol table; a double click on either repeats it.
+    bool lastSortAscending_ = true;
     bool destroyed_ = false;
     bool reading_ = false;
     bool closeAfterRead_ = false;
@@ -181,8 +190,7 @@ private:
     QPlainTextEdit* tipMemo_ = nullptr;
     QTabWidget* mainPageControl_ = nullptr;
     TFileSummaryPage* fileSummary_ = nullptr;
-    QWidget* ethernetPanel_ = nullptr;
-    QWidget* tokenRingPanel_ = nullptr;
+    TDLCErrorPage* dlcErrorPage_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
     std::map<CopyAction, std::function<void()>> copyHandlers_;
     std::map<MainPage, std::function<void()>> selectAllHandlers_;

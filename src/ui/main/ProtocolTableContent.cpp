@@ -1,8 +1,6 @@
 #include "ui/main/ProtocolTableContent.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
@@ -55,12 +53,14 @@ ProtocolTableRow MakeRow(int family, const std::string& name, const FamilyTotals
     return row;
 }
 
-bool KeyLess(const ProtocolTableRow& a, const ProtocolTableRow& b, int column, bool asNumber)
+GridAlignment GridAlignmentOf(CellAlignment alignment)
 {
-    const auto& x = a.Cells[static_cast<size_t>(column)];
-    const auto& y = b.Cells[static_cast<size_t>(column)];
-    if (asNumber) return NumericSortKey(x) < NumericSortKey(y);
-    return x < y;  // ordinal: std::string compares bytes as unsigned
+    switch (alignment) {
+    case CellAlignment::Left: return GridAlignment::Left;
+    case CellAlignment::Right: return GridAlignment::Right;
+    case CellAlignment::Centre: return GridAlignment::Centre;
+    }
+    return GridAlignment::Left;
 }
 
 }  // namespace
@@ -97,34 +97,49 @@ ProtocolTableContent BuildProtocolTable(const AnalysisState& state)
     return table;
 }
 
-double NumericSortKey(const std::string& text)
+void InitProtocolGrid(GridContent& grid)
 {
-    std::string plain;
-    plain.reserve(text.size());
-    bool percentRemoved = false;
-    for (char c : text) {
-        if (c == ',') continue;
-        if (c == '%' && !percentRemoved) {
-            percentRemoved = true;
-            continue;
-        }
-        plain += c;
+    const auto& columns = ProtocolTableColumns();
+    grid.SetColCount(kProtocolTableColumns);
+    grid.SetRowCount(2);
+    grid.SetFixedRows(1);
+    grid.SetFixedCols(1);
+    grid.ClearRow(1);
+    grid.SetRowTag(1, 0);
+    for (int col = 0; col < kProtocolTableColumns; ++col) {
+        grid.SetCell(col, 0, columns[static_cast<size_t>(col)].Header);
+        grid.SetAlignment(col, GridAlignmentOf(columns[static_cast<size_t>(col)].Alignment));
     }
-    double value = 0;
-    const char* first = plain.data();
-    const char* last = first + plain.size();
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || !std::isfinite(value)) return 0;
-    return value;
+    grid.ForgetSort();
 }
 
-void SortProtocolTable(ProtocolTableContent& table, int column, bool ascending)
+void FillProtocolGrid(GridContent& grid, const ProtocolTableContent& table)
+{
+    // A grid keeps at least one row below its headings, empty when there is nothing to show.
+    grid.SetRowCount(std::max(table.GridRowCount(), 2));
+    grid.ClearRow(1);
+    grid.SetRowTag(1, 0);
+    for (size_t i = 0; i < table.Rows.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        grid.ClearRow(row);
+        for (int col = 0; col < kProtocolTableColumns; ++col)
+            grid.SetCell(col, row, table.Rows[i].Cells[static_cast<size_t>(col)]);
+        grid.SetRowTag(row, table.Rows[i].Family);
+    }
+    grid.ForgetSort();
+}
+
+GridSortKind ProtocolColumnSortKind(int column)
+{
+    if (column < 0 || column >= kProtocolTableColumns) return GridSortKind::Text;
+    return ProtocolTableColumns()[static_cast<size_t>(column)].SortsAsNumber ? GridSortKind::Numbers
+                                                                             : GridSortKind::Text;
+}
+
+void SortProtocolGrid(GridContent& grid, int column, bool ascending)
 {
     if (column < 0 || column >= kProtocolTableColumns) return;
-    const bool asNumber = ProtocolTableColumns()[static_cast<size_t>(column)].SortsAsNumber;
-    std::stable_sort(table.Rows.begin(), table.Rows.end(), [&](const ProtocolTableRow& a, const ProtocolTableRow& b) {
-        return ascending ? KeyLess(a, b, column, asNumber) : KeyLess(b, a, column, asNumber);
-    });
+    grid.SortByColumn(column, ascending, ProtocolColumnSortKind(column));
 }
 
 }  // namespace quenlix

@@ -1,13 +1,15 @@
 #pragma once
 // The "Protocol Table" page: one row per protocol family that has frames, with
 // counts, percentages, average size and the encapsulations seen, plus the column
-// layout and the sort keys of its Sort Ascending / Sort Descending buttons.
+// layout, the grid it fills and the sorts of its Sort Ascending / Sort Descending
+// buttons.
 
 #include <array>
 #include <string>
 #include <vector>
 
 #include "model/AnalysisState.h"
+#include "ui/controls/GridContent.h"
 
 namespace quenlix {
 
@@ -39,13 +41,22 @@ struct ProtocolTableContent {
 // The rows in family order; MAC and Other frames share one row named "Other".
 ProtocolTableContent BuildProtocolTable(const AnalysisState& state);
 
-// The numeric sort key of a cell: its text without any "," and without its first
-// "%", read as a number; 0 when that is not a number.
-double NumericSortKey(const std::string& text);
+// The grid of the table: the headings and alignments of the seven columns, one
+// fixed heading row and the fixed "Protocol" column, and an empty row below the
+// headings.
+void InitProtocolGrid(GridContent& grid);
 
-// Sorts the rows on a column, as numbers or as text (ordinal, case-sensitive) as
-// the column says. Rows with equal keys keep their order. A column outside the
-// table leaves the rows as they are.
-void SortProtocolTable(ProtocolTableContent& table, int column, bool ascending);
+// Puts the rows below the headings; the grid has one row per table row plus the
+// heading row, and keeps one empty row when the table has none. The last sort
+// is forgotten, as the rows are new.
+void FillProtocolGrid(GridContent& grid, const ProtocolTableContent& table);
+
+// How the Sort buttons sort a column: as text for "Protocol" and
+// "Encapsulation(s)", as numbers for the others.
+GridSortKind ProtocolColumnSortKind(int column);
+
+// Sorts the grid's rows on a column in a direction with the column's sort kind;
+// a column outside the table is ignored.
+void SortProtocolGrid(GridContent& grid, int column, bool ascending);
 
 }  // namespace quenlix

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "import/TraceImport.h"
+#include "model/Naming.h"
+#include "ui/main/DLCErrorContent.h"
 #include "ui/main/FileSummaryContent.h"
 #include "ui/main/ProtocolTableContent.h"
 #include "ui/print/JsonWriter.h"
@@ -138,6 +140,66 @@ std::string ProtocolTableText(const ProtocolTableContent& content)
     return "Protocol Table\n" + table.Render();
 }
 
+// The DLC error page of the trace's topology. The report shows addresses as
+// twelve hexadecimal digits, the page's default.
+constexpr bool kReportByVendor = false;
+
+std::string IndentedLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines) text += kIndent + line + '\n';
+    return text;
+}
+
+std::string EthernetErrorsText(const EthernetErrorsContent& content)
+{
+    std::string text = "DLC Error Expert: Ethernet\n\nFrame Error Summary\n";
+    TextTable counts({CellAlignment::Left, CellAlignment::Right});
+    for (size_t i = 0; i < FrameErrorBoxes().size(); ++i) counts.AddRow({FrameErrorBoxes()[i].Label, content.FrameErrors[i]});
+    text += counts.Render() + "\nCollision Fragment Analysis\n";
+    TextTable rows({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right, CellAlignment::Right});
+    const auto& headings = CollisionHeadings();
+    rows.AddRow({headings[0].Label, headings[1].Label, headings[2].Label, headings[3].Label});
+    for (const CollisionRow& row : content.Rows)
+        if (!row.Source.empty()) rows.AddRow({row.Source, row.Transmits, row.Retransmits, Percent(row.Gauge)});
+    return text + rows.Render() + "\nNotes\n" + IndentedLines(content.Notes);
+}
+
+std::string RingOrderText(const RingMapInput& ring)
+{
+    std::string text = "Ring Order: " + RingMapCaption(ring.RingStationCount) + "\n";
+    if (ring.Stations.empty()) return text;
+    TextTable table({CellAlignment::Right, CellAlignment::Left, CellAlignment::Left});
+    table.AddRow({"#", "Station", "Ring Poll"});
+    for (size_t i = 0; i < ring.Stations.size(); ++i) {
+        const RingStation& station = ring.Stations[i];
+        table.AddRow({std::to_string(i + 1), RingLabelText(station, kReportByVendor),
+                      RingPollRoleName(RingPollRoleOf(station))});
+    }
+    return text + table.Render();
+}
+
+std::string SoftErrorsText(const SoftErrorSummary& summary)
+{
+    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right, CellAlignment::Left});
+    const auto& headings = SoftErrorHeadings();
+    table.AddRow({"", headings[0].Label, headings[1].Label, headings[2].Label});
+    for (const SoftErrorRowInfo& row : SoftErrorRows()) {
+        const auto kind = static_cast<size_t>(row.Kind);
+        const std::vector<std::string>& list = summary.Lists[kind];
+        table.AddRow({row.Label, summary.Totals[kind], summary.StationsText(row.Kind), list.empty() ? "" : list.front()});
+        for (size_t i = 1; i < list.size(); ++i) table.AddRow({"", "", "", list[i]});
+    }
+    return "Soft Error Summary\n" + table.Render() + "\nNotes\n" + IndentedLines(summary.Notes);
+}
+
+std::string DLCErrorsText(const AnalysisState& state)
+{
+    if (state.Topology != kTopologyTokenRing) return EthernetErrorsText(UpdateEthernetErrors(state, kReportByVendor));
+    return "DLC Error Expert: Token Ring\n\n" + RingOrderText(BuildRingMapInput(state)) + '\n' +
+           SoftErrorsText(UpdateTokenRingErrors(state, kReportByVendor));
+}
+
 // ---- JSON sections ----------------------------------------------------------------
 
 void FileAttributesJson(JsonWriter& json, const FileAttributesContent& box)
@@ -235,6 +297,79 @@ void ProtocolTableJson(JsonWriter& json, const ProtocolTableContent& content)
     json.EndArray();
 }
 
+void StringArrayJson(JsonWriter& json, const char* key, const std::vector<std::string>& items)
+{
+    json.Key(key);
+    json.BeginArray();
+    for (const std::string& item : items) json.String(item);
+    json.EndArray();
+}
+
+void EthernetErrorsJson(JsonWriter& json, const EthernetErrorsContent& content)
+{
+    static const char* const keys[] = {"BadFCS", "RuntShort", "LongJabber", "Fragment"};
+    json.Key("FrameErrorSummary");
+    json.BeginObject();
+    for (size_t i = 0; i < content.FrameErrors.size(); ++i) json.Field(keys[i], content.FrameErrors[i]);
+    json.EndObject();
+    json.Key("CollisionFragmentAnalysis");
+    json.BeginArray();
+    for (const CollisionRow& row : content.Rows) {
+        if (row.Source.empty()) continue;
+        json.BeginObject();
+        json.Field("DLCSource", row.Source);
+        json.Field("Transmits", row.Transmits);
+        json.Field("Retransmits", row.Retransmits);
+        json.Field("PercentRetransmitted", static_cast<int32_t>(row.Gauge));
+        json.EndObject();
+    }
+    json.EndArray();
+    StringArrayJson(json, "Notes", content.Notes);
+}
+
+void TokenRingErrorsJson(JsonWriter& json, const RingMapInput& ring, const SoftErrorSummary& summary)
+{
+    json.Field("RingMapCaption", RingMapCaption(ring.RingStationCount));
+    json.Key("RingOrder");
+    json.BeginArray();
+    for (size_t i = 0; i < ring.Stations.size(); ++i) {
+        const RingStation& station = ring.Stations[i];
+        json.BeginObject();
+        json.Field("Position", static_cast<int32_t>(i + 1));
+        json.Field("Station", RingLabelText(station, kReportByVendor));
+        json.Field("Address", MACToHex(station.Address.data()));
+        json.Field("RingPoll", RingPollRoleName(RingPollRoleOf(station)));
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("SoftErrorSummary");
+    json.BeginArray();
+    for (const SoftErrorRowInfo& row : SoftErrorRows()) {
+        json.BeginObject();
+        json.Field("Error", row.Label);
+        json.Field("Total", summary.Totals[static_cast<size_t>(row.Kind)]);
+        json.Field("Stations", summary.StationsText(row.Kind));
+        StringArrayJson(json, "ReportingStationNAUNCount", summary.Lists[static_cast<size_t>(row.Kind)]);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Field("MultipleUpstreamNeighbors", summary.MultiNAUNCount);
+    StringArrayJson(json, "Notes", summary.Notes);
+}
+
+void DLCErrorsJson(JsonWriter& json, const AnalysisState& state)
+{
+    const bool tokenRing = state.Topology == kTopologyTokenRing;
+    json.Key("DLCErrors");
+    json.BeginObject();
+    json.Field("Panel", tokenRing ? "Token Ring" : "Ethernet");
+    if (tokenRing)
+        TokenRingErrorsJson(json, BuildRingMapInput(state), UpdateTokenRingErrors(state, kReportByVendor));
+    else
+        EthernetErrorsJson(json, UpdateEthernetErrors(state, kReportByVendor));
+    json.EndObject();
+}
+
 }  // namespace
 
 std::string ReportText(const AnalysisState& state)
@@ -245,7 +380,8 @@ std::string ReportText(const AnalysisState& state)
     text += FrameStatisticsText(summary.FrameStatistics) + '\n';
     text += MediaUtilizationText(summary.MediaUtilization) + '\n';
     text += EncapsulationText(summary.Encapsulation) + '\n';
-    text += ProtocolTableText(BuildProtocolTable(state));
+    text += ProtocolTableText(BuildProtocolTable(state)) + '\n';
+    text += DLCErrorsText(state);
     return text;
 }
 
@@ -260,6 +396,7 @@ std::string ReportJson(const AnalysisState& state)
     MediaUtilizationJson(json, summary.MediaUtilization);
     EncapsulationJson(json, summary.Encapsulation);
     ProtocolTableJson(json, BuildProtocolTable(state));
+    DLCErrorsJson(json, state);
     json.EndObject();
     return json.Text();
 }

@@ -1,0 +1,289 @@
+#pragma once
+// What the fuzz targets do with one input, kept apart from libFuzzer so that the
+// regression tests replay stored inputs exactly as the targets ran them. Each
+// Run... function returns the empty text when the input was handled soundly, or a
+// sentence that names the broken rule.
+//
+// Input layouts:
+//   read trace:     selector byte, then the trace file. The selector picks the reader
+//                   (detection is bypassed, so every reader is reached), the topology,
+//                   Sniffer compression and the count-only pass. For Observer traces a
+//                   second byte gives the size, in 8-byte units, of a local address
+//                   table taken from the end of the input.
+//   detect:         name-length byte, the file name (mapped onto harmless characters),
+//                   then the file's bytes.
+//   analyse frames: topology byte, then frames, each a 6-byte header (stored length,
+//                   big-endian; flags; extra counted bytes; time step, big-endian,
+//                   signed) and the stored bytes.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "StateInvariants.h"
+#include "import/LocalAddressTable.h"
+#include "import/TraceImport.h"
+#include "model/FrameEngine.h"
+#include "model/ReadHost.h"
+#include "model/TransactionAnalysis.h"
+
+namespace quenlix::fuzz {
+
+// The format codes that have a reader, in selector order.
+inline constexpr std::array<uint8_t, 14> kReaderFormats = {
+    kFormatDA30,      kFormatDataGLANce, kFormatFireBerd500, kFormatInternetworkAdvisor, kFormatLAN900,
+    kFormatLANalyzer, kFormatLANdecoder, kFormatLANWatch,    kFormatNetLens,             kFormatNetSight,
+    kFormatNetworkMonitor, kFormatSniffer, kFormatObserver,  kFormatEtherPeek};
+
+// Counts the messages of a read; never asks to stop.
+class CountingHost : public ReadHost {
+public:
+    void ShowMessage(MessageIcon, const std::string&, const std::string& text) override
+    {
+        ++Messages;
+        LastText = text;
+    }
+    void ReadStarted(const AnalysisState&) override { ++Started; }
+    void ReadFinished(const AnalysisState&) override { ++Finished; }
+
+    int Messages = 0;
+    int Started = 0;
+    int Finished = 0;
+    std::string LastText;
+};
+
+inline bool WriteFile(const std::string& path, const uint8_t* data, std::size_t size)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    const bool whole = size == 0 || std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && whole;
+}
+
+// ---- transaction analysis over every conversation ----------------------------------
+
+inline std::string CheckTransactionResult(const AnalysisState& state, const TransactionAnalysis& q)
+{
+    const auto packets = static_cast<int64_t>(state.PacketList.size());
+    if (q.ForwardPackets < 0 || q.ForwardPackets > packets || q.ReversePackets < 0 || q.ReversePackets > packets)
+        return "a conversation analysis counted more packets than the trace holds";
+    if (q.ForwardBytes < 0 || q.ReverseBytes < 0 || q.ThroughputBytes < 0) return "a conversation analysis counted negative bytes";
+    if (q.LatencyCount < 0 || q.LatencyCount > packets) return "a conversation analysis timed more responses than packets";
+    if (q.RetransmitCount < 0 || q.RetransmitCount > packets || q.PathDuplicateCount < 0 || q.PathDuplicateCount > packets)
+        return "a conversation analysis counted more repeats than packets";
+    return {};
+}
+
+// Runs the latency, throughput and problem analyses of every application chain of
+// every conversation (at most maxRuns chains), as the client/server expert and the
+// analysis windows do.
+inline std::string AnalyzeEveryConversation(const AnalysisState& state, int maxRuns = 64)
+{
+    int runs = 0;
+    for (const auto& [address, node] : state.NetworkNodes) {
+        for (int32_t peer = FirstNetPeer(state, node); peer >= 0; peer = NextNetPeer(state, peer)) {
+            for (int32_t head = FirstTransHead(state, peer); head >= 0; head = NextTransHead(state, head)) {
+                if (++runs > maxRuns) return {};
+                TransactionAnalysis q;
+                q.SelectedNetNode = &node;
+                q.SelectedPeer = peer;
+                q.SelectedApp = head;
+                q.ReverseNetNode = FindNetNode(state, state.ObjectList.NetPeer(peer).PeerAddress);
+                q.ReversePeer = q.ReverseNetNode ? FindNetPeer(state, *q.ReverseNetNode, node.Address) : -1;
+                q.LastFrameNo = state.TotalFrames > 0 ? state.TotalFrames : state.FramesSeen;
+                for (int mode = 0; mode < 4; ++mode) {
+                    q.MeasureLatency = mode == 0 || mode == 3;
+                    q.MeasureThroughput = mode == 1;
+                    q.ProblemMode = mode == 2;
+                    q.IncludeTransmissionTime = mode == 3;
+                    q.SmallResponsesOnly = mode == 3 && (runs & 1) != 0;
+                    q.LargeResponsesOnly = mode == 3 && (runs & 1) == 0;
+                    q.WindowPackets = static_cast<uint16_t>(kMinWindowPackets + runs % 17);
+                    q.FirstFrameNo = mode == 3 ? 2 : 1;
+                    AnalyzeTransactions(state, q);
+                    std::string violation = CheckTransactionResult(state, q);
+                    if (!violation.empty()) return violation;
+                }
+            }
+        }
+    }
+    return {};
+}
+
+// ---- reading a trace with a chosen reader ---------------------------------------------
+
+struct ReadChoice {
+    uint8_t Format = kFormatSniffer;
+    uint8_t Topology = kTopologyEthernet;
+    bool Compressed = false;
+    bool CountOnly = false;
+};
+
+inline ReadChoice DecodeSelector(uint8_t selector)
+{
+    ReadChoice choice;
+    choice.Format = kReaderFormats[selector % kReaderFormats.size()];
+    const unsigned rest = selector / kReaderFormats.size();
+    choice.Topology = (rest & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
+    choice.Compressed = (rest & 2) != 0;
+    choice.CountOnly = (rest & 4) != 0 && (rest & 8) != 0;  // rarely: the probe pass stops at once
+    return choice;
+}
+
+// The input that makes the read-trace target read `trace` with the given reader.
+inline std::vector<uint8_t> EncodeReadTraceInput(uint8_t format, uint8_t topology, bool compressed,
+                                                 const std::vector<uint8_t>& trace)
+{
+    const auto at = std::find(kReaderFormats.begin(), kReaderFormats.end(), format);
+    const auto index = static_cast<unsigned>(at - kReaderFormats.begin());
+    const unsigned rest = (topology == kTopologyTokenRing ? 1u : 0u) | (compressed ? 2u : 0u);
+    std::vector<uint8_t> input{static_cast<uint8_t>(index + rest * kReaderFormats.size())};
+    if (format == kFormatObserver) input.push_back(0);  // no address table
+    input.insert(input.end(), trace.begin(), trace.end());
+    return input;
+}
+
+// Reads the input's trace through the driver. scratch is a folder for the trace
+// file (and an Observer address table); a memory file system keeps this quick.
+inline std::string RunReadTrace(const uint8_t* data, std::size_t size, const std::string& scratch)
+{
+    if (size == 0) return {};
+    const ReadChoice choice = DecodeSelector(data[0]);
+    std::size_t begin = 1;
+    std::size_t end = size;
+    auto state = std::make_unique<AnalysisState>();
+    if (choice.Format == kFormatObserver && size >= 2) {
+        begin = 2;
+        const std::size_t table = std::min<std::size_t>(data[1] * std::size_t{8}, end - begin);
+        end -= table;
+        state->AddressTableFolder = scratch + "/";
+        state->AddressTableName = "table.adr";
+        if (!WriteFile(state->AddressTableFolder + state->AddressTableName, data + end, table)) return {};
+    }
+    const std::string path = scratch + "/trace.bin";
+    if (!WriteFile(path, data + begin, end - begin)) return {};
+
+    state->TraceFileName = path;
+    state->TraceFormat = choice.Format;
+    state->Topology = choice.Topology;
+    state->SnifferCompressed = choice.Compressed ? 1 : 0;
+    CountingHost host;
+    ReadTraceFile(*state, choice.CountOnly, host);
+
+    if (host.Messages > 1) return "a read showed " + std::to_string(host.Messages) + " messages";
+    if (host.Started != 1 || host.Finished != 1) return "the read was not bracketed once";
+    if (state->TotalFrames != state->FramesSeen) return "TotalFrames differs from the frames the engine saw";
+    if (state->TraceFilePos < 0 || state->TraceFilePos > state->TraceFileSize) return "the read position left the file";
+    if (choice.CountOnly) return state->TotalFrames <= 1 ? std::string{} : "the count-only pass read on";
+    std::string violation = CheckStateInvariants(*state, state->TotalFrames);
+    if (violation.empty()) violation = AnalyzeEveryConversation(*state);
+    return violation;
+}
+
+// ---- detection --------------------------------------------------------------------
+
+inline std::string RunDetect(const uint8_t* data, std::size_t size, const std::string& scratch)
+{
+    if (size == 0) return {};
+    static constexpr char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-";
+    const std::size_t nameLength = std::min<std::size_t>(data[0] % 40, size - 1);
+    std::string name = "t";  // never empty, never "." or ".."
+    for (std::size_t i = 0; i < nameLength; ++i) name += kNameCharacters[data[1 + i] % (sizeof kNameCharacters - 1)];
+    const std::string path = scratch + "/" + name;
+    const std::size_t begin = 1 + nameLength;
+    if (!WriteFile(path, data + begin, size - begin)) return {};
+
+    auto state = std::make_unique<AnalysisState>();
+    CountingHost host;
+    const DetectionResult format = DetectTraceFormat(*state, path, host);
+    std::string violation;
+    if (host.Messages > 1) violation = "detection showed more than one message";
+    if (violation.empty() && !format.Failed && format.Code != kFormatUnknown) {
+        if (format.Code > kFormatEtherPeek) violation = "detection gave format code " + std::to_string(format.Code);
+        const DetectionResult topology = DetectTopology(*state, format.Code, path, host);
+        if (violation.empty() && topology.Code > kTopologyOther)
+            violation = "detection gave topology code " + std::to_string(topology.Code);
+        if (violation.empty() && host.Messages > 2) violation = "detection showed more than two messages";
+    }
+    std::remove(path.c_str());
+    return violation;
+}
+
+// ---- frames straight to the engine -----------------------------------------------------
+
+inline constexpr std::size_t kFrameHeaderBytes = 6;
+constexpr uint8_t kFlagBadFcs = 0x01;
+constexpr uint8_t kFlagAlignError = 0x02;
+constexpr uint8_t kFlagMilliseconds = 0x04;  // the time step counts milliseconds
+constexpr uint8_t kFlagSeconds = 0x08;       // the time step counts seconds
+
+// One frame of the analyse-frames input, as the seed generator writes it.
+inline void AppendFrame(std::vector<uint8_t>& input, const std::vector<uint8_t>& bytes, uint8_t flags,
+                        uint8_t extraCounted, int16_t timeStep)
+{
+    const auto stored = static_cast<uint16_t>(std::min<std::size_t>(bytes.size(), 0xFFFF));
+    const auto step = static_cast<uint16_t>(timeStep);
+    input.insert(input.end(), {static_cast<uint8_t>(stored >> 8), static_cast<uint8_t>(stored), flags, extraCounted,
+                               static_cast<uint8_t>(step >> 8), static_cast<uint8_t>(step)});
+    input.insert(input.end(), bytes.begin(), bytes.begin() + stored);
+}
+
+// Fills the current frame as a reader does (ReadContext::DeliverFrame): the stored
+// bytes, zeros up to the counted size.
+inline void SetCurrentFrame(AnalysisState& state, const uint8_t* bytes, std::size_t stored, std::size_t counted)
+{
+    const std::size_t limit = std::min<std::size_t>(state.MaxFrameBytes, kMaxFrameBytes);
+    state.FrameSize = static_cast<uint16_t>(std::min(counted, limit));
+    state.StoredLength = static_cast<uint16_t>(std::min(stored, limit));
+    const std::size_t copied = std::min<std::size_t>(stored, state.FrameSize);
+    std::memcpy(state.FrameData.data(), bytes, copied);
+    std::fill(state.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
+              state.FrameData.begin() + state.FrameSize, uint8_t{0});
+}
+
+inline std::string RunAnalyzeFrames(const uint8_t* data, std::size_t size)
+{
+    if (size == 0) return {};
+    auto state = std::make_unique<AnalysisState>();
+    state->Topology = (data[0] & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
+    ResetAnalysis(*state);
+    InitTimeConstants(*state);
+    SilentHost host;
+    state->Host = &host;
+
+    const std::size_t fcs = state->Topology == kTopologyEthernet ? 4 : 0;
+    int frameNo = 0;
+    int64_t analysed = 0;
+    double time = 0;
+    std::size_t at = 1;
+    while (at + kFrameHeaderBytes <= size) {
+        const uint8_t* h = data + at;
+        const std::size_t stored = std::min<std::size_t>(static_cast<std::size_t>(h[0] << 8 | h[1]), size - at - kFrameHeaderBytes);
+        const uint8_t flags = h[2];
+        const auto step = static_cast<int16_t>(static_cast<uint16_t>(h[4] << 8 | h[5]));
+        const double unit = (flags & kFlagSeconds) != 0 ? 1e6 : (flags & kFlagMilliseconds) != 0 ? 1e3 : 1.0;
+        time += step * unit;
+        state->FrameTime = time;
+        state->FrameBadFCS = (flags & kFlagBadFcs) != 0 ? 1 : 0;
+        state->FrameAlignError = (flags & kFlagAlignError) != 0 ? 1 : 0;
+        SetCurrentFrame(*state, h + kFrameHeaderBytes, stored, stored + fcs + h[3]);
+        ++analysed;
+        const bool stop = AnalyzeFrame(*state, frameNo);
+        at += kFrameHeaderBytes + stored;
+        if (stop) return "the engine asked a read without a stop frame to stop";
+    }
+    CloseInterval(*state);
+    state->TotalFrames = frameNo;
+    state->Host = nullptr;
+    if (frameNo != analysed) return "the frame counter differs from the frames analysed";
+    std::string violation = CheckStateInvariants(*state, analysed);
+    if (violation.empty()) violation = AnalyzeEveryConversation(*state);
+    return violation;
+}
+
+}  // namespace quenlix::fuzz

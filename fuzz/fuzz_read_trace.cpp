@@ -1,0 +1,18 @@
+// Arbitrary bytes as a trace file of any format: the first byte picks the reader.
+#include <cstdlib>
+
+#include "FuzzHarness.h"
+#include "FuzzScratch.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::atexit(quenlix::fuzz::RemoveScratchFolder);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const std::string violation = quenlix::fuzz::RunReadTrace(data, size, quenlix::fuzz::ScratchFolder("read-trace"));
+    if (!violation.empty()) quenlix::fuzz::Violation(violation);
+    return 0;
+}

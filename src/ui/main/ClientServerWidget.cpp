@@ -1,0 +1,384 @@
+#include "ui/main/ClientServerWidget.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
+
+#include "ui/controls/SuperStringGridWidget.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr int kButtonSize = 25;
+constexpr int kGlyphSize = 20;
+constexpr int kLegendLines = 3;
+
+QString Q(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The hourglass for the length of a build or a sort.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The pictures of the tool strip, drawn so that nothing but the program file is needed.
+enum class Glyph { SortAscending, SortDescending, Copy };
+
+QIcon GlyphIcon(Glyph glyph)
+{
+    QPixmap pixmap(kGlyphSize, kGlyphSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (glyph == Glyph::Copy) {
+        // Two sheets, the front one with lines of text.
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(2, 2, 10, 12);
+        p.drawRect(8, 6, 10, 12);
+        for (int y = 9; y <= 15; y += 3) p.drawLine(10, y, 16, y);
+        return QIcon(pixmap);
+    }
+    // The letters in the order of the sort, with an arrow pointing down the list.
+    const bool ascending = glyph == Glyph::SortAscending;
+    QFont font = p.font();
+    font.setPixelSize(8);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(0, 0, 128));
+    p.drawText(QRect(1, 0, 10, 10), Qt::AlignCenter, ascending ? "A" : "Z");
+    p.drawText(QRect(1, 10, 10, 10), Qt::AlignCenter, ascending ? "Z" : "A");
+    p.setPen(QPen(QColor(128, 0, 0), 1.5));
+    p.drawLine(15, 2, 15, 17);
+    p.setBrush(QColor(128, 0, 0));
+    p.drawPolygon(QPolygonF({QPointF(11.5, 13), QPointF(18.5, 13), QPointF(15, 18.5)}));
+    return QIcon(pixmap);
+}
+
+QToolButton* StripButton(QWidget* parent, const char* name, const char* hint, Glyph glyph)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    button->setAccessibleName(hint);
+    button->setIcon(GlyphIcon(glyph));
+    button->setIconSize(QSize(kGlyphSize, kGlyphSize));
+    button->setFixedSize(kButtonSize, kButtonSize);
+    button->setAutoRaise(true);
+    return button;
+}
+
+QPlainTextEdit* LegendMemo(QWidget* parent, const char* name, const std::vector<std::string>& lines)
+{
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(name);
+    memo->setReadOnly(true);
+    memo->setFocusPolicy(Qt::NoFocus);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QStringList text;
+    for (const std::string& line : lines) text << Q(line);
+    memo->setPlainText(text.join('\n'));
+    const int frame = 2 * memo->frameWidth();
+    const int margins = static_cast<int>(2 * memo->document()->documentMargin());
+    memo->setFixedHeight(kLegendLines * memo->fontMetrics().lineSpacing() + frame + margins + 2);
+    int widest = 0;
+    for (const QString& line : text) widest = std::max(widest, memo->fontMetrics().horizontalAdvance(line));
+    memo->setMinimumWidth(widest + frame + margins + 4);
+    return memo;
+}
+
+// A menu caption shows "&" only when doubled; a vendor name may hold one.
+QString MenuText(const std::string& text)
+{
+    return Q(text).replace('&', "&&");
+}
+
+}  // namespace
+
+TClientServerPage::TClientServerPage(QWidget* parent)
+    : QWidget(parent), csPanel_(new QWidget(this)), noCSPackets_(new QLabel(this)),
+      serverGrid_(new TSuperStringGrid(csPanel_))
+{
+    setObjectName("ClientServerTabSheet");
+    csPanel_->setObjectName("CSPanel");
+    noCSPackets_->setObjectName("NoCSPackets");
+    noCSPackets_->setText(Q(kNoCSPacketsCaption));
+    noCSPackets_->setAlignment(Qt::AlignCenter);
+    noCSPackets_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    noCSPackets_->hide();
+
+    serverGrid_->setObjectName("ServerGrid");
+    serverGrid_->AutoWidth = false;  // the build sizes the columns once, at its end
+    QFont bold = serverGrid_->font();
+    bold.setBold(true);
+    serverGrid_->SetFixedFont(bold);
+    serverGrid_->SetCellFontHandler([this](QFont& font, int col, int row) { ServerGridGetCellFont(font, col, row); });
+    serverGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(serverGrid_, &QWidget::customContextMenuRequested, this, &TClientServerPage::ServerGridMouseDown);
+    connect(serverGrid_, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { ServerGridDblClick(index.column()); });
+    connect(serverGrid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (!restoringCursor_) ServerGridClick();
+    });
+
+    auto* panelLayout = new QVBoxLayout(csPanel_);
+    panelLayout->setContentsMargins(4, 4, 4, 4);
+    panelLayout->setSpacing(4);
+    panelLayout->addWidget(BuildToolStrip());
+    panelLayout->addWidget(serverGrid_, 1);
+    panelLayout->addWidget(BuildLegend());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(csPanel_);
+    layout->addWidget(noCSPackets_);
+    BuildPopUp();
+    InitServerGrid();
+}
+
+QWidget* TClientServerPage::BuildToolStrip()
+{
+    auto* strip = new QWidget(csPanel_);
+    strip->setObjectName("CSToolStrip");
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    sortAscendingBtn_ = StripButton(strip, "SortAscendingBtn", "Sort Ascending", Glyph::SortAscending);
+    sortDescendingBtn_ = StripButton(strip, "SortDescendingBtn", "Sort Descending", Glyph::SortDescending);
+    copyToClipboardBtn_ =
+        StripButton(strip, "CopyToClipboardBtn", "Copy selected portion of table to clipboard", Glyph::Copy);
+    smartNames_ = new QCheckBox("SmartNames", strip);
+    smartNames_->setObjectName("SmartNames");
+    smartNames_->setChecked(content_.SmartNames);
+    showIPXOUI_ = new QCheckBox("Show IPX Node by OUI", strip);
+    showIPXOUI_->setObjectName("ShowIPXOUI");
+    showIPXOUI_->setChecked(content_.ShowIPXOUI);
+    showIPXOUI_->hide();
+    layout->addWidget(sortAscendingBtn_);
+    layout->addWidget(sortDescendingBtn_);
+    layout->addWidget(copyToClipboardBtn_);
+    layout->addSpacing(12);
+    layout->addWidget(smartNames_);
+    layout->addSpacing(8);
+    layout->addWidget(showIPXOUI_);
+    layout->addStretch(1);
+    connect(sortAscendingBtn_, &QToolButton::clicked, this, &TClientServerPage::SortAscendingBtnClick);
+    connect(sortDescendingBtn_, &QToolButton::clicked, this, &TClientServerPage::SortDescendingBtnClick);
+    connect(copyToClipboardBtn_, &QToolButton::clicked, this, &TClientServerPage::CopyToClipboardBtnClick);
+    // Both boxes rewrite the name columns.
+    connect(smartNames_, &QCheckBox::toggled, this, &TClientServerPage::SmartNamesClick);
+    connect(showIPXOUI_, &QCheckBox::toggled, this, &TClientServerPage::SmartNamesClick);
+    return strip;
+}
+
+QWidget* TClientServerPage::BuildLegend()
+{
+    auto* legend = new QFrame(csPanel_);
+    legend->setObjectName("Panel28");
+    legend->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* layout = new QHBoxLayout(legend);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->setSpacing(3);
+    const auto& memos = ServerGridLegend();
+    const char* names[] = {"Memo2", "Memo3", "Memo4"};
+    for (size_t i = 0; i < memos.size(); ++i) {
+        QPlainTextEdit* memo = LegendMemo(legend, names[i], memos[i]);
+        // Each memo gets the share of the width that its longest line needs.
+        layout->addWidget(memo, memo->minimumWidth());
+    }
+    legend->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return legend;
+}
+
+void TClientServerPage::BuildPopUp()
+{
+    csPopUp_ = new QMenu(this);
+    csPopUp_->setObjectName("CSPopUp");
+    toolbox1_ = csPopUp_->addAction("&Fathom ToolBox");
+    toolbox1_->setObjectName("Toolbox1");
+    toolbox1_->setEnabled(false);  // until a toolbox command is given
+    connect(toolbox1_, &QAction::triggered, this, [this] {
+        if (toolboxCommand_) toolboxCommand_();
+    });
+    divider1_ = csPopUp_->addSeparator();
+    divider1_->setObjectName("Divider1");
+    divider1_->setVisible(false);
+    dlcAddressIs1_ = csPopUp_->addAction("DLC Address is");
+    dlcAddressIs1_->setObjectName("DLCAddressis1");
+    dlcAddressIs1_->setVisible(false);
+}
+
+void TClientServerPage::SetToolboxCommand(std::function<void()> command)
+{
+    toolboxCommand_ = std::move(command);
+    toolbox1_->setEnabled(static_cast<bool>(toolboxCommand_));
+}
+
+// ---- building -------------------------------------------------------------------
+
+void TClientServerPage::InitServerGrid()
+{
+    quenlix::InitServerGrid(content_);
+    toolboxSelection_.reset();
+    ShowContent(true);
+}
+
+void TClientServerPage::UpdateServerGrid(const AnalysisState& state)
+{
+    const WaitCursor wait;
+    state_ = &state;
+    toolboxSelection_.reset();
+    quenlix::UpdateServerGrid(state, content_);
+    csPanel_->setVisible(!content_.NoCSPackets);
+    noCSPackets_->setVisible(content_.NoCSPackets);
+    showIPXOUI_->setVisible(content_.ShowIPXOUIVisible);
+    ShowContent(true);
+}
+
+void TClientServerPage::ShowContent(bool rebuilt)
+{
+    if (rebuilt) {
+        // New rows: no cell is current and the columns fit the new texts.
+        serverGrid_->Content() = ServerGridWithMarks(content_);
+        serverGrid_->Refresh();
+        serverGrid_->AutoSizeColumns();
+        return;
+    }
+    // The same rows reordered or renamed: the columns keep their widths and the
+    // cursor its cell. Putting it back is no choice of a row by the user.
+    std::vector<int> widths;
+    for (int col = 0; col < kServerGridColumns; ++col) widths.push_back(serverGrid_->columnWidth(col));
+    const int currentCol = CurrentColumn();
+    const int currentRow = CurrentRow();
+    GridContent& shown = serverGrid_->Content();
+    shown = ServerGridWithMarks(content_);
+    restoringCursor_ = true;
+    serverGrid_->Refresh();
+    const QModelIndex cursor = serverGrid_->model()->index(currentRow - shown.FixedRows(), currentCol);
+    if (cursor.isValid()) serverGrid_->selectionModel()->setCurrentIndex(cursor, QItemSelectionModel::ClearAndSelect);
+    restoringCursor_ = false;
+    for (int col = 0; col < kServerGridColumns; ++col) serverGrid_->setColumnWidth(col, widths[static_cast<size_t>(col)]);
+}
+
+void TClientServerPage::ServerGridGetCellFont(QFont& font, int col, int row) const
+{
+    // The marks are shown as the bullet character of the grid's own font (a
+    // symbol font would map the character elsewhere and draw nothing); bold
+    // makes the bullet stand out as a mark.
+    if (IsServerMarkCell(col, row)) font.setBold(true);
+}
+
+// ---- commands ----------------------------------------------------------------------
+
+int TClientServerPage::CurrentColumn() const
+{
+    const QModelIndex current = serverGrid_->currentIndex();
+    return current.isValid() ? current.column() : content_.ServerGrid.Col();
+}
+
+int TClientServerPage::CurrentRow() const
+{
+    const QModelIndex current = serverGrid_->currentIndex();
+    return current.isValid() ? serverGrid_->GridRow(current.row()) : -1;
+}
+
+void TClientServerPage::SortAscendingBtnClick()
+{
+    SortOnColumn(CurrentColumn(), true);
+    if (sharedSortAscending_ != nullptr) *sharedSortAscending_ = true;
+}
+
+void TClientServerPage::SortDescendingBtnClick()
+{
+    SortOnColumn(CurrentColumn(), false);
+    if (sharedSortAscending_ != nullptr) *sharedSortAscending_ = false;
+}
+
+void TClientServerPage::ServerGridDblClick(int col)
+{
+    SortOnColumn(col, sharedSortAscending_ != nullptr ? *sharedSortAscending_ : content_.LastSortAscending);
+}
+
+void TClientServerPage::SortOnColumn(int col, bool ascending)
+{
+    if (col < 0 || col >= kServerGridColumns) return;
+    const WaitCursor wait;
+    // The hidden columns are cells of their rows, so they move with them.
+    quenlix::SortServerGrid(content_, col, ascending);
+    ShowContent(false);
+}
+
+void TClientServerPage::CopyToClipboardBtnClick()
+{
+    serverGrid_->SyncSelection();
+    GridContent& shown = serverGrid_->Content();
+    // The fixed column leads every copied line already; selected, it would come twice.
+    GridSelection selection = shown.Selection();
+    selection.Left = std::max(selection.Left, shown.FixedCols());
+    shown.SetSelection(selection);
+    const std::optional<std::string> text = shown.CopyText();
+    if (text) QApplication::clipboard()->setText(QString::fromStdString(*text));
+}
+
+void TClientServerPage::SelectAll()
+{
+    serverGrid_->SelectAllCells();
+}
+
+void TClientServerPage::SmartNamesClick()
+{
+    content_.SmartNames = smartNames_->isChecked();
+    content_.ShowIPXOUI = showIPXOUI_->isChecked();
+    if (state_ == nullptr) return;
+    quenlix::SmartNamesClick(*state_, content_);
+    ShowContent(false);
+}
+
+void TClientServerPage::ServerGridClick()
+{
+    if (state_ == nullptr) return;
+    std::optional<ClientServerSelection> selection = quenlix::ServerGridClick(*state_, content_, CurrentRow());
+    if (!selection) return;
+    toolboxSelection_ = std::move(selection);
+    emit ToolboxSelectionChanged();
+}
+
+void TClientServerPage::ServerGridMouseDown(const QPoint& pos)
+{
+    const std::optional<std::string> caption = DLCAddressMenuCaption(content_, CurrentColumn(), CurrentRow());
+    divider1_->setVisible(caption.has_value());
+    dlcAddressIs1_->setVisible(caption.has_value());
+    if (caption) dlcAddressIs1_->setText(MenuText(*caption));
+    csPopUp_->popup(serverGrid_->viewport()->mapToGlobal(pos));
+}
+
+void TClientServerPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The page becoming active hands its current row to the toolbox.
+    ServerGridClick();
+}
+
+}  // namespace quenlix
