@@ -14,7 +14,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
   exit 0
 fi
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENLIX_FUZZ=ON \
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -gline-tables-only" -DQUENLIX_FUZZ=ON \
   -DQUENLIX_BUILD_TESTS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
 cmake --build "$build" -j2 --target fuzz
 

@@ -7,6 +7,7 @@
 
 #include <sstream>
 
+#include "CollisionFrames.h"
 #include "TokenRingFrames.h"
 #include "report_json.h"
 #include "report_support.h"
@@ -40,31 +41,11 @@ std::vector<std::string> WordsOfLine(const std::string& text, const std::string&
     return {};
 }
 
-// An Ethernet trace with six collision fragments, each followed by a frame of
-// station A (60 frames in all, 10 %) and one of station B (12 frames, 50 %).
-std::vector<tb::SnifferFrame> CollisionFrames()
-{
-    const tb::Mac a = tb::MacOf(0xA), b = tb::MacOf(0xB), c = tb::MacOf(0xC);
-    auto frame = [](const tb::Mac& to, const tb::Mac& from) { return tb::Padded(tb::EthernetII(to, from, 0x0800, {})); };
-    std::vector<tb::SnifferFrame> frames;
-    uint64_t t = 0;
-    for (int i = 0; i < 54; ++i) frames.push_back(FrameAt(t += 100, frame(b, a)));
-    for (int i = 0; i < 6; ++i) frames.push_back(FrameAt(t += 100, frame(a, b)));
-    tb::Bytes fragment(56, 0);
-    std::copy(c.begin(), c.end(), fragment.begin() + 6);
-    for (int i = 0; i < 6; ++i) {
-        frames.push_back(FrameAt(t += 100, fragment, 0x80));
-        frames.push_back(FrameAt(t += 100, frame(b, a)));
-        frames.push_back(FrameAt(t += 100, frame(a, b)));
-    }
-    return frames;
-}
-
 TEST(ReportDLCErrors, EthernetCollisionAnalysisAndNotes)
 {
     TempFolder folder;
     const std::string path = folder.File("collisions.enc");
-    tb::WriteSnifferFile(path, {}, CollisionFrames());
+    tb::WriteCollisionFragmentTrace(path);
     const ReportRun run = RunReportWith({path});
     ASSERT_EQ(run.Status, kExitComplete) << run.Err;
     const std::string section = SectionFrom(run.Out, "DLC Error Expert: Ethernet");

@@ -12,11 +12,13 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
+#include "CollisionFrames.h"
 #include "GuiTestSupport.h"
 #include "TokenRingFrames.h"
 #include "model/NumberFormat.h"
@@ -76,6 +78,7 @@ class DLCErrorPageTest : public QObject {
 private slots:
     void TokenRingTraceFillsTheRingMapAndSoftErrors();
     void OfficeCaptureFillsTheEthernetPanel();
+    void CollisionFragmentsRankStationsWithGaugesAndNotes();
 };
 
 void DLCErrorPageTest::TokenRingTraceFillsTheRingMapAndSoftErrors()
@@ -141,6 +144,11 @@ void DLCErrorPageTest::TokenRingTraceFillsTheRingMapAndSoftErrors()
     // The soft error summary.
     pages->setCurrentIndex(1);
     QVERIFY(copyButton->isVisible());
+    // A picture at the smallest size the pages allow (the summary scrolls there).
+    form.resize(form.minimumSizeHint());
+    QApplication::processEvents();
+    SaveShot(form, "dlc-soft-errors-small.png");
+    form.resize(900, 700);
     QCOMPARE(BoxText(form, "BurstTotalTextBox"), QString("12"));
     QCOMPARE(BoxText(form, "BurstStationsTextBox"), QString("3"));
     QCOMPARE(BoxText(form, "InternalTotalTextBox"), QString("2"));
@@ -201,6 +209,42 @@ void DLCErrorPageTest::OfficeCaptureFillsTheEthernetPanel()
     const QString text = QApplication::clipboard()->text();
     QCOMPARE(text.toStdString(), EthernetSummaryText(page->EthernetContent()));
     QVERIFY(text.startsWith("Frame Error Summary\r\nBad FCS \t0\r\nRunt/Short \t"));
+}
+
+void DLCErrorPageTest::CollisionFragmentsRankStationsWithGaugesAndNotes()
+{
+    Scratch scratch;
+    ModalWatcher watcher;
+    const QString trace = scratch.Path("collisions.enc");
+    testing::WriteCollisionFragmentTrace(trace.toStdString());
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    form.resize(900, 700);
+    OpenTrace(*program, trace);
+    QVERIFY(watcher.Messages.empty());
+
+    QCOMPARE(BoxText(form, "FragmentTextBox"), QString("6"));
+    QCOMPARE(form.findChild<QLabel*>("EthernetSource1")->text(), QString("00001B00000B"));
+    QCOMPARE(BoxText(form, "EthernetTrans1"), QString("12"));
+    QCOMPARE(BoxText(form, "EthernetRetrans1"), QString("6"));
+    QCOMPARE(form.findChild<TGauge*>("EthernetGauge1")->Progress(), 50);
+    QCOMPARE(form.findChild<QLabel*>("EthernetSource2")->text(), QString("00001B00000A"));
+    QCOMPARE(form.findChild<TGauge*>("EthernetGauge2")->Progress(), 10);
+    QCOMPARE(form.findChild<QLabel*>("EthernetSource3")->text(), QString());
+    QCOMPARE(BoxText(form, "EthernetTrans3"), QString("0"));
+    auto* notes = form.findChild<QPlainTextEdit*>("EthernetNotesMemo");
+    QCOMPARE(notes->toPlainText(),
+             QString("DLC source 00001B00000A is suspect for high collision rates when transmitting."));
+
+    // "Show Station by OUI" recomputes the panel with the vendor forms.
+    form.findChild<QCheckBox*>("ShowDLCbyOUI")->click();
+    QCOMPARE(form.findChild<QLabel*>("EthernetSource1")->text(), QString("Novell00000B"));
+    QCOMPARE(notes->toPlainText(),
+             QString("DLC source Novell00000A is suspect for high collision rates when transmitting."));
+    SaveShot(form, "dlc-ethernet-collisions.png");
+    form.findChild<QPushButton*>("DLCCopyButton")->click();
+    QVERIFY(QApplication::clipboard()->text().contains("\r\nNovell00000B\t12\t6\t50%\r\n"));
 }
 
 int RunDLCErrorTests(int argc, char** argv)

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -255,7 +256,13 @@ QWidget* TDLCErrorPage::BuildTokenRingPanel()
     tokenRingPages_->setObjectName("DLCTokenRingPageControl");
     ringMapPage_ = BuildRingMapPage();
     tokenRingPages_->addTab(ringMapPage_, "Ring Map Diagnostic");
-    tokenRingPages_->addTab(BuildSoftErrorPage(), "Soft Error Summary");
+    // The summary scrolls when the window is too low for its ten rows.
+    auto* softErrorScroller = new QScrollArea;
+    softErrorScroller->setObjectName("StatisticsScroller");
+    softErrorScroller->setFrameShape(QFrame::NoFrame);
+    softErrorScroller->setWidgetResizable(true);
+    softErrorScroller->setWidget(BuildSoftErrorPage());
+    tokenRingPages_->addTab(softErrorScroller, "Soft Error Summary");
     tokenRingPages_->setCurrentIndex(0);
     layout->addWidget(tokenRingPages_);
     connect(tokenRingPages_, &QTabWidget::currentChanged, this, &TDLCErrorPage::DLCTokenRingPageControlChange);
@@ -331,6 +338,7 @@ QWidget* TDLCErrorPage::BuildSoftErrorPage()
     for (int group = 0; group < static_cast<int>(SoftErrorGroups().size()); ++group)
         layout->addWidget(BuildSoftErrorGroup(group));
     softErrorNotes_ = NotesMemo("Memo1");
+    softErrorNotes_->setMinimumHeight(48);
     layout->addWidget(softErrorNotes_, 1);
     return page;
 }
