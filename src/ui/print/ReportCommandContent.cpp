@@ -213,7 +213,8 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
 std::string ReportUsage()
 {
     return "usage: quenlix-report [options] FILE\n"
-           "Reads a LAN analyser trace file and prints its file summary and protocol table.\n"
+           "Reads a LAN analyser trace file and prints its file summary, DLC error analysis,\n"
+           "client/server table and protocol table.\n"
            "\n"
            "options:\n"
            "  --json                    print the report as JSON\n"
