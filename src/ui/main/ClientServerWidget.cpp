@@ -9,21 +9,19 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
 
+#include "ui/controls/StripButtonWidget.h"
 #include "ui/controls/SuperStringGridWidget.h"
 
 namespace quenlix {
 
 namespace {
 
-constexpr int kButtonSize = 25;
-constexpr int kGlyphSize = 20;
 constexpr int kLegendLines = 3;
 
 QString Q(std::string_view text)
@@ -39,54 +37,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-// The pictures of the tool strip, drawn so that nothing but the program file is needed.
-enum class Glyph { SortAscending, SortDescending, Copy };
-
-QIcon GlyphIcon(Glyph glyph)
-{
-    QPixmap pixmap(kGlyphSize, kGlyphSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (glyph == Glyph::Copy) {
-        // Two sheets, the front one with lines of text.
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(2, 2, 10, 12);
-        p.drawRect(8, 6, 10, 12);
-        for (int y = 9; y <= 15; y += 3) p.drawLine(10, y, 16, y);
-        return QIcon(pixmap);
-    }
-    // The letters in the order of the sort, with an arrow pointing down the list.
-    const bool ascending = glyph == Glyph::SortAscending;
-    QFont font = p.font();
-    font.setPixelSize(8);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(QColor(0, 0, 128));
-    p.drawText(QRect(1, 0, 10, 10), Qt::AlignCenter, ascending ? "A" : "Z");
-    p.drawText(QRect(1, 10, 10, 10), Qt::AlignCenter, ascending ? "Z" : "A");
-    p.setPen(QPen(QColor(128, 0, 0), 1.5));
-    p.drawLine(15, 2, 15, 17);
-    p.setBrush(QColor(128, 0, 0));
-    p.drawPolygon(QPolygonF({QPointF(11.5, 13), QPointF(18.5, 13), QPointF(15, 18.5)}));
-    return QIcon(pixmap);
-}
-
-QToolButton* StripButton(QWidget* parent, const char* name, const char* hint, Glyph glyph)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setStatusTip(hint);
-    button->setAccessibleName(hint);
-    button->setIcon(GlyphIcon(glyph));
-    button->setIconSize(QSize(kGlyphSize, kGlyphSize));
-    button->setFixedSize(kButtonSize, kButtonSize);
-    button->setAutoRaise(true);
-    return button;
-}
 
 QPlainTextEdit* LegendMemo(QWidget* parent, const char* name, const std::vector<std::string>& lines)
 {
@@ -165,10 +115,10 @@ QWidget* TClientServerPage::BuildToolStrip()
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    sortAscendingBtn_ = StripButton(strip, "SortAscendingBtn", "Sort Ascending", Glyph::SortAscending);
-    sortDescendingBtn_ = StripButton(strip, "SortDescendingBtn", "Sort Descending", Glyph::SortDescending);
+    sortAscendingBtn_ = StripButton(strip, "SortAscendingBtn", "Sort Ascending", StripGlyph::SortAscending);
+    sortDescendingBtn_ = StripButton(strip, "SortDescendingBtn", "Sort Descending", StripGlyph::SortDescending);
     copyToClipboardBtn_ =
-        StripButton(strip, "CopyToClipboardBtn", "Copy selected portion of table to clipboard", Glyph::Copy);
+        StripButton(strip, "CopyToClipboardBtn", "Copy selected portion of table to clipboard", StripGlyph::Copy);
     smartNames_ = new QCheckBox("SmartNames", strip);
     smartNames_->setObjectName("SmartNames");
     smartNames_->setChecked(content_.SmartNames);

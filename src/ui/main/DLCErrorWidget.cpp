@@ -19,6 +19,7 @@
 
 #include "import/TraceImport.h"
 #include "ui/controls/CanvasPanelWidget.h"
+#include "ui/controls/GroupBoxWidget.h"
 #include "ui/controls/TextBoxWidget.h"
 #include "ui/main/RingMapWidget.h"
 
@@ -36,27 +37,6 @@ QString JoinedLines(const std::vector<std::string>& lines)
     QStringList list;
     for (const std::string& line : lines) list << Q(line);
     return list.join('\n');
-}
-
-QGroupBox* BoldGroup(const QString& caption, const QString& name, const QString& hint = {})
-{
-    auto* group = new QGroupBox(caption);
-    group->setObjectName(name);
-    QFont font = group->font();
-    font.setBold(true);
-    group->setFont(font);
-    if (!hint.isEmpty()) group->setToolTip(hint);
-    return group;
-}
-
-// Children of a bold group box keep the normal font.
-template <class T>
-T* Plain(T* widget)
-{
-    QFont font = widget->font();
-    font.setBold(false);
-    widget->setFont(font);
-    return widget;
 }
 
 QLabel* HintedLabel(const QString& text, const QString& hint, bool red = false)

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/controls/GroupBoxWidget.h"
 #include "ui/controls/TextBoxWidget.h"
 
 namespace quenlix {
@@ -18,26 +19,6 @@ namespace {
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-QGroupBox* BoldGroup(const std::string& caption, const QString& name)
-{
-    auto* group = new QGroupBox(Q(caption));
-    group->setObjectName(name);
-    QFont font = group->font();
-    font.setBold(true);
-    group->setFont(font);
-    return group;
-}
-
-// Children of a bold group box keep the normal font.
-template <class T>
-T* Plain(T* widget)
-{
-    QFont font = widget->font();
-    font.setBold(false);
-    widget->setFont(font);
-    return widget;
 }
 
 QLabel* HintedLabel(const std::string& text, const std::string& hint)
@@ -116,7 +97,7 @@ TFileSummaryPage::FrameRowWidgets TFileSummaryPage::AddFrameRow(QGridLayout* gri
 QGroupBox* TFileSummaryPage::BuildFrameStatistics()
 {
     const FrameStatisticsContent initial;
-    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox6");
+    QGroupBox* group = BoldGroup(Q(initial.Caption), "GroupBox6");
     auto* grid = new QGridLayout(group);
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(3);
@@ -157,7 +138,7 @@ TFileSummaryPage::ValueWidgets TFileSummaryPage::AddValue(QGridLayout* grid, int
 QGroupBox* TFileSummaryPage::BuildMediaUtilization()
 {
     const MediaUtilizationContent initial;
-    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox1");
+    QGroupBox* group = BoldGroup(Q(initial.Caption), "GroupBox1");
     auto* grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
     const MediaUtilizationFigures& figures = initial.All;
@@ -188,7 +169,7 @@ QGroupBox* TFileSummaryPage::BuildMediaUtilization()
 QGroupBox* TFileSummaryPage::BuildEncapsulation()
 {
     const EncapsulationContent initial;
-    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox5");
+    QGroupBox* group = BoldGroup(Q(initial.Caption), "GroupBox5");
     auto* grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
     const std::array<QString, 4> boxes{"LLCTextBox", "SNAPTextBox", "ETypeTextBox", "NovellRawTextBox"};
@@ -210,7 +191,7 @@ QGroupBox* TFileSummaryPage::BuildEncapsulation()
 QGroupBox* TFileSummaryPage::BuildFileAttributes()
 {
     const FileAttributesContent initial;
-    QGroupBox* group = BoldGroup(initial.Caption, "GroupBox7");
+    QGroupBox* group = BoldGroup(Q(initial.Caption), "GroupBox7");
     auto* grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
     const std::array<const SummaryValue*, 8> values{&initial.Analyzer, &initial.Topology, &initial.Bandwidth,

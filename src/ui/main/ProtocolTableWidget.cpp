@@ -2,68 +2,14 @@
 
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
-#include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/controls/StripButtonWidget.h"
 #include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/ProtocolTableContent.h"
 
 namespace quenlix {
-
-namespace {
-
-enum class StripGlyph { SortAscending, SortDescending, Copy };
-
-// The pictures of the strip's buttons, drawn so that nothing but the program file is needed.
-QIcon StripIcon(StripGlyph glyph)
-{
-    QPixmap pixmap(20, 20);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 0, 0), 1.2));
-    switch (glyph) {
-    case StripGlyph::SortAscending:
-    case StripGlyph::SortDescending: {
-        const bool up = glyph == StripGlyph::SortAscending;
-        // Bars growing in the sort's direction, and an arrow beside them.
-        p.setBrush(QColor(0, 0, 160));
-        for (int i = 0; i < 4; ++i) {
-            const int width = up ? 3 + 2 * i : 9 - 2 * i;
-            p.drawRect(2, 2 + 4 * i, width, 2);
-        }
-        p.setBrush(QColor(0, 128, 0));
-        const QPolygon arrow = up ? QPolygon({{15, 2}, {19, 8}, {16, 8}, {16, 18}, {14, 18}, {14, 8}, {11, 8}})
-                                  : QPolygon({{15, 18}, {19, 12}, {16, 12}, {16, 2}, {14, 2}, {14, 12}, {11, 12}});
-        p.drawPolygon(arrow);
-        break;
-    }
-    case StripGlyph::Copy:
-        p.setBrush(Qt::white);
-        p.drawRect(2, 2, 10, 12);
-        p.drawRect(7, 6, 10, 12);
-        p.drawLine(9, 10, 15, 10);
-        p.drawLine(9, 13, 15, 13);
-        break;
-    }
-    return QIcon(pixmap);
-}
-
-QToolButton* StripButton(QWidget* parent, const char* name, const char* hint, StripGlyph glyph)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setStatusTip(hint);
-    button->setAccessibleName(hint);
-    button->setIcon(StripIcon(glyph));
-    button->setIconSize(QSize(20, 20));
-    button->setAutoRaise(true);
-    return button;
-}
-
-}  // namespace
 
 TProtocolTablePage::TProtocolTablePage(QWidget* parent) : QWidget(parent), protoGrid_(new TSuperStringGrid(this))
 {
