@@ -183,28 +183,31 @@ private:
     std::vector<TNameHead> nameHeads_;
 };
 
+// Fields are ordered by size so that a summary takes exactly 64 bytes: the packet
+// list's 2 MiB chunks then hold whole summaries and fill whole huge pages.
 struct TPacket {
     double Time = 0;
-    uint16_t Length = 0;
-    int32_t FrameNo = 0;
-    std::array<uint8_t, 6> SrcMAC{};
-    uint16_t PktNetOffset = 0;
-    uint8_t IPHeaderLen = 0;
-    uint16_t NetLength = 0;
-    uint16_t IPIdent = 0;
-    uint8_t TransportHeaderLen = 0;
     double Seq = 0;
     double Ack = 0;
-    uint16_t TypeWord = 0;
-    uint16_t TCPFlags = 0;
-    uint8_t TTL = 0;
-    uint8_t NCPFunction = 0;
-    uint16_t PacketFlags = 0;
-    uint16_t MSS = 0;
-    uint8_t RetransDepth = 0;
+    int32_t FrameNo = 0;
     int32_t PrevPacket = -1;
     int32_t NextPacket = -1;
+    uint16_t Length = 0;
+    uint16_t PktNetOffset = 0;
+    uint16_t NetLength = 0;
+    uint16_t IPIdent = 0;
+    uint16_t TypeWord = 0;
+    uint16_t TCPFlags = 0;
+    uint16_t PacketFlags = 0;
+    uint16_t MSS = 0;
+    std::array<uint8_t, 6> SrcMAC{};
+    uint8_t IPHeaderLen = 0;
+    uint8_t TransportHeaderLen = 0;
+    uint8_t TTL = 0;
+    uint8_t NCPFunction = 0;
+    uint8_t RetransDepth = 0;
 };
+static_assert(sizeof(TPacket) == 64, "a packet summary should stay one cache line");
 
 // ---- tree nodes -----------------------------------------------------------------
 

@@ -55,6 +55,10 @@ class ChunkedList {
     // Elements are built in place and never destroyed one by one.
     static_assert(std::is_trivially_destructible_v<T>);
     static_assert(alignof(T) <= alignof(std::max_align_t));
+    // A huge chunk that ran a little past a huge page would fault in, and have the
+    // kernel clear, most of a second one that it hardly uses.
+    static_assert(kChunkBytes < ChunkMemory::kHugePage || kChunkBytes % ChunkMemory::kHugePage == 0,
+                  "a huge chunk should fill whole huge pages");
 
 public:
     template <class List, class Ref>
