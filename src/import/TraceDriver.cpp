@@ -94,6 +94,7 @@ bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
     state.Host = &host;
 
     TraceInput input;
+    input.SetReadAhead(true);
     if (input.Open(state.TraceFileName)) {
         state.TraceFileSize = input.Size();
         host.ReadStarted(state);

@@ -2,9 +2,122 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 namespace quenlix {
+
+namespace {
+
+// Positions the file and reads up to n bytes; fewer means the end of the file or an
+// error, which the caller tells apart with std::ferror.
+std::size_t ReadFromFile(std::FILE* file, int64_t offset, uint8_t* dst, std::size_t n, bool& failed)
+{
+    failed = false;
+    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) {
+        failed = true;
+        return 0;
+    }
+    const std::size_t got = std::fread(dst, 1, n, file);
+    if (got < n && std::ferror(file)) failed = true;
+    return got;
+}
+
+}  // namespace
+
+// One worker thread that reads one block ahead into its own buffer. The file is
+// touched by one thread at a time: the worker only while a block is pending, the
+// reader's thread only after Wait() has seen the worker idle.
+class TraceInput::ReadAhead {
+public:
+    ReadAhead(std::FILE* file, std::size_t blockBytes) : file_(file), block_(blockBytes)
+    {
+        worker_ = std::thread([this] { Run(); });
+    }
+
+    ~ReadAhead()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        worker_.join();
+    }
+
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Starts reading the block at offset. The worker must be idle (see Wait).
+    void Start(int64_t offset)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            offset_ = offset;
+            ready_ = false;
+            pending_ = true;
+        }
+        wake_.notify_all();
+    }
+
+    // Waits until no block is being read; after that the caller may use the file.
+    void Wait()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return !pending_; });
+    }
+
+    // Hands over the block read at offset by swapping it into buffer. False (and the
+    // block is dropped) when the last block read started elsewhere or none was read.
+    bool Take(int64_t offset, std::vector<uint8_t>& buffer, std::size_t& fill, bool& failed)
+    {
+        Wait();
+        std::lock_guard<std::mutex> lock(mutex_);
+        const bool usable = ready_ && offset_ == offset && block_.size() == buffer.size();
+        ready_ = false;
+        if (!usable) return false;
+        buffer.swap(block_);
+        fill = fill_;
+        failed = failed_;
+        return true;
+    }
+
+private:
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return quit_ || pending_; });
+            if (quit_) return;
+            const int64_t offset = offset_;
+            lock.unlock();
+            bool failed = false;
+            const std::size_t got = ReadFromFile(file_, offset, block_.data(), block_.size(), failed);
+            lock.lock();
+            fill_ = got;
+            failed_ = failed;
+            ready_ = true;
+            pending_ = false;
+            done_.notify_all();
+        }
+    }
+
+    std::FILE* file_;
+    std::vector<uint8_t> block_;
+    std::mutex mutex_;
+    std::condition_variable wake_;  // the worker waits here for a block to read
+    std::condition_variable done_;  // the reader waits here for the block
+    int64_t offset_ = 0;
+    std::size_t fill_ = 0;
+    bool failed_ = false;
+    bool pending_ = false;  // the worker owns the file and the block
+    bool ready_ = false;    // block_ holds fill_ bytes read at offset_
+    bool quit_ = false;
+    std::thread worker_;
+};
 
 TraceInput::TraceInput(std::size_t bufferBytes) : capacity_(std::max<std::size_t>(bufferBytes, 1)) {}
 
@@ -30,14 +143,32 @@ bool TraceInput::Open(const std::string& path)
     std::fseek(file_, 0, SEEK_SET);
     const auto wanted = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(capacity_), size_ + 1));
     if (buffer_.size() != wanted) buffer_.resize(wanted);
+    // A file that fits the buffer is read in one go; only a longer one gains from reading ahead.
+    if (readAheadWanted_ && size_ > static_cast<int64_t>(buffer_.size())) {
+        try {
+            readAhead_ = std::make_unique<ReadAhead>(file_, buffer_.size());
+        } catch (const std::exception&) {
+            readAhead_.reset();  // no thread or no memory for it: read without it
+        }
+    }
     return true;
 }
 
 void TraceInput::Close()
 {
+    readAhead_.reset();  // joins the worker before the file goes
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
     bufferPos_ = bufferFill_ = 0;
+}
+
+std::size_t TraceInput::ReadFileAt(int64_t offset, uint8_t* dst, std::size_t n)
+{
+    if (readAhead_) readAhead_->Wait();
+    bool failed = false;
+    const std::size_t got = ReadFromFile(file_, offset, dst, n, failed);
+    if (failed) failed_ = true;
+    return got;
 }
 
 bool TraceInput::Refill()
@@ -45,8 +176,15 @@ bool TraceInput::Refill()
     bufferStart_ += static_cast<int64_t>(bufferFill_);
     bufferPos_ = bufferFill_ = 0;
     if (file_ == nullptr) return false;
-    bufferFill_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    if (bufferFill_ < buffer_.size() && std::ferror(file_)) failed_ = true;
+    bool failed = false;
+    if (readAhead_ && readAhead_->Take(bufferStart_, buffer_, bufferFill_, failed)) {
+        if (failed) failed_ = true;
+    } else {
+        bufferFill_ = ReadFileAt(bufferStart_, buffer_.data(), buffer_.size());
+    }
+    // A full block with more file behind it: fetch the next one while this one is decoded.
+    const int64_t next = bufferStart_ + static_cast<int64_t>(bufferFill_);
+    if (readAhead_ && bufferFill_ == buffer_.size() && next < size_ && !failed_) readAhead_->Start(next);
     return bufferFill_ > 0;
 }
 
@@ -61,10 +199,9 @@ std::size_t TraceInput::Read(void* dst, std::size_t n)
             if (rest >= buffer_.size() && file_ != nullptr) {
                 bufferStart_ += static_cast<int64_t>(bufferFill_);
                 bufferPos_ = bufferFill_ = 0;
-                const std::size_t got = std::fread(out + delivered, 1, rest, file_);
+                const std::size_t got = ReadFileAt(bufferStart_, out + delivered, rest);
                 bufferStart_ += static_cast<int64_t>(got);
                 delivered += got;
-                if (got < rest && std::ferror(file_)) failed_ = true;
                 break;
             }
             if (!Refill()) break;
@@ -94,7 +231,7 @@ bool TraceInput::Seek(int64_t offset)
         bufferPos_ = static_cast<std::size_t>(offset - bufferStart_);
         return true;
     }
-    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) return false;
+    // Every read positions the file itself, so a seek only moves where the next one starts.
     bufferStart_ = offset;
     bufferPos_ = bufferFill_ = 0;
     return true;

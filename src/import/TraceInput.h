@@ -2,10 +2,15 @@
 // Read-only, buffered access to a trace file. Readers take their records through a
 // large buffer rather than asking the operating system for every few bytes, which
 // is what keeps a gigabyte trace quick to read. Nothing here ever writes.
+//
+// With read-ahead on, a worker thread fills a second buffer with the block after
+// the current one while the reader decodes, so on a machine with a spare core the
+// operating system's copy of the file overlaps the analysis instead of adding to it.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +29,9 @@ public:
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
+    // Reads the next block in the background whenever the reader streams through a
+    // file larger than the buffer. Takes effect at the next Open.
+    void SetReadAhead(bool on) { readAheadWanted_ = on; }
     int OpenError() const { return openError_; }
 
     // Copies up to n bytes to dst and returns how many it delivered; fewer than n
@@ -44,7 +52,11 @@ public:
     bool Failed() const { return failed_; }
 
 private:
+    class ReadAhead;
+
     bool Refill();
+    // Reads n bytes at offset straight from the file (once any background read is done).
+    std::size_t ReadFileAt(int64_t offset, uint8_t* dst, std::size_t n);
     std::size_t Buffered() const { return bufferFill_ - bufferPos_; }
 
     std::FILE* file_ = nullptr;
@@ -56,6 +68,8 @@ private:
     int64_t size_ = 0;
     int openError_ = 0;
     bool failed_ = false;
+    bool readAheadWanted_ = false;
+    std::unique_ptr<ReadAhead> readAhead_;  // set while a file larger than the buffer is open
 };
 
 }  // namespace quenlix

@@ -34,6 +34,7 @@ CapturedRead CaptureFrames(const std::string& path, const CaptureOptions& option
     state.CountOnly = options.CountOnly ? 1 : 0;
 
     TraceInput input;
+    input.SetReadAhead(options.ReadAhead);
     if (!input.Open(path)) throw std::runtime_error("cannot open " + path);
     state.TraceFileSize = input.Size();
     const std::unique_ptr<TraceReader> reader = MakeTraceReader(options.Format);

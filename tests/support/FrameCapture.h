@@ -31,6 +31,7 @@ struct CaptureOptions {
     uint8_t Topology = 0;
     bool SnifferCompressed = false;
     bool CountOnly = false;
+    bool ReadAhead = false;  // read the file ahead on a worker thread, as the driver does
 };
 
 // Frame-like bytes: a header-ish start, runs, repeats and noise, different per seed,
