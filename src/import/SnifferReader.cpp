@@ -80,6 +80,7 @@ private:
     uint8_t timeUnit_ = 0;
     std::unique_ptr<SnifferBlockDecoder> decoder_;  // set for compressed traces
     std::vector<uint8_t> record_ = std::vector<uint8_t>(kMaxFrameRecordBody);
+    const uint8_t* body_ = nullptr;  // the record body ReadBody delivered: in record_ or the input buffer
 };
 
 void SnifferReader::Read(ReadContext& ctx)
@@ -170,8 +171,15 @@ SnifferReader::Outcome SnifferReader::ReadRecordHeader(ReadContext& ctx, RecordH
 
 SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t length)
 {
+    body_ = record_.data();
     if (decoder_) {
         if (length > kMaxDecodedBody || !decoder_->Read(record_.data(), length)) return Outcome::BadCompression;
+        return Outcome::Continue;
+    }
+    // A plain record is decoded where it lies in the input buffer; only one that
+    // straddles two blocks is copied.
+    if (const uint8_t* inPlace = ctx.Input.Borrow(length)) {
+        body_ = inPlace;
         return Outcome::Continue;
     }
     if (ctx.Input.ReadExact(record_.data(), length)) return Outcome::Continue;
@@ -196,7 +204,7 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
     if (header.Length < dataOffset) return decoder_ ? Outcome::BadCompression : Outcome::Damaged;
 
     AnalysisState& state = ctx.State;
-    const uint8_t* frameHeader = record_.data();
+    const uint8_t* frameHeader = body_;
     const bool ethernet = state.Topology == kTopologyEthernet;
     const uint8_t status = frameHeader[8];
     state.FrameBadFCS = ethernet && (status & 0x80) != 0 ? 1 : 0;
@@ -219,7 +227,7 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
     state.StoredLength = static_cast<uint16_t>(storedLength);
     state.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.MaxFrameBytes)));
 
-    return ctx.DeliverFrame(record_.data() + dataOffset, stored) ? Outcome::End : Outcome::Continue;
+    return ctx.DeliverFrame(body_ + dataOffset, stored) ? Outcome::End : Outcome::Continue;
 }
 
 }  // namespace

@@ -39,6 +39,16 @@ public:
     std::size_t Read(void* dst, std::size_t n);
     // Reads exactly n bytes or reports false (the bytes read so far are consumed).
     bool ReadExact(void* dst, std::size_t n) { return Read(dst, n) == n; }
+    // The next n bytes where they lie in the buffer, consumed, when the buffer holds
+    // them all; nullptr (nothing consumed) when they straddle the buffer's end, and
+    // the caller reads them with Read instead. Valid until the next call.
+    const uint8_t* Borrow(std::size_t n)
+    {
+        if (Buffered() < n) return nullptr;
+        const uint8_t* bytes = buffer_.data() + bufferPos_;
+        bufferPos_ += n;
+        return bytes;
+    }
     // Moves forward n bytes without copying them; false when the file ends first.
     bool Skip(uint64_t n);
 
