@@ -150,7 +150,9 @@ int main(int argc, char** argv)
         }
     }
     if (sample.empty()) {
+        // Without the captures every target still gets a corpus, from generated frames.
         for (uint32_t seed = 0; seed < kFramesPerTrace; ++seed) sample.push_back({SampleBytes(60 + seed * 97, seed), seed * 1000.0});
+        SaveFrameRuns(analyze, "generated", sample);
     }
 
     int count = 0;
