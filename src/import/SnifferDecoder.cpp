@@ -69,74 +69,85 @@ bool SnifferBlockDecoder::ReadStoredPiece(uint8_t*& dst, std::size_t& wanted)
     return true;
 }
 
-bool SnifferBlockDecoder::TakeByte(uint8_t& byte)
-{
-    if (remaining_ == 0 || inPos_ >= inFill_) return false;
-    byte = in_[inPos_++];
-    --remaining_;
-    return true;
-}
-
 bool SnifferBlockDecoder::DecodeGroup()
 {
-    uint8_t low = 0, high = 0;
-    if (!TakeByte(low) || !TakeByte(high)) return false;
-    const unsigned control = static_cast<unsigned>(low | high << 8);
-    const std::size_t before = produced_;
-    for (int bit = 15; bit >= 0 && remaining_ > 0; --bit) {
-        if ((control >> bit & 1u) != 0) {
-            if (!DecodeCode()) return false;
-            continue;
+    // The group is decoded on local copies of the position counters: every store of
+    // an output byte may alias any member as far as the compiler knows, so working on
+    // the members themselves would reload them after each byte.
+    const uint8_t* const in = in_.data();
+    uint8_t* const out = out_.data();
+    const std::size_t outSize = out_.size();
+    const std::size_t available = inFill_;
+    std::size_t inPos = inPos_;
+    std::size_t remaining = remaining_;
+    std::size_t produced = produced_;
+    const std::size_t before = produced;
+
+    const auto take = [&](uint8_t& byte) {
+        if (remaining == 0 || inPos >= available) return false;
+        byte = in[inPos++];
+        --remaining;
+        return true;
+    };
+    const auto run = [&](std::size_t count, uint8_t value) {
+        if (count > outSize - produced) return false;
+        std::memset(out + produced, value, count);
+        produced += count;
+        return true;
+    };
+    const auto copy = [&](std::size_t count, std::size_t distance) {
+        if (distance > produced || count > outSize - produced) return false;
+        const std::size_t source = produced - distance;
+        // The source is taken as it stood before the copy. Where it reaches past the
+        // output produced so far, this block has written nothing yet: those bytes read
+        // as zeros rather than as whatever an earlier block left in the buffer.
+        if (source + count > produced) std::memset(out + produced, 0, source + count - produced);
+        std::memmove(out + produced, out + source, count);
+        produced += count;
+        return true;
+    };
+    const auto code = [&]() {
+        uint8_t kind = 0, n = 0;
+        if (!take(kind) || !take(n)) return false;
+        const std::size_t low = kind & 0x0F;
+        const std::size_t distance = low + 16u * n + 3;
+        switch (kind & 0xF0) {
+        case 0x00:
+            return run(low + 3, n);
+        case 0x10: {
+            uint8_t value = 0;
+            return take(value) && run(low + 16u * n + 19, value);
         }
-        uint8_t literal = 0;
-        if (!TakeByte(literal) || !Run(1, literal)) return false;
-    }
-    return produced_ > before;
-}
+        case 0x20: {
+            uint8_t length = 0;
+            return take(length) && copy(length + 16u, distance);
+        }
+        default:
+            return copy(kind >> 4, distance);
+        }
+    };
 
-bool SnifferBlockDecoder::DecodeCode()
-{
-    uint8_t code = 0, n = 0;
-    if (!TakeByte(code) || !TakeByte(n)) return false;
-    const std::size_t low = code & 0x0F;
-    const std::size_t distance = low + 16u * n + 3;
-    switch (code & 0xF0) {
-    case 0x00:
-        return Run(low + 3, n);
-    case 0x10: {
-        uint8_t value = 0;
-        if (!TakeByte(value)) return false;
-        return Run(low + 16u * n + 19, value);
+    bool ok = true;
+    uint8_t low = 0, high = 0;
+    if (!take(low) || !take(high)) {
+        ok = false;
+    } else {
+        const unsigned control = static_cast<unsigned>(low | high << 8);
+        for (int bit = 15; bit >= 0 && remaining > 0; --bit) {
+            if ((control >> bit & 1u) != 0) {
+                ok = code();
+            } else {
+                uint8_t literal = 0;
+                ok = take(literal) && produced < outSize;
+                if (ok) out[produced++] = literal;
+            }
+            if (!ok) break;
+        }
     }
-    case 0x20: {
-        uint8_t length = 0;
-        if (!TakeByte(length)) return false;
-        return Copy(length + 16u, distance);
-    }
-    default:
-        return Copy(code >> 4, distance);
-    }
-}
-
-bool SnifferBlockDecoder::Run(std::size_t count, uint8_t value)
-{
-    if (count > out_.size() - produced_) return false;
-    std::memset(out_.data() + produced_, value, count);
-    produced_ += count;
-    return true;
-}
-
-bool SnifferBlockDecoder::Copy(std::size_t count, std::size_t distance)
-{
-    if (distance > produced_ || count > out_.size() - produced_) return false;
-    const std::size_t source = produced_ - distance;
-    // The source is taken as it stood before the copy. Where it reaches past the
-    // output produced so far, this block has written nothing yet: those bytes read as
-    // zeros rather than as whatever an earlier block left in the buffer.
-    if (source + count > produced_) std::memset(out_.data() + produced_, 0, source + count - produced_);
-    std::memmove(out_.data() + produced_, out_.data() + source, count);
-    produced_ += count;
-    return true;
+    inPos_ = inPos;
+    remaining_ = remaining;
+    produced_ = produced;
+    return ok && produced > before;
 }
 
 }  // namespace quenlix

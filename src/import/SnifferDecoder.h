@@ -35,12 +35,9 @@ public:
 
 private:
     bool StartBlock();
+    // Decodes one control word and its items into out_; false on a failure.
     bool DecodeGroup();
-    bool DecodeCode();
     bool ReadStoredPiece(uint8_t*& dst, std::size_t& wanted);
-    bool TakeByte(uint8_t& byte);
-    bool Run(std::size_t count, uint8_t value);
-    bool Copy(std::size_t count, std::size_t distance);
     bool Fail();
 
     TraceInput& input_;
