@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -193,6 +194,14 @@ void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
     QCOMPARE(form.StatusPanel(0), QString("Ethernet"));
     QCOMPARE(form.StatusPanel(1), QString("851 Frames"));
     QCOMPARE(form.StatusPanel(2), "Sniffer File " + capture);
+    // A count of millions still shows whole: the frames panel widens for it.
+    program->State().TotalFrames = 1500000;
+    form.EnableOptions(true);
+    const auto* framesPanel = form.findChild<QLabel*>("StatusPanel1");
+    QCOMPARE(framesPanel->text(), QString("1,500,000 Frames"));
+    QVERIFY(framesPanel->width() >= framesPanel->sizeHint().width());
+    program->State().TotalFrames = 851;
+    form.EnableOptions(true);
     QVERIFY(form.Action("Bandwidth1")->isEnabled());
     QVERIFY(form.Action("Open1")->isEnabled());
     QCOMPARE(form.RecentFiles()[0], capture.toStdString());

@@ -396,6 +396,7 @@ void TMainForm::AddChartPages()
 void TMainForm::BuildStatusBar()
 {
     const int widths[] = {70, 90, 70};
+    statusWidths_ = {widths[0], widths[1], widths[2]};
     for (size_t i = 0; i < statusPanels_.size(); ++i) {
         auto* panel = new QLabel(this);
         panel->setObjectName(QString("StatusPanel%1").arg(i));
@@ -605,7 +606,18 @@ void TMainForm::EnableOptions(bool enabled)
     Action("BandwidthOption2")->setText(Q(bandwidth[1]));
     fileSummary_->ShowFileAttributes(BuildFileAttributes(state_));
     const std::array<std::string, 3> panels = StatusPanels(state_, enabled);
-    for (size_t i = 0; i < panels.size(); ++i) statusPanels_[i]->setText(Q(panels[i]));
+    for (size_t i = 0; i < panels.size(); ++i) {
+        statusPanels_[i]->setText(Q(panels[i]));
+        // A panel is as wide as laid out unless its text needs more ("1,500,000 Frames"
+        // does not fit 90 pixels in every font): a clipped count would mislead.
+        const int needed = statusPanels_[i]->sizeHint().width();
+        const int width = std::max(statusWidths_[i], needed);
+        if (i < 2) {
+            statusPanels_[i]->setFixedWidth(width);
+        } else {
+            statusPanels_[i]->setMinimumWidth(statusWidths_[i]);
+        }
+    }
 
     const auto enable = [this, enabled](const char* name, ToolbarButton button, QWidget* window) {
         const bool on = enabled && window != nullptr;

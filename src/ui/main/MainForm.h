@@ -192,6 +192,7 @@ private:
     TFileSummaryPage* fileSummary_ = nullptr;
     TDLCErrorPage* dlcErrorPage_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
+    std::array<int, 3> statusWidths_{};  // the panels' laid-out widths; a longer text widens a panel
     std::map<CopyAction, std::function<void()>> copyHandlers_;
     std::map<MainPage, std::function<void()>> selectAllHandlers_;
     std::vector<std::function<void()>> viewRefreshers_;
