@@ -22,6 +22,7 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "ui/controls/QtText.h"
 #include "ui/main/ProtocolTableWidget.h"
 #include "ui/misc/ChartPropertiesForm.h"
 
@@ -40,11 +41,6 @@ constexpr double kSideShade = 0.6;
 constexpr double kTopShade = 0.85;
 const QColor kPieMarkColour(0, 0, 128);  // dark blue arrows
 const QColor kBarMarkFill(255, 255, 225);
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 QColor Colour(uint32_t bgr)
 {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/controls/QtText.h"
 #include "ui/controls/StripButtonWidget.h"
 #include "ui/controls/SuperStringGridWidget.h"
 
@@ -23,11 +24,6 @@ namespace quenlix {
 namespace {
 
 constexpr int kLegendLines = 3;
-
-QString Q(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The hourglass for the length of a build or a sort.
 class WaitCursor {

@@ -20,17 +20,13 @@
 #include "import/TraceImport.h"
 #include "ui/controls/CanvasPanelWidget.h"
 #include "ui/controls/GroupBoxWidget.h"
+#include "ui/controls/QtText.h"
 #include "ui/controls/TextBoxWidget.h"
 #include "ui/main/RingMapWidget.h"
 
 namespace quenlix {
 
 namespace {
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 QString JoinedLines(const std::vector<std::string>& lines)
 {

@@ -10,16 +10,12 @@
 #include <QVBoxLayout>
 
 #include "ui/controls/GroupBoxWidget.h"
+#include "ui/controls/QtText.h"
 #include "ui/controls/TextBoxWidget.h"
 
 namespace quenlix {
 
 namespace {
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 QLabel* HintedLabel(const std::string& text, const std::string& hint)
 {

@@ -25,6 +25,7 @@
 
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
+#include "ui/controls/QtText.h"
 #include "ui/main/ClientServerWidget.h"
 #include "ui/main/ChartsWidget.h"
 #include "ui/main/DLCErrorWidget.h"
@@ -46,11 +47,6 @@ constexpr int kDefaultWidth = 731;
 constexpr int kDefaultHeight = 572;
 constexpr int kObjectListCapacity = 5000;
 constexpr int kPacketListCapacity = 80000;
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // The pictures of the toolbar, drawn rather than loaded so that nothing but the
 // program file is needed. Odd numbers of a pair are the disabled pictures.

@@ -9,6 +9,7 @@
 
 #include "model/NumberFormat.h"
 #include "ui/controls/DialogButtonWidget.h"
+#include "ui/controls/QtText.h"
 #include "ui/controls/TextBoxWidget.h"
 
 namespace quenlix {
@@ -37,11 +38,6 @@ QGroupBox* Group(const QString& caption, const QString& firstLabel, TTextBox* fi
     grid->addWidget(new QLabel(secondLabel), 1, 0);
     grid->addWidget(second, 1, 1);
     return group;
-}
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
 }
 
 }  // namespace
