@@ -72,7 +72,8 @@ private:
     bool FindFirstFrameArea(ReadContext& ctx);
     Outcome ReadRecord(ReadContext& ctx);
     Outcome ReadRecordHeader(ReadContext& ctx, RecordHeader& header);
-    Outcome ReadBody(ReadContext& ctx, std::size_t length);
+    // Leaves body pointing at the record body: in record_, or in place in the input buffer.
+    Outcome ReadBody(ReadContext& ctx, std::size_t length, const uint8_t*& body);
     Outcome SkipBody(ReadContext& ctx, std::size_t length);
     Outcome DeliverFrameRecord(ReadContext& ctx, const RecordHeader& header);
     void Conclude(ReadContext& ctx, Outcome outcome);
@@ -80,7 +81,6 @@ private:
     uint8_t timeUnit_ = 0;
     std::unique_ptr<SnifferBlockDecoder> decoder_;  // set for compressed traces
     std::vector<uint8_t> record_ = std::vector<uint8_t>(kMaxFrameRecordBody);
-    const uint8_t* body_ = nullptr;  // the record body ReadBody delivered: in record_ or the input buffer
 };
 
 void SnifferReader::Read(ReadContext& ctx)
@@ -169,9 +169,9 @@ SnifferReader::Outcome SnifferReader::ReadRecordHeader(ReadContext& ctx, RecordH
     return Outcome::Continue;
 }
 
-SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t length)
+SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t length, const uint8_t*& body)
 {
-    body_ = record_.data();
+    body = record_.data();
     if (decoder_) {
         if (length > kMaxDecodedBody || !decoder_->Read(record_.data(), length)) return Outcome::BadCompression;
         return Outcome::Continue;
@@ -179,7 +179,7 @@ SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t len
     // A plain record is decoded where it lies in the input buffer; only one that
     // straddles two blocks is copied.
     if (const uint8_t* inPlace = ctx.Input.Borrow(length)) {
-        body_ = inPlace;
+        body = inPlace;
         return Outcome::Continue;
     }
     if (ctx.Input.ReadExact(record_.data(), length)) return Outcome::Continue;
@@ -189,7 +189,8 @@ SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t len
 
 SnifferReader::Outcome SnifferReader::SkipBody(ReadContext& ctx, std::size_t length)
 {
-    if (decoder_) return ReadBody(ctx, length);
+    const uint8_t* skipped = nullptr;
+    if (decoder_) return ReadBody(ctx, length, skipped);
     if (ctx.Input.Skip(length)) return Outcome::Continue;
     ctx.NoteReadError();
     return Outcome::End;
@@ -197,14 +198,15 @@ SnifferReader::Outcome SnifferReader::SkipBody(ReadContext& ctx, std::size_t len
 
 SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const RecordHeader& header)
 {
-    const Outcome outcome = ReadBody(ctx, header.Length);
+    const uint8_t* body = nullptr;
+    const Outcome outcome = ReadBody(ctx, header.Length, body);
     if (outcome != Outcome::Continue) return outcome;
     // Type 12 carries 20 more header bytes between the frame header and the frame.
     const std::size_t dataOffset = (header.Type & 0xFF) == 12 ? kLongFrameHeaderBytes : kFrameHeaderBytes;
     if (header.Length < dataOffset) return decoder_ ? Outcome::BadCompression : Outcome::Damaged;
 
     AnalysisState& state = ctx.State;
-    const uint8_t* frameHeader = body_;
+    const uint8_t* frameHeader = body;
     const bool ethernet = state.Topology == kTopologyEthernet;
     const uint8_t status = frameHeader[8];
     state.FrameBadFCS = ethernet && (status & 0x80) != 0 ? 1 : 0;
@@ -227,7 +229,7 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
     state.StoredLength = static_cast<uint16_t>(storedLength);
     state.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.MaxFrameBytes)));
 
-    return ctx.DeliverFrame(body_ + dataOffset, stored) ? Outcome::End : Outcome::Continue;
+    return ctx.DeliverFrame(body + dataOffset, stored) ? Outcome::End : Outcome::Continue;
 }
 
 }  // namespace

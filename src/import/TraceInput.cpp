@@ -12,8 +12,8 @@ namespace quenlix {
 
 namespace {
 
-// Positions the file and reads up to n bytes; fewer means the end of the file or an
-// error, which the caller tells apart with std::ferror.
+// Positions the file and reads up to n bytes; fewer means the end of the file, or an
+// error when failed is set.
 std::size_t ReadFromFile(std::FILE* file, int64_t offset, uint8_t* dst, std::size_t n, bool& failed)
 {
     failed = false;
@@ -76,7 +76,7 @@ public:
     {
         Wait();
         std::lock_guard<std::mutex> lock(mutex_);
-        const bool usable = ready_ && offset_ == offset && block_.size() == buffer.size();
+        const bool usable = ready_ && offset_ == offset;
         ready_ = false;
         if (!usable) return false;
         buffer.swap(block_);
