@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+#include "ui/main/MainForm.h"
+
 namespace quenlix::guitest {
 
 ModalWatcher::ModalWatcher()
@@ -39,6 +41,12 @@ std::unique_ptr<QuenlixProgram> StartProgram(const Scratch& scratch, const QStri
     options.SplashMilliseconds = 0;
     options.Arguments = arguments;
     return std::make_unique<QuenlixProgram>(options);
+}
+
+void OpenTrace(QuenlixProgram& program, const QString& path)
+{
+    program.State().TraceFileName = path.toStdString();
+    program.MainForm().ProcessFile();
 }
 
 QString CapturePath(const QString& name)

@@ -51,6 +51,9 @@ std::string ProgramFolderWithVendorFile();
 std::unique_ptr<QuenlixProgram> StartProgram(const Scratch& scratch, const QStringList& arguments = {},
                                              const std::string& programFolder = ProgramFolderWithVendorFile());
 
+// Opens a trace as File Open does once the user has chosen it.
+void OpenTrace(QuenlixProgram& program, const QString& path);
+
 // ../shared/captures beside the repository.
 QString CapturePath(const QString& name);
 

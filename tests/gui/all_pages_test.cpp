@@ -88,8 +88,7 @@ void AllPagesTest::EveryPageOfACapture()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = path.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, path);
     QVERIFY(form.MainPageControl()->isVisible());
     QCOMPARE(form.MainPageControl()->count(), static_cast<int>(MainPages().size()));
 

@@ -135,8 +135,7 @@ std::unique_ptr<QuenlixProgram> ChartsTest::OpenOffice(const Scratch& scratch)
 {
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
-    program->State().TraceFileName = CapturePath("office-a.enc").toStdString();
-    program->MainForm().ProcessFile();
+    OpenTrace(*program, CapturePath("office-a.enc"));
     return program;
 }
 
@@ -433,8 +432,7 @@ void ChartsTest::TraceWithoutFramesShowsEmptyCharts()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
 
     TBusinessChart* sizeChart = Chart(form, "PacketSizeChart");
     TBusinessChart* protocolChart = Chart(form, "ProtocolDistChart");

@@ -53,11 +53,7 @@ struct OpenedTrace {
     AnalysisState& State() { return program->State(); }
     TSuperStringGrid* Grid() { return page->ServerGrid(); }
 
-    void Open(const QString& trace)
-    {
-        State().TraceFileName = trace.toStdString();
-        Form().ProcessFile();
-    }
+    void Open(const QString& trace) { OpenTrace(*program, trace); }
 
     // What the content builds from the analysis now in memory.
     ClientServerContent Expected()

@@ -47,10 +47,9 @@ void SaveShot(QWidget& window, const QString& name)
     window.grab().save(QDir(folder).filePath(name));
 }
 
-void OpenTrace(QuenlixProgram& program, const QString& path)
+void OpenOnDLCPage(QuenlixProgram& program, const QString& path)
 {
-    program.State().TraceFileName = path.toStdString();
-    program.MainForm().ProcessFile();
+    OpenTrace(program, path);
     program.MainForm().MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::DLCError));
     QApplication::processEvents();
 }
@@ -91,7 +90,7 @@ void DLCErrorPageTest::TokenRingTraceFillsTheRingMapAndSoftErrors()
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
     form.resize(900, 700);
-    OpenTrace(*program, trace);
+    OpenOnDLCPage(*program, trace);
     QVERIFY(watcher.Messages.empty());
     QCOMPARE(program->State().RingStationCount, 8);
 
@@ -185,7 +184,7 @@ void DLCErrorPageTest::OfficeCaptureFillsTheEthernetPanel()
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
     form.resize(900, 700);
-    OpenTrace(*program, capture);
+    OpenOnDLCPage(*program, capture);
     QVERIFY(watcher.Messages.empty());
 
     auto* page = form.findChild<TDLCErrorPage*>();
@@ -221,7 +220,7 @@ void DLCErrorPageTest::CollisionFragmentsRankStationsWithGaugesAndNotes()
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
     form.resize(900, 700);
-    OpenTrace(*program, trace);
+    OpenOnDLCPage(*program, trace);
     QVERIFY(watcher.Messages.empty());
 
     QCOMPARE(BoxText(form, "FragmentTextBox"), QString("6"));

@@ -152,8 +152,7 @@ void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
     TMainForm& form = program->MainForm();
     QVERIFY(program->State().VendorCount > 0);
 
-    program->State().TraceFileName = capture.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, capture);
 
     QVERIFY(watcher.Messages.empty());
     QVERIFY(form.MainPageControl()->isVisible());
@@ -239,8 +238,7 @@ void MainWindowTest::NotATraceAndUnsupportedTopologyAreRefused()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(300, 'x'));
     file.close();
-    program->State().TraceFileName = notes.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, notes);
     QCOMPARE(watcher.Messages.size(), size_t{1});
     QCOMPARE(watcher.Messages[0].Title, QString("Quenlix - Open Trace File"));
     QCOMPARE(watcher.Messages[0].Icon, QMessageBox::Critical);
@@ -248,8 +246,7 @@ void MainWindowTest::NotATraceAndUnsupportedTopologyAreRefused()
 
     const QString arcnet = scratch.Path("arcnet.enc");
     WriteEthernetTrace(arcnet, 3, 2);
-    program->State().TraceFileName = arcnet.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, arcnet);
     QCOMPARE(watcher.Messages.size(), size_t{2});
     QCOMPARE(watcher.Messages[1].Text, arcnet + " contains an unsupported topology.");
     QCOMPARE(watcher.Messages[1].Title, QString("Quenlix - Open Trace File"));
@@ -259,8 +256,7 @@ void MainWindowTest::NotATraceAndUnsupportedTopologyAreRefused()
     QVERIFY(tinyFile.open(QIODevice::WriteOnly));
     tinyFile.write("TRSNIFF");
     tinyFile.close();
-    program->State().TraceFileName = tiny.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, tiny);
     QCOMPARE(watcher.Messages.size(), size_t{3});
     QCOMPARE(watcher.Messages[2].Text, QString("File too short."));
 
@@ -291,8 +287,7 @@ void MainWindowTest::StopDuringReadKeepsThePartialAnalysis()
                                   !form.findChild<QMenu*>("File1")->menuAction()->isEnabled();
         QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
     });
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
 
     QVERIFY(menusDisabledDuringRead);
     QCOMPARE(progress.Texts().PercentComplete, std::string("FILE PARTIALLY READ"));
@@ -397,8 +392,7 @@ void MainWindowTest::TipsFollowThePageAndTheWizardSwitch()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
 
     QTabWidget* pages = form.MainPageControl();
     pages->setCurrentIndex(static_cast<int>(MainPage::ClientServer));
@@ -436,8 +430,7 @@ void MainWindowTest::CloseReturnsToTheStateWithoutTrace()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
     QVERIFY(form.Action("Bandwidth1")->isEnabled());
 
     form.Action("Close1")->trigger();
@@ -470,8 +463,7 @@ void MainWindowTest::HelpOpensThePageOfTheActiveContext()
     form.HelpForActiveContext();
     form.Action("HelpTopics1")->trigger();
     form.Action("VisitWebSite1")->trigger();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
     form.HelpForActiveContext();
     form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::DLCError));
     form.HelpForActiveContext();
@@ -493,8 +485,7 @@ void MainWindowTest::BandwidthOptionsFollowTheTopology()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
     QCOMPARE(form.Action("BandwidthOption1")->text(), QString("10 Mbps"));
     QCOMPARE(form.Action("BandwidthOption2")->text(), QString("100 Mbps"));
     form.Action("BandwidthOption2")->trigger();
@@ -515,8 +506,7 @@ void MainWindowTest::ProtocolTablePageCopiesItsCells()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
 
     form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::ProtocolTable));
     QVERIFY(form.Action("Copy1")->isEnabled());

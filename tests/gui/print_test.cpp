@@ -376,8 +376,7 @@ void PrintTest::PrintsTheMainWindowToAPdf()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
     QVERIFY(form.Action("Print1")->isEnabled());
 
     TPrintSelectionForm& print = program->PrintSelectionForm();
@@ -509,8 +508,7 @@ void PrintTest::OkAsksForThePrinterAndSetupOpensThePageSetup()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = trace.toStdString();
-    form.ProcessFile();
+    OpenTrace(*program, trace);
 
     QStringList seen;
     ModalWatcher watcher;
