@@ -15,7 +15,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
 fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -gline-tables-only" -DQUENLIX_FUZZ=ON \
-  -DQUENLIX_BUILD_TESTS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
+  -DQUENLIX_BUILD_TESTS=OFF -DQUENLIX_GUI=OFF
 cmake --build "$build" -j2 --target fuzz
 
 seeds="$build/seeds"

@@ -80,4 +80,14 @@ std::string ProgramFolder(const char* argv0)
     return parent.empty() ? "." : parent.string();
 }
 
+std::string ProgramDataFolder(const std::string& programFolder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_regular_file(fs::path(programFolder) / kVendorFileName, error)) return programFolder;
+    const fs::path installed = fs::path(programFolder) / ".." / "share" / "quenlix";
+    if (fs::is_regular_file(installed / kVendorFileName, error)) return installed.lexically_normal().string();
+    return programFolder;
+}
+
 }  // namespace quenlix

@@ -29,7 +29,13 @@ bool LoadVendorTable(AnalysisState& state, const std::string& programFolder, Rea
 void ReadVendorLines(AnalysisState& state, std::istream& lines);
 
 // The folder of the running program file (from /proc/self/exe), else the folder
-// of argv0, else ".". This is where the program looks for "OUI.TXT".
+// of argv0, else ".".
 std::string ProgramFolder(const char* argv0);
+
+// The folder of the program's data (OUI.TXT and the help pages): the program's
+// own folder when OUI.TXT is there (the build tree), otherwise the shared data
+// folder of an installed tree, bin/../share/quenlix, when it holds OUI.TXT; the
+// program's folder when neither has it, so the warning names where it looked.
+std::string ProgramDataFolder(const std::string& programFolder);
 
 }  // namespace quenlix

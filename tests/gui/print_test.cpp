@@ -59,11 +59,14 @@ public:
         return title;
     }
 
-    // The text shown on each page, in page order, blanks collapsed.
+    // The text shown on each page, in page order, blanks collapsed. Compatibility
+    // normalisation turns the ligature glyphs a font may use ("ff" in DejaVu Sans)
+    // back into their letters, so the text does not depend on the fonts installed.
     QStringList PageTexts() const
     {
         QStringList texts;
-        for (const QByteArray& content : PageContents()) texts << DecodeText(content).simplified();
+        for (const QByteArray& content : PageContents())
+            texts << DecodeText(content).normalized(QString::NormalizationForm_KC).simplified();
         return texts;
     }
 

@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     quenlix::ReportEnvironment environment;
-    environment.ProgramFolder = quenlix::ProgramFolder(argc > 0 ? argv[0] : "");
+    environment.ProgramFolder = quenlix::ProgramDataFolder(quenlix::ProgramFolder(argc > 0 ? argv[0] : ""));
     environment.ShowProgress = isatty(STDERR_FILENO) == 1;
     return quenlix::RunReport(args, std::cout, std::cerr, environment);
 }
