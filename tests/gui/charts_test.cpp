@@ -427,12 +427,17 @@ void ChartsTest::TraceWithoutFramesShowsEmptyCharts()
 {
     Scratch scratch;
     const QString trace = scratch.Path("empty.enc");
+    // A Sniffer trace without frames has no topology to read: it is refused, and
+    // no chart may show figures of it (or of the trace before it).
     testing::WriteSnifferFile(trace.toStdString(), {}, {});
     ModalWatcher watcher;
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
     OpenTrace(*program, trace);
+    QVERIFY(WaitFor([&] { return !watcher.Messages.empty(); }));
+    QVERIFY(watcher.Messages.front().Text.endsWith("contains an unsupported topology."));
+    QVERIFY(!form.MainPageControl()->isVisible());
 
     TBusinessChart* sizeChart = Chart(form, "PacketSizeChart");
     TBusinessChart* protocolChart = Chart(form, "ProtocolDistChart");
@@ -442,16 +447,12 @@ void ChartsTest::TraceWithoutFramesShowsEmptyCharts()
         item->click();
         QCOMPARE(protocolChart->PieSeries()->count(), 0);
     }
-    // Bars of every size class, all empty, with their marks: nothing to divide by.
     TChartPropertiesForm& dialog = program->ChartPropertiesForm();
     RadioItem(&dialog, "ChartTypeRadioGroup", 1)->click();
     dialog.ApplyButton()->click();
-    QCOMPARE(sizeChart->BarSeries()->count(), 6);
-    QCOMPARE(sizeChart->BarSeries()->barSets().at(0)->label(), QString("18 to 64 - 0 %"));
-    form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::PacketSizeChart));
+    QCOMPARE(sizeChart->BarSeries()->count(), 0);
     QVERIFY(!sizeChart->Picture().isNull());
     QVERIFY(!protocolChart->Picture().isNull());
-    QCOMPARE(form.findChild<TProtocolTablePage*>()->ProtoGrid()->Content().RowCount(), 2);
 }
 
 int RunChartsTests(int argc, char** argv)

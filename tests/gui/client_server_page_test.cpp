@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -122,6 +123,7 @@ private slots:
     void SortButtonsAndDoubleClickReorderWholeRows();
     void CopyButtonAndEditMenuPutTheSelectionOnTheClipboard();
     void SmartNamesRewriteTheSortedNameColumns();
+    void HeaderClickSortsAndTheSelectionFollowsItsRow();
     void PopUpShowsTheDlcSourceOfNameCells();
     void ChosenRowIsHandedToTheToolbox();
     void TraceWithoutIpOrIpxShowsOnlyTheCaption();
@@ -333,6 +335,11 @@ void ClientServerPageTest::SmartNamesRewriteTheSortedNameColumns()
         QCOMPARE(t.Shown(kColServer, row).toStdString(),
                  name.empty() ? NetAddressText(t.State(), address, false) : name);
     }
+    // The names are longer than the addresses: the column widens to show them whole.
+    auto* view = t.page->findChild<TSuperStringGrid*>("ServerGrid");
+    for (int row = 1; row <= rows; ++row)
+        QVERIFY2(view->fontMetrics().horizontalAdvance(t.Shown(kColServer, row)) < view->columnWidth(kColServer),
+                 qPrintable(t.Shown(kColServer, row)));
     t.CheckBox("SmartNames")->click();
     QVERIFY(!t.page->Content().SmartNames);
     QCOMPARE(t.Shown(kColServer, 1), firstServer);
@@ -347,6 +354,44 @@ void ClientServerPageTest::SmartNamesRewriteTheSortedNameColumns()
     t.Open(CapturePath("office-a.enc"));
     QVERIFY(t.CheckBox("SmartNames")->isChecked());
     CompareWithContent(t, t.Expected());
+}
+
+void ClientServerPageTest::HeaderClickSortsAndTheSelectionFollowsItsRow()
+{
+    const QString capture = CapturePath("office-a.enc");
+    if (!QFile::exists(capture)) QSKIP("../shared/captures/office-a.enc is not present");
+    OpenedTrace t(capture);
+    const int rows = t.page->Content().ServerRowCount;
+    QVERIFY(rows >= 3);
+    t.MakeCurrent(kColClient, 2);
+    const std::vector<std::string> chosen = t.Grid()->CurrentRowTexts();
+    QHeaderView* header = t.Grid()->horizontalHeader();
+    const auto clickHeader = [&](int col) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(header->sectionViewportPosition(col) + 4, header->height() / 2));
+    };
+    const auto column = [&](int col) {
+        QStringList texts;
+        for (int row = 1; row <= rows; ++row) texts << t.Shown(col, row);
+        return texts;
+    };
+
+    for (const bool ascending : {true, false}) {
+        clickHeader(kColServer);
+        // The rows in the order the page's own sort gives them.
+        ClientServerContent expected = t.Expected();
+        SortServerGrid(expected, kColServer, ascending);
+        const GridContent marked = ServerGridWithMarks(expected);
+        QStringList expectedServers;
+        for (int row = 1; row <= rows; ++row) expectedServers << QString::fromStdString(marked.Cell(kColServer, row));
+        QCOMPARE(column(kColServer), expectedServers);
+        QCOMPARE(header->sortIndicatorSection(), kColServer);
+        QCOMPARE(header->sortIndicatorOrder(), ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        // The chosen conversation is still the current, selected row.
+        QCOMPARE(t.Grid()->CurrentRowTexts(), chosen);
+        QCOMPARE(t.Grid()->currentIndex().column(), kColClient);
+        QVERIFY(t.Grid()->selectionModel()->isSelected(t.Grid()->currentIndex()));
+    }
 }
 
 void ClientServerPageTest::PopUpShowsTheDlcSourceOfNameCells()

@@ -11,6 +11,7 @@ int RunPrintTests(int argc, char** argv);
 int RunAllPagesTests(int argc, char** argv);
 int RunClientServerPageTests(int argc, char** argv);
 int RunDLCErrorTests(int argc, char** argv);
+int RunMainWindowUseTests(int argc, char** argv);
 }  // namespace quenlix::guitest
 
 int main(int argc, char** argv)
@@ -25,5 +26,6 @@ int main(int argc, char** argv)
     failures += quenlix::guitest::RunAllPagesTests(argc, argv);
     failures += quenlix::guitest::RunClientServerPageTests(argc, argv);
     failures += quenlix::guitest::RunDLCErrorTests(argc, argv);
+    failures += quenlix::guitest::RunMainWindowUseTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

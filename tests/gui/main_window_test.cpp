@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -25,6 +26,7 @@
 #include "ui/main/PlacementContent.h"
 #include "ui/main/ReadTraceFileForm.h"
 #include "ui/misc/ChartPropertiesForm.h"
+#include "ui/misc/HelpForm.h"
 
 namespace quenlix::guitest {
 
@@ -452,28 +454,41 @@ void MainWindowTest::HelpOpensThePageOfTheActiveContext()
     const QString trace = scratch.Path("help.enc");
     WriteEthernetTrace(trace, 3);
     ModalWatcher watcher;
-    auto program = StartProgram(scratch);
+    // The build's program folder holds the help pages as an installed program does.
+    auto program = StartProgram(scratch, {}, QUENLIX_BIN_DIR);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    QStringList opened;
+    QStringList webOpened;
     form.OpenUrl = [&](const QUrl& url) {
-        opened << url.toString();
+        webOpened << url.toString();
         return true;
     };
+    QStringList pages;
+    const auto shown = [&] { pages << QFileInfo(form.HelpWindow().CurrentPage()).fileName(); };
     form.HelpForActiveContext();
+    shown();
     form.Action("HelpTopics1")->trigger();
-    form.Action("VisitWebSite1")->trigger();
+    shown();
     OpenTrace(*program, trace);
     form.HelpForActiveContext();
+    shown();
     form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::DLCError));
     form.HelpForActiveContext();
+    shown();
 
-    QCOMPARE(opened.size(), 5);
-    QVERIFY(opened[0].endsWith("/help/context-7.html"));
-    QVERIFY(opened[1].endsWith("/help/index.html"));
-    QCOMPARE(opened[2], QString(kWebSiteAddress));
-    QVERIFY(opened[3].endsWith("/help/context-8.html"));
-    QVERIFY(opened[4].endsWith("/help/context-14.html"));
+    // Help opens in the program's own window, without any web browser.
+    QCOMPARE(pages, (QStringList{"context-7.html", "index.html", "context-8.html", "context-14.html"}));
+    QVERIFY(form.HelpWindow().isVisible());
+    QVERIFY(webOpened.isEmpty());
+    QVERIFY(watcher.Messages.empty());
+
+    // The web site goes to the desktop's handler, and a missing handler is said.
+    form.Action("VisitWebSite1")->trigger();
+    QCOMPARE(webOpened, QStringList{kWebSiteAddress});
+    form.OpenUrl = [](const QUrl&) { return false; };
+    form.Action("VisitWebSite1")->trigger();
+    QVERIFY(WaitFor([&] { return !watcher.Messages.empty(); }));
+    QVERIFY(watcher.Messages.front().Text.contains(kWebSiteAddress));
 }
 
 void MainWindowTest::BandwidthOptionsFollowTheTopology()

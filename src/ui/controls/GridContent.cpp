@@ -308,4 +308,24 @@ std::vector<std::vector<std::string>> GridTexts(const GridContent& grid, int fir
     return rows;
 }
 
+std::vector<std::string> GridRowTexts(const GridContent& grid, int row)
+{
+    if (row < 0 || row >= grid.RowCount()) return {};
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(grid.ColCount()));
+    for (int c = 0; c < grid.ColCount(); ++c) texts.push_back(grid.Cell(c, row));
+    return texts;
+}
+
+int FindGridRow(const GridContent& grid, const std::vector<std::string>& texts)
+{
+    if (texts.size() != static_cast<size_t>(grid.ColCount())) return -1;
+    for (int r = grid.FixedRows(); r < grid.RowCount(); ++r) {
+        bool same = true;
+        for (int c = 0; c < grid.ColCount() && same; ++c) same = grid.Cell(c, r) == texts[static_cast<size_t>(c)];
+        if (same) return r;
+    }
+    return -1;
+}
+
 }  // namespace quenlix

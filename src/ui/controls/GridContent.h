@@ -148,4 +148,22 @@ double GridNumericKey(const std::string& text);
 // texts: what a report prints of a grid.
 std::vector<std::vector<std::string>> GridTexts(const GridContent& grid, int firstRow = 0);
 
+// A column header's click sort: a click on a new column sorts it ascending, a
+// second click on the same column reverses the direction.
+struct HeaderSort {
+    int Column = -1;
+    bool Ascending = true;
+    void Click(int col)
+    {
+        Ascending = col == Column ? !Ascending : true;
+        Column = col;
+    }
+};
+
+// The texts of one row, every column; empty for a row outside the grid.
+std::vector<std::string> GridRowTexts(const GridContent& grid, int row);
+// The first row at or below the fixed rows whose texts are these; -1 when none.
+// A sort moves rows whole, so this finds where a row went.
+int FindGridRow(const GridContent& grid, const std::vector<std::string>& texts);
+
 }  // namespace quenlix

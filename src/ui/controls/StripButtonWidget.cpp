@@ -58,6 +58,8 @@ QToolButton* StripButton(QWidget* parent, const char* name, const char* hint, St
     button->setIconSize(QSize(kGlyphSize, kGlyphSize));
     button->setFixedSize(kButtonSize, kButtonSize);
     button->setAutoRaise(true);
+    // Keyboard users reach every strip button with Tab.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 

@@ -166,6 +166,42 @@ void TSuperStringGrid::SortByColumn(int col, bool ascending, GridSortKind kind)
     model_->Reset();
 }
 
+void TSuperStringGrid::EnableHeaderSort()
+{
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    // A header click sorts; it must not select the column as a table view does by
+    // default, or the user's selected row would be lost before the sort.
+    disconnect(header, SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
+    disconnect(header, SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
+    connect(header, &QHeaderView::sectionClicked, this, [this](int col) {
+        if (col >= 0 && col < grid_.ColCount()) emit HeaderClicked(col);
+    });
+}
+
+void TSuperStringGrid::ShowSortIndicator(int col, bool ascending)
+{
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(col, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+std::vector<std::string> TSuperStringGrid::CurrentRowTexts() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? GridRowTexts(grid_, GridRow(current.row())) : std::vector<std::string>{};
+}
+
+void TSuperStringGrid::SelectRowWithTexts(const std::vector<std::string>& texts, int col)
+{
+    const int row = FindGridRow(grid_, texts);
+    if (row < 0) return;
+    const QModelIndex index = model_->index(row - grid_.FixedRows(), col);
+    if (!index.isValid()) return;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+}
+
 void TSuperStringGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());

@@ -64,6 +64,17 @@ public:
 
     QSize sizeHint() const override { return {345, 105}; }
 
+    // Column headers sort on a click when the page handles HeaderClicked.
+    void EnableHeaderSort();
+    void ShowSortIndicator(int col, bool ascending);
+    // The texts of the current row, to find it again after a sort.
+    std::vector<std::string> CurrentRowTexts() const;
+    // Makes the grid row with these texts current and selected, in the column given.
+    void SelectRowWithTexts(const std::vector<std::string>& texts, int col);
+
+signals:
+    void HeaderClicked(int col);
+
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

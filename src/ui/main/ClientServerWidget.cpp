@@ -85,6 +85,8 @@ TClientServerPage::TClientServerPage(QWidget* parent)
     connect(serverGrid_, &QWidget::customContextMenuRequested, this, &TClientServerPage::ServerGridMouseDown);
     connect(serverGrid_, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { ServerGridDblClick(index.column()); });
+    serverGrid_->EnableHeaderSort();
+    connect(serverGrid_, &TSuperStringGrid::HeaderClicked, this, &TClientServerPage::ServerGridHeaderClick);
     connect(serverGrid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!restoringCursor_) ServerGridClick();
     });
@@ -212,8 +214,9 @@ void TClientServerPage::ShowContent(bool rebuilt)
         serverGrid_->AutoSizeColumns();
         return;
     }
-    // The same rows reordered or renamed: the columns keep their widths and the
-    // cursor its cell. Putting it back is no choice of a row by the user.
+    // The same rows reordered or renamed: the cursor keeps its cell (putting it
+    // back is no choice of a row by the user), and a column keeps its width
+    // unless its new texts (names instead of addresses) need more.
     std::vector<int> widths;
     for (int col = 0; col < kServerGridColumns; ++col) widths.push_back(serverGrid_->columnWidth(col));
     const int currentCol = CurrentColumn();
@@ -225,7 +228,9 @@ void TClientServerPage::ShowContent(bool rebuilt)
     const QModelIndex cursor = serverGrid_->model()->index(currentRow - shown.FixedRows(), currentCol);
     if (cursor.isValid()) serverGrid_->selectionModel()->setCurrentIndex(cursor, QItemSelectionModel::ClearAndSelect);
     restoringCursor_ = false;
-    for (int col = 0; col < kServerGridColumns; ++col) serverGrid_->setColumnWidth(col, widths[static_cast<size_t>(col)]);
+    serverGrid_->AutoSizeColumns();
+    for (int col = 0; col < kServerGridColumns; ++col)
+        serverGrid_->setColumnWidth(col, std::max(widths[static_cast<size_t>(col)], serverGrid_->columnWidth(col)));
 }
 
 void TClientServerPage::ServerGridGetCellFont(QFont& font, int col, int row) const
@@ -265,6 +270,18 @@ void TClientServerPage::SortDescendingBtnClick()
 void TClientServerPage::ServerGridDblClick(int col)
 {
     SortOnColumn(col, sharedSortAscending_ != nullptr ? *sharedSortAscending_ : content_.LastSortAscending);
+}
+
+void TClientServerPage::ServerGridHeaderClick(int col)
+{
+    if (col < 0 || col >= kServerGridColumns) return;
+    headerSort_.Click(col);
+    // The selected conversation stays selected wherever the sort puts it.
+    const std::vector<std::string> selected = serverGrid_->CurrentRowTexts();
+    const int currentCol = CurrentColumn();
+    SortOnColumn(col, headerSort_.Ascending);
+    serverGrid_->SelectRowWithTexts(selected, currentCol);
+    serverGrid_->ShowSortIndicator(col, headerSort_.Ascending);
 }
 
 void TClientServerPage::SortOnColumn(int col, bool ascending)

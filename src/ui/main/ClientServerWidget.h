@@ -44,6 +44,7 @@ public:
     void SmartNamesClick();
     // A double click on a cell of the column: repeats the last Sort button's direction.
     void ServerGridDblClick(int col);
+    void ServerGridHeaderClick(int col);
     // The main window shares one sort direction between this grid and the protocol table.
     void ShareSortDirection(bool* direction) { sharedSortAscending_ = direction; }
     // The right mouse button over the grid at a position of its viewport: sets up
@@ -72,6 +73,7 @@ protected:
 
 private:
     QWidget* BuildToolStrip();
+    HeaderSort headerSort_;
     QWidget* BuildLegend();
     void BuildPopUp();
     void ServerGridGetCellFont(QFont& font, int col, int row) const;

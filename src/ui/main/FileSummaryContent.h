@@ -60,7 +60,7 @@ struct MediaUtilizationFigures {
     SummaryValue PeakPps{"Peak Packets/Sec", "Most number of packets transmitted in one second", "0"};
     SummaryValue AveBps{"Ave Bytes/Sec", "Average bytes transmitted in one second", "0"};
     SummaryValue PeakBps{"Peak Bytes/Sec", "Peak bytes transmitted in one second", "0"};
-    SummaryValue AveBandwidth{"Ave Bandwidth", "Average bandwdith consumed", "0"};
+    SummaryValue AveBandwidth{"Ave Bandwidth", "Average bandwidth consumed", "0"};
     SummaryValue PeakBandwidth{"Peak Bandwidth", "Peak bandwidth in one second", "0"};
 };
 

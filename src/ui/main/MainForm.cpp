@@ -10,10 +10,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -37,6 +41,7 @@
 #include "ui/main/SplashForm.h"
 #include "ui/misc/AboutForm.h"
 #include "ui/misc/ChartPropertiesForm.h"
+#include "ui/misc/HelpForm.h"
 #include "ui/print/PrintSelectionForm.h"
 
 namespace quenlix {
@@ -134,6 +139,7 @@ TMainForm::TMainForm(const MainFormSetup& setup)
 {
     setObjectName("MainForm");
     resize(kDefaultWidth, kDefaultHeight);
+    setAcceptDrops(true);
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     BuildActions();
     BuildMenus();
@@ -179,7 +185,7 @@ void TMainForm::BuildActions()
     };
     connect(add("Open1", "&Open...", "Open a new analyzer trace file", QKeySequence("Ctrl+O")), &QAction::triggered,
             this, &TMainForm::Open1Click);
-    add("Reopen1", "&Reopen", "Reopen a previosly opened analyzer trace file");
+    add("Reopen1", "&Reopen", "Reopen a previously opened analyzer trace file");
     connect(add("Close1", "&Close"), &QAction::triggered, this, &TMainForm::Close1Click);
     connect(add("Print1", "&Print...", "Print selected windows", QKeySequence("Ctrl+P")), &QAction::triggered, this,
             &TMainForm::PrintBtnClick);
@@ -230,11 +236,11 @@ void TMainForm::BuildMenus()
     fileMenu_ = menuBar()->addMenu("&File");
     fileMenu_->setObjectName("File1");
     fileMenu_->addAction(Action("Open1"));
-    QMenu* reopen = fileMenu_->addMenu("&Reopen");
-    reopen->setObjectName("Reopen1");
-    reopen->setStatusTip(Action("Reopen1")->statusTip());
-    reopen->setToolTipsVisible(true);
-    for (QAction* item : mruItems_) reopen->addAction(item);
+    reopenMenu_ = fileMenu_->addMenu("&Reopen");
+    reopenMenu_->setObjectName("Reopen1");
+    reopenMenu_->setStatusTip(Action("Reopen1")->statusTip());
+    reopenMenu_->setToolTipsVisible(true);
+    for (QAction* item : mruItems_) reopenMenu_->addAction(item);
     fileMenu_->addAction(Action("Close1"));
     fileMenu_->addSeparator();
     fileMenu_->addAction(Action("Print1"));
@@ -269,6 +275,47 @@ void TMainForm::BuildMenus()
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &TMainForm::HelpForActiveContext);
+    // Ctrl+Tab and Ctrl+Shift+Tab switch pages wherever the focus is in the window.
+    auto* nextPage = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    nextPage->setObjectName("NextPageShortcut");
+    connect(nextPage, &QShortcut::activated, this, [this] { StepPage(1); });
+    auto* previousPage = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    previousPage->setObjectName("PreviousPageShortcut");
+    connect(previousPage, &QShortcut::activated, this, [this] { StepPage(-1); });
+}
+
+void TMainForm::StepPage(int step)
+{
+    if (!mainPageControl_->isVisible() || mainPageControl_->count() == 0) return;
+    const int count = mainPageControl_->count();
+    mainPageControl_->setCurrentIndex((mainPageControl_->currentIndex() + step + count) % count);
+}
+
+// ---- drag and drop -------------------------------------------------------------
+
+// The one local file of a drop, or an empty string when the drop is not a single
+// local file or a read is running.
+QString TMainForm::DroppedTrace(const QMimeData* data) const
+{
+    if (reading_ || data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().front();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedTrace(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedTrace(event->mimeData());
+    if (file.isEmpty()) return;
+    event->acceptProposedAction();
+    state_.TraceFileName = QFileInfo(file).absoluteFilePath().toStdString();
+    mainPageControl_->hide();
+    // Read after the drop has finished, so the file manager is not held up.
+    QTimer::singleShot(0, this, &TMainForm::ProcessFile);
 }
 
 void TMainForm::BuildToolBar()
@@ -333,7 +380,14 @@ void TMainForm::BuildPages()
         const MainPageInfo& info = MainPages()[static_cast<size_t>(i)];
         QWidget* page = i == 0 ? fileSummary_ : new QWidget;
         page->setObjectName(Q(info.Name));
-        mainPageControl_->addTab(page, Q(info.Caption));
+        // Each page scrolls when the window is smaller than the page's layout, so
+        // that a small or scaled screen still reaches every control.
+        auto* area = new QScrollArea;
+        area->setObjectName(Q(info.Name + "Scroll"));
+        area->setWidgetResizable(true);
+        area->setFrameShape(QFrame::NoFrame);
+        area->setWidget(page);
+        mainPageControl_->addTab(area, Q(info.Caption));
     }
     mainPageControl_->hide();
     AddDLCErrorPage();
@@ -517,6 +571,8 @@ void TMainForm::Open1Click()
         patterns.removeDuplicates();
         filters << Q(filter.Name) + " (" + patterns.join(' ') + ")";
     }
+    // A trace saved under another extension is still found by its contents.
+    filters << "All files (*)";
     dialog.setNameFilters(filters);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         state_.TraceFileName = QFileInfo(dialog.selectedFiles().front()).absoluteFilePath().toStdString();
@@ -529,9 +585,9 @@ void TMainForm::Open1Click()
 void TMainForm::MRUClick(int index)
 {
     if (index < 0 || index >= kRecentFileCount) return;
-    mainPageControl_->hide();
     const std::string& file = settings_.RecentFiles[static_cast<size_t>(index)];
     if (file.empty()) return;
+    mainPageControl_->hide();
     state_.TraceFileName = file;
     ProcessFile();
 }
@@ -543,12 +599,16 @@ void TMainForm::ProcessFile()
     if (!IsReadableFormat(format.Code)) {
         if (!format.Failed)
             ShowMessage(MessageIcon::Error, kOpenTraceTitle, NotATraceMessage(state_.TraceFileName));
+        // The previous trace's pages are gone: its name must go from the title,
+        // the status bar and Print too.
+        Close1Click();
         return;
     }
     state_.TraceFormat = format.Code;
     const DetectionResult topology = DetectTopology(state_, format.Code, state_.TraceFileName, host_);
     if (topology.Code > kTopologyTokenRing) {
         ShowMessage(MessageIcon::Error, kOpenTraceTitle, UnsupportedTopologyMessage(state_.TraceFileName));
+        Close1Click();
         return;
     }
     state_.Topology = topology.Code;
@@ -641,10 +701,15 @@ void TMainForm::MRUUpdate(const std::string& fileName)
 void TMainForm::MRUDisplay()
 {
     const auto items = RecentFileItems(settings_.RecentFiles);
+    bool anyVisible = false;
     for (size_t i = 0; i < items.size(); ++i) {
         mruItems_[i]->setText(Q(items[i].Caption));
         mruItems_[i]->setVisible(items[i].Visible);
+        anyVisible = anyVisible || items[i].Visible;
     }
+    // An empty submenu is disabled rather than opened empty: once shown without a
+    // visible item, Qt would not open it again when items are added later.
+    if (reopenMenu_ != nullptr) reopenMenu_->menuAction()->setEnabled(anyVisible);
 }
 
 void TMainForm::Close1Click()
@@ -732,19 +797,17 @@ void TMainForm::SetPageWidget(MainPage page, QWidget* widget)
 {
     const int index = static_cast<int>(page);
     const MainPageInfo& info = MainPages()[static_cast<size_t>(index)];
-    QWidget* old = mainPageControl_->widget(index);
+    auto* area = static_cast<QScrollArea*>(mainPageControl_->widget(index));
     widget->setObjectName(Q(info.Name));
-    const QSignalBlocker blocker(mainPageControl_);
-    const int current = mainPageControl_->currentIndex();
-    mainPageControl_->removeTab(index);
-    mainPageControl_->insertTab(index, widget, Q(info.Caption));
-    mainPageControl_->setCurrentIndex(current);
+    QWidget* old = area->takeWidget();
+    area->setWidget(widget);
     if (old != fileSummary_) old->deleteLater();
 }
 
 QWidget* TMainForm::PageWidget(MainPage page) const
 {
-    return mainPageControl_->widget(static_cast<int>(page));
+    const auto* area = static_cast<const QScrollArea*>(mainPageControl_->widget(static_cast<int>(page)));
+    return area == nullptr ? nullptr : area->widget();
 }
 
 void TMainForm::AddViewRefresher(std::function<void()> refresher)
@@ -836,7 +899,16 @@ void TMainForm::About1Click()
 void TMainForm::OpenHelpPage(int helpContext)
 {
     const QString page = Q(programFolder_ + "/help/" + HelpPageFile(helpContext));
-    if (OpenUrl) OpenUrl(QUrl::fromLocalFile(page));
+    HelpWindow().ShowPage(page);
+}
+
+THelpForm& TMainForm::HelpWindow()
+{
+    if (helpForm_ == nullptr) {
+        helpForm_ = new THelpForm(this);
+        helpForm_->OpenExternal = [this](const QUrl& url) { return OpenUrl && OpenUrl(url); };
+    }
+    return *helpForm_;
 }
 
 void TMainForm::HelpTopics1Click()
@@ -852,7 +924,8 @@ void TMainForm::HelpForActiveContext()
 
 void TMainForm::VisitWebSite1Click()
 {
-    if (OpenUrl) OpenUrl(QUrl(kWebSiteAddress));
+    if (!OpenUrl || !OpenUrl(QUrl(kWebSiteAddress)))
+        ShowMessage(MessageIcon::Information, kWebSiteMessageTitle, NoWebBrowserMessage(kWebSiteAddress).toStdString());
 }
 
 // ---- helpers ----------------------------------------------------------------------

@@ -18,8 +18,11 @@
 
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QTabWidget;
 class QToolButton;
@@ -28,6 +31,7 @@ class QUrl;
 namespace quenlix {
 
 class TAboutForm;
+class THelpForm;
 class TChartPropertiesForm;
 class TDLCErrorPage;
 class TFileSummaryPage;
@@ -117,8 +121,10 @@ public:
     void AddViewRefresher(std::function<void()> refresher);
     QWidget* PageWidget(MainPage page) const;
 
-    // How help pages and the web site are opened; the desktop's handler by default.
+    // How web addresses are opened; the desktop's handler by default.
     std::function<bool(const QUrl&)> OpenUrl;
+    // The program's help window, made on first use.
+    THelpForm& HelpWindow();
 
     // For the tests and the windows that read them.
     const MainSettings& Settings() const { return settings_; }
@@ -138,9 +144,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
+    void StepPage(int step);
+    QString DroppedTrace(const QMimeData* data) const;
     void FormActivate();
     void BuildActions();
     void BuildMenus();
@@ -183,6 +193,8 @@ private:
     std::array<QAction*, kRecentFileCount> mruItems_{};
     QActionGroup* bandwidthGroup_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QMenu* reopenMenu_ = nullptr;
+    THelpForm* helpForm_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;

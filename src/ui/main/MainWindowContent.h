@@ -20,6 +20,7 @@ inline constexpr const char* kNoIpOrIpxMessage = "No IP or IPX packets in trace 
 inline constexpr const char* kToolboxMessageTitle = "Quenlix - Fathom ToolBox";
 inline constexpr const char* kNetworkMapMessageTitle = "Quenlix - Network Map";
 inline constexpr const char* kWebSiteAddress = "https://www.kolmgroup.com/";
+inline constexpr const char* kWebSiteMessageTitle = "Quenlix - Visit Web Site";
 
 constexpr int kMainWindowHelpContext = 7;
 constexpr int kEthernetPanelHelpContext = 14;

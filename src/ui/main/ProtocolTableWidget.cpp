@@ -24,6 +24,8 @@ TProtocolTablePage::TProtocolTablePage(QWidget* parent) : QWidget(parent), proto
     protoGrid_->SetFixedFont(bold);
     connect(protoGrid_, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { ProtoGridDblClick(index.column()); });
+    protoGrid_->EnableHeaderSort();
+    connect(protoGrid_, &TSuperStringGrid::HeaderClicked, this, &TProtocolTablePage::ProtoGridHeaderClick);
     connect(protoGrid_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TProtocolTablePage::KeepSelectionOffFixedColumn);
     connect(protoGrid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -89,6 +91,19 @@ void TProtocolTablePage::ProtoGridDblClick(int col)
     const QModelIndex current = protoGrid_->currentIndex();
     SortProtocolGrid(protoGrid_->Content(), col, *lastSortAscending_);
     ShowSortedRows(current.isValid() ? current.row() : 0, current.isValid() ? current.column() : col);
+}
+
+void TProtocolTablePage::ProtoGridHeaderClick(int col)
+{
+    if (col < 0 || col >= kProtocolTableColumns) return;
+    headerSort_.Click(col);
+    // The selected protocol stays selected wherever the sort puts it.
+    const QModelIndex current = protoGrid_->currentIndex();
+    const std::vector<std::string> selected = protoGrid_->CurrentRowTexts();
+    SortProtocolGrid(protoGrid_->Content(), col, headerSort_.Ascending);
+    protoGrid_->Refresh();
+    protoGrid_->SelectRowWithTexts(selected, current.isValid() ? current.column() : col);
+    protoGrid_->ShowSortIndicator(col, headerSort_.Ascending);
 }
 
 void TProtocolTablePage::SortOnCurrentColumn(bool ascending)

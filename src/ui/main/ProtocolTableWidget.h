@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "model/AnalysisState.h"
+#include "ui/controls/GridContent.h"
 
 class QToolButton;
 
@@ -27,6 +28,7 @@ public:
     void ProtocolTableSortDescendingBtnClick();
     void ProtocolTableCopytoClipboardBtnClick();
     void ProtoGridDblClick(int col);
+    void ProtoGridHeaderClick(int col);
 
     // The direction of the last Sort button, which a double click repeats. The
     // main window shares one direction between this table and the client/server grid.
@@ -37,6 +39,7 @@ public:
 
 private:
     QWidget* BuildStrip();
+    HeaderSort headerSort_;
     void SortOnCurrentColumn(bool ascending);
     void ShowSortedRows(int currentRow, int currentCol);
     // The heading column is fixed: its cells are neither current nor selected.
