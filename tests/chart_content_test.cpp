@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "EngineFeeder.h"
 #include "ui/main/ChartContent.h"
 
@@ -261,6 +263,30 @@ TEST(ChartGeometry, DepthRangeAndShades)
     EXPECT_EQ(ShadedColour(0x00FFFF, 0.5), 0x008080u);  // 127.5 rounds to even
     EXPECT_EQ(ShadedColour(0x808080, 2.5), 0xFFFFFFu);
     EXPECT_EQ(ShadedColour(0x123456, -1), 0u);
+}
+
+}  // namespace
+}  // namespace quenlix
+
+namespace quenlix {
+namespace {
+
+TEST(PieMarks, SmallSlicesHaveNoMarkAndThePieLeavesRoomForTheRest)
+{
+    EXPECT_TRUE(PieMarkShown(2, 100));
+    EXPECT_FALSE(PieMarkShown(1, 100));
+    EXPECT_FALSE(PieMarkShown(0, 0));
+    EXPECT_FALSE(PieMarkShown(-5, 10));
+
+    // 600 x 400 with marks 100 wide and 14 high: min(300 - 114, 200 - 28) = 172
+    // pixels of radius, 0.86 of the side, held at the largest size allowed.
+    EXPECT_DOUBLE_EQ(FitPieSize(600, 400, 100, 14, 0.62), 0.62);
+    // 400 x 400 with marks 150 wide: 200 - 164 = 36 pixels, 0.18: held at the smallest.
+    EXPECT_DOUBLE_EQ(FitPieSize(400, 400, 150, 14, 0.62), kSmallestPieSize);
+    // In between the marks decide: 500 x 500, marks 120 wide: 250 - 134 = 116, 0.464.
+    EXPECT_NEAR(FitPieSize(500, 500, 120, 14, 0.62), 0.464, 1e-9);
+    // Empty or hostile plot areas keep the largest size.
+    for (const double side : {0.0, -10.0, std::nan("")}) EXPECT_DOUBLE_EQ(FitPieSize(side, 300, 50, 10, 0.62), 0.62);
 }
 
 }  // namespace

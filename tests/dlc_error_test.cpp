@@ -590,18 +590,36 @@ TEST(RingMap, CrowdedRingsShrinkTheFontAndOverflowAt180)
 {
     const RingMapContent map = BuildRingMap(RingOf(200), 600, 500, {}, kMetrics);
     // Radius min(300 - 77 - 6, 250 - 10 - 18) = 217, step 4 x 217 / 183 = 4.7: the
-    // font goes down four points to 4 and stops there.
-    EXPECT_EQ(map.FontSize, 4);
-    EXPECT_EQ(map.LabelHeight, 10);
+    // font goes down to the smallest legible size, 6 points, and stops there.
+    EXPECT_EQ(map.FontSize, 6);
+    EXPECT_EQ(map.LabelHeight, 12);
     ASSERT_EQ(map.Labels.size(), 200u);
     EXPECT_EQ(map.Labels[178].Text, "1000000000B3");  // station 179 keeps its address
     EXPECT_EQ(map.Labels[178].Text.size(), 12u);
     for (size_t b = 179; b < map.Labels.size(); ++b) {
         EXPECT_EQ(map.Labels[b].Text, "OVERFLOW      ");
         EXPECT_EQ(map.Labels[b].PointIndex, 180);
+        // One caption on the overflow point, not one per station piled up there.
+        EXPECT_EQ(map.Labels[b].Drawn, b == 179);
     }
     // A roomy ring of 20 keeps the 8-point font.
     EXPECT_EQ(BuildRingMap(RingOf(20), 800, 700, {}, kMetrics).FontSize, 8);
+}
+
+TEST(RingMap, LightMarkColoursAreDrawnAsDarkTextOnTheirColour)
+{
+    RingMapInput input = RingOf(4);
+    input.Stations[0].RingFlags = 0x01;  // Active Monitor: aqua
+    input.Stations[1].RingFlags = 0x02;  // ex-Active Monitor: teal, readable as text
+    const RingMapContent map = BuildRingMap(input, 400, 300, {}, kMetrics);
+    ASSERT_EQ(map.Labels.size(), 4u);
+    EXPECT_TRUE(map.Labels[0].Boxed);
+    EXPECT_EQ(map.Labels[0].Colour, dlccolours::kAqua);  // the mark keeps its colour
+    EXPECT_EQ(map.Labels[0].TextColour, dlccolours::kButtonText);
+    for (size_t b = 1; b < 4; ++b) {
+        EXPECT_FALSE(map.Labels[b].Boxed);
+        EXPECT_EQ(map.Labels[b].TextColour, map.Labels[b].Colour);
+    }
 }
 
 TEST(RingMap, TinyOrHostileSizesNeverDivideByZero)
@@ -611,7 +629,7 @@ TEST(RingMap, TinyOrHostileSizesNeverDivideByZero)
             const RingMapContent map = BuildRingMap(RingOf(count), w, h, {}, kMetrics);
             EXPECT_GE(map.RingRadius, 1);
             EXPECT_TRUE(std::isfinite(map.PointStep));
-            EXPECT_GE(map.FontSize, 4);
+            EXPECT_GE(map.FontSize, kRingMapSmallestFontSize);
             for (const RingLabel& label : map.Labels) {
                 EXPECT_GE(label.PointIndex, 1);
                 EXPECT_LE(label.PointIndex, 180);

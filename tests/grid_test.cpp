@@ -94,6 +94,27 @@ TEST(GridSort, RowsMoveWithTheirTagsAndHiddenCellsAndFixedRowsStay)
     EXPECT_EQ(grid.RowTag(3), 101);
 }
 
+TEST(GridSort, HeaderClicksAlternateAndARowIsFoundWhereItMoved)
+{
+    HeaderSort header;
+    const std::vector<std::pair<int, bool>> clicks{{1, true}, {1, false}, {1, true}, {0, true}, {1, true}};
+    for (const auto& [col, ascending] : clicks) {
+        header.Click(col);
+        EXPECT_EQ(header.Column, col);
+        EXPECT_EQ(header.Ascending, ascending) << "click on column " << col;
+    }
+
+    GridContent grid = Column({"c", "a", "b"});
+    const std::vector<std::string> chosen = GridRowTexts(grid, 1);  // r1, "c"
+    grid.SortByColumn(1, true, GridSortKind::Text);
+    EXPECT_EQ(FindGridRow(grid, chosen), 3);
+    // The header row is never a match, a row outside the grid has no texts, and
+    // texts of another width match nothing.
+    EXPECT_EQ(FindGridRow(grid, GridRowTexts(grid, 0)), -1);
+    EXPECT_TRUE(GridRowTexts(grid, 9).empty());
+    EXPECT_EQ(FindGridRow(grid, {"r1"}), -1);
+}
+
 TEST(GridSort, RemembersTheColumnAndDirection)
 {
     GridContent grid = Column({"b", "a", "c"});

@@ -106,10 +106,13 @@ TEST(FileDate, LastModifiedLocalTime)
     std::ofstream(path) << "x";
     SetLocalModificationTime(path, 2024, 3, 5, 7, 8, 9);
     EXPECT_EQ(FileDateText(path.string()), "05/03/2024 07:08:09");
+    EXPECT_EQ(FileDateISO8601(path.string()), "2024-03-05T07:08:09");
     SetLocalModificationTime(path, 1999, 12, 31, 0, 0, 0);
     EXPECT_EQ(FileDateText(path.string()), "31/12/1999 00:00:00");
+    EXPECT_EQ(FileDateISO8601(path.string()), "1999-12-31T00:00:00");
     std::filesystem::remove(path);
     EXPECT_EQ(FileDateText(path.string()), "");
+    EXPECT_EQ(FileDateISO8601(path.string()), "");
     EXPECT_EQ(FileDateText(""), "");
 }
 

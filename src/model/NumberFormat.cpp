@@ -112,22 +112,45 @@ std::string FormatDateTime(int year, int month, int day, int hour, int minute, i
     return buffer;
 }
 
-std::string FileDateText(const std::string& fileName)
+namespace {
+
+// The file's last-write time in local time; false when the file cannot be read.
+bool FileLocalTime(const std::string& fileName, std::tm& local)
 {
-    if (fileName.empty()) return {};
+    if (fileName.empty()) return false;
     std::ifstream probe(fileName, std::ios::binary);
-    if (!probe.is_open()) return {};
+    if (!probe.is_open()) return false;
 
     std::error_code error;
     const auto written = std::filesystem::last_write_time(fileName, error);
-    if (error) return {};
+    if (error) return false;
     const auto systemTime = std::chrono::file_clock::to_sys(written);
     const std::time_t seconds = std::chrono::system_clock::to_time_t(
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(systemTime));
-    const std::tm* local = std::localtime(&seconds);
-    if (local == nullptr) return {};
-    return FormatDateTime(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, local->tm_hour,
-                          local->tm_min, local->tm_sec);
+    const std::tm* converted = std::localtime(&seconds);
+    if (converted == nullptr) return false;
+    local = *converted;
+    return true;
+}
+
+}  // namespace
+
+std::string FileDateText(const std::string& fileName)
+{
+    std::tm local{};
+    if (!FileLocalTime(fileName, local)) return {};
+    return FormatDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                          local.tm_sec);
+}
+
+std::string FileDateISO8601(const std::string& fileName)
+{
+    std::tm local{};
+    if (!FileLocalTime(fileName, local)) return {};
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return buffer;
 }
 
 }  // namespace quenlix

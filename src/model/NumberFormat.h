@@ -52,5 +52,7 @@ std::string FormatDateTime(int year, int month, int day, int hour, int minute, i
 // The last-modified date and time of a file in local time, "dd/mm/yyyy hh:mm:ss";
 // the empty text when the file cannot be opened.
 std::string FileDateText(const std::string& fileName);
+// The same local time as ISO 8601, "2024-03-05T07:08:09"; empty likewise.
+std::string FileDateISO8601(const std::string& fileName);
 
 }  // namespace quenlix

@@ -210,8 +210,14 @@ void ChartsTest::ChartPropertiesChangeTheSeries()
     // The defaults: pie, percentages, three-dimensional, marks on.
     QVERIFY(chart->PieSeries()->isVisible() && !chart->BarSeries()->isVisible());
     QCOMPARE(chart->PieUnderlays().size(), size_t{11});  // the shadow and ten side layers
-    QVERIFY(chart->PieSeries()->slices().at(0)->isLabelVisible());
-    QVERIFY(chart->PieSeries()->slices().at(0)->label().endsWith(" %"));
+    // Marks on every slice of at least 2 % of the pie, none on the smaller ones
+    // (the legend names those).
+    const int64_t pieTotal = ChartTotal(all.PieSlices);
+    for (int i = 0; i < chart->PieSeries()->count(); ++i) {
+        QPieSlice* slice = chart->PieSeries()->slices().at(i);
+        QCOMPARE(slice->isLabelVisible(), PieMarkShown(all.PieSlices[static_cast<size_t>(i)].Value, pieTotal));
+        QVERIFY(slice->label().endsWith(" %"));
+    }
 
     item("ChartTypeRadioGroup", 1)->click();  // Bar
     apply();

@@ -366,6 +366,8 @@ void ClientServerPageTest::HeaderClickSortsAndTheSelectionFollowsItsRow()
     t.MakeCurrent(kColClient, 2);
     const std::vector<std::string> chosen = t.Grid()->CurrentRowTexts();
     QHeaderView* header = t.Grid()->horizontalHeader();
+    // The finding columns explain their rule on the header.
+    QVERIFY(t.Grid()->model()->headerData(kColSlowResponse, Qt::Horizontal, Qt::ToolTipRole).toString().contains("100 ms"));
     const auto clickHeader = [&](int col) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
                           QPoint(header->sectionViewportPosition(col) + 4, header->height() / 2));

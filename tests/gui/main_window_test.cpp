@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -171,7 +172,10 @@ void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
     QCOMPARE(BoxText(form, "FileBytesTextBox"), QString("500,874"));
     QCOMPARE(BoxText(form, "FileDurationTextBox"), QString("00:00:06"));
     QCOMPARE(BoxText(form, "FileSizeTextBox"), Count(QFileInfo(capture).size()));
-    QVERIFY(!BoxText(form, "FileDateTextBox").isEmpty());
+    // The file date in the user's short date format.
+    QCOMPARE(BoxText(form, "FileDateTextBox"),
+             QLocale().toString(QFileInfo(QString::fromStdString(program->State().TraceFileName)).lastModified().date(),
+                                QLocale::ShortFormat));
 
     // Every box agrees with the content the core builds from the same analysis.
     const FileSummaryContent expected = BuildFileSummary(program->State());

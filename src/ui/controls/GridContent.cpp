@@ -308,6 +308,19 @@ std::vector<std::vector<std::string>> GridTexts(const GridContent& grid, int fir
     return rows;
 }
 
+const std::string& GridContent::HeaderTip(int col) const
+{
+    static const std::string none;
+    const auto tip = headerTips_.find(col);
+    return tip == headerTips_.end() ? none : tip->second;
+}
+
+void GridContent::SetHeaderTip(int col, std::string tip)
+{
+    if (col < 0 || col >= colCount_) return;
+    headerTips_[col] = std::move(tip);
+}
+
 std::vector<std::string> GridRowTexts(const GridContent& grid, int row)
 {
     if (row < 0 || row >= grid.RowCount()) return {};

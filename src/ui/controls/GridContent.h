@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ public:
     GridAlignment Alignment(int col) const;
     void SetAlignment(int col, GridAlignment alignment);
 
+    // The tool tip of a column's header; empty when it has none.
+    const std::string& HeaderTip(int col) const;
+    void SetHeaderTip(int col, std::string tip);
+
     // The current cell.
     int Col() const { return col_; }
     int Row() const { return row_; }
@@ -130,6 +135,7 @@ private:
     int fixedRows_ = 1;
     std::vector<GridRow> rows_;
     std::vector<GridAlignment> alignments_;
+    std::map<int, std::string> headerTips_;
     int col_ = 0;
     int row_ = 1;
     GridSelection selection_{0, 1, 0, 1};

@@ -67,6 +67,8 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
         return lines.join('\n');
     }
     if (role == Qt::FontRole) return FixedFont;
+    if (role == Qt::ToolTipRole && !grid_.HeaderTip(section).empty())
+        return QString::fromStdString(grid_.HeaderTip(section));
     if (role == Qt::TextAlignmentRole) return static_cast<int>(QtAlignment(grid_.Alignment(section)));
     return {};
 }

@@ -151,6 +151,24 @@ std::string ChartPercentText(double percent)
     return text + " %";
 }
 
+bool PieMarkShown(int64_t value, int64_t total)
+{
+    return total > 0 && value > 0 && static_cast<double>(value) / static_cast<double>(total) >= kSmallestMarkedShare;
+}
+
+double FitPieSize(double plotWidth, double plotHeight, double widestMark, double markHeight, double largest)
+{
+    const double side = std::min(plotWidth, plotHeight);
+    if (!(side > 0) || !std::isfinite(side)) return largest;
+    // A mark sits beyond its arrow at the pie's edge: left and right of the pie
+    // there must be room for the widest mark, above and below for one line.
+    const double gap = kPieMarkArrowLength + 6;
+    const double room = std::min(plotWidth / 2 - std::max(widestMark, 0.0) - gap,
+                                 plotHeight / 2 - std::max(markHeight, 0.0) - gap);
+    const double size = 2 * room / side;
+    return std::clamp(std::isfinite(size) ? size : largest, std::min(kSmallestPieSize, largest), largest);
+}
+
 std::string MarkText(MarkStyle style, const ChartPoint& point, int64_t total)
 {
     switch (style) {

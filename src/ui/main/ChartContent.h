@@ -25,12 +25,25 @@ constexpr int kChartDepthPercent = 5;
 // Length of the arrows from a bar to its mark, and from a pie slice to its mark.
 constexpr int kBarMarkArrowLength = 20;
 constexpr int kPieMarkArrowLength = 8;
+// Slices under this share of the pie carry no mark: their marks would pile on
+// their neighbours'; the legend still names them with their values.
+constexpr double kSmallestMarkedShare = 0.02;
+// The pie never shrinks below this share of the plot area's smaller side.
+constexpr double kSmallestPieSize = 0.3;
 // The copy button's distance from the chart's right edge.
 constexpr int kCopyButtonRightMargin = 8;
 
 // The "Packet Class" choices of the protocol chart, in the radio group's order.
 enum class PacketClass { All, Broadcast, NonBroadcast };
 constexpr int kPacketClassCount = 3;
+
+// True when a slice of this value gets a mark (a positive share of at least
+// kSmallestMarkedShare of a positive total).
+bool PieMarkShown(int64_t value, int64_t total);
+// The pie's size, as a share of the plot area's smaller side, that keeps marks of
+// the widest mark's width and the mark height inside a plot area of this size,
+// from kSmallestPieSize up to the largest size the options allow.
+double FitPieSize(double plotWidth, double plotHeight, double widestMark, double markHeight, double largest);
 
 // "All", "Broadcast", "Non-Broadcast".
 const std::array<std::string, kPacketClassCount>& PacketClassNames();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QFontMetricsF>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -205,7 +206,7 @@ void TBusinessChart::FillPie(int64_t total)
         // Transparent marks outside the pie, joined to their slice by a dark-blue arrow.
         slice->setLabelPosition(QPieSlice::LabelOutside);
         slice->setLabelColor(kPieMarkColour);
-        slice->setLabelVisible(appearance_.MarksVisible);
+        slice->setLabelVisible(appearance_.MarksVisible && PieMarkShown(point.Value, total));
         pie_->append(slice);
     }
 }
@@ -272,6 +273,18 @@ void TBusinessChart::PlacePies()
     const qreal centreY = 0.5 - depth / 2 / plot.height();
     pie_->setHorizontalPosition(0.5);
     pie_->setVerticalPosition(centreY);
+    if (appearance_.MarksVisible) {
+        // The pie shrinks until its marks fit inside the chart.
+        qreal widest = 0;
+        qreal height = 0;
+        for (const QPieSlice* slice : pie_->slices()) {
+            if (!slice->isLabelVisible()) continue;
+            const QFontMetricsF metrics(slice->labelFont());
+            widest = std::max(widest, metrics.horizontalAdvance(slice->label()));
+            height = std::max(height, metrics.height());
+        }
+        pie_->setPieSize(FitPieSize(plot.width(), plot.height() - depth, widest, height, kPieSizeWithMarks));
+    }
     const qreal radius = pie_->pieSize() * std::min(plot.width(), plot.height()) / 2;
     for (QPieSlice* slice : pie_->slices())
         slice->setLabelArmLengthFactor(radius > 0 ? kPieMarkArrowLength / radius : 0.15);

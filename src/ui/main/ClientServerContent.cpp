@@ -333,20 +333,34 @@ const std::array<ServerGridColumnInfo, kServerGridColumns>& ServerGridColumns()
     using A = GridAlignment;
     using S = GridSortKind;
     static const std::array<ServerGridColumnInfo, kServerGridColumns> columns{{
-        {"A", A::Centre, S::Text},
-        {"B", A::Centre, S::Text},
-        {"C", A::Centre, S::Text},
-        {"D", A::Centre, S::Text},
-        {"E", A::Centre, S::Numbers},
-        {"F", A::Centre, S::Numbers},
-        {"Client", A::Left, S::Text},
-        {"Server", A::Left, S::Text},
-        {"Protocol/Application", A::Centre, S::Text},
-        {"Packets", A::Right, S::Numbers},
-        {"Bytes", A::Right, S::Numbers},
-        {"Duration", A::Right, S::Numbers},
-        {"Resp Time (ms)", A::Right, S::Numbers},
-        {"Throughput*", A::Right, S::Numbers},
+        {"A", A::Centre, S::Text,
+         "Low Throughput: the server's traffic to the client used more than 0.01 % and at most 10 % of the link (at least 4 server packets over at least 1 second)"},
+        {"B", A::Centre, S::Text,
+         "Slow Response Time: at least 4 responses were timed and their average is 100 ms or more"},
+        {"C", A::Centre, S::Text,
+         "Busy Network or Server: at least 4 responses were timed and their average is more than ten times the fastest"},
+        {"D", A::Centre, S::Text,
+         "Inefficient Client: marked only with A, for TCP, UDP, NCP, SPX, SPXII, NetBIOS, SMB or PBurst, when the server sent fewer than 1.5 packets per client packet"},
+        {"E", A::Centre, S::Numbers,
+         "Number of the client's packets that were transport retransmissions (TCP, NCP and packet burst); empty when none"},
+        {"F", A::Centre, S::Numbers,
+         "Number of the client's packets seen again after passing back through the same router port (smaller TTL from another MAC address, or a higher IPX hop count); empty when none"},
+        {"Client", A::Left, S::Text,
+         "The station that sent the requests: its address, or with SmartNames the name learned from the traffic"},
+        {"Server", A::Left, S::Text,
+         "The station that answered the requests: its address, or with SmartNames the name learned from the traffic"},
+        {"Protocol/Application", A::Centre, S::Text,
+         "The application: TCP or UDP port, IPX socket with its NetWare application, or ICMP echo"},
+        {"Packets", A::Right, S::Numbers,
+         "Packets of this conversation in both directions"},
+        {"Bytes", A::Right, S::Numbers,
+         "Bytes of this conversation's frames in both directions"},
+        {"Duration", A::Right, S::Numbers,
+         "Time spanned by the server's packets to the client (hh:mm:ss)"},
+        {"Resp Time (ms)", A::Right, S::Numbers,
+         "Average time from a request to its response, in milliseconds; - when no response could be timed"},
+        {"Throughput*", A::Right, S::Numbers,
+         "Server-to-client throughput in Kbytes per second; - with fewer than 4 server packets or under one second"},
     }};
     return columns;
 }
@@ -375,6 +389,7 @@ void InitServerGrid(ClientServerContent& content)
         const ServerGridColumnInfo& info = ServerGridColumns()[static_cast<size_t>(col)];
         grid.SetCell(col, 0, info.Header);
         grid.SetAlignment(col, info.Alignment);
+        grid.SetHeaderTip(col, info.Tip);
     }
     grid.ClearRow(1);
     grid.SetRowTag(1, 0);

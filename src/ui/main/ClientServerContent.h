@@ -56,6 +56,7 @@ struct ServerGridColumnInfo {
     const char* Header;
     GridAlignment Alignment;
     GridSortKind Sort;  // how the Sort Ascending / Sort Descending buttons sort it
+    const char* Tip;    // the header's tool tip: what the column shows, a finding's rule
 };
 
 // The 14 visible columns in order.

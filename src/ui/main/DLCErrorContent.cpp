@@ -484,6 +484,12 @@ RGBColour StationErrorsColour(const RingStation& station)
     return colour;
 }
 
+// True for colours too light to read as text on white (by their luma).
+bool IsLightColour(const RGBColour& colour)
+{
+    return 0.299 * colour.R + 0.587 * colour.G + 0.114 * colour.B > 160.0;
+}
+
 // The radius: room for a label left and right, and for the labels above and
 // below; never less than one pixel, never more than a point offset can hold.
 int32_t RingRadiusFor(int centreX, int centreY, int labelWidth, int n)
@@ -509,6 +515,8 @@ RingLabel PlaceLabel(const RingMapContent& map, const RingStation& station, int 
     label.Top = label.RingY - 5 + static_cast<int>(std::nearbyint(static_cast<double>(point.Y) / map.RingRadius * 9));
     label.Colour = options.IdBy == StationID::RingPoll ? RingPollColour(RingPollRoleOf(station))
                                                          : StationErrorsColour(station);
+    label.Boxed = IsLightColour(label.Colour);
+    label.TextColour = label.Boxed ? dlccolours::kButtonText : label.Colour;
     return label;
 }
 
@@ -546,16 +554,23 @@ RingMapContent BuildRingMap(const RingMapInput& input, int width, int height, co
     map.RingRadius = RingRadiusFor(map.CentreX, map.CentreY, map.LabelWidth, n);
     map.PointStep = 4.0 * map.RingRadius / (n + 3);
     map.LabelHeight = metrics.TextHeight("0", map.FontSize);
-    // Crowded rings get a smaller font, down to four points.
-    for (int shrink = 0; shrink < 4 && std::nearbyint(map.PointStep) < map.LabelHeight - 2; ++shrink)
+    // Crowded rings get a smaller font, down to the smallest legible size.
+    while (map.FontSize > kRingMapSmallestFontSize && std::nearbyint(map.PointStep) < map.LabelHeight - 2)
         map.LabelHeight = metrics.TextHeight("0", --map.FontSize);
     map.Points = BuildRingPoints(input.RingStationCount, map.RingRadius, map.PointStep);
     map.FewStations = map.Points.FewStations;
     if (empty) return map;
 
     const std::vector<int> indexes = RingPointIndexes(static_cast<int32_t>(input.Stations.size()), map.FewStations);
-    for (size_t b = 0; b < input.Stations.size(); ++b)
-        map.Labels.push_back(PlaceLabel(map, input.Stations[b], indexes[b], options, metrics));
+    bool overflowDrawn = false;
+    for (size_t b = 0; b < input.Stations.size(); ++b) {
+        RingLabel label = PlaceLabel(map, input.Stations[b], indexes[b], options, metrics);
+        if (label.PointIndex >= kRingPointCount) {
+            label.Drawn = !overflowDrawn;
+            overflowDrawn = true;
+        }
+        map.Labels.push_back(std::move(label));
+    }
     AddFaultLines(map, input, options.Domain);
     return map;
 }

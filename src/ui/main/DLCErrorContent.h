@@ -247,6 +247,12 @@ struct RingLabel {
     int Width = 0;
     int Height = 0;
     RGBColour Colour = dlccolours::kButtonText;
+    // Light mark colours (aqua, yellow, lime) cannot be read as text on the white
+    // map: such a label is drawn as dark text on a box of its colour instead.
+    bool Boxed = false;
+    RGBColour TextColour = dlccolours::kButtonText;
+    // Stations beyond the last point share one "OVERFLOW" label: only the first is drawn.
+    bool Drawn = true;
 };
 
 struct RingLine {
@@ -277,6 +283,9 @@ inline constexpr const char* kRingMapFontName = "Arial";
 // The caption under the map before any trace is read.
 inline constexpr const char* kRingMapStartCaption = "Downstream Neighbors are Clockwise";
 constexpr int kRingMapFontSize = 8;
+// Crowded rings shrink the labels' font down to this size and no further: below
+// it addresses cannot be read on a screen.
+constexpr int kRingMapSmallestFontSize = 6;
 
 // The whole drawing of the ring map for a paint box of the given size.
 RingMapContent BuildRingMap(const RingMapInput& input, int width, int height, const RingMapOptions& options,

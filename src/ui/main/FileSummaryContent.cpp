@@ -177,6 +177,7 @@ FileAttributesContent BuildFileAttributes(const AnalysisState& state)
     content.Bandwidth.Text = std::to_string(tokenRing ? state.TokenRingSpeed : state.EthernetSpeed) + " Mbps";
     content.Duration.Text = state.TraceDurationText;
     content.FileDate.Text = FileDateBoxText(FileDateText(state.TraceFileName));
+    content.FileDateISO8601 = FileDateISO8601(state.TraceFileName);
     content.FileSize.Text = FormatCount(state.TraceFileSize);
     content.Frames.Text = FormatCount(state.TotalFrames);
     content.Bytes.Text = FormatCount(state.TotalBytes);

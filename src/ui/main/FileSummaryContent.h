@@ -105,6 +105,9 @@ struct FileAttributesContent {
     SummaryValue FileSize{"File Size", "", ""};
     SummaryValue Frames{"Frames", "", ""};
     SummaryValue Bytes{"Bytes", "", ""};
+    // The file date for machines (the report's JSON) and for the window, which
+    // shows it in the user's own date format: ISO 8601 local time.
+    std::string FileDateISO8601;
 };
 
 struct FileSummaryContent {

@@ -1,11 +1,13 @@
 #include "ui/main/FileSummaryWidget.h"
 
 #include <QButtonGroup>
+#include <QDateTime>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -250,6 +252,9 @@ void TFileSummaryPage::ShowFileAttributes(const FileAttributesContent& content)
                                                     &content.Duration, &content.FileDate, &content.FileSize,
                                                     &content.Frames,   &content.Bytes};
     for (size_t i = 0; i < values.size(); ++i) attributes_[i].Box->setText(Q(values[i]->Text));
+    // The window shows the file date in the user's own short date format.
+    const QDateTime date = QDateTime::fromString(Q(content.FileDateISO8601), Qt::ISODate);
+    if (date.isValid()) attributes_[4].Box->setText(QLocale().toString(date.date(), QLocale::ShortFormat));
 }
 
 void TFileSummaryPage::ClearFileAttributes()

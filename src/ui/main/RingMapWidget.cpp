@@ -76,8 +76,11 @@ void TRingMapPaintBox::paintEvent(QPaintEvent* /*event*/)
 
     painter.setFont(MapFont(map.FontSize));
     for (const RingLabel& label : map.Labels) {
-        painter.setPen(QPen(ColourOf(label.Colour), 1));
-        painter.drawText(QRect(label.Left, label.Top, label.Width, label.Height),
+        if (!label.Drawn) continue;
+        const QRect box(label.Left, label.Top, label.Width, label.Height);
+        if (label.Boxed) painter.fillRect(box.adjusted(-1, 0, 1, 0), ColourOf(label.Colour));
+        painter.setPen(QPen(ColourOf(label.TextColour), 1));
+        painter.drawText(box,
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine,
                          QString::fromStdString(label.Text));
     }

@@ -210,7 +210,7 @@ void FileAttributesJson(JsonWriter& json, const FileAttributesContent& box)
     json.Field("Topology", box.Topology.Text);
     json.Field("Bandwidth", box.Bandwidth.Text);
     json.Field("Duration", box.Duration.Text);
-    json.Field("FileDate", box.FileDate.Text);
+    json.Field("FileDate", box.FileDateISO8601);
     json.Field("FileSize", box.FileSize.Text);
     json.Field("Frames", box.Frames.Text);
     json.Field("Bytes", box.Bytes.Text);
