@@ -283,11 +283,13 @@ void TBusinessChart::PlacePies()
             widest = std::max(widest, metrics.horizontalAdvance(slice->label()));
             height = std::max(height, metrics.height());
         }
-        pie_->setPieSize(FitPieSize(plot.width(), plot.height() - depth, widest, height, kPieSizeWithMarks));
+        pie_->setPieSize(FitPieSize(plot.width() - 2 * depth, plot.height() - 3 * depth, widest, height, kPieSizeWithMarks));
     }
     const qreal radius = pie_->pieSize() * std::min(plot.width(), plot.height()) / 2;
-    for (QPieSlice* slice : pie_->slices())
-        slice->setLabelArmLengthFactor(radius > 0 ? kPieMarkArrowLength / radius : 0.15);
+    // Marks below the pie reach past its three-dimensional side, which would
+    // otherwise cover them.
+    const qreal arm = kPieMarkArrowLength + depth;
+    for (QPieSlice* slice : pie_->slices()) slice->setLabelArmLengthFactor(radius > 0 ? arm / radius : 0.15);
 
     int layers = 0;
     for (QPieSeries* underlay : underlays_) layers += underlay->objectName() != "PieShadow" ? 1 : 0;
