@@ -992,14 +992,24 @@ bool MatchesByPorts(uint8_t app)
            app == kAppPBurst;
 }
 
-std::array<uint64_t, 1> PortHeadKey(int netPeer, uint16_t srcPort, uint16_t dstPort)
+// Application chain keys: a head of a port-keyed application is found by its
+// application and its port pair, any other head by its application alone. The
+// application is part of both, so a UDP flow and a TCP flow on the same port
+// pair between the same two hosts keep records of their own.
+std::array<uint64_t, 2> PortHeadKey(int netPeer, const FrameResult& r)
 {
-    return {static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 33 | static_cast<uint32_t>(srcPort) << 16 | dstPort};
+    return {static_cast<uint32_t>(netPeer),
+            uint64_t{r.App} << 33 | uint64_t{1} << 32 | static_cast<uint32_t>(r.SrcPort) << 16 | r.DstPort};
 }
 
-std::array<uint64_t, 1> AppHeadKey(int netPeer, uint8_t app)
+std::array<uint64_t, 2> AppHeadKey(int netPeer, uint8_t app)
 {
-    return {static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 33 | uint64_t{1} << 32 | app};
+    return {static_cast<uint32_t>(netPeer), uint64_t{app} << 33};
+}
+
+std::array<uint64_t, 2> TransHeadKey(int netPeer, const FrameResult& r)
+{
+    return MatchesByPorts(r.App) ? PortHeadKey(netPeer, r) : AppHeadKey(netPeer, r.App);
 }
 
 int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
@@ -1009,12 +1019,8 @@ int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
     head.SrcPort = r.SrcPort;
     head.DstPort = r.DstPort;
     const int index = s.ObjectList.Add(head);
-    // Only the first head of each kind matters, as the chain is searched from its
-    // start; a new head is only made when no head matched, so its key is new.
-    if (MatchesByPorts(r.App))
-        s.Index.TransHeads.Insert(PortHeadKey(netPeer, r.SrcPort, r.DstPort), index);
-    else if (!s.Index.TransHeads.Find(AppHeadKey(netPeer, r.App)))
-        s.Index.TransHeads.Insert(AppHeadKey(netPeer, r.App), index);
+    // A new head is only made when no head matched, so its key is new.
+    s.Index.TransHeads.Insert(TransHeadKey(netPeer, r), index);
     return index;
 }
 
@@ -1049,19 +1055,11 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameR
     return index;
 }
 
-// The first TTransHead of the chain that matches the frame: a head of a
-// port-keyed application matches on the ports, any other head on its
-// application code. A frame of a port-keyed application can therefore only
-// match on ports; another frame may match either way, and then the head
-// earlier in the chain (the smaller object index) wins.
+// The first TTransHead of the chain that matches the frame: one of the frame's
+// application, and for a port-keyed application also of the frame's ports.
 int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
 {
-    int match = -1;
-    if (const int32_t* byPorts = s.Index.TransHeads.Find(PortHeadKey(netPeer, r.SrcPort, r.DstPort))) match = *byPorts;
-    if (!MatchesByPorts(r.App))
-        if (const int32_t* byApp = s.Index.TransHeads.Find(AppHeadKey(netPeer, r.App)))
-            if (match == -1 || *byApp < match) match = *byApp;
-    if (match != -1) return match;
+    if (const int32_t* found = s.Index.TransHeads.Find(TransHeadKey(netPeer, r))) return *found;
     const int index = NewTransHead(s, netPeer, r);
     TNetPeer& peer = s.ObjectList.NetPeer(netPeer);
     s.ObjectList.TransHead(peer.LastTrans).NextTrans = index;

@@ -212,11 +212,9 @@ int TransactionRun::FindReverseHead(int32_t peer) const
     const TTransHead& selected = s_.ObjectList.TransHead(q_.SelectedApp);
     for (int32_t h = FirstTransHead(s_, peer); h >= 0; h = NextTransHead(s_, h)) {
         const TTransHead& head = s_.ObjectList.TransHead(h);
-        if (MatchesReverseByPorts(app_)) {
-            if (head.SrcPort == selected.DstPort && head.DstPort == selected.SrcPort) return h;
-        } else if (head.App == app_) {
+        if (head.App != app_) continue;
+        if (!MatchesReverseByPorts(app_) || (head.SrcPort == selected.DstPort && head.DstPort == selected.SrcPort))
             return h;
-        }
     }
     return -1;
 }
