@@ -345,6 +345,9 @@ struct AnalysisState {
     uint8_t Topology = 0;  // 0 Ethernet, 1 Token Ring
     int32_t EthernetSpeed = 10;
     int32_t TokenRingSpeed = 16;
+    // Token Ring frame sizes count the 4-byte FCS at the frame's end (Ethernet
+    // frame sizes always do). A fact of the trace's format, set before its read.
+    uint8_t TokenRingSizeHasFCS = 0;
     int16_t LinkSpeed = 10;
     int32_t LinkBytesPerSecond = 1250000;
 

@@ -783,8 +783,11 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
     r.PacketFlags = r.IsGroup ? kPktGroup : 0;
     r.IPHeaderLen = static_cast<uint8_t>((f.Byte(net) & 0x0F) * 4);
     r.NetLength = f.Word(net + 2);
+    // Whole: every byte of the datagram was captured, ahead of the FCS where the
+    // frame size counts one.
+    const int fcs = s.Topology == 0 || s.TokenRingSizeHasFCS ? 4 : 0;
     const bool whole =
-        s.FrameSize == s.StoredLength && static_cast<int>(s.FrameSize) - 4 >= s.NetOffset + r.NetLength - 1;
+        s.FrameSize == s.StoredLength && static_cast<int>(s.FrameSize) - fcs >= s.NetOffset + r.NetLength - 1;
     if (whole) {
         ChecksumSum sum;
         sum.AddBytes(f, net, r.IPHeaderLen, net + 10);
