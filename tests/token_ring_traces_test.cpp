@@ -1,5 +1,6 @@
 // Crafted Token Ring traces read as the program reads them: checksums of
-// datagrams that end their frame.
+// datagrams that end their frame; and an Ethernet frame whose headers run past
+// its end.
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,27 @@ TEST_F(TokenRingTraces, ChecksumsAreCheckedAheadOfTheFCSWhereTheFrameSizeCountsI
     ASSERT_EQ(DetectAndRead(state, path, host), kFormatLANalyzer);
     EXPECT_EQ(state.TokenRingSizeHasFCS, 1);
     EXPECT_EQ(ChecksumFlagsByPacket(), ExpectedFlags());
+}
+
+// ---- headers past the frame ---------------------------------------------------
+
+TEST_F(TokenRingTraces, EthernetHeadersPastTheFrameReadAsZeros)
+{
+    // A datagram whose 60-byte IP header leaves its ports beyond a 64-byte frame.
+    const TcpSegment segment{.SrcPort = 4321, .DstPort = 80, .Payload = Bytes(100, 9)};
+    Bytes options = Ipv4(kClient, kServer, 6, Bytes(4, 0));
+    options[0] = 0x4F;
+    Bytes shortFrame = Padded(EthernetII(kB, kA, 0x0800, options));
+    ReadSniffer({Whole(0, TcpFrame(kB, kA, kClient, kServer, segment)), Whole(1000, shortFrame)}, 1);
+
+    const NetNode& client = state.NetworkNodes.at(NetString(kClient.data(), 4));
+    const TNetPeer& peer = state.ObjectList.NetPeer(client.FirstPeer);
+    const TTransHead& first = state.ObjectList.TransHead(peer.FirstTrans);
+    ASSERT_NE(first.NextTrans, -1);  // not taken into the first frame's conversation
+    const TTransHead& second = state.ObjectList.TransHead(first.NextTrans);
+    EXPECT_EQ(second.SrcPort, 0);
+    EXPECT_EQ(second.DstPort, 0);
+    EXPECT_EQ(state.PacketList[second.FirstPacket].Seq, 0);
 }
 
 }  // namespace

@@ -3,16 +3,19 @@
 // conversation chains and packet summaries in the analysis state.
 //
 // Frame bytes are read through FrameReader, which answers 0 for any offset past
-// the 18000-byte frame buffer, so no offset taken from the frame can lead outside
-// it. Offsets beyond the captured frame but inside the buffer read what the buffer
-// holds, as the analysis has always done for headers; the loops driven by counts
-// and pointers from the frame (DNS answers, SAP entries) stop at the frame's end.
+// the frame (FrameSize bytes): no offset taken from the frame can lead outside
+// the buffer, and a header field that lies beyond a short frame reads as zeros,
+// never as what an earlier, longer frame left in the buffer. The loops driven by
+// counts and pointers from the frame (DNS answers, SAP entries) stop at the
+// frame's end.
 
 #include "model/FrameEngine.h"
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,11 +49,15 @@ constexpr int64_t kPumpIntervalNanoseconds = 20'000'000;
 constexpr uint32_t kFramesPerPumpCheck = 64;
 constexpr double kTimeRestartMicroseconds = 60'000'000.0;
 
-// Read access to the current frame, bounded by the frame buffer.
+// Read access to the current frame; bytes past its end read as zeros.
 class FrameReader {
 public:
-    explicit FrameReader(const AnalysisState& s) : data_(s.FrameData.data()) {}
-    uint8_t Byte(std::size_t offset) const { return offset < kMaxFrameBytes ? data_[offset] : 0; }
+    explicit FrameReader(const AnalysisState& s)
+        : data_(s.FrameData.data()), size_(std::min<std::size_t>(s.FrameSize, kMaxFrameBytes))
+    {
+    }
+    std::size_t Size() const { return size_; }
+    uint8_t Byte(std::size_t offset) const { return offset < size_ ? data_[offset] : 0; }
     uint16_t Word(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset) << 8 | Byte(offset + 1)); }
     uint16_t WordLowFirst(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset + 1) << 8 | Byte(offset)); }
     uint32_t Long(std::size_t offset) const { return static_cast<uint32_t>(Word(offset)) << 16 | Word(offset + 2); }
@@ -62,6 +69,7 @@ public:
 
 private:
     const uint8_t* data_;
+    std::size_t size_;
 };
 
 // What AnalyzeFrame derives from one frame.
@@ -137,11 +145,11 @@ class ChecksumSum {
 public:
     void AddWord(uint16_t w) { sum_ += w; }
     // Adds count bytes from offset as 16-bit words; the word at skipOffset (the
-    // checksum field) counts as zero. Bytes past the frame buffer count as zero.
+    // checksum field) counts as zero. Bytes past the frame count as zero.
     void AddBytes(const FrameReader& f, std::size_t offset, std::size_t count, std::size_t skipOffset)
     {
-        constexpr std::size_t kBuffer = kMaxFrameBytes;
-        const std::size_t inside = offset < kBuffer ? std::min(count, kBuffer - offset) : 0;
+        const std::size_t end = f.Size();
+        const std::size_t inside = offset < end ? std::min(count, end - offset) : 0;
         const uint8_t* p = f.Data() + offset;
         // The bulk is summed four bytes at a time in the machine's own byte order:
         // a ones-complement sum does not depend on the order of the bytes within
