@@ -356,13 +356,38 @@ TEST(TokenRing, SoftErrorsAndTheirNeighbours)
     EXPECT_EQ(s.RingSoftErrorTotals[2], 2);
     EXPECT_EQ(s.RingSoftErrorTotals[6], 3);
     EXPECT_EQ(s.RingSoftErrorTotals[9], 4);
-    EXPECT_EQ(s.RingSoftErrorTotals[1], 0);  // not sent to the error monitor
+    // A report not sent to the error monitor counts neither in the totals nor
+    // for its station, so that the station lists add up to the totals.
+    EXPECT_EQ(s.RingSoftErrorTotals[1], 0);
     const StationNode& a = s.Stations.at(MacString(kA.data(), 6));
-    EXPECT_EQ(a.SoftErrorKinds, (1 << 0) | (1 << 1) | (1 << 2) | (1 << 6) | (1 << 9));
+    EXPECT_EQ(a.SoftErrorKinds, (1 << 0) | (1 << 2) | (1 << 6) | (1 << 9));
     const TMACInfo& first = s.ObjectList.MACInfo(a.FirstMACInfo);
     EXPECT_EQ(first.NAUN, kB);
-    EXPECT_EQ(first.SoftErrors[0], 2);
-    EXPECT_EQ(s.ObjectList.MACInfo(first.Next).SoftErrors[1], 5);
+    EXPECT_EQ(first.SoftErrors[0], 2u);
+    EXPECT_EQ(first.Next, -1);
+}
+
+TEST(TokenRing, MonitorFramesMoveOnlyANeighbourWithoutSoftErrors)
+{
+    AnalysisState s;
+    EngineFeeder feed(s, 1);
+    const Mac rem = {0xC0, 0, 0, 0, 0, 0x08};
+    const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
+    auto neighbours = [&s] {
+        std::vector<Mac> chain;
+        for (int i = s.Stations.at(MacString(kA.data(), 6)).FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
+            chain.push_back(s.ObjectList.MACInfo(i).NAUN);
+        return chain;
+    };
+    feed.Feed(MacFrame(all, kA, 0x06, kB), 0);
+    feed.Feed(MacFrame(all, kA, 0x06, kC), 1);  // the record without errors follows
+    EXPECT_EQ(neighbours(), std::vector<Mac>{kC});
+    feed.Feed(MacFrame(rem, kA, 0x29, kC, {0, 0, 1}), 2);
+    feed.Feed(MacFrame(all, kA, 0x06, kB), 3);  // C's record keeps C
+    EXPECT_EQ(neighbours(), std::vector<Mac>{kC});
+    feed.Feed(MacFrame(rem, kA, 0x29, kB, {0, 0, 1}), 4);
+    feed.Feed(MacFrame(all, kA, 0x06, kB), 5);
+    EXPECT_EQ(neighbours(), (std::vector<Mac>{kC, kB}));
 }
 
 TEST(TokenRing, RingOrderGrowsDownstreamFromTheActiveMonitor)

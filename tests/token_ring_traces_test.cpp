@@ -1,6 +1,7 @@
 // Crafted Token Ring traces read as the program reads them: checksums of
-// datagrams that end their frame; and an Ethernet frame whose headers run past
-// its end.
+// datagrams that end their frame, MAC frames cut short after longer frames, and
+// soft-error lists of a station whose upstream neighbour changed; and an
+// Ethernet frame whose headers run past its end.
 
 #include <gtest/gtest.h>
 
@@ -34,9 +35,24 @@ const Ip kServer = IpOf(10, 1, 0, 2);
 
 constexpr uint16_t kChecksumFlags = kPktBadTcpChecksum | kPktBadUdpChecksum | kPktBadIpChecksum;
 
+// Counters in kind order: abort, A/C, burst, frame copied, frequency, internal,
+// line, lost frame, receive congestion, token.
+std::array<uint8_t, 10> Counts(std::initializer_list<std::pair<int, uint8_t>> kinds)
+{
+    std::array<uint8_t, 10> counts{};
+    for (const auto& [kind, count] : kinds) counts[static_cast<size_t>(kind)] = count;
+    return counts;
+}
+
 SnifferFrame Whole(uint64_t micros, Bytes bytes)
 {
     return {.TimeCount = micros, .Bytes = std::move(bytes)};
+}
+
+Bytes Cut(Bytes bytes, std::size_t size)
+{
+    bytes.resize(size);
+    return bytes;
 }
 
 class TokenRingTraces : public ::testing::Test {
@@ -46,6 +62,8 @@ protected:
         WriteSnifferFile(path, {.NetworkType = networkType}, frames);
         ASSERT_EQ(DetectAndRead(state, path, host), kFormatSniffer);
     }
+
+    const StationNode& Station(const Mac& address) const { return state.Stations.at(MacString(address.data(), 6)); }
 
     std::vector<uint16_t> ChecksumFlagsByPacket() const
     {
@@ -111,7 +129,50 @@ TEST_F(TokenRingTraces, ChecksumsAreCheckedAheadOfTheFCSWhereTheFrameSizeCountsI
     EXPECT_EQ(ChecksumFlagsByPacket(), ExpectedFlags());
 }
 
-// ---- headers past the frame ---------------------------------------------------
+// ---- frames cut short after longer frames -------------------------------------
+
+// A long LLC frame whose bytes lie where a MAC frame keeps its upstream
+// neighbour (26 and 42) and its soft-error counters (20 to 32).
+Bytes OtherBytes()
+{
+    Bytes frame = TokenRingLlc(kF, kE, {}, 0xF4, Bytes(90, 0x07));
+    std::copy(kA.begin(), kA.end(), frame.begin() + 26);
+    std::copy(kA.begin(), kA.end(), frame.begin() + 42);
+    return frame;
+}
+
+TEST_F(TokenRingTraces, MacFramesCutShortTakeNothingFromEarlierFrames)
+{
+    const Bytes report = SoftErrorReportFrame(kD, kA, Counts({{kSoftLine, 3}, {kSoftFrameCopied, 1}}));
+    std::vector<SnifferFrame> frames{
+        Whole(0, MonitorPresentFrame(kA, kF, true)),
+        Whole(1000, OtherBytes()),
+        Whole(2000, Cut(MonitorPresentFrame(kC, kA, false), 26)),  // its neighbour is not captured
+        Whole(3000, OtherBytes()),
+        Whole(4000, Cut(report, 40)),  // counters captured, neighbour not
+        Whole(5000, OtherBytes()),
+        {.TimeCount = 6000, .Bytes = Cut(report, 40), .TrueSize = 60},  // the same, sliced
+        Whole(7000, MonitorPresentFrame(kB, kA, false)),
+        Whole(8000, SoftErrorReportFrame(kB, kA, Counts({{kSoftBurst, 2}}))),
+    };
+    ReadSniffer(frames);
+    ASSERT_EQ(state.TotalFrames, 9);
+
+    // Only the whole standby frame places its sender, after its neighbour.
+    ASSERT_EQ(state.RingStationCount, 2);
+    EXPECT_EQ(MacString(state.RingOrder[2].Address.data(), 6), MacString(kB.data(), 6));
+    EXPECT_EQ(Station(kC).FirstMACInfo, -1);
+    // The reports cut before their neighbour count nowhere; the whole one counts.
+    EXPECT_EQ(Station(kD).FirstMACInfo, -1);
+    EXPECT_EQ(Station(kD).SoftErrorKinds, 0);
+    std::array<int32_t, 10> totals{};
+    totals[kSoftBurst] = 2;
+    EXPECT_EQ(state.RingSoftErrorTotals, totals);
+    const TMACInfo& b = state.ObjectList.MACInfo(Station(kB).FirstMACInfo);
+    EXPECT_EQ(MacString(b.NAUN.data(), 6), MacString(kA.data(), 6));
+    EXPECT_EQ(b.SoftErrors[kSoftBurst], 2u);
+    EXPECT_EQ(b.Next, -1);
+}
 
 TEST_F(TokenRingTraces, EthernetHeadersPastTheFrameReadAsZeros)
 {
@@ -130,6 +191,47 @@ TEST_F(TokenRingTraces, EthernetHeadersPastTheFrameReadAsZeros)
     EXPECT_EQ(second.SrcPort, 0);
     EXPECT_EQ(second.DstPort, 0);
     EXPECT_EQ(state.PacketList[second.FirstPacket].Seq, 0);
+}
+
+// ---- soft-error lists ---------------------------------------------------------
+
+// The count at the end of a list item ("station/NAUN/count").
+int64_t ItemCount(const std::string& item) { return std::stoll(item.substr(item.rfind('/') + 1)); }
+
+TEST_F(TokenRingTraces, SoftErrorListsShowEachRecordsOwnNeighbourAndAddUpToTheirTotals)
+{
+    // C reports errors with B upstream, B leaves the ring, and C reports again
+    // with A upstream; one report goes to another address than the monitor's.
+    std::vector<SnifferFrame> frames{
+        Whole(0, MonitorPresentFrame(kA, kC, true)),
+        Whole(1000, MonitorPresentFrame(kB, kA, false)),
+        Whole(2000, MonitorPresentFrame(kC, kB, false)),
+        Whole(3000, SoftErrorReportFrame(kC, kB, Counts({{kSoftBurst, 2}, {kSoftFrameCopied, 1}}))),
+        Whole(4000, SoftErrorReportFrame(kC, kB, Counts({{kSoftFrameCopied, 2}}), kA)),
+        Whole(7000000, MonitorPresentFrame(kA, kC, true)),
+        Whole(7001000, MonitorPresentFrame(kC, kA, false)),
+        Whole(7002000, SoftErrorReportFrame(kC, kA, Counts({{kSoftBurst, 1}, {kSoftLine, 4}}))),
+        Whole(14000000, MonitorPresentFrame(kA, kC, true)),
+        Whole(14001000, MonitorPresentFrame(kC, kA, false)),
+    };
+    ReadSniffer(frames);
+    const SoftErrorSummary summary = UpdateTokenRingErrors(state, false);
+
+    const std::string c = "*" + std::string("00001B0000C3");
+    EXPECT_EQ(summary.Lists[kSoftBurst], (std::vector<std::string>{c + "/00001B0000B2/2", c + "/00001B0000A1/1"}));
+    EXPECT_EQ(summary.Lists[kSoftFrameCopied], (std::vector<std::string>{c + "/00001B0000B2/1"}));
+    EXPECT_EQ(summary.Lists[kSoftLine], (std::vector<std::string>{c + "/00001B0000A1/4"}));
+    EXPECT_EQ(summary.MultiNAUNCount, 1);
+    for (int kind = 0; kind < kSoftErrorKinds; ++kind) {
+        const auto& list = summary.Lists[static_cast<size_t>(kind)];
+        int64_t sum = 0;
+        std::set<std::string> stationAndNeighbour;
+        for (const std::string& item : list) {
+            sum += ItemCount(item);
+            EXPECT_TRUE(stationAndNeighbour.insert(item.substr(0, item.rfind('/'))).second) << item;
+        }
+        EXPECT_EQ(sum, state.RingSoftErrorTotals[static_cast<size_t>(kind)]) << "kind " << kind;
+    }
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ enum PacketFlag : uint16_t {
 struct TMACInfo {
     std::array<uint8_t, 6> NAUN{};
     int16_t NAUNVendor = 0;
-    std::array<uint16_t, 10> SoftErrors{};
+    std::array<uint32_t, 10> SoftErrors{};  // wide enough for every report of a trace
     int32_t Next = -1;
 };
 

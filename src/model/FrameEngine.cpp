@@ -399,14 +399,32 @@ void CountEncapsulation(AnalysisState& s, const FrameResult& r)
 // line, lost frame, receive congestion, token).
 constexpr std::size_t kSoftErrorOffsets[10] = {24, 23, 22, 30, 31, 21, 20, 28, 29, 32};
 
-bool IsReportSoftError(const FrameResult& r, const FrameReader& f)
+// Where the upstream neighbour's address lies in a Report Soft Error and in an
+// Active or Standby Monitor Present frame.
+constexpr std::size_t kReportNeighbourOffset = 42;
+constexpr std::size_t kMonitorNeighbourOffset = 26;
+
+// The bytes of the frame that the trace holds: a frame may be stored shorter than
+// its size (sliced), and what lies beyond was never captured.
+std::size_t CapturedBytes(const AnalysisState& s)
 {
-    return r.Encapsulation == 4 && f.Byte(17) == 0x29;
+    return std::min<std::size_t>({s.FrameSize, s.StoredLength, kMaxFrameBytes});
+}
+
+// A Report Soft Error that counts: addressed to the ring error monitor and
+// captured through its counters and its upstream neighbour's address, without
+// which its counts could be given to no neighbour. The totals and the stations'
+// records count the same reports, so that each kind's station list adds up to
+// its total.
+bool IsCountedSoftErrorReport(const AnalysisState& s, const FrameReader& f, const FrameResult& r)
+{
+    return r.Encapsulation == 4 && f.Byte(17) == 0x29 && r.DstAddr == s.RingErrorMonitorAddr &&
+           CapturedBytes(s) >= kReportNeighbourOffset + 6;
 }
 
 void CountRingSoftErrors(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 {
-    if (!IsReportSoftError(r, f) || !(r.DstAddr == s.RingErrorMonitorAddr)) return;
+    if (!IsCountedSoftErrorReport(s, f, r)) return;
     for (std::size_t k = 0; k < 10; ++k) s.RingSoftErrorTotals[k] += f.Byte(kSoftErrorOffsets[k]);
 }
 
@@ -421,6 +439,8 @@ void CountMedium(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 
 // ---- Token Ring MAC frames --------------------------------------------------------
 
+// neighbour is null when the frame was cut short before it: a station already in
+// the table is still seen, a new one cannot be placed.
 void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* neighbour)
 {
     auto sameAddress = [](const RingEntry& e, const uint8_t* a) { return std::memcmp(e.Address.data(), a, 6) == 0; };
@@ -445,6 +465,7 @@ void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* nei
     for (int i = 1; i <= s.RingStationCount && position == 0; ++i)
         if (sameAddress(s.RingOrder[static_cast<size_t>(i)], sender)) position = i;
     if (position == 0) {
+        if (neighbour == nullptr) return;
         int upstream = 0;
         for (int i = 1; i <= s.RingStationCount && upstream == 0; ++i)
             if (sameAddress(s.RingOrder[static_cast<size_t>(i)], neighbour)) upstream = i;
@@ -484,13 +505,13 @@ int NewMACInfo(AnalysisState& s, StationNode& station, const uint8_t* neighbour,
 
 void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode& station)
 {
-    uint16_t counts[10];
+    uint8_t counts[10];
     for (std::size_t k = 0; k < 10; ++k) {
         counts[k] = f.Byte(kSoftErrorOffsets[k]);
         if (counts[k] != 0) station.SoftErrorKinds |= static_cast<uint16_t>(1u << k);
     }
     uint8_t neighbour[6];
-    f.Copy(42, neighbour, 6);
+    f.Copy(kReportNeighbourOffset, neighbour, 6);
     int match = -1;
     for (int i = station.FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next) {
         if (std::memcmp(s.ObjectList.MACInfo(i).NAUN.data(), neighbour, 6) == 0) {
@@ -500,26 +521,49 @@ void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode&
     }
     if (match == -1) match = NewMACInfo(s, station, neighbour, FindVendor(s, neighbour));
     TMACInfo& info = s.ObjectList.MACInfo(match);
-    for (std::size_t k = 0; k < 10; ++k) info.SoftErrors[k] = AddSaturated(info.SoftErrors[k], counts[k]);
+    for (std::size_t k = 0; k < 10; ++k)
+        if (info.SoftErrors[k] <= UINT32_MAX - counts[k]) info.SoftErrors[k] += counts[k];
+}
+
+// A monitor-present frame names the station's upstream neighbour of the moment.
+// The station's first record follows it while that record holds no soft errors;
+// a record that holds soft errors keeps the neighbour they were reported with,
+// and a neighbour one of the records already has is not given to another.
+void FollowMonitorNeighbour(AnalysisState& s, StationNode& station, const uint8_t* neighbour)
+{
+    if (station.FirstMACInfo == -1) {
+        NewMACInfo(s, station, neighbour, 0);
+        return;
+    }
+    for (int i = station.FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
+        if (std::memcmp(s.ObjectList.MACInfo(i).NAUN.data(), neighbour, 6) == 0) return;
+    TMACInfo& first = s.ObjectList.MACInfo(station.FirstMACInfo);
+    const bool reported = std::any_of(first.SoftErrors.begin(), first.SoftErrors.end(), [](uint32_t n) { return n != 0; });
+    if (!reported) std::memcpy(first.NAUN.data(), neighbour, 6);
 }
 
 void AnalyzeMonitorPresent(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)
 {
-    uint8_t neighbour[6];
-    f.Copy(26, neighbour, 6);
-    if (station.FirstMACInfo == -1) NewMACInfo(s, station, neighbour, 0);
-    std::memcpy(s.ObjectList.MACInfo(station.FirstMACInfo).NAUN.data(), neighbour, 6);
     s.IsAMPFrame = f.Byte(17) == 0x05 ? 1 : 0;
+    // A frame cut short before the neighbour's address names no neighbour.
+    if (CapturedBytes(s) < kMonitorNeighbourOffset + 6) {
+        UpdateRingOrder(s, r.SrcAddr.Data(), nullptr);
+        return;
+    }
+    uint8_t neighbour[6];
+    f.Copy(kMonitorNeighbourOffset, neighbour, 6);
+    FollowMonitorNeighbour(s, station, neighbour);
     UpdateRingOrder(s, r.SrcAddr.Data(), neighbour);
 }
 
 void AnalyzeMacFrame(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)
 {
     const uint8_t vector = f.Byte(17);
-    if (vector == 0x29)
-        AnalyzeSoftErrorReport(s, f, station);
-    else if (vector == 0x05 || vector == 0x06)
+    if (vector == 0x29) {
+        if (IsCountedSoftErrorReport(s, f, r)) AnalyzeSoftErrorReport(s, f, station);
+    } else if (vector == 0x05 || vector == 0x06) {
         AnalyzeMonitorPresent(s, f, r, station);
+    }
 }
 
 // ---- stations and DLC conversations -----------------------------------------------
