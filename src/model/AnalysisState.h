@@ -348,6 +348,11 @@ struct AnalysisState {
     // Token Ring frame sizes count the 4-byte FCS at the frame's end (Ethernet
     // frame sizes always do). A fact of the trace's format, set before its read.
     uint8_t TokenRingSizeHasFCS = 0;
+    // How TCP response times are taken (a user option, kept across reads): 0 the
+    // other side's first segment that acknowledges the request; 1 only segments
+    // that carry data are requests, answered by the other side's first segment
+    // that carries data and acknowledges them.
+    uint8_t TcpDataResponse = 0;
     int16_t LinkSpeed = 10;
     int32_t LinkBytesPerSecond = 1250000;
 
