@@ -41,10 +41,11 @@ struct Table {
 };
 
 // Reads a capture the way the main window does and builds the page from it.
-std::unique_ptr<Table> BuildTable(const fs::path& path)
+std::unique_ptr<Table> BuildTable(const fs::path& path, bool tcpDataResponse = false)
 {
     auto table = std::make_unique<Table>();
     AnalysisState& state = *table->State;
+    state.TcpDataResponse = tcpDataResponse ? 1 : 0;
     testing::RecordingHost host;
     state.TraceFileName = path.string();
     const DetectionResult format = DetectTraceFormat(state, state.TraceFileName, host);
@@ -114,6 +115,31 @@ TEST_F(ClientServerOffice, TransportLevelRoundTripsAreFast)
     }
     for (const Row& row : dns) EXPECT_EQ(row[kColPackets], "2");  // a single answered query is listed
     for (const Row& row : ping) EXPECT_EQ(row[kColPackets], "8");
+}
+
+TEST_F(ClientServerOffice, TimedToTheFirstDataTheServersThinkTimeShows)
+{
+    const auto timed = BuildTable(kCaptures / "office-a.enc", true);
+    const std::vector<Row> http = RowsWhere(*timed, "10.99.1.10", "<->Port 8080");
+    const std::vector<Row> echoes = RowsWhere(*timed, "10.99.1.10", "<->Port 7000");
+    ASSERT_EQ(http.size(), 15u);
+    ASSERT_EQ(echoes.size(), 3u);
+    for (const Row& row : http) {
+        EXPECT_GE(row.Number(kColResponseTime), 40.0) << row[kColApplication];
+        EXPECT_LE(row.Number(kColResponseTime), 50.0) << row[kColApplication];
+    }
+    for (const Row& row : echoes) {
+        EXPECT_GE(row.Number(kColResponseTime), 19.5) << row[kColClient];
+        EXPECT_LE(row.Number(kColResponseTime), 23.0) << row[kColClient];
+    }
+    // The same conversations are listed either way; only TCP times change.
+    ASSERT_EQ(timed->Rows.size(), table->Rows.size());
+    for (size_t r = 0; r < timed->Rows.size(); ++r) {
+        EXPECT_EQ(timed->Rows[r][kColPackets], table->Rows[r][kColPackets]);
+        if (!timed->Rows[r][kColApplication].starts_with("TCP/")) {
+            EXPECT_EQ(timed->Rows[r][kColResponseTime], table->Rows[r][kColResponseTime]);
+        }
+    }
 }
 
 TEST_F(ClientServerOffice, ShapedDownloadRunsAtTwoMegabits)

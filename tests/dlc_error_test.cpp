@@ -282,7 +282,7 @@ TEST_F(SoftErrors, NotesWithoutMacFramesOrWithoutReports)
     EXPECT_EQ(summary.Notes, std::vector<std::string>{"No Media Access Control (MAC) frames in trace to analyze."});
     EXPECT_EQ(summary.Totals[kSoftBurst], "0");
 
-    // Reports to another address count for the station but not for the totals: no lists.
+    // Reports to another address than the monitor's count nowhere: no lists.
     Monitor(a_, b_, true);
     Report(a_, b_, {0, 0, 7, 0, 0, 0, 0, 0, 0, 0}, c_);
     summary = UpdateTokenRingErrors(*state_, false);
@@ -345,16 +345,20 @@ TEST_F(SoftErrors, VendorFormsUseEachAddressOwnVendor)
     state_->VendorTable[2] = {{0x08, 0x00, 0x5A}, "IBM"};
     const tb::Mac ibm = {0x08, 0x00, 0x5A, 0x01, 0x02, 0x03};
     Report(a_, ibm, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    // b's first record comes from a monitor frame (no vendor with it); c's neighbour
-    // is replaced by a monitor frame after its report named another one.
+    // b's first record comes from a monitor frame (no vendor with it); d's too, and
+    // a later monitor frame moves it to another neighbour before d reports; c keeps
+    // the neighbour its report named when a monitor frame names another.
     Monitor(b_, ibm, false);
     Report(b_, ibm, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     Report(c_, ibm, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     Report(c_, ibm, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     Monitor(c_, d_, false);
+    Monitor(d_, ibm, false);
+    Monitor(d_, a_, false);
+    Report(d_, a_, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     const SoftErrorSummary summary = UpdateTokenRingErrors(*state_, true);
     EXPECT_EQ(summary.Lists[kSoftAbort], (std::vector<std::string>{"Acme00000A/IBM010203/1", "Acme00000B/IBM010203/1",
-                                                                    "Acme00000C/Acme00000D/1"}));
+                                                                    "Acme00000C/IBM010203/1", "Acme00000D/Acme00000A/1"}));
 }
 
 TEST_F(SoftErrors, CopyTextListsEveryRowAndItem)

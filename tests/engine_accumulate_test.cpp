@@ -6,6 +6,7 @@
 
 #include "EngineFeeder.h"
 #include "model/AnalysisState.h"
+#include "model/TransactionAnalysis.h"
 
 using namespace quenlix;
 using namespace quenlix::testing;
@@ -208,18 +209,60 @@ TEST(Network, ConversationChainsAndCounters)
     EXPECT_EQ(toThird.Next, 0);
 }
 
-TEST(Network, PortMatchedHeadsMatchOnPortsWhateverTheApplication)
+// An IP datagram in a frame of the medium: Ethernet II, or Token Ring 802.2 (SAP 06).
+Bytes IpFrame(uint8_t topology, const Mac& dst, const Mac& src, const Bytes& datagram)
 {
-    AnalysisState s;
-    EngineFeeder feed(s);
-    feed.Feed(UdpFrame(kB, kA, kClient, kServer, 3000, 53, DnsQuery(1, "x")), 0);
-    TcpSegment seg{.SrcPort = 3000, .DstPort = 53, .Payload = Bytes(4, 0)};
-    feed.Feed(TcpFrame(kB, kA, kClient, kServer, seg), 1);
-    const TNetPeer& peer = s.ObjectList.NetPeer(s.NetworkNodes.at(NetString(kClient.data(), 4)).FirstPeer);
-    const TTransHead& head = s.ObjectList.TransHead(peer.FirstTrans);
-    EXPECT_EQ(head.NextTrans, -1);
-    EXPECT_NE(head.LastPacket, head.FirstPacket);
+    return topology == 0 ? Padded(EthernetII(dst, src, 0x0800, datagram)) : TokenRingLlc(dst, src, {}, 0x06, datagram);
 }
+
+class SamePortsOverTwoTransports : public ::testing::TestWithParam<uint8_t> {};
+
+// NFS and DNS run over UDP and TCP on the same port pair; each transport keeps a
+// record of its own, in both directions, and the transaction analysis pairs the
+// UDP requests only with UDP answers.
+TEST_P(SamePortsOverTwoTransports, KeepRecordsOfTheirOwn)
+{
+    const uint8_t topology = GetParam();
+    AnalysisState s;
+    EngineFeeder feed(s, topology);
+    const TcpSegment request{.SrcPort = 3000, .DstPort = 2049, .Seq = 1, .Flags = 0x18, .Payload = Bytes(40, 2)};
+    const TcpSegment answer{.SrcPort = 2049, .DstPort = 3000, .Seq = 9, .Ack = 41, .Flags = 0x18, .Payload = Bytes(9, 3)};
+    auto datagram = [&](const Ip& from, const Ip& to, uint16_t srcPort, uint16_t dstPort, uint16_t ident) {
+        return Ipv4(from, to, 17, Udp(from, to, srcPort, dstPort, Bytes(40, 1)), {.Ident = ident});
+    };
+    feed.Feed(IpFrame(topology, kB, kA, datagram(kClient, kServer, 3000, 2049, 1)), 0);
+    feed.Feed(IpFrame(topology, kB, kA, Ipv4(kClient, kServer, 6, Tcp(kClient, kServer, request))), 100);
+    feed.Feed(IpFrame(topology, kA, kB, Ipv4(kServer, kClient, 6, Tcp(kServer, kClient, answer))), 300);
+    feed.Feed(IpFrame(topology, kA, kB, datagram(kServer, kClient, 2049, 3000, 7)), 5000);
+    feed.Feed(IpFrame(topology, kB, kA, datagram(kClient, kServer, 3000, 2049, 2)), 6000);
+
+    const NetNode& client = s.NetworkNodes.at(NetString(kClient.data(), 4));
+    const TNetPeer& peer = s.ObjectList.NetPeer(client.FirstPeer);
+    const TTransHead& udp = s.ObjectList.TransHead(peer.FirstTrans);
+    ASSERT_NE(udp.NextTrans, -1);
+    const TTransHead& tcp = s.ObjectList.TransHead(udp.NextTrans);
+    EXPECT_EQ(udp.App, 5);
+    EXPECT_EQ(tcp.App, 3);
+    EXPECT_EQ(tcp.NextTrans, -1);
+    EXPECT_EQ(s.PacketList[udp.FirstPacket].NextPacket, udp.LastPacket);  // the two UDP datagrams
+    EXPECT_EQ(tcp.FirstPacket, tcp.LastPacket);
+
+    TransactionAnalysis q;
+    q.SelectedNetNode = &client;
+    q.SelectedPeer = client.FirstPeer;
+    q.SelectedApp = peer.FirstTrans;
+    q.MeasureLatency = true;
+    q.IncludeTransmissionTime = true;
+    q.FirstFrameNo = 1;
+    q.LastFrameNo = feed.FrameNo();
+    AnalyzeTransactions(s, q);
+    EXPECT_EQ(q.AnalysisResult, kResultAnalysed);
+    EXPECT_EQ(q.ReversePackets, 1);  // the UDP answer, not the TCP segment
+    ASSERT_EQ(q.LatencyCount, 1);
+    EXPECT_EQ(q.LatencySum, 5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, SamePortsOverTwoTransports, ::testing::Values(uint8_t{0}, uint8_t{1}));
 
 TEST(Marks, TcpRetransmissionTwoPacketsBack)
 {
@@ -313,13 +356,38 @@ TEST(TokenRing, SoftErrorsAndTheirNeighbours)
     EXPECT_EQ(s.RingSoftErrorTotals[2], 2);
     EXPECT_EQ(s.RingSoftErrorTotals[6], 3);
     EXPECT_EQ(s.RingSoftErrorTotals[9], 4);
-    EXPECT_EQ(s.RingSoftErrorTotals[1], 0);  // not sent to the error monitor
+    // A report not sent to the error monitor counts neither in the totals nor
+    // for its station, so that the station lists add up to the totals.
+    EXPECT_EQ(s.RingSoftErrorTotals[1], 0);
     const StationNode& a = s.Stations.at(MacString(kA.data(), 6));
-    EXPECT_EQ(a.SoftErrorKinds, (1 << 0) | (1 << 1) | (1 << 2) | (1 << 6) | (1 << 9));
+    EXPECT_EQ(a.SoftErrorKinds, (1 << 0) | (1 << 2) | (1 << 6) | (1 << 9));
     const TMACInfo& first = s.ObjectList.MACInfo(a.FirstMACInfo);
     EXPECT_EQ(first.NAUN, kB);
-    EXPECT_EQ(first.SoftErrors[0], 2);
-    EXPECT_EQ(s.ObjectList.MACInfo(first.Next).SoftErrors[1], 5);
+    EXPECT_EQ(first.SoftErrors[0], 2u);
+    EXPECT_EQ(first.Next, -1);
+}
+
+TEST(TokenRing, MonitorFramesMoveOnlyANeighbourWithoutSoftErrors)
+{
+    AnalysisState s;
+    EngineFeeder feed(s, 1);
+    const Mac rem = {0xC0, 0, 0, 0, 0, 0x08};
+    const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
+    auto neighbours = [&s] {
+        std::vector<Mac> chain;
+        for (int i = s.Stations.at(MacString(kA.data(), 6)).FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
+            chain.push_back(s.ObjectList.MACInfo(i).NAUN);
+        return chain;
+    };
+    feed.Feed(MacFrame(all, kA, 0x06, kB), 0);
+    feed.Feed(MacFrame(all, kA, 0x06, kC), 1);  // the record without errors follows
+    EXPECT_EQ(neighbours(), std::vector<Mac>{kC});
+    feed.Feed(MacFrame(rem, kA, 0x29, kC, {0, 0, 1}), 2);
+    feed.Feed(MacFrame(all, kA, 0x06, kB), 3);  // C's record keeps C
+    EXPECT_EQ(neighbours(), std::vector<Mac>{kC});
+    feed.Feed(MacFrame(rem, kA, 0x29, kB, {0, 0, 1}), 4);
+    feed.Feed(MacFrame(all, kA, 0x06, kB), 5);
+    EXPECT_EQ(neighbours(), (std::vector<Mac>{kC, kB}));
 }
 
 TEST(TokenRing, RingOrderGrowsDownstreamFromTheActiveMonitor)

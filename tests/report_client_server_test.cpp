@@ -34,6 +34,15 @@ TEST(ReportClientServer, TextAndJsonCarryTheTable)
     ASSERT_GT(table.Size(), 2u);
     // Row 0 is the header; sorted descending, an echo conversation (about 20 ms) comes first.
     EXPECT_NE(table.Items[1].Items[8].Text.find("Port 7000"), std::string::npos);
+
+    // Timed to the first data of each answer, the web server's 40 ms of thinking
+    // put its conversations first.
+    const ReportRun data = RunReportWith({"--json", "--tcp-data-response", "--sort", "Resp Time (ms):desc", path});
+    ASSERT_EQ(data.Status, 0) << data.Err;
+    const JsonValue dataReport = JsonParser::Parse(data.Out);
+    const JsonValue& timed = dataReport["ClientServer"];
+    ASSERT_GT(timed.Size(), 2u);
+    EXPECT_NE(timed.Items[1].Items[8].Text.find("Port 8080"), std::string::npos);
 }
 
 TEST(ReportClientServer, ConversationQueryPrintsEveryResultField)

@@ -255,6 +255,10 @@ TEST(ReportArguments, AcceptsTheDocumentedOptions)
     EXPECT_EQ(options->EthernetSpeed, 100);
     EXPECT_EQ(options->TokenRingSpeed, 4);
     EXPECT_EQ(options->FileName, "t.enc");
+    EXPECT_FALSE(options->TcpDataResponse);
+    options = ParseReportArguments({"--tcp-data-response", "t.enc"}, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_TRUE(options->TcpDataResponse);
 
     options = ParseReportArguments({"--", "--json"}, error);
     ASSERT_TRUE(options) << error;

@@ -17,6 +17,7 @@ TEST(Settings, EmptyStoreGivesEveryDefault)
     EXPECT_EQ(settings.Charts.TopColor, 16777215);
     EXPECT_EQ(settings.Charts.BottomColor, 65535);
     EXPECT_TRUE(settings.TipWizardEnabled);
+    EXPECT_FALSE(settings.TcpDataResponse);
     EXPECT_TRUE(settings.Print.Portrait && settings.Print.Header && settings.Print.FitToPage);
     EXPECT_DOUBLE_EQ(settings.Print.LeftMargin, 1.0);
     for (const std::string& file : settings.RecentFiles) EXPECT_EQ(file, "");
@@ -30,6 +31,7 @@ TEST(Settings, RoundTripKeepsEveryValue)
     settings.Charts = {1, 1, false, false, false, false, false, 0x123456, 0x000080};
     settings.TipWizardEnabled = false;
     settings.Print = {0.5, 1.25, 2.0, 0.75, false, false, false};
+    settings.TcpDataResponse = true;
     MemorySettingsStore store;
     SaveMainSettings(store, settings);
     EXPECT_EQ(LoadMainSettings(store), settings);
@@ -50,6 +52,7 @@ TEST(Settings, StoredFormsOfTheValues)
     EXPECT_EQ(store.ReadString("Print Setup", "Print"), "Proportional");
     EXPECT_EQ(store.ReadInteger("Chart Properties", "View 3D"), 1);
     EXPECT_EQ(store.ReadInteger("Tip Wizard", "Enabled"), 1);
+    EXPECT_EQ(store.ReadInteger("Options", "TCP Response To Data"), 0);
     EXPECT_EQ(store.ReadString("Recent Files", "Last Directory"), "");
 }
 

@@ -452,6 +452,66 @@ TEST_F(Transactions, TcpSynIsTimedAndBareAcknowledgementsAreNot)
     EXPECT_EQ(q.ReversePackets, 2);
 }
 
+// A connection whose server acknowledges a 100-byte request at once and sends
+// its answer, in two segments, 40 ms later; then the client's second request,
+// sent in two segments, answered 30 ms after its second; then the close.
+void ThinkingServer(Chains& c, int requests, int answers)
+{
+    c.Send(requests, TcpPacket(0, 0, 1000, 0, kTcpSyn, kPktRequest));
+    c.Send(answers, TcpPacket(100, 0, 5000, 1001, 0x12));
+    c.Send(requests, TcpPacket(200, 0, 1001, 5001, kTcpAck));
+    c.Send(requests, TcpPacket(1000, 100, 1001, 5001));
+    c.Send(answers, TcpPacket(1020, 0, 5001, 1101, kTcpAck));
+    c.Send(answers, TcpPacket(41000, 1000, 5001, 1101));
+    c.Send(answers, TcpPacket(41100, 500, 6001, 1101));
+    c.Send(requests, TcpPacket(41200, 0, 1101, 6501, kTcpAck));
+    c.Send(requests, TcpPacket(50000, 60, 1101, 6501));
+    c.Send(requests, TcpPacket(50100, 40, 1161, 6501));
+    c.Send(answers, TcpPacket(50120, 0, 6501, 1201, kTcpAck));
+    c.Send(answers, TcpPacket(80100, 200, 6501, 1201));
+    c.Send(requests, TcpPacket(80200, 0, 1201, 6701, 0x11));
+    c.Send(answers, TcpPacket(80300, 0, 6701, 1202, 0x11));
+}
+
+TEST_F(Transactions, TcpResponseTimedToTheFirstDataOfTheAnswer)
+{
+    TwoWay();
+    const int requests = c.Head(forward, kTCP, 40000, 80);
+    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    ThinkingServer(c, requests, answers);
+
+    // By default the acknowledgements answer: SYN 100, first request 20, second
+    // request (its last segment) 20 and the FIN 100.
+    const TransactionAnalysis acknowledged = Latency(requests);
+    EXPECT_EQ(acknowledged.LatencyCount, 4);
+    EXPECT_EQ(acknowledged.LatencyMin, 20);
+    EXPECT_EQ(acknowledged.LatencyMax, 100);
+
+    // Timed to the data: only the two requests, each from its last segment to the
+    // answer's first data; set-up, close and bare acknowledgements are not timed.
+    c.State().TcpDataResponse = 1;
+    const TransactionAnalysis data = Latency(requests);
+    EXPECT_EQ(data.AnalysisResult, kResultAnalysed);
+    EXPECT_EQ(data.LatencyCount, 2);
+    EXPECT_EQ(data.LatencyMin, 30000);
+    EXPECT_EQ(data.LatencyMax, 40000);
+    EXPECT_EQ(data.ForwardPackets, acknowledged.ForwardPackets);
+    EXPECT_EQ(data.ReversePackets, acknowledged.ReversePackets);
+}
+
+TEST_F(Transactions, TcpDataRequestsWithoutADataAnswerAreNotTimed)
+{
+    TwoWay();
+    const int requests = c.Head(forward, kTCP, 40000, 80);
+    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    c.State().TcpDataResponse = 1;
+    c.Send(requests, TcpPacket(0, 100, 1000, 1));
+    c.Send(answers, TcpPacket(300, 0, 1, 1100, kTcpAck));
+    c.Send(answers, TcpPacket(900, 50, 1, 1050));  // data that does not cover the request
+    c.Send(requests, TcpPacket(1000, 0, 1100, 51, kTcpAck));
+    ExpectNoLatency(Latency(requests));
+}
+
 TEST_F(Transactions, GapMarkersNeverAnswerARequest)
 {
     TwoWay();

@@ -38,6 +38,8 @@ RecordKind KindOf(const uint8_t* tag)
 class AdvisorReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The length as counted is taken as it stands on either medium and counts the FCS.
+    bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
     // One tagged record; false when the read ends with it.

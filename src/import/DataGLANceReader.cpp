@@ -41,6 +41,8 @@ constexpr double kStepMicroseconds = 32000.0;
 class DataGLANceReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The length as counted is taken as it stands on either medium and counts the FCS.
+    bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
     // One frame with its continuation records; false when the read ends with it.

@@ -46,6 +46,9 @@ uint8_t TopologyOfNetwork(uint8_t network)
 class LAN900Reader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The length as counted (W) is taken as it stands on either medium and counts the
+    // FCS, which the stored bytes leave out.
+    bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
     bool ReadBlockTable(RecordWalker& walker);

@@ -43,6 +43,9 @@ struct CircularBuffer {
 class LANalyzerReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The length on the wire counts the FCS on either medium: the stored bytes leave
+    // it out and the stored length is made up by 4.
+    bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
     enum class Step { Continue, Stop };

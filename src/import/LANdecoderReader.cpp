@@ -30,6 +30,8 @@ constexpr uint16_t kAlignErrorFlag = 0x0004;
 class LANdecoderReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The counted length word is taken as it stands on either medium and counts the FCS.
+    bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
     bool ReadCaptureHeader(ReadContext& ctx);

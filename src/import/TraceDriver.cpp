@@ -60,6 +60,7 @@ void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
     if (state.TraceFormat == kFormatObserver) LoadAddressTable(state);
     const std::unique_ptr<TraceReader> reader = MakeTraceReader(state.TraceFormat);
     if (!reader) return;
+    state.TokenRingSizeHasFCS = reader->TokenRingSizeCountsFCS() ? 1 : 0;
     ReadContext context(state, host, input);
     reader->Read(context);
 }

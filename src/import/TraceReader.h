@@ -83,6 +83,10 @@ public:
     virtual ~TraceReader() = default;
     // Reads every frame of ctx.Input (positioned at offset 0) into ctx.State.
     virtual void Read(ReadContext& ctx) = 0;
+    // Whether the frame sizes this reader gives on Token Ring count the 4-byte FCS
+    // at the frame's end, as they always do on Ethernet. Formats that add the FCS
+    // to their Ethernet lengths only give Token Ring sizes without it.
+    virtual bool TokenRingSizeCountsFCS() const { return false; }
 };
 
 // The reader of a format code, or nullptr for a format that has no reader (nothing is read).

@@ -62,7 +62,7 @@ enum PacketFlag : uint16_t {
 struct TMACInfo {
     std::array<uint8_t, 6> NAUN{};
     int16_t NAUNVendor = 0;
-    std::array<uint16_t, 10> SoftErrors{};
+    std::array<uint32_t, 10> SoftErrors{};  // wide enough for every report of a trace
     int32_t Next = -1;
 };
 
@@ -345,6 +345,14 @@ struct AnalysisState {
     uint8_t Topology = 0;  // 0 Ethernet, 1 Token Ring
     int32_t EthernetSpeed = 10;
     int32_t TokenRingSpeed = 16;
+    // Token Ring frame sizes count the 4-byte FCS at the frame's end (Ethernet
+    // frame sizes always do). A fact of the trace's format, set before its read.
+    uint8_t TokenRingSizeHasFCS = 0;
+    // How TCP response times are taken (a user option, kept across reads): 0 the
+    // other side's first segment that acknowledges the request; 1 only segments
+    // that carry data are requests, answered by the other side's first segment
+    // that carries data and acknowledges them.
+    uint8_t TcpDataResponse = 0;
     int16_t LinkSpeed = 10;
     int32_t LinkBytesPerSecond = 1250000;
 

@@ -109,8 +109,8 @@ struct ChainIndex {
     FlatIndex<2, NetNode*> NetworkNodes;      // network address with its length -> node
     FlatIndex<2, int32_t> DLCPeers;           // (source MAC, destination MAC) -> TDLCPeer
     FlatIndex<3, int32_t> NetPeers;           // (source address, destination address) -> TNetPeer
-    // (TNetPeer, ports) or (TNetPeer, application) -> first TTransHead matching that way.
-    FlatIndex<1, int32_t> TransHeads;
+    // (TNetPeer, application and ports) or (TNetPeer, application) -> first TTransHead.
+    FlatIndex<2, int32_t> TransHeads;
 
     void Clear()
     {

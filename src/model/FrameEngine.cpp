@@ -3,16 +3,19 @@
 // conversation chains and packet summaries in the analysis state.
 //
 // Frame bytes are read through FrameReader, which answers 0 for any offset past
-// the 18000-byte frame buffer, so no offset taken from the frame can lead outside
-// it. Offsets beyond the captured frame but inside the buffer read what the buffer
-// holds, as the analysis has always done for headers; the loops driven by counts
-// and pointers from the frame (DNS answers, SAP entries) stop at the frame's end.
+// the frame (FrameSize bytes): no offset taken from the frame can lead outside
+// the buffer, and a header field that lies beyond a short frame reads as zeros,
+// never as what an earlier, longer frame left in the buffer. The loops driven by
+// counts and pointers from the frame (DNS answers, SAP entries) stop at the
+// frame's end.
 
 #include "model/FrameEngine.h"
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,11 +49,15 @@ constexpr int64_t kPumpIntervalNanoseconds = 20'000'000;
 constexpr uint32_t kFramesPerPumpCheck = 64;
 constexpr double kTimeRestartMicroseconds = 60'000'000.0;
 
-// Read access to the current frame, bounded by the frame buffer.
+// Read access to the current frame; bytes past its end read as zeros.
 class FrameReader {
 public:
-    explicit FrameReader(const AnalysisState& s) : data_(s.FrameData.data()) {}
-    uint8_t Byte(std::size_t offset) const { return offset < kMaxFrameBytes ? data_[offset] : 0; }
+    explicit FrameReader(const AnalysisState& s)
+        : data_(s.FrameData.data()), size_(std::min<std::size_t>(s.FrameSize, kMaxFrameBytes))
+    {
+    }
+    std::size_t Size() const { return size_; }
+    uint8_t Byte(std::size_t offset) const { return offset < size_ ? data_[offset] : 0; }
     uint16_t Word(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset) << 8 | Byte(offset + 1)); }
     uint16_t WordLowFirst(std::size_t offset) const { return static_cast<uint16_t>(Byte(offset + 1) << 8 | Byte(offset)); }
     uint32_t Long(std::size_t offset) const { return static_cast<uint32_t>(Word(offset)) << 16 | Word(offset + 2); }
@@ -62,6 +69,7 @@ public:
 
 private:
     const uint8_t* data_;
+    std::size_t size_;
 };
 
 // What AnalyzeFrame derives from one frame.
@@ -137,11 +145,11 @@ class ChecksumSum {
 public:
     void AddWord(uint16_t w) { sum_ += w; }
     // Adds count bytes from offset as 16-bit words; the word at skipOffset (the
-    // checksum field) counts as zero. Bytes past the frame buffer count as zero.
+    // checksum field) counts as zero. Bytes past the frame count as zero.
     void AddBytes(const FrameReader& f, std::size_t offset, std::size_t count, std::size_t skipOffset)
     {
-        constexpr std::size_t kBuffer = kMaxFrameBytes;
-        const std::size_t inside = offset < kBuffer ? std::min(count, kBuffer - offset) : 0;
+        const std::size_t end = f.Size();
+        const std::size_t inside = offset < end ? std::min(count, end - offset) : 0;
         const uint8_t* p = f.Data() + offset;
         // The bulk is summed four bytes at a time in the machine's own byte order:
         // a ones-complement sum does not depend on the order of the bytes within
@@ -391,14 +399,32 @@ void CountEncapsulation(AnalysisState& s, const FrameResult& r)
 // line, lost frame, receive congestion, token).
 constexpr std::size_t kSoftErrorOffsets[10] = {24, 23, 22, 30, 31, 21, 20, 28, 29, 32};
 
-bool IsReportSoftError(const FrameResult& r, const FrameReader& f)
+// Where the upstream neighbour's address lies in a Report Soft Error and in an
+// Active or Standby Monitor Present frame.
+constexpr std::size_t kReportNeighbourOffset = 42;
+constexpr std::size_t kMonitorNeighbourOffset = 26;
+
+// The bytes of the frame that the trace holds: a frame may be stored shorter than
+// its size (sliced), and what lies beyond was never captured.
+std::size_t CapturedBytes(const AnalysisState& s)
 {
-    return r.Encapsulation == 4 && f.Byte(17) == 0x29;
+    return std::min<std::size_t>({s.FrameSize, s.StoredLength, kMaxFrameBytes});
+}
+
+// A Report Soft Error that counts: addressed to the ring error monitor and
+// captured through its counters and its upstream neighbour's address, without
+// which its counts could be given to no neighbour. The totals and the stations'
+// records count the same reports, so that each kind's station list adds up to
+// its total.
+bool IsCountedSoftErrorReport(const AnalysisState& s, const FrameReader& f, const FrameResult& r)
+{
+    return r.Encapsulation == 4 && f.Byte(17) == 0x29 && r.DstAddr == s.RingErrorMonitorAddr &&
+           CapturedBytes(s) >= kReportNeighbourOffset + 6;
 }
 
 void CountRingSoftErrors(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 {
-    if (!IsReportSoftError(r, f) || !(r.DstAddr == s.RingErrorMonitorAddr)) return;
+    if (!IsCountedSoftErrorReport(s, f, r)) return;
     for (std::size_t k = 0; k < 10; ++k) s.RingSoftErrorTotals[k] += f.Byte(kSoftErrorOffsets[k]);
 }
 
@@ -413,6 +439,8 @@ void CountMedium(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 
 // ---- Token Ring MAC frames --------------------------------------------------------
 
+// neighbour is null when the frame was cut short before it: a station already in
+// the table is still seen, a new one cannot be placed.
 void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* neighbour)
 {
     auto sameAddress = [](const RingEntry& e, const uint8_t* a) { return std::memcmp(e.Address.data(), a, 6) == 0; };
@@ -437,6 +465,7 @@ void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* nei
     for (int i = 1; i <= s.RingStationCount && position == 0; ++i)
         if (sameAddress(s.RingOrder[static_cast<size_t>(i)], sender)) position = i;
     if (position == 0) {
+        if (neighbour == nullptr) return;
         int upstream = 0;
         for (int i = 1; i <= s.RingStationCount && upstream == 0; ++i)
             if (sameAddress(s.RingOrder[static_cast<size_t>(i)], neighbour)) upstream = i;
@@ -476,13 +505,13 @@ int NewMACInfo(AnalysisState& s, StationNode& station, const uint8_t* neighbour,
 
 void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode& station)
 {
-    uint16_t counts[10];
+    uint8_t counts[10];
     for (std::size_t k = 0; k < 10; ++k) {
         counts[k] = f.Byte(kSoftErrorOffsets[k]);
         if (counts[k] != 0) station.SoftErrorKinds |= static_cast<uint16_t>(1u << k);
     }
     uint8_t neighbour[6];
-    f.Copy(42, neighbour, 6);
+    f.Copy(kReportNeighbourOffset, neighbour, 6);
     int match = -1;
     for (int i = station.FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next) {
         if (std::memcmp(s.ObjectList.MACInfo(i).NAUN.data(), neighbour, 6) == 0) {
@@ -492,26 +521,49 @@ void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode&
     }
     if (match == -1) match = NewMACInfo(s, station, neighbour, FindVendor(s, neighbour));
     TMACInfo& info = s.ObjectList.MACInfo(match);
-    for (std::size_t k = 0; k < 10; ++k) info.SoftErrors[k] = AddSaturated(info.SoftErrors[k], counts[k]);
+    for (std::size_t k = 0; k < 10; ++k)
+        if (info.SoftErrors[k] <= UINT32_MAX - counts[k]) info.SoftErrors[k] += counts[k];
+}
+
+// A monitor-present frame names the station's upstream neighbour of the moment.
+// The station's first record follows it while that record holds no soft errors;
+// a record that holds soft errors keeps the neighbour they were reported with,
+// and a neighbour one of the records already has is not given to another.
+void FollowMonitorNeighbour(AnalysisState& s, StationNode& station, const uint8_t* neighbour)
+{
+    if (station.FirstMACInfo == -1) {
+        NewMACInfo(s, station, neighbour, 0);
+        return;
+    }
+    for (int i = station.FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
+        if (std::memcmp(s.ObjectList.MACInfo(i).NAUN.data(), neighbour, 6) == 0) return;
+    TMACInfo& first = s.ObjectList.MACInfo(station.FirstMACInfo);
+    const bool reported = std::any_of(first.SoftErrors.begin(), first.SoftErrors.end(), [](uint32_t n) { return n != 0; });
+    if (!reported) std::memcpy(first.NAUN.data(), neighbour, 6);
 }
 
 void AnalyzeMonitorPresent(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)
 {
-    uint8_t neighbour[6];
-    f.Copy(26, neighbour, 6);
-    if (station.FirstMACInfo == -1) NewMACInfo(s, station, neighbour, 0);
-    std::memcpy(s.ObjectList.MACInfo(station.FirstMACInfo).NAUN.data(), neighbour, 6);
     s.IsAMPFrame = f.Byte(17) == 0x05 ? 1 : 0;
+    // A frame cut short before the neighbour's address names no neighbour.
+    if (CapturedBytes(s) < kMonitorNeighbourOffset + 6) {
+        UpdateRingOrder(s, r.SrcAddr.Data(), nullptr);
+        return;
+    }
+    uint8_t neighbour[6];
+    f.Copy(kMonitorNeighbourOffset, neighbour, 6);
+    FollowMonitorNeighbour(s, station, neighbour);
     UpdateRingOrder(s, r.SrcAddr.Data(), neighbour);
 }
 
 void AnalyzeMacFrame(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)
 {
     const uint8_t vector = f.Byte(17);
-    if (vector == 0x29)
-        AnalyzeSoftErrorReport(s, f, station);
-    else if (vector == 0x05 || vector == 0x06)
+    if (vector == 0x29) {
+        if (IsCountedSoftErrorReport(s, f, r)) AnalyzeSoftErrorReport(s, f, station);
+    } else if (vector == 0x05 || vector == 0x06) {
         AnalyzeMonitorPresent(s, f, r, station);
+    }
 }
 
 // ---- stations and DLC conversations -----------------------------------------------
@@ -783,8 +835,11 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
     r.PacketFlags = r.IsGroup ? kPktGroup : 0;
     r.IPHeaderLen = static_cast<uint8_t>((f.Byte(net) & 0x0F) * 4);
     r.NetLength = f.Word(net + 2);
+    // Whole: every byte of the datagram was captured, ahead of the FCS where the
+    // frame size counts one.
+    const int fcs = s.Topology == 0 || s.TokenRingSizeHasFCS ? 4 : 0;
     const bool whole =
-        s.FrameSize == s.StoredLength && static_cast<int>(s.FrameSize) - 4 >= s.NetOffset + r.NetLength - 1;
+        s.FrameSize == s.StoredLength && static_cast<int>(s.FrameSize) - fcs >= s.NetOffset + r.NetLength - 1;
     if (whole) {
         ChecksumSum sum;
         sum.AddBytes(f, net, r.IPHeaderLen, net + 10);
@@ -992,14 +1047,24 @@ bool MatchesByPorts(uint8_t app)
            app == kAppPBurst;
 }
 
-std::array<uint64_t, 1> PortHeadKey(int netPeer, uint16_t srcPort, uint16_t dstPort)
+// Application chain keys: a head of a port-keyed application is found by its
+// application and its port pair, any other head by its application alone. The
+// application is part of both, so a UDP flow and a TCP flow on the same port
+// pair between the same two hosts keep records of their own.
+std::array<uint64_t, 2> PortHeadKey(int netPeer, const FrameResult& r)
 {
-    return {static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 33 | static_cast<uint32_t>(srcPort) << 16 | dstPort};
+    return {static_cast<uint32_t>(netPeer),
+            uint64_t{r.App} << 33 | uint64_t{1} << 32 | static_cast<uint32_t>(r.SrcPort) << 16 | r.DstPort};
 }
 
-std::array<uint64_t, 1> AppHeadKey(int netPeer, uint8_t app)
+std::array<uint64_t, 2> AppHeadKey(int netPeer, uint8_t app)
 {
-    return {static_cast<uint64_t>(static_cast<uint32_t>(netPeer)) << 33 | uint64_t{1} << 32 | app};
+    return {static_cast<uint32_t>(netPeer), uint64_t{app} << 33};
+}
+
+std::array<uint64_t, 2> TransHeadKey(int netPeer, const FrameResult& r)
+{
+    return MatchesByPorts(r.App) ? PortHeadKey(netPeer, r) : AppHeadKey(netPeer, r.App);
 }
 
 int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
@@ -1009,12 +1074,8 @@ int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
     head.SrcPort = r.SrcPort;
     head.DstPort = r.DstPort;
     const int index = s.ObjectList.Add(head);
-    // Only the first head of each kind matters, as the chain is searched from its
-    // start; a new head is only made when no head matched, so its key is new.
-    if (MatchesByPorts(r.App))
-        s.Index.TransHeads.Insert(PortHeadKey(netPeer, r.SrcPort, r.DstPort), index);
-    else if (!s.Index.TransHeads.Find(AppHeadKey(netPeer, r.App)))
-        s.Index.TransHeads.Insert(AppHeadKey(netPeer, r.App), index);
+    // A new head is only made when no head matched, so its key is new.
+    s.Index.TransHeads.Insert(TransHeadKey(netPeer, r), index);
     return index;
 }
 
@@ -1049,19 +1110,11 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameR
     return index;
 }
 
-// The first TTransHead of the chain that matches the frame: a head of a
-// port-keyed application matches on the ports, any other head on its
-// application code. A frame of a port-keyed application can therefore only
-// match on ports; another frame may match either way, and then the head
-// earlier in the chain (the smaller object index) wins.
+// The first TTransHead of the chain that matches the frame: one of the frame's
+// application, and for a port-keyed application also of the frame's ports.
 int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
 {
-    int match = -1;
-    if (const int32_t* byPorts = s.Index.TransHeads.Find(PortHeadKey(netPeer, r.SrcPort, r.DstPort))) match = *byPorts;
-    if (!MatchesByPorts(r.App))
-        if (const int32_t* byApp = s.Index.TransHeads.Find(AppHeadKey(netPeer, r.App)))
-            if (match == -1 || *byApp < match) match = *byApp;
-    if (match != -1) return match;
+    if (const int32_t* found = s.Index.TransHeads.Find(TransHeadKey(netPeer, r))) return *found;
     const int index = NewTransHead(s, netPeer, r);
     TNetPeer& peer = s.ObjectList.NetPeer(netPeer);
     s.ObjectList.TransHead(peer.LastTrans).NextTrans = index;

@@ -82,6 +82,7 @@ private:
     void MeasureResponse(int request);
     int FindResponse(int request, int& timedRequest) const;
     int FindTcpResponse(int request, int& timedRequest) const;
+    int FindTcpDataResponse(int request) const;
     bool PassesSizeFilter(uint16_t length) const;
 
     const AnalysisState& s_;
@@ -212,11 +213,9 @@ int TransactionRun::FindReverseHead(int32_t peer) const
     const TTransHead& selected = s_.ObjectList.TransHead(q_.SelectedApp);
     for (int32_t h = FirstTransHead(s_, peer); h >= 0; h = NextTransHead(s_, h)) {
         const TTransHead& head = s_.ObjectList.TransHead(h);
-        if (MatchesReverseByPorts(app_)) {
-            if (head.SrcPort == selected.DstPort && head.DstPort == selected.SrcPort) return h;
-        } else if (head.App == app_) {
+        if (head.App != app_) continue;
+        if (!MatchesReverseByPorts(app_) || (head.SrcPort == selected.DstPort && head.DstPort == selected.SrcPort))
             return h;
-        }
     }
     return -1;
 }
@@ -382,7 +381,7 @@ void TransactionRun::MeasureResponse(int request)
 {
     const TPacket& f = Packet(request);
     if ((f.PacketFlags & kDamageFlags) || f.FrameNo == q_.LastFrameNo) return;
-    if (app_ == kTCP && IsBareAck(f)) return;
+    if (app_ == kTCP && (s_.TcpDataResponse ? PacketPayload(f) <= 0 : IsBareAck(f))) return;
     if (app_ == kUDP && f.IPIdent == previousIdent_) return;  // a fragment of the datagram before
 
     int timedRequest = request;
@@ -405,7 +404,7 @@ void TransactionRun::MeasureResponse(int request)
 // packets and never answer anything.
 int TransactionRun::FindResponse(int request, int& timedRequest) const
 {
-    if (app_ == kTCP) return FindTcpResponse(request, timedRequest);
+    if (app_ == kTCP) return s_.TcpDataResponse ? FindTcpDataResponse(request) : FindTcpResponse(request, timedRequest);
     const TPacket& f = Packet(request);
     for (int r = reverse_; r >= 0; r = NextPacketOf(s_, r)) {
         const TPacket& p = Packet(r);
@@ -447,6 +446,30 @@ int TransactionRun::FindTcpResponse(int request, int& timedRequest) const
         const TPacket& g = Packet(later);
         if (ack == g.Seq + SegmentSpan(g)) return -1;
         timedRequest = later;
+    }
+    return r;
+}
+
+// TCP timed to the answer's data: the first reverse segment that carries data
+// and acknowledges the whole request. When it also acknowledges the next data
+// segment the originator sent before it, the request went on in that segment,
+// which is timed instead, so this one is skipped.
+int TransactionRun::FindTcpDataResponse(int request) const
+{
+    const TPacket& f = Packet(request);
+    const double expected = f.Seq + PacketPayload(f);
+    auto answers = [expected](const TPacket& p) {
+        return p.PacketFlags != kPktGapMarker && PacketPayload(p) > 0 && p.Ack >= expected;
+    };
+    int r = reverse_;
+    while (r >= 0 && !answers(Packet(r))) r = NextPacketOf(s_, r);
+    if (r < 0) return -1;
+    const TPacket& answer = Packet(r);
+    for (int g = NextPacketOf(s_, request); g >= 0 && Packet(g).FrameNo < answer.FrameNo; g = NextPacketOf(s_, g)) {
+        const TPacket& later = Packet(g);
+        if (later.PacketFlags == kPktGapMarker || PacketPayload(later) <= 0) continue;
+        if (answer.Ack >= later.Seq + PacketPayload(later)) return -1;
+        break;
     }
     return r;
 }

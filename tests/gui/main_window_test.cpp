@@ -344,6 +344,7 @@ void MainWindowTest::SettingsRoundTripWithDefaultsForBadValues()
         store.WriteString("Chart Properties", "Chart Type", "pie");
         store.WriteInteger("Chart Properties", "Show Legend", 0);
         store.WriteInteger("Tip Wizard", "Enabled", 0);
+        store.WriteInteger("Options", "TCP Response To Data", 1);
         store.Flush();
     }
     {
@@ -356,6 +357,10 @@ void MainWindowTest::SettingsRoundTripWithDefaultsForBadValues()
         QCOMPARE(settings.Charts.ChartType, 0);
         QVERIFY(!program->ChartPropertiesForm().Values().ShowLegend);
         QVERIFY(!program->MainForm().Action("ShowTipWizard1")->isChecked());
+        QVERIFY(program->MainForm().Action("TcpDataResponse1")->isChecked());
+        QCOMPARE(program->State().TcpDataResponse, uint8_t{1});
+        program->MainForm().Action("TcpDataResponse1")->trigger();
+        QCOMPARE(program->State().TcpDataResponse, uint8_t{0});
         program->ShowMainWindow();
         QVERIFY(!program->MainForm().TipPanel()->isVisible());
         program->MainForm().close();
@@ -367,6 +372,7 @@ void MainWindowTest::SettingsRoundTripWithDefaultsForBadValues()
     QCOMPARE(stored.ReadInteger("Chart Properties", "Chart Type"), std::optional<int32_t>(0));
     QCOMPARE(stored.ReadInteger("Chart Properties", "Show Legend"), std::optional<int32_t>(0));
     QCOMPARE(stored.ReadInteger("Tip Wizard", "Enabled"), std::optional<int32_t>(0));
+    QCOMPARE(stored.ReadInteger("Options", "TCP Response To Data"), std::optional<int32_t>(0));
     QCOMPARE(stored.ReadString("Recent Files", "0"), std::optional<std::string>("/traces/a.enc"));
     QCOMPARE(stored.ReadString("Recent Files", "7"), std::optional<std::string>(""));
     QVERIFY(stored.ReadBinary("3.01b/Display", "MainForm").has_value());

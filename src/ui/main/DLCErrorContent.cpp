@@ -273,7 +273,7 @@ void FillStationLists(const AnalysisState& state, const StationNode& station, bo
         const std::string naunText =
             StationAddressText(state, info.NAUN.data(), FindVendor(state, info.NAUN.data()), showByOUI);
         for (int kind = 0; kind < kSoftErrorKinds; ++kind) {
-            const uint16_t count = info.SoftErrors[static_cast<size_t>(kind)];
+            const uint32_t count = info.SoftErrors[static_cast<size_t>(kind)];
             if ((station.SoftErrorKinds & (1u << kind)) == 0 || count == 0) continue;
             summary.Lists[static_cast<size_t>(kind)].push_back(stationText + "/" + naunText + "/" + FormatCount(count));
             uint16_t& reporters = summary.SoftErrorStations[static_cast<size_t>(kind)];

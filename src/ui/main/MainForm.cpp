@@ -197,6 +197,10 @@ void TMainForm::BuildActions()
     connect(add("SelectAll1", "Select &All", {}, QKeySequence("Ctrl+A")), &QAction::triggered, this,
             &TMainForm::SelectAll1Click);
     add("Bandwidth1", "Default &Bandwidth", "Set default LAN bandwidth");
+    QAction* tcpDataResponse = add("TcpDataResponse1", "&TCP Response to First Data",
+                                   "Time TCP requests that carry data to the first data of their answers");
+    tcpDataResponse->setCheckable(true);
+    connect(tcpDataResponse, &QAction::triggered, this, &TMainForm::TcpDataResponse1Click);
     connect(add("HelpTopics1", "&Help Topics"), &QAction::triggered, this, &TMainForm::HelpTopics1Click);
     QAction* tipWizard = add("ShowTipWizard1", "Show Tip Wi&zard");
     tipWizard->setCheckable(true);
@@ -263,6 +267,7 @@ void TMainForm::BuildMenus()
     QAction* bandwidthItem = bandwidth->menuAction();
     bandwidthItem->setStatusTip(Action("Bandwidth1")->statusTip());
     connect(Action("Bandwidth1"), &QAction::enabledChanged, bandwidthItem, &QAction::setEnabled);
+    optionsMenu_->addAction(Action("TcpDataResponse1"));
 
     helpMenu_ = menuBar()->addMenu("&Help");
     helpMenu_->setObjectName("Help1");
@@ -405,7 +410,8 @@ void TMainForm::AddClientServerPage()
     SetPageWidget(MainPage::ClientServer, page);
     SetCopyHandler(CopyAction::ServerGrid, [page] { page->CopyToClipboardBtnClick(); });
     SetSelectAllHandler(MainPage::ClientServer, [page] { page->SelectAll(); });
-    AddViewRefresher([this, page] { page->UpdateServerGrid(state_); });
+    refreshServerGrid_ = [this, page] { page->UpdateServerGrid(state_); };
+    AddViewRefresher(refreshServerGrid_);
     if (windows_.FathomToolbox != nullptr) page->SetToolboxCommand([this] { AnalyzeBtnClick(); });
 }
 
@@ -493,6 +499,8 @@ void TMainForm::LoadSettings()
     if (windows_.ChartProperties != nullptr) windows_.ChartProperties->SetValues(settings_.Charts);
     Action("ShowTipWizard1")->setChecked(settings_.TipWizardEnabled);
     tipPanel_->setVisible(settings_.TipWizardEnabled);
+    Action("TcpDataResponse1")->setChecked(settings_.TcpDataResponse);
+    state_.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -854,6 +862,14 @@ void TMainForm::BandwidthOptionClick(int option)
 {
     ApplyBandwidthOption(state_, option);
     Action(QString("BandwidthOption%1").arg(option + 1))->setChecked(true);
+}
+
+// The response times of the trace on show are measured again the new way.
+void TMainForm::TcpDataResponse1Click()
+{
+    settings_.TcpDataResponse = Action("TcpDataResponse1")->isChecked();
+    state_.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
+    if (mainPageControl_->isVisible() && refreshServerGrid_) refreshServerGrid_();
 }
 
 bool TMainForm::TraceHasNetworkFrames(const char* title)

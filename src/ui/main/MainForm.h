@@ -94,6 +94,7 @@ public:
     void Close1Click();
     void Exit1Click();
     void BandwidthOptionClick(int option);
+    void TcpDataResponse1Click();
     void AnalyzeBtnClick();
     void StationBtnClick();
     void NetworkBtnClick();
@@ -208,6 +209,7 @@ private:
     std::map<CopyAction, std::function<void()>> copyHandlers_;
     std::map<MainPage, std::function<void()>> selectAllHandlers_;
     std::vector<std::function<void()>> viewRefreshers_;
+    std::function<void()> refreshServerGrid_;
     CopyAction currentCopy_ = CopyAction::None;
     std::string captionSuffix_;
 };

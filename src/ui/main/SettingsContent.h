@@ -1,8 +1,9 @@
 #pragma once
 // The main window's persisted settings: the recent-files list and last folder, the
-// chart options, the tip wizard switch and the print set-up, with their defaults
-// and the rules that turn stored values back into settings. Missing values take
-// their defaults, and so do values that are not of the allowed kind or words.
+// chart options, the tip wizard switch, the print set-up and the TCP response
+// option, with their defaults and the rules that turn stored values back into
+// settings. Missing values take their defaults, and so do values that are not of
+// the allowed kind or words.
 
 #include <array>
 #include <cstdint>
@@ -17,6 +18,8 @@ inline constexpr const char* kLastDirectoryEntry = "Last Directory";
 inline constexpr const char* kChartPropertiesSection = "Chart Properties";
 inline constexpr const char* kTipWizardSection = "Tip Wizard";
 inline constexpr const char* kPrintSetupSection = "Print Setup";
+inline constexpr const char* kOptionsSection = "Options";
+inline constexpr const char* kTcpDataResponseEntry = "TCP Response To Data";
 
 constexpr int kRecentFileCount = 8;
 using RecentFileList = std::array<std::string, kRecentFileCount>;
@@ -54,6 +57,9 @@ struct MainSettings {
     ChartSettings Charts;
     bool TipWizardEnabled = true;
     PrintSetup Print;
+    // Options > TCP Response to First Data: TCP response times run from a request
+    // that carries data to the first data of its answer.
+    bool TcpDataResponse = false;
 
     bool operator==(const MainSettings&) const = default;
 };

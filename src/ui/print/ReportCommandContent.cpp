@@ -145,6 +145,8 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
                 return std::nullopt;
         } else if (IsOption(arg, "--address-table-dir")) {
             if (!OptionValue(args, i, "--address-table-dir", options.AddressTableDir, error)) return std::nullopt;
+        } else if (arg == "--tcp-data-response") {
+            options.TcpDataResponse = true;
         } else if (arg == "--smart-names") {
             options.SmartNames = true;
         } else if (arg == "--ipx-oui") {
@@ -223,6 +225,8 @@ std::string ReportUsage()
            "  --ethernet-speed 10|100   Ethernet speed in Mbit/s (default 10)\n"
            "  --token-ring-speed 4|16   Token Ring speed in Mbit/s (default 16)\n"
            "  --address-table-dir DIR   folder of the Observer local address tables\n"
+           "  --tcp-data-response       TCP response times from a request carrying data to the\n"
+           "                            first data of its answer\n"
            "  --smart-names             client/server table: names instead of addresses where known\n"
            "  --ipx-oui                 client/server table: IPX nodes by manufacturer\n"
            "  --sort COLUMN[:desc]      client/server table: sort by a column (number or header)\n"
@@ -433,6 +437,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     ReportHost host(*state, err, environment.ShowProgress);
     state->EthernetSpeed = options->EthernetSpeed;
     state->TokenRingSpeed = options->TokenRingSpeed;
+    state->TcpDataResponse = options->TcpDataResponse ? 1 : 0;
     if (!options->AddressTableDir.empty()) state->AddressTableFolder = options->AddressTableDir;
     LoadVendorTable(*state, environment.ProgramFolder, host);
     if (!DetectFile(*state, options->FileName, host)) return kExitNothingRead;

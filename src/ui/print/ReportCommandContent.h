@@ -33,6 +33,8 @@ struct ReportOptions {
     bool WithPackets = false;
     int32_t EthernetSpeed = 10;
     int32_t TokenRingSpeed = 16;
+    // TCP response times from a request carrying data to the first data of its answer.
+    bool TcpDataResponse = false;
     bool Help = false;
     std::string FileName;
     std::string AddressTableDir;  // empty: the Observer analyser's own folder

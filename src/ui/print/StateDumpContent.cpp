@@ -75,6 +75,7 @@ void WriteCounters(JsonWriter& json, const AnalysisState& state)
     json.Field("FramesSeen", state.FramesSeen);
     json.Field("TraceFormat", state.TraceFormat);
     json.Field("Topology", state.Topology);
+    json.Field("TokenRingSizeHasFCS", state.TokenRingSizeHasFCS);
     json.Field("TraceStartDate", state.TraceStartDate);
     json.Field("ElapsedTime", state.ElapsedTime);
     json.Field("IntervalCount", state.IntervalCount);
