@@ -43,15 +43,17 @@ inline constexpr std::array<uint8_t, 14> kReaderFormats = {
 // Counts the messages of a read; never asks to stop.
 class CountingHost : public ReadHost {
 public:
-    void ShowMessage(MessageIcon, const std::string&, const std::string& text) override
+    void ShowMessage(MessageIcon icon, const std::string&, const std::string& text) override
     {
-        ++Messages;
+        // The note on clipped frames comes after the read, besides any error.
+        ++(icon == MessageIcon::Information ? Notes : Messages);
         LastText = text;
     }
     void ReadStarted(const AnalysisState&) override { ++Started; }
     void ReadFinished(const AnalysisState&) override { ++Finished; }
 
     int Messages = 0;
+    int Notes = 0;
     int Started = 0;
     int Finished = 0;
     std::string LastText;
@@ -176,6 +178,9 @@ inline std::string RunReadTrace(const uint8_t* data, std::size_t size, const std
     ReadTraceFile(*state, choice.CountOnly, host);
 
     if (host.Messages > 1) return "a read showed " + std::to_string(host.Messages) + " messages";
+    if (host.Notes > 1) return "a read told of clipped frames " + std::to_string(host.Notes) + " times";
+    if (!choice.CountOnly && (state->ReadResult != 0) != (host.Messages == 1))
+        return "an early end of the read and its message do not go together";
     if (host.Started != 1 || host.Finished != 1) return "the read was not bracketed once";
     if (state->TotalFrames != state->FramesSeen) return "TotalFrames differs from the frames the engine saw";
     if (state->TraceFilePos < 0 || state->TraceFilePos > state->TraceFileSize) return "the read position left the file";

@@ -143,11 +143,11 @@ TEST_F(AdvisorReading, BoundOfTheFrameArea)
     EXPECT_EQ(largest.Frames[0].Bytes, SampleBytes(17996, 1));
     EXPECT_TRUE(host.Messages.empty());
 
-    const CapturedRead tooLarge = Read(BuildAdvisorTrace({}, {Frame(60, 1), Frame(17997, 2)}));  // 18004
-    EXPECT_EQ(tooLarge.State->TotalFrames, 1);
-    ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Title, "File Read Error");
-    EXPECT_EQ(host.Messages[0].Text, "Packet too large to process.");
+    // 17997 frame bytes fit though their area (18004) does not; 18001 do not.
+    const CapturedRead fits = Read(BuildAdvisorTrace({}, {Frame(17997, 2)}));
+    ASSERT_EQ(fits.Frames.size(), 1u);
+    EXPECT_EQ(fits.State->ClippedFrames, 0);
+    ExpectClippedAndReadOn(Read(BuildAdvisorTrace({}, {Frame(60, 1), Frame(18001, 2), Frame(60, 3)})), host);
 }
 
 TEST_F(AdvisorReading, StopAfterTheFirstRecord)

@@ -111,11 +111,10 @@ TEST_F(DA30Reading, BoundOfARecordBody)
     EXPECT_EQ(largest.Frames[0].Bytes, SampleBytes(18000, 5));
     EXPECT_TRUE(host.Messages.empty());
 
-    const CapturedRead tooLarge = Read(BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {0, 0, SampleBytes(18001, 6)}}));
-    EXPECT_EQ(tooLarge.State->TotalFrames, 1);
-    ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Title, "File Read Error");
-    EXPECT_EQ(host.Messages[0].Text, "Packet too large to process.");
+    const std::vector<uint8_t> longFrame = SampleBytes(18001, 6);
+    const CapturedRead clipped =
+        Read(BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {0, 0, longFrame}, {0, 0, SampleBytes(60, 7)}}));
+    ExpectClippedAndReadOn(clipped, host, &longFrame);
 }
 
 TEST_F(DA30Reading, HostileRecordLengths)

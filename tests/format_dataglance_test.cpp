@@ -168,11 +168,12 @@ TEST_F(DataGLANceReading, LengthsAndFlags)
 
 TEST_F(DataGLANceReading, StoredLengthBeyondTheFrameLimit)
 {
-    DataGLANceFrame huge{SampleBytes(100, 1)};
-    huge.StoredLengthField = 18001;
-    const CapturedRead read = Read(BuildDataGLANceTrace(Started(), {{SampleBytes(60, 2)}, huge}));
-    EXPECT_EQ(read.State->TotalFrames, 1);
-    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Packet too large to process."});
+    const DataGLANceFrame huge{SampleBytes(18001, 1)};
+    // Its continuation records are counted by the stored length: the next frame follows them.
+    const CapturedRead read = Read(BuildDataGLANceTrace(Started(), {{SampleBytes(60, 2)}, huge, {SampleBytes(60, 3)}}));
+    EXPECT_EQ(read.State->ClippedFrames, 1);
+    EXPECT_EQ(read.State->TotalFrames, 3);
+    EXPECT_TRUE(host.Messages.empty());
 }
 
 TEST_F(DataGLANceReading, CutAnywhere)

@@ -86,13 +86,23 @@ TEST_F(LANalyzerReading, ANonFrameRecordEndsTheFrames)
 {
     LANalyzerOptions options;
     options.Trailer = {0x04, 0x10, 0x02, 0x00, 0xAA, 0xBB};  // an index record
-    TraceImage image = BuildLANalyzerTrace(options, Numbered(2));
-    const TraceImage more = BuildLANalyzerTrace({}, Numbered(1));
-    image.Bytes.insert(image.Bytes.end(), more.Bytes.begin() + static_cast<std::ptrdiff_t>(more.FrameOffsets[0]),
-                       more.Bytes.end());
-    const CapturedRead read = Capture(image, kFormatLANalyzer);
+    const TraceImage closed = BuildLANalyzerTrace(options, Numbered(2));
+    const CapturedRead read = Capture(closed, kFormatLANalyzer);
     EXPECT_EQ(read.Frames.size(), 2u);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->ReadResult, 0);  // a trailer that closes the file
+
+    // Frames after it, or a record of no kind the format has, end the read early.
+    TraceImage followed = closed;
+    const TraceImage more = BuildLANalyzerTrace({}, Numbered(1));
+    followed.Bytes.insert(followed.Bytes.end(), more.Bytes.begin() + static_cast<std::ptrdiff_t>(more.FrameOffsets[0]),
+                          more.Bytes.end());
+    TraceImage retyped = BuildLANalyzerTrace({}, Numbered(3));
+    retyped.Bytes[retyped.FrameOffsets[1] + 1] = 0x30;  // type 0x3005
+    for (const TraceImage* image : {&followed, &retyped}) {
+        const CapturedRead early = Capture(*image, kFormatLANalyzer);
+        EXPECT_EQ(early.Frames.size(), image == &followed ? 2u : 1u);
+        EXPECT_NE(early.State->ReadResult, 0);
+    }
 }
 
 TEST_F(LANalyzerReading, RecordBound)
@@ -102,9 +112,7 @@ TEST_F(LANalyzerReading, RecordBound)
     EXPECT_EQ(largest.Frames[0].StoredLength, 18000);
     EXPECT_TRUE(host.Messages.empty());
 
-    const CapturedRead over = Read({Frame(60, 1), Frame(18001, 2), Frame(60, 3)});
-    EXPECT_EQ(over.Frames.size(), 1u);
-    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Packet too large to process."});
+    ExpectClippedAndReadOn(Read({Frame(60, 1), Frame(18001, 2), Frame(60, 3)}), host);
 }
 
 TEST_F(LANalyzerReading, RecordTooShortForTheFrameHeader)

@@ -148,7 +148,10 @@ TEST_F(ObserverReading, StoredLengthBeyondTheFrameBound)
     image.Bytes[image.FrameOffsets[1] + kObserverStoredLengthField + 3] = 0x80;  // some 2 GB stored
     const CapturedRead read = Capture(image, kFormatObserver);
     EXPECT_EQ(read.Frames.size(), 1u);
-    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Packet too large to process."});
+    EXPECT_NE(read.State->ReadResult, 0);  // the stored bytes run past the end of the file
+    EXPECT_TRUE(host.Messages.empty());
+
+    ExpectClippedAndReadOn(Read({Packet(60, 1), Packet(18001, 2, 18001), Packet(60, 3)}, Version("Observer=9")), host);
 }
 
 TEST_F(ObserverReading, TruncatedAnywhere)

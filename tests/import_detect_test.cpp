@@ -294,13 +294,17 @@ TEST_F(Detection, Lan900TopologyFromTheFirstFrameRecord)
 
 TEST_F(Detection, TopologyOfUnreadableFiles)
 {
+    // Too short for a frame: said as detection says it of a shorter file, not as a topology.
     DetectionResult result = Topology(kFormatSniffer, "small.enc", std::vector<uint8_t>(49, 1));
     EXPECT_EQ(result.Code, kTopologyOther);
-    EXPECT_FALSE(result.Failed);
+    EXPECT_TRUE(result.Failed);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{"File too short."});
 
+    host.Messages.clear();
     result = DetectTopology(*state, kFormatSniffer, dir.Path("missing.enc"), host);
     EXPECT_EQ(result.Code, kTopologyOther);
     EXPECT_TRUE(result.Failed);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Unable to open file.  Check the path and file Name."});
 }
 
 TEST_F(Detection, AccessDeniedIsNotAFailure)

@@ -117,7 +117,7 @@ TEST(ReportJson, CarriesTheSameContentAsTheText)
 
     const auto state = ReadLikeTheReport(path);
     const FileSummaryContent summary = BuildFileSummary(*state);
-    EXPECT_EQ(json.Keys(), (std::vector<std::string>{"TraceFileName", "FileAttributes", "FrameStatistics", "MediaUtilization",
+    EXPECT_EQ(json.Keys(), (std::vector<std::string>{"TraceFileName", "Read", "FileAttributes", "FrameStatistics", "MediaUtilization",
                                                      "DLCEncapsulationTypes", "ProtocolTable", "DLCErrors", "ClientServer"}));
     EXPECT_EQ(json["TraceFileName"].Text, path);
     EXPECT_EQ(json["FileAttributes"]["Frames"].Text, summary.FileAttributes.Frames.Text);

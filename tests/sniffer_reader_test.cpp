@@ -196,21 +196,25 @@ TEST_F(SnifferReading, EndOfFileWithoutEndRecord)
 
 TEST_F(SnifferReading, RecordSizeLimits)
 {
+    // A frame of 63,207 bytes, as segmentation offload writes them, between whole ones.
+    const std::vector<uint8_t> longFrame = SampleBytes(63207, 9);
     SnifferWriter writer(path, {});
     writer.AddFrame(Frame(60));
-    writer.AddFrame(Frame(18000));  // the largest body: 18014 bytes
-    writer.AddRecord(4, std::vector<uint8_t>(18015, 0));
+    writer.AddFrame(Frame(18000));  // the largest body held whole: 18014 bytes
+    writer.AddFrame({0, longFrame, 0, 0, 4});
     writer.AddFrame(Frame(60));
     writer.Finish();
 
     const CapturedRead read = Capture({});
-    ASSERT_EQ(read.Frames.size(), 2u);
+    ASSERT_EQ(read.Frames.size(), 4u);
     EXPECT_EQ(read.Frames[1].FrameSize, kMaxFrameBytes);
     EXPECT_EQ(read.Frames[1].StoredLength, kMaxFrameBytes);
-    EXPECT_EQ(read.State->TotalFrames, 2);
-    ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Title, "File Read Error");
-    EXPECT_EQ(host.Messages[0].Text, "Packet too large to process.");
+    EXPECT_EQ(read.Frames[2].FrameSize, kMaxFrameBytes);
+    EXPECT_TRUE(std::equal(read.Frames[2].Bytes.begin(), read.Frames[2].Bytes.end(), longFrame.begin()));
+    EXPECT_EQ(read.Frames[3].Bytes, read.Frames[0].Bytes);
+    EXPECT_EQ(read.State->ClippedFrames, 1);
+    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_TRUE(host.Messages.empty());
 }
 
 TEST_F(SnifferReading, StopAndCountOnly)

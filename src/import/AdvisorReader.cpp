@@ -93,11 +93,10 @@ bool AdvisorReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
     const uint16_t stored = LittleU16(&header[12]);
     // The frame bytes are followed by room for the FCS, rounded up to whole words.
     const std::size_t areaBytes = (static_cast<std::size_t>(stored) + 7) / 4 * 4;
-    if (areaBytes > kMaxFrameAreaBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
-    if (!walker.Rest(frame_.data(), areaBytes)) return false;
+    // A frame longer than the frame buffer is taken clipped: the area's size leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), areaBytes, held, clipped)) return false;
 
     AnalysisState& state = ctx.State;
     const bool ethernet = state.Topology == kTopologyEthernet;
@@ -109,7 +108,7 @@ bool AdvisorReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
     state.StoredLength = ClippedFrameLength(state, stored);
     state.FrameSize = ClippedFrameLength(state, LittleU16(&header[8]));
     // Up to FrameSize bytes come from the frame area; a sliced frame reads as zeros past it.
-    return !ctx.DeliverFrame(frame_.data(), areaBytes);
+    return !ctx.DeliverFrame(frame_.data(), held, clipped && held < stored);
 }
 
 }  // namespace

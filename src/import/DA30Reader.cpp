@@ -42,7 +42,7 @@ private:
     bool ReadPreamble(ReadContext& ctx, RecordWalker& walker);
     // One record; false when the read ends with it.
     bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
-    bool DeliverBody(ReadContext& ctx, std::size_t bodyBytes);
+    bool DeliverBody(ReadContext& ctx, std::size_t bodyBytes, bool clipped);
 
     double dayStart_ = 0;  // the capture's start time of day, microseconds
     std::vector<uint8_t> body_ = std::vector<uint8_t>(kMaxBodyBytes);
@@ -80,22 +80,21 @@ bool DA30Reader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
     if (words == 0) return false;  // the end record
 
     const int64_t bodyBytes = static_cast<int64_t>(words) * 4 - static_cast<int64_t>(kRecordHeaderBytes);
-    if (bodyBytes > kMaxBodyBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
     // A record too short for its own fields (or of a negative size) is damage, not a frame.
     if (bodyBytes < static_cast<int64_t>(kFrameOffset)) {
         ctx.NoteReadError();
         return false;
     }
-    if (!walker.Rest(body_.data(), static_cast<std::size_t>(bodyBytes))) return false;
-    if (DeliverBody(ctx, static_cast<std::size_t>(bodyBytes))) return false;
+    // A frame longer than the frame buffer is taken clipped: the record length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(body_.data(), body_.size(), static_cast<uint64_t>(bodyBytes), held, clipped)) return false;
+    if (DeliverBody(ctx, held, clipped)) return false;
     return !ctx.EndOfRecord();
 }
 
 // Fills the current frame from a record body; true when the engine asks to stop.
-bool DA30Reader::DeliverBody(ReadContext& ctx, std::size_t bodyBytes)
+bool DA30Reader::DeliverBody(ReadContext& ctx, std::size_t bodyBytes, bool clipped)
 {
     AnalysisState& state = ctx.State;
     const uint8_t* body = body_.data();
@@ -110,7 +109,7 @@ bool DA30Reader::DeliverBody(ReadContext& ctx, std::size_t bodyBytes)
     const uint32_t length = LittleU32(body + kLengthOffset);
     state.FrameSize = ClippedFrameLength(state, length);
     state.StoredLength = ClippedFrameLength(state, std::min<int64_t>(length, static_cast<int64_t>(held)));
-    return ctx.DeliverFrame(body + kFrameOffset, held);
+    return ctx.DeliverFrame(body + kFrameOffset, held, clipped);
 }
 
 }  // namespace

@@ -85,16 +85,15 @@ bool DataGLANceReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
     std::array<uint8_t, kRecordBytes> record{};
     if (!walker.Begin(record.data(), record.size())) return false;
     const uint16_t storedLength = LittleU16(&record[2]);
-    if (storedLength > std::min<int>(ctx.State.MaxFrameBytes, kMaxFrameBytes)) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
+    // A frame longer than the frame buffer is taken clipped: its continuation records
+    // are counted by its length, so the next frame is found after them.
+    const bool clipped = storedLength > std::min<int>(ctx.State.MaxFrameBytes, kMaxFrameBytes);
     std::memcpy(frame_.data(), &record[kDataOffset], kDataBytes);
     const std::optional<std::size_t> held = ReadContinuations(ctx, walker, storedLength);
     if (!held) return false;
 
     SetFrameFields(ctx.State, record);
-    if (ctx.DeliverFrame(frame_.data(), *held)) return false;
+    if (ctx.DeliverFrame(frame_.data(), *held, clipped)) return false;
     return !ctx.EndOfRecord();
 }
 

@@ -96,15 +96,12 @@ bool EtherPeekReader::ReadPacket(ReadContext& ctx)
     }
     PacketHeader header = layout_.Parse(bytes.data());
     if (header.SliceLength == 0) header.SliceLength = header.WireLength;
-    if (header.SliceLength > kMaxFrameBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
+    // A slice longer than the frame buffer is taken clipped: its length leads to the next packet.
     const std::size_t padded = header.SliceLength + (header.SliceLength & 1u);
-    if (!ctx.Input.ReadExact(slice_.data(), padded)) {
-        ctx.NoteReadError();
-        return false;
-    }
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(slice_.data(), slice_.size(), padded, held, clipped)) return false;
+    held = std::min<std::size_t>(held, header.SliceLength);
 
     AnalysisState& state = ctx.State;
     state.FrameBadFCS = (header.Flags & kBadFcsFlag) != 0 ? 1 : 0;
@@ -112,7 +109,7 @@ bool EtherPeekReader::ReadPacket(ReadContext& ctx)
     SetFrameTime(state, header.TimeStamp);
     state.FrameSize = header.WireLength;
     state.StoredLength = header.SliceLength;
-    if (ctx.DeliverFrame(slice_.data(), header.SliceLength)) return false;
+    if (ctx.DeliverFrame(slice_.data(), held, clipped && held < header.SliceLength)) return false;
     if (ctx.EndOfRecord()) return false;
     return static_cast<uint32_t>(ctx.FrameNo) != packetCount_;
 }

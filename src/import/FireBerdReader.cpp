@@ -61,11 +61,10 @@ bool FireBerdReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
     std::array<uint8_t, kRecordHeaderBytes> header{};
     if (!walker.Begin(header.data(), header.size())) return false;
     const uint16_t stored = LittleU16(&header[0]);
-    if (stored > kMaxStoredBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
-    if (!walker.Rest(frame_.data(), stored)) return false;
+    // A frame longer than the frame buffer is taken clipped: its length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), stored, held, clipped)) return false;
 
     AnalysisState& state = ctx.State;
     const bool ethernet = state.Topology == kTopologyEthernet;
@@ -76,7 +75,7 @@ bool FireBerdReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
     const uint32_t milliseconds = static_cast<uint32_t>(LittleU16(&header[6])) << 16 | LittleU16(&header[8]);
     state.FrameTime = milliseconds * 1000.0;
     SetLengths(state, stored);
-    if (ctx.DeliverFrame(frame_.data(), stored)) return false;
+    if (ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     return !ctx.EndOfRecord();
 }
 

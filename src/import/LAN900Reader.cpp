@@ -56,7 +56,8 @@ private:
     bool ReadBlock(ReadContext& ctx, RecordWalker& walker, std::size_t block);
     // One record; false when the read ends with it.
     bool ReadRecord(ReadContext& ctx, RecordWalker& walker, int& framesLeftInBlock);
-    bool DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRecordHeaderBytes>& header, std::size_t length);
+    bool DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRecordHeaderBytes>& header, std::size_t length,
+                       std::size_t held, bool clipped);
 
     std::vector<uint16_t> blockFrames_;
     int64_t totalFrames_ = 0;
@@ -121,11 +122,10 @@ bool LAN900Reader::ReadRecord(ReadContext& ctx, RecordWalker& walker, int& frame
         ctx.NoteReadError();
         return false;
     }
-    if (length - kCountedLengthBytes > std::min<std::size_t>(ctx.State.MaxFrameBytes, kMaxFrameBytes)) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
-    if (!walker.Rest(record_.data(), length)) return false;
+    // A frame longer than the frame buffer is taken clipped: its length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(record_.data(), record_.size(), length, held, clipped)) return false;
     --framesLeftInBlock;
 
     const uint8_t topology = TopologyOfNetwork(header[1]);
@@ -133,14 +133,14 @@ bool LAN900Reader::ReadRecord(ReadContext& ctx, RecordWalker& walker, int& frame
     // A frame of a medium the analysis does not know is passed over, except by the
     // count-only pass, which is there to find the medium out.
     const bool analysed = topology != kTopologyOther || ctx.State.CountOnly != 0;
-    if (analysed && DeliverRecord(ctx, header, length)) return false;
+    if (analysed && DeliverRecord(ctx, header, length, held, clipped)) return false;
     if (ctx.FrameNo >= totalFrames_) return false;
     return !ctx.EndOfRecord();
 }
 
 // Fills the current frame from a frame record; true when the engine asks to stop.
 bool LAN900Reader::DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRecordHeaderBytes>& header,
-                                 std::size_t length)
+                                 std::size_t length, std::size_t held, bool clipped)
 {
     AnalysisState& state = ctx.State;
     const uint8_t status = header[4];
@@ -154,7 +154,7 @@ bool LAN900Reader::DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRe
     const std::size_t storedWithFcs = kept + kFcsBytes;
     state.StoredLength = ClippedFrameLength(state, static_cast<int64_t>(storedWithFcs));
     state.FrameSize = ClippedFrameLength(state, static_cast<int64_t>(counted));
-    return ctx.DeliverFrame(record_.data() + kCountedLengthBytes, kept);
+    return ctx.DeliverFrame(record_.data() + kCountedLengthBytes, held - kCountedLengthBytes, clipped);
 }
 
 }  // namespace

@@ -60,13 +60,12 @@ bool LANWatchReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
     if ((LittleU16(&header[10]) & kNoDataBit) != 0) return !ctx.EndOfRecord();
 
     const uint16_t stored = LittleU16(&header[2]);
-    if (stored > kMaxStoredBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
-    if (!walker.Rest(frame_.data(), stored)) return false;
+    // A frame longer than the frame buffer is taken clipped: its length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), stored, held, clipped)) return false;
     SetFrameFields(ctx.State, header);
-    if (ctx.DeliverFrame(frame_.data(), stored)) return false;
+    if (ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     return !ctx.EndOfRecord();
 }
 

@@ -56,6 +56,7 @@ private:
     bool StartFrames(ReadContext& ctx);
     Step ReadFrameRecord(ReadContext& ctx);
     bool FollowWrap(ReadContext& ctx);
+    static bool TrailerToTheEnd(TraceInput& input, uint16_t type, std::size_t length);
     void SetFrame(AnalysisState& state, const uint8_t* body) const;
 
     bool wrapped_ = false;
@@ -141,23 +142,46 @@ LANalyzerReader::Step LANalyzerReader::ReadFrameRecord(ReadContext& ctx)
     case Fetch::End: return Step::Stop;
     case Fetch::Short: ctx.NoteReadError(); return Step::Stop;
     }
-    if (LittleU16(header) != kFrameRecord) return Step::Stop;
-    const std::size_t length = LittleU16(header + 2);
-    if (length > kMaxFrameBody) {
-        ctx.ReportPacketTooLarge();
+    // The frames run to the end of the file (or of the circular buffer). Records of
+    // the header kinds may close the file; any other record among the frames means a
+    // damaged type, or a damaged length before it.
+    if (LittleU16(header) != kFrameRecord) {
+        if (!TrailerToTheEnd(ctx.Input, LittleU16(header), LittleU16(header + 2))) ctx.NoteReadError();
         return Step::Stop;
     }
+    const std::size_t length = LittleU16(header + 2);
     // A body too short for the frame header cannot be a frame record: the file is damaged.
-    if (length < kFrameHeaderBytes || !ctx.Input.ReadExact(body_.data(), length)) {
+    if (length < kFrameHeaderBytes) {
         ctx.NoteReadError();
         return Step::Stop;
     }
+    // A frame longer than the frame buffer is taken clipped: its length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(body_.data(), body_.size(), length, held, clipped)) return Step::Stop;
     const bool more = FollowWrap(ctx);
 
     SetFrame(ctx.State, body_.data());
-    if (ctx.DeliverFrame(body_.data() + kFrameHeaderBytes, length - kFrameHeaderBytes)) return Step::Stop;
+    if (ctx.DeliverFrame(body_.data() + kFrameHeaderBytes, held - kFrameHeaderBytes, clipped)) return Step::Stop;
     if (ctx.EndOfRecord() || !more) return Step::Stop;
     return Step::Continue;
+}
+
+// True when the record just begun (its header read) and every record after it are of
+// the kinds the header area holds and end exactly with the file: a closing trailer.
+bool LANalyzerReader::TrailerToTheEnd(TraceInput& input, uint16_t type, std::size_t length)
+{
+    static constexpr uint16_t kHeaderKinds[] = {0x1001, 0x1002, 0x1003, 0x1004, 0x1006, 0x1007,
+                                                0x1009, 0x100A, 0x100B, 0x1032, 0x1035, 0x1036};
+    for (;;) {
+        if (std::find(std::begin(kHeaderKinds), std::end(kHeaderKinds), type) == std::end(kHeaderKinds)) return false;
+        if (!input.Skip(length)) return false;
+        if (input.AtEnd()) return true;
+        uint8_t header[kRecordHeaderBytes];
+        if (!input.ReadExact(header, sizeof header)) return false;
+        type = LittleU16(header);
+        length = LittleU16(header + 2);
+    }
 }
 
 // In a wrapped capture the frames go on at the buffer's start once the buffer's

@@ -88,10 +88,6 @@ bool LANdecoderReader::ReadRecord(ReadContext& ctx)
     if (LittleU16(header) == kEndRecord) return false;
 
     const std::size_t bodyLength = LittleU16(header + 2);
-    if (bodyLength > frameOffset_ + kMaxFrameBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
     if (!DeliverFrameRecord(ctx, bodyLength)) return false;
     return !ctx.EndOfRecord();
 }
@@ -99,10 +95,14 @@ bool LANdecoderReader::ReadRecord(ReadContext& ctx)
 bool LANdecoderReader::DeliverFrameRecord(ReadContext& ctx, std::size_t bodyLength)
 {
     // A body too short for its own header cannot be a frame record: the file is damaged.
-    if (bodyLength < frameOffset_ || !ctx.Input.ReadExact(body_.data(), bodyLength)) {
+    if (bodyLength < frameOffset_) {
         ctx.NoteReadError();
         return false;
     }
+    // A frame longer than the frame buffer is taken clipped: the body length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(body_.data(), frameOffset_ + kMaxFrameBytes, bodyLength, held, clipped)) return false;
     const uint8_t* body = body_.data();
     AnalysisState& state = ctx.State;
     const uint16_t flags = ethernet_ ? LittleU16(body + 20) : 0;
@@ -113,7 +113,7 @@ bool LANdecoderReader::DeliverFrameRecord(ReadContext& ctx, std::size_t bodyLeng
     state.FrameTime = TicksToMicroseconds(LittleU16(body + 2), LittleU16(body), timer);
     state.StoredLength = LittleU16(body + 18);
     state.FrameSize = LittleU16(body + frameOffset_ - 2) & 0x7FFF;
-    return !ctx.DeliverFrame(body + frameOffset_, bodyLength - frameOffset_);
+    return !ctx.DeliverFrame(body + frameOffset_, held - frameOffset_, clipped);
 }
 
 }  // namespace

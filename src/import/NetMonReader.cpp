@@ -29,11 +29,14 @@ public:
 
 private:
     bool ReadHeader(ReadContext& ctx);
+    int64_t FindFrameTable(TraceInput& input) const;
     // One record; false when the read ends with it.
     bool ReadRecord(ReadContext& ctx);
     void SetLengths(AnalysisState& state, uint16_t wireLength, uint16_t storedLength) const;
 
     int64_t frameTableOffset_ = 0;
+    int64_t frameTableLength_ = 0;
+    int64_t framesEnd_ = 0;  // where the frame data ends
     std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxFrameBytes);
 };
 
@@ -45,10 +48,33 @@ void NetMonReader::Read(ReadContext& ctx)
         ctx.NoteReadError();  // the frame table cannot start inside the header
     } else {
         // The frame table closes the frame data; a trace without frames has it right after the header.
-        while (ctx.Input.Position() < frameTableOffset_ && ReadRecord(ctx)) {
+        // A table said to lie past the end of the file means a file cut short or a
+        // damaged header. The frames then run to the end of the file, unless the table
+        // is found in the file's last bytes (so that it is not read as frames); either
+        // way the read reports the damage once it gets there.
+        const bool tableInFile = frameTableOffset_ <= ctx.Input.Size();
+        framesEnd_ = tableInFile ? frameTableOffset_ : FindFrameTable(ctx.Input);
+        while (ctx.Input.Position() < framesEnd_ && ReadRecord(ctx)) {
         }
+        if (!tableInFile && ctx.State.ReadResult == 0 && ctx.State.ReadCancelled == 0) ctx.NoteReadError();
     }
     ctx.Finish();
+}
+
+// Where the frame table starts when the header's offset is wrong: the table takes
+// the file's last frame-table-length bytes and its first entry is the offset of the
+// first frame, right after the header. The end of the file when that does not hold.
+int64_t NetMonReader::FindFrameTable(TraceInput& input) const
+{
+    const int64_t size = input.Size();
+    const int64_t start = size - frameTableLength_;
+    if (frameTableLength_ < 4 || start < static_cast<int64_t>(kFileHeaderBytes)) return size;
+    const int64_t resume = input.Position();
+    uint8_t entry[4] = {};
+    const bool found = input.Seek(start) && input.ReadExact(entry, sizeof entry) &&
+                       LittleI32(entry) == static_cast<int32_t>(kFileHeaderBytes);
+    input.Seek(resume);
+    return found ? start : size;
 }
 
 bool NetMonReader::ReadHeader(ReadContext& ctx)
@@ -57,6 +83,7 @@ bool NetMonReader::ReadHeader(ReadContext& ctx)
     if (!ctx.Input.ReadExact(header.data(), header.size())) return false;
     const uint8_t* h = header.data();
     frameTableOffset_ = LittleI32(h + 24);
+    frameTableLength_ = LittleI32(h + 28);
     // A year of 0 means the analyser left the start open: the file's own date stays.
     if (LittleU16(h + 8) != 0) {
         CalendarTime start;
@@ -81,10 +108,15 @@ bool NetMonReader::ReadRecord(ReadContext& ctx)
         return false;
     }
     const uint16_t storedLength = LittleU16(header + 6);
-    if (storedLength > kMaxFrameBytes || !ctx.Input.ReadExact(frame_.data(), storedLength)) {
+    // A record that runs into the frame table is a damaged length.
+    if (ctx.Input.Position() + storedLength > framesEnd_) {
         ctx.NoteReadError();
         return false;
     }
+    // A frame longer than the frame buffer is taken clipped; its length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), storedLength, held, clipped)) return false;
 
     AnalysisState& state = ctx.State;
     state.FrameBadFCS = 0;
@@ -94,10 +126,10 @@ bool NetMonReader::ReadRecord(ReadContext& ctx)
 
     // Frames without a destination address are the analyser's own filler: they are
     // neither counted nor analysed. Bytes that were not stored read as zeros.
-    const std::size_t addressBytes = std::min<std::size_t>(storedLength, kAddressBytes);
+    const std::size_t addressBytes = std::min<std::size_t>(held, kAddressBytes);
     const bool noDestination =
         std::all_of(frame_.begin(), frame_.begin() + static_cast<std::ptrdiff_t>(addressBytes), [](uint8_t b) { return b == 0; });
-    if (!noDestination && ctx.DeliverFrame(frame_.data(), storedLength)) return false;
+    if (!noDestination && ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     return !ctx.EndOfRecord();
 }
 

@@ -69,14 +69,15 @@ bool NetSightReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
     std::array<uint8_t, kLengthBytes> length{};
     if (!walker.Begin(length.data(), length.size())) return false;
     const uint16_t stored = LittleU16(length.data());
-    if (stored > kMaxStoredBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
+    // A frame longer than the frame buffer is taken clipped: its length leads to the next record.
+    std::size_t held = 0;
+    bool clipped = false;
     std::array<uint8_t, kTrailerBytes> trailer{};
-    if (!walker.Rest(frame_.data(), stored) || !walker.Rest(trailer.data(), trailer.size())) return false;
+    if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), stored, held, clipped) ||
+        !walker.Rest(trailer.data(), trailer.size()))
+        return false;
     SetFrameFields(ctx.State, stored, trailer);
-    if (ctx.DeliverFrame(frame_.data(), stored)) return false;
+    if (ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     return !ctx.EndOfRecord();
 }
 

@@ -88,21 +88,17 @@ bool ObserverReader::ReadPacket(ReadContext& ctx, bool first)
         return false;
     }
     const PacketHeader header = PacketHeader::Parse(bytes.data());
-    if (header.StoredLength > kMaxFrameBytes) {
-        ctx.ReportPacketTooLarge();
-        return false;
-    }
-    if (!ctx.Input.ReadExact(frame_.data(), header.StoredLength)) {
-        ctx.NoteReadError();
-        return false;
-    }
+    // A frame longer than the frame buffer is taken clipped; the next-packet offset leads on.
+    std::size_t held = 0;
+    bool clipped = false;
+    if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), header.StoredLength, held, clipped)) return false;
 
     AnalysisState& state = ctx.State;
     state.FrameBadFCS = (header.ErrorFlags & kBadFcsFlag) != 0 ? 1 : 0;
     state.FrameAlignError = (header.ErrorFlags & kAlignErrorFlag) != 0 ? 1 : 0;
     state.FrameTime = header.TimeStamp * 1000.0;
     SetLengths(state, header);
-    if (ctx.DeliverFrame(frame_.data(), header.StoredLength)) return false;
+    if (ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     if (ctx.EndOfRecord() || header.NextOffset == 0) return false;
 
     // Only a link that leads forward can end: one that points back would read the same packets forever.

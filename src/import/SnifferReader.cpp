@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "import/RecordFields.h"
 #include "import/SnifferDecoder.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
@@ -18,15 +19,17 @@ constexpr std::size_t kRecordHeaderBytes = 6;
 constexpr std::size_t kVersionBodyBytes = 18;
 constexpr std::size_t kFrameHeaderBytes = 14;
 constexpr std::size_t kLongFrameHeaderBytes = 34;  // record type 12
+// A frame record body holds the 14-byte frame header and at most one frame buffer of
+// frame bytes; the bytes of a longer frame past that are passed over.
 constexpr uint16_t kMaxFrameRecordBody = 18014;
 constexpr uint16_t kMaxDecodedBody = 18000;
 
 constexpr uint16_t kEndRecord = 3;
+constexpr uint8_t kLastRecordType = 17;
 
 inline constexpr const char* kBadCompressionText = "Bad compression encountered.  Data may be unreliable.";
-inline constexpr const char* kDamagedRecordText = "Damaged frame record encountered.  Data may be unreliable.";
 
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t U16At(const uint8_t* p) { return LittleU16(p); }
 
 struct RecordHeader {
     uint16_t Type = 0;
@@ -43,6 +46,15 @@ bool IsFrameRecord(uint16_t type)
 
 // Records that may sit between the version record and the first frame.
 bool IsPreambleRecord(uint16_t type) { return (type >= 6 && type <= 11) || (type >= 13 && type <= 17); }
+
+// A record type the format knows (judged on the low byte, as frame records are).
+// Any other means the reader is no longer on a record boundary: a length before
+// it was damaged, and what follows would be frame bytes read as records.
+bool IsKnownRecord(uint16_t type)
+{
+    const uint8_t kind = static_cast<uint8_t>(type & 0xFF);
+    return kind >= 1 && kind <= kLastRecordType;
+}
 
 // FrameTime of a 40-bit count in one of the version record's time units.
 void SetFrameTime(AnalysisState& state, uint8_t unit, const uint8_t* header)
@@ -74,6 +86,8 @@ private:
     Outcome ReadRecordHeader(ReadContext& ctx, RecordHeader& header);
     // Leaves body pointing at the record body: in record_, or in place in the input buffer.
     Outcome ReadBody(ReadContext& ctx, std::size_t length, const uint8_t*& body);
+    // A frame record body longer than record_: its first bytes in record_, the rest passed over.
+    Outcome ReadLongBody(ReadContext& ctx, std::size_t length);
     Outcome SkipBody(ReadContext& ctx, std::size_t length);
     Outcome DeliverFrameRecord(ReadContext& ctx, const RecordHeader& header);
     void Conclude(ReadContext& ctx, Outcome outcome);
@@ -129,11 +143,18 @@ bool SnifferReader::FindFirstFrameArea(ReadContext& ctx)
     for (;;) {
         const int64_t start = ctx.Input.Position();
         uint8_t bytes[kRecordHeaderBytes];
-        if (!ctx.Input.ReadExact(bytes, sizeof bytes)) return false;
+        switch (FetchRecord(ctx.Input, bytes, sizeof bytes)) {
+        case Fetch::Whole: break;
+        case Fetch::End: return false;  // a trace of no records but the version
+        case Fetch::Short: ctx.NoteReadError(); return false;
+        }
         const RecordHeader header = ParseRecordHeader(bytes);
         if (header.Type == kEndRecord) return false;
         if (!IsPreambleRecord(header.Type)) return ctx.Input.Seek(start);
-        if (!ctx.Input.Skip(header.Length)) return false;
+        if (!ctx.Input.Skip(header.Length)) {
+            ctx.NoteReadError();
+            return false;
+        }
     }
 }
 
@@ -143,12 +164,10 @@ SnifferReader::Outcome SnifferReader::ReadRecord(ReadContext& ctx)
     Outcome outcome = ReadRecordHeader(ctx, header);
     if (outcome != Outcome::Continue) return outcome;
     if (header.Type == kEndRecord) return Outcome::End;
+    if (!IsKnownRecord(header.Type)) return decoder_ ? Outcome::BadCompression : Outcome::Damaged;
 
     if (!IsFrameRecord(header.Type)) {
         outcome = SkipBody(ctx, header.Length);
-    } else if (header.Length > kMaxFrameRecordBody) {
-        ctx.ReportPacketTooLarge();
-        return Outcome::End;
     } else {
         outcome = DeliverFrameRecord(ctx, header);
     }
@@ -162,8 +181,12 @@ SnifferReader::Outcome SnifferReader::ReadRecordHeader(ReadContext& ctx, RecordH
     if (decoder_) {
         // Without an end record the compressed data simply runs out: that, too, is a decoding failure.
         if (!decoder_->Read(bytes, sizeof bytes)) return Outcome::BadCompression;
-    } else if (!ctx.Input.ReadExact(bytes, sizeof bytes)) {
-        return Outcome::End;  // the end of the file ends a plain trace
+    } else {
+        switch (FetchRecord(ctx.Input, bytes, sizeof bytes)) {
+        case Fetch::Whole: break;
+        case Fetch::End: return Outcome::End;  // the end of the file ends a plain trace
+        case Fetch::Short: ctx.NoteReadError(); return Outcome::End;  // a header cut short
+        }
     }
     header = ParseRecordHeader(bytes);
     return Outcome::Continue;
@@ -173,7 +196,7 @@ SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t len
 {
     body = record_.data();
     if (decoder_) {
-        if (length > kMaxDecodedBody || !decoder_->Read(record_.data(), length)) return Outcome::BadCompression;
+        if (length > record_.size() || !decoder_->Read(record_.data(), length)) return Outcome::BadCompression;
         return Outcome::Continue;
     }
     // A plain record is decoded where it lies in the input buffer; only one that
@@ -187,10 +210,29 @@ SnifferReader::Outcome SnifferReader::ReadBody(ReadContext& ctx, std::size_t len
     return Outcome::End;
 }
 
+SnifferReader::Outcome SnifferReader::ReadLongBody(ReadContext& ctx, std::size_t length)
+{
+    if (!decoder_) {
+        std::size_t held = 0;
+        bool clipped = false;
+        return ctx.ReadFrameBytes(record_.data(), record_.size(), length, held, clipped) ? Outcome::Continue
+                                                                                         : Outcome::End;
+    }
+    if (!decoder_->Read(record_.data(), record_.size())) return Outcome::BadCompression;
+    // The rest goes through the decoder too: the next record follows it in the decoded stream.
+    std::vector<uint8_t> discard(SnifferBlockDecoder::kStoredPieceBytes);
+    for (std::size_t rest = length - record_.size(); rest > 0;) {
+        const std::size_t piece = std::min(rest, discard.size());
+        if (!decoder_->Read(discard.data(), piece)) return Outcome::BadCompression;
+        rest -= piece;
+    }
+    return Outcome::Continue;
+}
+
 SnifferReader::Outcome SnifferReader::SkipBody(ReadContext& ctx, std::size_t length)
 {
     const uint8_t* skipped = nullptr;
-    if (decoder_) return ReadBody(ctx, length, skipped);
+    if (decoder_) return length > kMaxDecodedBody ? Outcome::BadCompression : ReadBody(ctx, length, skipped);
     if (ctx.Input.Skip(length)) return Outcome::Continue;
     ctx.NoteReadError();
     return Outcome::End;
@@ -198,8 +240,11 @@ SnifferReader::Outcome SnifferReader::SkipBody(ReadContext& ctx, std::size_t len
 
 SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const RecordHeader& header)
 {
-    const uint8_t* body = nullptr;
-    const Outcome outcome = ReadBody(ctx, header.Length, body);
+    const uint8_t* body = record_.data();
+    // A frame longer than the frame buffer (capture hosts that offload segmentation
+    // write frames of up to 64 KiB) is taken clipped, and the read goes on.
+    const bool clipped = header.Length > kMaxFrameRecordBody;
+    const Outcome outcome = clipped ? ReadLongBody(ctx, header.Length) : ReadBody(ctx, header.Length, body);
     if (outcome != Outcome::Continue) return outcome;
     // Type 12 carries 20 more header bytes between the frame header and the frame.
     const std::size_t dataOffset = (header.Type & 0xFF) == 12 ? kLongFrameHeaderBytes : kFrameHeaderBytes;
@@ -215,6 +260,7 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
 
     // A stored size beyond the record's own bytes cannot be honoured: the record holds what it holds.
     const std::size_t stored = std::min<std::size_t>(U16At(frameHeader + 6), header.Length - dataOffset);
+    const std::size_t held = std::min<std::size_t>(stored, (clipped ? record_.size() : header.Length) - dataOffset);
     const int trueSize = U16At(frameHeader + 10);
     const int fcs = ethernet ? 4 : 0;
     int storedLength = static_cast<int>(stored);
@@ -229,7 +275,7 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
     state.StoredLength = static_cast<uint16_t>(storedLength);
     state.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.MaxFrameBytes)));
 
-    return ctx.DeliverFrame(body + dataOffset, stored) ? Outcome::End : Outcome::Continue;
+    return ctx.DeliverFrame(body + dataOffset, held, clipped && held < stored) ? Outcome::End : Outcome::Continue;
 }
 
 }  // namespace

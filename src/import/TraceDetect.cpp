@@ -21,6 +21,7 @@ namespace {
 constexpr const char* kAppTitle = "Quenlix";
 constexpr const char* kOpenFailedText = "Unable to open file.  Check the path and file Name.";
 constexpr const char* kTooShortText = "File too short.";
+constexpr const char* kReadFailedText = "Unable to read file.  The disk or the network may have failed.";
 
 constexpr int64_t kMinTraceBytes = 40;
 constexpr int64_t kMinTopologyBytes = 50;
@@ -61,10 +62,16 @@ std::string UpperCase(std::string text)
 
 bool Has(const std::string& upperPath, std::string_view part) { return upperPath.find(part) != std::string::npos; }
 
-DetectionResult Refuse(ReadHost& host, const char* text)
+DetectionResult Refuse(ReadHost& host, const std::string& text, uint8_t code = kFormatUnknown)
 {
     host.ShowMessage(MessageIcon::Error, kAppTitle, text);
-    return {kFormatUnknown, true};
+    return {code, true};
+}
+
+// The message for a file that would not open: a folder or a pipe is named as such.
+std::string OpenFailureText(const TraceInput& input, const std::string& fileName)
+{
+    return input.OpenError() == TraceInput::kNotARegularFile ? NotARegularFileText(fileName) : kOpenFailedText;
 }
 
 // The format tests in the order that settles overlaps: the first match wins.
@@ -217,11 +224,11 @@ DetectionResult Lan900TopologyByProbeRead(AnalysisState& state, const std::strin
 DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host)
 {
     TraceInput input(kFormatHeaderBytes);
-    if (!input.Open(fileName)) return Refuse(host, kOpenFailedText);
+    if (!input.Open(fileName)) return Refuse(host, OpenFailureText(input, fileName));
     const int64_t fileSize = input.Size();
     if (fileSize < kMinTraceBytes) return Refuse(host, kTooShortText);
     FormatHeader header;
-    if (!header.Load(input)) return {kFormatUnknown, true};
+    if (!header.Load(input)) return Refuse(host, kReadFailedText);
     input.Close();
 
     state.SnifferCompressed = 0;
@@ -232,8 +239,12 @@ DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileN
 DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::string& fileName, ReadHost& host)
 {
     TraceInput input(64 * 1024);
-    if (!input.Open(fileName)) return {kTopologyOther, input.OpenError() != EACCES};
-    if (input.Size() < kMinTopologyBytes) return {kTopologyOther, false};
+    if (!input.Open(fileName)) {
+        if (input.OpenError() == EACCES) return {kTopologyOther, false};
+        return Refuse(host, OpenFailureText(input, fileName), kTopologyOther);
+    }
+    // Too short to hold one frame of any format: the same answer as detection gives a shorter file.
+    if (input.Size() < kMinTopologyBytes) return Refuse(host, kTooShortText, kTopologyOther);
     if (format == kFormatLAN900) {
         input.Close();
         return Lan900TopologyByProbeRead(state, fileName, host);

@@ -12,11 +12,13 @@
 #include "import/TraceInput.h"
 #include "import/TraceReader.h"
 #include "model/FrameEngine.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix {
 
 namespace {
 
+constexpr const char* kAppTitle = "Quenlix";
 constexpr const char* kOpenFailedText = "Unable to open file.  Check the path and file Name.";
 constexpr uint8_t kRingErrorMonitor[6] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
 
@@ -65,6 +67,20 @@ void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
     reader->Read(context);
 }
 
+// After the reader: a read that stopped early without saying why (a record cut
+// short, a damaged record, a read error) says so now, and frames that were clipped
+// to the frame buffer are told once. A count-only pass stays silent, as the real
+// read that follows it tells the same.
+void TellHowTheReadEnded(AnalysisState& state, ReadHost& host)
+{
+    if (state.CountOnly != 0) return;
+    if (state.ReadResult != 0 && state.ReadEndText.empty()) {
+        state.ReadEndText = kDamagedRecordText;
+        host.ShowMessage(MessageIcon::Error, kReadErrorTitle, kDamagedRecordText);
+    }
+    if (state.ClippedFrames > 0) host.ShowMessage(MessageIcon::Information, kAppTitle, ClippedFramesText(state));
+}
+
 void FinishRead(AnalysisState& state)
 {
     CloseInterval(state);
@@ -101,18 +117,43 @@ bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
         host.ReadStarted(state);
         RunReader(state, host, input);
         input.Close();
+        TellHowTheReadEnded(state, host);
         FinishRead(state);
         host.ReadFinished(state);
     } else {
         // Detection opened the file a moment ago; it has gone or become unreadable since.
         state.ReadResult = kReadResultOpenFailed;
-        host.ShowMessage(MessageIcon::Error, kReadErrorTitle, kOpenFailedText);
+        state.ReadEndText = input.OpenError() == TraceInput::kNotARegularFile
+                                ? NotARegularFileText(state.TraceFileName)
+                                : std::string(kOpenFailedText);
+        host.ShowMessage(MessageIcon::Error, kReadErrorTitle, state.ReadEndText);
         FinishRead(state);
     }
 
     state.Host = previousHost;
     MarkViewsStale(state);
     return true;
+}
+
+std::string ReadStatusText(const AnalysisState& state)
+{
+    const std::string frame = FormatCount(ReadEndFrame(state));
+    switch (ReadEndOf(state)) {
+    case ReadEnd::Complete: return {};
+    case ReadEnd::Stopped: return "Read stopped at frame " + frame + " of the file";
+    case ReadEnd::EndedEarly: break;
+    }
+    const std::string reason = state.ReadEndText.empty() ? std::string(kDamagedRecordText) : state.ReadEndText;
+    return "Read ended at frame " + frame + ": " + reason;
+}
+
+std::string ClippedFramesText(const AnalysisState& state)
+{
+    if (state.ClippedFrames <= 0) return {};
+    const std::string limit = FormatCount(state.MaxFrameBytes);
+    const bool one = state.ClippedFrames == 1;
+    return (one ? std::string("1 frame was") : FormatCount(state.ClippedFrames) + " frames were") + " longer than " +
+           limit + " bytes: only " + (one ? "its" : "their") + " first " + limit + " bytes were analysed.";
 }
 
 }  // namespace quenlix

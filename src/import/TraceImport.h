@@ -59,6 +59,15 @@ DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::
 // ReadResult, ReadCancelled and TotalFrames.
 bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host);
 
+// How the read ended, as the status bar and the report say it: "Read stopped at
+// frame 942,784 of the file", "Read ended at frame 2,168: Packet too large to
+// process."; the empty text for a complete read.
+std::string ReadStatusText(const AnalysisState& state);
+
+// "3 frames were longer than 18,000 bytes: only their first 18,000 bytes were
+// analysed."; the empty text when no frame was clipped.
+std::string ClippedFramesText(const AnalysisState& state);
+
 // The analyser name of a format code; leaves name unchanged for other codes.
 void GetAnalyzerName(uint8_t format, std::string& name);
 

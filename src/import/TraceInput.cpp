@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -26,7 +27,29 @@ std::size_t ReadFromFile(std::FILE* file, int64_t offset, uint8_t* dst, std::siz
     return got;
 }
 
+// What a path that is not a regular file is, as the user knows it; nullptr for a
+// regular file or a path that does not exist (opening it then reports why).
+const char* NonFileKind(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::exists(status) || fs::is_regular_file(status)) return nullptr;
+    if (fs::is_directory(status)) return "a folder";
+    if (fs::is_fifo(status)) return "a named pipe";
+    if (fs::is_character_file(status) || fs::is_block_file(status)) return "a device";
+    if (fs::is_socket(status)) return "a socket";
+    return "a special file";
+}
+
 }  // namespace
+
+std::string NotARegularFileText(const std::string& path)
+{
+    const char* kind = NonFileKind(path);
+    if (kind == nullptr) return {};
+    return path + " is " + kind + ", not a trace file.";
+}
 
 // One worker thread that reads one block ahead into its own buffer. The file is
 // touched by one thread at a time: the worker only while a block is pending, the
@@ -126,6 +149,10 @@ TraceInput::~TraceInput() { Close(); }
 bool TraceInput::Open(const std::string& path)
 {
     Close();
+    if (NonFileKind(path) != nullptr) {
+        openError_ = kNotARegularFile;
+        return false;
+    }
     errno = 0;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) {
@@ -141,7 +168,8 @@ bool TraceInput::Open(const std::string& path)
     size_ = 0;
     if (std::fseek(file_, 0, SEEK_END) == 0) size_ = std::max<long>(std::ftell(file_), 0);
     std::fseek(file_, 0, SEEK_SET);
-    const auto wanted = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(capacity_), size_ + 1));
+    // One byte more than the file, so that a file that fits is read in one go and its end seen at once.
+    const auto wanted = size_ < static_cast<int64_t>(capacity_) ? static_cast<std::size_t>(size_) + 1 : capacity_;
     if (buffer_.size() != wanted) buffer_.resize(wanted);
     // A file that fits the buffer is read in one go; only a longer one gains from reading ahead.
     if (readAheadWanted_ && size_ > static_cast<int64_t>(buffer_.size())) {

@@ -16,9 +16,15 @@
 
 namespace quenlix {
 
+// "<path> is a folder, not a trace file." and the like for a path that exists but
+// is not a regular file; the empty text for a regular file or a path that does not exist.
+std::string NotARegularFileText(const std::string& path);
+
 class TraceInput {
 public:
     static constexpr std::size_t kDefaultBufferBytes = 1 << 20;
+    // OpenError() of a path that exists but is not a regular file (no errno has this value).
+    static constexpr int kNotARegularFile = -1;
 
     explicit TraceInput(std::size_t bufferBytes = kDefaultBufferBytes);
     ~TraceInput();
@@ -26,6 +32,10 @@ public:
     TraceInput& operator=(const TraceInput&) = delete;
 
     // Opens the file for reading only. On failure OpenError() holds the errno value.
+    // Only a regular file is opened: a folder, a named pipe, a device or a socket is
+    // refused before it is touched (a pipe without a writer would block the open for
+    // ever, and none of them has a size to read up to); OpenError() is then
+    // kNotARegularFile and NotARegularFileText names what the path is.
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }

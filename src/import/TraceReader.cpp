@@ -8,9 +8,10 @@
 
 namespace quenlix {
 
-bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count)
+bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool clipped)
 {
     const uint16_t limit = std::min<uint16_t>(State.MaxFrameBytes, kMaxFrameBytes);
+    if (clipped || count > limit) ++State.ClippedFrames;
     State.FrameSize = std::min(State.FrameSize, limit);
     // FrameData holds no more than the limit either, so a longer stored length would
     // promise the engine bytes that are not there.
@@ -22,6 +23,23 @@ bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count)
               State.FrameData.begin() + State.FrameSize, uint8_t{0});
     if (OnFrame) OnFrame(State);
     return AnalyzeFrame(State, FrameNo);
+}
+
+bool ReadContext::ReadFrameBytes(uint8_t* buffer, std::size_t capacity, std::size_t length, std::size_t& held,
+                                 bool& clipped)
+{
+    held = std::min(length, capacity);
+    clipped = held < length;
+    if (Input.ReadExact(buffer, held) && Input.Skip(length - held)) return true;
+    NoteReadError();
+    return false;
+}
+
+void ReadContext::ShowReadError(const std::string& text)
+{
+    if (State.ReadResult == 0) State.ReadResult = kReadResultBadData;
+    if (State.ReadEndText.empty()) State.ReadEndText = text;
+    Host.ShowMessage(MessageIcon::Error, kReadErrorTitle, text);
 }
 
 bool ReadContext::EndOfRecord()

@@ -14,8 +14,13 @@
 //       if (ctx.EndOfRecord()) stop;                     // Stop button
 //   ctx.Finish();                                        // TotalFrames
 //
-// Over-long records: ctx.ReportPacketTooLarge(). Any other message to the user goes
-// through ctx.ShowReadError(text).
+// A frame longer than the frame buffer whose record length is known is taken
+// clipped (ctx.ReadFrameBytes keeps its first bytes and passes over the rest) and
+// delivered with clipped = true; only a format whose next record cannot be found
+// after it stops with ctx.ReportPacketTooLarge(). Any other message to the user
+// goes through ctx.ShowReadError(text). A read that stops before the end of the
+// frame data must leave ReadResult set: ctx.NoteReadError() does so silently, and
+// the driver then tells the user that the trace is damaged.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,6 +44,7 @@ constexpr int32_t kReadResultBadData = 4;
 
 inline constexpr const char* kReadErrorTitle = "File Read Error";
 inline constexpr const char* kPacketTooLargeText = "Packet too large to process.";
+inline constexpr const char* kDamagedRecordText = "Damaged frame record encountered.  Data may be unreliable.";
 
 class ReadContext {
 public:
@@ -61,7 +67,16 @@ public:
     // must be set; both are clipped to MaxFrameBytes here. Up to FrameSize bytes are
     // copied from bytes[0..count); the rest of the frame up to FrameSize is zeros, as
     // the trace did not store it. Returns true when the engine asks the reader to stop.
-    bool DeliverFrame(const uint8_t* bytes, std::size_t count);
+    // clipped: the record stored more frame bytes than the frame buffer holds (see
+    // ReadFrameBytes); such frames are counted in ClippedFrames.
+    bool DeliverFrame(const uint8_t* bytes, std::size_t count, bool clipped = false);
+
+    // Reads the `length` frame bytes of a record that has begun into buffer, which
+    // holds `capacity` bytes: all of them when they fit, otherwise the first
+    // `capacity` while the rest is passed over, so that the read goes on with the
+    // next record. held is what the buffer now holds; clipped tells whether bytes
+    // were passed over. False (ReadResult set) when the file ends first.
+    bool ReadFrameBytes(uint8_t* buffer, std::size_t capacity, std::size_t length, std::size_t& held, bool& clipped);
 
     // Closes one record: publishes the file position for the progress display and
     // polls Stop. Returns true (and sets ReadCancelled) when the user stopped the read.
@@ -70,8 +85,9 @@ public:
     // A record could not be read whole: the read ends silently with ReadResult set.
     void NoteReadError() { State.ReadResult = kReadResultShortRead; }
 
-    // A modal error box titled "File Read Error".
-    void ShowReadError(const std::string& text) { Host.ShowMessage(MessageIcon::Error, kReadErrorTitle, text); }
+    // A modal error box titled "File Read Error" that ends the read: ReadResult is
+    // set (when nothing set it yet) and the text kept as the reason in ReadEndText.
+    void ShowReadError(const std::string& text);
     void ReportPacketTooLarge() { ShowReadError(kPacketTooLargeText); }
 
     // Stores the frame counter in TotalFrames; every reader calls it when it ends.

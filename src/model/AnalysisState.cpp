@@ -55,6 +55,19 @@ bool IsGroupAddress(uint8_t topology, const uint8_t* address)
     return topology == 0 ? (address[0] & 0x01) != 0 : (address[0] & 0x80) != 0;
 }
 
+ReadEnd ReadEndOf(const AnalysisState& state)
+{
+    // An early end outranks a stop: the frames up to the stop may not all be there.
+    if (state.ReadResult != 0) return ReadEnd::EndedEarly;
+    if (state.ReadCancelled != 0) return ReadEnd::Stopped;
+    return ReadEnd::Complete;
+}
+
+int32_t ReadEndFrame(const AnalysisState& state)
+{
+    return ReadEndOf(state) == ReadEnd::EndedEarly ? state.TotalFrames + 1 : state.TotalFrames;
+}
+
 void ResetAnalysis(AnalysisState& s)
 {
     // Every record of the previous trace goes, whatever the number of nodes.
@@ -83,6 +96,8 @@ void ResetAnalysis(AnalysisState& s)
     s.StopFrameNo = 0;
     s.ReadResult = 0;
     s.ReadCancelled = 0;
+    s.ReadEndText.clear();
+    s.ClippedFrames = 0;
     s.SlicedFrames = 0;
     // Whole entries, not only their identifications: a fragment of this trace
     // must never take the ports of a datagram of the previous one.

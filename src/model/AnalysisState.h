@@ -313,8 +313,15 @@ struct AnalysisState {
     // Reading state.
     std::string TraceFileName;
     uint8_t TraceFormat = 17;
+    // How the read ended: ReadResult is not 0 when it ended before the end of the
+    // file's frame data (a damaged or cut record, a read error, a record it could not
+    // take), ReadCancelled when the user stopped it; neither for a complete read.
+    // ReadEndText is the message that told the user why an early end came.
     int32_t ReadResult = 0;
     uint8_t ReadCancelled = 0;
+    std::string ReadEndText;
+    // Frames longer than the frame buffer, of which only the first MaxFrameBytes were kept.
+    int32_t ClippedFrames = 0;
     uint8_t CountOnly = 0;
     uint16_t MaxFrameBytes = kMaxFrameBytes;
     int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)
@@ -426,6 +433,15 @@ std::string LookupName(const AnalysisState& state, const NetString& key);
 
 // The group bit of a MAC address on the given topology (Ethernet bit 0, Token Ring bit 7).
 bool IsGroupAddress(uint8_t topology, const uint8_t* address);
+
+// How a read ended, from ReadResult and ReadCancelled.
+enum class ReadEnd { Complete, Stopped, EndedEarly };
+ReadEnd ReadEndOf(const AnalysisState& state);
+
+// The number of the frame of the file at which the read ended: the last frame read
+// when the user stopped it, the frame that could not be read when it ended early,
+// and the frame count of a complete read.
+int32_t ReadEndFrame(const AnalysisState& state);
 
 // Frees every record of the previous trace and returns the state to its reset values
 // (everything a read resets except the file and medium settings and the vendor table).

@@ -69,6 +69,23 @@ inline void ExpectCleanCuts(const TraceImage& image, std::size_t headerEnd, cons
     }
 }
 
+// A read of three frames whose second is longer than the frame buffer: that one
+// is delivered with its first 18,000 bytes (those of longFrame, when given) and
+// counted in ClippedFrames, the third is read as usual, and the reader says
+// nothing (the driver tells the user of clipped frames once, after the read).
+inline void ExpectClippedAndReadOn(const CapturedRead& read, const RecordingHost& host,
+                                   const std::vector<uint8_t>* longFrame = nullptr)
+{
+    ASSERT_EQ(read.Frames.size(), 3u);
+    EXPECT_EQ(read.State->TotalFrames, 3);
+    EXPECT_EQ(read.State->ClippedFrames, 1);
+    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_TRUE(host.Messages.empty());
+    const std::vector<uint8_t>& kept = read.Frames[1].Bytes;
+    ASSERT_EQ(kept.size(), 18000u);
+    if (longFrame != nullptr) EXPECT_TRUE(std::equal(kept.begin(), kept.end(), longFrame->begin()));
+}
+
 // Reads `variants` copies of the image with bytes after `from` overwritten at
 // random: each read must end (the test would hang otherwise), count exactly the
 // frames it delivered, and show at most one message.

@@ -614,6 +614,7 @@ void TMainForm::ProcessFile()
     }
     state_.TraceFormat = format.Code;
     const DetectionResult topology = DetectTopology(state_, format.Code, state_.TraceFileName, host_);
+    if (topology.Failed) return;  // detection has said why
     if (topology.Code > kTopologyTokenRing) {
         ShowMessage(MessageIcon::Error, kOpenTraceTitle, UnsupportedTopologyMessage(state_.TraceFileName));
         Close1Click();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
 #include "import/TraceImport.h"
@@ -29,16 +30,28 @@ bool TakeSpeed(const std::string& option, const std::string& value, int32_t firs
     return false;
 }
 
+// How many of the arguments after index i an option may take as its values: none
+// that is another option, and not the last argument when no trace file has been
+// given, because that one is the trace file ("--ethernet-speed FILE" lacks its speed).
+size_t ValuesAvailable(const std::vector<std::string>& args, size_t i, bool fileGiven)
+{
+    size_t end = args.size();
+    if (!fileGiven && end > i + 1) --end;
+    size_t count = 0;
+    while (i + 1 + count < end && args[i + 1 + count].compare(0, 2, "--") != 0) ++count;
+    return count;
+}
+
 // The value of an option given as "--name value" or "--name=value"; advances i past it.
-bool OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name, std::string& value,
-                 std::string& error)
+bool OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name, bool fileGiven,
+                 std::string& value, std::string& error)
 {
     const std::string& arg = args[i];
     if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
         value = arg.substr(name.size() + 1);
         return true;
     }
-    if (i + 1 >= args.size()) {
+    if (ValuesAvailable(args, i, fileGiven) == 0) {
         error = "missing value for " + name;
         return false;
     }
@@ -96,6 +109,13 @@ bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::s
         error = "no trace file given";
         return false;
     }
+    if (!options.AddressTableDir.empty()) {
+        std::error_code failure;
+        if (!std::filesystem::is_directory(options.AddressTableDir, failure)) {
+            error = "--address-table-dir: no folder " + options.AddressTableDir;
+            return false;
+        }
+    }
     return true;
 }
 
@@ -119,6 +139,7 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string value;
+        const bool fileGiven = filesOnly || !options.FileName.empty();
         if (filesOnly || arg.empty() || arg[0] != '-' || arg == "-") {
             if (!options.FileName.empty()) {
                 error = "only one trace file can be given";
@@ -136,15 +157,15 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
         } else if (arg == "--packets") {
             options.WithPackets = true;
         } else if (IsOption(arg, "--ethernet-speed")) {
-            if (!OptionValue(args, i, "--ethernet-speed", value, error) ||
+            if (!OptionValue(args, i, "--ethernet-speed", fileGiven, value, error) ||
                 !TakeSpeed("--ethernet-speed", value, 10, 100, options.EthernetSpeed, error))
                 return std::nullopt;
         } else if (IsOption(arg, "--token-ring-speed")) {
-            if (!OptionValue(args, i, "--token-ring-speed", value, error) ||
+            if (!OptionValue(args, i, "--token-ring-speed", fileGiven, value, error) ||
                 !TakeSpeed("--token-ring-speed", value, 4, 16, options.TokenRingSpeed, error))
                 return std::nullopt;
         } else if (IsOption(arg, "--address-table-dir")) {
-            if (!OptionValue(args, i, "--address-table-dir", options.AddressTableDir, error)) return std::nullopt;
+            if (!OptionValue(args, i, "--address-table-dir", fileGiven, options.AddressTableDir, error)) return std::nullopt;
         } else if (arg == "--tcp-data-response") {
             options.TcpDataResponse = true;
         } else if (arg == "--smart-names") {
@@ -152,10 +173,13 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
         } else if (arg == "--ipx-oui") {
             options.IpxOui = true;
         } else if (IsOption(arg, "--sort")) {
-            if (!OptionValue(args, i, "--sort", value, error) || !TakeSort(value, options, error)) return std::nullopt;
+            if (!OptionValue(args, i, "--sort", fileGiven, value, error) || !TakeSort(value, options, error)) return std::nullopt;
         } else if (arg == "--conversation") {
-            if (i + 3 >= args.size()) {
-                error = "--conversation needs CLIENT SERVER APPLICATION";
+            static constexpr const char* kParts[] = {"CLIENT", "SERVER", "APPLICATION"};
+            if (const size_t given = ValuesAvailable(args, i, fileGiven); given < 3) {
+                std::string missing;
+                for (size_t k = given; k < 3; ++k) missing += std::string(missing.empty() ? "" : " ") + kParts[k];
+                error = "--conversation needs CLIENT SERVER APPLICATION: missing " + missing;
                 return std::nullopt;
             }
             ConversationQuery& q = query.emplace();
@@ -167,7 +191,7 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
             int32_t number = 0;
             const int32_t low = name == "--window" ? 4 : 1;
             const int32_t high = name == "--window" ? 20 : INT32_MAX;
-            if (!OptionValue(args, i, name, value, error) || !TakeInteger(name, value, low, high, number, error))
+            if (!OptionValue(args, i, name, fileGiven, value, error) || !TakeInteger(name, value, low, high, number, error))
                 return std::nullopt;
             queryNumbers.emplace_back(name, number);
         } else if (arg == "--latency" || arg == "--throughput" || arg == "--small" || arg == "--large" ||
@@ -200,6 +224,18 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
         }
         if (query->SmallResponsesOnly && query->LargeResponsesOnly) {
             error = "--small and --large cannot be combined";
+            return std::nullopt;
+        }
+        const auto given = [&queryFlags](const char* flag) {
+            return std::find(queryFlags.begin(), queryFlags.end(), flag) != queryFlags.end();
+        };
+        if (given("--latency") && given("--throughput")) {
+            error = "--latency and --throughput cannot be combined";
+            return std::nullopt;
+        }
+        if (query->FirstFrameNo > 0 && query->LastFrameNo > 0 && query->FirstFrameNo > query->LastFrameNo) {
+            error = "--from " + std::to_string(query->FirstFrameNo) + " lies after --to " +
+                    std::to_string(query->LastFrameNo);
             return std::nullopt;
         }
         if (dump) {
@@ -406,6 +442,7 @@ bool DetectFile(AnalysisState& state, const std::string& fileName, ReportHost& h
         return false;
     }
     const DetectionResult topology = DetectTopology(state, format.Code, fileName, host);
+    if (topology.Failed) return false;  // detection has said why
     if (topology.Code > kTopologyTokenRing) {
         host.ShowMessage(MessageIcon::Error, kOpenTitle, fileName + " contains an unsupported topology.");
         return false;
@@ -442,9 +479,9 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     LoadVendorTable(*state, environment.ProgramFolder, host);
     if (!DetectFile(*state, options->FileName, host)) return kExitNothingRead;
 
-    host.ResetMessageCount();
     ReadTraceFile(*state, false, host);
-    const bool endedOnError = host.MessageCount() > 0 || state->ReadResult != 0;
+    // The read itself says how it ended; a message alone (clipped frames) does not make it partial.
+    const bool endedOnError = ReadEndOf(*state) != ReadEnd::Complete;
     if (endedOnError && state->TotalFrames == 0) return kExitNothingRead;
 
     if (options->Conversation) {

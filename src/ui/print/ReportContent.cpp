@@ -79,6 +79,21 @@ std::string HeaderLine(const AnalysisState& state)
     return analyzer + " File " + state.TraceFileName;
 }
 
+// How the read ended: "complete", "stopped" or "ended early", the frame of the file it
+// ended at, the reason and the status line, and the clipped frames.
+void ReadJson(JsonWriter& json, const AnalysisState& state)
+{
+    static constexpr const char* kEnds[] = {"complete", "stopped", "ended early"};
+    json.Key("Read");
+    json.BeginObject();
+    json.Field("End", kEnds[static_cast<int>(ReadEndOf(state))]);
+    json.Field("Frame", ReadEndFrame(state));
+    json.Field("Reason", ReadEndOf(state) == ReadEnd::EndedEarly ? state.ReadEndText : std::string());
+    json.Field("Status", ReadStatusText(state));
+    json.Field("ClippedFrames", state.ClippedFrames);
+    json.EndObject();
+}
+
 // ---- text sections ----------------------------------------------------------------
 
 std::string FileAttributesText(const FileAttributesContent& box)
@@ -376,6 +391,14 @@ std::string ReportText(const AnalysisState& state)
 {
     const FileSummaryContent summary = BuildFileSummary(state);
     std::string text = HeaderLine(state) + "\n\n";
+    // A read that did not take the whole file, or clipped frames, is said before any figure.
+    bool noted = false;
+    for (const std::string& note : {ReadStatusText(state), ClippedFramesText(state)}) {
+        if (note.empty()) continue;
+        text += note + '\n';
+        noted = true;
+    }
+    if (noted) text += '\n';
     text += FileAttributesText(summary.FileAttributes) + '\n';
     text += FrameStatisticsText(summary.FrameStatistics) + '\n';
     text += MediaUtilizationText(summary.MediaUtilization) + '\n';
@@ -391,6 +414,7 @@ std::string ReportJson(const AnalysisState& state)
     JsonWriter json;
     json.BeginObject();
     json.Field("TraceFileName", state.TraceFileName);
+    ReadJson(json, state);
     FileAttributesJson(json, summary.FileAttributes);
     FrameStatisticsJson(json, summary.FrameStatistics);
     MediaUtilizationJson(json, summary.MediaUtilization);
