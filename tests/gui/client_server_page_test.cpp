@@ -536,6 +536,11 @@ void ClientServerPageTest::DamagedCapturesBuildThePageWithoutHarm()
     OpenedTrace t;
     for (const QString& file : files) {
         t.Open(damaged.filePath(file));
+        if (ReadEndOf(t.State()) == ReadEnd::EndedEarly && t.State().TotalFrames == 0) {
+            // Not one frame could be read: the trace is refused, no page is shown.
+            QVERIFY(!t.Form().MainPageControl()->isVisible());
+            continue;
+        }
         const ClientServerContent expected = t.Expected();
         QCOMPARE(t.page->findChild<QLabel*>("NoCSPackets")->isVisible(), expected.NoCSPackets);
         CompareWithContent(t, expected);

@@ -305,6 +305,8 @@ void MainWindowTest::StopDuringReadKeepsThePartialAnalysis()
     QVERIFY(form.MainPageControl()->isVisible());
     QCOMPARE(BoxText(form, "TotalPacketsTextBox"), Count(read));
     QCOMPARE(form.StatusPanel(1), Count(read) + " Frames");
+    // ...but the status bar says the read was stopped.
+    QCOMPARE(form.ReadStatus(), "Read stopped at frame " + Count(read) + " of the file");
     QVERIFY(form.Action("Open1")->isEnabled());
     QVERIFY(form.findChild<QMenu*>("File1")->menuAction()->isEnabled());
     QVERIFY(watcher.Messages.empty());

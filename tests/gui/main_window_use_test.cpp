@@ -2,6 +2,7 @@
 // screens, dropping a file, page switching from the keyboard and a failed open.
 
 #include <QAction>
+#include <QFile>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -46,6 +47,7 @@ private slots:
     void DroppedTraceFileIsOpened();
     void CtrlTabSwitchesPagesFromAnywhere();
     void FailedOpenForgetsThePreviousTrace();
+    void EarlyEndIsToldAndANothingReadTraceIsRefused();
 };
 
 void MainWindowUseTest::ReopenMenuFollowsTheListAfterAnEmptyFirstLook()
@@ -179,6 +181,40 @@ void MainWindowUseTest::FailedOpenForgetsThePreviousTrace()
     QCOMPARE(form.StatusPanel(2), QString());
     QVERIFY(!form.Action("Print1")->isEnabled());
     QVERIFY(!form.MainPageControl()->isVisible());
+}
+
+void MainWindowUseTest::EarlyEndIsToldAndANothingReadTraceIsRefused()
+{
+    Scratch scratch;
+    // Traces cut inside their last frame record: four of five frames, and none of one.
+    const auto cutTrace = [&](const QString& name, int frames) {
+        const QString path = scratch.Path(name);
+        WriteTrace(path, frames);
+        QFile file(path);
+        file.resize(file.size() - 40);
+        return path;
+    };
+    const QString partial = cutTrace("partial.enc", 5);
+    const QString nothing = cutTrace("nothing.enc", 1);
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+
+    OpenTrace(*program, partial);
+    QVERIFY(WaitFor([&] { return !watcher.Messages.empty(); }));
+    QVERIFY(form.MainPageControl()->isVisible());
+    QCOMPARE(form.StatusPanel(1), QString("4 Frames"));
+    QVERIFY2(form.ReadStatus().startsWith("Read ended at frame 5: "), qPrintable(form.ReadStatus()));
+
+    // Not one frame read: no empty analysis, no recent-files entry, as the report's exit 2.
+    watcher.Messages.clear();
+    OpenTrace(*program, nothing);
+    QVERIFY(WaitFor([&] { return !watcher.Messages.empty(); }));
+    QVERIFY(!form.MainPageControl()->isVisible());
+    QCOMPARE(form.windowTitle(), QString("Quenlix Fathom (tm) "));
+    QCOMPARE(form.ReadStatus(), QString());
+    QCOMPARE(form.RecentFiles()[0], partial.toStdString());
 }
 
 int RunMainWindowUseTests(int argc, char** argv)

@@ -462,6 +462,14 @@ void TMainForm::BuildStatusBar()
         statusBar()->addWidget(panel, i == 2 ? 1 : 0);
         statusPanels_[i] = panel;
     }
+    // A read that ended early or clipped frames says so beside the panels, so
+    // partial figures never look like the whole file's.
+    readStatusPanel_ = new QLabel(this);
+    readStatusPanel_->setObjectName("ReadStatusPanel");
+    readStatusPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    readStatusPanel_->setStyleSheet("QLabel { color: #a00000; }");
+    readStatusPanel_->hide();
+    statusBar()->addWidget(readStatusPanel_, 0);
     statusBar()->setObjectName("StatusBar");
 }
 
@@ -614,7 +622,10 @@ void TMainForm::ProcessFile()
     }
     state_.TraceFormat = format.Code;
     const DetectionResult topology = DetectTopology(state_, format.Code, state_.TraceFileName, host_);
-    if (topology.Failed) return;  // detection has said why
+    if (topology.Failed) {  // detection has said why
+        Close1Click();
+        return;
+    }
     if (topology.Code > kTopologyTokenRing) {
         ShowMessage(MessageIcon::Error, kOpenTraceTitle, UnsupportedTopologyMessage(state_.TraceFileName));
         Close1Click();
@@ -630,15 +641,20 @@ void TMainForm::ProcessFile()
     } readingScope{this};
     CloseAnalysisWindows();
     EnableOptions(false);
-    if (ReadTraceFile(state_, false, host_)) {
-        EnableOptions(true);
-        MRUUpdate(state_.TraceFileName);
-        MRUDisplay();
-        UpdateCharts();
-        UpdateEncapsulation();
-        ShowDLCPanel(state_.Topology);
-        for (const auto& refresh : viewRefreshers_) refresh();
+    ReadTraceFile(state_, false, host_);
+    if (ReadEndOf(state_) == ReadEnd::EndedEarly && state_.TotalFrames == 0) {
+        // Not one frame could be read: the message said why, and an empty
+        // analysis must not pass for the file's (the report exits 2 likewise).
+        Close1Click();
+        return;
     }
+    EnableOptions(true);
+    MRUUpdate(state_.TraceFileName);
+    MRUDisplay();
+    UpdateCharts();
+    UpdateEncapsulation();
+    ShowDLCPanel(state_.Topology);
+    for (const auto& refresh : viewRefreshers_) refresh();
     mainPageControl_->show();
     if (ActivePage() == MainPage::FileSummary) SetTips(tips::FileSummary());
     if (closeAfterRead_) QTimer::singleShot(0, this, &QWidget::close);
@@ -670,6 +686,10 @@ void TMainForm::EnableOptions(bool enabled)
     Action("BandwidthOption1")->setText(Q(bandwidth[0]));
     Action("BandwidthOption2")->setText(Q(bandwidth[1]));
     fileSummary_->ShowFileAttributes(BuildFileAttributes(state_));
+    const std::string readNote = enabled ? ReadNote(state_) : std::string();
+    readStatusPanel_->setText(Q(readNote));
+    readStatusPanel_->setToolTip(Q(readNote));
+    readStatusPanel_->setVisible(!readNote.empty());
     const std::array<std::string, 3> panels = StatusPanels(state_, enabled);
     for (size_t i = 0; i < panels.size(); ++i) {
         statusPanels_[i]->setText(Q(panels[i]));
@@ -955,6 +975,11 @@ void TMainForm::SetToolbarImage(QAction* action, ToolbarButton button, bool enab
 void TMainForm::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text)
 {
     host_.ShowMessage(icon, title, text);
+}
+
+QString TMainForm::ReadStatus() const
+{
+    return readStatusPanel_->isVisible() ? readStatusPanel_->text() : QString();
 }
 
 QString TMainForm::StatusPanel(int index) const

@@ -138,6 +138,8 @@ public:
     QWidget* TipPanel() const { return tipPanel_; }
     QString TipText() const;
     QString StatusPanel(int index) const;
+    // The note on a read that ended early or clipped frames; empty otherwise.
+    QString ReadStatus() const;
     QAction* Action(const QString& name) const;
     QToolButton* ToolButton(const QString& name) const;
 
@@ -205,6 +207,7 @@ private:
     TFileSummaryPage* fileSummary_ = nullptr;
     TDLCErrorPage* dlcErrorPage_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
+    QLabel* readStatusPanel_ = nullptr;
     std::array<int, 3> statusWidths_{};  // the panels' laid-out widths; a longer text widens a panel
     std::map<CopyAction, std::function<void()>> copyHandlers_;
     std::map<MainPage, std::function<void()>> selectAllHandlers_;

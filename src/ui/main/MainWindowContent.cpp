@@ -81,6 +81,14 @@ std::string MainCaption(const std::string& traceFileName, const std::string& suf
     return std::string(kCaptionBase) + " - " + FileNameWithoutFolder(traceFileName) + suffix;
 }
 
+std::string ReadNote(const AnalysisState& state)
+{
+    std::string note = ReadStatusText(state);
+    const std::string clipped = ClippedFramesText(state);
+    if (!clipped.empty()) note += (note.empty() ? "" : "; ") + clipped;
+    return note;
+}
+
 std::array<std::string, 3> StatusPanels(const AnalysisState& state, bool enabled)
 {
     if (!enabled) return {};

@@ -39,6 +39,11 @@ std::vector<OpenFilter> OpenDialogFilters();
 // "Quenlix Fathom (tm) ", and with a trace " - " + its file name + suffix.
 std::string MainCaption(const std::string& traceFileName, const std::string& suffix);
 
+// The status bar's note on the read: how it ended early ("Read stopped at frame
+// 942,784 of the file", "Read ended at frame 2,168: ...") and how many frames were
+// clipped, joined by "; "; empty for a complete read without clipped frames.
+std::string ReadNote(const AnalysisState& state);
+
 // The three status bar panels: topology, frame count, analyser and file.
 std::array<std::string, 3> StatusPanels(const AnalysisState& state, bool enabled);
 
