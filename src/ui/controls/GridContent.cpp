@@ -299,12 +299,7 @@ double GridNumericKey(const std::string& text)
 std::vector<std::vector<std::string>> GridTexts(const GridContent& grid, int firstRow)
 {
     std::vector<std::vector<std::string>> rows;
-    for (int r = std::max(firstRow, 0); r < grid.RowCount(); ++r) {
-        std::vector<std::string> cells;
-        cells.reserve(static_cast<size_t>(grid.ColCount()));
-        for (int c = 0; c < grid.ColCount(); ++c) cells.push_back(grid.Cell(c, r));
-        rows.push_back(std::move(cells));
-    }
+    for (int r = std::max(firstRow, 0); r < grid.RowCount(); ++r) rows.push_back(GridRowTexts(grid, r));
     return rows;
 }
 
