@@ -39,6 +39,10 @@ inline constexpr std::array<uint8_t, 14> kReaderFormats = {
     kFormatDA30,      kFormatDataGLANce, kFormatFireBerd500, kFormatInternetworkAdvisor, kFormatLAN900,
     kFormatLANalyzer, kFormatLANdecoder, kFormatLANWatch,    kFormatNetLens,             kFormatNetSight,
     kFormatNetworkMonitor, kFormatSniffer, kFormatObserver,  kFormatEtherPeek};
+// Readers added later take the selectors from 224 on (two per option set), so that
+// every selector below keeps the reader it had.
+inline constexpr std::array<uint8_t, 2> kLaterReaderFormats = {kFormatPcap, kFormatPcapNG};
+inline constexpr unsigned kFirstLaterSelector = kReaderFormats.size() * 16;
 
 // Counts the messages of a read; never asks to stop.
 class CountingHost : public ReadHost {
@@ -129,8 +133,11 @@ struct ReadChoice {
 inline ReadChoice DecodeSelector(uint8_t selector)
 {
     ReadChoice choice;
-    choice.Format = kReaderFormats[selector % kReaderFormats.size()];
-    const unsigned rest = selector / kReaderFormats.size();
+    const bool later = selector >= kFirstLaterSelector;
+    const unsigned index = later ? selector - kFirstLaterSelector : selector;
+    const std::size_t formats = later ? kLaterReaderFormats.size() : kReaderFormats.size();
+    choice.Format = later ? kLaterReaderFormats[index % formats] : kReaderFormats[index % formats];
+    const unsigned rest = static_cast<unsigned>(index / formats);
     choice.Topology = (rest & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
     choice.Compressed = (rest & 2) != 0;
     choice.CountOnly = (rest & 4) != 0 && (rest & 8) != 0;  // rarely: the probe pass stops at once
@@ -141,10 +148,14 @@ inline ReadChoice DecodeSelector(uint8_t selector)
 inline std::vector<uint8_t> EncodeReadTraceInput(uint8_t format, uint8_t topology, bool compressed,
                                                  const std::vector<uint8_t>& trace)
 {
-    const auto at = std::find(kReaderFormats.begin(), kReaderFormats.end(), format);
-    const auto index = static_cast<unsigned>(at - kReaderFormats.begin());
     const unsigned rest = (topology == kTopologyTokenRing ? 1u : 0u) | (compressed ? 2u : 0u);
-    std::vector<uint8_t> input{static_cast<uint8_t>(index + rest * kReaderFormats.size())};
+    const auto later = std::find(kLaterReaderFormats.begin(), kLaterReaderFormats.end(), format);
+    const auto at = std::find(kReaderFormats.begin(), kReaderFormats.end(), format);
+    const auto selector =
+        later != kLaterReaderFormats.end()
+            ? kFirstLaterSelector + static_cast<unsigned>(later - kLaterReaderFormats.begin()) + rest * kLaterReaderFormats.size()
+            : static_cast<unsigned>(at - kReaderFormats.begin()) + rest * kReaderFormats.size();
+    std::vector<uint8_t> input{static_cast<uint8_t>(selector)};
     if (format == kFormatObserver) input.push_back(0);  // no address table
     input.insert(input.end(), trace.begin(), trace.end());
     return input;
@@ -209,7 +220,7 @@ inline std::string RunDetect(const uint8_t* data, std::size_t size, const std::s
     std::string violation;
     if (host.Messages > 1) violation = "detection showed more than one message";
     if (violation.empty() && !format.Failed && format.Code != kFormatUnknown) {
-        if (format.Code > kFormatEtherPeek) violation = "detection gave format code " + std::to_string(format.Code);
+        if (format.Code > kFormatPcapNG) violation = "detection gave format code " + std::to_string(format.Code);
         const DetectionResult topology = DetectTopology(*state, format.Code, path, host);
         if (violation.empty() && topology.Code > kTopologyOther)
             violation = "detection gave topology code " + std::to_string(topology.Code);

@@ -19,6 +19,7 @@
 #include "NetMonWriter.h"
 #include "NetSightWriter.h"
 #include "ObserverWriter.h"
+#include "PcapWriter.h"
 #include "SnifferWriter.h"
 #include "TestFiles.h"
 #include "TraceImage.h"
@@ -182,6 +183,38 @@ inline std::vector<Trace> WriterTraces(const std::vector<Frame>& frames, TempDir
                                   r.TimeStamp = static_cast<uint64_t>(version == 6 ? f.Time / 1000 : f.Time);
                               })).Bytes});
         }
+
+        // pcap in the writer's byte order with microseconds (Ethernet) or the other
+        // with nanoseconds (Token Ring); pcapng with every packet block kind, an
+        // interface of another medium and a second section of the other byte order.
+        PcapOptions pcap;
+        pcap.BigEndian = ring;
+        pcap.Nanoseconds = ring;
+        pcap.LinkType = ring ? 6 : 1;
+        const auto pcapPackets = Records<PcapPacket>(frames, [ring](PcapPacket& r, const Frame& f) {
+            r.Bytes = f.Stored;
+            r.Stamp = static_cast<uint64_t>(f.Time) * (ring ? 1000 : 1);
+        });
+        traces.push_back({kFormatPcap, topology, false, "a.pcap", BuildPcapTrace(pcap, pcapPackets).Bytes});
+        PcapNgSection first;
+        first.BigEndian = ring;
+        first.Interfaces = {{9}, {static_cast<uint16_t>(ring ? 6 : 1)}};
+        first.Interfaces[1].TimeResolution = 9;
+        first.OtherBlocks = true;
+        first.Packets = pcapPackets;
+        for (std::size_t i = 0; i < first.Packets.size(); ++i) {
+            PcapPacket& packet = first.Packets[i];
+            packet.Interface = i == 0 ? 0 : 1;
+            packet.Stamp *= ring ? 1 : 1000;
+            packet.Block = i % 2 == 1 ? PcapBlock::Obsolete : PcapBlock::Enhanced;
+            if (i == 2) packet.Flags = 1u << 24;
+        }
+        PcapNgSection second;
+        second.BigEndian = !ring;
+        second.Interfaces[0].LinkType = ring ? 6 : 1;
+        second.Packets = {pcapPackets.front()};
+        second.Packets[0].Block = PcapBlock::Simple;
+        traces.push_back({kFormatPcapNG, topology, false, "a.pcapng", BuildPcapNgTrace({first, second}).Image.Bytes});
     }
     return traces;
 }

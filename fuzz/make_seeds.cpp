@@ -137,10 +137,10 @@ int main(int argc, char** argv)
             const Bytes data = FileBytes(entry.path());
             const std::string name = entry.path().filename().string();
             Save(detect, name + ".bin", DetectInput(name.substr(0, 39), Cut(data, 4096)));
-            // The readers of the converted captures: Sniffer, Network Monitor and LANalyzer.
+            // The readers of the captures: pcap, and Sniffer, Network Monitor and LANalyzer for the converted ones.
             const std::string ext = entry.path().extension().string();
             const uint8_t format = ext == ".enc" ? kFormatSniffer : ext == ".cap" ? kFormatNetworkMonitor
-                                 : ext == ".tr1" ? kFormatLANalyzer : kFormatUnknown;
+                                 : ext == ".tr1" ? kFormatLANalyzer : ext == ".pcap" ? kFormatPcap : kFormatUnknown;
             if (format != kFormatUnknown)
                 Save(readTrace, name + ".bin", fuzz::EncodeReadTraceInput(format, kTopologyEthernet, false, Cut(data, kMaxSeedBytes)));
             if (entry.path().parent_path().filename() == "damaged") {

@@ -223,7 +223,7 @@ TEST_F(ReadOnly, TracesOfEveryFormatAreOnlyRead)
         ExpectReadOnly(path);
         formats.insert(trace.Format);
     }
-    EXPECT_EQ(formats.size(), 14u);
+    EXPECT_EQ(formats.size(), 16u);
 }
 
 // An Observer trace brings its station names in a table beside it: the table is only read too.

@@ -13,6 +13,7 @@
 #include "import/LocalAddressTable.h"
 #include "import/TraceImport.h"
 #include "import/TraceInput.h"
+#include "import/TraceReader.h"
 
 namespace quenlix {
 
@@ -103,7 +104,7 @@ uint8_t MatchFormat(const FormatHeader& h, const std::string& path, int64_t file
         return kFormatObserver;
     }
     if (Has(path, ".PKT") && (h.At(0) == 6 || h.At(0) == 7)) return kFormatEtherPeek;
-    return kFormatUnknown;
+    return PcapFormatOf(h.Bytes.data(), h.Bytes.size());
 }
 
 // ---- topology -------------------------------------------------------------------
@@ -203,6 +204,8 @@ uint8_t TopologyOfFormat(uint8_t format, TraceInput& input, const TopologyHeader
     case kFormatSniffer: return SnifferTopology(h.At(32));
     case kFormatObserver: return Lookup(h.I32(133), {{0, E}, {1, T}, {2, kTopologyFDDI}});
     case kFormatEtherPeek: return E;
+    case kFormatPcap:
+    case kFormatPcapNG: return PcapTopology(input);
     default: return kTopologyOther;
     }
 }
@@ -256,9 +259,10 @@ DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::
 
 void GetAnalyzerName(uint8_t format, std::string& name)
 {
-    static constexpr std::array<const char*, 15> kNames = {
-        "DA-30", "DataGLANce", "FireBerd 500", "Internetwork Advisor", "LAN900", "LANalyzer", "LANdecoder",
-        "LANWatch", "NetLens", "LANDesk/NetSight", "Network Monitor", "Sniffer", nullptr, "Observer", "EtherPeek"};
+    static constexpr std::array<const char*, 17> kNames = {
+        "DA-30",   "DataGLANce", "FireBerd 500", "Internetwork Advisor", "LAN900",   "LANalyzer",
+        "LANdecoder", "LANWatch", "NetLens",     "LANDesk/NetSight",     "Network Monitor", "Sniffer",
+        nullptr,   "Observer",   "EtherPeek",    "pcap",                 "pcapng"};
     if (format < kNames.size() && kNames[format] != nullptr) name = kNames[format];
 }
 

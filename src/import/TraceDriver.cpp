@@ -79,6 +79,7 @@ void TellHowTheReadEnded(AnalysisState& state, ReadHost& host)
         host.ShowMessage(MessageIcon::Error, kReadErrorTitle, kDamagedRecordText);
     }
     if (state.ClippedFrames > 0) host.ShowMessage(MessageIcon::Information, kAppTitle, ClippedFramesText(state));
+    if (state.SkippedFrames > 0) host.ShowMessage(MessageIcon::Information, kAppTitle, SkippedFramesText(state));
 }
 
 void FinishRead(AnalysisState& state)
@@ -154,6 +155,16 @@ std::string ClippedFramesText(const AnalysisState& state)
     const bool one = state.ClippedFrames == 1;
     return (one ? std::string("1 frame was") : FormatCount(state.ClippedFrames) + " frames were") + " longer than " +
            limit + " bytes: only " + (one ? "its" : "their") + " first " + limit + " bytes were analysed.";
+}
+
+std::string SkippedFramesText(const AnalysisState& state)
+{
+    if (state.SkippedFrames <= 0) return {};
+    const std::string medium = state.Topology == kTopologyTokenRing ? "Token Ring" : "Ethernet";
+    const bool one = state.SkippedFrames == 1;
+    return (one ? std::string("1 frame was captured on an interface") : FormatCount(state.SkippedFrames) +
+                                                                          " frames were captured on interfaces") +
+           " other than " + medium + ": " + (one ? "it was" : "they were") + " not analysed.";
 }
 
 }  // namespace quenlix

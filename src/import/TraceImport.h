@@ -25,6 +25,8 @@ enum TraceFormatCode : uint8_t {
     kFormatNone = 12,
     kFormatObserver = 13,
     kFormatEtherPeek = 14,
+    kFormatPcap = 15,    // libpcap, read by the pcapng reader
+    kFormatPcapNG = 16,
     kFormatUnknown = 17,
 };
 
@@ -67,6 +69,10 @@ std::string ReadStatusText(const AnalysisState& state);
 // "3 frames were longer than 18,000 bytes: only their first 18,000 bytes were
 // analysed."; the empty text when no frame was clipped.
 std::string ClippedFramesText(const AnalysisState& state);
+
+// "2 frames were captured on interfaces other than Ethernet: they were not
+// analysed."; the empty text when no frame was passed over.
+std::string SkippedFramesText(const AnalysisState& state);
 
 // The analyser name of a format code; leaves name unchanged for other codes.
 void GetAnalyzerName(uint8_t format, std::string& name);

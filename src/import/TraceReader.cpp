@@ -81,6 +81,9 @@ std::unique_ptr<TraceReader> MakeTraceReader(uint8_t format)
         return MakeLANWatchReader();
     case kFormatNetSight:
         return MakeNetSightReader();
+    case kFormatPcap:
+    case kFormatPcapNG:
+        return MakePcapReader();
     default:
         return nullptr;
     }

@@ -84,6 +84,9 @@ public:
 
     // A record could not be read whole: the read ends silently with ReadResult set.
     void NoteReadError() { State.ReadResult = kReadResultShortRead; }
+    // A record whose fields cannot be true: the read ends with ReadResult set, and the
+    // driver tells the user that the trace is damaged.
+    void NoteDamagedRecord() { State.ReadResult = kReadResultBadData; }
 
     // A modal error box titled "File Read Error" that ends the read: ReadResult is
     // set (when nothing set it yet) and the text kept as the reason in ReadEndText.
@@ -123,5 +126,12 @@ std::unique_ptr<TraceReader> MakeAdvisorReader();
 std::unique_ptr<TraceReader> MakeLAN900Reader();
 std::unique_ptr<TraceReader> MakeLANWatchReader();
 std::unique_ptr<TraceReader> MakeNetSightReader();
+std::unique_ptr<TraceReader> MakePcapReader();
+
+// pcap and pcapng files: kFormatPcap or kFormatPcapNG for a file that starts with
+// these bytes (at least 12 of them), kFormatUnknown otherwise; and the medium of
+// the file's link type (of a pcapng file's first Ethernet or Token Ring interface).
+uint8_t PcapFormatOf(const uint8_t* header, std::size_t size);
+uint8_t PcapTopology(TraceInput& input);
 
 }  // namespace quenlix

@@ -98,6 +98,7 @@ void ResetAnalysis(AnalysisState& s)
     s.ReadCancelled = 0;
     s.ReadEndText.clear();
     s.ClippedFrames = 0;
+    s.SkippedFrames = 0;
     s.SlicedFrames = 0;
     // Whole entries, not only their identifications: a fragment of this trace
     // must never take the ports of a datagram of the previous one.

@@ -322,6 +322,8 @@ struct AnalysisState {
     std::string ReadEndText;
     // Frames longer than the frame buffer, of which only the first MaxFrameBytes were kept.
     int32_t ClippedFrames = 0;
+    // Frames the trace holds for an interface of another medium, passed over unanalysed.
+    int32_t SkippedFrames = 0;
     uint8_t CountOnly = 0;
     uint16_t MaxFrameBytes = kMaxFrameBytes;
     int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)

@@ -43,7 +43,7 @@ bool IsTokenRing(uint8_t topology)
 const std::string& OpenDialogFilter()
 {
     static const std::string filter =
-        "All Trace Files|*.enc;*.trc;*.tr1;*.eth;*.trn;*.cap;*.enf;*.trf;*.ftp;*.cap;*.dgc;*.pkt;*.s04;*.an1;*.dat;*.bfr|"
+        "All Trace Files|*.enc;*.trc;*.tr1;*.eth;*.trn;*.cap;*.enf;*.trf;*.ftp;*.cap;*.dgc;*.pkt;*.s04;*.an1;*.dat;*.bfr;*.pcap;*.pcapng|"
         "Network General Sniffer (*.enc, *.trc)|*.enc; *.trc|"
         "Novell LANalyzer (*.tr1)|*.tr1|"
         "HP Internetwork  Advisor (*.eth, *.trn)|*.eth; *.trn|"
@@ -58,7 +58,8 @@ const std::string& OpenDialogFilter()
         "Wandel&Goltermann DA-30 (*.an1)|*.an1|"
         "Digitech LAN-900 (*.dat)|*.dat|"
         "Network Instruments Observer (*.bfr)|*.bfr|"
-        "AG Group EtherPeek (*.pkt)|*.pkt";
+        "AG Group EtherPeek (*.pkt)|*.pkt|"
+        "pcap and pcapng (*.pcap, *.pcapng)|*.pcap; *.pcapng";
     return filter;
 }
 
@@ -84,8 +85,8 @@ std::string MainCaption(const std::string& traceFileName, const std::string& suf
 std::string ReadNote(const AnalysisState& state)
 {
     std::string note = ReadStatusText(state);
-    const std::string clipped = ClippedFramesText(state);
-    if (!clipped.empty()) note += (note.empty() ? "" : "; ") + clipped;
+    for (const std::string& more : {ClippedFramesText(state), SkippedFramesText(state)})
+        if (!more.empty()) note += (note.empty() ? "" : "; ") + more;
     return note;
 }
 
@@ -135,7 +136,7 @@ std::string UnsupportedTopologyMessage(const std::string& traceFileName)
 
 bool IsReadableFormat(uint8_t format)
 {
-    return format <= kFormatSniffer || format == kFormatObserver || format == kFormatEtherPeek;
+    return format <= kFormatSniffer || (format >= kFormatObserver && format <= kFormatPcapNG);
 }
 
 bool TraceHasIpOrIpx(const AnalysisState& state)

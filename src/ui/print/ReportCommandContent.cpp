@@ -119,10 +119,10 @@ bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::s
     return true;
 }
 
-// The readers of the formats 0 to 11, 13 and 14; everything else was not recognised.
+// The readers of the formats 0 to 11 and 13 to 16; everything else was not recognised.
 bool IsReadableFormat(uint8_t code)
 {
-    return code <= kFormatSniffer || code == kFormatObserver || code == kFormatEtherPeek;
+    return code <= kFormatSniffer || (code >= kFormatObserver && code <= kFormatPcapNG);
 }
 
 }  // namespace

@@ -91,6 +91,7 @@ void ReadJson(JsonWriter& json, const AnalysisState& state)
     json.Field("Reason", ReadEndOf(state) == ReadEnd::EndedEarly ? state.ReadEndText : std::string());
     json.Field("Status", ReadStatusText(state));
     json.Field("ClippedFrames", state.ClippedFrames);
+    json.Field("SkippedFrames", state.SkippedFrames);
     json.EndObject();
 }
 
@@ -393,7 +394,7 @@ std::string ReportText(const AnalysisState& state)
     std::string text = HeaderLine(state) + "\n\n";
     // A read that did not take the whole file, or clipped frames, is said before any figure.
     bool noted = false;
-    for (const std::string& note : {ReadStatusText(state), ClippedFramesText(state)}) {
+    for (const std::string& note : {ReadStatusText(state), ClippedFramesText(state), SkippedFramesText(state)}) {
         if (note.empty()) continue;
         text += note + '\n';
         noted = true;

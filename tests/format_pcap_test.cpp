@@ -1,0 +1,486 @@
+// The pcap and pcapng reader: both byte orders and time resolutions, the block
+// kinds, several sections, the length rules (FCS, sliced and clipped frames),
+// interfaces of another medium, damaged and hostile blocks, cut and overwritten
+// files; and the real capture office-a read from pcap and pcapng gives the same
+// analysis as its Sniffer copy.
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+#include "PcapFrames.h"
+#include "PcapWriter.h"
+#include "ReaderSweeps.h"
+#include "format_support.h"
+#include "import/TraceReader.h"
+#include "report_support.h"
+
+namespace quenlix::testing {
+namespace {
+
+// Three packets 1.5 ms and 2 s apart (microseconds since 1970 in libpcap files).
+constexpr uint64_t kStart = 1700000000ull * 1000000 + 250;
+const std::vector<double> kTimes = {0, 1500, 2001500};
+
+std::vector<PcapPacket> Packets(uint64_t unitsPerMicrosecond = 1, uint64_t start = kStart)
+{
+    std::vector<PcapPacket> packets;
+    for (std::size_t i = 0; i < kTimes.size(); ++i) {
+        PcapPacket packet;
+        packet.Bytes = UnicastBytes(60 + 400 * i, static_cast<uint32_t>(i));
+        packet.Stamp = (start + static_cast<uint64_t>(kTimes[i])) * unitsPerMicrosecond;
+        packets.push_back(packet);
+    }
+    return packets;
+}
+
+PcapNgSection Section(bool big, std::optional<uint8_t> resolution = {}, uint64_t unitsPerMicrosecond = 1)
+{
+    PcapNgSection section;
+    section.BigEndian = big;
+    section.Interfaces[0].TimeResolution = resolution;
+    section.Packets = Packets(unitsPerMicrosecond);
+    return section;
+}
+
+TraceImage Pcap(bool big, bool nano, const std::vector<PcapPacket>& packets)
+{
+    PcapOptions options;
+    options.BigEndian = big;
+    options.Nanoseconds = nano;
+    return BuildPcapTrace(options, packets);
+}
+
+TraceImage Ng(std::vector<PcapNgSection> sections) { return BuildPcapNgTrace(sections).Image; }
+
+struct Variant {
+    const char* Name;
+    uint8_t Format;
+    std::function<TraceImage()> Build;
+};
+
+const std::vector<Variant> kVariants = {
+    {"pcap, little-endian, microseconds", kFormatPcap, [] { return Pcap(false, false, Packets()); }},
+    {"pcap, big-endian, microseconds", kFormatPcap, [] { return Pcap(true, false, Packets()); }},
+    {"pcap, little-endian, nanoseconds", kFormatPcap, [] { return Pcap(false, true, Packets(1000)); }},
+    {"pcap, big-endian, nanoseconds", kFormatPcap, [] { return Pcap(true, true, Packets(1000)); }},
+    {"pcapng, little-endian", kFormatPcapNG, [] { return Ng({Section(false)}); }},
+    {"pcapng, big-endian, nanoseconds", kFormatPcapNG, [] { return Ng({Section(true, 9, 1000)}); }},
+    {"pcapng, units of 2^-20 s", kFormatPcapNG,
+     [] {
+         PcapNgSection section = Section(false, 0x80 | 20);
+         for (PcapPacket& p : section.Packets) p.Stamp = p.Stamp / 1000000 * 1048576 + p.Stamp % 1000000 * 1048576 / 1000000;
+         return Ng({section});
+     }},
+    {"pcapng, obsolete packet blocks and other blocks", kFormatPcapNG,
+     [] {
+         PcapNgSection section = Section(true);
+         section.OtherBlocks = true;
+         for (PcapPacket& p : section.Packets) p.Block = PcapBlock::Obsolete;
+         return Ng({section});
+     }},
+    {"pcapng, three sections of both byte orders", kFormatPcapNG,
+     [] {
+         std::vector<PcapNgSection> sections;
+         const std::vector<PcapPacket> packets = Packets();
+         for (std::size_t i = 0; i < packets.size(); ++i) {
+             // Each section has its own interfaces: the packet's is the second of its section.
+             PcapNgSection section;
+             section.BigEndian = i == 1;
+             section.Interfaces = {{9}, {1}};
+             section.Packets = {packets[i]};
+             section.Packets[0].Interface = 1;
+             sections.push_back(section);
+         }
+         return Ng(sections);
+     }},
+};
+
+class PcapReading : public FormatReading {
+protected:
+    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    {
+        return Capture(image, kFormatPcap, topology);
+    }
+    // Detection, topology and the driver, as the program opens a file.
+    std::unique_ptr<AnalysisState> Open(const TraceImage& image, uint8_t expectedFormat = kFormatPcapNG)
+    {
+        image.Save(path);
+        auto state = std::make_unique<AnalysisState>();
+        EXPECT_EQ(DetectAndRead(*state, path, host), expectedFormat);
+        return state;
+    }
+};
+
+TEST_F(PcapReading, EveryVariantIsDetectedAndReadAlike)
+{
+    for (const Variant& variant : kVariants) {
+        SCOPED_TRACE(variant.Name);
+        const TraceImage image = variant.Build();
+        image.Save(path);
+        AnalysisState state;
+        EXPECT_EQ(DetectTraceFormat(state, path, host).Code, variant.Format);
+        EXPECT_EQ(DetectTopology(state, variant.Format, path, host).Code, kTopologyEthernet);
+
+        const CapturedRead read = Read(image);
+        ASSERT_EQ(read.Frames.size(), 3u);
+        EXPECT_EQ(read.State->ReadResult, 0);
+        for (std::size_t i = 0; i < 3; ++i) {
+            const std::vector<uint8_t> stored = UnicastBytes(60 + 400 * i, static_cast<uint32_t>(i));
+            EXPECT_NEAR(read.Frames[i].Time - read.Frames[0].Time, kTimes[i], 1.0);
+            EXPECT_EQ(read.Frames[i].FrameSize, stored.size() + 4);  // the FCS the capture left out
+            EXPECT_EQ(read.Frames[i].StoredLength, stored.size() + 4);
+            EXPECT_TRUE(std::equal(stored.begin(), stored.end(), read.Frames[i].Bytes.begin()));
+        }
+        // The capture start is the first frame's second: 14 November 2023, 22:13:20.
+        EXPECT_EQ(static_cast<uint32_t>(read.State->TraceStartDate) >> 16, (2023u - 1980u) << 9 | 11u << 5 | 14u);
+        EXPECT_TRUE(host.Messages.empty());
+    }
+}
+
+TEST_F(PcapReading, LengthRules)
+{
+    struct Case {
+        const char* Name;
+        std::function<TraceImage(std::vector<PcapPacket>)> Build;
+        uint8_t Topology;
+        int Fcs;  // added to the lengths
+    };
+    const std::vector<Case> cases = {
+        {"pcap Ethernet", [](auto p) { return Pcap(false, false, p); }, kTopologyEthernet, 4},
+        {"pcap Ethernet with its FCS stored",
+         [](auto p) {
+             PcapOptions options;
+             options.LinkType = 1 | 0x04000000 | 2u << 28;  // FCS of two 16-bit words
+             return BuildPcapTrace(options, p);
+         },
+         kTopologyEthernet, 0},
+        {"pcapng Ethernet with its FCS stored",
+         [](auto p) {
+             PcapNgSection section;
+             section.Interfaces[0].FcsBits = 32;
+             section.Packets = p;
+             return Ng({section});
+         },
+         kTopologyEthernet, 0},
+        {"pcap Token Ring",
+         [](auto p) {
+             PcapOptions options;
+             options.LinkType = 6;
+             return BuildPcapTrace(options, p);
+         },
+         kTopologyTokenRing, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<PcapPacket> packets = Packets();
+        packets[1].OriginalLength = 1514;  // stored sliced to 460 bytes
+        const CapturedRead read = Read(c.Build(packets), c.Topology);
+        ASSERT_EQ(read.Frames.size(), 3u);
+        EXPECT_EQ(read.Frames[0].FrameSize, 60 + c.Fcs);
+        EXPECT_EQ(read.Frames[0].StoredLength, 60 + c.Fcs);
+        EXPECT_EQ(read.Frames[1].FrameSize, 1514 + c.Fcs);
+        EXPECT_EQ(read.Frames[1].StoredLength, 460);
+        EXPECT_EQ(read.State->SlicedFrames, 1);
+    }
+    // A whole trace is not marked sliced.
+    EXPECT_EQ(Read(Pcap(false, false, Packets())).State->SlicedFrames, 0);
+}
+
+TEST_F(PcapReading, SimplePacketsAndPacketFlags)
+{
+    PcapNgSection section = Section(false);
+    section.Interfaces[0].SnapLength = 100;
+    section.Packets[0].Flags = 1u << 24;  // CRC error
+    section.Packets[1].Flags = 1u << 28;  // unaligned frame
+    section.Packets[1].Block = PcapBlock::Simple;
+    section.Packets[1].Bytes.resize(100);  // cut to the snapshot length
+    section.Packets[1].OriginalLength = 460;
+    const CapturedRead read = Read(Ng({section}));
+    ASSERT_EQ(read.Frames.size(), 3u);
+    EXPECT_EQ(read.Frames[0].BadFCS, 1);
+    EXPECT_EQ(read.Frames[0].AlignError, 0);
+    // A simple packet has no time stamp and no flags: it keeps the time before it.
+    EXPECT_DOUBLE_EQ(read.Frames[1].Time, read.Frames[0].Time);
+    EXPECT_EQ(read.Frames[1].BadFCS, 0);
+    EXPECT_EQ(read.Frames[1].FrameSize, 464);
+    EXPECT_EQ(read.Frames[1].StoredLength, 100);
+    EXPECT_EQ(read.Frames[2].BadFCS, 0);
+}
+
+TEST_F(PcapReading, TimeOffsetAndResolutionOfEachInterface)
+{
+    PcapNgSection section = Section(false);
+    section.Interfaces = {{}, {}};
+    section.Interfaces[1].TimeResolution = 3;  // milliseconds
+    section.Interfaces[1].TimeOffset = 60;
+    section.Packets[2].Interface = 1;
+    section.Packets[2].Stamp = (kStart + 2001500) / 1000 - 60000;  // the same moment
+    const CapturedRead read = Read(Ng({section}));
+    ASSERT_EQ(read.Frames.size(), 3u);
+    EXPECT_NEAR(read.Frames[2].Time, kTimes[2], 1000.0);
+}
+
+TEST_F(PcapReading, InterfacesOfAnotherMediumArePassedOverAndToldOnce)
+{
+    PcapNgSection section = Section(false);
+    section.Interfaces = {{9}, {1}, {6}};  // PPP first: the medium is the first Ethernet or Token Ring one
+    section.Packets[0].Interface = 0;
+    section.Packets[1].Interface = 1;
+    section.Packets[2].Interface = 2;
+    std::vector<PcapPacket> more = Packets();
+    for (PcapPacket& p : more) p.Interface = 1;
+    section.Packets.insert(section.Packets.end(), more.begin(), more.end());
+    const auto state = Open(Ng({section}));
+    EXPECT_EQ(state->Topology, kTopologyEthernet);
+    EXPECT_EQ(state->TotalFrames, 4);
+    EXPECT_EQ(state->SkippedFrames, 2);
+    EXPECT_EQ(state->ReadResult, 0);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{
+                                "2 frames were captured on interfaces other than Ethernet: they were not analysed."});
+    state->SkippedFrames = 1;
+    state->Topology = kTopologyTokenRing;
+    EXPECT_EQ(SkippedFramesText(*state),
+              "1 frame was captured on an interface other than Token Ring: it was not analysed.");
+
+    // Without an Ethernet or Token Ring interface the trace is not analysed at all.
+    section.Interfaces = {{9}, {10}};
+    Ng({section}).Save(path);
+    AnalysisState probe;
+    EXPECT_EQ(DetectTopology(probe, kFormatPcapNG, path, host).Code, kTopologyWAN);
+    PcapOptions fddi;
+    fddi.LinkType = 10;
+    fddi.BigEndian = true;
+    BuildPcapTrace(fddi, Packets()).Save(path);
+    EXPECT_EQ(DetectTopology(probe, kFormatPcap, path, host).Code, kTopologyFDDI);
+}
+
+// Byte offsets in a pcapng trace of one section, one interface and three enhanced
+// packet blocks, whose second packet block is damaged in each case.
+constexpr std::size_t kLengthField = 4;
+constexpr std::size_t kPacketFields = 8;  // interface, time, stored and original length follow
+
+void PutLe32(TraceImage& image, std::size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) image.Bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+TEST_F(PcapReading, DamagedAndHostileBlocksEndTheReadWithTheFramesSoFar)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(PcapNgTrace&)> Damage;
+        std::size_t Kept;
+    };
+    auto second = [](PcapNgTrace& t) { return t.Image.FrameOffsets[1]; };
+    const std::vector<Case> cases = {
+        {"lengths that disagree", [&](PcapNgTrace& t) { PutLe32(t.Image, t.Blocks[3].End - 4, 0x40); }, 1},
+        {"zero block length", [&](PcapNgTrace& t) { PutLe32(t.Image, second(t) + kLengthField, 0); }, 1},
+        {"length not a multiple of four", [&](PcapNgTrace& t) { PutLe32(t.Image, second(t) + kLengthField, 497); }, 1},
+        {"huge block length", [&](PcapNgTrace& t) { PutLe32(t.Image, second(t) + kLengthField, 0xFFFFFFF0u); }, 1},
+        {"stored length past the block",
+         [&](PcapNgTrace& t) { PutLe32(t.Image, second(t) + kPacketFields + 12, 0x7FFFFFFF); }, 1},
+        {"unknown interface", [&](PcapNgTrace& t) { PutLe32(t.Image, second(t) + kPacketFields, 5); }, 1},
+        {"option past the block end",
+         [&](PcapNgTrace& t) {
+             // The flags option of the third packet claims 0x100 bytes.
+             const std::size_t option = t.Blocks[4].End - 4 - 4 - 8;
+             t.Image.Bytes[option + 2] = 0x00;
+             t.Image.Bytes[option + 3] = 0x01;
+         },
+         2},
+        {"interface option past the block end", [](PcapNgTrace& t) { t.Image.Bytes[t.Blocks[1].Begin + 16 + 3] = 0x7F; }, 0},
+        {"time resolution beyond 64 bits", [](PcapNgTrace& t) { t.Image.Bytes[t.Blocks[1].Begin + 16 + 4] = 25; }, 0},
+        {"truncated last block", [](PcapNgTrace& t) { t.Image.Bytes.resize(t.Image.Bytes.size() - 6); }, 2},
+        {"libpcap: huge stored length",
+         [](PcapNgTrace& t) {
+             t.Image = Pcap(false, false, Packets());
+             PutLe32(t.Image, t.Image.FrameOffsets[1] + 8, 0xFFFFFF00u);
+         },
+         1},
+        {"libpcap: truncated last record",
+         [](PcapNgTrace& t) {
+             t.Image = Pcap(true, true, Packets(1000));
+             t.Image.Bytes.resize(t.Image.Bytes.size() - 1);
+         },
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PcapNgSection section = Section(false, 6);
+        section.Packets[2].Flags = 0;
+        PcapNgTrace trace = BuildPcapNgTrace({section});
+        c.Damage(trace);
+        host = RecordingHost{};
+        const auto state = Open(trace.Image, PcapFormatOf(trace.Image.Bytes.data(), trace.Image.Bytes.size()));
+        EXPECT_EQ(state->TotalFrames, static_cast<int>(c.Kept));
+        EXPECT_NE(state->ReadResult, 0);
+        EXPECT_EQ(host.Texts(), std::vector<std::string>{kDamagedRecordText});
+    }
+}
+
+TEST_F(PcapReading, LongFramesAreClippedAndTheReadGoesOn)
+{
+    std::vector<PcapPacket> packets = Packets();
+    packets[1].Bytes = SampleBytes(70000, 9);  // longer than a held block too
+    for (const TraceImage& image : {Pcap(false, false, packets), BuildPcapNgTrace({{false, {{}}, packets}}).Image}) {
+        host = RecordingHost{};
+        const CapturedRead read = Read(image);
+        ExpectClippedAndReadOn(read, host, &packets[1].Bytes);
+    }
+}
+
+// Short packets, so that a cut after every byte stays quick.
+std::vector<PcapPacket> ShortPackets(uint64_t unitsPerMicrosecond = 1)
+{
+    std::vector<PcapPacket> packets = Packets(unitsPerMicrosecond);
+    for (std::size_t i = 0; i < packets.size(); ++i) packets[i].Bytes.resize(14 + 3 * i);
+    return packets;
+}
+
+TEST_F(PcapReading, CutAnywhereOrOverwritten)
+{
+    CaptureOptions options;
+    options.Format = kFormatPcap;
+    const TraceImage pcap = Pcap(true, false, ShortPackets());
+    ExpectCleanCuts(pcap, 24, ContiguousFrames(pcap, pcap.Bytes.size()), options, dir);
+    ExpectSurvivesDamage(pcap, 0, options, dir, 150, 21);
+
+    PcapNgSection first = Section(false, 9, 1000);
+    first.Packets = ShortPackets(1000);
+    first.OtherBlocks = true;
+    first.Packets[1].Block = PcapBlock::Simple;
+    first.Packets[2].Flags = 1u << 24;
+    PcapNgSection second = Section(true);
+    second.Packets = ShortPackets();
+    second.Packets[0].Block = PcapBlock::Obsolete;
+    const PcapNgTrace ng = BuildPcapNgTrace({first, second});
+    std::vector<RecordSpan> blocks;
+    for (const PcapNgBlock& block : ng.Blocks) blocks.push_back({block.Begin, block.End, block.Packet});
+    ExpectCleanCuts(ng.Image, ng.Blocks.front().End, blocks, options, dir);
+    ExpectSurvivesDamage(ng.Image, 0, options, dir, 200, 22);
+}
+
+TEST_F(PcapReading, StopEndsTheReadAfterTheRecord)
+{
+    host.StopAfterPolls = 0;
+    const CapturedRead read = Read(Pcap(false, false, Packets()));
+    EXPECT_EQ(read.Frames.size(), 1u);
+    EXPECT_EQ(read.State->ReadCancelled, 1);
+}
+
+// ---- the real capture -----------------------------------------------------------------
+
+const std::filesystem::path kCaptures = std::filesystem::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "captures";
+
+// The report's JSON of a trace.
+std::string ReportJson(const std::string& path)
+{
+    const reporttest::ReportRun run = reporttest::RunReportWith({"--json", path});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    return run.Out;
+}
+
+// A figure with decimals and no thousands separator: a time, a rate or a share.
+bool IsDecimalFigure(const std::string& cell, double& value)
+{
+    const std::size_t begin = cell.find_first_not_of(" \"[]");
+    const std::size_t end = cell.find_last_not_of(" \"[],");
+    if (begin == std::string::npos) return false;
+    const std::string text = cell.substr(begin, end - begin + 1);
+    if (text.find_first_not_of("-0123456789.") != std::string::npos || text.find('.') == std::string::npos) return false;
+    value = std::stod(text);
+    return true;
+}
+
+// Two reports of the same frames say the same, but for the file's name, format, size
+// and date, and for figures computed from time stamps: the Sniffer copy keeps them
+// in its own unit, so a response time or a rate may differ in its last digit.
+void ExpectSameAnalysis(const std::string& a, const std::string& b)
+{
+    std::istringstream x(a), y(b);
+    std::string lineA, lineB;
+    int line = 0;
+    while (std::getline(x, lineA)) {
+        ++line;
+        ASSERT_TRUE(std::getline(y, lineB)) << "line " << line;
+        if (lineA == lineB) continue;
+        bool named = false;
+        for (const char* key : {"\"TraceFileName\"", "\"Analyzer\"", "\"FileSize\"", "\"FileDate\""})
+            named = named || lineA.find(key) != std::string::npos;
+        if (named) continue;
+        std::istringstream cellsA(lineA), cellsB(lineB);
+        std::string cellA, cellB;
+        while (std::getline(cellsA, cellA, ',') && std::getline(cellsB, cellB, ',')) {
+            double valueA = 0, valueB = 0;
+            if (cellA == cellB) continue;
+            EXPECT_TRUE(IsDecimalFigure(cellA, valueA) && IsDecimalFigure(cellB, valueB) &&
+                        std::abs(valueA - valueB) <= 0.005)
+                << "line " << line << ": " << lineA << " / " << lineB;
+        }
+    }
+    EXPECT_FALSE(std::getline(y, lineB));
+}
+
+// The conversations' packet summaries: the same frames in the same chains as the
+// Sniffer copy, stamped with the capture's own times (the Sniffer copy's clock runs
+// a little fast, so its times are not the measure).
+void ExpectSamePackets(const AnalysisState& sniffer, const AnalysisState& b, const std::vector<PcapFrame>& frames)
+{
+    ASSERT_EQ(sniffer.PacketList.size(), b.PacketList.size());
+    ASSERT_EQ(sniffer.ObjectList.Count(), b.ObjectList.Count());
+    const double origin = b.PacketList[0].Time - frames[b.PacketList[0].FrameNo - 1].Microseconds;
+    for (std::size_t i = 0; i < sniffer.PacketList.size(); ++i) {
+        const TPacket& p = sniffer.PacketList[i];
+        const TPacket& q = b.PacketList[i];
+        ASSERT_EQ(p.FrameNo, q.FrameNo) << "packet " << i;
+        EXPECT_EQ(p.NextPacket, q.NextPacket) << "packet " << i;
+        EXPECT_EQ(p.Length, q.Length) << "packet " << i;
+        EXPECT_EQ(p.PacketFlags, q.PacketFlags) << "packet " << i;
+        EXPECT_EQ(p.Seq, q.Seq) << "packet " << i;
+        EXPECT_NEAR(q.Time - origin, frames[q.FrameNo - 1].Microseconds, 0.01) << "packet " << i;
+    }
+}
+
+TEST(PcapCaptures, OfficeReadsAsItsSnifferCopyFromPcapAndPcapng)
+{
+    for (const char* name : {"office-a.enc", "office-a.pcap"})
+        if (!std::filesystem::exists(kCaptures / name)) GTEST_SKIP() << "real capture not found: " << kCaptures / name;
+    TempDir dir;
+    std::vector<std::string> paths = {(kCaptures / "office-a.pcap").string()};
+    const std::vector<PcapFrame> frames = ReadPcapFrames(paths.front());
+    // The same frames in pcapng, nanosecond time stamps, in both byte orders.
+    for (bool big : {false, true}) {
+        PcapNgSection section;
+        section.BigEndian = big;
+        section.Interfaces[0].TimeResolution = 9;
+        for (const PcapFrame& frame : frames) {
+            PcapPacket packet;
+            packet.Bytes = frame.Bytes;
+            packet.OriginalLength = frame.WireLength;
+            packet.Stamp = static_cast<uint64_t>(std::llround(frame.Microseconds)) * 1000;
+            section.Packets.push_back(packet);
+        }
+        paths.push_back(dir.Path(big ? "office-a-big.pcapng" : "office-a.pcapng"));
+        BuildPcapNgTrace({section}).Image.Save(paths.back());
+    }
+
+    RecordingHost host;
+    AnalysisState sniffer;
+    ASSERT_EQ(DetectAndRead(sniffer, (kCaptures / "office-a.enc").string(), host), kFormatSniffer);
+    const std::string snifferJson = ReportJson((kCaptures / "office-a.enc").string());
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        AnalysisState state;
+        EXPECT_NE(DetectAndRead(state, path, host), kFormatUnknown);
+        EXPECT_EQ(state.TotalFrames, 851);
+        EXPECT_EQ(state.TotalBytes, 500874.0);  // the README's total with the FCS counted
+        ExpectSamePackets(sniffer, state, frames);
+        ExpectSameAnalysis(snifferJson, ReportJson(path));
+    }
+    EXPECT_TRUE(host.Messages.empty());
+}
+
+}  // namespace
+}  // namespace quenlix::testing
