@@ -177,7 +177,7 @@ TEST_F(ReadDriver, OpenFailureIsReported)
 TEST_F(ReadDriver, FormatsWithoutReaderReadNothing)
 {
     WriteTrace(4);
-    for (uint8_t format : std::initializer_list<uint8_t>{kFormatNone, kFormatUnknown, 15}) {
+    for (uint8_t format : std::initializer_list<uint8_t>{kFormatNone, kFormatUnknown, 18}) {
         state->TraceFormat = format;
         ReadTraceFile(*state, false, host);
         EXPECT_EQ(state->TotalFrames, 0);
@@ -214,13 +214,13 @@ TEST(ImportHelpers, AnalyzerNames)
         {0, "DA-30"},     {1, "DataGLANce"},      {2, "FireBerd 500"},     {3, "Internetwork Advisor"},
         {4, "LAN900"},    {5, "LANalyzer"},       {6, "LANdecoder"},       {7, "LANWatch"},
         {8, "NetLens"},   {9, "LANDesk/NetSight"}, {10, "Network Monitor"}, {11, "Sniffer"},
-        {13, "Observer"}, {14, "EtherPeek"}};
+        {13, "Observer"}, {14, "EtherPeek"},        {15, "pcap"},            {16, "pcapng"}};
     for (const auto& [code, expected] : names) {
         std::string name = "unchanged";
         GetAnalyzerName(code, name);
         EXPECT_EQ(name, expected);
     }
-    for (uint8_t code : {12, 15, 17, 255}) {
+    for (uint8_t code : {12, 17, 18, 255}) {
         std::string name = "unchanged";
         GetAnalyzerName(code, name);
         EXPECT_EQ(name, "unchanged") << int(code);

@@ -66,23 +66,23 @@ TEST(MainWindow, OpenMessagesAndReadableFormats)
     for (int code = 0; code <= 11; ++code) EXPECT_TRUE(IsReadableFormat(static_cast<uint8_t>(code))) << code;
     EXPECT_FALSE(IsReadableFormat(kFormatNone));
     EXPECT_TRUE(IsReadableFormat(kFormatObserver));
-    EXPECT_TRUE(IsReadableFormat(kFormatEtherPeek));
-    EXPECT_FALSE(IsReadableFormat(15));
+    for (uint8_t code : {kFormatEtherPeek, kFormatPcap, kFormatPcapNG}) EXPECT_TRUE(IsReadableFormat(code)) << int(code);
     EXPECT_FALSE(IsReadableFormat(kFormatUnknown));
 }
 
 TEST(MainWindow, OpenDialogFiltersKeepTheirNamesAndSplitThePatterns)
 {
     const std::vector<OpenFilter> filters = OpenDialogFilters();
-    ASSERT_EQ(filters.size(), 16u);
+    ASSERT_EQ(filters.size(), 17u);
     EXPECT_EQ(filters[0].Name, "All Trace Files");
-    EXPECT_EQ(filters[0].Patterns.size(), 16u);
+    EXPECT_EQ(filters[0].Patterns.size(), 18u);
     EXPECT_EQ(filters[1].Name, "Network General Sniffer (*.enc, *.trc)");
     EXPECT_EQ(filters[1].Patterns, (std::vector<std::string>{"*.enc", "*.trc"}));
     EXPECT_EQ(filters[3].Name, "HP Internetwork  Advisor (*.eth, *.trn)");
     EXPECT_EQ(filters[11].Patterns, (std::vector<std::string>{"*.S04"}));
     EXPECT_EQ(filters[12].Name, "Wandel&Goltermann DA-30 (*.an1)");
     EXPECT_EQ(filters[15].Name, "AG Group EtherPeek (*.pkt)");
+    EXPECT_EQ(filters[16].Patterns, (std::vector<std::string>{"*.pcap", "*.pcapng"}));
 }
 
 TEST(MainWindow, EditMenuAndTipsOfEachPage)
