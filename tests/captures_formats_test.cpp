@@ -1,17 +1,22 @@
 // The real Network Monitor (office-a.cap) and LANalyzer (office-a.tr1) captures,
 // written by an outside tool from the same frames as the Sniffer capture
 // office-a.enc: same frames, lengths by each format's rules, and the same
-// stations, hosts, protocols and encapsulations as the Sniffer read gives.
+// stations, hosts, protocols and encapsulations as the Sniffer read gives. The
+// original pcap file, and pcapng copies of it, give the Sniffer read's analysis.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "PcapFrames.h"
+#include "PcapWriter.h"
 #include "TestFiles.h"
 #include "TraceImage.h"
 #include "import/TraceImport.h"
+#include "report_support.h"
 
 namespace quenlix::testing {
 namespace {
@@ -167,6 +172,60 @@ TEST_F(OfficeCaptures, LANalyzerCountsTheWireLengthWithFcs)
 
     ExpectSameTraffic(*sniffer->State, s);
     ExpectSameStationsAndHosts(*sniffer->State, s, true);
+}
+
+// The report's sections from the frame statistics up to the client/server table,
+// which alone holds figures of time stamps (the Sniffer copy keeps them in a unit
+// of its own, so response times may differ in their last digit).
+std::string ReportSections(const std::string& path)
+{
+    const reporttest::ReportRun run = reporttest::RunReportWith({"--json", path});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const std::size_t begin = run.Out.find("\"FrameStatistics\"");
+    return run.Out.substr(begin, run.Out.find("\"ClientServer\"") - begin);
+}
+
+TEST_F(OfficeCaptures, PcapAndPcapngCopiesGiveTheSnifferAnalysis)
+{
+    TempDir dir;
+    std::vector<std::string> paths = {(kCaptures / "office-a.pcap").string()};
+    const std::vector<PcapFrame> frames = ReadPcapFrames(paths.front());
+    for (bool big : {false, true}) {  // nanosecond time stamps in both byte orders
+        PcapNgSection section;
+        section.BigEndian = big;
+        section.Interfaces[0].TimeResolution = 9;
+        for (const PcapFrame& frame : frames)
+            section.Packets.push_back({frame.Bytes, static_cast<uint64_t>(std::llround(frame.Microseconds)) * 1000,
+                                       frame.WireLength});
+        paths.push_back(dir.Path(big ? "big.pcapng" : "little.pcapng"));
+        BuildPcapNgTrace({section}).Image.Save(paths.back());
+    }
+    const AnalysisState& s = *sniffer->State;
+    const std::string sections = ReportSections((kCaptures / "office-a.enc").string());
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        const auto read = ReadCapture(path);
+        const AnalysisState& p = *read->State;
+        EXPECT_EQ(p.ReadResult, 0);
+        EXPECT_TRUE(read->Host.Messages.empty());
+        EXPECT_DOUBLE_EQ(p.TotalBytes, static_cast<double>(kOfficeBytesWithFcs));
+        EXPECT_EQ(p.FrameStats, s.FrameStats);
+        ExpectSameTraffic(s, p);
+        ExpectSameStationsAndHosts(s, p, true);
+        EXPECT_EQ(ReportSections(path), sections);
+        // The conversations hold the same packets, stamped with the capture's own times.
+        ASSERT_EQ(p.ObjectList.Count(), s.ObjectList.Count());
+        ASSERT_EQ(p.PacketList.size(), s.PacketList.size());
+        const double origin = p.PacketList[0].Time - frames[p.PacketList[0].FrameNo - 1].Microseconds;
+        for (std::size_t i = 0; i < p.PacketList.size(); ++i) {
+            const TPacket& x = p.PacketList[i];
+            ASSERT_EQ(x.FrameNo, s.PacketList[i].FrameNo) << "packet " << i;
+            EXPECT_EQ(x.NextPacket, s.PacketList[i].NextPacket) << "packet " << i;
+            EXPECT_EQ(x.Length, s.PacketList[i].Length) << "packet " << i;
+            EXPECT_EQ(x.Seq, s.PacketList[i].Seq) << "packet " << i;
+            EXPECT_NEAR(x.Time - origin, frames[x.FrameNo - 1].Microseconds, 0.01) << "packet " << i;
+        }
+    }
 }
 
 TEST_F(OfficeCaptures, CaptureStartsAgree)

@@ -1,20 +1,14 @@
 // The pcap and pcapng reader: both byte orders and time resolutions, the block
 // kinds, several sections, the length rules (FCS, sliced and clipped frames),
 // interfaces of another medium, damaged and hostile blocks, cut and overwritten
-// files; and the real capture office-a read from pcap and pcapng gives the same
-// analysis as its Sniffer copy.
+// files. The real capture office-a is compared in captures_formats_test.cpp.
 
-#include <cmath>
-#include <filesystem>
 #include <functional>
-#include <sstream>
 
-#include "PcapFrames.h"
 #include "PcapWriter.h"
 #include "ReaderSweeps.h"
 #include "format_support.h"
 #include "import/TraceReader.h"
-#include "report_support.h"
 
 namespace quenlix::testing {
 namespace {
@@ -23,13 +17,13 @@ namespace {
 constexpr uint64_t kStart = 1700000000ull * 1000000 + 250;
 const std::vector<double> kTimes = {0, 1500, 2001500};
 
-std::vector<PcapPacket> Packets(uint64_t unitsPerMicrosecond = 1, uint64_t start = kStart)
+std::vector<PcapPacket> Packets(uint64_t unitsPerMicrosecond = 1)
 {
     std::vector<PcapPacket> packets;
     for (std::size_t i = 0; i < kTimes.size(); ++i) {
         PcapPacket packet;
         packet.Bytes = UnicastBytes(60 + 400 * i, static_cast<uint32_t>(i));
-        packet.Stamp = (start + static_cast<uint64_t>(kTimes[i])) * unitsPerMicrosecond;
+        packet.Stamp = (kStart + static_cast<uint64_t>(kTimes[i])) * unitsPerMicrosecond;
         packets.push_back(packet);
     }
     return packets;
@@ -126,6 +120,7 @@ TEST_F(PcapReading, EveryVariantIsDetectedAndReadAlike)
         const CapturedRead read = Read(image);
         ASSERT_EQ(read.Frames.size(), 3u);
         EXPECT_EQ(read.State->ReadResult, 0);
+        EXPECT_EQ(read.State->SlicedFrames, 0);
         for (std::size_t i = 0; i < 3; ++i) {
             const std::vector<uint8_t> stored = UnicastBytes(60 + 400 * i, static_cast<uint32_t>(i));
             EXPECT_NEAR(read.Frames[i].Time - read.Frames[0].Time, kTimes[i], 1.0);
@@ -148,7 +143,6 @@ TEST_F(PcapReading, LengthRules)
         int Fcs;  // added to the lengths
     };
     const std::vector<Case> cases = {
-        {"pcap Ethernet", [](auto p) { return Pcap(false, false, p); }, kTopologyEthernet, 4},
         {"pcap Ethernet with its FCS stored",
          [](auto p) {
              PcapOptions options;
@@ -184,42 +178,33 @@ TEST_F(PcapReading, LengthRules)
         EXPECT_EQ(read.Frames[1].StoredLength, 460);
         EXPECT_EQ(read.State->SlicedFrames, 1);
     }
-    // A whole trace is not marked sliced.
-    EXPECT_EQ(Read(Pcap(false, false, Packets())).State->SlicedFrames, 0);
 }
 
-TEST_F(PcapReading, SimplePacketsAndPacketFlags)
+TEST_F(PcapReading, SimplePacketsFlagsAndEachInterfacesClock)
 {
     PcapNgSection section = Section(false);
+    section.Interfaces = {{}, {}};
     section.Interfaces[0].SnapLength = 100;
+    section.Interfaces[1].TimeResolution = 3;  // milliseconds, 60 s behind
+    section.Interfaces[1].TimeOffset = 60;
     section.Packets[0].Flags = 1u << 24;  // CRC error
-    section.Packets[1].Flags = 1u << 28;  // unaligned frame
+    section.Packets[1].Flags = 1u << 28;  // unaligned frame, but simple packets have no flags
     section.Packets[1].Block = PcapBlock::Simple;
     section.Packets[1].Bytes.resize(100);  // cut to the snapshot length
     section.Packets[1].OriginalLength = 460;
+    section.Packets[2].Interface = 1;
+    section.Packets[2].Stamp = (kStart + 2001500) / 1000 - 60000;
     const CapturedRead read = Read(Ng({section}));
     ASSERT_EQ(read.Frames.size(), 3u);
     EXPECT_EQ(read.Frames[0].BadFCS, 1);
     EXPECT_EQ(read.Frames[0].AlignError, 0);
-    // A simple packet has no time stamp and no flags: it keeps the time before it.
+    // A simple packet has no time stamp: it keeps the time before it.
     EXPECT_DOUBLE_EQ(read.Frames[1].Time, read.Frames[0].Time);
-    EXPECT_EQ(read.Frames[1].BadFCS, 0);
+    EXPECT_EQ(read.Frames[1].AlignError, 0);
     EXPECT_EQ(read.Frames[1].FrameSize, 464);
     EXPECT_EQ(read.Frames[1].StoredLength, 100);
+    EXPECT_NEAR(read.Frames[2].Time - read.Frames[0].Time, kTimes[2], 1000.0);
     EXPECT_EQ(read.Frames[2].BadFCS, 0);
-}
-
-TEST_F(PcapReading, TimeOffsetAndResolutionOfEachInterface)
-{
-    PcapNgSection section = Section(false);
-    section.Interfaces = {{}, {}};
-    section.Interfaces[1].TimeResolution = 3;  // milliseconds
-    section.Interfaces[1].TimeOffset = 60;
-    section.Packets[2].Interface = 1;
-    section.Packets[2].Stamp = (kStart + 2001500) / 1000 - 60000;  // the same moment
-    const CapturedRead read = Read(Ng({section}));
-    ASSERT_EQ(read.Frames.size(), 3u);
-    EXPECT_NEAR(read.Frames[2].Time, kTimes[2], 1000.0);
 }
 
 TEST_F(PcapReading, InterfacesOfAnotherMediumArePassedOverAndToldOnce)
@@ -362,124 +347,16 @@ TEST_F(PcapReading, CutAnywhereOrOverwritten)
     ExpectSurvivesDamage(ng.Image, 0, options, dir, 200, 22);
 }
 
+// Stop is polled once after every record: each packet, and each block of pcapng.
 TEST_F(PcapReading, StopEndsTheReadAfterTheRecord)
 {
-    host.StopAfterPolls = 0;
-    const CapturedRead read = Read(Pcap(false, false, Packets()));
-    EXPECT_EQ(read.Frames.size(), 1u);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
-}
-
-// ---- the real capture -----------------------------------------------------------------
-
-const std::filesystem::path kCaptures = std::filesystem::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "captures";
-
-// The report's JSON of a trace.
-std::string ReportJson(const std::string& path)
-{
-    const reporttest::ReportRun run = reporttest::RunReportWith({"--json", path});
-    EXPECT_EQ(run.Status, 0) << run.Err;
-    return run.Out;
-}
-
-// A figure with decimals and no thousands separator: a time, a rate or a share.
-bool IsDecimalFigure(const std::string& cell, double& value)
-{
-    const std::size_t begin = cell.find_first_not_of(" \"[]");
-    const std::size_t end = cell.find_last_not_of(" \"[],");
-    if (begin == std::string::npos) return false;
-    const std::string text = cell.substr(begin, end - begin + 1);
-    if (text.find_first_not_of("-0123456789.") != std::string::npos || text.find('.') == std::string::npos) return false;
-    value = std::stod(text);
-    return true;
-}
-
-// Two reports of the same frames say the same, but for the file's name, format, size
-// and date, and for figures computed from time stamps: the Sniffer copy keeps them
-// in its own unit, so a response time or a rate may differ in its last digit.
-void ExpectSameAnalysis(const std::string& a, const std::string& b)
-{
-    std::istringstream x(a), y(b);
-    std::string lineA, lineB;
-    int line = 0;
-    while (std::getline(x, lineA)) {
-        ++line;
-        ASSERT_TRUE(std::getline(y, lineB)) << "line " << line;
-        if (lineA == lineB) continue;
-        bool named = false;
-        for (const char* key : {"\"TraceFileName\"", "\"Analyzer\"", "\"FileSize\"", "\"FileDate\""})
-            named = named || lineA.find(key) != std::string::npos;
-        if (named) continue;
-        std::istringstream cellsA(lineA), cellsB(lineB);
-        std::string cellA, cellB;
-        while (std::getline(cellsA, cellA, ',') && std::getline(cellsB, cellB, ',')) {
-            double valueA = 0, valueB = 0;
-            if (cellA == cellB) continue;
-            EXPECT_TRUE(IsDecimalFigure(cellA, valueA) && IsDecimalFigure(cellB, valueB) &&
-                        std::abs(valueA - valueB) <= 0.005)
-                << "line " << line << ": " << lineA << " / " << lineB;
-        }
+    for (const auto& [image, polls] : {std::pair{Pcap(false, false, Packets()), 1}, {Ng({Section(true)}), 3}}) {
+        host = RecordingHost{};
+        host.StopAfterPolls = polls;
+        const CapturedRead read = Read(image);
+        EXPECT_EQ(read.Frames.size(), 2u);
+        EXPECT_EQ(read.State->ReadCancelled, 1);
     }
-    EXPECT_FALSE(std::getline(y, lineB));
-}
-
-// The conversations' packet summaries: the same frames in the same chains as the
-// Sniffer copy, stamped with the capture's own times (the Sniffer copy's clock runs
-// a little fast, so its times are not the measure).
-void ExpectSamePackets(const AnalysisState& sniffer, const AnalysisState& b, const std::vector<PcapFrame>& frames)
-{
-    ASSERT_EQ(sniffer.PacketList.size(), b.PacketList.size());
-    ASSERT_EQ(sniffer.ObjectList.Count(), b.ObjectList.Count());
-    const double origin = b.PacketList[0].Time - frames[b.PacketList[0].FrameNo - 1].Microseconds;
-    for (std::size_t i = 0; i < sniffer.PacketList.size(); ++i) {
-        const TPacket& p = sniffer.PacketList[i];
-        const TPacket& q = b.PacketList[i];
-        ASSERT_EQ(p.FrameNo, q.FrameNo) << "packet " << i;
-        EXPECT_EQ(p.NextPacket, q.NextPacket) << "packet " << i;
-        EXPECT_EQ(p.Length, q.Length) << "packet " << i;
-        EXPECT_EQ(p.PacketFlags, q.PacketFlags) << "packet " << i;
-        EXPECT_EQ(p.Seq, q.Seq) << "packet " << i;
-        EXPECT_NEAR(q.Time - origin, frames[q.FrameNo - 1].Microseconds, 0.01) << "packet " << i;
-    }
-}
-
-TEST(PcapCaptures, OfficeReadsAsItsSnifferCopyFromPcapAndPcapng)
-{
-    for (const char* name : {"office-a.enc", "office-a.pcap"})
-        if (!std::filesystem::exists(kCaptures / name)) GTEST_SKIP() << "real capture not found: " << kCaptures / name;
-    TempDir dir;
-    std::vector<std::string> paths = {(kCaptures / "office-a.pcap").string()};
-    const std::vector<PcapFrame> frames = ReadPcapFrames(paths.front());
-    // The same frames in pcapng, nanosecond time stamps, in both byte orders.
-    for (bool big : {false, true}) {
-        PcapNgSection section;
-        section.BigEndian = big;
-        section.Interfaces[0].TimeResolution = 9;
-        for (const PcapFrame& frame : frames) {
-            PcapPacket packet;
-            packet.Bytes = frame.Bytes;
-            packet.OriginalLength = frame.WireLength;
-            packet.Stamp = static_cast<uint64_t>(std::llround(frame.Microseconds)) * 1000;
-            section.Packets.push_back(packet);
-        }
-        paths.push_back(dir.Path(big ? "office-a-big.pcapng" : "office-a.pcapng"));
-        BuildPcapNgTrace({section}).Image.Save(paths.back());
-    }
-
-    RecordingHost host;
-    AnalysisState sniffer;
-    ASSERT_EQ(DetectAndRead(sniffer, (kCaptures / "office-a.enc").string(), host), kFormatSniffer);
-    const std::string snifferJson = ReportJson((kCaptures / "office-a.enc").string());
-    for (const std::string& path : paths) {
-        SCOPED_TRACE(path);
-        AnalysisState state;
-        EXPECT_NE(DetectAndRead(state, path, host), kFormatUnknown);
-        EXPECT_EQ(state.TotalFrames, 851);
-        EXPECT_EQ(state.TotalBytes, 500874.0);  // the README's total with the FCS counted
-        ExpectSamePackets(sniffer, state, frames);
-        ExpectSameAnalysis(snifferJson, ReportJson(path));
-    }
-    EXPECT_TRUE(host.Messages.empty());
 }
 
 }  // namespace

@@ -289,7 +289,7 @@ Outcome PcapReader::ReadBlock(ReadContext& ctx)
     case kInterfaceBlock: outcome = TakeInterface(body); break;
     case kEnhancedPacketBlock:
     case kObsoletePacketBlock:
-    case kSimplePacketBlock: outcome = TakePacketBlock(ctx, type, body); break;
+    case kSimplePacketBlock: return TakePacketBlock(ctx, type, body);  // closes the record itself
     default: break;  // statistics, name resolution, comments and the like
     }
     if (outcome != Outcome::Continue) return outcome;
