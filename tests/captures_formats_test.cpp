@@ -230,10 +230,12 @@ TEST_F(OfficeCaptures, PcapAndPcapngCopiesGiveTheSnifferAnalysis)
 
 TEST_F(OfficeCaptures, CaptureStartsAgree)
 {
-    // The Network Monitor and LANalyzer headers both carry the capture start.
+    // The Network Monitor and LANalyzer headers both carry the capture start; a pcap
+    // file's is the time of its first frame.
     const auto netmon = ReadOffice(".cap");
     const auto lanalyzer = ReadOffice(".tr1");
     EXPECT_EQ(netmon->State->TraceStartDate, lanalyzer->State->TraceStartDate);
+    EXPECT_EQ(ReadOffice(".pcap")->State->TraceStartDate, netmon->State->TraceStartDate);
     EXPECT_EQ(static_cast<uint32_t>(netmon->State->TraceStartDate) >> 16, (2026u - 1980u) << 9 | 12u << 5 | 8u);
 }
 
