@@ -276,6 +276,13 @@ TEST_F(PcapReading, DamagedAndHostileBlocksEndTheReadWithTheFramesSoFar)
          },
          2},
         {"interface option past the block end", [](PcapNgTrace& t) { t.Image.Bytes[t.Blocks[1].Begin + 16 + 3] = 0x7F; }, 0},
+        {"more interfaces than any capture has",
+         [](PcapNgTrace& t) {
+             PcapNgSection crowded;
+             crowded.Interfaces.resize(65537);
+             t = BuildPcapNgTrace({crowded, Section(false)});
+         },
+         0},
         {"time resolution beyond 64 bits", [](PcapNgTrace& t) { t.Image.Bytes[t.Blocks[1].Begin + 16 + 4] = 25; }, 0},
         {"truncated last block", [](PcapNgTrace& t) { t.Image.Bytes.resize(t.Image.Bytes.size() - 6); }, 2},
         {"libpcap: huge stored length",

@@ -53,6 +53,9 @@ constexpr std::size_t kSimplePacketFixedBytes = 4;
 
 // The largest packet that capture tools store; a longer stored length is a damaged record.
 constexpr uint32_t kLargestStoredPacket = 262144;
+// More interfaces than any capture has: a section with more is damaged (and would
+// otherwise hold memory without bound).
+constexpr std::size_t kMostInterfaces = 65536;
 // The largest block body held in memory. A longer one (a packet longer than the frame
 // buffer) keeps its first bytes and the rest is passed over.
 constexpr std::size_t kHeldBodyBytes = 65536;
@@ -349,7 +352,7 @@ Outcome PcapReader::TakeSectionHeader(const BlockBody& body)
 
 Outcome PcapReader::TakeInterface(const BlockBody& body)
 {
-    if (body.Held < kInterfaceFixedBytes) return Outcome::Damaged;
+    if (body.Held < kInterfaceFixedBytes || interfaces_.size() == kMostInterfaces) return Outcome::Damaged;
     Interface from;
     from.Analysed = order_.U16(body.Data) == traceLink_;
     from.SnapLength = order_.U32(body.Data + 4);
