@@ -134,6 +134,18 @@ TEST_F(PcapReading, EveryVariantIsDetectedAndReadAlike)
     }
 }
 
+// pcap files are recognised after the fourteen analyser formats: a pcap file whose
+// first bytes also pass an analyser's test is that analyser's.
+TEST_F(PcapReading, TheAnalyserFormatsAreTestedFirst)
+{
+    std::vector<PcapPacket> packets = Packets();
+    const std::string text = "Observer";
+    std::copy(text.begin(), text.end(), packets[0].Bytes.begin() + 20);
+    Pcap(false, false, packets).Save(path);
+    AnalysisState state;
+    EXPECT_EQ(DetectTraceFormat(state, path, host).Code, kFormatObserver);
+}
+
 TEST_F(PcapReading, LengthRules)
 {
     struct Case {
