@@ -515,10 +515,15 @@ TWhatIfAnalysisForm::TWhatIfAnalysisForm(TFathomToolboxForm& toolbox, QWidget* p
             n->addWidget(label, i, 0);
             n->addWidget(edit, i, 1);
         } else if (i < 6) {
-            if (i == 5) r->addWidget(new QLabel("to"));
-            r->addWidget(i == 4 ? label : edit);
-            if (i == 4) r->addWidget(edit);
-            if (i == 5) r->addWidget(label);
+            // "Packet Send" [n] "to" [n] "Receive Ratio"
+            if (i == 4) {
+                r->addWidget(label);
+                r->addWidget(edit);
+            } else {
+                r->addWidget(new QLabel("to"));
+                r->addWidget(edit);
+                r->addWidget(label);
+            }
         } else {
             a->addWidget(label, i - 6, 0);
             a->addWidget(edit, i - 6, 1);
