@@ -31,6 +31,8 @@
 #include "import/TraceImport.h"
 #include "model/AnalysisState.h"
 #include "model/ReadHost.h"
+#include "ui/analysis/AnalysisContent.h"
+#include "ui/analysis/ToolboxContent.h"
 #include "ui/main/ClientServerContent.h"
 
 namespace {
@@ -164,6 +166,51 @@ WriteResult WriteTraces(const BenchOptions& options, const fs::path& plain, cons
     return result;
 }
 
+// The toolbox on the trace's largest conversation: the first paint of the
+// ladder (every packet of both directions walked, the rows of one screen laid
+// out) and the latency and throughput runs of both directions.
+void BenchToolbox(const char* label, const quenlix::AnalysisState& state)
+{
+    using namespace quenlix;
+    ToolboxSelection selection;
+    const ToolboxOptions options;
+    RebuildToolbox(state, selection, options);
+    int best = 0, bestSource = -1, bestTarget = -1, bestApp = -1;
+    for (int source = 0; source < static_cast<int>(selection.SourceNodes.size()); ++source) {
+        int target = 0;
+        for (int32_t peer = FirstNetPeer(state, *selection.SourceNodes[static_cast<size_t>(source)]); peer >= 0;
+             peer = NextNetPeer(state, peer), ++target) {
+            int app = 0;
+            for (int32_t head = FirstTransHead(state, peer); head >= 0; head = NextTransHead(state, head), ++app) {
+                int packets = 0;
+                for (int32_t p = FirstPacketOf(state, head); p >= 0; p = NextPacketOf(state, p)) ++packets;
+                if (packets > best) best = packets, bestSource = source, bestTarget = target, bestApp = app;
+            }
+        }
+    }
+    if (bestSource < 0) return;
+    SelectSource(state, selection, options, bestSource);
+    SelectTarget(state, selection, bestTarget);
+    SelectApp(selection, bestApp);
+    const auto timed = [](auto&& work) {
+        const auto start = Clock::now();
+        work();
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
+    LadderLayout ladder;
+    const double paint = timed([&] { ladder = LayOutLadder(state, selection, options, 0, 768); });
+    LadderLayout scrolled;
+    const double scroll = timed([&] { scrolled = LayOutLadder(state, selection, options, ladder.Height / 2, ladder.Height / 2 + 768); });
+    LatencyContent latency;
+    const double latencyMs = timed([&] { latency = BuildLatency(state, selection, {}); });
+    ThroughputContent throughput;
+    const double throughputMs = timed([&] { throughput = BuildThroughput(state, selection, {}); });
+    std::printf("%-10s toolbox on %s %s -> %s (%d packets one way, %d rows): first paint %.1f ms (%zu rows laid out), "
+                "mid-ladder paint %.1f ms, latency %.1f ms, throughput %.1f ms\n",
+                label, selection.ConversationText.c_str(), selection.SenderText.c_str(), selection.ResponderText.c_str(),
+                best, ladder.RowCount, paint, ladder.Rows.size(), scroll, latencyMs, throughputMs);
+}
+
 // Reads one file as the program does and prints its figures; false when the read failed.
 bool BenchRead(const char* label, const fs::path& path)
 {
@@ -208,6 +255,7 @@ bool BenchRead(const char* label, const fs::path& path)
     quenlix::UpdateServerGrid(*state, table);
     std::printf("%-10s client/server table: %d rows in %.3f s (%.3f s of CPU)\n", label, table.ServerRowCount,
                 std::chrono::duration<double>(Clock::now() - tableStart).count(), CpuSeconds() - tableCpuStart);
+    BenchToolbox(label, *state);
     return state->ReadResult == 0;
 }
 
