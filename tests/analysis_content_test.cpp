@@ -31,7 +31,7 @@ TEST(BarChart, AxisTicksAndBars)
         {{0.4, 2.6, 1.2, 0.8}, 3.0, "3.0", "1.5", {true, true, true, true}},
         {{10, 37, 20, 10}, 40, "    40", "    20", {true, true, true, true}},
         {{0, 0, 0, 0}, 0, "0.0", "0.0", {false, false, false, false}},
-        {{5, 5, 5, 5}, 5.0, "5.0", "2.5", {true, true, true, true}},
+        {{5, 5, 5, 5}, 5.5, "5.5", "2.8", {true, true, true, true}},
         {{0.001, 5000, 2500, -3}, 5500, "  5500", "  2750", {false, true, true, false}},
         {{NAN, 1e30, INFINITY, 0}, 1e30, "1000000000000000019884624838656", "500000000000000009942312419328",
          {false, true, false, false}},
@@ -50,9 +50,10 @@ TEST(BarChart, AxisTicksAndBars)
             EXPECT_GE(g.Bars[i].Top, 107 - 90 - 1);  // never above the axis maximum
         }
     }
+    // Equal values: one height, 2 x 90 / 2.5 = 72 pixels.
     ChartData equal;
     equal.Values = {2, 2, 2, 2};
-    EXPECT_EQ(LayOutBarChart(equal, 140, 120).Bars[0].Top, 120 - 13 - 90);
+    for (const ChartBar& bar : LayOutBarChart(equal, 140, 120).Bars) EXPECT_EQ(bar.Top, 120 - 13 - 72);
 }
 
 // Two stations exchanging UDP echoes: requests every 100 ms, answers after 20 ms.
@@ -78,7 +79,7 @@ TEST_F(EchoConversation, LatencyOfBothDirectionsAndWhatIfInputs)
 {
     Build(10, true);
     const LatencyContent c = BuildLatency(chains.State(), selection, {});
-    EXPECT_EQ(c.Caption, "Detailed Latency Analysis for UDP/Port 4000<->ECHO");
+    EXPECT_EQ(c.Caption, "Detailed Latency Analysis for UDP/Port 4000<->Port 7");
     EXPECT_EQ(c.Upper.Heading, "Sender: 10.0.0.1  Responder: 10.0.0.2");
     ASSERT_TRUE(c.Upper.HasResults) << c.Upper.Memo;
     EXPECT_EQ(c.Upper.Min, " 20.000");
@@ -88,14 +89,16 @@ TEST_F(EchoConversation, LatencyOfBothDirectionsAndWhatIfInputs)
     EXPECT_EQ(c.Upper.Total, "20");
     EXPECT_EQ(c.Upper.AveSendSize, "146");
     EXPECT_EQ(c.Upper.Duration, "< 00:00:01");
-    EXPECT_EQ(c.Upper.Memo, "9 packet pair included in the latency analysis over the range 1 to 20.");
+    EXPECT_EQ(c.Upper.Memo, "10 packet pair included in the latency analysis over the range 1 to 20.");
     EXPECT_TRUE(c.Upper.WhatIf.Valid);
     EXPECT_DOUBLE_EQ(c.Upper.WhatIf.MinLatency, 20.0);
     EXPECT_TRUE(c.LowerShown);
     // The server's answers pair with the next request: 80 ms.
     EXPECT_EQ(c.Lower.Heading, "Sender: 10.0.0.2  Responder: 10.0.0.1");
-    EXPECT_EQ(LatencyCopyText(c.Upper, selection, true).substr(0, 74),
-              "Latency Analysis for UDP/Port 4000<->ECHO.  Sender: 10.0.0.1 Responder: 10");
+    const std::string copy = LatencyCopyText(c.Upper, selection, true);
+    EXPECT_EQ(copy.substr(0, copy.find("\r\n")),
+              "Latency Analysis for UDP/Port 4000<->Port 7.  Sender: 10.0.0.1 Responder: 10.0.0.2");
+    EXPECT_NE(copy.find("\r\nMinimum \t 20.000\r\n"), std::string::npos);
 }
 
 TEST_F(EchoConversation, OneWayConversationLeavesTheLowerPanelEmpty)

@@ -162,9 +162,12 @@ TEST_F(ToolboxTest, TcpTextsNameSegmentsFlagsAndAcknowledgedPacket)
     const int back = chains.Head(serverToClient, appcode::kTCP, 80, 1025);
     TPacket syn = TcpPacket(0, 0, 100, 0, testing::kTcpSyn);
     syn.MSS = 1460;
+    syn.Length = 64;  // padded to the minimum: not short
     chains.Send(tcpHead, syn);
     chains.Send(tcpHead, TcpPacket(1000, 200, 101, 1));
-    chains.Send(back, TcpPacket(2000, 0, 1, 301, testing::kTcpAck));
+    TPacket ack = TcpPacket(2000, 0, 1, 301, testing::kTcpAck);
+    ack.Length = 64;
+    chains.Send(back, ack);
     ToolboxSelection s = Select();
     SelectApp(s, 1);
     ASSERT_EQ(s.ConversationText, "TCP/Port 1025<->HTTP");
@@ -213,7 +216,7 @@ TEST_F(ToolboxTest, DamagedChainsAndClocksStayBounded)
     chains.Send(forward, UdpPacket(4000, 10, 2, kPktRequest));  // time steps back: not drawn
     TPacket gap = UdpPacket(6000, 10, 3, kPktGapMarker);
     chains.Send(reverse, gap);
-    TPacket looping = UdpPacket(7000, 10, 4, kPktRetransmission);
+    TPacket looping = UdpPacket(7000, 20, 4, kPktRetransmission);
     looping.RetransDepth = 200;  // further back than the chain goes
     const int last = chains.Send(forward, looping);
     chains.State().PacketList[static_cast<size_t>(last)].PrevPacket = last;  // a link to itself
@@ -237,7 +240,7 @@ TEST_F(ToolboxTest, DamagedChainsAndClocksStayBounded)
 
 TEST_F(ToolboxTest, BandHoldsOnlyRowsInViewButCountsAll)
 {
-    for (int i = 0; i < 1000; ++i) chains.Send(forward, UdpPacket(i * 10.0, 10, 0, kPktZeroWindow));
+    for (int i = 0; i < 1000; ++i) chains.Send(forward, UdpPacket(i * 10.0, 20, 0, kPktZeroWindow));
     ToolboxSelection s = Select();
     const LadderLayout all = Lay(s);
     const LadderLayout band = LayOutLadder(chains.State(), s, {}, 1200, 1400);
@@ -248,7 +251,7 @@ TEST_F(ToolboxTest, BandHoldsOnlyRowsInViewButCountsAll)
     for (const LadderRow& row : band.Rows) EXPECT_TRUE(row.Y + 7 >= 1200 && row.Y - 6 <= 1400);
     const std::vector<std::string> lines = LadderTextLines(chains.State(), s, {});
     ASSERT_EQ(lines.size(), 1000u);
-    EXPECT_EQ(lines[1], "2\t0.000010\t->\tCmd; IP Len=38 TTL=0; UDP Len=10; \tZero Window");
+    EXPECT_EQ(lines[1], "2\t0.000010\t->\tIP Len=48 TTL=0; UDP Len=20; \tZero Window");
 }
 
 }  // namespace
