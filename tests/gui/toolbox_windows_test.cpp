@@ -10,10 +10,12 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "GuiTestSupport.h"
 #include "ui/analysis/ExpertAnalysisForm.h"
 #include "ui/analysis/FathomToolboxForm.h"
+#include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/ClientServerWidget.h"
 #include "ui/main/MainForm.h"
 
