@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "ProblemConversation.h"
+#include "TestFiles.h"
+#include "import/TraceImport.h"
 #include "transaction_chains.h"
+#include "ui/analysis/AnalysisContent.h"
 #include "ui/analysis/ToolboxContent.h"
 
 namespace quenlix {
@@ -252,6 +256,39 @@ TEST_F(ToolboxTest, BandHoldsOnlyRowsInViewButCountsAll)
     const std::vector<std::string> lines = LadderTextLines(chains.State(), s, {});
     ASSERT_EQ(lines.size(), 1000u);
     EXPECT_EQ(lines[1], "2\t0.000010\t->\tIP Len=48 TTL=0; UDP Len=20; \tZero Window");
+}
+
+// The same problems written as a trace and read through the engine: each is
+// marked in its direction, counted once and summed up in sentences.
+TEST(ToolboxTrace, EveryProblemKindIsMarkedCountedAndSummedUp)
+{
+    testing::TempDir dir;
+    const std::string path = dir.Path("problems.enc");
+    testing::WriteSnifferFile(path, {}, testing::ProblemConversationFrames());
+    auto state = std::make_unique<AnalysisState>();
+    testing::RecordingHost host;
+    state->TraceFileName = path;
+    state->TraceFormat = DetectTraceFormat(*state, path, host).Code;
+    state->Topology = DetectTopology(*state, state->TraceFormat, path, host).Code;
+    ReadTraceFile(*state, false, host);
+    ToolboxSelection s;
+    RebuildToolbox(*state, s, {}, {"10.5.0.1", "", "10.5.0.2", "", ""});
+    ASSERT_EQ(s.ConversationText, "TCP/Port 1025<->HTTP");
+    const LadderLayout l = LayOutLadder(*state, s, {}, 0, 1 << 20);
+    std::vector<std::string> notes;
+    for (const LadderRow& row : l.Rows) notes.push_back(row.Annotations);
+    EXPECT_EQ(notes, (std::vector<std::string>{
+                         "TCP Checksum Error", "", "Transport Retransmission (152.00 ms from pkt 1)", "",
+                         "IP Checksum Error", "DLC CRC Error", "Zero Window", "Locally Routed (Pkt 6)",
+                         "Short Packet", "Long Packet", ""}));
+    EXPECT_EQ(l.Forward.ErrorRetransmissions, 1u);
+    EXPECT_EQ(l.ProblemTotal, 8u);
+    const ProblemContent p = BuildProblems(*state, s, l);
+    EXPECT_EQ(p.Forward, (std::array<std::string, kProblemLines>{
+                             "1 DLC CRC error(s).", "1 Long packet(s).", "1 IP checksum error(s).",
+                             "1 TCP checksum error(s).", "1 locally routed packets totalling 158 bytes."}));
+    EXPECT_EQ(p.Reverse, (std::array<std::string, kProblemLines>{"1 Short packet(s).", "1 zero window(s).", "", "", ""}));
+    EXPECT_EQ(p.Notice, "");
 }
 
 }  // namespace

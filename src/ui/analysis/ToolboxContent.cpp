@@ -274,9 +274,27 @@ void RebuildToolbox(const AnalysisState& state, ToolboxSelection& s, const Toolb
         const int found = text.empty() ? -1 : FindItem(items, text);
         return found >= 0 ? found : 0;
     };
+    // An IPX address handed over in its plain form is found while the box shows vendors.
+    const auto plainIndex = [&](const std::string& text, auto addressOf, size_t count) {
+        for (size_t i = 0; i < count && !text.empty(); ++i)
+            if (NetAddressText(state, addressOf(i), false) == text) return static_cast<int>(i);
+        return -1;
+    };
     s.SourceIndex = step(s.SourceItems, WantedText(pre.Source, pre.SourceOUI, options));
+    if (s.SourceItems[static_cast<size_t>(s.SourceIndex)] != WantedText(pre.Source, pre.SourceOUI, options))
+        if (const int i = plainIndex(pre.Source, [&](size_t k) { return s.SourceNodes[k]->Address; }, s.SourceNodes.size());
+            i >= 0)
+            s.SourceIndex = i;
     FillTargetBox(state, s, options);
-    if (!s.TargetItems.empty()) s.TargetIndex = step(s.TargetItems, WantedText(pre.Destination, pre.DestinationOUI, options));
+    if (!s.TargetItems.empty()) {
+        s.TargetIndex = step(s.TargetItems, WantedText(pre.Destination, pre.DestinationOUI, options));
+        if (s.TargetItems[static_cast<size_t>(s.TargetIndex)] != WantedText(pre.Destination, pre.DestinationOUI, options))
+            if (const int i = plainIndex(
+                    pre.Destination, [&](size_t k) { return state.ObjectList.NetPeer(s.TargetPeers[k]).PeerAddress; },
+                    s.TargetPeers.size());
+                i >= 0)
+                s.TargetIndex = i;
+    }
     EnableSwapBtn(state, s);
     FillAppBox(state, s);
     if (const int app = FindApplication(state, s, pre.Application); app >= 0) s.AppIndex = app;
