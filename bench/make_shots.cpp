@@ -4,6 +4,7 @@
 //
 // usage: quenlix-shots OUTFOLDER TRACE SOURCE DESTINATION APP-TEXT-PART [...]
 //   (the last four repeat; APP-TEXT-PART is any part of the application's text)
+//   TRACE "problems" writes and opens a conversation with a problem of every kind.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ProblemConversation.h"
 #include "app/gui/QuenlixProgram.h"
 #include "ui/analysis/ExpertAnalysisForm.h"
 #include "ui/analysis/FathomToolboxForm.h"
@@ -55,7 +57,12 @@ int main(int argc, char** argv)
     options.SplashMilliseconds = 0;
     QuenlixProgram program(options);
     program.ShowMainWindow();
-    program.State().TraceFileName = argv[2];
+    std::string trace = argv[2];
+    if (trace == "problems") {
+        trace = (out + "/problems.enc").toStdString();
+        testing::WriteSnifferFile(trace, {}, testing::ProblemConversationFrames());
+    }
+    program.State().TraceFileName = trace;
     program.MainForm().ProcessFile();
     TFathomToolboxForm& toolbox = program.FathomToolboxForm();
     for (int i = 3; i + 3 < argc; i += 4) {

@@ -416,7 +416,7 @@ TProblemAnalysisForm::TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
     : TAnalysisWindow(toolbox, "ProblemAnalysisForm", kProblemHelpContext, parent)
 {
     setWindowTitle("Problem Analysis for ");
-    setFixedSize(520, 360);
+    setFixedSize(520, 430);
     auto* layout = new QVBoxLayout(this);
     auto* who = new QGridLayout;
     source_ = new QLabel;
@@ -438,6 +438,7 @@ TProblemAnalysisForm::TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
             auto* line = new TTextBox;
             line->setObjectName(QString("TextBox%1").arg(half * kProblemLines + i + 1));
             line->setStyleSheet("color: red");
+            line->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             lines_[static_cast<size_t>(half * kProblemLines + i)] = line;
             layout->addWidget(line);
         }
