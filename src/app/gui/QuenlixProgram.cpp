@@ -124,6 +124,11 @@ void QuenlixProgram::ConnectAnalysisWindows()
 QuenlixProgram::~QuenlixProgram()
 {
     if (mainForm_) mainForm_->FormDestroy();
+    // The analysis windows keep where the user last had them, open or closed.
+    for (QWidget* window : std::initializer_list<QWidget*>{fathomToolbox_.get(), latencyAnalysis_.get(),
+                                                           problemAnalysis_.get(), throughputAnalysis_.get(),
+                                                           whatIfAnalysis_.get()})
+        if (window) SaveFormPlacement(*window);
     if (settings_) settings_->Flush();
     SetPlacementStore(nullptr);
 }

@@ -225,7 +225,7 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     LoadFormPlacement(*this);
 }
 
-TFathomToolboxForm::~TFathomToolboxForm() { SaveFormPlacement(*this); }
+TFathomToolboxForm::~TFathomToolboxForm() = default;
 
 void TFathomToolboxForm::BuildOptionsMenu()
 {
@@ -457,6 +457,7 @@ void TFathomToolboxForm::closeEvent(QCloseEvent* event)
 {
     for (QWidget* window : {LatencyWindow, ThroughputWindow, ProblemWindow})
         if (window && window->isVisible()) window->close();
+    SaveFormPlacement(*this);
     QWidget::closeEvent(event);
 }
 
