@@ -51,6 +51,9 @@ void ToolboxWindowsTest::ToolbarOpensTheToolboxOnTheTrace()
     QVERIFY(static_cast<int>(ladder.Rows.size()) <= toolbox.PaintBox()->height() / 12 + 2);
     QImage picture = toolbox.LadderPicture();
     QCOMPARE(picture.pixelColor(40, 2), QColor(0, 0, 255));  // the ruler line
+    // The network map hands over a station.
+    program->MainForm().OpenToolboxForStation("10.99.1.20", "");
+    QCOMPARE(toolbox.Selection().SenderText, std::string("10.99.1.20"));
     // Closing the toolbox closes the analyses it opened.
     toolbox.LatencyBtnClick();
     QVERIFY(program->LatencyAnalysisForm().isVisible());

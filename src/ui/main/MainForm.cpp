@@ -913,6 +913,17 @@ void TMainForm::AnalyzeBtnClick()
     ShowToolWindow(*windows_.FathomToolbox);
 }
 
+void TMainForm::OpenToolboxForStation(const std::string& address, const std::string& ouiAddress)
+{
+    auto* toolbox = qobject_cast<TFathomToolboxForm*>(windows_.FathomToolbox);
+    if (toolbox == nullptr) return;
+    ToolboxPreselection preselection;
+    preselection.Source = address;
+    preselection.SourceOUI = ouiAddress;
+    toolbox->Preselect(preselection);
+    AnalyzeBtnClick();
+}
+
 void TMainForm::NetworkBtnClick()
 {
     if (windows_.NetworkStatistics == nullptr || !TraceHasNetworkFrames(kNetworkMapMessageTitle)) return;
