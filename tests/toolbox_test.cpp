@@ -253,6 +253,38 @@ TEST_F(ToolboxTest, BandHoldsOnlyRowsInViewButCountsAll)
     EXPECT_LE(band.Rows.size(), 20u);
     EXPECT_EQ(band.Height, all.Height);
     for (const LadderRow& row : band.Rows) EXPECT_TRUE(row.Y + 7 >= 1200 && row.Y - 6 <= 1400);
+    // A cached layout starts near the band and gives the same rows, ticks,
+    // labels and breaks as a walk of the whole ladder.
+    Chains varied;
+    const int peer = varied.Peer(client, server), back = varied.Peer(server, client);
+    varied.Node(client).Kind = 4;
+    const int h = varied.Head(peer, appcode::kUDP, 1, 2), r = varied.Head(back, appcode::kUDP, 2, 1);
+    double time = 0;
+    for (int i = 0; i < 5000; ++i) {
+        time += (i % 97 == 0) ? 3e6 : (i % 7) * 4000.0;  // breaks, ruler runs and close rows
+        varied.Send(i % 3 ? h : r, UdpPacket(time, 20 + i % 50, 0, i % 11 ? 0 : kPktZeroWindow));
+    }
+    ToolboxSelection vs;
+    RebuildToolbox(varied.State(), vs, {});
+    LadderCache cache;
+    const LadderLayout whole = LayOutLadder(varied.State(), vs, {}, 0, 700, &cache);
+    EXPECT_EQ(cache.Checkpoints.size(), 5u);
+    for (int32_t top : {0, 20000, whole.Height / 2, whole.Height - 300}) {
+        const LadderLayout plain = LayOutLadder(varied.State(), vs, {}, top, top + 700);
+        const LadderLayout cached = LayOutLadder(varied.State(), vs, {}, top, top + 700, &cache);
+        ASSERT_FALSE(plain.Rows.empty()) << top;
+        ASSERT_EQ(cached.Rows.size(), plain.Rows.size()) << top;
+        for (size_t i = 0; i < plain.Rows.size(); ++i) {
+            EXPECT_EQ(cached.Rows[i].Y, plain.Rows[i].Y);
+            EXPECT_EQ(cached.Rows[i].Text, plain.Rows[i].Text);
+        }
+        EXPECT_EQ(cached.Ticks.size(), plain.Ticks.size()) << top;
+        EXPECT_EQ(cached.Labels.size(), plain.Labels.size()) << top;
+        EXPECT_EQ(cached.Breaks.size(), plain.Breaks.size()) << top;
+        EXPECT_EQ(cached.Height, plain.Height);
+        EXPECT_EQ(cached.Forward.ZeroWindows, plain.Forward.ZeroWindows);
+    }
+
     const std::vector<std::string> lines = LadderTextLines(chains.State(), s, {});
     ASSERT_EQ(lines.size(), 1000u);
     EXPECT_EQ(lines[1], "2\t0.000010\t->\tIP Len=48 TTL=0; UDP Len=20; \tZero Window");

@@ -290,6 +290,7 @@ void TFathomToolboxForm::Rebuild()
     scale_ = state_.Topology == 1 ? PacketScale::Large : PacketScale::Medium;
     options_.ScaleDivisor = ScaleDivisorFor(scale_, state_.Topology);
     for (size_t i = 0; i < scaleItems_.size(); ++i) scaleItems_[i]->setChecked(static_cast<int>(i) == static_cast<int>(scale_));
+    ladderCache_ = LadderCache{};  // a new trace may repeat the old one's indexes
     RebuildToolbox(state_, selection_, options_, preselection_);
     // The source and destination preselection are used once; the application's stays.
     preselection_ = ToolboxPreselection{{}, {}, {}, {}, preselection_.Application};
@@ -418,7 +419,7 @@ void TFathomToolboxForm::Recalc()
     scrollBar1_->setPageStep(std::max(height, 1));
     scrollBar2_->setMaximum(std::max(kLadderWidth - width, 0));
     const int scrollY = scrollBar1_->value();
-    layout_ = LayOutLadder(state_, selection_, options_, scrollY, scrollY + viewHeight);
+    layout_ = LayOutLadder(state_, selection_, options_, scrollY, scrollY + viewHeight, &ladderCache_);
     const int maximum = layout_.Height <= viewHeight ? 0 : layout_.Height - viewHeight + 2;
     const QSignalBlocker block(scrollBar1_);
     scrollBar1_->setMaximum(maximum);

@@ -117,6 +117,7 @@ private:
     ToolboxPreselection preselection_;
     PacketScale scale_ = PacketScale::Medium;
     LadderLayout layout_;
+    LadderCache ladderCache_;
     bool showingBoxes_ = false;
 
     QLabel* skein_;

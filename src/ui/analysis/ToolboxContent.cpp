@@ -446,27 +446,72 @@ public:
         ipxSource_ = source && source->Kind == kKindIPX;
     }
 
-    void Run()
+    // Walks the whole ladder; with checkpoints, records where it stood every
+    // kLadderCheckpointRows packets.
+    void Run(std::vector<LadderCheckpoint>* checkpoints = nullptr)
+    {
+        int32_t forward = -1, reverse = -1;
+        if (!Start(forward, reverse)) return;
+        Merge(forward, reverse, checkpoints, false);
+        out_.Height = curY_ + 6;
+    }
+
+    // Lays out only the rows near the band, from the last checkpoint above it.
+    void Resume(const std::vector<LadderCheckpoint>& checkpoints)
+    {
+        int32_t forward = -1, reverse = -1;
+        if (!Start(forward, reverse) || checkpoints.empty()) return;
+        // Rows only move down, so the last checkpoint well above the band (a
+        // ruler break reaches 43 pixels above its row) is where the band's rows begin.
+        size_t from = 0;
+        for (size_t i = 0; i < checkpoints.size(); ++i)
+            if (checkpoints[i].CurY + kLadderRowStep * 8 < top_) from = i;
+        const LadderCheckpoint& c = checkpoints[from];
+        forward = c.Forward;
+        reverse = c.Reverse;
+        curY_ = c.CurY;
+        lastTime_ = c.LastTime;
+        drawnBefore_ = c.DrawnBefore;
+        lastForward_ = c.LastForward;
+        lastReverse_ = c.LastReverse;
+        Merge(forward, reverse, nullptr, true);
+    }
+
+private:
+    bool Start(int32_t& forward, int32_t& reverse)
     {
         const int32_t head = AppHead(s_);
         out_.Height = kLadderTopY + 6;
-        if (head < 0 || !SourceNode(s_)) return;
+        if (head < 0 || !SourceNode(s_)) return false;
         head_ = &state_.ObjectList.TransHead(head);
         const TransactionAnalysis q = ToolboxQuery(state_, s_);
-        int32_t forward = FirstPacketOf(state_, head);
-        int32_t reverse = q.ReverseApp >= 0 ? FirstPacketOf(state_, q.ReverseApp) : -1;
+        forward = FirstPacketOf(state_, head);
+        reverse = q.ReverseApp >= 0 ? FirstPacketOf(state_, q.ReverseApp) : -1;
         out_.HasReverse = q.ReverseApp >= 0;
-        // Both chains merged by frame number: every packet once, in trace order.
+        return true;
+    }
+
+    // Both chains merged by frame number: every packet once, in trace order.
+    void Merge(int32_t forward, int32_t reverse, std::vector<LadderCheckpoint>* checkpoints, bool stopBelowBand)
+    {
+        int64_t calls = 0;
+        const auto step = [&](int32_t packet, bool isForward) {
+            if (checkpoints && calls % kLadderCheckpointRows == 0)
+                checkpoints->push_back({forward, reverse, curY_, lastTime_, drawnBefore_, lastForward_, lastReverse_});
+            ++calls;
+            Draw(packet, isForward);
+            return !(stopBelowBand && curY_ - kLadderRowStep * 8 > bottom_);
+        };
         while (forward >= 0) {
             while (reverse >= 0 && PacketAt(state_, reverse).FrameNo < PacketAt(state_, forward).FrameNo) {
-                Draw(reverse, false);
+                if (!step(reverse, false)) return;
                 reverse = NextPacketOf(state_, reverse);
             }
-            Draw(forward, true);
+            if (!step(forward, true)) return;
             forward = NextPacketOf(state_, forward);
         }
-        for (; reverse >= 0; reverse = NextPacketOf(state_, reverse)) Draw(reverse, false);
-        out_.Height = curY_ + 6;
+        for (; reverse >= 0; reverse = NextPacketOf(state_, reverse))
+            if (!step(reverse, false)) return;
     }
 
 private:
@@ -690,10 +735,50 @@ private:
 }  // namespace
 
 LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& selection, const ToolboxOptions& options,
-                          int32_t bandTop, int32_t bandBottom)
+                          int32_t bandTop, int32_t bandBottom, LadderCache* cache)
 {
     LadderLayout out;
-    LadderBuilder(state, selection, options, bandTop, bandBottom, out, nullptr).Run();
+    if (!cache) {
+        LadderBuilder(state, selection, options, bandTop, bandBottom, out, nullptr).Run();
+        return out;
+    }
+    const LadderCache key{true,
+                          selection.SourceIndex,
+                          selection.TargetIndex,
+                          selection.AppIndex,
+                          selection.FirstFrameNo,
+                          selection.LastFrameNo,
+                          options.DlcSummary,
+                          options.NetSummary,
+                          options.SpacingMs,
+                          options.ScaleDivisor,
+                          &state,
+                          state.PacketList.size(),
+                          {},
+                          {}};
+    const bool same = cache->Valid && cache->SourceIndex == key.SourceIndex && cache->TargetIndex == key.TargetIndex &&
+                      cache->AppIndex == key.AppIndex && cache->FirstFrameNo == key.FirstFrameNo &&
+                      cache->LastFrameNo == key.LastFrameNo && cache->DlcSummary == key.DlcSummary &&
+                      cache->NetSummary == key.NetSummary && cache->SpacingMs == key.SpacingMs &&
+                      cache->ScaleDivisor == key.ScaleDivisor && cache->State == key.State &&
+                      cache->Packets == key.Packets;
+    if (!same) {
+        *cache = key;
+        LadderBuilder(state, selection, options, bandTop, bandBottom, out, nullptr).Run(&cache->Checkpoints);
+        cache->Totals = out;
+        cache->Totals.Rows.clear();
+        cache->Totals.Ticks.clear();
+        cache->Totals.Labels.clear();
+        cache->Totals.Breaks.clear();
+        return out;
+    }
+    LadderLayout band;
+    LadderBuilder(state, selection, options, bandTop, bandBottom, band, nullptr).Resume(cache->Checkpoints);
+    out = cache->Totals;
+    out.Rows = std::move(band.Rows);
+    out.Ticks = std::move(band.Ticks);
+    out.Labels = std::move(band.Labels);
+    out.Breaks = std::move(band.Breaks);
     return out;
 }
 

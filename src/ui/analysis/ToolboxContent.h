@@ -176,10 +176,39 @@ struct LadderLayout {
     bool HasReverse = false;
 };
 
+// Where the layout stood before one of every kLadderCheckpointRows packets,
+// and the whole ladder's totals: a later layout of the same selection and
+// options starts just above the band asked for and stops below it, so that
+// scrolling a long ladder costs the rows in view only. A few bytes per
+// thousand rows.
+constexpr int kLadderCheckpointRows = 1024;
+
+struct LadderCheckpoint {
+    int32_t Forward = -1, Reverse = -1;  // the merge's cursors
+    int32_t CurY = 0;
+    double LastTime = 0;
+    bool DrawnBefore = false;
+    int32_t LastForward = -1, LastReverse = -1;
+};
+
+struct LadderCache {
+    bool Valid = false;
+    // What the cache was built for.
+    int SourceIndex = -1, TargetIndex = -1, AppIndex = -1;
+    int32_t FirstFrameNo = 0, LastFrameNo = 0;
+    bool DlcSummary = false, NetSummary = false;
+    int SpacingMs = 0, ScaleDivisor = 0;
+    const AnalysisState* State = nullptr;
+    size_t Packets = 0;
+    std::vector<LadderCheckpoint> Checkpoints;
+    LadderLayout Totals;  // Height, RowCount, counts; no rows
+};
+
 // Lays out the ladder of the selection; rows whose band (Y - 6 .. Y + 7) meets
-// bandTop .. bandBottom carry their texts.
+// bandTop .. bandBottom carry their texts. With a cache the whole ladder is
+// walked only when the selection, options or state changed.
 LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& selection, const ToolboxOptions& options,
-                          int32_t bandTop, int32_t bandBottom);
+                          int32_t bandTop, int32_t bandBottom, LadderCache* cache = nullptr);
 
 // The whole ladder as text lines, one per packet: frame number, direction,
 // time in seconds from the first row, description and annotations, tab-separated.
