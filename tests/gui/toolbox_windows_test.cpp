@@ -15,6 +15,7 @@
 #include "GuiTestSupport.h"
 #include "ui/analysis/ExpertAnalysisForm.h"
 #include "ui/analysis/FathomToolboxForm.h"
+#include "ui/controls/BetterSpinEditWidget.h"
 #include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/ClientServerWidget.h"
 #include "ui/main/MainForm.h"
@@ -97,6 +98,16 @@ void ToolboxWindowsTest::ClientServerRowPreselectsAndWindowsFollow()
     QVERIFY(whatIf.isVisible());
     QCOMPARE(whatIf.RespGrid()->rowCount(), 40);
     QCOMPARE(whatIf.Values().Latency, static_cast<int>(std::nearbyint(latency.Content().Upper.WhatIf.MinLatency)));
+    // Typed values stay when the same figures come again, until Restore.
+    auto* users = whatIf.findChild<TBetterSpinEdit*>("Users");
+    QVERIFY(users != nullptr);
+    users->SetValue(5);
+    whatIf.ValueChanged(9);
+    QCOMPARE(whatIf.Values().Users, 5);
+    latency.LoadAnalysisClick(true);
+    QCOMPARE(whatIf.Values().Users, 5);
+    whatIf.RestoreOriginalValues();
+    QCOMPARE(whatIf.Values().Users, 1);
     whatIf.RespGrid()->setRangeSelected(QTableWidgetSelectionRange(0, 1, 1, 3), true);
     QCOMPARE(whatIf.CopySelection().split("\r\n").size(), 3);
 

@@ -559,7 +559,9 @@ TWhatIfAnalysisForm::TWhatIfAnalysisForm(TFathomToolboxForm& toolbox, QWidget* p
     courier.setPointSize(9);
     respGrid_->setFont(courier);
     respGrid_->setStyleSheet("QTableWidget { alternate-background-color: aqua; background: white; }"
-                             "QHeaderView::section { background: teal; color: white; }");
+                             "QTableWidget { selection-background-color: navy; selection-color: white; }"
+                             "QHeaderView::section { background: teal; color: white; }"
+                             "QHeaderView::section:first { background: palette(button); }");
     respGrid_->setAlternatingRowColors(true);
     layout->addWidget(respGrid_, 1);
     connect(fullDuplex_, &QCheckBox::toggled, this, [this](bool on) {
@@ -575,9 +577,13 @@ TipSet TWhatIfAnalysisForm::Tips() const { return tips::WhatIf(); }
 
 void TWhatIfAnalysisForm::HandOver(const WhatIfInputs& inputs, bool originating)
 {
+    // The values the user typed stay until other figures or the other direction come.
+    const bool same = inputs.Valid == inputs_.Valid && inputs.MinLatency == inputs_.MinLatency &&
+                      inputs.AverageContention == inputs_.AverageContention && inputs.AveSendSize == inputs_.AveSendSize &&
+                      inputs.AveReceiveSize == inputs_.AveReceiveSize && inputs.RatioText == inputs_.RatioText;
+    reload_ = reload_ || !same || originating != originating_;
     inputs_ = inputs;
     originating_ = originating;
-    reload_ = true;
     if (isVisible()) Recompute();
 }
 
