@@ -5,6 +5,7 @@
 
 #include "app/gui/GuiReadHost.h"
 #include "app/gui/QtSettingsStore.h"
+#include "app/gui/QuenlixApplication.h"
 #include "import/LocalAddressTable.h"
 #include "ui/main/FormPlacementWidget.h"
 #include "ui/main/MainForm.h"
@@ -38,6 +39,12 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     about_ = std::make_unique<TAboutForm>(technicalSupport_.get());
     chartProperties_ = std::make_unique<TChartPropertiesForm>();
     errorInformation_ = std::make_unique<TErrorInformationForm>(technicalSupport_.get());
+    // Every failure that escapes an event handler reaches the error report.
+    if (auto* application = qobject_cast<QuenlixApplication*>(QCoreApplication::instance()))
+        application->SetFailureHandler([form = errorInformation_.get()](const std::string& className, bool hasMessage,
+                                                                       const std::string& message, uintptr_t address) {
+            form->ShowFailure(className, hasMessage, message, address);
+        });
     printStatus_ = std::make_unique<TPrintStatusForm>();
     printSelection_ = std::make_unique<TPrintSelectionForm>(*printStatus_);
     readTraceFile_ = std::make_unique<TReadTraceFileForm>();
@@ -85,10 +92,14 @@ void QuenlixProgram::ConnectPrinting(const QuenlixWindows& windows)
     sources.SetTips = [this](const TipSet& tips) { mainForm_->SetTips(tips); };
     sources.RestoreTips = [this] { mainForm_->RestoreTips(); };
     printSelection_->SetSources(std::move(sources));
+    // The print selection window keeps the printer that its print runs use.
+    mainForm_->PrinterSetup = [this] { printSelection_->PrinterSetup(); };
 }
 
 QuenlixProgram::~QuenlixProgram()
 {
+    if (auto* application = qobject_cast<QuenlixApplication*>(QCoreApplication::instance()))
+        application->SetFailureHandler(nullptr);
     if (mainForm_) mainForm_->FormDestroy();
     if (settings_) settings_->Flush();
     SetPlacementStore(nullptr);
