@@ -22,7 +22,7 @@ namespace quenlix {
 
 QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make_unique<AnalysisState>())
 {
-    QApplication::setApplicationName("Quenlix");
+    QApplication::setApplicationName(kProgramTitle);
     settings_ = options.SettingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
                                                : std::make_unique<QtSettingsStore>(options.SettingsFile);
     SetPlacementStore(settings_.get());
