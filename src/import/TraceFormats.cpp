@@ -12,6 +12,22 @@
 
 namespace quenlix {
 
+// The readers of the format families, each defined in its own reader file.
+std::unique_ptr<TraceReader> MakeSnifferReader();
+std::unique_ptr<TraceReader> MakeLANdecoderReader();
+std::unique_ptr<TraceReader> MakeNetMonReader();
+std::unique_ptr<TraceReader> MakeEtherPeekReader();
+std::unique_ptr<TraceReader> MakeObserverReader();
+std::unique_ptr<TraceReader> MakeLANalyzerReader();
+std::unique_ptr<TraceReader> MakeDA30Reader();
+std::unique_ptr<TraceReader> MakeDataGLANceReader();
+std::unique_ptr<TraceReader> MakeFireBerdReader();
+std::unique_ptr<TraceReader> MakeNetLensReader();
+std::unique_ptr<TraceReader> MakeAdvisorReader();
+std::unique_ptr<TraceReader> MakeLAN900Reader();
+std::unique_ptr<TraceReader> MakeLANWatchReader();
+std::unique_ptr<TraceReader> MakeNetSightReader();
+
 namespace {
 
 constexpr int64_t kMinLan900Bytes = 0x20000;
