@@ -115,9 +115,9 @@ std::string EthernetErrorsText(const EthernetErrorsContent& content)
     TextTable counts({GridAlignment::Left, GridAlignment::Right});
     for (size_t i = 0; i < FrameErrorBoxes().size(); ++i) counts.AddRow({FrameErrorBoxes()[i].Label, content.FrameErrors[i]});
     text += counts.Render() + "\nCollision Fragment Analysis\n";
-    TextTable rows({GridAlignment::Left, GridAlignment::Right, GridAlignment::Right, GridAlignment::Right});
-    const auto& headings = CollisionHeadings();
-    rows.AddRow({headings[0].Label, headings[1].Label, headings[2].Label, headings[3].Label});
+    TextTable rows = TextTable::ForColumns(kCollisionColumns);
+    rows.AddRow({kCollisionColumns[0].Header, kCollisionColumns[1].Header, kCollisionColumns[2].Header,
+                 kCollisionColumns[3].Header});
     for (const CollisionRow& row : content.Rows)
         if (!row.Source.empty()) rows.AddRow({row.Source, row.Transmits, row.Retransmits, Percent(row.Gauge)});
     return text + rows.Render() + "\nNotes\n" + IndentedLines(content.Notes);
@@ -273,10 +273,10 @@ void EthernetErrorsJson(JsonWriter& json, const EthernetErrorsContent& content)
     for (const CollisionRow& row : content.Rows) {
         if (row.Source.empty()) continue;
         json.BeginObject();
-        json.Field("DLCSource", row.Source);
-        json.Field("Transmits", row.Transmits);
-        json.Field("Retransmits", row.Retransmits);
-        json.Field("PercentRetransmitted", static_cast<int32_t>(row.Gauge));
+        json.Field(kCollisionColumns[0].JsonKey, row.Source);
+        json.Field(kCollisionColumns[1].JsonKey, row.Transmits);
+        json.Field(kCollisionColumns[2].JsonKey, row.Retransmits);
+        json.Field(kCollisionColumns[3].JsonKey, static_cast<int32_t>(row.Gauge));
         json.EndObject();
     }
     json.EndArray();

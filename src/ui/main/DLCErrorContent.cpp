@@ -74,17 +74,6 @@ std::string StationAddressText(const AnalysisState& state, const uint8_t* addres
 
 // ---- Ethernet panel -------------------------------------------------------------
 
-const std::array<LabelAndHint, 4>& CollisionHeadings()
-{
-    static const std::array<LabelAndHint, 4> headings{{
-        {"DLC Source", "Node's hardware address"},
-        {"Transmits", "Total frames transmitted from source node"},
-        {"Retransmits", "Suspected number of retransmitted frames"},
-        {"% Retransmitted", "Percentage of frames to retransmitted frames"},
-    }};
-    return headings;
-}
-
 const std::array<FrameErrorBox, 4>& FrameErrorBoxes()
 {
     static const std::array<FrameErrorBox, 4> boxes{{
