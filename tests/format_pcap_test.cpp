@@ -317,7 +317,7 @@ TEST_F(PcapReading, DamagedAndHostileBlocksEndTheReadWithTheFramesSoFar)
         PcapNgTrace trace = BuildPcapNgTrace({section});
         c.Damage(trace);
         host = RecordingHost{};
-        const auto state = Open(trace.Image, PcapFormatOf(trace.Image.Bytes.data(), trace.Image.Bytes.size()));
+        const auto state = Open(trace.Image, trace.Image.Bytes[0] == 0x0A ? kFormatPcapNG : kFormatPcap);
         EXPECT_EQ(state->TotalFrames, static_cast<int>(c.Kept));
         EXPECT_NE(state->ReadResult, 0);
         EXPECT_EQ(host.Texts(), std::vector<std::string>{kDamagedRecordText});
