@@ -15,6 +15,9 @@ class GuiReadHost;
 class QtSettingsStore;
 class TAboutForm;
 class TChartPropertiesForm;
+class TDualListDialogForm;
+class TNetworkStatisticsForm;
+class TStationStats;
 class TErrorInformationForm;
 class TMainForm;
 class TPrintSelectionForm;
@@ -50,6 +53,9 @@ public:
     TPrintSelectionForm& PrintSelectionForm() { return *printSelection_; }
     TPrintStatusForm& PrintStatusForm() { return *printStatus_; }
     QtSettingsStore& Settings() { return *settings_; }
+    TNetworkStatisticsForm& NetworkStatisticsForm() { return *networkStatistics_; }
+    TStationStats& StationStatsForm() { return *stationStats_; }
+    TDualListDialogForm& DualListDialogForm() { return *dualListDialog_; }
 
 private:
     void ConnectPrinting(const QuenlixWindows& windows);
@@ -65,6 +71,9 @@ private:
     std::unique_ptr<TPrintSelectionForm> printSelection_;
     std::unique_ptr<TReadTraceFileForm> readTraceFile_;
     std::unique_ptr<TSystemInformationForm> systemInformation_;
+    std::unique_ptr<TDualListDialogForm> dualListDialog_;
+    std::unique_ptr<TNetworkStatisticsForm> networkStatistics_;
+    std::unique_ptr<TStationStats> stationStats_;
     std::unique_ptr<GuiReadHost> host_;
     std::unique_ptr<TMainForm> mainForm_;
 };
