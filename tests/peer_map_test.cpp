@@ -235,7 +235,12 @@ protected:
         CloseLastInterval(state);
     }
 
-    static void CloseLastInterval(AnalysisState& s) { s.IntervalCount = std::max(s.IntervalCount, 1); }
+    // What the read does after the last frame: the frame count and at least one interval.
+    static void CloseLastInterval(AnalysisState& s)
+    {
+        s.TotalFrames = 12;
+        s.IntervalCount = std::max(s.IntervalCount, 1);
+    }
 
     const NetNode& Node(const Ip& ip) const { return state.NetworkNodes.at(NetString(ip.data(), 4)); }
 
