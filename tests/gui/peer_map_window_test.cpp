@@ -1,17 +1,20 @@
-// The Network and Station windows on the real captures: opened from the toolbar,
-// rebuilt once per read, their grids showing the content's rows, the map painted
-// with every key and radio choice, Select Stations through the dialog, and the
-// pop-up of a label.
+// The Network and Station windows on the real captures and a Token Ring trace:
+// opened from the toolbar, rebuilt once per read, their grids showing the
+// content's rows, the map painted with every key and radio choice, Select
+// Stations through the dialog, and the pop-up of a label. With QUENLIX_GUI_SHOTS
+// set to a folder, the tests also save pictures of the windows there.
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "TokenRingFrames.h"
@@ -35,55 +38,72 @@ void SaveShot(QWidget& window, const QString& name)
 }
 
 // The grid widget shows exactly the content's header and rows.
-void ExpectGridShowsContent(TPeerMapForm& form)
+bool GridShowsContent(TPeerMapForm& form)
 {
     const GridContent& shown = form.StnGrid()->Content();
     const GridContent& content = form.Content().Grid();
-    ASSERT_EQ(shown.RowCount(), content.RowCount());
-    ASSERT_EQ(form.StnGrid()->model()->rowCount(), content.RowCount() - 1);
+    if (shown.RowCount() != content.RowCount() || form.StnGrid()->model()->rowCount() != content.RowCount() - 1)
+        return false;
     for (int row = 0; row < content.RowCount(); ++row)
-        EXPECT_EQ(GridRowTexts(shown, row), GridRowTexts(content, row)) << row;
+        if (GridRowTexts(shown, row) != GridRowTexts(content, row)) return false;
+    return true;
 }
 
-class PeerMapWindows : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (CapturePath("office-a.enc").isEmpty()) GTEST_SKIP() << "the real captures (../shared/captures) are absent";
-        program = StartProgram(scratch);
-        program->ShowMainWindow();
-    }
+}  // namespace
 
+class PeerMapWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        scratch_ = std::make_unique<Scratch>();
+        program_ = StartProgram(*scratch_);
+        program_->ShowMainWindow();
+    }
+    void cleanup()
+    {
+        program_.reset();
+        scratch_.reset();
+    }
+    void NetworkWindowOnTheOfficeCapture();
+    void StationAndNetworkWindowsOnTheZooCapture();
+    void StationWindowOnATokenRing();
+
+private:
     // The window as the toolbar opens it, once it has been activated.
     TPeerMapForm& Open(const char* button, TPeerMapForm& form)
     {
-        program->MainForm().Action(button)->trigger();
-        EXPECT_TRUE(WaitFor([&] { return form.isVisible(); }));
+        program_->MainForm().Action(button)->trigger();
+        WaitFor([&] { return form.isVisible(); });
         form.FormActivate();
         form.resize(760, 600);
         QApplication::processEvents();
         return form;
     }
 
-    Scratch scratch;
-    std::unique_ptr<QuenlixProgram> program;
+    std::unique_ptr<Scratch> scratch_;
+    std::unique_ptr<QuenlixProgram> program_;
 };
 
-TEST_F(PeerMapWindows, NetworkWindowOnTheOfficeCapture)
+void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
 {
-    OpenTrace(*program, CapturePath("office-a.enc"));
-    ASSERT_TRUE(program->MainForm().Action("NetworkBtn")->isEnabled());
-    TPeerMapForm& form = Open("NetworkBtn", program->NetworkStatisticsForm());
-    EXPECT_EQ(form.windowTitle(), "Network - office-a.enc");
-    EXPECT_FALSE(IsViewStale(program->State(), kViewNetwork));
+    if (!QFile::exists(CapturePath("office-a.enc"))) QSKIP("the real captures (../shared/captures) are absent");
+    OpenTrace(*program_, CapturePath("office-a.enc"));
+    QVERIFY(program_->MainForm().Action("NetworkBtn")->isEnabled());
+    TPeerMapForm& form = Open("NetworkBtn", program_->NetworkStatisticsForm());
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.windowTitle(), QString("Network - office-a.enc"));
+    QVERIFY(!IsViewStale(program_->State(), kViewNetwork));
     // srv, files and the three clients sent IP frames.
-    EXPECT_EQ(form.Content().ViewableRowCount(), 5);
-    ExpectGridShowsContent(form);
+    QCOMPARE(form.Content().ViewableRowCount(), 5);
+    QVERIFY(GridShowsContent(form));
 
+    form.PaintBox()->repaint();
     const QImage before = form.PaintBox()->grab().toImage();
     const PeerMapDrawing& map = form.Content().LastMap();
-    EXPECT_GE(map.Labels.size(), 5u);
-    EXPECT_FALSE(map.Segments.empty());
+    QVERIFY(map.Labels.size() >= 5);
+    QVERIFY(!map.Segments.empty());
     SaveShot(form, "network-office-ip.png");
     for (int mode = 0; mode < 3; ++mode) {
         form.ModeRadioGroupClick(mode);
@@ -96,87 +116,103 @@ TEST_F(PeerMapWindows, NetworkWindowOnTheOfficeCapture)
     form.ModeRadioGroupClick(0);
     form.KeyCommandClick(PeerWindowContent::KeyCommand::Off);
     form.PaintBox()->repaint();
-    EXPECT_TRUE(form.Content().LastMap().Segments.empty());
-    EXPECT_FALSE(form.KeyBox(2)->isChecked());
+    QVERIFY(form.Content().LastMap().Segments.empty());
+    QVERIFY(!form.KeyBox(2)->isChecked());
     form.KeyCommandClick(PeerWindowContent::KeyCommand::On);
     form.PaintBox()->repaint();
-    EXPECT_EQ(form.PaintBox()->grab().toImage(), before);
+    QCOMPARE(form.PaintBox()->grab().toImage(), before);
 
-    // A right click on srv's label: its DLC address, the toolbox entry disabled while no toolbox exists.
-    const PeerMapLabel& srv = form.Content().LastMap().Labels[0];
-    ASSERT_TRUE(form.PreparePopup(QPoint(srv.Left + 2, srv.Top + srv.Height / 2)));
+    // A right click on a sender's label: its DLC address; the toolbox entry is
+    // disabled while no toolbox is connected.
+    const auto& labels = form.Content().LastMap().Labels;
+    const auto sender = std::find_if(labels.begin(), labels.end(), [](const PeerMapLabel& l) { return l.Sender; });
+    QVERIFY(sender != labels.end());
+    QVERIFY(form.PreparePopup(QPoint(sender->Left + 2, sender->Top + sender->Height / 2)));
     const auto actions = form.PopupMenu()->actions();
-    EXPECT_EQ(actions[0]->text(), "&Statistics");
-    EXPECT_FALSE(actions[1]->isEnabled());
-    EXPECT_TRUE(actions.back()->text().startsWith("DLC Address is "));
+    QCOMPARE(actions[0]->text(), QString("&Statistics"));
+    QVERIFY(!actions[1]->isEnabled());
+    QVERIFY(actions.back()->text().startsWith("DLC Address is "));
     form.Statistics1Click();
-    EXPECT_EQ(form.PageControl()->currentIndex(), 1);
-    EXPECT_GT(form.Content().HighlightedRow(), 0);
+    QCOMPARE(form.PageControl()->currentIndex(), 1);
+    QVERIFY(form.Content().HighlightedRow() > 0);
 
     // Select Stations: hide the first station through the dialog.
-    TDualListDialogForm& dialog = program->DualListDialogForm();
+    TDualListDialogForm& dialog = program_->DualListDialogForm();
     QTimer::singleShot(0, [&] {
         dialog.SrcList()->item(0)->setSelected(true);
         dialog.IncludeBtnClick();
         dialog.accept();
     });
     form.SelStnBtnClick();
-    EXPECT_EQ(form.Content().ViewableRowCount(), 4);
-    ExpectGridShowsContent(form);
+    QCOMPARE(form.Content().ViewableRowCount(), 4);
+    QVERIFY(GridShowsContent(form));
 
     // The same trace again: the read marks the window stale, the next activation rebuilds it.
-    OpenTrace(*program, CapturePath("office-a.enc"));
-    EXPECT_TRUE(IsViewStale(program->State(), kViewNetwork));
+    OpenTrace(*program_, CapturePath("office-a.enc"));
+    QVERIFY(IsViewStale(program_->State(), kViewNetwork));
     Open("NetworkBtn", form);
-    EXPECT_EQ(form.Content().ViewableRowCount(), 5);
+    QCOMPARE(form.Content().ViewableRowCount(), 5);
 }
 
-TEST_F(PeerMapWindows, StationWindowOnTheZooCapture)
+void PeerMapWindowTest::StationAndNetworkWindowsOnTheZooCapture()
 {
-    OpenTrace(*program, CapturePath("zoo-a.enc"));
-    TPeerMapForm& form = Open("StationBtn", program->StationStatsForm());
-    EXPECT_EQ(form.windowTitle(), "Station - zoo-a.enc");
-    EXPECT_EQ(form.Content().ViewableRowCount(), program->State().SourceStationCount);
-    ExpectGridShowsContent(form);
+    if (!QFile::exists(CapturePath("zoo-a.enc"))) QSKIP("the real captures (../shared/captures) are absent");
+    OpenTrace(*program_, CapturePath("zoo-a.enc"));
+    TPeerMapForm& form = Open("StationBtn", program_->StationStatsForm());
+    QCOMPARE(form.windowTitle(), QString("Station - zoo-a.enc"));
+    QCOMPARE(form.Content().ViewableRowCount(), program_->State().SourceStationCount);
+    QVERIFY(GridShowsContent(form));
     for (int mode : {0, 1, 2}) {
         form.ModeRadioGroupClick(mode);
         form.PaintBox()->repaint();
         SaveShot(form, QString("station-zoo-%1.png").arg(mode));
     }
-    EXPECT_EQ(form.KeyBox(14)->text(), "Other");
-    EXPECT_TRUE(form.KeyBox(14)->isVisible());
+    QCOMPARE(form.KeyBox(14)->text(), QString("Other"));
+    QVERIFY(form.KeyBox(14)->isVisible());
     form.PageControl()->setCurrentIndex(1);
     form.StnGrid()->setCurrentIndex(form.StnGrid()->model()->index(0, 4));
     form.SortClick(false);
     const GridContent& grid = form.StnGrid()->Content();
     for (int row = 2; row < grid.RowCount(); ++row)
-        EXPECT_GE(GridNumericKey(grid.Cell(4, row - 1)), GridNumericKey(grid.Cell(4, row)));
+        QVERIFY(GridNumericKey(grid.Cell(4, row - 1)) >= GridNumericKey(grid.Cell(4, row)));
 
-    // The network window on zoo-a: IPX senders only, so it opens in IPX mode.
-    TPeerMapForm& network = Open("NetworkBtn", program->NetworkStatisticsForm());
-    EXPECT_EQ(network.ModeGroup()->checkedId(), program->State().IPSenderCount == 0 ? 1 : 0);
-    ExpectGridShowsContent(network);
-    network.PaintBox()->repaint();
+    TPeerMapForm& network = Open("NetworkBtn", program_->NetworkStatisticsForm());
+    QCOMPARE(network.ModeGroup()->checkedId(), program_->State().IPSenderCount == 0 ? 1 : 0);
+    QCOMPARE(network.Content().ViewableRowCount(),
+             program_->State().IPSenderCount + program_->State().IPXSenderCount);
+    QVERIFY(GridShowsContent(network));
+    for (int mode : {0, 1, 2}) {
+        network.ModeRadioGroupClick(mode);
+        network.PaintBox()->repaint();
+        SaveShot(network, QString("network-zoo-%1.png").arg(mode));
+    }
 }
 
-TEST_F(PeerMapWindows, StationWindowOnATokenRing)
+void PeerMapWindowTest::StationWindowOnATokenRing()
 {
-    const QString trace = scratch.Path("ring.enc");
+    const QString trace = scratch_->Path("ring.enc");
     testing::WriteRingOfEightTrace(trace.toStdString());
-    OpenTrace(*program, trace);
-    TPeerMapForm& form = Open("StationBtn", program->StationStatsForm());
-    EXPECT_EQ(form.ModeGroup()->button(0)->text(), "None");
+    OpenTrace(*program_, trace);
+    TPeerMapForm& form = Open("StationBtn", program_->StationStatsForm());
+    QCOMPARE(form.ModeGroup()->button(0)->text(), QString("None"));
     form.ModeRadioGroupClick(0);
-    EXPECT_FALSE(form.findChild<QWidget*>("KeyGroup")->isVisible());
+    QVERIFY(!form.findChild<QWidget*>("KeyGroup")->isVisible());
     form.PaintBox()->repaint();
     SaveShot(form, "station-ring-none.png");
     form.ModeRadioGroupClick(1);
-    EXPECT_EQ(form.KeyBox(3)->text(), "MAC");
-    EXPECT_FALSE(form.KeyBox(4)->isVisible());
+    QCOMPARE(form.KeyBox(3)->text(), QString("MAC"));
+    QVERIFY(!form.KeyBox(4)->isVisible());
     form.PaintBox()->repaint();
-    EXPECT_FALSE(form.Content().LastMap().Labels.empty());
+    QVERIFY(!form.Content().LastMap().Labels.empty());
     SaveShot(form, "station-ring-encapsulation.png");
 }
 
-}  // namespace
+int RunPeerMapWindowTests(int argc, char** argv)
+{
+    PeerMapWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 }  // namespace quenlix::guitest
+
+#include "peer_map_window_test.moc"
