@@ -44,62 +44,6 @@ bool ProtocolBitHasOwnColour(int bit)
     return !(bit == 7 || bit == 12 || bit == 19 || bit == 20 || bit == 21 || bit == 22);
 }
 
-// One conversation of a sender with its peer found in the tree.
-struct Conversation {
-    NetNode* Peer;
-    int32_t Index;
-};
-
-struct SenderChain {
-    NetNode* Node;
-    size_t Begin;
-    size_t End;
-};
-
-struct PairHash {
-    size_t operator()(const std::pair<const NetNode*, const NetNode*>& key) const
-    {
-        const auto a = reinterpret_cast<uintptr_t>(key.first);
-        const auto b = reinterpret_cast<uintptr_t>(key.second);
-        return std::hash<uintptr_t>{}(a * 0x9E3779B97F4A7C15ull ^ b);
-    }
-};
-
-// The chains of every sender of the mode's kinds, up to the first empty or
-// unknown peer address; and the conversation of each (source, peer) pair, to
-// find the reverse direction of a conversation without walking chains.
-struct NetChains {
-    std::vector<Conversation> Conversations;
-    std::vector<SenderChain> Senders;
-    std::unordered_map<std::pair<const NetNode*, const NetNode*>, int32_t, PairHash> ByPair;
-
-    int32_t Reverse(const NetNode* source, const NetNode* peer) const
-    {
-        const auto found = ByPair.find({peer, source});
-        return found == ByPair.end() ? -1 : found->second;
-    }
-};
-
-NetChains CollectChains(AnalysisState& state, bool (*kindMatches)(const NetNode&, NetMapMode), NetMapMode mode)
-{
-    NetChains chains;
-    for (auto& [address, node] : state.NetworkNodes) {
-        if (!(node.NetFlags & kFlagSender) || !kindMatches(node, mode)) continue;
-        SenderChain chain{&node, chains.Conversations.size(), 0};
-        for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p)) {
-            const TNetPeer& peer = state.ObjectList.NetPeer(p);
-            if (peer.PeerAddress.Length == 0) break;
-            const auto found = state.NetworkNodes.find(peer.PeerAddress);
-            if (found == state.NetworkNodes.end()) break;
-            chains.Conversations.push_back({&found->second, p});
-            chains.ByPair.emplace(std::make_pair(&node, &found->second), p);
-        }
-        chain.End = chains.Conversations.size();
-        chains.Senders.push_back(chain);
-    }
-    return chains;
-}
-
 bool KindMatches(const NetNode& node, NetMapMode mode)
 {
     if (mode == NetMapMode::IP) return node.Kind == kFamilyIPCode;
@@ -120,11 +64,75 @@ std::string KeyBytes(const NetString& address)
 
 }  // namespace
 
+// The chains of every sender up to the first empty or unknown peer address,
+// with each conversation's peer and reverse direction found once: a paint then
+// only walks arrays. Kept until the tree or the object list changes.
+struct NetworkChainCache {
+    struct Conversation {
+        int Peer;         // ordinal of the peer node
+        int32_t Index;    // the TNetPeer
+        int32_t Reverse;  // the peer's TNetPeer back to the sender, -1 none
+    };
+    struct Sender {
+        int Node;  // ordinal
+        size_t Begin;
+        size_t End;
+    };
+    std::vector<NetNode*> Nodes;  // every node in key order
+    std::vector<Conversation> Conversations;
+    std::vector<Sender> Senders;
+    size_t NodeCount = 0;
+    int ObjectCount = 0;
+    int32_t TotalFrames = 0;
+
+    bool Fits(const AnalysisState& state) const
+    {
+        return NodeCount == state.NetworkNodes.size() && ObjectCount == state.ObjectList.Count() &&
+               TotalFrames == state.TotalFrames && (Nodes.empty() || &state.NetworkNodes.begin()->second == Nodes.front());
+    }
+
+    explicit NetworkChainCache(AnalysisState& state)
+        : NodeCount(state.NetworkNodes.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
+    {
+        std::unordered_map<const NetNode*, int> ordinals;
+        ordinals.reserve(NodeCount);
+        for (auto& [address, node] : state.NetworkNodes) {
+            ordinals.emplace(&node, static_cast<int>(Nodes.size()));
+            Nodes.push_back(&node);
+        }
+        std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
+        for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
+            const NetNode& node = *Nodes[static_cast<size_t>(ordinal)];
+            if (!(node.NetFlags & kFlagSender)) continue;
+            Sender sender{ordinal, Conversations.size(), 0};
+            for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p)) {
+                const TNetPeer& peer = state.ObjectList.NetPeer(p);
+                if (peer.PeerAddress.Length == 0) break;
+                const auto found = state.NetworkNodes.find(peer.PeerAddress);
+                if (found == state.NetworkNodes.end()) break;
+                const int peerOrdinal = ordinals.at(&found->second);
+                byPair.emplace(static_cast<uint64_t>(ordinal) << 32 | static_cast<uint32_t>(peerOrdinal), Conversations.size());
+                Conversations.push_back({peerOrdinal, p, -1});
+            }
+            sender.End = Conversations.size();
+            Senders.push_back(sender);
+        }
+        for (const Sender& sender : Senders)
+            for (size_t i = sender.Begin; i < sender.End; ++i) {
+                Conversation& c = Conversations[i];
+                const auto back = byPair.find(static_cast<uint64_t>(c.Peer) << 32 | static_cast<uint32_t>(sender.Node));
+                if (back != byPair.end()) c.Reverse = Conversations[back->second].Index;
+            }
+    }
+};
+
 int NetworkKeyOfBit(int bit, NetMapMode mode)
 {
     if (bit < 0 || bit >= kAppCount) return 0;
     return mode == NetMapMode::IP ? kIPKeys[static_cast<size_t>(bit)] : kIPXKeys[static_cast<size_t>(bit)];
 }
+
+NetworkStatisticsContent::~NetworkStatisticsContent() = default;
 
 NetworkStatisticsContent::NetworkStatisticsContent(AnalysisState& state)
     : PeerWindowContent(state), key8Colour_(kPurple), key11Colour_(kGreen)
@@ -233,26 +241,27 @@ std::string NetworkStatisticsContent::LabelText(const NetNode& node) const
 PeerMapInput NetworkStatisticsContent::MapInput()
 {
     const NetMapMode mode = MapMode();
-    NetChains chains = CollectChains(state_, KindMatches, mode);
-    for (auto& [address, node] : state_.NetworkNodes) node.NetFlags &= ~kFlagOnMap;
+    if (!chains_ || !chains_->Fits(state_)) chains_ = std::make_unique<NetworkChainCache>(state_);
+    const NetworkChainCache& chains = *chains_;
+    for (NetNode* node : chains.Nodes) node->NetFlags &= ~kFlagOnMap;
 
     const auto& hopKeys = keyStates_[2];
-    auto visible = [&](const NetNode& node, const Conversation& c) {
-        if (mode == NetMapMode::IPXHops) {
-            const int32_t reverse = chains.Reverse(&node, c.Peer);
-            const int hops = state_.ObjectList.NetPeer(c.Index).Hops + (reverse >= 0 ? state_.ObjectList.NetPeer(reverse).Hops : 0);
-            return static_cast<bool>(hopKeys[static_cast<size_t>(std::min(hops, 10))]);
-        }
-        return (node.VisibleProtocols & c.Peer->Protocols) != 0;
+    auto hopsOf = [&](const NetworkChainCache::Conversation& c) {
+        return state_.ObjectList.NetPeer(c.Index).Hops + (c.Reverse >= 0 ? state_.ObjectList.NetPeer(c.Reverse).Hops : 0);
     };
-    for (const SenderChain& chain : chains.Senders) {
-        NetNode& node = *chain.Node;
-        if (!(node.NetFlags & kFlagViewable)) continue;
+    auto visible = [&](const NetNode& node, const NetworkChainCache::Conversation& c, const NetNode& peer) {
+        if (mode == NetMapMode::IPXHops) return static_cast<bool>(hopKeys[static_cast<size_t>(std::min(hopsOf(c), 10))]);
+        return (node.VisibleProtocols & peer.Protocols) != 0;
+    };
+    for (const auto& sender : chains.Senders) {
+        NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
+        if (!(node.NetFlags & kFlagViewable) || !KindMatches(node, mode)) continue;
         bool any = false;
-        for (size_t i = chain.Begin; i < chain.End; ++i) {
-            const Conversation& c = chains.Conversations[i];
-            if (!PassesDestination(state_, Destination, *c.Peer) || !visible(node, c)) continue;
-            c.Peer->NetFlags |= kFlagOnMap;
+        for (size_t i = sender.Begin; i < sender.End; ++i) {
+            const auto& c = chains.Conversations[i];
+            NetNode& peer = *chains.Nodes[static_cast<size_t>(c.Peer)];
+            if (!PassesDestination(state_, Destination, peer) || !visible(node, c, peer)) continue;
+            peer.NetFlags |= kFlagOnMap;
             any = true;
         }
         if (any) node.NetFlags |= kFlagOnMap;
@@ -260,31 +269,30 @@ PeerMapInput NetworkStatisticsContent::MapInput()
 
     PeerMapInput input;
     input.CutLabels = true;
-    std::unordered_map<const NetNode*, int> indexOf;
+    std::vector<int> indexOf(chains.Nodes.size(), -1);
     mapNodes_.clear();
-    for (auto& [address, node] : state_.NetworkNodes) {
+    for (size_t ordinal = 0; ordinal < chains.Nodes.size(); ++ordinal) {
+        const NetNode& node = *chains.Nodes[ordinal];
         if (!(node.NetFlags & kFlagOnMap)) continue;
-        indexOf.emplace(&node, static_cast<int>(input.Stations.size()));
+        indexOf[ordinal] = static_cast<int>(input.Stations.size());
         mapNodes_.push_back(&node);
         // Stations beyond the last point all show the overflow label.
         std::string label = input.Stations.size() + 1 >= static_cast<size_t>(kPeerMapPoints) ? "" : LabelText(node);
         input.Stations.push_back({std::move(label), {}, (node.NetFlags & kFlagSender) != 0});
     }
 
-    for (const SenderChain& chain : chains.Senders) {
-        const NetNode& node = *chain.Node;
-        if ((node.NetFlags & (kFlagViewable | kFlagOnMap)) != (kFlagViewable | kFlagOnMap)) continue;
-        for (size_t i = chain.Begin; i < chain.End; ++i) {
-            const Conversation& c = chains.Conversations[i];
-            if (!PassesDestination(state_, Destination, *c.Peer)) continue;
-            const auto to = indexOf.find(c.Peer);
-            if (to == indexOf.end()) continue;
+    for (const auto& sender : chains.Senders) {
+        const NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
+        const int from = indexOf[static_cast<size_t>(sender.Node)];
+        if (!(node.NetFlags & kFlagViewable) || from < 0) continue;
+        for (size_t i = sender.Begin; i < sender.End; ++i) {
+            const auto& c = chains.Conversations[i];
+            const int to = indexOf[static_cast<size_t>(c.Peer)];
+            if (to < 0 || !PassesDestination(state_, Destination, *chains.Nodes[static_cast<size_t>(c.Peer)])) continue;
             const TNetPeer& conv = state_.ObjectList.NetPeer(c.Index);
-            const int32_t reverse = chains.Reverse(&node, c.Peer);
-            PeerMapLink link{indexOf.at(&node), to->second, {}, 1};
+            PeerMapLink link{from, to, {}, 1};
             if (mode == NetMapMode::IPXHops) {
-                const int hops = conv.Hops + (reverse >= 0 ? state_.ObjectList.NetPeer(reverse).Hops : 0);
-                const int key = std::min(hops, 10) + 1;
+                const int key = std::min(hopsOf(c), 10) + 1;
                 if (hopKeys[static_cast<size_t>(key - 1)]) link.Colours.push_back(KeyColour(key));
             } else {
                 double weight = 0;
@@ -296,7 +304,7 @@ PeerMapInput NetworkStatisticsContent::MapInput()
                     link.Colours.push_back(ProtocolBitHasOwnColour(b) && key != 0 ? KeyColour(key)
                                                                                   : dlccolours::kButtonText);
                     weight = static_cast<double>(conv.FramesByProtocol[static_cast<size_t>(b)]) +
-                             (reverse >= 0 ? state_.ObjectList.NetPeer(reverse).FramesByProtocol[static_cast<size_t>(b)] : 0);
+                             (c.Reverse >= 0 ? state_.ObjectList.NetPeer(c.Reverse).FramesByProtocol[static_cast<size_t>(b)] : 0);
                 }
                 link.PenWidth = PeerLineWidth(weight, state_.TotalFrames);
             }
@@ -396,6 +404,8 @@ void NetworkStatisticsContent::FillRows()
 void NetworkStatisticsContent::Rebuild()
 {
     caption_ = "Network - " + FileNameOnly(state_.TraceFileName);
+    // The chains are walked now, with the grid, so that the first paint is as quick as the next.
+    chains_ = std::make_unique<NetworkChainCache>(state_);
     ResetCommonState(kNetworkKeyCount, state_.IPSenderCount + state_.IPXSenderCount);
     SetHeadings();
     mode_ = state_.IPSenderCount == 0 && state_.IPXSenderCount > 0 ? 1 : 0;

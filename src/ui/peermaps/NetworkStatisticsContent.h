@@ -4,6 +4,7 @@
 // coloured by protocol or IPX hop count), the statistics grid of every network
 // sender, the label pop-up and the Select Stations rules.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,12 @@ inline constexpr const char* kColumnOrderKey = "ColumnOrder";
 // the bit has no key there.
 int NetworkKeyOfBit(int bit, NetMapMode mode);
 
+struct NetworkChainCache;
+
 class NetworkStatisticsContent : public PeerWindowContent {
 public:
     explicit NetworkStatisticsContent(AnalysisState& state);
+    ~NetworkStatisticsContent() override;
 
     std::string Caption() const override;
     std::string ModeGroupCaption() const override { return "Protocol"; }
@@ -67,6 +71,7 @@ private:
     bool IsCandidateKind(const NetNode& node) const;
 
     std::string caption_;
+    std::unique_ptr<NetworkChainCache> chains_;
     RGBColour key8Colour_;
     RGBColour key11Colour_;
 };

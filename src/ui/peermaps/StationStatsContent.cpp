@@ -37,65 +37,74 @@ std::string KeyBytes(const MacString& address)
     return std::string(reinterpret_cast<const char*>(address.Data()), address.Length);
 }
 
-struct Conversation {
-    StationNode* Peer;
-    int32_t Index;
-};
-
-struct SenderChain {
-    StationNode* Node;
-    size_t Begin;
-    size_t End;
-};
-
-struct PairHash {
-    size_t operator()(const std::pair<const StationNode*, const StationNode*>& key) const
-    {
-        const auto a = reinterpret_cast<uintptr_t>(key.first);
-        const auto b = reinterpret_cast<uintptr_t>(key.second);
-        return std::hash<uintptr_t>{}(a * 0x9E3779B97F4A7C15ull ^ b);
-    }
-};
+}  // namespace
 
 // The DLC chains of every sender up to the first empty or unknown destination,
-// and the conversation of each (source, destination) pair for the reverse direction.
-struct DLCChains {
+// with each conversation's peer and reverse direction found once; kept until
+// the tree or the object list changes.
+struct StationChainCache {
+    struct Conversation {
+        int Peer;
+        int32_t Index;
+        int32_t Reverse;
+    };
+    struct Sender {
+        int Node;
+        size_t Begin;
+        size_t End;
+    };
+    std::vector<StationNode*> Nodes;
     std::vector<Conversation> Conversations;
-    std::vector<SenderChain> Senders;
-    std::unordered_map<std::pair<const StationNode*, const StationNode*>, int32_t, PairHash> ByPair;
+    std::vector<Sender> Senders;
+    size_t NodeCount = 0;
+    int ObjectCount = 0;
+    int32_t TotalFrames = 0;
 
-    int32_t Reverse(const StationNode* source, const StationNode* peer) const
+    bool Fits(const AnalysisState& state) const
     {
-        const auto found = ByPair.find({peer, source});
-        return found == ByPair.end() ? -1 : found->second;
+        return NodeCount == state.Stations.size() && ObjectCount == state.ObjectList.Count() &&
+               TotalFrames == state.TotalFrames && (Nodes.empty() || &state.Stations.begin()->second == Nodes.front());
+    }
+
+    explicit StationChainCache(AnalysisState& state)
+        : NodeCount(state.Stations.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
+    {
+        std::unordered_map<const StationNode*, int> ordinals;
+        ordinals.reserve(NodeCount);
+        for (auto& [address, node] : state.Stations) {
+            ordinals.emplace(&node, static_cast<int>(Nodes.size()));
+            Nodes.push_back(&node);
+        }
+        const ObjectStore& objects = state.ObjectList;
+        std::unordered_map<uint64_t, size_t> byPair;
+        for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
+            const StationNode& node = *Nodes[static_cast<size_t>(ordinal)];
+            if (!IsSender(node)) continue;
+            Sender sender{ordinal, Conversations.size(), 0};
+            // Every link leads to a later record, so a damaged chain cannot loop.
+            for (int32_t p = node.FirstDLCPeer; objects.Holds(ObjectKind::DLCPeer, p);) {
+                const TDLCPeer& peer = objects.DLCPeer(p);
+                const auto found = state.Stations.find(MacString(peer.DestAddress.data(), 6));
+                if (found == state.Stations.end()) break;
+                const int peerOrdinal = ordinals.at(&found->second);
+                byPair.emplace(static_cast<uint64_t>(ordinal) << 32 | static_cast<uint32_t>(peerOrdinal), Conversations.size());
+                Conversations.push_back({peerOrdinal, p, -1});
+                if (peer.Next <= p) break;
+                p = peer.Next;
+            }
+            sender.End = Conversations.size();
+            Senders.push_back(sender);
+        }
+        for (const Sender& sender : Senders)
+            for (size_t i = sender.Begin; i < sender.End; ++i) {
+                Conversation& c = Conversations[i];
+                const auto back = byPair.find(static_cast<uint64_t>(c.Peer) << 32 | static_cast<uint32_t>(sender.Node));
+                if (back != byPair.end()) c.Reverse = Conversations[back->second].Index;
+            }
     }
 };
 
-DLCChains CollectChains(AnalysisState& state)
-{
-    DLCChains chains;
-    const ObjectStore& objects = state.ObjectList;
-    for (auto& [address, node] : state.Stations) {
-        if (!IsSender(node)) continue;
-        SenderChain chain{&node, chains.Conversations.size(), 0};
-        // Every link leads to a later record, so a damaged chain cannot loop.
-        for (int32_t p = node.FirstDLCPeer; objects.Holds(ObjectKind::DLCPeer, p);) {
-            const TDLCPeer& peer = objects.DLCPeer(p);
-            MacString destination(peer.DestAddress.data(), 6);
-            const auto found = state.Stations.find(destination);
-            if (found == state.Stations.end()) break;
-            chains.Conversations.push_back({&found->second, p});
-            chains.ByPair.emplace(std::make_pair(&node, &found->second), p);
-            if (peer.Next <= p) break;
-            p = peer.Next;
-        }
-        chain.End = chains.Conversations.size();
-        chains.Senders.push_back(chain);
-    }
-    return chains;
-}
-
-}  // namespace
+StationStatsContent::~StationStatsContent() = default;
 
 StationStatsContent::StationStatsContent(AnalysisState& state) : PeerWindowContent(state)
 {
@@ -260,8 +269,9 @@ std::string StationStatsContent::LabelText(const StationNode& station) const
 PeerMapInput StationStatsContent::MapInput()
 {
     const StationMapView view = View();
-    DLCChains chains = CollectChains(state_);
-    for (auto& [address, node] : state_.Stations) node.StationFlags &= ~kFlagOnMap;
+    if (!chains_ || !chains_->Fits(state_)) chains_ = std::make_unique<StationChainCache>(state_);
+    const StationChainCache& chains = *chains_;
+    for (StationNode* node : chains.Nodes) node->StationFlags &= ~kFlagOnMap;
 
     auto viewTest = [&](const StationNode& node, const StationNode& peer) {
         switch (view) {
@@ -276,16 +286,16 @@ PeerMapInput StationStatsContent::MapInput()
         const bool group = IsGroupAddress(state_.Topology, peer.Address.Data());
         return Destination == PeerDestination::Broadcast ? group : !group;
     };
-    for (const SenderChain& chain : chains.Senders) {
-        StationNode& node = *chain.Node;
+    for (const auto& chain : chains.Senders) {
+        StationNode& node = *chains.Nodes[static_cast<size_t>(chain.Node)];
         if (!(node.StationFlags & kFlagViewable) || node.FramesSent <= 0 ||
             node.BytesSent / node.FramesSent < kStationMinimumAverage)
             continue;
         bool any = false;
         for (size_t i = chain.Begin; i < chain.End; ++i) {
-            const Conversation& c = chains.Conversations[i];
-            if (!viewTest(node, *c.Peer) || !destination(*c.Peer)) continue;
-            c.Peer->StationFlags |= kFlagOnMap;
+            StationNode& peer = *chains.Nodes[static_cast<size_t>(chains.Conversations[i].Peer)];
+            if (!viewTest(node, peer) || !destination(peer)) continue;
+            peer.StationFlags |= kFlagOnMap;
             any = true;
         }
         if (any) node.StationFlags |= kFlagOnMap;
@@ -294,11 +304,12 @@ PeerMapInput StationStatsContent::MapInput()
     PeerMapInput input;
     input.CutLabels = false;
     input.MinimumSpacingCount = 4;
-    std::unordered_map<const StationNode*, int> indexOf;
+    std::vector<int> indexOf(chains.Nodes.size(), -1);
     mapNodes_.clear();
-    for (auto& [address, node] : state_.Stations) {
+    for (size_t ordinal = 0; ordinal < chains.Nodes.size(); ++ordinal) {
+        const StationNode& node = *chains.Nodes[ordinal];
         if (!(node.StationFlags & kFlagOnMap)) continue;
-        indexOf.emplace(&node, static_cast<int>(input.Stations.size()));
+        indexOf[ordinal] = static_cast<int>(input.Stations.size());
         mapNodes_.push_back(&node);
         PeerMapStation station;
         station.Sender = IsSender(node);
@@ -311,18 +322,19 @@ PeerMapInput StationStatsContent::MapInput()
         input.Stations.push_back(std::move(station));
     }
 
-    for (const SenderChain& chain : chains.Senders) {
-        const StationNode& node = *chain.Node;
-        if ((node.StationFlags & (kFlagViewable | kFlagOnMap)) != (kFlagViewable | kFlagOnMap)) continue;
+    for (const auto& chain : chains.Senders) {
+        const StationNode& node = *chains.Nodes[static_cast<size_t>(chain.Node)];
+        const int from = indexOf[static_cast<size_t>(chain.Node)];
+        if (!(node.StationFlags & kFlagViewable) || from < 0) continue;
         for (size_t i = chain.Begin; i < chain.End; ++i) {
-            const Conversation& c = chains.Conversations[i];
-            if ((view != StationMapView::Errors && !viewTest(node, *c.Peer)) || !destination(*c.Peer)) continue;
-            const auto to = indexOf.find(c.Peer);
-            if (to == indexOf.end()) continue;
+            const auto& c = chains.Conversations[i];
+            const StationNode& peer = *chains.Nodes[static_cast<size_t>(c.Peer)];
+            if ((view != StationMapView::Errors && !viewTest(node, peer)) || !destination(peer)) continue;
+            const int to = indexOf[static_cast<size_t>(c.Peer)];
+            if (to < 0) continue;
             const TDLCPeer& conv = state_.ObjectList.DLCPeer(c.Index);
-            const int32_t reverseIndex = chains.Reverse(&node, c.Peer);
-            const TDLCPeer* reverse = reverseIndex >= 0 ? &state_.ObjectList.DLCPeer(reverseIndex) : nullptr;
-            PeerMapLink link{indexOf.at(&node), to->second, {}, 1};
+            const TDLCPeer* reverse = c.Reverse >= 0 ? &state_.ObjectList.DLCPeer(c.Reverse) : nullptr;
+            PeerMapLink link{from, to, {}, 1};
             double weight = 0;
             if (view == StationMapView::Errors) {
                 for (int b = 0; b <= 3; ++b)
@@ -438,6 +450,8 @@ void StationStatsContent::FillRows()
 void StationStatsContent::Rebuild()
 {
     caption_ = "Station - " + FileNameOnly(state_.TraceFileName);
+    // The chains are walked now, with the grid, so that the first paint is as quick as the next.
+    chains_ = std::make_unique<StationChainCache>(state_);
     ResetCommonState(kStationKeyCount, state_.SourceStationCount);
     SetHeadings();
     FillRows();

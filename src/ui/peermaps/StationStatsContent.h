@@ -4,6 +4,7 @@
 // protocol family, the statistics grid of every station that sent, the label
 // pop-up and the Select Stations rules.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,12 @@ inline constexpr const char* kStationIniSection = "StationStats";
 // Stations whose frames average fewer bytes are drawn only as somebody's peer.
 constexpr int32_t kStationMinimumAverage = 18;
 
+struct StationChainCache;
+
 class StationStatsContent : public PeerWindowContent {
 public:
     explicit StationStatsContent(AnalysisState& state);
+    ~StationStatsContent() override;
 
     std::string Caption() const override;
     std::string ModeGroupCaption() const override { return "Identification"; }
@@ -60,6 +64,7 @@ private:
     bool TokenRing() const { return state_.Topology == 1; }
 
     std::string caption_;
+    std::unique_ptr<StationChainCache> chains_;
 };
 
 }  // namespace quenlix
