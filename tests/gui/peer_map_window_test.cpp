@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -23,6 +24,7 @@
 #include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/MainForm.h"
 #include "ui/peermaps/PeerMapForm.h"
+#include "ui/print/PrintSelectionForm.h"
 
 namespace quenlix::guitest {
 
@@ -69,6 +71,7 @@ private slots:
     void NetworkWindowOnTheOfficeCapture();
     void StationAndNetworkWindowsOnTheZooCapture();
     void StationWindowOnATokenRing();
+    void BothWindowsPrintToAPdf();
 
 private:
     // The window as the toolbar opens it, once it has been activated.
@@ -135,6 +138,7 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
     form.Statistics1Click();
     QCOMPARE(form.PageControl()->currentIndex(), 1);
     QVERIFY(form.Content().HighlightedRow() > 0);
+    SaveShot(form, "network-office-statistics.png");
 
     // Select Stations: hide the first station through the dialog.
     TDualListDialogForm& dialog = program_->DualListDialogForm();
@@ -175,6 +179,7 @@ void PeerMapWindowTest::StationAndNetworkWindowsOnTheZooCapture()
     const GridContent& grid = form.StnGrid()->Content();
     for (int row = 2; row < grid.RowCount(); ++row)
         QVERIFY(GridNumericKey(grid.Cell(4, row - 1)) >= GridNumericKey(grid.Cell(4, row)));
+    SaveShot(form, "station-zoo-statistics.png");
 
     TPeerMapForm& network = Open("NetworkBtn", program_->NetworkStatisticsForm());
     QCOMPARE(network.ModeGroup()->checkedId(), program_->State().IPSenderCount == 0 ? 1 : 0);
@@ -205,6 +210,40 @@ void PeerMapWindowTest::StationWindowOnATokenRing()
     form.PaintBox()->repaint();
     QVERIFY(!form.Content().LastMap().Labels.empty());
     SaveShot(form, "station-ring-encapsulation.png");
+}
+
+void PeerMapWindowTest::BothWindowsPrintToAPdf()
+{
+    OpenTrace(*program_, QString(QUENLIX_SOURCE_DIR "/samples/office-sample.enc"));
+    TPeerMapForm& station = Open("StationBtn", program_->StationStatsForm());
+    TPeerMapForm& network = Open("NetworkBtn", program_->NetworkStatisticsForm());
+    network.ModeRadioGroupClick(2);  // the sample's IPX hops
+    SaveShot(network, "network-sample-hops.png");
+    station.ModeRadioGroupClick(2);
+
+    // The print selection offers both windows while they are open.
+    TPrintSelectionForm& print = program_->PrintSelectionForm();
+    print.FormActivate();
+    QVERIFY(print.Check(1)->isEnabled());
+    QVERIFY(print.Check(2)->isEnabled());
+    print.Check(0)->setChecked(false);
+    print.Check(1)->setChecked(true);
+    print.Check(2)->setChecked(true);
+    const QString folder = qEnvironmentVariable("QUENLIX_GUI_SHOTS");
+    const QString pdfPath = folder.isEmpty() ? scratch_->Path("peer-maps.pdf") : QDir(folder).filePath("peer-maps.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+    print.PrintSelectedWindows(printer);
+    QFile pdf(pdfPath);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 2);
+    station.close();
+    network.close();
+    print.FormActivate();
+    QVERIFY(!print.Check(1)->isEnabled());
 }
 
 int RunPeerMapWindowTests(int argc, char** argv)
