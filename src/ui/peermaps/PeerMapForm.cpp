@@ -350,10 +350,15 @@ void TPeerMapForm::FormActivate()
         ShowGrid();
     });
     if (!rebuilt) {
+        // An unchanged trace keeps its rows; only the OUI boxes are set again, and
+        // the address cells rewritten when that changed their form.
+        const bool gridOUI = content_->GridShowOUI;
         if (auto* network = dynamic_cast<NetworkStatisticsContent*>(content_.get())) network->UpdateOUIBoxes();
         if (auto* stations = dynamic_cast<StationStatsContent*>(content_.get())) stations->UpdateOUIBoxes();
-        content_->RewriteAddresses();
-        ShowGrid();
+        if (content_->GridShowOUI != gridOUI) {
+            content_->RewriteAddresses();
+            ShowGrid();
+        }
     }
     SyncControls();
     paintBox_->update();
