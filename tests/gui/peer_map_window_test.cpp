@@ -20,6 +20,7 @@
 #include "GuiTestSupport.h"
 #include "TokenRingFrames.h"
 #include "model/ViewStale.h"
+#include "ui/analysis/FathomToolboxForm.h"
 #include "ui/controls/DualListDialogForm.h"
 #include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/MainForm.h"
@@ -125,16 +126,19 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
     form.PaintBox()->repaint();
     QCOMPARE(form.PaintBox()->grab().toImage(), before);
 
-    // A right click on a sender's label: its DLC address; the toolbox entry is
-    // disabled while no toolbox is connected.
+    // A right click on a sender's label: its DLC address, and the toolbox entry
+    // for a station with a statistics row.
     const auto& labels = form.Content().LastMap().Labels;
     const auto sender = std::find_if(labels.begin(), labels.end(), [](const PeerMapLabel& l) { return l.Sender; });
     QVERIFY(sender != labels.end());
     QVERIFY(form.PreparePopup(QPoint(sender->Left + 2, sender->Top + sender->Height / 2)));
     const auto actions = form.PopupMenu()->actions();
     QCOMPARE(actions[0]->text(), QString("&Statistics"));
-    QVERIFY(!actions[1]->isEnabled());
+    QVERIFY(actions[1]->isEnabled());
     QVERIFY(actions.back()->text().startsWith("DLC Address is "));
+    form.Analyze1Click();
+    QVERIFY(WaitFor([&] { return program_->FathomToolboxForm().isVisible(); }));
+    program_->FathomToolboxForm().close();
     form.Statistics1Click();
     QCOMPARE(form.PageControl()->currentIndex(), 1);
     QVERIFY(form.Content().HighlightedRow() > 0);

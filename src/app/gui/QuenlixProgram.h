@@ -19,6 +19,11 @@ class TDualListDialogForm;
 class TNetworkStatisticsForm;
 class TStationStats;
 class TErrorInformationForm;
+class TFathomToolboxForm;
+class TLatencyAnalysisForm;
+class TProblemAnalysisForm;
+class TThroughputAnalysisForm;
+class TWhatIfAnalysisForm;
 class TMainForm;
 class TPrintSelectionForm;
 class TPrintStatusForm;
@@ -56,9 +61,15 @@ public:
     TNetworkStatisticsForm& NetworkStatisticsForm() { return *networkStatistics_; }
     TStationStats& StationStatsForm() { return *stationStats_; }
     TDualListDialogForm& DualListDialogForm() { return *dualListDialog_; }
+    TFathomToolboxForm& FathomToolboxForm() { return *fathomToolbox_; }
+    TLatencyAnalysisForm& LatencyAnalysisForm() { return *latencyAnalysis_; }
+    TThroughputAnalysisForm& ThroughputAnalysisForm() { return *throughputAnalysis_; }
+    TProblemAnalysisForm& ProblemAnalysisForm() { return *problemAnalysis_; }
+    TWhatIfAnalysisForm& WhatIfAnalysisForm() { return *whatIfAnalysis_; }
 
 private:
     void ConnectPrinting(const QuenlixWindows& windows);
+    void ConnectAnalysisWindows();
 
     std::unique_ptr<AnalysisState> state_;
     std::unique_ptr<QtSettingsStore> settings_;
@@ -69,6 +80,12 @@ private:
     std::unique_ptr<TErrorInformationForm> errorInformation_;
     std::unique_ptr<TPrintStatusForm> printStatus_;
     std::unique_ptr<TPrintSelectionForm> printSelection_;
+    // The toolbox outlives the analysis windows that read its selection.
+    std::unique_ptr<TFathomToolboxForm> fathomToolbox_;
+    std::unique_ptr<TLatencyAnalysisForm> latencyAnalysis_;
+    std::unique_ptr<TProblemAnalysisForm> problemAnalysis_;
+    std::unique_ptr<TThroughputAnalysisForm> throughputAnalysis_;
+    std::unique_ptr<TWhatIfAnalysisForm> whatIfAnalysis_;
     std::unique_ptr<TReadTraceFileForm> readTraceFile_;
     std::unique_ptr<TSystemInformationForm> systemInformation_;
     std::unique_ptr<TDualListDialogForm> dualListDialog_;

@@ -96,6 +96,9 @@ public:
     void BandwidthOptionClick(int option);
     void TcpDataResponse1Click();
     void AnalyzeBtnClick();
+    // For the network map's pop-up: opens the toolbox with the station (its
+    // address text, and the vendor form of an IPX address) as the source.
+    void OpenToolboxForStation(const std::string& address, const std::string& ouiAddress);
     void StationBtnClick();
     void NetworkBtnClick();
     void PrintBtnClick();
@@ -103,6 +106,8 @@ public:
     void About1Click();
     void HelpTopics1Click();
     void HelpForActiveContext();
+    // The help page of a window's help context (F1 in the analysis windows).
+    void OpenHelpContext(int helpContext) { OpenHelpPage(helpContext); }
     void VisitWebSite1Click();
     void ShowTipWizard1Click();
     void Image1Click();

@@ -1,5 +1,7 @@
 #include "ui/print/ReportCommandContent.h"
 
+#include "ui/analysis/AnalysisReportContent.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -181,12 +183,13 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
             (arg == "--network" ? options.Network : options.Stations) = true;
         } else if (IsOption(arg, "--sort")) {
             if (!OptionValue(args, i, "--sort", fileGiven, value, error) || !TakeSort(value, options, error)) return std::nullopt;
-        } else if (arg == "--conversation") {
+        } else if (arg == "--conversation" || arg == "--ladder") {
             static constexpr const char* kParts[] = {"CLIENT", "SERVER", "APPLICATION"};
+            options.Ladder = options.Ladder || arg == "--ladder";
             if (const size_t given = ValuesAvailable(args, i, fileGiven); given < 3) {
                 std::string missing;
                 for (size_t k = given; k < 3; ++k) missing += std::string(missing.empty() ? "" : " ") + kParts[k];
-                error = "--conversation needs CLIENT SERVER APPLICATION: missing " + missing;
+                error = arg + " needs CLIENT SERVER APPLICATION: missing " + missing;
                 return std::nullopt;
             }
             ConversationQuery& q = query.emplace();
@@ -277,6 +280,9 @@ std::string ReportUsage()
            "  --network                 add the network statistics table (every IP and IPX sender)\n"
            "  --stations                add the station statistics table (every MAC sender)\n"
            "  --sort COLUMN[:desc]      client/server table: sort by a column (number or header)\n"
+           "  --ladder CLIENT SERVER APPLICATION\n"
+           "                            print the conversation's packets one line each (frame, time,\n"
+           "                            direction, description, problems), tab-separated; takes --from, --to\n"
            "  --conversation CLIENT SERVER APPLICATION\n"
            "                            analyse one conversation and print every result field;\n"
            "                            with --from N --to M, --latency|--throughput, --window N,\n"
@@ -414,12 +420,33 @@ std::string WithClientServerJson(std::string report, const ClientServerContent& 
 void PrintConversation(const AnalysisState& state, const ReportOptions& options, std::ostream& out,
                        std::ostream& err, bool& failed)
 {
-    const ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);
+    if (options.Ladder) {
+        const ConversationAnalysisReport ladder = BuildConversationAnalysis(state, *options.Conversation, true);
+        if (!ladder.Error.empty()) {
+            err << ladder.Error << '\n';
+            failed = true;
+            return;
+        }
+        if (options.Mode == ReportMode::Json) {
+            JsonWriter json;
+            json.BeginArray();
+            for (const std::string& line : ladder.LadderLines) json.String(line);
+            json.EndArray();
+            out << json.Text();
+        } else {
+            for (const std::string& line : ladder.LadderLines) out << line << '\n';
+        }
+        return;
+    }
+    ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);
     if (!result.Error.empty()) {
         err << result.Error << '\n';
         failed = true;
         return;
     }
+    // The windows' figures follow the analysis fields, when the toolbox finds the conversation by its texts.
+    const ConversationAnalysisReport windows = BuildConversationAnalysis(state, *options.Conversation, false);
+    result.Fields.insert(result.Fields.end(), windows.Fields.begin(), windows.Fields.end());
     if (options.Mode == ReportMode::Json) {
         JsonWriter json;
         json.BeginObject();
