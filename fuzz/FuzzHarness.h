@@ -257,7 +257,6 @@ inline std::string RunAnalyzeFrames(const uint8_t* data, std::size_t size)
     auto state = std::make_unique<AnalysisState>();
     state->Topology = (data[0] & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
     ResetAnalysis(*state);
-    InitTimeConstants(*state);
     SilentHost host;
     state->Host = &host;
 

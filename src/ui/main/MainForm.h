@@ -129,6 +129,9 @@ public:
 
     // How web addresses are opened; the desktop's handler by default.
     std::function<bool(const QUrl&)> OpenUrl;
+    // The printer set-up dialog of File > Printer Setup; the program's start-up
+    // code connects it to the printer the print selection window prints on.
+    std::function<void()> PrinterSetup;
     // The program's help window, made on first use.
     THelpForm& HelpWindow();
     // Shows the help page of a help context (F1 in any window).

@@ -144,20 +144,20 @@ NetworkStatisticsContent::NetworkStatisticsContent(AnalysisState& state)
 
 std::string NetworkStatisticsContent::Caption() const { return caption_.empty() ? "Network" : caption_; }
 
-const std::vector<PeerGridColumn>& NetworkStatisticsContent::Columns() const
+const std::vector<GridColumn>& NetworkStatisticsContent::Columns() const
 {
     using A = GridAlignment;
     using S = GridSortKind;
-    static const std::vector<PeerGridColumn> columns{
-        {"Network Address", A::Right, S::Text, "NetworkAddress"},
-        {"Protocols", A::Left, S::Text, "Protocols"},
-        {"Dests", A::Right, S::Numbers, "Dests"},
-        {"Total Pkts", A::Right, S::Numbers, "TotalPkts"},
-        {"Total Bytes", A::Right, S::Numbers, "TotalBytes"},
-        {"Utilization", A::Right, S::Numbers, "Utilization"},
-        {"Ave Send", A::Right, S::Numbers, "AveSend"},
-        {"Ave Recv", A::Right, S::Numbers, "AveRecv"},
-        {"Pkt Ratio", A::Right, S::Text, "PktRatio"},
+    static const std::vector<GridColumn> columns{
+        {"Network Address", A::Right, S::Text, "", "NetworkAddress"},
+        {"Protocols", A::Left, S::Text, "", "Protocols"},
+        {"Dests", A::Right, S::Numbers, "", "Dests"},
+        {"Total Pkts", A::Right, S::Numbers, "", "TotalPkts"},
+        {"Total Bytes", A::Right, S::Numbers, "", "TotalBytes"},
+        {"Utilization", A::Right, S::Numbers, "", "Utilization"},
+        {"Ave Send", A::Right, S::Numbers, "", "AveSend"},
+        {"Ave Recv", A::Right, S::Numbers, "", "AveRecv"},
+        {"Pkt Ratio", A::Right, S::Text, "", "PktRatio"},
     };
     return columns;
 }

@@ -48,7 +48,7 @@ public:
     bool HasToolboxItem() const override { return true; }
 
     void Rebuild() override;
-    const std::vector<PeerGridColumn>& Columns() const override;
+    const std::vector<GridColumn>& Columns() const override;
     void RewriteAddresses() override;
     // Whether the trace had IPX frames (the OUI boxes show only then).
     bool HasIPXFrames() const;

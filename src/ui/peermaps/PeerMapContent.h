@@ -141,13 +141,6 @@ int PeerMapHit(const PeerMapDrawing& drawing, int x, int y);
 
 // ---- the statistics grid's columns --------------------------------------------------
 
-struct PeerGridColumn {
-    const char* Header;
-    GridAlignment Alignment;
-    GridSortKind Sort;
-    const char* JsonKey;
-};
-
 // The grid position of each logical column from an INI value such as
 // "1,2,3,4,5,6,7,8,9": used when it is as long as the default, holds exactly
 // count comma-separated numbers and puts every column on its own position;
@@ -240,7 +233,7 @@ public:
     virtual void Rebuild() = 0;
     GridContent& Grid() { return grid_; }
     const GridContent& Grid() const { return grid_; }
-    virtual const std::vector<PeerGridColumn>& Columns() const = 0;
+    virtual const std::vector<GridColumn>& Columns() const = 0;
     // The grid position of each logical column.
     const std::vector<int>& ColumnPositions() const { return positions_; }
     void SetColumnOrderValue(std::string value) { columnOrderValue_ = std::move(value); }

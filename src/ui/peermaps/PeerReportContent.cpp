@@ -4,7 +4,7 @@
 
 #include "ui/peermaps/NetworkStatisticsContent.h"
 #include "ui/peermaps/StationStatsContent.h"
-#include "ui/print/JsonWriter.h"
+#include "report/JsonWriter.h"
 
 namespace quenlix {
 

@@ -121,22 +121,22 @@ std::vector<std::string> StationStatsContent::ModeItems() const
     return {TokenRing() ? "None" : "Errors", "Encapsulation", "Protocol"};
 }
 
-const std::vector<PeerGridColumn>& StationStatsContent::Columns() const
+const std::vector<GridColumn>& StationStatsContent::Columns() const
 {
     using A = GridAlignment;
     using S = GridSortKind;
-    static const std::vector<PeerGridColumn> columns{
-        {"Source Address", A::Left, S::Text, "SourceAddress"},
-        {"Encapsulation", A::Left, S::Text, "Encapsulation"},
-        {"Protocols", A::Left, S::Text, "Protocols"},
-        {"Dests", A::Right, S::Numbers, "Dests"},
-        {"Total Pkts", A::Right, S::Numbers, "TotalPkts"},
-        {"Total Bytes", A::Right, S::Numbers, "TotalBytes"},
-        {"Utilization", A::Right, S::Numbers, "Utilization"},
-        {"Ave Send", A::Right, S::Numbers, "AveSend"},
-        {"Ave Recv", A::Right, S::Numbers, "AveRecv"},
-        {"Bdcasts", A::Right, S::Numbers, "Bdcasts"},
-        {"Pkt Ratio", A::Right, S::Text, "PktRatio"},
+    static const std::vector<GridColumn> columns{
+        {"Source Address", A::Left, S::Text, "", "SourceAddress"},
+        {"Encapsulation", A::Left, S::Text, "", "Encapsulation"},
+        {"Protocols", A::Left, S::Text, "", "Protocols"},
+        {"Dests", A::Right, S::Numbers, "", "Dests"},
+        {"Total Pkts", A::Right, S::Numbers, "", "TotalPkts"},
+        {"Total Bytes", A::Right, S::Numbers, "", "TotalBytes"},
+        {"Utilization", A::Right, S::Numbers, "", "Utilization"},
+        {"Ave Send", A::Right, S::Numbers, "", "AveSend"},
+        {"Ave Recv", A::Right, S::Numbers, "", "AveRecv"},
+        {"Bdcasts", A::Right, S::Numbers, "", "Bdcasts"},
+        {"Pkt Ratio", A::Right, S::Text, "", "PktRatio"},
     };
     return columns;
 }

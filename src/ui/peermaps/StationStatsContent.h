@@ -45,7 +45,7 @@ public:
     bool HasToolboxItem() const override { return false; }
 
     void Rebuild() override;
-    const std::vector<PeerGridColumn>& Columns() const override;
+    const std::vector<GridColumn>& Columns() const override;
     void RewriteAddresses() override;
     void UpdateOUIBoxes();
 
