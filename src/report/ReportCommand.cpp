@@ -401,7 +401,15 @@ void PrintConversation(const AnalysisState& state, const ReportOptions& options,
             failed = true;
             return;
         }
-        for (const std::string& line : ladder.LadderLines) out << line << '\n';
+        if (options.Mode == ReportMode::Json) {
+            JsonWriter json;
+            json.BeginArray();
+            for (const std::string& line : ladder.LadderLines) json.String(line);
+            json.EndArray();
+            out << json.Text();
+        } else {
+            for (const std::string& line : ladder.LadderLines) out << line << '\n';
+        }
         return;
     }
     ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);

@@ -118,6 +118,8 @@ void QuenlixProgram::ConnectAnalysisWindows()
     const auto restoreTips = [this] { mainForm_->RestoreTips(); };
     fathomToolbox_->ShowAnalysis = show;
     fathomToolbox_->SetTips = setTips;
+    const auto openHelp = [this](int helpContext) { mainForm_->OpenHelpContext(helpContext); };
+    fathomToolbox_->OpenHelp = openHelp;
     fathomToolbox_->LatencyWindow = latencyAnalysis_.get();
     fathomToolbox_->ThroughputWindow = throughputAnalysis_.get();
     fathomToolbox_->ProblemWindow = problemAnalysis_.get();
@@ -127,6 +129,7 @@ void QuenlixProgram::ConnectAnalysisWindows()
              latencyAnalysis_.get(), problemAnalysis_.get(), throughputAnalysis_.get(), whatIfAnalysis_.get()}) {
         window->SetTips = setTips;
         window->RestoreTips = restoreTips;
+        window->OpenHelp = openHelp;
     }
 }
 

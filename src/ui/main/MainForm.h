@@ -106,6 +106,8 @@ public:
     void About1Click();
     void HelpTopics1Click();
     void HelpForActiveContext();
+    // The help page of a window's help context (F1 in the analysis windows).
+    void OpenHelpContext(int helpContext) { OpenHelpPage(helpContext); }
     void VisitWebSite1Click();
     void ShowTipWizard1Click();
     void Image1Click();
