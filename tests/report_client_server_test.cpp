@@ -59,6 +59,25 @@ TEST(ReportClientServer, ConversationQueryPrintsEveryResultField)
     EXPECT_FALSE(unknown.Err.empty());
 }
 
+TEST(ReportClientServer, ConversationCarriesTheWindowsFiguresAndTheLadder)
+{
+    const std::string path = OfficeCapture();
+    if (path.empty()) GTEST_SKIP() << "the real captures (../shared/captures) are not in this checkout";
+    const ReportRun json = RunReportWith({"--json", "--conversation", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", path});
+    ASSERT_EQ(json.Status, 0) << json.Err;
+    const JsonValue fields = JsonParser::Parse(json.Out);
+    EXPECT_EQ(fields["Latency.Upper.Heading"].Text, "Sender: 10.99.1.101  Responder: 10.99.1.20");
+    EXPECT_EQ(fields["Throughput.Lower.Heading"].Text, "From 10.99.1.20 to 10.99.1.101");
+    EXPECT_FALSE(fields["WhatIf.Originating.Row40"].Text.empty());
+
+    const ReportRun ladder = RunReportWith({"--ladder", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", "--from", "1",
+                                            "--to", "400", path});
+    ASSERT_EQ(ladder.Status, 0) << ladder.Err;
+    EXPECT_NE(ladder.Out.find("\t->\tIP Len="), std::string::npos);
+    EXPECT_NE(ladder.Out.find("\t<-\tIP Len="), std::string::npos);
+    EXPECT_EQ(RunReportWith({"--ladder", "10.1.1.1", "10.99.1.20", "TCP/Port 1<->HTTP", path}).Status, 2);
+}
+
 TEST(ReportClientServer, QueryOptionsAreChecked)
 {
     EXPECT_EQ(RunReportWith({"--window", "8", "x.enc"}).Status, 2);  // needs --conversation

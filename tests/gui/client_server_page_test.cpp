@@ -409,7 +409,7 @@ void ClientServerPageTest::PopUpShowsTheDlcSourceOfNameCells()
     QCOMPARE(toolbox->text(), QString("&Fathom ToolBox"));
     QCOMPARE(popUp->actions().indexOf(toolbox), 0);
     QCOMPARE(popUp->actions().indexOf(dlc), 2);
-    QVERIFY(!toolbox->isEnabled());  // there is no toolbox window yet
+    QVERIFY(toolbox->isEnabled());
 
     const GridContent& grid = t.page->Content().ServerGrid;
     t.MakeCurrent(kColClient, 2);

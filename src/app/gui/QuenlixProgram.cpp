@@ -6,6 +6,8 @@
 #include "app/gui/GuiReadHost.h"
 #include "app/gui/QtSettingsStore.h"
 #include "import/LocalAddressTable.h"
+#include "ui/analysis/ExpertAnalysisForm.h"
+#include "ui/analysis/FathomToolboxForm.h"
 #include "ui/main/FormPlacementWidget.h"
 #include "ui/main/MainForm.h"
 #include "ui/main/ReadTraceFileForm.h"
@@ -40,6 +42,11 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     errorInformation_ = std::make_unique<TErrorInformationForm>(technicalSupport_.get());
     printStatus_ = std::make_unique<TPrintStatusForm>();
     printSelection_ = std::make_unique<TPrintSelectionForm>(*printStatus_);
+    fathomToolbox_ = std::make_unique<TFathomToolboxForm>(*state_);
+    latencyAnalysis_ = std::make_unique<TLatencyAnalysisForm>(*fathomToolbox_);
+    problemAnalysis_ = std::make_unique<TProblemAnalysisForm>(*fathomToolbox_);
+    throughputAnalysis_ = std::make_unique<TThroughputAnalysisForm>(*fathomToolbox_);
+    whatIfAnalysis_ = std::make_unique<TWhatIfAnalysisForm>(*fathomToolbox_);
     readTraceFile_ = std::make_unique<TReadTraceFileForm>();
     systemInformation_ = std::make_unique<TSystemInformationForm>();
     host_ = std::make_unique<GuiReadHost>(*state_, *readTraceFile_, nullptr);
@@ -55,6 +62,11 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     setup.Windows.PrintStatus = printStatus_.get();
     setup.Windows.ReadTraceFile = readTraceFile_.get();
     setup.Windows.SystemInformation = systemInformation_.get();
+    setup.Windows.FathomToolbox = fathomToolbox_.get();
+    setup.Windows.LatencyAnalysis = latencyAnalysis_.get();
+    setup.Windows.ProblemAnalysis = problemAnalysis_.get();
+    setup.Windows.ThroughputAnalysis = throughputAnalysis_.get();
+    setup.Windows.WhatIfAnalysis = whatIfAnalysis_.get();
     setup.Windows.TechnicalSupport = technicalSupport_.get();
     setup.ProgramFolder = options.ProgramFolder;
     if (!options.Arguments.isEmpty()) setup.CommandLineFile = options.Arguments.front().toStdString();
@@ -63,6 +75,7 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
 
     host_->SetMessageParent(mainForm_.get());
     ConnectPrinting(setup.Windows);
+    ConnectAnalysisWindows();
     readTraceFile_->SetMainWindow(mainForm_.get());
     // Abort in the error report keeps the user's settings before the program ends.
     errorInformation_->Terminate = [this] {
@@ -87,9 +100,35 @@ void QuenlixProgram::ConnectPrinting(const QuenlixWindows& windows)
     printSelection_->SetSources(std::move(sources));
 }
 
+// The toolbox opens the analysis windows, the latency window the what-if
+// window; every one shows its tips in the main window's tip panel.
+void QuenlixProgram::ConnectAnalysisWindows()
+{
+    const auto show = [](QWidget* window) { ShowToolWindow(*window); };
+    const auto setTips = [this](const TipSet& tips) { mainForm_->SetTips(tips); };
+    const auto restoreTips = [this] { mainForm_->RestoreTips(); };
+    fathomToolbox_->ShowAnalysis = show;
+    fathomToolbox_->SetTips = setTips;
+    fathomToolbox_->LatencyWindow = latencyAnalysis_.get();
+    fathomToolbox_->ThroughputWindow = throughputAnalysis_.get();
+    fathomToolbox_->ProblemWindow = problemAnalysis_.get();
+    latencyAnalysis_->WhatIf = whatIfAnalysis_.get();
+    latencyAnalysis_->ShowWindow = show;
+    for (TAnalysisWindow* window : std::initializer_list<TAnalysisWindow*>{
+             latencyAnalysis_.get(), problemAnalysis_.get(), throughputAnalysis_.get(), whatIfAnalysis_.get()}) {
+        window->SetTips = setTips;
+        window->RestoreTips = restoreTips;
+    }
+}
+
 QuenlixProgram::~QuenlixProgram()
 {
     if (mainForm_) mainForm_->FormDestroy();
+    // The analysis windows keep where the user last had them, open or closed.
+    for (QWidget* window : std::initializer_list<QWidget*>{fathomToolbox_.get(), latencyAnalysis_.get(),
+                                                           problemAnalysis_.get(), throughputAnalysis_.get(),
+                                                           whatIfAnalysis_.get()})
+        if (window) SaveFormPlacement(*window);
     if (settings_) settings_->Flush();
     SetPlacementStore(nullptr);
 }

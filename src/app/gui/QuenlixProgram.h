@@ -16,6 +16,11 @@ class QtSettingsStore;
 class TAboutForm;
 class TChartPropertiesForm;
 class TErrorInformationForm;
+class TFathomToolboxForm;
+class TLatencyAnalysisForm;
+class TProblemAnalysisForm;
+class TThroughputAnalysisForm;
+class TWhatIfAnalysisForm;
 class TMainForm;
 class TPrintSelectionForm;
 class TPrintStatusForm;
@@ -50,9 +55,15 @@ public:
     TPrintSelectionForm& PrintSelectionForm() { return *printSelection_; }
     TPrintStatusForm& PrintStatusForm() { return *printStatus_; }
     QtSettingsStore& Settings() { return *settings_; }
+    TFathomToolboxForm& FathomToolboxForm() { return *fathomToolbox_; }
+    TLatencyAnalysisForm& LatencyAnalysisForm() { return *latencyAnalysis_; }
+    TThroughputAnalysisForm& ThroughputAnalysisForm() { return *throughputAnalysis_; }
+    TProblemAnalysisForm& ProblemAnalysisForm() { return *problemAnalysis_; }
+    TWhatIfAnalysisForm& WhatIfAnalysisForm() { return *whatIfAnalysis_; }
 
 private:
     void ConnectPrinting(const QuenlixWindows& windows);
+    void ConnectAnalysisWindows();
 
     std::unique_ptr<AnalysisState> state_;
     std::unique_ptr<QtSettingsStore> settings_;
@@ -63,6 +74,12 @@ private:
     std::unique_ptr<TErrorInformationForm> errorInformation_;
     std::unique_ptr<TPrintStatusForm> printStatus_;
     std::unique_ptr<TPrintSelectionForm> printSelection_;
+    // The toolbox outlives the analysis windows that read its selection.
+    std::unique_ptr<TFathomToolboxForm> fathomToolbox_;
+    std::unique_ptr<TLatencyAnalysisForm> latencyAnalysis_;
+    std::unique_ptr<TProblemAnalysisForm> problemAnalysis_;
+    std::unique_ptr<TThroughputAnalysisForm> throughputAnalysis_;
+    std::unique_ptr<TWhatIfAnalysisForm> whatIfAnalysis_;
     std::unique_ptr<TReadTraceFileForm> readTraceFile_;
     std::unique_ptr<TSystemInformationForm> systemInformation_;
     std::unique_ptr<GuiReadHost> host_;

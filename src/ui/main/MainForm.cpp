@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include "import/TraceImport.h"
+#include "ui/analysis/FathomToolboxForm.h"
 #include "model/VendorFile.h"
 #include "ui/controls/QtText.h"
 #include "ui/main/ClientServerWidget.h"
@@ -412,7 +413,13 @@ void TMainForm::AddClientServerPage()
     SetSelectAllHandler(MainPage::ClientServer, [page] { page->SelectAll(); });
     refreshServerGrid_ = [this, page] { page->UpdateServerGrid(state_); };
     AddViewRefresher(refreshServerGrid_);
-    if (windows_.FathomToolbox != nullptr) page->SetToolboxCommand([this] { AnalyzeBtnClick(); });
+    if (auto* toolbox = qobject_cast<TFathomToolboxForm*>(windows_.FathomToolbox)) {
+        page->SetToolboxCommand([this] { AnalyzeBtnClick(); });
+        // The row chosen on the page becomes the toolbox's selection at its next activation.
+        connect(page, &TClientServerPage::ToolboxSelectionChanged, this, [toolbox, page] {
+            if (const auto& chosen = page->ToolboxSelection()) toolbox->Preselect(ToolboxPreselectionOf(*chosen));
+        });
+    }
 }
 
 // The DLC page holds one panel per topology; the one of the trace is shown.
@@ -673,7 +680,7 @@ void TMainForm::SetReadingState(bool reading)
 
 void TMainForm::CloseAnalysisWindows()
 {
-    for (QWidget* window : {windows_.LatencyAnalysis, windows_.ThroughputAnalysis, windows_.ProblemAnalysis,
+    for (QWidget* window : {windows_.WhatIfAnalysis, windows_.LatencyAnalysis, windows_.ThroughputAnalysis, windows_.ProblemAnalysis,
                             windows_.FathomToolbox, windows_.StationStats, windows_.NetworkStatistics})
         if (window != nullptr && window->isVisible()) window->close();
 }
@@ -904,6 +911,17 @@ void TMainForm::AnalyzeBtnClick()
 {
     if (windows_.FathomToolbox == nullptr || !TraceHasNetworkFrames(kToolboxMessageTitle)) return;
     ShowToolWindow(*windows_.FathomToolbox);
+}
+
+void TMainForm::OpenToolboxForStation(const std::string& address, const std::string& ouiAddress)
+{
+    auto* toolbox = qobject_cast<TFathomToolboxForm*>(windows_.FathomToolbox);
+    if (toolbox == nullptr) return;
+    ToolboxPreselection preselection;
+    preselection.Source = address;
+    preselection.SourceOUI = ouiAddress;
+    toolbox->Preselect(preselection);
+    AnalyzeBtnClick();
 }
 
 void TMainForm::NetworkBtnClick()

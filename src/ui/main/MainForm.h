@@ -96,6 +96,9 @@ public:
     void BandwidthOptionClick(int option);
     void TcpDataResponse1Click();
     void AnalyzeBtnClick();
+    // For the network map's pop-up: opens the toolbox with the station (its
+    // address text, and the vendor form of an IPX address) as the source.
+    void OpenToolboxForStation(const std::string& address, const std::string& ouiAddress);
     void StationBtnClick();
     void NetworkBtnClick();
     void PrintBtnClick();

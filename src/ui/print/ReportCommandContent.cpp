@@ -1,5 +1,7 @@
 #include "ui/print/ReportCommandContent.h"
 
+#include "ui/analysis/AnalysisReportContent.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -174,12 +176,13 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
             options.IpxOui = true;
         } else if (IsOption(arg, "--sort")) {
             if (!OptionValue(args, i, "--sort", fileGiven, value, error) || !TakeSort(value, options, error)) return std::nullopt;
-        } else if (arg == "--conversation") {
+        } else if (arg == "--conversation" || arg == "--ladder") {
             static constexpr const char* kParts[] = {"CLIENT", "SERVER", "APPLICATION"};
+            options.Ladder = options.Ladder || arg == "--ladder";
             if (const size_t given = ValuesAvailable(args, i, fileGiven); given < 3) {
                 std::string missing;
                 for (size_t k = given; k < 3; ++k) missing += std::string(missing.empty() ? "" : " ") + kParts[k];
-                error = "--conversation needs CLIENT SERVER APPLICATION: missing " + missing;
+                error = arg + " needs CLIENT SERVER APPLICATION: missing " + missing;
                 return std::nullopt;
             }
             ConversationQuery& q = query.emplace();
@@ -266,6 +269,9 @@ std::string ReportUsage()
            "  --smart-names             client/server table: names instead of addresses where known\n"
            "  --ipx-oui                 client/server table: IPX nodes by manufacturer\n"
            "  --sort COLUMN[:desc]      client/server table: sort by a column (number or header)\n"
+           "  --ladder CLIENT SERVER APPLICATION\n"
+           "                            print the conversation's packets one line each (frame, time,\n"
+           "                            direction, description, problems), tab-separated; takes --from, --to\n"
            "  --conversation CLIENT SERVER APPLICATION\n"
            "                            analyse one conversation and print every result field;\n"
            "                            with --from N --to M, --latency|--throughput, --window N,\n"
@@ -403,12 +409,25 @@ std::string WithClientServerJson(std::string report, const ClientServerContent& 
 void PrintConversation(const AnalysisState& state, const ReportOptions& options, std::ostream& out,
                        std::ostream& err, bool& failed)
 {
-    const ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);
+    if (options.Ladder) {
+        const ConversationAnalysisReport ladder = BuildConversationAnalysis(state, *options.Conversation, true);
+        if (!ladder.Error.empty()) {
+            err << ladder.Error << '\n';
+            failed = true;
+            return;
+        }
+        for (const std::string& line : ladder.LadderLines) out << line << '\n';
+        return;
+    }
+    ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);
     if (!result.Error.empty()) {
         err << result.Error << '\n';
         failed = true;
         return;
     }
+    // The windows' figures follow the analysis fields, when the toolbox finds the conversation by its texts.
+    const ConversationAnalysisReport windows = BuildConversationAnalysis(state, *options.Conversation, false);
+    result.Fields.insert(result.Fields.end(), windows.Fields.begin(), windows.Fields.end());
     if (options.Mode == ReportMode::Json) {
         JsonWriter json;
         json.BeginObject();

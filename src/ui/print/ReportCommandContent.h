@@ -45,6 +45,8 @@ struct ReportOptions {
     bool SortDescending = false;
     // --conversation: one transaction analysis instead of the report.
     std::optional<ConversationQuery> Conversation;
+    // --ladder: the conversation's packets one line each instead of its figures.
+    bool Ladder = false;
 };
 
 // Parses the arguments that follow the program name. On a usage error returns no

@@ -1,0 +1,144 @@
+#pragma once
+// TFathomToolboxForm: the boxes that choose one conversation, the packet range,
+// the buttons that open its analyses, and the ladder of its packets drawn by
+// TLadderView, which lays out and paints only the rows in view. Selection,
+// ladder rows and problem counts come from ToolboxContent.
+
+#include <QWidget>
+#include <functional>
+
+#include "model/AnalysisState.h"
+#include "ui/analysis/ToolboxContent.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QToolButton;
+
+namespace quenlix {
+
+class TBetterSpinEdit;
+class TipSet;
+
+// The ViewStale entry of the toolbox.
+constexpr int kToolboxViewStale = 7;
+constexpr int kToolboxHelpContext = 18;
+
+class TLadderView : public QWidget {
+    Q_OBJECT
+public:
+    explicit TLadderView(QWidget* parent = nullptr);
+    void SetLayout(const LadderLayout* layout, int scrollY, int scrollX);
+    QSize sizeHint() const override { return {kLadderWidth, 400}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const LadderLayout* layout_ = nullptr;
+    int scrollY_ = 0;
+    int scrollX_ = 0;
+};
+
+class TFathomToolboxForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFathomToolboxForm(AnalysisState& state, QWidget* parent = nullptr);
+    ~TFathomToolboxForm() override;
+
+    // Entry points for the other windows: the selection to show at the next
+    // activation (client/server row, network map station). Sets the stale flag.
+    void Preselect(const ToolboxPreselection& preselection);
+    // Rebuilds the boxes from the state now (what an activation with the stale flag does).
+    void Rebuild();
+
+    const ToolboxSelection& Selection() const { return selection_; }
+    const ToolboxOptions& Options() const { return options_; }
+    const LadderLayout& Ladder() const { return layout_; }
+    const AnalysisState& State() const { return state_; }
+    // The analysis windows take the stale flag when they recompute.
+    bool TakeAnalysisStale();
+
+    // Opens an analysis window (given by the main window).
+    std::function<void(QWidget*)> ShowAnalysis;
+    QWidget* LatencyWindow = nullptr;
+    QWidget* ThroughputWindow = nullptr;
+    QWidget* ProblemWindow = nullptr;
+    std::function<void(const TipSet&)> SetTips;
+
+    // Commands, also for the tests.
+    void SourceBoxChange(int index);
+    void TargetBoxChange(int index);
+    void AppBoxChange(int index);
+    void SwapBtnClick();
+    void RangeChange();
+    void LatencyBtnClick();
+    void ThruputBtnClick();
+    void ProblemBtnClick();
+    void SetSpacing(int spacingMs);
+    void SetScale(PacketScale scale);
+    void SpeedButton1Click();
+    // Lays the ladder out again for the rows in view and repaints it.
+    void Recalc();
+    QImage LadderPicture();
+
+    QComboBox* SourceBox() const { return sourceBox_; }
+    QComboBox* TargetBox() const { return targetBox_; }
+    QComboBox* AppBox() const { return appBox_; }
+    QPushButton* ProblemBtn() const { return problemBtn_; }
+    QToolButton* SwapBtn() const { return swapBtn_; }
+    QScrollBar* VerticalBar() const { return scrollBar1_; }
+    TLadderView* PaintBox() const { return paintBox_; }
+
+signals:
+    // The conversation, application or range changed: the analysis windows recompute.
+    void SelectionChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildOptionsMenu();
+    void ShowBoxes();
+    void SelectionMoved(bool scrollToTop);
+    void FormActivate();
+
+    AnalysisState& state_;
+    ToolboxSelection selection_;
+    ToolboxOptions options_;
+    ToolboxPreselection preselection_;
+    PacketScale scale_ = PacketScale::Medium;
+    LadderLayout layout_;
+    LadderCache ladderCache_;
+    bool showingBoxes_ = false;
+
+    QLabel* skein_;
+    QComboBox* sourceBox_;
+    QComboBox* targetBox_;
+    QComboBox* appBox_;
+    QToolButton* swapBtn_;
+    TBetterSpinEdit* startPacket_;
+    TBetterSpinEdit* endPacket_;
+    QPushButton* latencyBtn_;
+    QPushButton* thruputBtn_;
+    QPushButton* problemBtn_;
+    QPushButton* optionsButton_;
+    QToolButton* speedButton1_;
+    QMenu* optionsMenu_;
+    QWidget* panel2_;
+    TLadderView* paintBox_;
+    QScrollBar* scrollBar1_;
+    QScrollBar* scrollBar2_;
+    std::vector<QAction*> spacingItems_;
+    std::vector<QAction*> scaleItems_;
+};
+
+}  // namespace quenlix

@@ -1,0 +1,794 @@
+#include "ui/analysis/ToolboxContent.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "model/Naming.h"
+#include "model/NumberFormat.h"
+#include "ui/main/ClientServerContent.h"
+
+namespace quenlix {
+
+namespace {
+
+using namespace appcode;
+
+constexpr uint8_t kKindIP = 4;
+constexpr uint8_t kKindIPX = 5;
+constexpr uint8_t kKindIPXOther = 11;
+constexpr int kFirstIPXApp = 8;
+constexpr int kLastIPXApp = 21;
+constexpr int kOtherApp = 22;
+constexpr uint8_t kSPXIIApp = 10;
+constexpr uint16_t kTcpFin = 0x01, kTcpSyn = 0x02, kTcpRst = 0x04, kTcpPsh = 0x08, kTcpUrg = 0x20;
+constexpr int kAckSearchDepth = 20;
+constexpr int kRulerLongTick = 50;
+constexpr int kRulerShortTick = 45;
+constexpr int kBreakEveryTicks = 90;
+constexpr int kBreakMinimumPixels = 100;
+constexpr int kShortFrame = 64;
+constexpr int kLongFrame = 1519;
+
+const TPacket& PacketAt(const AnalysisState& state, int32_t index)
+{
+    return state.PacketList[static_cast<size_t>(index)];
+}
+
+// The previous packet of the same chain; -1 when none or when the link does
+// not lead to an earlier packet (a damaged chain cannot loop).
+int32_t PrevPacketOf(const AnalysisState& state, int32_t packet)
+{
+    const int32_t prev = PacketAt(state, packet).PrevPacket;
+    return prev >= 0 && prev < packet ? prev : -1;
+}
+
+std::string FourHex(uint16_t value)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%04X", value);
+    return buffer;
+}
+
+std::string WholeReal(double value)
+{
+    if (!std::isfinite(value)) return "0";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%1.0f", value);
+    return buffer;
+}
+
+bool IsIPXKind(uint8_t kind) { return kind == kKindIPX || kind == kKindIPXOther; }
+
+std::string AddressText(const AnalysisState& state, const NetString& address, const ToolboxOptions& options)
+{
+    return NetAddressText(state, address, options.IpxLowerByOUI);
+}
+
+bool PortBasedReverse(uint8_t app)
+{
+    return app == kTCP || app == kUDP || app == kSPX || app == kNetBIOS || app == kSMB || app == kPBurst;
+}
+
+const char* IcmpText(uint8_t type, uint8_t code, bool& replaces)
+{
+    replaces = false;
+    static const char* const unreachable[] = {"(Network Unreachable)",
+                                              "(Host Unreachable)",
+                                              "(Protocol Unreachable)",
+                                              "(Port Unreachable)",
+                                              "(Fragmentation needed and Don't Fragment was set)",
+                                              "(Source Route Failed)",
+                                              "(Destination Network Unknown)",
+                                              "(Destination Host Unknown)"};
+    static const char* const redirect[] = {" (Redirect Datagram for the Network)", " (Redirect Datagram for the Host)",
+                                           " (Redirect Datagram for the Type of Service and Network)",
+                                           " (Redirect Datagram for the Type of Service and Host)"};
+    static const char* const timestamp[] = {" (Timestamp)",           " (Timestamp Reply)",
+                                            " (Information Request)", " (Information Reply)",
+                                            " (Address Mask Request)", " (Address Mask Reply)"};
+    static const char* const mobile[] = {" (Mobile Host Redirect)", " (IPv6 Where-Are-You)", " (IPv6 I-Am-Here)",
+                                         " (Mobile Registration Agent)", " (Mobile Registration Reply)"};
+    switch (type) {
+    case 0: return " (Echo Reply)";
+    case 3:
+        if (code > 7) return nullptr;
+        replaces = true;
+        return unreachable[code];
+    case 4: return " (Source Quench)";
+    case 5: return code <= 3 ? redirect[code] : nullptr;
+    case 6: return " (Alternative Host Address)";
+    case 8: return " (Echo)";
+    case 9: return " (Router Advertisement)";
+    case 10: return " (Router Selection)";
+    case 11: return code == 0 ? " (Time to Live Exceeded in Transit)"
+                    : code == 1 ? " (Fragment Reassembly Time Exceeded)"
+                                : nullptr;
+    case 30: return " (Traceroute)";
+    default:
+        if (type >= 13 && type <= 18) return timestamp[type - 13];
+        if (type >= 32 && type <= 36) return mobile[type - 32];
+        return nullptr;
+    }
+}
+
+void FillSourceBox(const AnalysisState& state, ToolboxSelection& s, const ToolboxOptions& options)
+{
+    s.SourceItems.clear();
+    s.SourceNodes.clear();
+    for (const auto& [address, node] : state.NetworkNodes) {
+        if (!(node.NetFlags & kFlagSender)) continue;
+        if (node.Kind != kKindIP && !IsIPXKind(node.Kind)) continue;
+        s.SourceItems.push_back(AddressText(state, address, options));
+        s.SourceNodes.push_back(&node);
+    }
+}
+
+const NetNode* SourceNode(const ToolboxSelection& s)
+{
+    if (s.SourceIndex < 0 || s.SourceIndex >= static_cast<int>(s.SourceNodes.size())) return nullptr;
+    return s.SourceNodes[static_cast<size_t>(s.SourceIndex)];
+}
+
+int32_t TargetPeer(const ToolboxSelection& s)
+{
+    if (s.TargetIndex < 0 || s.TargetIndex >= static_cast<int>(s.TargetPeers.size())) return -1;
+    return s.TargetPeers[static_cast<size_t>(s.TargetIndex)];
+}
+
+int32_t AppHead(const ToolboxSelection& s)
+{
+    if (s.AppIndex < 0 || s.AppIndex >= static_cast<int>(s.AppHeads.size())) return -1;
+    return s.AppHeads[static_cast<size_t>(s.AppIndex)];
+}
+
+void FillTargetBox(const AnalysisState& state, ToolboxSelection& s, const ToolboxOptions& options)
+{
+    s.TargetItems.clear();
+    s.TargetPeers.clear();
+    const NetNode* node = SourceNode(s);
+    if (!node) return;
+    for (int32_t p = FirstNetPeer(state, *node); p >= 0; p = NextNetPeer(state, p)) {
+        const NetString& address = state.ObjectList.NetPeer(p).PeerAddress;
+        if (address.Empty()) break;
+        s.TargetItems.push_back(AddressText(state, address, options));
+        s.TargetPeers.push_back(p);
+    }
+}
+
+void FillAppBox(const AnalysisState& state, ToolboxSelection& s)
+{
+    s.AppItems.clear();
+    s.AppHeads.clear();
+    const int32_t peer = TargetPeer(s);
+    if (peer >= 0)
+        for (int32_t h = FirstTransHead(state, peer); h >= 0; h = NextTransHead(state, h)) {
+            s.AppItems.push_back(ToolboxAppText(state, state.ObjectList.TransHead(h)));
+            s.AppHeads.push_back(h);
+        }
+    s.AppIndex = s.AppItems.empty() ? -1 : 0;
+    s.ConversationText = s.AppItems.empty() ? std::string() : s.AppItems.front();
+}
+
+// Whether the destination ever sent to the source.
+void EnableSwapBtn(const AnalysisState& state, ToolboxSelection& s)
+{
+    const NetNode* source = SourceNode(s);
+    const int32_t peer = TargetPeer(s);
+    s.NoReversePath = true;
+    if (!source || peer < 0) return;
+    const NetNode* target = FindNetNode(state, state.ObjectList.NetPeer(peer).PeerAddress);
+    s.NoReversePath = !target || FindNetPeer(state, *target, source->Address) < 0;
+}
+
+int FindItem(const std::vector<std::string>& items, const std::string& text)
+{
+    const auto found = std::find(items.begin(), items.end(), text);
+    return found == items.end() ? -1 : static_cast<int>(found - items.begin());
+}
+
+// The preselection text as the box shows it: the OUI form when addresses are
+// shown by vendor and the other window gave one.
+const std::string& WantedText(const std::string& plain, const std::string& oui, const ToolboxOptions& options)
+{
+    return options.IpxLowerByOUI && !oui.empty() ? oui : plain;
+}
+
+void SetTexts(ToolboxSelection& s)
+{
+    s.SenderText = s.SourceIndex >= 0 ? s.SourceItems[static_cast<size_t>(s.SourceIndex)] : std::string();
+    s.ResponderText = s.TargetIndex >= 0 ? s.TargetItems[static_cast<size_t>(s.TargetIndex)] : std::string();
+    s.ConversationText = s.AppIndex >= 0 ? s.AppItems[static_cast<size_t>(s.AppIndex)] : std::string();
+}
+
+// An application preselected by its text: the toolbox's own text, or the
+// client/server page's text of the same head (which names ICMP differently).
+int FindApplication(const AnalysisState& state, const ToolboxSelection& s, const std::string& text)
+{
+    const int found = FindItem(s.AppItems, text);
+    if (found >= 0 || text.empty()) return found;
+    for (size_t i = 0; i < s.AppHeads.size(); ++i)
+        if (ServerApplicationText(state.ObjectList.TransHead(s.AppHeads[i])) == text) return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace
+
+ToolboxPreselection ToolboxPreselectionOf(const ClientServerSelection& row)
+{
+    return {row.SelectedClientText, row.SelectedClientOUIText, row.SelectedServerText, row.SelectedServerOUIText,
+            row.SelectedApplicationText};
+}
+
+int ScaleDivisorFor(PacketScale scale, uint8_t topology)
+{
+    const int ethernet = scale == PacketScale::Small ? 32 : scale == PacketScale::Medium ? 16 : 8;
+    return topology == 1 ? ethernet * 2 : ethernet;
+}
+
+std::string ToolboxAppText(const AnalysisState& state, const TTransHead& head)
+{
+    const std::string name = AppName(head.App);
+    if (head.App == kTCP || head.App == kUDP) return name + "/" + PortName(head.SrcPort) + "<->" + PortName(head.DstPort);
+    if (head.App == kICMP) {
+        std::string text = name;
+        if (head.FirstPacket >= 0 && static_cast<size_t>(head.FirstPacket) < state.PacketList.size()) {
+            const uint16_t word = PacketAt(state, head.FirstPacket).TypeWord;
+            bool replaces = false;
+            if (const char* more = IcmpText(static_cast<uint8_t>(word & 0xFF), static_cast<uint8_t>(word >> 8), replaces))
+                text = replaces ? std::string(more) : text + more;
+        }
+        return text;
+    }
+    if (head.App < kFirstIPXApp) return name;
+    if (head.App <= kLastIPXApp)
+        return "IPX (Socket " + FourHex(head.SrcPort) + "<->" + FourHex(head.DstPort) + ")/" + name;
+    return head.App == kOtherApp ? "Other" : name;
+}
+
+int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, const TTransHead& forward)
+{
+    if (reversePeer < 0) return -1;
+    for (int32_t h = FirstTransHead(state, reversePeer); h >= 0; h = NextTransHead(state, h)) {
+        const TTransHead& head = state.ObjectList.TransHead(h);
+        if (head.App != forward.App) continue;
+        if (!PortBasedReverse(forward.App) || (head.SrcPort == forward.DstPort && head.DstPort == forward.SrcPort))
+            return h;
+    }
+    return -1;
+}
+
+void RebuildToolbox(const AnalysisState& state, ToolboxSelection& s, const ToolboxOptions& options,
+                    const ToolboxPreselection& pre)
+{
+    s = ToolboxSelection{};
+    FillSourceBox(state, s, options);
+    s.TotalFrames = std::max(state.TotalFrames, 0);
+    s.FirstFrameNo = 1;
+    s.LastFrameNo = s.TotalFrames;
+    s.AnalysisStale = true;
+    if (s.SourceItems.empty()) return;
+    // A text that matches no item leaves the first item selected: handing over
+    // a station the box does not list must not select an unrelated last one.
+    const auto step = [](const std::vector<std::string>& items, const std::string& text) {
+        const int found = text.empty() ? -1 : FindItem(items, text);
+        return found >= 0 ? found : 0;
+    };
+    // An IPX address handed over in its plain form is found while the box shows vendors.
+    const auto plainIndex = [&](const std::string& text, auto addressOf, size_t count) {
+        for (size_t i = 0; i < count && !text.empty(); ++i)
+            if (NetAddressText(state, addressOf(i), false) == text) return static_cast<int>(i);
+        return -1;
+    };
+    s.SourceIndex = step(s.SourceItems, WantedText(pre.Source, pre.SourceOUI, options));
+    if (s.SourceItems[static_cast<size_t>(s.SourceIndex)] != WantedText(pre.Source, pre.SourceOUI, options))
+        if (const int i = plainIndex(pre.Source, [&](size_t k) { return s.SourceNodes[k]->Address; }, s.SourceNodes.size());
+            i >= 0)
+            s.SourceIndex = i;
+    FillTargetBox(state, s, options);
+    if (!s.TargetItems.empty()) {
+        s.TargetIndex = step(s.TargetItems, WantedText(pre.Destination, pre.DestinationOUI, options));
+        if (s.TargetItems[static_cast<size_t>(s.TargetIndex)] != WantedText(pre.Destination, pre.DestinationOUI, options))
+            if (const int i = plainIndex(
+                    pre.Destination, [&](size_t k) { return state.ObjectList.NetPeer(s.TargetPeers[k]).PeerAddress; },
+                    s.TargetPeers.size());
+                i >= 0)
+                s.TargetIndex = i;
+    }
+    EnableSwapBtn(state, s);
+    FillAppBox(state, s);
+    if (const int app = FindApplication(state, s, pre.Application); app >= 0) s.AppIndex = app;
+    SetTexts(s);
+}
+
+void SelectSource(const AnalysisState& state, ToolboxSelection& s, const ToolboxOptions& options, int index)
+{
+    if (index < 0 || index >= static_cast<int>(s.SourceItems.size()) || index == s.SourceIndex) return;
+    s.SourceIndex = index;
+    FillTargetBox(state, s, options);
+    s.TargetIndex = s.TargetItems.empty() ? -1 : 0;
+    FillAppBox(state, s);
+    EnableSwapBtn(state, s);
+    SetTexts(s);
+    s.AnalysisStale = true;
+}
+
+void SelectTarget(const AnalysisState& state, ToolboxSelection& s, int index)
+{
+    if (index < 0 || index >= static_cast<int>(s.TargetItems.size()) || index == s.TargetIndex) return;
+    s.TargetIndex = index;
+    FillAppBox(state, s);
+    EnableSwapBtn(state, s);
+    SetTexts(s);
+    s.AnalysisStale = true;
+}
+
+void SelectApp(ToolboxSelection& s, int index)
+{
+    if (index < 0 || index >= static_cast<int>(s.AppItems.size()) || index == s.AppIndex) return;
+    s.AppIndex = index;
+    SetTexts(s);
+    s.AnalysisStale = true;
+}
+
+void SetFrameRange(ToolboxSelection& s, int32_t first, int32_t last)
+{
+    const int32_t top = std::max(s.TotalFrames, 1);
+    first = std::clamp(first, 1, top);
+    last = std::clamp(last, first, top);
+    if (first == s.FirstFrameNo && last == s.LastFrameNo) return;
+    s.FirstFrameNo = first;
+    s.LastFrameNo = last;
+    s.AnalysisStale = true;
+}
+
+void SwapSelection(const AnalysisState& state, ToolboxSelection& s, const ToolboxOptions& options)
+{
+    if (s.NoReversePath || s.SourceIndex < 0 || s.TargetIndex < 0) return;
+    const std::string source = s.SenderText, target = s.ResponderText, app = s.ConversationText;
+    const int newSource = FindItem(s.SourceItems, target);
+    if (newSource < 0) return;
+    const int32_t forwardHead = AppHead(s);
+    s.SourceIndex = newSource;
+    FillTargetBox(state, s, options);
+    s.TargetIndex = std::max(FindItem(s.TargetItems, source), s.TargetItems.empty() ? -1 : 0);
+    FillAppBox(state, s);
+    if (const int found = FindItem(s.AppItems, app); found >= 0) {
+        s.AppIndex = found;
+    } else if (forwardHead >= 0) {
+        // Port-based applications read the other way round after a swap: the
+        // head that answers the one shown stays selected.
+        const int32_t reverse = ReverseHeadFor(state, TargetPeer(s), state.ObjectList.TransHead(forwardHead));
+        const auto it = std::find(s.AppHeads.begin(), s.AppHeads.end(), reverse);
+        if (it != s.AppHeads.end()) s.AppIndex = static_cast<int>(it - s.AppHeads.begin());
+    }
+    EnableSwapBtn(state, s);
+    SetTexts(s);
+    s.AnalysisStale = true;
+}
+
+void RefillAddressTexts(const AnalysisState& state, ToolboxSelection& s, const ToolboxOptions& options)
+{
+    const int source = s.SourceIndex, target = s.TargetIndex;
+    FillSourceBox(state, s, options);
+    FillTargetBox(state, s, options);
+    s.SourceIndex = source < static_cast<int>(s.SourceItems.size()) ? source : -1;
+    s.TargetIndex = target < static_cast<int>(s.TargetItems.size()) ? target : -1;
+    SetTexts(s);
+}
+
+TransactionAnalysis ToolboxQuery(const AnalysisState& state, const ToolboxSelection& s)
+{
+    TransactionAnalysis q;
+    q.FirstFrameNo = s.FirstFrameNo;
+    q.LastFrameNo = s.LastFrameNo;
+    q.NoReversePath = s.NoReversePath;
+    q.SelectedNetNode = SourceNode(s);
+    q.SelectedPeer = TargetPeer(s);
+    q.SelectedApp = AppHead(s);
+    if (!q.SelectedNetNode || q.SelectedPeer < 0 || q.SelectedApp < 0) {
+        q.SelectedApp = -1;
+        return q;
+    }
+    q.ReverseNetNode = FindNetNode(state, state.ObjectList.NetPeer(q.SelectedPeer).PeerAddress);
+    if (q.ReverseNetNode) {
+        q.ReversePeer = FindNetPeer(state, *q.ReverseNetNode, q.SelectedNetNode->Address);
+        q.ReverseApp = ReverseHeadFor(state, q.ReversePeer, state.ObjectList.TransHead(q.SelectedApp));
+    }
+    return q;
+}
+
+TransactionAnalysis ReverseQuery(const TransactionAnalysis& query)
+{
+    TransactionAnalysis q = query;
+    std::swap(q.SelectedNetNode, q.ReverseNetNode);
+    std::swap(q.SelectedPeer, q.ReversePeer);
+    std::swap(q.SelectedApp, q.ReverseApp);
+    return q;
+}
+
+std::string SelectConversation(const AnalysisState& state, ToolboxSelection& s, const ToolboxOptions& options,
+                               const std::string& source, const std::string& destination, const std::string& application)
+{
+    ToolboxPreselection pre;
+    pre.Source = source;
+    pre.Destination = destination;
+    pre.Application = application;
+    ToolboxOptions plain = options;
+    RebuildToolbox(state, s, plain, pre);
+    if (s.SourceIndex < 0 || s.SenderText != source) {
+        // The page's texts of IPX addresses come in either form.
+        plain.IpxLowerByOUI = !options.IpxLowerByOUI;
+        RebuildToolbox(state, s, plain, pre);
+    }
+    if (s.SourceIndex < 0 || s.SenderText != source) return "No station that sent matches the client \"" + source + "\".";
+    if (s.TargetIndex < 0 || s.ResponderText != destination)
+        return "The client never sent to the server \"" + destination + "\".";
+    if (FindApplication(state, s, application) != s.AppIndex)
+        return "The conversation has no application \"" + application + "\".";
+    return {};
+}
+
+// ---- the ladder --------------------------------------------------------------------------
+
+namespace {
+
+class LadderBuilder {
+public:
+    LadderBuilder(const AnalysisState& state, const ToolboxSelection& s, const ToolboxOptions& options, int32_t top,
+                  int32_t bottom, LadderLayout& out, std::vector<std::string>* lines)
+        : state_(state), s_(s), options_(options), top_(top), bottom_(bottom), out_(out), lines_(lines)
+    {
+        spacing_ = std::max(options.SpacingMs, 0);
+        divisor_ = std::max(options.ScaleDivisor, 1);
+        const NetNode* source = SourceNode(s);
+        ipSource_ = source && source->Kind == kKindIP;
+        ipxSource_ = source && source->Kind == kKindIPX;
+    }
+
+    // Walks the whole ladder; with checkpoints, records where it stood every
+    // kLadderCheckpointRows packets.
+    void Run(std::vector<LadderCheckpoint>* checkpoints = nullptr)
+    {
+        int32_t forward = -1, reverse = -1;
+        if (!Start(forward, reverse)) return;
+        Merge(forward, reverse, checkpoints, false);
+        out_.Height = curY_ + 6;
+    }
+
+    // Lays out only the rows near the band, from the last checkpoint above it.
+    void Resume(const std::vector<LadderCheckpoint>& checkpoints)
+    {
+        int32_t forward = -1, reverse = -1;
+        if (!Start(forward, reverse) || checkpoints.empty()) return;
+        // Rows only move down, so the last checkpoint well above the band (a
+        // ruler break reaches 43 pixels above its row) is where the band's rows begin.
+        size_t from = 0;
+        for (size_t i = 0; i < checkpoints.size(); ++i)
+            if (checkpoints[i].CurY + kLadderRowStep * 8 < top_) from = i;
+        const LadderCheckpoint& c = checkpoints[from];
+        forward = c.Forward;
+        reverse = c.Reverse;
+        curY_ = c.CurY;
+        lastTime_ = c.LastTime;
+        drawnBefore_ = c.DrawnBefore;
+        lastForward_ = c.LastForward;
+        lastReverse_ = c.LastReverse;
+        Merge(forward, reverse, nullptr, true);
+    }
+
+private:
+    bool Start(int32_t& forward, int32_t& reverse)
+    {
+        const int32_t head = AppHead(s_);
+        out_.Height = kLadderTopY + 6;
+        if (head < 0 || !SourceNode(s_)) return false;
+        head_ = &state_.ObjectList.TransHead(head);
+        const TransactionAnalysis q = ToolboxQuery(state_, s_);
+        forward = FirstPacketOf(state_, head);
+        reverse = q.ReverseApp >= 0 ? FirstPacketOf(state_, q.ReverseApp) : -1;
+        out_.HasReverse = q.ReverseApp >= 0;
+        return true;
+    }
+
+    // Both chains merged by frame number: every packet once, in trace order.
+    void Merge(int32_t forward, int32_t reverse, std::vector<LadderCheckpoint>* checkpoints, bool stopBelowBand)
+    {
+        int64_t calls = 0;
+        const auto step = [&](int32_t packet, bool isForward) {
+            if (checkpoints && calls % kLadderCheckpointRows == 0)
+                checkpoints->push_back({forward, reverse, curY_, lastTime_, drawnBefore_, lastForward_, lastReverse_});
+            ++calls;
+            Draw(packet, isForward);
+            return !(stopBelowBand && curY_ - kLadderRowStep * 8 > bottom_);
+        };
+        while (forward >= 0) {
+            while (reverse >= 0 && PacketAt(state_, reverse).FrameNo < PacketAt(state_, forward).FrameNo) {
+                if (!step(reverse, false)) return;
+                reverse = NextPacketOf(state_, reverse);
+            }
+            if (!step(forward, true)) return;
+            forward = NextPacketOf(state_, forward);
+        }
+        for (; reverse >= 0; reverse = NextPacketOf(state_, reverse))
+            if (!step(reverse, false)) return;
+    }
+
+private:
+    bool InBand(int32_t y) const { return y + 7 >= top_ && y - 6 <= bottom_; }
+
+    void Advance(double time)
+    {
+        if (!drawnBefore_) {
+            curY_ += 1;  // no ticks: the first row sits one pixel below the top
+            return;
+        }
+        const int32_t old = curY_;
+        double gapPixels = 0;
+        if (spacing_ > 0) {
+            gapPixels = std::nearbyint((time - lastTime_) / (spacing_ * 500.0));
+            if (!std::isfinite(gapPixels)) gapPixels = 0;
+            // A gap beyond the ruler's breaking point is shown as one break, so
+            // a clock jump cannot make the ladder's height overflow.
+            gapPixels = std::clamp(gapPixels, 0.0, 1e6);
+        }
+        curY_ += kLadderRowStep + static_cast<int32_t>(gapPixels);
+        const double gapMs = std::nearbyint((time - lastTime_) * 0.001);
+        int ticks = 0;
+        int32_t y = old + 7;
+        do {
+            if (y % 2 == 0) {
+                ++ticks;
+                if (spacing_ > 0 && ticks % kBreakEveryTicks == 0 && gapPixels > kBreakMinimumPixels &&
+                    gapMs > spacing_ * 110.0) {
+                    if (InBand(y + 13)) out_.Breaks.push_back({y, FormatCount(gapMs) + " ms"});
+                    curY_ = y + 26 + 17;
+                    break;
+                }
+                if (InBand(y)) out_.Ticks.push_back({y, ticks % 5 == 0 ? kRulerLongTick : kRulerShortTick});
+                if (ticks % 10 == 0 && InBand(y - 10))
+                    out_.Labels.push_back({y - 10, FormatCount(int64_t{spacing_} * 10 * (ticks / 10)) + " ms"});
+            }
+            ++y;
+        } while (y < curY_ - 7);
+        if (ticks % 10 == 0) curY_ += 1;
+    }
+
+    // Counts the problems of a packet and returns their annotations.
+    std::vector<std::string> Annotate(int32_t index, const TPacket& p, bool forward)
+    {
+        ProblemCounts& c = forward ? out_.Forward : out_.Reverse;
+        std::vector<std::string> notes;
+        const auto add = [&](std::string text) {
+            if (notes.size() >= static_cast<size_t>(kLadderMaxAnnotations)) return;
+            notes.push_back(std::move(text));
+            ++out_.ProblemTotal;
+        };
+        if (p.PacketFlags & kPktZeroWindow) {
+            ++c.ZeroWindows;
+            add("Zero Window");
+        }
+        if (p.PacketFlags >= kPktBadTcpChecksum) {
+            if (p.PacketFlags & kPktBadFcs) ++c.CrcErrors, add("DLC CRC Error");
+            if (p.PacketFlags & kPktBadIpChecksum) ++c.IpChecksumErrors, add("IP Checksum Error");
+            if (p.PacketFlags & kPktBadUdpChecksum) ++c.UdpChecksumErrors, add("UDP Checksum Error");
+            if (p.PacketFlags & kPktBadTcpChecksum) ++c.TcpChecksumErrors, add("TCP Checksum Error");
+        }
+        if (state_.Topology == 0) {
+            if (p.Length < kShortFrame) ++c.ShortPackets, add("Short Packet");
+            if (p.Length >= kLongFrame) ++c.LongPackets, add("Long Packet");
+        }
+        if (p.PacketFlags & (kPktPathDuplicate | kPktRetransmission)) {
+            int32_t referred = index;
+            for (int depth = 0; depth < p.RetransDepth && referred >= 0; ++depth) referred = PrevPacketOf(state_, referred);
+            if (referred == index) referred = -1;
+            const TPacket* ref = referred >= 0 ? &PacketAt(state_, referred) : nullptr;
+            if (p.PacketFlags & kPktPathDuplicate) {
+                ++c.LocallyRouted;
+                c.LocallyRoutedBytes += p.Length;
+                add(ref ? "Locally Routed (Pkt " + std::to_string(ref->FrameNo) + ")" : "Locally Routed");
+            }
+            if (p.PacketFlags & kPktRetransmission) {
+                double delay = ref ? p.Time - ref->Time : 0;
+                if (!std::isfinite(delay)) delay = 0;
+                ++c.Retransmissions;
+                c.RetransmittedBytes += p.Length;
+                c.RetransmissionDelay += delay;
+                if (ref && ref->PacketFlags >= kPktBadTcpChecksum && ref->PacketFlags != kPktGapMarker)
+                    ++c.ErrorRetransmissions;
+                std::string text = head_->App == kNCP ? "NCP Command " : "";
+                text += delay >= kSlowRetransmissionMicroseconds ? "Transport Retransmission" : "Fast Transport Retransmission";
+                if (ref) text += " (" + FormatMilliseconds(delay / 1000) + " ms from pkt " + std::to_string(ref->FrameNo) + ")";
+                if (head_->App == kPBurst) text += " requesting missing PBurst pkt(s)";
+                add(std::move(text));
+            }
+        }
+        return notes;
+    }
+
+    // The frame number of the other direction's packet that a bare TCP
+    // acknowledgement acknowledges; 0 when none of the last 20 is.
+    int32_t AckedPacket(const TPacket& p, bool forward) const
+    {
+        int32_t other = forward ? lastReverse_ : lastForward_;
+        for (int i = 0; i < kAckSearchDepth && other >= 0; ++i, other = PrevPacketOf(state_, other)) {
+            const TPacket& o = PacketAt(state_, other);
+            int payload = std::max(PacketPayload(o), 0);
+            if (payload == 0 && (o.TCPFlags & (kTcpSyn | kTcpFin))) payload = 1;
+            if (o.Seq + payload == p.Ack) return o.FrameNo;
+        }
+        return 0;
+    }
+
+    std::string Describe(const TPacket& p, bool forward) const
+    {
+        const uint8_t app = head_->App;
+        if (p.PacketFlags == kPktGapMarker) return "MISSING " + AppName(app) + " PACKET(S)";
+        std::string text;
+        if (app != kTCP && app != kSPX && app != kSPXIIApp && app != kNetBIOS) {
+            if (p.PacketFlags & kPktRequest)
+                text += "Cmd; ";
+            else if (p.PacketFlags & kPktReply)
+                text += "Rep; ";
+        }
+        if (options_.DlcSummary) text += "DLC Len=" + std::to_string(p.Length) + "; ";
+        if (options_.NetSummary) {
+            if (ipSource_) text += "IP Len=" + std::to_string(p.NetLength) + " TTL=" + std::to_string(p.TTL) + "; ";
+            if (ipxSource_) text += "IPX Len=" + std::to_string(p.NetLength) + " Hops=" + std::to_string(p.TTL) + "; ";
+        }
+        const int payload = PacketPayload(p);
+        switch (app) {
+        case kUDP: text += "UDP Len=" + std::to_string(payload) + "; "; break;
+        case kTCP:
+            text += "TCP ";
+            if (payload >= 1) {
+                text += "Seq=" + WholeReal(p.Seq) + " Len=" + std::to_string(payload) + " ";
+            } else if (!(p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst | kTcpPsh | kTcpUrg))) {
+                text += "Ack=" + WholeReal(p.Ack) + " Seq=" + WholeReal(p.Seq) + " ";
+                if (const int32_t acked = AckedPacket(p, forward); acked != 0) text += "(Pkt " + std::to_string(acked) + ") ";
+            }
+            if (p.TCPFlags & kTcpFin) text += "FIN ";
+            if (p.TCPFlags & kTcpSyn) {
+                text += "SYN ";
+                if (p.MSS != 0) text += "(MSS=" + std::to_string(p.MSS) + ") ";
+            }
+            if (p.TCPFlags & kTcpRst) text += "RST ";
+            if (p.TCPFlags & kTcpPsh) text += "PSH ";
+            if (p.TCPFlags & kTcpUrg) text += "URG ";
+            text += "Win=" + std::to_string(p.TypeWord) + "; ";
+            break;
+        case kNCP: text += "NCP Seq=" + WholeReal(p.Seq) + " "; break;
+        case kSPX:
+        case kSPXIIApp:
+        case kNetBIOS:
+            text += app == kSPX ? "SPX" : app == kSPXIIApp ? "SPXII" : "NetBIOS";
+            text += (p.PacketFlags & kPktRequest) ? " Seq=" + WholeReal(p.Seq) : " Ack=" + WholeReal(p.Ack);
+            text += " ";
+            break;
+        case kPBurst:
+            text += "PBurst";
+            text += (p.PacketFlags & kPktRequest) ? " Ack=" + WholeReal(p.Seq) : " Seq=" + WholeReal(p.Ack);
+            text += " ";
+            break;
+        default: break;
+        }
+        return text;
+    }
+
+    void Draw(int32_t index, bool forward)
+    {
+        const TPacket& p = PacketAt(state_, index);
+        if ((drawnBefore_ && p.Time < lastTime_) || p.FrameNo < s_.FirstFrameNo || p.FrameNo > s_.LastFrameNo) return;
+        Advance(p.Time);
+        drawnBefore_ = true;
+        lastTime_ = p.Time;
+        ++out_.RowCount;
+        const bool placeholder = p.PacketFlags == kPktGapMarker;
+        const std::vector<std::string> notes = placeholder ? std::vector<std::string>() : Annotate(index, p, forward);
+        const bool wanted = InBand(curY_) || lines_;
+        if (wanted) {
+            LadderRow row;
+            row.Y = curY_;
+            row.Forward = forward;
+            row.Placeholder = placeholder;
+            row.FrameNo = p.FrameNo;
+            row.ArrowLength = (p.Length + divisor_) / divisor_;
+            row.Text = Describe(p, forward);
+            const bool endsInSeparator = row.Text.size() >= 2 && row.Text.compare(row.Text.size() - 2, 2, "; ") == 0;
+            if (!notes.empty()) {
+                if (!endsInSeparator) row.Text += "; ";
+                for (size_t i = 0; i < notes.size(); ++i) row.Annotations += (i ? ", " : "") + notes[i];
+            } else if (endsInSeparator) {
+                row.Text.resize(row.Text.size() - 2);
+            }
+            if (lines_) {
+                if (!firstTimeSet_) firstTime_ = p.Time, firstTimeSet_ = true;
+                char seconds[64];
+                std::snprintf(seconds, sizeof seconds, "%.6f", std::isfinite(p.Time - firstTime_) ? (p.Time - firstTime_) * 1e-6 : 0.0);
+                lines_->push_back((placeholder ? std::string("-") : std::to_string(p.FrameNo)) + "\t" + seconds + "\t" +
+                                  (forward ? "->" : "<-") + "\t" + row.Text + (row.Annotations.empty() ? "" : "\t" + row.Annotations));
+            } else {
+                out_.Rows.push_back(std::move(row));
+            }
+        }
+        (forward ? lastForward_ : lastReverse_) = index;
+    }
+
+    const AnalysisState& state_;
+    const ToolboxSelection& s_;
+    const ToolboxOptions& options_;
+    int32_t top_, bottom_;
+    LadderLayout& out_;
+    std::vector<std::string>* lines_;
+    const TTransHead* head_ = nullptr;
+    int spacing_ = 10;
+    int divisor_ = 16;
+    bool ipSource_ = false, ipxSource_ = false;
+    int32_t curY_ = kLadderTopY;
+    double lastTime_ = 0;
+    bool drawnBefore_ = false;
+    int32_t lastForward_ = -1, lastReverse_ = -1;
+    double firstTime_ = 0;
+    bool firstTimeSet_ = false;
+};
+
+}  // namespace
+
+LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& selection, const ToolboxOptions& options,
+                          int32_t bandTop, int32_t bandBottom, LadderCache* cache)
+{
+    LadderLayout out;
+    if (!cache) {
+        LadderBuilder(state, selection, options, bandTop, bandBottom, out, nullptr).Run();
+        return out;
+    }
+    const LadderCache key{true,
+                          selection.SourceIndex,
+                          selection.TargetIndex,
+                          selection.AppIndex,
+                          selection.FirstFrameNo,
+                          selection.LastFrameNo,
+                          options.DlcSummary,
+                          options.NetSummary,
+                          options.SpacingMs,
+                          options.ScaleDivisor,
+                          &state,
+                          state.PacketList.size(),
+                          {},
+                          {}};
+    const bool same = cache->Valid && cache->SourceIndex == key.SourceIndex && cache->TargetIndex == key.TargetIndex &&
+                      cache->AppIndex == key.AppIndex && cache->FirstFrameNo == key.FirstFrameNo &&
+                      cache->LastFrameNo == key.LastFrameNo && cache->DlcSummary == key.DlcSummary &&
+                      cache->NetSummary == key.NetSummary && cache->SpacingMs == key.SpacingMs &&
+                      cache->ScaleDivisor == key.ScaleDivisor && cache->State == key.State &&
+                      cache->Packets == key.Packets;
+    if (!same) {
+        *cache = key;
+        LadderBuilder(state, selection, options, bandTop, bandBottom, out, nullptr).Run(&cache->Checkpoints);
+        cache->Totals = out;
+        cache->Totals.Rows.clear();
+        cache->Totals.Ticks.clear();
+        cache->Totals.Labels.clear();
+        cache->Totals.Breaks.clear();
+        return out;
+    }
+    LadderLayout band;
+    LadderBuilder(state, selection, options, bandTop, bandBottom, band, nullptr).Resume(cache->Checkpoints);
+    out = cache->Totals;
+    out.Rows = std::move(band.Rows);
+    out.Ticks = std::move(band.Ticks);
+    out.Labels = std::move(band.Labels);
+    out.Breaks = std::move(band.Breaks);
+    return out;
+}
+
+std::vector<std::string> LadderTextLines(const AnalysisState& state, const ToolboxSelection& selection,
+                                         const ToolboxOptions& options)
+{
+    LadderLayout out;
+    std::vector<std::string> lines;
+    LadderBuilder(state, selection, options, 0, -1000, out, &lines).Run();  // an empty band: no ticks
+    return lines;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,225 @@
+#pragma once
+// The Fathom ToolBox without its window: the selection of one conversation
+// (source station, destination station, application, frame range) from the
+// network tree and the conversation chains, the transaction query it hands to
+// the analysis windows, and the ladder of that conversation's packets in both
+// directions with its time ruler, packet texts, red problem annotations and the
+// per-direction problem counts found while laying it out.
+//
+// The ladder is laid out for a band of rows only: every packet of both chains
+// is walked (row positions depend on all earlier packets), but texts, ticks
+// and labels are made only for the rows inside the band asked for, so memory
+// stays proportional to the rows shown.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/AnalysisState.h"
+#include "model/TransactionAnalysis.h"
+#include "ui/main/ClientServerContent.h"
+
+namespace quenlix {
+
+constexpr int kLadderWidth = 1280;
+constexpr int kLadderAxisX = 40;
+constexpr int kLadderTopY = 4;
+constexpr int kLadderRowStep = 12;
+constexpr int kLadderMaxAnnotations = 10;
+constexpr double kSlowRetransmissionMicroseconds = 100000.0;
+
+enum class PacketScale { Small, Medium, Large };
+
+// Bytes per pixel of arrow length.
+int ScaleDivisorFor(PacketScale scale, uint8_t topology);
+
+struct ToolboxOptions {
+    bool DlcSummary = false;
+    bool NetSummary = true;
+    int SpacingMs = 10;  // 0 (disabled), 1, 10, 100 or 1000
+    int ScaleDivisor = 16;
+    bool IpxLowerByOUI = true;
+};
+
+// What another window hands over: the texts of the source, destination and
+// application to select (the OUI forms for IPX addresses shown by vendor).
+struct ToolboxPreselection {
+    std::string Source;
+    std::string SourceOUI;
+    std::string Destination;
+    std::string DestinationOUI;
+    std::string Application;
+};
+
+// The selection of a client/server row as the toolbox preselects it.
+ToolboxPreselection ToolboxPreselectionOf(const ClientServerSelection& row);
+
+struct ToolboxSelection {
+    // The three boxes: item texts and what each item stands for.
+    std::vector<std::string> SourceItems;
+    std::vector<const NetNode*> SourceNodes;
+    std::vector<std::string> TargetItems;
+    std::vector<int32_t> TargetPeers;  // TNetPeer object indexes
+    std::vector<std::string> AppItems;
+    std::vector<int32_t> AppHeads;  // TTransHead object indexes
+    int SourceIndex = -1;
+    int TargetIndex = -1;
+    int AppIndex = -1;
+
+    std::string SenderText;
+    std::string ResponderText;
+    std::string ConversationText;
+
+    int32_t FirstFrameNo = 1;
+    int32_t LastFrameNo = 0;
+    int32_t TotalFrames = 0;  // the range's upper bound
+    bool NoReversePath = true;  // the destination never sent to the source
+    bool AnalysisStale = true;  // the analysis windows must recompute
+};
+
+// ---- selection -------------------------------------------------------------
+
+// Rebuilds the boxes from the state: every sending IP or IPX station, the
+// conversations of the selected one and their applications, the full frame
+// range; steps each box to the preselection when one is given.
+void RebuildToolbox(const AnalysisState& state, ToolboxSelection& selection, const ToolboxOptions& options,
+                    const ToolboxPreselection& preselection = {});
+
+// The user picked another item: the boxes below are refilled with item 0.
+// Out-of-range indexes are ignored. Each sets AnalysisStale when the selection changed.
+void SelectSource(const AnalysisState& state, ToolboxSelection& selection, const ToolboxOptions& options, int index);
+void SelectTarget(const AnalysisState& state, ToolboxSelection& selection, int index);
+void SelectApp(ToolboxSelection& selection, int index);
+// The range, clamped to 1 .. TotalFrames with From <= To.
+void SetFrameRange(ToolboxSelection& selection, int32_t first, int32_t last);
+
+// Swaps source and destination, keeping the application when its text is the
+// same both ways; nothing when the destination never sent to the source.
+void SwapSelection(const AnalysisState& state, ToolboxSelection& selection, const ToolboxOptions& options);
+
+// Refills the source and destination boxes with IPX addresses by vendor or
+// plain, keeping the selected indexes.
+void RefillAddressTexts(const AnalysisState& state, ToolboxSelection& selection, const ToolboxOptions& options);
+
+// The application box's text of a conversation head. ICMP names the type and
+// code of the head's first packet.
+std::string ToolboxAppText(const AnalysisState& state, const TTransHead& head);
+
+// The head of the reverse chain that answers a forward head, among the heads
+// of a TNetPeer: the ICMP head for ICMP, the head with the swapped ports for
+// the port-based applications, else the first head of the same application; -1 when none.
+int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, const TTransHead& forward);
+
+// The transaction query of the selection (both directions, range, NoReversePath).
+// The query's SelectedApp is -1 when nothing is selected.
+TransactionAnalysis ToolboxQuery(const AnalysisState& state, const ToolboxSelection& selection);
+
+// The same query with the reverse direction swapped in for a second run.
+TransactionAnalysis ReverseQuery(const TransactionAnalysis& query);
+
+// ---- the ladder --------------------------------------------------------------
+
+struct ProblemCounts {
+    uint32_t ZeroWindows = 0;
+    uint32_t CrcErrors = 0;
+    uint32_t IpChecksumErrors = 0;
+    uint32_t UdpChecksumErrors = 0;
+    uint32_t TcpChecksumErrors = 0;
+    uint32_t ShortPackets = 0;
+    uint32_t LongPackets = 0;
+    uint32_t LocallyRouted = 0;
+    int64_t LocallyRoutedBytes = 0;
+    uint32_t Retransmissions = 0;
+    int64_t RetransmittedBytes = 0;
+    double RetransmissionDelay = 0;  // microseconds, summed
+    uint32_t ErrorRetransmissions = 0;  // retransmissions of a packet with an error
+};
+
+struct LadderRow {
+    int32_t Y = 0;  // the row's centre in ladder coordinates
+    bool Forward = true;
+    bool Placeholder = false;
+    int32_t FrameNo = 0;
+    int32_t ArrowLength = 0;
+    std::string Text;
+    std::string Annotations;  // joined by ", "; drawn in red after the text
+};
+
+struct LadderTick {
+    int32_t Y = 0;
+    int32_t Right = 45;  // 45, or 50 for every fifth tick
+};
+
+struct LadderLabel {
+    int32_t Y = 0;  // baseline row of the text's top
+    std::string Text;
+};
+
+struct LadderBreak {
+    int32_t Y = 0;  // the dotted line runs from Y + 5 to Y + 25
+    std::string Text;  // drawn at Y + 26
+};
+
+struct LadderLayout {
+    // Only the rows, ticks, labels and breaks inside the band asked for.
+    std::vector<LadderRow> Rows;
+    std::vector<LadderTick> Ticks;
+    std::vector<LadderLabel> Labels;
+    std::vector<LadderBreak> Breaks;
+    // Over the whole ladder.
+    int32_t Height = 0;      // CurY + 6 of the last row
+    int32_t RowCount = 0;    // packets drawn
+    ProblemCounts Forward;
+    ProblemCounts Reverse;
+    uint32_t ProblemTotal = 0;
+    bool HasReverse = false;
+};
+
+// Where the layout stood before one of every kLadderCheckpointRows packets,
+// and the whole ladder's totals: a later layout of the same selection and
+// options starts just above the band asked for and stops below it, so that
+// scrolling a long ladder costs the rows in view only. A few bytes per
+// thousand rows.
+constexpr int kLadderCheckpointRows = 1024;
+
+struct LadderCheckpoint {
+    int32_t Forward = -1, Reverse = -1;  // the merge's cursors
+    int32_t CurY = 0;
+    double LastTime = 0;
+    bool DrawnBefore = false;
+    int32_t LastForward = -1, LastReverse = -1;
+};
+
+struct LadderCache {
+    bool Valid = false;
+    // What the cache was built for.
+    int SourceIndex = -1, TargetIndex = -1, AppIndex = -1;
+    int32_t FirstFrameNo = 0, LastFrameNo = 0;
+    bool DlcSummary = false, NetSummary = false;
+    int SpacingMs = 0, ScaleDivisor = 0;
+    const AnalysisState* State = nullptr;
+    size_t Packets = 0;
+    std::vector<LadderCheckpoint> Checkpoints;
+    LadderLayout Totals;  // Height, RowCount, counts; no rows
+};
+
+// Lays out the ladder of the selection; rows whose band (Y - 6 .. Y + 7) meets
+// bandTop .. bandBottom carry their texts. With a cache the whole ladder is
+// walked only when the selection, options or state changed.
+LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& selection, const ToolboxOptions& options,
+                          int32_t bandTop, int32_t bandBottom, LadderCache* cache = nullptr);
+
+// The whole ladder as text lines, one per packet: frame number, direction,
+// time in seconds from the first row, description and annotations, tab-separated.
+std::vector<std::string> LadderTextLines(const AnalysisState& state, const ToolboxSelection& selection,
+                                         const ToolboxOptions& options);
+
+// Selects a conversation by its texts (client, server as address texts, the
+// application as the client/server page or the toolbox names it); the error
+// text, or empty when found.
+std::string SelectConversation(const AnalysisState& state, ToolboxSelection& selection, const ToolboxOptions& options,
+                               const std::string& source, const std::string& destination,
+                               const std::string& application);
+
+}  // namespace quenlix
