@@ -1,16 +1,21 @@
 #pragma once
-// The content builders of every window, run on a state made from fuzzed frames
+// The content builders of every window (the toolbox and its analysis windows
+// among them), run on a state made from fuzzed frames
 // (the analyse-frames layout; bits 1-4 of the topology byte pick the trace format
 // the summary and the report name, bits 5-7 how the read ended). Each window's
 // content must agree with the counters it is built from; the texts must be made
 // without a fault.
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "FuzzHarness.h"
+#include "ui/analysis/AnalysisContent.h"
+#include "ui/analysis/AnalysisReportContent.h"
+#include "ui/analysis/ToolboxContent.h"
 #include "ui/main/ChartContent.h"
 #include "ui/main/ClientServerContent.h"
 #include "ui/main/DLCErrorContent.h"
@@ -104,6 +109,10 @@ inline std::string CheckClientServer(const AnalysisState& state)
         query.Application = grid.Cell(kColApplication, 1);
         const ConversationQueryResult result = RunConversationQuery(state, query);
         if (!result.Error.empty()) return "the query does not find the grid's first row: " + result.Error;
+        for (bool ladder : {false, true}) {
+            const ConversationAnalysisReport report = BuildConversationAnalysis(state, query, ladder);
+            if (!report.Error.empty()) return "the toolbox does not find the grid's first row: " + report.Error;
+        }
     }
     for (int column = 0; column < kServerGridColumns; ++column) {
         SortServerGrid(content, column, column % 2 == 0);
@@ -148,6 +157,48 @@ inline std::string CheckDLCErrors(const AnalysisState& state)
     return {};
 }
 
+// The toolbox and its analysis windows for the first conversations of the first
+// sources: the ladder laid out with and without its cache must agree.
+inline std::string CheckToolbox(const AnalysisState& state)
+{
+    ToolboxOptions options;
+    options.DlcSummary = (state.FrameStats[6] & 2) != 0;
+    options.SpacingMs = (state.FrameStats[6] & 4) != 0 ? 0 : 10;
+    ToolboxSelection selection;
+    RebuildToolbox(state, selection, options);
+    LadderCache cache;
+    const int sources = std::min<int>(static_cast<int>(selection.SourceItems.size()), 6);
+    for (int source = 0; source < sources; ++source) {
+        SelectSource(state, selection, options, source);
+        const int targets = std::min<int>(static_cast<int>(selection.TargetItems.size()), 3);
+        for (int target = 0; target < targets; ++target) {
+            SelectTarget(state, selection, target);
+            SelectApp(selection, 0);
+            const LadderLayout whole = LayOutLadder(state, selection, options, INT32_MIN, INT32_MAX);
+            const LadderLayout cached = LayOutLadder(state, selection, options, 0, 200, &cache);
+            if (whole.RowCount != cached.RowCount || whole.Height != cached.Height)
+                return "the ladder's cached layout differs from the whole one";
+            if (whole.RowCount > static_cast<int32_t>(state.PacketList.size())) return "the ladder draws more packets than there are";
+            if (LadderTextLines(state, selection, options).size() != static_cast<std::size_t>(whole.RowCount))
+                return "the ladder's text lines differ from its rows";
+            for (int how = 0; how < 3; ++how) {
+                LatencyOptions latency;
+                latency.HowLatency = how;
+                latency.IncludeTransmissionTime = how != 1;
+                BuildLatency(state, selection, latency);
+            }
+            ThroughputOptions throughput;
+            throughput.WindowPackets = static_cast<uint16_t>(kMinWindowPackets + source);
+            BuildThroughput(state, selection, throughput);
+            BuildProblems(state, selection, whole);
+            BuildWhatIfTexts(selection, target == 0);
+            SwapSelection(state, selection, options);
+            SwapSelection(state, selection, options);
+        }
+    }
+    return {};
+}
+
 inline std::string CheckTexts(const AnalysisState& state)
 {
     for (MediaPackets selection : {MediaPackets::All, MediaPackets::Broadcast}) {
@@ -182,7 +233,7 @@ inline std::string RunContentBuilders(const uint8_t* data, std::size_t size)
     if (state->ReadResult != 0) state->ReadEndText = "Packet too large to process.";
     state->ReadCancelled = (data[0] & 0x40) != 0 ? 1 : 0;
     state->ClippedFrames = (data[0] & 0x80) != 0 ? 2 : 0;
-    for (const auto check : {CheckCharts, CheckProtocolTable, CheckClientServer, CheckDLCErrors, CheckTexts}) {
+    for (const auto check : {CheckCharts, CheckProtocolTable, CheckClientServer, CheckDLCErrors, CheckToolbox, CheckTexts}) {
         violation = check(*state);
         if (!violation.empty()) return violation;
     }
