@@ -24,7 +24,7 @@ mkdir -p "$out/raw"
 export LLVM_PROFILE_FILE="$PWD/$out/raw/%p-%m.profraw"
 # The unit tests (the report's tests run quenlix-report, whose profile is kept too).
 "$build/bin/quenlix_tests" --gtest_brief=1 >"$out/tests.log" 2>&1 || { tail -30 "$out/tests.log"; exit 1; }
-objects=(-object "$build/bin/quenlix_tests" -object "$build/bin/quenlix-report")
+objects=("$build/bin/quenlix_tests" -object "$build/bin/quenlix-report")
 for corpus in tests/fuzz_corpus/*/; do
   target=$(basename "$corpus")
   "$build/bin/replay_$target" "$corpus" >>"$out/replay.log"
@@ -32,19 +32,17 @@ for corpus in tests/fuzz_corpus/*/; do
 done
 "$profdata" merge -sparse "$out"/raw/*.profraw -o "$out/all.profdata"
 
-import=(src/import/*.cpp src/import/*.h)
-engine=(src/model/FrameEngine.cpp src/model/FrameEngine.h src/model/AnalysisState.cpp src/model/AnalysisState.h
-        src/model/TransactionAnalysis.cpp src/model/ChainIndex.h src/model/ChunkedList.h)
-report() { "$cov" report -instr-profile="$out/all.profdata" "${objects[@]}" "$@"; }
-report >"$out/report.txt"
-"$cov" show -format=html -output-dir="$out/html" -instr-profile="$out/all.profdata" "${objects[@]}" \
-  "${import[@]}" "${engine[@]}" >/dev/null
-# The TOTAL row's line columns: lines, missed lines, cover.
-lines() { report "$@" | awk '/^TOTAL/ { print $(NF-6) " lines, " $(NF-5) " missed: " $(NF-4) }'; }
-echo "== src/import/"
-report "${import[@]}" | awk '{ print $1, $(NF-6), $(NF-5), $(NF-4) }' | column -t
-echo "== engine"
-report "${engine[@]}" | awk '{ print $1, $(NF-6), $(NF-5), $(NF-4) }' | column -t
-echo "line coverage of src/import/:          $(lines "${import[@]}")"
-echo "line coverage of src/model/FrameEngine.cpp: $(lines src/model/FrameEngine.cpp)"
-echo "line coverage of the engine:           $(lines "${engine[@]}")"
+report=$out/report.txt
+"$cov" report -instr-profile="$out/all.profdata" "${objects[@]}" >"$report"
+"$cov" show -format=html -output-dir="$out/html" -instr-profile="$out/all.profdata" "${objects[@]}" >/dev/null
+# The rows of the files whose names match $1, then their total: lines, missed
+# lines, cover (the line columns are the 6th to 4th from the end).
+lines() {
+  awk -v files="$1" -v name="$2" '
+    $1 ~ files { print "  " $1, $(NF-5), $(NF-4), $(NF-3); total += $(NF-5); missed += $(NF-4) }
+    END { printf "line coverage of %s: %d lines, %d missed: %.2f %%\n", name, total, missed,
+          total ? 100 * (total - missed) / total : 0 }' "$report"
+}
+lines '^src/import/' 'src/import/'
+lines '^src/model/FrameEngine[.]cpp$' 'src/model/FrameEngine.cpp'
+lines '^src/model/(FrameEngine|AnalysisState|TransactionAnalysis)[.](cpp|h)$|^src/model/(ChainIndex|ChunkedList)[.]h$' 'the engine'
