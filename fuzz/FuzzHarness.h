@@ -380,7 +380,6 @@ inline std::string AnalyzeFramesInto(AnalysisState& stateRef, const uint8_t* dat
     AnalysisState* state = &stateRef;
     state->Topology = (data[0] & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
     ResetAnalysis(*state);
-    InitTimeConstants(*state);
     SilentHost host;
     state->Host = &host;
 

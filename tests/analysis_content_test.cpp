@@ -137,6 +137,36 @@ TEST_F(EchoConversation, ThroughputInKBytesAndKBits)
     EXPECT_EQ(bytes.Upper.Memo, "8 packets included in the throughput analysis over the range 1 to 16.");
 }
 
+TEST(BadInput, GapMarkersOnlyAndPacketsAtOneInstant)
+{
+    struct Case {
+        uint16_t Flags;
+        double Step;  // microseconds between packets
+    } cases[] = {{kPktGapMarker, 1000}, {kPktRequest, 0}, {kPktRequest, -500}};
+    for (const Case& c : cases) {
+        Chains chains;
+        const NetString a = IpKey(10, 0, 0, 1), b = IpKey(10, 0, 0, 2);
+        const int out = chains.Head(chains.Peer(a, b), appcode::kUDP, 1, 2);
+        const int back = chains.Head(chains.Peer(b, a), appcode::kUDP, 2, 1);
+        chains.Node(a).Kind = 4;
+        for (int i = 0; i < 12; ++i) {
+            chains.Send(out, UdpPacket(1e6 + i * c.Step, 10, static_cast<uint16_t>(i), c.Flags));
+            chains.Send(back, UdpPacket(1e6 + i * c.Step, 10, 0, c.Flags == kPktGapMarker ? c.Flags : kPktReply));
+        }
+        ToolboxSelection s;
+        RebuildToolbox(chains.State(), s, {});
+        const LatencyContent l = BuildLatency(chains.State(), s, {});
+        const ThroughputContent t = BuildThroughput(chains.State(), s, {});
+        for (double v : t.Upper.Chart.Values) EXPECT_TRUE(std::isfinite(v));
+        for (double v : l.Upper.Chart.Values) EXPECT_TRUE(std::isfinite(v));
+        EXPECT_FALSE(l.Upper.Memo.empty());
+        EXPECT_FALSE(t.Upper.Memo.empty());
+        const LadderLayout ladder = LayOutLadder(chains.State(), s, {}, 0, 1000);
+        const ProblemContent p = BuildProblems(chains.State(), s, ladder);
+        EXPECT_EQ(p.Forward[0].empty(), c.Flags == kPktGapMarker) << p.Forward[0];  // else short packets
+    }
+}
+
 TEST(ProblemSentences, OrderLimitAndAverage)
 {
     ProblemCounts c;

@@ -18,7 +18,6 @@ namespace quenlix {
 namespace {
 
 using namespace quenlix::testing;
-using namespace quenlix::appcode;
 
 const std::string kMark = "\xB7";
 
@@ -96,15 +95,14 @@ protected:
 
 TEST_F(ClientServer, TraceWithoutIpOrIpxShowsOnlyTheCaption)
 {
-    State().ProtocolStats[4].Frames = 0;
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 2, 0, 1000, 100);
+    State().ProtocolStats[kFamilyIP].Frames = 0;
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 2, 0, 1000, 100);
     ClientServerContent content = Build();
     EXPECT_TRUE(content.NoCSPackets);
     EXPECT_FALSE(content.ShowIPXOUIVisible);
     EXPECT_EQ(content.ServerRowCount, 0);
-    EXPECT_EQ(kNoCSPacketsCaption, "(No IP or IPX packets in trace file.)");
 
-    State().ProtocolStats[5].Frames = 3;  // IPX alone is enough, and shows the OUI box
+    State().ProtocolStats[kFamilyIPX].Frames = 3;  // IPX alone is enough, and shows the OUI box
     content = Build();
     EXPECT_FALSE(content.NoCSPackets);
     EXPECT_TRUE(content.ShowIPXOUIVisible);
@@ -113,7 +111,7 @@ TEST_F(ClientServer, TraceWithoutIpOrIpxShowsOnlyTheCaption)
 
 TEST_F(ClientServer, InitServerGridLeavesHeadersAndOneEmptyRow)
 {
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 2, 0, 1000, 100);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 2, 0, 1000, 100);
     ClientServerContent content = Build();
     ASSERT_EQ(content.ServerRowCount, 1);
     InitServerGrid(content);
@@ -140,7 +138,7 @@ TEST_F(ClientServer, EchoConversationRow)
     State().VendorTable[1] = {{0x00, 0x00, 0x0C}, "Cisco"};
     State().VendorCount = 1;
     // Eight 66-byte requests 30 ms apart, each answered with 166 bytes 20 ms later.
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 8, 0, 30000, 20000, 120);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 8, 0, 30000, 20000, 120);
 
     const ClientServerContent content = Build();
     ASSERT_EQ(content.ServerRowCount, 1);
@@ -171,16 +169,16 @@ TEST_F(ClientServer, ConversationsNeedAnAnsweredUnicastRequestFirst)
 {
     const NetString later = IpKey(10, 0, 0, 9);
     const NetString earlier = IpKey(10, 0, 0, 3);
-    Exchanges(Conversation(later, server, kUDP, 40000, 53), 1, 0, 0, 100);
-    Exchanges(Conversation(earlier, server, kUDP, 40001, 53), 1, 1000, 0, 100);
+    Exchanges(Conversation(later, server, kAppUDP, 40000, 53), 1, 0, 0, 100);
+    Exchanges(Conversation(earlier, server, kAppUDP, 40001, 53), 1, 1000, 0, 100);
     // Opened by an answer, by a group request, or never answered: no row.
-    const Talk reply = Conversation(earlier, server, kUDP, 40002, 53);
+    const Talk reply = Conversation(earlier, server, kAppUDP, 40002, 53);
     c.Send(reply.Request, UdpPacket(2000, 20, 1, kPktReply));
     c.Send(reply.Answer, UdpPacket(2100, 20, 1, kPktReply));
-    const Talk group = Conversation(earlier, server, kUDP, 40003, 53);
+    const Talk group = Conversation(earlier, server, kAppUDP, 40003, 53);
     c.Send(group.Request, UdpPacket(3000, 20, 1, kPktRequest | kPktGroup));
     c.Send(group.Answer, UdpPacket(3100, 20, 1, kPktReply));
-    const Talk silent = Conversation(earlier, IpKey(10, 0, 0, 77), kUDP, 40004, 53);
+    const Talk silent = Conversation(earlier, IpKey(10, 0, 0, 77), kAppUDP, 40004, 53);
     c.Send(silent.Request, UdpPacket(4000, 20, 1, kPktRequest));
 
     const ClientServerContent content = Build();
@@ -196,9 +194,9 @@ TEST_F(ClientServer, ConversationsNeedAnAnsweredUnicastRequestFirst)
 
 TEST_F(ClientServer, SlowResponseNeedsFourResponsesOfAtLeast100Ms)
 {
-    Exchanges(Conversation(client, server, kUDP, 40001, 7000), 4, 0, 200000, 100000);
-    Exchanges(Conversation(client, server, kUDP, 40002, 7000), 3, 0, 200000, 150000);
-    Exchanges(Conversation(client, server, kUDP, 40003, 7000), 4, 0, 200000, 99999.4);
+    Exchanges(Conversation(client, server, kAppUDP, 40001, 7000), 4, 0, 200000, 100000);
+    Exchanges(Conversation(client, server, kAppUDP, 40002, 7000), 3, 0, 200000, 150000);
+    Exchanges(Conversation(client, server, kAppUDP, 40003, 7000), 4, 0, 200000, 99999.4);
 
     const ClientServerContent content = Build();
     ASSERT_EQ(content.ServerRowCount, 3);
@@ -214,9 +212,9 @@ TEST_F(ClientServer, SlowResponseNeedsFourResponsesOfAtLeast100Ms)
 
 TEST_F(ClientServer, BusyMarkWhenTheAverageIsOverTenTimesTheFastest)
 {
-    const Talk busy = Conversation(client, server, kUDP, 40001, 7000);
-    const Talk even = Conversation(client, server, kUDP, 40002, 7000);
-    const Talk few = Conversation(client, server, kUDP, 40003, 7000);
+    const Talk busy = Conversation(client, server, kAppUDP, 40001, 7000);
+    const Talk even = Conversation(client, server, kAppUDP, 40002, 7000);
+    const Talk few = Conversation(client, server, kAppUDP, 40003, 7000);
     for (double delay : {1000.0, 1000.0, 1000.0, 50000.0}) Exchanges(busy, 1, c.Frames() * 1000.0, 0, delay);
     for (double delay : {1000.0, 1000.0, 1000.0, 37000.0}) Exchanges(even, 1, c.Frames() * 1000.0, 0, delay);
     for (double delay : {1000.0, 1000.0, 50000.0}) Exchanges(few, 1, c.Frames() * 1000.0, 0, delay);
@@ -232,14 +230,14 @@ TEST_F(ClientServer, LowThroughputMarkFromJustAboveOneHundredthToTenPercent)
 {
     // Server answers to one request each: 125 frames of 980 bytes over one
     // second fill exactly 10 % of a 10 Mbit/s link with their 20 bytes of gap.
-    const Talk tenPercent = Conversation(client, server, kUDP, 40001, 7000);
+    const Talk tenPercent = Conversation(client, server, kAppUDP, 40001, 7000);
     c.Send(tenPercent.Request, UdpPacket(0, 20, 1, kPktRequest));
     for (int i = 0; i < 125; ++i) Answer(tenPercent, 1000 + i * 8000.0, 980);
     // Five 5-byte frames over one second: 0.01 %, and 0.0104 % with 6 bytes.
-    const Talk hundredth = Conversation(client, server, kUDP, 40002, 7000);
+    const Talk hundredth = Conversation(client, server, kAppUDP, 40002, 7000);
     c.Send(hundredth.Request, UdpPacket(0, 20, 1, kPktRequest));
     for (int i = 0; i < 5; ++i) Answer(hundredth, 1000 + i * 250000.0, 5);
-    const Talk above = Conversation(client, server, kUDP, 40003, 7000);
+    const Talk above = Conversation(client, server, kAppUDP, 40003, 7000);
     c.Send(above.Request, UdpPacket(0, 20, 1, kPktRequest));
     for (int i = 0; i < 5; ++i) Answer(above, 1000 + i * 250000.0, 6);
 
@@ -259,9 +257,9 @@ TEST_F(ClientServer, LowThroughputMarkFromJustAboveOneHundredthToTenPercent)
 TEST_F(ClientServer, InefficientClientOnlyWithLowThroughput)
 {
     // As many requests as answers, the answers using 8 % of the link.
-    Exchanges(Conversation(client, server, kUDP, 40001, 7000), 100, 0, 10000, 1000, 934);
+    Exchanges(Conversation(client, server, kAppUDP, 40001, 7000), 100, 0, 10000, 1000, 934);
     // Three answers only: not enough data for a rate or a mark.
-    Exchanges(Conversation(client, server, kUDP, 40002, 7000), 3, 0, 400000, 1000, 934);
+    Exchanges(Conversation(client, server, kAppUDP, 40002, 7000), 3, 0, 400000, 1000, 934);
 
     const ClientServerContent content = Build();
     ASSERT_EQ(content.ServerRowCount, 2);
@@ -275,13 +273,13 @@ TEST_F(ClientServer, InefficientClientOnlyWithLowThroughput)
 
 TEST_F(ClientServer, RetransmissionsAndRouterDuplicatesOnlyForTcpNcpAndBurst)
 {
-    const Talk tcp = Conversation(client, server, kTCP, 40000, 80);
+    const Talk tcp = Conversation(client, server, kAppTCP, 40000, 80);
     c.Send(tcp.Request, TcpPacket(0, 100, 1000, 1, kTcpPush, kPktRequest));
     c.Send(tcp.Request, TcpPacket(1000, 100, 1000, 1, kTcpPush, kPktRetransmission));
     c.Send(tcp.Request, TcpPacket(2000, 100, 1000, 1, kTcpPush, kPktRetransmission));
     c.Send(tcp.Request, TcpPacket(2500, 100, 1000, 1, kTcpPush, kPktPathDuplicate));
     c.Send(tcp.Answer, TcpPacket(3000, 0, 1, 1100, kTcpAck));
-    const Talk udp = Conversation(client, server, kUDP, 40001, 7000);
+    const Talk udp = Conversation(client, server, kAppUDP, 40001, 7000);
     c.Send(udp.Request, UdpPacket(0, 20, 1, kPktRequest));
     c.Send(udp.Request, UdpPacket(10, 20, 2, kPktRetransmission));
     c.Send(udp.Answer, UdpPacket(100, 20, 3, kPktReply));
@@ -296,7 +294,7 @@ TEST_F(ClientServer, RetransmissionsAndRouterDuplicatesOnlyForTcpNcpAndBurst)
 
 TEST_F(ClientServer, MissingStationsShowUnknownDlcAddresses)
 {
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 1, 0, 0, 100);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 1, 0, 0, 100);
     ClientServerContent content = Build();
     EXPECT_EQ(content.ServerGrid.Cell(kColClientDLC, 1), "UNKNOWN");
     EXPECT_EQ(content.ServerGrid.Cell(kColServerDLC, 1), "UNKNOWN");
@@ -313,8 +311,8 @@ TEST_F(ClientServer, MissingStationsShowUnknownDlcAddresses)
 TEST_F(ClientServer, SmartNamesRewriteTheNameColumnsFromTheHiddenKeys)
 {
     const NetString other = IpKey(10, 0, 0, 5);
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 1, 0, 0, 100);
-    Exchanges(Conversation(other, server, kUDP, 40000, 7000), 3, 1000, 1000, 100);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 1, 0, 0, 100);
+    Exchanges(Conversation(other, server, kAppUDP, 40000, 7000), 3, 1000, 1000, 100);
     AddName(State(), client, "alice");
     AddName(State(), server, "srv.office.lan");
 
@@ -345,7 +343,7 @@ TEST_F(ClientServer, IpxAddressesPlainOrByVendor)
     const uint8_t serverNode[6] = {0x08, 0x00, 0x09, 0x00, 0x00, 0x01};
     const NetString ipxClient = IpxKey(1, clientNode);
     const NetString ipxServer = IpxKey(0xABCD, serverNode);
-    const Talk ncp = Conversation(ipxClient, ipxServer, kNCP, 0x4003, 0x0451);
+    const Talk ncp = Conversation(ipxClient, ipxServer, kAppNCP, 0x4003, 0x0451);
     c.Send(ncp.Request, IpxPacket(0, 100, 1, 0, kPktRequest));
     c.Send(ncp.Answer, IpxPacket(900, 100, 1, 0, kPktReply));
 
@@ -370,7 +368,7 @@ TEST_F(ClientServer, IpxAddressesPlainOrByVendor)
 
 TEST_F(ClientServer, SelectionOfAnIpRowHasNoOuiTexts)
 {
-    Exchanges(Conversation(client, server, kUDP, 40000, 53), 1, 0, 0, 100);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 53), 1, 0, 0, 100);
     AddName(State(), client, "alice");
     ClientServerContent content;
     content.SmartNames = true;
@@ -407,9 +405,9 @@ TEST_F(ClientServer, SortsNumbersAndKeepsHiddenColumnsWithTheirRows)
     const NetString a = IpKey(10, 0, 0, 11);
     const NetString b = IpKey(10, 0, 0, 12);
     const NetString d = IpKey(10, 0, 0, 13);
-    Exchanges(Conversation(a, server, kUDP, 40000, 7000), 5, 0, 1000, 100);  // 10 packets
-    Exchanges(Conversation(b, server, kUDP, 40000, 7000), 1, 0, 1000, 100);  // 2 packets
-    Exchanges(Conversation(d, server, kUDP, 40000, 7000), 2, 0, 1000, 100);  // 4 packets
+    Exchanges(Conversation(a, server, kAppUDP, 40000, 7000), 5, 0, 1000, 100);  // 10 packets
+    Exchanges(Conversation(b, server, kAppUDP, 40000, 7000), 1, 0, 1000, 100);  // 2 packets
+    Exchanges(Conversation(d, server, kAppUDP, 40000, 7000), 2, 0, 1000, 100);  // 4 packets
 
     ClientServerContent content = Build();
     SortServerGrid(content, kColPackets, true);
@@ -434,7 +432,7 @@ TEST_F(ClientServer, SortsNumbersAndKeepsHiddenColumnsWithTheirRows)
 
 TEST_F(ClientServer, CopyTakesTheHeaderAndTheMarkColumn)
 {
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 1, 0, 0, 100);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 1, 0, 0, 100);
     ClientServerContent content = Build();
     content.ServerGrid.SetSelection({6, 1, 8, 1});
     EXPECT_EQ(*CopyServerGrid(content),
@@ -451,7 +449,7 @@ TEST_F(ClientServer, CopyTakesTheHeaderAndTheMarkColumn)
 
 TEST_F(ClientServer, TableTextsForReportsWriteMarksReadably)
 {
-    Exchanges(Conversation(client, server, kUDP, 40001, 7000), 4, 0, 200000, 100000);
+    Exchanges(Conversation(client, server, kAppUDP, 40001, 7000), 4, 0, 200000, 100000);
     ClientServerContent content = Build();
     const auto rows = ServerTableTexts(content, "*");
     ASSERT_EQ(rows.size(), 2u);
@@ -477,7 +475,7 @@ TEST(ClientServerTexts, ColumnsByNumberOrHeader)
 
 TEST_F(ClientServer, ConversationQueryFindsTheConversationByItsTexts)
 {
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 3, 0, 1000, 250);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 3, 0, 1000, 250);
     AddName(State(), server, "srv");
 
     ConversationQuery query;
@@ -512,7 +510,7 @@ TEST_F(ClientServer, ConversationQueryFindsTheConversationByItsTexts)
 
 TEST_F(ClientServer, ConversationQuerySaysWhatItCouldNotFind)
 {
-    Exchanges(Conversation(client, server, kUDP, 40000, 7000), 1, 0, 0, 100);
+    Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 1, 0, 0, 100);
     ConversationQuery query{.Client = "10.0.0.9", .Server = "10.0.0.2", .Application = "UDP/Port 40000<->Port 7000"};
     EXPECT_NE(RunConversationQuery(State(), query).Error, "");
     query.Client = "10.0.0.2";  // the server never started a conversation with itself
@@ -529,7 +527,7 @@ TEST_F(ClientServer, ConversationQuerySaysWhatItCouldNotFind)
 
 TEST_F(ClientServer, DamagedChainsNeitherHangNorReadOutsideTheLists)
 {
-    const Talk talk = Conversation(client, server, kUDP, 40000, 7000);
+    const Talk talk = Conversation(client, server, kAppUDP, 40000, 7000);
     Exchanges(talk, 3, 0, 1000, 100);
     AnalysisState& s = State();
     s.ObjectList.NetPeer(PeerOf(client, server)).Next = PeerOf(client, server);

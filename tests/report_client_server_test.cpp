@@ -75,6 +75,10 @@ TEST(ReportClientServer, ConversationCarriesTheWindowsFiguresAndTheLadder)
     ASSERT_EQ(ladder.Status, 0) << ladder.Err;
     EXPECT_NE(ladder.Out.find("\t->\tIP Len="), std::string::npos);
     EXPECT_NE(ladder.Out.find("\t<-\tIP Len="), std::string::npos);
+    const ReportRun ladderJson = RunReportWith({"--json", "--ladder", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", path});
+    ASSERT_EQ(ladderJson.Status, 0) << ladderJson.Err;
+    const JsonValue lines = JsonParser::Parse(ladderJson.Out);
+    EXPECT_EQ(lines.Size(), 537u);  // every packet of both directions
     EXPECT_EQ(RunReportWith({"--ladder", "10.1.1.1", "10.99.1.20", "TCP/Port 1<->HTTP", path}).Status, 2);
 }
 

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "report_json.h"
-#include "ui/print/JsonWriter.h"
-#include "ui/print/StateDumpContent.h"
+#include "report/JsonWriter.h"
+#include "report/StateDump.h"
 
 namespace quenlix {
 namespace {

@@ -15,7 +15,7 @@
 
 #include "FrameBuilder.h"
 #include "SnifferWriter.h"
-#include "ui/print/ReportCommandContent.h"
+#include "report/ReportCommand.h"
 
 namespace quenlix::reporttest {
 

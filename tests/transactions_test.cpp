@@ -11,7 +11,6 @@ namespace quenlix {
 namespace {
 
 using namespace quenlix::testing;
-using namespace quenlix::appcode;
 
 class Transactions : public ::testing::Test {
 protected:
@@ -96,7 +95,7 @@ TEST_F(Transactions, ApplicationsThatCannotBeTimedStopBeforeAnyPacket)
 TEST_F(Transactions, ServerThatNeverSentMakesTheConversationOneWay)
 {
     forward = c.Peer(client, server);
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
     c.Send(udp, UdpPacket(0, 20, 1, kPktRequest));
     c.Send(udp, UdpPacket(1000, 30, 2, kPktRequest));
 
@@ -112,8 +111,8 @@ TEST_F(Transactions, ServerThatNeverSentMakesTheConversationOneWay)
 TEST_F(Transactions, NoReversePathStaysSetOnceSet)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     UdpExchange(udp, back, 0, 500, 1);
 
     TransactionAnalysis q = Query(udp);
@@ -131,8 +130,8 @@ TEST_F(Transactions, ServerThatSentOnlyElsewhereIsOneWay)
 {
     forward = c.Peer(client, server);
     const int elsewhere = c.Peer(server, IpKey(10, 0, 0, 3));
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int other = c.Head(elsewhere, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int other = c.Head(elsewhere, kAppUDP, 7000, 40000);
     UdpExchange(udp, other, 0, 500, 1);
 
     const TransactionAnalysis q = Latency(udp);
@@ -145,8 +144,8 @@ TEST_F(Transactions, ReverseChainIsFoundBySwappedPortsOrByApplication)
 {
     TwoWay();
     // UDP: a head on the same ports in the same order is not the answer.
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int sameOrder = c.Head(reverse, kUDP, 40000, 7000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int sameOrder = c.Head(reverse, kAppUDP, 40000, 7000);
     UdpExchange(udp, sameOrder, 0, 500, 1);
     const TransactionAnalysis unmatched = Latency(udp);
     EXPECT_EQ(unmatched.AnalysisResult, kResultNoReverseApp);
@@ -154,8 +153,8 @@ TEST_F(Transactions, ReverseChainIsFoundBySwappedPortsOrByApplication)
     EXPECT_EQ(unmatched.ForwardBytes, 66);
     EXPECT_EQ(unmatched.ReversePackets, 0);
 
-    const int second = c.Head(forward, kUDP, 40001, 7000);
-    const int swapped = c.Head(reverse, kUDP, 7000, 40001);
+    const int second = c.Head(forward, kAppUDP, 40001, 7000);
+    const int swapped = c.Head(reverse, kAppUDP, 7000, 40001);
     c.Send(second, UdpPacket(2000, 20, 7, kPktRequest));
     c.Send(swapped, UdpPacket(2300, 20, 8, kPktReply));
     const TransactionAnalysis matched = Latency(second);
@@ -167,8 +166,8 @@ TEST_F(Transactions, ReverseChainIsFoundBySwappedPortsOrByApplication)
 TEST_F(Transactions, NcpFindsTheReverseChainByApplicationAlone)
 {
     TwoWay();
-    const int ncp = c.Head(forward, kNCP, 0x4003, 0x0451);
-    const int replies = c.Head(reverse, kNCP, 0x1234, 0x9999);  // ports play no part
+    const int ncp = c.Head(forward, kAppNCP, 0x4003, 0x0451);
+    const int replies = c.Head(reverse, kAppNCP, 0x1234, 0x9999);  // ports play no part
     c.Send(ncp, IpxPacket(0, 100, 1, 0, kPktRequest));
     c.Send(replies, IpxPacket(700, 100, 1, 0, kPktReply));
     const TransactionAnalysis q = Latency(ncp);
@@ -180,8 +179,8 @@ TEST_F(Transactions, NcpFindsTheReverseChainByApplicationAlone)
 TEST_F(Transactions, EmptyOrMissingChainsGiveAResultCode)
 {
     TwoWay();
-    const int empty = c.Head(forward, kUDP, 40000, 7000);
-    c.Head(reverse, kUDP, 7000, 40000);
+    const int empty = c.Head(forward, kAppUDP, 40000, 7000);
+    c.Head(reverse, kAppUDP, 7000, 40000);
     EXPECT_EQ(Latency(empty).AnalysisResult, kResultNoRequest);
     EXPECT_EQ(Latency(empty).ForwardPackets, 0);
     EXPECT_EQ(Latency(-1).AnalysisResult, kResultNoRequest);
@@ -198,8 +197,8 @@ TEST_F(Transactions, EmptyOrMissingChainsGiveAResultCode)
 TEST_F(Transactions, IcmpAlignsOnTheFirstEchoRequest)
 {
     TwoWay();
-    const int ping = c.Head(forward, kICMP);
-    const int pong = c.Head(reverse, kICMP);
+    const int ping = c.Head(forward, kAppICMP);
+    const int pong = c.Head(reverse, kAppICMP);
     c.Send(pong, EchoPacket(0, 8, 1));      // the server pings first
     c.Send(ping, EchoPacket(100, 0, 1));    // and the client answers
     c.Send(ping, EchoPacket(1000, 8, 7));   // the client's own ping
@@ -216,8 +215,8 @@ TEST_F(Transactions, IcmpAlignsOnTheFirstEchoRequest)
 TEST_F(Transactions, IcmpWithoutEchoRequestGivesCode4)
 {
     TwoWay();
-    const int ping = c.Head(forward, kICMP);
-    const int pong = c.Head(reverse, kICMP);
+    const int ping = c.Head(forward, kAppICMP);
+    const int pong = c.Head(reverse, kAppICMP);
     c.Send(pong, EchoPacket(0, 8, 1));
     c.Send(ping, EchoPacket(100, 0, 1));
     c.Send(pong, EchoPacket(200, 8, 2));
@@ -233,8 +232,8 @@ TEST_F(Transactions, IcmpWithoutEchoRequestGivesCode4)
 TEST_F(Transactions, TcpChainOfBareAcknowledgementsGivesCode6)
 {
     TwoWay();
-    const int acks = c.Head(forward, kTCP, 40000, 80);
-    const int data = c.Head(reverse, kTCP, 80, 40000);
+    const int acks = c.Head(forward, kAppTCP, 40000, 80);
+    const int data = c.Head(reverse, kAppTCP, 80, 40000);
     c.Send(data, TcpPacket(0, 1000, 5000, 100));
     c.Send(acks, TcpPacket(10, 0, 100, 6000, kTcpAck));
     c.Send(data, TcpPacket(20, 1000, 6000, 100));
@@ -249,8 +248,8 @@ TEST_F(Transactions, TcpChainOfBareAcknowledgementsGivesCode6)
 TEST_F(Transactions, TcpAlignsPastBareAcknowledgements)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     c.Send(requests, TcpPacket(0, 0, 100, 0, kTcpAck));
     c.Send(requests, TcpPacket(1000, 50, 100, 0));
     c.Send(answers, TcpPacket(1600, 0, 0, 150, kTcpAck));
@@ -265,8 +264,8 @@ TEST_F(Transactions, TcpAlignsPastBareAcknowledgements)
 TEST_F(Transactions, TcpWhoseServerNeverAcknowledgesTheRequestGivesCode11)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     c.Send(answers, TcpPacket(0, 0, 0, 50, kTcpAck));
     c.Send(requests, TcpPacket(100, 100, 1000, 0));
     c.Send(answers, TcpPacket(200, 0, 0, 1000, kTcpAck));  // acknowledges only up to the request
@@ -282,8 +281,8 @@ TEST_F(Transactions, TcpWhoseServerNeverAcknowledgesTheRequestGivesCode11)
 TEST_F(Transactions, UdpAlignsOnTheFirstRequestNotSentToAGroup)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     c.Send(udp, UdpPacket(0, 20, 1, kPktRequest | kPktGroup));
     c.Send(back, UdpPacket(100, 20, 2, kPktReply));
     c.Send(udp, UdpPacket(1000, 20, 3, kPktRequest));
@@ -297,8 +296,8 @@ TEST_F(Transactions, UdpAlignsOnTheFirstRequestNotSentToAGroup)
 TEST_F(Transactions, UdpWithoutRequestIsAnalysedWithoutLatency)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     UdpExchange(udp, back, 0, 100, 1);
     c.State().PacketList[0].PacketFlags = kPktReply;
 
@@ -311,8 +310,8 @@ TEST_F(Transactions, UdpWithoutRequestIsAnalysedWithoutLatency)
 TEST_F(Transactions, CommandApplicationsWithoutRequestGiveCode7)
 {
     TwoWay();
-    const int ncp = c.Head(forward, kNCP);
-    const int replies = c.Head(reverse, kNCP);
+    const int ncp = c.Head(forward, kAppNCP);
+    const int replies = c.Head(reverse, kAppNCP);
     c.Send(ncp, IpxPacket(0, 100, 1, 0, kPktReply));
     c.Send(ncp, IpxPacket(10, 100, 2, 0, kPktRequest | kPktGroup));
     c.Send(replies, IpxPacket(20, 100, 2, 0, kPktReply));
@@ -325,8 +324,8 @@ TEST_F(Transactions, CommandApplicationsWithoutRequestGiveCode7)
 TEST_F(Transactions, ServerThatOnlySpokeBeforeTheRequestLeavesNothingToTime)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     c.Send(back, UdpPacket(0, 20, 1, kPktReply));
     c.Send(udp, UdpPacket(100, 20, 2, kPktRequest));
 
@@ -340,7 +339,7 @@ TEST_F(Transactions, ServerThatOnlySpokeBeforeTheRequestLeavesNothingToTime)
 
 TEST_F(Transactions, IcmpNcpAndSmbAnswersCarryTheRequestIdentifier)
 {
-    for (uint8_t app : {kICMP, kNCP, kSMB}) {
+    for (uint8_t app : {kAppICMP, kAppNCP, kAppSMB}) {
         Chains fresh;
         c = std::move(fresh);
         TwoWay();
@@ -349,7 +348,7 @@ TEST_F(Transactions, IcmpNcpAndSmbAnswersCarryTheRequestIdentifier)
         c.Send(requests, IpxPacket(0, 100, 4, 0, kPktRequest));
         c.Send(answers, IpxPacket(100, 100, 3, 0, kPktReply));  // answers an older request
         c.Send(answers, IpxPacket(350, 100, 4, 0, kPktReply));
-        if (app == kICMP) c.State().PacketList[0].TypeWord = 8;
+        if (app == kAppICMP) c.State().PacketList[0].TypeWord = 8;
 
         const TransactionAnalysis q = Latency(requests);
         EXPECT_EQ(q.LatencyCount, 1) << int(app);
@@ -359,7 +358,7 @@ TEST_F(Transactions, IcmpNcpAndSmbAnswersCarryTheRequestIdentifier)
 
 TEST_F(Transactions, SpxNetBiosAndBurstAnswersAcknowledgeTheNextSequence)
 {
-    for (uint8_t app : {kSPX, kNetBIOS, kPBurst}) {
+    for (uint8_t app : {kAppSPX, kAppNetBIOS, kAppPBurst}) {
         Chains fresh;
         c = std::move(fresh);
         TwoWay();
@@ -378,8 +377,8 @@ TEST_F(Transactions, SpxNetBiosAndBurstAnswersAcknowledgeTheNextSequence)
 TEST_F(Transactions, UdpFragmentsOfOneDatagramAreTimedOnce)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     c.Send(udp, UdpPacket(0, 1472, 9, kPktRequest));
     c.Send(udp, UdpPacket(100, 500, 9, 0));  // second fragment: same identification
     c.Send(back, UdpPacket(1100, 20, 1, kPktReply));
@@ -395,8 +394,8 @@ TEST_F(Transactions, UdpFragmentsOfOneDatagramAreTimedOnce)
 TEST_F(Transactions, TcpAnswerIsTheFirstAcknowledgementOfTheWholeRequest)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     c.Send(requests, TcpPacket(0, 100, 1000, 1));
     c.Send(answers, TcpPacket(300, 0, 1, 1050, kTcpAck));  // only half of it
     c.Send(answers, TcpPacket(800, 0, 1, 1100, kTcpAck));
@@ -409,8 +408,8 @@ TEST_F(Transactions, TcpAnswerIsTheFirstAcknowledgementOfTheWholeRequest)
 TEST_F(Transactions, TcpAnswerToExactlyTheNextSegmentBelongsToIt)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     c.Send(requests, TcpPacket(0, 100, 1000, 1));
     c.Send(requests, TcpPacket(200, 50, 1100, 1));
     c.Send(answers, TcpPacket(900, 0, 1, 1150, kTcpAck));
@@ -423,8 +422,8 @@ TEST_F(Transactions, TcpAnswerToExactlyTheNextSegmentBelongsToIt)
 TEST_F(Transactions, TcpAnswerBeyondTheNextSegmentIsTimedFromIt)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     c.Send(requests, TcpPacket(0, 100, 1000, 1));
     c.Send(requests, TcpPacket(200, 50, 1100, 1));
     c.Send(answers, TcpPacket(900, 0, 1, 1200, kTcpAck));
@@ -438,8 +437,8 @@ TEST_F(Transactions, TcpAnswerBeyondTheNextSegmentIsTimedFromIt)
 TEST_F(Transactions, TcpSynIsTimedAndBareAcknowledgementsAreNot)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     c.Send(requests, TcpPacket(0, 0, 1000, 0, kTcpSyn, kPktRequest));
     c.Send(answers, TcpPacket(150, 0, 5000, 1001, 0x12));
     c.Send(requests, TcpPacket(300, 0, 1001, 5001, kTcpAck));
@@ -476,8 +475,8 @@ void ThinkingServer(Chains& c, int requests, int answers)
 TEST_F(Transactions, TcpResponseTimedToTheFirstDataOfTheAnswer)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     ThinkingServer(c, requests, answers);
 
     // By default the acknowledgements answer: SYN 100, first request 20, second
@@ -502,8 +501,8 @@ TEST_F(Transactions, TcpResponseTimedToTheFirstDataOfTheAnswer)
 TEST_F(Transactions, TcpDataRequestsWithoutADataAnswerAreNotTimed)
 {
     TwoWay();
-    const int requests = c.Head(forward, kTCP, 40000, 80);
-    const int answers = c.Head(reverse, kTCP, 80, 40000);
+    const int requests = c.Head(forward, kAppTCP, 40000, 80);
+    const int answers = c.Head(reverse, kAppTCP, 80, 40000);
     c.State().TcpDataResponse = 1;
     c.Send(requests, TcpPacket(0, 100, 1000, 1));
     c.Send(answers, TcpPacket(300, 0, 1, 1100, kTcpAck));
@@ -515,8 +514,8 @@ TEST_F(Transactions, TcpDataRequestsWithoutADataAnswerAreNotTimed)
 TEST_F(Transactions, GapMarkersNeverAnswerARequest)
 {
     TwoWay();
-    const int ncp = c.Head(forward, kNCP);
-    const int replies = c.Head(reverse, kNCP);
+    const int ncp = c.Head(forward, kAppNCP);
+    const int replies = c.Head(reverse, kAppNCP);
     c.Send(ncp, IpxPacket(0, 100, 0, 0, kPktRequest));
     TPacket marker = IpxPacket(100, 512, 0, 0, kPktGapMarker);
     marker.NetLength = 0;
@@ -531,8 +530,8 @@ TEST_F(Transactions, GapMarkersNeverAnswerARequest)
 TEST_F(Transactions, DamagedRepeatedAndLastRequestsAreNotTimed)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     UdpExchange(udp, back, 0, 100, 1);
     c.State().PacketList[0].PacketFlags |= kPktBadUdpChecksum;
     UdpExchange(udp, back, 1000, 100, 2);
@@ -553,8 +552,8 @@ TEST_F(Transactions, DamagedRepeatedAndLastRequestsAreNotTimed)
 TEST_F(Transactions, ResponseAsFastAsItsOwnTransmissionTimeCounts)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     // A 100-byte answer takes 80 microseconds at 10 Mbit/s.
     UdpExchange(udp, back, 0, 80, 1, 54);
     UdpExchange(udp, back, 1000, 79, 2, 54);
@@ -590,8 +589,8 @@ TEST_F(Transactions, TransmissionTimeFollowsTheMediumAndItsSpeed)
 TEST_F(Transactions, SizeFiltersKeepSmallOrLargeResponses)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     // Answers of 100, 101, 999 and 1000 bytes.
     UdpExchange(udp, back, 0, 10, 1, 54);
     UdpExchange(udp, back, 1000, 20, 2, 55);
@@ -624,7 +623,7 @@ protected:
     int Stream(int packets, double step = 1000)
     {
         forward = c.Peer(server, client);
-        const int head = c.Head(forward, kTCP, 80, 40000);
+        const int head = c.Head(forward, kAppTCP, 80, 40000);
         for (int i = 0; i < packets; ++i) c.Send(head, TcpPacket(i * step, 942, 1 + 942.0 * i, 1));
         return head;
     }
@@ -662,7 +661,7 @@ TEST_F(Throughput, FirstRateComesWithTheWindowsLastPacket)
 TEST_F(Throughput, WindowSlidesOverTheRing)
 {
     forward = c.Peer(server, client);
-    const int head = c.Head(forward, kTCP, 80, 40000);
+    const int head = c.Head(forward, kAppTCP, 80, 40000);
     // Four frames 1000 us apart, then one 5000 us later.
     for (double t : {0.0, 1000.0, 2000.0, 3000.0, 8000.0}) c.Send(head, TcpPacket(t, 942, 1, 1));
     const TransactionAnalysis q = Measure(head, 4);
@@ -688,7 +687,7 @@ TEST_F(Throughput, OnlyPacketsInTheRangeAreSampled)
 TEST_F(Throughput, TimesThatStepBackwardsAddTheLaterPacketsOwnTime)
 {
     forward = c.Peer(server, client);
-    const int head = c.Head(forward, kTCP, 80, 40000);
+    const int head = c.Head(forward, kAppTCP, 80, 40000);
     c.Send(head, TcpPacket(1000000, 942, 1, 1));
     c.Send(head, TcpPacket(2000000, 942, 1, 1));
     c.Send(head, TcpPacket(500000, 942, 1, 1));
@@ -711,8 +710,8 @@ TEST_F(Throughput, WindowOutsideItsBoundsIsHeldToThem)
 TEST_F(Transactions, LatencyRunAddsBackwardTimesAsThePacketsOwnTime)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     UdpExchange(udp, back, 1000000, 100, 1);
     UdpExchange(udp, back, 2000000, 100, 2);
     UdpExchange(udp, back, 500000, 100, 3);
@@ -728,8 +727,8 @@ TEST_F(Transactions, LatencyRunAddsBackwardTimesAsThePacketsOwnTime)
 TEST_F(Transactions, FirstPacketAfterTheRangeEndsWithOnePacketCounted)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     c.Send(back, UdpPacket(0, 20, 1, kPktReply));
     c.Send(back, UdpPacket(10, 20, 1, kPktReply));
     UdpExchange(udp, back, 100, 100, 2);
@@ -748,8 +747,8 @@ TEST_F(Transactions, FirstPacketAfterTheRangeEndsWithOnePacketCounted)
 TEST_F(Transactions, RangeStartSkipsEarlierForwardPackets)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     UdpExchange(udp, back, 0, 100, 1);
     UdpExchange(udp, back, 1000, 200, 2);
     UdpExchange(udp, back, 2000, 400, 3);
@@ -774,8 +773,8 @@ TEST_F(Transactions, RangeStartSkipsEarlierForwardPackets)
 TEST_F(Transactions, ReverseCountIncludesOneAnswerBeyondTheRange)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     UdpExchange(udp, back, 0, 100, 1);     // frames 1, 2
     UdpExchange(udp, back, 1000, 100, 2);  // frames 3, 4
     UdpExchange(udp, back, 2000, 100, 3);  // frames 5, 6
@@ -793,8 +792,8 @@ TEST_F(Transactions, ReverseCountIncludesOneAnswerBeyondTheRange)
 TEST_F(Transactions, SingleAnsweredRequestCountsItsAnswer)
 {
     TwoWay();
-    const int dns = c.Head(forward, kUDP, 49310, 53);
-    const int answer = c.Head(reverse, kUDP, 53, 49310);
+    const int dns = c.Head(forward, kAppUDP, 49310, 53);
+    const int answer = c.Head(reverse, kAppUDP, 53, 49310);
     UdpExchange(dns, answer, 0, 700, 1, 40);
 
     const TransactionAnalysis q = Latency(dns);
@@ -808,8 +807,8 @@ TEST_F(Transactions, SingleAnsweredRequestCountsItsAnswer)
 TEST_F(Transactions, FlagCountsSkipGapMarkers)
 {
     TwoWay();
-    const int ncp = c.Head(forward, kNCP);
-    const int replies = c.Head(reverse, kNCP);
+    const int ncp = c.Head(forward, kAppNCP);
+    const int replies = c.Head(reverse, kAppNCP);
     c.Send(ncp, IpxPacket(0, 100, 1, 0, kPktRequest));
     c.Send(replies, IpxPacket(50, 100, 1, 0, kPktReply));
     c.Send(ncp, IpxPacket(100, 512, 0, 0, kPktGapMarker));
@@ -828,8 +827,8 @@ TEST_F(Transactions, FlagCountsSkipGapMarkers)
 TEST_F(Transactions, ResultsAreResetByEveryRunButForwardElapsedIsKept)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     UdpExchange(udp, back, 0, 100, 1);
     UdpExchange(udp, back, 1000, 100, 2);
 
@@ -855,8 +854,8 @@ TEST_F(Transactions, ResultsAreResetByEveryRunButForwardElapsedIsKept)
 TEST_F(Transactions, DamagedLinksEndTheChainsWithoutLoopingOrLeavingTheLists)
 {
     TwoWay();
-    const int udp = c.Head(forward, kUDP, 40000, 7000);
-    const int back = c.Head(reverse, kUDP, 7000, 40000);
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     for (int i = 0; i < 4; ++i) UdpExchange(udp, back, i * 1000.0, 100, static_cast<uint16_t>(i + 1));
     AnalysisState& s = c.State();
     s.PacketList[4].NextPacket = 0;       // back to the chain's start
@@ -886,8 +885,8 @@ TEST_F(Transactions, ReverseNodeWithPeerAtObjectZeroIsFound)
     const int first = bare.Peer(server, client);
     ASSERT_EQ(first, 0);
     const int peer = bare.Peer(client, server);
-    const int back = bare.Head(first, kUDP, 7000, 40000);
-    const int udp = bare.Head(peer, kUDP, 40000, 7000);
+    const int back = bare.Head(first, kAppUDP, 7000, 40000);
+    const int udp = bare.Head(peer, kAppUDP, 40000, 7000);
     bare.Send(udp, UdpPacket(0, 20, 1, kPktRequest));
     bare.Send(back, UdpPacket(300, 20, 2, kPktReply));
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Observer analyser's local address table: station names that come with
-// Observer traces. Detection looks for the table's name, the driver loads it just
-// before the Observer frames are read.
+// Observer traces. Detection looks for the table's name, the Observer reader loads
+// it just before the frames are read; both live in ObserverReader.cpp.
 
 #include <string>
 
@@ -15,11 +15,10 @@ inline constexpr const char* kObserverSettingsKey = "SOFTWARE/Network Instrument
 inline constexpr const char* kCurrentAddressTableValue = "CurrentAddressTable";
 // The table's name when the analyser names none.
 inline constexpr const char* kDefaultAddressTableName = "Local Address Table.adr";
-// The folder the analyser keeps its tables in, unless configured otherwise.
-// Our own setting that replaces the folder of the tables.
+// Our own setting that replaces the folder of the tables (AddressTableFolder of the
+// state holds the analyser's own folder by default).
 inline constexpr const char* kAddressTableSettingsKey = "Observer";
 inline constexpr const char* kAddressTableFolderValue = "AddressTableFolder";
-inline constexpr const char* kDefaultAddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
 
 // Decides AddressTableName for an Observer trace from its 200-byte header text:
 // the analyser's current table (state.MachineSettings), unless the header names

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "import/LocalAddressTable.h"
+#include "import/TraceFormats.h"
 #include "import/TraceImport.h"
 #include "import/TraceInput.h"
 #include "import/TraceReader.h"
@@ -18,9 +18,6 @@ namespace quenlix {
 
 namespace {
 
-constexpr const char* kAppTitle = "Quenlix";
-constexpr const char* kOpenFailedText = "Unable to open file.  Check the path and file Name.";
-constexpr uint8_t kRingErrorMonitor[6] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
 
 // The file's modification time in local time as a DOS date (high word) and time (low word).
 int32_t FileDosDateTime(const std::string& path)
@@ -42,24 +39,13 @@ int32_t FileDosDateTime(const std::string& path)
 
 void ResetForRead(AnalysisState& state, bool countOnly)
 {
-    // Frees the previous trace, clears the statistics, the counters, the frame
-    // buffers and the read result, and sets the link speed from the medium; keeps
-    // the file and medium settings and detection's findings (SnifferCompressed).
     ResetAnalysis(state);
-
-    InitTimeConstants(state);
     state.CountOnly = countOnly ? 1 : 0;
     state.TraceStartDate = FileDosDateTime(state.TraceFileName);
-    state.ReadFinished = 0;
-    state.LingerTime = 0;
-    state.TraceFileSize = 0;
-    state.TraceFilePos = 0;
 }
 
 void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
 {
-    // Observer traces bring their station names in a separate table, loaded first.
-    if (state.TraceFormat == kFormatObserver) LoadAddressTable(state);
     const std::unique_ptr<TraceReader> reader = MakeTraceReader(state.TraceFormat);
     if (!reader) return;
     state.TokenRingSizeHasFCS = reader->TokenRingSizeCountsFCS() ? 1 : 0;
@@ -78,7 +64,7 @@ void TellHowTheReadEnded(AnalysisState& state, ReadHost& host)
         state.ReadEndText = kDamagedRecordText;
         host.ShowMessage(MessageIcon::Error, kReadErrorTitle, kDamagedRecordText);
     }
-    if (state.ClippedFrames > 0) host.ShowMessage(MessageIcon::Information, kAppTitle, ClippedFramesText(state));
+    if (state.ClippedFrames > 0) host.ShowMessage(MessageIcon::Information, kProgramTitle, ClippedFramesText(state));
 }
 
 void FinishRead(AnalysisState& state)
@@ -98,13 +84,7 @@ void MarkViewsStale(AnalysisState& state)
 
 }  // namespace
 
-void InitTimeConstants(AnalysisState& state)
-{
-    state.TickLength = 1000000.0;
-    state.RingErrorMonitorAddr.Assign(kRingErrorMonitor, sizeof kRingErrorMonitor);
-}
-
-bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
+void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
 {
     ResetForRead(state, countOnly);
     ReadHost* const previousHost = state.Host;
@@ -123,16 +103,55 @@ bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
     } else {
         // Detection opened the file a moment ago; it has gone or become unreadable since.
         state.ReadResult = kReadResultOpenFailed;
-        state.ReadEndText = input.OpenError() == TraceInput::kNotARegularFile
-                                ? NotARegularFileText(state.TraceFileName)
-                                : std::string(kOpenFailedText);
+        state.ReadEndText = OpenFailureText(input, state.TraceFileName);
         host.ShowMessage(MessageIcon::Error, kReadErrorTitle, state.ReadEndText);
         FinishRead(state);
     }
 
     state.Host = previousHost;
     MarkViewsStale(state);
-    return true;
+}
+
+OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
+                          const std::function<void()>& beforeRead)
+{
+    const DetectionResult format = DetectTraceFormat(state, fileName, host);
+    if (!IsReadableFormat(format.Code)) {
+        if (!format.Failed) host.ShowMessage(MessageIcon::Error, kOpenTraceTitle, NotATraceMessage(fileName));
+        return OpenOutcome::Refused;
+    }
+    state.TraceFileName = fileName;
+    state.TraceFormat = format.Code;
+    const DetectionResult topology = DetectTopology(state, format.Code, fileName, host);
+    if (topology.Failed) return OpenOutcome::Refused;  // detection has said why
+    if (topology.Code != kTopologyEthernet && topology.Code != kTopologyTokenRing) {
+        host.ShowMessage(MessageIcon::Error, kOpenTraceTitle, UnsupportedTopologyMessage(fileName));
+        return OpenOutcome::Refused;
+    }
+    state.Topology = topology.Code;
+
+    if (beforeRead) beforeRead();
+    ReadTraceFile(state, false, host);
+    // Not one frame could be read: the message said why, and an empty analysis
+    // must not pass for the file's.
+    if (ReadEndOf(state) == ReadEnd::EndedEarly && state.TotalFrames == 0) return OpenOutcome::NothingRead;
+    return OpenOutcome::Read;
+}
+
+std::string FileNameWithoutFolder(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string NotATraceMessage(const std::string& traceFileName)
+{
+    return FileNameWithoutFolder(traceFileName) + kNotATraceSuffix;
+}
+
+std::string UnsupportedTopologyMessage(const std::string& traceFileName)
+{
+    return traceFileName + kUnsupportedTopologySuffix;
 }
 
 std::string ReadStatusText(const AnalysisState& state)

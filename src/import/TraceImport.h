@@ -2,40 +2,13 @@
 // Recognising a trace file and reading it into the analysis state.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "model/AnalysisState.h"
 #include "model/ReadHost.h"
 
 namespace quenlix {
-
-enum TraceFormatCode : uint8_t {
-    kFormatDA30 = 0,
-    kFormatDataGLANce = 1,
-    kFormatFireBerd500 = 2,
-    kFormatInternetworkAdvisor = 3,
-    kFormatLAN900 = 4,
-    kFormatLANalyzer = 5,
-    kFormatLANdecoder = 6,
-    kFormatLANWatch = 7,
-    kFormatNetLens = 8,
-    kFormatNetSight = 9,
-    kFormatNetworkMonitor = 10,
-    kFormatSniffer = 11,
-    kFormatNone = 12,
-    kFormatObserver = 13,
-    kFormatEtherPeek = 14,
-    kFormatUnknown = 17,
-};
-
-enum TopologyCode : uint8_t {
-    kTopologyEthernet = 0,
-    kTopologyTokenRing = 1,
-    kTopologyFDDI = 2,
-    kTopologyARCnet = 3,
-    kTopologyWAN = 4,
-    kTopologyOther = 5,
-};
 
 // One PC BIOS timer tick (18.2 per second) and one count of the PC's 1.193182 MHz
 // interval timer, in microseconds: the clocks of the DOS-era analysers.
@@ -55,9 +28,32 @@ DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileN
 DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::string& fileName, ReadHost& host);
 
 // Resets the analysis and reads state.TraceFileName (format state.TraceFormat,
-// topology state.Topology) into it. Always returns true; the outcome is in
-// ReadResult, ReadCancelled and TotalFrames.
-bool ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host);
+// topology state.Topology) into it. How the read ended is in ReadResult,
+// ReadCancelled and TotalFrames (ReadEndOf).
+void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host);
+
+// How opening a trace ended.
+enum class OpenOutcome {
+    Refused,      // not a trace of a readable format, or of an unsupported topology: the user
+                  // has been told, nothing was read and the previous analysis stays
+    NothingRead,  // the read ended on an error before its first frame (the user has been told)
+    Read,         // the analysis holds the trace, complete, stopped or cut short
+};
+
+// The road of one trace file, shared by the main window and the command-line
+// report: detects the format and the topology, refuses with the program's message
+// a file that is not a trace of a readable format or not of Ethernet or Token
+// Ring, then runs beforeRead (when given) and reads the file. Sets TraceFileName,
+// TraceFormat and Topology of the file it reads.
+OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
+                          const std::function<void()>& beforeRead = {});
+
+// The file name without its folder.
+std::string FileNameWithoutFolder(const std::string& path);
+// "<file> is not a trace file or supported format." (file name without folder).
+std::string NotATraceMessage(const std::string& traceFileName);
+// "<file> contains an unsupported topology."
+std::string UnsupportedTopologyMessage(const std::string& traceFileName);
 
 // How the read ended, as the status bar and the report say it: "Read stopped at
 // frame 942,784 of the file", "Read ended at frame 2,168: Packet too large to
@@ -70,10 +66,6 @@ std::string ClippedFramesText(const AnalysisState& state);
 
 // The analyser name of a format code; leaves name unchanged for other codes.
 void GetAnalyzerName(uint8_t format, std::string& name);
-
-// The constants every read starts from: the one-second interval length and the
-// Token Ring error-monitor address.
-void InitTimeConstants(AnalysisState& state);
 
 // (High x 65536 + Low) PC timer ticks plus Count interval-timer counts, in microseconds.
 double TicksToMicroseconds(uint16_t high, uint16_t low, uint16_t count);

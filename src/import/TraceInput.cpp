@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "model/ProgramTexts.h"
+
 namespace quenlix {
 
 namespace {
@@ -49,6 +51,11 @@ std::string NotARegularFileText(const std::string& path)
     const char* kind = NonFileKind(path);
     if (kind == nullptr) return {};
     return path + " is " + kind + ", not a trace file.";
+}
+
+std::string OpenFailureText(const TraceInput& input, const std::string& path)
+{
+    return input.OpenError() == TraceInput::kNotARegularFile ? NotARegularFileText(path) : kOpenFailedText;
 }
 
 // One worker thread that reads one block ahead into its own buffer. The file is

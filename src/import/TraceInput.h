@@ -20,6 +20,11 @@ namespace quenlix {
 // is not a regular file; the empty text for a regular file or a path that does not exist.
 std::string NotARegularFileText(const std::string& path);
 
+class TraceInput;
+// The message for a file that would not open: a folder or a pipe is named as
+// such, anything else gets the open failure text.
+std::string OpenFailureText(const TraceInput& input, const std::string& path);
+
 class TraceInput {
 public:
     static constexpr std::size_t kDefaultBufferBytes = 1 << 20;

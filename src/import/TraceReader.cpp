@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "import/TraceFormats.h"
 #include "import/TraceImport.h"
 #include "model/FrameEngine.h"
 
@@ -52,38 +53,8 @@ bool ReadContext::EndOfRecord()
 
 std::unique_ptr<TraceReader> MakeTraceReader(uint8_t format)
 {
-    switch (format) {
-    case kFormatSniffer:
-        return MakeSnifferReader();
-    case kFormatLANdecoder:
-        return MakeLANdecoderReader();
-    case kFormatNetworkMonitor:
-        return MakeNetMonReader();
-    case kFormatEtherPeek:
-        return MakeEtherPeekReader();
-    case kFormatObserver:
-        return MakeObserverReader();
-    case kFormatLANalyzer:
-        return MakeLANalyzerReader();
-    case kFormatDA30:
-        return MakeDA30Reader();
-    case kFormatDataGLANce:
-        return MakeDataGLANceReader();
-    case kFormatFireBerd500:
-        return MakeFireBerdReader();
-    case kFormatNetLens:
-        return MakeNetLensReader();
-    case kFormatInternetworkAdvisor:
-        return MakeAdvisorReader();
-    case kFormatLAN900:
-        return MakeLAN900Reader();
-    case kFormatLANWatch:
-        return MakeLANWatchReader();
-    case kFormatNetSight:
-        return MakeNetSightReader();
-    default:
-        return nullptr;
-    }
+    const TraceFormat* entry = FindTraceFormat(format);
+    return entry != nullptr ? entry->MakeReader() : nullptr;
 }
 
 }  // namespace quenlix

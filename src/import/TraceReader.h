@@ -1,11 +1,15 @@
 #pragma once
 // The contract between the import driver and the reader of one trace-format family.
 //
-// Adding a format: write src/import/<Family>Reader.cpp with a class derived from
-// TraceReader, declare its factory below next to MakeSnifferReader, and return it
-// from MakeTraceReader for its format code(s). The driver has already opened the
-// file (positioned at offset 0), reset the analysis and told the host; the reader
-// only walks its records:
+// Adding a format is one reader file, one table row and their tests: write
+// src/import/<Family>Reader.cpp with a class derived from TraceReader and a
+// factory function, add the format's code to model/Codes.h, and add one entry to
+// the table in import/TraceFormats.cpp (analyser name, open dialog filters,
+// detection test, topology rule, factory, declared there beside the others).
+// Detection, the readable formats, the analyser name, the reader factory and the
+// open dialog all follow from the table.
+// The driver has already opened the file (positioned at offset 0), reset the
+// analysis and told the host; the reader only walks its records:
 //
 //   for each record:
 //       read it through ctx.Input            (short read: ctx.NoteReadError(); stop)
@@ -30,6 +34,7 @@
 
 #include "import/TraceInput.h"
 #include "model/AnalysisState.h"
+#include "model/ProgramTexts.h"
 #include "model/ReadHost.h"
 
 namespace quenlix {
@@ -42,7 +47,6 @@ constexpr int32_t kReadResultOpenFailed = 2;
 // ReadResult value of a read that ended at data it could not decode (a message was shown).
 constexpr int32_t kReadResultBadData = 4;
 
-inline constexpr const char* kReadErrorTitle = "File Read Error";
 inline constexpr const char* kPacketTooLargeText = "Packet too large to process.";
 inline constexpr const char* kDamagedRecordText = "Damaged frame record encountered.  Data may be unreliable.";
 
@@ -105,23 +109,8 @@ public:
     virtual bool TokenRingSizeCountsFCS() const { return false; }
 };
 
-// The reader of a format code, or nullptr for a format that has no reader (nothing is read).
+// The reader of a format code (from the format table), or nullptr for a format
+// that has no reader (nothing is read).
 std::unique_ptr<TraceReader> MakeTraceReader(uint8_t format);
-
-// Factories of the format families, one per reader source.
-std::unique_ptr<TraceReader> MakeSnifferReader();
-std::unique_ptr<TraceReader> MakeLANdecoderReader();
-std::unique_ptr<TraceReader> MakeNetMonReader();
-std::unique_ptr<TraceReader> MakeEtherPeekReader();
-std::unique_ptr<TraceReader> MakeObserverReader();
-std::unique_ptr<TraceReader> MakeLANalyzerReader();
-std::unique_ptr<TraceReader> MakeDA30Reader();
-std::unique_ptr<TraceReader> MakeDataGLANceReader();
-std::unique_ptr<TraceReader> MakeFireBerdReader();
-std::unique_ptr<TraceReader> MakeNetLensReader();
-std::unique_ptr<TraceReader> MakeAdvisorReader();
-std::unique_ptr<TraceReader> MakeLAN900Reader();
-std::unique_ptr<TraceReader> MakeLANWatchReader();
-std::unique_ptr<TraceReader> MakeNetSightReader();
 
 }  // namespace quenlix

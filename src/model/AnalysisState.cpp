@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "model/FrameEngine.h"
 
 namespace quenlix {
 
@@ -52,7 +51,7 @@ std::string LookupName(const AnalysisState& state, const NetString& key)
 
 bool IsGroupAddress(uint8_t topology, const uint8_t* address)
 {
-    return topology == 0 ? (address[0] & 0x01) != 0 : (address[0] & 0x80) != 0;
+    return topology == kTopologyEthernet ? (address[0] & 0x01) != 0 : (address[0] & 0x80) != 0;
 }
 
 ReadEnd ReadEndOf(const AnalysisState& state)
@@ -66,6 +65,35 @@ ReadEnd ReadEndOf(const AnalysisState& state)
 int32_t ReadEndFrame(const AnalysisState& state)
 {
     return ReadEndOf(state) == ReadEnd::EndedEarly ? state.TotalFrames + 1 : state.TotalFrames;
+}
+
+int32_t BytesPerSecondForSpeed(int speed)
+{
+    switch (speed) {
+    case 4: return 500000;
+    case 10: return 1250000;
+    case 16: return 2000000;
+    case 100: return 12500000;
+    default: return 0;
+    }
+}
+
+void ResetStatistics(AnalysisState& s)
+{
+    s.IntervalCount = 0;
+    s.RingSoftErrorTotals.fill(0);
+    s.FrameStats.fill(0);
+    s.UtilStats.fill(0);
+    s.FrameStats[kStatSmallestFrame] = kSmallestFrameStart;
+    s.ProtocolStats.fill(ProtocolStat{});
+    for (RecentError& e : s.RecentErrors) e.Kind = 6;
+    s.SizeDistribution.fill(0);
+    s.RecentErrorsHead = 0;
+    s.RecentErrorsTail = 1;
+    s.ErrorsSeen = 0;
+    s.SecFrames = s.SecBroadcastFrames = s.SecMulticastFrames = s.SecErrorFrames = 0;
+    s.SecBytes = s.SecBroadcastBytes = s.SecMulticastBytes = 0;
+    s.TotalBytes = s.TotalBroadcastBytes = s.TotalMulticastBytes = 0;
 }
 
 void ResetAnalysis(AnalysisState& s)
@@ -110,6 +138,7 @@ void ResetAnalysis(AnalysisState& s)
 
     s.LastFragmentFrame = -2;
     s.MaxFrameBytes = kMaxFrameBytes;
+    // The engine's one-second interval and the Token Ring error-monitor address.
     s.TickLength = 1000000.0;
     static const uint8_t kRingErrorMonitor[6] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
     s.RingErrorMonitorAddr.Assign(kRingErrorMonitor, 6);
@@ -117,11 +146,15 @@ void ResetAnalysis(AnalysisState& s)
     s.PrevFrameTime = 0;
     s.LastTickTime = 0;
 
-    s.LinkSpeed = static_cast<int16_t>(s.Topology == 1 ? s.TokenRingSpeed : s.EthernetSpeed);
+    s.LinkSpeed = static_cast<int16_t>(s.Topology == kTopologyTokenRing ? s.TokenRingSpeed : s.EthernetSpeed);
     if (const int32_t bps = BytesPerSecondForSpeed(s.LinkSpeed); bps != 0) s.LinkBytesPerSecond = bps;
 
     s.LastPumpNanoseconds = 0;
     s.FramesSincePumpCheck = 0;
+    s.ReadFinished = 0;
+    s.LingerTime = 0;
+    s.TraceFileSize = 0;
+    s.TraceFilePos = 0;
     ResetStatistics(s);
 }
 

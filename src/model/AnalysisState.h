@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/ChainIndex.h"
+#include "model/Codes.h"
 #include "model/ChunkedList.h"
 #include "model/PString.h"
 
@@ -443,8 +444,18 @@ ReadEnd ReadEndOf(const AnalysisState& state);
 // and the frame count of a complete read.
 int32_t ReadEndFrame(const AnalysisState& state);
 
-// Frees every record of the previous trace and returns the state to its reset values
-// (everything a read resets except the file and medium settings and the vendor table).
+// Frees every record of the previous trace and returns the state to its reset values:
+// the statistics, counters, frame buffers, read result and progress fields, the
+// engine's constants (interval length, Token Ring error-monitor address) and the
+// link speed of the medium. Keeps the file and medium settings, detection's
+// findings (SnifferCompressed, AddressTableName) and the vendor table. The one
+// reset of the analysis: every read starts with it.
 void ResetAnalysis(AnalysisState& state);
+
+// Clears the statistics tables (part of ResetAnalysis).
+void ResetStatistics(AnalysisState& state);
+
+// LinkBytesPerSecond for a medium speed in Mbit/s; 0 for an unsupported speed.
+int32_t BytesPerSecondForSpeed(int speed);
 
 }  // namespace quenlix

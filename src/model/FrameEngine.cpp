@@ -25,26 +25,6 @@ namespace quenlix {
 
 namespace {
 
-constexpr uint8_t kNoEncapsulation = 0xFF;
-constexpr uint8_t kFamilyIP = 4;
-constexpr uint8_t kFamilyIPX = 5;
-constexpr uint8_t kFamilyNetBIOSLLC = 9;
-constexpr uint8_t kFamilyNetBIOSIP = 10;
-constexpr uint8_t kFamilyNetBIOSIPX = 11;
-constexpr uint8_t kFamilyMAC = 15;
-constexpr uint8_t kFamilyOther = 16;
-
-constexpr uint8_t kAppICMP = 0;
-constexpr uint8_t kAppTCP = 3;
-constexpr uint8_t kAppUDP = 5;
-constexpr uint8_t kAppNCP = 8;
-constexpr uint8_t kAppSPX = 9;
-constexpr uint8_t kAppSPXII = 10;
-constexpr uint8_t kAppNetBIOS = 11;
-constexpr uint8_t kAppSMB = 12;
-constexpr uint8_t kAppPBurst = 14;
-constexpr uint8_t kAppSAP = 18;
-
 constexpr int64_t kPumpIntervalNanoseconds = 20'000'000;
 constexpr uint32_t kFramesPerPumpCheck = 64;
 constexpr double kTimeRestartMicroseconds = 60'000'000.0;
@@ -137,7 +117,7 @@ uint16_t AddSaturated(uint16_t counter, unsigned amount)
     return static_cast<uint16_t>(sum > 0xFFFF ? 0xFFFF : sum);
 }
 
-int32_t Overhead(const AnalysisState& s) { return s.Topology == 1 ? 1 : 20; }
+int32_t Overhead(const AnalysisState& s) { return s.Topology == kTopologyTokenRing ? 1 : 20; }
 
 // ---- Internet checksum ------------------------------------------------------------
 
@@ -204,40 +184,40 @@ uint8_t IpxFamily(const FrameReader& f, std::size_t netBase)
 
 uint8_t EthernetTypeFamily(uint16_t type, const FrameReader& f, std::size_t netBase)
 {
-    if (type == 0x0600 || type == 0x0601) return 13;
+    if (type == 0x0600 || type == 0x0601) return kFamilyXNS;
     if (type == 0x0800) {
         const uint16_t port = f.Word(netBase + 20);
         return (port >= 137 && port <= 139) ? kFamilyNetBIOSIP : kFamilyIP;
     }
-    if (type == 0x0806) return 1;
-    if (type == 0x0807) return 13;
-    if (type == 0x0BAD) return 14;
-    if (type >= 0x6000 && type <= 0x6003) return 3;
-    if (type == 0x6004) return 7;
-    if (type == 0x6005 || type == 0x6006) return 3;
-    if (type == 0x6007) return 8;
-    if (type == 0x6008 || type == 0x6009) return 3;
-    if (type == 0x8035) return 1;
-    if (type == 0x8038) return 2;
-    if (type >= 0x8039 && type <= 0x8042) return 3;
-    if (type == 0x809B) return 0;
-    if (type >= 0x80F2 && type <= 0x80F4) return 0;
+    if (type == 0x0806) return kFamilyARP;
+    if (type == 0x0807) return kFamilyXNS;
+    if (type == 0x0BAD) return kFamilyVINES;
+    if (type >= 0x6000 && type <= 0x6003) return kFamilyDECnet;
+    if (type == 0x6004) return kFamilyLAT;
+    if (type == 0x6005 || type == 0x6006) return kFamilyDECnet;
+    if (type == 0x6007) return kFamilyLAVC;
+    if (type == 0x6008 || type == 0x6009) return kFamilyDECnet;
+    if (type == 0x8035) return kFamilyARP;
+    if (type == 0x8038) return kFamilyBPDU;
+    if (type >= 0x8039 && type <= 0x8042) return kFamilyDECnet;
+    if (type == 0x809B) return kFamilyAppletalk;
+    if (type >= 0x80F2 && type <= 0x80F4) return kFamilyAppletalk;
     if (type == 0x8137) return IpxFamily(f, netBase);
-    if (type == 0x9000) return 3;
+    if (type == 0x9000) return kFamilyDECnet;
     return kFamilyOther;
 }
 
 uint8_t SapFamily(uint8_t dsap, const FrameReader& f, std::size_t netBase)
 {
     switch (dsap) {
-    case 0x03: case 0x04: case 0x05: case 0x08: case 0x0C: return 12;
+    case 0x03: case 0x04: case 0x05: case 0x08: case 0x0C: return kFamilySNA;
     case 0x06: return kFamilyIP;
     case 0x10: return IpxFamily(f, netBase);
-    case 0x20: case 0x34: case 0xEC: case 0xFE: return 6;
-    case 0x42: return 2;
-    case 0x80: return 13;
-    case 0x98: return 1;
-    case 0xBC: return 14;
+    case 0x20: case 0x34: case 0xEC: case 0xFE: return kFamilyISO;
+    case 0x42: return kFamilyBPDU;
+    case 0x80: return kFamilyXNS;
+    case 0x98: return kFamilyARP;
+    case 0xBC: return kFamilyVINES;
     case 0xE0: return kFamilyIPX;
     case 0xF0: return kFamilyNetBIOSLLC;
     default: return kFamilyOther;
@@ -273,20 +253,20 @@ void DecodeEthernet(AnalysisState& s, const FrameReader& f, FrameResult& r)
     if (typeOrLength <= 1500) {
         const uint16_t w = f.Word(14);
         if (w == 0xFFFF) {
-            r.Encapsulation = 2;
+            r.Encapsulation = kEncapsNovellRaw;
             s.NetOffset = 15;
             r.Family = IpxFamily(f, NetBase(s.NetOffset));
         } else if (w == 0xAAAA) {
-            r.Encapsulation = 3;
+            r.Encapsulation = kEncapsSNAP;
             s.NetOffset = 23;
             r.Family = EthernetTypeFamily(f.Word(20), f, NetBase(s.NetOffset));
         } else {
-            r.Encapsulation = 1;
+            r.Encapsulation = kEncapsLLC;
             s.NetOffset = 18;
             r.Family = SapFamily(f.Byte(14), f, NetBase(s.NetOffset));
         }
     } else {
-        r.Encapsulation = 0;
+        r.Encapsulation = kEncapsEthernetII;
         s.NetOffset = 15;
         r.Family = EthernetTypeFamily(typeOrLength, f, NetBase(s.NetOffset));
     }
@@ -305,18 +285,18 @@ void DecodeTokenRing(AnalysisState& s, const FrameReader& f, FrameResult& r)
     r.IsBroadcast = r.IsGroup && !r.IsMulticast;
 
     if ((f.Byte(1) & 0xC0) == 0) {
-        r.Encapsulation = 4;
+        r.Encapsulation = kEncapsMAC;
         r.Family = kFamilyMAC;
         return;
     }
     r.Routed = (f.Byte(8) & 0x80) != 0;
     const std::size_t routing = r.Routed ? (f.Byte(14) & 0x1F) : 0;
     if (f.Word(14 + routing) == 0xAAAA) {
-        r.Encapsulation = 3;
+        r.Encapsulation = kEncapsSNAP;
         s.NetOffset = static_cast<uint16_t>(23 + routing);
         r.Family = EthernetTypeFamily(f.Word(20 + routing), f, NetBase(s.NetOffset));
     } else {
-        r.Encapsulation = 1;
+        r.Encapsulation = kEncapsLLC;
         s.NetOffset = static_cast<uint16_t>(18 + routing);
         r.Family = SapFamily(f.Byte(14 + routing), f, NetBase(s.NetOffset));
     }
@@ -329,7 +309,7 @@ void CountSize(AnalysisState& s)
     const int size = s.FrameSize;
     if (size < 64)
         s.SizeClass(-1) += 1;
-    else if (s.Topology == 0)
+    else if (s.Topology == kTopologyEthernet)
         s.SizeClass(size <= 1518 ? size / 256 : 6) += 1;
     else
         s.SizeClass(std::min(size / 256, 70)) += 1;
@@ -343,21 +323,21 @@ void RecordErrorFrame(AnalysisState& s, const FrameReader& f, const FrameResult&
     s.ErrorsSeen = 1;
     RecentError& slot = s.RecentErrors[s.RecentErrorsTail];
     if (r.Runt) {
-        s.FrameStats[15] += 1;
-        slot.Kind = 15;
+        s.FrameStats[kStatRunts] += 1;
+        slot.Kind = kStatRunts;
     }
     if (r.Oversize) {
-        s.FrameStats[16] += 1;
-        slot.Kind = 16;
+        s.FrameStats[kStatOversize] += 1;
+        slot.Kind = kStatOversize;
     }
     if (r.BadFCS) {
-        s.FrameStats[14] += 1;
+        s.FrameStats[kStatBadFCS] += 1;
         if (s.FrameSize >= 64) {
-            slot.Kind = 14;
+            slot.Kind = kStatBadFCS;
         } else {
             s.LastFragmentFrame = r.FrameNo;
-            s.FrameStats[17] += 1;
-            slot.Kind = 17;
+            s.FrameStats[kStatCRCFragments] += 1;
+            slot.Kind = kStatCRCFragments;
         }
     }
     f.Copy(6, slot.Source.data(), 6);
@@ -367,27 +347,27 @@ void RecordErrorFrame(AnalysisState& s, const FrameReader& f, const FrameResult&
 void CountGroupFrame(AnalysisState& s, const FrameResult& r)
 {
     if (r.IsBroadcast) {
-        s.FrameStats[7] += 1;
+        s.FrameStats[kStatBroadcastFrames] += 1;
         s.SecBroadcastFrames += 1;
         s.SecBroadcastBytes += s.FrameSize;
-        if (s.FrameSize > s.FrameStats[3]) s.FrameStats[3] = s.FrameSize;
+        if (s.FrameSize > s.FrameStats[kStatLargestBroadcast]) s.FrameStats[kStatLargestBroadcast] = s.FrameSize;
     } else if (r.IsMulticast) {
-        s.FrameStats[8] += 1;
+        s.FrameStats[kStatMulticastFrames] += 1;
         s.SecMulticastFrames += 1;
         s.SecMulticastBytes += s.FrameSize;
-        if (s.FrameSize > s.FrameStats[4]) s.FrameStats[4] = s.FrameSize;
+        if (s.FrameSize > s.FrameStats[kStatLargestMulticast]) s.FrameStats[kStatLargestMulticast] = s.FrameSize;
     }
 }
 
 void CountEncapsulation(AnalysisState& s, const FrameResult& r)
 {
-    static constexpr int kStatIndex[4] = {12, 10, 13, 11};  // Ethernet II, LLC, Novell raw, SNAP
+    static constexpr uint8_t kStatIndex[4] = {kStatEthernetIIFrames, kStatLLCFrames, kStatNovellRawFrames, kStatSNAPFrames};
     if (r.Encapsulation < 4) {
         s.FrameStats[static_cast<size_t>(kStatIndex[r.Encapsulation])] += 1;
         s.ProtocolStats[r.Family].EncapsSet |= static_cast<uint8_t>(1u << r.Encapsulation);
     }
-    if (s.Topology == 1) {
-        if (r.Encapsulation == 4)
+    if (s.Topology == kTopologyTokenRing) {
+        if (r.Encapsulation == kEncapsMAC)
             s.MacFrames += 1;
         else if (r.Routed)
             s.RoutedFrames += 1;
@@ -418,7 +398,7 @@ std::size_t CapturedBytes(const AnalysisState& s)
 // its total.
 bool IsCountedSoftErrorReport(const AnalysisState& s, const FrameReader& f, const FrameResult& r)
 {
-    return r.Encapsulation == 4 && f.Byte(17) == 0x29 && r.DstAddr == s.RingErrorMonitorAddr &&
+    return r.Encapsulation == kEncapsMAC && f.Byte(17) == 0x29 && r.DstAddr == s.RingErrorMonitorAddr &&
            CapturedBytes(s) >= kReportNeighbourOffset + 6;
 }
 
@@ -431,10 +411,10 @@ void CountRingSoftErrors(AnalysisState& s, const FrameReader& f, const FrameResu
 void CountMedium(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 {
     CountSize(s);
-    if (s.Topology == 0 && r.ErrorFrame) RecordErrorFrame(s, f, r);
+    if (s.Topology == kTopologyEthernet && r.ErrorFrame) RecordErrorFrame(s, f, r);
     CountGroupFrame(s, r);
     CountEncapsulation(s, r);
-    if (s.Topology == 1) CountRingSoftErrors(s, f, r);
+    if (s.Topology == kTopologyTokenRing) CountRingSoftErrors(s, f, r);
 }
 
 // ---- Token Ring MAC frames --------------------------------------------------------
@@ -642,7 +622,7 @@ void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
     if (s.FrameBadFCS) source.BadFCSSent = AddSaturated(source.BadFCSSent, 1);
     if (r.FrameNo - s.LastFragmentFrame < 3 && !s.FrameBadFCS)
         source.CollisionSuspects = AddSaturated(source.CollisionSuspects, 1);
-    if (s.Topology == 1 && r.Family == kFamilyMAC) AnalyzeMacFrame(s, f, r, source);
+    if (s.Topology == kTopologyTokenRing && r.Family == kFamilyMAC) AnalyzeMacFrame(s, f, r, source);
 
     AccountDLCPeer(s, r, source);
 
@@ -735,14 +715,14 @@ void CaptureDnsAnswers(AnalysisState& s, const FrameReader& f, std::size_t dns, 
 uint8_t IpApp(uint8_t protocol)
 {
     switch (protocol) {
-    case 1: return 0;
-    case 2: return 1;
-    case 3: return 2;
-    case 6: return 3;
-    case 8: return 4;
-    case 17: return 5;
-    case 88: return 6;
-    default: return 7;
+    case 1: return kAppICMP;
+    case 2: return kAppIGMP;
+    case 3: return kAppGGP;
+    case 6: return kAppTCP;
+    case 8: return kAppEGP;
+    case 17: return kAppUDP;
+    case 88: return kAppIGRP;
+    default: return kAppUnknownIP;
     }
 }
 
@@ -837,7 +817,7 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
     r.NetLength = f.Word(net + 2);
     // Whole: every byte of the datagram was captured, ahead of the FCS where the
     // frame size counts one.
-    const int fcs = s.Topology == 0 || s.TokenRingSizeHasFCS ? 4 : 0;
+    const int fcs = s.Topology == kTopologyEthernet || s.TokenRingSizeHasFCS ? 4 : 0;
     const bool whole =
         s.FrameSize == s.StoredLength && static_cast<int>(s.FrameSize) - fcs >= s.NetOffset + r.NetLength - 1;
     if (whole) {
@@ -883,7 +863,7 @@ uint8_t IpxSocketApp(uint16_t socket)
     switch (socket) {
     case 0x0451: return kAppNCP;
     case 0x0452: return kAppSAP;
-    case 0x0453: return 13;
+    case 0x0453: return kAppRIP;
     case 0x0455: return kAppNetBIOS;
     default: return (socket >= 0x0550 && socket <= 0x0554) ? kAppSMB : 0xFF;
     }
@@ -897,22 +877,22 @@ uint8_t IpxApp(const FrameReader& f, std::size_t net, const FrameResult& r)
     case 4: {
         uint8_t app = IpxSocketApp(r.SrcPort);
         if (app == 0xFF) app = IpxSocketApp(r.DstPort);
-        return app == 0xFF ? 21 : app;
+        return app == 0xFF ? uint8_t{kAppUnknownIPX} : app;
     }
-    case 1: return 13;
-    case 2: return 15;
-    case 3: return 16;
+    case 1: return kAppRIP;
+    case 2: return kAppEcho;
+    case 3: return kAppError;
     case 5: return (f.Byte(data) & 0x08) ? kAppSPXII : kAppSPX;
     case 17: {
         const uint16_t n = f.Word(data);
-        if (n == 0x1111) return (r.SrcPort > 0x4000 && r.DstPort > 0x4000) ? 20 : kAppNCP;
+        if (n == 0x1111) return (r.SrcPort > 0x4000 && r.DstPort > 0x4000) ? kAppLIPEcho : kAppNCP;
         if (n == 0x7777) return kAppPBurst;
         return kAppNCP;
     }
-    case 20: return 17;
+    case 20: return kAppWANBroadcast;
     case 25:
-    case 26: return 19;
-    default: return 21;
+    case 26: return kAppNetWareLite;
+    default: return kAppUnknownIPX;
     }
 }
 
@@ -1263,35 +1243,6 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
 
 // ---- public operations ------------------------------------------------------------
 
-int32_t BytesPerSecondForSpeed(int speed)
-{
-    switch (speed) {
-    case 4: return 500000;
-    case 10: return 1250000;
-    case 16: return 2000000;
-    case 100: return 12500000;
-    default: return 0;
-    }
-}
-
-void ResetStatistics(AnalysisState& s)
-{
-    s.IntervalCount = 0;
-    s.RingSoftErrorTotals.fill(0);
-    s.FrameStats.fill(0);
-    s.UtilStats.fill(0);
-    s.FrameStats[1] = -60000;
-    s.ProtocolStats.fill(ProtocolStat{});
-    for (RecentError& e : s.RecentErrors) e.Kind = 6;
-    s.SizeDistribution.fill(0);
-    s.RecentErrorsHead = 0;
-    s.RecentErrorsTail = 1;
-    s.ErrorsSeen = 0;
-    s.SecFrames = s.SecBroadcastFrames = s.SecMulticastFrames = s.SecErrorFrames = 0;
-    s.SecBytes = s.SecBroadcastBytes = s.SecMulticastBytes = 0;
-    s.TotalBytes = s.TotalBroadcastBytes = s.TotalMulticastBytes = 0;
-}
-
 void CloseInterval(AnalysisState& s)
 {
     const double overhead = Overhead(s);
@@ -1303,29 +1254,29 @@ void CloseInterval(AnalysisState& s)
 
     const double u = std::nearbyint((s.SecFrames * overhead + s.SecBytes) * 100.0 / capacity);
     const double b = std::nearbyint((s.SecBroadcastFrames * overhead + s.SecBroadcastBytes) * 100.0 / capacity);
-    s.UtilStats[0] = static_cast<int32_t>(
-        std::nearbyint((s.TotalBytes + overhead * s.FrameStats[6]) * 100.0 / capacity / s.IntervalCount));
-    s.UtilStats[6] = static_cast<int32_t>(std::nearbyint(
-        (s.TotalBroadcastBytes + s.TotalMulticastBytes + overhead * (s.FrameStats[7] + s.FrameStats[8])) * 100.0 /
+    s.UtilStats[kUtilAverage] = static_cast<int32_t>(
+        std::nearbyint((s.TotalBytes + overhead * s.FrameStats[kStatFrames]) * 100.0 / capacity / s.IntervalCount));
+    s.UtilStats[kUtilAverageGroup] = static_cast<int32_t>(std::nearbyint(
+        (s.TotalBroadcastBytes + s.TotalMulticastBytes + overhead * (s.FrameStats[kStatBroadcastFrames] + s.FrameStats[kStatMulticastFrames])) * 100.0 /
         capacity / s.IntervalCount));
 
     auto raise = [](int32_t& peak, int64_t value) {
         if (value > peak) peak = static_cast<int32_t>(value);
     };
-    raise(s.UtilStats[3], s.SecBytes);
-    raise(s.UtilStats[9], static_cast<int64_t>(s.SecBroadcastBytes) + s.SecMulticastBytes);
-    raise(s.UtilStats[5], s.SecFrames);
-    raise(s.UtilStats[11], static_cast<int64_t>(s.SecBroadcastFrames) + s.SecMulticastFrames);
+    raise(s.UtilStats[kUtilPeakBytes], s.SecBytes);
+    raise(s.UtilStats[kUtilPeakGroupBytes], static_cast<int64_t>(s.SecBroadcastBytes) + s.SecMulticastBytes);
+    raise(s.UtilStats[kUtilPeakFrames], s.SecFrames);
+    raise(s.UtilStats[kUtilPeakGroupFrames], static_cast<int64_t>(s.SecBroadcastFrames) + s.SecMulticastFrames);
     // Utilisations compare as 16-bit unsigned values.
     const auto u16 = static_cast<uint16_t>(static_cast<int64_t>(u));
     const auto b16 = static_cast<uint16_t>(static_cast<int64_t>(b));
-    if (u16 > static_cast<uint16_t>(s.UtilStats[1])) s.UtilStats[1] = u16;
-    if (b16 > static_cast<uint16_t>(s.UtilStats[7])) s.UtilStats[7] = b16;
+    if (u16 > static_cast<uint16_t>(s.UtilStats[kUtilPeak])) s.UtilStats[kUtilPeak] = u16;
+    if (b16 > static_cast<uint16_t>(s.UtilStats[kUtilPeakBroadcast])) s.UtilStats[kUtilPeakBroadcast] = b16;
 
     s.SecFrames = s.SecBroadcastFrames = s.SecMulticastFrames = s.SecErrorFrames = 0;
     s.SecBytes = s.SecBroadcastBytes = s.SecMulticastBytes = 0;
-    if (s.FrameStats[6] >= 1)
-        s.FrameStats[5] = static_cast<int32_t>(std::nearbyint(s.TotalBytes / s.FrameStats[6]));
+    if (s.FrameStats[kStatFrames] >= 1)
+        s.FrameStats[kStatAverageFrameSize] = static_cast<int32_t>(std::nearbyint(s.TotalBytes / s.FrameStats[kStatFrames]));
 }
 
 void UpdateElapsed(AnalysisState& s, int frameNo)
@@ -1359,14 +1310,14 @@ bool AnalyzeFrame(AnalysisState& s, int& frameNo)
     if (s.FrameSize > kMaxFrameBytes) s.FrameSize = kMaxFrameBytes;
 
     UpdateElapsed(s, frameNo);
-    if (s.FrameSize < std::abs(s.FrameStats[1])) s.FrameStats[1] = s.FrameSize;
-    if (s.FrameSize > s.FrameStats[2]) s.FrameStats[2] = s.FrameSize;
+    if (s.FrameSize < std::abs(s.FrameStats[kStatSmallestFrame])) s.FrameStats[kStatSmallestFrame] = s.FrameSize;
+    if (s.FrameSize > s.FrameStats[kStatLargestFrame]) s.FrameStats[kStatLargestFrame] = s.FrameSize;
     s.SecBytes += s.FrameSize;
 
     FrameResult r;
     r.FrameNo = frameNo;
     const FrameReader f(s);
-    if (s.Topology == 0)
+    if (s.Topology == kTopologyEthernet)
         DecodeEthernet(s, f, r);
     else
         DecodeTokenRing(s, f, r);
@@ -1377,9 +1328,9 @@ bool AnalyzeFrame(AnalysisState& s, int& frameNo)
     if (r.IsGroup) family.GroupFrames += 1;
     family.Bytes += s.FrameSize;
 
-    s.HaveNetAddrs = !r.SrcAddr.Empty() && (s.Topology != 0 || s.FrameSize >= 18);
+    s.HaveNetAddrs = !r.SrcAddr.Empty() && (s.Topology != kTopologyEthernet || s.FrameSize >= 18);
     if (s.HaveNetAddrs) AccountStations(s, f, r);
-    if (s.Topology == 0) s.HaveNetAddrs = s.FrameSize >= 58;
+    if (s.Topology == kTopologyEthernet) s.HaveNetAddrs = s.FrameSize >= 58;
 
     if (s.HaveNetAddrs && r.Family == kFamilyNetBIOSLLC) CaptureNetBIOSName(s, f, r);
     if (s.HaveNetAddrs && (r.Family == kFamilyIP || r.Family == kFamilyIPX || r.Family == kFamilyNetBIOSIPX)) {
@@ -1391,7 +1342,7 @@ bool AnalyzeFrame(AnalysisState& s, int& frameNo)
     }
 
     s.SecFrames += 1;
-    s.FrameStats[6] += 1;
+    s.FrameStats[kStatFrames] += 1;
     return s.StopAtFrameMode && frameNo == s.StopFrameNo;
 }
 

@@ -10,16 +10,10 @@ namespace quenlix {
 // Returns true when the reader must stop reading.
 bool AnalyzeFrame(AnalysisState& state, int& frameNo);
 
-// Clears the statistics tables at the start of a read.
-void ResetStatistics(AnalysisState& state);
-
 // Closes the open one-second interval: totals, utilisation, peaks, average size.
 void CloseInterval(AnalysisState& state);
 
 // Time keeping of one analysed frame; may close an interval.
 void UpdateElapsed(AnalysisState& state, int frameNo);
-
-// LinkBytesPerSecond for a medium speed in Mbit/s; 0 for an unsupported speed.
-int32_t BytesPerSecondForSpeed(int speed);
 
 }  // namespace quenlix

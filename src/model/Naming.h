@@ -14,8 +14,6 @@
 namespace quenlix {
 
 constexpr int kEncapsulationCount = 5;
-constexpr int kFamilyMAC = 15;
-constexpr int kFamilyOther = 16;
 
 // Name of a protocol family code 0..16; codes outside the table read as "Other".
 std::string FamilyName(int family);

@@ -8,7 +8,6 @@ namespace quenlix {
 
 namespace {
 
-using namespace appcode;
 
 // Bad TCP, UDP and IP checksums and a bad FCS: such a request is never timed.
 constexpr uint16_t kDamageFlags = kPktBadTcpChecksum | kPktBadUdpChecksum | kPktBadIpChecksum | kPktBadFcs;
@@ -148,7 +147,7 @@ void TransactionRun::Execute()
             AdvanceReverse();
             if (Forward().FrameNo > Reverse().FrameNo) aligned_ = false;
         }
-        if (aligned_ && app_ == kTCP) SkipAcknowledgedReverse();
+        if (aligned_ && app_ == kAppTCP) SkipAcknowledgedReverse();
     }
     if (Forward().FrameNo > q_.LastFrameNo || Reverse().FrameNo > q_.LastFrameNo) return;
     if ((BothChains() && aligned_) || q_.MeasureThroughput) WalkConversation();
@@ -225,22 +224,22 @@ int TransactionRun::FindReverseHead(int32_t peer) const
 void TransactionRun::AlignToFirstRequest()
 {
     switch (app_) {
-    case kUDP:
+    case kAppUDP:
         aligned_ = StepForwardUntil(IsUnicastRequest);
         break;
-    case kICMP:
+    case kAppICMP:
         aligned_ = StepForwardUntil([](const TPacket& p) { return p.TypeWord == kEchoRequest; });
         if (!aligned_) q_.AnalysisResult = kResultNoEchoRequest;
         break;
-    case kTCP:
+    case kAppTCP:
         aligned_ = StepForwardUntil([](const TPacket& p) { return !IsBareAck(p); });
         if (!aligned_) q_.AnalysisResult = kResultOnlyAcks;
         break;
-    case kNCP:
-    case kSPX:
-    case kNetBIOS:
-    case kSMB:
-    case kPBurst:
+    case kAppNCP:
+    case kAppSPX:
+    case kAppNetBIOS:
+    case kAppSMB:
+    case kAppPBurst:
         aligned_ = StepForwardUntil(IsUnicastRequest);
         if (!aligned_) q_.AnalysisResult = kResultNoRequest;
         break;
@@ -381,8 +380,8 @@ void TransactionRun::MeasureResponse(int request)
 {
     const TPacket& f = Packet(request);
     if ((f.PacketFlags & kDamageFlags) || f.FrameNo == q_.LastFrameNo) return;
-    if (app_ == kTCP && (s_.TcpDataResponse ? PacketPayload(f) <= 0 : IsBareAck(f))) return;
-    if (app_ == kUDP && f.IPIdent == previousIdent_) return;  // a fragment of the datagram before
+    if (app_ == kAppTCP && (s_.TcpDataResponse ? PacketPayload(f) <= 0 : IsBareAck(f))) return;
+    if (app_ == kAppUDP && f.IPIdent == previousIdent_) return;  // a fragment of the datagram before
 
     int timedRequest = request;
     const int response = FindResponse(request, timedRequest);
@@ -404,23 +403,23 @@ void TransactionRun::MeasureResponse(int request)
 // packets and never answer anything.
 int TransactionRun::FindResponse(int request, int& timedRequest) const
 {
-    if (app_ == kTCP) return s_.TcpDataResponse ? FindTcpDataResponse(request) : FindTcpResponse(request, timedRequest);
+    if (app_ == kAppTCP) return s_.TcpDataResponse ? FindTcpDataResponse(request) : FindTcpResponse(request, timedRequest);
     const TPacket& f = Packet(request);
     for (int r = reverse_; r >= 0; r = NextPacketOf(s_, r)) {
         const TPacket& p = Packet(r);
         if (p.PacketFlags == kPktGapMarker) continue;
         switch (app_) {
-        case kICMP:
-        case kNCP:
-        case kSMB:
+        case kAppICMP:
+        case kAppNCP:
+        case kAppSMB:
             if (p.Seq == f.Seq) return r;  // the same request identifier
             break;
-        case kSPX:
-        case kNetBIOS:
-        case kPBurst:
+        case kAppSPX:
+        case kAppNetBIOS:
+        case kAppPBurst:
             if (std::trunc(p.Ack) == std::trunc(f.Seq + 1)) return r;
             break;
-        case kUDP:
+        case kAppUDP:
             if (p.FrameNo >= f.FrameNo) return r;
             break;
         default:
@@ -493,14 +492,14 @@ void AnalyzeTransactions(const AnalysisState& state, TransactionAnalysis& analys
 bool IsTimeableApp(uint8_t app)
 {
     switch (app) {
-    case kICMP:
-    case kTCP:
-    case kUDP:
-    case kNCP:
-    case kSPX:
-    case kNetBIOS:
-    case kSMB:
-    case kPBurst:
+    case kAppICMP:
+    case kAppTCP:
+    case kAppUDP:
+    case kAppNCP:
+    case kAppSPX:
+    case kAppNetBIOS:
+    case kAppSMB:
+    case kAppPBurst:
         return true;
     default:
         return false;
@@ -509,12 +508,12 @@ bool IsTimeableApp(uint8_t app)
 
 bool MatchesReverseByPorts(uint8_t app)
 {
-    return app == kTCP || app == kUDP || app == kSPX || app == kNetBIOS || app == kPBurst;
+    return app == kAppTCP || app == kAppUDP || app == kAppSPX || app == kAppNetBIOS || app == kAppPBurst;
 }
 
 double TransmissionTime(const AnalysisState& state, double length, bool withFrameAllowance)
 {
-    const bool tokenRing = state.Topology == 1;
+    const bool tokenRing = state.Topology == kTopologyTokenRing;
     const int speed = tokenRing ? state.TokenRingSpeed : state.EthernetSpeed;
     if (speed <= 0) return 0;  // no medium speed set: nothing to correct for
     const double bytes = length + (withFrameAllowance && !tokenRing ? kEthernetFrameAllowance : 0);
@@ -524,55 +523,6 @@ double TransmissionTime(const AnalysisState& state, double length, bool withFram
 int PacketPayload(const TPacket& packet)
 {
     return packet.NetLength - packet.IPHeaderLen - packet.TransportHeaderLen;
-}
-
-int32_t FirstNetPeer(const AnalysisState& state, const NetNode& node)
-{
-    if (!(node.NetFlags & kFlagSender)) return -1;  // FirstPeer means nothing until the node sends
-    return state.ObjectList.Holds(ObjectKind::NetPeer, node.FirstPeer) ? node.FirstPeer : -1;
-}
-
-int32_t NextNetPeer(const AnalysisState& state, int32_t peer)
-{
-    const int32_t next = state.ObjectList.NetPeer(peer).Next;
-    return next > peer && state.ObjectList.Holds(ObjectKind::NetPeer, next) ? next : -1;
-}
-
-int32_t FirstTransHead(const AnalysisState& state, int32_t peer)
-{
-    const int32_t first = state.ObjectList.NetPeer(peer).FirstTrans;
-    return state.ObjectList.Holds(ObjectKind::TransHead, first) ? first : -1;
-}
-
-int32_t NextTransHead(const AnalysisState& state, int32_t head)
-{
-    const int32_t next = state.ObjectList.TransHead(head).NextTrans;
-    return next > head && state.ObjectList.Holds(ObjectKind::TransHead, next) ? next : -1;
-}
-
-int32_t FirstPacketOf(const AnalysisState& state, int32_t head)
-{
-    const int32_t first = state.ObjectList.TransHead(head).FirstPacket;
-    return first >= 0 && static_cast<size_t>(first) < state.PacketList.size() ? first : -1;
-}
-
-int32_t NextPacketOf(const AnalysisState& state, int32_t packet)
-{
-    const int32_t next = state.PacketList[static_cast<size_t>(packet)].NextPacket;
-    return next > packet && static_cast<size_t>(next) < state.PacketList.size() ? next : -1;
-}
-
-const NetNode* FindNetNode(const AnalysisState& state, const NetString& address)
-{
-    const auto found = state.NetworkNodes.find(address);
-    return found == state.NetworkNodes.end() ? nullptr : &found->second;
-}
-
-int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetString& peerAddress)
-{
-    for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p))
-        if (state.ObjectList.NetPeer(p).PeerAddress == peerAddress) return p;
-    return -1;
 }
 
 }  // namespace quenlix

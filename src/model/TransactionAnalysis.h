@@ -12,21 +12,9 @@
 #include <cstdint>
 
 #include "model/AnalysisState.h"
+#include "model/Chains.h"
 
 namespace quenlix {
-
-// Application codes the analysis and its callers tell apart.
-namespace appcode {
-constexpr uint8_t kICMP = 0;
-constexpr uint8_t kTCP = 3;
-constexpr uint8_t kUDP = 5;
-constexpr uint8_t kNCP = 8;
-constexpr uint8_t kSPX = 9;
-constexpr uint8_t kSPXII = 10;
-constexpr uint8_t kNetBIOS = 11;
-constexpr uint8_t kSMB = 12;
-constexpr uint8_t kPBurst = 14;
-}  // namespace appcode
 
 // AnalysisResult codes.
 enum TransactionResult : uint16_t {
@@ -104,25 +92,5 @@ double TransmissionTime(const AnalysisState& state, double length, bool withFram
 
 // Payload bytes of a packet: network length less the network and transport headers.
 int PacketPayload(const TPacket& packet);
-
-// ---- walking the conversation chains ----
-// Each returns -1 at the end of its chain. A link that does not lead to a later
-// record of the right kind also ends the chain: the engine only ever links a
-// record to one created after it, so a damaged state can neither loop nor lead
-// outside its lists.
-
-// The first TNetPeer of a node; -1 unless the node has sent.
-int32_t FirstNetPeer(const AnalysisState& state, const NetNode& node);
-int32_t NextNetPeer(const AnalysisState& state, int32_t peer);
-int32_t FirstTransHead(const AnalysisState& state, int32_t peer);
-int32_t NextTransHead(const AnalysisState& state, int32_t head);
-int32_t FirstPacketOf(const AnalysisState& state, int32_t head);
-int32_t NextPacketOf(const AnalysisState& state, int32_t packet);
-
-// The network node of an address, or null.
-const NetNode* FindNetNode(const AnalysisState& state, const NetString& address);
-
-// The node's TNetPeer whose PeerAddress is the given address, or -1.
-int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetString& peerAddress);
 
 }  // namespace quenlix

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "model/Naming.h"
+#include "model/ProgramTexts.h"
 
 namespace quenlix {
 
@@ -63,7 +64,7 @@ bool LoadVendorTable(AnalysisState& state, const std::string& programFolder, Rea
     const std::filesystem::path path = std::filesystem::path(programFolder) / kVendorFileName;
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
-        host.ShowMessage(MessageIcon::Warning, "Quenlix", kVendorFileMissingMessage);
+        host.ShowMessage(MessageIcon::Warning, kProgramTitle, kVendorFileMissingMessage);
         return false;
     }
     ReadVendorLines(state, file);

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QShortcut>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -19,6 +21,7 @@
 #include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/ClientServerWidget.h"
 #include "ui/main/MainForm.h"
+#include "ui/misc/HelpForm.h"
 
 namespace quenlix::guitest {
 
@@ -69,7 +72,7 @@ void ToolboxWindowsTest::ClientServerRowPreselectsAndWindowsFollow()
     if (!QFile::exists(capture)) QSKIP("../shared/captures/office-a.enc is not present");
     Scratch scratch;
     ModalWatcher watcher;
-    auto program = StartProgram(scratch);
+    auto program = StartProgram(scratch, {}, QUENLIX_BIN_DIR);
     program->ShowMainWindow();
     OpenTrace(*program, capture);
     TMainForm& form = program->MainForm();
@@ -91,6 +94,9 @@ void ToolboxWindowsTest::ClientServerRowPreselectsAndWindowsFollow()
     toolbox.LatencyBtnClick();
     TLatencyAnalysisForm& latency = program->LatencyAnalysisForm();
     QVERIFY(latency.Content().Upper.HasResults);
+    // F1 opens the window's own help page.
+    emit latency.findChild<QShortcut*>()->activated();
+    QCOMPARE(QFileInfo(form.HelpWindow().CurrentPage()).fileName(), QString("context-19.html"));
     QCOMPARE(latency.windowTitle().toStdString(), "Detailed Latency Analysis for " + toolbox.Selection().ConversationText);
     QVERIFY(!latency.Upper()->Chart().isNull());
     latency.LoadAnalysisClick(true);

@@ -5,6 +5,7 @@
 
 #include "app/gui/GuiReadHost.h"
 #include "app/gui/QtSettingsStore.h"
+#include "app/gui/QuenlixApplication.h"
 #include "import/LocalAddressTable.h"
 #include "ui/analysis/ExpertAnalysisForm.h"
 #include "ui/analysis/FathomToolboxForm.h"
@@ -23,7 +24,7 @@ namespace quenlix {
 
 QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make_unique<AnalysisState>())
 {
-    QApplication::setApplicationName("Quenlix");
+    QApplication::setApplicationName(kProgramTitle);
     settings_ = options.SettingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
                                                : std::make_unique<QtSettingsStore>(options.SettingsFile);
     SetPlacementStore(settings_.get());
@@ -40,6 +41,12 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     about_ = std::make_unique<TAboutForm>(technicalSupport_.get());
     chartProperties_ = std::make_unique<TChartPropertiesForm>();
     errorInformation_ = std::make_unique<TErrorInformationForm>(technicalSupport_.get());
+    // Every failure that escapes an event handler reaches the error report.
+    if (auto* application = qobject_cast<QuenlixApplication*>(QCoreApplication::instance()))
+        application->SetFailureHandler([form = errorInformation_.get()](const std::string& className, bool hasMessage,
+                                                                       const std::string& message, uintptr_t address) {
+            form->ShowFailure(className, hasMessage, message, address);
+        });
     printStatus_ = std::make_unique<TPrintStatusForm>();
     printSelection_ = std::make_unique<TPrintSelectionForm>(*printStatus_);
     fathomToolbox_ = std::make_unique<TFathomToolboxForm>(*state_);
@@ -98,6 +105,8 @@ void QuenlixProgram::ConnectPrinting(const QuenlixWindows& windows)
     sources.SetTips = [this](const TipSet& tips) { mainForm_->SetTips(tips); };
     sources.RestoreTips = [this] { mainForm_->RestoreTips(); };
     printSelection_->SetSources(std::move(sources));
+    // The print selection window keeps the printer that its print runs use.
+    mainForm_->PrinterSetup = [this] { printSelection_->PrinterSetup(); };
 }
 
 // The toolbox opens the analysis windows, the latency window the what-if
@@ -109,6 +118,8 @@ void QuenlixProgram::ConnectAnalysisWindows()
     const auto restoreTips = [this] { mainForm_->RestoreTips(); };
     fathomToolbox_->ShowAnalysis = show;
     fathomToolbox_->SetTips = setTips;
+    const auto openHelp = [this](int helpContext) { mainForm_->OpenHelpContext(helpContext); };
+    fathomToolbox_->OpenHelp = openHelp;
     fathomToolbox_->LatencyWindow = latencyAnalysis_.get();
     fathomToolbox_->ThroughputWindow = throughputAnalysis_.get();
     fathomToolbox_->ProblemWindow = problemAnalysis_.get();
@@ -118,11 +129,14 @@ void QuenlixProgram::ConnectAnalysisWindows()
              latencyAnalysis_.get(), problemAnalysis_.get(), throughputAnalysis_.get(), whatIfAnalysis_.get()}) {
         window->SetTips = setTips;
         window->RestoreTips = restoreTips;
+        window->OpenHelp = openHelp;
     }
 }
 
 QuenlixProgram::~QuenlixProgram()
 {
+    if (auto* application = qobject_cast<QuenlixApplication*>(QCoreApplication::instance()))
+        application->SetFailureHandler(nullptr);
     if (mainForm_) mainForm_->FormDestroy();
     // The analysis windows keep where the user last had them, open or closed.
     for (QWidget* window : std::initializer_list<QWidget*>{fathomToolbox_.get(), latencyAnalysis_.get(),

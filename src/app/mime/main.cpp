@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "ui/main/MainWindowContent.h"
+#include "import/TraceFormats.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/VendorFile.h"
-#include "ui/print/ReportCommandContent.h"
+#include "report/ReportCommand.h"
 
 int main(int argc, char** argv)
 {

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
@@ -170,6 +171,9 @@ TAnalysisWindow::TAnalysisWindow(TFathomToolboxForm& toolbox, const char* name, 
 {
     setObjectName(name);
     setProperty("helpContext", helpContext);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this, helpContext] {
+        if (OpenHelp) OpenHelp(helpContext);
+    });
     connect(&toolbox_, &TFathomToolboxForm::SelectionChanged, this, [this] {
         if (isVisible()) Recompute();
     });

@@ -72,6 +72,7 @@ public:
     TAnalysisWindow(TFathomToolboxForm& toolbox, const char* name, int helpContext, QWidget* parent = nullptr);
     std::function<void(const TipSet&)> SetTips;
     std::function<void()> RestoreTips;
+    std::function<void(int)> OpenHelp;  // F1: the window's help context
     // Recomputes from the toolbox's selection.
     virtual void Recompute() = 0;
 

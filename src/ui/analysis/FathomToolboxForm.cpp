@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -222,6 +223,9 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     });
     connect(scrollBar1_, &QScrollBar::valueChanged, this, [this] { Recalc(); });
     connect(scrollBar2_, &QScrollBar::valueChanged, this, [this] { Recalc(); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] {
+        if (OpenHelp) OpenHelp(kToolboxHelpContext);
+    });
     LoadFormPlacement(*this);
 }
 

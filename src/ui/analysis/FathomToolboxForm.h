@@ -68,6 +68,7 @@ public:
     QWidget* ThroughputWindow = nullptr;
     QWidget* ProblemWindow = nullptr;
     std::function<void(const TipSet&)> SetTips;
+    std::function<void(int)> OpenHelp;  // F1: the window's help context
 
     // Commands, also for the tests.
     void SourceBoxChange(int index);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,6 +34,28 @@ enum GridCopyMode : uint8_t {
 };
 
 enum class GridSortKind { Text, Numbers };
+
+// One column of a grid as the page, the printed report and the JSON report all
+// describe it: its heading, alignment, how the Sort buttons sort it, the tool tip
+// of its heading and, for a table the JSON report writes as objects, the key of
+// its cells there.
+struct GridColumn {
+    const char* Header;
+    GridAlignment Alignment;
+    GridSortKind Sort;
+    const char* Tip = "";
+    const char* JsonKey = nullptr;
+};
+
+// True when every column has a JSON key: tables written as JSON objects check it
+// at compile time, so that a new column cannot hand the writer a null key.
+template <std::size_t N>
+constexpr bool EveryColumnHasAJsonKey(const std::array<GridColumn, N>& columns)
+{
+    for (const GridColumn& column : columns)
+        if (column.JsonKey == nullptr || column.JsonKey[0] == '\0') return false;
+    return true;
+}
 
 // A rectangle of cells, inclusive on all sides.
 struct GridSelection {

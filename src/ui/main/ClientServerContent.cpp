@@ -13,13 +13,8 @@ namespace quenlix {
 
 namespace {
 
-using namespace appcode;
 
-constexpr int kFamilyIP = 4;
-constexpr int kFamilyIPX = 5;
 constexpr int kIPKeyLength = 4;
-constexpr int kFirstIPXApp = 8;
-constexpr int kLastIPXApp = 21;
 constexpr int kMarkMinimumResponses = 4;
 constexpr double kSlowResponseMs = 100.0;
 constexpr double kBusyFactor = 10.0;
@@ -72,21 +67,21 @@ double AverageResponseMs(const TransactionAnalysis& q)
 
 bool CountsRepeats(uint8_t app)
 {
-    return app == kTCP || app == kNCP || app == kPBurst;
+    return app == kAppTCP || app == kAppNCP || app == kAppPBurst;
 }
 
 // Applications where a client that sends as much as it receives is inefficient.
 bool JudgesEfficiency(uint8_t app)
 {
     switch (app) {
-    case kTCP:
-    case kUDP:
-    case kNCP:
-    case kSPX:
-    case kSPXII:
-    case kNetBIOS:
-    case kSMB:
-    case kPBurst:
+    case kAppTCP:
+    case kAppUDP:
+    case kAppNCP:
+    case kAppSPX:
+    case kAppSPXII:
+    case kAppNetBIOS:
+    case kAppSMB:
+    case kAppPBurst:
         return true;
     default:
         return false;
@@ -259,7 +254,7 @@ void ConversationRow::WriteThroughputCells()
 
     // The share of the link that the measured direction used, in percent.
     double bytes = static_cast<double>(q_.ForwardBytes);
-    if (s_.Topology != 1) bytes += static_cast<double>(kEthernetFrameAllowance) * q_.ForwardPackets;
+    if (s_.Topology != kTopologyTokenRing) bytes += static_cast<double>(kEthernetFrameAllowance) * q_.ForwardPackets;
     const double use = bytes * 100 / s_.LinkBytesPerSecond / seconds;
     if (use > kLowUseMin && use <= kLowUseMax) {
         Mark(grid_, kColLowThroughput, row_);
@@ -504,16 +499,16 @@ std::string ServerApplicationText(const TTransHead& head)
 {
     const std::string name = AppName(head.App);
     switch (head.App) {
-    case kTCP:
-    case kUDP:
+    case kAppTCP:
+    case kAppUDP:
         return name + "/" + PortName(head.SrcPort) + "<->" + PortName(head.DstPort);
-    case kICMP:
+    case kAppICMP:
         return name + " Echo (Ping)";
-    case 1:
-    case 2:
-    case 4:
-    case 6:
-    case 7:
+    case kAppIGMP:
+    case kAppGGP:
+    case kAppEGP:
+    case kAppIGRP:
+    case kAppUnknownIP:
         return name;
     default:
         if (head.App >= kFirstIPXApp && head.App <= kLastIPXApp)

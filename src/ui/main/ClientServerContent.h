@@ -22,10 +22,8 @@
 namespace quenlix {
 
 constexpr int kServerGridColumns = 14;        // visible columns
-constexpr int kServerGridHiddenColumns = 4;   // 14, 15: address keys; 16, 17: DLC address texts
 constexpr int32_t kServerRowTag = 16777215;
 // The mark of columns "A" to "D": the bullet of the Symbol font.
-constexpr char kServerMark = '\xB7';
 constexpr std::string_view kServerMarkText = "\xB7";
 // The same mark as the bullet character in UTF-8, for displays and clipboards
 // that do not use the Symbol font's encoding.
@@ -52,12 +50,8 @@ enum ServerGridColumn : int {
     kColServerDLC = 17,
 };
 
-struct ServerGridColumnInfo {
-    const char* Header;
-    GridAlignment Alignment;
-    GridSortKind Sort;  // how the Sort Ascending / Sort Descending buttons sort it
-    const char* Tip;    // the header's tool tip: what the column shows, a finding's rule
-};
+// The header's tool tip says what the column shows, or a finding's rule.
+using ServerGridColumnInfo = GridColumn;
 
 // The 14 visible columns in order.
 const std::array<ServerGridColumnInfo, kServerGridColumns>& ServerGridColumns();

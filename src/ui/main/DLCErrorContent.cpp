@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/Chains.h"
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 
@@ -21,18 +22,6 @@ std::string JoinLines(const std::vector<std::string>& lines)
         text += lines[i];
     }
     return text;
-}
-
-// The object indexes of a TMACInfo chain. A chain that leaves the object list,
-// meets a record of another class or runs longer than the list (a loop) ends there.
-std::vector<int> MACInfoChain(const AnalysisState& state, int first)
-{
-    std::vector<int> chain;
-    const auto limit = static_cast<size_t>(state.ObjectList.Count());
-    for (int i = first; i != -1 && state.ObjectList.Holds(ObjectKind::MACInfo, i) && chain.size() < limit;
-         i = state.ObjectList.MACInfo(i).Next)
-        chain.push_back(i);
-    return chain;
 }
 
 // The RingOrder entries in use, never more than the table holds.
@@ -85,24 +74,13 @@ std::string StationAddressText(const AnalysisState& state, const uint8_t* addres
 
 // ---- Ethernet panel -------------------------------------------------------------
 
-const std::array<LabelAndHint, 4>& CollisionHeadings()
-{
-    static const std::array<LabelAndHint, 4> headings{{
-        {"DLC Source", "Node's hardware address"},
-        {"Transmits", "Total frames transmitted from source node"},
-        {"Retransmits", "Suspected number of retransmitted frames"},
-        {"% Retransmitted", "Percentage of frames to retransmitted frames"},
-    }};
-    return headings;
-}
-
 const std::array<FrameErrorBox, 4>& FrameErrorBoxes()
 {
     static const std::array<FrameErrorBox, 4> boxes{{
-        {"Bad FCS", "Frames that have an incorrect Frame Checksum (FCS)", "FCSTextBox", 14},
-        {"Runt/Short", "Frames shorter than 64 bytes", "RuntTextBox", 15},
-        {"Long/Jabber", "Frames longer than 1518 bytes", "LongTextBox", 16},
-        {"Fragment", "Runt/short frames with a FCS error", "FragmentTextBox", 17},
+        {"Bad FCS", "Frames that have an incorrect Frame Checksum (FCS)", "FCSTextBox", kStatBadFCS},
+        {"Runt/Short", "Frames shorter than 64 bytes", "RuntTextBox", kStatRunts},
+        {"Long/Jabber", "Frames longer than 1518 bytes", "LongTextBox", kStatOversize},
+        {"Fragment", "Runt/short frames with a FCS error", "FragmentTextBox", kStatCRCFragments},
     }};
     return boxes;
 }
@@ -176,8 +154,8 @@ EthernetErrorsContent UpdateEthernetErrors(const AnalysisState& state, bool show
     }
     if (!notes.empty()) content.Notes = notes;
 
-    if (state.FrameStats[17] == 0) {
-        const int64_t otherErrors = int64_t{state.FrameStats[14]} + state.FrameStats[15] + state.FrameStats[16];
+    if (state.FrameStats[kStatCRCFragments] == 0) {
+        const int64_t otherErrors = int64_t{state.FrameStats[kStatBadFCS]} + state.FrameStats[kStatRunts] + state.FrameStats[kStatOversize];
         content.Notes.front() = otherErrors == 0
                                     ? "No frame errors or collision fragments to analyze in trace file."
                                     : "No collision fragments to analyze in trace file.";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/AnalysisState.h"
+#include "ui/controls/GridContent.h"
 
 namespace quenlix {
 
@@ -51,8 +52,18 @@ struct LabelAndHint {
     const char* Hint;
 };
 
-// The collision table's column headings: source, transmits, retransmits, percentage.
-const std::array<LabelAndHint, 4>& CollisionHeadings();
+// The collision table's columns: source, transmits, retransmits, percentage, as
+// the page, the printed report and the JSON report show them.
+inline constexpr std::array<GridColumn, 4> kCollisionColumns{{
+    {"DLC Source", GridAlignment::Left, GridSortKind::Text, "Node's hardware address", "DLCSource"},
+    {"Transmits", GridAlignment::Right, GridSortKind::Numbers, "Total frames transmitted from source node",
+     "Transmits"},
+    {"Retransmits", GridAlignment::Right, GridSortKind::Numbers, "Suspected number of retransmitted frames",
+     "Retransmits"},
+    {"% Retransmitted", GridAlignment::Right, GridSortKind::Numbers, "Percentage of frames to retransmitted frames",
+     "PercentRetransmitted"},
+}};
+static_assert(EveryColumnHasAJsonKey(kCollisionColumns), "every collision table column needs its JSON key");
 
 // The four frame error counts in box order: bad FCS, runt, long, fragment.
 struct FrameErrorBox {

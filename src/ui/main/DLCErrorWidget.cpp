@@ -181,10 +181,10 @@ QGroupBox* TDLCErrorPage::BuildCollisionGroup()
     auto* grid = new QGridLayout(group);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(4);
-    const auto& headings = CollisionHeadings();
-    for (size_t c = 0; c < headings.size(); ++c) {
-        QLabel* heading = HintedLabel(headings[c].Label, headings[c].Hint, c >= 2);
-        heading->setAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignBottom : Qt::AlignRight | Qt::AlignBottom);
+    for (size_t c = 0; c < kCollisionColumns.size(); ++c) {
+        const GridColumn& column = kCollisionColumns[c];
+        QLabel* heading = HintedLabel(column.Header, column.Tip, c >= 2);
+        heading->setAlignment((column.Alignment == GridAlignment::Left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignBottom);
         grid->addWidget(heading, 0, static_cast<int>(c));
     }
     for (int n = 1; n <= kCollisionRows; ++n) {

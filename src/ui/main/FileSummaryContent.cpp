@@ -10,16 +10,6 @@ namespace quenlix {
 
 namespace {
 
-constexpr int kLargestFrame = 2;
-constexpr int kLargestBroadcast = 3;
-constexpr int kLargestMulticast = 4;
-constexpr int kBroadcastFrames = 7;
-constexpr int kMulticastFrames = 8;
-constexpr int kLLCFrames = 10;
-constexpr int kSNAPFrames = 11;
-constexpr int kEthernetIIFrames = 12;
-constexpr int kNovellRawFrames = 13;
-
 int32_t Stat(const AnalysisState& state, int index)
 {
     return state.FrameStats[static_cast<size_t>(index)];
@@ -105,23 +95,23 @@ FrameStatisticsContent BuildFrameStatistics(const AnalysisState& state)
     if (IsTokenRing(state)) content.Multicast.Label = "Functional";
     if (state.TraceFileName.empty()) return content;
 
-    const int64_t broadcasts = Stat(state, kBroadcastFrames);
-    const int64_t multicasts = Stat(state, kMulticastFrames);
+    const int64_t broadcasts = Stat(state, kStatBroadcastFrames);
+    const int64_t multicasts = Stat(state, kStatMulticastFrames);
     const int64_t stationFrames = int64_t{state.TotalFrames} - broadcasts - multicasts;
     const double stationBytes = state.TotalBytes - state.TotalBroadcastBytes - state.TotalMulticastBytes;
 
     // The station row's size figures cover every frame of the trace.
     FillRow(content.Station, state, stationFrames, std::nearbyint(stationBytes));
     content.Station.AverageSize = AverageText(state.TotalBytes, state.TotalFrames);
-    content.Station.Largest = FormatCount(Stat(state, kLargestFrame));
+    content.Station.Largest = FormatCount(Stat(state, kStatLargestFrame));
 
     FillRow(content.Multicast, state, multicasts, state.TotalMulticastBytes);
     content.Multicast.AverageSize = AverageText(state.TotalMulticastBytes, static_cast<double>(multicasts));
-    content.Multicast.Largest = FormatCount(Stat(state, kLargestMulticast));
+    content.Multicast.Largest = FormatCount(Stat(state, kStatLargestMulticast));
 
     FillRow(content.Broadcast, state, broadcasts, state.TotalBroadcastBytes);
     content.Broadcast.AverageSize = AverageText(state.TotalBroadcastBytes, static_cast<double>(broadcasts));
-    content.Broadcast.Largest = FormatCount(Stat(state, kLargestBroadcast));
+    content.Broadcast.Largest = FormatCount(Stat(state, kStatLargestBroadcast));
 
     content.TotalPackets = FormatCount(state.TotalFrames);
     content.TotalBytes = FormatCount(state.TotalBytes);
@@ -134,18 +124,18 @@ MediaUtilizationFigures BuildMediaUtilization(const AnalysisState& state, MediaP
     if (state.TraceFileName.empty()) return figures;
 
     const bool all = selection == MediaPackets::All;
-    const int64_t groupFrames = int64_t{Stat(state, kBroadcastFrames)} + Stat(state, kMulticastFrames);
+    const int64_t groupFrames = int64_t{Stat(state, kStatBroadcastFrames)} + Stat(state, kStatMulticastFrames);
     const int64_t frames = all ? int64_t{state.TotalFrames} : groupFrames;
     // The broadcast byte rate covers broadcast bytes only, while its frame rates
     // include multicast frames.
     const double bytes = all ? state.TotalBytes : state.TotalBroadcastBytes;
 
     figures.AvePps.Text = FormatCount(FramesPerInterval(frames, state.IntervalCount));
-    figures.PeakPps.Text = FormatCount(Util(state, all ? 5 : 11));
+    figures.PeakPps.Text = FormatCount(Util(state, all ? kUtilPeakFrames : kUtilPeakGroupFrames));
     figures.AveBps.Text = FormatCount(BytesPerInterval(bytes, state.IntervalCount));
-    figures.PeakBps.Text = FormatCount(Util(state, all ? 3 : 9));
-    figures.AveBandwidth.Text = BandwidthText(Util(state, all ? 0 : 6));
-    figures.PeakBandwidth.Text = BandwidthText(Util(state, all ? 1 : 7));
+    figures.PeakBps.Text = FormatCount(Util(state, all ? kUtilPeakBytes : kUtilPeakGroupBytes));
+    figures.AveBandwidth.Text = BandwidthText(Util(state, all ? kUtilAverage : kUtilAverageGroup));
+    figures.PeakBandwidth.Text = BandwidthText(Util(state, all ? kUtilPeak : kUtilPeakBroadcast));
     return figures;
 }
 
@@ -161,10 +151,10 @@ EncapsulationContent BuildEncapsulation(const AnalysisState& state)
     }
     if (state.TraceFileName.empty()) return content;
 
-    FillEncapsulationRow(content.Rows[0], state, Stat(state, kLLCFrames));
-    FillEncapsulationRow(content.Rows[1], state, Stat(state, kSNAPFrames));
-    FillEncapsulationRow(third, state, IsTokenRing(state) ? state.MacFrames : Stat(state, kEthernetIIFrames));
-    FillEncapsulationRow(novellRaw, state, Stat(state, kNovellRawFrames));
+    FillEncapsulationRow(content.Rows[0], state, Stat(state, kStatLLCFrames));
+    FillEncapsulationRow(content.Rows[1], state, Stat(state, kStatSNAPFrames));
+    FillEncapsulationRow(third, state, IsTokenRing(state) ? state.MacFrames : Stat(state, kStatEthernetIIFrames));
+    FillEncapsulationRow(novellRaw, state, Stat(state, kStatNovellRawFrames));
     return content;
 }
 

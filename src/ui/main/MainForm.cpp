@@ -43,7 +43,6 @@
 #include "ui/misc/AboutForm.h"
 #include "ui/misc/ChartPropertiesForm.h"
 #include "ui/misc/HelpForm.h"
-#include "ui/print/PrintSelectionForm.h"
 
 namespace quenlix {
 
@@ -618,40 +617,23 @@ void TMainForm::MRUClick(int index)
 void TMainForm::ProcessFile()
 {
     settings_.LastDirectory = FolderOfPath(state_.TraceFileName);
-    const DetectionResult format = DetectTraceFormat(state_, state_.TraceFileName, host_);
-    if (!IsReadableFormat(format.Code)) {
-        if (!format.Failed)
-            ShowMessage(MessageIcon::Error, kOpenTraceTitle, NotATraceMessage(state_.TraceFileName));
-        // The previous trace's pages are gone: its name must go from the title,
-        // the status bar and Print too.
-        Close1Click();
-        return;
-    }
-    state_.TraceFormat = format.Code;
-    const DetectionResult topology = DetectTopology(state_, format.Code, state_.TraceFileName, host_);
-    if (topology.Failed) {  // detection has said why
-        Close1Click();
-        return;
-    }
-    if (topology.Code > kTopologyTokenRing) {
-        ShowMessage(MessageIcon::Error, kOpenTraceTitle, UnsupportedTopologyMessage(state_.TraceFileName));
-        Close1Click();
-        return;
-    }
-    state_.Topology = topology.Code;
-
-    SetReadingState(true);
     // The menus come back even when a view fails to build and the error report takes over.
     struct ReadingScope {
         TMainForm* Form;
-        ~ReadingScope() { Form->SetReadingState(false); }
-    } readingScope{this};
-    CloseAnalysisWindows();
-    EnableOptions(false);
-    ReadTraceFile(state_, false, host_);
-    if (ReadEndOf(state_) == ReadEnd::EndedEarly && state_.TotalFrames == 0) {
-        // Not one frame could be read: the message said why, and an empty
-        // analysis must not pass for the file's (the report exits 2 likewise).
+        ~ReadingScope()
+        {
+            if (Form != nullptr) Form->SetReadingState(false);
+        }
+    } readingScope{nullptr};
+    const OpenOutcome outcome = OpenTraceFile(state_, state_.TraceFileName, host_, [this, &readingScope] {
+        SetReadingState(true);
+        readingScope.Form = this;
+        CloseAnalysisWindows();
+        EnableOptions(false);
+    });
+    if (outcome != OpenOutcome::Read) {
+        // Nothing of this file was read, and the previous trace's pages are gone:
+        // its name must go from the title, the status bar and Print too.
         Close1Click();
         return;
     }
@@ -942,8 +924,7 @@ void TMainForm::PrintBtnClick()
 
 void TMainForm::PrinterSetup1Click()
 {
-    // The print selection window keeps the printer that its print runs use.
-    if (auto* print = qobject_cast<TPrintSelectionForm*>(windows_.PrintSelection)) print->PrinterSetup();
+    if (PrinterSetup) PrinterSetup();
 }
 
 void TMainForm::About1Click()

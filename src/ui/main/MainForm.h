@@ -106,6 +106,8 @@ public:
     void About1Click();
     void HelpTopics1Click();
     void HelpForActiveContext();
+    // The help page of a window's help context (F1 in the analysis windows).
+    void OpenHelpContext(int helpContext) { OpenHelpPage(helpContext); }
     void VisitWebSite1Click();
     void ShowTipWizard1Click();
     void Image1Click();
@@ -127,6 +129,9 @@ public:
 
     // How web addresses are opened; the desktop's handler by default.
     std::function<bool(const QUrl&)> OpenUrl;
+    // The printer set-up dialog of File > Printer Setup; the program's start-up
+    // code connects it to the printer the print selection window prints on.
+    std::function<void()> PrinterSetup;
     // The program's help window, made on first use.
     THelpForm& HelpWindow();
 

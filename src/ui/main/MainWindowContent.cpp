@@ -11,27 +11,6 @@ namespace quenlix {
 namespace {
 
 constexpr const char* kCaptionBase = "Quenlix Fathom (tm) ";
-constexpr int kFamilyIP = 4;
-constexpr int kFamilyIPX = 5;
-
-std::vector<std::string> Split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 bool IsTokenRing(uint8_t topology)
 {
@@ -39,41 +18,6 @@ bool IsTokenRing(uint8_t topology)
 }
 
 }  // namespace
-
-const std::string& OpenDialogFilter()
-{
-    static const std::string filter =
-        "All Trace Files|*.enc;*.trc;*.tr1;*.eth;*.trn;*.cap;*.enf;*.trf;*.ftp;*.cap;*.dgc;*.pkt;*.s04;*.an1;*.dat;*.bfr|"
-        "Network General Sniffer (*.enc, *.trc)|*.enc; *.trc|"
-        "Novell LANalyzer (*.tr1)|*.tr1|"
-        "HP Internetwork  Advisor (*.eth, *.trn)|*.eth; *.trn|"
-        "HP 4972 (*.eth, *.trn)|*.eth; *.trn|"
-        "Microsoft NetMon (*.cap)|*.cap|"
-        "Triticom LANdecoder (*.enf, *.trf)|*.enf; *.trf|"
-        "FTP Software LANWatch (*.ftp)|*.ftp|"
-        "IntelNetSight/LANDest Analyst(*.cap)|*.cap|"
-        "IBM DatagLANce (*.dgc)|*.dgc|"
-        "FireBerd 500 (*.pkt)|*.pkt|"
-        "NetLens/Spider (*.s04)|*.S04|"
-        "Wandel&Goltermann DA-30 (*.an1)|*.an1|"
-        "Digitech LAN-900 (*.dat)|*.dat|"
-        "Network Instruments Observer (*.bfr)|*.bfr|"
-        "AG Group EtherPeek (*.pkt)|*.pkt";
-    return filter;
-}
-
-std::vector<OpenFilter> OpenDialogFilters()
-{
-    const std::vector<std::string> parts = Split(OpenDialogFilter(), '|');
-    std::vector<OpenFilter> filters;
-    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-        OpenFilter filter{parts[i], {}};
-        for (const std::string& pattern : Split(parts[i + 1], ';'))
-            if (const std::string trimmed = Trimmed(pattern); !trimmed.empty()) filter.Patterns.push_back(trimmed);
-        filters.push_back(std::move(filter));
-    }
-    return filters;
-}
 
 std::string MainCaption(const std::string& traceFileName, const std::string& suffix)
 {
@@ -121,21 +65,6 @@ std::string FolderOfPath(const std::string& path)
     // A root ("/", "C:\") keeps its separator; any other folder loses it.
     const bool root = separator == 0 || (separator == 2 && path[1] == ':');
     return path.substr(0, root ? separator + 1 : separator);
-}
-
-std::string NotATraceMessage(const std::string& traceFileName)
-{
-    return FileNameWithoutFolder(traceFileName) + " is not a trace file or supported format.";
-}
-
-std::string UnsupportedTopologyMessage(const std::string& traceFileName)
-{
-    return traceFileName + " contains an unsupported topology.";
-}
-
-bool IsReadableFormat(uint8_t format)
-{
-    return format <= kFormatSniffer || format == kFormatObserver || format == kFormatEtherPeek;
 }
 
 bool TraceHasIpOrIpx(const AnalysisState& state)
@@ -203,7 +132,7 @@ int PageHelpContext(MainPage page, uint8_t topology)
 
 std::string HelpPageFile(int helpContext)
 {
-    static const std::set<int> contextsWithPages{7, 8, 9, 10, 11, 12, 13, 14, 15};
+    static const std::set<int> contextsWithPages{7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 21, 22};
     if (!contextsWithPages.contains(helpContext)) return "index.html";
     return "context-" + std::to_string(helpContext) + ".html";
 }

@@ -1,40 +1,32 @@
 #pragma once
 // What the main window shows apart from its pages: the caption, the status bar,
 // the bandwidth items, the toolbar pictures, the page table with each page's Edit
-// menu and tips, the open dialog, the messages of opening a trace, and the help
-// page of each help context.
+// menu and tips, and the help page of each help context. The open dialog's filters
+// and the messages of opening a trace come from the import (TraceFormats.h,
+// TraceImport.h).
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "import/TraceFormats.h"
+#include "import/TraceImport.h"
 #include "model/AnalysisState.h"
+#include "model/ProgramTexts.h"
 #include "ui/main/TipContent.h"
 
 namespace quenlix {
 
 inline constexpr const char* kOpenDialogTitle = "Open Trace File";
-inline constexpr const char* kOpenTraceTitle = "Quenlix - Open Trace File";
 inline constexpr const char* kSlicedSuffix = " (contains sliced packets)";
 inline constexpr const char* kNoIpOrIpxMessage = "No IP or IPX packets in trace file.";
 inline constexpr const char* kToolboxMessageTitle = "Quenlix - Fathom ToolBox";
 inline constexpr const char* kNetworkMapMessageTitle = "Quenlix - Network Map";
-inline constexpr const char* kWebSiteAddress = "https://www.kolmgroup.com/";
 inline constexpr const char* kWebSiteMessageTitle = "Quenlix - Visit Web Site";
 
 constexpr int kMainWindowHelpContext = 7;
 constexpr int kEthernetPanelHelpContext = 14;
 constexpr int kTokenRingPanelHelpContext = 15;
-
-// The open dialog's filter in its stored form, "Name|patterns|Name|patterns...".
-const std::string& OpenDialogFilter();
-
-// One filter of the open dialog: its name and its patterns ("*.enc", "*.trc").
-struct OpenFilter {
-    std::string Name;
-    std::vector<std::string> Patterns;
-};
-std::vector<OpenFilter> OpenDialogFilters();
 
 // "Quenlix Fathom (tm) ", and with a trace " - " + its file name + suffix.
 std::string MainCaption(const std::string& traceFileName, const std::string& suffix);
@@ -55,14 +47,6 @@ void ApplyBandwidthOption(AnalysisState& state, int option);
 
 // The folder of a path without its trailing separator; a root keeps it ("/").
 std::string FolderOfPath(const std::string& path);
-
-// "<file> is not a trace file or supported format." (file name without folder).
-std::string NotATraceMessage(const std::string& traceFileName);
-// "<file> contains an unsupported topology."
-std::string UnsupportedTopologyMessage(const std::string& traceFileName);
-
-// True when the format code is one the program reads (0 to 11, 13, 14).
-bool IsReadableFormat(uint8_t format);
 
 // True when the trace holds IP or IPX frames: the toolbox and the network map need them.
 bool TraceHasIpOrIpx(const AnalysisState& state);

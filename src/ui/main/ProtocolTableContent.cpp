@@ -9,8 +9,6 @@ namespace quenlix {
 
 namespace {
 
-constexpr uint8_t kMacEncapsulationBit = 1u << 4;
-
 // What one table row adds up: one family, or MAC and Other together.
 struct FamilyTotals {
     int64_t Frames = 0;
@@ -34,13 +32,13 @@ FamilyTotals JointOtherTotals(const AnalysisState& state)
     totals.GroupFrames = int64_t{mac.GroupFrames} + other.GroupFrames;
     totals.Bytes = int64_t{mac.Bytes} + other.Bytes;
     totals.Encapsulations = static_cast<uint8_t>(mac.EncapsSet | other.EncapsSet);
-    if (mac.Frames > 0) totals.Encapsulations |= kMacEncapsulationBit;
+    if (mac.Frames > 0) totals.Encapsulations |= 1u << kEncapsMAC;
     return totals;
 }
 
 ProtocolTableRow MakeRow(int family, const std::string& name, const FamilyTotals& totals, const AnalysisState& state)
 {
-    const int64_t groupFrames = int64_t{state.FrameStats[7]} + state.FrameStats[8];
+    const int64_t groupFrames = int64_t{state.FrameStats[kStatBroadcastFrames]} + state.FrameStats[kStatMulticastFrames];
     ProtocolTableRow row;
     row.Family = family;
     row.Cells[0] = name;
@@ -53,31 +51,7 @@ ProtocolTableRow MakeRow(int family, const std::string& name, const FamilyTotals
     return row;
 }
 
-GridAlignment GridAlignmentOf(CellAlignment alignment)
-{
-    switch (alignment) {
-    case CellAlignment::Left: return GridAlignment::Left;
-    case CellAlignment::Right: return GridAlignment::Right;
-    case CellAlignment::Centre: return GridAlignment::Centre;
-    }
-    return GridAlignment::Left;
-}
-
 }  // namespace
-
-const std::array<ProtocolTableColumn, kProtocolTableColumns>& ProtocolTableColumns()
-{
-    static const std::array<ProtocolTableColumn, kProtocolTableColumns> columns{{
-        {"Protocol", CellAlignment::Left, false},
-        {"Packet Count", CellAlignment::Right, true},
-        {"Packet Percent", CellAlignment::Right, true},
-        {"Ave Pkt Size (Bytes)", CellAlignment::Right, true},
-        {"Broadcast Count", CellAlignment::Right, true},
-        {"Broadcast Percent", CellAlignment::Right, true},
-        {"Encapsulation(s)", CellAlignment::Centre, false},
-    }};
-    return columns;
-}
 
 ProtocolTableContent BuildProtocolTable(const AnalysisState& state)
 {
@@ -108,7 +82,7 @@ void InitProtocolGrid(GridContent& grid)
     grid.SetRowTag(1, 0);
     for (int col = 0; col < kProtocolTableColumns; ++col) {
         grid.SetCell(col, 0, columns[static_cast<size_t>(col)].Header);
-        grid.SetAlignment(col, GridAlignmentOf(columns[static_cast<size_t>(col)].Alignment));
+        grid.SetAlignment(col, columns[static_cast<size_t>(col)].Alignment);
     }
     grid.ForgetSort();
 }
@@ -132,8 +106,7 @@ void FillProtocolGrid(GridContent& grid, const ProtocolTableContent& table)
 GridSortKind ProtocolColumnSortKind(int column)
 {
     if (column < 0 || column >= kProtocolTableColumns) return GridSortKind::Text;
-    return ProtocolTableColumns()[static_cast<size_t>(column)].SortsAsNumber ? GridSortKind::Numbers
-                                                                             : GridSortKind::Text;
+    return ProtocolTableColumns()[static_cast<size_t>(column)].Sort;
 }
 
 void SortProtocolGrid(GridContent& grid, int column, bool ascending)

@@ -15,17 +15,18 @@ namespace quenlix {
 
 constexpr int kProtocolTableColumns = 7;
 
-enum class CellAlignment { Left, Right, Centre };
-
-struct ProtocolTableColumn {
-    std::string Header;
-    CellAlignment Alignment;
-    bool SortsAsNumber;  // else sorts as text
-};
-
-// The seven columns: "Protocol", "Packet Count", "Packet Percent",
-// "Ave Pkt Size (Bytes)", "Broadcast Count", "Broadcast Percent", "Encapsulation(s)".
-const std::array<ProtocolTableColumn, kProtocolTableColumns>& ProtocolTableColumns();
+// The seven columns, as the page, the printed report and the JSON report show them.
+inline constexpr std::array<GridColumn, kProtocolTableColumns> kProtocolColumns{{
+    {"Protocol", GridAlignment::Left, GridSortKind::Text, "", "Protocol"},
+    {"Packet Count", GridAlignment::Right, GridSortKind::Numbers, "", "PacketCount"},
+    {"Packet Percent", GridAlignment::Right, GridSortKind::Numbers, "", "PacketPercent"},
+    {"Ave Pkt Size (Bytes)", GridAlignment::Right, GridSortKind::Numbers, "", "AvePktSize"},
+    {"Broadcast Count", GridAlignment::Right, GridSortKind::Numbers, "", "BroadcastCount"},
+    {"Broadcast Percent", GridAlignment::Right, GridSortKind::Numbers, "", "BroadcastPercent"},
+    {"Encapsulation(s)", GridAlignment::Centre, GridSortKind::Text, "", "Encapsulations"},
+}};
+static_assert(EveryColumnHasAJsonKey(kProtocolColumns), "every protocol table column needs its JSON key");
+inline const std::array<GridColumn, kProtocolTableColumns>& ProtocolTableColumns() { return kProtocolColumns; }
 
 struct ProtocolTableRow {
     int Family = 0;  // the family code; 16 for the row that joins MAC and Other
@@ -51,8 +52,7 @@ void InitProtocolGrid(GridContent& grid);
 // is forgotten, as the rows are new.
 void FillProtocolGrid(GridContent& grid, const ProtocolTableContent& table);
 
-// How the Sort buttons sort a column: as text for "Protocol" and
-// "Encapsulation(s)", as numbers for the others.
+// How the Sort buttons sort a column (text outside the table).
 GridSortKind ProtocolColumnSortKind(int column);
 
 // Sorts the grid's rows on a column in a direction with the column's sort kind;

@@ -9,16 +9,9 @@ namespace quenlix {
 
 namespace {
 
-constexpr const char* kApplicationTitle = "Quenlix";
 constexpr const char* kOkCaption = "&OK";
 
 }  // namespace
-
-std::string FileNameWithoutFolder(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 int64_t WholeSeconds(double microseconds)
 {
@@ -62,7 +55,7 @@ void ReadProgress::ShowReading(const AnalysisState& state, bool mainWindowMinimi
     const int percent = ReadPercent(state.TraceFilePos, state.TraceFileSize);
     texts_.PercentComplete = std::to_string(percent) + "% Complete";
     texts_.ProgressBar = percent;
-    texts_.ApplicationTitle = mainWindowMinimised ? "Reading [" + texts_.PercentComplete + "]" : kApplicationTitle;
+    texts_.ApplicationTitle = mainWindowMinimised ? "Reading [" + texts_.PercentComplete + "]" : kProgramTitle;
 }
 
 void ReadProgress::ShowFinished(AnalysisState& state, bool mainWindowMinimised, int64_t wholeSeconds)
@@ -71,11 +64,11 @@ void ReadProgress::ShowFinished(AnalysisState& state, bool mainWindowMinimised, 
     if (!state.CountOnly) state.TraceDurationText = texts_.Duration;
     if (stopRequested_) {
         texts_.PercentComplete = "FILE PARTIALLY READ";
-        texts_.ApplicationTitle = kApplicationTitle;
+        texts_.ApplicationTitle = kProgramTitle;
     } else {
         texts_.ButtonCaption = kOkCaption;
         texts_.PercentComplete = "100% Complete";
-        texts_.ApplicationTitle = mainWindowMinimised ? " Reading File [100%]" : kApplicationTitle;
+        texts_.ApplicationTitle = mainWindowMinimised ? " Reading File [100%]" : kProgramTitle;
         texts_.ProgressBar = 100;
     }
     // Held below the top of its range, so that extra ticks never wrap it round.

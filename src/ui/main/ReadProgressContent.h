@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "import/TraceImport.h"
 #include "model/AnalysisState.h"
+#include "model/ProgramTexts.h"
 
 namespace quenlix {
 
@@ -26,7 +28,7 @@ struct ReadProgressTexts {
     int ProgressBar = 0;              // 0..100
     std::string ButtonCaption = "&Stop";
     std::string ButtonHint = "Stop read operation";
-    std::string ApplicationTitle = "Quenlix";
+    std::string ApplicationTitle = kProgramTitle;
 };
 
 class ReadProgress {
@@ -62,9 +64,6 @@ private:
     ReadProgressTexts texts_;
     bool stopRequested_ = false;
 };
-
-// The file name without its folder.
-std::string FileNameWithoutFolder(const std::string& path);
 
 // Whole seconds of a duration in microseconds (0 for negative or unusable values).
 int64_t WholeSeconds(double microseconds);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "model/SettingsStore.h"
+#include "ui/controls/ChartSettings.h"
 
 namespace quenlix {
 
@@ -23,21 +24,6 @@ inline constexpr const char* kTcpDataResponseEntry = "TCP Response To Data";
 
 constexpr int kRecentFileCount = 8;
 using RecentFileList = std::array<std::string, kRecentFileCount>;
-
-// The chart options of the Chart Properties dialog (colours as 0x00BBGGRR).
-struct ChartSettings {
-    int32_t ChartType = 0;   // 0 pie, 1 bar
-    int32_t ChartUnits = 0;  // 0 "Percent", 1 "Packets"
-    bool ShowGradient = true;
-    bool ShowTitle = true;
-    bool ShowValues = true;
-    bool ShowLegend = true;
-    bool View3D = true;
-    int32_t TopColor = 0xFFFFFF;     // white
-    int32_t BottomColor = 0x00FFFF;  // yellow
-
-    bool operator==(const ChartSettings&) const = default;
-};
 
 struct PrintSetup {
     double LeftMargin = 1.0;

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QThread>
 
+#include "model/ProgramTexts.h"
+
 namespace quenlix {
 
 TSplashForm::TSplashForm(int minimumMilliseconds)
@@ -42,7 +44,7 @@ void TSplashForm::paintEvent(QPaintEvent* /*event*/)
     title.setPointSize(28);
     title.setBold(true);
     painter.setFont(title);
-    painter.drawText(QRect(0, 60, width(), 50), Qt::AlignCenter, "Quenlix");
+    painter.drawText(QRect(0, 60, width(), 50), Qt::AlignCenter, kProgramTitle);
     QFont line = font();
     line.setPointSize(11);
     painter.setFont(line);

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/controls/DialogButtonWidget.h"
-#include "ui/main/MainWindowContent.h"
+#include "model/ProgramTexts.h"
 #include "ui/misc/ErrorReportContent.h"
 
 namespace quenlix {

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "ui/main/SettingsContent.h"
+#include "ui/controls/ChartSettings.h"
 
 class QButtonGroup;
 class QCheckBox;

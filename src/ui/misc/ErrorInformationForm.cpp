@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#include "app/gui/QuenlixApplication.h"
 #include "ui/misc/ErrorReportContent.h"
 
 namespace quenlix {
@@ -65,18 +64,6 @@ TErrorInformationForm::TErrorInformationForm(QWidget* techSupport, QWidget* pare
     connect(techSupportButton_, &QPushButton::clicked, this, [this] {
         if (auto* dialog = qobject_cast<QDialog*>(techSupport_)) dialog->exec();
     });
-
-    if (auto* application = qobject_cast<QuenlixApplication*>(QCoreApplication::instance()))
-        application->SetFailureHandler(
-            [this](const std::string& className, bool hasMessage, const std::string& message, uintptr_t address) {
-                ShowFailure(className, hasMessage, message, address);
-            });
-}
-
-TErrorInformationForm::~TErrorInformationForm()
-{
-    if (auto* application = qobject_cast<QuenlixApplication*>(QCoreApplication::instance()))
-        application->SetFailureHandler(nullptr);
 }
 
 void TErrorInformationForm::ShowFailure(const std::string& className, bool hasMessage, const std::string& message,

@@ -4,7 +4,9 @@
 // the event loop; Tech Support shows the maker's contact details.
 
 #include <QDialog>
+#include <cstdint>
 #include <functional>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -14,9 +16,8 @@ namespace quenlix {
 class TErrorInformationForm : public QDialog {
     Q_OBJECT
 public:
-    // Installs itself as the application's handler of escaped failures.
+    // The program's start-up code makes it the application's handler of escaped failures.
     TErrorInformationForm(QWidget* techSupport, QWidget* parent = nullptr);
-    ~TErrorInformationForm() override;
 
     // Shows the failure modally; returns when the user chose Continue.
     void ShowFailure(const std::string& className, bool hasMessage, const std::string& message, uintptr_t address);

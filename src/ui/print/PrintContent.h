@@ -17,7 +17,6 @@ inline constexpr const char* kPrintSelectionCaption = "Print";
 inline constexpr const char* kPrintStatusCaption = "Print Status";
 inline constexpr const char* kPrintStatusInitialText = "Printing...";
 inline constexpr const char* kPrintJobTitle = "Output from Quenlix";
-inline constexpr int kPrintSelectionHelpContext = 6;
 inline constexpr int kPrintStatusWidth = 265;
 inline constexpr int kPrintStatusHeight = 89;
 

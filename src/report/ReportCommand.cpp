@@ -1,4 +1,4 @@
-#include "ui/print/ReportCommandContent.h"
+#include "report/ReportCommand.h"
 
 #include "ui/analysis/AnalysisReportContent.h"
 
@@ -10,16 +10,16 @@
 
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
-#include "ui/print/ReportContent.h"
-#include "ui/print/JsonWriter.h"
-#include "ui/print/StateDumpContent.h"
+#include "report/ReportContent.h"
+#include "report/JsonWriter.h"
+#include "report/StateDump.h"
+#include "report/TextTable.h"
 
 namespace quenlix {
 
 namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
-constexpr const char* kOpenTitle = "Quenlix - Open Trace File";
 
 bool TakeSpeed(const std::string& option, const std::string& value, int32_t first, int32_t second, int32_t& speed,
                std::string& error)
@@ -119,12 +119,6 @@ bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::s
         }
     }
     return true;
-}
-
-// The readers of the formats 0 to 11, 13 and 14; everything else was not recognised.
-bool IsReadableFormat(uint8_t code)
-{
-    return code <= kFormatSniffer || code == kFormatObserver || code == kFormatEtherPeek;
 }
 
 }  // namespace
@@ -372,19 +366,10 @@ std::string ClientServerText(const ClientServerContent& content)
     std::string text = "\nClient/Server Expert\n";
     if (content.NoCSPackets) return text + std::string(kNoCSPacketsCaption) + "\n";
     const auto rows = ServerTableTexts(content, kReportMarkText);
-    std::vector<std::size_t> widths;
-    for (const auto& row : rows)
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            if (widths.size() <= c) widths.push_back(0);
-            widths[c] = std::max(widths[c], row[c].size());
-        }
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c) line += row[c] + std::string(widths[c] - row[c].size() + 2, ' ');
-        while (!line.empty() && line.back() == ' ') line.pop_back();
-        text += line + "\n";
-    }
-    return text;
+    // Every cell left-aligned, unlike the grid: the report lines up addresses and names.
+    TextTable table(std::vector<GridAlignment>(rows.empty() ? 0 : rows.front().size(), GridAlignment::Left), "");
+    for (const auto& row : rows) table.AddRow(row);
+    return text + table.Render();
 }
 
 // The report's JSON object with the client/server table added as its last member.
@@ -416,7 +401,15 @@ void PrintConversation(const AnalysisState& state, const ReportOptions& options,
             failed = true;
             return;
         }
-        for (const std::string& line : ladder.LadderLines) out << line << '\n';
+        if (options.Mode == ReportMode::Json) {
+            JsonWriter json;
+            json.BeginArray();
+            for (const std::string& line : ladder.LadderLines) json.String(line);
+            json.EndArray();
+            out << json.Text();
+        } else {
+            for (const std::string& line : ladder.LadderLines) out << line << '\n';
+        }
         return;
     }
     ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);
@@ -449,29 +442,6 @@ void PrintReport(const AnalysisState& state, const ReportOptions& options, std::
     out.flush();
 }
 
-// Detection as the main window does it; false (after a message) when the file is
-// not to be read.
-bool DetectFile(AnalysisState& state, const std::string& fileName, ReportHost& host)
-{
-    const DetectionResult format = DetectTraceFormat(state, fileName, host);
-    if (!IsReadableFormat(format.Code)) {
-        if (!format.Failed)
-            host.ShowMessage(MessageIcon::Error, kOpenTitle,
-                             FileNameWithoutFolder(fileName) + " is not a trace file or supported format.");
-        return false;
-    }
-    const DetectionResult topology = DetectTopology(state, format.Code, fileName, host);
-    if (topology.Failed) return false;  // detection has said why
-    if (topology.Code > kTopologyTokenRing) {
-        host.ShowMessage(MessageIcon::Error, kOpenTitle, fileName + " contains an unsupported topology.");
-        return false;
-    }
-    state.Topology = topology.Code;
-    state.TraceFileName = fileName;
-    state.TraceFormat = format.Code;
-    return true;
-}
-
 }  // namespace
 
 int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -496,12 +466,9 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     state->TcpDataResponse = options->TcpDataResponse ? 1 : 0;
     if (!options->AddressTableDir.empty()) state->AddressTableFolder = options->AddressTableDir;
     LoadVendorTable(*state, environment.ProgramFolder, host);
-    if (!DetectFile(*state, options->FileName, host)) return kExitNothingRead;
-
-    ReadTraceFile(*state, false, host);
+    if (OpenTraceFile(*state, options->FileName, host) != OpenOutcome::Read) return kExitNothingRead;
     // The read itself says how it ended; a message alone (clipped frames) does not make it partial.
     const bool endedOnError = ReadEndOf(*state) != ReadEnd::Complete;
-    if (endedOnError && state->TotalFrames == 0) return kExitNothingRead;
 
     if (options->Conversation) {
         bool failed = false;

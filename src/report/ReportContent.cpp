@@ -1,4 +1,4 @@
-#include "ui/print/ReportContent.h"
+#include "report/ReportContent.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,66 +8,14 @@
 #include "ui/main/DLCErrorContent.h"
 #include "ui/main/FileSummaryContent.h"
 #include "ui/main/ProtocolTableContent.h"
-#include "ui/print/JsonWriter.h"
+#include "report/JsonWriter.h"
+#include "report/TextTable.h"
 
 namespace quenlix {
 
 namespace {
 
 constexpr const char* kIndent = "  ";
-constexpr const char* kColumnGap = "  ";
-
-// ---- aligned text tables ----------------------------------------------------------
-
-class TextTable {
-public:
-    explicit TextTable(std::vector<CellAlignment> alignments) : alignments_(std::move(alignments)) {}
-
-    void AddRow(std::vector<std::string> cells)
-    {
-        cells.resize(alignments_.size());
-        rows_.push_back(std::move(cells));
-    }
-
-    std::string Render() const
-    {
-        const std::vector<size_t> widths = ColumnWidths();
-        std::string text;
-        for (const auto& row : rows_) {
-            std::string line = kIndent;
-            for (size_t c = 0; c < row.size(); ++c) {
-                if (c > 0) line += kColumnGap;
-                line += Aligned(row[c], widths[c], alignments_[c]);
-            }
-            line.erase(line.find_last_not_of(' ') + 1);
-            text += line + '\n';
-        }
-        return text;
-    }
-
-private:
-    std::vector<size_t> ColumnWidths() const
-    {
-        std::vector<size_t> widths(alignments_.size(), 0);
-        for (const auto& row : rows_)
-            for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
-        return widths;
-    }
-
-    static std::string Aligned(const std::string& cell, size_t width, CellAlignment alignment)
-    {
-        const size_t room = width > cell.size() ? width - cell.size() : 0;
-        switch (alignment) {
-        case CellAlignment::Right: return std::string(room, ' ') + cell;
-        case CellAlignment::Centre: return std::string(room / 2, ' ') + cell + std::string(room - room / 2, ' ');
-        case CellAlignment::Left: break;
-        }
-        return cell + std::string(room, ' ');
-    }
-
-    std::vector<CellAlignment> alignments_;
-    std::vector<std::vector<std::string>> rows_;
-};
 
 std::string Percent(int gauge) { return std::to_string(gauge) + "%"; }
 
@@ -98,7 +46,7 @@ void ReadJson(JsonWriter& json, const AnalysisState& state)
 
 std::string FileAttributesText(const FileAttributesContent& box)
 {
-    TextTable table({CellAlignment::Left, CellAlignment::Left});
+    TextTable table({GridAlignment::Left, GridAlignment::Left});
     for (const SummaryValue* value : {&box.Analyzer, &box.Topology, &box.Bandwidth, &box.Duration, &box.FileDate,
                                       &box.FileSize, &box.Frames, &box.Bytes})
         table.AddRow({value->Label, value->Text});
@@ -108,8 +56,8 @@ std::string FileAttributesText(const FileAttributesContent& box)
 std::string FrameStatisticsText(const FrameStatisticsContent& box)
 {
     const auto& h = box.Headings;
-    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right, CellAlignment::Right,
-                     CellAlignment::Right, CellAlignment::Right, CellAlignment::Right});
+    TextTable table({GridAlignment::Left, GridAlignment::Right, GridAlignment::Right, GridAlignment::Right,
+                     GridAlignment::Right, GridAlignment::Right, GridAlignment::Right});
     table.AddRow({"", h[0].Label, "%", h[1].Label, "%", h[2].Label, h[3].Label});
     for (const FrameClassRow* row : {&box.Station, &box.Multicast, &box.Broadcast})
         table.AddRow({row->Label, row->Count, Percent(row->CountPercent), row->Bytes, Percent(row->BytesPercent),
@@ -120,7 +68,7 @@ std::string FrameStatisticsText(const FrameStatisticsContent& box)
 
 std::string MediaUtilizationText(const MediaUtilizationContent& box)
 {
-    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right});
+    TextTable table({GridAlignment::Left, GridAlignment::Right, GridAlignment::Right});
     table.AddRow({box.SelectionCaption + ":", box.SelectionItems[0], box.SelectionItems[1]});
     const MediaUtilizationFigures& all = box.All;
     const MediaUtilizationFigures& broadcast = box.Broadcast;
@@ -134,7 +82,7 @@ std::string MediaUtilizationText(const MediaUtilizationContent& box)
 
 std::string EncapsulationText(const EncapsulationContent& box)
 {
-    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right});
+    TextTable table({GridAlignment::Left, GridAlignment::Right, GridAlignment::Right});
     for (const EncapsulationRow& row : box.Rows)
         if (row.Visible) table.AddRow({row.Label, row.Count, Percent(row.Percent)});
     return box.Caption + '\n' + table.Render();
@@ -142,14 +90,9 @@ std::string EncapsulationText(const EncapsulationContent& box)
 
 std::string ProtocolTableText(const ProtocolTableContent& content)
 {
-    const auto& columns = ProtocolTableColumns();
-    std::vector<CellAlignment> alignments;
+    TextTable table = TextTable::ForColumns(kProtocolColumns);
     std::vector<std::string> headers;
-    for (const ProtocolTableColumn& column : columns) {
-        alignments.push_back(column.Alignment);
-        headers.push_back(column.Header);
-    }
-    TextTable table(alignments);
+    for (const GridColumn& column : kProtocolColumns) headers.push_back(column.Header);
     table.AddRow(headers);
     for (const ProtocolTableRow& row : content.Rows) table.AddRow({row.Cells.begin(), row.Cells.end()});
     return "Protocol Table\n" + table.Render();
@@ -169,12 +112,12 @@ std::string IndentedLines(const std::vector<std::string>& lines)
 std::string EthernetErrorsText(const EthernetErrorsContent& content)
 {
     std::string text = "DLC Error Expert: Ethernet\n\nFrame Error Summary\n";
-    TextTable counts({CellAlignment::Left, CellAlignment::Right});
+    TextTable counts({GridAlignment::Left, GridAlignment::Right});
     for (size_t i = 0; i < FrameErrorBoxes().size(); ++i) counts.AddRow({FrameErrorBoxes()[i].Label, content.FrameErrors[i]});
     text += counts.Render() + "\nCollision Fragment Analysis\n";
-    TextTable rows({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right, CellAlignment::Right});
-    const auto& headings = CollisionHeadings();
-    rows.AddRow({headings[0].Label, headings[1].Label, headings[2].Label, headings[3].Label});
+    TextTable rows = TextTable::ForColumns(kCollisionColumns);
+    rows.AddRow({kCollisionColumns[0].Header, kCollisionColumns[1].Header, kCollisionColumns[2].Header,
+                 kCollisionColumns[3].Header});
     for (const CollisionRow& row : content.Rows)
         if (!row.Source.empty()) rows.AddRow({row.Source, row.Transmits, row.Retransmits, Percent(row.Gauge)});
     return text + rows.Render() + "\nNotes\n" + IndentedLines(content.Notes);
@@ -184,7 +127,7 @@ std::string RingOrderText(const RingMapInput& ring)
 {
     std::string text = "Ring Order: " + RingMapCaption(ring.RingStationCount) + "\n";
     if (ring.Stations.empty()) return text;
-    TextTable table({CellAlignment::Right, CellAlignment::Left, CellAlignment::Left});
+    TextTable table({GridAlignment::Right, GridAlignment::Left, GridAlignment::Left});
     table.AddRow({"#", "Station", "Ring Poll"});
     for (size_t i = 0; i < ring.Stations.size(); ++i) {
         const RingStation& station = ring.Stations[i];
@@ -196,7 +139,7 @@ std::string RingOrderText(const RingMapInput& ring)
 
 std::string SoftErrorsText(const SoftErrorSummary& summary)
 {
-    TextTable table({CellAlignment::Left, CellAlignment::Right, CellAlignment::Right, CellAlignment::Left});
+    TextTable table({GridAlignment::Left, GridAlignment::Right, GridAlignment::Right, GridAlignment::Left});
     const auto& headings = SoftErrorHeadings();
     table.AddRow({"", headings[0].Label, headings[1].Label, headings[2].Label});
     for (const SoftErrorRowInfo& row : SoftErrorRows()) {
@@ -300,13 +243,11 @@ void EncapsulationJson(JsonWriter& json, const EncapsulationContent& box)
 
 void ProtocolTableJson(JsonWriter& json, const ProtocolTableContent& content)
 {
-    static const char* const keys[kProtocolTableColumns] = {
-        "Protocol", "PacketCount", "PacketPercent", "AvePktSize", "BroadcastCount", "BroadcastPercent", "Encapsulations"};
     json.Key("ProtocolTable");
     json.BeginArray();
     for (const ProtocolTableRow& row : content.Rows) {
         json.BeginObject();
-        for (int c = 0; c < kProtocolTableColumns; ++c) json.Field(keys[c], row.Cells[static_cast<size_t>(c)]);
+        for (size_t c = 0; c < kProtocolColumns.size(); ++c) json.Field(kProtocolColumns[c].JsonKey, row.Cells[c]);
         json.EndObject();
     }
     json.EndArray();
@@ -332,10 +273,10 @@ void EthernetErrorsJson(JsonWriter& json, const EthernetErrorsContent& content)
     for (const CollisionRow& row : content.Rows) {
         if (row.Source.empty()) continue;
         json.BeginObject();
-        json.Field("DLCSource", row.Source);
-        json.Field("Transmits", row.Transmits);
-        json.Field("Retransmits", row.Retransmits);
-        json.Field("PercentRetransmitted", static_cast<int32_t>(row.Gauge));
+        json.Field(kCollisionColumns[0].JsonKey, row.Source);
+        json.Field(kCollisionColumns[1].JsonKey, row.Transmits);
+        json.Field(kCollisionColumns[2].JsonKey, row.Retransmits);
+        json.Field(kCollisionColumns[3].JsonKey, static_cast<int32_t>(row.Gauge));
         json.EndObject();
     }
     json.EndArray();

@@ -1,8 +1,9 @@
-#include "ui/print/StateDumpContent.h"
+#include "report/StateDump.h"
 
 #include <algorithm>
 
-#include "ui/print/JsonWriter.h"
+#include "model/Chains.h"
+#include "report/JsonWriter.h"
 
 namespace quenlix {
 
@@ -107,22 +108,15 @@ void WriteCounters(JsonWriter& json, const AnalysisState& state)
 }
 
 // ---- chains ---------------------------------------------------------------------
-// Every walk checks that the next index holds a record of the expected kind and
-// stops after as many steps as the list has entries, so a cycle or a stray index
-// in a damaged state ends the walk instead of looping or reading elsewhere.
+// The walks of model/Chains.h end at any link that does not lead forward to a
+// record of the expected kind, so a damaged state gives a finite dump.
 
 void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNode& station)
 {
-    const ObjectStore& objects = state.ObjectList;
     json.Key("DLCPeers");
     json.BeginArray();
-    // The first record ever created has object index 0, so a FirstDLCPeer of 0 is
-    // a real chain for a station that has sent, and "none" only for one that has not.
-    const bool hasSent = (station.StationFlags & kFlagSender) != 0;
-    int index = station.FirstDLCPeer == 0 && !hasSent ? -1 : station.FirstDLCPeer;
-    for (int steps = 0; index >= 0 && steps < objects.Count(); ++steps) {
-        if (!objects.Holds(ObjectKind::DLCPeer, index)) break;
-        const TDLCPeer& peer = objects.DLCPeer(index);
+    for (int32_t index = FirstDLCPeer(state, station); index >= 0; index = NextDLCPeer(state, index)) {
+        const TDLCPeer& peer = state.ObjectList.DLCPeer(index);
         json.BeginObject();
         json.Field("Index", index);
         json.Field("DestAddress", Hex(peer.DestAddress));
@@ -135,20 +129,16 @@ void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNo
         json.IntArray("FramesByFamily", peer.FramesByFamily);
         json.Field("Next", peer.Next);
         json.EndObject();
-        index = peer.Next == 0 ? -1 : peer.Next;
     }
     json.EndArray();
 }
 
 void WriteMACInfos(JsonWriter& json, const AnalysisState& state, const StationNode& station)
 {
-    const ObjectStore& objects = state.ObjectList;
     json.Key("MACInfo");
     json.BeginArray();
-    int index = station.FirstMACInfo;
-    for (int steps = 0; index != -1 && steps < objects.Count(); ++steps) {
-        if (!objects.Holds(ObjectKind::MACInfo, index)) break;
-        const TMACInfo& info = objects.MACInfo(index);
+    for (const int32_t index : MACInfoChain(state, station.FirstMACInfo)) {
+        const TMACInfo& info = state.ObjectList.MACInfo(index);
         json.BeginObject();
         json.Field("Index", index);
         json.Field("NAUN", Hex(info.NAUN));
@@ -156,7 +146,6 @@ void WriteMACInfos(JsonWriter& json, const AnalysisState& state, const StationNo
         json.IntArray("SoftErrors", info.SoftErrors);
         json.Field("Next", info.Next);
         json.EndObject();
-        index = info.Next;
     }
     json.EndArray();
 }
@@ -177,36 +166,29 @@ void WritePacket(JsonWriter& json, const TPacket& packet)
 // The packets of one chain: counted always, listed on request.
 void WritePacketChain(JsonWriter& json, const AnalysisState& state, int first, bool listPackets)
 {
-    const auto& packets = state.PacketList;
-    const int count = static_cast<int>(packets.size());
     int packetCount = 0;
     int gapMarkers = 0;
     if (listPackets) {
         json.Key("Packets");
         json.BeginArray();
     }
-    int index = first;
-    for (int steps = 0; index >= 0 && index < count && steps < count; ++steps) {
-        const TPacket& packet = packets[static_cast<size_t>(index)];
+    for (int32_t index = FirstPacket(state, first); index >= 0; index = NextPacketOf(state, index)) {
+        const TPacket& packet = state.PacketList[static_cast<size_t>(index)];
         if (packet.PacketFlags == kPktGapMarker) ++gapMarkers;
         else ++packetCount;
         if (listPackets) WritePacket(json, packet);
-        index = packet.NextPacket;
     }
     if (listPackets) json.EndArray();
     json.Field("PacketCount", packetCount);
     json.Field("GapMarkers", gapMarkers);
 }
 
-void WriteTransHeads(JsonWriter& json, const AnalysisState& state, const TNetPeer& peer, bool listPackets)
+void WriteTransHeads(JsonWriter& json, const AnalysisState& state, int32_t peerIndex, bool listPackets)
 {
-    const ObjectStore& objects = state.ObjectList;
     json.Key("Transactions");
     json.BeginArray();
-    int index = peer.FirstTrans;
-    for (int steps = 0; index != -1 && steps < objects.Count(); ++steps) {
-        if (!objects.Holds(ObjectKind::TransHead, index)) break;
-        const TTransHead& head = objects.TransHead(index);
+    for (int32_t index = FirstTransHead(state, peerIndex); index >= 0; index = NextTransHead(state, index)) {
+        const TTransHead& head = state.ObjectList.TransHead(index);
         json.BeginObject();
         json.Field("Index", index);
         json.Field("App", head.App);
@@ -216,22 +198,16 @@ void WriteTransHeads(JsonWriter& json, const AnalysisState& state, const TNetPee
         json.Field("NextTrans", head.NextTrans);
         WritePacketChain(json, state, head.FirstPacket, listPackets);
         json.EndObject();
-        index = head.NextTrans;
     }
     json.EndArray();
 }
 
 void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& node, bool listPackets)
 {
-    const ObjectStore& objects = state.ObjectList;
     json.Key("Peers");
     json.BeginArray();
-    // As with stations: 0 means "none" only for a node that has never sent.
-    const bool hasSent = (node.NetFlags & kFlagSender) != 0;
-    int index = node.FirstPeer == 0 && !hasSent ? -1 : node.FirstPeer;
-    for (int steps = 0; index >= 0 && steps < objects.Count(); ++steps) {
-        if (!objects.Holds(ObjectKind::NetPeer, index)) break;
-        const TNetPeer& peer = objects.NetPeer(index);
+    for (int32_t index = FirstNetPeer(state, node); index >= 0; index = NextNetPeer(state, index)) {
+        const TNetPeer& peer = state.ObjectList.NetPeer(index);
         json.BeginObject();
         json.Field("Index", index);
         json.Field("PeerAddress", Hex(peer.PeerAddress));
@@ -242,9 +218,8 @@ void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& 
         json.Field("Bytes", peer.Bytes);
         json.IntArray("FramesByProtocol", peer.FramesByProtocol);
         json.Field("Next", peer.Next);
-        WriteTransHeads(json, state, peer, listPackets);
+        WriteTransHeads(json, state, index, listPackets);
         json.EndObject();
-        index = peer.Next == 0 ? -1 : peer.Next;
     }
     json.EndArray();
 }

@@ -1,0 +1,226 @@
+// The table of trace formats: how each is recognised, which medium it holds and
+// which reader reads it.
+
+#include "import/TraceFormats.h"
+
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+#include <utility>
+
+#include "import/LocalAddressTable.h"
+
+namespace quenlix {
+
+// The readers of the format families, each defined in its own reader file.
+std::unique_ptr<TraceReader> MakeSnifferReader();
+std::unique_ptr<TraceReader> MakeLANdecoderReader();
+std::unique_ptr<TraceReader> MakeNetMonReader();
+std::unique_ptr<TraceReader> MakeEtherPeekReader();
+std::unique_ptr<TraceReader> MakeObserverReader();
+std::unique_ptr<TraceReader> MakeLANalyzerReader();
+std::unique_ptr<TraceReader> MakeDA30Reader();
+std::unique_ptr<TraceReader> MakeDataGLANceReader();
+std::unique_ptr<TraceReader> MakeFireBerdReader();
+std::unique_ptr<TraceReader> MakeNetLensReader();
+std::unique_ptr<TraceReader> MakeAdvisorReader();
+std::unique_ptr<TraceReader> MakeLAN900Reader();
+std::unique_ptr<TraceReader> MakeLANWatchReader();
+std::unique_ptr<TraceReader> MakeNetSightReader();
+
+namespace {
+
+constexpr int64_t kMinLan900Bytes = 0x20000;
+constexpr uint8_t E = kTopologyEthernet;
+constexpr uint8_t T = kTopologyTokenRing;
+
+// value -> topology from a small table of (value, topology) pairs; other values are "other".
+uint8_t Lookup(int32_t value, std::initializer_list<std::pair<int32_t, uint8_t>> table)
+{
+    for (const auto& [key, topology] : table)
+        if (value == key) return topology;
+    return kTopologyOther;
+}
+
+template <std::size_t N>
+HeaderBytes<N> ReadAt(TraceInput& input, int64_t offset)
+{
+    HeaderBytes<N> bytes;
+    if (input.Seek(offset)) bytes.Load(input);
+    return bytes;
+}
+
+// ---- topology rules that read past the first 140 bytes ----
+
+uint8_t Da30Topology(const TopologyProbe& p)
+{
+    const auto header = ReadAt<78>(p.Input, 0);
+    const auto descriptor = ReadAt<16>(p.Input, header.I32(22));
+    return Lookup(descriptor.I32(4), {{30, T}, {40, E}});
+}
+
+uint8_t FireBerdTopology(const TopologyProbe& p)
+{
+    const auto recordHeader = ReadAt<10>(p.Input, 76);
+    HeaderBytes<3> frame;
+    p.Input.Read(frame.Bytes.data(), std::min<std::size_t>(recordHeader.U16(0), frame.Bytes.size()));
+    const uint8_t f0 = frame.At(0), f1 = frame.At(1), f2 = frame.At(2);
+    if ((f0 & 0x10) == 0 || f0 == 0xFF) return E;
+    if (f0 != 0x10 || f1 != 0) return T;
+    return f2 == 0x5A || f2 == 0x5D || f2 == 0xE0 ? E : T;
+}
+
+uint8_t LanalyzerTopology(const TopologyProbe& p)
+{
+    p.Input.Seek(0);
+    for (int record = 0; record < 6; ++record) {
+        HeaderBytes<4> header;
+        header.Load(p.Input);
+        p.Input.Skip(header.U16(2));
+    }
+    HeaderBytes<4> header;
+    header.Load(p.Input);
+    HeaderBytes<210> body;
+    body.Load(p.Input);
+    return Lookup(body.U16(188), {{226, E}, {227, T}, {228, T}});
+}
+
+uint8_t NetLensTopology(const TopologyProbe& p)
+{
+    if (p.UpperPath.find(".T04") != std::string::npos) return T;
+    if (p.UpperPath.find(".S04") != std::string::npos) return E;
+    return kTopologyOther;
+}
+
+OpenFilter Filter(const char* name, std::initializer_list<const char*> patterns)
+{
+    return {name, std::vector<std::string>(patterns.begin(), patterns.end())};
+}
+
+std::vector<TraceFormat> MakeTable()
+{
+    // In detection order: the first entry whose test matches decides.
+    return {
+        {kFormatSniffer, "Sniffer", 1, {Filter("Network General Sniffer (*.enc, *.trc)", {"*.enc", "*.trc"})},
+         [](const FormatProbe& p) {
+             if (!p.Header.StartsWith("TRS") && !p.Header.StartsWith("QLX")) return false;
+             p.State.SnifferCompressed = (p.Header.U16(35) & 1) == 1 ? 1 : 0;
+             return true;
+         },
+         [](const TopologyProbe& p) {
+             // The network type of the Sniffer version record.
+             return Lookup(p.Header.At(32), {{0, T}, {1, E}, {3, E}, {2, kTopologyARCnet}, {7, kTopologyWAN},
+                                             {9, kTopologyFDDI}});
+         },
+         MakeSnifferReader},
+        {kFormatLANalyzer, "LANalyzer", 2, {Filter("Novell LANalyzer (*.tr1)", {"*.tr1"})},
+         [](const FormatProbe& p) { return p.Header.U16(0) == 0x1001 || p.Header.U16(0) == 0x1007; },
+         LanalyzerTopology, MakeLANalyzerReader},
+        {kFormatNetSight, "LANDesk/NetSight", 7, {Filter("IntelNetSight/LANDest Analyst(*.cap)", {"*.cap"})},
+         [](const FormatProbe& p) {
+             const uint8_t b40 = p.Header.At(40);
+             return p.Header.Contains(std::string_view("\x1a\x00", 2)) && (b40 == 1 || b40 == 3) && p.PathHas(".CAP");
+         },
+         [](const TopologyProbe& p) { return Lookup(p.Header.U16(40), {{1, E}, {3, T}}); }, MakeNetSightReader},
+        {kFormatDA30, "DA-30", 11, {Filter("Wandel&Goltermann DA-30 (*.an1)", {"*.an1"})},
+         [](const FormatProbe& p) { return p.Header.StartsWith("EXRS"); }, Da30Topology, MakeDA30Reader},
+        {kFormatLANdecoder, "LANdecoder", 5, {Filter("Triticom LANdecoder (*.enf, *.trf)", {"*.enf", "*.trf"})},
+         [](const FormatProbe& p) { return p.Header.StartsWith("LAN"); },
+         [](const TopologyProbe& p) { return Lookup(p.Header.At(90), {{1, E}, {2, T}}); }, MakeLANdecoderReader},
+        {kFormatLANWatch, "LANWatch", 6, {Filter("FTP Software LANWatch (*.ftp)", {"*.ftp"})},
+         [](const FormatProbe& p) { return p.Header.StartsWith("PKTDMP"); },
+         [](const TopologyProbe& p) { return Lookup(p.Header.At(13), {{1, E}, {3, T}}); }, MakeLANWatchReader},
+        {kFormatInternetworkAdvisor, "Internetwork Advisor", 3,
+         {Filter("HP Internetwork  Advisor (*.eth, *.trn)", {"*.eth", "*.trn"}),
+          Filter("HP 4972 (*.eth, *.trn)", {"*.eth", "*.trn"})},
+         [](const FormatProbe& p) { return p.Header.Contains("HPDATA0"); },
+         [](const TopologyProbe& p) { return Lookup(p.Header.I32(24), {{1, E}, {2, E}, {5, E}, {3, T}, {4, T}}); },
+         MakeAdvisorReader},
+        {kFormatDataGLANce, "DataGLANce", 8, {Filter("IBM DatagLANce (*.dgc)", {"*.dgc"})},
+         [](const FormatProbe& p) {
+             const uint8_t b130 = p.Header.At(130);
+             const uint8_t b131Low = p.Header.At(131) & 7;
+             return b130 >= 1 && b130 <= 3 && (b131Low == 0 || b131Low == 1 || b131Low == 4 || b131Low == 5) &&
+                    p.PathHas(".DGC");
+         },
+         [](const TopologyProbe& p) { return Lookup(p.Header.At(130), {{1, kTopologyFDDI}, {2, T}, {3, E}}); },
+         MakeDataGLANceReader},
+        {kFormatNetLens, "NetLens", 10, {Filter("NetLens/Spider (*.s04)", {"*.S04"})},
+         [](const FormatProbe& p) {
+             return p.Header.At(0) == 'D' && p.Header.I32(22) < 100000 && (p.PathHas(".S04") || p.PathHas(".T04"));
+         },
+         NetLensTopology, MakeNetLensReader},
+        {kFormatFireBerd500, "FireBerd 500", 9, {Filter("FireBerd 500 (*.pkt)", {"*.pkt"})},
+         [](const FormatProbe& p) { return p.Header.Contains("ProbeApps"); }, FireBerdTopology, MakeFireBerdReader},
+        {kFormatNetworkMonitor, "Network Monitor", 4, {Filter("Microsoft NetMon (*.cap)", {"*.cap"})},
+         [](const FormatProbe& p) { return p.Header.StartsWith("RTSS"); },
+         [](const TopologyProbe& p) { return Lookup(p.Header.At(6), {{1, E}, {2, T}}); }, MakeNetMonReader},
+        {kFormatLAN900, "LAN900", 12, {Filter("Digitech LAN-900 (*.dat)", {"*.dat"})},
+         [](const FormatProbe& p) {
+             return p.PathHas(".DAT") && p.FileSize >= kMinLan900Bytes && p.Header.At(0) == 0x03 &&
+                    p.Header.At(1) == 0x94;
+         },
+         // Every frame record names its medium: a count-only pass finds the first frame
+         // the way the real read will.
+         [](const TopologyProbe& p) { return p.ProbeRead(); }, MakeLAN900Reader},
+        {kFormatObserver, "Observer", 13, {Filter("Network Instruments Observer (*.bfr)", {"*.bfr"})},
+         [](const FormatProbe& p) {
+             if (!p.Header.Contains("Observer")) return false;
+             FindAddressTable(p.State, std::string(p.Header.Text()));
+             return true;
+         },
+         [](const TopologyProbe& p) { return Lookup(p.Header.I32(133), {{0, E}, {1, T}, {2, kTopologyFDDI}}); },
+         MakeObserverReader},
+        {kFormatEtherPeek, "EtherPeek", 14, {Filter("AG Group EtherPeek (*.pkt)", {"*.pkt"})},
+         [](const FormatProbe& p) { return p.PathHas(".PKT") && (p.Header.At(0) == 6 || p.Header.At(0) == 7); },
+         [](const TopologyProbe&) { return E; }, MakeEtherPeekReader},
+    };
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+const std::vector<TraceFormat>& TraceFormats()
+{
+    static const std::vector<TraceFormat> table = MakeTable();
+    return table;
+}
+
+const TraceFormat* FindTraceFormat(uint8_t code)
+{
+    for (const TraceFormat& format : TraceFormats())
+        if (format.Code == code) return &format;
+    return nullptr;
+}
+
+bool IsReadableFormat(uint8_t code)
+{
+    return FindTraceFormat(code) != nullptr;
+}
+
+std::vector<OpenFilter> OpenDialogFilters()
+{
+    std::vector<const TraceFormat*> formats;
+    for (const TraceFormat& format : TraceFormats()) formats.push_back(&format);
+    std::stable_sort(formats.begin(), formats.end(),
+                     [](const TraceFormat* a, const TraceFormat* b) { return a->DialogPosition < b->DialogPosition; });
+
+    std::vector<OpenFilter> filters{{"All Trace Files", {}}};
+    for (const TraceFormat* format : formats)
+        for (const OpenFilter& filter : format->DialogFilters) {
+            filters.push_back(filter);
+            for (const std::string& pattern : filter.Patterns) {
+                std::vector<std::string>& all = filters.front().Patterns;
+                if (std::find(all.begin(), all.end(), Lower(pattern)) == all.end()) all.push_back(Lower(pattern));
+            }
+        }
+    return filters;
+}
+
+}  // namespace quenlix

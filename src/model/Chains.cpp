@@ -1,0 +1,99 @@
+#include "model/Chains.h"
+
+namespace quenlix {
+
+namespace {
+
+// The record a link leads to, when it is a later one of the expected kind.
+int32_t Forward(const AnalysisState& state, ObjectKind kind, int32_t from, int32_t next)
+{
+    return next > from && state.ObjectList.Holds(kind, next) ? next : -1;
+}
+
+bool InPacketList(const AnalysisState& state, int32_t index)
+{
+    return index >= 0 && static_cast<size_t>(index) < state.PacketList.size();
+}
+
+}  // namespace
+
+int32_t FirstDLCPeer(const AnalysisState& state, const StationNode& station)
+{
+    if (!(station.StationFlags & kFlagSender)) return -1;  // FirstDLCPeer means nothing until the station sends
+    return state.ObjectList.Holds(ObjectKind::DLCPeer, station.FirstDLCPeer) ? station.FirstDLCPeer : -1;
+}
+
+int32_t NextDLCPeer(const AnalysisState& state, int32_t peer)
+{
+    return Forward(state, ObjectKind::DLCPeer, peer, state.ObjectList.DLCPeer(peer).Next);
+}
+
+int32_t FirstMACInfo(const AnalysisState& state, int32_t first)
+{
+    return state.ObjectList.Holds(ObjectKind::MACInfo, first) ? first : -1;
+}
+
+int32_t NextMACInfo(const AnalysisState& state, int32_t info)
+{
+    return Forward(state, ObjectKind::MACInfo, info, state.ObjectList.MACInfo(info).Next);
+}
+
+int32_t FirstNetPeer(const AnalysisState& state, const NetNode& node)
+{
+    if (!(node.NetFlags & kFlagSender)) return -1;  // FirstPeer means nothing until the node sends
+    return state.ObjectList.Holds(ObjectKind::NetPeer, node.FirstPeer) ? node.FirstPeer : -1;
+}
+
+int32_t NextNetPeer(const AnalysisState& state, int32_t peer)
+{
+    return Forward(state, ObjectKind::NetPeer, peer, state.ObjectList.NetPeer(peer).Next);
+}
+
+int32_t FirstTransHead(const AnalysisState& state, int32_t peer)
+{
+    const int32_t first = state.ObjectList.NetPeer(peer).FirstTrans;
+    return state.ObjectList.Holds(ObjectKind::TransHead, first) ? first : -1;
+}
+
+int32_t NextTransHead(const AnalysisState& state, int32_t head)
+{
+    return Forward(state, ObjectKind::TransHead, head, state.ObjectList.TransHead(head).NextTrans);
+}
+
+int32_t FirstPacket(const AnalysisState& state, int32_t first)
+{
+    return InPacketList(state, first) ? first : -1;
+}
+
+int32_t FirstPacketOf(const AnalysisState& state, int32_t head)
+{
+    return FirstPacket(state, state.ObjectList.TransHead(head).FirstPacket);
+}
+
+int32_t NextPacketOf(const AnalysisState& state, int32_t packet)
+{
+    const int32_t next = state.PacketList[static_cast<size_t>(packet)].NextPacket;
+    return next > packet && InPacketList(state, next) ? next : -1;
+}
+
+std::vector<int32_t> MACInfoChain(const AnalysisState& state, int32_t first)
+{
+    std::vector<int32_t> chain;
+    for (int32_t i = FirstMACInfo(state, first); i >= 0; i = NextMACInfo(state, i)) chain.push_back(i);
+    return chain;
+}
+
+const NetNode* FindNetNode(const AnalysisState& state, const NetString& address)
+{
+    const auto found = state.NetworkNodes.find(address);
+    return found == state.NetworkNodes.end() ? nullptr : &found->second;
+}
+
+int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetString& peerAddress)
+{
+    for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p))
+        if (state.ObjectList.NetPeer(p).PeerAddress == peerAddress) return p;
+    return -1;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,42 @@
+#pragma once
+// Walking the record chains of the analysis state: a station's TDLCPeer and
+// TMACInfo chains, a network node's TNetPeer chain, a peer's TTransHead chain and
+// a conversation's TPacket chain.
+//
+// Each step returns -1 at the end of its chain. A link that does not lead to a
+// later record of the right kind also ends the chain: the engine only ever links
+// a record to one created after it, so a damaged state can neither loop nor lead
+// outside its lists.
+
+#include <cstdint>
+#include <vector>
+
+#include "model/AnalysisState.h"
+
+namespace quenlix {
+
+// The first TDLCPeer of a station; -1 unless the station has sent.
+int32_t FirstDLCPeer(const AnalysisState& state, const StationNode& station);
+int32_t NextDLCPeer(const AnalysisState& state, int32_t peer);
+int32_t FirstMACInfo(const AnalysisState& state, int32_t first);
+int32_t NextMACInfo(const AnalysisState& state, int32_t info);
+// The first TNetPeer of a node; -1 unless the node has sent.
+int32_t FirstNetPeer(const AnalysisState& state, const NetNode& node);
+int32_t NextNetPeer(const AnalysisState& state, int32_t peer);
+int32_t FirstTransHead(const AnalysisState& state, int32_t peer);
+int32_t NextTransHead(const AnalysisState& state, int32_t head);
+// The first packet of a chain that starts at a TTransHead's FirstPacket.
+int32_t FirstPacket(const AnalysisState& state, int32_t first);
+int32_t FirstPacketOf(const AnalysisState& state, int32_t head);
+int32_t NextPacketOf(const AnalysisState& state, int32_t packet);
+
+// The object indexes of the TMACInfo chain that starts at first.
+std::vector<int32_t> MACInfoChain(const AnalysisState& state, int32_t first);
+
+// The network node of an address, or null.
+const NetNode* FindNetNode(const AnalysisState& state, const NetString& address);
+
+// The node's TNetPeer whose PeerAddress is the given address, or -1.
+int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetString& peerAddress);
+
+}  // namespace quenlix
