@@ -12,13 +12,9 @@ namespace quenlix {
 
 namespace {
 
-using namespace appcode;
-
 constexpr uint8_t kKindIP = 4;
 constexpr uint8_t kKindIPX = 5;
 constexpr uint8_t kKindIPXOther = 11;
-constexpr int kFirstIPXApp = 8;
-constexpr int kLastIPXApp = 21;
 constexpr int kOtherApp = 22;
 constexpr uint8_t kSPXIIApp = 10;
 constexpr uint16_t kTcpFin = 0x01, kTcpSyn = 0x02, kTcpRst = 0x04, kTcpPsh = 0x08, kTcpUrg = 0x20;
@@ -67,7 +63,7 @@ std::string AddressText(const AnalysisState& state, const NetString& address, co
 
 bool PortBasedReverse(uint8_t app)
 {
-    return app == kTCP || app == kUDP || app == kSPX || app == kNetBIOS || app == kSMB || app == kPBurst;
+    return app == kAppTCP || app == kAppUDP || app == kAppSPX || app == kAppNetBIOS || app == kAppSMB || app == kAppPBurst;
 }
 
 const char* IcmpText(uint8_t type, uint8_t code, bool& replaces)
@@ -229,8 +225,8 @@ int ScaleDivisorFor(PacketScale scale, uint8_t topology)
 std::string ToolboxAppText(const AnalysisState& state, const TTransHead& head)
 {
     const std::string name = AppName(head.App);
-    if (head.App == kTCP || head.App == kUDP) return name + "/" + PortName(head.SrcPort) + "<->" + PortName(head.DstPort);
-    if (head.App == kICMP) {
+    if (head.App == kAppTCP || head.App == kAppUDP) return name + "/" + PortName(head.SrcPort) + "<->" + PortName(head.DstPort);
+    if (head.App == kAppICMP) {
         std::string text = name;
         if (head.FirstPacket >= 0 && static_cast<size_t>(head.FirstPacket) < state.PacketList.size()) {
             const uint16_t word = PacketAt(state, head.FirstPacket).TypeWord;
@@ -596,10 +592,10 @@ private:
                 c.RetransmissionDelay += delay;
                 if (ref && ref->PacketFlags >= kPktBadTcpChecksum && ref->PacketFlags != kPktGapMarker)
                     ++c.ErrorRetransmissions;
-                std::string text = head_->App == kNCP ? "NCP Command " : "";
+                std::string text = head_->App == kAppNCP ? "NCP Command " : "";
                 text += delay >= kSlowRetransmissionMicroseconds ? "Transport Retransmission" : "Fast Transport Retransmission";
                 if (ref) text += " (" + FormatMilliseconds(delay / 1000) + " ms from pkt " + std::to_string(ref->FrameNo) + ")";
-                if (head_->App == kPBurst) text += " requesting missing PBurst pkt(s)";
+                if (head_->App == kAppPBurst) text += " requesting missing PBurst pkt(s)";
                 add(std::move(text));
             }
         }
@@ -625,7 +621,7 @@ private:
         const uint8_t app = head_->App;
         if (p.PacketFlags == kPktGapMarker) return "MISSING " + AppName(app) + " PACKET(S)";
         std::string text;
-        if (app != kTCP && app != kSPX && app != kSPXIIApp && app != kNetBIOS) {
+        if (app != kAppTCP && app != kAppSPX && app != kSPXIIApp && app != kAppNetBIOS) {
             if (p.PacketFlags & kPktRequest)
                 text += "Cmd; ";
             else if (p.PacketFlags & kPktReply)
@@ -638,8 +634,8 @@ private:
         }
         const int payload = PacketPayload(p);
         switch (app) {
-        case kUDP: text += "UDP Len=" + std::to_string(payload) + "; "; break;
-        case kTCP:
+        case kAppUDP: text += "UDP Len=" + std::to_string(payload) + "; "; break;
+        case kAppTCP:
             text += "TCP ";
             if (payload >= 1) {
                 text += "Seq=" + WholeReal(p.Seq) + " Len=" + std::to_string(payload) + " ";
@@ -657,15 +653,15 @@ private:
             if (p.TCPFlags & kTcpUrg) text += "URG ";
             text += "Win=" + std::to_string(p.TypeWord) + "; ";
             break;
-        case kNCP: text += "NCP Seq=" + WholeReal(p.Seq) + " "; break;
-        case kSPX:
+        case kAppNCP: text += "NCP Seq=" + WholeReal(p.Seq) + " "; break;
+        case kAppSPX:
         case kSPXIIApp:
-        case kNetBIOS:
-            text += app == kSPX ? "SPX" : app == kSPXIIApp ? "SPXII" : "NetBIOS";
+        case kAppNetBIOS:
+            text += app == kAppSPX ? "SPX" : app == kSPXIIApp ? "SPXII" : "NetBIOS";
             text += (p.PacketFlags & kPktRequest) ? " Seq=" + WholeReal(p.Seq) : " Ack=" + WholeReal(p.Ack);
             text += " ";
             break;
-        case kPBurst:
+        case kAppPBurst:
             text += "PBurst";
             text += (p.PacketFlags & kPktRequest) ? " Ack=" + WholeReal(p.Seq) : " Seq=" + WholeReal(p.Ack);
             text += " ";
