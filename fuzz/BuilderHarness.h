@@ -22,8 +22,8 @@
 #include "ui/main/FileSummaryContent.h"
 #include "ui/main/MainWindowContent.h"
 #include "ui/main/ProtocolTableContent.h"
-#include "ui/print/ReportContent.h"
-#include "ui/print/StateDumpContent.h"
+#include "report/ReportContent.h"
+#include "report/StateDump.h"
 
 namespace quenlix::fuzz {
 

@@ -62,8 +62,8 @@ protected:
     void Build(int requests, bool answered)
     {
         const NetString client = IpKey(10, 0, 0, 1), server = IpKey(10, 0, 0, 2);
-        const int out = chains.Head(chains.Peer(client, server), appcode::kUDP, 4000, 7);
-        const int back = answered ? chains.Head(chains.Peer(server, client), appcode::kUDP, 7, 4000) : -1;
+        const int out = chains.Head(chains.Peer(client, server), kAppUDP, 4000, 7);
+        const int back = answered ? chains.Head(chains.Peer(server, client), kAppUDP, 7, 4000) : -1;
         chains.Node(client).Kind = 4;
         for (int i = 0; i < requests; ++i) {
             chains.Send(out, UdpPacket(i * 100000.0, 100, static_cast<uint16_t>(i + 1), kPktRequest));
@@ -146,8 +146,8 @@ TEST(BadInput, GapMarkersOnlyAndPacketsAtOneInstant)
     for (const Case& c : cases) {
         Chains chains;
         const NetString a = IpKey(10, 0, 0, 1), b = IpKey(10, 0, 0, 2);
-        const int out = chains.Head(chains.Peer(a, b), appcode::kUDP, 1, 2);
-        const int back = chains.Head(chains.Peer(b, a), appcode::kUDP, 2, 1);
+        const int out = chains.Head(chains.Peer(a, b), kAppUDP, 1, 2);
+        const int back = chains.Head(chains.Peer(b, a), kAppUDP, 2, 1);
         chains.Node(a).Kind = 4;
         for (int i = 0; i < 12; ++i) {
             chains.Send(out, UdpPacket(1e6 + i * c.Step, 10, static_cast<uint16_t>(i), c.Flags));

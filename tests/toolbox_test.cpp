@@ -27,14 +27,14 @@ protected:
     void SetUp() override
     {
         clientToServer = chains.Peer(client, server);
-        forward = chains.Head(clientToServer, appcode::kUDP, 4000, 7);
+        forward = chains.Head(clientToServer, kAppUDP, 4000, 7);
         chains.Node(client).Kind = 4;
         chains.Node(server).Kind = 4;
     }
     void AddReverse()
     {
         serverToClient = chains.Peer(server, client);
-        reverse = chains.Head(serverToClient, appcode::kUDP, 7, 4000);
+        reverse = chains.Head(serverToClient, kAppUDP, 7, 4000);
     }
     ToolboxSelection Select(ToolboxOptions options = {})
     {
@@ -79,7 +79,7 @@ TEST_F(ToolboxTest, RowsFollowSpacingAndArrowsFollowScale)
         Chains one;
         const int peer = one.Peer(client, server);
         one.Node(client).Kind = 4;
-        const int h = one.Head(peer, appcode::kUDP, 1, 2);
+        const int h = one.Head(peer, kAppUDP, 1, 2);
         TPacket p = UdpPacket(10, 1514 - 46, 0, 0);
         one.Send(h, p);
         one.State().Topology = c.Topology;
@@ -119,8 +119,8 @@ TEST_F(ToolboxTest, AnnotationsCountEachProblemOfItsDirection)
         const int peer = one.Peer(client, server);
         one.Node(client).Kind = 4;
         const int back = one.Peer(server, client);
-        const int h = one.Head(peer, appcode::kUDP, 1, 2);
-        const int r = one.Head(back, appcode::kUDP, 2, 1);
+        const int h = one.Head(peer, kAppUDP, 1, 2);
+        const int r = one.Head(back, kAppUDP, 2, 1);
         one.Send(h, UdpPacket(1000, 100, 1, kPktRequest));
         TPacket p = UdpPacket(1000 + c.Delay, c.Length - 46, 2, c.Flags);
         p.RetransDepth = 1;
@@ -161,9 +161,9 @@ TEST_F(ToolboxTest, RetransmissionCountsBytesDelayAndErroredOriginals)
 TEST_F(ToolboxTest, TcpTextsNameSegmentsFlagsAndAcknowledgedPacket)
 {
     const int tcpPeer = clientToServer;
-    const int tcpHead = chains.Head(tcpPeer, appcode::kTCP, 1025, 80);
+    const int tcpHead = chains.Head(tcpPeer, kAppTCP, 1025, 80);
     serverToClient = chains.Peer(server, client);
-    const int back = chains.Head(serverToClient, appcode::kTCP, 80, 1025);
+    const int back = chains.Head(serverToClient, kAppTCP, 80, 1025);
     TPacket syn = TcpPacket(0, 0, 100, 0, testing::kTcpSyn);
     syn.MSS = 1460;
     syn.Length = 64;  // padded to the minimum: not short
@@ -192,7 +192,7 @@ TEST_F(ToolboxTest, SelectionPreselectsAndHandlesOneWayConversations)
     chains.Send(forward, UdpPacket(0, 10, 1, kPktRequest));
     const NetString third = IpKey(10, 0, 0, 3);
     const int other = chains.Peer(client, third);
-    chains.Head(other, appcode::kICMP);
+    chains.Head(other, kAppICMP);
     ToolboxPreselection pre{"10.0.0.1", "", "10.0.0.3", "", "ICMP Echo (Ping)"};
     ToolboxSelection s;
     RebuildToolbox(chains.State(), s, {}, pre);
@@ -258,7 +258,7 @@ TEST_F(ToolboxTest, BandHoldsOnlyRowsInViewButCountsAll)
     Chains varied;
     const int peer = varied.Peer(client, server), back = varied.Peer(server, client);
     varied.Node(client).Kind = 4;
-    const int h = varied.Head(peer, appcode::kUDP, 1, 2), r = varied.Head(back, appcode::kUDP, 2, 1);
+    const int h = varied.Head(peer, kAppUDP, 1, 2), r = varied.Head(back, kAppUDP, 2, 1);
     double time = 0;
     for (int i = 0; i < 5000; ++i) {
         time += (i % 97 == 0) ? 3e6 : (i % 7) * 4000.0;  // breaks, ruler runs and close rows
