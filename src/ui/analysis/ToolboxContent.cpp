@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/Codes.h"
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 #include "ui/main/ClientServerContent.h"
@@ -12,11 +13,8 @@ namespace quenlix {
 
 namespace {
 
-constexpr uint8_t kKindIP = 4;
-constexpr uint8_t kKindIPX = 5;
-constexpr uint8_t kKindIPXOther = 11;
+
 constexpr int kOtherApp = 22;
-constexpr uint8_t kSPXIIApp = 10;
 constexpr uint16_t kTcpFin = 0x01, kTcpSyn = 0x02, kTcpRst = 0x04, kTcpPsh = 0x08, kTcpUrg = 0x20;
 constexpr int kAckSearchDepth = 20;
 constexpr int kRulerLongTick = 50;
@@ -54,7 +52,7 @@ std::string WholeReal(double value)
     return buffer;
 }
 
-bool IsIPXKind(uint8_t kind) { return kind == kKindIPX || kind == kKindIPXOther; }
+bool IsIPXKind(uint8_t kind) { return kind == kFamilyIPX || kind == kFamilyNetBIOSIPX; }
 
 std::string AddressText(const AnalysisState& state, const NetString& address, const ToolboxOptions& options)
 {
@@ -114,7 +112,7 @@ void FillSourceBox(const AnalysisState& state, ToolboxSelection& s, const Toolbo
     s.SourceNodes.clear();
     for (const auto& [address, node] : state.NetworkNodes) {
         if (!(node.NetFlags & kFlagSender)) continue;
-        if (node.Kind != kKindIP && !IsIPXKind(node.Kind)) continue;
+        if (node.Kind != kFamilyIP && !IsIPXKind(node.Kind)) continue;
         s.SourceItems.push_back(AddressText(state, address, options));
         s.SourceNodes.push_back(&node);
     }
@@ -438,8 +436,8 @@ public:
         spacing_ = std::max(options.SpacingMs, 0);
         divisor_ = std::max(options.ScaleDivisor, 1);
         const NetNode* source = SourceNode(s);
-        ipSource_ = source && source->Kind == kKindIP;
-        ipxSource_ = source && source->Kind == kKindIPX;
+        ipSource_ = source && source->Kind == kFamilyIP;
+        ipxSource_ = source && source->Kind == kFamilyIPX;
     }
 
     // Walks the whole ladder; with checkpoints, records where it stood every
@@ -621,7 +619,7 @@ private:
         const uint8_t app = head_->App;
         if (p.PacketFlags == kPktGapMarker) return "MISSING " + AppName(app) + " PACKET(S)";
         std::string text;
-        if (app != kAppTCP && app != kAppSPX && app != kSPXIIApp && app != kAppNetBIOS) {
+        if (app != kAppTCP && app != kAppSPX && app != kAppSPXII && app != kAppNetBIOS) {
             if (p.PacketFlags & kPktRequest)
                 text += "Cmd; ";
             else if (p.PacketFlags & kPktReply)
@@ -655,9 +653,9 @@ private:
             break;
         case kAppNCP: text += "NCP Seq=" + WholeReal(p.Seq) + " "; break;
         case kAppSPX:
-        case kSPXIIApp:
+        case kAppSPXII:
         case kAppNetBIOS:
-            text += app == kAppSPX ? "SPX" : app == kSPXIIApp ? "SPXII" : "NetBIOS";
+            text += app == kAppSPX ? "SPX" : app == kAppSPXII ? "SPXII" : "NetBIOS";
             text += (p.PacketFlags & kPktRequest) ? " Seq=" + WholeReal(p.Seq) : " Ack=" + WholeReal(p.Ack);
             text += " ";
             break;
