@@ -6,11 +6,13 @@
 //
 // usage: quenlix-bench [--frames N] [--keep] [FOLDER]
 //        quenlix-bench --read FILE
+//        quenlix-bench --peer-hosts N [--frames N]
 //        quenlix-bench --toolbox
 //   FOLDER defaults to a new folder under the system's temporary folder.
 //   --keep leaves the two files in FOLDER; --read only reads an existing
-//   Ethernet Sniffer trace (for profiling the read on its own). --toolbox only
-//   times the toolbox on a conversation of a million frames.
+//   Ethernet Sniffer trace (for profiling the read on its own); --peer-hosts
+//   writes a trace of N network clients and times only the peer maps on it;
+//   --toolbox only times the toolbox on a conversation of a million frames.
 //
 // Targets: at least 2 million frames per second on the plain file, and a read's
 // peak memory no more than twice the file's size; on the largest conversation,
@@ -38,6 +40,8 @@
 #include "ui/analysis/AnalysisContent.h"
 #include "ui/analysis/ToolboxContent.h"
 #include "ui/main/ClientServerContent.h"
+#include "ui/peermaps/NetworkStatisticsContent.h"
+#include "ui/peermaps/StationStatsContent.h"
 
 namespace {
 
@@ -52,6 +56,7 @@ struct BenchOptions {
     std::string Folder;  // empty: a temporary folder of our own
     std::string ReadOnly;  // a trace to read without writing any
     bool Keep = false;
+    int PeerHosts = 0;  // --peer-hosts N: a trace of N network clients for the peer maps only
     bool ToolboxOnly = false;
 };
 
@@ -64,6 +69,9 @@ bool ParseOptions(int argc, char** argv, BenchOptions& options)
             if (options.Frames == 0) return false;
         } else if (arg == "--read" && i + 1 < argc) {
             options.ReadOnly = argv[++i];
+        } else if (arg == "--peer-hosts" && i + 1 < argc) {
+            options.PeerHosts = std::atoi(argv[++i]);
+            if (options.PeerHosts <= 0) return false;
         } else if (arg == "--toolbox") {
             options.ToolboxOnly = true;
         } else if (arg == "--keep") {
@@ -173,6 +181,55 @@ WriteResult WriteTraces(const BenchOptions& options, const fs::path& plain, cons
     return result;
 }
 
+// Text measured as the map's 8-point Arial roughly measures it: the map's work
+// without a windowing system (the widget adds only the drawing itself).
+class ApproximateMetrics : public quenlix::RingTextMetrics {
+public:
+    int TextWidth(const std::string& text, int pointSize) const override
+    {
+        return static_cast<int>(text.size()) * pointSize * 3 / 4;
+    }
+    int TextHeight(const std::string&, int pointSize) const override { return pointSize + 5; }
+};
+
+// The statistics grids of both windows and one map of each, on a 760 x 560 paint box.
+void BenchPeerMaps(const char* label, quenlix::AnalysisState& state)
+{
+    auto time = [&](const char* what, auto&& work) {
+        const double cpuStart = CpuSeconds();
+        const auto start = Clock::now();
+        const std::string result = work();
+        std::printf("%-10s %s: %s in %.3f s (%.3f s of CPU)\n", label, what, result.c_str(),
+                    std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds() - cpuStart);
+    };
+    const ApproximateMetrics metrics;
+    quenlix::NetworkStatisticsContent network(state);
+    quenlix::StationStatsContent stations(state);
+    time("network grid", [&] {
+        network.Rebuild();
+        return std::to_string(network.ViewableRowCount()) + " rows";
+    });
+    time("station grid", [&] {
+        stations.Rebuild();
+        return std::to_string(stations.ViewableRowCount()) + " rows";
+    });
+    time("network map", [&] {
+        const auto& map = network.BuildMap(760, 560, metrics);
+        return std::to_string(map.Labels.size()) + " stations, " + std::to_string(map.Segments.size()) + " line parts";
+    });
+    time("station map", [&] {
+        const auto& map = stations.BuildMap(760, 560, metrics);
+        return std::to_string(map.Labels.size()) + " stations, " + std::to_string(map.Segments.size()) + " line parts";
+    });
+    // Later paints (a resize, a key) reuse the chains walked by the first.
+    time("network map again", [&] {
+        return std::to_string(network.BuildMap(700, 500, metrics).Labels.size()) + " stations";
+    });
+    time("station map again", [&] {
+        return std::to_string(stations.BuildMap(700, 500, metrics).Labels.size()) + " stations";
+    });
+}
+
 // The toolbox on the trace's largest conversation: the first paint of the
 // ladder (every packet of both directions walked, the rows of one screen laid
 // out) and the latency and throughput runs of both directions.
@@ -245,7 +302,7 @@ void BenchHugeConversation(int segments)
 }
 
 // Reads one file as the program does and prints its figures; false when the read failed.
-bool BenchRead(const char* label, const fs::path& path)
+bool BenchRead(const char* label, const fs::path& path, bool clientServer = true)
 {
     auto state = std::make_unique<quenlix::AnalysisState>();
     quenlix::SilentHost host;
@@ -280,6 +337,10 @@ bool BenchRead(const char* label, const fs::path& path)
                 peakReset ? "" : " [peak since the process started]");
     if (state->ReadResult != 0) std::printf("%-10s read ended with result %d\n", label, state->ReadResult);
 
+    if (!clientServer) {
+        BenchPeerMaps(label, *state);
+        return state->ReadResult == 0;
+    }
     // The client/server table: two transaction analyses per conversation on top of the read.
     quenlix::ClientServerContent table;
     quenlix::InitServerGrid(table);
@@ -288,8 +349,41 @@ bool BenchRead(const char* label, const fs::path& path)
     quenlix::UpdateServerGrid(*state, table);
     std::printf("%-10s client/server table: %d rows in %.3f s (%.3f s of CPU)\n", label, table.ServerRowCount,
                 std::chrono::duration<double>(Clock::now() - tableStart).count(), CpuSeconds() - tableCpuStart);
+    BenchPeerMaps(label, *state);
     BenchToolbox(label, *state);
     return state->ReadResult == 0;
+}
+
+// A trace in which every one of PeerHosts clients talks to the servers, for the
+// peer maps' figures on a very large network.
+bool BenchManyHosts(const BenchOptions& options)
+{
+    const fs::path path = fs::temp_directory_path() / ("quenlix-bench-hosts-" + std::to_string(getpid()) + ".enc");
+    quenlix::traffic::TrafficProfile profile = BenchProfile(options.Frames);
+    profile.IpClients = options.PeerHosts;
+    profile.IpxClients = 0;
+    profile.LlcOnlyStations = 0;
+    profile.ConversationsPerSecond = 2000.0;
+    profile.MaxResponseBytes = 2'000;
+    quenlix::testing::SnifferFileOptions fileOptions;
+    fileOptions.NetworkType = 1;
+    fileOptions.TimeUnit = 5;
+    {
+        quenlix::testing::SnifferWriter writer(path.string(), fileOptions);
+        quenlix::traffic::TrafficGenerator generator(profile);
+        quenlix::traffic::GeneratedFrame frame;
+        quenlix::testing::SnifferFrame record;
+        while (generator.Next(frame)) {
+            record.TimeCount = frame.TimeMicros;
+            record.Bytes = std::move(frame.Bytes);
+            writer.AddFrame(record);
+        }
+        writer.Finish();
+    }
+    const bool ok = BenchRead("hosts", path, false);
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    return ok;
 }
 
 }  // namespace
@@ -302,6 +396,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!options.ReadOnly.empty()) return BenchRead("read", options.ReadOnly) ? 0 : 1;
+    if (options.PeerHosts > 0) return BenchManyHosts(options) ? 0 : 1;
     if (options.ToolboxOnly) {
         BenchHugeConversation(500000);
         return 0;

@@ -148,7 +148,7 @@ TEST(BadInput, GapMarkersOnlyAndPacketsAtOneInstant)
         const NetString a = IpKey(10, 0, 0, 1), b = IpKey(10, 0, 0, 2);
         const int out = chains.Head(chains.Peer(a, b), kAppUDP, 1, 2);
         const int back = chains.Head(chains.Peer(b, a), kAppUDP, 2, 1);
-        chains.Node(a).Kind = 4;
+        chains.Node(a).Kind = kFamilyIP;
         for (int i = 0; i < 12; ++i) {
             chains.Send(out, UdpPacket(1e6 + i * c.Step, 10, static_cast<uint16_t>(i), c.Flags));
             chains.Send(back, UdpPacket(1e6 + i * c.Step, 10, 0, c.Flags == kPktGapMarker ? c.Flags : kPktReply));

@@ -133,17 +133,17 @@ TEST_F(OfficeCaptures, NetworkMonitorRaisesShortFramesTo64)
     EXPECT_GT(raised, 0);  // the 42-byte ARP frames
     EXPECT_DOUBLE_EQ(s.TotalBytes, static_cast<double>(bytes));
     EXPECT_DOUBLE_EQ(sniffer->State->TotalBytes, static_cast<double>(kOfficeBytesWithFcs));
-    EXPECT_EQ(s.FrameStats[1], 64);  // the smallest frame
-    EXPECT_EQ(sniffer->State->FrameStats[1], 46);
-    EXPECT_EQ(s.FrameStats[2], sniffer->State->FrameStats[2]);
+    EXPECT_EQ(s.FrameStats[kStatSmallestFrame], 64);  // the smallest frame
+    EXPECT_EQ(sniffer->State->FrameStats[kStatSmallestFrame], 46);
+    EXPECT_EQ(s.FrameStats[kStatLargestFrame], sniffer->State->FrameStats[kStatLargestFrame]);
 
     ExpectSameTraffic(*sniffer->State, s);
     // Station and host bytes differ by the padding of the short frames only, so
     // frames, protocols and encapsulations are compared without them.
     ExpectSameStationsAndHosts(*sniffer->State, s, false);
     // The Sniffer read counts the 46-byte frames as runts; raised to 64 they are none.
-    EXPECT_GT(sniffer->State->FrameStats[15], 0);
-    EXPECT_EQ(s.FrameStats[15], 0);
+    EXPECT_GT(sniffer->State->FrameStats[kStatRunts], 0);
+    EXPECT_EQ(s.FrameStats[kStatRunts], 0);
 }
 
 TEST_F(OfficeCaptures, LANalyzerCountsTheWireLengthWithFcs)
@@ -160,10 +160,10 @@ TEST_F(OfficeCaptures, LANalyzerCountsTheWireLengthWithFcs)
     for (uint32_t length : lengths) bytes += length + 4;
     EXPECT_EQ(bytes, kOfficeBytesWithFcs);
     EXPECT_DOUBLE_EQ(s.TotalBytes, static_cast<double>(kOfficeBytesWithFcs));
-    EXPECT_EQ(s.FrameStats[1], sniffer->State->FrameStats[1]);
-    EXPECT_EQ(s.FrameStats[2], sniffer->State->FrameStats[2]);
+    EXPECT_EQ(s.FrameStats[kStatSmallestFrame], sniffer->State->FrameStats[kStatSmallestFrame]);
+    EXPECT_EQ(s.FrameStats[kStatLargestFrame], sniffer->State->FrameStats[kStatLargestFrame]);
     // Same lengths, so the same short frames count as runts.
-    EXPECT_EQ(s.FrameStats[15], sniffer->State->FrameStats[15]);
+    EXPECT_EQ(s.FrameStats[kStatRunts], sniffer->State->FrameStats[kStatRunts]);
 
     ExpectSameTraffic(*sniffer->State, s);
     ExpectSameStationsAndHosts(*sniffer->State, s, true);

@@ -136,10 +136,10 @@ TEST(MainWindow, NetworkWindowsNeedIpOrIpxFrames)
 {
     AnalysisState state;
     EXPECT_FALSE(TraceHasIpOrIpx(state));
-    state.ProtocolStats[5].Frames = 1;  // IPX
+    state.ProtocolStats[kFamilyIPX].Frames = 1;  // IPX
     EXPECT_TRUE(TraceHasIpOrIpx(state));
-    state.ProtocolStats[5].Frames = 0;
-    state.ProtocolStats[4].Frames = 3;  // IP
+    state.ProtocolStats[kFamilyIPX].Frames = 0;
+    state.ProtocolStats[kFamilyIP].Frames = 3;  // IP
     EXPECT_TRUE(TraceHasIpOrIpx(state));
 }
 

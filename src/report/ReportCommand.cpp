@@ -14,6 +14,7 @@
 #include "report/JsonWriter.h"
 #include "report/StateDump.h"
 #include "report/TextTable.h"
+#include "ui/peermaps/PeerReportContent.h"
 
 namespace quenlix {
 
@@ -103,6 +104,10 @@ bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::s
         error = "--json and --dump-state cannot be combined";
         return false;
     }
+    if ((options.Network || options.Stations) && dump) {
+        error = "--network and --stations cannot be combined with --dump-state";
+        return false;
+    }
     if (options.WithPackets && !dump) {
         error = "--packets needs --dump-state";
         return false;
@@ -168,6 +173,8 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
             options.SmartNames = true;
         } else if (arg == "--ipx-oui") {
             options.IpxOui = true;
+        } else if (arg == "--network" || arg == "--stations") {
+            (arg == "--network" ? options.Network : options.Stations) = true;
         } else if (IsOption(arg, "--sort")) {
             if (!OptionValue(args, i, "--sort", fileGiven, value, error) || !TakeSort(value, options, error)) return std::nullopt;
         } else if (arg == "--conversation" || arg == "--ladder") {
@@ -260,8 +267,12 @@ std::string ReportUsage()
            "  --address-table-dir DIR   folder of the Observer local address tables\n"
            "  --tcp-data-response       TCP response times from a request carrying data to the\n"
            "                            first data of its answer\n"
-           "  --smart-names             client/server table: names instead of addresses where known\n"
-           "  --ipx-oui                 client/server table: IPX nodes by manufacturer\n"
+           "  --smart-names             client/server, network and station tables: names instead\n"
+           "                            of addresses where known\n"
+           "  --ipx-oui                 client/server and network tables: IPX nodes by manufacturer;\n"
+           "                            station table: stations by manufacturer\n"
+           "  --network                 add the network statistics table (every IP and IPX sender)\n"
+           "  --stations                add the station statistics table (every MAC sender)\n"
            "  --sort COLUMN[:desc]      client/server table: sort by a column (number or header)\n"
            "  --ladder CLIENT SERVER APPLICATION\n"
            "                            print the conversation's packets one line each (frame, time,\n"
@@ -432,11 +443,32 @@ void PrintConversation(const AnalysisState& state, const ReportOptions& options,
     }
 }
 
-void PrintReport(const AnalysisState& state, const ReportOptions& options, std::ostream& out)
+// The report's JSON object with one more member added last.
+std::string WithMember(std::string report, const std::string& name, const std::string& value)
 {
+    const std::size_t close = report.find_last_of('}');
+    if (close == std::string::npos) return report;
+    std::string body = report.substr(0, close);
+    while (!body.empty() && (body.back() == '\n' || body.back() == ' ')) body.pop_back();
+    return body + ",\n  \"" + name + "\": " + value + "\n}\n";
+}
+
+void PrintReport(AnalysisState& state, const ReportOptions& options, std::ostream& out)
+{
+    const PeerReportOptions peers{options.SmartNames, options.IpxOui};
     switch (options.Mode) {
-    case ReportMode::Text: out << ReportText(state) << ClientServerText(BuildClientServer(state, options)); break;
-    case ReportMode::Json: out << WithClientServerJson(ReportJson(state), BuildClientServer(state, options)); break;
+    case ReportMode::Text:
+        out << ReportText(state) << ClientServerText(BuildClientServer(state, options));
+        if (options.Network) out << PeerGridText("Network Statistics", NetworkStatisticsRows(state, peers));
+        if (options.Stations) out << PeerGridText("Station Statistics", StationStatisticsRows(state, peers));
+        break;
+    case ReportMode::Json: {
+        std::string report = WithClientServerJson(ReportJson(state), BuildClientServer(state, options));
+        if (options.Network) report = WithMember(report, "Network", PeerGridJson(NetworkStatisticsRows(state, peers)));
+        if (options.Stations) report = WithMember(report, "Stations", PeerGridJson(StationStatisticsRows(state, peers)));
+        out << report;
+        break;
+    }
     case ReportMode::DumpState: out << StateDumpJson(state, {options.WithPackets}); break;
     }
     out.flush();

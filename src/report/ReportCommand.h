@@ -43,6 +43,9 @@ struct ReportOptions {
     bool IpxOui = false;
     int SortColumn = -1;  // none
     bool SortDescending = false;
+    // The statistics grids of the network and station windows.
+    bool Network = false;
+    bool Stations = false;
     // --conversation: one transaction analysis instead of the report.
     std::optional<ConversationQuery> Conversation;
     // --ladder: the conversation's packets one line each instead of its figures.

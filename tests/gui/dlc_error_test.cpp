@@ -193,8 +193,8 @@ void DLCErrorPageTest::OfficeCaptureFillsTheEthernetPanel()
     QVERIFY(form.findChild<QPushButton*>("DLCCopyButton")->isVisible());
     const AnalysisState& state = program->State();
     // Frames sent from the hosts' own interfaces are not padded: runts, but no fragments.
-    QVERIFY(state.FrameStats[15] > 0);
-    QCOMPARE(BoxText(form, "RuntTextBox").toStdString(), FormatCount(state.FrameStats[15]));
+    QVERIFY(state.FrameStats[kStatRunts] > 0);
+    QCOMPARE(BoxText(form, "RuntTextBox").toStdString(), FormatCount(state.FrameStats[kStatRunts]));
     QCOMPARE(BoxText(form, "FCSTextBox"), QString("0"));
     QCOMPARE(BoxText(form, "FragmentTextBox"), QString("0"));
     QCOMPARE(BoxText(form, "EthernetTrans1"), QString("0"));

@@ -12,6 +12,7 @@ int RunAllPagesTests(int argc, char** argv);
 int RunClientServerPageTests(int argc, char** argv);
 int RunDLCErrorTests(int argc, char** argv);
 int RunMainWindowUseTests(int argc, char** argv);
+int RunPeerMapWindowTests(int argc, char** argv);
 int RunToolboxWindowsTests(int argc, char** argv);
 }  // namespace quenlix::guitest
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv)
     failures += quenlix::guitest::RunClientServerPageTests(argc, argv);
     failures += quenlix::guitest::RunDLCErrorTests(argc, argv);
     failures += quenlix::guitest::RunMainWindowUseTests(argc, argv);
+    failures += quenlix::guitest::RunPeerMapWindowTests(argc, argv);
     failures += quenlix::guitest::RunToolboxWindowsTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -21,7 +21,7 @@ public:
     // 4-byte FCS that the stored bytes leave out.
     bool Feed(const Bytes& bytes, double timeMicroseconds, bool badFcs = false, bool alignError = false)
     {
-        const std::size_t fcs = state_.Topology == 0 ? 4 : 0;
+        const std::size_t fcs = state_.Topology == kTopologyEthernet ? 4 : 0;
         return FeedSized(bytes, static_cast<uint16_t>(bytes.size() + fcs), static_cast<uint16_t>(bytes.size() + fcs),
                          timeMicroseconds, badFcs, alignError);
     }

@@ -17,6 +17,8 @@
 #include "ui/misc/ChartPropertiesForm.h"
 #include "ui/misc/ErrorInformationForm.h"
 #include "ui/misc/SystemInformationForm.h"
+#include "ui/peermaps/PeerMapForm.h"
+#include "ui/controls/DualListDialogForm.h"
 #include "ui/print/PrintSelectionForm.h"
 #include "ui/print/PrintStatusForm.h"
 
@@ -40,6 +42,7 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     technicalSupport_ = std::make_unique<TTechnicalSupportForm>();
     about_ = std::make_unique<TAboutForm>(technicalSupport_.get());
     chartProperties_ = std::make_unique<TChartPropertiesForm>();
+    dualListDialog_ = std::make_unique<TDualListDialogForm>();
     errorInformation_ = std::make_unique<TErrorInformationForm>(technicalSupport_.get());
     // Every failure that escapes an event handler reaches the error report.
     if (auto* application = qobject_cast<QuenlixApplication*>(QCoreApplication::instance()))
@@ -49,12 +52,15 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
         });
     printStatus_ = std::make_unique<TPrintStatusForm>();
     printSelection_ = std::make_unique<TPrintSelectionForm>(*printStatus_);
+    const std::string iniFile = ProgramIniFile();
+    networkStatistics_ = std::make_unique<TNetworkStatisticsForm>(*state_, dualListDialog_.get(), iniFile);
     fathomToolbox_ = std::make_unique<TFathomToolboxForm>(*state_);
     latencyAnalysis_ = std::make_unique<TLatencyAnalysisForm>(*fathomToolbox_);
     problemAnalysis_ = std::make_unique<TProblemAnalysisForm>(*fathomToolbox_);
     throughputAnalysis_ = std::make_unique<TThroughputAnalysisForm>(*fathomToolbox_);
     whatIfAnalysis_ = std::make_unique<TWhatIfAnalysisForm>(*fathomToolbox_);
     readTraceFile_ = std::make_unique<TReadTraceFileForm>();
+    stationStats_ = std::make_unique<TStationStats>(*state_, dualListDialog_.get(), iniFile);
     systemInformation_ = std::make_unique<TSystemInformationForm>();
     host_ = std::make_unique<GuiReadHost>(*state_, *readTraceFile_, nullptr);
 
@@ -64,6 +70,9 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     setup.Host = host_.get();
     setup.Windows.About = about_.get();
     setup.Windows.ChartProperties = chartProperties_.get();
+    setup.Windows.DualListDialog = dualListDialog_.get();
+    setup.Windows.NetworkStatistics = networkStatistics_.get();
+    setup.Windows.StationStats = stationStats_.get();
     setup.Windows.ErrorInformation = errorInformation_.get();
     setup.Windows.PrintSelection = printSelection_.get();
     setup.Windows.PrintStatus = printStatus_.get();
@@ -81,6 +90,15 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     mainForm_ = std::make_unique<TMainForm>(setup);
 
     host_->SetMessageParent(mainForm_.get());
+    for (TPeerMapForm* form : {static_cast<TPeerMapForm*>(networkStatistics_.get()),
+                               static_cast<TPeerMapForm*>(stationStats_.get())}) {
+        form->Hooks.SetTips = [this](const TipSet& tips) { mainForm_->SetTips(tips); };
+        form->Hooks.RestoreTips = [this] { mainForm_->RestoreTips(); };
+        form->Hooks.OpenHelp = [this](int context) { mainForm_->OpenHelpPage(context); };
+    }
+    networkStatistics_->Hooks.ShowToolbox = [this](const std::string& address, const std::string& ouiAddress) {
+        mainForm_->OpenToolboxForStation(address, ouiAddress);
+    };
     ConnectPrinting(setup.Windows);
     ConnectAnalysisWindows();
     readTraceFile_->SetMainWindow(mainForm_.get());

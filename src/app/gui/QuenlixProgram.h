@@ -15,6 +15,9 @@ class GuiReadHost;
 class QtSettingsStore;
 class TAboutForm;
 class TChartPropertiesForm;
+class TDualListDialogForm;
+class TNetworkStatisticsForm;
+class TStationStats;
 class TErrorInformationForm;
 class TFathomToolboxForm;
 class TLatencyAnalysisForm;
@@ -55,6 +58,9 @@ public:
     TPrintSelectionForm& PrintSelectionForm() { return *printSelection_; }
     TPrintStatusForm& PrintStatusForm() { return *printStatus_; }
     QtSettingsStore& Settings() { return *settings_; }
+    TNetworkStatisticsForm& NetworkStatisticsForm() { return *networkStatistics_; }
+    TStationStats& StationStatsForm() { return *stationStats_; }
+    TDualListDialogForm& DualListDialogForm() { return *dualListDialog_; }
     TFathomToolboxForm& FathomToolboxForm() { return *fathomToolbox_; }
     TLatencyAnalysisForm& LatencyAnalysisForm() { return *latencyAnalysis_; }
     TThroughputAnalysisForm& ThroughputAnalysisForm() { return *throughputAnalysis_; }
@@ -82,6 +88,9 @@ private:
     std::unique_ptr<TWhatIfAnalysisForm> whatIfAnalysis_;
     std::unique_ptr<TReadTraceFileForm> readTraceFile_;
     std::unique_ptr<TSystemInformationForm> systemInformation_;
+    std::unique_ptr<TDualListDialogForm> dualListDialog_;
+    std::unique_ptr<TNetworkStatisticsForm> networkStatistics_;
+    std::unique_ptr<TStationStats> stationStats_;
     std::unique_ptr<GuiReadHost> host_;
     std::unique_ptr<TMainForm> mainForm_;
 };

@@ -291,7 +291,7 @@ void TFathomToolboxForm::Rebuild()
 {
     setWindowTitle(Q("Fathom ToolBox (tm) - " + state_.TraceFileName));
     // Token Ring frames are longer: the large scale halves their divisor back.
-    scale_ = state_.Topology == 1 ? PacketScale::Large : PacketScale::Medium;
+    scale_ = state_.Topology == kTopologyTokenRing ? PacketScale::Large : PacketScale::Medium;
     options_.ScaleDivisor = ScaleDivisorFor(scale_, state_.Topology);
     for (size_t i = 0; i < scaleItems_.size(); ++i) scaleItems_[i]->setChecked(static_cast<int>(i) == static_cast<int>(scale_));
     ladderCache_ = LadderCache{};  // a new trace may repeat the old one's indexes

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "model/AnalysisState.h"
+#include "model/ViewStale.h"
 #include "ui/analysis/ToolboxContent.h"
 
 class QAction;
@@ -24,7 +25,7 @@ class TBetterSpinEdit;
 class TipSet;
 
 // The ViewStale entry of the toolbox.
-constexpr int kToolboxViewStale = 7;
+constexpr int kToolboxViewStale = kViewToolbox;
 constexpr int kToolboxHelpContext = 18;
 
 class TLadderView : public QWidget {

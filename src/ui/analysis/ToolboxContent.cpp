@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "model/Codes.h"
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 #include "ui/main/ClientServerContent.h"
@@ -12,7 +11,6 @@
 namespace quenlix {
 
 namespace {
-
 
 constexpr int kOtherApp = 22;
 constexpr uint16_t kTcpFin = 0x01, kTcpSyn = 0x02, kTcpRst = 0x04, kTcpPsh = 0x08, kTcpUrg = 0x20;
@@ -568,7 +566,7 @@ private:
             if (p.PacketFlags & kPktBadUdpChecksum) ++c.UdpChecksumErrors, add("UDP Checksum Error");
             if (p.PacketFlags & kPktBadTcpChecksum) ++c.TcpChecksumErrors, add("TCP Checksum Error");
         }
-        if (state_.Topology == 0) {
+        if (state_.Topology == kTopologyEthernet) {
             if (p.Length < kShortFrame) ++c.ShortPackets, add("Short Packet");
             if (p.Length >= kLongFrame) ++c.LongPackets, add("Long Packet");
         }

@@ -52,6 +52,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const
     }
     case Qt::BackgroundRole:
         if (col < grid_.FixedCols()) return QApplication::palette().color(QPalette::Button);
+        if (OnGetCellBackground) return OnGetCellBackground(col, row);
         return {};
     default: return {};
     }
@@ -109,6 +110,11 @@ void TSuperStringGrid::SetFixedFont(const QFont& font)
 void TSuperStringGrid::SetCellFontHandler(std::function<void(QFont& font, int col, int row)> handler)
 {
     model_->OnGetCellFont = std::move(handler);
+}
+
+void TSuperStringGrid::SetCellBackgroundHandler(std::function<QVariant(int col, int row)> handler)
+{
+    model_->OnGetCellBackground = std::move(handler);
 }
 
 void TSuperStringGrid::AutoSizeColumns()

@@ -28,6 +28,8 @@ public:
     QFont FixedFont;
     // May change the font of one cell (grid column and row).
     std::function<void(QFont& font, int col, int row)> OnGetCellFont;
+    // May give one cell (grid column and row) a background colour of its own.
+    std::function<QVariant(int col, int row)> OnGetCellBackground;
 
 private:
     GridContent& grid_;
@@ -48,6 +50,7 @@ public:
     bool AutoHeight = true;
     void SetFixedFont(const QFont& font);
     void SetCellFontHandler(std::function<void(QFont& font, int col, int row)> handler);
+    void SetCellBackgroundHandler(std::function<QVariant(int col, int row)> handler);
 
     // The Copy, Cut and Select All commands.
     bool CopyToClipboard();

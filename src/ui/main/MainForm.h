@@ -134,6 +134,8 @@ public:
     std::function<void()> PrinterSetup;
     // The program's help window, made on first use.
     THelpForm& HelpWindow();
+    // Shows the help page of a help context (F1 in any window).
+    void OpenHelpPage(int helpContext);
 
     // For the tests and the windows that read them.
     const MainSettings& Settings() const { return settings_; }
@@ -181,7 +183,6 @@ private:
     void SetToolbarImage(QAction* action, ToolbarButton button, bool enabled);
     void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text);
     MainPage ActivePage() const;
-    void OpenHelpPage(int helpContext);
     bool TraceHasNetworkFrames(const char* title);
 
     AnalysisState& state_;

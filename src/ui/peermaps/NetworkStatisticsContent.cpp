@@ -1,0 +1,461 @@
+#include "ui/peermaps/NetworkStatisticsContent.h"
+
+#include <unordered_map>
+
+#include "model/Naming.h"
+#include "model/NumberFormat.h"
+#include "model/TransactionAnalysis.h"
+#include "ui/main/ClientServerContent.h"
+
+namespace quenlix {
+
+namespace {
+
+using namespace peercolours;
+
+constexpr int kFamilyIPCode = 4;
+constexpr int kFamilyIPXCode = 5;
+constexpr int kFamilyNetBIOSIPXCode = 11;
+constexpr int kIPXProtocolFamily = 5;  // ProtocolStats entry of IPX frames
+constexpr int kMaxLineColours = 16;
+
+// Protocol bit -> key, in IP and in IPX mode (0: no key).
+constexpr std::array<int, kAppCount> kIPKeys{3, 6, 5, 2, 4, 1, 7, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr std::array<int, kAppCount> kIPXKeys{0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 0, 5, 7, 8, 10, 9, 6, 0, 0, 11, 0};
+
+constexpr std::array<RGBColour, kNetworkKeyCount> kKeyColours{kFuchsia, kLime, kAqua,   kBlue,  kYellow, kTeal,
+                                                              kNavy,    kPurple, kMaroon, kOlive, kGreen};
+
+const std::array<std::array<const char*, kNetworkKeyCount>, 3> kKeyCaptions{{
+    {"UDP", "TCP", "ICMP", "EGP", "GGP", "IGMP", "IGRP", "Other", "", "", ""},
+    {"NCP", "SPX", "SPXII", "NetBIOS", "RIP", "SAP", "PBurst", "Echo", "WANBdcast", "Error", "Other"},
+    {"No Hops", "1 Hop", "2 Hops", "3 Hops", "4 Hops", "5 Hops", "6 Hops", "7 Hops", "8 Hops", "9 Hops", "10+ Hops"},
+}};
+
+// Caption text readable on a key's colour: white on the dark ones.
+RGBColour TextOn(RGBColour colour)
+{
+    const int light = colour.R * 3 + colour.G * 6 + colour.B;
+    return light < 1000 ? kWhite : dlccolours::kButtonText;
+}
+
+bool ProtocolBitHasOwnColour(int bit)
+{
+    return !(bit == 7 || bit == 12 || bit == 19 || bit == 20 || bit == 21 || bit == 22);
+}
+
+bool KindMatches(const NetNode& node, NetMapMode mode)
+{
+    if (mode == NetMapMode::IP) return node.Kind == kFamilyIPCode;
+    return node.Kind == kFamilyIPXCode || node.Kind == kFamilyNetBIOSIPXCode;
+}
+
+bool PassesDestination(const AnalysisState& state, PeerDestination destination, const NetNode& peer)
+{
+    if (destination == PeerDestination::All) return true;
+    const bool group = peer.Station != nullptr && IsGroupAddress(state.Topology, peer.Station->Address.Data());
+    return destination == PeerDestination::Broadcast ? group : !group;
+}
+
+std::string KeyBytes(const NetString& address)
+{
+    return std::string(reinterpret_cast<const char*>(address.Data()), address.Length);
+}
+
+}  // namespace
+
+// The chains of every sender up to the first empty or unknown peer address,
+// with each conversation's peer and reverse direction found once: a paint then
+// only walks arrays. Kept until the tree or the object list changes.
+struct NetworkChainCache {
+    struct Conversation {
+        int Peer;         // ordinal of the peer node
+        int32_t Index;    // the TNetPeer
+        int32_t Reverse;  // the peer's TNetPeer back to the sender, -1 none
+    };
+    struct Sender {
+        int Node;  // ordinal
+        size_t Begin;
+        size_t End;
+    };
+    std::vector<NetNode*> Nodes;  // every node in key order
+    std::vector<Conversation> Conversations;
+    std::vector<Sender> Senders;
+    size_t NodeCount = 0;
+    int ObjectCount = 0;
+    int32_t TotalFrames = 0;
+
+    bool Fits(const AnalysisState& state) const
+    {
+        return NodeCount == state.NetworkNodes.size() && ObjectCount == state.ObjectList.Count() &&
+               TotalFrames == state.TotalFrames && (Nodes.empty() || &state.NetworkNodes.begin()->second == Nodes.front());
+    }
+
+    explicit NetworkChainCache(AnalysisState& state)
+        : NodeCount(state.NetworkNodes.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
+    {
+        std::unordered_map<const NetNode*, int> ordinals;
+        ordinals.reserve(NodeCount);
+        for (auto& [address, node] : state.NetworkNodes) {
+            ordinals.emplace(&node, static_cast<int>(Nodes.size()));
+            Nodes.push_back(&node);
+        }
+        std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
+        for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
+            const NetNode& node = *Nodes[static_cast<size_t>(ordinal)];
+            if (!(node.NetFlags & kFlagSender)) continue;
+            Sender sender{ordinal, Conversations.size(), 0};
+            for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p)) {
+                const TNetPeer& peer = state.ObjectList.NetPeer(p);
+                if (peer.PeerAddress.Length == 0) break;
+                const auto found = state.NetworkNodes.find(peer.PeerAddress);
+                if (found == state.NetworkNodes.end()) break;
+                const int peerOrdinal = ordinals.at(&found->second);
+                byPair.emplace(static_cast<uint64_t>(ordinal) << 32 | static_cast<uint32_t>(peerOrdinal), Conversations.size());
+                Conversations.push_back({peerOrdinal, p, -1});
+            }
+            sender.End = Conversations.size();
+            Senders.push_back(sender);
+        }
+        for (const Sender& sender : Senders)
+            for (size_t i = sender.Begin; i < sender.End; ++i) {
+                Conversation& c = Conversations[i];
+                const auto back = byPair.find(static_cast<uint64_t>(c.Peer) << 32 | static_cast<uint32_t>(sender.Node));
+                if (back != byPair.end()) c.Reverse = Conversations[back->second].Index;
+            }
+    }
+};
+
+int NetworkKeyOfBit(int bit, NetMapMode mode)
+{
+    if (bit < 0 || bit >= kAppCount) return 0;
+    return mode == NetMapMode::IP ? kIPKeys[static_cast<size_t>(bit)] : kIPXKeys[static_cast<size_t>(bit)];
+}
+
+NetworkStatisticsContent::~NetworkStatisticsContent() = default;
+
+NetworkStatisticsContent::NetworkStatisticsContent(AnalysisState& state)
+    : PeerWindowContent(state), key8Colour_(kPurple), key11Colour_(kGreen)
+{
+    keyStates_.assign(3, std::vector<bool>(kNetworkKeyCount, true));
+    SetHeadings();
+    grid_.SetRowCount(1);
+}
+
+std::string NetworkStatisticsContent::Caption() const { return caption_.empty() ? "Network" : caption_; }
+
+const std::vector<GridColumn>& NetworkStatisticsContent::Columns() const
+{
+    using A = GridAlignment;
+    using S = GridSortKind;
+    static const std::vector<GridColumn> columns{
+        {"Network Address", A::Right, S::Text, "", "NetworkAddress"},
+        {"Protocols", A::Left, S::Text, "", "Protocols"},
+        {"Dests", A::Right, S::Numbers, "", "Dests"},
+        {"Total Pkts", A::Right, S::Numbers, "", "TotalPkts"},
+        {"Total Bytes", A::Right, S::Numbers, "", "TotalBytes"},
+        {"Utilization", A::Right, S::Numbers, "", "Utilization"},
+        {"Ave Send", A::Right, S::Numbers, "", "AveSend"},
+        {"Ave Recv", A::Right, S::Numbers, "", "AveRecv"},
+        {"Pkt Ratio", A::Right, S::Text, "", "PktRatio"},
+    };
+    return columns;
+}
+
+RGBColour NetworkStatisticsContent::KeyColour(int key) const
+{
+    if (key == 8) return key8Colour_;
+    if (key == 11) return key11Colour_;
+    return kKeyColours[static_cast<size_t>(std::clamp(key, 1, kNetworkKeyCount) - 1)];
+}
+
+PeerKeyPanel NetworkStatisticsContent::Keys() const
+{
+    PeerKeyPanel panel;
+    const int mode = std::clamp(mode_, 0, 2);
+    const int shown = mode == 0 ? 8 : kNetworkKeyCount;
+    panel.GroupHeight = mode == 0 ? 203 : 263;
+    for (int k = 1; k <= kNetworkKeyCount; ++k) {
+        PeerKeyBox box;
+        box.Caption = kKeyCaptions[static_cast<size_t>(mode)][static_cast<size_t>(k - 1)];
+        box.Colour = KeyColour(k);
+        box.TextColour = TextOn(box.Colour);
+        box.Visible = k <= shown;
+        panel.Boxes.push_back(std::move(box));
+    }
+    return panel;
+}
+
+void NetworkStatisticsContent::SetMode(int mode)
+{
+    mode_ = std::clamp(mode, 0, 2);
+    // Key 8 and key 11 mean "Other" in IP and IPX mode and take the colour of
+    // those lines (black); the hop mode keeps whatever they had.
+    if (mode_ == 0) key8Colour_ = dlccolours::kButtonText;
+    if (mode_ == 1) {
+        key8Colour_ = kPurple;
+        key11Colour_ = dlccolours::kButtonText;
+    }
+    MapShowOUIEnabled = mode_ != 0;
+    mapRepaintEnabled_ = false;
+    const int keys = mode_ == 0 ? 8 : kNetworkKeyCount;
+    for (int k = 1; k <= keys; ++k) ClickKey(k, keyStates_[static_cast<size_t>(mode_)][static_cast<size_t>(k - 1)]);
+    mapRepaintEnabled_ = true;
+}
+
+bool NetworkStatisticsContent::ClickKey(int key, bool checked)
+{
+    if (key < 1 || key > kNetworkKeyCount) return false;
+    keyStates_[static_cast<size_t>(mode_)][static_cast<size_t>(key - 1)] = checked;
+    bool changed = false;
+    const NetMapMode mode = MapMode();
+    if (mode == NetMapMode::IPXHops) {
+        changed = !state_.NetworkNodes.empty();
+    } else {
+        int bit = -1;
+        for (int b = 0; b < kAppCount; ++b)
+            if (NetworkKeyOfBit(b, mode) == key) bit = b;
+        if (bit < 0) return false;  // keys 9..11 in IP mode
+        const int32_t mask = static_cast<int32_t>(1u << bit);
+        for (auto& [address, node] : state_.NetworkNodes) {
+            if (!(node.Protocols & mask)) continue;
+            node.VisibleProtocols = checked ? node.VisibleProtocols | mask : node.VisibleProtocols & ~mask;
+            changed = true;
+        }
+    }
+    return changed && mapRepaintEnabled_;
+}
+
+bool NetworkStatisticsContent::IsCandidateKind(const NetNode& node) const { return KindMatches(node, MapMode()); }
+
+std::string NetworkStatisticsContent::LabelText(const NetNode& node) const
+{
+    if (MapSmartNames) {
+        std::string name = LookupName(state_, node.Address);
+        if (!name.empty()) return name;
+    }
+    if (node.Kind == kFamilyIPCode) return IPToText(node.Address.Data());
+    return IPXToText(state_, node.Address.Data(), false, MapShowOUI);
+}
+
+PeerMapInput NetworkStatisticsContent::MapInput()
+{
+    const NetMapMode mode = MapMode();
+    if (!chains_ || !chains_->Fits(state_)) chains_ = std::make_unique<NetworkChainCache>(state_);
+    const NetworkChainCache& chains = *chains_;
+    for (NetNode* node : chains.Nodes) node->NetFlags &= ~kFlagOnMap;
+
+    const auto& hopKeys = keyStates_[2];
+    auto hopsOf = [&](const NetworkChainCache::Conversation& c) {
+        return state_.ObjectList.NetPeer(c.Index).Hops + (c.Reverse >= 0 ? state_.ObjectList.NetPeer(c.Reverse).Hops : 0);
+    };
+    auto visible = [&](const NetNode& node, const NetworkChainCache::Conversation& c, const NetNode& peer) {
+        if (mode == NetMapMode::IPXHops) return static_cast<bool>(hopKeys[static_cast<size_t>(std::min(hopsOf(c), 10))]);
+        return (node.VisibleProtocols & peer.Protocols) != 0;
+    };
+    for (const auto& sender : chains.Senders) {
+        NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
+        if (!(node.NetFlags & kFlagViewable) || !KindMatches(node, mode)) continue;
+        bool any = false;
+        for (size_t i = sender.Begin; i < sender.End; ++i) {
+            const auto& c = chains.Conversations[i];
+            NetNode& peer = *chains.Nodes[static_cast<size_t>(c.Peer)];
+            if (!PassesDestination(state_, Destination, peer) || !visible(node, c, peer)) continue;
+            peer.NetFlags |= kFlagOnMap;
+            any = true;
+        }
+        if (any) node.NetFlags |= kFlagOnMap;
+    }
+
+    PeerMapInput input;
+    input.CutLabels = true;
+    std::vector<int> indexOf(chains.Nodes.size(), -1);
+    mapNodes_.clear();
+    for (size_t ordinal = 0; ordinal < chains.Nodes.size(); ++ordinal) {
+        const NetNode& node = *chains.Nodes[ordinal];
+        if (!(node.NetFlags & kFlagOnMap)) continue;
+        indexOf[ordinal] = static_cast<int>(input.Stations.size());
+        mapNodes_.push_back(&node);
+        // Stations beyond the last point all show the overflow label.
+        std::string label = input.Stations.size() + 1 >= static_cast<size_t>(kPeerMapPoints) ? "" : LabelText(node);
+        input.Stations.push_back({std::move(label), {}, (node.NetFlags & kFlagSender) != 0});
+    }
+
+    for (const auto& sender : chains.Senders) {
+        const NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
+        const int from = indexOf[static_cast<size_t>(sender.Node)];
+        if (!(node.NetFlags & kFlagViewable) || from < 0) continue;
+        for (size_t i = sender.Begin; i < sender.End; ++i) {
+            const auto& c = chains.Conversations[i];
+            const int to = indexOf[static_cast<size_t>(c.Peer)];
+            if (to < 0 || !PassesDestination(state_, Destination, *chains.Nodes[static_cast<size_t>(c.Peer)])) continue;
+            const TNetPeer& conv = state_.ObjectList.NetPeer(c.Index);
+            PeerMapLink link{from, to, {}, 1};
+            if (mode == NetMapMode::IPXHops) {
+                const int key = std::min(hopsOf(c), 10) + 1;
+                if (hopKeys[static_cast<size_t>(key - 1)]) link.Colours.push_back(KeyColour(key));
+            } else {
+                double weight = 0;
+                for (int b = 0; b < kAppCount && static_cast<int>(link.Colours.size()) < kMaxLineColours; ++b) {
+                    const int32_t mask = static_cast<int32_t>(1u << b);
+                    if (!(conv.Protocols & mask) || !(node.VisibleProtocols & mask)) continue;
+                    int key = kIPKeys[static_cast<size_t>(b)];
+                    if (key == 0) key = kIPXKeys[static_cast<size_t>(b)];
+                    link.Colours.push_back(ProtocolBitHasOwnColour(b) && key != 0 ? KeyColour(key)
+                                                                                  : dlccolours::kButtonText);
+                    weight = static_cast<double>(conv.FramesByProtocol[static_cast<size_t>(b)]) +
+                             (c.Reverse >= 0 ? state_.ObjectList.NetPeer(c.Reverse).FramesByProtocol[static_cast<size_t>(b)] : 0);
+                }
+                link.PenWidth = PeerLineWidth(weight, state_.TotalFrames);
+            }
+            if (!link.Colours.empty()) input.Links.push_back(std::move(link));
+        }
+    }
+    return input;
+}
+
+const PeerMapDrawing& NetworkStatisticsContent::BuildMap(int width, int height, const RingTextMetrics& metrics)
+{
+    const PeerMapInput input = MapInput();
+    map_ = LayoutPeerMap(input, width, height, metrics);
+    for (size_t i = 0; i < map_.Labels.size() && i < mapNodes_.size(); ++i) {
+        auto* node = static_cast<NetNode*>(const_cast<void*>(mapNodes_[i]));
+        node->MapX = static_cast<uint16_t>(map_.Labels[i].X);
+        node->MapY = static_cast<uint16_t>(map_.Labels[i].Y);
+    }
+    return map_;
+}
+
+std::optional<PeerPopup> NetworkStatisticsContent::RightClick(int x, int y)
+{
+    const int hit = PeerMapHit(map_, x, y);
+    if (hit < 0 || static_cast<size_t>(hit) >= mapNodes_.size()) return std::nullopt;
+    const auto* node = static_cast<const NetNode*>(mapNodes_[static_cast<size_t>(hit)]);
+    PeerPopup popup;
+    popup.Station = hit;
+    if (node->Kind == kFamilyIPCode) {
+        SelectedAddressText = IPToText(node->Address.Data());
+        SelectedAddressOUIText.clear();
+    } else {
+        SelectedAddressText = IPXToText(state_, node->Address.Data(), false, false);
+        SelectedAddressOUIText = IPXToText(state_, node->Address.Data(), false, MapShowOUI);
+    }
+    popup.DLCCaption = node->Station == nullptr ? "No DLC Address"
+                                                : "DLC Address is " + DLCAddressText(state_, *node->Station);
+    selectedKey_ = KeyBytes(node->Address);
+    popup.ToolboxEnabled = RowOfKey(selectedKey_) != 0;
+    popup.StatisticsEnabled = popup.ToolboxEnabled;
+    return popup;
+}
+
+// ---- statistics grid ---------------------------------------------------------------------
+
+std::string NetworkStatisticsContent::AddressCell(const NetNode& node) const
+{
+    if (GridSmartNames) {
+        std::string name = LookupName(state_, node.Address);
+        if (!name.empty()) return name;
+    }
+    if (node.Address.Length == 4) return IPToText(node.Address.Data(), true);
+    return IPXToText(state_, node.Address.Data(), false, GridShowOUI);
+}
+
+void NetworkStatisticsContent::FillRows()
+{
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& [address, node] : state_.NetworkNodes) {
+        if (!(node.NetFlags & kFlagSender)) continue;
+        std::vector<std::string> cells(kNetworkKeyColumn + 1);
+        auto set = [&](int logical, std::string text) {
+            cells[static_cast<size_t>(positions_[static_cast<size_t>(logical)])] = std::move(text);
+        };
+        set(0, AddressCell(node));
+        std::string protocols;
+        for (int b = 0; b < kAppCount; ++b)
+            if (node.Protocols & static_cast<int32_t>(1u << b)) protocols += (protocols.empty() ? "" : ",") + AppName(b);
+        set(1, protocols);
+        int dests = 0;
+        for (int32_t p = FirstNetPeer(state_, node); p >= 0 && state_.ObjectList.NetPeer(p).PeerAddress.Length > 0;
+             p = NextNetPeer(state_, p))
+            ++dests;
+        set(2, FormatCount(dests));
+        set(3, FormatCount(static_cast<int64_t>(node.FramesSent) + node.FramesReceived));
+        set(4, FormatCount(static_cast<int64_t>(node.BytesSent) + node.BytesReceived));
+        set(5, UtilisationText(state_, node.FramesSent, node.BytesSent));
+        set(6, AverageSizeText(node.BytesSent, node.FramesSent));
+        set(7, AverageSizeText(node.BytesReceived, node.FramesReceived));
+        set(8, RatioText(node.FramesSent, node.FramesReceived));
+        cells[kNetworkKeyColumn] = ((node.NetFlags & kFlagViewable) ? "Y" : "N") + KeyBytes(node.Address);
+        rows.push_back(std::move(cells));
+    }
+    totalRows_ = static_cast<int>(rows.size());
+    std::vector<std::vector<std::string>> shown;
+    for (auto& cells : rows) (cells[kNetworkKeyColumn][0] == 'Y' ? shown : hiddenRows_).push_back(std::move(cells));
+    viewableRows_ = static_cast<int>(shown.size());
+    grid_.SetRowCount(viewableRows_ + 1);
+    for (int row = 1; row <= viewableRows_; ++row) {
+        grid_.ClearRow(row);
+        const auto& cells = shown[static_cast<size_t>(row - 1)];
+        for (int col = 0; col <= kNetworkKeyColumn; ++col) grid_.SetCell(col, row, cells[static_cast<size_t>(col)]);
+    }
+    grid_.ForgetSort();
+}
+
+void NetworkStatisticsContent::Rebuild()
+{
+    caption_ = "Network - " + FileNameOnly(state_.TraceFileName);
+    // The chains are walked now, with the grid, so that the first paint is as quick as the next.
+    chains_ = std::make_unique<NetworkChainCache>(state_);
+    ResetCommonState(kNetworkKeyCount, state_.IPSenderCount + state_.IPXSenderCount);
+    SetHeadings();
+    mode_ = state_.IPSenderCount == 0 && state_.IPXSenderCount > 0 ? 1 : 0;
+    FillRows();
+    SetMode(mode_);
+    UpdateOUIBoxes();
+}
+
+bool NetworkStatisticsContent::HasIPXFrames() const { return state_.ProtocolStats[kIPXProtocolFamily].Frames > 0; }
+
+void NetworkStatisticsContent::UpdateOUIBoxes()
+{
+    ShowOUIVisible = HasIPXFrames();
+    const bool vendors = state_.VendorCount > 0;
+    MapShowOUI = GridShowOUI = ShowOUIVisible && vendors;
+    GridShowOUIEnabled = vendors;
+    MapShowOUIEnabled = vendors && mode_ != 0;
+}
+
+void NetworkStatisticsContent::RewriteAddresses()
+{
+    const int address = positions_[0];
+    auto rewrite = [&](const std::string& key) -> std::optional<std::string> {
+        if (key.size() < 2) return std::nullopt;
+        NetString k(reinterpret_cast<const uint8_t*>(key.data() + 1), std::min<size_t>(key.size() - 1, 10));
+        const auto found = state_.NetworkNodes.find(k);
+        if (found == state_.NetworkNodes.end()) return std::nullopt;
+        return AddressCell(found->second);
+    };
+    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
+        if (auto text = rewrite(grid_.Cell(kNetworkKeyColumn, row))) grid_.SetCell(address, row, *text);
+    for (auto& cells : hiddenRows_)
+        if (auto text = rewrite(cells[kNetworkKeyColumn])) cells[static_cast<size_t>(address)] = *text;
+}
+
+bool NetworkStatisticsContent::SetViewable(const std::string& addressBytes, bool viewable)
+{
+    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
+    const auto found = state_.NetworkNodes.find(key);
+    if (found == state_.NetworkNodes.end()) return false;
+    found->second.NetFlags = static_cast<int16_t>(viewable ? found->second.NetFlags | kFlagViewable
+                                                           : found->second.NetFlags & ~kFlagViewable);
+    return true;
+}
+
+bool NetworkStatisticsContent::IsViewable(const std::string& addressBytes) const
+{
+    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
+    const auto found = state_.NetworkNodes.find(key);
+    return found != state_.NetworkNodes.end() && (found->second.NetFlags & kFlagViewable);
+}
+
+}  // namespace quenlix

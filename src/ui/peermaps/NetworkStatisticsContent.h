@@ -1,0 +1,79 @@
+#pragma once
+// The "Network" window without its widgets: the peer map of the IP or IPX
+// stations that talked (keys, protocol and destination filters, labels, lines
+// coloured by protocol or IPX hop count), the statistics grid of every network
+// sender, the label pop-up and the Select Stations rules.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/peermaps/PeerMapContent.h"
+
+namespace quenlix {
+
+enum class NetMapMode { IP = 0, IPX = 1, IPXHops = 2 };
+
+constexpr int kNetworkKeyCount = 11;
+constexpr int kNetworkGridColumns = 9;
+constexpr int kNetworkKeyColumn = 10;  // "Y"/"N" and the address bytes, not shown
+inline constexpr const char* kNetworkIniSection = "NetworkStatisticsForm";
+inline constexpr const char* kColumnOrderKey = "ColumnOrder";
+
+// The key of a protocol bit in IP (mode 0) or IPX (mode 1) mode, 1..11; 0 when
+// the bit has no key there.
+int NetworkKeyOfBit(int bit, NetMapMode mode);
+
+struct NetworkChainCache;
+
+class NetworkStatisticsContent : public PeerWindowContent {
+public:
+    explicit NetworkStatisticsContent(AnalysisState& state);
+    ~NetworkStatisticsContent() override;
+
+    std::string Caption() const override;
+    std::string ModeGroupCaption() const override { return "Protocol"; }
+    std::vector<std::string> ModeItems() const override { return {"IP", "IPX", "IPX-Hops"}; }
+    void SetMode(int mode) override;
+    NetMapMode MapMode() const { return static_cast<NetMapMode>(mode_); }
+    const char* MapOUICaption() const override { return "Show IPX OUI"; }
+    const char* GridOUICaption() const override { return "Show IPX Node by OUI"; }
+
+    PeerKeyPanel Keys() const override;
+    int KeyCount() const override { return kNetworkKeyCount; }
+    bool ClickKey(int key, bool checked) override;
+
+    const PeerMapDrawing& BuildMap(int width, int height, const RingTextMetrics& metrics) override;
+    std::optional<PeerPopup> RightClick(int x, int y) override;
+    bool HasToolboxItem() const override { return true; }
+
+    void Rebuild() override;
+    const std::vector<GridColumn>& Columns() const override;
+    void RewriteAddresses() override;
+    // Whether the trace had IPX frames (the OUI boxes show only then).
+    bool HasIPXFrames() const;
+    // Sets the OUI boxes as every activation does.
+    void UpdateOUIBoxes();
+
+    // The map's input as the last paint marked it (for tests and the report).
+    PeerMapInput MapInput();
+
+protected:
+    int KeyColumn() const override { return kNetworkKeyColumn; }
+    bool SetViewable(const std::string& addressBytes, bool viewable) override;
+    bool IsViewable(const std::string& addressBytes) const override;
+
+private:
+    void FillRows();
+    std::string AddressCell(const NetNode& node) const;
+    std::string LabelText(const NetNode& node) const;
+    RGBColour KeyColour(int key) const;
+    bool IsCandidateKind(const NetNode& node) const;
+
+    std::string caption_;
+    std::unique_ptr<NetworkChainCache> chains_;
+    RGBColour key8Colour_;
+    RGBColour key11Colour_;
+};
+
+}  // namespace quenlix

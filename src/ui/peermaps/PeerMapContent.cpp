@@ -1,0 +1,438 @@
+#include "ui/peermaps/PeerMapContent.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unordered_set>
+
+#include "model/NumberFormat.h"
+
+namespace quenlix {
+
+// ---- layout -------------------------------------------------------------------------
+
+std::string CutPeerLabel(const std::string& text)
+{
+    if (text.size() <= kPeerLabelLength) return text;
+    return text.substr(0, kPeerLabelLength) + "...";
+}
+
+int PeerPointIndex(int position, bool fewStations)
+{
+    int index = std::clamp(position, 1, kPeerMapPoints);
+    if (fewStations) {
+        // Three stations take points 2, 3 and 6, four also 7.
+        static constexpr int kFew[] = {2, 3, 6, 7};
+        index = kFew[std::clamp(position, 1, 4) - 1];
+    }
+    return index;
+}
+
+int PeerLineWidth(double weight, double totalFrames)
+{
+    if (!(totalFrames > 0) || !std::isfinite(weight)) return 1;
+    const double ratio = weight / totalFrames;
+    if (ratio < 0.1) return 1;
+    if (ratio < 0.2) return 2;
+    return 3;
+}
+
+std::vector<PeerMapSegment> SplitPeerLine(int fromX, int fromY, int toX, int toY,
+                                          const std::vector<RGBColour>& colours, int width)
+{
+    std::vector<PeerMapSegment> parts;
+    if (colours.empty()) return parts;
+    const size_t n = colours.size();
+    if (n == 1) {
+        parts.push_back({fromX, fromY, toX, toY, colours.front(), width});
+        return parts;
+    }
+    const double dx = static_cast<double>(fromX - toX) / static_cast<double>(2 * n);
+    const double dy = static_cast<double>(fromY - toY) / static_cast<double>(2 * n);
+    int x = fromX;
+    int y = fromY;
+    for (size_t i = 1; i <= 2 * n; ++i) {
+        const int nx = fromX - static_cast<int>(std::nearbyint(static_cast<double>(i) * dx));
+        const int ny = fromY - static_cast<int>(std::nearbyint(static_cast<double>(i) * dy));
+        parts.push_back({x, y, nx, ny, colours[(i - 1) % n], width});
+        x = nx;
+        y = ny;
+    }
+    return parts;
+}
+
+namespace {
+
+struct SegmentHash {
+    size_t operator()(const PeerMapSegment& s) const
+    {
+        uint64_t h = 1469598103934665603ull;
+        auto mix = [&h](uint64_t v) {
+            h ^= v;
+            h *= 1099511628211ull;
+        };
+        mix(static_cast<uint32_t>(s.X1));
+        mix(static_cast<uint32_t>(s.Y1));
+        mix(static_cast<uint32_t>(s.X2));
+        mix(static_cast<uint32_t>(s.Y2));
+        mix(static_cast<uint64_t>(s.Colour.R) << 16 | s.Colour.G << 8 | s.Colour.B);
+        mix(static_cast<uint32_t>(s.Width));
+        return static_cast<size_t>(h);
+    }
+};
+
+// The text a station shows at a point: the shared overflow label on the last point.
+std::string LabelTextAt(const PeerMapStation& station, int pointIndex, bool cut)
+{
+    if (pointIndex >= kPeerMapPoints) return kOverflowLabel;
+    return cut ? CutPeerLabel(station.Label) : station.Label;
+}
+
+// The widest text the map draws: the labels of the first 179 stations and, with
+// more, the overflow label. Stations beyond the last point never show their own
+// label, so a map of thousands of stations measures at most 180 texts.
+int WidestLabel(const PeerMapInput& input, int pointSize, const RingTextMetrics& metrics)
+{
+    int widest = 0;
+    const size_t drawn = std::min(input.Stations.size(), static_cast<size_t>(kPeerMapPoints - 1));
+    for (size_t i = 0; i < drawn; ++i) {
+        const PeerMapStation& station = input.Stations[i];
+        const std::string& measured = station.MeasureText.empty() ? station.Label : station.MeasureText;
+        widest = std::max(widest, metrics.TextWidth(input.CutLabels ? CutPeerLabel(measured) : measured, pointSize));
+    }
+    if (input.Stations.size() >= static_cast<size_t>(kPeerMapPoints))
+        widest = std::max(widest, metrics.TextWidth(kOverflowLabel, pointSize));
+    return widest;
+}
+
+}  // namespace
+
+PeerMapDrawing LayoutPeerMap(const PeerMapInput& input, int width, int height, const RingTextMetrics& metrics)
+{
+    PeerMapDrawing map;
+    map.Width = std::max(width, 0);
+    map.Height = std::max(height, 0);
+    map.CentreX = map.Width / 2;
+    map.CentreY = map.Height / 2;
+    const int count = static_cast<int>(std::min(input.Stations.size(), static_cast<size_t>(INT32_MAX)));
+    map.StationCount = std::min(count, kPeerMapPoints);
+    const int spacing = std::min(std::max(count, input.MinimumSpacingCount), kPeerMapPoints);
+
+    map.FontSize = kPeerMapFontSize;
+    for (int attempt = 1;; ++attempt) {
+        map.WidestLabel = WidestLabel(input, map.FontSize, metrics);
+        int radius = map.CentreX - map.WidestLabel - 6;
+        radius = std::min(radius, map.CentreY - 10 - spacing / 10);
+        map.Radius = std::max(radius, 1);
+        map.PointStep = 4.0 * map.Radius / (spacing + 3);
+        if (std::nearbyint(map.PointStep) >= metrics.TextHeight("0", map.FontSize) - 2 || attempt >= 4) break;
+        --map.FontSize;
+    }
+    map.Points = BuildRingPoints(count, map.Radius, map.PointStep);
+    map.FewStations = map.Points.FewStations;
+
+    map.Labels.reserve(input.Stations.size());
+    bool overflowDrawn = false;
+    for (size_t b = 0; b < input.Stations.size(); ++b) {
+        const PeerMapStation& station = input.Stations[b];
+        PeerMapLabel label;
+        label.PointIndex = PeerPointIndex(static_cast<int>(std::min<size_t>(b + 1, kPeerMapPoints)), map.FewStations);
+        const RingPoint point = map.Points.RingPoints[static_cast<size_t>(label.PointIndex)];
+        label.X = map.CentreX + point.X;
+        label.Y = map.CentreY + point.Y;
+        label.Sender = station.Sender;
+        if (label.PointIndex >= kPeerMapPoints) {
+            label.Drawn = !overflowDrawn;
+            overflowDrawn = true;
+        }
+        // Every overflow station has the same box; it is measured once.
+        if (label.PointIndex >= kPeerMapPoints && b > 0 && map.Labels.back().PointIndex >= kPeerMapPoints) {
+            const PeerMapLabel& previous = map.Labels.back();
+            label.Text = previous.Text;
+            label.Width = previous.Width;
+            label.Height = previous.Height;
+            label.Left = previous.Left;
+            label.Top = previous.Top;
+            map.Labels.push_back(std::move(label));
+            continue;
+        }
+        label.Text = LabelTextAt(station, label.PointIndex, input.CutLabels);
+        label.Width = metrics.TextWidth(label.Text, map.FontSize);
+        label.Height = metrics.TextHeight(label.Text, map.FontSize);
+        label.Left = point.X < 1 ? label.X - label.Width - 5 : label.X + 7;
+        label.Top = label.Y - 5 + static_cast<int>(std::nearbyint(9.0 * point.Y / map.Radius));
+        map.Labels.push_back(std::move(label));
+    }
+
+    std::unordered_set<PeerMapSegment, SegmentHash> seen;
+    for (const PeerMapLink& link : input.Links) {
+        if (link.From < 0 || link.To < 0 || static_cast<size_t>(link.From) >= map.Labels.size() ||
+            static_cast<size_t>(link.To) >= map.Labels.size())
+            continue;
+        const PeerMapLabel& from = map.Labels[static_cast<size_t>(link.From)];
+        const PeerMapLabel& to = map.Labels[static_cast<size_t>(link.To)];
+        for (const PeerMapSegment& part : SplitPeerLine(from.X, from.Y, to.X, to.Y, link.Colours, link.PenWidth))
+            if (seen.insert(part).second) map.Segments.push_back(part);
+    }
+    return map;
+}
+
+int PeerMapHit(const PeerMapDrawing& drawing, int x, int y)
+{
+    for (size_t i = 0; i < drawing.Labels.size(); ++i) {
+        const PeerMapLabel& label = drawing.Labels[i];
+        if (!label.Sender) continue;
+        if (label.Left < x && x < label.Left + label.Width && label.Top + 1 < y && y < label.Top + label.Height - 1)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// ---- columns ----------------------------------------------------------------------------
+
+std::vector<int> ColumnOrderFrom(std::string_view value, int count)
+{
+    std::vector<int> identity(static_cast<size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) identity[static_cast<size_t>(i)] = i;
+    std::string defaultValue;
+    for (int i = 1; i <= count; ++i) defaultValue += (i > 1 ? "," : "") + std::to_string(i);
+    if (value.size() != defaultValue.size()) return identity;
+
+    std::vector<int> positions;
+    std::vector<bool> taken(identity.size(), false);
+    size_t start = 0;
+    while (start <= value.size()) {
+        const size_t comma = std::min(value.find(',', start), value.size());
+        const std::string_view item = value.substr(start, comma - start);
+        if (item.empty() || item.size() > 3) return identity;
+        int number = 0;
+        for (char c : item) {
+            if (!std::isdigit(static_cast<unsigned char>(c))) return identity;
+            number = number * 10 + (c - '0');
+        }
+        const int position = number - 1;
+        if (position < 0 || position >= count || taken[static_cast<size_t>(position)]) return identity;
+        taken[static_cast<size_t>(position)] = true;
+        positions.push_back(position);
+        start = comma + 1;
+    }
+    if (static_cast<int>(positions.size()) != count) return identity;
+    return positions;
+}
+
+namespace {
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::string IniValue(std::string_view iniText, std::string_view section, std::string_view key)
+{
+    bool inSection = false;
+    size_t start = 0;
+    while (start < iniText.size()) {
+        const size_t end = std::min(iniText.find('\n', start), iniText.size());
+        const std::string_view line = Trim(iniText.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            inSection = close != std::string_view::npos && SameName(Trim(line.substr(1, close - 1)), section);
+            continue;
+        }
+        if (!inSection) continue;
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) continue;
+        if (SameName(Trim(line.substr(0, equals)), key)) return std::string(Trim(line.substr(equals + 1)));
+    }
+    return {};
+}
+
+std::string ReadIniFile(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return {};
+    // A column order needs a few lines; anything far larger is not our file.
+    constexpr std::streamsize kLimit = 1 << 20;
+    std::string text(static_cast<size_t>(kLimit), '\0');
+    in.read(text.data(), kLimit);
+    text.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return text;
+}
+
+// ---- shared window content --------------------------------------------------------------
+
+bool PeerWindowContent::KeyChecked(int key) const
+{
+    if (mode_ < 0 || static_cast<size_t>(mode_) >= keyStates_.size()) return false;
+    const auto& row = keyStates_[static_cast<size_t>(mode_)];
+    return key >= 1 && static_cast<size_t>(key) <= row.size() && row[static_cast<size_t>(key - 1)];
+}
+
+void PeerWindowContent::ApplyKeyCommand(KeyCommand command)
+{
+    if (mode_ < 0 || static_cast<size_t>(mode_) >= keyStates_.size()) return;
+    for (auto&& state : keyStates_[static_cast<size_t>(mode_)]) {
+        switch (command) {
+        case KeyCommand::On: state = true; break;
+        case KeyCommand::Off: state = false; break;
+        case KeyCommand::Invert: state = !state; break;
+        }
+    }
+    SetMode(mode_);
+}
+
+void PeerWindowContent::ResetCommonState(int keyCount, int rows)
+{
+    keyStates_.assign(3, std::vector<bool>(static_cast<size_t>(keyCount), true));
+    Destination = PeerDestination::All;
+    highlightedRow_ = 0;
+    lastAscending_ = true;
+    totalRows_ = rows;
+    viewableRows_ = rows;
+    hiddenRows_.clear();
+    selectedKey_.clear();
+    SelectedAddressText.clear();
+    SelectedAddressOUIText.clear();
+}
+
+void PeerWindowContent::SetHeadings()
+{
+    const auto& columns = Columns();
+    const int count = static_cast<int>(columns.size());
+    positions_ = ColumnOrderFrom(columnOrderValue_, count);
+    grid_.SetColCount(count);
+    grid_.SetFixedRows(1);
+    grid_.SetFixedCols(0);
+    for (int logical = 0; logical < count; ++logical) {
+        const int position = positions_[static_cast<size_t>(logical)];
+        grid_.SetCell(position, 0, columns[static_cast<size_t>(logical)].Header);
+        grid_.SetAlignment(position, columns[static_cast<size_t>(logical)].Alignment);
+    }
+}
+
+void PeerWindowContent::SortColumn(int position, bool ascending)
+{
+    lastAscending_ = ascending;
+    const auto& columns = Columns();
+    // A column sorts by what it holds, wherever the column order put it.
+    GridSortKind kind = GridSortKind::Text;
+    for (size_t logical = 0; logical < positions_.size() && logical < columns.size(); ++logical)
+        if (positions_[logical] == position) kind = columns[logical].Sort;
+    if (position < 0 || position >= grid_.ColCount() || grid_.RowCount() <= 1) return;
+    grid_.ForgetSort();
+    grid_.SortByColumn(position, ascending, kind);
+    highlightedRow_ = highlightedRow_ > 0 ? RowOfKey(selectedKey_) : 0;
+}
+
+int PeerWindowContent::RowOfKey(const std::string& addressBytes) const
+{
+    if (addressBytes.empty()) return 0;
+    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row) {
+        const std::string& key = grid_.Cell(KeyColumn(), row);
+        if (key.size() > 1 && key.compare(1, std::string::npos, addressBytes) == 0) return row;
+    }
+    return 0;
+}
+
+int PeerWindowContent::HighlightSelected()
+{
+    highlightedRow_ = RowOfKey(selectedKey_);
+    return highlightedRow_;
+}
+
+DualListContent PeerWindowContent::SelectStationsLists() const
+{
+    DualListContent lists;
+    const int address = positions_.empty() ? 0 : positions_[0];
+    auto add = [&](const std::string& text, const std::string& key) {
+        if (key.empty()) return;
+        DualListEntry entry{text, key.substr(1), false};
+        (key[0] == 'Y' ? lists.Show : lists.Hide).push_back(std::move(entry));
+    };
+    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
+        add(grid_.Cell(address, row), grid_.Cell(KeyColumn(), row));
+    for (const auto& cells : hiddenRows_)
+        if (static_cast<size_t>(KeyColumn()) < cells.size())
+            add(cells[static_cast<size_t>(address)], cells[static_cast<size_t>(KeyColumn())]);
+    return lists;
+}
+
+void PeerWindowContent::ApplySelectStations(const DualListContent& lists)
+{
+    highlightedRow_ = 0;
+    // Each entry carries its station, so stations that show the same text
+    // (one SmartName for two addresses) are told apart.
+    for (const DualListEntry& entry : lists.Show) SetViewable(entry.Object, true);
+    for (const DualListEntry& entry : lists.Hide) SetViewable(entry.Object, false);
+
+    std::vector<std::vector<std::string>> rows;
+    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row) {
+        std::vector<std::string> cells;
+        for (int col = 0; col <= KeyColumn(); ++col) cells.push_back(grid_.Cell(col, row));
+        rows.push_back(std::move(cells));
+    }
+    for (auto& cells : hiddenRows_) rows.push_back(std::move(cells));
+    hiddenRows_.clear();
+
+    std::vector<std::vector<std::string>> shown;
+    for (auto& cells : rows) {
+        std::string& key = cells[static_cast<size_t>(KeyColumn())];
+        if (key.empty()) continue;
+        key[0] = IsViewable(key.substr(1)) ? 'Y' : 'N';
+        (key[0] == 'Y' ? shown : hiddenRows_).push_back(std::move(cells));
+    }
+    viewableRows_ = static_cast<int>(shown.size());
+    grid_.SetRowCount(viewableRows_ + 1);
+    for (int row = 1; row <= viewableRows_; ++row) {
+        grid_.ClearRow(row);
+        const auto& cells = shown[static_cast<size_t>(row - 1)];
+        for (int col = 0; col < static_cast<int>(cells.size()); ++col) grid_.SetCell(col, row, cells[static_cast<size_t>(col)]);
+    }
+    grid_.ForgetSort();
+}
+
+// ---- shared texts ---------------------------------------------------------------------------
+
+std::string FileNameOnly(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string UtilisationText(const AnalysisState& state, int32_t framesSent, int32_t bytesSent)
+{
+    const double overhead = state.Topology == 1 ? 1.0 : 20.0;
+    double percent = 0;
+    if (state.LinkBytesPerSecond > 0 && state.IntervalCount > 0)
+        percent = (static_cast<double>(framesSent) * overhead + bytesSent) * 100.0 / state.LinkBytesPerSecond /
+                  state.IntervalCount;
+    char text[64];
+    std::snprintf(text, sizeof text, "%3.2f%%", percent);
+    return text;
+}
+
+std::string AverageSizeText(int32_t bytes, int32_t frames)
+{
+    if (frames == 0) return "0";
+    return FormatCount(static_cast<int64_t>(bytes) / frames);
+}
+
+}  // namespace quenlix
