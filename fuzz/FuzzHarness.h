@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "StateInvariants.h"
@@ -161,18 +162,19 @@ inline std::vector<uint8_t> EncodeReadTraceInput(uint8_t format, uint8_t topolog
     return input;
 }
 
-// Reads the input's trace through the driver. scratch is a folder for the trace
-// file (and an Observer address table); a memory file system keeps this quick.
-inline std::string RunReadTrace(const uint8_t* data, std::size_t size, const std::string& scratch)
+// Reads a trace with the chosen reader through the driver. data is the trace file,
+// for Observer traces after the byte that gives the size of the address table at
+// the end. scratch is a folder for the trace file (and an Observer address table);
+// a memory file system keeps this quick.
+inline std::string RunReadTraceAs(const ReadChoice& choice, const uint8_t* data, std::size_t size,
+                                  const std::string& scratch)
 {
-    if (size == 0) return {};
-    const ReadChoice choice = DecodeSelector(data[0]);
-    std::size_t begin = 1;
+    std::size_t begin = 0;
     std::size_t end = size;
     auto state = std::make_unique<AnalysisState>();
-    if (choice.Format == kFormatObserver && size >= 2) {
-        begin = 2;
-        const std::size_t table = std::min<std::size_t>(data[1] * std::size_t{8}, end - begin);
+    if (choice.Format == kFormatObserver && size >= 1) {
+        begin = 1;
+        const std::size_t table = std::min<std::size_t>(data[0] * std::size_t{8}, end - begin);
         end -= table;
         state->AddressTableFolder = scratch + "/";
         state->AddressTableName = "table.adr";
@@ -199,6 +201,125 @@ inline std::string RunReadTrace(const uint8_t* data, std::size_t size, const std
     std::string violation = CheckStateInvariants(*state, state->TotalFrames);
     if (violation.empty()) violation = AnalyzeEveryConversation(*state);
     return violation;
+}
+
+// The read-trace layout: the selector byte, then the trace.
+inline std::string RunReadTrace(const uint8_t* data, std::size_t size, const std::string& scratch)
+{
+    if (size == 0) return {};
+    return RunReadTraceAs(DecodeSelector(data[0]), data + 1, size - 1, scratch);
+}
+
+// ---- one reader family --------------------------------------------------------------
+//
+// The layout of the per-reader targets: an option byte (bit 0 Token Ring, bit 1
+// Sniffer compression, bit 2 the NetLens flavour of the FireBerd reader, bits 3-5
+// all set: the count-only pass), then the trace. LAN900 traces are laid out by the
+// target, so that small inputs reach the frame records: the input's first 46
+// bytes are the block-number header at 0, the next 8 the frame counts of blocks 1
+// to 4 at the count table, the rest block 1 on.
+
+constexpr std::size_t kLAN900HeaderBytes = 46;
+constexpr std::size_t kLAN900CountBytes = 8;
+constexpr std::size_t kLAN900CountTable = 0x202E;
+constexpr std::size_t kLAN900Block = 65536;
+
+// The per-reader targets, by the name that follows "fuzz_reader_" (and
+// "reader_<name>-" in the names of stored inputs), and the format each reads.
+struct ReaderTarget {
+    const char* Name;
+    uint8_t Format;
+};
+inline constexpr std::array<ReaderTarget, 13> kReaderTargets = {{
+    {"advisor", kFormatInternetworkAdvisor}, {"da30", kFormatDA30},       {"dataglance", kFormatDataGLANce},
+    {"etherpeek", kFormatEtherPeek},         {"fireberd", kFormatFireBerd500}, {"lan900", kFormatLAN900},
+    {"lanalyzer", kFormatLANalyzer},         {"landecoder", kFormatLANdecoder}, {"lanwatch", kFormatLANWatch},
+    {"netmon", kFormatNetworkMonitor},       {"netsight", kFormatNetSight},   {"observer", kFormatObserver},
+    {"sniffer", kFormatSniffer},
+}};
+
+// The format of a reader target; kFormatUnknown for a name of none.
+constexpr uint8_t ReaderTargetFormat(std::string_view name)
+{
+    for (const ReaderTarget& target : kReaderTargets)
+        if (name == target.Name) return target.Format;
+    return kFormatUnknown;
+}
+
+// The target name of a format's reader (NetLens traces are read by the FireBerd reader).
+inline std::string ReaderTargetName(uint8_t format)
+{
+    if (format == kFormatNetLens) format = kFormatFireBerd500;
+    for (const ReaderTarget& target : kReaderTargets)
+        if (target.Format == format) return target.Name;
+    return {};
+}
+
+inline ReadChoice DecodeReaderOptions(uint8_t format, uint8_t options)
+{
+    ReadChoice choice;
+    choice.Format = format == kFormatFireBerd500 && (options & 4) != 0 ? uint8_t{kFormatNetLens} : format;
+    choice.Topology = (options & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
+    choice.Compressed = (options & 2) != 0;
+    choice.CountOnly = (options & 0x38) == 0x38;
+    return choice;
+}
+
+// A LAN900 file from the compact layout.
+inline std::vector<uint8_t> ExpandLAN900(const uint8_t* data, std::size_t size)
+{
+    const auto part = [&](std::size_t from, std::size_t length) {
+        from = std::min(from, size);
+        return std::make_pair(data + from, std::min(length, size - from));
+    };
+    const auto [header, headerBytes] = part(0, kLAN900HeaderBytes);
+    const auto [counts, countBytes] = part(kLAN900HeaderBytes, kLAN900CountBytes);
+    const auto [blocks, blockBytes] = part(kLAN900HeaderBytes + kLAN900CountBytes, size);
+    if (countBytes == 0) return std::vector<uint8_t>(header, header + headerBytes);
+    std::vector<uint8_t> file(blockBytes == 0 ? kLAN900CountTable + countBytes : kLAN900Block + blockBytes, 0);
+    std::copy(header, header + headerBytes, file.begin());
+    std::copy(counts, counts + countBytes, file.begin() + kLAN900CountTable);
+    std::copy(blocks, blocks + blockBytes, file.begin() + kLAN900Block);
+    return file;
+}
+
+// The compact LAN900 layout of a whole LAN900 file: the inverse of ExpandLAN900
+// for files of at most four blocks, but for the zeros that pad the last block.
+inline std::vector<uint8_t> CompactLAN900(const std::vector<uint8_t>& file)
+{
+    std::vector<uint8_t> input(file.begin(), file.begin() + std::min(file.size(), kLAN900HeaderBytes));
+    input.resize(kLAN900HeaderBytes, 0);
+    for (std::size_t i = 0; i < kLAN900CountBytes; ++i)
+        input.push_back(kLAN900CountTable + i < file.size() ? file[kLAN900CountTable + i] : 0);
+    if (file.size() > kLAN900Block) input.insert(input.end(), file.begin() + kLAN900Block, file.end());
+    // The padding at the end of the last block holds nothing the reader needs.
+    while (input.size() > kLAN900HeaderBytes + kLAN900CountBytes && input.back() == 0) input.pop_back();
+    return input;
+}
+
+inline std::string RunReaderFamily(uint8_t format, const uint8_t* data, std::size_t size, const std::string& scratch)
+{
+    if (size == 0) return {};
+    const ReadChoice choice = DecodeReaderOptions(format, data[0]);
+    if (format != kFormatLAN900) return RunReadTraceAs(choice, data + 1, size - 1, scratch);
+    const std::vector<uint8_t> file = ExpandLAN900(data + 1, size - 1);
+    return RunReadTraceAs(choice, file.data(), file.size(), scratch);
+}
+
+// The reader-family input of a trace; Observer traces get no address table.
+inline std::vector<uint8_t> EncodeReaderInput(uint8_t format, uint8_t topology, bool compressed,
+                                              const std::vector<uint8_t>& trace)
+{
+    std::vector<uint8_t> input{static_cast<uint8_t>((topology == kTopologyTokenRing ? 1 : 0) | (compressed ? 2 : 0) |
+                                                    (format == kFormatNetLens ? 4 : 0))};
+    if (format == kFormatObserver) input.push_back(0);
+    if (format == kFormatLAN900) {
+        const std::vector<uint8_t> compact = CompactLAN900(trace);
+        input.insert(input.end(), compact.begin(), compact.end());
+    } else {
+        input.insert(input.end(), trace.begin(), trace.end());
+    }
+    return input;
 }
 
 // ---- detection --------------------------------------------------------------------
@@ -262,10 +383,12 @@ inline void SetCurrentFrame(AnalysisState& state, const uint8_t* bytes, std::siz
               state.FrameData.begin() + state.FrameSize, uint8_t{0});
 }
 
-inline std::string RunAnalyzeFrames(const uint8_t* data, std::size_t size)
+// Analyses the frames of the input in state, which is fresh; the state is left as
+// a read leaves it, without a host.
+inline std::string AnalyzeFramesInto(AnalysisState& stateRef, const uint8_t* data, std::size_t size)
 {
     if (size == 0) return {};
-    auto state = std::make_unique<AnalysisState>();
+    AnalysisState* state = &stateRef;
     state->Topology = (data[0] & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
     ResetAnalysis(*state);
     SilentHost host;
@@ -290,13 +413,22 @@ inline std::string RunAnalyzeFrames(const uint8_t* data, std::size_t size)
         ++analysed;
         const bool stop = AnalyzeFrame(*state, frameNo);
         at += kFrameHeaderBytes + stored;
-        if (stop) return "the engine asked a read without a stop frame to stop";
+        if (stop) {
+            state->Host = nullptr;
+            return "the engine asked a read without a stop frame to stop";
+        }
     }
     CloseInterval(*state);
     state->TotalFrames = frameNo;
     state->Host = nullptr;
     if (frameNo != analysed) return "the frame counter differs from the frames analysed";
-    std::string violation = CheckStateInvariants(*state, analysed);
+    return CheckStateInvariants(*state, analysed);
+}
+
+inline std::string RunAnalyzeFrames(const uint8_t* data, std::size_t size)
+{
+    auto state = std::make_unique<AnalysisState>();
+    std::string violation = AnalyzeFramesInto(*state, data, size);
     if (violation.empty()) violation = AnalyzeEveryConversation(*state);
     return violation;
 }

@@ -1,7 +1,9 @@
-// Writes the seed corpora of the fuzz targets into OUT/read_trace, OUT/detect and
-// OUT/analyze_frames: the real captures (cut to a size the fuzzer handles quickly)
-// and small traces of every format written by the test writers, each in the input
-// layout of its target.
+// Writes the seed corpora of the fuzz targets into OUT/<target>: the real captures
+// (cut to a size the fuzzer handles quickly) and small traces of every format
+// written by the test writers, each in the input layout of its target. The
+// per-reader targets get small traces (a few short frames) and the captures of
+// their format cut to kMaxReaderSeedBytes; the builders target the frame runs of
+// the analyse-frames target.
 //
 //   quenlix-fuzz-seeds OUT [CAPTURES]
 
@@ -27,6 +29,8 @@ namespace {
 
 constexpr std::size_t kMaxSeedBytes = 48 * 1024;
 constexpr std::size_t kFramesPerTrace = 8;
+constexpr std::size_t kMaxReaderSeedBytes = 4096;
+constexpr std::size_t kShortFrameBytes = 96;
 
 using Bytes = std::vector<uint8_t>;
 using fuzz::Frame;
@@ -122,6 +126,7 @@ int main(int argc, char** argv)
     const fs::path out = argv[1];
     const fs::path captures = argc > 2 ? fs::path(argv[2]) : fs::path();
     const fs::path readTrace = out / "read_trace", detect = out / "detect", analyze = out / "analyze_frames";
+    const auto readerFolder = [&out](uint8_t format) { return out / ("reader_" + fuzz::ReaderTargetName(format)); };
     TempDir dir;
 
     std::vector<Frame> sample;
@@ -141,8 +146,11 @@ int main(int argc, char** argv)
             const std::string ext = entry.path().extension().string();
             const uint8_t format = ext == ".enc" ? kFormatSniffer : ext == ".cap" ? kFormatNetworkMonitor
                                  : ext == ".tr1" ? kFormatLANalyzer : ext == ".pcap" ? kFormatPcap : kFormatUnknown;
-            if (format != kFormatUnknown)
+            if (format != kFormatUnknown) {
                 Save(readTrace, name + ".bin", fuzz::EncodeReadTraceInput(format, kTopologyEthernet, false, Cut(data, kMaxSeedBytes)));
+                Save(readerFolder(format), name + ".bin",
+                     fuzz::EncodeReaderInput(format, kTopologyEthernet, false, Cut(data, kMaxReaderSeedBytes)));
+            }
             if (entry.path().parent_path().filename() == "damaged") {
                 const std::vector<Frame> frames = FramesOf(entry.path());
                 SaveFrameRuns(analyze, "damaged-" + entry.path().stem().string(), frames);
@@ -160,8 +168,29 @@ int main(int argc, char** argv)
         const std::string stem = "writer-" + std::to_string(count++) + "-" + trace.Name;
         Save(readTrace, stem + ".bin", fuzz::EncodeReadTraceInput(trace.Format, trace.Topology, trace.Compressed, trace.Data));
         Save(detect, stem + ".bin", DetectInput(trace.Name, trace.Format == kFormatLAN900 ? trace.Data : Cut(trace.Data, 4096)));
-        if (trace.Format == kFormatObserver) Save(readTrace, stem + "-table.bin", ObserverWithTable(trace.Data));
+        if (trace.Format == kFormatObserver) {
+            // The selector of an Ethernet Observer trace doubles as the reader target's option byte.
+            Save(readTrace, stem + "-table.bin", ObserverWithTable(trace.Data));
+            Save(readerFolder(kFormatObserver), stem + "-table.bin", ObserverWithTable(trace.Data));
+        }
     }
+    // Small traces for the reader targets: a few frames cut short.
+    std::vector<Frame> few;
+    for (std::size_t i = 0; i < sample.size() && few.size() < 4; i += 3) {
+        few.push_back(sample[i]);
+        few.back().Stored.resize(std::min(few.back().Stored.size(), kShortFrameBytes));
+    }
+    count = 0;
+    for (const std::vector<Frame>* frames : {&few, &sample}) {
+        for (const Trace& trace : WriterTraces(*frames, dir)) {
+            const std::string stem = "writer-" + std::to_string(count++) + "-" + trace.Name;
+            const Bytes input = fuzz::EncodeReaderInput(trace.Format, trace.Topology, trace.Compressed, trace.Data);
+            if (frames == &few || input.size() <= kMaxSeedBytes) Save(readerFolder(trace.Format), stem + ".bin", input);
+        }
+    }
+    fs::create_directories(out / "builders");
+    for (const auto& entry : fs::directory_iterator(analyze))
+        fs::copy_file(entry.path(), out / "builders" / entry.path().filename(), fs::copy_options::overwrite_existing);
     std::printf("seeds written to %s\n", out.string().c_str());
     return 0;
 }

@@ -14,38 +14,56 @@
 
 namespace quenlix::reporttest {
 
+struct JsonField;
+
+// An object's fields are JsonField records rather than pairs: a pair of an
+// incomplete JsonValue does not compile with every standard library and compiler
+// (clang with libstdc++ 12 refuses it).
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
     Kind Type = Kind::Null;
     bool Boolean = false;
     double Number = 0;
-    std::string Text;                                       // strings, and numbers as written
-    std::vector<JsonValue> Items;                           // arrays
-    std::vector<std::pair<std::string, JsonValue>> Fields;  // objects, in order
+    std::string Text;              // strings, and numbers as written
+    std::vector<JsonValue> Items;  // arrays
+    std::vector<JsonField> Fields; // objects, in order
 
     bool IsNull() const { return Type == Kind::Null; }
-    bool Has(std::string_view key) const
-    {
-        for (const auto& field : Fields)
-            if (field.first == key) return true;
-        return false;
-    }
-    const JsonValue& operator[](std::string_view key) const
-    {
-        for (const auto& field : Fields)
-            if (field.first == key) return field.second;
-        throw std::out_of_range("no key " + std::string(key));
-    }
+    bool Has(std::string_view key) const;
+    const JsonValue& operator[](std::string_view key) const;
     const JsonValue& operator[](size_t index) const { return Items.at(index); }
-    size_t Size() const { return Type == Kind::Array ? Items.size() : Fields.size(); }
+    size_t Size() const;
     int64_t Int() const { return static_cast<int64_t>(Number); }
-    std::vector<std::string> Keys() const
-    {
-        std::vector<std::string> keys;
-        for (const auto& field : Fields) keys.push_back(field.first);
-        return keys;
-    }
+    std::vector<std::string> Keys() const;
 };
+
+struct JsonField {
+    std::string first;
+    JsonValue second;
+};
+
+inline bool JsonValue::Has(std::string_view key) const
+{
+    for (const auto& field : Fields)
+        if (field.first == key) return true;
+    return false;
+}
+
+inline const JsonValue& JsonValue::operator[](std::string_view key) const
+{
+    for (const auto& field : Fields)
+        if (field.first == key) return field.second;
+    throw std::out_of_range("no key " + std::string(key));
+}
+
+inline size_t JsonValue::Size() const { return Type == Kind::Array ? Items.size() : Fields.size(); }
+
+inline std::vector<std::string> JsonValue::Keys() const
+{
+    std::vector<std::string> keys;
+    for (const auto& field : Fields) keys.push_back(field.first);
+    return keys;
+}
 
 class JsonParser {
 public:
@@ -122,7 +140,7 @@ private:
             SkipSpace();
             Expect(':');
             SkipSpace();
-            value.Fields.emplace_back(std::move(key), ParseValue(depth + 1));
+            value.Fields.push_back(JsonField{std::move(key), ParseValue(depth + 1)});
             SkipSpace();
             if (Peek() == ',') {
                 ++pos_;
