@@ -230,12 +230,12 @@ struct ReaderTarget {
     const char* Name;
     uint8_t Format;
 };
-inline constexpr std::array<ReaderTarget, 13> kReaderTargets = {{
+inline constexpr std::array<ReaderTarget, 14> kReaderTargets = {{
     {"advisor", kFormatInternetworkAdvisor}, {"da30", kFormatDA30},       {"dataglance", kFormatDataGLANce},
     {"etherpeek", kFormatEtherPeek},         {"fireberd", kFormatFireBerd500}, {"lan900", kFormatLAN900},
     {"lanalyzer", kFormatLANalyzer},         {"landecoder", kFormatLANdecoder}, {"lanwatch", kFormatLANWatch},
     {"netmon", kFormatNetworkMonitor},       {"netsight", kFormatNetSight},   {"observer", kFormatObserver},
-    {"sniffer", kFormatSniffer},
+    {"sniffer", kFormatSniffer},             {"pcap", kFormatPcap},  // pcap and pcapng: one reader
 }};
 
 // The format of a reader target; kFormatUnknown for a name of none.
@@ -250,6 +250,7 @@ constexpr uint8_t ReaderTargetFormat(std::string_view name)
 inline std::string ReaderTargetName(uint8_t format)
 {
     if (format == kFormatNetLens) format = kFormatFireBerd500;
+    if (format == kFormatPcapNG) format = kFormatPcap;
     for (const ReaderTarget& target : kReaderTargets)
         if (target.Format == format) return target.Name;
     return {};

@@ -3,7 +3,7 @@
 # NAME from SOURCE: fuzz_NAME linked with libFuzzer, or replay_NAME linked with the
 # replay driver. The reader names are those of kReaderTargets in FuzzHarness.h.
 set(QUENLIX_FUZZ_READERS advisor da30 dataglance etherpeek fireberd lan900 lanalyzer landecoder lanwatch
-    netmon netsight observer sniffer)
+    netmon netsight observer sniffer pcap)
 set(QUENLIX_FUZZ_TARGETS read_trace detect analyze_frames builders)
 foreach(reader ${QUENLIX_FUZZ_READERS})
   list(APPEND QUENLIX_FUZZ_TARGETS reader_${reader})

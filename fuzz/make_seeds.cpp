@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -126,7 +127,15 @@ int main(int argc, char** argv)
     const fs::path out = argv[1];
     const fs::path captures = argc > 2 ? fs::path(argv[2]) : fs::path();
     const fs::path readTrace = out / "read_trace", detect = out / "detect", analyze = out / "analyze_frames";
-    const auto readerFolder = [&out](uint8_t format) { return out / ("reader_" + fuzz::ReaderTargetName(format)); };
+    const auto readerFolder = [&out](uint8_t format) {
+        const std::string name = fuzz::ReaderTargetName(format);
+        if (name.empty()) {
+            // A format with a reader but no fuzz target: say so rather than seed a target that does not exist.
+            std::fprintf(stderr, "quenlix-fuzz-seeds: format %u has no reader target in kReaderTargets\n", unsigned(format));
+            std::exit(1);
+        }
+        return out / ("reader_" + name);
+    };
     TempDir dir;
 
     std::vector<Frame> sample;
