@@ -18,8 +18,14 @@ for target in $targets; do
   for folder in "$kept" "$build/seeds/$target" "$build/runs/$target/corpus"; do
     [ -d "$folder" ] && sources+=("$folder")
   done
+  # An input that breaks the target during the merge is left out of the corpus and
+  # kept as a finding beside the log, never in the working folder.
+  rm -f "$build/merge-$target-"*
   nice -n 19 "$build/bin/fuzz_$target" -merge=1 -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
-    "$fresh" "${sources[@]}" >"$build/merge-$target.log" 2>&1
+    -artifact_prefix="$build/merge-$target-" "$fresh" "${sources[@]}" >"$build/merge-$target.log" 2>&1
+  for finding in "$build/merge-$target-"*; do
+    [ -e "$finding" ] && echo "$target: FINDING $finding (see $build/merge-$target.log)"
+  done
   rm -rf "$kept"
   mkdir -p "$kept"
   cp "$fresh"/* "$kept"/ 2>/dev/null || true

@@ -213,6 +213,22 @@ TEST_F(ToolboxTest, SelectionPreselectsAndHandlesOneWayConversations)
     EXPECT_EQ(s.LastFrameNo, 1);
 }
 
+TEST_F(ToolboxTest, HostTalkingToItselfIsOneDirection)
+{
+    // Same address and the same port at both ends: the record is its own "reverse",
+    // which must not draw every packet a second time.
+    Chains self;
+    const int peer = self.Peer(client, client);
+    const int head = self.Head(peer, kAppUDP, 7, 7);
+    self.Node(client).Kind = 4;
+    for (int i = 0; i < 3; ++i) self.Send(head, UdpPacket(1000 + i * 100, 10, i + 1, kPktRequest));
+    ToolboxSelection s;
+    RebuildToolbox(self.State(), s, {});
+    const LadderLayout l = LayOutLadder(self.State(), s, {}, 0, 1 << 30);
+    EXPECT_EQ(l.RowCount, 3);
+    EXPECT_FALSE(l.HasReverse);
+}
+
 TEST_F(ToolboxTest, DamagedChainsAndClocksStayBounded)
 {
     AddReverse();

@@ -243,7 +243,9 @@ int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, const TT
     if (reversePeer < 0) return -1;
     for (int32_t h = FirstTransHead(state, reversePeer); h >= 0; h = NextTransHead(state, h)) {
         const TTransHead& head = state.ObjectList.TransHead(h);
-        if (head.App != forward.App) continue;
+        // A host talking to itself with equal ports finds its own record here: that is
+        // the same packets again, not a reverse direction.
+        if (&head == &forward || head.App != forward.App) continue;
         if (!PortBasedReverse(forward.App) || (head.SrcPort == forward.DstPort && head.DstPort == forward.SrcPort))
             return h;
     }
