@@ -1,6 +1,6 @@
 #pragma once
 // The content builders of every window (the toolbox and its analysis windows
-// among them), run on a state made from fuzzed frames
+// and the network and station windows among them), run on a state made from fuzzed frames
 // (the analyse-frames layout; bits 1-4 of the topology byte pick the trace format
 // the summary and the report name, bits 5-7 how the read ended). Each window's
 // content must agree with the counters it is built from; the texts must be made
@@ -22,6 +22,9 @@
 #include "ui/main/FileSummaryContent.h"
 #include "ui/main/MainWindowContent.h"
 #include "ui/main/ProtocolTableContent.h"
+#include "ui/peermaps/NetworkStatisticsContent.h"
+#include "ui/peermaps/PeerReportContent.h"
+#include "ui/peermaps/StationStatsContent.h"
 #include "report/ReportContent.h"
 #include "report/StateDump.h"
 
@@ -178,6 +181,7 @@ inline std::string CheckToolbox(const AnalysisState& state)
             const LadderLayout cached = LayOutLadder(state, selection, options, 0, 200, &cache);
             if (whole.RowCount != cached.RowCount || whole.Height != cached.Height)
                 return "the ladder's cached layout differs from the whole one";
+            if (whole.RowCount > static_cast<int32_t>(state.PacketList.size())) return "the ladder draws more packets than there are";
             if (LadderTextLines(state, selection, options).size() != static_cast<std::size_t>(whole.RowCount))
                 return "the ladder's text lines differ from its rows";
             for (int how = 0; how < 3; ++how) {
@@ -196,6 +200,72 @@ inline std::string CheckToolbox(const AnalysisState& state)
         }
     }
     return {};
+}
+
+// One peer-map window: every mode and destination at a window size and at a
+// tiny one, a right click on every label, the key commands, every column sorted
+// both ways, and Select Stations hiding and showing everyone. The map at its
+// normal size stays inside its area; the grid keeps one row per sender.
+inline std::string CheckPeerWindow(PeerWindowContent& window, std::size_t reportRows)
+{
+    const FixedMetrics metrics;
+    window.Rebuild();
+    const int senders = window.TotalRowCount();
+    if (window.ViewableRowCount() != senders || window.Grid().RowCount() != senders + 1)
+        return "a peer grid's rows differ from its senders";
+    if (reportRows != static_cast<std::size_t>(senders) + 1) return "the report's peer grid differs from the window's";
+    for (int mode = 0; mode < static_cast<int>(window.ModeItems().size()); ++mode) {
+        window.SetMode(mode);
+        for (int destination = 0; destination < 3; ++destination) {
+            window.Destination = static_cast<PeerDestination>(destination);
+            window.MapSmartNames = window.MapShowOUI = destination == 1;
+            if (destination == 0 && window.BuildMap(1, 1, metrics).StationCount > kPeerMapPoints)
+                return "a peer map holds more stations than points";
+            const PeerMapDrawing& map = window.BuildMap(608, 400, metrics);
+            const auto inside = [&map](int x, int y) { return x >= 0 && y >= 0 && x <= map.Width && y <= map.Height; };
+            for (const PeerMapLabel& label : map.Labels)
+                if (!inside(label.X, label.Y)) return "a peer map point lies outside the map";
+            for (const PeerMapSegment& segment : map.Segments)
+                if (!inside(segment.X1, segment.Y1) || !inside(segment.X2, segment.Y2)) return "a peer map line leaves the map";
+            // A right click redoes the placing walk: a few labels are enough.
+            const std::vector<PeerMapLabel> labels = map.Labels;
+            for (const PeerMapLabel& label : labels) {
+                if (destination != 0 || &label - labels.data() >= 4) break;
+                const std::optional<PeerPopup> popup = window.RightClick(label.Left + 1, label.Top + label.Height / 2);
+                if (popup && (popup->Station < 0 || popup->Station >= static_cast<int>(labels.size())))
+                    return "a peer map pop-up names no label";
+                if (popup) window.HighlightSelected();
+            }
+        }
+    }
+    for (auto command : {PeerWindowContent::KeyCommand::Off, PeerWindowContent::KeyCommand::Invert, PeerWindowContent::KeyCommand::On})
+        window.ApplyKeyCommand(command);
+    window.GridSmartNames = window.GridShowOUI = true;
+    window.RewriteAddresses();
+    for (int column = 0; column < window.Grid().ColCount(); ++column) {
+        window.SortColumn(column, false);
+        window.SortColumn(column, true);
+    }
+    if (window.Grid().RowCount() != senders + 1) return "a sort changed a peer grid's rows";
+    DualListContent lists = window.SelectStationsLists();
+    lists.IncludeAll();
+    window.ApplySelectStations(lists);
+    if (window.ViewableRowCount() != 0) return "Select Stations left a hidden station in view";
+    lists = window.SelectStationsLists();
+    lists.ExcludeAll();
+    window.ApplySelectStations(lists);
+    if (window.ViewableRowCount() != senders) return "Select Stations lost a station";
+    return {};
+}
+
+inline std::string CheckPeerMaps(AnalysisState& state)
+{
+    const PeerReportOptions report;
+    NetworkStatisticsContent network(state);
+    std::string violation = CheckPeerWindow(network, NetworkStatisticsRows(state, report).size());
+    if (!violation.empty()) return violation;
+    StationStatsContent stations(state);
+    return CheckPeerWindow(stations, StationStatisticsRows(state, report).size());
 }
 
 inline std::string CheckTexts(const AnalysisState& state)
@@ -236,7 +306,7 @@ inline std::string RunContentBuilders(const uint8_t* data, std::size_t size)
         violation = check(*state);
         if (!violation.empty()) return violation;
     }
-    return {};
+    return CheckPeerMaps(*state);
 }
 
 }  // namespace quenlix::fuzz
