@@ -313,6 +313,13 @@ TEST_F(PeerWindows, NetworkGridRowsPopupAndSelectStations)
     EXPECT_TRUE(popup->ToolboxEnabled);
     EXPECT_EQ(network.SelectedAddressText, "10.0.0.1");
     EXPECT_EQ(network.HighlightSelected(), 1);
+    // A right click on C only selects C: a sort moves the highlight with A's row.
+    const auto& labelC = network.LastMap().Labels[2];
+    ASSERT_TRUE(network.RightClick(labelC.Left + 1, labelC.Top + 2));
+    network.SortColumn(1, false);
+    EXPECT_EQ(network.HighlightedRow(), 2);
+    EXPECT_EQ(network.Grid().Cell(1, network.HighlightedRow()), " 10.  0.  0.  1");
+    network.SortColumn(1, true);
 
     DualListContent lists = network.SelectStationsLists();
     ASSERT_EQ(lists.Show.size(), 2u);

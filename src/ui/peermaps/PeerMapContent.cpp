@@ -309,6 +309,7 @@ void PeerWindowContent::ResetCommonState(int keyCount, int rows)
     viewableRows_ = rows;
     hiddenRows_.clear();
     selectedKey_.clear();
+    highlightedKey_.clear();
     SelectedAddressText.clear();
     SelectedAddressOUIText.clear();
 }
@@ -339,7 +340,9 @@ void PeerWindowContent::SortColumn(int position, bool ascending)
     if (position < 0 || position >= grid_.ColCount() || grid_.RowCount() <= 1) return;
     grid_.ForgetSort();
     grid_.SortByColumn(position, ascending, kind);
-    highlightedRow_ = highlightedRow_ > 0 ? RowOfKey(selectedKey_) : 0;
+    // The highlighted station's row moves with the sort; a right click on another
+    // label since then changed only the selection, not the highlight.
+    highlightedRow_ = highlightedRow_ > 0 ? RowOfKey(highlightedKey_) : 0;
 }
 
 int PeerWindowContent::RowOfKey(const std::string& addressBytes) const
@@ -354,7 +357,8 @@ int PeerWindowContent::RowOfKey(const std::string& addressBytes) const
 
 int PeerWindowContent::HighlightSelected()
 {
-    highlightedRow_ = RowOfKey(selectedKey_);
+    highlightedKey_ = selectedKey_;
+    highlightedRow_ = RowOfKey(highlightedKey_);
     return highlightedRow_;
 }
 

@@ -40,7 +40,7 @@ inline constexpr RGBColour kGreen{0, 128, 0};
 inline constexpr RGBColour kRed{255, 0, 0};
 inline constexpr RGBColour kWhite{255, 255, 255};
 inline constexpr RGBColour kGrey{128, 128, 128};
-inline constexpr RGBColour kWine{64, 0, 128};  // 0x800040
+inline constexpr RGBColour kWine{128, 0, 64};  // 800040
 inline constexpr RGBColour kHighlight{0, 0, 128};
 }  // namespace peercolours
 
@@ -177,8 +177,6 @@ struct PeerPopup {
     std::string DLCCaption;      // "DLC Address is ..." (network window only)
     bool StatisticsEnabled = false;
     bool ToolboxEnabled = false;  // network window: the station has a statistics row
-    int MenuX = 0;               // offset of the menu from the window
-    int MenuY = 0;
 };
 
 // The state and rules of one peer-map window. The network and station windows
@@ -275,6 +273,7 @@ protected:
     PeerMapDrawing map_;
     std::vector<const void*> mapNodes_;  // the node of each label of map_
     std::string selectedKey_;            // address bytes of the last right-click
+    std::string highlightedKey_;         // address bytes of the highlighted row's station
     GridContent grid_;
     std::vector<int> positions_;
     std::string columnOrderValue_;

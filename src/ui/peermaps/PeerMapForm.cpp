@@ -426,8 +426,14 @@ void TPeerMapForm::RightClick(const QPoint& point)
 {
     if (!PreparePopup(point)) return;
     paintBox_->repaint();
-    const PeerMapLabel& label = content_->LastMap().Labels[static_cast<size_t>(paintBox_->HighlightedLabel)];
-    popupMenu_->exec(paintBox_->mapToGlobal(QPoint(label.Left, label.Top + label.Height)));
+    // The repaint laid the map out again; the menu opens just below the label
+    // if it is still there, else at the click.
+    const auto& labels = content_->LastMap().Labels;
+    const int hit = paintBox_->HighlightedLabel;
+    const QPoint at = hit >= 0 && hit < static_cast<int>(labels.size())
+                          ? QPoint(labels[static_cast<size_t>(hit)].Left, labels[static_cast<size_t>(hit)].Top + labels[static_cast<size_t>(hit)].Height)
+                          : point;
+    popupMenu_->exec(paintBox_->mapToGlobal(at));
     paintBox_->HighlightedLabel = -1;
     paintBox_->update();
 }
