@@ -30,7 +30,7 @@ TEST(BarChart, AxisTicksAndBars)
     } cases[] = {
         {{0.4, 2.6, 1.2, 0.8}, 3.0, "3.0", "1.5", {true, true, true, true}},
         {{10, 37, 20, 10}, 40, "    40", "    20", {true, true, true, true}},
-        {{0, 0, 0, 0}, 0, "0.0", "0.0", {false, false, false, false}},
+        {{0, 0, 0, 0}, 0.5, "0.5", "0.2", {false, false, false, false}},
         {{5, 5, 5, 5}, 5.5, "5.5", "2.8", {true, true, true, true}},
         {{0.001, 5000, 2500, -3}, 5500, "  5500", "  2750", {false, true, true, false}},
         {{NAN, 1e30, INFINITY, 0}, 1e30, "1000000000000000019884624838656", "500000000000000009942312419328",
@@ -151,13 +151,16 @@ TEST(BadInput, GapMarkersOnlyAndPacketsAtOneInstant)
         chains.Node(a).Kind = kFamilyIP;
         for (int i = 0; i < 12; ++i) {
             chains.Send(out, UdpPacket(1e6 + i * c.Step, 10, static_cast<uint16_t>(i), c.Flags));
-            chains.Send(back, UdpPacket(1e6 + i * c.Step, 10, 0, c.Flags == kPktGapMarker ? c.Flags : kPktReply));
+            chains.Send(back, UdpPacket(1e6 + i * c.Step, 10, 0, c.Flags == kPktGapMarker ? c.Flags : uint16_t{kPktReply}));
         }
         ToolboxSelection s;
         RebuildToolbox(chains.State(), s, {});
         const LatencyContent l = BuildLatency(chains.State(), s, {});
         const ThroughputContent t = BuildThroughput(chains.State(), s, {});
         for (double v : t.Upper.Chart.Values) EXPECT_TRUE(std::isfinite(v));
+        if (c.Step < 0) {
+            EXPECT_EQ(t.Upper.Min, " 0.000") << "no window had time to measure";
+        }
         for (double v : l.Upper.Chart.Values) EXPECT_TRUE(std::isfinite(v));
         EXPECT_FALSE(l.Upper.Memo.empty());
         EXPECT_FALSE(t.Upper.Memo.empty());

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -119,6 +120,13 @@ void ToolboxWindowsTest::ClientServerRowPreselectsAndWindowsFollow()
 
     toolbox.ThruputBtnClick();
     TThroughputAnalysisForm& throughput = program->ThroughputAnalysisForm();
+    // A sample window typed below the range and ended with Enter takes the smallest one.
+    auto* sample = throughput.findChild<QSpinBox*>("MinimumPacketsEdit");
+    QVERIFY(sample != nullptr);
+    sample->selectAll();
+    QTest::keyClicks(sample, "2");
+    QTest::keyClick(sample, Qt::Key_Return);
+    QCOMPARE(sample->value(), 4);
     const std::string before = throughput.Content().Upper.Heading;
     // Another source: the open windows recompute for it.
     toolbox.SourceBoxChange((toolbox.Selection().SourceIndex + 1) % toolbox.SourceBox()->count());

@@ -47,7 +47,9 @@ double Finite(double value) { return std::isfinite(value) ? value : 0; }
 
 double ChartAxisMaximum(double m)
 {
-    if (!std::isfinite(m) || m <= 0) return 0;
+    // No positive finite value still gives the tidy scale of 0 (0.5): the bars
+    // are 0 pixels and the ticks read a scale, never 0 twice.
+    if (!std::isfinite(m) || m < 0) m = 0;
     if (m < 10) return std::trunc((10 * m + 5) * 0.2) * 5 / 10;
     if (m < 100) return std::trunc((m + 5) * 0.2) * 5;
     if (m < 1000) return std::trunc((m + 50) * 0.02) * 50;
@@ -250,7 +252,9 @@ void ShowThroughput(const TransactionAnalysis& q, ThroughputPanel& p, bool upper
     p.Total = FormatCount(q.ThroughputPackets);
     p.Duration = DurationText(q.ForwardElapsed);
     ShowPacketFigures(q, p);
-    const double minimum = Finite(q.ThroughputMin * 0.001);
+    // Times stepping back can leave no window with time to measure: then there is
+    // no minimum either, rather than the search's starting value.
+    const double minimum = q.ThroughputMin < kLatencyStartMin ? Finite(q.ThroughputMin * 0.001) : 0;
     const double maximum = Finite(q.ThroughputMax * 0.001);
     // A run whose packets all carry the same time has no elapsed time to divide by.
     const double average =

@@ -354,6 +354,8 @@ TThroughputAnalysisForm::TThroughputAnalysisForm(TFathomToolboxForm& toolbox, QW
     minimumPackets_->setObjectName("MinimumPacketsEdit");
     minimumPackets_->setRange(kMinWindowPackets, kMaxWindowPackets);
     minimumPackets_->setValue(8);
+    // Enter on a value below the range takes the smallest window, not the last value.
+    minimumPackets_->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     minimumPackets_->setToolTip("\"Sliding window\" for calculating throughput");
     label->setToolTip(minimumPackets_->toolTip());
     auto* recalc = new QPushButton("Recalc");
@@ -371,6 +373,7 @@ TThroughputAnalysisForm::TThroughputAnalysisForm(TFathomToolboxForm& toolbox, QW
     layout->addLayout(bottom);
     connect(recalc, &QPushButton::clicked, this, [this] { SetWindowPackets(minimumPackets_->value()); });
     connect(minimumPackets_, &QSpinBox::valueChanged, this, &TThroughputAnalysisForm::SetWindowPackets);
+    connect(minimumPackets_, &QSpinBox::editingFinished, this, [this] { SetWindowPackets(minimumPackets_->value()); });
     connect(checkBox1_, &QCheckBox::toggled, this, &TThroughputAnalysisForm::SetUnits);
     for (auto [panel, upper] : {std::pair{upper_, true}, std::pair{lower_, false}}) {
         connect(panel->CopyGraphic(), &QToolButton::clicked, this,

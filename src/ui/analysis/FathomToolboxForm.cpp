@@ -422,6 +422,10 @@ void TFathomToolboxForm::Recalc()
     paintBox_->setGeometry(0, 0, std::max(width - barWidth, 0), viewHeight);
     scrollBar1_->setPageStep(std::max(height, 1));
     scrollBar2_->setMaximum(std::max(kLadderWidth - width, 0));
+    // Until the next activation rebuilds the selection after a new read, its
+    // station pointers may name nodes of the trace before: a resize then keeps the
+    // rows laid out last instead of walking them.
+    if (state_.ViewStale[kToolboxViewStale]) return;
     const int scrollY = scrollBar1_->value();
     layout_ = LayOutLadder(state_, selection_, options_, scrollY, scrollY + viewHeight, &ladderCache_);
     const int maximum = layout_.Height <= viewHeight ? 0 : layout_.Height - viewHeight + 2;
