@@ -198,7 +198,9 @@ inline std::vector<Trace> WriterTraces(const std::vector<Frame>& frames, TempDir
         traces.push_back({kFormatPcap, topology, false, "a.pcap", BuildPcapTrace(pcap, pcapPackets).Bytes});
         PcapNgSection first;
         first.BigEndian = ring;
-        first.Interfaces = {{9}, {static_cast<uint16_t>(ring ? 6 : 1)}};
+        first.Interfaces.resize(2);
+        first.Interfaces[0].LinkType = 9;
+        first.Interfaces[1].LinkType = ring ? 6 : 1;
         first.Interfaces[1].TimeResolution = 9;
         first.OtherBlocks = true;
         first.Packets = pcapPackets;

@@ -83,7 +83,9 @@ inline void ExpectClippedAndReadOn(const CapturedRead& read, const RecordingHost
     EXPECT_TRUE(host.Messages.empty());
     const std::vector<uint8_t>& kept = read.Frames[1].Bytes;
     ASSERT_EQ(kept.size(), 18000u);
-    if (longFrame != nullptr) EXPECT_TRUE(std::equal(kept.begin(), kept.end(), longFrame->begin()));
+    if (longFrame != nullptr) {
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), longFrame->begin()));
+    }
 }
 
 // Reads `variants` copies of the image with bytes after `from` overwritten at
