@@ -1,5 +1,6 @@
 #include "ui/peermaps/NetworkStatisticsContent.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "model/Naming.h"
@@ -50,10 +51,14 @@ bool KindMatches(const NetNode& node, NetMapMode mode)
     return node.Kind == kFamilyIPXCode || node.Kind == kFamilyNetBIOSIPXCode;
 }
 
-bool PassesDestination(const AnalysisState& state, PeerDestination destination, const NetNode& peer)
+bool IsGroupPeer(const AnalysisState& state, const NetNode& peer)
+{
+    return peer.Station != nullptr && IsGroupAddress(state.Topology, peer.Station->Address.Data());
+}
+
+bool PassesDestination(PeerDestination destination, bool group)
 {
     if (destination == PeerDestination::All) return true;
-    const bool group = peer.Station != nullptr && IsGroupAddress(state.Topology, peer.Station->Address.Data());
     return destination == PeerDestination::Broadcast ? group : !group;
 }
 
@@ -65,13 +70,17 @@ std::string KeyBytes(const NetString& address)
 }  // namespace
 
 // The chains of every sender up to the first empty or unknown peer address,
-// with each conversation's peer and reverse direction found once: a paint then
-// only walks arrays. Kept until the tree or the object list changes.
+// with each conversation's peer and reverse direction found once, and what a
+// paint tests of every node and conversation copied beside them: a paint of a
+// map of tens of thousands of hosts then walks arrays instead of chasing every
+// node and record through memory. Kept until the tree or the object list changes.
 struct NetworkChainCache {
     struct Conversation {
-        int Peer;         // ordinal of the peer node
-        int32_t Index;    // the TNetPeer
-        int32_t Reverse;  // the peer's TNetPeer back to the sender, -1 none
+        int Peer;           // ordinal of the peer node
+        int32_t Index;      // the TNetPeer
+        int32_t Reverse;    // the peer's TNetPeer back to the sender, -1 none
+        int32_t Protocols;  // the TNetPeer's
+        int Hops;           // both directions' IPX hop counts
     };
     struct Sender {
         int Node;  // ordinal
@@ -79,6 +88,8 @@ struct NetworkChainCache {
         size_t End;
     };
     std::vector<NetNode*> Nodes;  // every node in key order
+    std::vector<int32_t> NodeProtocols;  // each node's Protocols
+    std::vector<uint8_t> GroupPeer;      // whether each node's MAC station is a group address
     std::vector<Conversation> Conversations;
     std::vector<Sender> Senders;
     size_t NodeCount = 0;
@@ -94,13 +105,16 @@ struct NetworkChainCache {
     explicit NetworkChainCache(AnalysisState& state)
         : NodeCount(state.NetworkNodes.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
     {
-        std::unordered_map<const NetNode*, int> ordinals;
-        ordinals.reserve(NodeCount);
+        // The addresses in key order, side by side: a peer's ordinal is a binary
+        // search away, without a tree walk through scattered nodes.
+        std::vector<NetString> keys;
+        keys.reserve(NodeCount);
         for (auto& [address, node] : state.NetworkNodes) {
-            ordinals.emplace(&node, static_cast<int>(Nodes.size()));
+            keys.push_back(address);
             Nodes.push_back(&node);
+            NodeProtocols.push_back(node.Protocols);
+            GroupPeer.push_back(IsGroupPeer(state, node) ? 1 : 0);
         }
-        std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
         for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
             const NetNode& node = *Nodes[static_cast<size_t>(ordinal)];
             if (!(node.NetFlags & kFlagSender)) continue;
@@ -108,20 +122,26 @@ struct NetworkChainCache {
             for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p)) {
                 const TNetPeer& peer = state.ObjectList.NetPeer(p);
                 if (peer.PeerAddress.Length == 0) break;
-                const auto found = state.NetworkNodes.find(peer.PeerAddress);
-                if (found == state.NetworkNodes.end()) break;
-                const int peerOrdinal = ordinals.at(&found->second);
-                byPair.emplace(static_cast<uint64_t>(ordinal) << 32 | static_cast<uint32_t>(peerOrdinal), Conversations.size());
-                Conversations.push_back({peerOrdinal, p, -1});
+                const auto found = std::lower_bound(keys.begin(), keys.end(), peer.PeerAddress);
+                if (found == keys.end() || !(*found == peer.PeerAddress)) break;
+                const int peerOrdinal = static_cast<int>(found - keys.begin());
+                Conversations.push_back({peerOrdinal, p, -1, peer.Protocols, peer.Hops});
             }
             sender.End = Conversations.size();
             Senders.push_back(sender);
         }
+        std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
+        byPair.reserve(Conversations.size());
+        for (const Sender& sender : Senders)
+            for (size_t i = sender.Begin; i < sender.End; ++i)
+                byPair.emplace(static_cast<uint64_t>(sender.Node) << 32 | static_cast<uint32_t>(Conversations[i].Peer), i);
         for (const Sender& sender : Senders)
             for (size_t i = sender.Begin; i < sender.End; ++i) {
                 Conversation& c = Conversations[i];
                 const auto back = byPair.find(static_cast<uint64_t>(c.Peer) << 32 | static_cast<uint32_t>(sender.Node));
-                if (back != byPair.end()) c.Reverse = Conversations[back->second].Index;
+                if (back == byPair.end()) continue;
+                c.Reverse = Conversations[back->second].Index;
+                c.Hops += state.ObjectList.NetPeer(c.Reverse).Hops;
             }
     }
 };
@@ -246,22 +266,22 @@ PeerMapInput NetworkStatisticsContent::MapInput()
     for (NetNode* node : chains.Nodes) node->NetFlags &= ~kFlagOnMap;
 
     const auto& hopKeys = keyStates_[2];
-    auto hopsOf = [&](const NetworkChainCache::Conversation& c) {
-        return state_.ObjectList.NetPeer(c.Index).Hops + (c.Reverse >= 0 ? state_.ObjectList.NetPeer(c.Reverse).Hops : 0);
+    const auto passes = [&](const NetworkChainCache::Conversation& c) {
+        return PassesDestination(Destination, chains.GroupPeer[static_cast<size_t>(c.Peer)] != 0);
     };
-    auto visible = [&](const NetNode& node, const NetworkChainCache::Conversation& c, const NetNode& peer) {
-        if (mode == NetMapMode::IPXHops) return static_cast<bool>(hopKeys[static_cast<size_t>(std::min(hopsOf(c), 10))]);
-        return (node.VisibleProtocols & peer.Protocols) != 0;
+    const auto visible = [&](int32_t visibleProtocols, const NetworkChainCache::Conversation& c) {
+        if (mode == NetMapMode::IPXHops) return static_cast<bool>(hopKeys[static_cast<size_t>(std::min(c.Hops, 10))]);
+        return (visibleProtocols & chains.NodeProtocols[static_cast<size_t>(c.Peer)]) != 0;
     };
     for (const auto& sender : chains.Senders) {
         NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
         if (!(node.NetFlags & kFlagViewable) || !KindMatches(node, mode)) continue;
+        const int32_t visibleProtocols = node.VisibleProtocols;
         bool any = false;
         for (size_t i = sender.Begin; i < sender.End; ++i) {
             const auto& c = chains.Conversations[i];
-            NetNode& peer = *chains.Nodes[static_cast<size_t>(c.Peer)];
-            if (!PassesDestination(state_, Destination, peer) || !visible(node, c, peer)) continue;
-            peer.NetFlags |= kFlagOnMap;
+            if (!passes(c) || !visible(visibleProtocols, c)) continue;
+            chains.Nodes[static_cast<size_t>(c.Peer)]->NetFlags |= kFlagOnMap;
             any = true;
         }
         if (any) node.NetFlags |= kFlagOnMap;
@@ -288,17 +308,20 @@ PeerMapInput NetworkStatisticsContent::MapInput()
         for (size_t i = sender.Begin; i < sender.End; ++i) {
             const auto& c = chains.Conversations[i];
             const int to = indexOf[static_cast<size_t>(c.Peer)];
-            if (to < 0 || !PassesDestination(state_, Destination, *chains.Nodes[static_cast<size_t>(c.Peer)])) continue;
-            const TNetPeer& conv = state_.ObjectList.NetPeer(c.Index);
+            // Both ends on the shared overflow point: a line of no length.
+            if (to < 0 || (from >= kPeerMapPoints - 1 && to >= kPeerMapPoints - 1) || !passes(c)) continue;
             PeerMapLink link{from, to, {}, 1};
             if (mode == NetMapMode::IPXHops) {
-                const int key = std::min(hopsOf(c), 10) + 1;
+                const int key = std::min(c.Hops, 10) + 1;
                 if (hopKeys[static_cast<size_t>(key - 1)]) link.Colours.push_back(KeyColour(key));
             } else {
                 double weight = 0;
+                const int32_t drawn = c.Protocols & node.VisibleProtocols;
+                if (drawn == 0) continue;
+                const TNetPeer& conv = state_.ObjectList.NetPeer(c.Index);
                 for (int b = 0; b < kAppCount && static_cast<int>(link.Colours.size()) < kMaxLineColours; ++b) {
                     const int32_t mask = static_cast<int32_t>(1u << b);
-                    if (!(conv.Protocols & mask) || !(node.VisibleProtocols & mask)) continue;
+                    if (!(drawn & mask)) continue;
                     int key = kIPKeys[static_cast<size_t>(b)];
                     if (key == 0) key = kIPXKeys[static_cast<size_t>(b)];
                     link.Colours.push_back(ProtocolBitHasOwnColour(b) && key != 0 ? KeyColour(key)

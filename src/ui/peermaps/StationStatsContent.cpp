@@ -1,5 +1,6 @@
 #include "ui/peermaps/StationStatsContent.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "model/Naming.h"
@@ -69,14 +70,15 @@ struct StationChainCache {
     explicit StationChainCache(AnalysisState& state)
         : NodeCount(state.Stations.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
     {
-        std::unordered_map<const StationNode*, int> ordinals;
-        ordinals.reserve(NodeCount);
+        // The addresses in key order, side by side: a peer's ordinal is a binary
+        // search away, without a tree walk through scattered nodes.
+        std::vector<MacString> keys;
+        keys.reserve(NodeCount);
         for (auto& [address, node] : state.Stations) {
-            ordinals.emplace(&node, static_cast<int>(Nodes.size()));
+            keys.push_back(address);
             Nodes.push_back(&node);
         }
         const ObjectStore& objects = state.ObjectList;
-        std::unordered_map<uint64_t, size_t> byPair;
         for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
             const StationNode& node = *Nodes[static_cast<size_t>(ordinal)];
             if (!IsSender(node)) continue;
@@ -84,10 +86,10 @@ struct StationChainCache {
             // Every link leads to a later record, so a damaged chain cannot loop.
             for (int32_t p = node.FirstDLCPeer; objects.Holds(ObjectKind::DLCPeer, p);) {
                 const TDLCPeer& peer = objects.DLCPeer(p);
-                const auto found = state.Stations.find(MacString(peer.DestAddress.data(), 6));
-                if (found == state.Stations.end()) break;
-                const int peerOrdinal = ordinals.at(&found->second);
-                byPair.emplace(static_cast<uint64_t>(ordinal) << 32 | static_cast<uint32_t>(peerOrdinal), Conversations.size());
+                const MacString destination(peer.DestAddress.data(), 6);
+                const auto found = std::lower_bound(keys.begin(), keys.end(), destination);
+                if (found == keys.end() || !(*found == destination)) break;
+                const int peerOrdinal = static_cast<int>(found - keys.begin());
                 Conversations.push_back({peerOrdinal, p, -1});
                 if (peer.Next <= p) break;
                 p = peer.Next;
@@ -95,6 +97,11 @@ struct StationChainCache {
             sender.End = Conversations.size();
             Senders.push_back(sender);
         }
+        std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
+        byPair.reserve(Conversations.size());
+        for (const Sender& sender : Senders)
+            for (size_t i = sender.Begin; i < sender.End; ++i)
+                byPair.emplace(static_cast<uint64_t>(sender.Node) << 32 | static_cast<uint32_t>(Conversations[i].Peer), i);
         for (const Sender& sender : Senders)
             for (size_t i = sender.Begin; i < sender.End; ++i) {
                 Conversation& c = Conversations[i];
