@@ -12,8 +12,9 @@
 //   FOLDER defaults to a new folder under the system's temporary folder.
 //   --keep leaves the three files in FOLDER; --read only reads an existing
 //   Ethernet Sniffer or pcap trace (for profiling the read on its own);
-//   --peer-hosts writes a trace of N network clients and times only the peer maps
-//   on it; --toolbox only times the toolbox on a conversation of a million frames.
+//   --peer-hosts writes a trace of N network clients and times the client/server
+//   table, the peer maps and the toolbox on it; --toolbox only times the toolbox
+//   on a conversation of a million frames.
 //
 // Targets: at least 2 million frames per second on the plain file, the pcap file
 // read at least as fast, and a read's peak memory no more than twice the file's
@@ -316,7 +317,7 @@ void BenchHugeConversation(int segments)
 }
 
 // Reads one file as the program does and prints its figures; false when the read failed.
-bool BenchRead(const char* label, const fs::path& path, bool clientServer = true)
+bool BenchRead(const char* label, const fs::path& path)
 {
     auto state = std::make_unique<quenlix::AnalysisState>();
     quenlix::SilentHost host;
@@ -352,10 +353,6 @@ bool BenchRead(const char* label, const fs::path& path, bool clientServer = true
                 peakReset ? "" : " [peak since the process started]");
     if (state->ReadResult != 0) std::printf("%-10s read ended with result %d\n", label, state->ReadResult);
 
-    if (!clientServer) {
-        BenchPeerMaps(label, *state);
-        return state->ReadResult == 0;
-    }
     // The client/server table: two transaction analyses per conversation on top of the read.
     quenlix::ClientServerContent table;
     quenlix::InitServerGrid(table);
@@ -395,7 +392,7 @@ bool BenchManyHosts(const BenchOptions& options)
         }
         writer.Finish();
     }
-    const bool ok = BenchRead("hosts", path, false);
+    const bool ok = BenchRead("hosts", path);
     std::error_code ignored;
     fs::remove(path, ignored);
     return ok;

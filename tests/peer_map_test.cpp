@@ -59,7 +59,9 @@ TEST(PeerMapLayout, FewStationsTakeTheirPointsOnTheCircle)
             // Left end, then right end of the horizontal diameter.
             EXPECT_EQ(at(0).X, map.CentreX - map.Radius);
             EXPECT_EQ(at(0).Y, map.CentreY);
-            if (c.Count == 2) EXPECT_EQ(at(1).X, map.CentreX + map.Radius);
+            if (c.Count == 2) {
+                EXPECT_EQ(at(1).X, map.CentreX + map.Radius);
+            }
         }
         if (c.Count == 3) {
             EXPECT_LT(at(0).X, map.CentreX);  // upper left
@@ -69,8 +71,12 @@ TEST(PeerMapLayout, FewStationsTakeTheirPointsOnTheCircle)
             EXPECT_LT(at(2).X, map.CentreX);  // lower left
             EXPECT_GT(at(2).Y, map.CentreY);
         }
-        if (c.Count == 4) EXPECT_EQ(at(3).Y, map.CentreY);  // the left end again
-        if (c.Count == 5) EXPECT_EQ(map.Points.Written, 7);
+        if (c.Count == 4) {
+            EXPECT_EQ(at(3).Y, map.CentreY);  // the left end again
+        }
+        if (c.Count == 5) {
+            EXPECT_EQ(map.Points.Written, 7);
+        }
     }
 }
 

@@ -140,8 +140,12 @@ TEST_F(ReadOutcome, ReportExitStatusAndMessages)
         const ReportRun run = RunReportWith({c.Path});
         EXPECT_EQ(run.Status, c.Status);
         EXPECT_EQ(run.Err, c.Err);
-        if (!c.InReport.empty()) EXPECT_NE(run.Out.find("\n" + c.InReport + "\n"), std::string::npos) << run.Out;
-        if (c.Status == kExitComplete) EXPECT_EQ(run.Out.find("Read ended"), std::string::npos);
+        if (!c.InReport.empty()) {
+            EXPECT_NE(run.Out.find("\n" + c.InReport + "\n"), std::string::npos) << run.Out;
+        }
+        if (c.Status == kExitComplete) {
+            EXPECT_EQ(run.Out.find("Read ended"), std::string::npos);
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "EngineFeeder.h"
+#include "FrameBuilder.h"
 #include "model/TransactionAnalysis.h"
 #include "transaction_chains.h"
 
@@ -909,3 +911,37 @@ TEST_F(Transactions, ReverseNodeWithPeerAtObjectZeroIsFound)
 
 }  // namespace
 }  // namespace quenlix
+
+namespace quenlix::testing {
+namespace {
+
+// On a state the engine filled, the conversation lookup answers from the index:
+// it must agree with a walk of every sender's chain, and find nothing else.
+TEST(ConversationLookup, IndexAgreesWithTheChains)
+{
+    AnalysisState state;
+    EngineFeeder feed(state);
+    double t = 0;
+    const Ip server = IpOf(10, 0, 0, 1);
+    for (uint8_t host = 2; host < 40; ++host) {
+        const Ip client = IpOf(10, 0, 0, host);
+        feed.Feed(UdpFrame(MacOf(1), MacOf(host), client, server, 1024, 53, Bytes(20, 0)), t += 100);
+        if (host % 3 != 0) feed.Feed(UdpFrame(MacOf(host), MacOf(1), server, client, 53, 1024, Bytes(20, 0)), t += 100);
+    }
+    feed.Finish();
+    ASSERT_GT(state.Index.NetPeers.Size(), 0u);
+    int found = 0;
+    for (const auto& [address, node] : state.NetworkNodes) {
+        for (const auto& [other, ignored] : state.NetworkNodes) {
+            int32_t walked = -1;
+            for (int32_t p = FirstNetPeer(state, node); p >= 0 && walked < 0; p = NextNetPeer(state, p))
+                if (state.ObjectList.NetPeer(p).PeerAddress == other) walked = p;
+            EXPECT_EQ(FindNetPeer(state, node, other), walked);
+            found += walked >= 0;
+        }
+    }
+    EXPECT_EQ(found, 38 + 25);  // every client to the server; the server back to those not a multiple of 3
+}
+
+}  // namespace
+}  // namespace quenlix::testing

@@ -103,6 +103,22 @@ inline uint64_t PackBytes(const uint8_t* bytes, std::size_t count)
     return w;
 }
 
+// The index keys of a network address (up to 10 bytes with its length) and of a
+// conversation from one address to another.
+template <class Address>
+std::array<uint64_t, 2> NetKeyOf(const Address& address)
+{
+    return {PackBytes(address.Data(), 8), PackBytes(address.Data() + 8, 2) | uint64_t{address.Length} << 16};
+}
+
+template <class Address>
+std::array<uint64_t, 3> NetPeerKey(const Address& source, const Address& destination)
+{
+    const auto a = NetKeyOf(source);
+    const auto b = NetKeyOf(destination);
+    return {a[0], a[1] << 32 | b[1], b[0]};
+}
+
 struct ChainIndex {
     using StationKey = std::array<uint64_t, 1>;
     FlatIndex<1, StationNode*> Stations;      // MAC address -> station node

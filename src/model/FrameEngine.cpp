@@ -995,11 +995,6 @@ void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
 // ---- network accounting, conversations and packets ----------------------------------
 
-std::array<uint64_t, 2> NetKeyOf(const NetString& address)
-{
-    return {PackBytes(address.Data(), 8), PackBytes(address.Data() + 8, 2) | uint64_t{address.Length} << 16};
-}
-
 NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, StationNode* station)
 {
     NetNode& node = s.NetworkNodes[address];
@@ -1012,13 +1007,6 @@ NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameRe
     else
         s.IPXHostCount += 1;
     return node;
-}
-
-std::array<uint64_t, 3> NetPeerKey(const NetString& src, const NetString& dst)
-{
-    const auto a = NetKeyOf(src);
-    const auto b = NetKeyOf(dst);
-    return {a[0], a[1] << 32 | b[1], b[0]};
 }
 
 bool MatchesByPorts(uint8_t app)
