@@ -255,7 +255,7 @@ protected:
     const Ip ipB = IpOf(10, 0, 0, 2);
     const Ip ipC = IpOf(10, 0, 0, 3);
     const Ip ipD = IpOf(10, 0, 0, 4);
-    const FakeMetrics metrics;
+    const FakeMetrics metrics{};
 };
 
 TEST_F(PeerWindows, NetworkMapMarksLabelsAndLines)
