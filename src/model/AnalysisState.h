@@ -210,6 +210,16 @@ struct TPacket {
 };
 static_assert(sizeof(TPacket) == 64, "a packet summary should stay one cache line");
 
+// The packet list grows in 2 MiB chunks (one huge page each). The fuzz targets
+// take 16 KiB chunks instead: every one of thousands of short inputs a second
+// would otherwise map and poison a whole 2 MiB chunk under the sanitizers, and
+// small chunks cross a chunk boundary within a few hundred packets.
+#ifdef QUENLIX_SMALL_CHUNKS
+constexpr std::size_t kPacketChunkBits = 8;
+#else
+constexpr std::size_t kPacketChunkBits = 15;
+#endif
+
 // ---- tree nodes -----------------------------------------------------------------
 
 struct StationNode {
@@ -408,7 +418,7 @@ struct AnalysisState {
     int32_t IPHostCount = 0, IPSenderCount = 0, IPXHostCount = 0, IPXSenderCount = 0;
 
     ObjectStore ObjectList;
-    ChunkedList<TPacket, 15> PacketList;  // 2 MiB chunks of 64-byte summaries
+    ChunkedList<TPacket, kPacketChunkBits> PacketList;  // 2 MiB chunks of 64-byte summaries
 
     std::array<FragmentPort, 32> FragmentPorts{};
     uint16_t FragmentPortsIndex = 0;
