@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -142,6 +143,7 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
     form.Statistics1Click();
     QCOMPARE(form.PageControl()->currentIndex(), 1);
     QVERIFY(form.Content().HighlightedRow() > 0);
+    QCOMPARE(form.StnGrid()->verticalScrollBar()->value(), 0);  // a row in view: the first rows stay shown
     SaveShot(form, "network-office-statistics.png");
 
     // Select Stations: hide the first station through the dialog.

@@ -443,13 +443,17 @@ void TPeerMapForm::Statistics1Click()
     const int row = content_->HighlightSelected();
     ShowGrid();
     pageControl_->setCurrentIndex(1);
-    if (row > 0) {
-        const QModelIndex index = stnGrid_->model()->index(row - 1, 0);
-        stnGrid_->scrollTo(index, QAbstractItemView::PositionAtTop);
-        stnGrid_->setCurrentIndex(index);
-    } else {
+    if (row <= 0) {
         stnGrid_->scrollToTop();
+        return;
     }
+    // A row below the visible ones becomes the top row (the view keeps its last
+    // page full); otherwise the grid shows its first rows.
+    const QModelIndex index = stnGrid_->model()->index(row - 1, 0);
+    stnGrid_->scrollToTop();
+    if (stnGrid_->visualRect(index).bottom() > stnGrid_->viewport()->height())
+        stnGrid_->scrollTo(index, QAbstractItemView::PositionAtTop);
+    stnGrid_->setCurrentIndex(index);
 }
 
 void TPeerMapForm::Analyze1Click()
