@@ -460,6 +460,26 @@ TEST(PeerWindowsHops, HopsOfBothDirectionsChooseTheKey)
     EXPECT_TRUE(network.MapInput().Stations.empty());
 }
 
+TEST(PeerChainCaches, OrdinalsAndReverseDirections)
+{
+    const std::vector<int> keys{3, 5, 9};
+    EXPECT_EQ(OrdinalOfKey(keys, 5), 1);
+    for (int missing : {0, 4, 10}) EXPECT_EQ(OrdinalOfKey(keys, missing), -1) << missing;
+
+    struct Conversation {
+        int Peer;
+        int32_t Index;
+        int32_t Reverse;
+    };
+    // Node 0 talks to 1 and to itself, 1 answers 0, 2 talks to 1 one way.
+    std::vector<Conversation> conversations{{1, 10, -1}, {0, 11, -1}, {0, 20, -1}, {1, 30, -1}};
+    const std::vector<ChainSender> senders{{0, 0, 2}, {1, 2, 3}, {2, 3, 4}};
+    LinkReverseConversations(senders, conversations);
+    std::vector<int32_t> reverses;
+    for (const Conversation& c : conversations) reverses.push_back(c.Reverse);
+    EXPECT_EQ(reverses, (std::vector<int32_t>{20, -1, 10, -1}));
+}
+
 TEST(ViewStaleFlags, RebuildOnlyOnceAfterARead)
 {
     AnalysisState state;

@@ -1,7 +1,6 @@
 #include "ui/peermaps/NetworkStatisticsContent.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
@@ -82,16 +81,11 @@ struct NetworkChainCache {
         int32_t Protocols;  // the TNetPeer's
         int Hops;           // both directions' IPX hop counts
     };
-    struct Sender {
-        int Node;  // ordinal
-        size_t Begin;
-        size_t End;
-    };
     std::vector<NetNode*> Nodes;  // every node in key order
     std::vector<int32_t> NodeProtocols;  // each node's Protocols
     std::vector<uint8_t> GroupPeer;      // whether each node's MAC station is a group address
     std::vector<Conversation> Conversations;
-    std::vector<Sender> Senders;
+    std::vector<ChainSender> Senders;
     size_t NodeCount = 0;
     int ObjectCount = 0;
     int32_t TotalFrames = 0;
@@ -105,8 +99,7 @@ struct NetworkChainCache {
     explicit NetworkChainCache(AnalysisState& state)
         : NodeCount(state.NetworkNodes.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
     {
-        // The addresses in key order, side by side: a peer's ordinal is a binary
-        // search away, without a tree walk through scattered nodes.
+        // The addresses in key order, side by side, for OrdinalOfKey.
         std::vector<NetString> keys;
         keys.reserve(NodeCount);
         for (auto& [address, node] : state.NetworkNodes) {
@@ -118,31 +111,20 @@ struct NetworkChainCache {
         for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
             const NetNode& node = *Nodes[static_cast<size_t>(ordinal)];
             if (!(node.NetFlags & kFlagSender)) continue;
-            Sender sender{ordinal, Conversations.size(), 0};
+            ChainSender sender{ordinal, Conversations.size(), 0};
             for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p)) {
                 const TNetPeer& peer = state.ObjectList.NetPeer(p);
                 if (peer.PeerAddress.Length == 0) break;
-                const auto found = std::lower_bound(keys.begin(), keys.end(), peer.PeerAddress);
-                if (found == keys.end() || !(*found == peer.PeerAddress)) break;
-                const int peerOrdinal = static_cast<int>(found - keys.begin());
+                const int peerOrdinal = OrdinalOfKey(keys, peer.PeerAddress);
+                if (peerOrdinal < 0) break;
                 Conversations.push_back({peerOrdinal, p, -1, peer.Protocols, peer.Hops});
             }
             sender.End = Conversations.size();
             Senders.push_back(sender);
         }
-        std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
-        byPair.reserve(Conversations.size());
-        for (const Sender& sender : Senders)
-            for (size_t i = sender.Begin; i < sender.End; ++i)
-                byPair.emplace(static_cast<uint64_t>(sender.Node) << 32 | static_cast<uint32_t>(Conversations[i].Peer), i);
-        for (const Sender& sender : Senders)
-            for (size_t i = sender.Begin; i < sender.End; ++i) {
-                Conversation& c = Conversations[i];
-                const auto back = byPair.find(static_cast<uint64_t>(c.Peer) << 32 | static_cast<uint32_t>(sender.Node));
-                if (back == byPair.end()) continue;
-                c.Reverse = Conversations[back->second].Index;
-                c.Hops += state.ObjectList.NetPeer(c.Reverse).Hops;
-            }
+        LinkReverseConversations(Senders, Conversations);
+        for (Conversation& c : Conversations)
+            if (c.Reverse >= 0) c.Hops += state.ObjectList.NetPeer(c.Reverse).Hops;
     }
 };
 

@@ -5,12 +5,14 @@
 // from the program's INI file, and the interface both windows' content offers to
 // the one widget that shows it.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "model/AnalysisState.h"
@@ -295,5 +297,44 @@ std::string UtilisationText(const AnalysisState& state, int32_t framesSent, int3
 
 // Average size text: bytes div frames with thousands separators, "0" without frames.
 std::string AverageSizeText(int32_t bytes, int32_t frames);
+
+// ---- the chains both windows cache ----------------------------------------------------
+
+// The position of a key in keys (sorted ascending), or -1 when it is not there:
+// a peer's node ordinal is a binary search away, without a walk through the tree.
+template <class Key>
+int OrdinalOfKey(const std::vector<Key>& keys, const Key& key)
+{
+    const auto found = std::lower_bound(keys.begin(), keys.end(), key);
+    if (found == keys.end() || !(*found == key)) return -1;
+    return static_cast<int>(found - keys.begin());
+}
+
+// One sender's run of conversations in a chain cache.
+struct ChainSender {
+    int Node;  // the sender's node ordinal
+    size_t Begin;
+    size_t End;
+};
+
+// Gives each conversation the record of the opposite direction, the peer's
+// conversation back to the sender, or leaves its Reverse at -1. A station
+// talking to itself has one record for both directions, so no reverse: its
+// frames and hops would count twice. Conversation needs Peer (the peer's node
+// ordinal), Index (its record) and Reverse.
+template <class Conversation>
+void LinkReverseConversations(const std::vector<ChainSender>& senders, std::vector<Conversation>& conversations)
+{
+    const auto pair = [](int from, int to) { return static_cast<uint64_t>(from) << 32 | static_cast<uint32_t>(to); };
+    std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
+    byPair.reserve(conversations.size());
+    for (const ChainSender& sender : senders)
+        for (size_t i = sender.Begin; i < sender.End; ++i) byPair.emplace(pair(sender.Node, conversations[i].Peer), i);
+    for (const ChainSender& sender : senders)
+        for (size_t i = sender.Begin; i < sender.End; ++i) {
+            const auto back = byPair.find(pair(conversations[i].Peer, sender.Node));
+            if (back != byPair.end() && back->second != i) conversations[i].Reverse = conversations[back->second].Index;
+        }
+}
 
 }  // namespace quenlix

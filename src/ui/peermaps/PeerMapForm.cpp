@@ -430,9 +430,11 @@ void TPeerMapForm::RightClick(const QPoint& point)
     // if it is still there, else at the click.
     const auto& labels = content_->LastMap().Labels;
     const int hit = paintBox_->HighlightedLabel;
-    const QPoint at = hit >= 0 && hit < static_cast<int>(labels.size())
-                          ? QPoint(labels[static_cast<size_t>(hit)].Left, labels[static_cast<size_t>(hit)].Top + labels[static_cast<size_t>(hit)].Height)
-                          : point;
+    QPoint at = point;
+    if (hit >= 0 && hit < static_cast<int>(labels.size())) {
+        const auto& label = labels[static_cast<size_t>(hit)];
+        at = QPoint(label.Left, label.Top + label.Height);
+    }
     popupMenu_->exec(paintBox_->mapToGlobal(at));
     paintBox_->HighlightedLabel = -1;
     paintBox_->update();
@@ -443,14 +445,11 @@ void TPeerMapForm::Statistics1Click()
     const int row = content_->HighlightSelected();
     ShowGrid();
     pageControl_->setCurrentIndex(1);
-    if (row <= 0) {
-        stnGrid_->scrollToTop();
-        return;
-    }
-    // A row below the visible ones becomes the top row (the view keeps its last
-    // page full); otherwise the grid shows its first rows.
-    const QModelIndex index = stnGrid_->model()->index(row - 1, 0);
+    // The grid shows its first rows, unless the station's row lies below them:
+    // then that row becomes the top row (the view keeps its last page full).
     stnGrid_->scrollToTop();
+    if (row <= 0) return;
+    const QModelIndex index = stnGrid_->model()->index(row - 1, 0);
     if (stnGrid_->visualRect(index).bottom() > stnGrid_->viewport()->height())
         stnGrid_->scrollTo(index, QAbstractItemView::PositionAtTop);
     stnGrid_->setCurrentIndex(index);

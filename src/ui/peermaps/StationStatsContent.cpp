@@ -1,8 +1,8 @@
 #include "ui/peermaps/StationStatsContent.h"
 
 #include <algorithm>
-#include <unordered_map>
 
+#include "model/Chains.h"
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 
@@ -49,14 +49,9 @@ struct StationChainCache {
         int32_t Index;
         int32_t Reverse;
     };
-    struct Sender {
-        int Node;
-        size_t Begin;
-        size_t End;
-    };
     std::vector<StationNode*> Nodes;
     std::vector<Conversation> Conversations;
-    std::vector<Sender> Senders;
+    std::vector<ChainSender> Senders;
     size_t NodeCount = 0;
     int ObjectCount = 0;
     int32_t TotalFrames = 0;
@@ -70,44 +65,27 @@ struct StationChainCache {
     explicit StationChainCache(AnalysisState& state)
         : NodeCount(state.Stations.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
     {
-        // The addresses in key order, side by side: a peer's ordinal is a binary
-        // search away, without a tree walk through scattered nodes.
+        // The addresses in key order, side by side, for OrdinalOfKey.
         std::vector<MacString> keys;
         keys.reserve(NodeCount);
         for (auto& [address, node] : state.Stations) {
             keys.push_back(address);
             Nodes.push_back(&node);
         }
-        const ObjectStore& objects = state.ObjectList;
         for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
             const StationNode& node = *Nodes[static_cast<size_t>(ordinal)];
             if (!IsSender(node)) continue;
-            Sender sender{ordinal, Conversations.size(), 0};
-            // Every link leads to a later record, so a damaged chain cannot loop.
-            for (int32_t p = node.FirstDLCPeer; objects.Holds(ObjectKind::DLCPeer, p);) {
-                const TDLCPeer& peer = objects.DLCPeer(p);
-                const MacString destination(peer.DestAddress.data(), 6);
-                const auto found = std::lower_bound(keys.begin(), keys.end(), destination);
-                if (found == keys.end() || !(*found == destination)) break;
-                const int peerOrdinal = static_cast<int>(found - keys.begin());
+            ChainSender sender{ordinal, Conversations.size(), 0};
+            for (int32_t p = FirstDLCPeer(state, node); p >= 0; p = NextDLCPeer(state, p)) {
+                const TDLCPeer& peer = state.ObjectList.DLCPeer(p);
+                const int peerOrdinal = OrdinalOfKey(keys, MacString(peer.DestAddress.data(), 6));
+                if (peerOrdinal < 0) break;
                 Conversations.push_back({peerOrdinal, p, -1});
-                if (peer.Next <= p) break;
-                p = peer.Next;
             }
             sender.End = Conversations.size();
             Senders.push_back(sender);
         }
-        std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
-        byPair.reserve(Conversations.size());
-        for (const Sender& sender : Senders)
-            for (size_t i = sender.Begin; i < sender.End; ++i)
-                byPair.emplace(static_cast<uint64_t>(sender.Node) << 32 | static_cast<uint32_t>(Conversations[i].Peer), i);
-        for (const Sender& sender : Senders)
-            for (size_t i = sender.Begin; i < sender.End; ++i) {
-                Conversation& c = Conversations[i];
-                const auto back = byPair.find(static_cast<uint64_t>(c.Peer) << 32 | static_cast<uint32_t>(sender.Node));
-                if (back != byPair.end()) c.Reverse = Conversations[back->second].Index;
-            }
+        LinkReverseConversations(Senders, Conversations);
     }
 };
 
