@@ -11,7 +11,7 @@
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
 #include "report/ReportContent.h"
-#include "report/JsonWriter.h"
+#include "ui/shared/JsonWriter.h"
 #include "report/StateDump.h"
 #include "report/TextTable.h"
 #include "ui/peermaps/PeerReportContent.h"

@@ -8,7 +8,7 @@
 #include "ui/main/DLCErrorContent.h"
 #include "ui/main/FileSummaryContent.h"
 #include "ui/main/ProtocolTableContent.h"
-#include "report/JsonWriter.h"
+#include "ui/shared/JsonWriter.h"
 #include "report/TextTable.h"
 
 namespace quenlix {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "model/Chains.h"
-#include "report/JsonWriter.h"
+#include "ui/shared/JsonWriter.h"
 
 namespace quenlix {
 

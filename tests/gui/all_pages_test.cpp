@@ -105,7 +105,7 @@ void AllPagesTest::EveryPageOfACapture()
     QVERIFY(watcher.Messages.empty());
 }
 
-int RunAllPagesTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     AllPagesTest test;
     return QTest::qExec(&test, argc, argv);

@@ -190,7 +190,7 @@ void AncillaryTest::TextBoxInsetFollowsItsBevels()
     QVERIFY(box.alignment() & Qt::AlignRight);
 }
 
-int RunAncillaryTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     AncillaryTest test;
     return QTest::qExec(&test, argc, argv);

@@ -460,7 +460,7 @@ void ChartsTest::TraceWithoutFramesShowsEmptyCharts()
     QVERIFY(!protocolChart->Picture().isNull());
 }
 
-int RunChartsTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     ChartsTest test;
     return QTest::qExec(&test, argc, argv);

@@ -554,7 +554,7 @@ void ClientServerPageTest::DamagedCapturesBuildThePageWithoutHarm()
     }
 }
 
-int RunClientServerPageTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     ClientServerPageTest test;
     return QTest::qExec(&test, argc, argv);

@@ -246,7 +246,7 @@ void DLCErrorPageTest::CollisionFragmentsRankStationsWithGaugesAndNotes()
     QVERIFY(QApplication::clipboard()->text().contains("\r\nNovell00000B\t12\t6\t50%\r\n"));
 }
 
-int RunDLCErrorTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     DLCErrorPageTest test;
     return QTest::qExec(&test, argc, argv);

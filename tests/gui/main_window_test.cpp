@@ -550,7 +550,7 @@ void MainWindowTest::ProtocolTablePageCopiesItsCells()
     QVERIFY(!form.Action("SelectAll1")->isEnabled());
 }
 
-int RunMainWindowTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     MainWindowTest test;
     return QTest::qExec(&test, argc, argv);

@@ -217,7 +217,7 @@ void MainWindowUseTest::EarlyEndIsToldAndANothingReadTraceIsRefused()
     QCOMPARE(form.RecentFiles()[0], partial.toStdString());
 }
 
-int RunMainWindowUseTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     MainWindowUseTest test;
     return QTest::qExec(&test, argc, argv);

@@ -252,7 +252,7 @@ void PeerMapWindowTest::BothWindowsPrintToAPdf()
     QVERIFY(!print.Check(1)->isEnabled());
 }
 
-int RunPeerMapWindowTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     PeerMapWindowTest test;
     return QTest::qExec(&test, argc, argv);

@@ -536,7 +536,7 @@ void PrintTest::OkAsksForThePrinterAndSetupOpensThePageSetup()
     QVERIFY(watcher.Messages.empty());
 }
 
-int RunPrintTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     PrintTest test;
     return QTest::qExec(&test, argc, argv);

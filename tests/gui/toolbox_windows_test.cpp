@@ -138,7 +138,7 @@ void ToolboxWindowsTest::ClientServerRowPreselectsAndWindowsFollow()
     QVERIFY(watcher.Messages.empty());
 }
 
-int RunToolboxWindowsTests(int argc, char** argv)
+int RunTests(int argc, char** argv)
 {
     ToolboxWindowsTest test;
     return QTest::qExec(&test, argc, argv);

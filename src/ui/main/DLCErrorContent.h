@@ -11,30 +11,12 @@
 
 #include "model/AnalysisState.h"
 #include "ui/controls/GridContent.h"
+#include "ui/shared/Colours.h"
+#include "ui/shared/RingGeometry.h"
 
 namespace quenlix {
 
 // ---- shared --------------------------------------------------------------------
-
-struct RGBColour {
-    uint8_t R = 0;
-    uint8_t G = 0;
-    uint8_t B = 0;
-    friend bool operator==(const RGBColour&, const RGBColour&) = default;
-};
-
-// The colours of the page. The two system colours are those of the standard
-// scheme (button text black, button shadow grey), so that the drawing matches
-// the colour keys beside it on every desktop.
-namespace dlccolours {
-inline constexpr RGBColour kButtonText{0, 0, 0};
-inline constexpr RGBColour kButtonShadow{128, 128, 128};
-inline constexpr RGBColour kTeal{0, 128, 128};
-inline constexpr RGBColour kAqua{0, 255, 255};
-inline constexpr RGBColour kRed{255, 0, 0};
-inline constexpr RGBColour kFuchsia{255, 0, 255};
-inline constexpr RGBColour kYellow{255, 255, 0};
-}  // namespace dlccolours
 
 inline constexpr const char* kDLCCopyButtonCaption = "Copy summary to  clipboard";
 inline constexpr const char* kShowDLCbyOUICaption = "Show Station by OUI";
@@ -176,7 +158,6 @@ std::string SoftErrorSummaryText(const SoftErrorSummary& summary);
 
 // ---- ring map ----------------------------------------------------------------------
 
-constexpr int kRingPointCount = 180;
 inline constexpr const char* kOverflowLabel = "OVERFLOW      ";
 
 // What the map needs of one ring station, copied out of the analysis so that a
@@ -208,35 +189,6 @@ struct RingMapOptions {
     FaultDomain Domain = FaultDomain::BurstErrors;
     StationID IdBy = StationID::RingPoll;
 };
-
-// Text measurement of the drawing surface, in pixels, for the map's font at a size.
-class RingTextMetrics {
-public:
-    virtual ~RingTextMetrics() = default;
-    virtual int TextWidth(const std::string& text, int pointSize) const = 0;
-    virtual int TextHeight(const std::string& text, int pointSize) const = 0;
-};
-
-struct RingPoint {
-    int16_t X = 0;  // offset from the centre, right positive
-    int16_t Y = 0;  // offset from the centre, down positive
-    friend bool operator==(const RingPoint&, const RingPoint&) = default;
-};
-
-// The points of the ring, clockwise from 9 o'clock: index 1 to 180 (0 unused).
-struct RingPointTable {
-    std::array<RingPoint, kRingPointCount + 1> RingPoints{};
-    int Written = 0;          // highest index filled
-    int PointsPerQuarter = 1;
-    bool FewStations = false;
-};
-
-// The point table for a ring of ringStationCount stations (any value; it is
-// clamped to 4..180 for the spacing) on a circle of the given radius.
-RingPointTable BuildRingPoints(int32_t ringStationCount, int32_t ringRadius, double pointStep);
-
-// The point index of each of the first count stations (1-based, at most 180).
-std::vector<int> RingPointIndexes(int32_t ringStationCount, bool fewStations);
 
 // What the "Ring Poll" colours say of a station: the entries of the colour key.
 enum class RingPollRole { ActiveMonitor, ExActiveMonitor, Deinserted, StandbyMonitor };

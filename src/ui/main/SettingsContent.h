@@ -10,7 +10,7 @@
 #include <string>
 
 #include "model/SettingsStore.h"
-#include "ui/controls/ChartSettings.h"
+#include "ui/shared/ChartSettings.h"
 
 namespace quenlix {
 

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "ui/controls/ChartSettings.h"
+#include "ui/shared/ChartSettings.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -33,12 +33,6 @@ const std::array<std::array<const char*, kNetworkKeyCount>, 3> kKeyCaptions{{
 }};
 
 // Caption text readable on a key's colour: white on the dark ones.
-RGBColour TextOn(RGBColour colour)
-{
-    const int light = colour.R * 3 + colour.G * 6 + colour.B;
-    return light < 1000 ? kWhite : dlccolours::kButtonText;
-}
-
 bool ProtocolBitHasOwnColour(int bit)
 {
     return !(bit == 7 || bit == 12 || bit == 19 || bit == 20 || bit == 21 || bit == 22);

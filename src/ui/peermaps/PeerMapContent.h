@@ -18,7 +18,8 @@
 #include "model/AnalysisState.h"
 #include "ui/controls/DualListContent.h"
 #include "ui/controls/GridContent.h"
-#include "ui/main/DLCErrorContent.h"
+#include "ui/shared/Colours.h"
+#include "ui/shared/RingGeometry.h"
 
 namespace quenlix {
 
@@ -27,24 +28,6 @@ constexpr int kPeerMapPoints = kRingPointCount;
 // Longer labels are cut to this many characters and "...".
 constexpr size_t kPeerLabelLength = 26;
 
-namespace peercolours {
-inline constexpr RGBColour kFuchsia{255, 0, 255};
-inline constexpr RGBColour kLime{0, 255, 0};
-inline constexpr RGBColour kAqua{0, 255, 255};
-inline constexpr RGBColour kBlue{0, 0, 255};
-inline constexpr RGBColour kYellow{255, 255, 0};
-inline constexpr RGBColour kTeal{0, 128, 128};
-inline constexpr RGBColour kNavy{0, 0, 128};
-inline constexpr RGBColour kPurple{128, 0, 128};
-inline constexpr RGBColour kMaroon{128, 0, 0};
-inline constexpr RGBColour kOlive{128, 128, 0};
-inline constexpr RGBColour kGreen{0, 128, 0};
-inline constexpr RGBColour kRed{255, 0, 0};
-inline constexpr RGBColour kWhite{255, 255, 255};
-inline constexpr RGBColour kGrey{128, 128, 128};
-inline constexpr RGBColour kWine{128, 0, 64};  // 800040
-inline constexpr RGBColour kHighlight{0, 0, 128};
-}  // namespace peercolours
 
 // ---- layout -------------------------------------------------------------------------
 

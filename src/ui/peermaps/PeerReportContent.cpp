@@ -4,7 +4,7 @@
 
 #include "ui/peermaps/NetworkStatisticsContent.h"
 #include "ui/peermaps/StationStatsContent.h"
-#include "report/JsonWriter.h"
+#include "ui/shared/JsonWriter.h"
 
 namespace quenlix {
 

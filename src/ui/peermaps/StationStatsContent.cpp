@@ -25,12 +25,6 @@ constexpr std::array<uint32_t, kStationKeyCount> kProtocolMasks{
     1u << 0, 1u << 3 | 1u << 7 | 1u << 8, 1u << 1, 1u << 4, 1u << 5, 1u << 6, 1u << 9, 1u << 10, 1u << 11,
     1u << 12, 1u << 13, 1u << 14, 1u << 2, 1u << 15 | 1u << 16};
 
-RGBColour TextOn(RGBColour colour)
-{
-    const int light = colour.R * 3 + colour.G * 6 + colour.B;
-    return light < 1000 ? kWhite : dlccolours::kButtonText;
-}
-
 bool IsSender(const StationNode& s) { return (s.StationFlags & kFlagSender) != 0; }
 
 std::string KeyBytes(const MacString& address)

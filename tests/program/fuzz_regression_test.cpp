@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "../fuzz/BuilderHarness.h"
-#include "../fuzz/FuzzHarness.h"
-#include "../fuzz/SampleTraces.h"
+#include "../../fuzz/BuilderHarness.h"
+#include "../../fuzz/FuzzHarness.h"
+#include "../../fuzz/SampleTraces.h"
 #include "FrameCapture.h"
 #include "TestFiles.h"
 

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "../fuzz/SampleTraces.h"
+#include "../../fuzz/SampleTraces.h"
 #include "FrameCapture.h"
 #include "TestFiles.h"
 #include "TraceImage.h"

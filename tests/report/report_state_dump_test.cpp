@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "report_json.h"
-#include "report/JsonWriter.h"
+#include "ui/shared/JsonWriter.h"
 #include "report/StateDump.h"
 
 namespace quenlix {
