@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/AnalysisState.h"
+
 namespace quenlix::traffic {
 
 namespace tb = quenlix::testing;
@@ -14,7 +16,6 @@ constexpr uint16_t kNcpSocket = 0x0451;
 constexpr uint16_t kSapSocket = 0x0452;
 constexpr std::array<uint8_t, 4> kLanIpxNetwork = {0x00, 0x00, 0x00, 0x10};
 
-constexpr uint8_t kTcpFin = 0x01, kTcpSyn = 0x02, kTcpPsh = 0x08, kTcpAck = 0x10;
 
 const MacAddress kBroadcastMac = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 const MacAddress kNetBiosFunctionalMac = {0x03, 0x00, 0x00, 0x00, 0x00, 0x01};
@@ -316,7 +317,7 @@ void TrafficGenerator::TcpSession(uint64_t time, const Host& client, const Host&
             serverPort == 80 ? Text("GET /docs/page" + std::to_string(RandomBelow(500)) + ".html HTTP/1.0\r\nHost: " +
                                     server.DnsName + "\r\nUser-Agent: Mozilla/4.0\r\nAccept: */*\r\n\r\n")
                              : RandomBytes(RandomBetween(80, 300));
-        send(time, true, kTcpPsh | kTcpAck, request);
+        send(time, true, kTcpPush | kTcpAck, request);
         clientSeq += static_cast<uint32_t>(request.size());
 
         time += RandomBetween(5'000, 60'000);  // the server's think time
@@ -333,7 +334,7 @@ void TrafficGenerator::TcpSession(uint64_t time, const Host& client, const Host&
             const size_t size = std::min<size_t>(kTcpMss, response.size() - sent);
             const bool last = sent + size == response.size();
             const tb::Bytes segment(response.begin() + static_cast<long>(sent), response.begin() + static_cast<long>(sent + size));
-            send(time, false, static_cast<uint8_t>(kTcpAck | (last ? kTcpPsh : 0)), segment);
+            send(time, false, static_cast<uint8_t>(kTcpAck | (last ? kTcpPush : 0)), segment);
             serverSeq += static_cast<uint32_t>(size);
             sent += size;
             time += 1'250;  // a full frame's time on a 10 Mbit/s medium

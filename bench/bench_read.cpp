@@ -322,15 +322,15 @@ bool BenchRead(const char* label, const fs::path& path)
     auto state = std::make_unique<quenlix::AnalysisState>();
     quenlix::SilentHost host;
     const std::string name = path.string();
-    const quenlix::DetectionResult format = quenlix::DetectTraceFormat(*state, name, host);
-    const quenlix::DetectionResult topology = quenlix::DetectTopology(*state, format.Code, name, host);
+    const quenlix::FormatDetection format = quenlix::DetectTraceFormat(*state, name, host);
+    const quenlix::TopologyDetection topology = quenlix::DetectTopology(*state, format.Code, name, host);
     const bool known = format.Code == quenlix::kFormatSniffer || format.Code == quenlix::kFormatPcap;
     if (!known || topology.Code != quenlix::kTopologyEthernet) {
         std::printf("%-10s not recognised as an Ethernet Sniffer or pcap trace\n", label);
         return false;
     }
-    state->TraceFileName = name;
-    state->TraceFormat = format.Code;
+    state->Read.TraceFileName = name;
+    state->Read.TraceFormat = format.Code;
     state->Topology = topology.Code;
 
     const long before = CurrentMemoryKilobytes();
@@ -351,7 +351,7 @@ bool BenchRead(const char* label, const fs::path& path)
     std::printf("%-10s file %.1f MB, peak memory %.1f MB = %.2f x file (%.1f MB before the read)%s\n", label,
                 fileMegabytes, peakMegabytes, peakMegabytes / fileMegabytes, static_cast<double>(before) / 1024.0,
                 peakReset ? "" : " [peak since the process started]");
-    if (state->ReadResult != 0) std::printf("%-10s read ended with result %d\n", label, state->ReadResult);
+    if (state->Read.ReadResult != 0) std::printf("%-10s read ended with result %d\n", label, state->Read.ReadResult);
 
     // The client/server table: two transaction analyses per conversation on top of the read.
     quenlix::ClientServerContent table;
@@ -363,7 +363,7 @@ bool BenchRead(const char* label, const fs::path& path)
                 std::chrono::duration<double>(Clock::now() - tableStart).count(), CpuSeconds() - tableCpuStart);
     BenchPeerMaps(label, *state);
     BenchToolbox(label, *state);
-    return state->ReadResult == 0;
+    return state->Read.ReadResult == 0;
 }
 
 // A trace in which every one of PeerHosts clients talks to the servers, for the

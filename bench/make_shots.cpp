@@ -62,7 +62,7 @@ int main(int argc, char** argv)
         trace = (out + "/problems.enc").toStdString();
         testing::WriteSnifferFile(trace, {}, testing::ProblemConversationFrames());
     }
-    program.State().TraceFileName = trace;
+    program.State().Read.TraceFileName = trace;
     program.MainForm().ProcessFile();
     TFathomToolboxForm& toolbox = program.FathomToolboxForm();
     for (int i = 3; i + 3 < argc; i += 4) {

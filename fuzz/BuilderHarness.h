@@ -294,14 +294,14 @@ inline std::string RunContentBuilders(const uint8_t* data, std::size_t size)
     std::string violation = AnalyzeFramesInto(*state, data, size);
     if (!violation.empty()) return violation;
     // What the summary and the report say of the file and of the read.
-    state->TraceFormat = kReaderFormats[(data[0] >> 1 & 0x0F) % kReaderFormats.size()];
-    state->TraceFileName = "trace.bin";
-    state->TraceFileSize = static_cast<int64_t>(size);
-    state->TraceFilePos = state->TraceFileSize;
-    state->ReadResult = (data[0] & 0x20) != 0 ? 1 : 0;
-    if (state->ReadResult != 0) state->ReadEndText = "Packet too large to process.";
-    state->ReadCancelled = (data[0] & 0x40) != 0 ? 1 : 0;
-    state->ClippedFrames = (data[0] & 0x80) != 0 ? 2 : 0;
+    state->Read.TraceFormat = kReaderFormats[(data[0] >> 1 & 0x0F) % kReaderFormats.size()];
+    state->Read.TraceFileName = "trace.bin";
+    state->Read.TraceFileSize = static_cast<int64_t>(size);
+    state->Read.TraceFilePos = state->Read.TraceFileSize;
+    state->Read.ReadResult = (data[0] & 0x20) != 0 ? 1 : 0;
+    if (state->Read.ReadResult != 0) state->Read.ReadEndText = "Packet too large to process.";
+    state->Read.ReadCancelled = (data[0] & 0x40) != 0 ? 1 : 0;
+    state->Read.ClippedFrames = (data[0] & 0x80) != 0 ? 2 : 0;
     for (const auto check : {CheckCharts, CheckProtocolTable, CheckClientServer, CheckDLCErrors, CheckToolbox, CheckTexts}) {
         violation = check(*state);
         if (!violation.empty()) return violation;

@@ -36,13 +36,13 @@
 namespace quenlix::fuzz {
 
 // The format codes that have a reader, in selector order.
-inline constexpr std::array<uint8_t, 14> kReaderFormats = {
+inline constexpr std::array<TraceFormatCode, 14> kReaderFormats = {
     kFormatDA30,      kFormatDataGLANce, kFormatFireBerd500, kFormatInternetworkAdvisor, kFormatLAN900,
     kFormatLANalyzer, kFormatLANdecoder, kFormatLANWatch,    kFormatNetLens,             kFormatNetSight,
     kFormatNetworkMonitor, kFormatSniffer, kFormatObserver,  kFormatEtherPeek};
 // Readers added later take the selectors from 224 on (two per option set), so that
 // every selector below keeps the reader it had.
-inline constexpr std::array<uint8_t, 2> kLaterReaderFormats = {kFormatPcap, kFormatPcapNG};
+inline constexpr std::array<TraceFormatCode, 2> kLaterReaderFormats = {kFormatPcap, kFormatPcapNG};
 inline constexpr unsigned kFirstLaterSelector = kReaderFormats.size() * 16;
 
 // Counts the messages of a read; never asks to stop.
@@ -102,7 +102,7 @@ inline std::string AnalyzeEveryConversation(const AnalysisState& state, int maxR
                 q.SelectedApp = head;
                 q.ReverseNetNode = FindNetNode(state, state.ObjectList.NetPeer(peer).PeerAddress);
                 q.ReversePeer = q.ReverseNetNode ? FindNetPeer(state, *q.ReverseNetNode, node.Address) : -1;
-                q.LastFrameNo = state.TotalFrames > 0 ? state.TotalFrames : state.FramesSeen;
+                q.LastFrameNo = state.TotalFrames > 0 ? state.TotalFrames : state.Read.FramesSeen;
                 for (int mode = 0; mode < 4; ++mode) {
                     q.MeasureLatency = mode == 0 || mode == 3;
                     q.MeasureThroughput = mode == 1;
@@ -125,8 +125,8 @@ inline std::string AnalyzeEveryConversation(const AnalysisState& state, int maxR
 // ---- reading a trace with a chosen reader ---------------------------------------------
 
 struct ReadChoice {
-    uint8_t Format = kFormatSniffer;
-    uint8_t Topology = kTopologyEthernet;
+    TraceFormatCode Format = kFormatSniffer;
+    TopologyCode Topology = kTopologyEthernet;
     bool Compressed = false;
     bool CountOnly = false;
 };
@@ -146,7 +146,7 @@ inline ReadChoice DecodeSelector(uint8_t selector)
 }
 
 // The input that makes the read-trace target read `trace` with the given reader.
-inline std::vector<uint8_t> EncodeReadTraceInput(uint8_t format, uint8_t topology, bool compressed,
+inline std::vector<uint8_t> EncodeReadTraceInput(TraceFormatCode format, TopologyCode topology, bool compressed,
                                                  const std::vector<uint8_t>& trace)
 {
     const unsigned rest = (topology == kTopologyTokenRing ? 1u : 0u) | (compressed ? 2u : 0u);
@@ -176,27 +176,27 @@ inline std::string RunReadTraceAs(const ReadChoice& choice, const uint8_t* data,
         begin = 1;
         const std::size_t table = std::min<std::size_t>(data[0] * std::size_t{8}, end - begin);
         end -= table;
-        state->AddressTableFolder = scratch + "/";
-        state->AddressTableName = "table.adr";
-        if (!WriteFile(state->AddressTableFolder + state->AddressTableName, data + end, table)) return {};
+        state->Options.AddressTableFolder = scratch + "/";
+        state->Read.AddressTableName = "table.adr";
+        if (!WriteFile(state->Options.AddressTableFolder + state->Read.AddressTableName, data + end, table)) return {};
     }
     const std::string path = scratch + "/trace.bin";
     if (!WriteFile(path, data + begin, end - begin)) return {};
 
-    state->TraceFileName = path;
-    state->TraceFormat = choice.Format;
+    state->Read.TraceFileName = path;
+    state->Read.TraceFormat = choice.Format;
     state->Topology = choice.Topology;
-    state->SnifferCompressed = choice.Compressed ? 1 : 0;
+    state->Read.SnifferCompressed = choice.Compressed ? 1 : 0;
     CountingHost host;
     ReadTraceFile(*state, choice.CountOnly, host);
 
     if (host.Messages > 1) return "a read showed " + std::to_string(host.Messages) + " messages";
     if (host.Notes > 1) return "a read told of clipped frames " + std::to_string(host.Notes) + " times";
-    if (!choice.CountOnly && (state->ReadResult != 0) != (host.Messages == 1))
+    if (!choice.CountOnly && (state->Read.ReadResult != 0) != (host.Messages == 1))
         return "an early end of the read and its message do not go together";
     if (host.Started != 1 || host.Finished != 1) return "the read was not bracketed once";
-    if (state->TotalFrames != state->FramesSeen) return "TotalFrames differs from the frames the engine saw";
-    if (state->TraceFilePos < 0 || state->TraceFilePos > state->TraceFileSize) return "the read position left the file";
+    if (state->TotalFrames != state->Read.FramesSeen) return "TotalFrames differs from the frames the engine saw";
+    if (state->Read.TraceFilePos < 0 || state->Read.TraceFilePos > state->Read.TraceFileSize) return "the read position left the file";
     if (choice.CountOnly) return state->TotalFrames <= 1 ? std::string{} : "the count-only pass read on";
     std::string violation = CheckStateInvariants(*state, state->TotalFrames);
     if (violation.empty()) violation = AnalyzeEveryConversation(*state);
@@ -228,7 +228,7 @@ constexpr std::size_t kLAN900Block = 65536;
 // "reader_<name>-" in the names of stored inputs), and the format each reads.
 struct ReaderTarget {
     const char* Name;
-    uint8_t Format;
+    TraceFormatCode Format;
 };
 inline constexpr std::array<ReaderTarget, 14> kReaderTargets = {{
     {"advisor", kFormatInternetworkAdvisor}, {"da30", kFormatDA30},       {"dataglance", kFormatDataGLANce},
@@ -239,7 +239,7 @@ inline constexpr std::array<ReaderTarget, 14> kReaderTargets = {{
 }};
 
 // The format of a reader target; kFormatUnknown for a name of none.
-constexpr uint8_t ReaderTargetFormat(std::string_view name)
+constexpr TraceFormatCode ReaderTargetFormat(std::string_view name)
 {
     for (const ReaderTarget& target : kReaderTargets)
         if (name == target.Name) return target.Format;
@@ -247,7 +247,7 @@ constexpr uint8_t ReaderTargetFormat(std::string_view name)
 }
 
 // The target name of a format's reader (NetLens traces are read by the FireBerd reader).
-inline std::string ReaderTargetName(uint8_t format)
+inline std::string ReaderTargetName(TraceFormatCode format)
 {
     if (format == kFormatNetLens) format = kFormatFireBerd500;
     if (format == kFormatPcapNG) format = kFormatPcap;
@@ -256,10 +256,10 @@ inline std::string ReaderTargetName(uint8_t format)
     return {};
 }
 
-inline ReadChoice DecodeReaderOptions(uint8_t format, uint8_t options)
+inline ReadChoice DecodeReaderOptions(TraceFormatCode format, uint8_t options)
 {
     ReadChoice choice;
-    choice.Format = format == kFormatFireBerd500 && (options & 4) != 0 ? uint8_t{kFormatNetLens} : format;
+    choice.Format = format == kFormatFireBerd500 && (options & 4) != 0 ? kFormatNetLens : format;
     choice.Topology = (options & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
     choice.Compressed = (options & 2) != 0;
     choice.CountOnly = (options & 0x38) == 0x38;
@@ -298,7 +298,7 @@ inline std::vector<uint8_t> CompactLAN900(const std::vector<uint8_t>& file)
     return input;
 }
 
-inline std::string RunReaderFamily(uint8_t format, const uint8_t* data, std::size_t size, const std::string& scratch)
+inline std::string RunReaderFamily(TraceFormatCode format, const uint8_t* data, std::size_t size, const std::string& scratch)
 {
     if (size == 0) return {};
     const ReadChoice choice = DecodeReaderOptions(format, data[0]);
@@ -308,7 +308,7 @@ inline std::string RunReaderFamily(uint8_t format, const uint8_t* data, std::siz
 }
 
 // The reader-family input of a trace; Observer traces get no address table.
-inline std::vector<uint8_t> EncodeReaderInput(uint8_t format, uint8_t topology, bool compressed,
+inline std::vector<uint8_t> EncodeReaderInput(TraceFormatCode format, TopologyCode topology, bool compressed,
                                               const std::vector<uint8_t>& trace)
 {
     std::vector<uint8_t> input{static_cast<uint8_t>((topology == kTopologyTokenRing ? 1 : 0) | (compressed ? 2 : 0) |
@@ -338,14 +338,14 @@ inline std::string RunDetect(const uint8_t* data, std::size_t size, const std::s
 
     auto state = std::make_unique<AnalysisState>();
     CountingHost host;
-    const DetectionResult format = DetectTraceFormat(*state, path, host);
+    const FormatDetection format = DetectTraceFormat(*state, path, host);
     std::string violation;
     if (host.Messages > 1) violation = "detection showed more than one message";
     if (violation.empty() && !format.Failed && format.Code != kFormatUnknown) {
-        if (format.Code > kFormatPcapNG) violation = "detection gave format code " + std::to_string(format.Code);
-        const DetectionResult topology = DetectTopology(*state, format.Code, path, host);
+        if (format.Code > kFormatPcapNG) violation = "detection gave format code " + std::to_string(CodeIndex(format.Code));
+        const TopologyDetection topology = DetectTopology(*state, format.Code, path, host);
         if (violation.empty() && topology.Code > kTopologyOther)
-            violation = "detection gave topology code " + std::to_string(topology.Code);
+            violation = "detection gave topology code " + std::to_string(CodeIndex(topology.Code));
         if (violation.empty() && host.Messages > 2) violation = "detection showed more than two messages";
     }
     std::remove(path.c_str());
@@ -375,13 +375,13 @@ inline void AppendFrame(std::vector<uint8_t>& input, const std::vector<uint8_t>&
 // bytes, zeros up to the counted size.
 inline void SetCurrentFrame(AnalysisState& state, const uint8_t* bytes, std::size_t stored, std::size_t counted)
 {
-    const std::size_t limit = std::min<std::size_t>(state.MaxFrameBytes, kMaxFrameBytes);
-    state.FrameSize = static_cast<uint16_t>(std::min(counted, limit));
-    state.StoredLength = static_cast<uint16_t>(std::min(stored, limit));
-    const std::size_t copied = std::min<std::size_t>(stored, state.FrameSize);
-    std::memcpy(state.FrameData.data(), bytes, copied);
-    std::fill(state.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
-              state.FrameData.begin() + state.FrameSize, uint8_t{0});
+    const std::size_t limit = std::min<std::size_t>(state.Read.MaxFrameBytes, kMaxFrameBytes);
+    state.Frame.FrameSize = static_cast<uint16_t>(std::min(counted, limit));
+    state.Frame.StoredLength = static_cast<uint16_t>(std::min(stored, limit));
+    const std::size_t copied = std::min<std::size_t>(stored, state.Frame.FrameSize);
+    std::memcpy(state.Frame.FrameData.data(), bytes, copied);
+    std::fill(state.Frame.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
+              state.Frame.FrameData.begin() + state.Frame.FrameSize, uint8_t{0});
 }
 
 // Analyses the frames of the input in state, which is fresh; the state is left as
@@ -393,9 +393,9 @@ inline std::string AnalyzeFramesInto(AnalysisState& stateRef, const uint8_t* dat
     state->Topology = (data[0] & 1) != 0 ? kTopologyTokenRing : kTopologyEthernet;
     ResetAnalysis(*state);
     SilentHost host;
-    state->Host = &host;
+    state->Platform.Host = &host;
 
-    const std::size_t fcs = state->Topology == kTopologyEthernet ? 4 : 0;
+    const std::size_t fcs = state->Topology == kTopologyEthernet ? kEthernetFcsBytes : 0;
     int frameNo = 0;
     int64_t analysed = 0;
     double time = 0;
@@ -407,21 +407,21 @@ inline std::string AnalyzeFramesInto(AnalysisState& stateRef, const uint8_t* dat
         const auto step = static_cast<int16_t>(static_cast<uint16_t>(h[4] << 8 | h[5]));
         const double unit = (flags & kFlagSeconds) != 0 ? 1e6 : (flags & kFlagMilliseconds) != 0 ? 1e3 : 1.0;
         time += step * unit;
-        state->FrameTime = time;
-        state->FrameBadFCS = (flags & kFlagBadFcs) != 0 ? 1 : 0;
-        state->FrameAlignError = (flags & kFlagAlignError) != 0 ? 1 : 0;
+        state->Frame.FrameTime = time;
+        state->Frame.FrameBadFCS = (flags & kFlagBadFcs) != 0 ? 1 : 0;
+        state->Frame.FrameAlignError = (flags & kFlagAlignError) != 0 ? 1 : 0;
         SetCurrentFrame(*state, h + kFrameHeaderBytes, stored, stored + fcs + h[3]);
         ++analysed;
         const bool stop = AnalyzeFrame(*state, frameNo);
         at += kFrameHeaderBytes + stored;
         if (stop) {
-            state->Host = nullptr;
+            state->Platform.Host = nullptr;
             return "the engine asked a read without a stop frame to stop";
         }
     }
     CloseInterval(*state);
     state->TotalFrames = frameNo;
-    state->Host = nullptr;
+    state->Platform.Host = nullptr;
     if (frameNo != analysed) return "the frame counter differs from the frames analysed";
     return CheckStateInvariants(*state, analysed);
 }

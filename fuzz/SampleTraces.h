@@ -68,8 +68,8 @@ std::vector<Record> Records(const std::vector<Frame>& frames, const Fill& fill)
 }
 
 struct Trace {
-    uint8_t Format;
-    uint8_t Topology;
+    TraceFormatCode Format;
+    TopologyCode Topology;
     bool Compressed;
     std::string Name;  // the file name detection sees
     Bytes Data;
@@ -79,7 +79,7 @@ inline std::vector<Trace> WriterTraces(const std::vector<Frame>& frames, TempDir
 {
     const auto ms = [](const Frame& f) { return static_cast<uint32_t>(f.Time / 1000); };
     std::vector<Trace> traces;
-    for (uint8_t topology : {kTopologyEthernet, kTopologyTokenRing}) {
+    for (TopologyCode topology : {kTopologyEthernet, kTopologyTokenRing}) {
         const bool ring = topology == kTopologyTokenRing;
         traces.push_back({kFormatSniffer, topology, false, "a.enc", SnifferTrace(frames, ring, false, dir)});
         traces.push_back({kFormatSniffer, topology, true, "a.caz", SnifferTrace(frames, ring, true, dir)});

@@ -57,7 +57,7 @@ inline void CheckCounters(const AnalysisState& s, int64_t framesAnalysed, Findin
         if (Stat(s, k) < 0 || Stat(s, k) > frames) f.Fail("error counter ", k, " is ", Stat(s, k));
     if (Stat(s, 17) > Stat(s, 14) || Stat(s, 17) > Stat(s, 15)) f.Fail("more CRC fragments than bad or short frames");
     if (frames > 0 && (Stat(s, 1) < 0 || Stat(s, 1) > Stat(s, 2))) f.Fail("smallest frame above the largest");
-    if (Stat(s, 2) > s.MaxFrameBytes) f.Fail("largest frame ", Stat(s, 2), " above MaxFrameBytes");
+    if (Stat(s, 2) > s.Read.MaxFrameBytes) f.Fail("largest frame ", Stat(s, 2), " above MaxFrameBytes");
     if (s.RecentErrorsHead > 4 || s.RecentErrorsTail < 1 || s.RecentErrorsTail > 4)
         f.Fail("recent-error ring positions ", s.RecentErrorsHead, "/", s.RecentErrorsTail);
     if (s.RingStationCount < 0 || s.RingStationCount > kRingOrderCapacity)
@@ -108,7 +108,7 @@ inline void CheckStations(const AnalysisState& s, ObjectCounts& seen, Findings& 
             station.FirstMACInfo, -1, [&](int32_t i) { return objects.Holds(ObjectKind::MACInfo, i); },
             [&](int32_t i) { return objects.MACInfo(i).Next; }, "MAC information", last, f);
         if (macs > 0) seen.MACInfos += macs;
-        if ((station.StationFlags & 3) != 3) {
+        if (!station.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
             if (station.FirstDLCPeer != 0) f.Fail("a station that never sent has a DLC chain");
             continue;
         }
@@ -193,7 +193,7 @@ inline void CheckNetworkNodes(const AnalysisState& s, ObjectCounts& seen, Findin
             if (station == s.Stations.end() || &station->second != node.Station)
                 f.Fail("a network node points at no station of the tree");
         }
-        if ((node.NetFlags & 3) != 3) continue;
+        if (!node.NetFlags.HasAll({kFlagSender, kFlagViewable})) continue;
         ++senders;
         if (!objects.Holds(ObjectKind::NetPeer, node.FirstPeer)) {
             f.Fail("a sending node's first conversation is index ", node.FirstPeer);

@@ -67,7 +67,7 @@ std::vector<Frame> FramesOf(const fs::path& path)
     std::vector<Frame> frames;
     for (const CapturedFrame& f : read.Frames) {
         Frame frame{f.Bytes, f.Time};
-        frame.Stored.resize(std::min<std::size_t>(f.StoredLength >= 4 ? f.StoredLength - 4u : 0u, f.Bytes.size()));
+        frame.Stored.resize(std::min<std::size_t>(f.Frame.StoredLength >= 4 ? f.Frame.StoredLength - 4u : 0u, f.Bytes.size()));
         frames.push_back(std::move(frame));
     }
     return frames;
@@ -103,7 +103,7 @@ void SaveFrameRuns(const fs::path& folder, const std::string& stem, const std::v
 {
     constexpr std::size_t kRun = 48;
     for (std::size_t start = 0, run = 0; start < frames.size() && run < 12; start += std::max<std::size_t>(frames.size() / 12, 1), ++run) {
-        for (uint8_t topology : {0, 1}) {
+        for (TopologyCode topology : {0, 1}) {
             Bytes input{topology};
             double previous = frames[start].Time;
             for (std::size_t i = start; i < std::min(frames.size(), start + kRun); ++i) {
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
     const fs::path out = argv[1];
     const fs::path captures = argc > 2 ? fs::path(argv[2]) : fs::path();
     const fs::path readTrace = out / "read_trace", detect = out / "detect", analyze = out / "analyze_frames";
-    const auto readerFolder = [&out](uint8_t format) {
+    const auto readerFolder = [&out](TraceFormatCode format) {
         const std::string name = fuzz::ReaderTargetName(format);
         if (name.empty()) {
             // A format with a reader but no fuzz target: say so rather than seed a target that does not exist.
@@ -153,7 +153,7 @@ int main(int argc, char** argv)
             Save(detect, name + ".bin", DetectInput(name.substr(0, 39), Cut(data, 4096)));
             // The readers of the captures: pcap, and Sniffer, Network Monitor and LANalyzer for the converted ones.
             const std::string ext = entry.path().extension().string();
-            const uint8_t format = ext == ".enc" ? kFormatSniffer : ext == ".cap" ? kFormatNetworkMonitor
+            const TraceFormatCode format = ext == ".enc" ? kFormatSniffer : ext == ".cap" ? kFormatNetworkMonitor
                                  : ext == ".tr1" ? kFormatLANalyzer : ext == ".pcap" ? kFormatPcap : kFormatUnknown;
             if (format != kFormatUnknown) {
                 Save(readTrace, name + ".bin", fuzz::EncodeReadTraceInput(format, kTopologyEthernet, false, Cut(data, kMaxSeedBytes)));

@@ -16,15 +16,19 @@ flags="-fprofile-instr-generate -fcoverage-mapping"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1" \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" -DQUENLIX_GUI=OFF >/dev/null
-cmake --build "$build" -j2 --target quenlix_tests quenlix-report fuzz_replay
+unit_tests=(quenlix_model_tests quenlix_import_tests quenlix_ui_tests quenlix_report_tests quenlix_program_tests)
+cmake --build "$build" -j2 --target "${unit_tests[@]}" quenlix-report fuzz_replay
 
 out="$build/coverage"
 rm -rf "$out"
 mkdir -p "$out/raw"
 export LLVM_PROFILE_FILE="$PWD/$out/raw/%p-%m.profraw"
 # The unit tests (the report's tests run quenlix-report, whose profile is kept too).
-"$build/bin/quenlix_tests" --gtest_brief=1 >"$out/tests.log" 2>&1 || { tail -30 "$out/tests.log"; exit 1; }
-objects=("$build/bin/quenlix_tests" -object "$build/bin/quenlix-report")
+objects=(-object "$build/bin/quenlix-report")
+for tests in "${unit_tests[@]}"; do
+  "$build/bin/$tests" --gtest_brief=1 >>"$out/tests.log" 2>&1 || { tail -30 "$out/tests.log"; exit 1; }
+  objects+=(-object "$build/bin/$tests")
+done
 for corpus in tests/fuzz_corpus/*/; do
   target=$(basename "$corpus")
   "$build/bin/replay_$target" "$corpus" >>"$out/replay.log"
@@ -33,8 +37,8 @@ done
 "$profdata" merge -sparse "$out"/raw/*.profraw -o "$out/all.profdata"
 
 report=$out/report.txt
-"$cov" report -instr-profile="$out/all.profdata" "${objects[@]}" >"$report"
-"$cov" show -format=html -output-dir="$out/html" -instr-profile="$out/all.profdata" "${objects[@]}" >/dev/null
+"$cov" report -instr-profile="$out/all.profdata" "${objects[@]:1}" >"$report"
+"$cov" show -format=html -output-dir="$out/html" -instr-profile="$out/all.profdata" "${objects[@]:1}" >/dev/null
 # The rows of the files whose names match $1, then their total: lines, missed
 # lines, cover (the line columns are the 6th to 4th from the end).
 lines() {

@@ -100,13 +100,13 @@ bool AdvisorReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
 
     AnalysisState& state = ctx.State;
     const bool ethernet = state.Topology == kTopologyEthernet;
-    state.FrameBadFCS = ethernet && (header[11] & kBadFcsBits) != 0 ? 1 : 0;
-    state.FrameAlignError = 0;
+    state.Frame.FrameBadFCS = ethernet && (header[11] & kBadFcsBits) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = 0;
     const int32_t seconds = LittleI32(&header[16]);
     const int32_t nanoseconds = LittleI32(&header[20]);
-    state.FrameTime = (seconds % 86400) * 1e6 + nanoseconds / 1000;
-    state.StoredLength = ClippedFrameLength(state, stored);
-    state.FrameSize = ClippedFrameLength(state, LittleU16(&header[8]));
+    state.Frame.FrameTime = (seconds % 86400) * 1e6 + nanoseconds / 1000;
+    state.Frame.StoredLength = ClippedFrameLength(state, stored);
+    state.Frame.FrameSize = ClippedFrameLength(state, LittleU16(&header[8]));
     // Up to FrameSize bytes come from the frame area; a sliced frame reads as zeros past it.
     return !ctx.DeliverFrame(frame_.data(), held, clipped && held < stored);
 }

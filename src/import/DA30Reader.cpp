@@ -99,16 +99,16 @@ bool DA30Reader::DeliverBody(ReadContext& ctx, std::size_t bodyBytes, bool clipp
     AnalysisState& state = ctx.State;
     const uint8_t* body = body_.data();
     const bool ethernet = state.Topology == kTopologyEthernet;
-    state.FrameBadFCS = ethernet && (LittleU32(body + kStatusOffset) & kBadFcsMask) == kBadFcsBit ? 1 : 0;
-    state.FrameAlignError = 0;
-    state.FrameTime = LittleU32(body + kTimeOffset) * kTimeUnitMicroseconds + dayStart_;
+    state.Frame.FrameBadFCS = ethernet && (LittleU32(body + kStatusOffset) & kBadFcsMask) == kBadFcsBit ? 1 : 0;
+    state.Frame.FrameAlignError = 0;
+    state.Frame.FrameTime = LittleU32(body + kTimeOffset) * kTimeUnitMicroseconds + dayStart_;
 
     // The record holds what it holds: a length field beyond the record's bytes makes
     // the frame a sliced one rather than a promise of bytes that are not there.
     const std::size_t held = bodyBytes - kFrameOffset;
     const uint32_t length = LittleU32(body + kLengthOffset);
-    state.FrameSize = ClippedFrameLength(state, length);
-    state.StoredLength = ClippedFrameLength(state, std::min<int64_t>(length, static_cast<int64_t>(held)));
+    state.Frame.FrameSize = ClippedFrameLength(state, length);
+    state.Frame.StoredLength = ClippedFrameLength(state, std::min<int64_t>(length, static_cast<int64_t>(held)));
     return ctx.DeliverFrame(body + kFrameOffset, held, clipped);
 }
 

@@ -66,7 +66,7 @@ void DataGLANceReader::Read(ReadContext& ctx)
     }
     // The records of a wrapped capture buffer are not in capture order, and nothing says where it begins.
     if ((header[kWrappedOffset] & kWrappedBit) != 0) {
-        ctx.State.ReadResult = kReadResultBadData;
+        ctx.State.Read.ReadResult = kReadResultBadData;
         ctx.ShowReadError(kWrappedText);
         ctx.Finish();
         return;
@@ -87,7 +87,7 @@ bool DataGLANceReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
     const uint16_t storedLength = LittleU16(&record[2]);
     // A frame longer than the frame buffer is taken clipped: its continuation records
     // are counted by its length, so the next frame is found after them.
-    const bool clipped = storedLength > std::min<int>(ctx.State.MaxFrameBytes, kMaxFrameBytes);
+    const bool clipped = storedLength > std::min<int>(ctx.State.Read.MaxFrameBytes, kMaxFrameBytes);
     std::memcpy(frame_.data(), &record[kDataOffset], kDataBytes);
     const std::optional<std::size_t> held = ReadContinuations(ctx, walker, storedLength);
     if (!held) return false;
@@ -103,7 +103,7 @@ std::optional<std::size_t> DataGLANceReader::ReadContinuations(ReadContext& ctx,
                                                                std::size_t storedLength)
 {
     const std::size_t keepLimit =
-        static_cast<std::size_t>(std::max(std::min<int>(ctx.State.MaxFrameBytes, kMaxFrameBytes) - 89, 0));
+        static_cast<std::size_t>(std::max(std::min<int>(ctx.State.Read.MaxFrameBytes, kMaxFrameBytes) - 89, 0));
     const std::size_t continuations = storedLength / kDataBytes;
     std::size_t held = std::min(storedLength, kDataBytes);
     std::array<uint8_t, kRecordBytes> record{};
@@ -121,26 +121,26 @@ void DataGLANceReader::SetFrameFields(AnalysisState& state, const std::array<uin
 {
     const bool ethernet = state.Topology == kTopologyEthernet;
     const uint8_t status = record[1];
-    state.FrameBadFCS = ethernet && (status & kBadFcsBit) != 0 ? 1 : 0;
-    state.FrameAlignError = ethernet && (status & kAlignErrorBit) != 0 ? 1 : 0;
+    state.Frame.FrameBadFCS = ethernet && (status & kBadFcsBit) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = ethernet && (status & kAlignErrorBit) != 0 ? 1 : 0;
 
     const uint16_t t6 = LittleU16(&record[6]);
     const uint16_t t8 = LittleU16(&record[8]);
     const uint16_t t10 = LittleU16(&record[10]);
     const double count = (t6 * 65536.0 + t10) * 65536.0 + t8;
     if ((record[0] & kTimerCountBit) != 0) {
-        state.FrameTime = dayStart_ + count * kTimerCountMicroseconds;
+        state.Frame.FrameTime = dayStart_ + count * kTimerCountMicroseconds;
     } else if (ethernet) {
-        state.FrameTime =
+        state.Frame.FrameTime =
             dayStart_ + (count > kLargestStepCount ? count * kTimerCountMicroseconds : count * kStepMicroseconds);
     } else {
         // Token Ring records carry the analyser clock's seconds (T10:T8) and hundredths of a second (T6).
         const uint32_t seconds = static_cast<uint32_t>(t10) << 16 | t8;
-        state.FrameTime = (seconds % 86400) * 1e6 + t6 * 10000.0;
+        state.Frame.FrameTime = (seconds % 86400) * 1e6 + t6 * 10000.0;
     }
 
-    state.StoredLength = ClippedFrameLength(state, LittleU16(&record[2]));
-    state.FrameSize = ClippedFrameLength(state, LittleU16(&record[4]));
+    state.Frame.StoredLength = ClippedFrameLength(state, LittleU16(&record[2]));
+    state.Frame.FrameSize = ClippedFrameLength(state, LittleU16(&record[4]));
 }
 
 }  // namespace

@@ -104,11 +104,11 @@ bool EtherPeekReader::ReadPacket(ReadContext& ctx)
     held = std::min<std::size_t>(held, header.SliceLength);
 
     AnalysisState& state = ctx.State;
-    state.FrameBadFCS = (header.Flags & kBadFcsFlag) != 0 ? 1 : 0;
-    state.FrameAlignError = 0;
+    state.Frame.FrameBadFCS = (header.Flags & kBadFcsFlag) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = 0;
     SetFrameTime(state, header.TimeStamp);
-    state.FrameSize = header.WireLength;
-    state.StoredLength = header.SliceLength;
+    state.Frame.FrameSize = header.WireLength;
+    state.Frame.StoredLength = header.SliceLength;
     if (ctx.DeliverFrame(slice_.data(), held, clipped && held < header.SliceLength)) return false;
     if (ctx.EndOfRecord()) return false;
     return static_cast<uint32_t>(ctx.FrameNo) != packetCount_;
@@ -122,7 +122,7 @@ void EtherPeekReader::SetFrameTime(AnalysisState& state, uint64_t timeStamp)
         first_ = false;
         const uint64_t seconds = timeStamp / layout_.TicksPerSecond;
         const double fraction = static_cast<double>(timeStamp % layout_.TicksPerSecond) * layout_.MicrosecondsPerTick();
-        state.TraceStartDate = PackDosDateTime(CalendarFromSeconds(seconds, kTimeStampEpochYear));
+        state.Read.TraceStartDate = PackDosDateTime(CalendarFromSeconds(seconds, kTimeStampEpochYear));
         frameTime_ = static_cast<double>(seconds % kSecondsPerDay) * 1000000.0 + fraction;
     } else {
         // Unsigned subtraction read as signed: a stamp that goes back gives a negative step.
@@ -130,7 +130,7 @@ void EtherPeekReader::SetFrameTime(AnalysisState& state, uint64_t timeStamp)
         frameTime_ += static_cast<double>(step) * layout_.MicrosecondsPerTick();
     }
     previousStamp_ = timeStamp;
-    state.FrameTime = frameTime_;
+    state.Frame.FrameTime = frameTime_;
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ constexpr std::size_t kRecordHeaderBytes = 10;
 constexpr uint16_t kMaxStoredBytes = 18000;
 // Frames longer than a full Ethernet frame without FCS are kept as their first 1514 bytes.
 constexpr uint16_t kSliceBytes = 1514;
-constexpr uint16_t kEthernetFcsBytes = 4;
 constexpr uint16_t kBadFcsBit = 0x0800;
 constexpr uint16_t kAlignErrorBit = 0x0400;
 
@@ -69,11 +68,11 @@ bool FireBerdReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
     AnalysisState& state = ctx.State;
     const bool ethernet = state.Topology == kTopologyEthernet;
     const uint16_t status = LittleU16(&header[2]);
-    state.FrameBadFCS = ethernet && (status & kBadFcsBit) != 0 ? 1 : 0;
-    state.FrameAlignError = ethernet && (status & kAlignErrorBit) != 0 ? 1 : 0;
+    state.Frame.FrameBadFCS = ethernet && (status & kBadFcsBit) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = ethernet && (status & kAlignErrorBit) != 0 ? 1 : 0;
     // Milliseconds as a 32-bit count stored high half first.
     const uint32_t milliseconds = static_cast<uint32_t>(LittleU16(&header[6])) << 16 | LittleU16(&header[8]);
-    state.FrameTime = milliseconds * 1000.0;
+    state.Frame.FrameTime = milliseconds * 1000.0;
     SetLengths(state, stored);
     if (ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     return !ctx.EndOfRecord();
@@ -82,13 +81,13 @@ bool FireBerdReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
 void FireBerdReader::SetLengths(AnalysisState& state, uint16_t stored)
 {
     if (stored > kSliceBytes) {
-        state.StoredLength = ClippedFrameLength(state, kSliceBytes);
-        state.FrameSize = ClippedFrameLength(state, stored);
+        state.Frame.StoredLength = ClippedFrameLength(state, kSliceBytes);
+        state.Frame.FrameSize = ClippedFrameLength(state, stored);
         return;
     }
     // The trace leaves the Ethernet FCS out.
     const int counted = state.Topology == kTopologyEthernet ? stored + kEthernetFcsBytes : stored;
-    state.StoredLength = state.FrameSize = ClippedFrameLength(state, counted);
+    state.Frame.StoredLength = state.Frame.FrameSize = ClippedFrameLength(state, counted);
 }
 
 }  // namespace

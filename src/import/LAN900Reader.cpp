@@ -33,7 +33,7 @@ constexpr uint8_t kAlignErrorBit = 0x02;
 constexpr std::size_t kCountedLengthBytes = 2;  // the record's bytes begin with the counted length
 constexpr std::size_t kFcsBytes = 4;
 
-uint8_t TopologyOfNetwork(uint8_t network)
+TopologyCode TopologyOfNetwork(uint8_t network)
 {
     switch (network & kNetworkMask) {
     case 5:
@@ -128,11 +128,11 @@ bool LAN900Reader::ReadRecord(ReadContext& ctx, RecordWalker& walker, int& frame
     if (!ctx.ReadFrameBytes(record_.data(), record_.size(), length, held, clipped)) return false;
     --framesLeftInBlock;
 
-    const uint8_t topology = TopologyOfNetwork(header[1]);
-    ctx.State.ProbedTopology = topology;
+    const TopologyCode topology = TopologyOfNetwork(header[1]);
+    ctx.State.Read.ProbedTopology = topology;
     // A frame of a medium the analysis does not know is passed over, except by the
     // count-only pass, which is there to find the medium out.
-    const bool analysed = topology != kTopologyOther || ctx.State.CountOnly != 0;
+    const bool analysed = topology != kTopologyOther || ctx.State.Read.CountOnly != 0;
     if (analysed && DeliverRecord(ctx, header, length, held, clipped)) return false;
     if (ctx.FrameNo >= totalFrames_) return false;
     return !ctx.EndOfRecord();
@@ -144,16 +144,16 @@ bool LAN900Reader::DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRe
 {
     AnalysisState& state = ctx.State;
     const uint8_t status = header[4];
-    state.FrameBadFCS = (status & kBadFcsBit) != 0 ? 1 : 0;
-    state.FrameAlignError = (status & kAlignErrorBit) != 0 ? 1 : 0;
-    state.FrameTime = TicksToMicroseconds(LittleU16(&header[7]), LittleU16(&header[5]), LittleU16(&header[9]));
+    state.Frame.FrameBadFCS = (status & kBadFcsBit) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = (status & kAlignErrorBit) != 0 ? 1 : 0;
+    state.Frame.FrameTime = TicksToMicroseconds(LittleU16(&header[7]), LittleU16(&header[5]), LittleU16(&header[9]));
 
     // The record keeps the frame without its FCS: a frame kept whole counts the FCS in both lengths.
     const std::size_t counted = LittleU16(&record_[0]);
     const std::size_t kept = length - kCountedLengthBytes;
     const std::size_t storedWithFcs = kept + kFcsBytes;
-    state.StoredLength = ClippedFrameLength(state, static_cast<int64_t>(storedWithFcs));
-    state.FrameSize = ClippedFrameLength(state, static_cast<int64_t>(counted));
+    state.Frame.StoredLength = ClippedFrameLength(state, static_cast<int64_t>(storedWithFcs));
+    state.Frame.FrameSize = ClippedFrameLength(state, static_cast<int64_t>(counted));
     return ctx.DeliverFrame(record_.data() + kCountedLengthBytes, held - kCountedLengthBytes, clipped);
 }
 

@@ -24,7 +24,6 @@ constexpr uint16_t kMaxStoredBytes = 18000;
 constexpr uint16_t kNoDataBit = 0x8000;
 constexpr uint16_t kAlignErrorBit = 0x0080;
 constexpr uint16_t kBadFcsBit = 0x0002;
-constexpr int kEthernetFcsBytes = 4;
 
 class LANWatchReader : public TraceReader {
 public:
@@ -73,9 +72,9 @@ void LANWatchReader::SetFrameFields(AnalysisState& state, const std::array<uint8
 {
     const bool ethernet = state.Topology == kTopologyEthernet;
     const uint16_t flags = LittleU16(&header[10]);
-    state.FrameBadFCS = ethernet && (flags & kBadFcsBit) != 0 ? 1 : 0;
-    state.FrameAlignError = ethernet && (flags & kAlignErrorBit) != 0 ? 1 : 0;
-    state.FrameTime = TicksToMicroseconds(LittleU16(&header[6]), LittleU16(&header[4]), LittleU16(&header[8]));
+    state.Frame.FrameBadFCS = ethernet && (flags & kBadFcsBit) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = ethernet && (flags & kAlignErrorBit) != 0 ? 1 : 0;
+    state.Frame.FrameTime = TicksToMicroseconds(LittleU16(&header[6]), LittleU16(&header[4]), LittleU16(&header[8]));
 
     // The trace leaves the Ethernet FCS out; a sliced frame still counts it in its size.
     int counted = LittleU16(&header[0]);
@@ -84,8 +83,8 @@ void LANWatchReader::SetFrameFields(AnalysisState& state, const std::array<uint8
         if (stored == counted) stored += kEthernetFcsBytes;
         counted += kEthernetFcsBytes;
     }
-    state.StoredLength = ClippedFrameLength(state, stored);
-    state.FrameSize = ClippedFrameLength(state, counted);
+    state.Frame.StoredLength = ClippedFrameLength(state, stored);
+    state.Frame.FrameSize = ClippedFrameLength(state, counted);
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ bool LANalyzerReader::ReadHeaderArea(ReadContext& ctx)
     start.Second = body[8];
     start.Minute = body[9];
     start.Hour = body[10];
-    ctx.State.TraceStartDate = PackDosDateTime(start);
+    ctx.State.Read.TraceStartDate = PackDosDateTime(start);
 
     if (!SkipRecord(ctx) || !ReadRecord(ctx, type, body, kBufferRecordBytes)) return false;
     buffer_ = {LittleI32(body.data() + 4), LittleI32(body.data() + 12), LittleI32(body.data() + 16)};
@@ -129,7 +129,7 @@ bool LANalyzerReader::StartFrames(ReadContext& ctx)
 {
     if (!wrapped_) return true;
     if (buffer_.Valid() && ctx.Input.Seek(buffer_.Oldest)) return true;
-    ctx.State.ReadResult = kReadResultBadData;
+    ctx.State.Read.ReadResult = kReadResultBadData;
     ctx.ShowReadError(kWrappedNotSupportedText);
     return false;
 }
@@ -200,15 +200,15 @@ bool LANalyzerReader::FollowWrap(ReadContext& ctx)
 void LANalyzerReader::SetFrame(AnalysisState& state, const uint8_t* body) const
 {
     const bool frameError = state.Topology == kTopologyEthernet && (LittleU16(body + 2) & kFrameErrorBit) != 0;
-    state.FrameBadFCS = frameError ? 1 : 0;
-    state.FrameAlignError = frameError ? 1 : 0;
+    state.Frame.FrameBadFCS = frameError ? 1 : 0;
+    state.Frame.FrameAlignError = frameError ? 1 : 0;
     const double t0 = LittleU16(body + 8);
     const double t1 = LittleU16(body + 10);
     const double t2 = LittleU16(body + 12);
-    state.FrameTime = ((t2 * 65536.0 + t1) * 65536.0 + t0) * 0.5;
+    state.Frame.FrameTime = ((t2 * 65536.0 + t1) * 65536.0 + t0) * 0.5;
     // The stored length leaves out the FCS, which the wire length includes.
-    state.StoredLength = static_cast<uint16_t>(std::min(LittleU16(body + 6) + kStoredFcsBytes, kMaxFrameBytes));
-    state.FrameSize = std::min(LittleU16(body + 4), state.MaxFrameBytes);
+    state.Frame.StoredLength = static_cast<uint16_t>(std::min(LittleU16(body + 6) + kStoredFcsBytes, kMaxFrameBytes));
+    state.Frame.FrameSize = std::min(LittleU16(body + 4), state.Read.MaxFrameBytes);
 }
 
 }  // namespace

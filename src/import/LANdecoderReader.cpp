@@ -73,7 +73,7 @@ bool LANdecoderReader::ReadCaptureHeader(ReadContext& ctx)
     start.Hour = LittleU16(body + 12);
     start.Minute = LittleU16(body + 14);
     start.Second = LittleU16(body + 16);
-    ctx.State.TraceStartDate = PackDosDateTime(start);
+    ctx.State.Read.TraceStartDate = PackDosDateTime(start);
     return true;
 }
 
@@ -106,13 +106,13 @@ bool LANdecoderReader::DeliverFrameRecord(ReadContext& ctx, std::size_t bodyLeng
     const uint8_t* body = body_.data();
     AnalysisState& state = ctx.State;
     const uint16_t flags = ethernet_ ? LittleU16(body + 20) : 0;
-    state.FrameBadFCS = (flags & kBadFcsFlag) != 0 ? 1 : 0;
-    state.FrameAlignError = (flags & kAlignErrorFlag) != 0 ? 1 : 0;
+    state.Frame.FrameBadFCS = (flags & kBadFcsFlag) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = (flags & kAlignErrorFlag) != 0 ? 1 : 0;
     // The interval timer counts down, so the elapsed part of a tick is its complement.
     const auto timer = static_cast<uint16_t>(~LittleU16(body + 4));
-    state.FrameTime = TicksToMicroseconds(LittleU16(body + 2), LittleU16(body), timer);
-    state.StoredLength = LittleU16(body + 18);
-    state.FrameSize = LittleU16(body + frameOffset_ - 2) & 0x7FFF;
+    state.Frame.FrameTime = TicksToMicroseconds(LittleU16(body + 2), LittleU16(body), timer);
+    state.Frame.StoredLength = LittleU16(body + 18);
+    state.Frame.FrameSize = LittleU16(body + frameOffset_ - 2) & 0x7FFF;
     return !ctx.DeliverFrame(body + frameOffset_, held - frameOffset_, clipped);
 }
 

@@ -21,7 +21,7 @@ inline constexpr const char* kAddressTableSettingsKey = "Observer";
 inline constexpr const char* kAddressTableFolderValue = "AddressTableFolder";
 
 // Decides AddressTableName for an Observer trace from its 200-byte header text:
-// the analyser's current table (state.MachineSettings), unless the header names
+// the analyser's current table (state.Platform.MachineSettings), unless the header names
 // its own table after "LocalAddressTable\".
 void FindAddressTable(AnalysisState& state, const std::string& headerText);
 

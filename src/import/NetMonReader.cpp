@@ -19,8 +19,6 @@ namespace {
 
 constexpr std::size_t kFileHeaderBytes = 128;
 constexpr std::size_t kRecordHeaderBytes = 8;
-constexpr std::size_t kEthernetFcsBytes = 4;
-constexpr uint16_t kMinimumFrameSize = 64;
 constexpr std::size_t kAddressBytes = 6;
 
 class NetMonReader : public TraceReader {
@@ -56,7 +54,7 @@ void NetMonReader::Read(ReadContext& ctx)
         framesEnd_ = tableInFile ? frameTableOffset_ : FindFrameTable(ctx.Input);
         while (ctx.Input.Position() < framesEnd_ && ReadRecord(ctx)) {
         }
-        if (!tableInFile && ctx.State.ReadResult == 0 && ctx.State.ReadCancelled == 0) ctx.NoteReadError();
+        if (!tableInFile && ctx.State.Read.ReadResult == 0 && ctx.State.Read.ReadCancelled == 0) ctx.NoteReadError();
     }
     ctx.Finish();
 }
@@ -93,7 +91,7 @@ bool NetMonReader::ReadHeader(ReadContext& ctx)
         start.Hour = LittleU16(h + 16);
         start.Minute = LittleU16(h + 18);
         start.Second = LittleU16(h + 20);
-        ctx.State.TraceStartDate = PackDosDateTime(start);
+        ctx.State.Read.TraceStartDate = PackDosDateTime(start);
     }
     return true;
 }
@@ -119,9 +117,9 @@ bool NetMonReader::ReadRecord(ReadContext& ctx)
     if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), storedLength, held, clipped)) return false;
 
     AnalysisState& state = ctx.State;
-    state.FrameBadFCS = 0;
-    state.FrameAlignError = 0;
-    state.FrameTime = LittleI32(header) * 1000.0;
+    state.Frame.FrameBadFCS = 0;
+    state.Frame.FrameAlignError = 0;
+    state.Frame.FrameTime = LittleI32(header) * 1000.0;
     SetLengths(state, LittleU16(header + 4), storedLength);
 
     // Frames without a destination address are the analyser's own filler: they are
@@ -146,9 +144,9 @@ void NetMonReader::SetLengths(AnalysisState& state, uint16_t wireLength, uint16_
         frameSize = whole ? wireLength : storedLength;
         stored = frameSize;
     }
-    if (frameSize < kMinimumFrameSize) frameSize = stored = kMinimumFrameSize;
-    state.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.MaxFrameBytes)));
-    state.StoredLength = static_cast<uint16_t>(std::min(stored, static_cast<int>(kMaxFrameBytes)));
+    if (frameSize < kMinimumEthernetFrame) frameSize = stored = kMinimumEthernetFrame;
+    state.Frame.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.Read.MaxFrameBytes)));
+    state.Frame.StoredLength = static_cast<uint16_t>(std::min(stored, static_cast<int>(kMaxFrameBytes)));
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ constexpr std::size_t kTrailerBytes = 6;  // time stamp and status word
 constexpr uint16_t kMaxStoredBytes = 18000;
 constexpr uint8_t kBadFcsBit = 0x04;      // in the status word's high byte
 constexpr uint8_t kAlignErrorBit = 0x08;
-constexpr int kEthernetFcsBytes = 4;
 
 class NetSightReader : public TraceReader {
 public:
@@ -86,23 +85,23 @@ void NetSightReader::SetFrameFields(AnalysisState& state, uint16_t stored,
 {
     const bool ethernet = state.Topology == kTopologyEthernet;
     const uint8_t statusHigh = trailer[5];
-    state.FrameBadFCS = ethernet && (statusHigh & kBadFcsBit) != 0 ? 1 : 0;
-    state.FrameAlignError = ethernet && (statusHigh & kAlignErrorBit) != 0 ? 1 : 0;
+    state.Frame.FrameBadFCS = ethernet && (statusHigh & kBadFcsBit) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = ethernet && (statusHigh & kAlignErrorBit) != 0 ? 1 : 0;
 
     // The time stamp holds BIOS ticks above bit 11 and 32-count steps of the interval timer below.
     const uint32_t stamp = LittleU32(trailer.data());
     const auto ticks = static_cast<uint16_t>((stamp >> 11) & 0xFFFF);
     const auto timerCounts = static_cast<uint16_t>((stamp & 0x7FF) * 32);
-    state.FrameTime = dayStart_ + TicksToMicroseconds(0, ticks, timerCounts);
+    state.Frame.FrameTime = dayStart_ + TicksToMicroseconds(0, ticks, timerCounts);
 
     if (stored > sliceLimit_) {
-        state.StoredLength = ClippedFrameLength(state, sliceLimit_);
-        state.FrameSize = ClippedFrameLength(state, stored);
+        state.Frame.StoredLength = ClippedFrameLength(state, sliceLimit_);
+        state.Frame.FrameSize = ClippedFrameLength(state, stored);
         return;
     }
     // The trace leaves the Ethernet FCS out.
     const int counted = ethernet ? stored + kEthernetFcsBytes : stored;
-    state.StoredLength = state.FrameSize = ClippedFrameLength(state, counted);
+    state.Frame.StoredLength = state.Frame.FrameSize = ClippedFrameLength(state, counted);
 }
 
 }  // namespace

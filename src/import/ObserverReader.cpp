@@ -29,8 +29,6 @@ constexpr std::size_t kPacketHeaderBytes = 44;
 constexpr int kFirstVersionWithWireLength = 4;
 // A header that names no version is taken as a current one.
 constexpr int kUnnamedVersion = kFirstVersionWithWireLength;
-constexpr int64_t kEthernetFcsBytes = 4;
-constexpr int64_t kMinimumFrameSize = 64;
 constexpr uint32_t kAlignErrorFlag = 0x01;
 constexpr uint32_t kBadFcsFlag = 0x02;
 
@@ -102,9 +100,9 @@ bool ObserverReader::ReadPacket(ReadContext& ctx, bool first)
     if (!ctx.ReadFrameBytes(frame_.data(), frame_.size(), header.StoredLength, held, clipped)) return false;
 
     AnalysisState& state = ctx.State;
-    state.FrameBadFCS = (header.ErrorFlags & kBadFcsFlag) != 0 ? 1 : 0;
-    state.FrameAlignError = (header.ErrorFlags & kAlignErrorFlag) != 0 ? 1 : 0;
-    state.FrameTime = header.TimeStamp * 1000.0;
+    state.Frame.FrameBadFCS = (header.ErrorFlags & kBadFcsFlag) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = (header.ErrorFlags & kAlignErrorFlag) != 0 ? 1 : 0;
+    state.Frame.FrameTime = header.TimeStamp * 1000.0;
     SetLengths(state, header);
     if (ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     if (ctx.EndOfRecord() || header.NextOffset == 0) return false;
@@ -132,10 +130,10 @@ void ObserverReader::SetLengths(AnalysisState& state, const PacketHeader& header
         storedLength = stored;
     }
     // Short frames were padded on the wire; a frame with a bad FCS keeps its own length.
-    if (frameSize < kMinimumFrameSize && (header.ErrorFlags & kBadFcsFlag) == 0)
-        frameSize = storedLength = kMinimumFrameSize;
-    state.FrameSize = static_cast<uint16_t>(std::min<int64_t>(frameSize, state.MaxFrameBytes));
-    state.StoredLength = static_cast<uint16_t>(std::min<int64_t>(storedLength, kMaxFrameBytes));
+    if (frameSize < kMinimumEthernetFrame && (header.ErrorFlags & kBadFcsFlag) == 0)
+        frameSize = storedLength = kMinimumEthernetFrame;
+    state.Frame.FrameSize = static_cast<uint16_t>(std::min<int64_t>(frameSize, state.Read.MaxFrameBytes));
+    state.Frame.StoredLength = static_cast<uint16_t>(std::min<int64_t>(storedLength, kMaxFrameBytes));
 }
 
 }  // namespace
@@ -157,8 +155,8 @@ constexpr std::size_t kIpBytes = 4;
 
 std::string CurrentTableName(const AnalysisState& state)
 {
-    if (state.MachineSettings == nullptr) return {};
-    return state.MachineSettings->ReadString(kObserverSettingsKey, kCurrentAddressTableValue).value_or("");
+    if (state.Platform.MachineSettings == nullptr) return {};
+    return state.Platform.MachineSettings->ReadString(kObserverSettingsKey, kCurrentAddressTableValue).value_or("");
 }
 
 // Text up to its first zero byte.
@@ -178,18 +176,18 @@ void AddRecordNames(AnalysisState& state, const std::array<uint8_t, kRecordBytes
 
 void FindAddressTable(AnalysisState& state, const std::string& headerText)
 {
-    state.AddressTableName = UpToZero(CurrentTableName(state));
-    if (state.AddressTableName.empty()) state.AddressTableName = kDefaultAddressTableName;
+    state.Read.AddressTableName = UpToZero(CurrentTableName(state));
+    if (state.Read.AddressTableName.empty()) state.Read.AddressTableName = kDefaultAddressTableName;
     // A trace made with a table of its own names it in its header.
     const std::size_t marker = headerText.find(kHeaderMarker);
-    if (marker != std::string::npos) state.AddressTableName = UpToZero(headerText.substr(marker + std::strlen(kHeaderMarker)));
+    if (marker != std::string::npos) state.Read.AddressTableName = UpToZero(headerText.substr(marker + std::strlen(kHeaderMarker)));
 }
 
 std::string AddressTablePath(const AnalysisState& state)
 {
-    const std::string& folder = state.AddressTableFolder;
+    const std::string& folder = state.Options.AddressTableFolder;
     const bool separated = folder.empty() || folder.back() == '\\' || folder.back() == '/';
-    return separated ? folder + state.AddressTableName : folder + '/' + state.AddressTableName;
+    return separated ? folder + state.Read.AddressTableName : folder + '/' + state.Read.AddressTableName;
 }
 
 void LoadAddressTable(AnalysisState& state)

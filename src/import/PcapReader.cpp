@@ -62,7 +62,6 @@ constexpr std::size_t kHeldBodyBytes = 65536;
 
 constexpr uint16_t kLinkEthernet = 1;
 constexpr uint16_t kLinkTokenRing = 6;
-constexpr uint32_t kEthernetFcsBytes = 4;
 
 constexpr uint16_t kOptionEnd = 0;
 constexpr uint16_t kOptionPacketFlags = 2;      // of enhanced and obsolete packet blocks
@@ -92,7 +91,7 @@ private:
     bool big_;
 };
 
-uint8_t TopologyOfLink(uint16_t linkType)
+TopologyCode TopologyOfLink(uint16_t linkType)
 {
     switch (linkType) {
     case kLinkEthernet: return kTopologyEthernet;
@@ -433,7 +432,7 @@ Outcome PcapReader::Deliver(ReadContext& ctx, const Packet& packet)
     AnalysisState& state = ctx.State;
     const Interface& from = *packet.From;
     if (!from.Analysed) {
-        ++state.SkippedFrames;
+        ++state.Read.SkippedFrames;
         return ctx.EndOfRecord() ? Outcome::End : Outcome::Continue;
     }
 
@@ -447,13 +446,13 @@ Outcome PcapReader::Deliver(ReadContext& ctx, const Packet& packet)
             originSeconds_ = seconds;
             SetTraceStartFromUnixSeconds(state, seconds);
         }
-        state.FrameTime = static_cast<double>(seconds - originSeconds_) * 1e6 +
+        state.Frame.FrameTime = static_cast<double>(seconds - originSeconds_) * 1e6 +
                           static_cast<double>(fraction) * 1e6 / static_cast<double>(from.UnitsPerSecond);
     }
 
     const bool ethernet = state.Topology == kTopologyEthernet;
-    state.FrameBadFCS = ethernet && (packet.Flags & kFlagCrcError) != 0 ? 1 : 0;
-    state.FrameAlignError = ethernet && (packet.Flags & kFlagUnalignedFrame) != 0 ? 1 : 0;
+    state.Frame.FrameBadFCS = ethernet && (packet.Flags & kFlagCrcError) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = ethernet && (packet.Flags & kFlagUnalignedFrame) != 0 ? 1 : 0;
 
     // The analysis counts an Ethernet frame with its FCS, which capture tools leave out
     // unless the interface says otherwise. A packet stored shorter than it was is a
@@ -465,10 +464,10 @@ Outcome PcapReader::Deliver(ReadContext& ctx, const Packet& packet)
     int64_t storedLength = stored + fcs;
     if (original > packet.Captured) {
         storedLength = stored;
-        state.SlicedFrames = 1;
+        state.Read.SlicedFrames = 1;
     }
-    state.FrameSize = static_cast<uint16_t>(std::min<int64_t>(frameSize, state.MaxFrameBytes));
-    state.StoredLength = static_cast<uint16_t>(std::min<int64_t>(storedLength, kMaxFrameBytes));
+    state.Frame.FrameSize = static_cast<uint16_t>(std::min<int64_t>(frameSize, state.Read.MaxFrameBytes));
+    state.Frame.StoredLength = static_cast<uint16_t>(std::min<int64_t>(storedLength, kMaxFrameBytes));
 
     if (ctx.DeliverFrame(packet.Bytes, packet.Held, packet.Held < packet.Captured)) return Outcome::End;
     return ctx.EndOfRecord() ? Outcome::End : Outcome::Continue;
@@ -476,7 +475,7 @@ Outcome PcapReader::Deliver(ReadContext& ctx, const Packet& packet)
 
 }  // namespace
 
-uint8_t PcapFormatOf(const uint8_t* header, std::size_t size)
+TraceFormatCode PcapFormatOf(const uint8_t* header, std::size_t size)
 {
     if (size < 12) return kFormatUnknown;
     const uint32_t magic = LittleU32(header);
@@ -488,7 +487,7 @@ uint8_t PcapFormatOf(const uint8_t* header, std::size_t size)
     return kFormatUnknown;
 }
 
-uint8_t PcapTopology(TraceInput& input)
+TopologyCode PcapTopology(TraceInput& input)
 {
     uint8_t header[kFileHeaderBytes] = {};
     input.Seek(0);
@@ -504,7 +503,7 @@ uint8_t PcapTopology(TraceInput& input)
     constexpr int kMostBlocks = 10000;
     int64_t at = 0;
     FieldOrder order;
-    uint8_t first = kTopologyOther;
+    TopologyCode first = kTopologyOther;
     bool seen = false;
     for (int block = 0; block < kMostBlocks; ++block) {
         uint8_t head[kBlockHeaderBytes + 4];

@@ -63,7 +63,7 @@ private:
 // A length as FrameSize and StoredLength hold it: never negative, never above MaxFrameBytes.
 inline uint16_t ClippedFrameLength(const AnalysisState& state, int64_t length)
 {
-    return static_cast<uint16_t>(std::clamp<int64_t>(length, 0, state.MaxFrameBytes));
+    return static_cast<uint16_t>(std::clamp<int64_t>(length, 0, state.Read.MaxFrameBytes));
 }
 
 }  // namespace quenlix

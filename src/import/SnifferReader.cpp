@@ -64,11 +64,11 @@ void SetFrameTime(AnalysisState& state, uint8_t unit, const uint8_t* header)
     const uint8_t high = header[4];
     const double count = static_cast<double>(high) * 4294967296.0 + middle * 65536.0 + low;
     switch (unit) {
-    case 1: state.FrameTime = TicksToMicroseconds(high, middle, low); break;
-    case 2: state.FrameTime = count * 15.0; break;
-    case 3: state.FrameTime = count * 0.5; break;
-    case 4: state.FrameTime = count * 2.0; break;
-    case 5: state.FrameTime = count; break;
+    case 1: state.Frame.FrameTime = TicksToMicroseconds(high, middle, low); break;
+    case 2: state.Frame.FrameTime = count * 15.0; break;
+    case 3: state.Frame.FrameTime = count * 0.5; break;
+    case 4: state.Frame.FrameTime = count * 2.0; break;
+    case 5: state.Frame.FrameTime = count; break;
     default: break;  // unknown unit: the time stays as it was
     }
 }
@@ -100,13 +100,13 @@ private:
 void SnifferReader::Read(ReadContext& ctx)
 {
     ctx.FrameNo = 0;
-    ctx.State.ReadCancelled = 0;
+    ctx.State.Read.ReadCancelled = 0;
     if (!ReadVersion(ctx)) {
         ctx.NoteReadError();
         ctx.Finish();
         return;
     }
-    if (ctx.State.SnifferCompressed != 0) decoder_ = std::make_unique<SnifferBlockDecoder>(ctx.Input);
+    if (ctx.State.Read.SnifferCompressed != 0) decoder_ = std::make_unique<SnifferBlockDecoder>(ctx.Input);
 
     Outcome outcome = FindFirstFrameArea(ctx) ? Outcome::Continue : Outcome::End;
     while (outcome == Outcome::Continue) outcome = ReadRecord(ctx);
@@ -117,7 +117,7 @@ void SnifferReader::Conclude(ReadContext& ctx, Outcome outcome)
 {
     decoder_.reset();
     if (outcome == Outcome::BadCompression || outcome == Outcome::Damaged) {
-        ctx.State.ReadResult = kReadResultBadData;
+        ctx.State.Read.ReadResult = kReadResultBadData;
         ctx.ShowReadError(outcome == Outcome::BadCompression ? kBadCompressionText : kDamagedRecordText);
     }
     ctx.Finish();
@@ -130,7 +130,7 @@ bool SnifferReader::ReadVersion(ReadContext& ctx)
     const uint8_t* body = head + kMagicBytes + kRecordHeaderBytes;
     const uint32_t time = U16At(body + 4);
     const uint32_t date = U16At(body + 6);
-    ctx.State.TraceStartDate = static_cast<int32_t>(date << 16 | time);
+    ctx.State.Read.TraceStartDate = static_cast<int32_t>(date << 16 | time);
     timeUnit_ = body[11];
     if (timeUnit_ == 0) timeUnit_ = ctx.State.Topology == kTopologyEthernet ? 2 : 1;
     return true;
@@ -254,8 +254,8 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
     const uint8_t* frameHeader = body;
     const bool ethernet = state.Topology == kTopologyEthernet;
     const uint8_t status = frameHeader[8];
-    state.FrameBadFCS = ethernet && (status & 0x80) != 0 ? 1 : 0;
-    state.FrameAlignError = ethernet && (status & 0x40) != 0 ? 1 : 0;
+    state.Frame.FrameBadFCS = ethernet && (status & 0x80) != 0 ? 1 : 0;
+    state.Frame.FrameAlignError = ethernet && (status & 0x40) != 0 ? 1 : 0;
     SetFrameTime(state, timeUnit_, frameHeader);
 
     // A stored size beyond the record's own bytes cannot be honoured: the record holds what it holds.
@@ -271,9 +271,9 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
     } else {
         frameSize = trueSize + fcs;
     }
-    if (frameSize > storedLength) state.SlicedFrames = 1;
-    state.StoredLength = static_cast<uint16_t>(storedLength);
-    state.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.MaxFrameBytes)));
+    if (frameSize > storedLength) state.Read.SlicedFrames = 1;
+    state.Frame.StoredLength = static_cast<uint16_t>(storedLength);
+    state.Frame.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.Read.MaxFrameBytes)));
 
     return ctx.DeliverFrame(body + dataOffset, held, clipped && held < stored) ? Outcome::End : Outcome::Continue;
 }

@@ -10,6 +10,7 @@
 #include "import/TraceImport.h"
 #include "import/TraceInput.h"
 #include "model/ProgramTexts.h"
+#include "model/StringHelpers.h"
 
 namespace quenlix {
 
@@ -18,65 +19,63 @@ namespace {
 constexpr int64_t kMinTraceBytes = 40;
 constexpr int64_t kMinTopologyBytes = 50;
 
-std::string UpperCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
 
-DetectionResult Refuse(ReadHost& host, const std::string& text, uint8_t code = kFormatUnknown)
+// Shows the refusal and answers "failed" with the unknown code of the kind asked for.
+template <class Detection>
+Detection Refuse(ReadHost& host, const std::string& text)
 {
     host.ShowMessage(MessageIcon::Error, kProgramTitle, text);
-    return {code, true};
+    Detection failed;
+    failed.Failed = true;
+    return failed;
 }
 
 // A count-only pass of the format's reader finds the first frame the way the real
 // read will and leaves its medium in ProbedTopology.
-uint8_t TopologyByProbeRead(AnalysisState& state, uint8_t format, const std::string& fileName, ReadHost& host)
+TopologyCode TopologyByProbeRead(AnalysisState& state, TraceFormatCode format, const std::string& fileName, ReadHost& host)
 {
-    state.TraceFileName = fileName;
-    state.TraceFormat = format;
-    state.ProbedTopology = kTopologyOther;
+    state.Read.TraceFileName = fileName;
+    state.Read.TraceFormat = format;
+    state.Read.ProbedTopology = kTopologyOther;
     ReadTraceFile(state, true, host);
-    return state.ProbedTopology;
+    return state.Read.ProbedTopology;
 }
 
 }  // namespace
 
-DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host)
+FormatDetection DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host)
 {
     TraceInput input(kFormatHeaderBytes);
-    if (!input.Open(fileName)) return Refuse(host, OpenFailureText(input, fileName));
+    if (!input.Open(fileName)) return Refuse<FormatDetection>(host, OpenFailureText(input, fileName));
     const int64_t fileSize = input.Size();
-    if (fileSize < kMinTraceBytes) return Refuse(host, kTooShortText);
+    if (fileSize < kMinTraceBytes) return Refuse<FormatDetection>(host, kTooShortText);
     FormatHeader header;
-    if (!header.Load(input)) return Refuse(host, kReadFailedText);
+    if (!header.Load(input)) return Refuse<FormatDetection>(host, kReadFailedText);
     input.Close();
 
-    state.SnifferCompressed = 0;
-    state.AddressTableName = "LocalAddressTable.adr";
-    const std::string upperPath = UpperCase(fileName);
+    state.Read.SnifferCompressed = 0;
+    state.Read.AddressTableName = "LocalAddressTable.adr";
+    const std::string upperPath = Upper(fileName);
     const FormatProbe probe{header, upperPath, fileSize, state};
     for (const TraceFormat& format : TraceFormats())
         if (format.Matches(probe)) return {format.Code, false};
     return {kFormatUnknown, false};
 }
 
-DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::string& fileName, ReadHost& host)
+TopologyDetection DetectTopology(AnalysisState& state, TraceFormatCode format, const std::string& fileName, ReadHost& host)
 {
     TraceInput input(64 * 1024);
     if (!input.Open(fileName)) {
         if (input.OpenError() == EACCES) return {kTopologyOther, false};
-        return Refuse(host, OpenFailureText(input, fileName), kTopologyOther);
+        return Refuse<TopologyDetection>(host, OpenFailureText(input, fileName));
     }
     // Too short to hold one frame of any format: the same answer as detection gives a shorter file.
-    if (input.Size() < kMinTopologyBytes) return Refuse(host, kTooShortText, kTopologyOther);
+    if (input.Size() < kMinTopologyBytes) return Refuse<TopologyDetection>(host, kTooShortText);
     const TraceFormat* entry = FindTraceFormat(format);
     if (entry == nullptr) return {kTopologyOther, false};
     TopologyHeader header;
     header.Load(input);
-    const std::string upperPath = UpperCase(fileName);
+    const std::string upperPath = Upper(fileName);
     const TopologyProbe probe{header, input, upperPath, [&] {
                                   input.Close();
                                   return TopologyByProbeRead(state, format, fileName, host);
@@ -84,7 +83,7 @@ DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::
     return {entry->Topology(probe), false};
 }
 
-void GetAnalyzerName(uint8_t format, std::string& name)
+void GetAnalyzerName(TraceFormatCode format, std::string& name)
 {
     if (const TraceFormat* entry = FindTraceFormat(format)) name = entry->AnalyzerName;
 }

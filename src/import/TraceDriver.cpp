@@ -40,15 +40,15 @@ int32_t FileDosDateTime(const std::string& path)
 void ResetForRead(AnalysisState& state, bool countOnly)
 {
     ResetAnalysis(state);
-    state.CountOnly = countOnly ? 1 : 0;
-    state.TraceStartDate = FileDosDateTime(state.TraceFileName);
+    state.Read.CountOnly = countOnly ? 1 : 0;
+    state.Read.TraceStartDate = FileDosDateTime(state.Read.TraceFileName);
 }
 
 void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
 {
-    const std::unique_ptr<TraceReader> reader = MakeTraceReader(state.TraceFormat);
+    const std::unique_ptr<TraceReader> reader = MakeTraceReader(state.Read.TraceFormat);
     if (!reader) return;
-    state.TokenRingSizeHasFCS = reader->TokenRingSizeCountsFCS() ? 1 : 0;
+    state.Read.TokenRingSizeHasFCS = reader->TokenRingSizeCountsFCS() ? 1 : 0;
     ReadContext context(state, host, input);
     reader->Read(context);
 }
@@ -59,22 +59,22 @@ void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
 // read that follows it tells the same.
 void TellHowTheReadEnded(AnalysisState& state, ReadHost& host)
 {
-    if (state.CountOnly != 0) return;
-    if (state.ReadResult != 0 && state.ReadEndText.empty()) {
-        state.ReadEndText = kDamagedRecordText;
+    if (state.Read.CountOnly != 0) return;
+    if (state.Read.ReadResult != 0 && state.Read.ReadEndText.empty()) {
+        state.Read.ReadEndText = kDamagedRecordText;
         host.ShowMessage(MessageIcon::Error, kReadErrorTitle, kDamagedRecordText);
     }
-    if (state.ClippedFrames > 0) host.ShowMessage(MessageIcon::Information, kProgramTitle, ClippedFramesText(state));
-    if (state.SkippedFrames > 0) host.ShowMessage(MessageIcon::Information, kProgramTitle, SkippedFramesText(state));
+    if (state.Read.ClippedFrames > 0) host.ShowMessage(MessageIcon::Information, kProgramTitle, ClippedFramesText(state));
+    if (state.Read.SkippedFrames > 0) host.ShowMessage(MessageIcon::Information, kProgramTitle, SkippedFramesText(state));
 }
 
 void FinishRead(AnalysisState& state)
 {
     CloseInterval(state);
-    state.LingerTime = 0;
-    state.ReadFinished = 1;
-    if (state.CountOnly != 0)
-        std::copy_n(state.FrameData.begin(), state.LastFrameCopy.size(), state.LastFrameCopy.begin());
+    state.Read.LingerTime = 0;
+    state.Read.ReadFinished = 1;
+    if (state.Read.CountOnly != 0)
+        std::copy_n(state.Frame.FrameData.begin(), state.Frame.LastFrameCopy.size(), state.Frame.LastFrameCopy.begin());
 }
 
 void MarkViewsStale(AnalysisState& state)
@@ -88,13 +88,13 @@ void MarkViewsStale(AnalysisState& state)
 void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
 {
     ResetForRead(state, countOnly);
-    ReadHost* const previousHost = state.Host;
-    state.Host = &host;
+    ReadHost* const previousHost = state.Platform.Host;
+    state.Platform.Host = &host;
 
     TraceInput input;
     input.SetReadAhead(true);
-    if (input.Open(state.TraceFileName)) {
-        state.TraceFileSize = input.Size();
+    if (input.Open(state.Read.TraceFileName)) {
+        state.Read.TraceFileSize = input.Size();
         host.ReadStarted(state);
         RunReader(state, host, input);
         input.Close();
@@ -103,27 +103,27 @@ void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
         host.ReadFinished(state);
     } else {
         // Detection opened the file a moment ago; it has gone or become unreadable since.
-        state.ReadResult = kReadResultOpenFailed;
-        state.ReadEndText = OpenFailureText(input, state.TraceFileName);
-        host.ShowMessage(MessageIcon::Error, kReadErrorTitle, state.ReadEndText);
+        state.Read.ReadResult = kReadResultOpenFailed;
+        state.Read.ReadEndText = OpenFailureText(input, state.Read.TraceFileName);
+        host.ShowMessage(MessageIcon::Error, kReadErrorTitle, state.Read.ReadEndText);
         FinishRead(state);
     }
 
-    state.Host = previousHost;
+    state.Platform.Host = previousHost;
     MarkViewsStale(state);
 }
 
 OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
                           const std::function<void()>& beforeRead)
 {
-    const DetectionResult format = DetectTraceFormat(state, fileName, host);
+    const FormatDetection format = DetectTraceFormat(state, fileName, host);
     if (!IsReadableFormat(format.Code)) {
         if (!format.Failed) host.ShowMessage(MessageIcon::Error, kOpenTraceTitle, NotATraceMessage(fileName));
         return OpenOutcome::Refused;
     }
-    state.TraceFileName = fileName;
-    state.TraceFormat = format.Code;
-    const DetectionResult topology = DetectTopology(state, format.Code, fileName, host);
+    state.Read.TraceFileName = fileName;
+    state.Read.TraceFormat = format.Code;
+    const TopologyDetection topology = DetectTopology(state, format.Code, fileName, host);
     if (topology.Failed) return OpenOutcome::Refused;  // detection has said why
     if (topology.Code != kTopologyEthernet && topology.Code != kTopologyTokenRing) {
         host.ShowMessage(MessageIcon::Error, kOpenTraceTitle, UnsupportedTopologyMessage(fileName));
@@ -137,12 +137,6 @@ OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, Rea
     // must not pass for the file's.
     if (ReadEndOf(state) == ReadEnd::EndedEarly && state.TotalFrames == 0) return OpenOutcome::NothingRead;
     return OpenOutcome::Read;
-}
-
-std::string FileNameWithoutFolder(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string NotATraceMessage(const std::string& traceFileName)
@@ -163,25 +157,25 @@ std::string ReadStatusText(const AnalysisState& state)
     case ReadEnd::Stopped: return "Read stopped at frame " + frame + " of the file";
     case ReadEnd::EndedEarly: break;
     }
-    const std::string reason = state.ReadEndText.empty() ? std::string(kDamagedRecordText) : state.ReadEndText;
+    const std::string reason = state.Read.ReadEndText.empty() ? std::string(kDamagedRecordText) : state.Read.ReadEndText;
     return "Read ended at frame " + frame + ": " + reason;
 }
 
 std::string ClippedFramesText(const AnalysisState& state)
 {
-    if (state.ClippedFrames <= 0) return {};
-    const std::string limit = FormatCount(state.MaxFrameBytes);
-    const bool one = state.ClippedFrames == 1;
-    return (one ? std::string("1 frame was") : FormatCount(state.ClippedFrames) + " frames were") + " longer than " +
+    if (state.Read.ClippedFrames <= 0) return {};
+    const std::string limit = FormatCount(state.Read.MaxFrameBytes);
+    const bool one = state.Read.ClippedFrames == 1;
+    return (one ? std::string("1 frame was") : FormatCount(state.Read.ClippedFrames) + " frames were") + " longer than " +
            limit + " bytes: only " + (one ? "its" : "their") + " first " + limit + " bytes were analysed.";
 }
 
 std::string SkippedFramesText(const AnalysisState& state)
 {
-    if (state.SkippedFrames <= 0) return {};
+    if (state.Read.SkippedFrames <= 0) return {};
     const std::string medium = state.Topology == kTopologyTokenRing ? "Token Ring" : "Ethernet";
-    const bool one = state.SkippedFrames == 1;
-    return (one ? std::string("1 frame was captured on an interface") : FormatCount(state.SkippedFrames) +
+    const bool one = state.Read.SkippedFrames == 1;
+    return (one ? std::string("1 frame was captured on an interface") : FormatCount(state.Read.SkippedFrames) +
                                                                           " frames were captured on interfaces") +
            " other than " + medium + ": " + (one ? "it was" : "they were") + " not analysed.";
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "import/LocalAddressTable.h"
+#include "model/StringHelpers.h"
 
 namespace quenlix {
 
@@ -31,17 +32,17 @@ std::unique_ptr<TraceReader> MakePcapReader();
 // pcap and pcapng files: kFormatPcap or kFormatPcapNG for a file that starts with
 // these bytes (at least 12 of them), kFormatUnknown otherwise; and the medium of
 // the file's link type (of a pcapng file's first Ethernet or Token Ring interface).
-uint8_t PcapFormatOf(const uint8_t* header, std::size_t size);
-uint8_t PcapTopology(TraceInput& input);
+TraceFormatCode PcapFormatOf(const uint8_t* header, std::size_t size);
+TopologyCode PcapTopology(TraceInput& input);
 
 namespace {
 
 constexpr int64_t kMinLan900Bytes = 0x20000;
-constexpr uint8_t E = kTopologyEthernet;
-constexpr uint8_t T = kTopologyTokenRing;
+constexpr TopologyCode E = kTopologyEthernet;
+constexpr TopologyCode T = kTopologyTokenRing;
 
 // value -> topology from a small table of (value, topology) pairs; other values are "other".
-uint8_t Lookup(int32_t value, std::initializer_list<std::pair<int32_t, uint8_t>> table)
+TopologyCode Lookup(int32_t value, std::initializer_list<std::pair<int32_t, TopologyCode>> table)
 {
     for (const auto& [key, topology] : table)
         if (value == key) return topology;
@@ -58,14 +59,14 @@ HeaderBytes<N> ReadAt(TraceInput& input, int64_t offset)
 
 // ---- topology rules that read past the first 140 bytes ----
 
-uint8_t Da30Topology(const TopologyProbe& p)
+TopologyCode Da30Topology(const TopologyProbe& p)
 {
     const auto header = ReadAt<78>(p.Input, 0);
     const auto descriptor = ReadAt<16>(p.Input, header.I32(22));
     return Lookup(descriptor.I32(4), {{30, T}, {40, E}});
 }
 
-uint8_t FireBerdTopology(const TopologyProbe& p)
+TopologyCode FireBerdTopology(const TopologyProbe& p)
 {
     const auto recordHeader = ReadAt<10>(p.Input, 76);
     HeaderBytes<3> frame;
@@ -76,7 +77,7 @@ uint8_t FireBerdTopology(const TopologyProbe& p)
     return f2 == 0x5A || f2 == 0x5D || f2 == 0xE0 ? E : T;
 }
 
-uint8_t LanalyzerTopology(const TopologyProbe& p)
+TopologyCode LanalyzerTopology(const TopologyProbe& p)
 {
     p.Input.Seek(0);
     for (int record = 0; record < 6; ++record) {
@@ -91,7 +92,7 @@ uint8_t LanalyzerTopology(const TopologyProbe& p)
     return Lookup(body.U16(188), {{226, E}, {227, T}, {228, T}});
 }
 
-uint8_t NetLensTopology(const TopologyProbe& p)
+TopologyCode NetLensTopology(const TopologyProbe& p)
 {
     if (p.UpperPath.find(".T04") != std::string::npos) return T;
     if (p.UpperPath.find(".S04") != std::string::npos) return E;
@@ -110,7 +111,7 @@ std::vector<TraceFormat> MakeTable()
         {kFormatSniffer, "Sniffer", 1, {Filter("Network General Sniffer (*.enc, *.trc)", {"*.enc", "*.trc"})},
          [](const FormatProbe& p) {
              if (!p.Header.StartsWith("TRS") && !p.Header.StartsWith("QLX")) return false;
-             p.State.SnifferCompressed = (p.Header.U16(35) & 1) == 1 ? 1 : 0;
+             p.State.Read.SnifferCompressed = (p.Header.U16(35) & 1) == 1 ? 1 : 0;
              return true;
          },
          [](const TopologyProbe& p) {
@@ -190,12 +191,6 @@ std::vector<TraceFormat> MakeTable()
     };
 }
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 }  // namespace
 
@@ -205,14 +200,14 @@ const std::vector<TraceFormat>& TraceFormats()
     return table;
 }
 
-const TraceFormat* FindTraceFormat(uint8_t code)
+const TraceFormat* FindTraceFormat(TraceFormatCode code)
 {
     for (const TraceFormat& format : TraceFormats())
         if (format.Code == code) return &format;
     return nullptr;
 }
 
-bool IsReadableFormat(uint8_t code)
+bool IsReadableFormat(TraceFormatCode code)
 {
     return FindTraceFormat(code) != nullptr;
 }

@@ -65,7 +65,7 @@ struct TopologyProbe {
     const TopologyHeader& Header;
     TraceInput& Input;
     const std::string& UpperPath;
-    std::function<uint8_t()> ProbeRead;
+    std::function<TopologyCode()> ProbeRead;
 };
 
 // One filter of the open dialog: its name and its patterns ("*.enc", "*.trc").
@@ -75,14 +75,14 @@ struct OpenFilter {
 };
 
 struct TraceFormat {
-    uint8_t Code;
+    TraceFormatCode Code;
     const char* AnalyzerName;
     // The open dialog's filters of this format, and where they stand in the
     // dialog (after "All Trace Files", lowest first).
     int DialogPosition;
     std::vector<OpenFilter> DialogFilters;
     bool (*Matches)(const FormatProbe& probe);
-    uint8_t (*Topology)(const TopologyProbe& probe);
+    TopologyCode (*Topology)(const TopologyProbe& probe);
     std::unique_ptr<TraceReader> (*MakeReader)();
 };
 
@@ -90,10 +90,10 @@ struct TraceFormat {
 const std::vector<TraceFormat>& TraceFormats();
 
 // The entry of a format code; null for a code no entry has.
-const TraceFormat* FindTraceFormat(uint8_t code);
+const TraceFormat* FindTraceFormat(TraceFormatCode code);
 
 // True when the format code is one the program reads.
-bool IsReadableFormat(uint8_t code);
+bool IsReadableFormat(TraceFormatCode code);
 
 // The open dialog's filters: "All Trace Files" with every pattern once, then each
 // format's own filters in dialog order.

@@ -7,6 +7,7 @@
 
 #include "model/AnalysisState.h"
 #include "model/ReadHost.h"
+#include "model/StringHelpers.h"
 
 namespace quenlix {
 
@@ -15,19 +16,24 @@ namespace quenlix {
 constexpr double kTickMicroseconds = 54924.655123284;
 constexpr double kTimerCountMicroseconds = 0.8380965151946899;
 
-struct DetectionResult {
-    uint8_t Code = kFormatUnknown;
+struct FormatDetection {
+    TraceFormatCode Code = kFormatUnknown;
+    bool Failed = false;  // a message has already been shown
+};
+
+struct TopologyDetection {
+    TopologyCode Code = kTopologyOther;
     bool Failed = false;  // a message has already been shown
 };
 
 // Decides the format of a file from its name and first 200 bytes. Sets
 // SnifferCompressed and AddressTableName in the state.
-DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host);
+FormatDetection DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host);
 
 // Decides the topology of a file of the given format.
-DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::string& fileName, ReadHost& host);
+TopologyDetection DetectTopology(AnalysisState& state, TraceFormatCode format, const std::string& fileName, ReadHost& host);
 
-// Resets the analysis and reads state.TraceFileName (format state.TraceFormat,
+// Resets the analysis and reads state.Read.TraceFileName (format state.Read.TraceFormat,
 // topology state.Topology) into it. How the read ended is in ReadResult,
 // ReadCancelled and TotalFrames (ReadEndOf).
 void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host);
@@ -48,8 +54,6 @@ enum class OpenOutcome {
 OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
                           const std::function<void()>& beforeRead = {});
 
-// The file name without its folder.
-std::string FileNameWithoutFolder(const std::string& path);
 // "<file> is not a trace file or supported format." (file name without folder).
 std::string NotATraceMessage(const std::string& traceFileName);
 // "<file> contains an unsupported topology."
@@ -69,7 +73,7 @@ std::string ClippedFramesText(const AnalysisState& state);
 std::string SkippedFramesText(const AnalysisState& state);
 
 // The analyser name of a format code; leaves name unchanged for other codes.
-void GetAnalyzerName(uint8_t format, std::string& name);
+void GetAnalyzerName(TraceFormatCode format, std::string& name);
 
 // (High x 65536 + Low) PC timer ticks plus Count interval-timer counts, in microseconds.
 double TicksToMicroseconds(uint16_t high, uint16_t low, uint16_t count);

@@ -11,17 +11,17 @@ namespace quenlix {
 
 bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool clipped)
 {
-    const uint16_t limit = std::min<uint16_t>(State.MaxFrameBytes, kMaxFrameBytes);
-    if (clipped || count > limit) ++State.ClippedFrames;
-    State.FrameSize = std::min(State.FrameSize, limit);
+    const uint16_t limit = std::min<uint16_t>(State.Read.MaxFrameBytes, kMaxFrameBytes);
+    if (clipped || count > limit) ++State.Read.ClippedFrames;
+    State.Frame.FrameSize = std::min(State.Frame.FrameSize, limit);
     // FrameData holds no more than the limit either, so a longer stored length would
     // promise the engine bytes that are not there.
-    State.StoredLength = std::min(State.StoredLength, limit);
+    State.Frame.StoredLength = std::min(State.Frame.StoredLength, limit);
 
-    const std::size_t copied = std::min<std::size_t>(count, State.FrameSize);
-    if (copied > 0) std::memcpy(State.FrameData.data(), bytes, copied);
-    std::fill(State.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
-              State.FrameData.begin() + State.FrameSize, uint8_t{0});
+    const std::size_t copied = std::min<std::size_t>(count, State.Frame.FrameSize);
+    if (copied > 0) std::memcpy(State.Frame.FrameData.data(), bytes, copied);
+    std::fill(State.Frame.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
+              State.Frame.FrameData.begin() + State.Frame.FrameSize, uint8_t{0});
     if (OnFrame) OnFrame(State);
     return AnalyzeFrame(State, FrameNo);
 }
@@ -38,20 +38,20 @@ bool ReadContext::ReadFrameBytes(uint8_t* buffer, std::size_t capacity, std::siz
 
 void ReadContext::ShowReadError(const std::string& text)
 {
-    if (State.ReadResult == 0) State.ReadResult = kReadResultBadData;
-    if (State.ReadEndText.empty()) State.ReadEndText = text;
+    if (State.Read.ReadResult == 0) State.Read.ReadResult = kReadResultBadData;
+    if (State.Read.ReadEndText.empty()) State.Read.ReadEndText = text;
     Host.ShowMessage(MessageIcon::Error, kReadErrorTitle, text);
 }
 
 bool ReadContext::EndOfRecord()
 {
-    State.TraceFilePos = Input.Position();
+    State.Read.TraceFilePos = Input.Position();
     if (!StopRequested()) return false;
-    State.ReadCancelled = 1;
+    State.Read.ReadCancelled = 1;
     return true;
 }
 
-std::unique_ptr<TraceReader> MakeTraceReader(uint8_t format)
+std::unique_ptr<TraceReader> MakeTraceReader(TraceFormatCode format)
 {
     const TraceFormat* entry = FindTraceFormat(format);
     return entry != nullptr ? entry->MakeReader() : nullptr;

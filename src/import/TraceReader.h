@@ -67,7 +67,7 @@ public:
     // The user asked to stop the read.
     bool StopRequested() { return Host.StopRequested(); }
 
-    // Hands the current frame to the engine. State.FrameSize and State.StoredLength
+    // Hands the current frame to the engine. State.Frame.FrameSize and State.Frame.StoredLength
     // must be set; both are clipped to MaxFrameBytes here. Up to FrameSize bytes are
     // copied from bytes[0..count); the rest of the frame up to FrameSize is zeros, as
     // the trace did not store it. Returns true when the engine asks the reader to stop.
@@ -87,10 +87,10 @@ public:
     bool EndOfRecord();
 
     // A record could not be read whole: the read ends silently with ReadResult set.
-    void NoteReadError() { State.ReadResult = kReadResultShortRead; }
+    void NoteReadError() { State.Read.ReadResult = kReadResultShortRead; }
     // A record whose fields cannot be true: the read ends with ReadResult set, and the
     // driver tells the user that the trace is damaged.
-    void NoteDamagedRecord() { State.ReadResult = kReadResultBadData; }
+    void NoteDamagedRecord() { State.Read.ReadResult = kReadResultBadData; }
 
     // A modal error box titled "File Read Error" that ends the read: ReadResult is
     // set (when nothing set it yet) and the text kept as the reason in ReadEndText.
@@ -114,6 +114,6 @@ public:
 
 // The reader of a format code (from the format table), or nullptr for a format
 // that has no reader (nothing is read).
-std::unique_ptr<TraceReader> MakeTraceReader(uint8_t format);
+std::unique_ptr<TraceReader> MakeTraceReader(TraceFormatCode format);
 
 }  // namespace quenlix

@@ -15,7 +15,7 @@ inline void SetTraceStartFromUnixSeconds(AnalysisState& state, int64_t seconds)
 {
     constexpr int kEpochYear = 1970;
     if (seconds < 0) return;
-    state.TraceStartDate = PackDosDateTime(CalendarFromSeconds(static_cast<uint64_t>(seconds), kEpochYear));
+    state.Read.TraceStartDate = PackDosDateTime(CalendarFromSeconds(static_cast<uint64_t>(seconds), kEpochYear));
 }
 
 // The seconds since midnight of the capture start, 0..86399 for any count.

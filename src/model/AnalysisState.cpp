@@ -49,7 +49,7 @@ std::string LookupName(const AnalysisState& state, const NetString& key)
     return state.ObjectList.NameHead(it->second).Name;
 }
 
-bool IsGroupAddress(uint8_t topology, const uint8_t* address)
+bool IsGroupAddress(TopologyCode topology, const uint8_t* address)
 {
     return topology == kTopologyEthernet ? (address[0] & 0x01) != 0 : (address[0] & 0x80) != 0;
 }
@@ -57,8 +57,8 @@ bool IsGroupAddress(uint8_t topology, const uint8_t* address)
 ReadEnd ReadEndOf(const AnalysisState& state)
 {
     // An early end outranks a stop: the frames up to the stop may not all be there.
-    if (state.ReadResult != 0) return ReadEnd::EndedEarly;
-    if (state.ReadCancelled != 0) return ReadEnd::Stopped;
+    if (state.Read.ReadResult != 0) return ReadEnd::EndedEarly;
+    if (state.Read.ReadCancelled != 0) return ReadEnd::Stopped;
     return ReadEnd::Complete;
 }
 
@@ -86,7 +86,7 @@ void ResetStatistics(AnalysisState& s)
     s.UtilStats.fill(0);
     s.FrameStats[kStatSmallestFrame] = kSmallestFrameStart;
     s.ProtocolStats.fill(ProtocolStat{});
-    for (RecentError& e : s.RecentErrors) e.Kind = 6;
+    for (RecentError& e : s.RecentErrors) e.Kind = kStatFrames;
     s.SizeDistribution.fill(0);
     s.RecentErrorsHead = 0;
     s.RecentErrorsTail = 1;
@@ -108,7 +108,7 @@ void ResetAnalysis(AnalysisState& s)
     s.PacketList.reserve(kPacketListCapacity);
 
     s.TotalFrames = 0;
-    s.FramesSeen = 0;
+    s.Read.FramesSeen = 0;
     s.StationCount = 0;
     s.SourceStationCount = 0;
     s.IPHostCount = 0;
@@ -119,26 +119,26 @@ void ResetAnalysis(AnalysisState& s)
     s.MacFrames = 0;
     s.RingStationCount = 0;
     s.RingOrder = {};
-    s.IsAMPFrame = 0;
-    s.StopAtFrameMode = 0;
-    s.StopFrameNo = 0;
-    s.ReadResult = 0;
-    s.ReadCancelled = 0;
-    s.ReadEndText.clear();
-    s.ClippedFrames = 0;
-    s.SkippedFrames = 0;
-    s.SlicedFrames = 0;
+    s.Frame.IsAMPFrame = 0;
+    s.Options.StopAtFrameMode = 0;
+    s.Options.StopFrameNo = 0;
+    s.Read.ReadResult = 0;
+    s.Read.ReadCancelled = 0;
+    s.Read.ReadEndText.clear();
+    s.Read.ClippedFrames = 0;
+    s.Read.SkippedFrames = 0;
+    s.Read.SlicedFrames = 0;
     // Whole entries, not only their identifications: a fragment of this trace
     // must never take the ports of a datagram of the previous one.
     s.FragmentPorts = {};
     s.FragmentPortsIndex = 0;
-    s.FrameData.fill(0);
-    s.LastFrameCopy.fill(0);
-    s.NetOffset = 0;
-    s.HaveNetAddrs = 0;
+    s.Frame.FrameData.fill(0);
+    s.Frame.LastFrameCopy.fill(0);
+    s.Frame.NetOffset = 0;
+    s.Frame.HaveNetAddrs = 0;
 
     s.LastFragmentFrame = -2;
-    s.MaxFrameBytes = kMaxFrameBytes;
+    s.Read.MaxFrameBytes = kMaxFrameBytes;
     // The engine's one-second interval and the Token Ring error-monitor address.
     s.TickLength = 1000000.0;
     static const uint8_t kRingErrorMonitor[6] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
@@ -147,15 +147,15 @@ void ResetAnalysis(AnalysisState& s)
     s.PrevFrameTime = 0;
     s.LastTickTime = 0;
 
-    s.LinkSpeed = static_cast<int16_t>(s.Topology == kTopologyTokenRing ? s.TokenRingSpeed : s.EthernetSpeed);
+    s.LinkSpeed = static_cast<int16_t>(s.Topology == kTopologyTokenRing ? s.Options.TokenRingSpeed : s.Options.EthernetSpeed);
     if (const int32_t bps = BytesPerSecondForSpeed(s.LinkSpeed); bps != 0) s.LinkBytesPerSecond = bps;
 
-    s.LastPumpNanoseconds = 0;
-    s.FramesSincePumpCheck = 0;
-    s.ReadFinished = 0;
-    s.LingerTime = 0;
-    s.TraceFileSize = 0;
-    s.TraceFilePos = 0;
+    s.Read.LastPumpNanoseconds = 0;
+    s.Read.FramesSincePumpCheck = 0;
+    s.Read.ReadFinished = 0;
+    s.Read.LingerTime = 0;
+    s.Read.TraceFileSize = 0;
+    s.Read.TraceFilePos = 0;
     ResetStatistics(s);
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -25,6 +26,7 @@ constexpr int kMaxFrameBytes = 18000;
 constexpr int kFrameStatsCount = 18;
 constexpr int kUtilStatsCount = 12;
 constexpr int kFamilyCount = 17;
+inline constexpr auto kAllFamilies = CodesInOrder<ProtocolFamily, kFamilyCount>();
 constexpr int kAppCount = 23;  // FramesByProtocol and the Protocols sets hold codes 0..22
 constexpr int kSizeClassCount = 72;  // SizeDistribution entries -1..70
 constexpr int kRingOrderCapacity = 280;
@@ -32,17 +34,109 @@ constexpr int kVendorCapacity = 1900;
 constexpr int kViewCount = 11;
 constexpr int kLastFrameCopyBytes = 1518;
 
+// Frame sizes of the media, in bytes.
+constexpr int kEthernetFcsBytes = 4;       // the frame check sequence at an Ethernet frame's end
+constexpr int kMinimumEthernetFrame = 64;  // the shortest valid Ethernet frame, its FCS included
+// What a frame takes of the medium beyond its own bytes: on Ethernet the
+// preamble, start delimiter and inter-frame gap, on Token Ring the starting
+// delimiter's byte.
+constexpr int kEthernetFrameAllowance = 20;
+constexpr int kTokenRingFrameAllowance = 1;
+
+// A set of flags whose values are bit masks, kept in the width the analysis
+// stores it in (Bits).
+template <class Flag, class Bits>
+class FlagSet {
+public:
+    constexpr FlagSet() = default;
+    // A set of one flag.
+    constexpr FlagSet(Flag flag) : bits_(Mask(flag)) {}
+    constexpr FlagSet(std::initializer_list<Flag> flags)
+    {
+        for (Flag flag : flags) Add(flag);
+    }
+    static constexpr FlagSet FromBits(Bits bits)
+    {
+        FlagSet set;
+        set.bits_ = bits;
+        return set;
+    }
+    constexpr Bits ToBits() const { return bits_; }
+
+    // True when every bit of the flag is set.
+    constexpr bool Has(Flag flag) const { return (bits_ & Mask(flag)) == Mask(flag); }
+    constexpr bool HasAll(FlagSet flags) const { return (bits_ & flags.bits_) == flags.bits_; }
+    constexpr bool HasAny(FlagSet flags) const { return (bits_ & flags.bits_) != 0; }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr void Add(Flag flag) { bits_ = static_cast<Bits>(bits_ | Mask(flag)); }
+    constexpr void Remove(Flag flag) { bits_ = static_cast<Bits>(bits_ & ~Mask(flag)); }
+    constexpr void Set(Flag flag, bool on)
+    {
+        if (on)
+            Add(flag);
+        else
+            Remove(flag);
+    }
+    constexpr FlagSet& operator|=(FlagSet other)
+    {
+        bits_ = static_cast<Bits>(bits_ | other.bits_);
+        return *this;
+    }
+    constexpr FlagSet& operator|=(Flag flag)
+    {
+        Add(flag);
+        return *this;
+    }
+    friend constexpr FlagSet operator|(FlagSet a, FlagSet b) { return a |= b; }
+    friend constexpr FlagSet operator&(FlagSet a, FlagSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
+    // True when any flag is set.
+    constexpr explicit operator bool() const { return bits_ != 0; }
+    friend constexpr bool operator==(FlagSet, FlagSet) = default;
+
+private:
+    static constexpr Bits Mask(Flag flag) { return static_cast<Bits>(flag); }
+    Bits bits_ = 0;
+};
+
+// The set type of each kind of flag, so that two flags joined by | make their set.
+template <class Flag>
+struct FlagSetOf;
+
+template <class Flag>
+    requires requires { typename FlagSetOf<Flag>::Type; }
+constexpr typename FlagSetOf<Flag>::Type operator|(Flag a, Flag b)
+{
+    return {a, b};
+}
+
 // Frame status bits of the station and DLC peer sets.
-constexpr uint8_t kStatusBadBit = 0x01;
-constexpr uint8_t kStatusGoodBit = 0x08;
+enum class FrameStatusFlag : uint8_t {
+    kStatusBadBit = 0x01,
+    kStatusGoodBit = 0x08,
+};
+using enum FrameStatusFlag;
+using FrameStatusSet = FlagSet<FrameStatusFlag, uint8_t>;
+template <>
+struct FlagSetOf<FrameStatusFlag> {
+    using Type = FrameStatusSet;
+};
 
 // Station and network node flags.
-constexpr int16_t kFlagSender = 0x0001;
-constexpr int16_t kFlagViewable = 0x0002;
-constexpr int16_t kFlagOnMap = 0x0004;
+enum class NodeFlag : int16_t {
+    kFlagSender = 0x0001,
+    kFlagViewable = 0x0002,
+    kFlagOnMap = 0x0004,
+};
+using enum NodeFlag;
+using NodeFlagSet = FlagSet<NodeFlag, int16_t>;
+template <>
+struct FlagSetOf<NodeFlag> {
+    using Type = NodeFlagSet;
+};
 
-// PacketFlags bits of a TPacket.
-enum PacketFlag : uint16_t {
+// PacketFlags bits of a TPacket. A gap marker (a summary that stands for
+// packets not captured) has every bit set.
+enum class PacketFlag : uint16_t {
     kPktRequest = 0x0001,
     kPktReply = 0x0002,
     kPktGroup = 0x0004,
@@ -57,6 +151,22 @@ enum PacketFlag : uint16_t {
     kPktBadFcs = 0x8000,
     kPktGapMarker = 0xFFFF,
 };
+using enum PacketFlag;
+using PacketFlagSet = FlagSet<PacketFlag, uint16_t>;
+template <>
+struct FlagSetOf<PacketFlag> {
+    using Type = PacketFlagSet;
+};
+// A packet damaged on the way: a bad TCP, UDP or IP checksum or a bad FCS.
+inline constexpr PacketFlagSet kPktDamaged{kPktBadTcpChecksum, kPktBadUdpChecksum, kPktBadIpChecksum, kPktBadFcs};
+
+// Bits of the TCP header's flags byte (TPacket::TCPFlags).
+constexpr uint16_t kTcpFin = 0x01;
+constexpr uint16_t kTcpSyn = 0x02;
+constexpr uint16_t kTcpRst = 0x04;
+constexpr uint16_t kTcpPush = 0x08;
+constexpr uint16_t kTcpAck = 0x10;
+constexpr uint16_t kTcpUrg = 0x20;
 
 // ---- records of the object list -------------------------------------------------
 
@@ -69,31 +179,31 @@ struct TMACInfo {
 
 struct TDLCPeer {
     std::array<uint8_t, 6> DestAddress{};
-    uint8_t PeerFrameStatus = 0;
-    int32_t PeerFamilies = 0;
-    uint8_t PeerEncapsulations = 0;
+    FrameStatusSet PeerFrameStatus;
+    FamilySet PeerFamilies;
+    EncapsulationSet PeerEncapsulations;
     int32_t Frames = 0;
     int32_t Bytes = 0;
-    std::array<int32_t, 5> FramesByEncapsulation{};
-    std::array<int32_t, kFamilyCount> FramesByFamily{};
+    CodeArray<Encapsulation, int32_t, 5> FramesByEncapsulation{};
+    CodeArray<ProtocolFamily, int32_t, kFamilyCount> FramesByFamily{};
     int32_t Next = 0;  // 0 ends the chain
 };
 
 struct TNetPeer {
     NetString PeerAddress;
-    int32_t Protocols = 0;
+    ApplicationSet Protocols;
     uint8_t Hops = 0;
     int32_t FirstTrans = -1;
     int32_t Frames = 0;
     int32_t Bytes = 0;
-    std::array<int32_t, kAppCount> FramesByProtocol{};
+    CodeArray<ApplicationCode, int32_t, kAppCount> FramesByProtocol{};
     int32_t Next = 0;  // 0 ends the chain
     // The chain's last TTransHead, so that a new one is linked without a walk.
     int32_t LastTrans = -1;
 };
 
 struct TTransHead {
-    uint8_t App = 0;
+    ApplicationCode App = kAppICMP;
     uint16_t SrcPort = 0;
     uint16_t DstPort = 0;
     int32_t FirstPacket = -1;
@@ -199,7 +309,7 @@ struct TPacket {
     uint16_t IPIdent = 0;
     uint16_t TypeWord = 0;
     uint16_t TCPFlags = 0;
-    uint16_t PacketFlags = 0;
+    PacketFlagSet PacketFlags;
     uint16_t MSS = 0;
     std::array<uint8_t, 6> SrcMAC{};
     uint8_t IPHeaderLen = 0;
@@ -235,14 +345,14 @@ struct StationNode {
     int16_t MapX = 0;
     int16_t MapY = 0;
     int32_t FirstDLCPeer = 0;
-    int16_t StationFlags = 0;
-    uint8_t FrameStatus = 0;
-    uint8_t VisibleFrameStatus = 0;
+    NodeFlagSet StationFlags;
+    FrameStatusSet FrameStatus;
+    FrameStatusSet VisibleFrameStatus;
     uint16_t SoftErrorKinds = 0;
-    int32_t Families = 0;
-    int32_t VisibleFamilies = 0;
-    uint8_t Encapsulations = 0;
-    uint8_t VisibleEncapsulations = 0;
+    FamilySet Families;
+    FamilySet VisibleFamilies;
+    EncapsulationSet Encapsulations;
+    EncapsulationSet VisibleEncapsulations;
     int32_t FirstMACInfo = -1;
     // The DLC chain's last record, so that a new one is linked without a walk.
     int32_t LastDLCPeer = -1;
@@ -258,13 +368,17 @@ struct NetNode {
     uint16_t MapX = 0;
     uint16_t MapY = 0;
     int32_t FirstPeer = 0;
-    int16_t NetFlags = 0;
-    int32_t Protocols = 0;
-    int32_t VisibleProtocols = 0;
-    uint8_t Kind = 0;
+    NodeFlagSet NetFlags;
+    ApplicationSet Protocols;
+    ApplicationSet VisibleProtocols;
+    NetworkKind Kind = kNetworkIP;
     // The TNetPeer chain's last record, so that a new one is linked without a walk.
     int32_t LastPeer = -1;
 };
+
+// A station or network node that has sent a frame (it heads a conversation chain).
+inline bool IsSender(const StationNode& station) { return station.StationFlags.Has(kFlagSender); }
+inline bool IsSender(const NetNode& node) { return node.NetFlags.Has(kFlagSender); }
 
 // Ordered trees keyed in address order; std::map keeps its nodes in place, so the
 // network nodes may point at their station nodes.
@@ -278,17 +392,30 @@ struct ProtocolStat {
     int32_t Frames = 0;
     int32_t GroupFrames = 0;
     int32_t Bytes = 0;
-    uint8_t EncapsSet = 0;
+    EncapsulationSet EncapsSet;
 };
 
 struct RecentError {
     std::array<uint8_t, 6> Source{};
-    uint8_t Kind = 6;
+    FrameStat Kind = kStatFrames;  // kStatFrames: no error recorded
+};
+
+// What the ring poll says of a station.
+enum class RingFlag : uint8_t {
+    kRingActiveMonitor = 0x01,
+    kRingExActiveMonitor = 0x02,  // was the active monitor before a later one
+    kRingDeinserted = 0x04,       // missed a monitor cycle
+};
+using enum RingFlag;
+using RingFlagSet = FlagSet<RingFlag, uint8_t>;
+template <>
+struct FlagSetOf<RingFlag> {
+    using Type = RingFlagSet;
 };
 
 struct RingEntry {
     std::array<uint8_t, 6> Address{};
-    uint8_t RingFlags = 0;
+    RingFlagSet RingFlags;
     uint8_t SeenThisCycle = 0;
     int32_t RingVendor = 0;
     int32_t RingMACInfo = 0;
@@ -307,8 +434,9 @@ struct VendorEntry {
 
 // ---- the state ------------------------------------------------------------------
 
-struct AnalysisState {
-    // Current frame: filled by a reader before each AnalyzeFrame call.
+// The frame a reader hands to the engine: filled before each AnalyzeFrame call,
+// with what the engine finds of its network layer.
+struct CurrentFrame {
     double FrameTime = 0;
     uint16_t FrameSize = 0;
     uint16_t StoredLength = 0;
@@ -320,10 +448,30 @@ struct AnalysisState {
     std::array<uint8_t, kMaxFrameBytes> FrameData{};
     uint16_t NetOffset = 0;
     uint8_t HaveNetAddrs = 0;
+    uint8_t IsAMPFrame = 0;
+    std::array<uint8_t, kLastFrameCopyBytes> LastFrameCopy{};
+};
 
-    // Reading state.
+// The user's choices for reading and analysing a trace; kept across reads.
+struct ReadOptions {
+    int32_t EthernetSpeed = 10;
+    int32_t TokenRingSpeed = 16;
+    // How TCP response times are taken: 0 the other side's first segment that
+    // acknowledges the request; 1 only segments that carry data are requests,
+    // answered by the other side's first segment that carries data and
+    // acknowledges them.
+    uint8_t TcpDataResponse = 0;
+    // Where the Observer analyser keeps its local address tables.
+    std::string AddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
+    uint8_t StopAtFrameMode = 0;
+    int32_t StopFrameNo = 0;
+};
+
+// The read under way or last made: the file and its format's facts, the
+// progress, and how the read ended.
+struct ReadStatus {
     std::string TraceFileName;
-    uint8_t TraceFormat = 17;
+    TraceFormatCode TraceFormat = kFormatUnknown;
     // How the read ended: ReadResult is not 0 when it ended before the end of the
     // file's frame data (a damaged or cut record, a read error, a record it could not
     // take), ReadCancelled when the user stopped it; neither for a complete read.
@@ -338,41 +486,42 @@ struct AnalysisState {
     uint8_t CountOnly = 0;
     uint16_t MaxFrameBytes = kMaxFrameBytes;
     int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)
-    int32_t TotalFrames = 0;
     int32_t FramesSeen = 0;
-    std::array<uint8_t, kLastFrameCopyBytes> LastFrameCopy{};
-    uint8_t StopAtFrameMode = 0;
-    int32_t StopFrameNo = 0;
     uint8_t SnifferCompressed = 0;
     std::string AddressTableName = "LocalAddressTable.adr";
-    // Where the Observer analyser keeps its local address tables, and the settings
-    // of the local machine that name the current table (null: none to read).
-    // Neither is reset by a read.
-    std::string AddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
-    const SettingsStore* MachineSettings = nullptr;
-    uint8_t ProbedTopology = 5;
+    TopologyCode ProbedTopology = kTopologyOther;
     uint8_t SlicedFrames = 0;
     int64_t TraceFileSize = 0;
     int64_t TraceFilePos = 0;
     uint8_t ReadFinished = 0;
     uint16_t LingerTime = 0;
-    std::string TraceDurationText;
-    std::array<uint8_t, kViewCount> ViewStale{};
-    uint8_t ChartsStale = 0;
-    ReadHost* Host = nullptr;  // platform services during a read; may be null
-
-    // Medium.
-    uint8_t Topology = 0;  // 0 Ethernet, 1 Token Ring
-    int32_t EthernetSpeed = 10;
-    int32_t TokenRingSpeed = 16;
     // Token Ring frame sizes count the 4-byte FCS at the frame's end (Ethernet
     // frame sizes always do). A fact of the trace's format, set before its read.
     uint8_t TokenRingSizeHasFCS = 0;
-    // How TCP response times are taken (a user option, kept across reads): 0 the
-    // other side's first segment that acknowledges the request; 1 only segments
-    // that carry data are requests, answered by the other side's first segment
-    // that carries data and acknowledges them.
-    uint8_t TcpDataResponse = 0;
+    // The wall-clock time of the last pump of the platform's events.
+    int64_t LastPumpNanoseconds = 0;
+    uint32_t FramesSincePumpCheck = 0;
+};
+
+// What the analysis needs of the platform; neither is reset by a read.
+struct PlatformHooks {
+    ReadHost* Host = nullptr;  // platform services during a read; may be null
+    // The settings of the local machine that name the Observer analyser's
+    // current address table (null: none to read).
+    const SettingsStore* MachineSettings = nullptr;
+};
+
+// The analysis of a trace: the medium, every statistic the engine accumulates,
+// the station, network and name trees, and the object and packet lists that hold
+// the conversation records. Every window reads it.
+struct AnalysisResults {
+    int32_t TotalFrames = 0;
+    std::string TraceDurationText;
+    std::array<uint8_t, kViewCount> ViewStale{};
+    uint8_t ChartsStale = 0;
+
+    // Medium.
+    TopologyCode Topology = kTopologyEthernet;
     int16_t LinkSpeed = 10;
     int32_t LinkBytesPerSecond = 1250000;
 
@@ -392,7 +541,7 @@ struct AnalysisState {
     double PrevFrameTime = 0;
     std::array<int32_t, kUtilStatsCount> UtilStats{};
 
-    std::array<ProtocolStat, kFamilyCount> ProtocolStats{};
+    CodeArray<ProtocolFamily, ProtocolStat, kFamilyCount> ProtocolStats{};
 
     // DLC errors (Ethernet).
     std::array<RecentError, 5> RecentErrors{};
@@ -408,7 +557,6 @@ struct AnalysisState {
     std::array<int32_t, 10> RingSoftErrorTotals{};
     std::array<RingEntry, kRingOrderCapacity + 1> RingOrder{};  // entries 1..RingStationCount
     int32_t RingStationCount = 0;
-    uint8_t IsAMPFrame = 0;
 
     // Trees and their counters.
     StationTree Stations;
@@ -427,10 +575,19 @@ struct AnalysisState {
     std::array<VendorEntry, kVendorCapacity + 1> VendorTable{};
     uint16_t VendorCount = 0;
 
-    // Engine-private: chain indexes and the wall-clock time of the last pump.
+    // Engine-private: the chain indexes.
     ChainIndex Index;
-    int64_t LastPumpNanoseconds = 0;
-    uint32_t FramesSincePumpCheck = 0;
+};
+
+// The one analysis state of the program, read by every window: the results of
+// the analysis and, as named parts, the current frame, the read's options, the
+// read's progress and outcome, and the platform hooks. The application owns one
+// instance; tests make their own.
+struct AnalysisState : AnalysisResults {
+    CurrentFrame Frame;
+    ReadOptions Options;
+    ReadStatus Read;
+    PlatformHooks Platform;
 };
 
 // ---- operations of the model ------------------------------------------------------
@@ -445,7 +602,7 @@ void AddName(AnalysisState& state, const NetString& key, const std::string& name
 std::string LookupName(const AnalysisState& state, const NetString& key);
 
 // The group bit of a MAC address on the given topology (Ethernet bit 0, Token Ring bit 7).
-bool IsGroupAddress(uint8_t topology, const uint8_t* address);
+bool IsGroupAddress(TopologyCode topology, const uint8_t* address);
 
 // How a read ended, from ReadResult and ReadCancelled.
 enum class ReadEnd { Complete, Stopped, EndedEarly };

@@ -19,7 +19,7 @@ bool InPacketList(const AnalysisState& state, int32_t index)
 
 int32_t FirstDLCPeer(const AnalysisState& state, const StationNode& station)
 {
-    if (!(station.StationFlags & kFlagSender)) return -1;  // FirstDLCPeer means nothing until the station sends
+    if (!(station.StationFlags.Has(kFlagSender))) return -1;  // FirstDLCPeer means nothing until the station sends
     return state.ObjectList.Holds(ObjectKind::DLCPeer, station.FirstDLCPeer) ? station.FirstDLCPeer : -1;
 }
 
@@ -40,7 +40,7 @@ int32_t NextMACInfo(const AnalysisState& state, int32_t info)
 
 int32_t FirstNetPeer(const AnalysisState& state, const NetNode& node)
 {
-    if (!(node.NetFlags & kFlagSender)) return -1;  // FirstPeer means nothing until the node sends
+    if (!(node.NetFlags.Has(kFlagSender))) return -1;  // FirstPeer means nothing until the node sends
     return state.ObjectList.Holds(ObjectKind::NetPeer, node.FirstPeer) ? node.FirstPeer : -1;
 }
 
@@ -96,7 +96,7 @@ int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetSt
     // the client/server table grow with the square of the hosts.
     if (state.Index.NetPeers.Size() > 0) {
         const int32_t* found = state.Index.NetPeers.Find(NetPeerKey(node.Address, peerAddress));
-        if (found == nullptr || !(node.NetFlags & kFlagSender) || !state.ObjectList.Holds(ObjectKind::NetPeer, *found))
+        if (found == nullptr || !(node.NetFlags.Has(kFlagSender)) || !state.ObjectList.Holds(ObjectKind::NetPeer, *found))
             return -1;
         return state.ObjectList.NetPeer(*found).PeerAddress == peerAddress ? *found : -1;
     }

@@ -1,14 +1,24 @@
 #pragma once
 // The codes of the analysis, each defined once: protocol families, encapsulations,
-// applications, topologies and trace formats, and the named entries of the
-// FrameStats and UtilStats tables. Every layer speaks of them by these names.
+// applications, topologies, trace formats and network kinds, and the named entries
+// of the FrameStats and UtilStats tables. Every layer speaks of them by these names.
+//
+// The codes are scoped enumerations, so the compiler refuses a comparison with a
+// bare number or a code of another kind; their enumerators are brought into the
+// namespace (kFamilyIP, kTopologyTokenRing, ...) so that they read as names.
+// CodeIndex gives a code's number where a table is indexed by it, and CodeSet is
+// a set of codes in which code k is bit k.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <type_traits>
 
 namespace quenlix {
 
 // Protocol family of a frame: index of ProtocolStats, bit of the Families sets.
-enum ProtocolFamily : uint8_t {
+enum class ProtocolFamily : uint8_t {
     kFamilyAppletalk = 0,
     kFamilyARP = 1,
     kFamilyBPDU = 2,
@@ -27,9 +37,10 @@ enum ProtocolFamily : uint8_t {
     kFamilyMAC = 15,
     kFamilyOther = 16,
 };
+using enum ProtocolFamily;
 
 // Encapsulation of a frame: bit of the encapsulation sets.
-enum Encapsulation : uint8_t {
+enum class Encapsulation : uint8_t {
     kEncapsEthernetII = 0,
     kEncapsLLC = 1,
     kEncapsNovellRaw = 2,
@@ -37,10 +48,11 @@ enum Encapsulation : uint8_t {
     kEncapsMAC = 4,  // Token Ring MAC frame
     kNoEncapsulation = 0xFF,
 };
+using enum Encapsulation;
 
 // Application of a packet: index of FramesByProtocol, bit of the Protocols sets.
 // Codes up to kAppUnknownIP are IP applications, the rest IPX applications.
-enum ApplicationCode : uint8_t {
+enum class ApplicationCode : uint8_t {
     kAppICMP = 0,
     kAppIGMP = 1,
     kAppGGP = 2,
@@ -63,12 +75,14 @@ enum ApplicationCode : uint8_t {
     kAppNetWareLite = 19,
     kAppLIPEcho = 20,
     kAppUnknownIPX = 21,
+    kAppOther = 22,  // never decoded; the last entry of FramesByProtocol
 };
-constexpr uint8_t kFirstIPXApp = kAppNCP;
-constexpr uint8_t kLastIPXApp = kAppUnknownIPX;
+using enum ApplicationCode;
+constexpr ApplicationCode kFirstIPXApp = kAppNCP;
+constexpr ApplicationCode kLastIPXApp = kAppUnknownIPX;
 
 // The medium a trace was captured on; only Ethernet and Token Ring are analysed.
-enum TopologyCode : uint8_t {
+enum class TopologyCode : uint8_t {
     kTopologyEthernet = 0,
     kTopologyTokenRing = 1,
     kTopologyFDDI = 2,
@@ -76,9 +90,12 @@ enum TopologyCode : uint8_t {
     kTopologyWAN = 4,
     kTopologyOther = 5,
 };
+using enum TopologyCode;
+
+constexpr bool IsTokenRing(TopologyCode topology) { return topology == kTopologyTokenRing; }
 
 // The analyser format of a trace file (TraceFormat).
-enum TraceFormatCode : uint8_t {
+enum class TraceFormatCode : uint8_t {
     kFormatDA30 = 0,
     kFormatDataGLANce = 1,
     kFormatFireBerd500 = 2,
@@ -98,6 +115,101 @@ enum TraceFormatCode : uint8_t {
     kFormatPcapNG = 16,
     kFormatUnknown = 17,
 };
+using enum TraceFormatCode;
+
+// The kind of a network node: the protocol family of its address, numbered as
+// that family.
+enum class NetworkKind : uint8_t {
+    kNetworkIP = 4,
+    kNetworkIPX = 5,
+    kNetworkNetBIOSIPX = 11,  // a NetBIOS-over-IPX sender
+};
+using enum NetworkKind;
+
+// The kind of the node that sends or receives a frame of a network family
+// (IP, IPX or NetBIOS over IPX).
+constexpr NetworkKind NetworkKindOf(ProtocolFamily family)
+{
+    if (family == kFamilyIP) return kNetworkIP;
+    return family == kFamilyNetBIOSIPX ? kNetworkNetBIOSIPX : kNetworkIPX;
+}
+
+// The number of a code: its index in the tables it counts in.
+template <class Code>
+    requires std::is_enum_v<Code>
+constexpr std::size_t CodeIndex(Code code)
+{
+    return static_cast<std::size_t>(static_cast<std::underlying_type_t<Code>>(code));
+}
+
+// A table with one entry per code, indexed by the code (and, for a walk over
+// every entry, by its number).
+template <class Code, class T, std::size_t N>
+struct CodeArray : std::array<T, N> {
+    using std::array<T, N>::operator[];
+    constexpr T& operator[](Code code) { return (*this)[CodeIndex(code)]; }
+    constexpr const T& operator[](Code code) const { return (*this)[CodeIndex(code)]; }
+};
+
+// Every code of a kind from code 0 to code N - 1, in code order: a walk over a
+// table indexed by code.
+template <class Code, std::size_t N>
+constexpr std::array<Code, N> CodesInOrder()
+{
+    std::array<Code, N> codes{};
+    for (std::size_t i = 0; i < N; ++i) codes[i] = static_cast<Code>(i);
+    return codes;
+}
+
+// A set of codes in which code k is bit k, kept in the width the analysis
+// stores it in (Bits).
+template <class Code, class Bits>
+class CodeSet {
+public:
+    constexpr CodeSet() = default;
+    // A set of one code.
+    constexpr CodeSet(Code code) { Add(code); }
+    constexpr CodeSet(std::initializer_list<Code> codes)
+    {
+        for (Code code : codes) Add(code);
+    }
+    static constexpr CodeSet FromBits(Bits bits)
+    {
+        CodeSet set;
+        set.bits_ = bits;
+        return set;
+    }
+    constexpr Bits ToBits() const { return bits_; }
+
+    constexpr bool Has(Code code) const { return (bits_ & Bit(code)) != 0; }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr void Add(Code code) { bits_ = static_cast<Bits>(bits_ | Bit(code)); }
+    // True when the sets share a member.
+    constexpr bool Meets(CodeSet other) const { return (bits_ & other.bits_) != 0; }
+    constexpr CodeSet& operator|=(CodeSet other)
+    {
+        bits_ = static_cast<Bits>(bits_ | other.bits_);
+        return *this;
+    }
+    constexpr CodeSet& operator|=(Code code)
+    {
+        Add(code);
+        return *this;
+    }
+    friend constexpr CodeSet operator|(CodeSet a, CodeSet b) { return a |= b; }
+    friend constexpr CodeSet operator&(CodeSet a, CodeSet b) { return FromBits(static_cast<Bits>(a.bits_ & b.bits_)); }
+    friend constexpr bool operator==(CodeSet, CodeSet) = default;
+    // True when the set has a member.
+    constexpr explicit operator bool() const { return bits_ != 0; }
+
+private:
+    static constexpr Bits Bit(Code code) { return static_cast<Bits>(Bits{1} << CodeIndex(code)); }
+    Bits bits_ = 0;
+};
+
+using FamilySet = CodeSet<ProtocolFamily, int32_t>;
+using EncapsulationSet = CodeSet<Encapsulation, uint8_t>;
+using ApplicationSet = CodeSet<ApplicationCode, int32_t>;
 
 // Entries of FrameStats (0 and 9 are not used).
 enum FrameStat : uint8_t {

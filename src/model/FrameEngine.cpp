@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "model/ReadHost.h"
 
@@ -33,7 +34,7 @@ constexpr double kTimeRestartMicroseconds = 60'000'000.0;
 class FrameReader {
 public:
     explicit FrameReader(const AnalysisState& s)
-        : data_(s.FrameData.data()), size_(std::min<std::size_t>(s.FrameSize, kMaxFrameBytes))
+        : data_(s.Frame.FrameData.data()), size_(std::min<std::size_t>(s.Frame.FrameSize, kMaxFrameBytes))
     {
     }
     std::size_t Size() const { return size_; }
@@ -66,16 +67,16 @@ struct FrameResult {
     bool BadFCS = false;
     bool ErrorFrame = false;
     bool Routed = false;
-    uint8_t Encapsulation = kNoEncapsulation;
-    uint8_t Family = kFamilyOther;
+    Encapsulation Encaps = kNoEncapsulation;
+    ProtocolFamily Family = kFamilyOther;
     NetString SrcNet;
     NetString DstNet;
-    uint8_t App = 0;
+    ApplicationCode App = kAppICMP;
     uint16_t SrcPort = 0;
     uint16_t DstPort = 0;
     double Seq = 0;
     double Ack = 0;
-    uint16_t PacketFlags = 0;
+    PacketFlagSet PacketFlags;
     uint8_t IPHeaderLen = 0;
     uint16_t NetLength = 0;
     uint16_t IPIdent = 0;
@@ -88,9 +89,12 @@ struct FrameResult {
     StationNode* SrcStation = nullptr;
     StationNode* DstStation = nullptr;
 
-    uint8_t StatusBit() const { return StatusBad ? kStatusBadBit : kStatusGoodBit; }
-    // The encapsulation as a set member; a frame without one adds nothing.
-    uint8_t EncapsulationBit() const { return Encapsulation == kNoEncapsulation ? 0 : static_cast<uint8_t>(1u << Encapsulation); }
+    FrameStatusFlag StatusBit() const { return StatusBad ? kStatusBadBit : kStatusGoodBit; }
+    // The encapsulation as a set; a frame without one adds nothing.
+    EncapsulationSet EncapsulationBit() const
+    {
+        return Encaps == kNoEncapsulation ? EncapsulationSet{} : EncapsulationSet{Encaps};
+    }
 };
 
 int64_t NowNanoseconds()
@@ -103,12 +107,12 @@ int64_t NowNanoseconds()
 // only looked at every few frames so that the cost per frame stays negligible.
 void PumpIfDue(AnalysisState& s)
 {
-    if (s.Host == nullptr || ++s.FramesSincePumpCheck < kFramesPerPumpCheck) return;
-    s.FramesSincePumpCheck = 0;
+    if (s.Platform.Host == nullptr || ++s.Read.FramesSincePumpCheck < kFramesPerPumpCheck) return;
+    s.Read.FramesSincePumpCheck = 0;
     const int64_t now = NowNanoseconds();
-    if (now - s.LastPumpNanoseconds < kPumpIntervalNanoseconds) return;
-    s.LastPumpNanoseconds = now;
-    s.Host->PumpEvents();
+    if (now - s.Read.LastPumpNanoseconds < kPumpIntervalNanoseconds) return;
+    s.Read.LastPumpNanoseconds = now;
+    s.Platform.Host->PumpEvents();
 }
 
 uint16_t AddSaturated(uint16_t counter, unsigned amount)
@@ -117,7 +121,10 @@ uint16_t AddSaturated(uint16_t counter, unsigned amount)
     return static_cast<uint16_t>(sum > 0xFFFF ? 0xFFFF : sum);
 }
 
-int32_t Overhead(const AnalysisState& s) { return s.Topology == kTopologyTokenRing ? 1 : 20; }
+int32_t Overhead(const AnalysisState& s)
+{
+    return s.Topology == kTopologyTokenRing ? kTokenRingFrameAllowance : kEthernetFrameAllowance;
+}
 
 // ---- Internet checksum ------------------------------------------------------------
 
@@ -177,12 +184,12 @@ private:
 
 // ---- family maps ------------------------------------------------------------------
 
-uint8_t IpxFamily(const FrameReader& f, std::size_t netBase)
+ProtocolFamily IpxFamily(const FrameReader& f, std::size_t netBase)
 {
     return f.Word(netBase + 16) == 0x0455 ? kFamilyNetBIOSIPX : kFamilyIPX;
 }
 
-uint8_t EthernetTypeFamily(uint16_t type, const FrameReader& f, std::size_t netBase)
+ProtocolFamily EthernetTypeFamily(uint16_t type, const FrameReader& f, std::size_t netBase)
 {
     if (type == 0x0600 || type == 0x0601) return kFamilyXNS;
     if (type == 0x0800) {
@@ -207,7 +214,7 @@ uint8_t EthernetTypeFamily(uint16_t type, const FrameReader& f, std::size_t netB
     return kFamilyOther;
 }
 
-uint8_t SapFamily(uint8_t dsap, const FrameReader& f, std::size_t netBase)
+ProtocolFamily SapFamily(uint8_t dsap, const FrameReader& f, std::size_t netBase)
 {
     switch (dsap) {
     case 0x03: case 0x04: case 0x05: case 0x08: case 0x0C: return kFamilySNA;
@@ -231,44 +238,44 @@ std::size_t NetBase(uint16_t netOffset) { return netOffset == 0 ? 0 : static_cas
 
 void DecodeEthernet(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
-    if (s.FrameSize >= 16) {
+    if (s.Frame.FrameSize >= 16) {
         uint8_t a[6];
         f.Copy(0, a, 6);
         r.DstAddr.Assign(a, 6);
         f.Copy(6, a, 6);
         r.SrcAddr.Assign(a, 6);
     }
-    if (s.FrameAlignError) s.FrameBadFCS = 1;
-    r.Runt = s.FrameSize < 64;
-    r.Oversize = s.FrameSize > 1518;
-    r.BadFCS = s.FrameBadFCS != 0;
+    if (s.Frame.FrameAlignError) s.Frame.FrameBadFCS = 1;
+    r.Runt = s.Frame.FrameSize < 64;
+    r.Oversize = s.Frame.FrameSize > 1518;
+    r.BadFCS = s.Frame.FrameBadFCS != 0;
     r.ErrorFrame = r.Runt || r.Oversize || r.BadFCS;
     r.StatusBad = r.BadFCS;
     r.IsGroup = (f.Byte(0) & 0x01) != 0;
     r.IsBroadcast = r.IsGroup && f.Byte(0) == 0xFF;
     r.IsMulticast = r.IsGroup && !r.IsBroadcast;
-    if (s.FrameSize < 19) return;
+    if (s.Frame.FrameSize < 19) return;
 
     const uint16_t typeOrLength = f.Word(12);
     if (typeOrLength <= 1500) {
         const uint16_t w = f.Word(14);
         if (w == 0xFFFF) {
-            r.Encapsulation = kEncapsNovellRaw;
-            s.NetOffset = 15;
-            r.Family = IpxFamily(f, NetBase(s.NetOffset));
+            r.Encaps = kEncapsNovellRaw;
+            s.Frame.NetOffset = 15;
+            r.Family = IpxFamily(f, NetBase(s.Frame.NetOffset));
         } else if (w == 0xAAAA) {
-            r.Encapsulation = kEncapsSNAP;
-            s.NetOffset = 23;
-            r.Family = EthernetTypeFamily(f.Word(20), f, NetBase(s.NetOffset));
+            r.Encaps = kEncapsSNAP;
+            s.Frame.NetOffset = 23;
+            r.Family = EthernetTypeFamily(f.Word(20), f, NetBase(s.Frame.NetOffset));
         } else {
-            r.Encapsulation = kEncapsLLC;
-            s.NetOffset = 18;
-            r.Family = SapFamily(f.Byte(14), f, NetBase(s.NetOffset));
+            r.Encaps = kEncapsLLC;
+            s.Frame.NetOffset = 18;
+            r.Family = SapFamily(f.Byte(14), f, NetBase(s.Frame.NetOffset));
         }
     } else {
-        r.Encapsulation = kEncapsEthernetII;
-        s.NetOffset = 15;
-        r.Family = EthernetTypeFamily(typeOrLength, f, NetBase(s.NetOffset));
+        r.Encaps = kEncapsEthernetII;
+        s.Frame.NetOffset = 15;
+        r.Family = EthernetTypeFamily(typeOrLength, f, NetBase(s.Frame.NetOffset));
     }
 }
 
@@ -285,20 +292,20 @@ void DecodeTokenRing(AnalysisState& s, const FrameReader& f, FrameResult& r)
     r.IsBroadcast = r.IsGroup && !r.IsMulticast;
 
     if ((f.Byte(1) & 0xC0) == 0) {
-        r.Encapsulation = kEncapsMAC;
+        r.Encaps = kEncapsMAC;
         r.Family = kFamilyMAC;
         return;
     }
     r.Routed = (f.Byte(8) & 0x80) != 0;
     const std::size_t routing = r.Routed ? (f.Byte(14) & 0x1F) : 0;
     if (f.Word(14 + routing) == 0xAAAA) {
-        r.Encapsulation = kEncapsSNAP;
-        s.NetOffset = static_cast<uint16_t>(23 + routing);
-        r.Family = EthernetTypeFamily(f.Word(20 + routing), f, NetBase(s.NetOffset));
+        r.Encaps = kEncapsSNAP;
+        s.Frame.NetOffset = static_cast<uint16_t>(23 + routing);
+        r.Family = EthernetTypeFamily(f.Word(20 + routing), f, NetBase(s.Frame.NetOffset));
     } else {
-        r.Encapsulation = kEncapsLLC;
-        s.NetOffset = static_cast<uint16_t>(18 + routing);
-        r.Family = SapFamily(f.Byte(14 + routing), f, NetBase(s.NetOffset));
+        r.Encaps = kEncapsLLC;
+        s.Frame.NetOffset = static_cast<uint16_t>(18 + routing);
+        r.Family = SapFamily(f.Byte(14 + routing), f, NetBase(s.Frame.NetOffset));
     }
 }
 
@@ -306,7 +313,7 @@ void DecodeTokenRing(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
 void CountSize(AnalysisState& s)
 {
-    const int size = s.FrameSize;
+    const int size = s.Frame.FrameSize;
     if (size < 64)
         s.SizeClass(-1) += 1;
     else if (s.Topology == kTopologyEthernet)
@@ -332,7 +339,7 @@ void RecordErrorFrame(AnalysisState& s, const FrameReader& f, const FrameResult&
     }
     if (r.BadFCS) {
         s.FrameStats[kStatBadFCS] += 1;
-        if (s.FrameSize >= 64) {
+        if (s.Frame.FrameSize >= 64) {
             slot.Kind = kStatBadFCS;
         } else {
             s.LastFragmentFrame = r.FrameNo;
@@ -349,25 +356,25 @@ void CountGroupFrame(AnalysisState& s, const FrameResult& r)
     if (r.IsBroadcast) {
         s.FrameStats[kStatBroadcastFrames] += 1;
         s.SecBroadcastFrames += 1;
-        s.SecBroadcastBytes += s.FrameSize;
-        if (s.FrameSize > s.FrameStats[kStatLargestBroadcast]) s.FrameStats[kStatLargestBroadcast] = s.FrameSize;
+        s.SecBroadcastBytes += s.Frame.FrameSize;
+        if (s.Frame.FrameSize > s.FrameStats[kStatLargestBroadcast]) s.FrameStats[kStatLargestBroadcast] = s.Frame.FrameSize;
     } else if (r.IsMulticast) {
         s.FrameStats[kStatMulticastFrames] += 1;
         s.SecMulticastFrames += 1;
-        s.SecMulticastBytes += s.FrameSize;
-        if (s.FrameSize > s.FrameStats[kStatLargestMulticast]) s.FrameStats[kStatLargestMulticast] = s.FrameSize;
+        s.SecMulticastBytes += s.Frame.FrameSize;
+        if (s.Frame.FrameSize > s.FrameStats[kStatLargestMulticast]) s.FrameStats[kStatLargestMulticast] = s.Frame.FrameSize;
     }
 }
 
 void CountEncapsulation(AnalysisState& s, const FrameResult& r)
 {
-    static constexpr uint8_t kStatIndex[4] = {kStatEthernetIIFrames, kStatLLCFrames, kStatNovellRawFrames, kStatSNAPFrames};
-    if (r.Encapsulation < 4) {
-        s.FrameStats[static_cast<size_t>(kStatIndex[r.Encapsulation])] += 1;
-        s.ProtocolStats[r.Family].EncapsSet |= static_cast<uint8_t>(1u << r.Encapsulation);
+    static constexpr FrameStat kStatIndex[4] = {kStatEthernetIIFrames, kStatLLCFrames, kStatNovellRawFrames, kStatSNAPFrames};
+    if (CodeIndex(r.Encaps) < std::size(kStatIndex)) {
+        s.FrameStats[kStatIndex[CodeIndex(r.Encaps)]] += 1;
+        s.ProtocolStats[CodeIndex(r.Family)].EncapsSet |= r.Encaps;
     }
     if (s.Topology == kTopologyTokenRing) {
-        if (r.Encapsulation == kEncapsMAC)
+        if (r.Encaps == kEncapsMAC)
             s.MacFrames += 1;
         else if (r.Routed)
             s.RoutedFrames += 1;
@@ -388,7 +395,7 @@ constexpr std::size_t kMonitorNeighbourOffset = 26;
 // its size (sliced), and what lies beyond was never captured.
 std::size_t CapturedBytes(const AnalysisState& s)
 {
-    return std::min<std::size_t>({s.FrameSize, s.StoredLength, kMaxFrameBytes});
+    return std::min<std::size_t>({s.Frame.FrameSize, s.Frame.StoredLength, kMaxFrameBytes});
 }
 
 // A Report Soft Error that counts: addressed to the ring error monitor and
@@ -398,7 +405,7 @@ std::size_t CapturedBytes(const AnalysisState& s)
 // its total.
 bool IsCountedSoftErrorReport(const AnalysisState& s, const FrameReader& f, const FrameResult& r)
 {
-    return r.Encapsulation == kEncapsMAC && f.Byte(17) == 0x29 && r.DstAddr == s.RingErrorMonitorAddr &&
+    return r.Encaps == kEncapsMAC && f.Byte(17) == 0x29 && r.DstAddr == s.RingErrorMonitorAddr &&
            CapturedBytes(s) >= kReportNeighbourOffset + 6;
 }
 
@@ -424,21 +431,21 @@ void CountMedium(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* neighbour)
 {
     auto sameAddress = [](const RingEntry& e, const uint8_t* a) { return std::memcmp(e.Address.data(), a, 6) == 0; };
-    if (s.IsAMPFrame && s.RingStationCount == 0) {
+    if (s.Frame.IsAMPFrame && s.RingStationCount == 0) {
         s.RingStationCount = 1;
         s.RingOrder[1] = RingEntry{};
         std::memcpy(s.RingOrder[1].Address.data(), sender, 6);
-        s.RingOrder[1].RingFlags = 1;
+        s.RingOrder[1].RingFlags = {kRingActiveMonitor};
         s.RingOrder[1].SeenThisCycle = 1;
         return;
     }
-    if (s.IsAMPFrame) {  // a new monitor cycle
+    if (s.Frame.IsAMPFrame) {  // a new monitor cycle
         for (int i = 1; i <= s.RingStationCount; ++i) {
             RingEntry& e = s.RingOrder[static_cast<size_t>(i)];
             if (e.SeenThisCycle == 1)
                 e.SeenThisCycle = 0;
             else
-                e.RingFlags |= 0x04;
+                e.RingFlags |= kRingDeinserted;
         }
     }
     int position = 0;
@@ -460,10 +467,11 @@ void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* nei
     }
     RingEntry& entry = s.RingOrder[static_cast<size_t>(position)];
     entry.SeenThisCycle = 1;
-    if (s.IsAMPFrame) {
-        entry.RingFlags |= 0x01;
-    } else if (entry.RingFlags & 0x01) {
-        entry.RingFlags = static_cast<uint8_t>((entry.RingFlags | 0x02) & ~0x01);
+    if (s.Frame.IsAMPFrame) {
+        entry.RingFlags |= kRingActiveMonitor;
+    } else if (entry.RingFlags.Has(kRingActiveMonitor)) {
+        entry.RingFlags |= kRingExActiveMonitor;
+        entry.RingFlags.Remove(kRingActiveMonitor);
     }
 }
 
@@ -524,7 +532,7 @@ void FollowMonitorNeighbour(AnalysisState& s, StationNode& station, const uint8_
 
 void AnalyzeMonitorPresent(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)
 {
-    s.IsAMPFrame = f.Byte(17) == 0x05 ? 1 : 0;
+    s.Frame.IsAMPFrame = f.Byte(17) == 0x05 ? 1 : 0;
     // A frame cut short before the neighbour's address names no neighbour.
     if (CapturedBytes(s) < kMonitorNeighbourOffset + 6) {
         UpdateRingOrder(s, r.SrcAddr.Data(), nullptr);
@@ -592,46 +600,46 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
         source.LastDLCPeer = index;
     }
     TDLCPeer& peer = s.ObjectList.DLCPeer(index);
-    peer.PeerFamilies |= 1 << r.Family;
+    peer.PeerFamilies |= r.Family;
     peer.PeerEncapsulations |= r.EncapsulationBit();
     peer.PeerFrameStatus |= r.StatusBit();
     peer.Frames += 1;
-    peer.Bytes += s.FrameSize;
-    if (r.Encapsulation != kNoEncapsulation) peer.FramesByEncapsulation[r.Encapsulation] += 1;
-    peer.FramesByFamily[r.Family] += 1;
+    peer.Bytes += s.Frame.FrameSize;
+    if (r.Encaps != kNoEncapsulation) peer.FramesByEncapsulation[CodeIndex(r.Encaps)] += 1;
+    peer.FramesByFamily[CodeIndex(r.Family)] += 1;
 }
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
     StationNode& source = FindOrInsertStation(s, r.SrcAddr);
-    if ((source.StationFlags & 3) != 3) {
-        source.StationFlags = 3;
+    if (!source.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
+        source.StationFlags = {kFlagSender, kFlagViewable};
         s.SourceStationCount += 1;
         source.FirstDLCPeer = NewDLCPeer(s, r);
         source.LastDLCPeer = source.FirstDLCPeer;
     }
-    source.Families |= 1 << r.Family;
+    source.Families |= r.Family;
     source.VisibleFamilies = source.Families;
     source.Encapsulations |= r.EncapsulationBit();
     source.VisibleEncapsulations = source.Encapsulations;
     source.FrameStatus |= r.StatusBit();
     source.VisibleFrameStatus = source.FrameStatus;
     source.FramesSent += 1;
-    source.BytesSent += s.FrameSize;
+    source.BytesSent += s.Frame.FrameSize;
     if (r.IsGroup) source.GroupFramesSent += 1;
-    if (s.FrameBadFCS) source.BadFCSSent = AddSaturated(source.BadFCSSent, 1);
-    if (r.FrameNo - s.LastFragmentFrame < 3 && !s.FrameBadFCS)
+    if (s.Frame.FrameBadFCS) source.BadFCSSent = AddSaturated(source.BadFCSSent, 1);
+    if (r.FrameNo - s.LastFragmentFrame < 3 && !s.Frame.FrameBadFCS)
         source.CollisionSuspects = AddSaturated(source.CollisionSuspects, 1);
     if (s.Topology == kTopologyTokenRing && r.Family == kFamilyMAC) AnalyzeMacFrame(s, f, r, source);
 
     AccountDLCPeer(s, r, source);
 
     StationNode& dest = FindOrInsertStation(s, r.DstAddr);
-    dest.Families |= 1 << r.Family;
+    dest.Families |= r.Family;
     dest.Encapsulations |= r.EncapsulationBit();
     dest.FrameStatus |= r.StatusBit();
     dest.FramesReceived += 1;
-    dest.BytesReceived += s.FrameSize;
+    dest.BytesReceived += s.Frame.FrameSize;
     r.SrcStation = &source;
     r.DstStation = &dest;
 }
@@ -650,7 +658,7 @@ std::string Trimmed(const uint8_t* bytes, std::size_t count, bool front)
 
 void CaptureNetBIOSName(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 {
-    const std::size_t net = NetBase(s.NetOffset);
+    const std::size_t net = NetBase(s.Frame.NetOffset);
     const uint8_t command = f.Byte(net + 4);
     if (command != 0x01 && command != 0x08) return;
     uint8_t name[16];
@@ -712,7 +720,7 @@ void CaptureDnsAnswers(AnalysisState& s, const FrameReader& f, std::size_t dns, 
 
 // ---- network decoding: IP -----------------------------------------------------------
 
-uint8_t IpApp(uint8_t protocol)
+ApplicationCode IpApp(uint8_t protocol)
 {
     switch (protocol) {
     case 1: return kAppICMP;
@@ -797,29 +805,29 @@ void DecodeTcpHeader(const FrameReader& f, std::size_t t, FrameResult& r)
     r.TransportHeaderLen = static_cast<uint8_t>((f.Byte(t + 12) >> 4) * 4);
     r.TCPFlags = f.Byte(t + 13);
     r.TypeWord = f.Word(t + 14);
-    if (r.TCPFlags & 0x02) {
-        if ((r.PacketFlags & (kPktRequest | kPktReply)) == 0) r.PacketFlags |= kPktRequest;
+    if (r.TCPFlags & kTcpSyn) {
+        if (!r.PacketFlags.Has(kPktRequest) && !r.PacketFlags.Has(kPktReply)) r.PacketFlags |= kPktRequest;
         if (f.Byte(t + 20) == 2) r.MSS = f.Word(t + 22);
     }
 }
 
 void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
-    const std::size_t net = NetBase(s.NetOffset);
+    const std::size_t net = NetBase(s.Frame.NetOffset);
     uint8_t a[4];
     f.Copy(net + 12, a, 4);
     r.SrcNet.Assign(a, 4);
     f.Copy(net + 16, a, 4);
     r.DstNet.Assign(a, 4);
     r.App = IpApp(f.Byte(net + 9));
-    r.PacketFlags = r.IsGroup ? kPktGroup : 0;
+    r.PacketFlags = r.IsGroup ? PacketFlagSet{kPktGroup} : PacketFlagSet{};
     r.IPHeaderLen = static_cast<uint8_t>((f.Byte(net) & 0x0F) * 4);
     r.NetLength = f.Word(net + 2);
     // Whole: every byte of the datagram was captured, ahead of the FCS where the
     // frame size counts one.
-    const int fcs = s.Topology == kTopologyEthernet || s.TokenRingSizeHasFCS ? 4 : 0;
+    const int fcs = s.Topology == kTopologyEthernet || s.Read.TokenRingSizeHasFCS ? 4 : 0;
     const bool whole =
-        s.FrameSize == s.StoredLength && static_cast<int>(s.FrameSize) - fcs >= s.NetOffset + r.NetLength - 1;
+        s.Frame.FrameSize == s.Frame.StoredLength && static_cast<int>(s.Frame.FrameSize) - fcs >= s.Frame.NetOffset + r.NetLength - 1;
     if (whole) {
         ChecksumSum sum;
         sum.AddBytes(f, net, r.IPHeaderLen, net + 10);
@@ -829,7 +837,7 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
     const uint16_t fragmentOffset = f.Word(net + 6) & 0x1FFF;
     r.TTL = f.Byte(net + 8);
     const std::size_t t = net + r.IPHeaderLen;
-    const std::size_t frameEnd = std::min<std::size_t>(s.FrameSize, kMaxFrameBytes);
+    const std::size_t frameEnd = std::min<std::size_t>(s.Frame.FrameSize, kMaxFrameBytes);
 
     if (r.App == kAppICMP) {
         const uint8_t type = f.Byte(t);
@@ -858,26 +866,25 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
 // ---- network decoding: IPX ----------------------------------------------------------
 
-uint8_t IpxSocketApp(uint16_t socket)
+// The application of a well-known IPX socket; none for other sockets.
+std::optional<ApplicationCode> IpxSocketApp(uint16_t socket)
 {
     switch (socket) {
     case 0x0451: return kAppNCP;
     case 0x0452: return kAppSAP;
     case 0x0453: return kAppRIP;
     case 0x0455: return kAppNetBIOS;
-    default: return (socket >= 0x0550 && socket <= 0x0554) ? kAppSMB : 0xFF;
+    default: return (socket >= 0x0550 && socket <= 0x0554) ? std::optional(kAppSMB) : std::nullopt;
     }
 }
 
-uint8_t IpxApp(const FrameReader& f, std::size_t net, const FrameResult& r)
+ApplicationCode IpxApp(const FrameReader& f, std::size_t net, const FrameResult& r)
 {
     const std::size_t data = net + 30;
     switch (f.Byte(net + 5)) {
     case 0:
     case 4: {
-        uint8_t app = IpxSocketApp(r.SrcPort);
-        if (app == 0xFF) app = IpxSocketApp(r.DstPort);
-        return app == 0xFF ? uint8_t{kAppUnknownIPX} : app;
+        return IpxSocketApp(r.SrcPort).value_or(IpxSocketApp(r.DstPort).value_or(kAppUnknownIPX));
     }
     case 1: return kAppRIP;
     case 2: return kAppEcho;
@@ -898,7 +905,7 @@ uint8_t IpxApp(const FrameReader& f, std::size_t net, const FrameResult& r)
 
 void CaptureSapNames(AnalysisState& s, const FrameReader& f, std::size_t net, const FrameResult& r)
 {
-    const std::size_t frameEnd = std::min<std::size_t>(s.FrameSize, kMaxFrameBytes);
+    const std::size_t frameEnd = std::min<std::size_t>(s.Frame.FrameSize, kMaxFrameBytes);
     // One 64-byte service entry per step; an entry that passes the captured frame is not read.
     for (std::size_t base = 30; base < r.NetLength && net + base + 66 <= frameEnd; base += 64) {
         uint8_t raw[41];
@@ -916,14 +923,14 @@ void CaptureSapNames(AnalysisState& s, const FrameReader& f, std::size_t net, co
 
 void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
-    const std::size_t net = NetBase(s.NetOffset);
+    const std::size_t net = NetBase(s.Frame.NetOffset);
     const std::size_t data = net + 30;
     uint8_t a[10];
     f.Copy(net + 18, a, 10);
     r.SrcNet.Assign(a, 10);
     f.Copy(net + 6, a, 10);
     r.DstNet.Assign(a, 10);
-    r.PacketFlags = r.IsGroup ? kPktGroup : 0;
+    r.PacketFlags = r.IsGroup ? PacketFlagSet{kPktGroup} : PacketFlagSet{};
     r.NetLength = f.Word(net + 2);
     r.TTL = f.Byte(net + 4) & 0x0F;
     r.DstPort = f.Word(net + 16);
@@ -949,7 +956,7 @@ void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
         } else if (n == 0x3333 || n == 0x9999) {
             r.PacketFlags |= kPktReply;
         }
-        if (r.PacketFlags & (kPktRequest | kPktReply)) r.Seq = f.Byte(data + 2);
+        if (r.PacketFlags.Has(kPktRequest) || r.PacketFlags.Has(kPktReply)) r.Seq = f.Byte(data + 2);
         break;
     }
     case kAppPBurst:
@@ -1000,7 +1007,7 @@ NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameRe
     NetNode& node = s.NetworkNodes[address];
     s.Index.NetworkNodes.Insert(NetKeyOf(address), &node);
     node.Address = address;
-    node.Kind = r.Family;
+    node.Kind = NetworkKindOf(r.Family);
     node.Station = station;
     if (r.Family == kFamilyIP)
         s.IPHostCount += 1;
@@ -1009,7 +1016,7 @@ NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameRe
     return node;
 }
 
-bool MatchesByPorts(uint8_t app)
+bool MatchesByPorts(ApplicationCode app)
 {
     return app == kAppTCP || app == kAppUDP || app == kAppSPX || app == kAppNetBIOS || app == kAppSMB ||
            app == kAppPBurst;
@@ -1022,12 +1029,12 @@ bool MatchesByPorts(uint8_t app)
 std::array<uint64_t, 2> PortHeadKey(int netPeer, const FrameResult& r)
 {
     return {static_cast<uint32_t>(netPeer),
-            uint64_t{r.App} << 33 | uint64_t{1} << 32 | static_cast<uint32_t>(r.SrcPort) << 16 | r.DstPort};
+            uint64_t{CodeIndex(r.App)} << 33 | uint64_t{1} << 32 | static_cast<uint32_t>(r.SrcPort) << 16 | r.DstPort};
 }
 
-std::array<uint64_t, 2> AppHeadKey(int netPeer, uint8_t app)
+std::array<uint64_t, 2> AppHeadKey(int netPeer, ApplicationCode app)
 {
-    return {static_cast<uint32_t>(netPeer), uint64_t{app} << 33};
+    return {static_cast<uint32_t>(netPeer), uint64_t{CodeIndex(app)} << 33};
 }
 
 std::array<uint64_t, 2> TransHeadKey(int netPeer, const FrameResult& r)
@@ -1113,18 +1120,18 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     if (r.App == kAppNCP && last != -1 && r.Seq != 0 &&
         std::trunc(r.Seq - s.PacketList[static_cast<size_t>(last)].Seq) >= 2) {
         TPacket& marker = s.PacketList[static_cast<size_t>(index)];
-        marker.Time = s.FrameTime;
+        marker.Time = s.Frame.FrameTime;
         marker.Length = 512;
         marker.FrameNo = r.FrameNo;
-        marker.PacketFlags = kPktGapMarker;
+        marker.PacketFlags = {kPktGapMarker};
         index = AppendPacket(s, headIndex);
     }
     TPacket& p = s.PacketList[static_cast<size_t>(index)];
-    p.Time = s.FrameTime;
-    p.Length = s.FrameSize;
+    p.Time = s.Frame.FrameTime;
+    p.Length = s.Frame.FrameSize;
     p.FrameNo = r.FrameNo;
     std::memcpy(p.SrcMAC.data(), r.SrcAddr.Data(), 6);
-    p.PktNetOffset = s.NetOffset;
+    p.PktNetOffset = s.Frame.NetOffset;
     p.IPHeaderLen = r.IPHeaderLen;
     p.NetLength = r.NetLength;
     p.IPIdent = r.IPIdent;
@@ -1135,7 +1142,8 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.TCPFlags = r.TCPFlags;
     p.TypeWord = r.TypeWord;
     p.NCPFunction = r.NCPFunction;
-    p.PacketFlags = static_cast<uint16_t>(r.PacketFlags | (s.FrameBadFCS ? kPktBadFcs : 0));
+    p.PacketFlags = r.PacketFlags;
+    if (s.Frame.FrameBadFCS) p.PacketFlags |= kPktBadFcs;
     p.TTL = r.TTL;
     p.RetransDepth = 0;
     p.NextPacket = -1;
@@ -1143,12 +1151,12 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
 
 int TcpPayload(const TPacket& e)
 {
-    return e.NetLength - e.IPHeaderLen - e.TransportHeaderLen + ((e.TCPFlags & 7) ? 1 : 0);
+    return e.NetLength - e.IPHeaderLen - e.TransportHeaderLen + ((e.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst)) ? 1 : 0);
 }
 
 void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
 {
-    if (p.TypeWord == 0 && (p.TCPFlags & 7) == 0) p.PacketFlags |= kPktZeroWindow;
+    if (p.TypeWord == 0 && (p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst)) == 0) p.PacketFlags |= kPktZeroWindow;
     int e = p.PrevPacket;
     int steps = 0;
     bool found = false;
@@ -1175,7 +1183,7 @@ void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
 void MarkNcpRepeat(AnalysisState& s, TPacket& p)
 {
     const TPacket& e = s.PacketList[static_cast<size_t>(p.PrevPacket)];
-    if (!(p.PacketFlags & kPktRequest) || (p.PacketFlags & kPktGroup) || p.Seq != e.Seq) return;
+    if (!p.PacketFlags.Has(kPktRequest) || p.PacketFlags.Has(kPktGroup) || p.Seq != e.Seq) return;
     if (e.TTL >= p.TTL) {
         if (p.Time - e.Time < 10000000.0 && p.NCPFunction == e.NCPFunction) p.PacketFlags |= kPktRetransmission;
     } else {
@@ -1183,7 +1191,7 @@ void MarkNcpRepeat(AnalysisState& s, TPacket& p)
     }
 }
 
-void MarkRepeats(AnalysisState& s, int headIndex, uint8_t app)
+void MarkRepeats(AnalysisState& s, int headIndex, ApplicationCode app)
 {
     TPacket& p = s.PacketList[static_cast<size_t>(s.ObjectList.TransHead(headIndex).LastPacket)];
     if (p.PrevPacket < 0) return;
@@ -1198,31 +1206,31 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     NetNode* const* found = s.Index.NetworkNodes.Find(NetKeyOf(r.SrcNet));
     bool isNew = found == nullptr;
     NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : **found;
-    if ((source.NetFlags & 3) != 3) {
-        source.NetFlags = 3;
+    if (!source.NetFlags.HasAll({kFlagSender, kFlagViewable})) {
+        source.NetFlags = {kFlagSender, kFlagViewable};
         isNew = true;
     }
-    source.Protocols |= 1 << r.App;
+    source.Protocols |= r.App;
     source.VisibleProtocols = source.Protocols;
     source.FramesSent += 1;
-    source.BytesSent += s.FrameSize;
+    source.BytesSent += s.Frame.FrameSize;
 
     const int peerIndex = FindOrAddNetPeer(s, source, isNew, r);
     TNetPeer& peer = s.ObjectList.NetPeer(peerIndex);
-    peer.Protocols |= 1 << r.App;
+    peer.Protocols |= r.App;
     peer.Hops = r.TTL;
     peer.Frames += 1;
-    peer.Bytes += s.FrameSize;
-    peer.FramesByProtocol[r.App] += 1;
+    peer.Bytes += s.Frame.FrameSize;
+    peer.FramesByProtocol[CodeIndex(r.App)] += 1;
 
     const int head = FindOrAddTransHead(s, peerIndex, r);
     AddPacketSummary(s, head, r);
 
     found = s.Index.NetworkNodes.Find(NetKeyOf(r.DstNet));
     NetNode& dest = found ? **found : InsertNetNode(s, r.DstNet, r, r.DstStation);
-    dest.Protocols |= 1 << r.App;
+    dest.Protocols |= r.App;
     dest.FramesReceived += 1;
-    dest.BytesReceived += s.FrameSize;
+    dest.BytesReceived += s.Frame.FrameSize;
 
     MarkRepeats(s, head, r.App);
 }
@@ -1271,21 +1279,21 @@ void UpdateElapsed(AnalysisState& s, int frameNo)
 {
     if (frameNo == 1) {
         s.ElapsedTime = 0;
-        s.PrevFrameTime = s.FrameTime;
-        s.LastTickTime = s.FrameTime;
+        s.PrevFrameTime = s.Frame.FrameTime;
+        s.LastTickTime = s.Frame.FrameTime;
     } else {
-        if (s.PrevFrameTime <= s.FrameTime) {
-            s.ElapsedTime += s.FrameTime - s.PrevFrameTime;
+        if (s.PrevFrameTime <= s.Frame.FrameTime) {
+            s.ElapsedTime += s.Frame.FrameTime - s.PrevFrameTime;
         } else {
-            const double stepBack = s.PrevFrameTime - s.FrameTime;
+            const double stepBack = s.PrevFrameTime - s.Frame.FrameTime;
             // A big step back means the analyser's time base restarted.
-            s.ElapsedTime += stepBack < kTimeRestartMicroseconds ? stepBack : s.FrameTime;
+            s.ElapsedTime += stepBack < kTimeRestartMicroseconds ? stepBack : s.Frame.FrameTime;
         }
-        s.PrevFrameTime = s.FrameTime;
+        s.PrevFrameTime = s.Frame.FrameTime;
     }
-    if (s.FrameTime - s.LastTickTime >= s.TickLength) {
+    if (s.Frame.FrameTime - s.LastTickTime >= s.TickLength) {
         CloseInterval(s);
-        s.LastTickTime = s.FrameTime;
+        s.LastTickTime = s.Frame.FrameTime;
     }
 }
 
@@ -1293,14 +1301,14 @@ bool AnalyzeFrame(AnalysisState& s, int& frameNo)
 {
     PumpIfDue(s);
     ++frameNo;
-    ++s.FramesSeen;
-    if (s.CountOnly) return true;
-    if (s.FrameSize > kMaxFrameBytes) s.FrameSize = kMaxFrameBytes;
+    ++s.Read.FramesSeen;
+    if (s.Read.CountOnly) return true;
+    if (s.Frame.FrameSize > kMaxFrameBytes) s.Frame.FrameSize = kMaxFrameBytes;
 
     UpdateElapsed(s, frameNo);
-    if (s.FrameSize < std::abs(s.FrameStats[kStatSmallestFrame])) s.FrameStats[kStatSmallestFrame] = s.FrameSize;
-    if (s.FrameSize > s.FrameStats[kStatLargestFrame]) s.FrameStats[kStatLargestFrame] = s.FrameSize;
-    s.SecBytes += s.FrameSize;
+    if (s.Frame.FrameSize < std::abs(s.FrameStats[kStatSmallestFrame])) s.FrameStats[kStatSmallestFrame] = s.Frame.FrameSize;
+    if (s.Frame.FrameSize > s.FrameStats[kStatLargestFrame]) s.FrameStats[kStatLargestFrame] = s.Frame.FrameSize;
+    s.SecBytes += s.Frame.FrameSize;
 
     FrameResult r;
     r.FrameNo = frameNo;
@@ -1311,17 +1319,17 @@ bool AnalyzeFrame(AnalysisState& s, int& frameNo)
         DecodeTokenRing(s, f, r);
     CountMedium(s, f, r);
 
-    ProtocolStat& family = s.ProtocolStats[r.Family];
+    ProtocolStat& family = s.ProtocolStats[CodeIndex(r.Family)];
     family.Frames += 1;
     if (r.IsGroup) family.GroupFrames += 1;
-    family.Bytes += s.FrameSize;
+    family.Bytes += s.Frame.FrameSize;
 
-    s.HaveNetAddrs = !r.SrcAddr.Empty() && (s.Topology != kTopologyEthernet || s.FrameSize >= 18);
-    if (s.HaveNetAddrs) AccountStations(s, f, r);
-    if (s.Topology == kTopologyEthernet) s.HaveNetAddrs = s.FrameSize >= 58;
+    s.Frame.HaveNetAddrs = !r.SrcAddr.Empty() && (s.Topology != kTopologyEthernet || s.Frame.FrameSize >= 18);
+    if (s.Frame.HaveNetAddrs) AccountStations(s, f, r);
+    if (s.Topology == kTopologyEthernet) s.Frame.HaveNetAddrs = s.Frame.FrameSize >= 58;
 
-    if (s.HaveNetAddrs && r.Family == kFamilyNetBIOSLLC) CaptureNetBIOSName(s, f, r);
-    if (s.HaveNetAddrs && (r.Family == kFamilyIP || r.Family == kFamilyIPX || r.Family == kFamilyNetBIOSIPX)) {
+    if (s.Frame.HaveNetAddrs && r.Family == kFamilyNetBIOSLLC) CaptureNetBIOSName(s, f, r);
+    if (s.Frame.HaveNetAddrs && (r.Family == kFamilyIP || r.Family == kFamilyIPX || r.Family == kFamilyNetBIOSIPX)) {
         if (r.Family == kFamilyIP)
             DecodeIp(s, f, r);
         else
@@ -1331,7 +1339,7 @@ bool AnalyzeFrame(AnalysisState& s, int& frameNo)
 
     s.SecFrames += 1;
     s.FrameStats[kStatFrames] += 1;
-    return s.StopAtFrameMode && frameNo == s.StopFrameNo;
+    return s.Options.StopAtFrameMode && frameNo == s.Options.StopFrameNo;
 }
 
 }  // namespace quenlix

@@ -102,41 +102,41 @@ std::string OneDecimal(double value)
 
 }  // namespace
 
-std::string FamilyName(int family)
+std::string FamilyName(ProtocolFamily family)
 {
-    if (family < 0 || family >= kFamilyCount) return kFamilies[kFamilyOther].Name;
-    return kFamilies[static_cast<size_t>(family)].Name;
+    if (CodeIndex(family) >= kFamilies.size()) return kFamilies[CodeIndex(kFamilyOther)].Name;
+    return kFamilies[CodeIndex(family)].Name;
 }
 
-uint32_t FamilyColour(int family)
+uint32_t FamilyColour(ProtocolFamily family)
 {
-    const int index = family & 0x7F;
-    if (index >= kFamilyCount) return kFamilies[kFamilyOther].Colour;
-    return kFamilies[static_cast<size_t>(index)].Colour;
+    const std::size_t index = CodeIndex(family) & 0x7F;
+    if (index >= kFamilies.size()) return kFamilies[CodeIndex(kFamilyOther)].Colour;
+    return kFamilies[index].Colour;
 }
 
-std::string EncapsulationName(int encapsulation)
+std::string EncapsulationName(Encapsulation encapsulation)
 {
-    if (encapsulation < 0 || encapsulation >= kEncapsulationCount) return {};
-    return kEncapsulations[static_cast<size_t>(encapsulation)];
+    if (CodeIndex(encapsulation) >= kEncapsulations.size()) return {};
+    return kEncapsulations[CodeIndex(encapsulation)];
 }
 
-std::string EncapsulationSetText(uint8_t encapsulations)
+std::string EncapsulationSetText(EncapsulationSet encapsulations)
 {
     std::string text;
     for (int bit = 0; bit < kEncapsulationCount; ++bit) {
-        if ((encapsulations & (1u << bit)) == 0) continue;
+        if (!encapsulations.Has(static_cast<Encapsulation>(bit))) continue;
         if (!text.empty()) text += ", ";
         text += kEncapsulations[static_cast<size_t>(bit)];
     }
     return text;
 }
 
-std::string AppName(int app)
+std::string AppName(ApplicationCode app)
 {
-    const int code = app & 0x7F;
-    if (code >= static_cast<int>(kApps.size())) return "Other";
-    return kApps[static_cast<size_t>(code)];
+    const std::size_t code = CodeIndex(app) & 0x7F;
+    if (code >= kApps.size()) return "Other";
+    return kApps[code];
 }
 
 std::string PortName(uint16_t port)

@@ -16,21 +16,21 @@ namespace quenlix {
 constexpr int kEncapsulationCount = 5;
 
 // Name of a protocol family code 0..16; codes outside the table read as "Other".
-std::string FamilyName(int family);
+std::string FamilyName(ProtocolFamily family);
 
 // Chart colour (0x00BBGGRR) of a family code. The code's low seven bits index the
 // table; codes beyond it get the colour of "Other".
-uint32_t FamilyColour(int family);
+uint32_t FamilyColour(ProtocolFamily family);
 
 // Name of an encapsulation code 0..4 ("Etype", "LLC", "NovRaw", "SNAP", "MAC");
 // the empty text for other codes.
-std::string EncapsulationName(int encapsulation);
+std::string EncapsulationName(Encapsulation encapsulation);
 
 // The names of the encapsulations in a set (bits 0..4), in bit order, joined by ", ".
-std::string EncapsulationSetText(uint8_t encapsulations);
+std::string EncapsulationSetText(EncapsulationSet encapsulations);
 
 // Name of an application code; only its low seven bits count.
-std::string AppName(int app);
+std::string AppName(ApplicationCode app);
 
 // Name of a well-known TCP or UDP port, else "Port " and the number.
 std::string PortName(uint16_t port);

@@ -9,16 +9,13 @@ namespace quenlix {
 namespace {
 
 
-// Bad TCP, UDP and IP checksums and a bad FCS: such a request is never timed.
-constexpr uint16_t kDamageFlags = kPktBadTcpChecksum | kPktBadUdpChecksum | kPktBadIpChecksum | kPktBadFcs;
 // A request seen before is not timed again.
-constexpr uint16_t kRepeatFlags = kPktPathDuplicate | kPktRetransmission;
-constexpr uint16_t kTcpFlagMask = 0x1F;
-constexpr uint16_t kTcpAckOnly = 0x10;
+constexpr PacketFlagSet kRepeatFlags{kPktPathDuplicate, kPktRetransmission};
+constexpr uint16_t kTcpFlagMask = kTcpFin | kTcpSyn | kTcpRst | kTcpPush | kTcpAck;
+constexpr uint16_t kTcpAckOnly = kTcpAck;
 constexpr uint16_t kEchoRequest = 8;  // ICMP type 8, code 0
 constexpr int kSmallResponseMax = 100;
 constexpr int kLargeResponseMin = 1000;
-constexpr int kEthernetFrameAllowance = 20;  // preamble and inter-frame gap
 
 bool IsBareAck(const TPacket& p)
 {
@@ -27,7 +24,7 @@ bool IsBareAck(const TPacket& p)
 
 bool IsUnicastRequest(const TPacket& p)
 {
-    return (p.PacketFlags & kPktRequest) && !(p.PacketFlags & kPktGroup);
+    return (p.PacketFlags.Has(kPktRequest)) && !(p.PacketFlags.Has(kPktGroup));
 }
 
 // The sequence space a TCP segment occupies: its payload, at least one.
@@ -87,7 +84,7 @@ private:
     const AnalysisState& s_;
     TransactionAnalysis& q_;
     const int window_;
-    uint8_t app_ = 0;
+    ApplicationCode app_ = kAppICMP;
     int forward_ = -1;
     int reverse_ = -1;
     bool peerFound_ = false;
@@ -181,7 +178,7 @@ void TransactionRun::FindReverseDirection()
     if (s_.ObjectList.Holds(ObjectKind::NetPeer, q_.SelectedPeer))
         other = FindNetNode(s_, s_.ObjectList.NetPeer(q_.SelectedPeer).PeerAddress);
     // A node that never sent has no conversation chain to search.
-    q_.NoReversePath = q_.NoReversePath || other == nullptr || !(other->NetFlags & kFlagSender);
+    q_.NoReversePath = q_.NoReversePath || other == nullptr || !(other->NetFlags.Has(kFlagSender));
     if (q_.NoReversePath) {
         q_.AnalysisResult = kResultOneWay;
         return;
@@ -331,9 +328,9 @@ void TransactionRun::CountRemainingReverse()
 
 void TransactionRun::CountFlags(const TPacket& p)
 {
-    if (p.PacketFlags == kPktGapMarker) return;
-    if (p.PacketFlags & kPktRetransmission) q_.RetransmitCount += 1;
-    if (p.PacketFlags & kPktPathDuplicate) q_.PathDuplicateCount += 1;
+    if (p.PacketFlags.Has(kPktGapMarker)) return;
+    if (p.PacketFlags.Has(kPktRetransmission)) q_.RetransmitCount += 1;
+    if (p.PacketFlags.Has(kPktPathDuplicate)) q_.PathDuplicateCount += 1;
 }
 
 // A clock that went backwards restarts from the packet's own time.
@@ -379,8 +376,8 @@ void TransactionRun::TakeThroughputSample(const TPacket& p)
 void TransactionRun::MeasureResponse(int request)
 {
     const TPacket& f = Packet(request);
-    if ((f.PacketFlags & kDamageFlags) || f.FrameNo == q_.LastFrameNo) return;
-    if (app_ == kAppTCP && (s_.TcpDataResponse ? PacketPayload(f) <= 0 : IsBareAck(f))) return;
+    if (f.PacketFlags.HasAny(kPktDamaged) || f.FrameNo == q_.LastFrameNo) return;
+    if (app_ == kAppTCP && (s_.Options.TcpDataResponse ? PacketPayload(f) <= 0 : IsBareAck(f))) return;
     if (app_ == kAppUDP && f.IPIdent == previousIdent_) return;  // a fragment of the datagram before
 
     int timedRequest = request;
@@ -390,7 +387,7 @@ void TransactionRun::MeasureResponse(int request)
     const TPacket& timed = Packet(timedRequest);
     double delay = r.Time - timed.Time;
     if (!q_.IncludeTransmissionTime) delay -= TransmissionTime(s_, r.Length, false);
-    if (delay < 0 || (timed.PacketFlags & kRepeatFlags)) return;
+    if (delay < 0 || timed.PacketFlags.HasAny(kRepeatFlags)) return;
     if (!PassesSizeFilter(r.Length)) return;
     q_.LatencyCount += 1;
     q_.LatencyMax = std::max(q_.LatencyMax, delay);
@@ -403,11 +400,11 @@ void TransactionRun::MeasureResponse(int request)
 // packets and never answer anything.
 int TransactionRun::FindResponse(int request, int& timedRequest) const
 {
-    if (app_ == kAppTCP) return s_.TcpDataResponse ? FindTcpDataResponse(request) : FindTcpResponse(request, timedRequest);
+    if (app_ == kAppTCP) return s_.Options.TcpDataResponse ? FindTcpDataResponse(request) : FindTcpResponse(request, timedRequest);
     const TPacket& f = Packet(request);
     for (int r = reverse_; r >= 0; r = NextPacketOf(s_, r)) {
         const TPacket& p = Packet(r);
-        if (p.PacketFlags == kPktGapMarker) continue;
+        if (p.PacketFlags.Has(kPktGapMarker)) continue;
         switch (app_) {
         case kAppICMP:
         case kAppNCP:
@@ -437,7 +434,7 @@ int TransactionRun::FindTcpResponse(int request, int& timedRequest) const
     const TPacket& f = Packet(request);
     const double expected = f.Seq + SegmentSpan(f);
     int r = reverse_;
-    while (r >= 0 && (Packet(r).PacketFlags == kPktGapMarker || Packet(r).Ack < expected)) r = NextPacketOf(s_, r);
+    while (r >= 0 && (Packet(r).PacketFlags.Has(kPktGapMarker) || Packet(r).Ack < expected)) r = NextPacketOf(s_, r);
     if (r < 0) return -1;
     const double ack = Packet(r).Ack;
     const int later = NextPacketOf(s_, request);
@@ -458,7 +455,7 @@ int TransactionRun::FindTcpDataResponse(int request) const
     const TPacket& f = Packet(request);
     const double expected = f.Seq + PacketPayload(f);
     auto answers = [expected](const TPacket& p) {
-        return p.PacketFlags != kPktGapMarker && PacketPayload(p) > 0 && p.Ack >= expected;
+        return !p.PacketFlags.Has(kPktGapMarker) && PacketPayload(p) > 0 && p.Ack >= expected;
     };
     int r = reverse_;
     while (r >= 0 && !answers(Packet(r))) r = NextPacketOf(s_, r);
@@ -466,7 +463,7 @@ int TransactionRun::FindTcpDataResponse(int request) const
     const TPacket& answer = Packet(r);
     for (int g = NextPacketOf(s_, request); g >= 0 && Packet(g).FrameNo < answer.FrameNo; g = NextPacketOf(s_, g)) {
         const TPacket& later = Packet(g);
-        if (later.PacketFlags == kPktGapMarker || PacketPayload(later) <= 0) continue;
+        if (later.PacketFlags.Has(kPktGapMarker) || PacketPayload(later) <= 0) continue;
         if (answer.Ack >= later.Seq + PacketPayload(later)) return -1;
         break;
     }
@@ -489,7 +486,7 @@ void AnalyzeTransactions(const AnalysisState& state, TransactionAnalysis& analys
     TransactionRun(state, analysis).Execute();
 }
 
-bool IsTimeableApp(uint8_t app)
+bool IsTimeableApp(ApplicationCode app)
 {
     switch (app) {
     case kAppICMP:
@@ -506,7 +503,7 @@ bool IsTimeableApp(uint8_t app)
     }
 }
 
-bool MatchesReverseByPorts(uint8_t app)
+bool MatchesReverseByPorts(ApplicationCode app)
 {
     return app == kAppTCP || app == kAppUDP || app == kAppSPX || app == kAppNetBIOS || app == kAppPBurst;
 }
@@ -514,7 +511,7 @@ bool MatchesReverseByPorts(uint8_t app)
 double TransmissionTime(const AnalysisState& state, double length, bool withFrameAllowance)
 {
     const bool tokenRing = state.Topology == kTopologyTokenRing;
-    const int speed = tokenRing ? state.TokenRingSpeed : state.EthernetSpeed;
+    const int speed = tokenRing ? state.Options.TokenRingSpeed : state.Options.EthernetSpeed;
     if (speed <= 0) return 0;  // no medium speed set: nothing to correct for
     const double bytes = length + (withFrameAllowance && !tokenRing ? kEthernetFrameAllowance : 0);
     return bytes * 8 / speed;

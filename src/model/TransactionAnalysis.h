@@ -81,10 +81,10 @@ struct TransactionAnalysis {
 void AnalyzeTransactions(const AnalysisState& state, TransactionAnalysis& analysis);
 
 // Applications whose requests and responses can be paired and timed.
-bool IsTimeableApp(uint8_t app);
+bool IsTimeableApp(ApplicationCode app);
 
 // Applications whose reverse chain is found by the swapped port pair.
-bool MatchesReverseByPorts(uint8_t app);
+bool MatchesReverseByPorts(ApplicationCode app);
 
 // Microseconds a packet of the given length occupies the trace's medium. With
 // the frame allowance, Ethernet adds its 20 bytes of preamble and inter-frame gap.

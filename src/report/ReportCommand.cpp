@@ -315,7 +315,7 @@ void ReportHost::ShowMessage(MessageIcon /*icon*/, const std::string& /*title*/,
 void ReportHost::ReadStarted(const AnalysisState& /*state*/)
 {
     reading_ = true;
-    progress_.Begin(state_.TraceFileName);
+    progress_.Begin(state_.Read.TraceFileName);
     lastDraw_ = std::chrono::steady_clock::now();
     if (showProgress_) DrawProgress();
 }
@@ -493,10 +493,10 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     // The state holds fixed tables of some hundred kilobytes: keep it off the stack.
     auto state = std::make_unique<AnalysisState>();
     ReportHost host(*state, err, environment.ShowProgress);
-    state->EthernetSpeed = options->EthernetSpeed;
-    state->TokenRingSpeed = options->TokenRingSpeed;
-    state->TcpDataResponse = options->TcpDataResponse ? 1 : 0;
-    if (!options->AddressTableDir.empty()) state->AddressTableFolder = options->AddressTableDir;
+    state->Options.EthernetSpeed = options->EthernetSpeed;
+    state->Options.TokenRingSpeed = options->TokenRingSpeed;
+    state->Options.TcpDataResponse = options->TcpDataResponse ? 1 : 0;
+    if (!options->AddressTableDir.empty()) state->Options.AddressTableFolder = options->AddressTableDir;
     LoadVendorTable(*state, environment.ProgramFolder, host);
     if (OpenTraceFile(*state, options->FileName, host) != OpenOutcome::Read) return kExitNothingRead;
     // The read itself says how it ended; a message alone (clipped frames) does not make it partial.

@@ -23,8 +23,8 @@ std::string Percent(int gauge) { return std::to_string(gauge) + "%"; }
 std::string HeaderLine(const AnalysisState& state)
 {
     std::string analyzer;
-    GetAnalyzerName(state.TraceFormat, analyzer);
-    return analyzer + " File " + state.TraceFileName;
+    GetAnalyzerName(state.Read.TraceFormat, analyzer);
+    return analyzer + " File " + state.Read.TraceFileName;
 }
 
 // How the read ended: "complete", "stopped" or "ended early", the frame of the file it
@@ -36,10 +36,10 @@ void ReadJson(JsonWriter& json, const AnalysisState& state)
     json.BeginObject();
     json.Field("End", kEnds[static_cast<int>(ReadEndOf(state))]);
     json.Field("Frame", ReadEndFrame(state));
-    json.Field("Reason", ReadEndOf(state) == ReadEnd::EndedEarly ? state.ReadEndText : std::string());
+    json.Field("Reason", ReadEndOf(state) == ReadEnd::EndedEarly ? state.Read.ReadEndText : std::string());
     json.Field("Status", ReadStatusText(state));
-    json.Field("ClippedFrames", state.ClippedFrames);
-    json.Field("SkippedFrames", state.SkippedFrames);
+    json.Field("ClippedFrames", state.Read.ClippedFrames);
+    json.Field("SkippedFrames", state.Read.SkippedFrames);
     json.EndObject();
 }
 
@@ -355,7 +355,7 @@ std::string ReportJson(const AnalysisState& state)
     const FileSummaryContent summary = BuildFileSummary(state);
     JsonWriter json;
     json.BeginObject();
-    json.Field("TraceFileName", state.TraceFileName);
+    json.Field("TraceFileName", state.Read.TraceFileName);
     ReadJson(json, state);
     FileAttributesJson(json, summary.FileAttributes);
     FrameStatisticsJson(json, summary.FrameStatistics);

@@ -1,6 +1,7 @@
 #include "report/StateDump.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "model/Chains.h"
 #include "ui/shared/JsonWriter.h"
@@ -21,6 +22,21 @@ std::string Hex(const std::array<uint8_t, N>& bytes)
     return BytesToHex(bytes.data(), N);
 }
 
+// The state's codes and sets as the numbers the analysis stores them as.
+template <class Code>
+    requires std::is_enum_v<Code>
+int Number(Code code)
+{
+    return static_cast<int>(CodeIndex(code));
+}
+
+template <class Set>
+    requires requires(Set set) { set.ToBits(); }
+auto Number(Set set)
+{
+    return set.ToBits();
+}
+
 // ---- counters and tables --------------------------------------------------------
 
 void WriteProtocolStats(JsonWriter& json, const AnalysisState& state)
@@ -32,7 +48,7 @@ void WriteProtocolStats(JsonWriter& json, const AnalysisState& state)
         json.Field("Frames", stat.Frames);
         json.Field("GroupFrames", stat.GroupFrames);
         json.Field("Bytes", stat.Bytes);
-        json.Field("EncapsSet", stat.EncapsSet);
+        json.Field("EncapsSet", Number(stat.EncapsSet));
         json.EndObject();
     }
     json.EndArray();
@@ -61,7 +77,7 @@ void WriteRingOrder(JsonWriter& json, const AnalysisState& state)
         const RingEntry& entry = state.RingOrder[static_cast<size_t>(i)];
         json.BeginObject();
         json.Field("Address", Hex(entry.Address));
-        json.Field("RingFlags", entry.RingFlags);
+        json.Field("RingFlags", Number(entry.RingFlags));
         json.Field("SeenThisCycle", entry.SeenThisCycle);
         json.Field("RingVendor", entry.RingVendor);
         json.Field("RingMACInfo", entry.RingMACInfo);
@@ -73,11 +89,11 @@ void WriteRingOrder(JsonWriter& json, const AnalysisState& state)
 void WriteCounters(JsonWriter& json, const AnalysisState& state)
 {
     json.Field("TotalFrames", state.TotalFrames);
-    json.Field("FramesSeen", state.FramesSeen);
-    json.Field("TraceFormat", state.TraceFormat);
-    json.Field("Topology", state.Topology);
-    json.Field("TokenRingSizeHasFCS", state.TokenRingSizeHasFCS);
-    json.Field("TraceStartDate", state.TraceStartDate);
+    json.Field("FramesSeen", state.Read.FramesSeen);
+    json.Field("TraceFormat", Number(state.Read.TraceFormat));
+    json.Field("Topology", Number(state.Topology));
+    json.Field("TokenRingSizeHasFCS", state.Read.TokenRingSizeHasFCS);
+    json.Field("TraceStartDate", state.Read.TraceStartDate);
     json.Field("ElapsedTime", state.ElapsedTime);
     json.Field("IntervalCount", state.IntervalCount);
     json.Field("TotalBytes", state.TotalBytes);
@@ -102,9 +118,9 @@ void WriteCounters(JsonWriter& json, const AnalysisState& state)
     json.IntArray("RingSoftErrorTotals", state.RingSoftErrorTotals);
     json.Field("RingStationCount", state.RingStationCount);
     WriteRingOrder(json, state);
-    json.Field("SlicedFrames", state.SlicedFrames);
-    json.Field("ReadResult", state.ReadResult);
-    json.Field("ReadCancelled", state.ReadCancelled);
+    json.Field("SlicedFrames", state.Read.SlicedFrames);
+    json.Field("ReadResult", state.Read.ReadResult);
+    json.Field("ReadCancelled", state.Read.ReadCancelled);
 }
 
 // ---- chains ---------------------------------------------------------------------
@@ -120,9 +136,9 @@ void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNo
         json.BeginObject();
         json.Field("Index", index);
         json.Field("DestAddress", Hex(peer.DestAddress));
-        json.Field("PeerFrameStatus", peer.PeerFrameStatus);
-        json.Field("PeerFamilies", peer.PeerFamilies);
-        json.Field("PeerEncapsulations", peer.PeerEncapsulations);
+        json.Field("PeerFrameStatus", Number(peer.PeerFrameStatus));
+        json.Field("PeerFamilies", Number(peer.PeerFamilies));
+        json.Field("PeerEncapsulations", Number(peer.PeerEncapsulations));
         json.Field("Frames", peer.Frames);
         json.Field("Bytes", peer.Bytes);
         json.IntArray("FramesByEncapsulation", peer.FramesByEncapsulation);
@@ -156,7 +172,7 @@ void WritePacket(JsonWriter& json, const TPacket& packet)
     json.Field("FrameNo", packet.FrameNo);
     json.Field("Time", packet.Time);
     json.Field("Length", packet.Length);
-    json.Field("PacketFlags", packet.PacketFlags);
+    json.Field("PacketFlags", Number(packet.PacketFlags));
     json.Field("Seq", packet.Seq);
     json.Field("Ack", packet.Ack);
     json.Field("RetransDepth", packet.RetransDepth);
@@ -174,7 +190,7 @@ void WritePacketChain(JsonWriter& json, const AnalysisState& state, int first, b
     }
     for (int32_t index = FirstPacket(state, first); index >= 0; index = NextPacketOf(state, index)) {
         const TPacket& packet = state.PacketList[static_cast<size_t>(index)];
-        if (packet.PacketFlags == kPktGapMarker) ++gapMarkers;
+        if (packet.PacketFlags.Has(kPktGapMarker)) ++gapMarkers;
         else ++packetCount;
         if (listPackets) WritePacket(json, packet);
     }
@@ -191,7 +207,7 @@ void WriteTransHeads(JsonWriter& json, const AnalysisState& state, int32_t peerI
         const TTransHead& head = state.ObjectList.TransHead(index);
         json.BeginObject();
         json.Field("Index", index);
-        json.Field("App", head.App);
+        json.Field("App", Number(head.App));
         json.Field("SrcPort", head.SrcPort);
         json.Field("DstPort", head.DstPort);
         json.Field("FirstPacket", head.FirstPacket);
@@ -211,7 +227,7 @@ void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& 
         json.BeginObject();
         json.Field("Index", index);
         json.Field("PeerAddress", Hex(peer.PeerAddress));
-        json.Field("Protocols", peer.Protocols);
+        json.Field("Protocols", Number(peer.Protocols));
         json.Field("Hops", peer.Hops);
         json.Field("FirstTrans", peer.FirstTrans);
         json.Field("Frames", peer.Frames);
@@ -241,14 +257,14 @@ void WriteStation(JsonWriter& json, const AnalysisState& state, const StationNod
     json.Field("MapX", s.MapX);
     json.Field("MapY", s.MapY);
     json.Field("FirstDLCPeer", s.FirstDLCPeer);
-    json.Field("StationFlags", s.StationFlags);
-    json.Field("FrameStatus", s.FrameStatus);
-    json.Field("VisibleFrameStatus", s.VisibleFrameStatus);
+    json.Field("StationFlags", Number(s.StationFlags));
+    json.Field("FrameStatus", Number(s.FrameStatus));
+    json.Field("VisibleFrameStatus", Number(s.VisibleFrameStatus));
     json.Field("SoftErrorKinds", s.SoftErrorKinds);
-    json.Field("Families", s.Families);
-    json.Field("VisibleFamilies", s.VisibleFamilies);
-    json.Field("Encapsulations", s.Encapsulations);
-    json.Field("VisibleEncapsulations", s.VisibleEncapsulations);
+    json.Field("Families", Number(s.Families));
+    json.Field("VisibleFamilies", Number(s.VisibleFamilies));
+    json.Field("Encapsulations", Number(s.Encapsulations));
+    json.Field("VisibleEncapsulations", Number(s.VisibleEncapsulations));
     json.Field("FirstMACInfo", s.FirstMACInfo);
     WriteDLCPeers(json, state, s);
     WriteMACInfos(json, state, s);
@@ -269,10 +285,10 @@ void WriteNetNode(JsonWriter& json, const AnalysisState& state, const NetNode& n
     json.Field("MapX", n.MapX);
     json.Field("MapY", n.MapY);
     json.Field("FirstPeer", n.FirstPeer);
-    json.Field("NetFlags", n.NetFlags);
-    json.Field("Protocols", n.Protocols);
-    json.Field("VisibleProtocols", n.VisibleProtocols);
-    json.Field("Kind", n.Kind);
+    json.Field("NetFlags", Number(n.NetFlags));
+    json.Field("Protocols", Number(n.Protocols));
+    json.Field("VisibleProtocols", Number(n.VisibleProtocols));
+    json.Field("Kind", Number(n.Kind));
     WriteNetPeers(json, state, n, listPackets);
     json.EndObject();
 }

@@ -45,8 +45,7 @@ std::unique_ptr<QuenlixProgram> StartProgram(const Scratch& scratch, const QStri
 
 void OpenTrace(QuenlixProgram& program, const QString& path)
 {
-    program.State().TraceFileName = path.toStdString();
-    program.MainForm().ProcessFile();
+    program.MainForm().ProcessFile(path.toStdString());
 }
 
 QString CapturePath(const QString& name)

@@ -174,7 +174,7 @@ void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
     QCOMPARE(BoxText(form, "FileSizeTextBox"), Count(QFileInfo(capture).size()));
     // The file date in the user's short date format.
     QCOMPARE(BoxText(form, "FileDateTextBox"),
-             QLocale().toString(QFileInfo(QString::fromStdString(program->State().TraceFileName)).lastModified().date(),
+             QLocale().toString(QFileInfo(QString::fromStdString(program->State().Read.TraceFileName)).lastModified().date(),
                                 QLocale::ShortFormat));
 
     // Every box agrees with the content the core builds from the same analysis.
@@ -223,7 +223,7 @@ void MainWindowTest::CommandLineTraceOpensAtFirstActivation()
     WriteEthernetTrace(trace, 20);
     ModalWatcher watcher;
     auto program = StartProgram(scratch, {trace});
-    QVERIFY(program->State().TraceFileName.empty());
+    QVERIFY(program->State().Read.TraceFileName.empty());
     program->ShowMainWindow();
     QVERIFY(WaitFor([&] { return program->MainForm().MainPageControl()->isVisible(); }));
     QCOMPARE(BoxText(program->MainForm(), "TotalPacketsTextBox"), QString("20"));
@@ -360,9 +360,9 @@ void MainWindowTest::SettingsRoundTripWithDefaultsForBadValues()
         QVERIFY(!program->ChartPropertiesForm().Values().ShowLegend);
         QVERIFY(!program->MainForm().Action("ShowTipWizard1")->isChecked());
         QVERIFY(program->MainForm().Action("TcpDataResponse1")->isChecked());
-        QCOMPARE(program->State().TcpDataResponse, uint8_t{1});
+        QCOMPARE(program->State().Options.TcpDataResponse, uint8_t{1});
         program->MainForm().Action("TcpDataResponse1")->trigger();
-        QCOMPARE(program->State().TcpDataResponse, uint8_t{0});
+        QCOMPARE(program->State().Options.TcpDataResponse, uint8_t{0});
         program->ShowMainWindow();
         QVERIFY(!program->MainForm().TipPanel()->isVisible());
         program->MainForm().close();
@@ -516,11 +516,11 @@ void MainWindowTest::BandwidthOptionsFollowTheTopology()
     QCOMPARE(form.Action("BandwidthOption1")->text(), QString("10 Mbps"));
     QCOMPARE(form.Action("BandwidthOption2")->text(), QString("100 Mbps"));
     form.Action("BandwidthOption2")->trigger();
-    QCOMPARE(program->State().EthernetSpeed, 100);
+    QCOMPARE(program->State().Options.EthernetSpeed, 100);
     QVERIFY(form.Action("BandwidthOption2")->isChecked());
     // The new speed counts from the next read on.
     QCOMPARE(BoxText(form, "FileBandwidthTextBox"), QString("10 Mbps"));
-    form.ProcessFile();
+    form.ProcessFile(program->State().Read.TraceFileName);
     QCOMPARE(BoxText(form, "FileBandwidthTextBox"), QString("100 Mbps"));
 }
 

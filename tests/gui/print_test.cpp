@@ -406,8 +406,8 @@ void PrintTest::PrintsOnePagePerSelectedWindow()
     auto program = StartProgram(scratch);
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
-    program->State().TraceFileName = "/captures/none.enc";
-    program->State().TraceFormat = 5;  // LANalyzer
+    program->State().Read.TraceFileName = "/captures/none.enc";
+    program->State().Read.TraceFormat = 5;  // LANalyzer
 
     // A latency and a throughput window are open; the what-if window is closed.
     StandIn latency(320, 200);

@@ -41,7 +41,7 @@ std::vector<uint32_t> PcapFrameLengths(const std::filesystem::path& path)
 struct CaptureRead {
     std::unique_ptr<AnalysisState> State = std::make_unique<AnalysisState>();
     RecordingHost Host;
-    uint8_t Format = kFormatUnknown;
+    TraceFormatCode Format = kFormatUnknown;
 };
 
 std::unique_ptr<CaptureRead> ReadCapture(const std::string& name)
@@ -125,7 +125,7 @@ TEST_F(OfficeCaptures, NetworkMonitorRaisesShortFramesTo64)
     const AnalysisState& s = *netmon->State;
     EXPECT_EQ(s.Topology, kTopologyEthernet);
     EXPECT_EQ(s.TotalFrames, kOfficeFrames);
-    EXPECT_EQ(s.ReadResult, 0);
+    EXPECT_EQ(s.Read.ReadResult, 0);
     EXPECT_TRUE(netmon->Host.Messages.empty());
 
     // Every frame counts its FCS, and frames below 64 bytes count 64.
@@ -158,7 +158,7 @@ TEST_F(OfficeCaptures, LANalyzerCountsTheWireLengthWithFcs)
     const AnalysisState& s = *lanalyzer->State;
     EXPECT_EQ(s.Topology, kTopologyEthernet);
     EXPECT_EQ(s.TotalFrames, kOfficeFrames);
-    EXPECT_EQ(s.ReadResult, 0);
+    EXPECT_EQ(s.Read.ReadResult, 0);
     EXPECT_TRUE(lanalyzer->Host.Messages.empty());
 
     int64_t bytes = 0;
@@ -206,7 +206,7 @@ TEST_F(OfficeCaptures, PcapAndPcapngCopiesGiveTheSnifferAnalysis)
         SCOPED_TRACE(path);
         const auto read = ReadCapture(path);
         const AnalysisState& p = *read->State;
-        EXPECT_EQ(p.ReadResult, 0);
+        EXPECT_EQ(p.Read.ReadResult, 0);
         EXPECT_TRUE(read->Host.Messages.empty());
         EXPECT_DOUBLE_EQ(p.TotalBytes, static_cast<double>(kOfficeBytesWithFcs));
         EXPECT_EQ(p.FrameStats, s.FrameStats);
@@ -234,9 +234,9 @@ TEST_F(OfficeCaptures, CaptureStartsAgree)
     // file's is the time of its first frame.
     const auto netmon = ReadOffice(".cap");
     const auto lanalyzer = ReadOffice(".tr1");
-    EXPECT_EQ(netmon->State->TraceStartDate, lanalyzer->State->TraceStartDate);
-    EXPECT_EQ(ReadOffice(".pcap")->State->TraceStartDate, netmon->State->TraceStartDate);
-    EXPECT_EQ(static_cast<uint32_t>(netmon->State->TraceStartDate) >> 16, (2026u - 1980u) << 9 | 12u << 5 | 8u);
+    EXPECT_EQ(netmon->State->Read.TraceStartDate, lanalyzer->State->Read.TraceStartDate);
+    EXPECT_EQ(ReadOffice(".pcap")->State->Read.TraceStartDate, netmon->State->Read.TraceStartDate);
+    EXPECT_EQ(static_cast<uint32_t>(netmon->State->Read.TraceStartDate) >> 16, (2026u - 1980u) << 9 | 12u << 5 | 8u);
 }
 
 TEST_F(OfficeCaptures, TruncatedCopiesKeepTheirWholeFrames)
@@ -253,7 +253,7 @@ TEST_F(OfficeCaptures, TruncatedCopiesKeepTheirWholeFrames)
         EXPECT_GT(state->TotalFrames, 300);
         EXPECT_LT(state->TotalFrames, kOfficeFrames);
         // The read ends early at the cut, and says so.
-        EXPECT_NE(state->ReadResult, 0);
+        EXPECT_NE(state->Read.ReadResult, 0);
         EXPECT_EQ(host.Texts(), std::vector<std::string>{"Damaged frame record encountered.  Data may be unreliable."});
     }
 }
@@ -268,7 +268,7 @@ TEST(ZooCaptures, NetworkMonitorAndLANalyzerAgreeWithTheSnifferRead)
     for (const char* name : {"zoo-a.cap", "zoo-a.tr1"}) {
         SCOPED_TRACE(name);
         const auto read = ReadCapture(name);
-        EXPECT_EQ(read->State->ReadResult, 0);
+        EXPECT_EQ(read->State->Read.ReadResult, 0);
         EXPECT_TRUE(read->Host.Messages.empty());
         ExpectSameTraffic(*sniffer->State, *read->State);
         // Network Monitor pads short frames to 64 bytes, so only LANalyzer bytes match.

@@ -22,8 +22,8 @@ const std::filesystem::path kCaptures = std::filesystem::path(QUENLIX_SOURCE_DIR
 struct FullRead {
     std::unique_ptr<AnalysisState> State = std::make_unique<AnalysisState>();
     RecordingHost Host;
-    DetectionResult Format;
-    DetectionResult Topology;
+    FormatDetection Format;
+    TopologyDetection Topology;
 };
 
 // Detects and reads a file the way the main window does.
@@ -31,10 +31,10 @@ std::unique_ptr<FullRead> ReadCapture(const std::filesystem::path& path)
 {
     auto read = std::make_unique<FullRead>();
     AnalysisState& state = *read->State;
-    state.TraceFileName = path.string();
-    read->Format = DetectTraceFormat(state, state.TraceFileName, read->Host);
-    read->Topology = DetectTopology(state, read->Format.Code, state.TraceFileName, read->Host);
-    state.TraceFormat = read->Format.Code;
+    state.Read.TraceFileName = path.string();
+    read->Format = DetectTraceFormat(state, state.Read.TraceFileName, read->Host);
+    read->Topology = DetectTopology(state, read->Format.Code, state.Read.TraceFileName, read->Host);
+    state.Read.TraceFormat = read->Format.Code;
     state.Topology = read->Topology.Code;
     ReadTraceFile(state, false, read->Host);
     return read;
@@ -47,9 +47,9 @@ TEST(RealCaptures, OfficeAIsReadWhole)
     const auto read = ReadCapture(path);
     EXPECT_EQ(read->Format.Code, kFormatSniffer);
     EXPECT_EQ(read->Topology.Code, kTopologyEthernet);
-    EXPECT_EQ(read->State->SnifferCompressed, 0);
+    EXPECT_EQ(read->State->Read.SnifferCompressed, 0);
     EXPECT_EQ(read->State->TotalFrames, 851);
-    EXPECT_EQ(read->State->ReadResult, 0);
+    EXPECT_EQ(read->State->Read.ReadResult, 0);
     EXPECT_TRUE(read->Host.Messages.empty());
 
     // Frame by frame: 497,470 bytes stored, each frame counted with its FCS.
@@ -115,7 +115,7 @@ TEST(RealCaptures, CompressedCopyReadsTheSame)
         }
     }
     const auto read = ReadCapture(dir.Path("office-a.enc"));
-    EXPECT_EQ(read->State->SnifferCompressed, 1);
+    EXPECT_EQ(read->State->Read.SnifferCompressed, 1);
     EXPECT_EQ(read->State->TotalFrames, 851);
     EXPECT_TRUE(read->Host.Messages.empty());
 
@@ -141,7 +141,7 @@ TEST(RealCaptures, DamagedFilesEndCleanly)
         const auto read = ReadCapture(entry.path());
         ++files;
         EXPECT_EQ(read->Format.Code, kFormatSniffer);
-        EXPECT_EQ(read->State->ReadFinished, 1);
+        EXPECT_EQ(read->State->Read.ReadFinished, 1);
         if (name == "eigrp-tlv-oobr.enc") continue;  // its record lengths wrapped: any count will do
         const auto known = frames.find(name);
         EXPECT_EQ(read->State->TotalFrames, known == frames.end() ? 1 : known->second);

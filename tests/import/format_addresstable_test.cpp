@@ -35,14 +35,14 @@ protected:
     void SetUp() override
     {
         state = std::make_unique<AnalysisState>();
-        state->AddressTableFolder = dir.Path("tables") + "/";
+        state->Options.AddressTableFolder = dir.Path("tables") + "/";
         std::filesystem::create_directories(dir.Path("tables"));
     }
     void WriteTable(const std::string& name, const std::vector<uint8_t>& bytes) { WriteBytes(dir.Path("tables/" + name), bytes); }
     void SetCurrentTable(const std::string& name)
     {
         machine.WriteString(kObserverSettingsKey, kCurrentAddressTableValue, name);
-        state->MachineSettings = &machine;
+        state->Platform.MachineSettings = &machine;
     }
 
     TempDir dir;
@@ -54,19 +54,19 @@ protected:
 TEST_F(AddressTable, NameFromTheMachineSettingsTheHeaderOrTheDefault)
 {
     FindAddressTable(*state, HeaderText("Observer=9"));
-    EXPECT_EQ(state->AddressTableName, "Local Address Table.adr");  // no settings at all
+    EXPECT_EQ(state->Read.AddressTableName, "Local Address Table.adr");  // no settings at all
 
     SetCurrentTable("");
     FindAddressTable(*state, HeaderText("Observer=9"));
-    EXPECT_EQ(state->AddressTableName, "Local Address Table.adr");
+    EXPECT_EQ(state->Read.AddressTableName, "Local Address Table.adr");
 
     SetCurrentTable("Floor 2.adr");
     FindAddressTable(*state, HeaderText("Observer=9"));
-    EXPECT_EQ(state->AddressTableName, "Floor 2.adr");
+    EXPECT_EQ(state->Read.AddressTableName, "Floor 2.adr");
 
     // The header's own table wins; its name ends at the first zero byte.
     FindAddressTable(*state, HeaderText(std::string("Observer=9 C:\\Observer Files\\LocalAddressTable\\Lab.adr\0junk", 59)));
-    EXPECT_EQ(state->AddressTableName, "Lab.adr");
+    EXPECT_EQ(state->Read.AddressTableName, "Lab.adr");
     EXPECT_EQ(AddressTablePath(*state), dir.Path("tables") + "/Lab.adr");
 }
 
@@ -75,7 +75,7 @@ TEST_F(AddressTable, DefaultFolderAndFoldersWithoutSeparator)
     AnalysisState fresh;
     FindAddressTable(fresh, HeaderText("Observer=9"));
     EXPECT_EQ(AddressTablePath(fresh), "C:\\Observer Files\\LocalAddressTable\\Local Address Table.adr");
-    fresh.AddressTableFolder = "/var/tables";
+    fresh.Options.AddressTableFolder = "/var/tables";
     EXPECT_EQ(AddressTablePath(fresh), "/var/tables/Local Address Table.adr");
 }
 
@@ -141,7 +141,7 @@ TEST_F(AddressTable, OtherTracesNeverUseATable)
     const std::string trace = dir.Path("trace.cap");
     BuildNetMonTrace({}, {NetMonFrame{0, UnicastBytes(60, 1), -1}}).Save(trace);
     ASSERT_EQ(DetectAndRead(*state, trace, host), kFormatNetworkMonitor);
-    EXPECT_EQ(state->AddressTableName, "LocalAddressTable.adr");
+    EXPECT_EQ(state->Read.AddressTableName, "LocalAddressTable.adr");
     EXPECT_EQ(LookupName(*state, Key(kServerMac)), "");
 }
 

@@ -18,14 +18,14 @@ constexpr int32_t kStart = 1000000000;  // 9 September 2001, 01:46:40
 
 class AdvisorReading : public ::testing::Test {
 protected:
-    static CaptureOptions Options(uint8_t topology = kTopologyEthernet)
+    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
     {
         CaptureOptions options;
         options.Format = kFormatInternetworkAdvisor;
         options.Topology = topology;
         return options;
     }
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         host = RecordingHost{};
@@ -55,7 +55,7 @@ TEST_F(AdvisorReading, DetectedAndReadAsTheProgramDoes)
         EXPECT_EQ(DetectAndRead(state, path, host), kFormatInternetworkAdvisor);
         EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
         EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.TraceStartDate, PackDosDateTime({2001, 9, 9, 1, 46, 40}));
+        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2001, 9, 9, 1, 46, 40}));
     }
 }
 
@@ -76,7 +76,7 @@ TEST_F(AdvisorReading, TaggedRecords)
     EXPECT_EQ(read.Frames[0].Bytes, SampleBytes(60, 1));
     EXPECT_EQ(read.Frames[1].Bytes, SampleBytes(61, 2));
     EXPECT_EQ(read.Frames[2].Bytes, SampleBytes(62, 3));
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(AdvisorReading, RecordRunningPastTheEndOfTheFileEndsTheRead)
@@ -87,7 +87,7 @@ TEST_F(AdvisorReading, RecordRunningPastTheEndOfTheFileEndsTheRead)
     builder.AddFrame(Frame(60, 2));  // inside the long record's claimed length
     const CapturedRead read = Read(builder.Image());
     EXPECT_EQ(read.State->TotalFrames, 1);
-    EXPECT_NE(read.State->ReadResult, 0);
+    EXPECT_NE(read.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 }
 
@@ -101,7 +101,7 @@ TEST_F(AdvisorReading, RecordShorterThanItsHeaderEndsTheRead)
         builder.AddFrame(Frame(60, 2));
         const CapturedRead read = Read(builder.Image());
         EXPECT_EQ(read.State->TotalFrames, 1);
-        EXPECT_NE(read.State->ReadResult, 0);
+        EXPECT_NE(read.State->Read.ReadResult, 0);
     }
 }
 
@@ -146,7 +146,7 @@ TEST_F(AdvisorReading, BoundOfTheFrameArea)
     // 17997 frame bytes fit though their area (18004) does not; 18001 do not.
     const CapturedRead fits = Read(BuildAdvisorTrace({}, {Frame(17997, 2)}));
     ASSERT_EQ(fits.Frames.size(), 1u);
-    EXPECT_EQ(fits.State->ClippedFrames, 0);
+    EXPECT_EQ(fits.State->Read.ClippedFrames, 0);
     ExpectClippedAndReadOn(Read(BuildAdvisorTrace({}, {Frame(60, 1), Frame(18001, 2), Frame(60, 3)})), host);
 }
 
@@ -160,7 +160,7 @@ TEST_F(AdvisorReading, StopAfterTheFirstRecord)
     host.StopAfterPolls = 0;  // polled after the group record already
     const CapturedRead read = CaptureFrames(path, Options(), host);
     EXPECT_EQ(read.State->TotalFrames, 0);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
 
 TEST_F(AdvisorReading, CutAnywhere)

@@ -16,7 +16,7 @@ constexpr double kDayStart = (9 * 3600.0 + 30 * 60.0 + 15) * 1e6;  // 09:30:15 o
 
 class DA30Reading : public ::testing::Test {
 protected:
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         host = RecordingHost{};
@@ -41,7 +41,7 @@ TEST_F(DA30Reading, DetectedAndReadAsTheProgramDoes)
         EXPECT_EQ(DetectAndRead(state, path, host), kFormatDA30);
         EXPECT_EQ(state.Topology, tokenRing ? kTopologyTokenRing : kTopologyEthernet);
         EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.ReadResult, 0);
+        EXPECT_EQ(state.Read.ReadResult, 0);
     }
 }
 
@@ -55,7 +55,7 @@ TEST_F(DA30Reading, TimeLengthsAndBytes)
     const CapturedRead read = Read(BuildDA30Trace({}, frames));
     ASSERT_EQ(read.Frames.size(), 3u);
     EXPECT_EQ(read.State->TotalFrames, 3);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 
     EXPECT_DOUBLE_EQ(read.Frames[0].Time, kDayStart);
     EXPECT_DOUBLE_EQ(read.Frames[1].Time, kDayStart + 32000.0);
@@ -95,7 +95,7 @@ TEST_F(DA30Reading, RecordOfNoWordsEndsTheRead)
     image.Bytes.insert(image.Bytes.end(), late.begin(), late.end());
     const CapturedRead read = Read(image);
     EXPECT_EQ(read.State->TotalFrames, 2);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 
     DA30Options noEnd;
     noEnd.WriteEndRecord = false;  // the end of the file ends the read too
@@ -133,7 +133,7 @@ TEST_F(DA30Reading, HostileRecordLengths)
         image.Bytes = patch.Data();
         const CapturedRead read = Read(image);
         EXPECT_EQ(read.State->TotalFrames, 1);
-        EXPECT_NE(read.State->ReadResult, 0);
+        EXPECT_NE(read.State->Read.ReadResult, 0);
         EXPECT_TRUE(host.Messages.empty());
     }
 }
@@ -163,7 +163,7 @@ TEST_F(DA30Reading, OffsetsOutsideTheFile)
             image.Bytes = patch.Data();
             const CapturedRead read = Read(image);
             EXPECT_EQ(read.State->TotalFrames, 0);
-            EXPECT_NE(read.State->ReadResult, 0);
+            EXPECT_NE(read.State->Read.ReadResult, 0);
             EXPECT_TRUE(host.Messages.empty());
         }
     }
@@ -178,7 +178,7 @@ TEST_F(DA30Reading, StopAfterTheFirstRecord)
     options.Format = kFormatDA30;
     const CapturedRead read = CaptureFrames(path, options, host);
     EXPECT_EQ(read.State->TotalFrames, 1);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
 
 TEST_F(DA30Reading, CutAnywhere)

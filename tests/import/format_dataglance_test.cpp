@@ -20,7 +20,7 @@ constexpr double kDayStart = (22 * 3600.0 + 13 * 60.0 + 20.0) * 1e6;
 
 class DataGLANceReading : public ::testing::Test {
 protected:
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         host = RecordingHost{};
@@ -50,7 +50,7 @@ TEST_F(DataGLANceReading, DetectedAndReadAsTheProgramDoes)
         EXPECT_EQ(DetectAndRead(state, path, host), kFormatDataGLANce);
         EXPECT_EQ(state.Topology, network == 3 ? kTopologyEthernet : kTopologyTokenRing);
         EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
+        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
     }
 }
 
@@ -72,11 +72,11 @@ TEST_F(DataGLANceReading, CaptureStartCountsFrom1970LessSevenHours)
     epoch.StartField = 25200;  // the very start of 1 January 1970
     const CapturedRead read = Read(BuildDataGLANceTrace(epoch, {{SampleBytes(60, 1)}}));
     // The packed date holds no year before 1980, so the start lands on its first day.
-    EXPECT_EQ(read.State->TraceStartDate, PackDosDateTime({1970, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(read.State->Read.TraceStartDate, PackDosDateTime({1970, 1, 1, 0, 0, 0}));
     EXPECT_DOUBLE_EQ(read.Frames.at(0).Time, 0.0);
 
     const CapturedRead later = Read(BuildDataGLANceTrace(Started(), {{SampleBytes(60, 1)}}));
-    EXPECT_EQ(later.State->TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
+    EXPECT_EQ(later.State->Read.TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
     EXPECT_DOUBLE_EQ(later.Frames.at(0).Time, kDayStart);
 }
 
@@ -98,7 +98,7 @@ TEST_F(DataGLANceReading, LongFramesGoOnInContinuationRecords)
         EXPECT_EQ(read.Frames[i].Bytes, frames[i].Bytes);
         EXPECT_EQ(read.Frames[i].StoredLength, frames[i].Bytes.size());
     }
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(DataGLANceReading, ContinuationBytesNearTheFrameLimitAreNotKept)
@@ -171,7 +171,7 @@ TEST_F(DataGLANceReading, StoredLengthBeyondTheFrameLimit)
     const DataGLANceFrame huge{SampleBytes(18001, 1)};
     // Its continuation records are counted by the stored length: the next frame follows them.
     const CapturedRead read = Read(BuildDataGLANceTrace(Started(), {{SampleBytes(60, 2)}, huge, {SampleBytes(60, 3)}}));
-    EXPECT_EQ(read.State->ClippedFrames, 1);
+    EXPECT_EQ(read.State->Read.ClippedFrames, 1);
     EXPECT_EQ(read.State->TotalFrames, 3);
     EXPECT_TRUE(host.Messages.empty());
 }

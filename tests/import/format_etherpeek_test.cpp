@@ -44,7 +44,7 @@ protected:
         auto state = std::make_unique<AnalysisState>();
         EXPECT_EQ(DetectAndRead(*state, file, host), kFormatEtherPeek);
         EXPECT_EQ(state->TotalFrames, static_cast<int32_t>(packets.size()));
-        return state->TraceStartDate;
+        return state->Read.TraceStartDate;
     }
 };
 
@@ -119,21 +119,21 @@ TEST_F(EtherPeekReading, ThePacketCountEndsTheRead)
     two.PacketCount = 2;
     const CapturedRead counted = Read({Packet(60, 1), Packet(60, 2), Packet(60, 3)}, two);
     EXPECT_EQ(counted.Frames.size(), 2u);
-    EXPECT_EQ(counted.State->ReadResult, 0);
+    EXPECT_EQ(counted.State->Read.ReadResult, 0);
 
     // More packets promised than stored: the file's end ends the read, as a read error.
     EtherPeekOptions five;
     five.PacketCount = 5;
     const CapturedRead shortFile = Read({Packet(60, 1), Packet(60, 2)}, five);
     EXPECT_EQ(shortFile.Frames.size(), 2u);
-    EXPECT_NE(shortFile.State->ReadResult, 0);
+    EXPECT_NE(shortFile.State->Read.ReadResult, 0);
 
     // No count at all: the packets run to the end of the file.
     EtherPeekOptions none;
     none.PacketCount = 0;
     const CapturedRead uncounted = Read({Packet(60, 1), Packet(60, 2)}, none);
     EXPECT_EQ(uncounted.Frames.size(), 2u);
-    EXPECT_EQ(uncounted.State->ReadResult, 0);
+    EXPECT_EQ(uncounted.State->Read.ReadResult, 0);
 }
 
 TEST_F(EtherPeekReading, SliceBeyondTheFrameBoundIsClipped)
@@ -155,7 +155,7 @@ TEST_F(EtherPeekReading, SliceBeyondTheFrameBoundIsClipped)
     hostile.WireLength = 0xFFFF;
     const CapturedRead zeroSlice = Read({Packet(60, 1), hostile});
     EXPECT_EQ(zeroSlice.Frames.size(), 1u);
-    EXPECT_NE(zeroSlice.State->ReadResult, 0);
+    EXPECT_NE(zeroSlice.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 }
 

@@ -17,7 +17,7 @@ namespace {
 struct Flavour {
     const char* Name;
     bool NetLens;
-    uint8_t Format;
+    TraceFormatCode Format;
     std::size_t HeaderBytes;
 };
 
@@ -28,7 +28,7 @@ const Flavour kNetLens{"NetLens", true, kFormatNetLens, kNetLensHeaderBytes};
 
 class FireBerdReading : public ::testing::TestWithParam<Flavour> {
 protected:
-    CaptureOptions Options(uint8_t topology = kTopologyEthernet) const
+    CaptureOptions Options(TopologyCode topology = kTopologyEthernet) const
     {
         CaptureOptions options;
         options.Format = GetParam().Format;
@@ -42,7 +42,7 @@ protected:
         options.FrameCount = count;
         return BuildFireBerdTrace(options, frames);
     }
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         host = RecordingHost{};
@@ -108,7 +108,7 @@ TEST_P(FireBerdReading, FrameCountOfTheHeaderEndsTheRead)
     // A count larger than the frames: the end of the file ends the read, without an error.
     const CapturedRead more = Read(Build(frames, 1000));
     EXPECT_EQ(more.State->TotalFrames, 3);
-    EXPECT_EQ(more.State->ReadResult, 0);
+    EXPECT_EQ(more.State->Read.ReadResult, 0);
 }
 
 TEST_P(FireBerdReading, BoundOfARecord)
@@ -130,7 +130,7 @@ TEST_P(FireBerdReading, StopAfterTheFirstRecord)
     host.StopAfterPolls = 0;
     const CapturedRead read = CaptureFrames(path, Options(), host);
     EXPECT_EQ(read.State->TotalFrames, 1);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
 
 TEST_P(FireBerdReading, CutAnywhere)

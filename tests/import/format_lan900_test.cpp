@@ -34,14 +34,14 @@ LAN900Record Other(std::size_t size)
 
 class LAN900Reading : public ::testing::Test {
 protected:
-    static CaptureOptions Options(uint8_t topology = kTopologyEthernet)
+    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
     {
         CaptureOptions options;
         options.Format = kFormatLAN900;
         options.Topology = topology;
         return options;
     }
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         host = RecordingHost{};
@@ -70,7 +70,7 @@ TEST_F(LAN900Reading, CountOnlyPassFindsTheMediumOfTheFirstFrame)
 {
     struct Case {
         uint8_t Network;
-        uint8_t Topology;
+        TopologyCode Topology;
     };
     for (const Case& c : {Case{5, kTopologyEthernet}, Case{0x27, kTopologyEthernet}, Case{6, kTopologyTokenRing},
                           Case{3, kTopologyOther}}) {
@@ -79,13 +79,13 @@ TEST_F(LAN900Reading, CountOnlyPassFindsTheMediumOfTheFirstFrame)
         BuildLAN900Trace({}, {{{Other(20), Frame(60, 1, c.Network), Frame(70, 2, 6)}}}).Save(path);
         AnalysisState state;
         host = RecordingHost{};
-        const DetectionResult topology = DetectTopology(state, kFormatLAN900, path, host);
+        const TopologyDetection topology = DetectTopology(state, kFormatLAN900, path, host);
         EXPECT_EQ(topology.Code, c.Topology);
         EXPECT_FALSE(topology.Failed);
-        EXPECT_EQ(state.ProbedTopology, c.Topology);
+        EXPECT_EQ(state.Read.ProbedTopology, c.Topology);
         EXPECT_EQ(state.TotalFrames, 1);  // the pass reads one frame
         EXPECT_TRUE(
-            std::equal(state.LastFrameCopy.begin(), state.LastFrameCopy.begin() + 60, SampleBytes(60, 1).begin()));
+            std::equal(state.Frame.LastFrameCopy.begin(), state.Frame.LastFrameCopy.begin() + 60, SampleBytes(60, 1).begin()));
     }
 
     BuildLAN900Trace({0, 0}, {{{Frame(60, 1)}}}).Save(path);  // last block 0: no frames at all
@@ -100,7 +100,7 @@ TEST_F(LAN900Reading, DetectedAndReadAsTheProgramDoes)
     EXPECT_EQ(DetectAndRead(state, path, host), kFormatLAN900);
     EXPECT_EQ(state.Topology, kTopologyTokenRing);
     EXPECT_EQ(state.TotalFrames, 2);
-    EXPECT_EQ(state.ReadResult, 0);
+    EXPECT_EQ(state.Read.ReadResult, 0);
 }
 
 TEST_F(LAN900Reading, TimeLengthsAndFlags)
@@ -143,7 +143,7 @@ TEST_F(LAN900Reading, BlocksAreWalkedInOrder)
     EXPECT_EQ(BytesOf(read),
               (std::vector<std::vector<uint8_t>>{WithFcs(SampleBytes(60, 1)), WithFcs(SampleBytes(61, 2)),
                                                  WithFcs(SampleBytes(62, 3))}));
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(LAN900Reading, FramesOfAnotherMediumArePassedOver)
@@ -198,7 +198,7 @@ TEST_F(LAN900Reading, FrameRecordTooShortForItsCountedLength)
     image.Bytes[image.FrameOffsets[1] + 3] = 0;
     const CapturedRead read = Read(image);
     EXPECT_EQ(read.State->TotalFrames, 1);
-    EXPECT_NE(read.State->ReadResult, 0);
+    EXPECT_NE(read.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 }
 
@@ -209,7 +209,7 @@ TEST_F(LAN900Reading, StopAfterTheFirstRecord)
     host.StopAfterPolls = 0;
     const CapturedRead read = CaptureFrames(path, Options(), host);
     EXPECT_EQ(read.State->TotalFrames, 1);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
 
 TEST_F(LAN900Reading, CutAnywhere)

@@ -89,7 +89,7 @@ TEST_F(LANalyzerReading, ANonFrameRecordEndsTheFrames)
     const TraceImage closed = BuildLANalyzerTrace(options, Numbered(2));
     const CapturedRead read = Capture(closed, kFormatLANalyzer);
     EXPECT_EQ(read.Frames.size(), 2u);
-    EXPECT_EQ(read.State->ReadResult, 0);  // a trailer that closes the file
+    EXPECT_EQ(read.State->Read.ReadResult, 0);  // a trailer that closes the file
 
     // Frames after it, or a record of no kind the format has, end the read early.
     TraceImage followed = closed;
@@ -101,7 +101,7 @@ TEST_F(LANalyzerReading, ANonFrameRecordEndsTheFrames)
     for (const TraceImage* image : {&followed, &retyped}) {
         const CapturedRead early = Capture(*image, kFormatLANalyzer);
         EXPECT_EQ(early.Frames.size(), image == &followed ? 2u : 1u);
-        EXPECT_NE(early.State->ReadResult, 0);
+        EXPECT_NE(early.State->Read.ReadResult, 0);
     }
 }
 
@@ -122,7 +122,7 @@ TEST_F(LANalyzerReading, RecordTooShortForTheFrameHeader)
     image.Bytes[image.FrameOffsets[1] + 3] = 0;
     const CapturedRead read = Capture(image, kFormatLANalyzer);
     EXPECT_EQ(read.Frames.size(), 1u);
-    EXPECT_NE(read.State->ReadResult, 0);
+    EXPECT_NE(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(LANalyzerReading, WrappedBufferReadsFromTheOldestFrameAround)
@@ -133,7 +133,7 @@ TEST_F(LANalyzerReading, WrappedBufferReadsFromTheOldestFrameAround)
     ASSERT_LT(image.FrameOffsets[3], image.FrameOffsets[0]);
     const CapturedRead read = Capture(image, kFormatLANalyzer);
     EXPECT_EQ(Order(read), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 
     // A buffer that never wrapped: the oldest frame is at its start.
@@ -208,7 +208,7 @@ TEST_F(LANalyzerReading, DetectedAndReadWithItsCaptureStart)
     ASSERT_EQ(DetectAndRead(*state, path, host), kFormatLANalyzer);
     EXPECT_EQ(state->Topology, kTopologyTokenRing);
     EXPECT_EQ(state->TotalFrames, 3);
-    EXPECT_EQ(state->TraceStartDate, PackDosDateTime({2024, 2, 29, 13, 45, 30}));
+    EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 13, 45, 30}));
 }
 
 TEST_F(LANalyzerReading, SurvivesRandomDamage)

@@ -93,14 +93,14 @@ TEST_F(LANdecoderReading, EndRecordEndsTheReadEvenBeforeMoreRecords)
                        more.Bytes.end());
     const CapturedRead read = Capture(image, kFormatLANdecoder);
     EXPECT_EQ(read.Frames.size(), 2u);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 
     // Without an end record the file's end closes the trace.
     LANdecoderOptions noEnd;
     noEnd.WriteEndRecord = false;
     const CapturedRead open = Read({Frame(60, 1)}, noEnd);
     EXPECT_EQ(open.Frames.size(), 1u);
-    EXPECT_EQ(open.State->ReadResult, 0);
+    EXPECT_EQ(open.State->Read.ReadResult, 0);
 }
 
 TEST_F(LANdecoderReading, RecordBodyBound)
@@ -143,7 +143,7 @@ TEST_F(LANdecoderReading, RecordTooShortForItsHeaderEndsTheRead)
     image.Bytes[image.FrameOffsets[1] + 3] = 0;
     const CapturedRead read = Capture(image, kFormatLANdecoder);
     EXPECT_EQ(read.Frames.size(), 1u);
-    EXPECT_NE(read.State->ReadResult, 0);
+    EXPECT_NE(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(LANdecoderReading, StopEndsTheReadAfterTheRecord)
@@ -151,7 +151,7 @@ TEST_F(LANdecoderReading, StopEndsTheReadAfterTheRecord)
     host.StopAfterPolls = 1;
     const CapturedRead read = Read({Frame(60, 1), Frame(60, 2), Frame(60, 3)});
     EXPECT_EQ(read.Frames.size(), 2u);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
     EXPECT_EQ(read.State->TotalFrames, 2);
 }
 
@@ -171,8 +171,8 @@ TEST_F(LANdecoderReading, DetectedAndReadWithItsCaptureStart)
     EXPECT_EQ(state->Topology, kTopologyTokenRing);
     EXPECT_EQ(state->TotalFrames, 2);
     const CalendarTime start{2025, 3, 14, 15, 9, 26};
-    EXPECT_EQ(state->TraceStartDate, PackDosDateTime(start));
-    EXPECT_EQ(state->ReadResult, 0);
+    EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime(start));
+    EXPECT_EQ(state->Read.ReadResult, 0);
 }
 
 TEST_F(LANdecoderReading, SurvivesRandomDamage)

@@ -35,14 +35,14 @@ bool StartsWith(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& p
 
 class LANWatchReading : public ::testing::Test {
 protected:
-    static CaptureOptions Options(uint8_t topology = kTopologyEthernet)
+    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
     {
         CaptureOptions options;
         options.Format = kFormatLANWatch;
         options.Topology = topology;
         return options;
     }
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         host = RecordingHost{};
@@ -78,7 +78,7 @@ TEST_F(LANWatchReading, HeaderGrowsFromVersion4)
         const CapturedRead read = Read(image);
         ASSERT_EQ(read.Frames.size(), 2u);
         EXPECT_TRUE(StartsWith(read.Frames[1].Bytes, SampleBytes(61, 2)));
-        EXPECT_EQ(read.State->ReadResult, 0);
+        EXPECT_EQ(read.State->Read.ReadResult, 0);
     }
 }
 
@@ -149,7 +149,7 @@ TEST_F(LANWatchReading, StopAfterTheFirstRecord)
     host.StopAfterPolls = 0;  // polled after the record without data already
     const CapturedRead read = CaptureFrames(path, Options(), host);
     EXPECT_EQ(read.State->TotalFrames, 0);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
 
 TEST_F(LANWatchReading, CutAnywhere)

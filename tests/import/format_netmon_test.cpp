@@ -88,7 +88,7 @@ TEST_F(NetMonReading, TheFrameTableEndsTheFrames)
 {
     const CapturedRead empty = Read({});
     EXPECT_EQ(empty.Frames.size(), 0u);
-    EXPECT_EQ(empty.State->ReadResult, 0);
+    EXPECT_EQ(empty.State->Read.ReadResult, 0);
 
     // A table offset inside the frames ends the read after the record that reaches it.
     TraceImage image = BuildNetMonTrace({}, {Frame(60, 1), Frame(60, 2), Frame(60, 3)});
@@ -107,20 +107,20 @@ TEST_F(NetMonReading, DamagedHeaderAndRecordFieldsEndTheReadAsReadErrors)
     insideHeader.Bytes[kNetMonFrameTableField + 3] = 0;
     const CapturedRead none = Capture(insideHeader, kFormatNetworkMonitor);
     EXPECT_EQ(none.Frames.size(), 0u);
-    EXPECT_NE(none.State->ReadResult, 0);
+    EXPECT_NE(none.State->Read.ReadResult, 0);
 
     TraceImage beyondFile = image;
     beyondFile.Bytes[kNetMonFrameTableField + 3] = 0x7F;  // the table lies past the end of the file
     const CapturedRead all = Capture(beyondFile, kFormatNetworkMonitor);
     EXPECT_GE(all.Frames.size(), 2u);
-    EXPECT_NE(all.State->ReadResult, 0);
+    EXPECT_NE(all.State->Read.ReadResult, 0);
 
     TraceImage tooLong = image;
     tooLong.Bytes[image.FrameOffsets[1] + 6] = 0x51;  // 18001 bytes stored
     tooLong.Bytes[image.FrameOffsets[1] + 7] = 0x46;
     const CapturedRead first = Capture(tooLong, kFormatNetworkMonitor);
     EXPECT_EQ(first.Frames.size(), 1u);
-    EXPECT_NE(first.State->ReadResult, 0);
+    EXPECT_NE(first.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 }
 
@@ -138,7 +138,7 @@ TEST_F(NetMonReading, StopEndsTheReadAfterTheRecord)
     host.StopAfterPolls = 0;
     const CapturedRead read = Read({Frame(60, 1), Frame(60, 2)});
     EXPECT_EQ(read.Frames.size(), 1u);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
 
 TEST_F(NetMonReading, TruncatedAnywhere)
@@ -155,14 +155,14 @@ TEST_F(NetMonReading, CaptureStartOrTheFileDate)
     BuildNetMonTrace({}, {Frame(60, 1)}).Save(path);
     auto state = std::make_unique<AnalysisState>();
     ASSERT_EQ(DetectAndRead(*state, path, host), kFormatNetworkMonitor);
-    EXPECT_EQ(state->TraceStartDate, PackDosDateTime({2025, 6, 30, 23, 59, 58}));
+    EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2025, 6, 30, 23, 59, 58}));
 
     // Year 0: the file's own date stays.
     NetMonOptions undated;
     undated.Year = 0;
     BuildNetMonTrace(undated, {Frame(60, 1)}).Save(path);
     ASSERT_EQ(DetectAndRead(*state, path, host), kFormatNetworkMonitor);
-    const int32_t fileDate = state->TraceStartDate;
+    const int32_t fileDate = state->Read.TraceStartDate;
     EXPECT_NE(fileDate, PackDosDateTime({2025, 6, 30, 23, 59, 58}));
     EXPECT_GE(static_cast<uint32_t>(fileDate) >> 25, 2024u - 1980u);  // written just now
 }

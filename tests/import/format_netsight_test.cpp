@@ -28,7 +28,7 @@ NetSightFrame Frame(std::size_t size, uint32_t seed)
 
 class NetSightReading : public ::testing::Test {
 protected:
-    static CaptureOptions Options(uint8_t topology = kTopologyEthernet)
+    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
     {
         CaptureOptions options;
         options.Format = kFormatNetSight;
@@ -43,7 +43,7 @@ protected:
         options.FrameCount = count;
         return options;
     }
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         host = RecordingHost{};
@@ -65,7 +65,7 @@ TEST_F(NetSightReading, DetectedAndReadAsTheProgramDoes)
         EXPECT_EQ(DetectAndRead(state, path, host), kFormatNetSight);
         EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
         EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.TraceStartDate, PackDosDateTime({2024, 2, 29, 12, 34, 56}));
+        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 12, 34, 56}));
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(NetSightReading, FrameCountOfTheHeaderEndsTheRead)
     EXPECT_EQ(Read(BuildNetSightTrace(Started(0, -5), frames)).State->TotalFrames, 0);
     const CapturedRead more = Read(BuildNetSightTrace(Started(0, 99), frames));
     EXPECT_EQ(more.State->TotalFrames, 3);
-    EXPECT_EQ(more.State->ReadResult, 0);
+    EXPECT_EQ(more.State->Read.ReadResult, 0);
 }
 
 TEST_F(NetSightReading, CaptureStartBefore1970KeepsTheFilesDate)
@@ -156,7 +156,7 @@ TEST_F(NetSightReading, CaptureStartBefore1970KeepsTheFilesDate)
     CaptureOptions capture = Options();
     AnalysisState probe;
     const CapturedRead read = CaptureFrames(path, capture, host);
-    EXPECT_EQ(read.State->TraceStartDate, probe.TraceStartDate);  // untouched by the reader
+    EXPECT_EQ(read.State->Read.TraceStartDate, probe.Read.TraceStartDate);  // untouched by the reader
     EXPECT_DOUBLE_EQ(read.Frames.at(0).Time, 86399e6 + TicksToMicroseconds(0, 0, 32));  // 23:59:59
 }
 
@@ -178,7 +178,7 @@ TEST_F(NetSightReading, StopAfterTheFirstRecord)
     host.StopAfterPolls = 0;
     const CapturedRead read = CaptureFrames(path, Options(), host);
     EXPECT_EQ(read.State->TotalFrames, 1);
-    EXPECT_EQ(read.State->ReadCancelled, 1);
+    EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
 
 TEST_F(NetSightReading, CutAnywhere)

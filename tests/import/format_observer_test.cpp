@@ -104,7 +104,7 @@ TEST_F(ObserverReading, FollowsTheNextPacketOffsets)
         expected.resize(read.Frames[k].Bytes.size(), 0);
         EXPECT_EQ(read.Frames[k].Bytes, expected);
     }
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(ObserverReading, OffsetsThatLeadBackOrNowhereEndTheRead)
@@ -133,7 +133,7 @@ TEST_F(ObserverReading, OffsetsThatLeadBackOrNowhereEndTheRead)
         SCOPED_TRACE(c.What);
         const CapturedRead read = Capture(withNext(c.Packet, c.Next), kFormatObserver);
         EXPECT_EQ(read.Frames.size(), c.Frames);
-        EXPECT_NE(read.State->ReadResult, 0);
+        EXPECT_NE(read.State->Read.ReadResult, 0);
     }
     EXPECT_TRUE(host.Messages.empty());
 }
@@ -148,7 +148,7 @@ TEST_F(ObserverReading, StoredLengthBeyondTheFrameBound)
     image.Bytes[image.FrameOffsets[1] + kObserverStoredLengthField + 3] = 0x80;  // some 2 GB stored
     const CapturedRead read = Capture(image, kFormatObserver);
     EXPECT_EQ(read.Frames.size(), 1u);
-    EXPECT_NE(read.State->ReadResult, 0);  // the stored bytes run past the end of the file
+    EXPECT_NE(read.State->Read.ReadResult, 0);  // the stored bytes run past the end of the file
     EXPECT_TRUE(host.Messages.empty());
 
     ExpectClippedAndReadOn(Read({Packet(60, 1), Packet(18001, 2, 18001), Packet(60, 3)}, Version("Observer=9")), host);
@@ -171,7 +171,7 @@ TEST_F(ObserverReading, DetectedAndReadWithTheFileDate)
     ASSERT_EQ(DetectAndRead(*state, path, host), kFormatObserver);
     EXPECT_EQ(state->Topology, kTopologyTokenRing);
     EXPECT_EQ(state->TotalFrames, 2);
-    EXPECT_GE(static_cast<uint32_t>(state->TraceStartDate) >> 25, 2024u - 1980u);  // the file was written just now
+    EXPECT_GE(static_cast<uint32_t>(state->Read.TraceStartDate) >> 25, 2024u - 1980u);  // the file was written just now
     EXPECT_TRUE(host.Messages.empty());
 }
 

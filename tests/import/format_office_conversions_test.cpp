@@ -154,7 +154,7 @@ TraceImage AsNetSight(const Capture& c)
 struct Conversion {
     const char* Name;
     const char* FileName;
-    uint8_t Format;
+    TraceFormatCode Format;
     double ResolutionMicroseconds;  // of the format's time stamps
     std::function<TraceImage(const Capture&)> Build;
 };
@@ -215,13 +215,13 @@ TEST_F(OfficeConversions, EveryFormatReadsTheSameTrace)
         RecordingHost host;
         AnalysisState state;
         ASSERT_EQ(DetectTraceFormat(state, path, host).Code, conversion.Format);
-        state.TraceFileName = path;
-        state.TraceFormat = conversion.Format;
+        state.Read.TraceFileName = path;
+        state.Read.TraceFormat = conversion.Format;
         state.Topology = kTopologyEthernet;
         ReadTraceFile(state, false, host);
 
         EXPECT_TRUE(host.Messages.empty());
-        EXPECT_EQ(state.ReadResult, 0);
+        EXPECT_EQ(state.Read.ReadResult, 0);
         EXPECT_EQ(state.TotalFrames, 851);
         EXPECT_EQ(state.TotalBytes, 500874.0);  // the README's total with the FCS counted
         // Rounding to the format's clock may move each stamp by half its resolution.

@@ -50,7 +50,7 @@ TraceImage Ng(std::vector<PcapNgSection> sections) { return BuildPcapNgTrace(sec
 
 struct Variant {
     const char* Name;
-    uint8_t Format;
+    TraceFormatCode Format;
     std::function<TraceImage()> Build;
 };
 
@@ -93,12 +93,12 @@ const std::vector<Variant> kVariants = {
 
 class PcapReading : public FormatReading {
 protected:
-    CapturedRead Read(const TraceImage& image, uint8_t topology = kTopologyEthernet)
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
     {
         return Capture(image, kFormatPcap, topology);
     }
     // Detection, topology and the driver, as the program opens a file.
-    std::unique_ptr<AnalysisState> Open(const TraceImage& image, uint8_t expectedFormat = kFormatPcapNG)
+    std::unique_ptr<AnalysisState> Open(const TraceImage& image, TraceFormatCode expectedFormat = kFormatPcapNG)
     {
         image.Save(path);
         auto state = std::make_unique<AnalysisState>();
@@ -119,8 +119,8 @@ TEST_F(PcapReading, EveryVariantIsDetectedAndReadAlike)
 
         const CapturedRead read = Read(image);
         ASSERT_EQ(read.Frames.size(), 3u);
-        EXPECT_EQ(read.State->ReadResult, 0);
-        EXPECT_EQ(read.State->SlicedFrames, 0);
+        EXPECT_EQ(read.State->Read.ReadResult, 0);
+        EXPECT_EQ(read.State->Read.SlicedFrames, 0);
         for (std::size_t i = 0; i < 3; ++i) {
             const std::vector<uint8_t> stored = UnicastBytes(60 + 400 * i, static_cast<uint32_t>(i));
             EXPECT_NEAR(read.Frames[i].Time - read.Frames[0].Time, kTimes[i], 1.0);
@@ -129,7 +129,7 @@ TEST_F(PcapReading, EveryVariantIsDetectedAndReadAlike)
             EXPECT_TRUE(std::equal(stored.begin(), stored.end(), read.Frames[i].Bytes.begin()));
         }
         // The capture start is the first frame's second: 14 November 2023, 22:13:20.
-        EXPECT_EQ(static_cast<uint32_t>(read.State->TraceStartDate) >> 16, (2023u - 1980u) << 9 | 11u << 5 | 14u);
+        EXPECT_EQ(static_cast<uint32_t>(read.State->Read.TraceStartDate) >> 16, (2023u - 1980u) << 9 | 11u << 5 | 14u);
         EXPECT_TRUE(host.Messages.empty());
     }
 }
@@ -151,7 +151,7 @@ TEST_F(PcapReading, LengthRules)
     struct Case {
         const char* Name;
         std::function<TraceImage(std::vector<PcapPacket>)> Build;
-        uint8_t Topology;
+        TopologyCode Topology;
         int Fcs;  // added to the lengths
     };
     const std::vector<Case> cases = {
@@ -188,7 +188,7 @@ TEST_F(PcapReading, LengthRules)
         EXPECT_EQ(read.Frames[0].StoredLength, 60 + c.Fcs);
         EXPECT_EQ(read.Frames[1].FrameSize, 1514 + c.Fcs);
         EXPECT_EQ(read.Frames[1].StoredLength, 460);
-        EXPECT_EQ(read.State->SlicedFrames, 1);
+        EXPECT_EQ(read.State->Read.SlicedFrames, 1);
     }
 }
 
@@ -232,11 +232,11 @@ TEST_F(PcapReading, InterfacesOfAnotherMediumArePassedOverAndToldOnce)
     const auto state = Open(Ng({section}));
     EXPECT_EQ(state->Topology, kTopologyEthernet);
     EXPECT_EQ(state->TotalFrames, 4);
-    EXPECT_EQ(state->SkippedFrames, 2);
-    EXPECT_EQ(state->ReadResult, 0);
+    EXPECT_EQ(state->Read.SkippedFrames, 2);
+    EXPECT_EQ(state->Read.ReadResult, 0);
     EXPECT_EQ(host.Texts(), std::vector<std::string>{
                                 "2 frames were captured on interfaces other than Ethernet: they were not analysed."});
-    state->SkippedFrames = 1;
+    state->Read.SkippedFrames = 1;
     state->Topology = kTopologyTokenRing;
     EXPECT_EQ(SkippedFramesText(*state),
               "1 frame was captured on an interface other than Token Ring: it was not analysed.");
@@ -319,7 +319,7 @@ TEST_F(PcapReading, DamagedAndHostileBlocksEndTheReadWithTheFramesSoFar)
         host = RecordingHost{};
         const auto state = Open(trace.Image, trace.Image.Bytes[0] == 0x0A ? kFormatPcapNG : kFormatPcap);
         EXPECT_EQ(state->TotalFrames, static_cast<int>(c.Kept));
-        EXPECT_NE(state->ReadResult, 0);
+        EXPECT_NE(state->Read.ReadResult, 0);
         EXPECT_EQ(host.Texts(), std::vector<std::string>{kDamagedRecordText});
     }
 }
@@ -374,7 +374,7 @@ TEST_F(PcapReading, StopEndsTheReadAfterTheRecord)
         host.StopAfterPolls = polls;
         const CapturedRead read = Read(image);
         EXPECT_EQ(read.Frames.size(), 2u);
-        EXPECT_EQ(read.State->ReadCancelled, 1);
+        EXPECT_EQ(read.State->Read.ReadCancelled, 1);
     }
 }
 

@@ -47,7 +47,7 @@ public:
     void ShowMessage(MessageIcon, const std::string&, const std::string& text) override { Messages.push_back(text); }
     bool StopRequested() override
     {
-        const int64_t position = state_ != nullptr ? state_->TraceFilePos : 0;
+        const int64_t position = state_ != nullptr ? state_->Read.TraceFilePos : 0;
         if (Polls > 0 && position <= last_) ++StepsBack;
         last_ = position;
         return ++Polls > limit_;
@@ -74,7 +74,7 @@ struct Outcome {
 class HangGuard : public ::testing::Test {
 protected:
     // Reads bytes with the reader of format through the driver.
-    Outcome Read(const Bytes& bytes, uint8_t format, uint8_t topology = kTopologyEthernet, bool compressed = false)
+    Outcome Read(const Bytes& bytes, TraceFormatCode format, TopologyCode topology = kTopologyEthernet, bool compressed = false)
     {
         WriteBytes(path, bytes);
         // Each record moves the read on by a byte at least (a compressed Sniffer
@@ -82,12 +82,12 @@ protected:
         const int64_t limit = static_cast<int64_t>(bytes.size()) * (compressed ? 32768 : 2) + 16;
         ProgressHost host(limit);
         AnalysisState state;
-        state.TraceFileName = path;
-        state.TraceFormat = format;
+        state.Read.TraceFileName = path;
+        state.Read.TraceFormat = format;
         state.Topology = topology;
-        state.SnifferCompressed = compressed ? 1 : 0;
+        state.Read.SnifferCompressed = compressed ? 1 : 0;
         ReadTraceFile(state, false, host);
-        return {state.TotalFrames, state.ReadResult, state.ReadCancelled != 0, host.StepsBack, host.Messages};
+        return {state.TotalFrames, state.Read.ReadResult, state.Read.ReadCancelled != 0, host.StepsBack, host.Messages};
     }
 
     TempDir dir;

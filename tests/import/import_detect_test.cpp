@@ -42,12 +42,12 @@ void PutI32(std::vector<uint8_t>& bytes, std::size_t offset, int32_t value)
 
 class Detection : public ::testing::Test {
 protected:
-    DetectionResult Format(const std::string& name, const std::vector<uint8_t>& bytes)
+    FormatDetection Format(const std::string& name, const std::vector<uint8_t>& bytes)
     {
         WriteBytes(dir.Path(name), bytes);
         return DetectTraceFormat(*state, dir.Path(name), host);
     }
-    DetectionResult Topology(uint8_t format, const std::string& name, const std::vector<uint8_t>& bytes)
+    TopologyDetection Topology(TraceFormatCode format, const std::string& name, const std::vector<uint8_t>& bytes)
     {
         WriteBytes(dir.Path(name), bytes);
         return DetectTopology(*state, format, dir.Path(name), host);
@@ -62,7 +62,7 @@ struct FormatCase {
     const char* Label;
     const char* Name;
     std::vector<uint8_t> Bytes;
-    uint8_t Expected;
+    TraceFormatCode Expected;
 };
 
 std::vector<FormatCase> FormatCases()
@@ -108,7 +108,7 @@ TEST_F(Detection, EveryFormatInItsOrder)
 {
     for (const FormatCase& c : FormatCases()) {
         SCOPED_TRACE(c.Label);
-        const DetectionResult result = Format(c.Name, c.Bytes);
+        const FormatDetection result = Format(c.Name, c.Bytes);
         EXPECT_EQ(result.Code, c.Expected);
         EXPECT_FALSE(result.Failed);
     }
@@ -119,23 +119,23 @@ TEST_F(Detection, SettingsForEveryFile)
 {
     std::vector<uint8_t> compressed = Header("TRSNIFF data    \x1a");
     compressed[35] = 1;
-    state->AddressTableName = "Other.adr";
+    state->Read.AddressTableName = "Other.adr";
     EXPECT_EQ(Format("a.enc", compressed).Code, kFormatSniffer);
-    EXPECT_EQ(state->SnifferCompressed, 1);
-    EXPECT_EQ(state->AddressTableName, "LocalAddressTable.adr");
+    EXPECT_EQ(state->Read.SnifferCompressed, 1);
+    EXPECT_EQ(state->Read.AddressTableName, "LocalAddressTable.adr");
 
     compressed[35] = 2;  // only bit 0 means compressed
     EXPECT_EQ(Format("a.enc", compressed).Code, kFormatSniffer);
-    EXPECT_EQ(state->SnifferCompressed, 0);
+    EXPECT_EQ(state->Read.SnifferCompressed, 0);
 
-    state->SnifferCompressed = 1;
+    state->Read.SnifferCompressed = 1;
     EXPECT_EQ(Format("a.enf", Header("LAN")).Code, kFormatLANdecoder);
-    EXPECT_EQ(state->SnifferCompressed, 0);
+    EXPECT_EQ(state->Read.SnifferCompressed, 0);
 }
 
 TEST_F(Detection, RefusesShortAndMissingFiles)
 {
-    DetectionResult result = Format("a.enc", Header("TRS", 39));
+    FormatDetection result = Format("a.enc", Header("TRS", 39));
     EXPECT_EQ(result.Code, kFormatUnknown);
     EXPECT_TRUE(result.Failed);
 
@@ -155,10 +155,10 @@ TEST_F(Detection, RefusesShortAndMissingFiles)
 // ---- topology -------------------------------------------------------------------
 
 struct TopologyCase {
-    uint8_t Format;
+    TraceFormatCode Format;
     std::size_t Offset;
     int Value;
-    uint8_t Expected;
+    TopologyCode Expected;
 };
 
 TEST_F(Detection, TopologyFromHeaderFields)
@@ -179,7 +179,7 @@ TEST_F(Detection, TopologyFromHeaderFields)
         SCOPED_TRACE(::testing::Message() << "format " << int(c.Format) << " value " << c.Value);
         std::vector<uint8_t> bytes(140, 0);
         bytes[c.Offset] = static_cast<uint8_t>(c.Value);
-        const DetectionResult result = Topology(c.Format, "a.bin", bytes);
+        const TopologyDetection result = Topology(c.Format, "a.bin", bytes);
         EXPECT_EQ(result.Code, c.Expected);
         EXPECT_FALSE(result.Failed);
     }
@@ -187,7 +187,7 @@ TEST_F(Detection, TopologyFromHeaderFields)
 
 TEST_F(Detection, TopologyFromWideFields)
 {
-    auto i32At = [this](uint8_t format, std::size_t offset, int32_t value) {
+    auto i32At = [this](TraceFormatCode format, std::size_t offset, int32_t value) {
         std::vector<uint8_t> bytes(140, 0);
         PutI32(bytes, offset, value);
         return Topology(format, "a.bin", bytes).Code;
@@ -295,7 +295,7 @@ TEST_F(Detection, Lan900TopologyFromTheFirstFrameRecord)
 TEST_F(Detection, TopologyOfUnreadableFiles)
 {
     // Too short for a frame: said as detection says it of a shorter file, not as a topology.
-    DetectionResult result = Topology(kFormatSniffer, "small.enc", std::vector<uint8_t>(49, 1));
+    TopologyDetection result = Topology(kFormatSniffer, "small.enc", std::vector<uint8_t>(49, 1));
     EXPECT_EQ(result.Code, kTopologyOther);
     EXPECT_TRUE(result.Failed);
     EXPECT_EQ(host.Texts(), std::vector<std::string>{"File too short."});
@@ -313,7 +313,7 @@ TEST_F(Detection, AccessDeniedIsNotAFailure)
     WriteBytes(path, std::vector<uint8_t>(100, 0));
     std::filesystem::permissions(path, std::filesystem::perms::none);
     if (std::ifstream(path).good()) GTEST_SKIP() << "this user may read any file, so access cannot be denied";
-    const DetectionResult result = DetectTopology(*state, kFormatSniffer, path, host);
+    const TopologyDetection result = DetectTopology(*state, kFormatSniffer, path, host);
     EXPECT_EQ(result.Code, kTopologyOther);
     EXPECT_FALSE(result.Failed);
 }

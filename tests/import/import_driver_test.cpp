@@ -24,9 +24,9 @@ protected:
         std::vector<SnifferFrame> list;
         for (int i = 0; i < frames; ++i) list.push_back({static_cast<uint64_t>(i) * 10, SampleBytes(60 + i, i), 0, 0, 4});
         WriteSnifferFile(path, options, list);
-        state->TraceFileName = path;
-        state->TraceFormat = kFormatSniffer;
-        state->SnifferCompressed = options.Compressed ? 1 : 0;
+        state->Read.TraceFileName = path;
+        state->Read.TraceFormat = kFormatSniffer;
+        state->Read.SnifferCompressed = options.Compressed ? 1 : 0;
         state->Topology = options.NetworkType == 0 ? kTopologyTokenRing : kTopologyEthernet;
     }
 
@@ -45,16 +45,16 @@ TEST_F(ReadDriver, ReadsAndFinishes)
     ReadTraceFile(*state, false, host);
 
     EXPECT_EQ(state->TotalFrames, 25);
-    EXPECT_EQ(state->ReadResult, 0);
-    EXPECT_EQ(state->ReadFinished, 1);
-    EXPECT_EQ(state->LingerTime, 0);
-    EXPECT_EQ(state->CountOnly, 0);
-    EXPECT_EQ(state->SnifferCompressed, 1);  // detection's verdict survives the reset
-    EXPECT_EQ(state->TraceFileSize, static_cast<int64_t>(std::filesystem::file_size(path)));
-    EXPECT_EQ(state->TraceFilePos, state->TraceFileSize);
+    EXPECT_EQ(state->Read.ReadResult, 0);
+    EXPECT_EQ(state->Read.ReadFinished, 1);
+    EXPECT_EQ(state->Read.LingerTime, 0);
+    EXPECT_EQ(state->Read.CountOnly, 0);
+    EXPECT_EQ(state->Read.SnifferCompressed, 1);  // detection's verdict survives the reset
+    EXPECT_EQ(state->Read.TraceFileSize, static_cast<int64_t>(std::filesystem::file_size(path)));
+    EXPECT_EQ(state->Read.TraceFilePos, state->Read.TraceFileSize);
     EXPECT_EQ(state->ViewStale, (std::array<uint8_t, kViewCount>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
     EXPECT_EQ(state->ChartsStale, 1);
-    EXPECT_EQ(state->Host, nullptr);
+    EXPECT_EQ(state->Platform.Host, nullptr);
     EXPECT_EQ(host.Started, 1);
     EXPECT_EQ(host.Finished, 1);
     EXPECT_TRUE(host.Messages.empty());
@@ -90,13 +90,13 @@ TEST_F(ReadDriver, TracesLongerThanTheInputBufferArriveWhole)
             ASSERT_TRUE(std::equal(frames[i].Bytes.begin(), frames[i].Bytes.end(), got.begin())) << "frame " << i;
         }
 
-        state->TraceFileName = path;
-        state->TraceFormat = kFormatSniffer;
-        state->SnifferCompressed = compressed ? 1 : 0;
+        state->Read.TraceFileName = path;
+        state->Read.TraceFormat = kFormatSniffer;
+        state->Read.SnifferCompressed = compressed ? 1 : 0;
         state->Topology = kTopologyEthernet;
         ReadTraceFile(*state, false, host);
         EXPECT_EQ(state->TotalFrames, 4000);
-        EXPECT_EQ(state->ReadResult, 0);
+        EXPECT_EQ(state->Read.ReadResult, 0);
         EXPECT_TRUE(host.Messages.empty());
     }
 }
@@ -105,36 +105,36 @@ TEST_F(ReadDriver, EveryReadStartsAfresh)
 {
     SnifferFileOptions options;
     WriteTrace(3, options);
-    state->SlicedFrames = 1;
-    state->ReadCancelled = 1;
-    state->ReadResult = 7;
-    state->FrameData.fill(0xAA);
-    state->LastFrameCopy.fill(0xAA);
-    state->MaxFrameBytes = 100;
+    state->Read.SlicedFrames = 1;
+    state->Read.ReadCancelled = 1;
+    state->Read.ReadResult = 7;
+    state->Frame.FrameData.fill(0xAA);
+    state->Frame.LastFrameCopy.fill(0xAA);
+    state->Read.MaxFrameBytes = 100;
     ReadTraceFile(*state, false, host);
-    EXPECT_EQ(state->SlicedFrames, 0);
-    EXPECT_EQ(state->ReadCancelled, 0);
-    EXPECT_EQ(state->ReadResult, 0);
-    EXPECT_EQ(state->MaxFrameBytes, kMaxFrameBytes);
-    EXPECT_EQ(state->FrameData[1000], 0);
-    EXPECT_EQ(state->LastFrameCopy, (std::array<uint8_t, kLastFrameCopyBytes>{}));
+    EXPECT_EQ(state->Read.SlicedFrames, 0);
+    EXPECT_EQ(state->Read.ReadCancelled, 0);
+    EXPECT_EQ(state->Read.ReadResult, 0);
+    EXPECT_EQ(state->Read.MaxFrameBytes, kMaxFrameBytes);
+    EXPECT_EQ(state->Frame.FrameData[1000], 0);
+    EXPECT_EQ(state->Frame.LastFrameCopy, (std::array<uint8_t, kLastFrameCopyBytes>{}));
 }
 
 TEST_F(ReadDriver, LinkSpeedFollowsTheMedium)
 {
     WriteTrace(1);
-    state->EthernetSpeed = 100;
+    state->Options.EthernetSpeed = 100;
     ReadTraceFile(*state, false, host);
     EXPECT_EQ(state->LinkSpeed, 100);
     EXPECT_EQ(state->LinkBytesPerSecond, 12500000);
 
     state->Topology = kTopologyTokenRing;
-    state->TokenRingSpeed = 4;
+    state->Options.TokenRingSpeed = 4;
     ReadTraceFile(*state, false, host);
     EXPECT_EQ(state->LinkSpeed, 4);
     EXPECT_EQ(state->LinkBytesPerSecond, 500000);
 
-    state->TokenRingSpeed = 7;  // unsupported: the capacity stays
+    state->Options.TokenRingSpeed = 7;  // unsupported: the capacity stays
     ReadTraceFile(*state, false, host);
     EXPECT_EQ(state->LinkSpeed, 7);
     EXPECT_EQ(state->LinkBytesPerSecond, 500000);
@@ -145,9 +145,9 @@ TEST_F(ReadDriver, CountOnlyPassKeepsTheFirstFrame)
     WriteTrace(5);
     ReadTraceFile(*state, true, host);
     EXPECT_EQ(state->TotalFrames, 1);
-    EXPECT_EQ(state->CountOnly, 1);
+    EXPECT_EQ(state->Read.CountOnly, 1);
     const std::vector<uint8_t> first = SampleBytes(60, 0);
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), state->LastFrameCopy.begin()));
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), state->Frame.LastFrameCopy.begin()));
 }
 
 TEST_F(ReadDriver, StopKeepsWhatWasRead)
@@ -156,19 +156,19 @@ TEST_F(ReadDriver, StopKeepsWhatWasRead)
     host.StopAfterPolls = 9;
     ReadTraceFile(*state, false, host);
     EXPECT_EQ(state->TotalFrames, 10);
-    EXPECT_EQ(state->ReadCancelled, 1);
-    EXPECT_EQ(state->ReadFinished, 1);
-    EXPECT_LT(state->TraceFilePos, state->TraceFileSize);
+    EXPECT_EQ(state->Read.ReadCancelled, 1);
+    EXPECT_EQ(state->Read.ReadFinished, 1);
+    EXPECT_LT(state->Read.TraceFilePos, state->Read.TraceFileSize);
 }
 
 TEST_F(ReadDriver, OpenFailureIsReported)
 {
-    state->TraceFileName = dir.Path("gone.enc");
-    state->TraceFormat = kFormatSniffer;
+    state->Read.TraceFileName = dir.Path("gone.enc");
+    state->Read.TraceFormat = kFormatSniffer;
     ReadTraceFile(*state, false, host);
-    EXPECT_NE(state->ReadResult, 0);
+    EXPECT_NE(state->Read.ReadResult, 0);
     EXPECT_EQ(state->TotalFrames, 0);
-    EXPECT_EQ(state->ReadFinished, 1);
+    EXPECT_EQ(state->Read.ReadFinished, 1);
     EXPECT_EQ(host.Started, 0);
     ASSERT_EQ(host.Messages.size(), 1u);
     EXPECT_EQ(host.Messages[0].Title, "File Read Error");
@@ -177,11 +177,11 @@ TEST_F(ReadDriver, OpenFailureIsReported)
 TEST_F(ReadDriver, FormatsWithoutReaderReadNothing)
 {
     WriteTrace(4);
-    for (uint8_t format : std::initializer_list<uint8_t>{kFormatNone, kFormatUnknown, 18}) {
-        state->TraceFormat = format;
+    for (TraceFormatCode format : {kFormatNone, kFormatUnknown, static_cast<TraceFormatCode>(18)}) {
+        state->Read.TraceFormat = format;
         ReadTraceFile(*state, false, host);
         EXPECT_EQ(state->TotalFrames, 0);
-        EXPECT_EQ(state->ReadFinished, 1);
+        EXPECT_EQ(state->Read.ReadFinished, 1);
     }
     EXPECT_TRUE(host.Messages.empty());
 }
@@ -195,34 +195,34 @@ TEST_F(ReadDriver, StartDateIsTheFileDateUntilAReaderKnowsBetter)
     const auto when = std::chrono::system_clock::from_time_t(std::mktime(&local));
     std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(when));
 
-    state->TraceFormat = kFormatNone;  // nothing is read: the file's date stays
+    state->Read.TraceFormat = kFormatNone;  // nothing is read: the file's date stays
     ReadTraceFile(*state, false, host);
     const uint32_t date = (2021 - 1980) << 9 | 6 << 5 | 15;
     const uint32_t time = 10 << 11 | 20 << 5 | 15;
-    EXPECT_EQ(static_cast<uint32_t>(state->TraceStartDate), date << 16 | time);
+    EXPECT_EQ(static_cast<uint32_t>(state->Read.TraceStartDate), date << 16 | time);
 
-    state->TraceFormat = kFormatSniffer;  // the Sniffer version record carries the capture start
+    state->Read.TraceFormat = kFormatSniffer;  // the Sniffer version record carries the capture start
     ReadTraceFile(*state, false, host);
-    EXPECT_EQ(static_cast<uint32_t>(state->TraceStartDate), 0x5A216000u);
+    EXPECT_EQ(static_cast<uint32_t>(state->Read.TraceStartDate), 0x5A216000u);
 }
 
 // ---- helpers of the import API -------------------------------------------------------
 
 TEST(ImportHelpers, AnalyzerNames)
 {
-    const std::vector<std::pair<uint8_t, std::string>> names = {
+    const std::vector<std::pair<int, std::string>> names = {
         {0, "DA-30"},     {1, "DataGLANce"},      {2, "FireBerd 500"},     {3, "Internetwork Advisor"},
         {4, "LAN900"},    {5, "LANalyzer"},       {6, "LANdecoder"},       {7, "LANWatch"},
         {8, "NetLens"},   {9, "LANDesk/NetSight"}, {10, "Network Monitor"}, {11, "Sniffer"},
         {13, "Observer"}, {14, "EtherPeek"},        {15, "pcap"},            {16, "pcapng"}};
     for (const auto& [code, expected] : names) {
         std::string name = "unchanged";
-        GetAnalyzerName(code, name);
+        GetAnalyzerName(static_cast<TraceFormatCode>(code), name);
         EXPECT_EQ(name, expected);
     }
-    for (uint8_t code : {12, 17, 18, 255}) {
+    for (int code : {12, 17, 18, 255}) {
         std::string name = "unchanged";
-        GetAnalyzerName(code, name);
+        GetAnalyzerName(static_cast<TraceFormatCode>(code), name);
         EXPECT_EQ(name, "unchanged") << int(code);
     }
 }

@@ -169,7 +169,7 @@ TEST_F(ReadOutcome, LongFramesAreClippedAndTold)
     EXPECT_NE(json.Out.find("\"End\": \"complete\""), std::string::npos);
 
     AnalysisState state;
-    state.ClippedFrames = 1;
+    state.Read.ClippedFrames = 1;
     EXPECT_EQ(ClippedFramesText(state), "1 frame was longer than 18,000 bytes: only its first 18,000 bytes were analysed.");
 }
 
@@ -185,8 +185,8 @@ TEST_F(ReadOutcome, NetworkMonitorFrameTable)
     const std::string path = Save(image, "far.cap");
     tb::RecordingHost host;
     AnalysisState state;
-    state.TraceFileName = path;
-    state.TraceFormat = kFormatNetworkMonitor;
+    state.Read.TraceFileName = path;
+    state.Read.TraceFormat = kFormatNetworkMonitor;
     ReadTraceFile(state, false, host);
     EXPECT_EQ(state.TotalFrames, 50);
     EXPECT_EQ(ReadEndOf(state), ReadEnd::EndedEarly);
@@ -205,13 +205,13 @@ TEST(ReadStatus, SaysHowTheReadEnded)
     state.TotalFrames = 942784;
     EXPECT_EQ(ReadStatusText(state), "");
     EXPECT_EQ(ReadEndFrame(state), 942784);
-    state.ReadCancelled = 1;
+    state.Read.ReadCancelled = 1;
     EXPECT_EQ(ReadEndOf(state), ReadEnd::Stopped);
     EXPECT_EQ(ReadStatusText(state), "Read stopped at frame 942,784 of the file");
-    state.ReadCancelled = 0;
+    state.Read.ReadCancelled = 0;
     state.TotalFrames = 2167;
-    state.ReadResult = 4;
-    state.ReadEndText = "Packet too large to process.";
+    state.Read.ReadResult = 4;
+    state.Read.ReadEndText = "Packet too large to process.";
     EXPECT_EQ(ReadStatusText(state), "Read ended at frame 2,168: Packet too large to process.");
 }
 

@@ -183,8 +183,8 @@ protected:
         ASSERT_TRUE(watch.Working()) << "inotify is not available";
         WatchingHost host(files);
         AnalysisState state;
-        state.AddressTableFolder = path.parent_path().string() + "/";
-        const uint8_t format = DetectAndRead(state, path.string(), host);
+        state.Options.AddressTableFolder = path.parent_path().string() + "/";
+        const TraceFormatCode format = DetectAndRead(state, path.string(), host);
 
         ASSERT_NE(format, kFormatUnknown) << "not recognised: " << path.filename();
         EXPECT_GT(state.TotalFrames, 0);
@@ -212,10 +212,10 @@ TEST_F(ReadOnly, TracesOfEveryFormatAreOnlyRead)
         frames.push_back({bytes, seed * 2500.0});
     }
     TempDir scratch;
-    std::set<uint8_t> formats;
+    std::set<TraceFormatCode> formats;
     int index = 0;
     for (const fuzz::Trace& trace : fuzz::WriterTraces(frames, scratch)) {
-        SCOPED_TRACE(trace.Name + ", format " + std::to_string(trace.Format) + ", topology " + std::to_string(trace.Topology));
+        SCOPED_TRACE(trace.Name + ", format " + std::to_string(CodeIndex(trace.Format)) + ", topology " + std::to_string(CodeIndex(trace.Topology)));
         const fs::path folder = dir.Path("trace" + std::to_string(index++));
         fs::create_directories(folder);
         const fs::path path = folder / trace.Name;

@@ -301,7 +301,7 @@ TEST(CompressedTrace, BodyLimits)
         RecordingHost host;
         const CapturedRead read = CaptureFrames(dir.Path("t.enc"), capture, host);
         EXPECT_EQ(read.State->TotalFrames, c.Message ? 1 : 2 + (c.Type == 4 ? 1 : 0));
-        EXPECT_EQ(read.State->ClippedFrames, c.Clipped);
+        EXPECT_EQ(read.State->Read.ClippedFrames, c.Clipped);
         EXPECT_EQ(host.Texts(), c.Message ? std::vector<std::string>{c.Message} : std::vector<std::string>{});
     }
 }

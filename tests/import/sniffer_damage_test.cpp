@@ -88,7 +88,7 @@ TEST_F(DamagedTrace, PlainTruncatedAnywhere)
         // inside a header too (a torn header is no clean end of the file).
         const std::size_t lastEnd = complete ? ends[complete - 1] : kHeaderBytes;
         const bool insideRecord = cut > lastEnd;  // the end record, too, when the frames are all there
-        EXPECT_EQ(read.State->ReadResult != 0, insideRecord);
+        EXPECT_EQ(read.State->Read.ReadResult != 0, insideRecord);
         EXPECT_TRUE(host.Messages.empty());
     }
 }
@@ -212,15 +212,15 @@ TEST_F(DamagedTrace, DriverKeepsFramesOfATruncatedTrace)
     const std::vector<std::size_t> ends = RecordEnds(SomeFrames());
     WritePrefix(dir.Path("whole.enc"), dir.Path("cut.enc"), ends[6] + 10);
     auto state = std::make_unique<AnalysisState>();
-    state->TraceFileName = dir.Path("cut.enc");
-    state->TraceFormat = kFormatSniffer;
+    state->Read.TraceFileName = dir.Path("cut.enc");
+    state->Read.TraceFormat = kFormatSniffer;
     ReadTraceFile(*state, false, host);
     EXPECT_EQ(state->TotalFrames, 7);
-    EXPECT_NE(state->ReadResult, 0);
-    EXPECT_EQ(state->ReadFinished, 1);
-    EXPECT_EQ(state->ReadEndText, "Damaged frame record encountered.  Data may be unreliable.");
-    EXPECT_EQ(host.Texts(), std::vector<std::string>{state->ReadEndText});
-    EXPECT_EQ(ReadStatusText(*state), "Read ended at frame 8: " + state->ReadEndText);
+    EXPECT_NE(state->Read.ReadResult, 0);
+    EXPECT_EQ(state->Read.ReadFinished, 1);
+    EXPECT_EQ(state->Read.ReadEndText, "Damaged frame record encountered.  Data may be unreliable.");
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{state->Read.ReadEndText});
+    EXPECT_EQ(ReadStatusText(*state), "Read ended at frame 8: " + state->Read.ReadEndText);
 }
 
 }  // namespace

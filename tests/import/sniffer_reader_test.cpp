@@ -71,7 +71,7 @@ TEST_F(SnifferReading, StartDateFromTheVersionRecord)
     options.DosDate = 0x5A21;
     options.DosTime = 0x6123;
     const CapturedRead read = Read({Frame(60)}, options);
-    EXPECT_EQ(static_cast<uint32_t>(read.State->TraceStartDate), 0x5A216123u);
+    EXPECT_EQ(static_cast<uint32_t>(read.State->Read.TraceStartDate), 0x5A216123u);
 }
 
 TEST_F(SnifferReading, LengthsOnEthernetAndTokenRing)
@@ -104,10 +104,10 @@ TEST_F(SnifferReading, LengthsOnEthernetAndTokenRing)
 TEST_F(SnifferReading, SlicedFramesFlag)
 {
     std::vector<SnifferFrame> frames = {Frame(60), Frame(70), Frame(80)};
-    EXPECT_EQ(Read(frames).State->SlicedFrames, 0);
+    EXPECT_EQ(Read(frames).State->Read.SlicedFrames, 0);
     frames[2].TrueSize = 200;
     const CapturedRead read = Read(frames);
-    EXPECT_EQ(read.State->SlicedFrames, 1);
+    EXPECT_EQ(read.State->Read.SlicedFrames, 1);
     EXPECT_EQ(read.Frames.size(), 3u);
 }
 
@@ -119,7 +119,7 @@ TEST_F(SnifferReading, OversizeTrueLengthIsClipped)
     ASSERT_EQ(read.Frames.size(), 1u);
     EXPECT_EQ(read.Frames[0].FrameSize, kMaxFrameBytes);
     EXPECT_EQ(read.Frames[0].StoredLength, 64);
-    EXPECT_EQ(read.State->SlicedFrames, 1);
+    EXPECT_EQ(read.State->Read.SlicedFrames, 1);
 }
 
 TEST_F(SnifferReading, FrameStatusOnEthernetOnly)
@@ -181,7 +181,7 @@ TEST_F(SnifferReading, EndRecordBeforeTheFrames)
     const CapturedRead read = Capture({});
     EXPECT_TRUE(read.Frames.empty());
     EXPECT_EQ(read.State->TotalFrames, 0);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(SnifferReading, EndOfFileWithoutEndRecord)
@@ -190,7 +190,7 @@ TEST_F(SnifferReading, EndOfFileWithoutEndRecord)
     options.WriteEndRecord = false;
     const CapturedRead read = Read({Frame(60), Frame(61)}, options);
     EXPECT_EQ(read.State->TotalFrames, 2);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 }
 
@@ -212,8 +212,8 @@ TEST_F(SnifferReading, RecordSizeLimits)
     EXPECT_EQ(read.Frames[2].FrameSize, kMaxFrameBytes);
     EXPECT_TRUE(std::equal(read.Frames[2].Bytes.begin(), read.Frames[2].Bytes.end(), longFrame.begin()));
     EXPECT_EQ(read.Frames[3].Bytes, read.Frames[0].Bytes);
-    EXPECT_EQ(read.State->ClippedFrames, 1);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ClippedFrames, 1);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 }
 
@@ -226,14 +226,14 @@ TEST_F(SnifferReading, StopAndCountOnly)
     host.StopAfterPolls = 3;
     const CapturedRead stopped = Capture({});
     EXPECT_EQ(stopped.State->TotalFrames, 4);
-    EXPECT_EQ(stopped.State->ReadCancelled, 1);
+    EXPECT_EQ(stopped.State->Read.ReadCancelled, 1);
 
     RecordingHost quiet;
     CaptureOptions countOnly;
     countOnly.CountOnly = true;
     const CapturedRead probe = CaptureFrames(path, countOnly, quiet);
     EXPECT_EQ(probe.State->TotalFrames, 1);
-    EXPECT_EQ(probe.State->ReadCancelled, 0);
+    EXPECT_EQ(probe.State->Read.ReadCancelled, 0);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 
 TEST(FormatTable, EveryEntryIsCompleteAndDistinct)
 {
-    std::set<uint8_t> codes;
+    std::set<TraceFormatCode> codes;
     std::set<std::string> names;
     for (const TraceFormat& format : TraceFormats()) {
         SCOPED_TRACE(format.AnalyzerName);
@@ -33,12 +33,13 @@ TEST(FormatTable, EveryEntryIsCompleteAndDistinct)
     }
     // Every code is readable exactly when it has an entry, and only then has a name and a reader.
     for (int code = 0; code < 256; ++code) {
-        const bool known = codes.contains(static_cast<uint8_t>(code));
+        const auto format = static_cast<TraceFormatCode>(code);
+        const bool known = codes.contains(format);
         std::string name = "unchanged";
-        GetAnalyzerName(static_cast<uint8_t>(code), name);
-        EXPECT_EQ(IsReadableFormat(static_cast<uint8_t>(code)), known) << code;
+        GetAnalyzerName(format, name);
+        EXPECT_EQ(IsReadableFormat(format), known) << code;
         EXPECT_EQ(name != "unchanged", known) << code;
-        EXPECT_EQ(MakeTraceReader(static_cast<uint8_t>(code)) != nullptr, known) << code;
+        EXPECT_EQ(MakeTraceReader(format) != nullptr, known) << code;
     }
 }
 
@@ -112,8 +113,8 @@ TEST(OpenTrace, EachOutcomeWithItsMessages)
         EXPECT_EQ(shown, c.Messages);
         if (c.Expected == OpenOutcome::Read) {
             EXPECT_EQ(state->TotalFrames, 3);
-            EXPECT_EQ(state->TraceFormat, kFormatSniffer);
-            EXPECT_EQ(state->TraceFileName, path);
+            EXPECT_EQ(state->Read.TraceFormat, kFormatSniffer);
+            EXPECT_EQ(state->Read.TraceFileName, path);
         }
     }
 }

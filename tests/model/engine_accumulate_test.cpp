@@ -153,12 +153,12 @@ TEST(Stations, DestinationLaterBecomesASender)
     EngineFeeder feed(s);
     feed.Feed(Filler(kB, kA), 0);
     const StationNode& b = s.Stations.at(MacString(kB.data(), 6));
-    EXPECT_EQ(b.StationFlags, 0);
+    EXPECT_EQ(b.StationFlags.ToBits(), 0);
     EXPECT_EQ(s.SourceStationCount, 1);
     feed.Feed(Filler(kA, kB), 1);
     feed.Feed(Filler(kC, kB), 2);
     feed.Feed(Filler(kA, kB), 3);
-    EXPECT_EQ(b.StationFlags, 3);
+    EXPECT_EQ(b.StationFlags.ToBits(), 3);
     EXPECT_EQ(s.SourceStationCount, 2);
     // B's DLC chain: A then C, linked in order of first appearance.
     const TDLCPeer& first = s.ObjectList.DLCPeer(b.FirstDLCPeer);
@@ -199,7 +199,7 @@ TEST(Network, ConversationChainsAndCounters)
     const TTransHead& h3 = s.ObjectList.TransHead(h2.NextTrans);
     EXPECT_EQ(h1.SrcPort, 3000);
     EXPECT_EQ(h2.SrcPort, 3001);
-    EXPECT_EQ(h3.App, 0);
+    EXPECT_EQ(h3.App, kAppICMP);
     EXPECT_EQ(h3.NextTrans, -1);
     const TPacket& ping1 = s.PacketList[h3.FirstPacket];
     EXPECT_EQ(s.PacketList[ping1.NextPacket].Seq, 2);
@@ -210,19 +210,19 @@ TEST(Network, ConversationChainsAndCounters)
 }
 
 // An IP datagram in a frame of the medium: Ethernet II, or Token Ring 802.2 (SAP 06).
-Bytes IpFrame(uint8_t topology, const Mac& dst, const Mac& src, const Bytes& datagram)
+Bytes IpFrame(TopologyCode topology, const Mac& dst, const Mac& src, const Bytes& datagram)
 {
-    return topology == 0 ? Padded(EthernetII(dst, src, 0x0800, datagram)) : TokenRingLlc(dst, src, {}, 0x06, datagram);
+    return topology == kTopologyEthernet ? Padded(EthernetII(dst, src, 0x0800, datagram)) : TokenRingLlc(dst, src, {}, 0x06, datagram);
 }
 
-class SamePortsOverTwoTransports : public ::testing::TestWithParam<uint8_t> {};
+class SamePortsOverTwoTransports : public ::testing::TestWithParam<TopologyCode> {};
 
 // NFS and DNS run over UDP and TCP on the same port pair; each transport keeps a
 // record of its own, in both directions, and the transaction analysis pairs the
 // UDP requests only with UDP answers.
 TEST_P(SamePortsOverTwoTransports, KeepRecordsOfTheirOwn)
 {
-    const uint8_t topology = GetParam();
+    const TopologyCode topology = GetParam();
     AnalysisState s;
     EngineFeeder feed(s, topology);
     const TcpSegment request{.SrcPort = 3000, .DstPort = 2049, .Seq = 1, .Flags = 0x18, .Payload = Bytes(40, 2)};
@@ -241,8 +241,8 @@ TEST_P(SamePortsOverTwoTransports, KeepRecordsOfTheirOwn)
     const TTransHead& udp = s.ObjectList.TransHead(peer.FirstTrans);
     ASSERT_NE(udp.NextTrans, -1);
     const TTransHead& tcp = s.ObjectList.TransHead(udp.NextTrans);
-    EXPECT_EQ(udp.App, 5);
-    EXPECT_EQ(tcp.App, 3);
+    EXPECT_EQ(udp.App, kAppUDP);
+    EXPECT_EQ(tcp.App, kAppTCP);
     EXPECT_EQ(tcp.NextTrans, -1);
     EXPECT_EQ(s.PacketList[udp.FirstPacket].NextPacket, udp.LastPacket);  // the two UDP datagrams
     EXPECT_EQ(tcp.FirstPacket, tcp.LastPacket);
@@ -262,7 +262,7 @@ TEST_P(SamePortsOverTwoTransports, KeepRecordsOfTheirOwn)
     EXPECT_EQ(q.LatencySum, 5000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Media, SamePortsOverTwoTransports, ::testing::Values(uint8_t{0}, uint8_t{1}));
+INSTANTIATE_TEST_SUITE_P(Media, SamePortsOverTwoTransports, ::testing::Values(kTopologyEthernet, kTopologyTokenRing));
 
 TEST(Marks, TcpRetransmissionTwoPacketsBack)
 {
@@ -277,7 +277,7 @@ TEST(Marks, TcpRetransmissionTwoPacketsBack)
     send(100, 50, 1);
     send(150, 0, 2);
     const TPacket again = send(100, 50, 3);
-    EXPECT_TRUE(again.PacketFlags & kPktRetransmission);
+    EXPECT_TRUE(again.PacketFlags.Has(kPktRetransmission));
     EXPECT_EQ(again.RetransDepth, 2);
     // The first packet of a chain is only compared as the direct predecessor.
     AnalysisState s2;
@@ -287,11 +287,11 @@ TEST(Marks, TcpRetransmissionTwoPacketsBack)
     feed2.Feed(TcpFrame(kB, kA, kClient, kServer, a), 0);
     feed2.Feed(TcpFrame(kB, kA, kClient, kServer, b), 1);
     feed2.Feed(TcpFrame(kB, kA, kClient, kServer, a), 2);
-    EXPECT_EQ(s2.PacketList.back().PacketFlags & kPktRetransmission, 0);
+    EXPECT_EQ(s2.PacketList.back().PacketFlags.Has(kPktRetransmission), 0);
     // A copy that crossed more routers and came from another MAC is a path duplicate.
     const TPacket dup = send(150, 0, 4, 63, kC);
-    EXPECT_FALSE(dup.PacketFlags & kPktRetransmission);
-    EXPECT_TRUE(dup.PacketFlags & kPktPathDuplicate);
+    EXPECT_FALSE(dup.PacketFlags.Has(kPktRetransmission));
+    EXPECT_TRUE(dup.PacketFlags.Has(kPktPathDuplicate));
 }
 
 TEST(Marks, ZeroWindow)
@@ -302,7 +302,7 @@ TEST(Marks, ZeroWindow)
     feed.Feed(TcpFrame(kB, kA, kClient, kServer, seg), 0);
     seg.Seq = 2;
     feed.Feed(TcpFrame(kB, kA, kClient, kServer, seg), 1);
-    EXPECT_TRUE(s.PacketList.back().PacketFlags & kPktZeroWindow);
+    EXPECT_TRUE(s.PacketList.back().PacketFlags.Has(kPktZeroWindow));
 }
 
 TEST(Marks, NcpGapMarkerAndRepeat)
@@ -324,9 +324,9 @@ TEST(Marks, NcpGapMarkerAndRepeat)
     EXPECT_EQ(s.PacketList[marker.NextPacket].Seq, 8);
     EXPECT_EQ(s.PacketList.size(), 3u);
     request(8, 2);
-    EXPECT_TRUE(s.PacketList.back().PacketFlags & kPktRetransmission);
+    EXPECT_TRUE(s.PacketList.back().PacketFlags.Has(kPktRetransmission));
     request(8, 20e6);  // more than 10 s later: not a retransmission
-    EXPECT_FALSE(s.PacketList.back().PacketFlags & kPktRetransmission);
+    EXPECT_FALSE(s.PacketList.back().PacketFlags.Has(kPktRetransmission));
 }
 
 // Token Ring MAC frames: vector at byte 17, soft-error counters at 20..32, neighbour at 42 or 26.
@@ -347,7 +347,7 @@ Bytes MacFrame(const Mac& dst, const Mac& src, uint8_t vector, const Mac& neighb
 TEST(TokenRing, SoftErrorsAndTheirNeighbours)
 {
     AnalysisState s;
-    EngineFeeder feed(s, 1);
+    EngineFeeder feed(s, kTopologyTokenRing);
     const Mac rem = {0xC0, 0, 0, 0, 0, 0x08};
     feed.Feed(MacFrame(rem, kA, 0x29, kB, {1, 0, 2, 0, 0, 0, 3, 0, 0, 4}), 0);
     feed.Feed(MacFrame(rem, kA, 0x29, kB, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 1);
@@ -370,7 +370,7 @@ TEST(TokenRing, SoftErrorsAndTheirNeighbours)
 TEST(TokenRing, MonitorFramesMoveOnlyANeighbourWithoutSoftErrors)
 {
     AnalysisState s;
-    EngineFeeder feed(s, 1);
+    EngineFeeder feed(s, kTopologyTokenRing);
     const Mac rem = {0xC0, 0, 0, 0, 0, 0x08};
     const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
     auto neighbours = [&s] {
@@ -393,7 +393,7 @@ TEST(TokenRing, MonitorFramesMoveOnlyANeighbourWithoutSoftErrors)
 TEST(TokenRing, RingOrderGrowsDownstreamFromTheActiveMonitor)
 {
     AnalysisState s;
-    EngineFeeder feed(s, 1);
+    EngineFeeder feed(s, kTopologyTokenRing);
     const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
     feed.Feed(MacFrame(all, kB, 0x06, kA), 0);  // standby before any active monitor: ignored
     EXPECT_EQ(s.RingStationCount, 0);
@@ -404,20 +404,20 @@ TEST(TokenRing, RingOrderGrowsDownstreamFromTheActiveMonitor)
     EXPECT_EQ(s.RingOrder[1].Address, kA);
     EXPECT_EQ(s.RingOrder[2].Address, kB);
     EXPECT_EQ(s.RingOrder[3].Address, kC);
-    EXPECT_EQ(s.RingOrder[1].RingFlags, 1);
+    EXPECT_EQ(s.RingOrder[1].RingFlags.ToBits(), 1);
     // Next cycle: C misses it.
     feed.Feed(MacFrame(all, kA, 0x05, kC), 4);
     feed.Feed(MacFrame(all, kB, 0x06, kA), 5);
     feed.Feed(MacFrame(all, kA, 0x05, kC), 6);
-    EXPECT_EQ(s.RingOrder[3].RingFlags & 0x04, 0x04);
-    EXPECT_EQ(s.RingOrder[2].RingFlags & 0x04, 0);
+    EXPECT_TRUE(s.RingOrder[3].RingFlags.Has(kRingDeinserted));
+    EXPECT_FALSE(s.RingOrder[2].RingFlags.Has(kRingDeinserted));
     EXPECT_EQ(s.Stations.at(MacString(kB.data(), 6)).FirstMACInfo >= 0, true);
 }
 
 TEST(TokenRing, RingOrderStopsAt280Stations)
 {
     AnalysisState s;
-    EngineFeeder feed(s, 1);
+    EngineFeeder feed(s, kTopologyTokenRing);
     const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
     feed.Feed(MacFrame(all, MacOf(1), 0x05, MacOf(300)), 0);
     for (uint32_t i = 2; i <= 300; ++i) feed.Feed(MacFrame(all, MacOf(i), 0x06, MacOf(i - 1)), i);
@@ -462,15 +462,15 @@ TEST(StopAtFrame, EngineAsksTheReaderToStop)
 {
     AnalysisState s;
     EngineFeeder feed(s);
-    s.StopAtFrameMode = 1;
-    s.StopFrameNo = 2;
+    s.Options.StopAtFrameMode = 1;
+    s.Options.StopFrameNo = 2;
     EXPECT_FALSE(feed.Feed(Filler(kB, kA), 0));
     EXPECT_TRUE(feed.Feed(Filler(kB, kA), 1));
-    s.StopAtFrameMode = 0;
-    s.CountOnly = 1;
+    s.Options.StopAtFrameMode = 0;
+    s.Read.CountOnly = 1;
     EXPECT_TRUE(feed.Feed(Filler(kB, kA), 2));
     EXPECT_EQ(s.FrameStats[6], 2);  // the probe frame is counted, not analysed
-    EXPECT_EQ(s.FramesSeen, 3);
+    EXPECT_EQ(s.Read.FramesSeen, 3);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::vector<TPacket> FirstChain(const AnalysisState& s, const Ip& sender)
     return out;
 }
 
-uint16_t LastFlags(const AnalysisState& s) { return s.PacketList.back().PacketFlags; }
+PacketFlagSet LastFlags(const AnalysisState& s) { return s.PacketList.back().PacketFlags; }
 
 class Decode : public ::testing::Test {
 protected:
@@ -62,9 +62,9 @@ TEST_F(Decode, EncapsulationsAndFamilies)
     EXPECT_EQ(s.FrameStats[12], 2);
     EXPECT_EQ(s.FrameStats[10], 1);
     EXPECT_EQ(s.ProtocolStats[5].Frames, 2);   // IPX, raw and LLC
-    EXPECT_EQ(s.ProtocolStats[5].EncapsSet, 0b0110);
+    EXPECT_EQ(s.ProtocolStats[5].EncapsSet.ToBits(), 0b0110);
     EXPECT_EQ(s.ProtocolStats[0].Frames, 1);   // Appletalk over SNAP
-    EXPECT_EQ(s.ProtocolStats[0].EncapsSet, 0b1000);
+    EXPECT_EQ(s.ProtocolStats[0].EncapsSet.ToBits(), 0b1000);
     EXPECT_EQ(s.ProtocolStats[1].Frames, 1);   // ARP
     EXPECT_EQ(s.ProtocolStats[11].Frames, 1);  // NetBIOS-IPX by its socket
     EXPECT_EQ(s.ProtocolStats[11].GroupFrames, 1);
@@ -127,7 +127,7 @@ TEST_F(Decode, EthernetGroupAddressesTestOnlyTheFirstByte)
 TEST(DecodeTokenRing, GroupAddressesRoutingAndMacFrames)
 {
     AnalysisState s;
-    EngineFeeder feed(s, 1);
+    EngineFeeder feed(s, kTopologyTokenRing);
     const Mac station = {0x10, 0x00, 0x5A, 0x01, 0x02, 0x03};
     feed.Feed(TokenRingLlc({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, station, {}, 0xF0, Bytes(60, 0)), 0);
     feed.Feed(TokenRingLlc({0x80, 0, 0, 0, 0, 1}, station, {0x82, 0x70}, 0xF0, Bytes(60, 0)), 1);
@@ -161,7 +161,7 @@ TEST_F(Decode, IpChecksumsAreCheckedOnWholeDatagramsOnly)
     EXPECT_TRUE(LastFlags(s) & kPktBadIpChecksum);
     // The same damaged frame, sliced: never judged.
     feed.FeedSized(badIp, static_cast<uint16_t>(badIp.size() + 4), 40, 5);
-    EXPECT_EQ(LastFlags(s) & (kPktBadIpChecksum | kPktBadUdpChecksum), 0);
+    EXPECT_FALSE(LastFlags(s) & (kPktBadIpChecksum | kPktBadUdpChecksum));
 }
 
 // The checksum is summed several bytes at a time: every length remainder, odd
@@ -177,12 +177,12 @@ TEST_F(Decode, ChecksumsHoldForEveryPayloadLength)
             for (size_t i = 0; i < length; ++i) payload[i] = static_cast<uint8_t>(fill ^ (i * 37));
             TcpSegment seg{.SrcPort = 1025, .DstPort = 80, .Seq = 1, .Payload = payload};
             feed.Feed(TcpFrame(kB, kA, kClient, kServer, seg), frameNo++);
-            EXPECT_EQ(LastFlags(s) & (kPktBadTcpChecksum | kPktBadIpChecksum), 0);
+            EXPECT_FALSE(LastFlags(s) & (kPktBadTcpChecksum | kPktBadIpChecksum));
             seg.BadChecksum = true;
             feed.Feed(TcpFrame(kB, kA, kClient, kServer, seg), frameNo++);
             EXPECT_TRUE(LastFlags(s) & kPktBadTcpChecksum);
             feed.Feed(Padded(EthernetII(kB, kA, 0x0800, Ipv4(kClient, kServer, 17, Udp(kClient, kServer, 9, 9, payload)))), frameNo++);
-            EXPECT_EQ(LastFlags(s) & (kPktBadUdpChecksum | kPktBadIpChecksum), 0);
+            EXPECT_FALSE(LastFlags(s) & (kPktBadUdpChecksum | kPktBadIpChecksum));
             feed.Feed(Padded(EthernetII(kB, kA, 0x0800, Ipv4(kClient, kServer, 17, Udp(kClient, kServer, 9, 9, payload, false, true)))), frameNo++);
             EXPECT_TRUE(LastFlags(s) & kPktBadUdpChecksum);
         }
@@ -194,7 +194,7 @@ TEST_F(Decode, PortRolesAndTcpFields)
     TcpSegment reply{.SrcPort = 80, .DstPort = 1025, .Seq = 7000, .Ack = 9, .Flags = 0x18, .Window = 0, .Payload = Bytes(5, 1)};
     feed.Feed(TcpFrame(kA, kB, kServer, kClient, reply), 0);
     const TPacket& p = s.PacketList.back();
-    EXPECT_EQ(p.PacketFlags & 3, kPktReply);
+    EXPECT_EQ(p.PacketFlags & (kPktRequest | kPktReply), kPktReply);
     EXPECT_EQ(p.Seq, 7000);
     EXPECT_EQ(p.Ack, 9);
     EXPECT_EQ(p.TransportHeaderLen, 20);
@@ -204,26 +204,26 @@ TEST_F(Decode, PortRolesAndTcpFields)
 
     TcpSegment syn{.SrcPort = 5000, .DstPort = 5000, .Flags = 0x02, .Mss = 1460};
     feed.Feed(TcpFrame(kB, kA, kClient, kServer, syn), 1);
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, kPktRequest);  // equal ports: SYN makes it a request
+    EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktRequest);  // equal ports: SYN makes it a request
     EXPECT_EQ(s.PacketList.back().MSS, 1460);
 
     feed.Feed(UdpFrame(kA, kB, kServer, kClient, 53, 3000, DnsAnswer(1, "srv.lan", kServer)), 2);
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, kPktReply);
+    EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktReply);
     feed.Feed(UdpFrame(kB, kA, kClient, kServer, 3000, 53, DnsQuery(1, "srv.lan")), 3);
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, kPktRequest);
+    EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktRequest);
     // A DNS query from a port below 53 carries both roles: the port order and the query bit.
     feed.Feed(UdpFrame(kB, kA, kClient, kServer, 20, 53, DnsQuery(1, "x")), 4);
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, kPktRequest | kPktReply);
+    EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktRequest | kPktReply);
 }
 
 TEST_F(Decode, IcmpEchoRoles)
 {
     feed.Feed(IcmpFrame(kB, kA, kClient, kServer, 8, 77), 0);
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, kPktRequest);
+    EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktRequest);
     EXPECT_EQ(s.PacketList.back().Seq, 77);
     EXPECT_EQ(s.PacketList.back().TypeWord, 8);
     feed.Feed(IcmpFrame(kA, kB, kServer, kClient, 0, 77), 1);
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, kPktReply);
+    EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktReply);
 }
 
 TEST_F(Decode, FragmentsTakeThePortsOfTheirFirstFragment)
@@ -233,7 +233,7 @@ TEST_F(Decode, FragmentsTakeThePortsOfTheirFirstFragment)
     };
     feed.Feed(fragment(0x0100, 0, Udp(kClient, kServer, 4000, 2049, Bytes(100, 1))), 0);
     feed.Feed(fragment(0x0100, 14, Bytes(100, 2)), 1);
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, 0);  // no role from a later fragment
+    EXPECT_FALSE(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply));  // no role from a later fragment
     const TTransHead& head = s.ObjectList.TransHead(s.ObjectList.NetPeer(Node(s, kClient).FirstPeer).FirstTrans);
     EXPECT_EQ(head.SrcPort, 4000);
     EXPECT_EQ(FirstChain(s, kClient).size(), 2u);  // same ports: same chain
@@ -263,7 +263,7 @@ TEST_F(Decode, NamesFromNetBiosDnsAndSap)
     std::copy(server.Node.begin(), server.Node.end(), key + 4);
     EXPECT_EQ(LookupName(s, NetString(key, 10)), "FS1");       // the first name stays
     EXPECT_EQ(LookupName(s, NetString(kB.data(), 6)), "FS1");  // one hop away: the sender is the server
-    EXPECT_EQ(s.PacketList.back().PacketFlags & 3, kPktReply);
+    EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktReply);
 }
 
 TEST_F(Decode, HostileDnsAndSapStayInsideTheFrame)
@@ -308,10 +308,10 @@ TEST_F(Decode, IpxApplicationsAndRoles)
     EXPECT_EQ(s.PacketList.back().PacketFlags, kPktReply);
     EXPECT_EQ(s.PacketList.back().TransportHeaderLen, 12);
     const NetNode& a = s.NetworkNodes.begin()->second;
-    EXPECT_EQ(a.Kind, 5);
+    EXPECT_EQ(a.Kind, kNetworkIPX);
     EXPECT_EQ(s.IPXHostCount, 2);
     EXPECT_EQ(s.IPXSenderCount, 2);
-    EXPECT_TRUE(a.Protocols & (1 << 9));  // SPX
+    EXPECT_TRUE(a.Protocols.Has(kAppSPX));
 }
 
 }  // namespace

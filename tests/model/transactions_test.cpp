@@ -74,7 +74,7 @@ void ExpectNoLatency(const TransactionAnalysis& q)
 TEST_F(Transactions, ApplicationsThatCannotBeTimedStopBeforeAnyPacket)
 {
     TwoWay();
-    const int sap = c.Head(forward, 18);
+    const int sap = c.Head(forward, kAppSAP);
     c.Send(sap, IpxPacket(0, 100, 0, 0, kPktRequest));
     c.Send(sap, IpxPacket(10, 100, 0, 0, kPktRequest));
 
@@ -341,7 +341,7 @@ TEST_F(Transactions, ServerThatOnlySpokeBeforeTheRequestLeavesNothingToTime)
 
 TEST_F(Transactions, IcmpNcpAndSmbAnswersCarryTheRequestIdentifier)
 {
-    for (uint8_t app : {kAppICMP, kAppNCP, kAppSMB}) {
+    for (ApplicationCode app : {kAppICMP, kAppNCP, kAppSMB}) {
         Chains fresh;
         c = std::move(fresh);
         TwoWay();
@@ -360,7 +360,7 @@ TEST_F(Transactions, IcmpNcpAndSmbAnswersCarryTheRequestIdentifier)
 
 TEST_F(Transactions, SpxNetBiosAndBurstAnswersAcknowledgeTheNextSequence)
 {
-    for (uint8_t app : {kAppSPX, kAppNetBIOS, kAppPBurst}) {
+    for (ApplicationCode app : {kAppSPX, kAppNetBIOS, kAppPBurst}) {
         Chains fresh;
         c = std::move(fresh);
         TwoWay();
@@ -382,7 +382,7 @@ TEST_F(Transactions, UdpFragmentsOfOneDatagramAreTimedOnce)
     const int udp = c.Head(forward, kAppUDP, 40000, 7000);
     const int back = c.Head(reverse, kAppUDP, 7000, 40000);
     c.Send(udp, UdpPacket(0, 1472, 9, kPktRequest));
-    c.Send(udp, UdpPacket(100, 500, 9, 0));  // second fragment: same identification
+    c.Send(udp, UdpPacket(100, 500, 9, {}));  // second fragment: same identification
     c.Send(back, UdpPacket(1100, 20, 1, kPktReply));
     c.Send(udp, UdpPacket(2000, 20, 10, kPktRequest));
     c.Send(back, UdpPacket(2200, 20, 2, kPktReply));
@@ -490,7 +490,7 @@ TEST_F(Transactions, TcpResponseTimedToTheFirstDataOfTheAnswer)
 
     // Timed to the data: only the two requests, each from its last segment to the
     // answer's first data; set-up, close and bare acknowledgements are not timed.
-    c.State().TcpDataResponse = 1;
+    c.State().Options.TcpDataResponse = 1;
     const TransactionAnalysis data = Latency(requests);
     EXPECT_EQ(data.AnalysisResult, kResultAnalysed);
     EXPECT_EQ(data.LatencyCount, 2);
@@ -505,7 +505,7 @@ TEST_F(Transactions, TcpDataRequestsWithoutADataAnswerAreNotTimed)
     TwoWay();
     const int requests = c.Head(forward, kAppTCP, 40000, 80);
     const int answers = c.Head(reverse, kAppTCP, 80, 40000);
-    c.State().TcpDataResponse = 1;
+    c.State().Options.TcpDataResponse = 1;
     c.Send(requests, TcpPacket(0, 100, 1000, 1));
     c.Send(answers, TcpPacket(300, 0, 1, 1100, kTcpAck));
     c.Send(answers, TcpPacket(900, 50, 1, 1050));  // data that does not cover the request
@@ -579,12 +579,12 @@ TEST_F(Transactions, TransmissionTimeFollowsTheMediumAndItsSpeed)
     AnalysisState& s = c.State();
     EXPECT_DOUBLE_EQ(TransmissionTime(s, 100, false), 80);
     EXPECT_DOUBLE_EQ(TransmissionTime(s, 100, true), 96);
-    s.EthernetSpeed = 100;
+    s.Options.EthernetSpeed = 100;
     EXPECT_DOUBLE_EQ(TransmissionTime(s, 100, false), 8);
-    s.Topology = 1;
-    s.TokenRingSpeed = 4;
+    s.Topology = kTopologyTokenRing;
+    s.Options.TokenRingSpeed = 4;
     EXPECT_DOUBLE_EQ(TransmissionTime(s, 100, true), 200);  // no frame allowance on Token Ring
-    s.TokenRingSpeed = 0;
+    s.Options.TokenRingSpeed = 0;
     EXPECT_DOUBLE_EQ(TransmissionTime(s, 100, true), 0);
 }
 
@@ -843,7 +843,7 @@ TEST_F(Transactions, ResultsAreResetByEveryRunButForwardElapsedIsKept)
 
     // A stale elapsed time survives a run that stops early.
     q.ForwardElapsed = 123;
-    q.SelectedApp = c.Head(forward, 18);
+    q.SelectedApp = c.Head(forward, kAppSAP);
     c.Send(q.SelectedApp, IpxPacket(0, 100, 0, 0, kPktRequest));
     q = Run(q);
     EXPECT_EQ(q.AnalysisResult, kResultNotTimeable);
@@ -904,7 +904,7 @@ TEST_F(Transactions, ReverseNodeWithPeerAtObjectZeroIsFound)
     EXPECT_EQ(q.LatencySum, 300);
 
     // The same index means nothing on a node that never sent.
-    s.NetworkNodes.at(server).NetFlags = 0;
+    s.NetworkNodes.at(server).NetFlags = NodeFlagSet{};
     AnalyzeTransactions(s, q);
     EXPECT_EQ(q.AnalysisResult, kResultOneWay);
 }

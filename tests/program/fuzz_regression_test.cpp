@@ -65,7 +65,7 @@ TEST(FuzzRegression, RealCapturesKeepEveryRule)
     if (!fs::exists(kCaptures / "office-a.enc")) GTEST_SKIP() << "the real captures are not at " << kCaptures;
     TempDir dir;
     const std::string scratch = dir.Path("");
-    const std::vector<std::pair<std::string, uint8_t>> files = {
+    const std::vector<std::pair<std::string, TraceFormatCode>> files = {
         {"office-a.enc", kFormatSniffer}, {"office-a.cap", kFormatNetworkMonitor}, {"office-a.tr1", kFormatLANalyzer},
         {"zoo-a.enc", kFormatSniffer},    {"zoo-a.cap", kFormatNetworkMonitor},    {"zoo-a.tr1", kFormatLANalyzer}};
     for (const auto& [name, format] : files) {
@@ -79,11 +79,11 @@ TEST(FuzzRegression, RealCapturesKeepEveryRule)
         SilentHost host;
         CaptureOptions options;
         const CapturedRead read = CaptureFrames(entry.path().string(), options, host);
-        for (uint8_t topology : {0, 1}) {
-            std::vector<uint8_t> input{topology};
+        for (TopologyCode topology : {kTopologyEthernet, kTopologyTokenRing}) {
+            std::vector<uint8_t> input{static_cast<uint8_t>(CodeIndex(topology))};
             for (const CapturedFrame& frame : read.Frames) fuzz::AppendFrame(input, frame.Bytes, fuzz::kFlagMilliseconds, 0, 1);
-            EXPECT_EQ(fuzz::RunAnalyzeFrames(input.data(), input.size()), "") << "topology " << int{topology};
-            EXPECT_EQ(fuzz::RunContentBuilders(input.data(), input.size()), "") << "topology " << int{topology};
+            EXPECT_EQ(fuzz::RunAnalyzeFrames(input.data(), input.size()), "") << "topology " << CodeIndex(topology);
+            EXPECT_EQ(fuzz::RunContentBuilders(input.data(), input.size()), "") << "topology " << CodeIndex(topology);
         }
     }
 }
@@ -97,11 +97,11 @@ TEST(FuzzRegression, WriterTracesKeepEveryRule)
     std::vector<fuzz::Frame> frames;
     for (uint32_t seed = 0; seed < 6; ++seed) frames.push_back({SampleBytes(60 + seed * 211, seed), seed * 1500.0});
     for (const fuzz::Trace& trace : fuzz::WriterTraces(frames, dir)) {
-        SCOPED_TRACE(trace.Name + " format " + std::to_string(trace.Format) + " topology " + std::to_string(trace.Topology));
+        SCOPED_TRACE(trace.Name + " format " + std::to_string(CodeIndex(trace.Format)) + " topology " + std::to_string(CodeIndex(trace.Topology)));
         const std::vector<uint8_t> input = fuzz::EncodeReadTraceInput(trace.Format, trace.Topology, trace.Compressed, trace.Data);
         EXPECT_EQ(fuzz::RunReadTrace(input.data(), input.size(), scratch), "");
         const std::vector<uint8_t> family = fuzz::EncodeReaderInput(trace.Format, trace.Topology, trace.Compressed, trace.Data);
-        const uint8_t reader = fuzz::ReaderTargetFormat(fuzz::ReaderTargetName(trace.Format));
+        const TraceFormatCode reader = fuzz::ReaderTargetFormat(fuzz::ReaderTargetName(trace.Format));
         EXPECT_EQ(fuzz::RunReaderFamily(reader, family.data(), family.size(), scratch), "");
         // The reader target's own layout of a LAN900 trace gives the trace back, less the last block's padding.
         if (trace.Format == kFormatLAN900) {
@@ -143,7 +143,7 @@ TEST(FuzzRegression, BrokenStatesAreReported)
 
     auto chain = OneFrameState();
     for (auto& [address, station] : chain->Stations)
-        if ((station.StationFlags & 3) == 3) station.FirstDLCPeer = chain->ObjectList.Count();
+        if (station.StationFlags.HasAll({kFlagSender, kFlagViewable})) station.FirstDLCPeer = chain->ObjectList.Count();
     EXPECT_NE(fuzz::CheckStateInvariants(*chain, 1), "");
 }
 

@@ -24,10 +24,10 @@ std::unique_ptr<AnalysisState> ReadLikeTheReport(const std::string& path)
     auto state = std::make_unique<AnalysisState>();
     std::ostringstream sink;
     ReportHost host(*state, sink, false);
-    const DetectionResult format = DetectTraceFormat(*state, path, host);
-    const DetectionResult topology = DetectTopology(*state, format.Code, path, host);
-    state->TraceFileName = path;
-    state->TraceFormat = format.Code;
+    const FormatDetection format = DetectTraceFormat(*state, path, host);
+    const TopologyDetection topology = DetectTopology(*state, format.Code, path, host);
+    state->Read.TraceFileName = path;
+    state->Read.TraceFormat = format.Code;
     state->Topology = topology.Code;
     ReadTraceFile(*state, false, host);
     return state;
@@ -312,7 +312,7 @@ TEST(ReportHost, DrawsProgressOnlyWhenStandardErrorIsATerminal)
 TEST(ReportHost, MessagesWipeTheProgressLineAndAreCounted)
 {
     auto state = std::make_unique<AnalysisState>();
-    state->TraceFileName = "trace.enc";
+    state->Read.TraceFileName = "trace.enc";
     std::ostringstream err;
     ReportHost host(*state, err, true);
     host.ReadStarted(*state);

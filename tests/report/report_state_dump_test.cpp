@@ -26,7 +26,7 @@ JsonValue Dump(const AnalysisState& state, bool withPackets = false)
 MacString Mac(uint8_t last) { const uint8_t bytes[6] = {0x00, 0xA0, 0x24, 0x12, 0x34, last}; return MacString(bytes, 6); }
 NetString Ip(uint8_t last) { const uint8_t bytes[4] = {10, 1, 0, last}; return NetString(bytes, 4); }
 
-TPacket PacketOf(int frameNo, uint16_t flags = 0)
+TPacket PacketOf(int frameNo, PacketFlagSet flags = {})
 {
     TPacket packet;
     packet.FrameNo = frameNo;
@@ -75,9 +75,9 @@ std::unique_ptr<AnalysisState> ChainedState()
     receiver.Address = Mac(2);
 
     TTransHead tcp, udp;
-    tcp.App = 3;
+    tcp.App = kAppTCP;
     tcp.FirstPacket = LinkPackets(*state, {PacketOf(1), PacketOf(2, kPktGapMarker), PacketOf(2)});
-    udp.App = 5;
+    udp.App = kAppUDP;
     udp.FirstPacket = LinkPackets(*state, {PacketOf(3)});
     const int tcpIndex = state->ObjectList.Add(tcp);
     const int udpIndex = state->ObjectList.Add(udp);
@@ -143,7 +143,7 @@ TEST(StateDump, NumbersKeepTheirExactValues)
     state->ElapsedTime = 0.1;
     state->TotalBytes = 1234567;
     state->TotalBroadcastBytes = 1e20;
-    state->TraceStartDate = -2;
+    state->Read.TraceStartDate = -2;
     const std::string text = StateDumpJson(*state);
     const JsonValue dump = JsonParser::Parse(text);
     EXPECT_EQ(dump["ElapsedTime"].Number, 0.1);

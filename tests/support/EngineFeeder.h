@@ -11,7 +11,7 @@ namespace quenlix::testing {
 
 class EngineFeeder {
 public:
-    explicit EngineFeeder(AnalysisState& state, uint8_t topology = 0) : state_(state)
+    explicit EngineFeeder(AnalysisState& state, TopologyCode topology = kTopologyEthernet) : state_(state)
     {
         state_.Topology = topology;
         ResetAnalysis(state_);
@@ -30,15 +30,15 @@ public:
     bool FeedSized(const Bytes& bytes, uint16_t frameSize, uint16_t storedLength, double timeMicroseconds,
                    bool badFcs = false, bool alignError = false)
     {
-        state_.FrameTime = timeMicroseconds;
-        state_.FrameSize = frameSize;
-        state_.StoredLength = storedLength;
-        state_.FrameBadFCS = badFcs ? 1 : 0;
-        state_.FrameAlignError = alignError ? 1 : 0;
+        state_.Frame.FrameTime = timeMicroseconds;
+        state_.Frame.FrameSize = frameSize;
+        state_.Frame.StoredLength = storedLength;
+        state_.Frame.FrameBadFCS = badFcs ? 1 : 0;
+        state_.Frame.FrameAlignError = alignError ? 1 : 0;
         const std::size_t n = std::min<std::size_t>(bytes.size(), kMaxFrameBytes);
-        std::memcpy(state_.FrameData.data(), bytes.data(), n);
+        std::memcpy(state_.Frame.FrameData.data(), bytes.data(), n);
         const std::size_t tail = std::min<std::size_t>(n + 4, kMaxFrameBytes);
-        std::memset(state_.FrameData.data() + n, 0, tail - n);
+        std::memset(state_.Frame.FrameData.data() + n, 0, tail - n);
         return AnalyzeFrame(state_, frameNo_);
     }
 

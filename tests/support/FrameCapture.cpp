@@ -27,23 +27,23 @@ CapturedRead CaptureFrames(const std::string& path, const CaptureOptions& option
 {
     CapturedRead result{std::make_unique<AnalysisState>(), {}};
     AnalysisState& state = *result.State;
-    state.TraceFileName = path;
-    state.TraceFormat = options.Format;
+    state.Read.TraceFileName = path;
+    state.Read.TraceFormat = options.Format;
     state.Topology = options.Topology;
-    state.SnifferCompressed = options.SnifferCompressed ? 1 : 0;
-    state.CountOnly = options.CountOnly ? 1 : 0;
+    state.Read.SnifferCompressed = options.SnifferCompressed ? 1 : 0;
+    state.Read.CountOnly = options.CountOnly ? 1 : 0;
 
     TraceInput input;
     input.SetReadAhead(options.ReadAhead);
     if (!input.Open(path)) throw std::runtime_error("cannot open " + path);
-    state.TraceFileSize = input.Size();
+    state.Read.TraceFileSize = input.Size();
     const std::unique_ptr<TraceReader> reader = MakeTraceReader(options.Format);
     if (!reader) return result;
 
     ReadContext context(state, host, input);
     context.OnFrame = [&result](const AnalysisState& s) {
-        CapturedFrame frame{s.FrameTime, s.FrameSize, s.StoredLength, s.FrameBadFCS, s.FrameAlignError, {}};
-        frame.Bytes.assign(s.FrameData.begin(), s.FrameData.begin() + s.FrameSize);
+        CapturedFrame frame{s.Frame.FrameTime, s.Frame.FrameSize, s.Frame.StoredLength, s.Frame.FrameBadFCS, s.Frame.FrameAlignError, {}};
+        frame.Bytes.assign(s.Frame.FrameData.begin(), s.Frame.FrameData.begin() + s.Frame.FrameSize);
         result.Frames.push_back(std::move(frame));
     };
     reader->Read(context);

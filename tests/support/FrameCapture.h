@@ -27,8 +27,8 @@ struct CapturedRead {
 };
 
 struct CaptureOptions {
-    uint8_t Format = 11;
-    uint8_t Topology = 0;
+    TraceFormatCode Format = kFormatSniffer;
+    TopologyCode Topology = kTopologyEthernet;
     bool SnifferCompressed = false;
     bool CountOnly = false;
     bool ReadAhead = false;  // read the file ahead on a worker thread, as the driver does

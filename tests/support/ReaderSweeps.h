@@ -64,7 +64,7 @@ inline void ExpectCleanCuts(const TraceImage& image, std::size_t headerEnd, cons
         EXPECT_EQ(read.State->TotalFrames, static_cast<int>(complete));
         for (std::size_t i = 0; i < complete; ++i)
             ASSERT_EQ(read.Frames[i].Bytes, whole.Frames[i].Bytes) << "frame " << i;
-        EXPECT_EQ(read.State->ReadResult != 0, insideRecord);
+        EXPECT_EQ(read.State->Read.ReadResult != 0, insideRecord);
         EXPECT_TRUE(host.Messages.empty());
     }
 }
@@ -78,8 +78,8 @@ inline void ExpectClippedAndReadOn(const CapturedRead& read, const RecordingHost
 {
     ASSERT_EQ(read.Frames.size(), 3u);
     EXPECT_EQ(read.State->TotalFrames, 3);
-    EXPECT_EQ(read.State->ClippedFrames, 1);
-    EXPECT_EQ(read.State->ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ClippedFrames, 1);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
     const std::vector<uint8_t>& kept = read.Frames[1].Bytes;
     ASSERT_EQ(kept.size(), 18000u);

@@ -58,14 +58,14 @@ void ByteSink::PatchLe32(std::size_t at, uint32_t value)
     PatchLe16(at + 2, static_cast<uint16_t>(value >> 16));
 }
 
-uint8_t DetectAndRead(AnalysisState& state, const std::string& path, ReadHost& host)
+TraceFormatCode DetectAndRead(AnalysisState& state, const std::string& path, ReadHost& host)
 {
-    const DetectionResult format = DetectTraceFormat(state, path, host);
+    const FormatDetection format = DetectTraceFormat(state, path, host);
     if (format.Failed || format.Code == kFormatUnknown) return kFormatUnknown;
-    const DetectionResult topology = DetectTopology(state, format.Code, path, host);
+    const TopologyDetection topology = DetectTopology(state, format.Code, path, host);
     if (topology.Failed || topology.Code > kTopologyTokenRing) return kFormatUnknown;
-    state.TraceFileName = path;
-    state.TraceFormat = format.Code;
+    state.Read.TraceFileName = path;
+    state.Read.TraceFormat = format.Code;
     state.Topology = topology.Code;
     ReadTraceFile(state, false, host);
     return format.Code;

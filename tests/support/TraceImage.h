@@ -50,6 +50,6 @@ private:
 // Detects the format and topology of path and reads it into state with the
 // driver, as the main window does. Returns the format code; 17 (nothing read) when
 // the file is not recognised or its topology is not analysed.
-uint8_t DetectAndRead(AnalysisState& state, const std::string& path, ReadHost& host);
+TraceFormatCode DetectAndRead(AnalysisState& state, const std::string& path, ReadHost& host);
 
 }  // namespace quenlix::testing

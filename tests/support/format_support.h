@@ -29,7 +29,7 @@ inline std::vector<uint8_t> UnicastBytes(std::size_t size, uint32_t seed)
 
 class FormatReading : public ::testing::Test {
 protected:
-    CapturedRead Capture(const TraceImage& image, uint8_t format, uint8_t topology = kTopologyEthernet)
+    CapturedRead Capture(const TraceImage& image, TraceFormatCode format, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
         CaptureOptions options;
@@ -68,7 +68,7 @@ inline std::set<std::size_t> CutPoints(const TraceImage& image)
 // Reads the trace cut at every place of CutPoints: each read keeps exactly the
 // frames stored whole before the cut, unchanged, ends with ReadResult set when the
 // cut falls inside the header or a record, and shows no message.
-inline void ExpectEveryCutEndsCleanly(const TraceImage& image, uint8_t format, uint8_t topology,
+inline void ExpectEveryCutEndsCleanly(const TraceImage& image, TraceFormatCode format, TopologyCode topology,
                                       const BoundaryIsError& boundaryIsError)
 {
     TempDir dir;
@@ -101,9 +101,9 @@ inline void ExpectEveryCutEndsCleanly(const TraceImage& image, uint8_t format, u
                                               std::count(image.FrameOffsets.begin(), image.FrameOffsets.end(), cut) > 0);
         if (cut >= image.FramesEnd && cut < image.Bytes.size()) continue;  // inside the trailer: the format decides
         if (atBoundary) {
-            EXPECT_EQ(read.State->ReadResult != 0, boundaryIsError(before));
+            EXPECT_EQ(read.State->Read.ReadResult != 0, boundaryIsError(before));
         } else if (cut < image.Bytes.size()) {
-            EXPECT_NE(read.State->ReadResult, 0);
+            EXPECT_NE(read.State->Read.ReadResult, 0);
         }
     }
     EXPECT_TRUE(host.Messages.empty());

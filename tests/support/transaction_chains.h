@@ -29,13 +29,12 @@ inline NetString IpxKey(uint32_t network, const uint8_t (&node)[6])
 
 // ---- packets ----
 
-constexpr uint16_t kTcpAck = 0x10;
-constexpr uint16_t kTcpPush = 0x18;
-constexpr uint16_t kTcpSyn = 0x02;
+// A data segment's flags: push and acknowledgement.
+constexpr uint16_t kTcpPushAck = kTcpPush | kTcpAck;
 
 // A TCP segment in an Ethernet frame with the FCS: 14 + 20 + 20 + payload + 4 bytes.
-inline TPacket TcpPacket(double time, int payload, double seq, double ack, uint16_t tcpFlags = kTcpPush,
-                         uint16_t packetFlags = 0)
+inline TPacket TcpPacket(double time, int payload, double seq, double ack, uint16_t tcpFlags = kTcpPushAck,
+                         PacketFlagSet packetFlags = {})
 {
     TPacket p;
     p.Time = time;
@@ -52,7 +51,7 @@ inline TPacket TcpPacket(double time, int payload, double seq, double ack, uint1
 }
 
 // A UDP datagram in an Ethernet frame: 14 + 20 + 8 + payload + 4 bytes.
-inline TPacket UdpPacket(double time, int payload, uint16_t ident, uint16_t packetFlags)
+inline TPacket UdpPacket(double time, int payload, uint16_t ident, PacketFlagSet packetFlags)
 {
     TPacket p;
     p.Time = time;
@@ -80,7 +79,7 @@ inline TPacket EchoPacket(double time, uint8_t type, double sequence)
 }
 
 // An IPX packet (NCP, SPX, NetBIOS, packet burst) of the given length.
-inline TPacket IpxPacket(double time, uint16_t length, double seq, double ack, uint16_t packetFlags)
+inline TPacket IpxPacket(double time, uint16_t length, double seq, double ack, PacketFlagSet packetFlags)
 {
     TPacket p;
     p.Time = time;
@@ -121,8 +120,8 @@ public:
         TNetPeer peer;
         peer.PeerAddress = to;
         const int index = state_->ObjectList.Add(peer);
-        if (!(node.NetFlags & kFlagSender)) {
-            node.NetFlags = 3;
+        if (!(node.NetFlags.Has(kFlagSender))) {
+            node.NetFlags = {kFlagSender, kFlagViewable};
             node.FirstPeer = index;
         } else {
             state_->ObjectList.NetPeer(node.LastPeer).Next = index;
@@ -131,7 +130,7 @@ public:
         return index;
     }
 
-    int Head(int peer, uint8_t app, uint16_t srcPort = 0, uint16_t dstPort = 0)
+    int Head(int peer, ApplicationCode app, uint16_t srcPort = 0, uint16_t dstPort = 0)
     {
         TTransHead head;
         head.App = app;

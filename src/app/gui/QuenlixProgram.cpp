@@ -33,9 +33,9 @@ QuenlixProgram::QuenlixProgram(const StartupOptions& options) : state_(std::make
     // The Observer analyser's address table: its registry value names the table,
     // and the folder of the tables is a setting of ours.
     machineSettings_ = QtSettingsStore::LocalMachine();
-    state_->MachineSettings = machineSettings_.get();
+    state_->Platform.MachineSettings = machineSettings_.get();
     if (const auto folder = settings_->ReadString(kAddressTableSettingsKey, kAddressTableFolderValue); folder && !folder->empty())
-        state_->AddressTableFolder = *folder;
+        state_->Options.AddressTableFolder = *folder;
     auto* splash = new TSplashForm(options.SplashMilliseconds);
 
     // Every window exists before the main window, whose creation reads settings into them.

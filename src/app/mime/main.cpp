@@ -12,16 +12,7 @@
 #include <string>
 
 #include "import/TraceFormats.h"
-
-namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-}  // namespace
+#include "model/StringHelpers.h"
 
 int main(int argc, char** argv)
 {
@@ -32,7 +23,7 @@ int main(int argc, char** argv)
     std::set<std::string> patterns;
     for (const quenlix::OpenFilter& filter : quenlix::OpenDialogFilters())
         for (const std::string& pattern : filter.Patterns)
-            if (pattern != "*" && pattern != "*.*") patterns.insert(Lower(pattern));
+            if (pattern != "*" && pattern != "*.*") patterns.insert(quenlix::Lower(pattern));
 
     std::ofstream out(argv[1], std::ios::binary);
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

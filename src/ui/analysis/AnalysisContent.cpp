@@ -7,12 +7,12 @@
 
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
+#include "ui/shared/DurationText.h"
 
 namespace quenlix {
 
 namespace {
 
-const std::string kUnderOneSecond = "< 00:00:01";
 constexpr int kTickHigh = 90;
 constexpr int kTickLow = 45;
 
@@ -27,11 +27,10 @@ std::string Printf(const char* format, double value)
 // " %1.3n": a blank, three decimals with thousands separators.
 std::string Measured(double value) { return " " + FormatFixed(value, 3); }
 
-std::string DurationText(double microseconds)
+// The whole seconds of a duration in microseconds, cut toward zero.
+double WholeSeconds(double microseconds)
 {
-    const double seconds = std::isfinite(microseconds) ? std::trunc(microseconds / 1e6) : 0;
-    if (seconds < 1) return kUnderOneSecond;
-    return FormatDuration(static_cast<int64_t>(std::min(seconds, 1e12)));
+    return std::isfinite(microseconds) ? std::trunc(microseconds / 1e6) : 0;
 }
 
 std::string RangeText(const TransactionAnalysis& q)
@@ -127,7 +126,7 @@ void ShowLatency(const TransactionAnalysis& q, LatencyPanel& panel)
     panel.Memo = FormatCount(q.LatencyCount) + " packet pair included in the latency analysis over the range " +
                  RangeText(q);
     panel.Total = FormatCount(int64_t{q.ForwardPackets} + q.ReversePackets);
-    panel.Duration = DurationText(q.ForwardElapsed);
+    panel.Duration = DurationText(WholeSeconds(q.ForwardElapsed));
     panel.Ratio = RatioText(q.ForwardPackets, q.ReversePackets);
     WhatIfInputs& w = panel.WhatIf;
     w.Valid = true;
@@ -250,7 +249,7 @@ void ShowThroughput(const TransactionAnalysis& q, ThroughputPanel& p, bool upper
     }
     p.HasResults = true;
     p.Total = FormatCount(q.ThroughputPackets);
-    p.Duration = DurationText(q.ForwardElapsed);
+    p.Duration = DurationText(WholeSeconds(q.ForwardElapsed));
     ShowPacketFigures(q, p);
     // Times stepping back can leave no window with time to measure: then there is
     // no minimum either, rather than the search's starting value.
@@ -372,9 +371,9 @@ const std::array<int32_t, kWhatIfSpeedCount>& WhatIfSpeeds()
     return speeds;
 }
 
-SpinRange PacketSizeRange(uint8_t topology)
+SpinRange PacketSizeRange(TopologyCode topology)
 {
-    return topology == 1 ? SpinRange{18, 18200} : SpinRange{64, 1518};
+    return topology == kTopologyTokenRing ? SpinRange{18, 18200} : SpinRange{64, 1518};
 }
 
 namespace {
@@ -395,7 +394,7 @@ double RatioPart(std::string_view text)
 
 }  // namespace
 
-void ClampWhatIf(WhatIfValues& v, uint8_t topology)
+void ClampWhatIf(WhatIfValues& v, TopologyCode topology)
 {
     const SpinRange size = PacketSizeRange(topology);
     v.AveSend = std::clamp(v.AveSend, size.Min, size.Max);
@@ -410,7 +409,7 @@ void ClampWhatIf(WhatIfValues& v, uint8_t topology)
     v.Users = std::clamp(v.Users, 1, 1000);
 }
 
-WhatIfValues WhatIfDefaults(const WhatIfInputs& in, uint8_t topology)
+WhatIfValues WhatIfDefaults(const WhatIfInputs& in, TopologyCode topology)
 {
     WhatIfValues v;
     const SpinRange size = PacketSizeRange(topology);
@@ -430,7 +429,7 @@ WhatIfValues WhatIfDefaults(const WhatIfInputs& in, uint8_t topology)
 std::vector<std::vector<std::string>> WhatIfTable(const WhatIfValues& input)
 {
     WhatIfValues v = input;
-    ClampWhatIf(v, 0);  // keeps every divisor positive; sizes keep the widest range
+    ClampWhatIf(v, kTopologyEthernet);  // keeps every divisor positive; sizes keep the widest range
     v.AveSend = std::clamp(input.AveSend, 18, 18200);
     v.AveRcv = std::clamp(input.AveRcv, 18, 18200);
     std::vector<std::vector<std::string>> rows;

@@ -141,14 +141,14 @@ struct WhatIfValues {
 struct SpinRange {
     int Min = 0, Max = 0;
 };
-SpinRange PacketSizeRange(uint8_t topology);
+SpinRange PacketSizeRange(TopologyCode topology);
 
 // The values the window starts from: the handed-over inputs rounded, the ratio
 // parts taken from the ratio text (a part with a decimal rounds to the nearest
 // whole number), every value inside its range.
-WhatIfValues WhatIfDefaults(const WhatIfInputs& inputs, uint8_t topology);
+WhatIfValues WhatIfDefaults(const WhatIfInputs& inputs, TopologyCode topology);
 // Every value into its range, PktsTrans at least SendRatio + RcvRatio.
-void ClampWhatIf(WhatIfValues& values, uint8_t topology);
+void ClampWhatIf(WhatIfValues& values, TopologyCode topology);
 
 // The table: the header row, then 40 rows (full duplex) or 20, six columns.
 std::vector<std::vector<std::string>> WhatIfTable(const WhatIfValues& values);

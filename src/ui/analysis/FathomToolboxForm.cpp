@@ -289,7 +289,7 @@ void TFathomToolboxForm::Preselect(const ToolboxPreselection& preselection)
 
 void TFathomToolboxForm::Rebuild()
 {
-    setWindowTitle(Q("Fathom ToolBox (tm) - " + state_.TraceFileName));
+    setWindowTitle(Q("Fathom ToolBox (tm) - " + state_.Read.TraceFileName));
     // Token Ring frames are longer: the large scale halves their divisor back.
     scale_ = state_.Topology == kTopologyTokenRing ? PacketScale::Large : PacketScale::Medium;
     options_.ScaleDivisor = ScaleDivisorFor(scale_, state_.Topology);

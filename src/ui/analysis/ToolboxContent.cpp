@@ -7,13 +7,12 @@
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 #include "ui/main/ClientServerContent.h"
+#include "model/StringHelpers.h"
 
 namespace quenlix {
 
 namespace {
 
-constexpr int kOtherApp = 22;
-constexpr uint16_t kTcpFin = 0x01, kTcpSyn = 0x02, kTcpRst = 0x04, kTcpPsh = 0x08, kTcpUrg = 0x20;
 constexpr int kAckSearchDepth = 20;
 constexpr int kRulerLongTick = 50;
 constexpr int kRulerShortTick = 45;
@@ -35,12 +34,6 @@ int32_t PrevPacketOf(const AnalysisState& state, int32_t packet)
     return prev >= 0 && prev < packet ? prev : -1;
 }
 
-std::string FourHex(uint16_t value)
-{
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%04X", value);
-    return buffer;
-}
 
 std::string WholeReal(double value)
 {
@@ -50,14 +43,14 @@ std::string WholeReal(double value)
     return buffer;
 }
 
-bool IsIPXKind(uint8_t kind) { return kind == kFamilyIPX || kind == kFamilyNetBIOSIPX; }
+bool IsIPXKind(NetworkKind kind) { return kind == kNetworkIPX || kind == kNetworkNetBIOSIPX; }
 
 std::string AddressText(const AnalysisState& state, const NetString& address, const ToolboxOptions& options)
 {
     return NetAddressText(state, address, options.IpxLowerByOUI);
 }
 
-bool PortBasedReverse(uint8_t app)
+bool PortBasedReverse(ApplicationCode app)
 {
     return app == kAppTCP || app == kAppUDP || app == kAppSPX || app == kAppNetBIOS || app == kAppSMB || app == kAppPBurst;
 }
@@ -109,8 +102,8 @@ void FillSourceBox(const AnalysisState& state, ToolboxSelection& s, const Toolbo
     s.SourceItems.clear();
     s.SourceNodes.clear();
     for (const auto& [address, node] : state.NetworkNodes) {
-        if (!(node.NetFlags & kFlagSender)) continue;
-        if (node.Kind != kFamilyIP && !IsIPXKind(node.Kind)) continue;
+        if (!(node.NetFlags.Has(kFlagSender))) continue;
+        if (node.Kind != kNetworkIP && !IsIPXKind(node.Kind)) continue;
         s.SourceItems.push_back(AddressText(state, address, options));
         s.SourceNodes.push_back(&node);
     }
@@ -212,10 +205,10 @@ ToolboxPreselection ToolboxPreselectionOf(const ClientServerSelection& row)
             row.SelectedApplicationText};
 }
 
-int ScaleDivisorFor(PacketScale scale, uint8_t topology)
+int ScaleDivisorFor(PacketScale scale, TopologyCode topology)
 {
     const int ethernet = scale == PacketScale::Small ? 32 : scale == PacketScale::Medium ? 16 : 8;
-    return topology == 1 ? ethernet * 2 : ethernet;
+    return topology == kTopologyTokenRing ? ethernet * 2 : ethernet;
 }
 
 std::string ToolboxAppText(const AnalysisState& state, const TTransHead& head)
@@ -235,7 +228,7 @@ std::string ToolboxAppText(const AnalysisState& state, const TTransHead& head)
     if (head.App < kFirstIPXApp) return name;
     if (head.App <= kLastIPXApp)
         return "IPX (Socket " + FourHex(head.SrcPort) + "<->" + FourHex(head.DstPort) + ")/" + name;
-    return head.App == kOtherApp ? "Other" : name;
+    return head.App == kAppOther ? "Other" : name;
 }
 
 int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, const TTransHead& forward)
@@ -436,8 +429,8 @@ public:
         spacing_ = std::max(options.SpacingMs, 0);
         divisor_ = std::max(options.ScaleDivisor, 1);
         const NetNode* source = SourceNode(s);
-        ipSource_ = source && source->Kind == kFamilyIP;
-        ipxSource_ = source && source->Kind == kFamilyIPX;
+        ipSource_ = source && source->Kind == kNetworkIP;
+        ipxSource_ = source && source->Kind == kNetworkIPX;
     }
 
     // Walks the whole ladder; with checkpoints, records where it stood every
@@ -558,37 +551,37 @@ private:
             notes.push_back(std::move(text));
             ++out_.ProblemTotal;
         };
-        if (p.PacketFlags & kPktZeroWindow) {
+        if (p.PacketFlags.Has(kPktZeroWindow)) {
             ++c.ZeroWindows;
             add("Zero Window");
         }
-        if (p.PacketFlags >= kPktBadTcpChecksum) {
-            if (p.PacketFlags & kPktBadFcs) ++c.CrcErrors, add("DLC CRC Error");
-            if (p.PacketFlags & kPktBadIpChecksum) ++c.IpChecksumErrors, add("IP Checksum Error");
-            if (p.PacketFlags & kPktBadUdpChecksum) ++c.UdpChecksumErrors, add("UDP Checksum Error");
-            if (p.PacketFlags & kPktBadTcpChecksum) ++c.TcpChecksumErrors, add("TCP Checksum Error");
+        if (p.PacketFlags.HasAny(kPktDamaged)) {
+            if (p.PacketFlags.Has(kPktBadFcs)) ++c.CrcErrors, add("DLC CRC Error");
+            if (p.PacketFlags.Has(kPktBadIpChecksum)) ++c.IpChecksumErrors, add("IP Checksum Error");
+            if (p.PacketFlags.Has(kPktBadUdpChecksum)) ++c.UdpChecksumErrors, add("UDP Checksum Error");
+            if (p.PacketFlags.Has(kPktBadTcpChecksum)) ++c.TcpChecksumErrors, add("TCP Checksum Error");
         }
         if (state_.Topology == kTopologyEthernet) {
             if (p.Length < kShortFrame) ++c.ShortPackets, add("Short Packet");
             if (p.Length >= kLongFrame) ++c.LongPackets, add("Long Packet");
         }
-        if (p.PacketFlags & (kPktPathDuplicate | kPktRetransmission)) {
+        if (p.PacketFlags.HasAny({kPktPathDuplicate, kPktRetransmission})) {
             int32_t referred = index;
             for (int depth = 0; depth < p.RetransDepth && referred >= 0; ++depth) referred = PrevPacketOf(state_, referred);
             if (referred == index) referred = -1;
             const TPacket* ref = referred >= 0 ? &PacketAt(state_, referred) : nullptr;
-            if (p.PacketFlags & kPktPathDuplicate) {
+            if (p.PacketFlags.Has(kPktPathDuplicate)) {
                 ++c.LocallyRouted;
                 c.LocallyRoutedBytes += p.Length;
                 add(ref ? "Locally Routed (Pkt " + std::to_string(ref->FrameNo) + ")" : "Locally Routed");
             }
-            if (p.PacketFlags & kPktRetransmission) {
+            if (p.PacketFlags.Has(kPktRetransmission)) {
                 double delay = ref ? p.Time - ref->Time : 0;
                 if (!std::isfinite(delay)) delay = 0;
                 ++c.Retransmissions;
                 c.RetransmittedBytes += p.Length;
                 c.RetransmissionDelay += delay;
-                if (ref && ref->PacketFlags >= kPktBadTcpChecksum && ref->PacketFlags != kPktGapMarker)
+                if (ref && ref->PacketFlags.HasAny(kPktDamaged) && !ref->PacketFlags.Has(kPktGapMarker))
                     ++c.ErrorRetransmissions;
                 std::string text = head_->App == kAppNCP ? "NCP Command " : "";
                 text += delay >= kSlowRetransmissionMicroseconds ? "Transport Retransmission" : "Fast Transport Retransmission";
@@ -616,13 +609,13 @@ private:
 
     std::string Describe(const TPacket& p, bool forward) const
     {
-        const uint8_t app = head_->App;
-        if (p.PacketFlags == kPktGapMarker) return "MISSING " + AppName(app) + " PACKET(S)";
+        const ApplicationCode app = head_->App;
+        if (p.PacketFlags.Has(kPktGapMarker)) return "MISSING " + AppName(app) + " PACKET(S)";
         std::string text;
         if (app != kAppTCP && app != kAppSPX && app != kAppSPXII && app != kAppNetBIOS) {
-            if (p.PacketFlags & kPktRequest)
+            if (p.PacketFlags.Has(kPktRequest))
                 text += "Cmd; ";
-            else if (p.PacketFlags & kPktReply)
+            else if (p.PacketFlags.Has(kPktReply))
                 text += "Rep; ";
         }
         if (options_.DlcSummary) text += "DLC Len=" + std::to_string(p.Length) + "; ";
@@ -637,7 +630,7 @@ private:
             text += "TCP ";
             if (payload >= 1) {
                 text += "Seq=" + WholeReal(p.Seq) + " Len=" + std::to_string(payload) + " ";
-            } else if (!(p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst | kTcpPsh | kTcpUrg))) {
+            } else if (!(p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst | kTcpPush | kTcpUrg))) {
                 text += "Ack=" + WholeReal(p.Ack) + " Seq=" + WholeReal(p.Seq) + " ";
                 if (const int32_t acked = AckedPacket(p, forward); acked != 0) text += "(Pkt " + std::to_string(acked) + ") ";
             }
@@ -647,7 +640,7 @@ private:
                 if (p.MSS != 0) text += "(MSS=" + std::to_string(p.MSS) + ") ";
             }
             if (p.TCPFlags & kTcpRst) text += "RST ";
-            if (p.TCPFlags & kTcpPsh) text += "PSH ";
+            if (p.TCPFlags & kTcpPush) text += "PSH ";
             if (p.TCPFlags & kTcpUrg) text += "URG ";
             text += "Win=" + std::to_string(p.TypeWord) + "; ";
             break;
@@ -656,12 +649,12 @@ private:
         case kAppSPXII:
         case kAppNetBIOS:
             text += app == kAppSPX ? "SPX" : app == kAppSPXII ? "SPXII" : "NetBIOS";
-            text += (p.PacketFlags & kPktRequest) ? " Seq=" + WholeReal(p.Seq) : " Ack=" + WholeReal(p.Ack);
+            text += (p.PacketFlags.Has(kPktRequest)) ? " Seq=" + WholeReal(p.Seq) : " Ack=" + WholeReal(p.Ack);
             text += " ";
             break;
         case kAppPBurst:
             text += "PBurst";
-            text += (p.PacketFlags & kPktRequest) ? " Ack=" + WholeReal(p.Seq) : " Seq=" + WholeReal(p.Ack);
+            text += (p.PacketFlags.Has(kPktRequest)) ? " Ack=" + WholeReal(p.Seq) : " Seq=" + WholeReal(p.Ack);
             text += " ";
             break;
         default: break;
@@ -677,7 +670,7 @@ private:
         drawnBefore_ = true;
         lastTime_ = p.Time;
         ++out_.RowCount;
-        const bool placeholder = p.PacketFlags == kPktGapMarker;
+        const bool placeholder = p.PacketFlags.Has(kPktGapMarker);
         const std::vector<std::string> notes = placeholder ? std::vector<std::string>() : Annotate(index, p, forward);
         const bool wanted = InBand(curY_) || lines_;
         if (wanted) {

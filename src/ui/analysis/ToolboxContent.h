@@ -32,7 +32,7 @@ constexpr double kSlowRetransmissionMicroseconds = 100000.0;
 enum class PacketScale { Small, Medium, Large };
 
 // Bytes per pixel of arrow length.
-int ScaleDivisorFor(PacketScale scale, uint8_t topology);
+int ScaleDivisorFor(PacketScale scale, TopologyCode topology);
 
 struct ToolboxOptions {
     bool DlcSummary = false;

@@ -1,4 +1,5 @@
 #include "ui/controls/GridContent.h"
+#include "model/StringHelpers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,13 +14,6 @@ namespace {
 
 const std::string kEmptyCell;
 constexpr double kNotANumberKey = -std::numeric_limits<double>::infinity();
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 // The whole text as a finite number, or nothing.
 std::optional<double> ParseNumber(std::string_view text)

@@ -102,8 +102,8 @@ ChartContent BuildProtocolChart(const AnalysisState& state, PacketClass packetCl
 {
     ChartContent chart;
     chart.Title = ProtocolChartTitle(packetClass);
-    for (int family = 0; family < kFamilyCount; ++family) {
-        const int64_t value = PacketClassValue(state.ProtocolStats[static_cast<size_t>(family)], packetClass);
+    for (ProtocolFamily family : kAllFamilies) {
+        const int64_t value = PacketClassValue(state.ProtocolStats[family], packetClass);
         if (value <= 0) continue;
         const ChartPoint point{FamilyName(family) + " -", value, FamilyColour(family)};
         chart.PieSlices.push_back(point);

@@ -505,7 +505,7 @@ void TChartPages::InitCharts(bool clear)
 void TChartPages::UpdateCharts()
 {
     InitCharts(true);
-    if (state_.TraceFileName.empty()) return;
+    if (state_.Read.TraceFileName.empty()) return;
     packetSizePage_->PacketSizeChart()->ShowContent(BuildPacketSizeChart(state_));
     if (tablePage_ != nullptr) tablePage_->UpdateProtocolGrid(state_);
     TBusinessChart* protocolChart = protocolChartPage_->ProtocolDistChart();

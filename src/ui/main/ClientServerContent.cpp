@@ -8,6 +8,8 @@
 
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
+#include "model/StringHelpers.h"
+#include "ui/shared/DurationText.h"
 
 namespace quenlix {
 
@@ -22,10 +24,8 @@ constexpr int kThroughputWindow = 4;
 constexpr double kLowUseMin = 0.01;  // percent of the link, exclusive
 constexpr double kLowUseMax = 10.0;  // inclusive
 constexpr double kInefficientRatio = 1.5;
-constexpr int kEthernetFrameAllowance = 20;
 const std::string kUnknownDLC = "UNKNOWN";
 const std::string kNoData = "-";
-const std::string kUnderOneSecond = "< 00:00:01";
 const std::string kDLCCaptionPrefix = "DLC Source is ";
 
 // The largest duration shown, in seconds; beyond it a damaged clock is at work.
@@ -41,12 +41,6 @@ NetString KeyOfCell(const std::string& cell)
     return NetString(reinterpret_cast<const uint8_t*>(cell.data()), cell.size());
 }
 
-std::string FourHex(uint16_t value)
-{
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%04X", value);
-    return buffer;
-}
 
 // Whole seconds covered, rounded to nearest (ties to even).
 double RoundedSeconds(double microseconds)
@@ -55,23 +49,18 @@ double RoundedSeconds(double microseconds)
     return std::clamp(std::nearbyint(microseconds * 0.000001), 0.0, kMaxDurationSeconds);
 }
 
-std::string DurationText(double seconds)
-{
-    return seconds > 0 ? FormatDuration(static_cast<int64_t>(seconds)) : kUnderOneSecond;
-}
-
 double AverageResponseMs(const TransactionAnalysis& q)
 {
     return q.LatencySum / q.LatencyCount * 0.001;
 }
 
-bool CountsRepeats(uint8_t app)
+bool CountsRepeats(ApplicationCode app)
 {
     return app == kAppTCP || app == kAppNCP || app == kAppPBurst;
 }
 
 // Applications where a client that sends as much as it receives is inefficient.
-bool JudgesEfficiency(uint8_t app)
+bool JudgesEfficiency(ApplicationCode app)
 {
     switch (app) {
     case kAppTCP:
@@ -143,7 +132,7 @@ private:
     const NetNode& client_;
     const int32_t peer_;
     const int32_t head_;
-    const uint8_t app_;
+    const ApplicationCode app_;
     int row_ = 0;
     double ratio_ = 0;
 };
@@ -193,7 +182,7 @@ void ConversationRow::WriteKeysAndAddresses()
     grid_.SetCell(kColServerKey, row_, KeyCell(serverKey));
     grid_.SetCell(kColClientDLC, row_, client_.Station ? DLCAddressText(s_, *client_.Station) : kUnknownDLC);
     const NetNode* server = FindNetNode(s_, serverKey);
-    const bool serverSent = server && (server->NetFlags & kFlagSender) && server->Station;
+    const bool serverSent = server && (server->NetFlags.Has(kFlagSender)) && server->Station;
     grid_.SetCell(kColServerDLC, row_, serverSent ? DLCAddressText(s_, *server->Station) : kUnknownDLC);
     grid_.SetCell(kColApplication, row_, ServerApplicationText(s_.ObjectList.TransHead(head_)));
 }
@@ -266,8 +255,8 @@ bool StartsConversation(const AnalysisState& state, int32_t head)
 {
     const int32_t first = FirstPacketOf(state, head);
     if (first < 0) return false;
-    const uint16_t flags = state.PacketList[static_cast<size_t>(first)].PacketFlags;
-    return (flags & kPktRequest) && !(flags & kPktGroup);
+    const PacketFlagSet flags = state.PacketList[static_cast<size_t>(first)].PacketFlags;
+    return flags.Has(kPktRequest) && !flags.Has(kPktGroup);
 }
 
 // ---- the conversation query -------------------------------------------------------
@@ -294,7 +283,7 @@ bool AddressMatches(const AnalysisState& state, const NetString& key, const std:
 const NetNode* FindClientNode(const AnalysisState& state, const std::string& text)
 {
     for (const auto& [key, node] : state.NetworkNodes)
-        if ((node.NetFlags & kFlagSender) && AddressMatches(state, key, text)) return &node;
+        if ((node.NetFlags.Has(kFlagSender)) && AddressMatches(state, key, text)) return &node;
     return nullptr;
 }
 

@@ -39,11 +39,6 @@ int FindRingEntry(const AnalysisState& state, const uint8_t* address)
     return 0;
 }
 
-bool IsSender(const StationNode& station)
-{
-    return (station.StationFlags & kFlagSender) != 0;
-}
-
 // Whether the soft-error lists are filled: the trace has MAC frames and soft
 // errors reported to the ring error monitor.
 bool HasSoftErrorReports(const AnalysisState& state)
@@ -54,23 +49,7 @@ bool HasSoftErrorReports(const AnalysisState& state)
     return sum != 0;
 }
 
-const std::string& VendorNameOf(const AnalysisState& state, int vendor)
-{
-    static const std::string none;
-    const int known = std::min<int>(state.VendorCount, kVendorCapacity);
-    if (vendor < 1 || vendor > known) return none;
-    return state.VendorTable[static_cast<size_t>(vendor)].VendorName;
-}
-
 }  // namespace
-
-std::string StationAddressText(const AnalysisState& state, const uint8_t* address, int vendor, bool byVendor)
-{
-    const std::string hex = MACToHex(address);
-    const std::string& vendorName = VendorNameOf(state, vendor);
-    if (!byVendor || vendorName.empty()) return hex;
-    return vendorName + hex.substr(6);
-}
 
 // ---- Ethernet panel -------------------------------------------------------------
 
@@ -369,9 +348,9 @@ std::string RingMapCaption(int32_t ringStationCount)
 RingPollRole RingPollRoleOf(const RingStation& station)
 {
     RingPollRole role = station.SeenThisCycle != 0 ? RingPollRole::StandbyMonitor : RingPollRole::Deinserted;
-    if (station.RingFlags & 0x02) role = RingPollRole::ExActiveMonitor;
-    if (station.RingFlags & 0x01) role = RingPollRole::ActiveMonitor;
-    if (station.RingFlags & 0x04) role = RingPollRole::Deinserted;  // missed a monitor cycle
+    if (station.RingFlags.Has(kRingExActiveMonitor)) role = RingPollRole::ExActiveMonitor;
+    if (station.RingFlags.Has(kRingActiveMonitor)) role = RingPollRole::ActiveMonitor;
+    if (station.RingFlags.Has(kRingDeinserted)) role = RingPollRole::Deinserted;
     return role;
 }
 

@@ -11,6 +11,7 @@
 
 #include "model/AnalysisState.h"
 #include "ui/controls/GridContent.h"
+#include "ui/shared/AddressText.h"
 #include "ui/shared/Colours.h"
 #include "ui/shared/RingGeometry.h"
 
@@ -22,10 +23,6 @@ inline constexpr const char* kDLCCopyButtonCaption = "Copy summary to  clipboard
 inline constexpr const char* kShowDLCbyOUICaption = "Show Station by OUI";
 inline constexpr const char* kNotesText = "Notes";
 
-// A station address as the page shows it: with byVendor and a known vendor index,
-// the vendor's short name and the last six hexadecimal digits, else the twelve
-// upper-case digits. Vendor indexes outside the table count as unknown.
-std::string StationAddressText(const AnalysisState& state, const uint8_t* address, int vendor, bool byVendor);
 
 // ---- Ethernet panel -------------------------------------------------------------
 
@@ -158,13 +155,12 @@ std::string SoftErrorSummaryText(const SoftErrorSummary& summary);
 
 // ---- ring map ----------------------------------------------------------------------
 
-inline constexpr const char* kOverflowLabel = "OVERFLOW      ";
 
 // What the map needs of one ring station, copied out of the analysis so that a
 // repaint never reads the state while a later read changes it.
 struct RingStation {
     std::array<uint8_t, 6> Address{};
-    uint8_t RingFlags = 0;
+    RingFlagSet RingFlags;
     uint8_t SeenThisCycle = 0;
     int32_t RingVendor = 0;      // the station's vendor index, 0 unknown
     std::string VendorName;      // that vendor's short name

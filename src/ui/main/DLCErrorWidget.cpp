@@ -352,7 +352,7 @@ QGroupBox* TDLCErrorPage::BuildSoftErrorGroup(int group)
 
 // ---- the panels -----------------------------------------------------------------------
 
-void TDLCErrorPage::ShowPanel(uint8_t topology)
+void TDLCErrorPage::ShowPanel(TopologyCode topology)
 {
     topology_ = topology;
     const bool tokenRing = topology == kTopologyTokenRing;

@@ -36,7 +36,7 @@ public:
     TRingMapPaintBox* RingMapPaintBox() const;
 
     // Shows the panel of the topology (the other is hidden).
-    void ShowPanel(uint8_t topology);
+    void ShowPanel(TopologyCode topology);
     // Fills the visible panel from the analysis, after a read.
     void Refresh();
 
@@ -85,7 +85,7 @@ private:
     bool ByOUI() const;
 
     const AnalysisState& state_;
-    uint8_t topology_ = 0;
+    TopologyCode topology_ = kTopologyEthernet;
     EthernetErrorsContent ethernet_;
     SoftErrorSummary softErrors_;
 

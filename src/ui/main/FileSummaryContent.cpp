@@ -20,10 +20,6 @@ int32_t Util(const AnalysisState& state, int index)
     return state.UtilStats[static_cast<size_t>(index)];
 }
 
-bool IsTokenRing(const AnalysisState& state)
-{
-    return state.Topology == kTopologyTokenRing;
-}
 
 // A share of a total as a gauge value.
 int GaugePercent(double part, double total)
@@ -92,8 +88,8 @@ std::string FileDateBoxText(const std::string& dateTimeText)
 FrameStatisticsContent BuildFrameStatistics(const AnalysisState& state)
 {
     FrameStatisticsContent content;
-    if (IsTokenRing(state)) content.Multicast.Label = "Functional";
-    if (state.TraceFileName.empty()) return content;
+    if (IsTokenRing(state.Topology)) content.Multicast.Label = "Functional";
+    if (state.Read.TraceFileName.empty()) return content;
 
     const int64_t broadcasts = Stat(state, kStatBroadcastFrames);
     const int64_t multicasts = Stat(state, kStatMulticastFrames);
@@ -121,7 +117,7 @@ FrameStatisticsContent BuildFrameStatistics(const AnalysisState& state)
 MediaUtilizationFigures BuildMediaUtilization(const AnalysisState& state, MediaPackets selection)
 {
     MediaUtilizationFigures figures;
-    if (state.TraceFileName.empty()) return figures;
+    if (state.Read.TraceFileName.empty()) return figures;
 
     const bool all = selection == MediaPackets::All;
     const int64_t groupFrames = int64_t{Stat(state, kStatBroadcastFrames)} + Stat(state, kStatMulticastFrames);
@@ -144,16 +140,16 @@ EncapsulationContent BuildEncapsulation(const AnalysisState& state)
     EncapsulationContent content;
     EncapsulationRow& third = content.Rows[2];
     EncapsulationRow& novellRaw = content.Rows[3];
-    if (IsTokenRing(state)) {
+    if (IsTokenRing(state.Topology)) {
         third.Label = "MAC";
         third.Hint = "Media Access Control";
         novellRaw.Visible = false;
     }
-    if (state.TraceFileName.empty()) return content;
+    if (state.Read.TraceFileName.empty()) return content;
 
     FillEncapsulationRow(content.Rows[0], state, Stat(state, kStatLLCFrames));
     FillEncapsulationRow(content.Rows[1], state, Stat(state, kStatSNAPFrames));
-    FillEncapsulationRow(third, state, IsTokenRing(state) ? state.MacFrames : Stat(state, kStatEthernetIIFrames));
+    FillEncapsulationRow(third, state, IsTokenRing(state.Topology) ? state.MacFrames : Stat(state, kStatEthernetIIFrames));
     FillEncapsulationRow(novellRaw, state, Stat(state, kStatNovellRawFrames));
     return content;
 }
@@ -161,14 +157,14 @@ EncapsulationContent BuildEncapsulation(const AnalysisState& state)
 FileAttributesContent BuildFileAttributes(const AnalysisState& state)
 {
     FileAttributesContent content;
-    GetAnalyzerName(state.TraceFormat, content.Analyzer.Text);
-    const bool tokenRing = IsTokenRing(state);
+    GetAnalyzerName(state.Read.TraceFormat, content.Analyzer.Text);
+    const bool tokenRing = IsTokenRing(state.Topology);
     content.Topology.Text = tokenRing ? "Token Ring" : "Ethernet";
-    content.Bandwidth.Text = std::to_string(tokenRing ? state.TokenRingSpeed : state.EthernetSpeed) + " Mbps";
+    content.Bandwidth.Text = std::to_string(tokenRing ? state.Options.TokenRingSpeed : state.Options.EthernetSpeed) + " Mbps";
     content.Duration.Text = state.TraceDurationText;
-    content.FileDate.Text = FileDateBoxText(FileDateText(state.TraceFileName));
-    content.FileDateISO8601 = FileDateISO8601(state.TraceFileName);
-    content.FileSize.Text = FormatCount(state.TraceFileSize);
+    content.FileDate.Text = FileDateBoxText(FileDateText(state.Read.TraceFileName));
+    content.FileDateISO8601 = FileDateISO8601(state.Read.TraceFileName);
+    content.FileSize.Text = FormatCount(state.Read.TraceFileSize);
     content.Frames.Text = FormatCount(state.TotalFrames);
     content.Bytes.Text = FormatCount(state.TotalBytes);
     return content;
@@ -177,7 +173,7 @@ FileAttributesContent BuildFileAttributes(const AnalysisState& state)
 FileSummaryContent BuildFileSummary(const AnalysisState& state, MediaPackets selection)
 {
     FileSummaryContent content;
-    content.HasTrace = !state.TraceFileName.empty();
+    content.HasTrace = !state.Read.TraceFileName.empty();
     content.FrameStatistics = BuildFrameStatistics(state);
     content.MediaUtilization.Selection = selection;
     content.MediaUtilization.All = BuildMediaUtilization(state, MediaPackets::All);

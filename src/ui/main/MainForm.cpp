@@ -317,10 +317,10 @@ void TMainForm::dropEvent(QDropEvent* event)
     const QString file = DroppedTrace(event->mimeData());
     if (file.isEmpty()) return;
     event->acceptProposedAction();
-    state_.TraceFileName = QFileInfo(file).absoluteFilePath().toStdString();
+    const std::string path = QFileInfo(file).absoluteFilePath().toStdString();
     mainPageControl_->hide();
     // Read after the drop has finished, so the file manager is not held up.
-    QTimer::singleShot(0, this, &TMainForm::ProcessFile);
+    QTimer::singleShot(0, this, [this, path] { ProcessFile(path); });
 }
 
 void TMainForm::BuildToolBar()
@@ -513,8 +513,8 @@ void TMainForm::LoadSettings()
     if (windows_.ChartProperties != nullptr) windows_.ChartProperties->SetValues(settings_.Charts);
     Action("ShowTipWizard1")->setChecked(settings_.TipWizardEnabled);
     tipPanel_->setVisible(settings_.TipWizardEnabled);
-    Action("TcpDataResponse1")->setChecked(settings_.TcpDataResponse);
-    state_.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
+    Action("TcpDataResponse1")->setChecked(settings_.Options.TcpDataResponse);
+    state_.Options.TcpDataResponse = settings_.Options.TcpDataResponse ? 1 : 0;
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -537,8 +537,7 @@ void TMainForm::FormActivate()
     Action("OpenBtn")->setEnabled(true);
     if (!commandLineFile_.empty()) {
         mainPageControl_->hide();
-        state_.TraceFileName = commandLineFile_;
-        ProcessFile();
+        ProcessFile(commandLineFile_);
     }
 }
 
@@ -597,9 +596,8 @@ void TMainForm::Open1Click()
     filters << "All files (*)";
     dialog.setNameFilters(filters);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        state_.TraceFileName = QFileInfo(dialog.selectedFiles().front()).absoluteFilePath().toStdString();
         mainPageControl_->hide();
-        ProcessFile();
+        ProcessFile(QFileInfo(dialog.selectedFiles().front()).absoluteFilePath().toStdString());
     }
     RestoreTips();
 }
@@ -610,13 +608,12 @@ void TMainForm::MRUClick(int index)
     const std::string& file = settings_.RecentFiles[static_cast<size_t>(index)];
     if (file.empty()) return;
     mainPageControl_->hide();
-    state_.TraceFileName = file;
-    ProcessFile();
+    ProcessFile(file);
 }
 
-void TMainForm::ProcessFile()
+void TMainForm::ProcessFile(const std::string& fileName)
 {
-    settings_.LastDirectory = FolderOfPath(state_.TraceFileName);
+    settings_.LastDirectory = FolderOfPath(fileName);
     // The menus come back even when a view fails to build and the error report takes over.
     struct ReadingScope {
         TMainForm* Form;
@@ -625,7 +622,7 @@ void TMainForm::ProcessFile()
             if (Form != nullptr) Form->SetReadingState(false);
         }
     } readingScope{nullptr};
-    const OpenOutcome outcome = OpenTraceFile(state_, state_.TraceFileName, host_, [this, &readingScope] {
+    const OpenOutcome outcome = OpenTraceFile(state_, fileName, host_, [this, &readingScope] {
         SetReadingState(true);
         readingScope.Form = this;
         CloseAnalysisWindows();
@@ -638,7 +635,7 @@ void TMainForm::ProcessFile()
         return;
     }
     EnableOptions(true);
-    MRUUpdate(state_.TraceFileName);
+    MRUUpdate(state_.Read.TraceFileName);
     MRUDisplay();
     UpdateCharts();
     UpdateEncapsulation();
@@ -702,13 +699,13 @@ void TMainForm::EnableOptions(bool enabled)
     enable("AnalyzeBtn", ToolbarButton::Analyze, windows_.FathomToolbox);
     enable("StationBtn", ToolbarButton::Station, windows_.StationStats);
     enable("NetworkBtn", ToolbarButton::Network, windows_.NetworkStatistics);
-    SetCaption(enabled && state_.SlicedFrames != 0 ? kSlicedSuffix : "");
+    SetCaption(enabled && state_.Read.SlicedFrames != 0 ? kSlicedSuffix : "");
 }
 
 void TMainForm::SetCaption(const std::string& suffix)
 {
     captionSuffix_ = suffix;
-    setWindowTitle(Q(MainCaption(state_.TraceFileName, suffix)));
+    setWindowTitle(Q(MainCaption(state_.Read.TraceFileName, suffix)));
 }
 
 void TMainForm::MRUUpdate(const std::string& fileName)
@@ -732,7 +729,7 @@ void TMainForm::MRUDisplay()
 
 void TMainForm::Close1Click()
 {
-    state_.TraceFileName.clear();
+    state_.Read.TraceFileName.clear();
     CloseAnalysisWindows();
     mainPageControl_->hide();
     EnableOptions(false);
@@ -748,7 +745,7 @@ void TMainForm::Exit1Click()
 
 void TMainForm::UpdateCharts()
 {
-    if (state_.TraceFileName.empty()) return;
+    if (state_.Read.TraceFileName.empty()) return;
     fileSummary_->ShowFrameStatistics(BuildFrameStatistics(state_));
     UpdateMediaUtilization();
 }
@@ -763,7 +760,7 @@ void TMainForm::UpdateEncapsulation()
     fileSummary_->ShowEncapsulation(BuildEncapsulation(state_));
 }
 
-void TMainForm::ShowDLCPanel(uint8_t topology)
+void TMainForm::ShowDLCPanel(TopologyCode topology)
 {
     dlcErrorPage_->ShowPanel(topology);
 }
@@ -877,8 +874,8 @@ void TMainForm::BandwidthOptionClick(int option)
 // The response times of the trace on show are measured again the new way.
 void TMainForm::TcpDataResponse1Click()
 {
-    settings_.TcpDataResponse = Action("TcpDataResponse1")->isChecked();
-    state_.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
+    settings_.Options.TcpDataResponse = Action("TcpDataResponse1")->isChecked();
+    state_.Options.TcpDataResponse = settings_.Options.TcpDataResponse ? 1 : 0;
     if (mainPageControl_->isVisible() && refreshServerGrid_) refreshServerGrid_();
 }
 

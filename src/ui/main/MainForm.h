@@ -76,7 +76,8 @@ public:
     ~TMainForm() override;
 
     // Opens TraceFileName, reads it and refreshes every view.
-    void ProcessFile();
+    // Opens and reads a trace file: the one way a read is asked for.
+    void ProcessFile(const std::string& fileName);
     void EnableOptions(bool enabled);
     void SetCaption(const std::string& suffix);
     void MRUUpdate(const std::string& fileName);
@@ -179,7 +180,7 @@ private:
     void SetReadingState(bool reading);
     void UpdateCharts();
     void UpdateEncapsulation();
-    void ShowDLCPanel(uint8_t topology);
+    void ShowDLCPanel(TopologyCode topology);
     void SetToolbarImage(QAction* action, ToolbarButton button, bool enabled);
     void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text);
     MainPage ActivePage() const;

@@ -12,10 +12,6 @@ namespace {
 
 constexpr const char* kCaptionBase = "Quenlix Fathom (tm) ";
 
-bool IsTokenRing(uint8_t topology)
-{
-    return topology == kTopologyTokenRing;
-}
 
 }  // namespace
 
@@ -37,12 +33,12 @@ std::array<std::string, 3> StatusPanels(const AnalysisState& state, bool enabled
 {
     if (!enabled) return {};
     std::string analyzer;
-    GetAnalyzerName(state.TraceFormat, analyzer);
+    GetAnalyzerName(state.Read.TraceFormat, analyzer);
     return {IsTokenRing(state.Topology) ? "Token Ring" : "Ethernet", FormatCount(state.TotalFrames) + " Frames",
-            analyzer + " File " + state.TraceFileName};
+            analyzer + " File " + state.Read.TraceFileName};
 }
 
-std::array<std::string, 2> BandwidthCaptions(uint8_t topology)
+std::array<std::string, 2> BandwidthCaptions(TopologyCode topology)
 {
     if (IsTokenRing(topology)) return {"4 Mbps", "16 Mbps"};
     return {"10 Mbps", "100 Mbps"};
@@ -52,20 +48,12 @@ void ApplyBandwidthOption(AnalysisState& state, int option)
 {
     const bool first = option == 0;
     if (IsTokenRing(state.Topology)) {
-        state.TokenRingSpeed = first ? 4 : 16;
+        state.Options.TokenRingSpeed = first ? 4 : 16;
     } else {
-        state.EthernetSpeed = first ? 10 : 100;
+        state.Options.EthernetSpeed = first ? 10 : 100;
     }
 }
 
-std::string FolderOfPath(const std::string& path)
-{
-    const size_t separator = path.find_last_of("/\\");
-    if (separator == std::string::npos) return {};
-    // A root ("/", "C:\") keeps its separator; any other folder loses it.
-    const bool root = separator == 0 || (separator == 2 && path[1] == ':');
-    return path.substr(0, root ? separator + 1 : separator);
-}
 
 bool TraceHasIpOrIpx(const AnalysisState& state)
 {
@@ -97,7 +85,7 @@ const std::array<MainPageInfo, kMainPageCount>& MainPages()
     return pages;
 }
 
-PageCommands CommandsForPage(MainPage page, uint8_t topology)
+PageCommands CommandsForPage(MainPage page, TopologyCode topology)
 {
     PageCommands commands;
     switch (page) {
@@ -124,7 +112,7 @@ PageCommands CommandsForPage(MainPage page, uint8_t topology)
     return commands;
 }
 
-int PageHelpContext(MainPage page, uint8_t topology)
+int PageHelpContext(MainPage page, TopologyCode topology)
 {
     if (page == MainPage::DLCError) return IsTokenRing(topology) ? kTokenRingPanelHelpContext : kEthernetPanelHelpContext;
     return MainPages()[static_cast<size_t>(page)].HelpContext;

@@ -11,6 +11,7 @@
 
 #include "import/TraceFormats.h"
 #include "import/TraceImport.h"
+#include "model/StringHelpers.h"
 #include "model/AnalysisState.h"
 #include "model/ProgramTexts.h"
 #include "ui/main/TipContent.h"
@@ -40,13 +41,11 @@ std::string ReadNote(const AnalysisState& state);
 std::array<std::string, 3> StatusPanels(const AnalysisState& state, bool enabled);
 
 // "10 Mbps" / "100 Mbps" on Ethernet, "4 Mbps" / "16 Mbps" on Token Ring.
-std::array<std::string, 2> BandwidthCaptions(uint8_t topology);
+std::array<std::string, 2> BandwidthCaptions(TopologyCode topology);
 
 // The speed the bandwidth item (0 or 1) sets: EthernetSpeed or TokenRingSpeed.
 void ApplyBandwidthOption(AnalysisState& state, int option);
 
-// The folder of a path without its trailing separator; a root keeps it ("/").
-std::string FolderOfPath(const std::string& path);
 
 // True when the trace holds IP or IPX frames: the toolbox and the network map need them.
 bool TraceHasIpOrIpx(const AnalysisState& state);
@@ -75,10 +74,10 @@ struct PageCommands {
     bool SelectAllEnabled = false;
     TipSet Tips;
 };
-PageCommands CommandsForPage(MainPage page, uint8_t topology);
+PageCommands CommandsForPage(MainPage page, TopologyCode topology);
 
 // The help context of a page; the DLC page's depends on the topology shown.
-int PageHelpContext(MainPage page, uint8_t topology);
+int PageHelpContext(MainPage page, TopologyCode topology);
 
 // The bundled help page of a help context ("context-8.html"); the contents page
 // "index.html" for context 0 and for contexts without a page of their own.

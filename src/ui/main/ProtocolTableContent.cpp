@@ -14,7 +14,7 @@ struct FamilyTotals {
     int64_t Frames = 0;
     int64_t GroupFrames = 0;
     int64_t Bytes = 0;
-    uint8_t Encapsulations = 0;
+    EncapsulationSet Encapsulations;
 };
 
 FamilyTotals TotalsOf(const ProtocolStat& stat)
@@ -31,12 +31,12 @@ FamilyTotals JointOtherTotals(const AnalysisState& state)
     totals.Frames = int64_t{mac.Frames} + other.Frames;
     totals.GroupFrames = int64_t{mac.GroupFrames} + other.GroupFrames;
     totals.Bytes = int64_t{mac.Bytes} + other.Bytes;
-    totals.Encapsulations = static_cast<uint8_t>(mac.EncapsSet | other.EncapsSet);
-    if (mac.Frames > 0) totals.Encapsulations |= 1u << kEncapsMAC;
+    totals.Encapsulations = mac.EncapsSet | other.EncapsSet;
+    if (mac.Frames > 0) totals.Encapsulations |= kEncapsMAC;
     return totals;
 }
 
-ProtocolTableRow MakeRow(int family, const std::string& name, const FamilyTotals& totals, const AnalysisState& state)
+ProtocolTableRow MakeRow(ProtocolFamily family, const std::string& name, const FamilyTotals& totals, const AnalysisState& state)
 {
     const int64_t groupFrames = int64_t{state.FrameStats[kStatBroadcastFrames]} + state.FrameStats[kStatMulticastFrames];
     ProtocolTableRow row;
@@ -57,8 +57,8 @@ ProtocolTableContent BuildProtocolTable(const AnalysisState& state)
 {
     ProtocolTableContent table;
     bool jointRowAdded = false;
-    for (int family = 0; family < kFamilyCount; ++family) {
-        const ProtocolStat& stat = state.ProtocolStats[static_cast<size_t>(family)];
+    for (ProtocolFamily family : kAllFamilies) {
+        const ProtocolStat& stat = state.ProtocolStats[family];
         if (stat.Frames <= 0) continue;
         if (family == kFamilyMAC || family == kFamilyOther) {
             if (jointRowAdded) continue;
@@ -98,7 +98,7 @@ void FillProtocolGrid(GridContent& grid, const ProtocolTableContent& table)
         grid.ClearRow(row);
         for (int col = 0; col < kProtocolTableColumns; ++col)
             grid.SetCell(col, row, table.Rows[i].Cells[static_cast<size_t>(col)]);
-        grid.SetRowTag(row, table.Rows[i].Family);
+        grid.SetRowTag(row, static_cast<int32_t>(CodeIndex(table.Rows[i].Family)));
     }
     grid.ForgetSort();
 }

@@ -29,7 +29,7 @@ static_assert(EveryColumnHasAJsonKey(kProtocolColumns), "every protocol table co
 inline const std::array<GridColumn, kProtocolTableColumns>& ProtocolTableColumns() { return kProtocolColumns; }
 
 struct ProtocolTableRow {
-    int Family = 0;  // the family code; 16 for the row that joins MAC and Other
+    ProtocolFamily Family = kFamilyAppletalk;  // kFamilyOther for the row that joins MAC and Other
     std::array<std::string, kProtocolTableColumns> Cells;
 };
 

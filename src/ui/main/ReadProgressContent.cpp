@@ -39,10 +39,10 @@ void ReadProgress::Begin(const std::string& traceFileName)
 
 void ReadProgress::Tick(AnalysisState& state, bool mainWindowMinimised)
 {
-    texts_.FrameCount = FormatCount(state.FramesSeen);
+    texts_.FrameCount = FormatCount(state.Read.FramesSeen);
     const int64_t wholeSeconds = WholeSeconds(state.ElapsedTime);
     texts_.Duration = FormatDuration(wholeSeconds);
-    if (!state.ReadFinished) {
+    if (!state.Read.ReadFinished) {
         ShowReading(state, mainWindowMinimised);
     } else {
         ShowFinished(state, mainWindowMinimised, wholeSeconds);
@@ -51,8 +51,8 @@ void ReadProgress::Tick(AnalysisState& state, bool mainWindowMinimised)
 
 void ReadProgress::ShowReading(const AnalysisState& state, bool mainWindowMinimised)
 {
-    if (state.TraceFileSize < 1) return;
-    const int percent = ReadPercent(state.TraceFilePos, state.TraceFileSize);
+    if (state.Read.TraceFileSize < 1) return;
+    const int percent = ReadPercent(state.Read.TraceFilePos, state.Read.TraceFileSize);
     texts_.PercentComplete = std::to_string(percent) + "% Complete";
     texts_.ProgressBar = percent;
     texts_.ApplicationTitle = mainWindowMinimised ? "Reading [" + texts_.PercentComplete + "]" : kProgramTitle;
@@ -61,7 +61,7 @@ void ReadProgress::ShowReading(const AnalysisState& state, bool mainWindowMinimi
 void ReadProgress::ShowFinished(AnalysisState& state, bool mainWindowMinimised, int64_t wholeSeconds)
 {
     if (wholeSeconds == 0) texts_.Duration = "< 00:00:01";
-    if (!state.CountOnly) state.TraceDurationText = texts_.Duration;
+    if (!state.Read.CountOnly) state.TraceDurationText = texts_.Duration;
     if (stopRequested_) {
         texts_.PercentComplete = "FILE PARTIALLY READ";
         texts_.ApplicationTitle = kProgramTitle;
@@ -72,8 +72,8 @@ void ReadProgress::ShowFinished(AnalysisState& state, bool mainWindowMinimised, 
         texts_.ProgressBar = 100;
     }
     // Held below the top of its range, so that extra ticks never wrap it round.
-    const int linger = std::min<int>(state.LingerTime + kProgressTickMilliseconds, UINT16_MAX);
-    state.LingerTime = static_cast<uint16_t>(linger);
+    const int linger = std::min<int>(state.Read.LingerTime + kProgressTickMilliseconds, UINT16_MAX);
+    state.Read.LingerTime = static_cast<uint16_t>(linger);
 }
 
 void ReadProgress::CancelButtonClick(AnalysisState& state)
@@ -82,13 +82,13 @@ void ReadProgress::CancelButtonClick(AnalysisState& state)
         stopRequested_ = true;
         texts_.ButtonCaption = kOkCaption;
     } else {
-        state.LingerTime = kProgressLingerMilliseconds;
+        state.Read.LingerTime = kProgressLingerMilliseconds;
     }
 }
 
 bool ReadProgress::ShouldClose(const AnalysisState& state)
 {
-    return state.ReadFinished && state.LingerTime >= kProgressLingerMilliseconds;
+    return state.Read.ReadFinished && state.Read.LingerTime >= kProgressLingerMilliseconds;
 }
 
 }  // namespace quenlix

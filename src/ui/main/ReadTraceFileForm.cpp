@@ -56,7 +56,7 @@ TReadTraceFileForm::TReadTraceFileForm(QWidget* parent)
 void TReadTraceFileForm::BeginRead(AnalysisState& state)
 {
     state_ = &state;
-    progress_.Begin(state.TraceFileName);
+    progress_.Begin(state.Read.TraceFileName);
     ShowTexts();
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -124,12 +124,12 @@ void TReadTraceFileForm::closeEvent(QCloseEvent* event)
 {
     // Closing the window stops a read; once the read is over it ends the linger.
     if (state_ != nullptr) {
-        if (!state_->ReadFinished) {
+        if (!state_->Read.ReadFinished) {
             progress_.FormClose();
             event->ignore();
             return;
         }
-        state_->LingerTime = kProgressLingerMilliseconds;
+        state_->Read.LingerTime = kProgressLingerMilliseconds;
         EndLingerWhenDue();
     }
     QDialog::closeEvent(event);

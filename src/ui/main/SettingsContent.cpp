@@ -1,4 +1,5 @@
 #include "ui/main/SettingsContent.h"
+#include "model/StringHelpers.h"
 
 #include <charconv>
 #include <cmath>
@@ -43,12 +44,9 @@ bool ReadChoice(const SettingsStore& store, const char* entry, const char* secon
     return !text || *text != second;
 }
 
-std::string Trimmed(const std::string& text)
+std::string TrimmedLine(const std::string& text)
 {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    return std::string(Trimmed(text, " \t"));
 }
 
 ChartSettings LoadChartSettings(const SettingsStore& store)
@@ -117,7 +115,7 @@ void SavePrintSetup(SettingsStore& store, const PrintSetup& print)
 
 double ParseMargin(const std::string& text)
 {
-    const std::string number = Trimmed(text);
+    const std::string number = TrimmedLine(text);
     double value = 0;
     const char* first = number.data();
     const char* last = first + number.size();

@@ -13,10 +13,6 @@ namespace {
 
 using namespace peercolours;
 
-constexpr int kFamilyIPCode = 4;
-constexpr int kFamilyIPXCode = 5;
-constexpr int kFamilyNetBIOSIPXCode = 11;
-constexpr int kIPXProtocolFamily = 5;  // ProtocolStats entry of IPX frames
 constexpr int kMaxLineColours = 16;
 
 // Protocol bit -> key, in IP and in IPX mode (0: no key).
@@ -40,8 +36,8 @@ bool ProtocolBitHasOwnColour(int bit)
 
 bool KindMatches(const NetNode& node, NetMapMode mode)
 {
-    if (mode == NetMapMode::IP) return node.Kind == kFamilyIPCode;
-    return node.Kind == kFamilyIPXCode || node.Kind == kFamilyNetBIOSIPXCode;
+    if (mode == NetMapMode::IP) return node.Kind == kNetworkIP;
+    return node.Kind == kNetworkIPX || node.Kind == kNetworkNetBIOSIPX;
 }
 
 bool IsGroupPeer(const AnalysisState& state, const NetNode& peer)
@@ -72,11 +68,11 @@ struct NetworkChainCache {
         int Peer;           // ordinal of the peer node
         int32_t Index;      // the TNetPeer
         int32_t Reverse;    // the peer's TNetPeer back to the sender, -1 none
-        int32_t Protocols;  // the TNetPeer's
+        ApplicationSet Protocols;  // the TNetPeer's
         int Hops;           // both directions' IPX hop counts
     };
     std::vector<NetNode*> Nodes;  // every node in key order
-    std::vector<int32_t> NodeProtocols;  // each node's Protocols
+    std::vector<ApplicationSet> NodeProtocols;  // each node's Protocols
     std::vector<uint8_t> GroupPeer;      // whether each node's MAC station is a group address
     std::vector<Conversation> Conversations;
     std::vector<ChainSender> Senders;
@@ -104,7 +100,7 @@ struct NetworkChainCache {
         }
         for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
             const NetNode& node = *Nodes[static_cast<size_t>(ordinal)];
-            if (!(node.NetFlags & kFlagSender)) continue;
+            if (!(node.NetFlags.Has(kFlagSender))) continue;
             ChainSender sender{ordinal, Conversations.size(), 0};
             for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p)) {
                 const TNetPeer& peer = state.ObjectList.NetPeer(p);
@@ -214,8 +210,9 @@ bool NetworkStatisticsContent::ClickKey(int key, bool checked)
         if (bit < 0) return false;  // keys 9..11 in IP mode
         const int32_t mask = static_cast<int32_t>(1u << bit);
         for (auto& [address, node] : state_.NetworkNodes) {
-            if (!(node.Protocols & mask)) continue;
-            node.VisibleProtocols = checked ? node.VisibleProtocols | mask : node.VisibleProtocols & ~mask;
+            if (!(node.Protocols.ToBits() & mask)) continue;
+            const int32_t visible = node.VisibleProtocols.ToBits();
+            node.VisibleProtocols = ApplicationSet::FromBits(checked ? visible | mask : visible & ~mask);
             changed = true;
         }
     }
@@ -230,7 +227,7 @@ std::string NetworkStatisticsContent::LabelText(const NetNode& node) const
         std::string name = LookupName(state_, node.Address);
         if (!name.empty()) return name;
     }
-    if (node.Kind == kFamilyIPCode) return IPToText(node.Address.Data());
+    if (node.Kind == kNetworkIP) return IPToText(node.Address.Data());
     return IPXToText(state_, node.Address.Data(), false, MapShowOUI);
 }
 
@@ -239,20 +236,20 @@ PeerMapInput NetworkStatisticsContent::MapInput()
     const NetMapMode mode = MapMode();
     if (!chains_ || !chains_->Fits(state_)) chains_ = std::make_unique<NetworkChainCache>(state_);
     const NetworkChainCache& chains = *chains_;
-    for (NetNode* node : chains.Nodes) node->NetFlags &= ~kFlagOnMap;
+    for (NetNode* node : chains.Nodes) node->NetFlags.Remove(kFlagOnMap);
 
     const auto& hopKeys = keyStates_[2];
     const auto passes = [&](const NetworkChainCache::Conversation& c) {
         return PassesDestination(Destination, chains.GroupPeer[static_cast<size_t>(c.Peer)] != 0);
     };
-    const auto visible = [&](int32_t visibleProtocols, const NetworkChainCache::Conversation& c) {
+    const auto visible = [&](ApplicationSet visibleProtocols, const NetworkChainCache::Conversation& c) {
         if (mode == NetMapMode::IPXHops) return static_cast<bool>(hopKeys[static_cast<size_t>(std::min(c.Hops, 10))]);
-        return (visibleProtocols & chains.NodeProtocols[static_cast<size_t>(c.Peer)]) != 0;
+        return visibleProtocols.Meets(chains.NodeProtocols[static_cast<size_t>(c.Peer)]);
     };
     for (const auto& sender : chains.Senders) {
         NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
-        if (!(node.NetFlags & kFlagViewable) || !KindMatches(node, mode)) continue;
-        const int32_t visibleProtocols = node.VisibleProtocols;
+        if (!(node.NetFlags.Has(kFlagViewable)) || !KindMatches(node, mode)) continue;
+        const ApplicationSet visibleProtocols = node.VisibleProtocols;
         bool any = false;
         for (size_t i = sender.Begin; i < sender.End; ++i) {
             const auto& c = chains.Conversations[i];
@@ -269,18 +266,18 @@ PeerMapInput NetworkStatisticsContent::MapInput()
     mapNodes_.clear();
     for (size_t ordinal = 0; ordinal < chains.Nodes.size(); ++ordinal) {
         const NetNode& node = *chains.Nodes[ordinal];
-        if (!(node.NetFlags & kFlagOnMap)) continue;
+        if (!(node.NetFlags.Has(kFlagOnMap))) continue;
         indexOf[ordinal] = static_cast<int>(input.Stations.size());
         mapNodes_.push_back(&node);
         // Stations beyond the last point all show the overflow label.
         std::string label = input.Stations.size() + 1 >= static_cast<size_t>(kPeerMapPoints) ? "" : LabelText(node);
-        input.Stations.push_back({std::move(label), {}, (node.NetFlags & kFlagSender) != 0});
+        input.Stations.push_back({std::move(label), {}, (node.NetFlags.Has(kFlagSender)) != 0});
     }
 
     for (const auto& sender : chains.Senders) {
         const NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
         const int from = indexOf[static_cast<size_t>(sender.Node)];
-        if (!(node.NetFlags & kFlagViewable) || from < 0) continue;
+        if (!(node.NetFlags.Has(kFlagViewable)) || from < 0) continue;
         for (size_t i = sender.Begin; i < sender.End; ++i) {
             const auto& c = chains.Conversations[i];
             const int to = indexOf[static_cast<size_t>(c.Peer)];
@@ -292,7 +289,7 @@ PeerMapInput NetworkStatisticsContent::MapInput()
                 if (hopKeys[static_cast<size_t>(key - 1)]) link.Colours.push_back(KeyColour(key));
             } else {
                 double weight = 0;
-                const int32_t drawn = c.Protocols & node.VisibleProtocols;
+                const int32_t drawn = (c.Protocols & node.VisibleProtocols).ToBits();
                 if (drawn == 0) continue;
                 const TNetPeer& conv = state_.ObjectList.NetPeer(c.Index);
                 for (int b = 0; b < kAppCount && static_cast<int>(link.Colours.size()) < kMaxLineColours; ++b) {
@@ -332,7 +329,7 @@ std::optional<PeerPopup> NetworkStatisticsContent::RightClick(int x, int y)
     const auto* node = static_cast<const NetNode*>(mapNodes_[static_cast<size_t>(hit)]);
     PeerPopup popup;
     popup.Station = hit;
-    if (node->Kind == kFamilyIPCode) {
+    if (node->Kind == kNetworkIP) {
         SelectedAddressText = IPToText(node->Address.Data());
         SelectedAddressOUIText.clear();
     } else {
@@ -363,15 +360,15 @@ void NetworkStatisticsContent::FillRows()
 {
     std::vector<std::vector<std::string>> rows;
     for (const auto& [address, node] : state_.NetworkNodes) {
-        if (!(node.NetFlags & kFlagSender)) continue;
+        if (!(node.NetFlags.Has(kFlagSender))) continue;
         std::vector<std::string> cells(kNetworkKeyColumn + 1);
         auto set = [&](int logical, std::string text) {
             cells[static_cast<size_t>(positions_[static_cast<size_t>(logical)])] = std::move(text);
         };
         set(0, AddressCell(node));
         std::string protocols;
-        for (int b = 0; b < kAppCount; ++b)
-            if (node.Protocols & static_cast<int32_t>(1u << b)) protocols += (protocols.empty() ? "" : ",") + AppName(b);
+        for (ApplicationCode app : CodesInOrder<ApplicationCode, kAppCount>())
+            if (node.Protocols.Has(app)) protocols += (protocols.empty() ? "" : ",") + AppName(app);
         set(1, protocols);
         int dests = 0;
         for (int32_t p = FirstNetPeer(state_, node); p >= 0 && state_.ObjectList.NetPeer(p).PeerAddress.Length > 0;
@@ -384,7 +381,7 @@ void NetworkStatisticsContent::FillRows()
         set(6, AverageSizeText(node.BytesSent, node.FramesSent));
         set(7, AverageSizeText(node.BytesReceived, node.FramesReceived));
         set(8, RatioText(node.FramesSent, node.FramesReceived));
-        cells[kNetworkKeyColumn] = ((node.NetFlags & kFlagViewable) ? "Y" : "N") + KeyBytes(node.Address);
+        cells[kNetworkKeyColumn] = ((node.NetFlags.Has(kFlagViewable)) ? "Y" : "N") + KeyBytes(node.Address);
         rows.push_back(std::move(cells));
     }
     totalRows_ = static_cast<int>(rows.size());
@@ -402,7 +399,7 @@ void NetworkStatisticsContent::FillRows()
 
 void NetworkStatisticsContent::Rebuild()
 {
-    caption_ = "Network - " + FileNameOnly(state_.TraceFileName);
+    caption_ = "Network - " + FileNameWithoutFolder(state_.Read.TraceFileName);
     // The chains are walked now, with the grid, so that the first paint is as quick as the next.
     chains_ = std::make_unique<NetworkChainCache>(state_);
     ResetCommonState(kNetworkKeyCount, state_.IPSenderCount + state_.IPXSenderCount);
@@ -413,7 +410,7 @@ void NetworkStatisticsContent::Rebuild()
     UpdateOUIBoxes();
 }
 
-bool NetworkStatisticsContent::HasIPXFrames() const { return state_.ProtocolStats[kIPXProtocolFamily].Frames > 0; }
+bool NetworkStatisticsContent::HasIPXFrames() const { return state_.ProtocolStats[kFamilyIPX].Frames > 0; }
 
 void NetworkStatisticsContent::UpdateOUIBoxes()
 {
@@ -445,8 +442,7 @@ bool NetworkStatisticsContent::SetViewable(const std::string& addressBytes, bool
     NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
     const auto found = state_.NetworkNodes.find(key);
     if (found == state_.NetworkNodes.end()) return false;
-    found->second.NetFlags = static_cast<int16_t>(viewable ? found->second.NetFlags | kFlagViewable
-                                                           : found->second.NetFlags & ~kFlagViewable);
+    found->second.NetFlags.Set(kFlagViewable, viewable);
     return true;
 }
 
@@ -454,7 +450,7 @@ bool NetworkStatisticsContent::IsViewable(const std::string& addressBytes) const
 {
     NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
     const auto found = state_.NetworkNodes.find(key);
-    return found != state_.NetworkNodes.end() && (found->second.NetFlags & kFlagViewable);
+    return found != state_.NetworkNodes.end() && (found->second.NetFlags.Has(kFlagViewable));
 }
 
 }  // namespace quenlix

@@ -415,15 +415,9 @@ void PeerWindowContent::ApplySelectStations(const DualListContent& lists)
 
 // ---- shared texts ---------------------------------------------------------------------------
 
-std::string FileNameOnly(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string UtilisationText(const AnalysisState& state, int32_t framesSent, int32_t bytesSent)
 {
-    const double overhead = state.Topology == 1 ? 1.0 : 20.0;
+    const double overhead = state.Topology == kTopologyTokenRing ? kTokenRingFrameAllowance : kEthernetFrameAllowance;
     double percent = 0;
     if (state.LinkBytesPerSecond > 0 && state.IntervalCount > 0)
         percent = (static_cast<double>(framesSent) * overhead + bytesSent) * 100.0 / state.LinkBytesPerSecond /

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "model/AnalysisState.h"
+#include "model/StringHelpers.h"
 #include "ui/controls/DualListContent.h"
 #include "ui/controls/GridContent.h"
+#include "ui/shared/AddressText.h"
 #include "ui/shared/Colours.h"
 #include "ui/shared/RingGeometry.h"
 
@@ -270,8 +272,6 @@ protected:
     std::vector<std::vector<std::string>> hiddenRows_;
 };
 
-// The file name of a path without its directory.
-std::string FileNameOnly(const std::string& path);
 
 // The utilisation text of a sender: (frames x o + bytes) x 100 / link bytes per
 // second / intervals, o the per-frame preamble and gap (20 on Ethernet, 1 on

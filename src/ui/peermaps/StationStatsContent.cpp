@@ -20,12 +20,24 @@ constexpr std::array<const char*, kStationKeyCount> kProtocolCaptions{
     "AppleTalk", "DEC", "IP-ARP", "IP", "IPX", "ISO", "NetBIOS-LLC", "NetBIOS-IP", "NetBIOS-IPX", "SNA", "XNS",
     "Vines", "BPDU", "Other"};
 
-// The family codes of each key of the Protocol view.
-constexpr std::array<uint32_t, kStationKeyCount> kProtocolMasks{
-    1u << 0, 1u << 3 | 1u << 7 | 1u << 8, 1u << 1, 1u << 4, 1u << 5, 1u << 6, 1u << 9, 1u << 10, 1u << 11,
-    1u << 12, 1u << 13, 1u << 14, 1u << 2, 1u << 15 | 1u << 16};
+// The families of each key of the Protocol view.
+constexpr std::array<FamilySet, kStationKeyCount> kProtocolKeyFamilies{{
+    {kFamilyAppletalk},
+    {kFamilyDECnet, kFamilyLAT, kFamilyLAVC},
+    {kFamilyARP},
+    {kFamilyIP},
+    {kFamilyIPX},
+    {kFamilyISO},
+    {kFamilyNetBIOSLLC},
+    {kFamilyNetBIOSIP},
+    {kFamilyNetBIOSIPX},
+    {kFamilySNA},
+    {kFamilyXNS},
+    {kFamilyVINES},
+    {kFamilyBPDU},
+    {kFamilyMAC, kFamilyOther},
+}};
 
-bool IsSender(const StationNode& s) { return (s.StationFlags & kFlagSender) != 0; }
 
 std::string KeyBytes(const MacString& address)
 {
@@ -161,19 +173,22 @@ PeerKeyPanel StationStatsContent::Keys() const
 namespace {
 
 // The bits of the view's set that a key stands for; 0 when it stands for none.
-uint32_t KeyMask(StationMapView view, int key, uint8_t topology)
+uint32_t KeyMask(StationMapView view, int key, TopologyCode topology)
 {
     switch (view) {
     case StationMapView::Errors:
-        return key == 1 ? kStatusBadBit : key == 2 ? kStatusGoodBit : 0;
+        if (key == 1) return FrameStatusSet{kStatusBadBit}.ToBits();
+        return key == 2 ? FrameStatusSet{kStatusGoodBit}.ToBits() : 0;
     case StationMapView::Encapsulation:
-        if (key == 1) return 1u << 1;
-        if (key == 2) return 1u << 3;
-        if (key == 3) return topology == 0 ? 1u << 0 : topology == 1 ? 1u << 4 : 0;
-        if (key == 4) return 1u << 2;
+        if (key == 1) return EncapsulationSet{kEncapsLLC}.ToBits();
+        if (key == 2) return EncapsulationSet{kEncapsSNAP}.ToBits();
+        if (key == 3 && topology == kTopologyEthernet) return EncapsulationSet{kEncapsEthernetII}.ToBits();
+        if (key == 3 && topology == kTopologyTokenRing) return EncapsulationSet{kEncapsMAC}.ToBits();
+        if (key == 4) return EncapsulationSet{kEncapsNovellRaw}.ToBits();
         return 0;
     case StationMapView::Protocol:
-        return key >= 1 && key <= kStationKeyCount ? kProtocolMasks[static_cast<size_t>(key - 1)] : 0;
+        if (key < 1 || key > kStationKeyCount) return 0;
+        return static_cast<uint32_t>(kProtocolKeyFamilies[static_cast<size_t>(key - 1)].ToBits());
     }
     return 0;
 }
@@ -189,7 +204,7 @@ RGBColour BitColour(StationMapView view, int bit)
         return bit == 1 ? kFuchsia : bit == 2 ? kBlue : bit == 3 ? kLime : kAqua;
     case StationMapView::Protocol:
         for (int k = 1; k <= kStationKeyCount - 1; ++k)
-            if (kProtocolMasks[static_cast<size_t>(k - 1)] & (1u << bit)) return kKeyColours[static_cast<size_t>(k - 1)];
+            if (kProtocolKeyFamilies[static_cast<size_t>(k - 1)].Has(static_cast<ProtocolFamily>(bit))) return kKeyColours[static_cast<size_t>(k - 1)];
         return dlccolours::kButtonText;
     }
     return dlccolours::kButtonText;
@@ -214,9 +229,11 @@ bool StationStatsContent::ClickKey(int key, bool checked)
     if (mask == 0) return false;
     bool changed = false;
     auto apply = [&](auto own, auto& visible) {
-        if (!(static_cast<uint32_t>(own) & mask)) return;
-        using T = std::remove_reference_t<decltype(visible)>;
-        visible = static_cast<T>(checked ? static_cast<uint32_t>(visible) | mask : static_cast<uint32_t>(visible) & ~mask);
+        if (!(static_cast<uint32_t>(own.ToBits()) & mask)) return;
+        using Set = std::remove_reference_t<decltype(visible)>;
+        using Bits = decltype(visible.ToBits());
+        const uint32_t bits = static_cast<uint32_t>(visible.ToBits());
+        visible = Set::FromBits(static_cast<Bits>(checked ? bits | mask : bits & ~mask));
         changed = true;
     };
     for (auto& [address, node] : state_.Stations) {
@@ -250,13 +267,13 @@ PeerMapInput StationStatsContent::MapInput()
     const StationMapView view = View();
     if (!chains_ || !chains_->Fits(state_)) chains_ = std::make_unique<StationChainCache>(state_);
     const StationChainCache& chains = *chains_;
-    for (StationNode* node : chains.Nodes) node->StationFlags &= ~kFlagOnMap;
+    for (StationNode* node : chains.Nodes) node->StationFlags.Remove(kFlagOnMap);
 
     auto viewTest = [&](const StationNode& node, const StationNode& peer) {
         switch (view) {
-        case StationMapView::Errors: return (node.VisibleFrameStatus & peer.FrameStatus) != 0;
-        case StationMapView::Encapsulation: return (node.VisibleEncapsulations & peer.Encapsulations) != 0;
-        case StationMapView::Protocol: return (node.VisibleFamilies & peer.Families) != 0;
+        case StationMapView::Errors: return node.VisibleFrameStatus.HasAny(peer.FrameStatus);
+        case StationMapView::Encapsulation: return node.VisibleEncapsulations.Meets(peer.Encapsulations);
+        case StationMapView::Protocol: return node.VisibleFamilies.Meets(peer.Families);
         }
         return false;
     };
@@ -267,7 +284,7 @@ PeerMapInput StationStatsContent::MapInput()
     };
     for (const auto& chain : chains.Senders) {
         StationNode& node = *chains.Nodes[static_cast<size_t>(chain.Node)];
-        if (!(node.StationFlags & kFlagViewable) || node.FramesSent <= 0 ||
+        if (!(node.StationFlags.Has(kFlagViewable)) || node.FramesSent <= 0 ||
             node.BytesSent / node.FramesSent < kStationMinimumAverage)
             continue;
         bool any = false;
@@ -287,7 +304,7 @@ PeerMapInput StationStatsContent::MapInput()
     mapNodes_.clear();
     for (size_t ordinal = 0; ordinal < chains.Nodes.size(); ++ordinal) {
         const StationNode& node = *chains.Nodes[ordinal];
-        if (!(node.StationFlags & kFlagOnMap)) continue;
+        if (!(node.StationFlags.Has(kFlagOnMap))) continue;
         indexOf[ordinal] = static_cast<int>(input.Stations.size());
         mapNodes_.push_back(&node);
         PeerMapStation station;
@@ -304,7 +321,7 @@ PeerMapInput StationStatsContent::MapInput()
     for (const auto& chain : chains.Senders) {
         const StationNode& node = *chains.Nodes[static_cast<size_t>(chain.Node)];
         const int from = indexOf[static_cast<size_t>(chain.Node)];
-        if (!(node.StationFlags & kFlagViewable) || from < 0) continue;
+        if (!(node.StationFlags.Has(kFlagViewable)) || from < 0) continue;
         for (size_t i = chain.Begin; i < chain.End; ++i) {
             const auto& c = chains.Conversations[i];
             const StationNode& peer = *chains.Nodes[static_cast<size_t>(c.Peer)];
@@ -317,10 +334,11 @@ PeerMapInput StationStatsContent::MapInput()
             double weight = 0;
             if (view == StationMapView::Errors) {
                 for (int b = 0; b <= 3; ++b)
-                    if (conv.PeerFrameStatus & node.VisibleFrameStatus & (1 << b)) link.Colours.push_back(BitColour(view, b));
+                    if (conv.PeerFrameStatus.ToBits() & node.VisibleFrameStatus.ToBits() & (1 << b))
+                        link.Colours.push_back(BitColour(view, b));
             } else if (view == StationMapView::Encapsulation) {
                 for (int b = 0; b < kEncapsulationCount; ++b) {
-                    if (!(conv.PeerEncapsulations & node.VisibleEncapsulations & (1 << b))) continue;
+                    if (!(conv.PeerEncapsulations & node.VisibleEncapsulations).Has(static_cast<Encapsulation>(b))) continue;
                     link.Colours.push_back(BitColour(view, b));
                     weight = static_cast<double>(conv.FramesByEncapsulation[static_cast<size_t>(b)]) +
                              (reverse ? reverse->FramesByEncapsulation[static_cast<size_t>(b)] : 0);
@@ -328,7 +346,7 @@ PeerMapInput StationStatsContent::MapInput()
                 link.PenWidth = PeerLineWidth(weight, state_.TotalFrames);
             } else {
                 for (int b = 0; b < kFamilyCount; ++b) {
-                    if (!(conv.PeerFamilies & node.VisibleFamilies & (1 << b))) continue;
+                    if (!(conv.PeerFamilies & node.VisibleFamilies).Has(static_cast<ProtocolFamily>(b))) continue;
                     link.Colours.push_back(BitColour(view, b));
                     weight = static_cast<double>(conv.FramesByFamily[static_cast<size_t>(b)]) +
                              (reverse ? reverse->FramesByFamily[static_cast<size_t>(b)] : 0);
@@ -388,12 +406,12 @@ void StationStatsContent::FillRows()
         };
         set(0, AddressCell(node));
         std::string encapsulations;
-        for (int b = 0; b < kEncapsulationCount; ++b)
-            if (node.Encapsulations & (1 << b)) encapsulations += (encapsulations.empty() ? "" : ",") + EncapsulationName(b);
+        for (Encapsulation e : CodesInOrder<Encapsulation, kEncapsulationCount>())
+            if (node.Encapsulations.Has(e)) encapsulations += (encapsulations.empty() ? "" : ",") + EncapsulationName(e);
         set(1, encapsulations);
         std::string families;
-        for (int b = 0; b < kFamilyCount; ++b)
-            if (node.Families & (1 << b)) families += (families.empty() ? "" : ",") + FamilyName(b);
+        for (ProtocolFamily family : kAllFamilies)
+            if (node.Families.Has(family)) families += (families.empty() ? "" : ",") + FamilyName(family);
         set(2, families);
         int dests = 0;
         for (int32_t p = node.FirstDLCPeer; objects.Holds(ObjectKind::DLCPeer, p);) {
@@ -410,7 +428,7 @@ void StationStatsContent::FillRows()
         set(8, AverageSizeText(node.BytesReceived, node.FramesReceived));
         set(9, FormatCount(node.GroupFramesSent));
         set(10, RatioText(node.FramesSent, node.FramesReceived));
-        cells[kStationKeyColumn] = ((node.StationFlags & kFlagViewable) ? "Y" : "N") + KeyBytes(node.Address);
+        cells[kStationKeyColumn] = ((node.StationFlags.Has(kFlagViewable)) ? "Y" : "N") + KeyBytes(node.Address);
         rows.push_back(std::move(cells));
     }
     totalRows_ = static_cast<int>(rows.size());
@@ -428,7 +446,7 @@ void StationStatsContent::FillRows()
 
 void StationStatsContent::Rebuild()
 {
-    caption_ = "Station - " + FileNameOnly(state_.TraceFileName);
+    caption_ = "Station - " + FileNameWithoutFolder(state_.Read.TraceFileName);
     // The chains are walked now, with the grid, so that the first paint is as quick as the next.
     chains_ = std::make_unique<StationChainCache>(state_);
     ResetCommonState(kStationKeyCount, state_.SourceStationCount);
@@ -466,8 +484,7 @@ bool StationStatsContent::SetViewable(const std::string& addressBytes, bool view
     if (addressBytes.size() != 6) return false;
     const auto found = state_.Stations.find(MacString(reinterpret_cast<const uint8_t*>(addressBytes.data()), 6));
     if (found == state_.Stations.end()) return false;
-    int16_t& flags = found->second.StationFlags;
-    flags = static_cast<int16_t>(viewable ? flags | kFlagViewable : flags & ~kFlagViewable);
+    found->second.StationFlags.Set(kFlagViewable, viewable);
     return true;
 }
 
@@ -475,7 +492,7 @@ bool StationStatsContent::IsViewable(const std::string& addressBytes) const
 {
     if (addressBytes.size() != 6) return false;
     const auto found = state_.Stations.find(MacString(reinterpret_cast<const uint8_t*>(addressBytes.data()), 6));
-    return found != state_.Stations.end() && (found->second.StationFlags & kFlagViewable);
+    return found != state_.Stations.end() && (found->second.StationFlags.Has(kFlagViewable));
 }
 
 }  // namespace quenlix

@@ -61,7 +61,7 @@ protected:
 private:
     void FillRows();
     std::string AddressCell(const StationNode& station) const;
-    bool TokenRing() const { return state_.Topology == 1; }
+    bool TokenRing() const { return state_.Topology == kTopologyTokenRing; }
 
     std::string caption_;
     std::unique_ptr<StationChainCache> chains_;

@@ -126,7 +126,7 @@ double& MarginOf(PrintSetup& setup, MarginSide side)
 
 // ---- the header line ----------------------------------------------------------
 
-std::string PrintHeaderText(uint8_t traceFormat, const std::string& traceFileName)
+std::string PrintHeaderText(TraceFormatCode traceFormat, const std::string& traceFileName)
 {
     std::string analyzer;
     GetAnalyzerName(traceFormat, analyzer);

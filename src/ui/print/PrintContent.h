@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Codes.h"
 #include "ui/main/SettingsContent.h"
 
 namespace quenlix {
@@ -77,7 +78,7 @@ double& MarginOf(PrintSetup& setup, MarginSide side);
 // ---- the header line ----------------------------------------------------------
 
 // The analyser's name + " File " + the trace file's path.
-std::string PrintHeaderText(uint8_t traceFormat, const std::string& traceFileName);
+std::string PrintHeaderText(TraceFormatCode traceFormat, const std::string& traceFileName);
 
 // ---- placement on the page ----------------------------------------------------
 

@@ -452,7 +452,7 @@ QWidget* TPrintSelectionForm::DialogParent() const
 QString TPrintSelectionForm::HeaderText() const
 {
     if (sources_.State == nullptr) return {};
-    return QString::fromStdString(PrintHeaderText(sources_.State->TraceFormat, sources_.State->TraceFileName));
+    return QString::fromStdString(PrintHeaderText(sources_.State->Read.TraceFormat, sources_.State->Read.TraceFileName));
 }
 
 }  // namespace quenlix

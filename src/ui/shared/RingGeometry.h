@@ -11,6 +11,8 @@
 namespace quenlix {
 
 constexpr int kRingPointCount = 180;
+// The one label of the stations beyond the last point.
+inline constexpr const char* kOverflowLabel = "OVERFLOW      ";
 
 // Text measurement of the drawing surface, in pixels, for the map's font at a size.
 class RingTextMetrics {

@@ -64,7 +64,7 @@ protected:
         const NetString client = IpKey(10, 0, 0, 1), server = IpKey(10, 0, 0, 2);
         const int out = chains.Head(chains.Peer(client, server), kAppUDP, 4000, 7);
         const int back = answered ? chains.Head(chains.Peer(server, client), kAppUDP, 7, 4000) : -1;
-        chains.Node(client).Kind = 4;
+        chains.Node(client).Kind = kNetworkIP;
         for (int i = 0; i < requests; ++i) {
             chains.Send(out, UdpPacket(i * 100000.0, 100, static_cast<uint16_t>(i + 1), kPktRequest));
             if (answered) chains.Send(back, UdpPacket(i * 100000.0 + 20000, 100, 0, kPktReply));
@@ -140,7 +140,7 @@ TEST_F(EchoConversation, ThroughputInKBytesAndKBits)
 TEST(BadInput, GapMarkersOnlyAndPacketsAtOneInstant)
 {
     struct Case {
-        uint16_t Flags;
+        PacketFlagSet Flags;
         double Step;  // microseconds between packets
     } cases[] = {{kPktGapMarker, 1000}, {kPktRequest, 0}, {kPktRequest, -500}};
     for (const Case& c : cases) {
@@ -148,10 +148,10 @@ TEST(BadInput, GapMarkersOnlyAndPacketsAtOneInstant)
         const NetString a = IpKey(10, 0, 0, 1), b = IpKey(10, 0, 0, 2);
         const int out = chains.Head(chains.Peer(a, b), kAppUDP, 1, 2);
         const int back = chains.Head(chains.Peer(b, a), kAppUDP, 2, 1);
-        chains.Node(a).Kind = kFamilyIP;
+        chains.Node(a).Kind = kNetworkIP;
         for (int i = 0; i < 12; ++i) {
             chains.Send(out, UdpPacket(1e6 + i * c.Step, 10, static_cast<uint16_t>(i), c.Flags));
-            chains.Send(back, UdpPacket(1e6 + i * c.Step, 10, 0, c.Flags == kPktGapMarker ? c.Flags : uint16_t{kPktReply}));
+            chains.Send(back, UdpPacket(1e6 + i * c.Step, 10, 0, c.Flags == kPktGapMarker ? c.Flags : PacketFlagSet{kPktReply}));
         }
         ToolboxSelection s;
         RebuildToolbox(chains.State(), s, {});
@@ -245,7 +245,7 @@ TEST(WhatIf, DefaultsAndRangesFromHandedOverValues)
     in.MinLatency = 12.5;
     in.AverageContention = 99999;
     in.RatioText = "2.5:1";
-    WhatIfValues v = WhatIfDefaults(in, 0);
+    WhatIfValues v = WhatIfDefaults(in, kTopologyEthernet);
     EXPECT_EQ(v.AveSend, 64);
     EXPECT_EQ(v.AveRcv, 1200);
     EXPECT_EQ(v.Latency, 12);
@@ -255,10 +255,10 @@ TEST(WhatIf, DefaultsAndRangesFromHandedOverValues)
     EXPECT_EQ(v.PktsTrans, 3);
     v.SendRatio = 5;
     v.PktsTrans = 2;
-    ClampWhatIf(v, 0);
+    ClampWhatIf(v, kTopologyEthernet);
     EXPECT_EQ(v.PktsTrans, 6);
     in.RatioText = "garbage";
-    v = WhatIfDefaults(in, 1);
+    v = WhatIfDefaults(in, kTopologyTokenRing);
     EXPECT_EQ(v.AveSend, 18);
     EXPECT_EQ(v.SendRatio, 1);
     // Typed extremes keep every divisor positive.
@@ -278,10 +278,10 @@ TEST(OfficeCapture, EchoLatencyAndShapedDownload)
     if (!fs::exists(kOffice)) GTEST_SKIP() << "real capture not found: " << kOffice;
     auto state = std::make_unique<AnalysisState>();
     testing::RecordingHost host;
-    state->TraceFileName = kOffice.string();
-    const DetectionResult format = DetectTraceFormat(*state, state->TraceFileName, host);
-    state->TraceFormat = format.Code;
-    state->Topology = DetectTopology(*state, format.Code, state->TraceFileName, host).Code;
+    state->Read.TraceFileName = kOffice.string();
+    const FormatDetection format = DetectTraceFormat(*state, state->Read.TraceFileName, host);
+    state->Read.TraceFormat = format.Code;
+    state->Topology = DetectTopology(*state, format.Code, state->Read.TraceFileName, host).Code;
     ReadTraceFile(*state, false, host);
 
     ToolboxSelection s;

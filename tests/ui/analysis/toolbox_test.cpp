@@ -28,8 +28,8 @@ protected:
     {
         clientToServer = chains.Peer(client, server);
         forward = chains.Head(clientToServer, kAppUDP, 4000, 7);
-        chains.Node(client).Kind = 4;
-        chains.Node(server).Kind = 4;
+        chains.Node(client).Kind = kNetworkIP;
+        chains.Node(server).Kind = kNetworkIP;
     }
     void AddReverse()
     {
@@ -71,16 +71,16 @@ TEST_F(ToolboxTest, RowsFollowSpacingAndArrowsFollowScale)
 
     struct Case {
         PacketScale Scale;
-        uint8_t Topology;
+        TopologyCode Topology;
         int Length;
-    } cases[] = {{PacketScale::Medium, 0, 95}, {PacketScale::Small, 0, 48}, {PacketScale::Large, 0, 190},
-                 {PacketScale::Medium, 1, 48}};
+    } cases[] = {{PacketScale::Medium, kTopologyEthernet, 95}, {PacketScale::Small, kTopologyEthernet, 48}, {PacketScale::Large, kTopologyEthernet, 190},
+                 {PacketScale::Medium, kTopologyTokenRing, 48}};
     for (const Case& c : cases) {
         Chains one;
         const int peer = one.Peer(client, server);
-        one.Node(client).Kind = 4;
+        one.Node(client).Kind = kNetworkIP;
         const int h = one.Head(peer, kAppUDP, 1, 2);
-        TPacket p = UdpPacket(10, 1514 - 46, 0, 0);
+        TPacket p = UdpPacket(10, 1514 - 46, 0, {});
         one.Send(h, p);
         one.State().Topology = c.Topology;
         ToolboxOptions o;
@@ -97,7 +97,7 @@ TEST_F(ToolboxTest, AnnotationsCountEachProblemOfItsDirection)
 {
     AddReverse();
     struct Case {
-        uint16_t Flags;
+        PacketFlagSet Flags;
         int Length;
         double Delay;  // microseconds after the first packet, for retransmissions
         std::string Annotation;
@@ -106,10 +106,10 @@ TEST_F(ToolboxTest, AnnotationsCountEachProblemOfItsDirection)
         {kPktBadFcs, 100, 0, "DLC CRC Error"},
         {kPktBadIpChecksum, 100, 0, "IP Checksum Error"},
         {kPktBadUdpChecksum, 100, 0, "UDP Checksum Error"},
-        {0, 63, 0, "Short Packet"},
-        {0, 64, 0, ""},
-        {0, 1518, 0, ""},
-        {0, 1519, 0, "Long Packet"},
+        {{}, 63, 0, "Short Packet"},
+        {{}, 64, 0, ""},
+        {{}, 1518, 0, ""},
+        {{}, 1519, 0, "Long Packet"},
         {kPktRetransmission, 100, 99990, "Fast Transport Retransmission (99.99 ms from pkt 1)"},
         {kPktRetransmission, 100, 100000, "Transport Retransmission (100.00 ms from pkt 1)"},
         {kPktPathDuplicate, 100, 0, "Locally Routed (Pkt 1)"},
@@ -117,7 +117,7 @@ TEST_F(ToolboxTest, AnnotationsCountEachProblemOfItsDirection)
     for (const Case& c : cases) {
         Chains one;
         const int peer = one.Peer(client, server);
-        one.Node(client).Kind = 4;
+        one.Node(client).Kind = kNetworkIP;
         const int back = one.Peer(server, client);
         const int h = one.Head(peer, kAppUDP, 1, 2);
         const int r = one.Head(back, kAppUDP, 2, 1);
@@ -164,12 +164,12 @@ TEST_F(ToolboxTest, TcpTextsNameSegmentsFlagsAndAcknowledgedPacket)
     const int tcpHead = chains.Head(tcpPeer, kAppTCP, 1025, 80);
     serverToClient = chains.Peer(server, client);
     const int back = chains.Head(serverToClient, kAppTCP, 80, 1025);
-    TPacket syn = TcpPacket(0, 0, 100, 0, testing::kTcpSyn);
+    TPacket syn = TcpPacket(0, 0, 100, 0, kTcpSyn);
     syn.MSS = 1460;
     syn.Length = 64;  // padded to the minimum: not short
     chains.Send(tcpHead, syn);
     chains.Send(tcpHead, TcpPacket(1000, 200, 101, 1));
-    TPacket ack = TcpPacket(2000, 0, 1, 301, testing::kTcpAck);
+    TPacket ack = TcpPacket(2000, 0, 1, 301, kTcpAck);
     ack.Length = 64;
     chains.Send(back, ack);
     ToolboxSelection s = Select();
@@ -220,7 +220,7 @@ TEST_F(ToolboxTest, HostTalkingToItselfIsOneDirection)
     Chains self;
     const int peer = self.Peer(client, client);
     const int head = self.Head(peer, kAppUDP, 7, 7);
-    self.Node(client).Kind = 4;
+    self.Node(client).Kind = kNetworkIP;
     for (int i = 0; i < 3; ++i) self.Send(head, UdpPacket(1000 + i * 100, 10, i + 1, kPktRequest));
     ToolboxSelection s;
     RebuildToolbox(self.State(), s, {});
@@ -273,12 +273,12 @@ TEST_F(ToolboxTest, BandHoldsOnlyRowsInViewButCountsAll)
     // labels and breaks as a walk of the whole ladder.
     Chains varied;
     const int peer = varied.Peer(client, server), back = varied.Peer(server, client);
-    varied.Node(client).Kind = 4;
+    varied.Node(client).Kind = kNetworkIP;
     const int h = varied.Head(peer, kAppUDP, 1, 2), r = varied.Head(back, kAppUDP, 2, 1);
     double time = 0;
     for (int i = 0; i < 5000; ++i) {
         time += (i % 97 == 0) ? 3e6 : (i % 7) * 4000.0;  // breaks, ruler runs and close rows
-        varied.Send(i % 3 ? h : r, UdpPacket(time, 20 + i % 50, 0, i % 11 ? 0 : kPktZeroWindow));
+        varied.Send(i % 3 ? h : r, UdpPacket(time, 20 + i % 50, 0, i % 11 ? PacketFlagSet{} : kPktZeroWindow));
     }
     ToolboxSelection vs;
     RebuildToolbox(varied.State(), vs, {});
@@ -315,9 +315,9 @@ TEST(ToolboxTrace, EveryProblemKindIsMarkedCountedAndSummedUp)
     testing::WriteSnifferFile(path, {}, testing::ProblemConversationFrames());
     auto state = std::make_unique<AnalysisState>();
     testing::RecordingHost host;
-    state->TraceFileName = path;
-    state->TraceFormat = DetectTraceFormat(*state, path, host).Code;
-    state->Topology = DetectTopology(*state, state->TraceFormat, path, host).Code;
+    state->Read.TraceFileName = path;
+    state->Read.TraceFormat = DetectTraceFormat(*state, path, host).Code;
+    state->Topology = DetectTopology(*state, state->Read.TraceFormat, path, host).Code;
     ReadTraceFile(*state, false, host);
     ToolboxSelection s;
     RebuildToolbox(*state, s, {}, {"10.5.0.1", "", "10.5.0.2", "", ""});

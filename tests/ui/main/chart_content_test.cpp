@@ -50,7 +50,7 @@ std::vector<std::string> Labels(const std::vector<ChartPoint>& points)
 TEST(PacketSizeChart, EthernetClassesAddTheirEntries)
 {
     AnalysisState state;
-    EngineFeeder feed(state, 0);
+    EngineFeeder feed(state, kTopologyEthernet);
     // 60 | 64 | 300 | 600, 1000 | 1100, 1518 | 1600 and 1700
     for (std::size_t size : {60, 64, 300, 600, 1000, 1100, 1518, 1600, 1700})
         feed.Feed(EthernetOfSize(size), 0);
@@ -69,7 +69,7 @@ TEST(PacketSizeChart, EthernetClassesAddTheirEntries)
 TEST(PacketSizeChart, EmptyClassesHaveABarButNoSlice)
 {
     AnalysisState state;
-    EngineFeeder feed(state, 0);
+    EngineFeeder feed(state, kTopologyEthernet);
     for (int i = 0; i < 3; ++i) feed.Feed(EthernetOfSize(1000), 0);
     feed.Feed(EthernetOfSize(128), 0);
     feed.Finish();
@@ -85,7 +85,7 @@ TEST(PacketSizeChart, EmptyClassesHaveABarButNoSlice)
 TEST(PacketSizeChart, TokenRingClassesReachFurther)
 {
     AnalysisState state;
-    EngineFeeder feed(state, 1);
+    EngineFeeder feed(state, kTopologyTokenRing);
     // 40 | 100 | 300 | 800 | 1100 and 4000 (entry 15) | 4200 (entry 16) and 17000 (entry 66)
     for (std::size_t size : {40, 100, 300, 800, 1100, 4000, 4200, 17000}) feed.Feed(TokenRingOfSize(size), 0);
     feed.Finish();
@@ -100,14 +100,14 @@ TEST(PacketSizeChart, TokenRingClassesReachFurther)
 TEST(PacketSizeChart, EmptyOrDamagedCountsGiveNoSlices)
 {
     AnalysisState state;
-    EngineFeeder feed(state, 0);
+    EngineFeeder feed(state, kTopologyEthernet);
     feed.Finish();
     ChartContent chart = BuildPacketSizeChart(state);
     EXPECT_TRUE(chart.PieSlices.empty());
     EXPECT_EQ(Values(chart.Bars), (std::vector<int64_t>(6, 0)));
 
     // Counts no read produces: negative entries, the top entry full, an unknown topology.
-    state.Topology = 9;
+    state.Topology = static_cast<TopologyCode>(9);
     state.SizeClass(-1) = -5;
     state.SizeClass(6) = 2147483647;
     state.SizeClass(69) = 2147483647;
@@ -116,7 +116,7 @@ TEST(PacketSizeChart, EmptyOrDamagedCountsGiveNoSlices)
     EXPECT_EQ(chart.Bars[0].Label, "18 to 64 -");  // read as Ethernet
     EXPECT_EQ(Values(chart.Bars), (std::vector<int64_t>{-5, 0, 0, 0, 0, 2147483647}));
     EXPECT_EQ(Labels(chart.PieSlices), (std::vector<std::string>{"Greater than 1518 -"}));
-    state.Topology = 1;
+    state.Topology = kTopologyTokenRing;
     EXPECT_EQ(BuildPacketSizeChart(state).Bars[5].Value, int64_t{2} * 2147483647);  // no overflow
 }
 
@@ -124,7 +124,7 @@ class ProtocolChart : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EngineFeeder feed(state, 0);
+        EngineFeeder feed(state, kTopologyEthernet);
         const testing::Ip client = testing::IpOf(10, 0, 0, 1);
         const testing::Ip server = testing::IpOf(10, 0, 0, 2);
         for (int i = 0; i < 3; ++i) feed.Feed(testing::Padded(testing::UdpFrame(kB, kA, client, server, 5000, 6000, {})), 0);
@@ -159,7 +159,7 @@ TEST_F(ProtocolChart, ValuesPerPacketClassInFamilyOrder)
 TEST(ProtocolChartTokenRing, MacAndOtherStaySeparate)
 {
     AnalysisState state;
-    EngineFeeder feed(state, 1);
+    EngineFeeder feed(state, kTopologyTokenRing);
     for (int i = 0; i < 2; ++i) feed.Feed(testing::TokenRing(0x00, kB, kA, {}, Bytes(20, 0)), 0);  // MAC frames
     feed.Feed(TokenRingOfSize(100), 0);
     feed.Finish();
@@ -173,7 +173,7 @@ TEST(ProtocolChartTokenRing, MacAndOtherStaySeparate)
 TEST(ProtocolChartDamage, EmptyAndInconsistentCounts)
 {
     AnalysisState state;
-    EngineFeeder feed(state, 0);
+    EngineFeeder feed(state, kTopologyEthernet);
     feed.Finish();
     for (int item = -1; item <= 3; ++item) EXPECT_TRUE(BuildProtocolChart(state, PacketClassOfItem(item)).Bars.empty());
 

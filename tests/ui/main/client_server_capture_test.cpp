@@ -45,12 +45,12 @@ std::unique_ptr<Table> BuildTable(const fs::path& path, bool tcpDataResponse = f
 {
     auto table = std::make_unique<Table>();
     AnalysisState& state = *table->State;
-    state.TcpDataResponse = tcpDataResponse ? 1 : 0;
+    state.Options.TcpDataResponse = tcpDataResponse ? 1 : 0;
     testing::RecordingHost host;
-    state.TraceFileName = path.string();
-    const DetectionResult format = DetectTraceFormat(state, state.TraceFileName, host);
-    const DetectionResult topology = DetectTopology(state, format.Code, state.TraceFileName, host);
-    state.TraceFormat = format.Code;
+    state.Read.TraceFileName = path.string();
+    const FormatDetection format = DetectTraceFormat(state, state.Read.TraceFileName, host);
+    const TopologyDetection topology = DetectTopology(state, format.Code, state.Read.TraceFileName, host);
+    state.Read.TraceFormat = format.Code;
     state.Topology = topology.Code;
     ReadTraceFile(state, false, host);
     UpdateServerGrid(state, table->Content);

@@ -40,7 +40,7 @@ protected:
         return peers[key] = c.Peer(from, to);
     }
 
-    Talk Conversation(const NetString& client, const NetString& server, uint8_t app, uint16_t clientPort,
+    Talk Conversation(const NetString& client, const NetString& server, ApplicationCode app, uint16_t clientPort,
                       uint16_t serverPort)
     {
         const int request = c.Head(PeerOf(client, server), app, clientPort, serverPort);
@@ -274,10 +274,10 @@ TEST_F(ClientServer, InefficientClientOnlyWithLowThroughput)
 TEST_F(ClientServer, RetransmissionsAndRouterDuplicatesOnlyForTcpNcpAndBurst)
 {
     const Talk tcp = Conversation(client, server, kAppTCP, 40000, 80);
-    c.Send(tcp.Request, TcpPacket(0, 100, 1000, 1, kTcpPush, kPktRequest));
-    c.Send(tcp.Request, TcpPacket(1000, 100, 1000, 1, kTcpPush, kPktRetransmission));
-    c.Send(tcp.Request, TcpPacket(2000, 100, 1000, 1, kTcpPush, kPktRetransmission));
-    c.Send(tcp.Request, TcpPacket(2500, 100, 1000, 1, kTcpPush, kPktPathDuplicate));
+    c.Send(tcp.Request, TcpPacket(0, 100, 1000, 1, kTcpPushAck, kPktRequest));
+    c.Send(tcp.Request, TcpPacket(1000, 100, 1000, 1, kTcpPushAck, kPktRetransmission));
+    c.Send(tcp.Request, TcpPacket(2000, 100, 1000, 1, kTcpPushAck, kPktRetransmission));
+    c.Send(tcp.Request, TcpPacket(2500, 100, 1000, 1, kTcpPushAck, kPktPathDuplicate));
     c.Send(tcp.Answer, TcpPacket(3000, 0, 1, 1100, kTcpAck));
     const Talk udp = Conversation(client, server, kAppUDP, 40001, 7000);
     c.Send(udp.Request, UdpPacket(0, 20, 1, kPktRequest));
@@ -388,14 +388,14 @@ TEST_F(ClientServer, SelectionOfAnIpRowHasNoOuiTexts)
 
 TEST(ClientServerTexts, ApplicationTextsByCode)
 {
-    EXPECT_EQ(ServerApplicationText({.App = 3, .SrcPort = 1025, .DstPort = 80}), "TCP/Port 1025<->HTTP");
-    EXPECT_EQ(ServerApplicationText({.App = 5, .SrcPort = 137, .DstPort = 137}), "UDP/NetBIOS Name<->NetBIOS Name");
-    EXPECT_EQ(ServerApplicationText({.App = 0}), "ICMP Echo (Ping)");
-    EXPECT_EQ(ServerApplicationText({.App = 1}), "IGMP");
-    EXPECT_EQ(ServerApplicationText({.App = 7}), "Unknown");
-    EXPECT_EQ(ServerApplicationText({.App = 14, .SrcPort = 0xab, .DstPort = 0x4000}), "IPX (Socket 00AB<->4000)/PBurst");
-    EXPECT_EQ(ServerApplicationText({.App = 21, .SrcPort = 1, .DstPort = 2}), "IPX (Socket 0001<->0002)/Unknown");
-    EXPECT_EQ(ServerApplicationText({.App = 22}), "");
+    EXPECT_EQ(ServerApplicationText({.App = kAppTCP, .SrcPort = 1025, .DstPort = 80}), "TCP/Port 1025<->HTTP");
+    EXPECT_EQ(ServerApplicationText({.App = kAppUDP, .SrcPort = 137, .DstPort = 137}), "UDP/NetBIOS Name<->NetBIOS Name");
+    EXPECT_EQ(ServerApplicationText({.App = kAppICMP}), "ICMP Echo (Ping)");
+    EXPECT_EQ(ServerApplicationText({.App = kAppIGMP}), "IGMP");
+    EXPECT_EQ(ServerApplicationText({.App = kAppUnknownIP}), "Unknown");
+    EXPECT_EQ(ServerApplicationText({.App = kAppPBurst, .SrcPort = 0xab, .DstPort = 0x4000}), "IPX (Socket 00AB<->4000)/PBurst");
+    EXPECT_EQ(ServerApplicationText({.App = kAppUnknownIPX, .SrcPort = 1, .DstPort = 2}), "IPX (Socket 0001<->0002)/Unknown");
+    EXPECT_EQ(ServerApplicationText({.App = kAppOther}), "");
 }
 
 // ---- sorting and copying ---------------------------------------------------------------------

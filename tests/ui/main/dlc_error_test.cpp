@@ -26,7 +26,7 @@ namespace tb = quenlix::testing;
 
 // ---- helpers ----------------------------------------------------------------------
 
-std::unique_ptr<AnalysisState> NewState(uint8_t topology = 0)
+std::unique_ptr<AnalysisState> NewState(TopologyCode topology = kTopologyEthernet)
 {
     auto state = std::make_unique<AnalysisState>();
     state->Topology = topology;
@@ -125,7 +125,7 @@ TEST(CollisionRanking, NeedsTenTransmitsSuspectsAndASender)
     AddSender(*state, Address(2), 10, 1);   // exactly ten: ranked
     AddSender(*state, Address(3), 100, 0);  // no suspects
     StationNode& receiver = AddSender(*state, Address(4), 100, 50);
-    receiver.StationFlags = 0;  // never sent
+    receiver.StationFlags = NodeFlagSet{};  // never sent
     const CollisionSuspectTable table = BuildCollisionSuspectTable(*state);
     EXPECT_EQ(table[0].Address[5], 2);
     for (size_t i = 1; i < table.size(); ++i) EXPECT_TRUE(table[i].Empty());
@@ -258,7 +258,7 @@ TEST(EthernetErrors, VendorFormAndCopyText)
 
 class SoftErrors : public ::testing::Test {
 protected:
-    void SetUp() override { feed_ = std::make_unique<tb::EngineFeeder>(*state_, 1); }
+    void SetUp() override { feed_ = std::make_unique<tb::EngineFeeder>(*state_, kTopologyTokenRing); }
 
     void Report(const tb::Mac& from, const tb::Mac& upstream, std::array<uint8_t, 10> counts,
                 const tb::Mac& to = tb::kRingErrorMonitor)
@@ -613,8 +613,8 @@ TEST(RingMap, CrowdedRingsShrinkTheFontAndOverflowAt180)
 TEST(RingMap, LightMarkColoursAreDrawnAsDarkTextOnTheirColour)
 {
     RingMapInput input = RingOf(4);
-    input.Stations[0].RingFlags = 0x01;  // Active Monitor: aqua
-    input.Stations[1].RingFlags = 0x02;  // ex-Active Monitor: teal, readable as text
+    input.Stations[0].RingFlags = kRingActiveMonitor;  // Active Monitor: aqua
+    input.Stations[1].RingFlags = kRingExActiveMonitor;  // ex-Active Monitor: teal, readable as text
     const RingMapContent map = BuildRingMap(input, 400, 300, {}, kMetrics);
     ASSERT_EQ(map.Labels.size(), 4u);
     EXPECT_TRUE(map.Labels[0].Boxed);
@@ -676,10 +676,10 @@ TEST(RingMap, ColoursByRingPollAndByStationErrors)
     using namespace dlccolours;
     RingMapInput input = RingOf(6);
     input.Stations[1].SeenThisCycle = 0;    // not seen yet this cycle
-    input.Stations[2].RingFlags = 0x02;     // former active monitor
-    input.Stations[3].RingFlags = 0x01;     // active monitor
-    input.Stations[4].RingFlags = 0x03;     // both: the active monitor wins
-    input.Stations[5].RingFlags = 0x05;     // active monitor that missed a cycle
+    input.Stations[2].RingFlags = kRingExActiveMonitor;     // former active monitor
+    input.Stations[3].RingFlags = kRingActiveMonitor;     // active monitor
+    input.Stations[4].RingFlags = kRingActiveMonitor | kRingExActiveMonitor;     // both: the active monitor wins
+    input.Stations[5].RingFlags = kRingActiveMonitor | kRingDeinserted;     // active monitor that missed a cycle
     RingMapContent map = BuildRingMap(input, 500, 400, {}, kMetrics);
     const std::vector<RGBColour> byPoll{kButtonText, kButtonShadow, kTeal, kAqua, kAqua, kButtonShadow};
     for (size_t i = 0; i < byPoll.size(); ++i) EXPECT_EQ(map.Labels[i].Colour, byPoll[i]) << "station " << i + 1;
@@ -753,9 +753,9 @@ TEST(RingOfEight, TraceReadsIntoTheExpectedPanels)
     tb::WriteRingOfEightTrace(path.string());
     auto state = std::make_unique<AnalysisState>();
     QuietHost host;
-    state->TraceFileName = path.string();
-    const DetectionResult format = DetectTraceFormat(*state, path.string(), host);
-    state->TraceFormat = format.Code;
+    state->Read.TraceFileName = path.string();
+    const FormatDetection format = DetectTraceFormat(*state, path.string(), host);
+    state->Read.TraceFormat = format.Code;
     state->Topology = DetectTopology(*state, format.Code, path.string(), host).Code;
     ASSERT_EQ(state->Topology, kTopologyTokenRing);
     ReadTraceFile(*state, false, host);

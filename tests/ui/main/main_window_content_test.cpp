@@ -23,14 +23,14 @@ TEST(MainWindow, CaptionHasTwoBlanksBeforeTheDash)
 TEST(MainWindow, StatusPanelsEmptyUntilEnabled)
 {
     AnalysisState state;
-    state.TraceFileName = "/t/office.enc";
-    state.TraceFormat = kFormatSniffer;
+    state.Read.TraceFileName = "/t/office.enc";
+    state.Read.TraceFormat = kFormatSniffer;
     state.TotalFrames = 1;
     EXPECT_EQ(StatusPanels(state, false), (std::array<std::string, 3>{}));
     EXPECT_EQ(StatusPanels(state, true), (std::array<std::string, 3>{"Ethernet", "1 Frames", "Sniffer File /t/office.enc"}));
     state.Topology = kTopologyTokenRing;
     state.TotalFrames = 1234567;
-    state.TraceFormat = kFormatNetworkMonitor;
+    state.Read.TraceFormat = kFormatNetworkMonitor;
     EXPECT_EQ(StatusPanels(state, true)[0], "Token Ring");
     EXPECT_EQ(StatusPanels(state, true)[1], "1,234,567 Frames");
     EXPECT_EQ(StatusPanels(state, true)[2], "Network Monitor File /t/office.enc");
@@ -42,12 +42,12 @@ TEST(MainWindow, BandwidthItemsAndSpeedsPerTopology)
     EXPECT_EQ(BandwidthCaptions(kTopologyEthernet), (std::array<std::string, 2>{"10 Mbps", "100 Mbps"}));
     EXPECT_EQ(BandwidthCaptions(kTopologyTokenRing), (std::array<std::string, 2>{"4 Mbps", "16 Mbps"}));
     ApplyBandwidthOption(state, 1);
-    EXPECT_EQ(state.EthernetSpeed, 100);
-    EXPECT_EQ(state.TokenRingSpeed, 16);
+    EXPECT_EQ(state.Options.EthernetSpeed, 100);
+    EXPECT_EQ(state.Options.TokenRingSpeed, 16);
     state.Topology = kTopologyTokenRing;
     ApplyBandwidthOption(state, 0);
-    EXPECT_EQ(state.TokenRingSpeed, 4);
-    EXPECT_EQ(state.EthernetSpeed, 100);
+    EXPECT_EQ(state.Options.TokenRingSpeed, 4);
+    EXPECT_EQ(state.Options.EthernetSpeed, 100);
 }
 
 TEST(MainWindow, LastDirectoryDropsTheSeparatorExceptAtARoot)
@@ -63,10 +63,10 @@ TEST(MainWindow, OpenMessagesAndReadableFormats)
 {
     EXPECT_EQ(NotATraceMessage("/home/u/notes.txt"), "notes.txt is not a trace file or supported format.");
     EXPECT_EQ(UnsupportedTopologyMessage("/home/u/fddi.enc"), "/home/u/fddi.enc contains an unsupported topology.");
-    for (int code = 0; code <= 11; ++code) EXPECT_TRUE(IsReadableFormat(static_cast<uint8_t>(code))) << code;
+    for (int code = 0; code <= 11; ++code) EXPECT_TRUE(IsReadableFormat(static_cast<TraceFormatCode>(code))) << code;
     EXPECT_FALSE(IsReadableFormat(kFormatNone));
     EXPECT_TRUE(IsReadableFormat(kFormatObserver));
-    for (uint8_t code : {kFormatEtherPeek, kFormatPcap, kFormatPcapNG}) EXPECT_TRUE(IsReadableFormat(code)) << int(code);
+    for (TraceFormatCode code : {kFormatEtherPeek, kFormatPcap, kFormatPcapNG}) EXPECT_TRUE(IsReadableFormat(code)) << CodeIndex(code);
     EXPECT_FALSE(IsReadableFormat(kFormatUnknown));
 }
 

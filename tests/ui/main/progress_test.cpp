@@ -13,14 +13,14 @@ class ReadProgressWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        state.TraceFileSize = 100;
+        state.Read.TraceFileSize = 100;
         progress.Begin("/captures/lan/office.enc");
     }
     void Finish(double elapsedMicroseconds)
     {
         state.ElapsedTime = elapsedMicroseconds;
-        state.LingerTime = 0;
-        state.ReadFinished = 1;
+        state.Read.LingerTime = 0;
+        state.Read.ReadFinished = 1;
     }
     int TicksUntilClosed(bool minimised = false)
     {
@@ -51,9 +51,9 @@ TEST_F(ReadProgressWindow, StartTexts)
 
 TEST_F(ReadProgressWindow, WhileReading)
 {
-    state.FramesSeen = 1234567;
+    state.Read.FramesSeen = 1234567;
     state.ElapsedTime = 3725.9e6;
-    state.TraceFilePos = 29;  // 29 / 100 x 100 is 28.999... as a real
+    state.Read.TraceFilePos = 29;  // 29 / 100 x 100 is 28.999... as a real
     progress.Tick(state, false);
     const ReadProgressTexts& texts = progress.Texts();
     EXPECT_EQ(texts.FrameCount, "1,234,567");
@@ -63,13 +63,13 @@ TEST_F(ReadProgressWindow, WhileReading)
     EXPECT_EQ(texts.ApplicationTitle, "Quenlix");
     progress.Tick(state, true);
     EXPECT_EQ(progress.Texts().ApplicationTitle, "Reading [29% Complete]");
-    EXPECT_EQ(state.LingerTime, 0);
+    EXPECT_EQ(state.Read.LingerTime, 0);
 }
 
 TEST_F(ReadProgressWindow, EmptyFileShowsNoPercentage)
 {
-    state.TraceFileSize = 0;
-    state.TraceFilePos = 10;
+    state.Read.TraceFileSize = 0;
+    state.Read.TraceFilePos = 10;
     progress.Tick(state, true);
     EXPECT_EQ(progress.Texts().PercentComplete, "0% Complete");
     EXPECT_EQ(progress.Texts().ApplicationTitle, "Quenlix");
@@ -85,7 +85,7 @@ TEST_F(ReadProgressWindow, CompleteReadLingersForOneAndAHalfSeconds)
     EXPECT_EQ(texts.ProgressBar, 100);
     EXPECT_EQ(texts.ApplicationTitle, " Reading File [100%]");
     EXPECT_EQ(state.TraceDurationText, "00:00:07");
-    EXPECT_EQ(state.LingerTime, 100);
+    EXPECT_EQ(state.Read.LingerTime, 100);
     EXPECT_EQ(TicksUntilClosed(), 14);  // 15 ticks of 100 ms in all
 }
 
@@ -110,7 +110,7 @@ TEST_F(ReadProgressWindow, ShortReadShowsUnderOneSecond)
 TEST_F(ReadProgressWindow, CountOnlyPassKeepsTheDurationText)
 {
     state.TraceDurationText = "00:01:00";
-    state.CountOnly = 1;
+    state.Read.CountOnly = 1;
     Finish(5e6);
     progress.Tick(state, false);
     EXPECT_EQ(state.TraceDurationText, "00:01:00");
@@ -118,12 +118,12 @@ TEST_F(ReadProgressWindow, CountOnlyPassKeepsTheDurationText)
 
 TEST_F(ReadProgressWindow, StoppedRead)
 {
-    state.TraceFilePos = 10;
+    state.Read.TraceFilePos = 10;
     progress.Tick(state, false);
     progress.CancelButtonClick(state);
     EXPECT_TRUE(progress.StopRequested());
     EXPECT_EQ(progress.Texts().ButtonCaption, "&OK");
-    EXPECT_EQ(state.LingerTime, 0);  // the first press only stops
+    EXPECT_EQ(state.Read.LingerTime, 0);  // the first press only stops
 
     Finish(3e6);
     progress.Tick(state, true);
@@ -150,20 +150,20 @@ TEST_F(ReadProgressWindow, ClosingTheWindowStopsTheRead)
 TEST_F(ReadProgressWindow, HostileFigures)
 {
     state.ElapsedTime = std::nan("");
-    state.TraceFilePos = 5000;  // past the end
+    state.Read.TraceFilePos = 5000;  // past the end
     progress.Tick(state, false);
     EXPECT_EQ(progress.Texts().Duration, "00:00:00");
     EXPECT_EQ(progress.Texts().ProgressBar, 100);
     state.ElapsedTime = -3e6;
-    state.TraceFilePos = -1;
+    state.Read.TraceFilePos = -1;
     progress.Tick(state, false);
     EXPECT_EQ(progress.Texts().Duration, "00:00:00");
     EXPECT_EQ(progress.Texts().ProgressBar, 0);
 
     Finish(1e6);
-    state.LingerTime = 65500;  // ticking on past the close never wraps round
+    state.Read.LingerTime = 65500;  // ticking on past the close never wraps round
     progress.Tick(state, false);
-    EXPECT_EQ(state.LingerTime, 65535);
+    EXPECT_EQ(state.Read.LingerTime, 65535);
     EXPECT_TRUE(ReadProgress::ShouldClose(state));
 }
 

@@ -16,7 +16,7 @@ void SetFamily(AnalysisState& state, int family, int32_t frames, int32_t groupFr
     stat.Frames = frames;
     stat.GroupFrames = groupFrames;
     stat.Bytes = bytes;
-    stat.EncapsSet = encaps;
+    stat.EncapsSet = EncapsulationSet::FromBits(encaps);
 }
 
 using Cells = std::array<std::string, kProtocolTableColumns>;
@@ -60,14 +60,14 @@ TEST_F(ProtocolTable, MacAndOtherShareOneRow)
     SetFamily(state, 16, 3, 0, 60, 0x02);
     const ProtocolTableContent table = BuildProtocolTable(state);
     ASSERT_EQ(table.Rows.size(), 4u);
-    EXPECT_EQ(table.Rows[3].Family, 16);
+    EXPECT_EQ(table.Rows[3].Family, kFamilyOther);
     EXPECT_EQ(table.Rows[3].Cells, (Cells{"Other", "8", "0.08%", "20", "5", "5.00%", "LLC, MAC"}));
 }
 
 TEST(ProtocolTableTokenRing, MacAndOtherFramesFromTheEngineShareARow)
 {
     AnalysisState state;
-    testing::EngineFeeder feed(state, 1);
+    testing::EngineFeeder feed(state, kTopologyTokenRing);
     const testing::Mac a = testing::MacOf(1);
     const testing::Mac b = testing::MacOf(2);
     const testing::Mac all{0xC0, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};

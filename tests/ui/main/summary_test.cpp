@@ -21,9 +21,9 @@ protected:
         const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         tracePath = std::filesystem::path(::testing::TempDir()) / ("summary_" + name + ".enc");
         std::ofstream(tracePath) << "trace";
-        state.TraceFileName = tracePath.string();
-        state.TraceFormat = kFormatSniffer;
-        state.TraceFileSize = 1234567;
+        state.Read.TraceFileName = tracePath.string();
+        state.Read.TraceFormat = kFormatSniffer;
+        state.Read.TraceFileSize = 1234567;
         state.TraceDurationText = "00:00:07";
         state.TotalFrames = 1000;
         state.FrameStats[2] = 1518;
@@ -197,7 +197,7 @@ TEST_F(FileSummary, FileAttributes)
 
 TEST_F(FileSummary, NoTraceKeepsTheInitialZeros)
 {
-    state.TraceFileName.clear();
+    state.Read.TraceFileName.clear();
     const FileSummaryContent content = BuildFileSummary(state);
     EXPECT_FALSE(content.HasTrace);
     EXPECT_EQ(content.FrameStatistics.Station.Count, "0");

@@ -33,7 +33,7 @@ const Mac kF = MacOf(0xF6);
 const Ip kClient = IpOf(10, 1, 0, 1);
 const Ip kServer = IpOf(10, 1, 0, 2);
 
-constexpr uint16_t kChecksumFlags = kPktBadTcpChecksum | kPktBadUdpChecksum | kPktBadIpChecksum;
+constexpr PacketFlagSet kChecksumFlags{kPktBadTcpChecksum, kPktBadUdpChecksum, kPktBadIpChecksum};
 
 // Counters in kind order: abort, A/C, burst, frame copied, frequency, internal,
 // line, lost frame, receive congestion, token.
@@ -65,9 +65,9 @@ protected:
 
     const StationNode& Station(const Mac& address) const { return state.Stations.at(MacString(address.data(), 6)); }
 
-    std::vector<uint16_t> ChecksumFlagsByPacket() const
+    std::vector<PacketFlagSet> ChecksumFlagsByPacket() const
     {
-        std::vector<uint16_t> flags;
+        std::vector<PacketFlagSet> flags;
         for (const TPacket& p : state.PacketList) flags.push_back(p.PacketFlags & kChecksumFlags);
         return flags;
     }
@@ -82,7 +82,7 @@ protected:
 
 struct ChecksumCase {
     Bytes Datagram;
-    uint16_t Flags;
+    PacketFlagSet Flags;
 };
 
 std::vector<ChecksumCase> ChecksumCases()
@@ -91,17 +91,17 @@ std::vector<ChecksumCase> ChecksumCases()
     TcpSegment bad = good;
     bad.BadChecksum = true;
     return {
-        {Ipv4(kClient, kServer, 17, Udp(kClient, kServer, 3000, 7000, Bytes(21, 1))), 0},
+        {Ipv4(kClient, kServer, 17, Udp(kClient, kServer, 3000, 7000, Bytes(21, 1))), {}},
         {Ipv4(kClient, kServer, 17, Udp(kClient, kServer, 3000, 7000, Bytes(21, 1), false, true)), kPktBadUdpChecksum},
-        {Ipv4(kClient, kServer, 6, Tcp(kClient, kServer, good)), 0},
+        {Ipv4(kClient, kServer, 6, Tcp(kClient, kServer, good)), {}},
         {Ipv4(kClient, kServer, 6, Tcp(kClient, kServer, bad)), kPktBadTcpChecksum},
         {Ipv4(kClient, kServer, 6, Tcp(kClient, kServer, good), {.BadChecksum = true}), kPktBadIpChecksum},
     };
 }
 
-std::vector<uint16_t> ExpectedFlags()
+std::vector<PacketFlagSet> ExpectedFlags()
 {
-    std::vector<uint16_t> flags;
+    std::vector<PacketFlagSet> flags;
     for (const ChecksumCase& c : ChecksumCases()) flags.push_back(c.Flags);
     return flags;
 }
@@ -113,7 +113,7 @@ TEST_F(TokenRingTraces, ChecksumsAreCheckedWhereTheFrameSizeHasNoFCS)
     for (const ChecksumCase& c : ChecksumCases())
         frames.push_back(Whole(frames.size() * 1000, TokenRingLlc(kB, kA, {}, 0x06, c.Datagram)));
     ReadSniffer(frames);
-    EXPECT_EQ(state.TokenRingSizeHasFCS, 0);
+    EXPECT_EQ(state.Read.TokenRingSizeHasFCS, 0);
     EXPECT_EQ(ChecksumFlagsByPacket(), ExpectedFlags());
 }
 
@@ -125,7 +125,7 @@ TEST_F(TokenRingTraces, ChecksumsAreCheckedAheadOfTheFCSWhereTheFrameSizeCountsI
         frames.push_back({.TimeHalfMicroseconds = frames.size() * 2000, .Bytes = TokenRingLlc(kB, kA, {}, 0x06, c.Datagram)});
     BuildLANalyzerTrace({.TokenRing = true}, frames).Save(path);
     ASSERT_EQ(DetectAndRead(state, path, host), kFormatLANalyzer);
-    EXPECT_EQ(state.TokenRingSizeHasFCS, 1);
+    EXPECT_EQ(state.Read.TokenRingSizeHasFCS, 1);
     EXPECT_EQ(ChecksumFlagsByPacket(), ExpectedFlags());
 }
 

@@ -228,7 +228,7 @@ protected:
     void SetUp() override
     {
         EngineFeeder feed(state);
-        state.TraceFileName = "/captures/site/office.enc";
+        state.Read.TraceFileName = "/captures/site/office.enc";
         double t = 0;
         TcpSegment segment{1025, 80};
         segment.Payload = Bytes(100, 0x41);
@@ -267,7 +267,7 @@ TEST_F(PeerWindows, NetworkMapMarksLabelsAndLines)
     const PeerMapDrawing& map = network.BuildMap(400, 300, metrics);
     ASSERT_EQ(map.Labels.size(), 4u);
     EXPECT_EQ(map.Labels[0].Text, "10.0.0.1");
-    EXPECT_TRUE(Node(ipB).NetFlags & kFlagOnMap);
+    EXPECT_TRUE(Node(ipB).NetFlags.Has(kFlagOnMap));
     EXPECT_FALSE(map.Labels[1].Sender);  // B only received
     EXPECT_EQ(Node(ipA).MapX, map.Labels[0].X);
 
@@ -280,9 +280,9 @@ TEST_F(PeerWindows, NetworkMapMarksLabelsAndLines)
 
     // TCP off: its bit leaves A's visible set, and B (only TCP) leaves the map.
     EXPECT_TRUE(network.ClickKey(2, false));
-    EXPECT_FALSE(Node(ipA).VisibleProtocols & (1 << 3));
+    EXPECT_FALSE(Node(ipA).VisibleProtocols.Has(kAppTCP));
     network.BuildMap(400, 300, metrics);
-    EXPECT_FALSE(Node(ipB).NetFlags & kFlagOnMap);
+    EXPECT_FALSE(Node(ipB).NetFlags.Has(kFlagOnMap));
     network.ApplyKeyCommand(PeerWindowContent::KeyCommand::Invert);
     EXPECT_TRUE(network.KeyChecked(2));
     EXPECT_FALSE(network.KeyChecked(1));
@@ -334,7 +334,7 @@ TEST_F(PeerWindows, NetworkGridRowsPopupAndSelectStations)
     network.ApplySelectStations(lists);
     EXPECT_EQ(network.ViewableRowCount(), 1);
     EXPECT_EQ(network.Grid().RowCount(), 2);
-    EXPECT_FALSE(Node(ipA).NetFlags & kFlagViewable);
+    EXPECT_FALSE(Node(ipA).NetFlags.Has(kFlagViewable));
     // A hidden, C's answer alone stays; the rows of A wait for the next selection.
     EXPECT_EQ(network.SelectStationsLists().Hide.size(), 1u);
     lists = network.SelectStationsLists();
@@ -400,9 +400,9 @@ TEST(PeerWindowsHostile, EmptyAndDamagedStates)
     // or past the list: the walks stop.
     NetNode& node = state.NetworkNodes[NetString(reinterpret_cast<const uint8_t*>("\x0a\0\0\x01"), 4)];
     node.Address = NetString(reinterpret_cast<const uint8_t*>("\x0a\0\0\x01"), 4);
-    node.Kind = 4;
+    node.Kind = kNetworkIP;
     node.NetFlags = kFlagSender | kFlagViewable;
-    node.Protocols = node.VisibleProtocols = 1 << 3;
+    node.Protocols = node.VisibleProtocols = kAppTCP;
     TNetPeer loop;
     loop.PeerAddress = node.Address;
     loop.Next = 0;
@@ -429,9 +429,9 @@ TEST(PeerWindowsHops, HopsOfBothDirectionsChooseTheKey)
         const uint8_t bytes[10] = {0, 0, 0, 1, 0, 0, 0, 0, 0, last};
         NetNode& n = state.NetworkNodes[NetString(bytes, 10)];
         n.Address = NetString(bytes, 10);
-        n.Kind = 5;
+        n.Kind = kNetworkIPX;
         n.NetFlags = kFlagSender | kFlagViewable;
-        n.Protocols = n.VisibleProtocols = 1 << 8;
+        n.Protocols = n.VisibleProtocols = kAppNCP;
         return n;
     };
     NetNode& a = add(1);
@@ -439,7 +439,7 @@ TEST(PeerWindowsHops, HopsOfBothDirectionsChooseTheKey)
     TNetPeer ab;
     ab.PeerAddress = b.Address;
     ab.Hops = 4;
-    ab.Protocols = 1 << 8;
+    ab.Protocols = kAppNCP;
     TNetPeer ba = ab;
     ba.PeerAddress = a.Address;
     ba.Hops = 7;

@@ -134,7 +134,7 @@ TEST(PrintHeader, AnalyserNameAndPath)
 {
     EXPECT_EQ(PrintHeaderText(kFormatSniffer, "/data/office-a.enc"), "Sniffer File /data/office-a.enc");
     EXPECT_EQ(PrintHeaderText(kFormatNetworkMonitor, "b.cap"), "Network Monitor File b.cap");
-    EXPECT_EQ(PrintHeaderText(250, "x"), " File x");
+    EXPECT_EQ(PrintHeaderText(static_cast<TraceFormatCode>(250), "x"), " File x");
 }
 
 TEST(PrintArithmetic, MulDivRoundsHalvesAwayFromZero)
