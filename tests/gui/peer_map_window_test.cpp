@@ -109,6 +109,15 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
     const PeerMapDrawing& map = form.Content().LastMap();
     QVERIFY(map.Labels.size() >= 5);
     QVERIFY(!map.Segments.empty());
+    // The paint keeps every station's point in its node.
+    const PeerMapLayout layout = form.Content().MapLayout();
+    QCOMPARE(layout.Placements.size(), map.Labels.size());
+    for (const PeerMapPlacement& placement : layout.Placements) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(placement.AddressBytes.data());
+        const NetNode& node = program_->State().NetworkNodes.at(NetString(bytes, placement.AddressBytes.size()));
+        QCOMPARE(static_cast<int>(node.MapX), placement.X);
+        QCOMPARE(static_cast<int>(node.MapY), placement.Y);
+    }
     SaveShot(form, "network-office-ip.png");
     for (int mode = 0; mode < 3; ++mode) {
         form.ModeRadioGroupClick(mode);

@@ -181,16 +181,18 @@ std::string TrimRight(std::string text)
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
 }
-}  // namespace
 
-std::string LatencyCopyText(const LatencyPanel& p, const ToolboxSelection& s, bool upper)
+// The clipboard text of a latency or throughput panel: its title and unit lines,
+// the four figures, the packet total and the panel's own packet lines, CR LF
+// between the lines.
+template <class Panel>
+std::string FiguresCopyText(std::string title, std::string units, const Panel& p,
+                            const std::vector<std::string>& packetLines)
 {
-    const std::string& sender = upper ? s.SenderText : s.ResponderText;
-    const std::string& responder = upper ? s.ResponderText : s.SenderText;
-    const std::vector<std::string> lines = {
-        "Latency Analysis for " + TrimRight(s.ConversationText) + ".  Sender: " + sender + " Responder: " + responder,
+    std::vector<std::string> lines = {
+        std::move(title),
         "",
-        "Latency in Milliseconds",
+        std::move(units),
         "Minimum \t" + p.Min,
         "Maximum \t" + p.Max,
         "Average \t" + p.Average,
@@ -198,13 +200,23 @@ std::string LatencyCopyText(const LatencyPanel& p, const ToolboxSelection& s, bo
         "",
         "Packets",
         "Total \t" + p.Total,
-        "Send-to-Receive Ratio \t" + p.Ratio,
-        "Average Send Size \t" + p.AveSendSize,
-        "Average Receive Size \t" + p.AveReceiveSize,
     };
+    lines.insert(lines.end(), packetLines.begin(), packetLines.end());
     std::string text;
     for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
     return text;
+}
+}  // namespace
+
+std::string LatencyCopyText(const LatencyPanel& p, const ToolboxSelection& s, bool upper)
+{
+    const std::string& sender = upper ? s.SenderText : s.ResponderText;
+    const std::string& responder = upper ? s.ResponderText : s.SenderText;
+    return FiguresCopyText(
+        "Latency Analysis for " + TrimRight(s.ConversationText) + ".  Sender: " + sender + " Responder: " + responder,
+        "Latency in Milliseconds", p,
+        {"Send-to-Receive Ratio \t" + p.Ratio, "Average Send Size \t" + p.AveSendSize,
+         "Average Receive Size \t" + p.AveReceiveSize});
 }
 
 // ---- throughput -------------------------------------------------------------------------
@@ -299,24 +311,10 @@ std::string ThroughputCopyText(const ThroughputPanel& p, const ToolboxSelection&
 {
     const std::string& sender = upper ? s.SenderText : s.ResponderText;
     const std::string& responder = upper ? s.ResponderText : s.SenderText;
-    const std::vector<std::string> lines = {
-        "Throughput Analysis for " + s.ConversationText + " from " + sender + " to " + responder,
-        "",
-        std::string("Throughput in ") + (units == 8 ? "KBits/Second" : "KBytes/Second"),
-        "Minimum \t" + p.Min,
-        "Maximum \t" + p.Max,
-        "Average \t" + p.Average,
-        "Contention \t" + p.Contention,
-        "",
-        "Packets",
-        "Total \t" + p.Total,
-        "Average Size \t" + p.AveSize,
-        "Average Payload \t" + p.AvePayload,
-        "Protocol Overhead \t" + p.Overhead,
-    };
-    std::string text;
-    for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
-    return text;
+    return FiguresCopyText("Throughput Analysis for " + s.ConversationText + " from " + sender + " to " + responder,
+                           std::string("Throughput in ") + (units == 8 ? "KBits/Second" : "KBytes/Second"), p,
+                           {"Average Size \t" + p.AveSize, "Average Payload \t" + p.AvePayload,
+                            "Protocol Overhead \t" + p.Overhead});
 }
 
 // ---- problems ----------------------------------------------------------------------------

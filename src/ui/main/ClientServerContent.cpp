@@ -59,22 +59,12 @@ bool CountsRepeats(ApplicationCode app)
     return app == kAppTCP || app == kAppNCP || app == kAppPBurst;
 }
 
-// Applications where a client that sends as much as it receives is inefficient.
+// Applications where a client that sends as much as it receives is inefficient:
+// those whose requests and responses the analysis pairs, but Ping, whose echo
+// answers every request with the same bytes, and with SPX II judged like SPX.
 bool JudgesEfficiency(ApplicationCode app)
 {
-    switch (app) {
-    case kAppTCP:
-    case kAppUDP:
-    case kAppNCP:
-    case kAppSPX:
-    case kAppSPXII:
-    case kAppNetBIOS:
-    case kAppSMB:
-    case kAppPBurst:
-        return true;
-    default:
-        return false;
-    }
+    return (IsTimeableApp(app) && app != kAppICMP) || app == kAppSPXII;
 }
 
 std::string NameText(const AnalysisState& state, const NetString& key, bool smartNames, bool ipxByVendor)

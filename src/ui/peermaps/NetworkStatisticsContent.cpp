@@ -6,6 +6,7 @@
 #include "model/NumberFormat.h"
 #include "model/TransactionAnalysis.h"
 #include "ui/main/ClientServerContent.h"
+#include "ui/peermaps/PeerChainCache.h"
 
 namespace quenlix {
 
@@ -58,61 +59,20 @@ std::string KeyBytes(const NetString& address)
 
 }  // namespace
 
-// The chains of every sender up to the first empty or unknown peer address,
-// with each conversation's peer and reverse direction found once, and what a
-// paint tests of every node and conversation copied beside them: a paint of a
-// map of tens of thousands of hosts then walks arrays instead of chasing every
-// node and record through memory. Kept until the tree or the object list changes.
-struct NetworkChainCache {
-    struct Conversation {
-        int Peer;           // ordinal of the peer node
-        int32_t Index;      // the TNetPeer
-        int32_t Reverse;    // the peer's TNetPeer back to the sender, -1 none
-        ApplicationSet Protocols;  // the TNetPeer's
-        int Hops;           // both directions' IPX hop counts
-    };
-    std::vector<NetNode*> Nodes;  // every node in key order
+// The network chains, with what a paint tests of every node copied beside them
+// and each conversation's hop count summed over both directions.
+struct NetworkChainCache : PeerChainCache<NetworkChainWalk> {
     std::vector<ApplicationSet> NodeProtocols;  // each node's Protocols
     std::vector<uint8_t> GroupPeer;      // whether each node's MAC station is a group address
-    std::vector<Conversation> Conversations;
-    std::vector<ChainSender> Senders;
-    size_t NodeCount = 0;
-    int ObjectCount = 0;
-    int32_t TotalFrames = 0;
 
-    bool Fits(const AnalysisState& state) const
+    explicit NetworkChainCache(AnalysisState& state) : PeerChainCache(state)
     {
-        return NodeCount == state.NetworkNodes.size() && ObjectCount == state.ObjectList.Count() &&
-               TotalFrames == state.TotalFrames && (Nodes.empty() || &state.NetworkNodes.begin()->second == Nodes.front());
-    }
-
-    explicit NetworkChainCache(AnalysisState& state)
-        : NodeCount(state.NetworkNodes.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
-    {
-        // The addresses in key order, side by side, for OrdinalOfKey.
-        std::vector<NetString> keys;
-        keys.reserve(NodeCount);
-        for (auto& [address, node] : state.NetworkNodes) {
-            keys.push_back(address);
-            Nodes.push_back(&node);
-            NodeProtocols.push_back(node.Protocols);
-            GroupPeer.push_back(IsGroupPeer(state, node) ? 1 : 0);
+        NodeProtocols.reserve(Nodes.size());
+        GroupPeer.reserve(Nodes.size());
+        for (const NetNode* node : Nodes) {
+            NodeProtocols.push_back(node->Protocols);
+            GroupPeer.push_back(IsGroupPeer(state, *node) ? 1 : 0);
         }
-        for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
-            const NetNode& node = *Nodes[static_cast<size_t>(ordinal)];
-            if (!(node.NetFlags.Has(kFlagSender))) continue;
-            ChainSender sender{ordinal, Conversations.size(), 0};
-            for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p)) {
-                const TNetPeer& peer = state.ObjectList.NetPeer(p);
-                if (peer.PeerAddress.Length == 0) break;
-                const int peerOrdinal = OrdinalOfKey(keys, peer.PeerAddress);
-                if (peerOrdinal < 0) break;
-                Conversations.push_back({peerOrdinal, p, -1, peer.Protocols, peer.Hops});
-            }
-            sender.End = Conversations.size();
-            Senders.push_back(sender);
-        }
-        LinkReverseConversations(Senders, Conversations);
         for (Conversation& c : Conversations)
             if (c.Reverse >= 0) c.Hops += state.ObjectList.NetPeer(c.Reverse).Hops;
     }
@@ -263,12 +223,12 @@ PeerMapInput NetworkStatisticsContent::MapInput()
     PeerMapInput input;
     input.CutLabels = true;
     std::vector<int> indexOf(chains.Nodes.size(), -1);
-    mapNodes_.clear();
+    mapAddresses_.clear();
     for (size_t ordinal = 0; ordinal < chains.Nodes.size(); ++ordinal) {
         const NetNode& node = *chains.Nodes[ordinal];
         if (!(node.NetFlags.Has(kFlagOnMap))) continue;
         indexOf[ordinal] = static_cast<int>(input.Stations.size());
-        mapNodes_.push_back(&node);
+        mapAddresses_.push_back(KeyBytes(node.Address));
         // Stations beyond the last point all show the overflow label.
         std::string label = input.Stations.size() + 1 >= static_cast<size_t>(kPeerMapPoints) ? "" : LabelText(node);
         input.Stations.push_back({std::move(label), {}, (node.NetFlags.Has(kFlagSender)) != 0});
@@ -310,23 +270,13 @@ PeerMapInput NetworkStatisticsContent::MapInput()
     return input;
 }
 
-const PeerMapDrawing& NetworkStatisticsContent::BuildMap(int width, int height, const RingTextMetrics& metrics)
-{
-    const PeerMapInput input = MapInput();
-    map_ = LayoutPeerMap(input, width, height, metrics);
-    for (size_t i = 0; i < map_.Labels.size() && i < mapNodes_.size(); ++i) {
-        auto* node = static_cast<NetNode*>(const_cast<void*>(mapNodes_[i]));
-        node->MapX = static_cast<uint16_t>(map_.Labels[i].X);
-        node->MapY = static_cast<uint16_t>(map_.Labels[i].Y);
-    }
-    return map_;
-}
-
 std::optional<PeerPopup> NetworkStatisticsContent::RightClick(int x, int y)
 {
     const int hit = PeerMapHit(map_, x, y);
-    if (hit < 0 || static_cast<size_t>(hit) >= mapNodes_.size()) return std::nullopt;
-    const auto* node = static_cast<const NetNode*>(mapNodes_[static_cast<size_t>(hit)]);
+    if (hit < 0 || static_cast<size_t>(hit) >= mapAddresses_.size()) return std::nullopt;
+    const std::string& key = mapAddresses_[static_cast<size_t>(hit)];
+    const NetNode* node = FindNetNode(state_, NetString(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
+    if (node == nullptr) return std::nullopt;
     PeerPopup popup;
     popup.Station = hit;
     if (node->Kind == kNetworkIP) {
@@ -338,7 +288,7 @@ std::optional<PeerPopup> NetworkStatisticsContent::RightClick(int x, int y)
     }
     popup.DLCCaption = node->Station == nullptr ? "No DLC Address"
                                                 : "DLC Address is " + DLCAddressText(state_, *node->Station);
-    selectedKey_ = KeyBytes(node->Address);
+    selectedKey_ = key;
     popup.ToolboxEnabled = RowOfKey(selectedKey_) != 0;
     popup.StatisticsEnabled = popup.ToolboxEnabled;
     return popup;

@@ -43,7 +43,6 @@ public:
     int KeyCount() const override { return kNetworkKeyCount; }
     bool ClickKey(int key, bool checked) override;
 
-    const PeerMapDrawing& BuildMap(int width, int height, const RingTextMetrics& metrics) override;
     std::optional<PeerPopup> RightClick(int x, int y) override;
     bool HasToolboxItem() const override { return true; }
 
@@ -56,10 +55,11 @@ public:
     void UpdateOUIBoxes();
 
     // The map's input as the last paint marked it (for tests and the report).
-    PeerMapInput MapInput();
+    PeerMapInput MapInput() override;
 
 protected:
     int KeyColumn() const override { return kNetworkKeyColumn; }
+    PeerNodeKind MapNodeKind() const override { return PeerNodeKind::Network; }
     bool SetViewable(const std::string& addressBytes, bool viewable) override;
     bool IsViewable(const std::string& addressBytes) const override;
 

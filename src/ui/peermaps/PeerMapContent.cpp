@@ -191,6 +191,32 @@ int PeerMapHit(const PeerMapDrawing& drawing, int x, int y)
     return -1;
 }
 
+namespace {
+
+// MapX and MapY of the nodes of one tree, each found by its address.
+template <class Tree>
+void StorePoints(Tree& tree, const std::vector<PeerMapPlacement>& placements)
+{
+    using Coordinate = decltype(Tree::mapped_type::MapX);
+    for (const PeerMapPlacement& placement : placements) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(placement.AddressBytes.data());
+        const auto found = tree.find(typename Tree::key_type(bytes, placement.AddressBytes.size()));
+        if (found == tree.end()) continue;
+        found->second.MapX = static_cast<Coordinate>(placement.X);
+        found->second.MapY = static_cast<Coordinate>(placement.Y);
+    }
+}
+
+}  // namespace
+
+void StoreMapLayout(AnalysisState& state, const PeerMapLayout& layout)
+{
+    if (layout.Kind == PeerNodeKind::Station)
+        StorePoints(state.Stations, layout.Placements);
+    else
+        StorePoints(state.NetworkNodes, layout.Placements);
+}
+
 // ---- columns ----------------------------------------------------------------------------
 
 std::vector<int> ColumnOrderFrom(std::string_view value, int count)
@@ -278,6 +304,21 @@ std::string ReadIniFile(const std::string& fileName)
 }
 
 // ---- shared window content --------------------------------------------------------------
+
+const PeerMapDrawing& PeerWindowContent::BuildMap(int width, int height, const RingTextMetrics& metrics)
+{
+    const PeerMapInput input = MapInput();
+    map_ = LayoutPeerMap(input, width, height, metrics);
+    return map_;
+}
+
+PeerMapLayout PeerWindowContent::MapLayout() const
+{
+    PeerMapLayout layout{MapNodeKind(), {}};
+    for (size_t i = 0; i < map_.Labels.size() && i < mapAddresses_.size(); ++i)
+        layout.Placements.push_back({mapAddresses_[i], map_.Labels[i].X, map_.Labels[i].Y});
+    return layout;
+}
 
 bool PeerWindowContent::KeyChecked(int key) const
 {

@@ -5,14 +5,12 @@
 // from the program's INI file, and the interface both windows' content offers to
 // the one widget that shows it.
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "model/AnalysisState.h"
@@ -126,6 +124,29 @@ PeerMapDrawing LayoutPeerMap(const PeerMapInput& input, int width, int height, c
 // The index of the sender station whose label box holds (x, y), or -1.
 int PeerMapHit(const PeerMapDrawing& drawing, int x, int y);
 
+// The tree a map's stations come from.
+enum class PeerNodeKind { Station, Network };
+
+// Where a map put one of its stations.
+struct PeerMapPlacement {
+    std::string AddressBytes;  // the station's key in its tree
+    int X = 0;                 // its point
+    int Y = 0;
+};
+
+// The points of a map's stations as plain data, in label order.
+struct PeerMapLayout {
+    PeerNodeKind Kind = PeerNodeKind::Station;
+    std::vector<PeerMapPlacement> Placements;
+};
+
+// Writes each placement's point into its node of the state: MapX and MapY of a
+// station or of a network node. The windows' content lays a map out without
+// writing to the analysis records; whoever holds the state writable (the window
+// after a paint, tests) keeps the points with this call. An address the tree no
+// longer holds is passed over.
+void StoreMapLayout(AnalysisState& state, const PeerMapLayout& layout);
+
 // ---- the statistics grid's columns --------------------------------------------------
 
 // The grid position of each logical column from an INI value such as
@@ -201,10 +222,15 @@ public:
     // "On", "Off", "Inv": every state of the current mode's row, then the mode replayed.
     void ApplyKeyCommand(KeyCommand command);
 
-    // Marks the stations of the map, lays it out for the size, writes every
-    // station's point back into its node. Keeps the drawing for hit tests.
-    virtual const PeerMapDrawing& BuildMap(int width, int height, const RingTextMetrics& metrics) = 0;
+    // Marks the stations of the map (the nodes' on-map flags) and the lines
+    // between them, in tree order.
+    virtual PeerMapInput MapInput() = 0;
+    // The map's input laid out for the size. Keeps the drawing for hit tests and
+    // MapLayout; the nodes' points are StoreMapLayout's to write.
+    const PeerMapDrawing& BuildMap(int width, int height, const RingTextMetrics& metrics);
     const PeerMapDrawing& LastMap() const { return map_; }
+    // The last drawing's station points by address, for StoreMapLayout.
+    PeerMapLayout MapLayout() const;
     // A right click at (x, y) of the map: the pop-up, or none without a hit.
     virtual std::optional<PeerPopup> RightClick(int x, int y) = 0;
     // Whether the window hands stations to the toolbox at all.
@@ -247,6 +273,8 @@ public:
 protected:
     // The row key of a station: "Y" or "N" followed by its address bytes.
     virtual int KeyColumn() const = 0;
+    // The tree the map's stations come from.
+    virtual PeerNodeKind MapNodeKind() const = 0;
     virtual bool SetViewable(const std::string& addressBytes, bool viewable) = 0;
     virtual bool IsViewable(const std::string& addressBytes) const = 0;
     void SetHeadings();
@@ -258,7 +286,7 @@ protected:
     std::vector<std::vector<bool>> keyStates_;  // [mode][key - 1]
     bool mapRepaintEnabled_ = true;
     PeerMapDrawing map_;
-    std::vector<const void*> mapNodes_;  // the node of each label of map_
+    std::vector<std::string> mapAddresses_;  // the address bytes of each label's node
     std::string selectedKey_;            // address bytes of the last right-click
     std::string highlightedKey_;         // address bytes of the highlighted row's station
     GridContent grid_;
@@ -280,44 +308,5 @@ std::string UtilisationText(const AnalysisState& state, int32_t framesSent, int3
 
 // Average size text: bytes div frames with thousands separators, "0" without frames.
 std::string AverageSizeText(int32_t bytes, int32_t frames);
-
-// ---- the chains both windows cache ----------------------------------------------------
-
-// The position of a key in keys (sorted ascending), or -1 when it is not there:
-// a peer's node ordinal is a binary search away, without a walk through the tree.
-template <class Key>
-int OrdinalOfKey(const std::vector<Key>& keys, const Key& key)
-{
-    const auto found = std::lower_bound(keys.begin(), keys.end(), key);
-    if (found == keys.end() || !(*found == key)) return -1;
-    return static_cast<int>(found - keys.begin());
-}
-
-// One sender's run of conversations in a chain cache.
-struct ChainSender {
-    int Node;  // the sender's node ordinal
-    size_t Begin;
-    size_t End;
-};
-
-// Gives each conversation the record of the opposite direction, the peer's
-// conversation back to the sender, or leaves its Reverse at -1. A station
-// talking to itself has one record for both directions, so no reverse: its
-// frames and hops would count twice. Conversation needs Peer (the peer's node
-// ordinal), Index (its record) and Reverse.
-template <class Conversation>
-void LinkReverseConversations(const std::vector<ChainSender>& senders, std::vector<Conversation>& conversations)
-{
-    const auto pair = [](int from, int to) { return static_cast<uint64_t>(from) << 32 | static_cast<uint32_t>(to); };
-    std::unordered_map<uint64_t, size_t> byPair;  // (sender, peer) ordinals -> conversation
-    byPair.reserve(conversations.size());
-    for (const ChainSender& sender : senders)
-        for (size_t i = sender.Begin; i < sender.End; ++i) byPair.emplace(pair(sender.Node, conversations[i].Peer), i);
-    for (const ChainSender& sender : senders)
-        for (size_t i = sender.Begin; i < sender.End; ++i) {
-            const auto back = byPair.find(pair(conversations[i].Peer, sender.Node));
-            if (back != byPair.end() && back->second != i) conversations[i].Reverse = conversations[back->second].Index;
-        }
-}
 
 }  // namespace quenlix

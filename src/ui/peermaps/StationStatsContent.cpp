@@ -5,6 +5,7 @@
 #include "model/Chains.h"
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
+#include "ui/peermaps/PeerChainCache.h"
 
 namespace quenlix {
 
@@ -46,53 +47,10 @@ std::string KeyBytes(const MacString& address)
 
 }  // namespace
 
-// The DLC chains of every sender up to the first empty or unknown destination,
-// with each conversation's peer and reverse direction found once; kept until
-// the tree or the object list changes.
-struct StationChainCache {
-    struct Conversation {
-        int Peer;
-        int32_t Index;
-        int32_t Reverse;
-    };
-    std::vector<StationNode*> Nodes;
-    std::vector<Conversation> Conversations;
-    std::vector<ChainSender> Senders;
-    size_t NodeCount = 0;
-    int ObjectCount = 0;
-    int32_t TotalFrames = 0;
-
-    bool Fits(const AnalysisState& state) const
-    {
-        return NodeCount == state.Stations.size() && ObjectCount == state.ObjectList.Count() &&
-               TotalFrames == state.TotalFrames && (Nodes.empty() || &state.Stations.begin()->second == Nodes.front());
-    }
-
-    explicit StationChainCache(AnalysisState& state)
-        : NodeCount(state.Stations.size()), ObjectCount(state.ObjectList.Count()), TotalFrames(state.TotalFrames)
-    {
-        // The addresses in key order, side by side, for OrdinalOfKey.
-        std::vector<MacString> keys;
-        keys.reserve(NodeCount);
-        for (auto& [address, node] : state.Stations) {
-            keys.push_back(address);
-            Nodes.push_back(&node);
-        }
-        for (int ordinal = 0; ordinal < static_cast<int>(Nodes.size()); ++ordinal) {
-            const StationNode& node = *Nodes[static_cast<size_t>(ordinal)];
-            if (!IsSender(node)) continue;
-            ChainSender sender{ordinal, Conversations.size(), 0};
-            for (int32_t p = FirstDLCPeer(state, node); p >= 0; p = NextDLCPeer(state, p)) {
-                const TDLCPeer& peer = state.ObjectList.DLCPeer(p);
-                const int peerOrdinal = OrdinalOfKey(keys, MacString(peer.DestAddress.data(), 6));
-                if (peerOrdinal < 0) break;
-                Conversations.push_back({peerOrdinal, p, -1});
-            }
-            sender.End = Conversations.size();
-            Senders.push_back(sender);
-        }
-        LinkReverseConversations(Senders, Conversations);
-    }
+// The DLC chains of the station tree, a type of its own so that the header can
+// name it ahead.
+struct StationChainCache : PeerChainCache<StationChainWalk> {
+    using PeerChainCache::PeerChainCache;
 };
 
 StationStatsContent::~StationStatsContent() = default;
@@ -301,12 +259,12 @@ PeerMapInput StationStatsContent::MapInput()
     input.CutLabels = false;
     input.MinimumSpacingCount = 4;
     std::vector<int> indexOf(chains.Nodes.size(), -1);
-    mapNodes_.clear();
+    mapAddresses_.clear();
     for (size_t ordinal = 0; ordinal < chains.Nodes.size(); ++ordinal) {
         const StationNode& node = *chains.Nodes[ordinal];
         if (!(node.StationFlags.Has(kFlagOnMap))) continue;
         indexOf[ordinal] = static_cast<int>(input.Stations.size());
-        mapNodes_.push_back(&node);
+        mapAddresses_.push_back(KeyBytes(node.Address));
         PeerMapStation station;
         station.Sender = IsSender(node);
         if (input.Stations.size() + 1 < static_cast<size_t>(kPeerMapPoints)) {
@@ -359,26 +317,13 @@ PeerMapInput StationStatsContent::MapInput()
     return input;
 }
 
-const PeerMapDrawing& StationStatsContent::BuildMap(int width, int height, const RingTextMetrics& metrics)
-{
-    const PeerMapInput input = MapInput();
-    map_ = LayoutPeerMap(input, width, height, metrics);
-    for (size_t i = 0; i < map_.Labels.size() && i < mapNodes_.size(); ++i) {
-        auto* node = static_cast<StationNode*>(const_cast<void*>(mapNodes_[i]));
-        node->MapX = static_cast<int16_t>(map_.Labels[i].X);
-        node->MapY = static_cast<int16_t>(map_.Labels[i].Y);
-    }
-    return map_;
-}
-
 std::optional<PeerPopup> StationStatsContent::RightClick(int x, int y)
 {
     const int hit = PeerMapHit(map_, x, y);
-    if (hit < 0 || static_cast<size_t>(hit) >= mapNodes_.size()) return std::nullopt;
-    const auto* node = static_cast<const StationNode*>(mapNodes_[static_cast<size_t>(hit)]);
+    if (hit < 0 || static_cast<size_t>(hit) >= mapAddresses_.size()) return std::nullopt;
     PeerPopup popup;
     popup.Station = hit;
-    selectedKey_ = KeyBytes(node->Address);
+    selectedKey_ = mapAddresses_[static_cast<size_t>(hit)];
     popup.StatisticsEnabled = RowOfKey(selectedKey_) != 0;
     return popup;
 }

@@ -40,7 +40,6 @@ public:
     int KeyCount() const override { return kStationKeyCount; }
     bool ClickKey(int key, bool checked) override;
 
-    const PeerMapDrawing& BuildMap(int width, int height, const RingTextMetrics& metrics) override;
     std::optional<PeerPopup> RightClick(int x, int y) override;
     bool HasToolboxItem() const override { return false; }
 
@@ -49,12 +48,13 @@ public:
     void RewriteAddresses() override;
     void UpdateOUIBoxes();
 
-    PeerMapInput MapInput();
+    PeerMapInput MapInput() override;
     // The map label of a station before any cut (SmartName, group name, hex or vendor form).
     std::string LabelText(const StationNode& station) const;
 
 protected:
     int KeyColumn() const override { return kStationKeyColumn; }
+    PeerNodeKind MapNodeKind() const override { return PeerNodeKind::Station; }
     bool SetViewable(const std::string& addressBytes, bool viewable) override;
     bool IsViewable(const std::string& addressBytes) const override;
 

@@ -13,6 +13,7 @@
 #include "model/ViewStale.h"
 #include "ui/controls/DualListContent.h"
 #include "ui/peermaps/NetworkStatisticsContent.h"
+#include "ui/peermaps/PeerChainCache.h"
 #include "ui/peermaps/StationStatsContent.h"
 
 namespace quenlix {
@@ -269,7 +270,6 @@ TEST_F(PeerWindows, NetworkMapMarksLabelsAndLines)
     EXPECT_EQ(map.Labels[0].Text, "10.0.0.1");
     EXPECT_TRUE(Node(ipB).NetFlags.Has(kFlagOnMap));
     EXPECT_FALSE(map.Labels[1].Sender);  // B only received
-    EXPECT_EQ(Node(ipA).MapX, map.Labels[0].X);
 
     // A->B TCP carries 8 of 12 frames: 3 pixels, lime (TCP's key).
     const PeerMapInput input = network.MapInput();
@@ -293,6 +293,50 @@ TEST_F(PeerWindows, NetworkMapMarksLabelsAndLines)
     network.ApplyKeyCommand(PeerWindowContent::KeyCommand::On);
     network.Destination = PeerDestination::Broadcast;
     EXPECT_TRUE(network.MapInput().Stations.empty());
+}
+
+// A paint lays the map out; only the explicit layout call writes the points
+// into the analysis records, each node found by its address.
+TEST_F(PeerWindows, StoreMapLayoutAloneWritesTheNodesPoints)
+{
+    NetworkStatisticsContent network(state);
+    StationStatsContent stations(state);
+    const auto stationAt = [&](const std::string& key) -> const StationNode& {
+        return state.Stations.at(MacString(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
+    };
+    const auto netAt = [&](const std::string& key) -> const NetNode& {
+        return state.NetworkNodes.at(NetString(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
+    };
+    const auto points = [&](const PeerMapLayout& layout) {
+        std::vector<std::pair<int, int>> stored;
+        for (const PeerMapPlacement& p : layout.Placements) {
+            if (layout.Kind == PeerNodeKind::Station) {
+                stored.emplace_back(stationAt(p.AddressBytes).MapX, stationAt(p.AddressBytes).MapY);
+            } else {
+                stored.emplace_back(netAt(p.AddressBytes).MapX, netAt(p.AddressBytes).MapY);
+            }
+        }
+        return stored;
+    };
+    for (PeerWindowContent* window : std::vector<PeerWindowContent*>{&network, &stations}) {
+        window->Rebuild();
+        const PeerMapDrawing& map = window->BuildMap(400, 300, metrics);
+        const PeerMapLayout layout = window->MapLayout();
+        ASSERT_EQ(layout.Placements.size(), 4u);
+        std::vector<std::pair<int, int>> drawn;
+        for (const PeerMapLabel& label : map.Labels) drawn.emplace_back(label.X, label.Y);
+        const std::vector<std::pair<int, int>> unplaced(4, {0, 0});
+        EXPECT_EQ(points(layout), unplaced);
+        StoreMapLayout(state, layout);
+        EXPECT_EQ(points(layout), drawn);
+    }
+    EXPECT_EQ(network.MapLayout().Kind, PeerNodeKind::Network);
+    EXPECT_EQ(stations.MapLayout().Kind, PeerNodeKind::Station);
+
+    // A station the tree no longer holds is passed over, not added.
+    const size_t before = state.Stations.size();
+    StoreMapLayout(state, {PeerNodeKind::Station, {{std::string("\x7f\0\0\0\0\x01", 6), 5, 6}}});
+    EXPECT_EQ(state.Stations.size(), before);
 }
 
 TEST_F(PeerWindows, NetworkGridRowsPopupAndSelectStations)
