@@ -75,7 +75,7 @@ DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::
     const TraceFormat* entry = FindTraceFormat(format);
     if (entry == nullptr) return {kTopologyOther, false};
     TopologyHeader header;
-    header.Load(input);
+    if (!header.Load(input)) return Refuse(host, kReadFailedText, kTopologyOther);
     const std::string upperPath = UpperCase(fileName);
     const TopologyProbe probe{header, input, upperPath, [&] {
                                   input.Close();

@@ -22,10 +22,12 @@ struct DetectionResult {
 
 // Decides the format of a file from its name and first 200 bytes. Sets
 // SnifferCompressed and AddressTableName in the state.
-DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host);
+[[nodiscard]] DetectionResult DetectTraceFormat(AnalysisState& state, const std::string& fileName,
+                                              ReadHost& host);
 
 // Decides the topology of a file of the given format.
-DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::string& fileName, ReadHost& host);
+[[nodiscard]] DetectionResult DetectTopology(AnalysisState& state, uint8_t format, const std::string& fileName,
+                                           ReadHost& host);
 
 // Resets the analysis and reads state.TraceFileName (format state.TraceFormat,
 // topology state.Topology) into it. How the read ended is in ReadResult,
@@ -45,8 +47,8 @@ enum class OpenOutcome {
 // a file that is not a trace of a readable format or not of Ethernet or Token
 // Ring, then runs beforeRead (when given) and reads the file. Sets TraceFileName,
 // TraceFormat and Topology of the file it reads.
-OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
-                          const std::function<void()>& beforeRead = {});
+[[nodiscard]] OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
+                                        const std::function<void()>& beforeRead = {});
 
 // The file name without its folder.
 std::string FileNameWithoutFolder(const std::string& path);

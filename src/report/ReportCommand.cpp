@@ -497,7 +497,8 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     state->TokenRingSpeed = options->TokenRingSpeed;
     state->TcpDataResponse = options->TcpDataResponse ? 1 : 0;
     if (!options->AddressTableDir.empty()) state->AddressTableFolder = options->AddressTableDir;
-    LoadVendorTable(*state, environment.ProgramFolder, host);
+    // A missing vendor file is only a warning, which the host has shown: the report goes on without vendors.
+    static_cast<void>(LoadVendorTable(*state, environment.ProgramFolder, host));
     if (OpenTraceFile(*state, options->FileName, host) != OpenOutcome::Read) return kExitNothingRead;
     // The read itself says how it ended; a message alone (clipped frames) does not make it partial.
     const bool endedOnError = ReadEndOf(*state) != ReadEnd::Complete;

@@ -496,7 +496,8 @@ void TMainForm::FormCreate()
     Action("PrintBtn")->setToolTip(Action("Print1")->toolTip());
     Action("PrintBtn")->setStatusTip(Action("Print1")->statusTip());
     state_.VendorCount = 0;
-    LoadVendorTable(state_, programFolder_, host_);
+    // A missing vendor file is only a warning, which the host has shown: the program goes on without vendors.
+    static_cast<void>(LoadVendorTable(state_, programFolder_, host_));
     state_.ObjectList.Clear(kObjectListCapacity);
     state_.PacketList.reserve(kPacketListCapacity);
     firstActivation_ = true;
