@@ -131,7 +131,7 @@ int main(int argc, char** argv)
         const std::string name = fuzz::ReaderTargetName(format);
         if (name.empty()) {
             // A format with a reader but no fuzz target: say so rather than seed a target that does not exist.
-            std::fprintf(stderr, "quenlix-fuzz-seeds: format %u has no reader target in kReaderTargets\n", unsigned(format));
+            std::fprintf(stderr, "quenlix-fuzz-seeds: format %u has no row in the format table\n", unsigned(format));
             std::exit(1);
         }
         return out / ("reader_" + name);
