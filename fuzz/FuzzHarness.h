@@ -224,19 +224,27 @@ constexpr std::size_t kLAN900CountBytes = 8;
 constexpr std::size_t kLAN900CountTable = 0x202E;
 constexpr std::size_t kLAN900Block = 65536;
 
-// The per-reader targets, by the name that follows "fuzz_reader_" (and
-// "reader_<name>-" in the names of stored inputs), and the format each reads.
+// A reader's name, as the format table gives it, and a format it reads.
 struct ReaderTarget {
     const char* Name;
     TraceFormatCode Format;
 };
-inline constexpr std::array<ReaderTarget, 14> kReaderTargets = {{
-    {"advisor", kFormatInternetworkAdvisor}, {"da30", kFormatDA30},       {"dataglance", kFormatDataGLANce},
-    {"etherpeek", kFormatEtherPeek},         {"fireberd", kFormatFireBerd500}, {"lan900", kFormatLAN900},
-    {"lanalyzer", kFormatLANalyzer},         {"landecoder", kFormatLANdecoder}, {"lanwatch", kFormatLANWatch},
-    {"netmon", kFormatNetworkMonitor},       {"netsight", kFormatNetSight},   {"observer", kFormatObserver},
-    {"sniffer", kFormatSniffer},             {"pcap", kFormatPcap},  // pcap and pcapng: one reader
-}};
+
+// The per-reader targets, by the name that follows "fuzz_reader_" (and
+// "reader_<name>-" in the names of stored inputs), and the format each reads: the
+// QUENLIX_TRACE_FORMAT rows of the format table.
+inline constexpr auto kReaderTargets = std::to_array<ReaderTarget>({
+#define QUENLIX_TRACE_FORMAT(code, reader, ...) {#reader, code},
+#define QUENLIX_TRACE_FORMAT_SHARED(...)
+#include "import/TraceFormatTable.def"
+});
+
+// Every format of the table with the name of the reader that reads it.
+inline constexpr auto kFormatReaders = std::to_array<ReaderTarget>({
+#define QUENLIX_TRACE_FORMAT(code, reader, ...) {#reader, code},
+#define QUENLIX_TRACE_FORMAT_SHARED(code, reader, ...) {#reader, code},
+#include "import/TraceFormatTable.def"
+});
 
 // The format of a reader target; kFormatUnknown for a name of none.
 constexpr TraceFormatCode ReaderTargetFormat(std::string_view name)
@@ -246,13 +254,12 @@ constexpr TraceFormatCode ReaderTargetFormat(std::string_view name)
     return kFormatUnknown;
 }
 
-// The target name of a format's reader (NetLens traces are read by the FireBerd reader).
+// The target name of a format's reader (NetLens traces are read by the FireBerd
+// reader, pcapng files by the pcap reader); empty for a format of none.
 inline std::string ReaderTargetName(TraceFormatCode format)
 {
-    if (format == kFormatNetLens) format = kFormatFireBerd500;
-    if (format == kFormatPcapNG) format = kFormatPcap;
-    for (const ReaderTarget& target : kReaderTargets)
-        if (target.Format == format) return target.Name;
+    for (const ReaderTarget& reader : kFormatReaders)
+        if (reader.Format == format) return reader.Name;
     return {};
 }
 

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 }
 
 namespace {
-constexpr uint8_t kFormat = quenlix::fuzz::ReaderTargetFormat(QUENLIX_FUZZ_READER);
+constexpr quenlix::TraceFormatCode kFormat = quenlix::fuzz::ReaderTargetFormat(QUENLIX_FUZZ_READER);
 static_assert(kFormat != quenlix::kFormatUnknown, "QUENLIX_FUZZ_READER names no reader target");
 }  // namespace
 

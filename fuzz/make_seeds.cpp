@@ -67,7 +67,7 @@ std::vector<Frame> FramesOf(const fs::path& path)
     std::vector<Frame> frames;
     for (const CapturedFrame& f : read.Frames) {
         Frame frame{f.Bytes, f.Time};
-        frame.Stored.resize(std::min<std::size_t>(f.Frame.StoredLength >= 4 ? f.Frame.StoredLength - 4u : 0u, f.Bytes.size()));
+        frame.Stored.resize(std::min<std::size_t>(f.StoredLength >= 4 ? f.StoredLength - 4u : 0u, f.Bytes.size()));
         frames.push_back(std::move(frame));
     }
     return frames;
@@ -103,15 +103,15 @@ void SaveFrameRuns(const fs::path& folder, const std::string& stem, const std::v
 {
     constexpr std::size_t kRun = 48;
     for (std::size_t start = 0, run = 0; start < frames.size() && run < 12; start += std::max<std::size_t>(frames.size() / 12, 1), ++run) {
-        for (TopologyCode topology : {0, 1}) {
-            Bytes input{topology};
+        for (TopologyCode topology : {kTopologyEthernet, kTopologyTokenRing}) {
+            Bytes input{static_cast<uint8_t>(CodeIndex(topology))};
             double previous = frames[start].Time;
             for (std::size_t i = start; i < std::min(frames.size(), start + kRun); ++i) {
                 const double step = std::clamp((frames[i].Time - previous) / 1000.0, -32768.0, 32767.0);
                 previous = frames[i].Time;
                 fuzz::AppendFrame(input, frames[i].Stored, fuzz::kFlagMilliseconds, 0, static_cast<int16_t>(step));
             }
-            Save(folder, stem + "-" + std::to_string(run) + (topology ? "-ring" : "") + ".bin", input);
+            Save(folder, stem + "-" + std::to_string(run) + (IsTokenRing(topology) ? "-ring" : "") + ".bin", input);
         }
     }
 }
@@ -131,7 +131,7 @@ int main(int argc, char** argv)
         const std::string name = fuzz::ReaderTargetName(format);
         if (name.empty()) {
             // A format with a reader but no fuzz target: say so rather than seed a target that does not exist.
-            std::fprintf(stderr, "quenlix-fuzz-seeds: format %u has no reader target in kReaderTargets\n", unsigned(format));
+            std::fprintf(stderr, "quenlix-fuzz-seeds: format %u has no row in the format table\n", unsigned(format));
             std::exit(1);
         }
         return out / ("reader_" + name);

@@ -43,10 +43,10 @@ public:
 
 private:
     // One tagged record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
-    bool SkipRecord(ReadContext& ctx, RecordWalker& walker, uint16_t words);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool SkipRecord(ReadContext& ctx, RecordWalker& walker, uint16_t words);
     // The frame header and bytes of a frame record; false when the read ends with it.
-    bool ReadFrame(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool ReadFrame(ReadContext& ctx, RecordWalker& walker);
 
     std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxFrameAreaBytes);
 };

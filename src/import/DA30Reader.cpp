@@ -39,10 +39,10 @@ public:
     bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
-    bool ReadPreamble(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool ReadPreamble(ReadContext& ctx, RecordWalker& walker);
     // One record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
-    bool DeliverBody(ReadContext& ctx, std::size_t bodyBytes, bool clipped);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool DeliverBody(ReadContext& ctx, std::size_t bodyBytes, bool clipped);
 
     double dayStart_ = 0;  // the capture's start time of day, microseconds
     std::vector<uint8_t> body_ = std::vector<uint8_t>(kMaxBodyBytes);

@@ -46,10 +46,11 @@ public:
 
 private:
     // One frame with its continuation records; false when the read ends with it.
-    bool ReadFrame(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool ReadFrame(ReadContext& ctx, RecordWalker& walker);
     // Reads the continuation records of a frame; how many of its bytes are held, or
     // nothing when the file ends inside them.
-    std::optional<std::size_t> ReadContinuations(ReadContext& ctx, RecordWalker& walker, std::size_t storedLength);
+    [[nodiscard]] std::optional<std::size_t> ReadContinuations(ReadContext& ctx, RecordWalker& walker,
+                                                             std::size_t storedLength);
     void SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordBytes>& record) const;
 
     double dayStart_ = 0;  // the capture start's time of day, microseconds

@@ -51,9 +51,9 @@ public:
     void Read(ReadContext& ctx) override;
 
 private:
-    bool ReadFileHeader(ReadContext& ctx);
+    [[nodiscard]] bool ReadFileHeader(ReadContext& ctx);
     // One packet; false when the read ends with it.
-    bool ReadPacket(ReadContext& ctx);
+    [[nodiscard]] bool ReadPacket(ReadContext& ctx);
     void SetFrameTime(AnalysisState& state, uint64_t timeStamp);
 
     PacketLayout layout_ = kVersion7;

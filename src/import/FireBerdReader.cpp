@@ -36,7 +36,7 @@ public:
 
 private:
     // One record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
     static void SetLengths(AnalysisState& state, uint16_t stored);
 
     FileLayout layout_;

@@ -51,13 +51,13 @@ public:
     bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
-    bool ReadBlockTable(RecordWalker& walker);
+    [[nodiscard]] bool ReadBlockTable(RecordWalker& walker);
     // The records of one block; false when the read ends in it.
-    bool ReadBlock(ReadContext& ctx, RecordWalker& walker, std::size_t block);
+    [[nodiscard]] bool ReadBlock(ReadContext& ctx, RecordWalker& walker, std::size_t block);
     // One record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx, RecordWalker& walker, int& framesLeftInBlock);
-    bool DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRecordHeaderBytes>& header, std::size_t length,
-                       std::size_t held, bool clipped);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx, RecordWalker& walker, int& framesLeftInBlock);
+    [[nodiscard]] bool DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRecordHeaderBytes>& header,
+                                     std::size_t length, std::size_t held, bool clipped);
 
     std::vector<uint16_t> blockFrames_;
     int64_t totalFrames_ = 0;

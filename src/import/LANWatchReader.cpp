@@ -31,7 +31,7 @@ public:
 
 private:
     // One record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
     static void SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordHeaderBytes>& header);
 
     std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxStoredBytes);

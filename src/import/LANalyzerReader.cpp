@@ -48,15 +48,15 @@ public:
     bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
-    enum class Step { Continue, Stop };
+    enum class [[nodiscard]] Step { Continue, Stop };
 
-    bool ReadHeaderArea(ReadContext& ctx);
-    bool ReadRecord(ReadContext& ctx, uint16_t& type, std::vector<uint8_t>& body, std::size_t keep);
-    bool SkipRecord(ReadContext& ctx);
-    bool StartFrames(ReadContext& ctx);
+    [[nodiscard]] bool ReadHeaderArea(ReadContext& ctx);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx, uint16_t& type, std::vector<uint8_t>& body, std::size_t keep);
+    [[nodiscard]] bool SkipRecord(ReadContext& ctx);
+    [[nodiscard]] bool StartFrames(ReadContext& ctx);
     Step ReadFrameRecord(ReadContext& ctx);
-    bool FollowWrap(ReadContext& ctx);
-    static bool TrailerToTheEnd(TraceInput& input, uint16_t type, std::size_t length);
+    [[nodiscard]] bool FollowWrap(ReadContext& ctx);
+    [[nodiscard]] static bool TrailerToTheEnd(TraceInput& input, uint16_t type, std::size_t length);
     void SetFrame(AnalysisState& state, const uint8_t* body) const;
 
     bool wrapped_ = false;
@@ -128,9 +128,15 @@ bool LANalyzerReader::ReadHeaderArea(ReadContext& ctx)
 bool LANalyzerReader::StartFrames(ReadContext& ctx)
 {
     if (!wrapped_) return true;
-    if (buffer_.Valid() && ctx.Input.Seek(buffer_.Oldest)) return true;
-    ctx.State.Read.ReadResult = kReadResultBadData;
-    ctx.ShowReadError(kWrappedNotSupportedText);
+    if (!buffer_.Valid()) {
+        ctx.State.Read.ReadResult = kReadResultBadData;
+        ctx.ShowReadError(kWrappedNotSupportedText);
+        return false;
+    }
+    // The oldest frame lies inside the file unless the file was cut short before it:
+    // that ends the read like any record cut short.
+    if (buffer_.Oldest < ctx.Input.Size() && ctx.Input.Seek(buffer_.Oldest)) return true;
+    ctx.NoteReadError();
     return false;
 }
 
@@ -192,7 +198,10 @@ bool LANalyzerReader::FollowWrap(ReadContext& ctx)
     if (!wrapped_) return true;
     if (!wrappedAround_ && ctx.Input.Position() == buffer_.End) {
         wrappedAround_ = true;
-        if (!ctx.Input.Seek(buffer_.Begin)) return false;
+        if (!ctx.Input.Seek(buffer_.Begin)) {
+            ctx.NoteReadError();
+            return false;
+        }
     }
     return !wrappedAround_ || ctx.Input.Position() < buffer_.Oldest;
 }

@@ -34,10 +34,10 @@ public:
     bool TokenRingSizeCountsFCS() const override { return true; }
 
 private:
-    bool ReadCaptureHeader(ReadContext& ctx);
+    [[nodiscard]] bool ReadCaptureHeader(ReadContext& ctx);
     // One record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx);
-    bool DeliverFrameRecord(ReadContext& ctx, std::size_t bodyLength);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx);
+    [[nodiscard]] bool DeliverFrameRecord(ReadContext& ctx, std::size_t bodyLength);
 
     bool ethernet_ = true;
     std::size_t frameOffset_ = kEthernetFrameOffset;

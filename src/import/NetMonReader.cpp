@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "import/RecordFields.h"
@@ -26,10 +27,10 @@ public:
     void Read(ReadContext& ctx) override;
 
 private:
-    bool ReadHeader(ReadContext& ctx);
-    int64_t FindFrameTable(TraceInput& input) const;
+    [[nodiscard]] bool ReadHeader(ReadContext& ctx);
+    [[nodiscard]] std::optional<int64_t> FindFrameTable(TraceInput& input) const;
     // One record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx);
     void SetLengths(AnalysisState& state, uint16_t wireLength, uint16_t storedLength) const;
 
     int64_t frameTableOffset_ = 0;
@@ -51,7 +52,8 @@ void NetMonReader::Read(ReadContext& ctx)
         // is found in the file's last bytes (so that it is not read as frames); either
         // way the read reports the damage once it gets there.
         const bool tableInFile = frameTableOffset_ <= ctx.Input.Size();
-        framesEnd_ = tableInFile ? frameTableOffset_ : FindFrameTable(ctx.Input);
+        const std::optional<int64_t> framesEnd = tableInFile ? frameTableOffset_ : FindFrameTable(ctx.Input);
+        framesEnd_ = framesEnd.value_or(0);  // none: no frame is read, and the damage is noted below
         while (ctx.Input.Position() < framesEnd_ && ReadRecord(ctx)) {
         }
         if (!tableInFile && ctx.State.Read.ReadResult == 0 && ctx.State.Read.ReadCancelled == 0) ctx.NoteReadError();
@@ -61,8 +63,9 @@ void NetMonReader::Read(ReadContext& ctx)
 
 // Where the frame table starts when the header's offset is wrong: the table takes
 // the file's last frame-table-length bytes and its first entry is the offset of the
-// first frame, right after the header. The end of the file when that does not hold.
-int64_t NetMonReader::FindFrameTable(TraceInput& input) const
+// first frame, right after the header. The end of the file when that does not hold;
+// nothing when the input cannot return to the first frame.
+std::optional<int64_t> NetMonReader::FindFrameTable(TraceInput& input) const
 {
     const int64_t size = input.Size();
     const int64_t start = size - frameTableLength_;
@@ -71,7 +74,7 @@ int64_t NetMonReader::FindFrameTable(TraceInput& input) const
     uint8_t entry[4] = {};
     const bool found = input.Seek(start) && input.ReadExact(entry, sizeof entry) &&
                        LittleI32(entry) == static_cast<int32_t>(kFileHeaderBytes);
-    input.Seek(resume);
+    if (!input.Seek(resume)) return std::nullopt;
     return found ? start : size;
 }
 

@@ -37,7 +37,7 @@ public:
 
 private:
     // One record; false when the read ends with it.
-    bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
+    [[nodiscard]] bool ReadRecord(ReadContext& ctx, RecordWalker& walker);
     void SetFrameFields(AnalysisState& state, uint16_t stored, const std::array<uint8_t, kTrailerBytes>& trailer) const;
 
     int sliceLimit_ = kWholeFrameSlice;

@@ -61,7 +61,7 @@ public:
 
 private:
     // One packet at the current position; false when the read ends with it.
-    bool ReadPacket(ReadContext& ctx, bool first);
+    [[nodiscard]] bool ReadPacket(ReadContext& ctx, bool first);
     void SetLengths(AnalysisState& state, const PacketHeader& header) const;
 
     int version_ = kUnnamedVersion;

@@ -138,7 +138,7 @@ struct BlockBody {
     bool Cut() const { return Held < Length; }
 };
 
-enum class Outcome { Continue, End, Damaged };
+enum class [[nodiscard]] Outcome { Continue, End, Damaged };
 
 class PcapReader : public TraceReader {
 public:
@@ -170,8 +170,11 @@ void PcapReader::Read(ReadContext& ctx)
     traceLink_ = ctx.State.Topology == kTopologyTokenRing ? kLinkTokenRing : kLinkEthernet;
     uint8_t magic[4] = {};
     const bool blocks = ctx.Input.ReadExact(magic, sizeof magic) && LittleU32(magic) == kSectionHeaderBlock;
-    ctx.Input.Seek(0);
-    const Outcome outcome = blocks ? ReadBlocks(ctx) : ReadClassic(ctx);
+    Outcome outcome = Outcome::End;
+    if (!ctx.Input.Seek(0))
+        ctx.NoteReadError();
+    else
+        outcome = blocks ? ReadBlocks(ctx) : ReadClassic(ctx);
     // The driver tells the user of a damaged trace once the read has ended.
     if (outcome == Outcome::Damaged) ctx.NoteDamagedRecord();
     ctx.Finish();
@@ -490,8 +493,7 @@ TraceFormatCode PcapFormatOf(const uint8_t* header, std::size_t size)
 TopologyCode PcapTopology(TraceInput& input)
 {
     uint8_t header[kFileHeaderBytes] = {};
-    input.Seek(0);
-    if (!input.ReadExact(header, sizeof header)) return kTopologyOther;
+    if (!input.Seek(0) || !input.ReadExact(header, sizeof header)) return kTopologyOther;
     const uint32_t magic = LittleU32(header);
     if (magic != kSectionHeaderBlock) {
         const bool little = magic == kPcapMagicMicroseconds || magic == kPcapMagicNanoseconds;

@@ -32,7 +32,7 @@ enum class Fetch {
 
 // Reads n bytes of one record. A file that simply has no more records is told
 // apart from one whose last record is incomplete.
-inline Fetch FetchRecord(TraceInput& input, void* destination, std::size_t n)
+[[nodiscard]] inline Fetch FetchRecord(TraceInput& input, void* destination, std::size_t n)
 {
     const std::size_t got = input.Read(destination, n);
     if (got == n) return Fetch::Whole;

@@ -20,7 +20,7 @@ public:
 
     // The first n bytes of a record. False when the file has no more records (a
     // clean end) or when it ends inside these bytes (ReadResult set).
-    bool Begin(void* destination, std::size_t n)
+    [[nodiscard]] bool Begin(void* destination, std::size_t n)
     {
         switch (FetchRecord(ctx_.Input, destination, n)) {
         case Fetch::Whole: return true;
@@ -32,7 +32,7 @@ public:
     }
 
     // More bytes of a record that has begun; false (ReadResult set) when they are not all there.
-    bool Rest(void* destination, std::size_t n)
+    [[nodiscard]] bool Rest(void* destination, std::size_t n)
     {
         if (ctx_.Input.ReadExact(destination, n)) return true;
         ctx_.NoteReadError();
@@ -40,7 +40,7 @@ public:
     }
 
     // Passes over n bytes of a record that has begun; false (ReadResult set) when the file ends first.
-    bool SkipRest(uint64_t n)
+    [[nodiscard]] bool SkipRest(uint64_t n)
     {
         if (ctx_.Input.Skip(n)) return true;
         ctx_.NoteReadError();
@@ -49,7 +49,7 @@ public:
 
     // Moves to an absolute offset named by the trace; false (ReadResult set) when
     // the offset lies outside the file.
-    bool SeekTo(int64_t offset)
+    [[nodiscard]] bool SeekTo(int64_t offset)
     {
         if (offset >= 0 && offset <= ctx_.Input.Size() && ctx_.Input.Seek(offset)) return true;
         ctx_.NoteReadError();

@@ -30,15 +30,15 @@ public:
 
     // Delivers exactly n decoded bytes to dst. Returns false on a decoding failure or
     // when the data ends first; the decoder then stays failed.
-    bool Read(uint8_t* dst, std::size_t n);
-    bool Failed() const { return failed_; }
+    [[nodiscard]] bool Read(uint8_t* dst, std::size_t n);
+    [[nodiscard]] bool Failed() const { return failed_; }
 
 private:
-    bool StartBlock();
+    [[nodiscard]] bool StartBlock();
     // Decodes one control word and its items into out_; false on a failure.
-    bool DecodeGroup();
-    bool ReadStoredPiece(uint8_t*& dst, std::size_t& wanted);
-    bool Fail();
+    [[nodiscard]] bool DecodeGroup();
+    [[nodiscard]] bool ReadStoredPiece(uint8_t*& dst, std::size_t& wanted);
+    [[nodiscard]] bool Fail();
 
     TraceInput& input_;
     std::vector<uint8_t> out_;  // decoded output of the current block

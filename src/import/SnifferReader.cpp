@@ -78,10 +78,10 @@ public:
     void Read(ReadContext& ctx) override;
 
 private:
-    enum class Outcome { Continue, End, BadCompression, Damaged };
+    enum class [[nodiscard]] Outcome { Continue, End, BadCompression, Damaged };
 
-    bool ReadVersion(ReadContext& ctx);
-    bool FindFirstFrameArea(ReadContext& ctx);
+    [[nodiscard]] bool ReadVersion(ReadContext& ctx);
+    [[nodiscard]] bool FindFirstFrameArea(ReadContext& ctx);
     Outcome ReadRecord(ReadContext& ctx);
     Outcome ReadRecordHeader(ReadContext& ctx, RecordHeader& header);
     // Leaves body pointing at the record body: in record_, or in place in the input buffer.
@@ -150,7 +150,11 @@ bool SnifferReader::FindFirstFrameArea(ReadContext& ctx)
         }
         const RecordHeader header = ParseRecordHeader(bytes);
         if (header.Type == kEndRecord) return false;
-        if (!IsPreambleRecord(header.Type)) return ctx.Input.Seek(start);
+        if (!IsPreambleRecord(header.Type)) {
+            if (ctx.Input.Seek(start)) return true;
+            ctx.NoteReadError();
+            return false;
+        }
         if (!ctx.Input.Skip(header.Length)) {
             ctx.NoteReadError();
             return false;

@@ -74,7 +74,7 @@ TopologyDetection DetectTopology(AnalysisState& state, TraceFormatCode format, c
     const TraceFormat* entry = FindTraceFormat(format);
     if (entry == nullptr) return {kTopologyOther, false};
     TopologyHeader header;
-    header.Load(input);
+    if (!header.Load(input)) return Refuse<TopologyDetection>(host, kReadFailedText);
     const std::string upperPath = Upper(fileName);
     const TopologyProbe probe{header, input, upperPath, [&] {
                                   input.Close();

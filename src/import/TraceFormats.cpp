@@ -1,11 +1,12 @@
-// The table of trace formats: how each is recognised, which medium it holds and
-// which reader reads it.
+// The table of trace formats, built from the rows of TraceFormatTable.def: how
+// each is recognised, which medium it holds and which reader reads it.
 
 #include "import/TraceFormats.h"
 
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 #include "import/LocalAddressTable.h"
@@ -32,8 +33,8 @@ std::unique_ptr<TraceReader> MakePcapReader();
 // pcap and pcapng files: kFormatPcap or kFormatPcapNG for a file that starts with
 // these bytes (at least 12 of them), kFormatUnknown otherwise; and the medium of
 // the file's link type (of a pcapng file's first Ethernet or Token Ring interface).
-TraceFormatCode PcapFormatOf(const uint8_t* header, std::size_t size);
-TopologyCode PcapTopology(TraceInput& input);
+[[nodiscard]] TraceFormatCode PcapFormatOf(const uint8_t* header, std::size_t size);
+[[nodiscard]] TopologyCode PcapTopology(TraceInput& input);
 
 namespace {
 
@@ -49,28 +50,133 @@ TopologyCode Lookup(int32_t value, std::initializer_list<std::pair<int32_t, Topo
     return kTopologyOther;
 }
 
+// N bytes at offset; none when the offset lies before the file's start or the read fails.
 template <std::size_t N>
-HeaderBytes<N> ReadAt(TraceInput& input, int64_t offset)
+std::optional<HeaderBytes<N>> ReadAt(TraceInput& input, int64_t offset)
 {
     HeaderBytes<N> bytes;
-    if (input.Seek(offset)) bytes.Load(input);
+    if (!input.Seek(offset) || !bytes.Load(input)) return std::nullopt;
     return bytes;
 }
 
+// ---- detection tests ----
+
+bool SnifferMatches(const FormatProbe& p)
+{
+    if (!p.Header.StartsWith("TRS") && !p.Header.StartsWith("QLX")) return false;
+    p.State.Read.SnifferCompressed = (p.Header.U16(35) & 1) == 1 ? 1 : 0;
+    return true;
+}
+
+bool LanalyzerMatches(const FormatProbe& p) { return p.Header.U16(0) == 0x1001 || p.Header.U16(0) == 0x1007; }
+
+bool NetSightMatches(const FormatProbe& p)
+{
+    const uint8_t b40 = p.Header.At(40);
+    return p.Header.Contains(std::string_view("\x1a\x00", 2)) && (b40 == 1 || b40 == 3) && p.PathHas(".CAP");
+}
+
+bool Da30Matches(const FormatProbe& p) { return p.Header.StartsWith("EXRS"); }
+bool LandecoderMatches(const FormatProbe& p) { return p.Header.StartsWith("LAN"); }
+bool LanwatchMatches(const FormatProbe& p) { return p.Header.StartsWith("PKTDMP"); }
+bool AdvisorMatches(const FormatProbe& p) { return p.Header.Contains("HPDATA0"); }
+
+bool DataGlanceMatches(const FormatProbe& p)
+{
+    const uint8_t b130 = p.Header.At(130);
+    const uint8_t b131Low = p.Header.At(131) & 7;
+    return b130 >= 1 && b130 <= 3 && (b131Low == 0 || b131Low == 1 || b131Low == 4 || b131Low == 5) &&
+           p.PathHas(".DGC");
+}
+
+bool NetLensMatches(const FormatProbe& p)
+{
+    return p.Header.At(0) == 'D' && p.Header.I32(22) < 100000 && (p.PathHas(".S04") || p.PathHas(".T04"));
+}
+
+bool FireBerdMatches(const FormatProbe& p) { return p.Header.Contains("ProbeApps"); }
+bool NetMonMatches(const FormatProbe& p) { return p.Header.StartsWith("RTSS"); }
+
+bool Lan900Matches(const FormatProbe& p)
+{
+    return p.PathHas(".DAT") && p.FileSize >= kMinLan900Bytes && p.Header.At(0) == 0x03 && p.Header.At(1) == 0x94;
+}
+
+bool ObserverMatches(const FormatProbe& p)
+{
+    if (!p.Header.Contains("Observer")) return false;
+    FindAddressTable(p.State, std::string(p.Header.Text()));
+    return true;
+}
+
+bool EtherPeekMatches(const FormatProbe& p)
+{
+    return p.PathHas(".PKT") && (p.Header.At(0) == 6 || p.Header.At(0) == 7);
+}
+
+bool PcapMatches(const FormatProbe& p)
+{
+    return PcapFormatOf(p.Header.Bytes.data(), p.Header.Bytes.size()) == kFormatPcap;
+}
+
+bool PcapNgMatches(const FormatProbe& p)
+{
+    return PcapFormatOf(p.Header.Bytes.data(), p.Header.Bytes.size()) == kFormatPcapNG;
+}
+
+// ---- topology rules of the first 140 bytes ----
+
+TopologyCode SnifferTopology(const TopologyProbe& p)
+{
+    // The network type of the Sniffer version record.
+    return Lookup(p.Header.At(32),
+                  {{0, T}, {1, E}, {3, E}, {2, kTopologyARCnet}, {7, kTopologyWAN}, {9, kTopologyFDDI}});
+}
+
+TopologyCode NetSightTopology(const TopologyProbe& p) { return Lookup(p.Header.U16(40), {{1, E}, {3, T}}); }
+TopologyCode LandecoderTopology(const TopologyProbe& p) { return Lookup(p.Header.At(90), {{1, E}, {2, T}}); }
+TopologyCode LanwatchTopology(const TopologyProbe& p) { return Lookup(p.Header.At(13), {{1, E}, {3, T}}); }
+
+TopologyCode AdvisorTopology(const TopologyProbe& p)
+{
+    return Lookup(p.Header.I32(24), {{1, E}, {2, E}, {5, E}, {3, T}, {4, T}});
+}
+
+TopologyCode DataGlanceTopology(const TopologyProbe& p)
+{
+    return Lookup(p.Header.At(130), {{1, kTopologyFDDI}, {2, T}, {3, E}});
+}
+
+TopologyCode NetMonTopology(const TopologyProbe& p) { return Lookup(p.Header.At(6), {{1, E}, {2, T}}); }
+
+// Every frame record names its medium: a count-only pass finds the first frame the
+// way the real read will.
+TopologyCode Lan900Topology(const TopologyProbe& p) { return p.ProbeRead(); }
+
+TopologyCode ObserverTopology(const TopologyProbe& p)
+{
+    return Lookup(p.Header.I32(133), {{0, E}, {1, T}, {2, kTopologyFDDI}});
+}
+
+TopologyCode EtherPeekTopology(const TopologyProbe&) { return E; }
+TopologyCode PcapFileTopology(const TopologyProbe& p) { return PcapTopology(p.Input); }
+
 // ---- topology rules that read past the first 140 bytes ----
+// A read that fails leaves the medium unknown.
 
 TopologyCode Da30Topology(const TopologyProbe& p)
 {
     const auto header = ReadAt<78>(p.Input, 0);
-    const auto descriptor = ReadAt<16>(p.Input, header.I32(22));
-    return Lookup(descriptor.I32(4), {{30, T}, {40, E}});
+    const auto descriptor = header ? ReadAt<16>(p.Input, header->I32(22)) : std::nullopt;
+    if (!descriptor) return kTopologyOther;
+    return Lookup(descriptor->I32(4), {{30, T}, {40, E}});
 }
 
 TopologyCode FireBerdTopology(const TopologyProbe& p)
 {
     const auto recordHeader = ReadAt<10>(p.Input, 76);
     HeaderBytes<3> frame;
-    p.Input.Read(frame.Bytes.data(), std::min<std::size_t>(recordHeader.U16(0), frame.Bytes.size()));
+    if (!recordHeader || !frame.Load(p.Input, recordHeader->U16(0))) return kTopologyOther;
     const uint8_t f0 = frame.At(0), f1 = frame.At(1), f2 = frame.At(2);
     if ((f0 & 0x10) == 0 || f0 == 0xFF) return E;
     if (f0 != 0x10 || f1 != 0) return T;
@@ -79,16 +185,16 @@ TopologyCode FireBerdTopology(const TopologyProbe& p)
 
 TopologyCode LanalyzerTopology(const TopologyProbe& p)
 {
-    p.Input.Seek(0);
+    // The medium is in the body of the seventh record.
+    if (!p.Input.Seek(0)) return kTopologyOther;
     for (int record = 0; record < 6; ++record) {
         HeaderBytes<4> header;
-        header.Load(p.Input);
-        p.Input.Skip(header.U16(2));
+        // A file that ends among these records has no medium to tell.
+        if (!header.Load(p.Input) || !p.Input.Skip(header.U16(2))) return kTopologyOther;
     }
     HeaderBytes<4> header;
-    header.Load(p.Input);
     HeaderBytes<210> body;
-    body.Load(p.Input);
+    if (!header.Load(p.Input) || !body.Load(p.Input)) return kTopologyOther;
     return Lookup(body.U16(188), {{226, E}, {227, T}, {228, T}});
 }
 
@@ -106,88 +212,11 @@ OpenFilter Filter(const char* name, std::initializer_list<const char*> patterns)
 
 std::vector<TraceFormat> MakeTable()
 {
-    // In detection order: the first entry whose test matches decides.
+#define QUENLIX_TRACE_FORMAT(code, reader, name, position, matches, topology, factory, ...) \
+    {code, name, position, {__VA_ARGS__}, matches, topology, factory},
+#define QUENLIX_TRACE_FORMAT_SHARED QUENLIX_TRACE_FORMAT
     return {
-        {kFormatSniffer, "Sniffer", 1, {Filter("Network General Sniffer (*.enc, *.trc)", {"*.enc", "*.trc"})},
-         [](const FormatProbe& p) {
-             if (!p.Header.StartsWith("TRS") && !p.Header.StartsWith("QLX")) return false;
-             p.State.Read.SnifferCompressed = (p.Header.U16(35) & 1) == 1 ? 1 : 0;
-             return true;
-         },
-         [](const TopologyProbe& p) {
-             // The network type of the Sniffer version record.
-             return Lookup(p.Header.At(32), {{0, T}, {1, E}, {3, E}, {2, kTopologyARCnet}, {7, kTopologyWAN},
-                                             {9, kTopologyFDDI}});
-         },
-         MakeSnifferReader},
-        {kFormatLANalyzer, "LANalyzer", 2, {Filter("Novell LANalyzer (*.tr1)", {"*.tr1"})},
-         [](const FormatProbe& p) { return p.Header.U16(0) == 0x1001 || p.Header.U16(0) == 0x1007; },
-         LanalyzerTopology, MakeLANalyzerReader},
-        {kFormatNetSight, "LANDesk/NetSight", 7, {Filter("IntelNetSight/LANDest Analyst(*.cap)", {"*.cap"})},
-         [](const FormatProbe& p) {
-             const uint8_t b40 = p.Header.At(40);
-             return p.Header.Contains(std::string_view("\x1a\x00", 2)) && (b40 == 1 || b40 == 3) && p.PathHas(".CAP");
-         },
-         [](const TopologyProbe& p) { return Lookup(p.Header.U16(40), {{1, E}, {3, T}}); }, MakeNetSightReader},
-        {kFormatDA30, "DA-30", 11, {Filter("Wandel&Goltermann DA-30 (*.an1)", {"*.an1"})},
-         [](const FormatProbe& p) { return p.Header.StartsWith("EXRS"); }, Da30Topology, MakeDA30Reader},
-        {kFormatLANdecoder, "LANdecoder", 5, {Filter("Triticom LANdecoder (*.enf, *.trf)", {"*.enf", "*.trf"})},
-         [](const FormatProbe& p) { return p.Header.StartsWith("LAN"); },
-         [](const TopologyProbe& p) { return Lookup(p.Header.At(90), {{1, E}, {2, T}}); }, MakeLANdecoderReader},
-        {kFormatLANWatch, "LANWatch", 6, {Filter("FTP Software LANWatch (*.ftp)", {"*.ftp"})},
-         [](const FormatProbe& p) { return p.Header.StartsWith("PKTDMP"); },
-         [](const TopologyProbe& p) { return Lookup(p.Header.At(13), {{1, E}, {3, T}}); }, MakeLANWatchReader},
-        {kFormatInternetworkAdvisor, "Internetwork Advisor", 3,
-         {Filter("HP Internetwork  Advisor (*.eth, *.trn)", {"*.eth", "*.trn"}),
-          Filter("HP 4972 (*.eth, *.trn)", {"*.eth", "*.trn"})},
-         [](const FormatProbe& p) { return p.Header.Contains("HPDATA0"); },
-         [](const TopologyProbe& p) { return Lookup(p.Header.I32(24), {{1, E}, {2, E}, {5, E}, {3, T}, {4, T}}); },
-         MakeAdvisorReader},
-        {kFormatDataGLANce, "DataGLANce", 8, {Filter("IBM DatagLANce (*.dgc)", {"*.dgc"})},
-         [](const FormatProbe& p) {
-             const uint8_t b130 = p.Header.At(130);
-             const uint8_t b131Low = p.Header.At(131) & 7;
-             return b130 >= 1 && b130 <= 3 && (b131Low == 0 || b131Low == 1 || b131Low == 4 || b131Low == 5) &&
-                    p.PathHas(".DGC");
-         },
-         [](const TopologyProbe& p) { return Lookup(p.Header.At(130), {{1, kTopologyFDDI}, {2, T}, {3, E}}); },
-         MakeDataGLANceReader},
-        {kFormatNetLens, "NetLens", 10, {Filter("NetLens/Spider (*.s04)", {"*.S04"})},
-         [](const FormatProbe& p) {
-             return p.Header.At(0) == 'D' && p.Header.I32(22) < 100000 && (p.PathHas(".S04") || p.PathHas(".T04"));
-         },
-         NetLensTopology, MakeNetLensReader},
-        {kFormatFireBerd500, "FireBerd 500", 9, {Filter("FireBerd 500 (*.pkt)", {"*.pkt"})},
-         [](const FormatProbe& p) { return p.Header.Contains("ProbeApps"); }, FireBerdTopology, MakeFireBerdReader},
-        {kFormatNetworkMonitor, "Network Monitor", 4, {Filter("Microsoft NetMon (*.cap)", {"*.cap"})},
-         [](const FormatProbe& p) { return p.Header.StartsWith("RTSS"); },
-         [](const TopologyProbe& p) { return Lookup(p.Header.At(6), {{1, E}, {2, T}}); }, MakeNetMonReader},
-        {kFormatLAN900, "LAN900", 12, {Filter("Digitech LAN-900 (*.dat)", {"*.dat"})},
-         [](const FormatProbe& p) {
-             return p.PathHas(".DAT") && p.FileSize >= kMinLan900Bytes && p.Header.At(0) == 0x03 &&
-                    p.Header.At(1) == 0x94;
-         },
-         // Every frame record names its medium: a count-only pass finds the first frame
-         // the way the real read will.
-         [](const TopologyProbe& p) { return p.ProbeRead(); }, MakeLAN900Reader},
-        {kFormatObserver, "Observer", 13, {Filter("Network Instruments Observer (*.bfr)", {"*.bfr"})},
-         [](const FormatProbe& p) {
-             if (!p.Header.Contains("Observer")) return false;
-             FindAddressTable(p.State, std::string(p.Header.Text()));
-             return true;
-         },
-         [](const TopologyProbe& p) { return Lookup(p.Header.I32(133), {{0, E}, {1, T}, {2, kTopologyFDDI}}); },
-         MakeObserverReader},
-        {kFormatEtherPeek, "EtherPeek", 14, {Filter("AG Group EtherPeek (*.pkt)", {"*.pkt"})},
-         [](const FormatProbe& p) { return p.PathHas(".PKT") && (p.Header.At(0) == 6 || p.Header.At(0) == 7); },
-         [](const TopologyProbe&) { return E; }, MakeEtherPeekReader},
-        // The capture files of today's tools, recognised only once no analyser format matched.
-        {kFormatPcap, "pcap", 15, {Filter("libpcap (*.pcap)", {"*.pcap"})},
-         [](const FormatProbe& p) { return PcapFormatOf(p.Header.Bytes.data(), p.Header.Bytes.size()) == kFormatPcap; },
-         [](const TopologyProbe& p) { return PcapTopology(p.Input); }, MakePcapReader},
-        {kFormatPcapNG, "pcapng", 16, {Filter("pcapng (*.pcapng)", {"*.pcapng"})},
-         [](const FormatProbe& p) { return PcapFormatOf(p.Header.Bytes.data(), p.Header.Bytes.size()) == kFormatPcapNG; },
-         [](const TopologyProbe& p) { return PcapTopology(p.Input); }, MakePcapReader},
+#include "import/TraceFormatTable.def"
     };
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // The trace formats the program reads, one entry each: its code, the analyser
 // name, the open dialog's filters, the detection test, the topology rule and the
-// reader. Detection tries the entries in the table's order, the first match
-// wins; the reader factory, the analyser names, the readable formats and the
-// open dialog's filters are all taken from here (see TraceReader.h for adding a
+// reader. The entries are the rows of TraceFormatTable.def. Detection tries the
+// entries in the table's order, the first match wins; the reader factory, the
+// analyser names, the readable formats, the open dialog's filters and the fuzz
+// targets of the readers are all taken from here (see TraceReader.h for adding a
 // format).
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,9 +28,12 @@ template <std::size_t N>
 struct HeaderBytes {
     std::array<uint8_t, N> Bytes{};
 
-    bool Load(TraceInput& input)
+    // Reads n bytes (at most N) from the input's position; the bytes not read are
+    // zeros. False when the input has had a read error.
+    [[nodiscard]] bool Load(TraceInput& input, std::size_t n = N)
     {
-        input.Read(Bytes.data(), N);
+        const std::size_t got = input.Read(Bytes.data(), std::min(n, N));
+        std::fill(Bytes.begin() + static_cast<std::ptrdiff_t>(got), Bytes.end(), uint8_t{0});
         return !input.Failed();
     }
     uint8_t At(std::size_t offset) const { return offset < N ? Bytes[offset] : 0; }
@@ -90,10 +96,10 @@ struct TraceFormat {
 const std::vector<TraceFormat>& TraceFormats();
 
 // The entry of a format code; null for a code no entry has.
-const TraceFormat* FindTraceFormat(TraceFormatCode code);
+[[nodiscard]] const TraceFormat* FindTraceFormat(TraceFormatCode code);
 
 // True when the format code is one the program reads.
-bool IsReadableFormat(TraceFormatCode code);
+[[nodiscard]] bool IsReadableFormat(TraceFormatCode code);
 
 // The open dialog's filters: "All Trace Files" with every pattern once, then each
 // format's own filters in dialog order.

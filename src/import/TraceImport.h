@@ -28,10 +28,12 @@ struct TopologyDetection {
 
 // Decides the format of a file from its name and first 200 bytes. Sets
 // SnifferCompressed and AddressTableName in the state.
-FormatDetection DetectTraceFormat(AnalysisState& state, const std::string& fileName, ReadHost& host);
+[[nodiscard]] FormatDetection DetectTraceFormat(AnalysisState& state, const std::string& fileName,
+                                              ReadHost& host);
 
 // Decides the topology of a file of the given format.
-TopologyDetection DetectTopology(AnalysisState& state, TraceFormatCode format, const std::string& fileName, ReadHost& host);
+[[nodiscard]] TopologyDetection DetectTopology(AnalysisState& state, TraceFormatCode format, const std::string& fileName,
+                                           ReadHost& host);
 
 // Resets the analysis and reads state.Read.TraceFileName (format state.Read.TraceFormat,
 // topology state.Topology) into it. How the read ended is in ReadResult,
@@ -51,8 +53,8 @@ enum class OpenOutcome {
 // a file that is not a trace of a readable format or not of Ethernet or Token
 // Ring, then runs beforeRead (when given) and reads the file. Sets TraceFileName,
 // TraceFormat and Topology of the file it reads.
-OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
-                          const std::function<void()>& beforeRead = {});
+[[nodiscard]] OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
+                                        const std::function<void()>& beforeRead = {});
 
 // "<file> is not a trace file or supported format." (file name without folder).
 std::string NotATraceMessage(const std::string& traceFileName);

@@ -252,11 +252,8 @@ std::size_t TraceInput::Read(void* dst, std::size_t n)
 bool TraceInput::Skip(uint64_t n)
 {
     const int64_t target = Position() + static_cast<int64_t>(std::min<uint64_t>(n, static_cast<uint64_t>(INT64_MAX / 2)));
-    if (target > size_) {
-        Seek(size_);
-        return false;
-    }
-    return Seek(target);
+    // Past the end the input stops at the end, and the skip fails either way.
+    return Seek(std::min(target, size_)) && target <= size_;
 }
 
 bool TraceInput::Seek(int64_t offset)

@@ -41,7 +41,7 @@ public:
     // refused before it is touched (a pipe without a writer would block the open for
     // ever, and none of them has a size to read up to); OpenError() is then
     // kNotARegularFile and NotARegularFileText names what the path is.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
     // Reads the next block in the background whenever the reader streams through a
@@ -51,13 +51,13 @@ public:
 
     // Copies up to n bytes to dst and returns how many it delivered; fewer than n
     // means the end of the file or a read error (see Failed()).
-    std::size_t Read(void* dst, std::size_t n);
+    [[nodiscard]] std::size_t Read(void* dst, std::size_t n);
     // Reads exactly n bytes or reports false (the bytes read so far are consumed).
-    bool ReadExact(void* dst, std::size_t n) { return Read(dst, n) == n; }
+    [[nodiscard]] bool ReadExact(void* dst, std::size_t n) { return Read(dst, n) == n; }
     // The next n bytes where they lie in the buffer, consumed, when the buffer holds
     // them all; nullptr (nothing consumed) when they straddle the buffer's end, and
     // the caller reads them with Read instead. Valid until the next call.
-    const uint8_t* Borrow(std::size_t n)
+    [[nodiscard]] const uint8_t* Borrow(std::size_t n)
     {
         if (Buffered() < n) return nullptr;
         const uint8_t* bytes = buffer_.data() + bufferPos_;
@@ -65,16 +65,16 @@ public:
         return bytes;
     }
     // Moves forward n bytes without copying them; false when the file ends first.
-    bool Skip(uint64_t n);
+    [[nodiscard]] bool Skip(uint64_t n);
 
     // Moves to an absolute offset. Offsets past the end are allowed; reads there deliver nothing.
-    bool Seek(int64_t offset);
-    int64_t Position() const { return bufferStart_ + static_cast<int64_t>(bufferPos_); }
+    [[nodiscard]] bool Seek(int64_t offset);
+    [[nodiscard]] int64_t Position() const { return bufferStart_ + static_cast<int64_t>(bufferPos_); }
     // The file size taken when the file was opened.
     int64_t Size() const { return size_; }
-    bool AtEnd() const { return Position() >= size_; }
+    [[nodiscard]] bool AtEnd() const { return Position() >= size_; }
     // True once the operating system reported a read error (not merely the end of the file).
-    bool Failed() const { return failed_; }
+    [[nodiscard]] bool Failed() const { return failed_; }
 
 private:
     class ReadAhead;

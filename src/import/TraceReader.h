@@ -3,11 +3,12 @@
 //
 // Adding a format is one reader file, one table row and their tests: write
 // src/import/<Family>Reader.cpp with a class derived from TraceReader and a
-// factory function, add the format's code to model/Codes.h, and add one entry to
-// the table in import/TraceFormats.cpp (analyser name, open dialog filters,
-// detection test, topology rule, factory, declared there beside the others).
-// Detection, the readable formats, the analyser name, the reader factory and the
-// open dialog all follow from the table.
+// factory function, add the format's code to model/Codes.h, and add one row to
+// import/TraceFormatTable.def (code, reader name, analyser name, open dialog
+// filters, detection test, topology rule, factory), with its detection test and
+// topology rule in import/TraceFormats.cpp and its factory declared there beside
+// the others. Detection, the readable formats, the analyser name, the reader
+// factory, the open dialog and the reader's fuzz target all follow from the table.
 // The driver has already opened the file (positioned at offset 0), reset the
 // analysis and told the host; the reader only walks its records:
 //
@@ -65,7 +66,7 @@ public:
     std::function<void(const AnalysisState&)> OnFrame;
 
     // The user asked to stop the read.
-    bool StopRequested() { return Host.StopRequested(); }
+    [[nodiscard]] bool StopRequested() { return Host.StopRequested(); }
 
     // Hands the current frame to the engine. State.Frame.FrameSize and State.Frame.StoredLength
     // must be set; both are clipped to MaxFrameBytes here. Up to FrameSize bytes are
@@ -73,18 +74,19 @@ public:
     // the trace did not store it. Returns true when the engine asks the reader to stop.
     // clipped: the record stored more frame bytes than the frame buffer holds (see
     // ReadFrameBytes); such frames are counted in ClippedFrames.
-    bool DeliverFrame(const uint8_t* bytes, std::size_t count, bool clipped = false);
+    [[nodiscard]] bool DeliverFrame(const uint8_t* bytes, std::size_t count, bool clipped = false);
 
     // Reads the `length` frame bytes of a record that has begun into buffer, which
     // holds `capacity` bytes: all of them when they fit, otherwise the first
     // `capacity` while the rest is passed over, so that the read goes on with the
     // next record. held is what the buffer now holds; clipped tells whether bytes
     // were passed over. False (ReadResult set) when the file ends first.
-    bool ReadFrameBytes(uint8_t* buffer, std::size_t capacity, std::size_t length, std::size_t& held, bool& clipped);
+    [[nodiscard]] bool ReadFrameBytes(uint8_t* buffer, std::size_t capacity, std::size_t length, std::size_t& held,
+                                      bool& clipped);
 
     // Closes one record: publishes the file position for the progress display and
     // polls Stop. Returns true (and sets ReadCancelled) when the user stopped the read.
-    bool EndOfRecord();
+    [[nodiscard]] bool EndOfRecord();
 
     // A record could not be read whole: the read ends silently with ReadResult set.
     void NoteReadError() { State.Read.ReadResult = kReadResultShortRead; }
@@ -114,6 +116,6 @@ public:
 
 // The reader of a format code (from the format table), or nullptr for a format
 // that has no reader (nothing is read).
-std::unique_ptr<TraceReader> MakeTraceReader(TraceFormatCode format);
+[[nodiscard]] std::unique_ptr<TraceReader> MakeTraceReader(TraceFormatCode format);
 
 }  // namespace quenlix

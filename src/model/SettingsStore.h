@@ -20,17 +20,19 @@ public:
 
     // The text of a value; nullopt when the value is missing. An integer value
     // reads as its decimal text.
-    virtual std::optional<std::string> ReadString(const std::string& key, const std::string& name) const = 0;
+    [[nodiscard]] virtual std::optional<std::string> ReadString(const std::string& key,
+                                                                const std::string& name) const = 0;
 
     // An integer value, or a text value that is a whole decimal number within
     // 32 bits; nullopt when the value is missing or is no such number.
-    virtual std::optional<int32_t> ReadInteger(const std::string& key, const std::string& name) const = 0;
+    [[nodiscard]] virtual std::optional<int32_t> ReadInteger(const std::string& key, const std::string& name) const = 0;
 
     // A binary value; nullopt when it is missing or not binary.
-    virtual std::optional<std::vector<uint8_t>> ReadBinary(const std::string& key, const std::string& name) const = 0;
+    [[nodiscard]] virtual std::optional<std::vector<uint8_t>> ReadBinary(const std::string& key,
+                                                                         const std::string& name) const = 0;
 
     // True when the key holds at least one value.
-    virtual bool KeyExists(const std::string& key) const = 0;
+    [[nodiscard]] virtual bool KeyExists(const std::string& key) const = 0;
 
     virtual void WriteString(const std::string& key, const std::string& name, const std::string& value) = 0;
     virtual void WriteInteger(const std::string& key, const std::string& name, int32_t value) = 0;
@@ -39,15 +41,16 @@ public:
 
 // Reads text as a whole decimal number within 32 bits (an optional sign, digits,
 // nothing else); nullopt otherwise.
-std::optional<int32_t> ParseInteger32(const std::string& text);
+[[nodiscard]] std::optional<int32_t> ParseInteger32(const std::string& text);
 
 // Settings held in memory, for tests and for tools that persist nothing.
 class MemorySettingsStore : public SettingsStore {
 public:
-    std::optional<std::string> ReadString(const std::string& key, const std::string& name) const override;
-    std::optional<int32_t> ReadInteger(const std::string& key, const std::string& name) const override;
-    std::optional<std::vector<uint8_t>> ReadBinary(const std::string& key, const std::string& name) const override;
-    bool KeyExists(const std::string& key) const override;
+    [[nodiscard]] std::optional<std::string> ReadString(const std::string& key, const std::string& name) const override;
+    [[nodiscard]] std::optional<int32_t> ReadInteger(const std::string& key, const std::string& name) const override;
+    [[nodiscard]] std::optional<std::vector<uint8_t>> ReadBinary(const std::string& key,
+                                                                 const std::string& name) const override;
+    [[nodiscard]] bool KeyExists(const std::string& key) const override;
     void WriteString(const std::string& key, const std::string& name, const std::string& value) override;
     void WriteInteger(const std::string& key, const std::string& name, int32_t value) override;
     void WriteBinary(const std::string& key, const std::string& name, const std::vector<uint8_t>& value) override;

@@ -20,7 +20,7 @@ inline constexpr const char* kVendorFileMissingMessage =
 // Empties the vendor table and loads "OUI.TXT" from programFolder. When the file
 // cannot be opened the user is told (a warning titled "Quenlix") and the program
 // goes on without vendors. Returns true when the file was read.
-bool LoadVendorTable(AnalysisState& state, const std::string& programFolder, ReadHost& host);
+[[nodiscard]] bool LoadVendorTable(AnalysisState& state, const std::string& programFolder, ReadHost& host);
 
 // Loads the vendor entries of a manufacturer file's text into the table, after
 // the entries already there, up to its capacity of 1900. Lines whose prefix is

@@ -6,7 +6,9 @@
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
@@ -22,15 +24,25 @@ namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-bool TakeSpeed(const std::string& option, const std::string& value, int32_t first, int32_t second, int32_t& speed,
-               std::string& error)
+// A list as the messages say it: "a, b and c".
+std::string Listed(const std::vector<std::string>& items, const std::string& last)
 {
-    if (value == std::to_string(first) || value == std::to_string(second)) {
-        speed = std::stoi(value);
-        return true;
+    std::string text;
+    for (std::size_t k = 0; k < items.size(); ++k)
+        text += (k == 0 ? "" : k + 1 == items.size() ? " " + last + " " : ", ") + items[k];
+    return text;
+}
+
+// The parts of a text between its separators ("a|b" -> "a", "b").
+std::vector<std::string> Split(std::string_view text, char separator)
+{
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find(separator, start), text.size());
+        words.emplace_back(text.substr(start, end - start));
+        start = end + 1;
     }
-    error = option + " must be " + std::to_string(first) + " or " + std::to_string(second);
-    return false;
+    return words;
 }
 
 // How many of the arguments after index i an option may take as its values: none
@@ -93,11 +105,6 @@ bool TakeSort(const std::string& value, ReportOptions& options, std::string& err
     return true;
 }
 
-bool IsOption(const std::string& arg, const std::string& name)
-{
-    return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
-}
-
 bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::string& error)
 {
     if (json && dump) {
@@ -126,165 +133,317 @@ bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::s
     return true;
 }
 
+// ---- the table of options -----------------------------------------------------------
+
+// What the options set while the arguments are read; checked together at the end.
+struct ParsedArguments {
+    ReportOptions Options;
+    bool Json = false;
+    bool Dump = false;
+    std::optional<ConversationQuery> Query;
+    // The settings of the conversation query, given before or after --conversation
+    // and applied to it once every argument is read.
+    std::vector<std::function<void(ConversationQuery&)>> QuerySettings;
+    bool Latency = false;
+    bool Throughput = false;
+};
+
+struct ReportOption;
+
+// An option as the arguments give it: its row of the table and its values, with
+// the parse it sets and the error it may give.
+struct GivenOption {
+    const ReportOption& Option;
+    const std::vector<std::string>& Values;
+    ParsedArguments& Parsed;
+    std::string& Error;
+};
+
+// One option of the command line: its name (and a short alias), the placeholder
+// of its values in the usage text, one word per value (none for a switch; an
+// option of one value also takes it as "--name=value"), its help lines (none for
+// a setting of the conversation query, which the help of --conversation tells
+// of) and what it sets.
+struct ReportOption {
+    std::string_view Name;
+    std::string_view Alias;
+    std::string_view Values;
+    std::string_view Help;
+    bool (*Take)(GivenOption& given);
+
+    std::size_t ValueCount() const { return Values.empty() ? 0 : Split(Values, ' ').size(); }
+    bool IsConversationSetting() const { return Help.empty(); }
+};
+
+// A switch given: its flag set.
+bool TurnOn(bool& flag)
+{
+    flag = true;
+    return true;
+}
+
+// A value that must be one of the choices of the placeholder ("10|100").
+bool TakeChoice(GivenOption& given, int32_t& out)
+{
+    const std::vector<std::string> choices = Split(given.Option.Values, '|');
+    const std::string& value = given.Values[0];
+    if (std::find(choices.begin(), choices.end(), value) != choices.end()) {
+        out = std::stoi(value);
+        return true;
+    }
+    given.Error = std::string(given.Option.Name) + " must be " + Listed(choices, "or");
+    return false;
+}
+
+// --conversation and --ladder: the query of one conversation, with the settings
+// given so far or later applied to it at the end.
+bool TakeConversation(GivenOption& given)
+{
+    ConversationQuery& query = given.Parsed.Query.emplace();
+    query.Client = given.Values[0];
+    query.Server = given.Values[1];
+    query.Application = given.Values[2];
+    return true;
+}
+
+// A frame number or window size of the conversation query, set on it by `set`.
+bool TakeQueryNumber(GivenOption& given, int32_t low, int32_t high, void (*set)(ConversationQuery&, int32_t))
+{
+    int32_t number = 0;
+    if (!TakeInteger(std::string(given.Option.Name), given.Values[0], low, high, number, given.Error)) return false;
+    given.Parsed.QuerySettings.emplace_back([set, number](ConversationQuery& query) { set(query, number); });
+    return true;
+}
+
+// A switch of the conversation query.
+bool TakeQuerySwitch(GivenOption& given, void (*set)(ConversationQuery&))
+{
+    given.Parsed.QuerySettings.emplace_back(set);
+    return true;
+}
+
+// The options, in the order of the usage text.
+constexpr ReportOption kReportOptions[] = {
+    {"--json", "", "", "print the report as JSON", [](GivenOption& g) { return TurnOn(g.Parsed.Json); }},
+    {"--dump-state", "", "", "print the whole analysis state as JSON",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Dump); }},
+    {"--packets", "", "", "with --dump-state: list every packet of every conversation",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.WithPackets); }},
+    {"--ethernet-speed", "", "10|100", "Ethernet speed in Mbit/s (default 10)",
+     [](GivenOption& g) { return TakeChoice(g, g.Parsed.Options.EthernetSpeed); }},
+    {"--token-ring-speed", "", "4|16", "Token Ring speed in Mbit/s (default 16)",
+     [](GivenOption& g) { return TakeChoice(g, g.Parsed.Options.TokenRingSpeed); }},
+    {"--address-table-dir", "", "DIR", "folder of the Observer local address tables",
+     [](GivenOption& g) {
+         g.Parsed.Options.AddressTableDir = g.Values[0];
+         return true;
+     }},
+    {"--tcp-data-response", "", "",
+     "TCP response times from a request carrying data to the\n"
+     "first data of its answer",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.TcpDataResponse); }},
+    {"--smart-names", "", "",
+     "client/server, network and station tables: names instead\n"
+     "of addresses where known",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.SmartNames); }},
+    {"--ipx-oui", "", "",
+     "client/server and network tables: IPX nodes by manufacturer;\n"
+     "station table: stations by manufacturer",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.IpxOui); }},
+    {"--network", "", "", "add the network statistics table (every IP and IPX sender)",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Network); }},
+    {"--stations", "", "", "add the station statistics table (every MAC sender)",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Stations); }},
+    {"--sort", "", "COLUMN[:desc]", "client/server table: sort by a column (number or header)",
+     [](GivenOption& g) { return TakeSort(g.Values[0], g.Parsed.Options, g.Error); }},
+    {"--ladder", "", "CLIENT SERVER APPLICATION",
+     "print the conversation's packets one line each (frame, time,\n"
+     "direction, description, problems), tab-separated; takes --from, --to",
+     [](GivenOption& g) {
+         g.Parsed.Options.Ladder = true;
+         return TakeConversation(g);
+     }},
+    {"--conversation", "", "CLIENT SERVER APPLICATION",
+     "analyse one conversation and print every result field;\n"
+     "with --from N --to M, --latency|--throughput, --window N,\n"
+     "--small|--large, --exclude-transmission-time",
+     TakeConversation},
+    {"--from", "", "N", "",
+     [](GivenOption& g) {
+         return TakeQueryNumber(g, 1, INT32_MAX, [](ConversationQuery& q, int32_t n) { q.FirstFrameNo = n; });
+     }},
+    {"--to", "", "N", "",
+     [](GivenOption& g) {
+         return TakeQueryNumber(g, 1, INT32_MAX, [](ConversationQuery& q, int32_t n) { q.LastFrameNo = n; });
+     }},
+    {"--window", "", "N", "",
+     [](GivenOption& g) {
+         return TakeQueryNumber(g, 4, 20,
+                                [](ConversationQuery& q, int32_t n) { q.WindowPackets = static_cast<uint16_t>(n); });
+     }},
+    {"--latency", "", "", "",
+     [](GivenOption& g) {
+         g.Parsed.Latency = true;
+         return TakeQuerySwitch(g, [](ConversationQuery& q) { q.MeasureThroughput = false; });
+     }},
+    {"--throughput", "", "", "",
+     [](GivenOption& g) {
+         g.Parsed.Throughput = true;
+         return TakeQuerySwitch(g, [](ConversationQuery& q) { q.MeasureThroughput = true; });
+     }},
+    {"--small", "", "", "",
+     [](GivenOption& g) { return TakeQuerySwitch(g, [](ConversationQuery& q) { q.SmallResponsesOnly = true; }); }},
+    {"--large", "", "", "",
+     [](GivenOption& g) { return TakeQuerySwitch(g, [](ConversationQuery& q) { q.LargeResponsesOnly = true; }); }},
+    {"--exclude-transmission-time", "", "", "",
+     [](GivenOption& g) {
+         return TakeQuerySwitch(g, [](ConversationQuery& q) { q.IncludeTransmissionTime = false; });
+     }},
+    {"--help", "-h", "", "print this text", [](GivenOption& g) { return TurnOn(g.Parsed.Options.Help); }},
+};
+
+// The option an argument names: by its name or alias, or as "--name=value".
+const ReportOption* FindOption(const std::string& arg)
+{
+    for (const ReportOption& option : kReportOptions) {
+        const bool joinedValue = option.ValueCount() == 1 && arg.size() > option.Name.size() &&
+                                 arg.compare(0, option.Name.size(), option.Name) == 0 && arg[option.Name.size()] == '=';
+        if (arg == option.Name || (!option.Alias.empty() && arg == option.Alias) || joinedValue) return &option;
+    }
+    return nullptr;
+}
+
+// The values of the option at args[i]; advances i past them.
+bool OptionValues(const std::vector<std::string>& args, size_t& i, const ReportOption& option, bool fileGiven,
+                  std::vector<std::string>& values, std::string& error)
+{
+    const std::string name(option.Name);
+    const std::size_t wanted = option.ValueCount();
+    if (wanted == 0) return true;
+    if (wanted == 1) return OptionValue(args, i, name, fileGiven, values.emplace_back(), error);
+    if (const size_t given = ValuesAvailable(args, i, fileGiven); given < wanted) {
+        const std::vector<std::string> words = Split(option.Values, ' ');
+        std::string missing;
+        for (size_t k = given; k < wanted; ++k) missing += (missing.empty() ? "" : " ") + words[k];
+        error = name + " needs " + std::string(option.Values) + ": missing " + missing;
+        return false;
+    }
+    values.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                  args.begin() + static_cast<std::ptrdiff_t>(i + 1 + wanted));
+    i += wanted;
+    return true;
+}
+
+// The option at args[i] with its values; advances i past them.
+bool TakeArgumentOption(const std::vector<std::string>& args, size_t& i, bool fileGiven, ParsedArguments& parsed,
+                        std::string& error)
+{
+    const ReportOption* option = FindOption(args[i]);
+    if (option == nullptr) {
+        error = "unknown option " + args[i];
+        return false;
+    }
+    std::vector<std::string> values;
+    if (!OptionValues(args, i, *option, fileGiven, values, error)) return false;
+    GivenOption given{*option, values, parsed, error};
+    return option->Take(given);
+}
+
+// "--from, --to, ... and --exclude-transmission-time": the settings of the conversation query.
+std::string ConversationSettingNames()
+{
+    std::vector<std::string> names;
+    for (const ReportOption& option : kReportOptions)
+        if (option.IsConversationSetting()) names.emplace_back(option.Name);
+    return Listed(names, "and");
+}
+
+// Applies the settings to the conversation query and checks them together.
+bool FinishConversation(ParsedArguments& parsed, std::string& error)
+{
+    if (!parsed.Query) {
+        if (parsed.QuerySettings.empty()) return true;
+        error = ConversationSettingNames() + " need --conversation";
+        return false;
+    }
+    ConversationQuery& query = *parsed.Query;
+    for (const auto& set : parsed.QuerySettings) set(query);
+    if (query.SmallResponsesOnly && query.LargeResponsesOnly) {
+        error = "--small and --large cannot be combined";
+        return false;
+    }
+    if (parsed.Latency && parsed.Throughput) {
+        error = "--latency and --throughput cannot be combined";
+        return false;
+    }
+    if (query.FirstFrameNo > 0 && query.LastFrameNo > 0 && query.FirstFrameNo > query.LastFrameNo) {
+        error = "--from " + std::to_string(query.FirstFrameNo) + " lies after --to " +
+                std::to_string(query.LastFrameNo);
+        return false;
+    }
+    if (parsed.Dump) {
+        error = "--conversation and --dump-state cannot be combined";
+        return false;
+    }
+    parsed.Options.Conversation = query;
+    return true;
+}
+
+// The usage lines of one option: its name and values, and its help from column 28
+// (from the next line on when the name and values leave no room).
+std::string UsageLines(const ReportOption& option)
+{
+    constexpr std::size_t kHelpColumn = 28;
+    std::string lead = "  " + std::string(option.Name);
+    if (!option.Values.empty()) lead += " " + std::string(option.Values);
+    const std::string indent(kHelpColumn, ' ');
+    std::string lines = lead.size() + 2 > kHelpColumn ? lead + "\n" + indent : lead + indent.substr(lead.size());
+    const std::vector<std::string> help = Split(option.Help, '\n');
+    for (std::size_t k = 0; k < help.size(); ++k) lines += (k == 0 ? "" : "\n" + indent) + help[k];
+    return lines + "\n";
+}
+
 }  // namespace
 
 std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>& args, std::string& error)
 {
-    ReportOptions options;
-    bool json = false;
-    bool dump = false;
+    ParsedArguments parsed;
     bool filesOnly = false;
-    std::optional<ConversationQuery> query;
-    std::vector<std::pair<std::string, int32_t>> queryNumbers;
-    std::vector<std::string> queryFlags;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        std::string value;
-        const bool fileGiven = filesOnly || !options.FileName.empty();
+        const bool fileGiven = filesOnly || !parsed.Options.FileName.empty();
         if (filesOnly || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (!options.FileName.empty()) {
+            if (!parsed.Options.FileName.empty()) {
                 error = "only one trace file can be given";
                 return std::nullopt;
             }
-            options.FileName = arg;
+            parsed.Options.FileName = arg;
         } else if (arg == "--") {
             filesOnly = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.Help = true;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--dump-state") {
-            dump = true;
-        } else if (arg == "--packets") {
-            options.WithPackets = true;
-        } else if (IsOption(arg, "--ethernet-speed")) {
-            if (!OptionValue(args, i, "--ethernet-speed", fileGiven, value, error) ||
-                !TakeSpeed("--ethernet-speed", value, 10, 100, options.EthernetSpeed, error))
-                return std::nullopt;
-        } else if (IsOption(arg, "--token-ring-speed")) {
-            if (!OptionValue(args, i, "--token-ring-speed", fileGiven, value, error) ||
-                !TakeSpeed("--token-ring-speed", value, 4, 16, options.TokenRingSpeed, error))
-                return std::nullopt;
-        } else if (IsOption(arg, "--address-table-dir")) {
-            if (!OptionValue(args, i, "--address-table-dir", fileGiven, options.AddressTableDir, error)) return std::nullopt;
-        } else if (arg == "--tcp-data-response") {
-            options.TcpDataResponse = true;
-        } else if (arg == "--smart-names") {
-            options.SmartNames = true;
-        } else if (arg == "--ipx-oui") {
-            options.IpxOui = true;
-        } else if (arg == "--network" || arg == "--stations") {
-            (arg == "--network" ? options.Network : options.Stations) = true;
-        } else if (IsOption(arg, "--sort")) {
-            if (!OptionValue(args, i, "--sort", fileGiven, value, error) || !TakeSort(value, options, error)) return std::nullopt;
-        } else if (arg == "--conversation" || arg == "--ladder") {
-            static constexpr const char* kParts[] = {"CLIENT", "SERVER", "APPLICATION"};
-            options.Ladder = options.Ladder || arg == "--ladder";
-            if (const size_t given = ValuesAvailable(args, i, fileGiven); given < 3) {
-                std::string missing;
-                for (size_t k = given; k < 3; ++k) missing += std::string(missing.empty() ? "" : " ") + kParts[k];
-                error = arg + " needs CLIENT SERVER APPLICATION: missing " + missing;
-                return std::nullopt;
-            }
-            ConversationQuery& q = query.emplace();
-            q.Client = args[++i];
-            q.Server = args[++i];
-            q.Application = args[++i];
-        } else if (IsOption(arg, "--from") || IsOption(arg, "--to") || IsOption(arg, "--window")) {
-            const std::string name = arg.substr(0, arg.find('='));
-            int32_t number = 0;
-            const int32_t low = name == "--window" ? 4 : 1;
-            const int32_t high = name == "--window" ? 20 : INT32_MAX;
-            if (!OptionValue(args, i, name, fileGiven, value, error) || !TakeInteger(name, value, low, high, number, error))
-                return std::nullopt;
-            queryNumbers.emplace_back(name, number);
-        } else if (arg == "--latency" || arg == "--throughput" || arg == "--small" || arg == "--large" ||
-                   arg == "--exclude-transmission-time") {
-            queryFlags.push_back(arg);
-        } else {
-            error = "unknown option " + arg;
+        } else if (!TakeArgumentOption(args, i, fileGiven, parsed, error)) {
             return std::nullopt;
         }
     }
+    ReportOptions& options = parsed.Options;
     if (options.Help) return options;
-    if (!CheckCombination(options, json, dump, error)) return std::nullopt;
-    if (!query && (!queryNumbers.empty() || !queryFlags.empty())) {
-        error = "--from, --to, --window, --latency, --throughput, --small, --large and "
-                "--exclude-transmission-time need --conversation";
+    if (!CheckCombination(options, parsed.Json, parsed.Dump, error) || !FinishConversation(parsed, error))
         return std::nullopt;
-    }
-    if (query) {
-        for (const auto& [name, number] : queryNumbers) {
-            if (name == "--from") query->FirstFrameNo = number;
-            if (name == "--to") query->LastFrameNo = number;
-            if (name == "--window") query->WindowPackets = static_cast<uint16_t>(number);
-        }
-        for (const std::string& flag : queryFlags) {
-            if (flag == "--throughput") query->MeasureThroughput = true;
-            if (flag == "--latency") query->MeasureThroughput = false;
-            if (flag == "--small") query->SmallResponsesOnly = true;
-            if (flag == "--large") query->LargeResponsesOnly = true;
-            if (flag == "--exclude-transmission-time") query->IncludeTransmissionTime = false;
-        }
-        if (query->SmallResponsesOnly && query->LargeResponsesOnly) {
-            error = "--small and --large cannot be combined";
-            return std::nullopt;
-        }
-        const auto given = [&queryFlags](const char* flag) {
-            return std::find(queryFlags.begin(), queryFlags.end(), flag) != queryFlags.end();
-        };
-        if (given("--latency") && given("--throughput")) {
-            error = "--latency and --throughput cannot be combined";
-            return std::nullopt;
-        }
-        if (query->FirstFrameNo > 0 && query->LastFrameNo > 0 && query->FirstFrameNo > query->LastFrameNo) {
-            error = "--from " + std::to_string(query->FirstFrameNo) + " lies after --to " +
-                    std::to_string(query->LastFrameNo);
-            return std::nullopt;
-        }
-        if (dump) {
-            error = "--conversation and --dump-state cannot be combined";
-            return std::nullopt;
-        }
-        options.Conversation = query;
-    }
-    options.Mode = dump ? ReportMode::DumpState : json ? ReportMode::Json : ReportMode::Text;
+    options.Mode = parsed.Dump ? ReportMode::DumpState : parsed.Json ? ReportMode::Json : ReportMode::Text;
     return options;
 }
 
 std::string ReportUsage()
 {
-    return "usage: quenlix-report [options] FILE\n"
-           "Reads a LAN analyser trace file and prints its file summary, DLC error analysis,\n"
-           "client/server table and protocol table.\n"
-           "\n"
-           "options:\n"
-           "  --json                    print the report as JSON\n"
-           "  --dump-state              print the whole analysis state as JSON\n"
-           "  --packets                 with --dump-state: list every packet of every conversation\n"
-           "  --ethernet-speed 10|100   Ethernet speed in Mbit/s (default 10)\n"
-           "  --token-ring-speed 4|16   Token Ring speed in Mbit/s (default 16)\n"
-           "  --address-table-dir DIR   folder of the Observer local address tables\n"
-           "  --tcp-data-response       TCP response times from a request carrying data to the\n"
-           "                            first data of its answer\n"
-           "  --smart-names             client/server, network and station tables: names instead\n"
-           "                            of addresses where known\n"
-           "  --ipx-oui                 client/server and network tables: IPX nodes by manufacturer;\n"
-           "                            station table: stations by manufacturer\n"
-           "  --network                 add the network statistics table (every IP and IPX sender)\n"
-           "  --stations                add the station statistics table (every MAC sender)\n"
-           "  --sort COLUMN[:desc]      client/server table: sort by a column (number or header)\n"
-           "  --ladder CLIENT SERVER APPLICATION\n"
-           "                            print the conversation's packets one line each (frame, time,\n"
-           "                            direction, description, problems), tab-separated; takes --from, --to\n"
-           "  --conversation CLIENT SERVER APPLICATION\n"
-           "                            analyse one conversation and print every result field;\n"
-           "                            with --from N --to M, --latency|--throughput, --window N,\n"
-           "                            --small|--large, --exclude-transmission-time\n"
-           "  --help                    print this text\n"
-           "\n"
-           "exit status: 0 complete read, 1 read ended early on an error (partial analysis printed),\n"
-           "2 nothing could be read or usage error\n";
+    std::string usage = "usage: quenlix-report [options] FILE\n"
+                        "Reads a LAN analyser trace file and prints its file summary, DLC error analysis,\n"
+                        "client/server table and protocol table.\n"
+                        "\n"
+                        "options:\n";
+    for (const ReportOption& option : kReportOptions)
+        if (!option.Help.empty()) usage += UsageLines(option);
+    return usage + "\n"
+                   "exit status: 0 complete read, 1 read ended early on an error (partial analysis printed),\n"
+                   "2 nothing could be read or usage error\n";
 }
 
 // ---- the host ---------------------------------------------------------------------
@@ -497,7 +656,8 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     state->Options.TokenRingSpeed = options->TokenRingSpeed;
     state->Options.TcpDataResponse = options->TcpDataResponse ? 1 : 0;
     if (!options->AddressTableDir.empty()) state->Options.AddressTableFolder = options->AddressTableDir;
-    LoadVendorTable(*state, environment.ProgramFolder, host);
+    // A missing vendor file is only a warning, which the host has shown: the report goes on without vendors.
+    static_cast<void>(LoadVendorTable(*state, environment.ProgramFolder, host));
     if (OpenTraceFile(*state, options->FileName, host) != OpenOutcome::Read) return kExitNothingRead;
     // The read itself says how it ended; a message alone (clipped frames) does not make it partial.
     const bool endedOnError = ReadEndOf(*state) != ReadEnd::Complete;

@@ -407,7 +407,7 @@ void PrintTest::PrintsOnePagePerSelectedWindow()
     program->ShowMainWindow();
     TMainForm& form = program->MainForm();
     program->State().Read.TraceFileName = "/captures/none.enc";
-    program->State().Read.TraceFormat = 5;  // LANalyzer
+    program->State().Read.TraceFormat = kFormatLANalyzer;
 
     // A latency and a throughput window are open; the what-if window is closed.
     StandIn latency(320, 200);

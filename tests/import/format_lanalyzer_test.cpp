@@ -6,6 +6,7 @@
 #include "ReaderSweeps.h"
 #include "format_support.h"
 #include "import/TraceCalendar.h"
+#include "import/TraceReader.h"
 
 namespace quenlix::testing {
 namespace {
@@ -191,6 +192,22 @@ TEST_F(LANalyzerReading, WrappedBufferOffsetsThatCannotBeFollowed)
     const CapturedRead read = Capture(cycle, kFormatLANalyzer);
     EXPECT_EQ(Order(read), std::vector<int>{0});
     EXPECT_TRUE(host.Messages.empty());
+}
+
+// The seek to the oldest frame of a file cut short before it fails: the read ends
+// on a read error (which the driver tells as damage) instead of passing for a
+// complete read of no frames.
+TEST_F(LANalyzerReading, WrappedBufferCutBeforeItsOldestFrame)
+{
+    LANalyzerOptions options;
+    options.WrapAt = 3;  // the oldest frame, 0, lies after frames 3..5
+    const TraceImage image = BuildLANalyzerTrace(options, Numbered(6));
+    for (std::size_t cut : {image.FrameOffsets[3], image.FrameOffsets[0] - 1, image.FrameOffsets[0]}) {
+        SCOPED_TRACE(::testing::Message() << "cut after " << cut << " bytes");
+        const CapturedRead read = Capture(image.Prefix(cut), kFormatLANalyzer);
+        EXPECT_EQ(read.Frames.size(), 0u);
+        EXPECT_EQ(read.State->Read.ReadResult, kReadResultShortRead);
+    }
 }
 
 TEST_F(LANalyzerReading, TruncatedAnywhere)

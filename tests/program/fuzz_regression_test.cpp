@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "../../fuzz/SampleTraces.h"
 #include "FrameCapture.h"
 #include "TestFiles.h"
+#include "import/TraceFormats.h"
 
 namespace quenlix::testing {
 namespace {
@@ -25,6 +27,7 @@ namespace fs = std::filesystem;
 
 const fs::path kRegressions = fs::path(QUENLIX_SOURCE_DIR) / "tests" / "fuzz_regressions";
 const fs::path kCaptures = fs::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "captures";
+const fs::path kCorpus = fs::path(QUENLIX_SOURCE_DIR) / "tests" / "fuzz_corpus";
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -112,6 +115,35 @@ TEST(FuzzRegression, WriterTracesKeepEveryRule)
                                     [](uint8_t b) { return b == 0; }));
         }
     }
+}
+
+// The reader targets are the readers of the format table: every format is read by
+// one of them and reached by a read-trace selector, and each target keeps its
+// corpus folder under its name.
+TEST(FuzzTargets, EveryFormatOfTheTableHasItsReaderTarget)
+{
+    std::set<std::string> targets;
+    for (const fuzz::ReaderTarget& target : fuzz::kReaderTargets) {
+        EXPECT_TRUE(targets.insert(target.Name).second) << target.Name;
+        EXPECT_EQ(fuzz::ReaderTargetName(target.Format), target.Name);
+        EXPECT_TRUE(fs::is_directory(kCorpus / ("reader_" + std::string(target.Name)))) << target.Name;
+    }
+    for (const TraceFormat& format : TraceFormats()) {
+        SCOPED_TRACE(format.AnalyzerName);
+        EXPECT_TRUE(targets.contains(fuzz::ReaderTargetName(format.Code)));
+        const auto selects = [&format](const auto& formats) {
+            return std::find(formats.begin(), formats.end(), format.Code) != formats.end();
+        };
+        EXPECT_TRUE(selects(fuzz::kReaderFormats) || selects(fuzz::kLaterReaderFormats));
+    }
+    for (const auto& entry : fs::directory_iterator(kCorpus)) {
+        const std::string folder = entry.path().filename().string();
+        if (StartsWith(folder, "reader_")) {
+            EXPECT_TRUE(targets.contains(folder.substr(7))) << folder;
+        }
+    }
+    EXPECT_EQ(fuzz::ReaderTargetFormat("no-such-reader"), kFormatUnknown);
+    EXPECT_EQ(fuzz::ReaderTargetName(kFormatUnknown), "");
 }
 
 // One unicast frame analysed: a sound state for the rules below to break.

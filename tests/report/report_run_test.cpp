@@ -296,6 +296,79 @@ TEST(ReportArguments, RejectsBadUsageWithExitTwo)
     EXPECT_EQ(help.Out.rfind("usage: quenlix-report", 0), 0u);
 }
 
+// Each refusal names its reason, in the words the options are described with.
+TEST(ReportArguments, RefusalsSayWhy)
+{
+    const std::string notAFolder = std::string(QUENLIX_SOURCE_DIR) + "/README.md";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"--ethernet-speed", "16", "a.enc"}, "--ethernet-speed must be 10 or 100"},
+        {{"--token-ring-speed=10", "a.enc"}, "--token-ring-speed must be 4 or 16"},
+        {{"a.enc", "--sort"}, "missing value for --sort"},
+        {{"--json=yes", "a.enc"}, "unknown option --json=yes"},
+        {{"--conversation=a", "a.enc"}, "unknown option --conversation=a"},
+        {{"--ladder", "a", "a.enc"}, "--ladder needs CLIENT SERVER APPLICATION: missing SERVER APPLICATION"},
+        {{"--window", "3", "--conversation", "a", "b", "c", "a.enc"}, "--window needs a whole number from 4 to 20"},
+        {{"--exclude-transmission-time", "a.enc"},
+         "--from, --to, --window, --latency, --throughput, --small, --large and --exclude-transmission-time "
+         "need --conversation"},
+        {{"--conversation", "a", "b", "c", "--latency", "--throughput", "a.enc"},
+         "--latency and --throughput cannot be combined"},
+        {{"--small", "--conversation", "a", "b", "c", "--large", "a.enc"}, "--small and --large cannot be combined"},
+        {{"--conversation", "a", "b", "c", "--from=9", "--to", "3", "a.enc"}, "--from 9 lies after --to 3"},
+        {{"--address-table-dir", notAFolder, "a.enc"}, "--address-table-dir: no folder " + notAFolder},
+    };
+    for (const auto& [args, reason] : refusals) {
+        std::string error;
+        EXPECT_FALSE(ParseReportArguments(args, error)) << ::testing::PrintToString(args);
+        EXPECT_EQ(error, reason);
+    }
+}
+
+// The settings of a conversation apply wherever they stand among the arguments.
+TEST(ReportArguments, ConversationSettingsApplyInAnyOrder)
+{
+    std::string error;
+    const auto options = ParseReportArguments({"--window=12", "--throughput", "--ladder", "c", "s", "TCP/Port 1<->HTTP",
+                                               "--from", "5", "--exclude-transmission-time", "--small", "t.enc"},
+                                              error);
+    ASSERT_TRUE(options && options->Conversation) << error;
+    const ConversationQuery& query = *options->Conversation;
+    EXPECT_TRUE(options->Ladder);
+    EXPECT_EQ(query.Client + "|" + query.Server + "|" + query.Application, "c|s|TCP/Port 1<->HTTP");
+    EXPECT_EQ(query.WindowPackets, 12);
+    EXPECT_TRUE(query.MeasureThroughput);
+    EXPECT_EQ(query.FirstFrameNo, 5);
+    EXPECT_EQ(query.LastFrameNo, -1);
+    EXPECT_FALSE(query.IncludeTransmissionTime);
+    EXPECT_TRUE(query.SmallResponsesOnly);
+    EXPECT_FALSE(query.LargeResponsesOnly);
+    const auto help = ParseReportArguments({"-h"}, error);
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->Help);
+}
+
+// The usage text and the parser share one table: every option the usage names is
+// one the parser takes, and the help stands in its column.
+TEST(ReportUsage, NamesOnlyOptionsTheParserTakes)
+{
+    const std::string usage = ReportUsage();
+    std::istringstream lines(usage);
+    int options = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  --", 0) != 0) continue;
+        ++options;
+        const std::string name = line.substr(2, line.find(' ', 2) - 2);
+        std::string error;
+        static_cast<void>(ParseReportArguments({name}, error));
+        EXPECT_EQ(error.rfind("unknown option", 0), std::string::npos) << name << ": " << error;
+    }
+    EXPECT_GT(options, 0);
+    EXPECT_NE(usage.find("\n  --ethernet-speed 10|100   Ethernet speed in Mbit/s (default 10)\n"), std::string::npos);
+    EXPECT_NE(usage.find("\n  --ladder CLIENT SERVER APPLICATION\n" + std::string(28, ' ') + "print the conversation's"),
+              std::string::npos);
+    EXPECT_NE(usage.find("; takes --from, --to\n  --conversation"), std::string::npos);
+}
+
 TEST(ReportHost, DrawsProgressOnlyWhenStandardErrorIsATerminal)
 {
     TempFolder folder;

@@ -496,7 +496,8 @@ void TMainForm::FormCreate()
     Action("PrintBtn")->setToolTip(Action("Print1")->toolTip());
     Action("PrintBtn")->setStatusTip(Action("Print1")->statusTip());
     state_.VendorCount = 0;
-    LoadVendorTable(state_, programFolder_, host_);
+    // A missing vendor file is only a warning, which the host has shown: the program goes on without vendors.
+    static_cast<void>(LoadVendorTable(state_, programFolder_, host_));
     state_.ObjectList.Clear(kObjectListCapacity);
     state_.PacketList.reserve(kPacketListCapacity);
     firstActivation_ = true;
@@ -513,8 +514,8 @@ void TMainForm::LoadSettings()
     if (windows_.ChartProperties != nullptr) windows_.ChartProperties->SetValues(settings_.Charts);
     Action("ShowTipWizard1")->setChecked(settings_.TipWizardEnabled);
     tipPanel_->setVisible(settings_.TipWizardEnabled);
-    Action("TcpDataResponse1")->setChecked(settings_.Options.TcpDataResponse);
-    state_.Options.TcpDataResponse = settings_.Options.TcpDataResponse ? 1 : 0;
+    Action("TcpDataResponse1")->setChecked(settings_.TcpDataResponse);
+    state_.Options.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -874,8 +875,8 @@ void TMainForm::BandwidthOptionClick(int option)
 // The response times of the trace on show are measured again the new way.
 void TMainForm::TcpDataResponse1Click()
 {
-    settings_.Options.TcpDataResponse = Action("TcpDataResponse1")->isChecked();
-    state_.Options.TcpDataResponse = settings_.Options.TcpDataResponse ? 1 : 0;
+    settings_.TcpDataResponse = Action("TcpDataResponse1")->isChecked();
+    state_.Options.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
     if (mainPageControl_->isVisible() && refreshServerGrid_) refreshServerGrid_();
 }
 
