@@ -149,6 +149,7 @@ std::string NetworkStatisticsContent::Caption() const { return caption_.empty() 
 const std::vector<GridColumn>& NetworkStatisticsContent::Columns() const
 {
     using A = GridAlignment;
+    // The JSON report keys these columns by their header texts, as it always has.
     static const std::vector<GridColumn> columns{
         {"Network Address", A::Right, "", "Network Address"},
         {"Protocols", A::Left, "", "Protocols"},

@@ -109,6 +109,7 @@ std::vector<std::string> StationStatsContent::ModeItems() const
 const std::vector<GridColumn>& StationStatsContent::Columns() const
 {
     using A = GridAlignment;
+    // The JSON report keys these columns by their header texts, as it always has.
     static const std::vector<GridColumn> columns{
         {"Source Address", A::Left, "", "Source Address"},
         {"Encapsulation", A::Left, "", "Encapsulation"},
