@@ -1,7 +1,7 @@
 // The client/server table and the conversation query of quenlix-report, on the
 // real office capture: the table follows the report, sorts on request, is typed
 // JSON objects with --json, and the query prints the transaction analysis of
-// one conversation.
+// one conversation. Also the one JSON shape of every grid table.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "report/GridJson.h"
 #include "report_json.h"
 #include "report_support.h"
 
@@ -49,6 +50,52 @@ TEST(ReportClientServer, TextAndJsonCarryTheTable)
     const JsonValue& timed = dataReport["ClientServer"];
     ASSERT_GT(timed.Size(), 2u);
     EXPECT_NE(timed[0]["Application"].Text.find("Port 8080"), std::string::npos);
+}
+
+// One row with a cell of every kind, its columns standing in another order in
+// the grid than in their list: each member is keyed by its own column's JSON key,
+// and holds the typed value or the text.
+TEST(ReportGridJson, RowsAreObjectsKeyedByTheColumnsJsonKeys)
+{
+    using K = JsonValue::Kind;
+    const uint8_t address[] = {10, 0, 0, 2};
+    const struct {
+        const char* Key;
+        GridCell Cell;
+        K Kind;            // as a typed value
+        const char* Typed;  // as written
+    } columns[] = {
+        {"n", {"1,024", GridValue::Count(1024)}, K::Number, "1024"},
+        {"d", {"< 00:00:01", GridValue::Duration(0)}, K::Number, "0"},
+        {"p", {"45.70%", GridValue::Percent(45.7)}, K::Number, "45.7"},
+        {"f", {" 21.345", GridValue::Number(21.345)}, K::Number, "21.345"},
+        {"a", {"10.0.0.2", GridValue::Address(address, 4)}, K::String, "10.0.0.2"},
+        {"t", {"HTTP", GridValue::Text()}, K::String, "HTTP"},
+        {"x", {"-", GridValue()}, K::Null, ""},
+    };
+    const int count = static_cast<int>(std::size(columns));
+    std::vector<GridColumn> list;
+    std::vector<int> positions;
+    GridContent grid(count, 2);
+    for (int logical = 0; logical < count; ++logical) {
+        const int position = (logical + 3) % count;
+        list.push_back({"", GridAlignment::Left, "", columns[logical].Key});
+        positions.push_back(position);
+        grid.SetCell(position, 1, columns[logical].Cell);
+    }
+    const std::vector<const char*> keys = GridJsonKeys(list, positions);
+    for (const GridJsonCells kind : {GridJsonCells::Values, GridJsonCells::Texts}) {
+        JsonWriter json;
+        GridRowsJson(json, grid, keys, 1, 1, kind);
+        const JsonValue rows = JsonParser::Parse(json.Text());
+        ASSERT_EQ(rows.Size(), 1u);
+        EXPECT_EQ(rows[0].Keys(), (std::vector<std::string>{"a", "t", "x", "n", "d", "p", "f"}));  // in grid order
+        for (const auto& column : columns) {
+            const JsonValue& member = rows[0][column.Key];
+            EXPECT_EQ(member.Type, kind == GridJsonCells::Values ? column.Kind : K::String) << column.Key;
+            EXPECT_EQ(member.Text, kind == GridJsonCells::Values ? column.Typed : column.Cell.Text) << column.Key;
+        }
+    }
 }
 
 TEST(ReportClientServer, JsonRowsAreObjectsOfTypedCells)
