@@ -74,6 +74,14 @@ std::string FormatMilliseconds(double value)
     return FormatFixed(value, 2);
 }
 
+double RoundToDecimals(double value, int decimals)
+{
+    if (!std::isfinite(value)) return 0;
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.*f", std::clamp(decimals, 0, 9), value);
+    return std::strtod(buffer, nullptr);
+}
+
 double RoundToSignificant3(double value)
 {
     if (!std::isfinite(value) || value == 0) return 0;
@@ -93,6 +101,12 @@ std::string PercentOf(double part, double whole)
 {
     if (!(whole > 0)) return "0.00%";
     return FormatPercent(part / whole * 100.0);
+}
+
+double PercentOfFigure(double part, double whole)
+{
+    if (!(whole > 0)) return 0;
+    return RoundToDecimals(RoundToSignificant3(part / whole * 100.0), 2);
 }
 
 std::string FormatDuration(int64_t seconds)

@@ -28,6 +28,11 @@ std::string FormatCount(double value);
 // FormatFixed(1234.5, 2) -> "1,234.50". Never prints "-0.00".
 std::string FormatFixed(double value, int decimals);
 
+// The number FormatFixed(value, decimals) shows, as the nearest double: printf
+// rounds the exact binary value ("%.3f" of 21.3449999 is "21.345"), so this does
+// too, and a figure kept beside its text compares exactly as the text reads.
+double RoundToDecimals(double value, int decimals);
+
 // Milliseconds and similar measurements: two decimals with thousands separators.
 std::string FormatMilliseconds(double value);
 
@@ -41,6 +46,8 @@ std::string FormatPercent(double percent);
 
 // part / whole x 100 as a table percentage; "0.00%" when whole is not positive.
 std::string PercentOf(double part, double whole);
+// The number that PercentOf(part, whole) shows: 45.70 for "45.70%".
+double PercentOfFigure(double part, double whole);
 
 // Whole seconds as hours:minutes:seconds, each field at least two digits; hours
 // do not wrap at 24. Negative durations show as "00:00:00".

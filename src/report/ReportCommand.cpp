@@ -13,6 +13,7 @@
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
 #include "report/ReportContent.h"
+#include "ui/controls/GridJson.h"
 #include "ui/shared/JsonWriter.h"
 #include "report/StateDump.h"
 #include "report/TextTable.h"
@@ -542,18 +543,14 @@ std::string ClientServerText(const ClientServerContent& content)
     return text + table.Render();
 }
 
-// The report's JSON object with the client/server table added as its last member.
+// The report's JSON object with the client/server table added as its last member:
+// one object per conversation, typed (see GridJsonCells::Values).
 std::string WithClientServerJson(std::string report, const ClientServerContent& content)
 {
     JsonWriter table;
-    table.BeginArray();
-    if (!content.NoCSPackets)
-        for (const auto& row : ServerTableTexts(content, kReportMarkText)) {
-            table.BeginArray(true);
-            for (const std::string& cell : row) table.String(cell);
-            table.EndArray();
-        }
-    table.EndArray();
+    const int lastRow = content.NoCSPackets ? 0 : content.ServerRowCount;
+    GridRowsJson(table, ServerGridWithMarks(content, kReportMarkText), GridJsonKeys(ServerGridColumns()), 1, lastRow,
+                 GridJsonCells::Values);
     std::string array = table.Text();
     while (!array.empty() && array.back() == '\n') array.pop_back();
     const std::size_t close = report.find_last_of('}');
@@ -623,8 +620,8 @@ void PrintReport(AnalysisState& state, const ReportOptions& options, std::ostrea
         break;
     case ReportMode::Json: {
         std::string report = WithClientServerJson(ReportJson(state), BuildClientServer(state, options));
-        if (options.Network) report = WithMember(report, "Network", PeerGridJson(NetworkStatisticsRows(state, peers)));
-        if (options.Stations) report = WithMember(report, "Stations", PeerGridJson(StationStatisticsRows(state, peers)));
+        if (options.Network) report = WithMember(report, "Network", NetworkStatisticsJson(state, peers));
+        if (options.Stations) report = WithMember(report, "Stations", StationStatisticsJson(state, peers));
         out << report;
         break;
     }

@@ -199,15 +199,13 @@ void ClientServerPageTest::SortButtonsAndDoubleClickReorderWholeRows()
     QVERIFY(rows >= 2);
     const auto numbers = [&](int col) {
         std::vector<double> keys;
-        for (int row = 1; row <= rows; ++row) keys.push_back(GridNumericKey(t.Shown(col, row).toStdString()));
+        for (int row = 1; row <= rows; ++row) keys.push_back(t.page->Content().ServerGrid.Value(col, row).Figure());
         return keys;
     };
-    // Each row keeps its own hidden key: the client column still names its key.
+    // Each row keeps its own tag: the client column still names the row's conversation.
     const auto rowsIntact = [&] {
-        const GridContent& grid = t.page->Content().ServerGrid;
         for (int row = 1; row <= rows; ++row) {
-            const std::string& key = grid.Cell(kColClientKey, row);
-            const NetString address(reinterpret_cast<const uint8_t*>(key.data()), key.size());
+            const NetString& address = ServerGridRowConversation(t.page->Content(), row)->Client;
             if (t.Shown(kColClient, row).toStdString() != NetAddressText(t.State(), address, false)) return false;
         }
         return true;
@@ -312,7 +310,7 @@ void ClientServerPageTest::CopyButtonAndEditMenuPutTheSelectionOnTheClipboard()
     for (int row = 1; row <= rows; ++row) QCOMPARE(lines[row].count('\t'), kServerGridColumns - 1);
     QCOMPARE(lines[rows].section('\t', kColPackets, kColPackets), t.Shown(kColPackets, rows));
     QVERIFY(all.contains(kBullet));
-    QVERIFY(!all.contains(QChar::ReplacementCharacter));  // neither raw marks nor hidden keys
+    QVERIFY(!all.contains(QChar::ReplacementCharacter));  // no raw marks
 }
 
 void ClientServerPageTest::SmartNamesRewriteTheSortedNameColumns()
@@ -327,10 +325,8 @@ void ClientServerPageTest::SmartNamesRewriteTheSortedNameColumns()
 
     t.CheckBox("SmartNames")->click();
     QVERIFY(t.page->Content().SmartNames);
-    const GridContent& grid = t.page->Content().ServerGrid;
     for (int row = 1; row <= rows; ++row) {
-        const std::string& key = grid.Cell(kColServerKey, row);
-        const NetString address(reinterpret_cast<const uint8_t*>(key.data()), key.size());
+        const NetString& address = ServerGridRowConversation(t.page->Content(), row)->Server;
         const std::string name = LookupName(t.State(), address);
         QCOMPARE(t.Shown(kColServer, row).toStdString(),
                  name.empty() ? NetAddressText(t.State(), address, false) : name);
@@ -344,8 +340,7 @@ void ClientServerPageTest::SmartNamesRewriteTheSortedNameColumns()
     QVERIFY(!t.page->Content().SmartNames);
     QCOMPARE(t.Shown(kColServer, 1), firstServer);
     for (int row = 1; row <= rows; ++row) {
-        const std::string& key = grid.Cell(kColServerKey, row);
-        const NetString address(reinterpret_cast<const uint8_t*>(key.data()), key.size());
+        const NetString& address = ServerGridRowConversation(t.page->Content(), row)->Server;
         QCOMPARE(t.Shown(kColServer, row).toStdString(), NetAddressText(t.State(), address, false));
     }
 
@@ -411,19 +406,19 @@ void ClientServerPageTest::PopUpShowsTheDlcSourceOfNameCells()
     QCOMPARE(popUp->actions().indexOf(dlc), 2);
     QVERIFY(toolbox->isEnabled());
 
-    const GridContent& grid = t.page->Content().ServerGrid;
     t.MakeCurrent(kColClient, 2);
     t.page->ServerGridMouseDown(QPoint(4, 4));
     QVERIFY(popUp->isVisible());
     QVERIFY(divider->isVisible());
     QVERIFY(dlc->isVisible());
-    QCOMPARE(dlc->text().toStdString(), "DLC Source is " + grid.Cell(kColClientDLC, 2));
+    QCOMPARE(dlc->text().toStdString(), "DLC Source is " + ServerGridRowConversation(t.page->Content(), 2)->ClientDLC);
     popUp->close();
 
     t.MakeCurrent(kColServer, 1);
     t.page->ServerGridMouseDown(QPoint(4, 4));
-    QCOMPARE(dlc->text().toStdString(), "DLC Source is " + grid.Cell(kColServerDLC, 1));
-    QVERIFY(grid.Cell(kColServerDLC, 1).size() >= 12 || grid.Cell(kColServerDLC, 1) == "UNKNOWN");
+    const std::string& serverDLC = ServerGridRowConversation(t.page->Content(), 1)->ServerDLC;
+    QCOMPARE(dlc->text().toStdString(), "DLC Source is " + serverDLC);
+    QVERIFY(serverDLC.size() >= 12 || serverDLC == "UNKNOWN");
     popUp->close();
 
     t.MakeCurrent(kColPackets, 1);

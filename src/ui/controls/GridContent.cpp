@@ -2,65 +2,63 @@
 #include "model/StringHelpers.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <limits>
-#include <string_view>
 #include <utility>
+
+#include "model/NumberFormat.h"
 
 namespace quenlix {
 
 namespace {
 
-const std::string kEmptyCell;
-constexpr double kNotANumberKey = -std::numeric_limits<double>::infinity();
+const GridCell kEmptyCell;
+const GridRow kEmptyRow;
 
-// The whole text as a finite number, or nothing.
-std::optional<double> ParseNumber(std::string_view text)
+// The rank of a value's kind in the order of the sorts.
+int SortRank(const GridValue& value)
 {
-    double value = 0;
-    const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(text.data(), last, value);
-    if (text.empty() || error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-// "hh:mm:ss" (or "mm:ss") as seconds; every field plain digits.
-std::optional<double> ParseDuration(std::string_view text)
-{
-    double seconds = 0;
-    int fields = 0;
-    while (true) {
-        const size_t colon = text.find(':');
-        const std::string_view field = text.substr(0, colon);
-        if (field.empty() || !std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return std::nullopt;
-        const std::optional<double> value = ParseNumber(field);
-        if (!value) return std::nullopt;
-        seconds = seconds * 60 + *value;
-        ++fields;
-        if (colon == std::string_view::npos) break;
-        text.remove_prefix(colon + 1);
+    switch (value.Kind()) {
+    case GridValueKind::None: return 0;
+    case GridValueKind::Address: return 2;
+    case GridValueKind::Text: return 3;
+    default: return 1;  // the figures
     }
-    return fields <= 3 ? std::optional<double>(seconds) : std::nullopt;
-}
-
-double KeyOfPlainText(std::string_view text)
-{
-    text = Trimmed(text);
-    if (!text.empty() && text.front() == '<') return KeyOfPlainText(text.substr(1)) - 0.5;
-    const std::optional<double> value =
-        text.find(':') != std::string_view::npos ? ParseDuration(text) : ParseNumber(text);
-    return value ? *value : kNotANumberKey;
-}
-
-template <class Key>
-bool Before(const Key& a, const Key& b, bool ascending)
-{
-    return ascending ? a < b : b < a;
 }
 
 }  // namespace
+
+bool GridValue::IsFigure() const
+{
+    return SortRank(*this) == 1;
+}
+
+GridCell TextCell(std::string text)
+{
+    GridValue value = text.empty() ? GridValue() : GridValue::Text();
+    return {std::move(text), std::move(value)};
+}
+
+GridCell CountCell(int64_t count)
+{
+    return {FormatCount(count), GridValue::Count(count)};
+}
+
+GridCell AddressCell(std::string text, std::string_view plainText, const uint8_t* bytes, size_t length)
+{
+    if (text != plainText) return TextCell(std::move(text));
+    return {std::move(text), GridValue::Address(bytes, length)};
+}
+
+std::weak_ordering CompareGridCells(const GridCell& a, const GridCell& b)
+{
+    const int rank = SortRank(a.Value);
+    if (rank != SortRank(b.Value)) return rank <=> SortRank(b.Value);
+    switch (rank) {
+    case 1: return std::weak_order(a.Value.Figure(), b.Value.Figure());
+    case 2: return a.Value.Bytes().compare(b.Value.Bytes()) <=> 0;
+    case 3: return a.Text.compare(b.Text) <=> 0;
+    default: return std::weak_ordering::equivalent;
+    }
+}
 
 GridContent::GridContent(int colCount, int rowCount) : colCount_(ClampCount(colCount, 1))
 {
@@ -82,22 +80,52 @@ bool GridContent::HasCell(int col, int row) const
     return row >= 0 && row < RowCount() && col >= 0 && static_cast<size_t>(col) < rows_[static_cast<size_t>(row)].Cells.size();
 }
 
-const std::string& GridContent::Cell(int col, int row) const
+const GridCell& GridContent::CellAt(int col, int row) const
 {
     return HasCell(col, row) ? rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(col)] : kEmptyCell;
 }
 
+const std::string& GridContent::Cell(int col, int row) const
+{
+    return CellAt(col, row).Text;
+}
+
+const GridValue& GridContent::Value(int col, int row) const
+{
+    return CellAt(col, row).Value;
+}
+
 void GridContent::SetCell(int col, int row, std::string text)
 {
+    SetCell(col, row, TextCell(std::move(text)));
+}
+
+void GridContent::SetCell(int col, int row, std::string text, GridValue value)
+{
+    SetCell(col, row, {std::move(text), std::move(value)});
+}
+
+void GridContent::SetCell(int col, int row, GridCell cell)
+{
     if (row < 0 || row >= RowCount() || col < 0) return;
-    std::vector<std::string>& cells = rows_[static_cast<size_t>(row)].Cells;
+    std::vector<GridCell>& cells = rows_[static_cast<size_t>(row)].Cells;
     if (static_cast<size_t>(col) >= cells.size()) cells.resize(static_cast<size_t>(col) + 1);
-    cells[static_cast<size_t>(col)] = std::move(text);
+    cells[static_cast<size_t>(col)] = std::move(cell);
 }
 
 void GridContent::ClearRow(int row)
 {
     if (row >= 0 && row < RowCount()) rows_[static_cast<size_t>(row)].Cells.clear();
+}
+
+const GridRow& GridContent::Row(int row) const
+{
+    return row >= 0 && row < RowCount() ? rows_[static_cast<size_t>(row)] : kEmptyRow;
+}
+
+void GridContent::SetRow(int row, GridRow cells)
+{
+    if (row >= 0 && row < RowCount()) rows_[static_cast<size_t>(row)] = std::move(cells);
 }
 
 int32_t GridContent::RowTag(int row) const
@@ -136,36 +164,28 @@ void GridContent::SelectAll()
 
 // ---- sorting ----------------------------------------------------------------------
 
-void GridContent::TextSort()
+void GridContent::ToggleSort()
 {
     const bool ascending = col_ == sortedColumn_ ? !lastSortAscending_ : true;
-    Sort(col_, ascending, GridSortKind::Text);
+    Sort(col_, ascending);
 }
 
-void GridContent::SortByColumn(int col, bool ascending, GridSortKind kind)
+void GridContent::SortByColumn(int col, bool ascending)
 {
     col_ = col;
-    Sort(col, ascending, kind);
+    Sort(col, ascending);
 }
 
-void GridContent::Sort(int col, bool ascending, GridSortKind kind)
+void GridContent::Sort(int col, bool ascending)
 {
     bool doSort = !(col == sortedColumn_ && ascending == lastSortAscending_);
     if (OnSortStart) OnSortStart(doSort, ascending);
     if (!doSort) return;
     const int first = std::min(fixedRows_, RowCount());
-    const int count = RowCount() - first;
-    if (kind == GridSortKind::Numbers) {
-        std::vector<double> keys;
-        keys.reserve(static_cast<size_t>(count));
-        for (int r = first; r < RowCount(); ++r) keys.push_back(GridNumericKey(Cell(col, r)));
-        QuickSort(keys, 0, count - 1, ascending);
-    } else {
-        std::vector<std::string> keys;
-        keys.reserve(static_cast<size_t>(count));
-        for (int r = first; r < RowCount(); ++r) keys.push_back(Cell(col, r));
-        QuickSort(keys, 0, count - 1, ascending);
-    }
+    std::vector<GridCell> keys;
+    keys.reserve(static_cast<size_t>(RowCount() - first));
+    for (int r = first; r < RowCount(); ++r) keys.push_back(CellAt(col, r));
+    QuickSort(keys, 0, static_cast<int>(keys.size()) - 1, ascending);
     sortedColumn_ = col;
     lastSortAscending_ = ascending;
     if (OnSortFinish) OnSortFinish();
@@ -176,17 +196,19 @@ void GridContent::Sort(int col, bool ascending, GridSortKind kind)
 // smaller part is sorted by recursion and the larger by the loop, so the depth
 // stays logarithmic whatever the data; the order of equal keys is that of the
 // plain recursive form, as the two parts never overlap.
-template <class Key>
-void GridContent::QuickSort(std::vector<Key>& keys, int lo, int hi, bool ascending)
+void GridContent::QuickSort(std::vector<GridCell>& keys, int lo, int hi, bool ascending)
 {
+    const auto before = [ascending](const GridCell& a, const GridCell& b) {
+        return ascending ? CompareGridCells(a, b) < 0 : CompareGridCells(b, a) < 0;
+    };
     const size_t rowBase = static_cast<size_t>(std::min(fixedRows_, RowCount()));
     while (lo < hi) {
         int i = lo;
         int j = hi;
-        const Key pivot = keys[static_cast<size_t>((lo + hi) / 2)];
+        const GridCell pivot = keys[static_cast<size_t>((lo + hi) / 2)];
         do {
-            while (Before(keys[static_cast<size_t>(i)], pivot, ascending)) ++i;
-            while (Before(pivot, keys[static_cast<size_t>(j)], ascending)) --j;
+            while (before(keys[static_cast<size_t>(i)], pivot)) ++i;
+            while (before(pivot, keys[static_cast<size_t>(j)])) --j;
             if (i <= j) {
                 std::swap(keys[static_cast<size_t>(i)], keys[static_cast<size_t>(j)]);
                 std::swap(rows_[rowBase + static_cast<size_t>(i)], rows_[rowBase + static_cast<size_t>(j)]);
@@ -268,27 +290,11 @@ std::optional<std::string> GridContent::CutText()
     std::string text = SelectionText();
     for (int r : CopiedRows())
         for (int c : CopiedColumns())
-            if (r >= fixedRows_ && c >= fixedCols_ && HasCell(c, r)) rows_[static_cast<size_t>(r)].Cells[static_cast<size_t>(c)].clear();
+            if (r >= fixedRows_ && c >= fixedCols_ && HasCell(c, r)) rows_[static_cast<size_t>(r)].Cells[static_cast<size_t>(c)] = {};
     return text;
 }
 
 // ---- free functions ---------------------------------------------------------------
-
-double GridNumericKey(const std::string& text)
-{
-    std::string plain;
-    plain.reserve(text.size());
-    bool percentRemoved = false;
-    for (char c : text) {
-        if (c == ',') continue;
-        if (c == '%' && !percentRemoved) {
-            percentRemoved = true;
-            continue;
-        }
-        plain += c;
-    }
-    return KeyOfPlainText(plain);
-}
 
 std::vector<std::vector<std::string>> GridTexts(const GridContent& grid, int firstRow)
 {

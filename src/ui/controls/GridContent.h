@@ -1,21 +1,26 @@
 #pragma once
-// The rules of the sortable, copyable string grid of every statistics table,
-// kept free of any toolkit so that the desktop grid widget and the printed and
+// The rules of the sortable, copyable grid of every statistics table, kept free
+// of any toolkit so that the desktop grid widget and the printed and
 // command-line reports share them: the cells with their fixed rows and columns,
-// per-column alignment, one tag per row that travels with its row, the text and
-// numeric sorts with the remembered sort column and direction, and copying a
-// selection as tab-separated lines.
+// per-column alignment, one tag per row that travels with its row, the sort by
+// the cells' values with the remembered sort column and direction, and copying
+// a selection as tab-separated lines.
 //
-// A row holds every cell written to it, also those beyond the visible column
-// count, and a sort moves whole rows: cells kept beyond the visible columns (a
-// window's hidden key columns) always stay with their row.
+// A cell holds its text, which is what every view shows and copies, and a typed
+// value beside it (a count, a duration, a percentage, another figure, address
+// bytes or the text itself), which is what a sort compares and what typed output
+// writes. A row holds every cell written to it, also those beyond the visible
+// column count, and a sort moves whole rows with their tags: a window that has to
+// find its rows again after a sort gives each row a tag.
 
+#include <compare>
 #include <cstdint>
 #include <functional>
 #include <array>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quenlix {
@@ -33,16 +38,13 @@ enum GridCopyMode : uint8_t {
     cmFixedRows = 0x08,   // the fixed rows come first
 };
 
-enum class GridSortKind { Text, Numbers };
-
 // One column of a grid as the page, the printed report and the JSON report all
-// describe it: its heading, alignment, how the Sort buttons sort it, the tool tip
-// of its heading and, for a table the JSON report writes as objects, the key of
-// its cells there.
+// describe it: its heading, alignment, the tool tip of its heading and, for a
+// table the JSON report writes as objects, the key of its cells there. How the
+// Sort buttons order the column is up to its cells' values.
 struct GridColumn {
     const char* Header;
     GridAlignment Alignment;
-    GridSortKind Sort;
     const char* Tip = "";
     const char* JsonKey = nullptr;
 };
@@ -56,6 +58,79 @@ constexpr bool EveryColumnHasAJsonKey(const std::array<GridColumn, N>& columns)
         if (column.JsonKey == nullptr || column.JsonKey[0] == '\0') return false;
     return true;
 }
+
+// ---- cell values ------------------------------------------------------------------
+
+enum class GridValueKind : uint8_t {
+    None,      // nothing to compare: an empty cell, or "-" where there is no data
+    Count,     // a whole number
+    Duration,  // whole seconds
+    Percent,   // a percentage as shown ("45.70%" holds 45.7)
+    Number,    // any other measurement as shown (milliseconds, Kbytes per second)
+    Address,   // address bytes in the order they travel in
+    Text,      // the cell's own text
+};
+
+// The typed value of a cell. A figure is the number the cell's text shows,
+// rounded as it is shown, so that two cells that look the same compare equal.
+class GridValue {
+public:
+    GridValue() = default;  // no value
+    static GridValue Count(int64_t count) { return {GridValueKind::Count, static_cast<double>(count)}; }
+    static GridValue Duration(int64_t seconds) { return {GridValueKind::Duration, static_cast<double>(seconds)}; }
+    static GridValue Percent(double percent) { return {GridValueKind::Percent, percent}; }
+    static GridValue Number(double number) { return {GridValueKind::Number, number}; }
+    static GridValue Address(const uint8_t* bytes, size_t length)
+    {
+        return {GridValueKind::Address, 0, std::string(reinterpret_cast<const char*>(bytes), length)};
+    }
+    static GridValue Text() { return {GridValueKind::Text, 0}; }
+
+    GridValueKind Kind() const { return kind_; }
+    bool IsFigure() const;
+    // The number of a figure (counts and durations are whole); 0 for other kinds.
+    double Figure() const { return figure_; }
+    // The bytes of an address; empty for other kinds.
+    const std::string& Bytes() const { return bytes_; }
+
+    friend bool operator==(const GridValue&, const GridValue&) = default;
+
+private:
+    GridValue(GridValueKind kind, double figure, std::string bytes = {})
+        : kind_(kind), figure_(figure), bytes_(std::move(bytes))
+    {
+    }
+
+    GridValueKind kind_ = GridValueKind::None;
+    double figure_ = 0;
+    std::string bytes_;
+};
+
+struct GridCell {
+    std::string Text;
+    GridValue Value;
+};
+
+// Cells of the common kinds. A text holds itself as its value (an empty one no
+// value); a count shows with thousands separators. A station's address shown as
+// text holds its bytes when the text is the address itself (plainText), but the
+// text when a vendor's name stands in for the manufacturer's bytes, so that the
+// cell sorts as it reads.
+GridCell TextCell(std::string text);
+GridCell CountCell(int64_t count);
+GridCell AddressCell(std::string text, std::string_view plainText, const uint8_t* bytes, size_t length);
+
+// The order of the sorts: cells without a value first, then figures by their
+// number (whatever their kind), then addresses byte by byte (a proper prefix
+// first, so 10.0.0.2 before 10.0.0.10), then texts by their bytes (ordinal and
+// case-sensitive). Cells of one rank that compare equal keep no order of their own.
+std::weak_ordering CompareGridCells(const GridCell& a, const GridCell& b);
+
+// One row of a grid: every cell written to it and its tag.
+struct GridRow {
+    std::vector<GridCell> Cells;
+    int32_t Tag = 0;
+};
 
 // A rectangle of cells, inclusive on all sides.
 struct GridSelection {
@@ -87,9 +162,19 @@ public:
     // The text of a cell; empty outside the grid. A cell may lie beyond the
     // visible column count: it is kept with its row but neither copied nor shown.
     const std::string& Cell(int col, int row) const;
+    // The value of a cell; none outside the grid.
+    const GridValue& Value(int col, int row) const;
+    // A cell given by its text alone holds that text as its value (no value when
+    // the text is empty).
     void SetCell(int col, int row, std::string text);
+    void SetCell(int col, int row, std::string text, GridValue value);
+    void SetCell(int col, int row, GridCell cell);
     // Empties every cell of a row (also those beyond the visible columns).
     void ClearRow(int row);
+    // A whole row, as a window keeps rows it does not show; an empty row outside
+    // the grid. Setting a row outside the grid does nothing.
+    const GridRow& Row(int row) const;
+    void SetRow(int row, GridRow cells);
 
     int32_t RowTag(int row) const;
     void SetRowTag(int row, int32_t tag);
@@ -124,13 +209,14 @@ public:
     // grid refilled with new rows.
     void ForgetSort() { sortedColumn_ = -1; }
 
-    // Sorts the current column as text: ascending, or the reverse of the last
-    // direction when the column is the one sorted last (a double click).
-    void TextSort();
+    // Sorts the current column: ascending, or the reverse of the last direction
+    // when the column is the one sorted last (a double click).
+    void ToggleSort();
     // Makes the column current and sorts the rows below the fixed rows on it in
-    // the given direction, as text or as numbers. A sort that would repeat the
-    // last one (same column and direction) runs only when OnSortStart asks for it.
-    void SortByColumn(int col, bool ascending, GridSortKind kind);
+    // the given direction, by the cells' values (CompareGridCells). A sort that
+    // would repeat the last one (same column and direction) runs only when
+    // OnSortStart asks for it.
+    void SortByColumn(int col, bool ascending);
 
     // The selection as tab-separated lines joined by CR LF, following CopyModes;
     // nothing when EditModes lacks emCopy.
@@ -139,16 +225,11 @@ public:
     std::optional<std::string> CutText();
 
 private:
-    struct GridRow {
-        std::vector<std::string> Cells;
-        int32_t Tag = 0;
-    };
-
     static int ClampCount(int count, int minimum) { return count < minimum ? minimum : count; }
     bool HasCell(int col, int row) const;
-    void Sort(int col, bool ascending, GridSortKind kind);
-    template <class Key>
-    void QuickSort(std::vector<Key>& keys, int lo, int hi, bool ascending);
+    const GridCell& CellAt(int col, int row) const;
+    void Sort(int col, bool ascending);
+    void QuickSort(std::vector<GridCell>& keys, int lo, int hi, bool ascending);
     std::vector<int> CopiedColumns() const;
     std::vector<int> CopiedRows() const;
     std::string SelectionText() const;
@@ -165,13 +246,6 @@ private:
     int sortedColumn_ = -1;
     bool lastSortAscending_ = true;
 };
-
-// The numeric sort key of a cell: its text without any "," and without its
-// first "%", read as a number ("1,024" is 1024, "98%" is 98). Surrounding blanks
-// are ignored. hours:minutes:seconds reads as seconds; a text starting with "<"
-// as half a unit below the value after it ("< 00:00:01" is 0.5 seconds). Any
-// other text ("-", empty) sorts below every number.
-double GridNumericKey(const std::string& text);
 
 // The cells of rows [firstRow, RowCount) and columns [0, ColCount) as rows of
 // texts: what a report prints of a grid.

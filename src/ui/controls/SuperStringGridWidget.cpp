@@ -168,9 +168,9 @@ void TSuperStringGrid::SelectAllCells()
     selectAll();
 }
 
-void TSuperStringGrid::SortByColumn(int col, bool ascending, GridSortKind kind)
+void TSuperStringGrid::SortByColumn(int col, bool ascending)
 {
-    grid_.SortByColumn(col, ascending, kind);
+    grid_.SortByColumn(col, ascending);
     model_->Reset();
 }
 
@@ -215,7 +215,7 @@ void TSuperStringGrid::mouseDoubleClickEvent(QMouseEvent* event)
     const QModelIndex index = indexAt(event->position().toPoint());
     if (grid_.SortOnDblClick && index.isValid()) {
         grid_.SetCurrent(index.column(), GridRow(index.row()));
-        grid_.TextSort();
+        grid_.ToggleSort();
         model_->Reset();
         return;
     }

@@ -56,8 +56,8 @@ public:
     bool CopyToClipboard();
     bool CutToClipboard();
     void SelectAllCells();
-    // Sorts a column in a direction, as text or as numbers (the Sort buttons).
-    void SortByColumn(int col, bool ascending, GridSortKind kind);
+    // Sorts a column in a direction by its cells' values (the Sort buttons).
+    void SortByColumn(int col, bool ascending);
     // Sizes every column to its widest text.
     void AutoSizeColumns();
 

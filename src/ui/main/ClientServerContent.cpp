@@ -31,22 +31,25 @@ const std::string kDLCCaptionPrefix = "DLC Source is ";
 // The largest duration shown, in seconds; beyond it a damaged clock is at work.
 constexpr double kMaxDurationSeconds = 1e12;
 
-std::string KeyCell(const NetString& key)
-{
-    return std::string(reinterpret_cast<const char*>(key.Data()), key.Length);
-}
-
-NetString KeyOfCell(const std::string& cell)
-{
-    return NetString(reinterpret_cast<const uint8_t*>(cell.data()), cell.size());
-}
-
 
 // Whole seconds covered, rounded to nearest (ties to even).
 double RoundedSeconds(double microseconds)
 {
     if (!std::isfinite(microseconds)) return 0;
     return std::clamp(std::nearbyint(microseconds * 0.000001), 0.0, kMaxDurationSeconds);
+}
+
+// The duration cell of whole seconds: "< 00:00:01" for none (under half a second).
+void SetDurationCell(GridContent& grid, int row, double seconds)
+{
+    const auto whole = static_cast<int64_t>(seconds);
+    grid.SetCell(kColDuration, row, seconds > 0 ? FormatDuration(whole) : kUnderOneSecond, GridValue::Duration(whole));
+}
+
+// A measurement to three decimals after a blank, as the figure columns show it.
+void SetFigureCell(GridContent& grid, int col, int row, double value)
+{
+    grid.SetCell(col, row, " " + FormatFixed(value, 3), GridValue::Number(RoundToDecimals(value, 3)));
 }
 
 double AverageResponseMs(const TransactionAnalysis& q)
@@ -67,13 +70,15 @@ bool JudgesEfficiency(ApplicationCode app)
     return (IsTimeableApp(app) && app != kAppICMP) || app == kAppSPXII;
 }
 
-std::string NameText(const AnalysisState& state, const NetString& key, bool smartNames, bool ipxByVendor)
+// A station's name cell: the learned name with SmartNames, else its address.
+GridCell NameCell(const AnalysisState& state, const ClientServerContent& content, const NetString& key)
 {
-    if (smartNames) {
+    if (content.SmartNames) {
         std::string name = LookupName(state, key);
-        if (!name.empty()) return name;
+        if (!name.empty()) return TextCell(std::move(name));
     }
-    return NetAddressText(state, key, ipxByVendor);
+    return AddressCell(NetAddressText(state, key, content.ShowIPXOUI), NetAddressText(state, key, false), key.Data(),
+                       key.Length);
 }
 
 // The last head of the server's chain that answers the client's head: same
@@ -110,7 +115,7 @@ public:
 private:
     void RunLatency();
     void AddRow();
-    void WriteKeysAndAddresses();
+    void WriteConversationAndNames();
     void WriteLatencyCells();
     void RunThroughput();
     void WriteThroughputCells();
@@ -133,7 +138,7 @@ void ConversationRow::Add()
     if (q_.ReversePackets == 0) return;  // the server never answered
     ratio_ = static_cast<double>(q_.ReversePackets) / q_.ForwardPackets;
     AddRow();
-    WriteKeysAndAddresses();
+    WriteConversationAndNames();
     WriteLatencyCells();
     RunThroughput();
     WriteThroughputCells();
@@ -161,33 +166,34 @@ void ConversationRow::AddRow()
     row_ = c_.ServerRowCount;
     grid_.SetRowCount(c_.ServerRowCount + 1);
     grid_.ClearRow(row_);
-    grid_.SetRowTag(row_, kServerRowTag);
 }
 
-void ConversationRow::WriteKeysAndAddresses()
+void ConversationRow::WriteConversationAndNames()
 {
     const NetString& serverKey = s_.ObjectList.NetPeer(peer_).PeerAddress;
-    UpdateServerGridNames(s_, c_, client_.Address, row_, serverKey);
-    grid_.SetCell(kColClientKey, row_, KeyCell(client_.Address));
-    grid_.SetCell(kColServerKey, row_, KeyCell(serverKey));
-    grid_.SetCell(kColClientDLC, row_, client_.Station ? DLCAddressText(s_, *client_.Station) : kUnknownDLC);
     const NetNode* server = FindNetNode(s_, serverKey);
-    const bool serverSent = server && (server->NetFlags.Has(kFlagSender)) && server->Station;
-    grid_.SetCell(kColServerDLC, row_, serverSent ? DLCAddressText(s_, *server->Station) : kUnknownDLC);
+    const bool serverSent = server && server->NetFlags.Has(kFlagSender) && server->Station;
+    c_.Conversations.push_back({client_.Address, serverKey,
+                                client_.Station ? DLCAddressText(s_, *client_.Station) : kUnknownDLC,
+                                serverSent ? DLCAddressText(s_, *server->Station) : kUnknownDLC});
+    grid_.SetRowTag(row_, static_cast<int32_t>(c_.Conversations.size()));
+    UpdateServerGridNames(s_, c_, client_.Address, row_, serverKey);
     grid_.SetCell(kColApplication, row_, ServerApplicationText(s_.ObjectList.TransHead(head_)));
 }
 
 void ConversationRow::WriteLatencyCells()
 {
-    grid_.SetCell(kColDuration, row_, DurationText(RoundedSeconds(q_.ForwardElapsed)));
-    grid_.SetCell(kColResponseTime, row_,
-                  q_.LatencyCount > 0 ? " " + FormatFixed(AverageResponseMs(q_), 3) : kNoData);
-    grid_.SetCell(kColPackets, row_, FormatCount(int64_t{q_.ForwardPackets} + q_.ReversePackets));
-    grid_.SetCell(kColBytes, row_, FormatCount(q_.ForwardBytes + q_.ReverseBytes));
+    SetDurationCell(grid_, row_, RoundedSeconds(q_.ForwardElapsed));
+    if (q_.LatencyCount > 0)
+        SetFigureCell(grid_, kColResponseTime, row_, AverageResponseMs(q_));
+    else
+        grid_.SetCell(kColResponseTime, row_, kNoData, GridValue());
+    grid_.SetCell(kColPackets, row_, CountCell(int64_t{q_.ForwardPackets} + q_.ReversePackets));
+    grid_.SetCell(kColBytes, row_, CountCell(q_.ForwardBytes + q_.ReverseBytes));
     if (CountsRepeats(app_) && q_.RetransmitCount != 0)
-        grid_.SetCell(kColRetransmits, row_, FormatCount(q_.RetransmitCount));
+        grid_.SetCell(kColRetransmits, row_, CountCell(q_.RetransmitCount));
     if (CountsRepeats(app_) && q_.PathDuplicateCount != 0)
-        grid_.SetCell(kColPathDuplicates, row_, FormatCount(q_.PathDuplicateCount));
+        grid_.SetCell(kColPathDuplicates, row_, CountCell(q_.PathDuplicateCount));
     if (q_.LatencyCount >= kMarkMinimumResponses) {
         // The average as the cell shows it, to three decimals.
         const double shownAverage = std::nearbyint(AverageResponseMs(q_) * 1000) / 1000;
@@ -221,14 +227,14 @@ void ConversationRow::RunThroughput()
 void ConversationRow::WriteThroughputCells()
 {
     const double seconds = RoundedSeconds(q_.ForwardElapsed);
-    grid_.SetCell(kColDuration, row_, DurationText(seconds));
+    SetDurationCell(grid_, row_, seconds);
     const bool enoughData = q_.ForwardPackets >= kThroughputWindow && seconds >= 1;
     if (!enoughData) {
-        grid_.SetCell(kColThroughput, row_, kNoData);
+        grid_.SetCell(kColThroughput, row_, kNoData, GridValue());
         return;
     }
     const double kilobytesPerSecond = q_.ThroughputBytes / (q_.ForwardElapsed * 0.000001) * 0.001;
-    grid_.SetCell(kColThroughput, row_, " " + FormatFixed(kilobytesPerSecond, 3));
+    SetFigureCell(grid_, kColThroughput, row_, kilobytesPerSecond);
     if (s_.LinkBytesPerSecond <= 0) return;
 
     // The share of the link that the measured direction used, in percent.
@@ -305,36 +311,35 @@ std::string LowerCase(std::string_view text)
 const std::array<ServerGridColumnInfo, kServerGridColumns>& ServerGridColumns()
 {
     using A = GridAlignment;
-    using S = GridSortKind;
     static const std::array<ServerGridColumnInfo, kServerGridColumns> columns{{
-        {"A", A::Centre, S::Text,
-         "Low Throughput: the server's traffic to the client used more than 0.01 % and at most 10 % of the link (at least 4 server packets over at least 1 second)"},
-        {"B", A::Centre, S::Text,
-         "Slow Response Time: at least 4 responses were timed and their average is 100 ms or more"},
-        {"C", A::Centre, S::Text,
-         "Busy Network or Server: at least 4 responses were timed and their average is more than ten times the fastest"},
-        {"D", A::Centre, S::Text,
-         "Inefficient Client: marked only with A, for TCP, UDP, NCP, SPX, SPXII, NetBIOS, SMB or PBurst, when the server sent fewer than 1.5 packets per client packet"},
-        {"E", A::Centre, S::Numbers,
-         "Number of the client's packets that were transport retransmissions (TCP, NCP and packet burst); empty when none"},
-        {"F", A::Centre, S::Numbers,
-         "Number of the client's packets seen again after passing back through the same router port (smaller TTL from another MAC address, or a higher IPX hop count); empty when none"},
-        {"Client", A::Left, S::Text,
-         "The station that sent the requests: its address, or with SmartNames the name learned from the traffic"},
-        {"Server", A::Left, S::Text,
-         "The station that answered the requests: its address, or with SmartNames the name learned from the traffic"},
-        {"Protocol/Application", A::Centre, S::Text,
-         "The application: TCP or UDP port, IPX socket with its NetWare application, or ICMP echo"},
-        {"Packets", A::Right, S::Numbers,
-         "Packets of this conversation in both directions"},
-        {"Bytes", A::Right, S::Numbers,
-         "Bytes of this conversation's frames in both directions"},
-        {"Duration", A::Right, S::Numbers,
-         "Time spanned by the server's packets to the client (hh:mm:ss)"},
-        {"Resp Time (ms)", A::Right, S::Numbers,
-         "Average time from a request to its response, in milliseconds; - when no response could be timed"},
-        {"Throughput*", A::Right, S::Numbers,
-         "Server-to-client throughput in Kbytes per second; - with fewer than 4 server packets or under one second"},
+        {"A", A::Centre,
+         "Low Throughput: the server's traffic to the client used more than 0.01 % and at most 10 % of the link (at least 4 server packets over at least 1 second)", "A"},
+        {"B", A::Centre,
+         "Slow Response Time: at least 4 responses were timed and their average is 100 ms or more", "B"},
+        {"C", A::Centre,
+         "Busy Network or Server: at least 4 responses were timed and their average is more than ten times the fastest", "C"},
+        {"D", A::Centre,
+         "Inefficient Client: marked only with A, for TCP, UDP, NCP, SPX, SPXII, NetBIOS, SMB or PBurst, when the server sent fewer than 1.5 packets per client packet", "D"},
+        {"E", A::Centre,
+         "Number of the client's packets that were transport retransmissions (TCP, NCP and packet burst); empty when none", "E"},
+        {"F", A::Centre,
+         "Number of the client's packets seen again after passing back through the same router port (smaller TTL from another MAC address, or a higher IPX hop count); empty when none", "F"},
+        {"Client", A::Left,
+         "The station that sent the requests: its address, or with SmartNames the name learned from the traffic", "Client"},
+        {"Server", A::Left,
+         "The station that answered the requests: its address, or with SmartNames the name learned from the traffic", "Server"},
+        {"Protocol/Application", A::Centre,
+         "The application: TCP or UDP port, IPX socket with its NetWare application, or ICMP echo", "Application"},
+        {"Packets", A::Right,
+         "Packets of this conversation in both directions", "Packets"},
+        {"Bytes", A::Right,
+         "Bytes of this conversation's frames in both directions", "Bytes"},
+        {"Duration", A::Right,
+         "Time spanned by the server's packets to the client (hh:mm:ss)", "Duration"},
+        {"Resp Time (ms)", A::Right,
+         "Average time from a request to its response, in milliseconds; - when no response could be timed", "ResponseTimeMs"},
+        {"Throughput*", A::Right,
+         "Server-to-client throughput in Kbytes per second; - with fewer than 4 server packets or under one second", "Throughput"},
     }};
     return columns;
 }
@@ -367,6 +372,7 @@ void InitServerGrid(ClientServerContent& content)
     }
     grid.ClearRow(1);
     grid.SetRowTag(1, 0);
+    content.Conversations.clear();
     // New rows: a sort of the column sorted before must run again.
     grid.ForgetSort();
 }
@@ -391,17 +397,23 @@ void UpdateServerGrid(const AnalysisState& state, ClientServerContent& content)
 void UpdateServerGridNames(const AnalysisState& state, ClientServerContent& content, const NetString& clientKey,
                            int row, const NetString& serverKey)
 {
-    GridContent& grid = content.ServerGrid;
-    grid.SetCell(kColClient, row, NameText(state, clientKey, content.SmartNames, content.ShowIPXOUI));
-    grid.SetCell(kColServer, row, NameText(state, serverKey, content.SmartNames, content.ShowIPXOUI));
+    content.ServerGrid.SetCell(kColClient, row, NameCell(state, content, clientKey));
+    content.ServerGrid.SetCell(kColServer, row, NameCell(state, content, serverKey));
+}
+
+const ServerGridConversation* ServerGridRowConversation(const ClientServerContent& content, int row)
+{
+    if (row < 1 || row > content.ServerRowCount) return nullptr;
+    const int32_t number = content.ServerGrid.RowTag(row);
+    if (number < 1 || static_cast<size_t>(number) > content.Conversations.size()) return nullptr;
+    return &content.Conversations[static_cast<size_t>(number) - 1];
 }
 
 void SmartNamesClick(const AnalysisState& state, ClientServerContent& content)
 {
-    const GridContent& grid = content.ServerGrid;
-    for (int row = 1; row <= content.ServerRowCount && row < grid.RowCount(); ++row)
-        UpdateServerGridNames(state, content, KeyOfCell(grid.Cell(kColClientKey, row)), row,
-                              KeyOfCell(grid.Cell(kColServerKey, row)));
+    for (int row = 1; row <= content.ServerRowCount && row < content.ServerGrid.RowCount(); ++row)
+        if (const ServerGridConversation* conversation = ServerGridRowConversation(content, row))
+            UpdateServerGridNames(state, content, conversation->Client, row, conversation->Server);
     // The names changed: sorting them again must not be taken for a repeat.
     const int sorted = content.ServerGrid.SortedColumn();
     if (sorted == kColClient || sorted == kColServer) content.ServerGrid.ForgetSort();
@@ -412,11 +424,10 @@ void SmartNamesClick(const AnalysisState& state, ClientServerContent& content)
 std::optional<ClientServerSelection> ServerGridClick(const AnalysisState& state, const ClientServerContent& content,
                                                      int row)
 {
-    const GridContent& grid = content.ServerGrid;
-    const std::string& clientCell = grid.Cell(kColClientKey, row);
-    if (clientCell.empty()) return std::nullopt;
-    const NetString clientKey = KeyOfCell(clientCell);
-    const NetString serverKey = KeyOfCell(grid.Cell(kColServerKey, row));
+    const ServerGridConversation* conversation = ServerGridRowConversation(content, row);
+    if (conversation == nullptr) return std::nullopt;
+    const NetString& clientKey = conversation->Client;
+    const NetString& serverKey = conversation->Server;
     ClientServerSelection selection;
     selection.SelectedClientText = NetAddressText(state, clientKey, false);
     selection.SelectedServerText = NetAddressText(state, serverKey, false);
@@ -424,22 +435,21 @@ std::optional<ClientServerSelection> ServerGridClick(const AnalysisState& state,
         selection.SelectedClientOUIText = NetAddressText(state, clientKey, true);
         selection.SelectedServerOUIText = NetAddressText(state, serverKey, true);
     }
-    selection.SelectedApplicationText = grid.Cell(kColApplication, row);
+    selection.SelectedApplicationText = content.ServerGrid.Cell(kColApplication, row);
     return selection;
 }
 
 std::optional<std::string> DLCAddressMenuCaption(const ClientServerContent& content, int col, int row)
 {
-    if (col == kColClient) return kDLCCaptionPrefix + content.ServerGrid.Cell(kColClientDLC, row);
-    if (col == kColServer) return kDLCCaptionPrefix + content.ServerGrid.Cell(kColServerDLC, row);
-    return std::nullopt;
+    if (col != kColClient && col != kColServer) return std::nullopt;
+    const ServerGridConversation* conversation = ServerGridRowConversation(content, row);
+    if (conversation == nullptr) return kDLCCaptionPrefix;
+    return kDLCCaptionPrefix + (col == kColClient ? conversation->ClientDLC : conversation->ServerDLC);
 }
 
 void SortServerGrid(ClientServerContent& content, int col, bool ascending)
 {
-    const GridSortKind kind =
-        col >= 0 && col < kServerGridColumns ? ServerGridColumns()[static_cast<size_t>(col)].Sort : GridSortKind::Text;
-    content.ServerGrid.SortByColumn(col, ascending, kind);
+    content.ServerGrid.SortByColumn(col, ascending);
     content.LastSortAscending = ascending;
 }
 

@@ -2,10 +2,10 @@
 // The "Client/Server Expert" page: one grid row per client/server application
 // conversation with the two stations, the application, packet and byte totals,
 // duration, average response time, server-to-client throughput and the problem
-// marks "A" to "F"; the hidden key columns that let the name columns be
-// rewritten after a sort; the sort and copy commands of the page; and the
-// selection it hands to the toolbox. Also the conversation query that the
-// command-line report runs for scripted checks.
+// marks "A" to "F"; the conversation each row stands for, found by the row's tag
+// wherever a sort put it, so that the name columns can be rewritten; the sort
+// and copy commands of the page; and the selection it hands to the toolbox. Also
+// the conversation query that the command-line report runs for scripted checks.
 
 #include <array>
 #include <cstdint>
@@ -21,8 +21,7 @@
 
 namespace quenlix {
 
-constexpr int kServerGridColumns = 14;        // visible columns
-constexpr int32_t kServerRowTag = 16777215;
+constexpr int kServerGridColumns = 14;
 // The mark of columns "A" to "D": the bullet of the Symbol font.
 constexpr std::string_view kServerMarkText = "\xB7";
 // The same mark as the bullet character in UTF-8, for displays and clipboards
@@ -44,16 +43,13 @@ enum ServerGridColumn : int {
     kColDuration = 11,
     kColResponseTime = 12,
     kColThroughput = 13,
-    kColClientKey = 14,
-    kColServerKey = 15,
-    kColClientDLC = 16,
-    kColServerDLC = 17,
 };
 
-// The header's tool tip says what the column shows, or a finding's rule.
+// The header's tool tip says what the column shows, or a finding's rule; the
+// JSON key names the column in the JSON report's rows.
 using ServerGridColumnInfo = GridColumn;
 
-// The 14 visible columns in order.
+// The 14 columns in order.
 const std::array<ServerGridColumnInfo, kServerGridColumns>& ServerGridColumns();
 
 // The legend below the grid, memo by memo.
@@ -71,9 +67,21 @@ struct ClientServerSelection {
     std::string SelectedApplicationText;
 };
 
+// The stations of one conversation of the grid: what the name columns, the
+// toolbox and the pop-up's DLC item need of a row besides its cells.
+struct ServerGridConversation {
+    NetString Client;  // the network address keys
+    NetString Server;
+    std::string ClientDLC;  // the DLC address texts, "UNKNOWN" when not known
+    std::string ServerDLC;
+};
+
 struct ClientServerContent {
     GridContent ServerGrid{kServerGridColumns, 2};
     int32_t ServerRowCount = 0;  // rows written below the header
+    // The conversations in the order their rows were written; a row's tag is
+    // the number of its conversation here (1 for the first), 0 on the empty row.
+    std::vector<ServerGridConversation> Conversations;
     bool NoCSPackets = false;    // the trace has neither IP nor IPX frames: show only the caption
     bool ShowIPXOUIVisible = false;  // the trace holds IPX frames
     // The check boxes; they keep their state across traces.
@@ -85,7 +93,8 @@ struct ClientServerContent {
     TransactionAnalysis Query;
 };
 
-// Clears the grid to its headers: 2 rows, 14 columns, row 1 empty.
+// Clears the grid to its headers and forgets the conversations: 2 rows, 14
+// columns, row 1 empty.
 void InitServerGrid(ClientServerContent& content);
 
 // Rebuilds the grid from the analysis: every conversation whose first packet is
@@ -96,8 +105,12 @@ void UpdateServerGrid(const AnalysisState& state, ClientServerContent& content);
 void UpdateServerGridNames(const AnalysisState& state, ClientServerContent& content, const NetString& clientKey,
                            int row, const NetString& serverKey);
 
-// Rewrites the name columns of every row from the hidden key columns, after
-// SmartNames or ShowIPXOUI changed (and so also after a sort).
+// The conversation a row stands for, wherever a sort put the row; nothing for
+// the header and the empty row.
+const ServerGridConversation* ServerGridRowConversation(const ClientServerContent& content, int row);
+
+// Rewrites the name columns of every row from its conversation's addresses,
+// after SmartNames or ShowIPXOUI changed.
 void SmartNamesClick(const AnalysisState& state, ClientServerContent& content);
 
 // The selection of a row for the toolbox; nothing when the row holds no conversation.
@@ -108,8 +121,8 @@ std::optional<ClientServerSelection> ServerGridClick(const AnalysisState& state,
 // nothing when the item is hidden (the cell is not a client or server name).
 std::optional<std::string> DLCAddressMenuCaption(const ClientServerContent& content, int col, int row);
 
-// The Sort Ascending / Sort Descending buttons: sorts on the column as its
-// column info says and remembers the direction. Hidden columns move with their rows.
+// The Sort Ascending / Sort Descending buttons: sorts on the column by its
+// cells' values and remembers the direction. Rows move whole, with their tags.
 void SortServerGrid(ClientServerContent& content, int col, bool ascending);
 
 // A double click: repeats the last direction on the column.
@@ -121,9 +134,8 @@ std::optional<std::string> CopyServerGrid(const ClientServerContent& content);
 // Edit menu's Select All.
 void SelectAllServerGrid(ClientServerContent& content);
 
-// The grid as a display shows it: every cell, hidden column, row tag, selection
-// and sort state kept, with the marks of columns "A" to "D" below the header
-// written as markText.
+// The grid as a display shows it: every cell, row tag, selection and sort state
+// kept, with the marks of columns "A" to "D" below the header written as markText.
 GridContent ServerGridWithMarks(const ClientServerContent& content, std::string_view markText = kServerBulletText);
 
 // Whether a cell of the grid shows a mark column below the header (where the

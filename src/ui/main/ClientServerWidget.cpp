@@ -288,7 +288,7 @@ void TClientServerPage::SortOnColumn(int col, bool ascending)
 {
     if (col < 0 || col >= kServerGridColumns) return;
     const WaitCursor wait;
-    // The hidden columns are cells of their rows, so they move with them.
+    // Rows move whole with their tags, which find their conversations.
     quenlix::SortServerGrid(content_, col, ascending);
     ShowContent(false);
 }

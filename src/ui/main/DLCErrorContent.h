@@ -34,12 +34,12 @@ struct LabelAndHint {
 // The collision table's columns: source, transmits, retransmits, percentage, as
 // the page, the printed report and the JSON report show them.
 inline constexpr std::array<GridColumn, 4> kCollisionColumns{{
-    {"DLC Source", GridAlignment::Left, GridSortKind::Text, "Node's hardware address", "DLCSource"},
-    {"Transmits", GridAlignment::Right, GridSortKind::Numbers, "Total frames transmitted from source node",
+    {"DLC Source", GridAlignment::Left, "Node's hardware address", "DLCSource"},
+    {"Transmits", GridAlignment::Right, "Total frames transmitted from source node",
      "Transmits"},
-    {"Retransmits", GridAlignment::Right, GridSortKind::Numbers, "Suspected number of retransmitted frames",
+    {"Retransmits", GridAlignment::Right, "Suspected number of retransmitted frames",
      "Retransmits"},
-    {"% Retransmitted", GridAlignment::Right, GridSortKind::Numbers, "Percentage of frames to retransmitted frames",
+    {"% Retransmitted", GridAlignment::Right, "Percentage of frames to retransmitted frames",
      "PercentRetransmitted"},
 }};
 static_assert(EveryColumnHasAJsonKey(kCollisionColumns), "every collision table column needs its JSON key");

@@ -41,13 +41,20 @@ ProtocolTableRow MakeRow(ProtocolFamily family, const std::string& name, const F
     const int64_t groupFrames = int64_t{state.FrameStats[kStatBroadcastFrames]} + state.FrameStats[kStatMulticastFrames];
     ProtocolTableRow row;
     row.Family = family;
-    row.Cells[0] = name;
-    row.Cells[1] = FormatCount(totals.Frames);
-    row.Cells[2] = PercentOf(static_cast<double>(totals.Frames), state.TotalFrames);
-    row.Cells[3] = FormatCount(totals.Frames > 0 ? totals.Bytes / totals.Frames : 0);
-    row.Cells[4] = FormatCount(totals.GroupFrames);
-    row.Cells[5] = PercentOf(static_cast<double>(totals.GroupFrames), static_cast<double>(groupFrames));
-    row.Cells[6] = EncapsulationSetText(totals.Encapsulations);
+    const auto set = [&row](size_t col, GridCell cell) {
+        row.Cells[col] = std::move(cell.Text);
+        row.Values[col] = std::move(cell.Value);
+    };
+    const auto percent = [](double part, double whole) {
+        return GridCell{PercentOf(part, whole), GridValue::Percent(PercentOfFigure(part, whole))};
+    };
+    set(0, TextCell(name));
+    set(1, CountCell(totals.Frames));
+    set(2, percent(static_cast<double>(totals.Frames), state.TotalFrames));
+    set(3, CountCell(totals.Frames > 0 ? totals.Bytes / totals.Frames : 0));
+    set(4, CountCell(totals.GroupFrames));
+    set(5, percent(static_cast<double>(totals.GroupFrames), static_cast<double>(groupFrames)));
+    set(6, TextCell(EncapsulationSetText(totals.Encapsulations)));
     return row;
 }
 
@@ -97,22 +104,16 @@ void FillProtocolGrid(GridContent& grid, const ProtocolTableContent& table)
         const int row = static_cast<int>(i) + 1;
         grid.ClearRow(row);
         for (int col = 0; col < kProtocolTableColumns; ++col)
-            grid.SetCell(col, row, table.Rows[i].Cells[static_cast<size_t>(col)]);
+            grid.SetCell(col, row, table.Rows[i].Cells[static_cast<size_t>(col)], table.Rows[i].Values[static_cast<size_t>(col)]);
         grid.SetRowTag(row, static_cast<int32_t>(CodeIndex(table.Rows[i].Family)));
     }
     grid.ForgetSort();
 }
 
-GridSortKind ProtocolColumnSortKind(int column)
-{
-    if (column < 0 || column >= kProtocolTableColumns) return GridSortKind::Text;
-    return ProtocolTableColumns()[static_cast<size_t>(column)].Sort;
-}
-
 void SortProtocolGrid(GridContent& grid, int column, bool ascending)
 {
     if (column < 0 || column >= kProtocolTableColumns) return;
-    grid.SortByColumn(column, ascending, ProtocolColumnSortKind(column));
+    grid.SortByColumn(column, ascending);
 }
 
 }  // namespace quenlix

@@ -17,13 +17,13 @@ constexpr int kProtocolTableColumns = 7;
 
 // The seven columns, as the page, the printed report and the JSON report show them.
 inline constexpr std::array<GridColumn, kProtocolTableColumns> kProtocolColumns{{
-    {"Protocol", GridAlignment::Left, GridSortKind::Text, "", "Protocol"},
-    {"Packet Count", GridAlignment::Right, GridSortKind::Numbers, "", "PacketCount"},
-    {"Packet Percent", GridAlignment::Right, GridSortKind::Numbers, "", "PacketPercent"},
-    {"Ave Pkt Size (Bytes)", GridAlignment::Right, GridSortKind::Numbers, "", "AvePktSize"},
-    {"Broadcast Count", GridAlignment::Right, GridSortKind::Numbers, "", "BroadcastCount"},
-    {"Broadcast Percent", GridAlignment::Right, GridSortKind::Numbers, "", "BroadcastPercent"},
-    {"Encapsulation(s)", GridAlignment::Centre, GridSortKind::Text, "", "Encapsulations"},
+    {"Protocol", GridAlignment::Left, "", "Protocol"},
+    {"Packet Count", GridAlignment::Right, "", "PacketCount"},
+    {"Packet Percent", GridAlignment::Right, "", "PacketPercent"},
+    {"Ave Pkt Size (Bytes)", GridAlignment::Right, "", "AvePktSize"},
+    {"Broadcast Count", GridAlignment::Right, "", "BroadcastCount"},
+    {"Broadcast Percent", GridAlignment::Right, "", "BroadcastPercent"},
+    {"Encapsulation(s)", GridAlignment::Centre, "", "Encapsulations"},
 }};
 static_assert(EveryColumnHasAJsonKey(kProtocolColumns), "every protocol table column needs its JSON key");
 inline const std::array<GridColumn, kProtocolTableColumns>& ProtocolTableColumns() { return kProtocolColumns; }
@@ -31,6 +31,7 @@ inline const std::array<GridColumn, kProtocolTableColumns>& ProtocolTableColumns
 struct ProtocolTableRow {
     ProtocolFamily Family = kFamilyAppletalk;  // kFamilyOther for the row that joins MAC and Other
     std::array<std::string, kProtocolTableColumns> Cells;
+    std::array<GridValue, kProtocolTableColumns> Values;  // each cell's value, which the sorts compare
 };
 
 struct ProtocolTableContent {
@@ -52,11 +53,8 @@ void InitProtocolGrid(GridContent& grid);
 // is forgotten, as the rows are new.
 void FillProtocolGrid(GridContent& grid, const ProtocolTableContent& table);
 
-// How the Sort buttons sort a column (text outside the table).
-GridSortKind ProtocolColumnSortKind(int column);
-
-// Sorts the grid's rows on a column in a direction with the column's sort kind;
-// a column outside the table is ignored.
+// Sorts the grid's rows on a column in a direction by the cells' values; a
+// column outside the table is ignored.
 void SortProtocolGrid(GridContent& grid, int column, bool ascending);
 
 }  // namespace quenlix

@@ -99,17 +99,17 @@ std::string NetworkStatisticsContent::Caption() const { return caption_.empty() 
 const std::vector<GridColumn>& NetworkStatisticsContent::Columns() const
 {
     using A = GridAlignment;
-    using S = GridSortKind;
+    // The JSON report keys these columns by their header texts, as it always has.
     static const std::vector<GridColumn> columns{
-        {"Network Address", A::Right, S::Text, "", "NetworkAddress"},
-        {"Protocols", A::Left, S::Text, "", "Protocols"},
-        {"Dests", A::Right, S::Numbers, "", "Dests"},
-        {"Total Pkts", A::Right, S::Numbers, "", "TotalPkts"},
-        {"Total Bytes", A::Right, S::Numbers, "", "TotalBytes"},
-        {"Utilization", A::Right, S::Numbers, "", "Utilization"},
-        {"Ave Send", A::Right, S::Numbers, "", "AveSend"},
-        {"Ave Recv", A::Right, S::Numbers, "", "AveRecv"},
-        {"Pkt Ratio", A::Right, S::Text, "", "PktRatio"},
+        {"Network Address", A::Right, "", "Network Address"},
+        {"Protocols", A::Left, "", "Protocols"},
+        {"Dests", A::Right, "", "Dests"},
+        {"Total Pkts", A::Right, "", "Total Pkts"},
+        {"Total Bytes", A::Right, "", "Total Bytes"},
+        {"Utilization", A::Right, "", "Utilization"},
+        {"Ave Send", A::Right, "", "Ave Send"},
+        {"Ave Recv", A::Right, "", "Ave Recv"},
+        {"Pkt Ratio", A::Right, "", "Pkt Ratio"},
     };
     return columns;
 }
@@ -296,55 +296,52 @@ std::optional<PeerPopup> NetworkStatisticsContent::RightClick(int x, int y)
 
 // ---- statistics grid ---------------------------------------------------------------------
 
-std::string NetworkStatisticsContent::AddressCell(const NetNode& node) const
+GridCell NetworkStatisticsContent::AddressCell(const NetNode& node) const
 {
     if (GridSmartNames) {
         std::string name = LookupName(state_, node.Address);
-        if (!name.empty()) return name;
+        if (!name.empty()) return TextCell(std::move(name));
     }
-    if (node.Address.Length == 4) return IPToText(node.Address.Data(), true);
-    return IPXToText(state_, node.Address.Data(), false, GridShowOUI);
+    const uint8_t* bytes = node.Address.Data();
+    if (node.Address.Length == 4) {
+        std::string text = IPToText(bytes, true);
+        return quenlix::AddressCell(text, text, bytes, node.Address.Length);
+    }
+    return quenlix::AddressCell(IPXToText(state_, bytes, false, GridShowOUI), IPXToText(state_, bytes, false, false),
+                                bytes, node.Address.Length);
 }
 
 void NetworkStatisticsContent::FillRows()
 {
-    std::vector<std::vector<std::string>> rows;
+    std::vector<GridRow> shown;
+    totalRows_ = 0;
     for (const auto& [address, node] : state_.NetworkNodes) {
-        if (!(node.NetFlags.Has(kFlagSender))) continue;
-        std::vector<std::string> cells(kNetworkKeyColumn + 1);
-        auto set = [&](int logical, std::string text) {
-            cells[static_cast<size_t>(positions_[static_cast<size_t>(logical)])] = std::move(text);
+        if (!IsSender(node)) continue;
+        GridRow row = NewRow(KeyBytes(node.Address));
+        auto set = [&](int logical, GridCell cell) {
+            row.Cells[static_cast<size_t>(positions_[static_cast<size_t>(logical)])] = std::move(cell);
         };
         set(0, AddressCell(node));
         std::string protocols;
         for (ApplicationCode app : CodesInOrder<ApplicationCode, kAppCount>())
             if (node.Protocols.Has(app)) protocols += (protocols.empty() ? "" : ",") + AppName(app);
-        set(1, protocols);
+        set(1, TextCell(protocols));
         int dests = 0;
         for (int32_t p = FirstNetPeer(state_, node); p >= 0 && state_.ObjectList.NetPeer(p).PeerAddress.Length > 0;
              p = NextNetPeer(state_, p))
             ++dests;
-        set(2, FormatCount(dests));
-        set(3, FormatCount(static_cast<int64_t>(node.FramesSent) + node.FramesReceived));
-        set(4, FormatCount(static_cast<int64_t>(node.BytesSent) + node.BytesReceived));
-        set(5, UtilisationText(state_, node.FramesSent, node.BytesSent));
-        set(6, AverageSizeText(node.BytesSent, node.FramesSent));
-        set(7, AverageSizeText(node.BytesReceived, node.FramesReceived));
-        set(8, RatioText(node.FramesSent, node.FramesReceived));
-        cells[kNetworkKeyColumn] = ((node.NetFlags.Has(kFlagViewable)) ? "Y" : "N") + KeyBytes(node.Address);
-        rows.push_back(std::move(cells));
+        set(2, CountCell(dests));
+        set(3, CountCell(static_cast<int64_t>(node.FramesSent) + node.FramesReceived));
+        set(4, CountCell(static_cast<int64_t>(node.BytesSent) + node.BytesReceived));
+        set(5, UtilisationCell(state_, node.FramesSent, node.BytesSent));
+        set(6, AverageSizeCell(node.BytesSent, node.FramesSent));
+        set(7, AverageSizeCell(node.BytesReceived, node.FramesReceived));
+        // The ratio sorts as it reads, as it always has.
+        set(8, TextCell(RatioText(node.FramesSent, node.FramesReceived)));
+        (node.NetFlags.Has(kFlagViewable) ? shown : hiddenRows_).push_back(std::move(row));
+        ++totalRows_;
     }
-    totalRows_ = static_cast<int>(rows.size());
-    std::vector<std::vector<std::string>> shown;
-    for (auto& cells : rows) (cells[kNetworkKeyColumn][0] == 'Y' ? shown : hiddenRows_).push_back(std::move(cells));
-    viewableRows_ = static_cast<int>(shown.size());
-    grid_.SetRowCount(viewableRows_ + 1);
-    for (int row = 1; row <= viewableRows_; ++row) {
-        grid_.ClearRow(row);
-        const auto& cells = shown[static_cast<size_t>(row - 1)];
-        for (int col = 0; col <= kNetworkKeyColumn; ++col) grid_.SetCell(col, row, cells[static_cast<size_t>(col)]);
-    }
-    grid_.ForgetSort();
+    ShowRows(std::move(shown));
 }
 
 void NetworkStatisticsContent::Rebuild()
@@ -371,20 +368,13 @@ void NetworkStatisticsContent::UpdateOUIBoxes()
     MapShowOUIEnabled = vendors && mode_ != 0;
 }
 
-void NetworkStatisticsContent::RewriteAddresses()
+std::optional<GridCell> NetworkStatisticsContent::AddressCellOf(const std::string& addressBytes) const
 {
-    const int address = positions_[0];
-    auto rewrite = [&](const std::string& key) -> std::optional<std::string> {
-        if (key.size() < 2) return std::nullopt;
-        NetString k(reinterpret_cast<const uint8_t*>(key.data() + 1), std::min<size_t>(key.size() - 1, 10));
-        const auto found = state_.NetworkNodes.find(k);
-        if (found == state_.NetworkNodes.end()) return std::nullopt;
-        return AddressCell(found->second);
-    };
-    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
-        if (auto text = rewrite(grid_.Cell(kNetworkKeyColumn, row))) grid_.SetCell(address, row, *text);
-    for (auto& cells : hiddenRows_)
-        if (auto text = rewrite(cells[kNetworkKeyColumn])) cells[static_cast<size_t>(address)] = *text;
+    if (addressBytes.empty()) return std::nullopt;
+    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
+    const auto found = state_.NetworkNodes.find(key);
+    if (found == state_.NetworkNodes.end()) return std::nullopt;
+    return AddressCell(found->second);
 }
 
 bool NetworkStatisticsContent::SetViewable(const std::string& addressBytes, bool viewable)

@@ -16,7 +16,6 @@ enum class NetMapMode { IP = 0, IPX = 1, IPXHops = 2 };
 
 constexpr int kNetworkKeyCount = 11;
 constexpr int kNetworkGridColumns = 9;
-constexpr int kNetworkKeyColumn = 10;  // "Y"/"N" and the address bytes, not shown
 inline constexpr const char* kNetworkIniSection = "NetworkStatisticsForm";
 inline constexpr const char* kColumnOrderKey = "ColumnOrder";
 
@@ -48,7 +47,6 @@ public:
 
     void Rebuild() override;
     const std::vector<GridColumn>& Columns() const override;
-    void RewriteAddresses() override;
     // Whether the trace had IPX frames (the OUI boxes show only then).
     bool HasIPXFrames() const;
     // Sets the OUI boxes as every activation does.
@@ -58,14 +56,14 @@ public:
     PeerMapInput MapInput() override;
 
 protected:
-    int KeyColumn() const override { return kNetworkKeyColumn; }
     PeerNodeKind MapNodeKind() const override { return PeerNodeKind::Network; }
     bool SetViewable(const std::string& addressBytes, bool viewable) override;
     bool IsViewable(const std::string& addressBytes) const override;
+    std::optional<GridCell> AddressCellOf(const std::string& addressBytes) const override;
 
 private:
     void FillRows();
-    std::string AddressCell(const NetNode& node) const;
+    GridCell AddressCell(const NetNode& node) const;
     std::string LabelText(const NetNode& node) const;
     RGBColour KeyColour(int key) const;
     bool IsCandidateKind(const NetNode& node) const;

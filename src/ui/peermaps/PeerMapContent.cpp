@@ -349,6 +349,7 @@ void PeerWindowContent::ResetCommonState(int keyCount, int rows)
     totalRows_ = rows;
     viewableRows_ = rows;
     hiddenRows_.clear();
+    rowKeys_.clear();
     selectedKey_.clear();
     highlightedKey_.clear();
     SelectedAddressText.clear();
@@ -373,14 +374,9 @@ void PeerWindowContent::SetHeadings()
 void PeerWindowContent::SortColumn(int position, bool ascending)
 {
     lastAscending_ = ascending;
-    const auto& columns = Columns();
-    // A column sorts by what it holds, wherever the column order put it.
-    GridSortKind kind = GridSortKind::Text;
-    for (size_t logical = 0; logical < positions_.size() && logical < columns.size(); ++logical)
-        if (positions_[logical] == position) kind = columns[logical].Sort;
     if (position < 0 || position >= grid_.ColCount() || grid_.RowCount() <= 1) return;
     grid_.ForgetSort();
-    grid_.SortByColumn(position, ascending, kind);
+    grid_.SortByColumn(position, ascending);
     // The highlighted station's row moves with the sort; a right click on another
     // label since then changed only the selection, not the highlight.
     highlightedRow_ = highlightedRow_ > 0 ? RowOfKey(highlightedKey_) : 0;
@@ -389,11 +385,38 @@ void PeerWindowContent::SortColumn(int position, bool ascending)
 int PeerWindowContent::RowOfKey(const std::string& addressBytes) const
 {
     if (addressBytes.empty()) return 0;
-    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row) {
-        const std::string& key = grid_.Cell(KeyColumn(), row);
-        if (key.size() > 1 && key.compare(1, std::string::npos, addressBytes) == 0) return row;
-    }
+    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
+        if (RowKey(grid_.RowTag(row)) == addressBytes) return row;
     return 0;
+}
+
+GridRow PeerWindowContent::NewRow(std::string addressBytes)
+{
+    rowKeys_.push_back(std::move(addressBytes));
+    return {std::vector<GridCell>(Columns().size()), static_cast<int32_t>(rowKeys_.size())};
+}
+
+const std::string& PeerWindowContent::RowKey(int32_t tag) const
+{
+    static const std::string none;
+    return tag >= 1 && static_cast<size_t>(tag) <= rowKeys_.size() ? rowKeys_[static_cast<size_t>(tag) - 1] : none;
+}
+
+void PeerWindowContent::ShowRows(std::vector<GridRow> shown)
+{
+    viewableRows_ = static_cast<int>(shown.size());
+    grid_.SetRowCount(viewableRows_ + 1);
+    for (int row = 1; row <= viewableRows_; ++row) grid_.SetRow(row, std::move(shown[static_cast<size_t>(row - 1)]));
+    grid_.ForgetSort();
+}
+
+void PeerWindowContent::RewriteAddresses()
+{
+    const auto address = static_cast<size_t>(positions_.empty() ? 0 : positions_[0]);
+    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
+        if (auto cell = AddressCellOf(RowKey(grid_.RowTag(row)))) grid_.SetCell(static_cast<int>(address), row, *cell);
+    for (GridRow& row : hiddenRows_)
+        if (auto cell = AddressCellOf(RowKey(row.Tag)); cell && address < row.Cells.size()) row.Cells[address] = *cell;
 }
 
 int PeerWindowContent::HighlightSelected()
@@ -407,16 +430,11 @@ DualListContent PeerWindowContent::SelectStationsLists() const
 {
     DualListContent lists;
     const int address = positions_.empty() ? 0 : positions_[0];
-    auto add = [&](const std::string& text, const std::string& key) {
-        if (key.empty()) return;
-        DualListEntry entry{text, key.substr(1), false};
-        (key[0] == 'Y' ? lists.Show : lists.Hide).push_back(std::move(entry));
-    };
     for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
-        add(grid_.Cell(address, row), grid_.Cell(KeyColumn(), row));
-    for (const auto& cells : hiddenRows_)
-        if (static_cast<size_t>(KeyColumn()) < cells.size())
-            add(cells[static_cast<size_t>(address)], cells[static_cast<size_t>(KeyColumn())]);
+        lists.Show.push_back({grid_.Cell(address, row), RowKey(grid_.RowTag(row)), false});
+    for (const GridRow& row : hiddenRows_)
+        if (static_cast<size_t>(address) < row.Cells.size())
+            lists.Hide.push_back({row.Cells[static_cast<size_t>(address)].Text, RowKey(row.Tag), false});
     return lists;
 }
 
@@ -428,35 +446,19 @@ void PeerWindowContent::ApplySelectStations(const DualListContent& lists)
     for (const DualListEntry& entry : lists.Show) SetViewable(entry.Object, true);
     for (const DualListEntry& entry : lists.Hide) SetViewable(entry.Object, false);
 
-    std::vector<std::vector<std::string>> rows;
-    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row) {
-        std::vector<std::string> cells;
-        for (int col = 0; col <= KeyColumn(); ++col) cells.push_back(grid_.Cell(col, row));
-        rows.push_back(std::move(cells));
-    }
-    for (auto& cells : hiddenRows_) rows.push_back(std::move(cells));
+    // The rows keep their order: the grid's as last sorted, then the hidden ones.
+    std::vector<GridRow> rows;
+    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row) rows.push_back(grid_.Row(row));
+    for (GridRow& row : hiddenRows_) rows.push_back(std::move(row));
     hiddenRows_.clear();
-
-    std::vector<std::vector<std::string>> shown;
-    for (auto& cells : rows) {
-        std::string& key = cells[static_cast<size_t>(KeyColumn())];
-        if (key.empty()) continue;
-        key[0] = IsViewable(key.substr(1)) ? 'Y' : 'N';
-        (key[0] == 'Y' ? shown : hiddenRows_).push_back(std::move(cells));
-    }
-    viewableRows_ = static_cast<int>(shown.size());
-    grid_.SetRowCount(viewableRows_ + 1);
-    for (int row = 1; row <= viewableRows_; ++row) {
-        grid_.ClearRow(row);
-        const auto& cells = shown[static_cast<size_t>(row - 1)];
-        for (int col = 0; col < static_cast<int>(cells.size()); ++col) grid_.SetCell(col, row, cells[static_cast<size_t>(col)]);
-    }
-    grid_.ForgetSort();
+    std::vector<GridRow> shown;
+    for (GridRow& row : rows) (IsViewable(RowKey(row.Tag)) ? shown : hiddenRows_).push_back(std::move(row));
+    ShowRows(std::move(shown));
 }
 
 // ---- shared texts ---------------------------------------------------------------------------
 
-std::string UtilisationText(const AnalysisState& state, int32_t framesSent, int32_t bytesSent)
+GridCell UtilisationCell(const AnalysisState& state, int32_t framesSent, int32_t bytesSent)
 {
     const double overhead = state.Topology == kTopologyTokenRing ? kTokenRingFrameAllowance : kEthernetFrameAllowance;
     double percent = 0;
@@ -465,13 +467,12 @@ std::string UtilisationText(const AnalysisState& state, int32_t framesSent, int3
                   state.IntervalCount;
     char text[64];
     std::snprintf(text, sizeof text, "%3.2f%%", percent);
-    return text;
+    return {text, GridValue::Percent(RoundToDecimals(percent, 2))};
 }
 
-std::string AverageSizeText(int32_t bytes, int32_t frames)
+GridCell AverageSizeCell(int32_t bytes, int32_t frames)
 {
-    if (frames == 0) return "0";
-    return FormatCount(static_cast<int64_t>(bytes) / frames);
+    return CountCell(frames == 0 ? 0 : static_cast<int64_t>(bytes) / frames);
 }
 
 }  // namespace quenlix

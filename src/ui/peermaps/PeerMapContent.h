@@ -250,8 +250,9 @@ public:
     void SetColumnOrderValue(std::string value) { columnOrderValue_ = std::move(value); }
     bool GridSmartNames = false;
     bool GridShowOUI = false;
-    // Rewrites the address cells for the grid's two check boxes.
-    virtual void RewriteAddresses() = 0;
+    // Rewrites the address cells of every row, shown or hidden, for the grid's
+    // two check boxes.
+    void RewriteAddresses();
     int ViewableRowCount() const { return viewableRows_; }
     int TotalRowCount() const { return totalRows_; }
     // The sort of the selected column in a direction; a double click repeats the
@@ -271,15 +272,24 @@ public:
     void ApplySelectStations(const DualListContent& lists);
 
 protected:
-    // The row key of a station: "Y" or "N" followed by its address bytes.
-    virtual int KeyColumn() const = 0;
     // The tree the map's stations come from.
     virtual PeerNodeKind MapNodeKind() const = 0;
     virtual bool SetViewable(const std::string& addressBytes, bool viewable) = 0;
     virtual bool IsViewable(const std::string& addressBytes) const = 0;
+    // The address cell of the station with these address bytes, as the check
+    // boxes want it; nothing for an unknown station.
+    virtual std::optional<GridCell> AddressCellOf(const std::string& addressBytes) const = 0;
     void SetHeadings();
     int RowOfKey(const std::string& addressBytes) const;
     void ResetCommonState(int keyCount, int rows);
+    // A new row of the station with these address bytes: one empty cell per
+    // column and the tag that finds the station again (see rowKeys_).
+    GridRow NewRow(std::string addressBytes);
+    // The address bytes of a row's station, from its tag; empty for none.
+    const std::string& RowKey(int32_t tag) const;
+    // Puts the rows of the viewable stations into the grid in the order given
+    // (the others wait in hiddenRows_); the last sort is forgotten.
+    void ShowRows(std::vector<GridRow> shown);
 
     AnalysisState& state_;
     int mode_ = 0;
@@ -296,17 +306,21 @@ protected:
     int totalRows_ = 0;
     int highlightedRow_ = 0;
     bool lastAscending_ = true;
+    // The address bytes of every station that has a row; a row's tag is the
+    // number of its station here (1 for the first), so a sort keeps the two together.
+    std::vector<std::string> rowKeys_;
     // Rows of hidden stations, kept for the next selection.
-    std::vector<std::vector<std::string>> hiddenRows_;
+    std::vector<GridRow> hiddenRows_;
 };
 
 
-// The utilisation text of a sender: (frames x o + bytes) x 100 / link bytes per
+// The utilisation cell of a sender: (frames x o + bytes) x 100 / link bytes per
 // second / intervals, o the per-frame preamble and gap (20 on Ethernet, 1 on
-// Token Ring), "%3.2f" and "%"; "0.00%" without intervals or link speed.
-std::string UtilisationText(const AnalysisState& state, int32_t framesSent, int32_t bytesSent);
+// Token Ring), "%3.2f" and "%"; "0.00%" without intervals or link speed. Its
+// value is the percentage as shown.
+GridCell UtilisationCell(const AnalysisState& state, int32_t framesSent, int32_t bytesSent);
 
-// Average size text: bytes div frames with thousands separators, "0" without frames.
-std::string AverageSizeText(int32_t bytes, int32_t frames);
+// Average size cell: bytes div frames with thousands separators, "0" without frames.
+GridCell AverageSizeCell(int32_t bytes, int32_t frames);
 
 }  // namespace quenlix

@@ -4,18 +4,23 @@
 
 #include "ui/peermaps/NetworkStatisticsContent.h"
 #include "ui/peermaps/StationStatsContent.h"
-#include "ui/shared/JsonWriter.h"
+#include "ui/controls/GridJson.h"
 
 namespace quenlix {
 
 namespace {
 
-std::vector<std::vector<std::string>> RowsOf(PeerWindowContent& content, const PeerReportOptions& options)
+void Fill(PeerWindowContent& content, const PeerReportOptions& options)
 {
     content.Rebuild();
     content.GridSmartNames = options.SmartNames;
     content.GridShowOUI = options.ShowOUI;
     content.RewriteAddresses();
+}
+
+std::vector<std::vector<std::string>> RowsOf(PeerWindowContent& content, const PeerReportOptions& options)
+{
+    Fill(content, options);
     const GridContent& grid = content.Grid();
     std::vector<std::vector<std::string>> rows;
     for (int row = 0; row <= content.ViewableRowCount() && row < grid.RowCount(); ++row) {
@@ -24,6 +29,17 @@ std::vector<std::vector<std::string>> RowsOf(PeerWindowContent& content, const P
         rows.push_back(std::move(cells));
     }
     return rows;
+}
+
+std::string JsonOf(PeerWindowContent& content, const PeerReportOptions& options)
+{
+    Fill(content, options);
+    JsonWriter json;
+    GridRowsJson(json, content.Grid(), GridJsonKeys(content.Columns(), content.ColumnPositions()), 1,
+                 content.ViewableRowCount(), GridJsonCells::Texts);
+    std::string text = json.Text();
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
 }
 
 }  // namespace
@@ -58,19 +74,16 @@ std::string PeerGridText(const std::string& title, const std::vector<std::vector
     return text;
 }
 
-std::string PeerGridJson(const std::vector<std::vector<std::string>>& rows)
+std::string NetworkStatisticsJson(AnalysisState& state, const PeerReportOptions& options)
 {
-    JsonWriter json;
-    json.BeginArray();
-    for (size_t r = 1; r < rows.size(); ++r) {
-        json.BeginObject();
-        for (size_t c = 0; c < rows[r].size() && c < rows[0].size(); ++c) json.Field(rows[0][c], rows[r][c]);
-        json.EndObject();
-    }
-    json.EndArray();
-    std::string text = json.Text();
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
+    NetworkStatisticsContent content(state);
+    return JsonOf(content, options);
+}
+
+std::string StationStatisticsJson(AnalysisState& state, const PeerReportOptions& options)
+{
+    StationStatsContent content(state);
+    return JsonOf(content, options);
 }
 
 }  // namespace quenlix

@@ -2,7 +2,7 @@
 // The statistics grids of the network and station windows for the command-line
 // report: the same rows the windows show (every sender, in address order, the
 // columns in their default order), as aligned text or as JSON objects keyed by
-// the column headers.
+// the columns' JSON keys (their header texts).
 
 #include <string>
 #include <vector>
@@ -23,7 +23,9 @@ std::vector<std::vector<std::string>> StationStatisticsRows(AnalysisState& state
 // A titled section: a blank line, the title, then the rows in aligned columns.
 std::string PeerGridText(const std::string& title, const std::vector<std::vector<std::string>>& rows);
 
-// The rows after the header as a JSON array of objects keyed by the header texts.
-std::string PeerGridJson(const std::vector<std::vector<std::string>>& rows);
+// The rows after the header as a JSON array of objects keyed by the columns' JSON
+// keys, every cell the text the grid shows.
+std::string NetworkStatisticsJson(AnalysisState& state, const PeerReportOptions& options);
+std::string StationStatisticsJson(AnalysisState& state, const PeerReportOptions& options);
 
 }  // namespace quenlix

@@ -73,19 +73,19 @@ std::vector<std::string> StationStatsContent::ModeItems() const
 const std::vector<GridColumn>& StationStatsContent::Columns() const
 {
     using A = GridAlignment;
-    using S = GridSortKind;
+    // The JSON report keys these columns by their header texts, as it always has.
     static const std::vector<GridColumn> columns{
-        {"Source Address", A::Left, S::Text, "", "SourceAddress"},
-        {"Encapsulation", A::Left, S::Text, "", "Encapsulation"},
-        {"Protocols", A::Left, S::Text, "", "Protocols"},
-        {"Dests", A::Right, S::Numbers, "", "Dests"},
-        {"Total Pkts", A::Right, S::Numbers, "", "TotalPkts"},
-        {"Total Bytes", A::Right, S::Numbers, "", "TotalBytes"},
-        {"Utilization", A::Right, S::Numbers, "", "Utilization"},
-        {"Ave Send", A::Right, S::Numbers, "", "AveSend"},
-        {"Ave Recv", A::Right, S::Numbers, "", "AveRecv"},
-        {"Bdcasts", A::Right, S::Numbers, "", "Bdcasts"},
-        {"Pkt Ratio", A::Right, S::Text, "", "PktRatio"},
+        {"Source Address", A::Left, "", "Source Address"},
+        {"Encapsulation", A::Left, "", "Encapsulation"},
+        {"Protocols", A::Left, "", "Protocols"},
+        {"Dests", A::Right, "", "Dests"},
+        {"Total Pkts", A::Right, "", "Total Pkts"},
+        {"Total Bytes", A::Right, "", "Total Bytes"},
+        {"Utilization", A::Right, "", "Utilization"},
+        {"Ave Send", A::Right, "", "Ave Send"},
+        {"Ave Recv", A::Right, "", "Ave Recv"},
+        {"Bdcasts", A::Right, "", "Bdcasts"},
+        {"Pkt Ratio", A::Right, "", "Pkt Ratio"},
     };
     return columns;
 }
@@ -330,34 +330,37 @@ std::optional<PeerPopup> StationStatsContent::RightClick(int x, int y)
 
 // ---- statistics grid ---------------------------------------------------------------------
 
-std::string StationStatsContent::AddressCell(const StationNode& station) const
+GridCell StationStatsContent::AddressCell(const StationNode& station) const
 {
+    const uint8_t* bytes = station.Address.Data();
     if (GridSmartNames) {
-        std::string name = LookupName(state_, NetString(station.Address.Data(), 6));
-        if (!name.empty()) return name;
+        std::string name = LookupName(state_, NetString(bytes, 6));
+        if (!name.empty()) return TextCell(std::move(name));
     }
-    return StationAddressText(state_, station.Address.Data(), station.Vendor, GridShowOUI);
+    return quenlix::AddressCell(StationAddressText(state_, bytes, station.Vendor, GridShowOUI),
+                                StationAddressText(state_, bytes, station.Vendor, false), bytes, 6);
 }
 
 void StationStatsContent::FillRows()
 {
     const ObjectStore& objects = state_.ObjectList;
-    std::vector<std::vector<std::string>> rows;
+    std::vector<GridRow> shown;
+    totalRows_ = 0;
     for (const auto& [address, node] : state_.Stations) {
         if (!IsSender(node)) continue;
-        std::vector<std::string> cells(kStationKeyColumn + 1);
-        auto set = [&](int logical, std::string text) {
-            cells[static_cast<size_t>(positions_[static_cast<size_t>(logical)])] = std::move(text);
+        GridRow row = NewRow(KeyBytes(node.Address));
+        auto set = [&](int logical, GridCell cell) {
+            row.Cells[static_cast<size_t>(positions_[static_cast<size_t>(logical)])] = std::move(cell);
         };
         set(0, AddressCell(node));
         std::string encapsulations;
         for (Encapsulation e : CodesInOrder<Encapsulation, kEncapsulationCount>())
             if (node.Encapsulations.Has(e)) encapsulations += (encapsulations.empty() ? "" : ",") + EncapsulationName(e);
-        set(1, encapsulations);
+        set(1, TextCell(encapsulations));
         std::string families;
         for (ProtocolFamily family : kAllFamilies)
             if (node.Families.Has(family)) families += (families.empty() ? "" : ",") + FamilyName(family);
-        set(2, families);
+        set(2, TextCell(families));
         int dests = 0;
         for (int32_t p = node.FirstDLCPeer; objects.Holds(ObjectKind::DLCPeer, p);) {
             ++dests;
@@ -365,28 +368,19 @@ void StationStatsContent::FillRows()
             if (next <= p) break;
             p = next;
         }
-        set(3, FormatCount(dests));
-        set(4, FormatCount(static_cast<int64_t>(node.FramesSent) + node.FramesReceived));
-        set(5, FormatCount(static_cast<int64_t>(node.BytesSent) + node.BytesReceived));
-        set(6, UtilisationText(state_, node.FramesSent, node.BytesSent));
-        set(7, AverageSizeText(node.BytesSent, node.FramesSent));
-        set(8, AverageSizeText(node.BytesReceived, node.FramesReceived));
-        set(9, FormatCount(node.GroupFramesSent));
-        set(10, RatioText(node.FramesSent, node.FramesReceived));
-        cells[kStationKeyColumn] = ((node.StationFlags.Has(kFlagViewable)) ? "Y" : "N") + KeyBytes(node.Address);
-        rows.push_back(std::move(cells));
+        set(3, CountCell(dests));
+        set(4, CountCell(static_cast<int64_t>(node.FramesSent) + node.FramesReceived));
+        set(5, CountCell(static_cast<int64_t>(node.BytesSent) + node.BytesReceived));
+        set(6, UtilisationCell(state_, node.FramesSent, node.BytesSent));
+        set(7, AverageSizeCell(node.BytesSent, node.FramesSent));
+        set(8, AverageSizeCell(node.BytesReceived, node.FramesReceived));
+        set(9, CountCell(node.GroupFramesSent));
+        // The ratio sorts as it reads, as it always has.
+        set(10, TextCell(RatioText(node.FramesSent, node.FramesReceived)));
+        (node.StationFlags.Has(kFlagViewable) ? shown : hiddenRows_).push_back(std::move(row));
+        ++totalRows_;
     }
-    totalRows_ = static_cast<int>(rows.size());
-    std::vector<std::vector<std::string>> shown;
-    for (auto& cells : rows) (cells[kStationKeyColumn][0] == 'Y' ? shown : hiddenRows_).push_back(std::move(cells));
-    viewableRows_ = static_cast<int>(shown.size());
-    grid_.SetRowCount(viewableRows_ + 1);
-    for (int row = 1; row <= viewableRows_; ++row) {
-        grid_.ClearRow(row);
-        const auto& cells = shown[static_cast<size_t>(row - 1)];
-        for (int col = 0; col <= kStationKeyColumn; ++col) grid_.SetCell(col, row, cells[static_cast<size_t>(col)]);
-    }
-    grid_.ForgetSort();
+    ShowRows(std::move(shown));
 }
 
 void StationStatsContent::Rebuild()
@@ -409,19 +403,12 @@ void StationStatsContent::UpdateOUIBoxes()
     MapShowOUIEnabled = GridShowOUIEnabled = vendors;
 }
 
-void StationStatsContent::RewriteAddresses()
+std::optional<GridCell> StationStatsContent::AddressCellOf(const std::string& addressBytes) const
 {
-    const int address = positions_[0];
-    auto rewrite = [&](const std::string& key) -> std::optional<std::string> {
-        if (key.size() != 7) return std::nullopt;
-        const auto found = state_.Stations.find(MacString(reinterpret_cast<const uint8_t*>(key.data() + 1), 6));
-        if (found == state_.Stations.end()) return std::nullopt;
-        return AddressCell(found->second);
-    };
-    for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
-        if (auto text = rewrite(grid_.Cell(kStationKeyColumn, row))) grid_.SetCell(address, row, *text);
-    for (auto& cells : hiddenRows_)
-        if (auto text = rewrite(cells[kStationKeyColumn])) cells[static_cast<size_t>(address)] = *text;
+    if (addressBytes.size() != 6) return std::nullopt;
+    const auto found = state_.Stations.find(MacString(reinterpret_cast<const uint8_t*>(addressBytes.data()), 6));
+    if (found == state_.Stations.end()) return std::nullopt;
+    return AddressCell(found->second);
 }
 
 bool StationStatsContent::SetViewable(const std::string& addressBytes, bool viewable)

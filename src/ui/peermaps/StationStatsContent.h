@@ -16,7 +16,6 @@ enum class StationMapView { Errors = 0, Encapsulation = 1, Protocol = 2 };
 
 constexpr int kStationKeyCount = 14;
 constexpr int kStationGridColumns = 11;
-constexpr int kStationKeyColumn = 12;  // "Y"/"N" and the six address bytes, not shown
 inline constexpr const char* kStationIniSection = "StationStats";
 // Stations whose frames average fewer bytes are drawn only as somebody's peer.
 constexpr int32_t kStationMinimumAverage = 18;
@@ -45,7 +44,6 @@ public:
 
     void Rebuild() override;
     const std::vector<GridColumn>& Columns() const override;
-    void RewriteAddresses() override;
     void UpdateOUIBoxes();
 
     PeerMapInput MapInput() override;
@@ -53,14 +51,14 @@ public:
     std::string LabelText(const StationNode& station) const;
 
 protected:
-    int KeyColumn() const override { return kStationKeyColumn; }
     PeerNodeKind MapNodeKind() const override { return PeerNodeKind::Station; }
     bool SetViewable(const std::string& addressBytes, bool viewable) override;
     bool IsViewable(const std::string& addressBytes) const override;
+    std::optional<GridCell> AddressCellOf(const std::string& addressBytes) const override;
 
 private:
     void FillRows();
-    std::string AddressCell(const StationNode& station) const;
+    GridCell AddressCell(const StationNode& station) const;
     bool TokenRing() const { return state_.Topology == kTopologyTokenRing; }
 
     std::string caption_;

@@ -1,6 +1,7 @@
-// The rules of the statistics grid: text and numeric sorts with their numeric
-// keys, rows and tags moving together, the remembered sort, and copying a
-// selection as tab-separated lines with the fixed rows and columns.
+// The rules of the statistics grid: the sort by the cells' values (figures by
+// number, addresses by their bytes, texts as texts), rows and tags moving
+// together, the remembered sort, and copying a selection as tab-separated lines
+// with the fixed rows and columns.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/NumberFormat.h"
 #include "ui/controls/GridContent.h"
 
 namespace quenlix {
@@ -31,6 +33,22 @@ GridContent Column(const std::vector<std::string>& values)
     return grid;
 }
 
+// The same with a value beside each text.
+GridContent ValueColumn(const std::vector<GridCell>& cells)
+{
+    std::vector<std::string> texts;
+    for (const GridCell& cell : cells) texts.push_back(cell.Text);
+    GridContent grid = Column(texts);
+    for (size_t i = 0; i < cells.size(); ++i) grid.SetCell(1, static_cast<int>(i) + 1, cells[i]);
+    return grid;
+}
+
+GridCell Address(std::initializer_list<uint8_t> bytes, std::string text)
+{
+    const std::vector<uint8_t> data(bytes);
+    return {std::move(text), GridValue::Address(data.data(), data.size())};
+}
+
 std::vector<std::string> ColumnTexts(const GridContent& grid, int col)
 {
     std::vector<std::string> texts;
@@ -38,60 +56,94 @@ std::vector<std::string> ColumnTexts(const GridContent& grid, int col)
     return texts;
 }
 
-// ---- numeric keys ---------------------------------------------------------------------
+// ---- values ------------------------------------------------------------------------------
 
-TEST(GridNumericKey, DropsSeparatorsAndTheFirstPercentSign)
+// Each case lists cells in the order an ascending sort must give, written in
+// another order: figures by number whatever their texts, durations under a second
+// (shown as "< 00:00:01") below one second, addresses byte by byte with a proper
+// prefix first, texts ordinally, and cells without a value below everything.
+TEST(GridValueSort, EachKindSortsByItsValue)
 {
-    EXPECT_EQ(GridNumericKey("1,024"), 1024);
-    EXPECT_EQ(GridNumericKey("98%"), 98);
-    EXPECT_EQ(GridNumericKey("1,234,567.25"), 1234567.25);
-    EXPECT_EQ(GridNumericKey(" 21.345"), 21.345);
-    EXPECT_EQ(GridNumericKey("-3.5"), -3.5);
-    EXPECT_EQ(GridNumericKey("5%%"), -INFINITY);  // only the first "%" goes
+    const struct {
+        const char* Name;
+        std::vector<GridCell> Sorted;
+    } cases[] = {
+        {"counts", {{"-", {}}, {"9", GridValue::Count(9)}, {"98", GridValue::Count(98)},
+                    {"1,024", GridValue::Count(1024)}, {"12,345,678", GridValue::Count(12345678)}}},
+        {"durations", {{"< 00:00:01", GridValue::Duration(0)}, {"00:00:02", GridValue::Duration(2)},
+                       {"00:01:05", GridValue::Duration(65)}, {"100:00:00", GridValue::Duration(360000)}}},
+        {"percentages", {{"0.04%", GridValue::Percent(0.04)}, {"9.00%", GridValue::Percent(9)},
+                         {"45.70%", GridValue::Percent(45.7)}, {"100.00%", GridValue::Percent(100)}}},
+        {"numbers", {{"-", {}}, {" 0.550", GridValue::Number(0.55)}, {" 9.000", GridValue::Number(9)},
+                     {" 21.345", GridValue::Number(21.345)}, {" 1,234.500", GridValue::Number(1234.5)}}},
+        {"addresses", {Address({10, 0, 0, 2}, "10.0.0.2"), Address({10, 0, 0, 10}, "10.0.0.10"),
+                       Address({10, 0, 0, 10, 0, 0}, "0A000000000A"), Address({192, 168, 1, 1}, "192.168.1.1"),
+                       Address({0xC2, 0x01}, "C201")}},
+        {"texts", {{"10", GridValue::Text()}, {"9", GridValue::Text()}, {"B", GridValue::Text()},
+                   {"a", GridValue::Text()}, {"b", GridValue::Text()}, {"\xB7", GridValue::Text()}}},
+        {"kinds", {{"-", {}}, {"5", GridValue::Count(5)}, {"00:00:07", GridValue::Duration(7)},
+                   Address({0}, "0"), {"0 a name", GridValue::Text()}}},
+    };
+    for (const auto& [name, sorted] : cases) {
+        std::vector<GridCell> shuffled(sorted.rbegin(), sorted.rend());
+        std::rotate(shuffled.begin(), shuffled.begin() + 1, shuffled.end());
+        GridContent grid = ValueColumn(shuffled);
+        std::vector<std::string> expected;
+        for (const GridCell& cell : sorted) expected.push_back(cell.Text);
+        grid.SortByColumn(1, true);
+        EXPECT_EQ(ColumnTexts(grid, 1), expected) << name;
+        grid.SortByColumn(1, false);
+        EXPECT_EQ(ColumnTexts(grid, 1), std::vector<std::string>(expected.rbegin(), expected.rend())) << name;
+    }
 }
 
-TEST(GridNumericKey, ReadsDurationsAndPutsOtherTextsFirst)
+TEST(GridValueSort, CellsThatLookTheSameCompareEqual)
 {
-    EXPECT_EQ(GridNumericKey("01:02:05"), 3725);
-    EXPECT_EQ(GridNumericKey("100:00:00"), 360000);
-    EXPECT_EQ(GridNumericKey("< 00:00:01"), 0.5);
-    EXPECT_EQ(GridNumericKey("-"), -INFINITY);
-    EXPECT_EQ(GridNumericKey(""), -INFINITY);
-    EXPECT_EQ(GridNumericKey("12:x"), -INFINITY);
-    EXPECT_EQ(GridNumericKey("inf"), -INFINITY);
-    EXPECT_EQ(GridNumericKey("1:2:3:4"), -INFINITY);
+    // A figure is kept as it is shown, so rows that show the same keep their order.
+    EXPECT_EQ(RoundToDecimals(21.3449999, 3), 21.345);
+    EXPECT_EQ(RoundToDecimals(0.0004, 3), 0);
+    const GridCell a{" 21.345", GridValue::Number(RoundToDecimals(21.3449999, 3))};
+    const GridCell b{" 21.345", GridValue::Number(RoundToDecimals(21.3450001, 3))};
+    EXPECT_EQ(CompareGridCells(a, b), std::weak_ordering::equivalent);
+    EXPECT_EQ(CompareGridCells({"", {}}, {"-", {}}), std::weak_ordering::equivalent);
+    EXPECT_EQ(CompareGridCells(CountCell(3), {"3.00%", GridValue::Percent(3)}), std::weak_ordering::equivalent);
+    // A cell given by its text holds the text, an empty one nothing.
+    GridContent grid(1, 2);
+    grid.SetCell(0, 1, "x");
+    EXPECT_EQ(grid.Value(0, 1), GridValue::Text());
+    grid.SetCell(0, 1, "");
+    EXPECT_EQ(grid.Value(0, 1), GridValue());
+    EXPECT_EQ(grid.Value(4, 9), GridValue());
+}
+
+TEST(GridValueSort, AnAddressShownByItsVendorSortsAsItReads)
+{
+    const uint8_t mac[] = {0x00, 0x00, 0x0C, 0x12, 0x34, 0x56};
+    EXPECT_EQ(AddressCell("00000C123456", "00000C123456", mac, 6).Value, GridValue::Address(mac, 6));
+    EXPECT_EQ(AddressCell("Cisco123456", "00000C123456", mac, 6).Value, GridValue::Text());
+    EXPECT_EQ(CountCell(1234567).Text, "1,234,567");
 }
 
 // ---- sorting ------------------------------------------------------------------------------
 
-TEST(GridSort, TextSortIsOrdinalAndCaseSensitive)
-{
-    GridContent grid = Column({"b", "B", "a", "10", "9", "\xB7"});
-    grid.SortByColumn(1, true, GridSortKind::Text);
-    EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"10", "9", "B", "a", "b", "\xB7"}));
-    grid.SortByColumn(1, false, GridSortKind::Text);
-    EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"\xB7", "b", "a", "B", "9", "10"}));
-}
-
-TEST(GridSort, NumericSortUsesTheNumericKeys)
-{
-    GridContent grid = Column({"1,024", "98%", "-", "< 00:00:01", "00:00:02", "3"});
-    grid.SortByColumn(1, true, GridSortKind::Numbers);
-    EXPECT_EQ(ColumnTexts(grid, 1),
-              (std::vector<std::string>{"-", "< 00:00:01", "00:00:02", "3", "98%", "1,024"}));
-}
-
-TEST(GridSort, RowsMoveWithTheirTagsAndHiddenCellsAndFixedRowsStay)
+TEST(GridSort, RowsMoveWholeWithTheirTagsAndFixedRowsStay)
 {
     GridContent grid = Column({"c", "a", "b"});
-    for (int row = 1; row <= 3; ++row) grid.SetCell(5, row, "hidden" + std::to_string(row));  // beyond ColCount
-    grid.SortByColumn(1, true, GridSortKind::Text);
+    for (int row = 1; row <= 3; ++row) grid.SetCell(5, row, "beyond" + std::to_string(row));  // beyond ColCount
+    grid.SortByColumn(1, true);
     EXPECT_EQ(grid.Cell(1, 0), "Value");
     EXPECT_EQ(ColumnTexts(grid, 0), (std::vector<std::string>{"r2", "r3", "r1"}));
-    EXPECT_EQ(ColumnTexts(grid, 5), (std::vector<std::string>{"hidden2", "hidden3", "hidden1"}));
+    EXPECT_EQ(ColumnTexts(grid, 5), (std::vector<std::string>{"beyond2", "beyond3", "beyond1"}));
     EXPECT_EQ(grid.RowTag(1), 102);
     EXPECT_EQ(grid.RowTag(2), 103);
     EXPECT_EQ(grid.RowTag(3), 101);
+
+    // A whole row, taken out and put back elsewhere, keeps its cells and tag.
+    const GridRow first = grid.Row(1);
+    grid.SetRow(3, first);
+    EXPECT_EQ(grid.Cell(1, 3), "a");
+    EXPECT_EQ(grid.RowTag(3), 102);
+    EXPECT_TRUE(grid.Row(7).Cells.empty());
 }
 
 TEST(GridSort, HeaderClicksAlternateAndARowIsFoundWhereItMoved)
@@ -106,7 +158,7 @@ TEST(GridSort, HeaderClicksAlternateAndARowIsFoundWhereItMoved)
 
     GridContent grid = Column({"c", "a", "b"});
     const std::vector<std::string> chosen = GridRowTexts(grid, 1);  // r1, "c"
-    grid.SortByColumn(1, true, GridSortKind::Text);
+    grid.SortByColumn(1, true);
     EXPECT_EQ(FindGridRow(grid, chosen), 3);
     // The header row is never a match, a row outside the grid has no texts, and
     // texts of another width match nothing.
@@ -120,21 +172,21 @@ TEST(GridSort, RemembersTheColumnAndDirection)
     GridContent grid = Column({"b", "a", "c"});
     EXPECT_EQ(grid.SortedColumn(), -1);
     grid.SetCurrent(1, 1);
-    grid.TextSort();  // a first sort is ascending
+    grid.ToggleSort();  // a first sort is ascending
     EXPECT_EQ(grid.SortedColumn(), 1);
     EXPECT_TRUE(grid.LastSortAscending());
     EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"a", "b", "c"}));
-    grid.TextSort();  // the same column again reverses
+    grid.ToggleSort();  // the same column again reverses
     EXPECT_FALSE(grid.LastSortAscending());
     EXPECT_EQ(ColumnTexts(grid, 1), (std::vector<std::string>{"c", "b", "a"}));
 
     grid.SetCurrent(0, 1);
-    grid.TextSort();  // another column starts ascending
+    grid.ToggleSort();  // another column starts ascending
     EXPECT_EQ(grid.SortedColumn(), 0);
     EXPECT_TRUE(grid.LastSortAscending());
     EXPECT_EQ(ColumnTexts(grid, 0), (std::vector<std::string>{"r1", "r2", "r3"}));
 
-    grid.SortByColumn(1, false, GridSortKind::Text);
+    grid.SortByColumn(1, false);
     EXPECT_EQ(grid.Col(), 1);  // the sorted column becomes current
 }
 
@@ -152,25 +204,25 @@ TEST(GridSort, RepeatingTheLastSortRunsOnlyWhenAsked)
     };
     grid.OnSortFinish = [&] { ++finishes; };
 
-    grid.SortByColumn(1, true, GridSortKind::Text);
+    grid.SortByColumn(1, true);
     EXPECT_TRUE(presetSeen);
     EXPECT_EQ(finishes, 1);
 
     grid.SetCell(1, 1, "z");  // the rows change, but the same sort is a repeat
-    grid.SortByColumn(1, true, GridSortKind::Text);
+    grid.SortByColumn(1, true);
     EXPECT_FALSE(presetSeen);
     EXPECT_EQ(finishes, 1);
     EXPECT_EQ(grid.Cell(1, 1), "z");
 
     force = true;
-    grid.SortByColumn(1, true, GridSortKind::Text);
+    grid.SortByColumn(1, true);
     EXPECT_EQ(finishes, 2);
     EXPECT_EQ(grid.Cell(1, 2), "z");
     EXPECT_EQ(starts, 3);
 
     // A handler may also veto a sort.
     grid.OnSortStart = [](bool& doSort, bool) { doSort = false; };
-    grid.SortByColumn(1, false, GridSortKind::Text);
+    grid.SortByColumn(1, false);
     EXPECT_EQ(finishes, 2);
     EXPECT_TRUE(grid.LastSortAscending());
 
@@ -178,7 +230,7 @@ TEST(GridSort, RepeatingTheLastSortRunsOnlyWhenAsked)
     grid.OnSortStart = nullptr;
     grid.SetCell(1, 1, "zz");
     grid.ForgetSort();
-    grid.SortByColumn(1, true, GridSortKind::Text);
+    grid.SortByColumn(1, true);
     EXPECT_EQ(grid.Cell(1, 2), "zz");
 }
 
@@ -194,16 +246,17 @@ TEST(GridSort, LargeInputsOfEveryShapeSortCorrectly)
         shapes[3].push_back("7");                              // all equal
     }
     for (const auto& values : shapes) {
-        GridContent grid = Column(values);
-        grid.SortByColumn(1, true, GridSortKind::Numbers);
-        const std::vector<std::string> sorted = ColumnTexts(grid, 1);
-        EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
-            return GridNumericKey(a) < GridNumericKey(b);
-        }));
+        std::vector<GridCell> cells;
+        for (const std::string& value : values) cells.push_back(CountCell(std::stoi(value)));
+        GridContent grid = ValueColumn(cells);
+        grid.SortByColumn(1, true);
+        std::vector<int64_t> sorted;
+        for (int row = 1; row < grid.RowCount(); ++row) sorted.push_back(std::llround(grid.Value(1, row).Figure()));
+        EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
         // Every row kept its own label, value and tag together.
         for (int row = 1; row < grid.RowCount(); ++row) {
             const int original = std::stoi(grid.Cell(0, row).substr(1));
-            EXPECT_EQ(grid.Cell(1, row), values[static_cast<size_t>(original - 1)]);
+            EXPECT_EQ(grid.Value(1, row), GridValue::Count(std::stoi(values[static_cast<size_t>(original - 1)])));
             ASSERT_EQ(grid.RowTag(row), 100 + original);
         }
     }
@@ -212,11 +265,11 @@ TEST(GridSort, LargeInputsOfEveryShapeSortCorrectly)
 TEST(GridSort, EmptyAndOutOfRangeSortsDoNothingHarmful)
 {
     GridContent empty(3, 1);
-    empty.SortByColumn(0, true, GridSortKind::Numbers);
+    empty.SortByColumn(0, true);
     EXPECT_EQ(empty.RowCount(), 1);
     GridContent grid = Column({"b", "a"});
-    grid.SortByColumn(40, true, GridSortKind::Text);
-    grid.SortByColumn(-3, false, GridSortKind::Numbers);
+    grid.SortByColumn(40, true);
+    grid.SortByColumn(-3, false);
     EXPECT_EQ(grid.RowCount(), 3);
     EXPECT_EQ(grid.Cell(0, 0), "Name");
 }
@@ -272,6 +325,7 @@ TEST_F(GridCopy, CutClearsTheNonFixedCellsCopied)
     EXPECT_EQ(*grid.CutText(), "a0\ta0\tb0\r\na1\ta1\tb1\r\na2\ta2\tb2");
     EXPECT_EQ(grid.Cell(0, 1), "a1");  // fixed
     EXPECT_EQ(grid.Cell(1, 1), "");
+    EXPECT_EQ(grid.Value(1, 1), GridValue());
     EXPECT_EQ(grid.Cell(1, 2), "");
     EXPECT_EQ(grid.Cell(1, 3), "b3");
     EXPECT_EQ(grid.Cell(1, 0), "b0");

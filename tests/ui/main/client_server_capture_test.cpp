@@ -25,8 +25,9 @@ const fs::path kCaptures = fs::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "cap
 
 struct Row {
     std::vector<std::string> Cells;
+    std::vector<GridValue> Values;
     const std::string& operator[](int col) const { return Cells[static_cast<size_t>(col)]; }
-    double Number(int col) const { return GridNumericKey(Cells[static_cast<size_t>(col)]); }
+    double Number(int col) const { return Values[static_cast<size_t>(col)].Figure(); }
     bool EndsWith(int col, const std::string& tail) const
     {
         const std::string& text = (*this)[col];
@@ -55,7 +56,11 @@ std::unique_ptr<Table> BuildTable(const fs::path& path, bool tcpDataResponse = f
     ReadTraceFile(state, false, host);
     UpdateServerGrid(state, table->Content);
     const auto texts = ServerTableTexts(table->Content);
-    for (size_t r = 1; r < texts.size(); ++r) table->Rows.push_back({texts[r]});
+    for (size_t r = 1; r < texts.size(); ++r) {
+        Row& row = table->Rows.emplace_back(Row{texts[r], {}});
+        for (int col = 0; col < kServerGridColumns; ++col)
+            row.Values.push_back(table->Content.ServerGrid.Value(col, static_cast<int>(r)));
+    }
     return table;
 }
 

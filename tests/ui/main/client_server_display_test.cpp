@@ -13,7 +13,7 @@ const std::string kMark(kServerMarkText);
 const std::string kBullet(kServerBulletText);
 
 // Two rows: row 1 marked "A" and "D", row 2 marked "B" and "C"; a mark-like text
-// outside the mark columns and binary keys in the hidden columns.
+// outside the mark columns; each row tagged with its conversation.
 ClientServerContent TwoMarkedRows()
 {
     ClientServerContent content;
@@ -21,15 +21,16 @@ ClientServerContent TwoMarkedRows()
     GridContent& grid = content.ServerGrid;
     grid.SetRowCount(3);
     content.ServerRowCount = 2;
-    for (int row = 1; row <= 2; ++row) grid.SetRowTag(row, kServerRowTag);
+    for (int row = 1; row <= 2; ++row) grid.SetRowTag(row, row);
+    const uint8_t client[] = {10, 0, 0, 1};
+    content.Conversations = {{NetString(client, 4), NetString(), "00001B000001", "02608CABCDEF"},
+                             {NetString(), NetString(), "00001B000002", "UNKNOWN"}};
     grid.SetCell(kColLowThroughput, 1, kMark);
     grid.SetCell(kColInefficient, 1, kMark);
     grid.SetCell(kColSlowResponse, 2, kMark);
     grid.SetCell(kColBusy, 2, kMark);
     grid.SetCell(kColRetransmits, 1, kMark);  // not a mark column: left as it is
     grid.SetCell(kColClient, 1, "10.0.0.1");
-    grid.SetCell(kColClientKey, 1, std::string("\x0A\x00\x00\x01", 4));
-    grid.SetCell(kColServerDLC, 2, "UNKNOWN");
     grid.SetCurrent(kColPackets, 2);
     grid.SetSelection({6, 1, 8, 2});
     return content;
@@ -50,7 +51,7 @@ TEST(ClientServerDisplay, MarksBecomeBulletsOnlyInTheMarkColumns)
     EXPECT_EQ(content.ServerGrid.Cell(kColLowThroughput, 1), kMark);
 
     EXPECT_EQ(ServerGridWithMarks(content, "*").Cell(kColInefficient, 1), "*");
-    for (int col = 0; col < 18; ++col) EXPECT_FALSE(IsServerMarkCell(col, 0)) << col;
+    for (int col = 0; col < kServerGridColumns; ++col) EXPECT_FALSE(IsServerMarkCell(col, 0)) << col;
     EXPECT_TRUE(IsServerMarkCell(kColLowThroughput, 1));
     EXPECT_TRUE(IsServerMarkCell(kColInefficient, 7));
     EXPECT_FALSE(IsServerMarkCell(kColRetransmits, 1));
@@ -66,10 +67,13 @@ TEST(ClientServerDisplay, EverythingElseOfTheGridIsKept)
     EXPECT_EQ(shown.ColCount(), kServerGridColumns);
     EXPECT_EQ(shown.FixedCols(), 1);
     EXPECT_EQ(shown.FixedRows(), 1);
-    EXPECT_EQ(shown.Cell(kColClientKey, 2), std::string("\x0A\x00\x00\x01", 4));
     EXPECT_EQ(shown.Cell(kColClient, 2), "10.0.0.1");
-    EXPECT_EQ(shown.Cell(kColServerDLC, 1), "UNKNOWN");
-    EXPECT_EQ(shown.RowTag(1), kServerRowTag);
+    // The tags moved with their rows: each row still finds its conversation.
+    EXPECT_EQ(shown.RowTag(1), 2);
+    EXPECT_EQ(shown.RowTag(2), 1);
+    EXPECT_EQ(ServerGridRowConversation(content, 2)->Client.Length, 4);
+    EXPECT_EQ(*DLCAddressMenuCaption(content, kColServer, 1), "DLC Source is UNKNOWN");
+    EXPECT_EQ(*DLCAddressMenuCaption(content, kColClient, 2), "DLC Source is 00001B000001");
     EXPECT_EQ(shown.SortedColumn(), kColInefficient);
     EXPECT_TRUE(shown.LastSortAscending());
     EXPECT_EQ(shown.Col(), kColInefficient);

@@ -144,7 +144,7 @@ TEST_F(ClientServer, EchoConversationRow)
     ASSERT_EQ(content.ServerRowCount, 1);
     const GridContent& grid = content.ServerGrid;
     EXPECT_EQ(grid.RowCount(), 2);
-    EXPECT_EQ(grid.RowTag(1), 16777215);
+    EXPECT_EQ(grid.RowTag(1), 1);  // the first conversation
     EXPECT_EQ(grid.Cell(kColClient, 1), "10.0.0.1");
     EXPECT_EQ(grid.Cell(kColServer, 1), "10.0.0.2");
     EXPECT_EQ(grid.Cell(kColApplication, 1), "UDP/Port 40000<->Port 7000");
@@ -155,10 +155,20 @@ TEST_F(ClientServer, EchoConversationRow)
     EXPECT_EQ(grid.Cell(kColDuration, 1), "< 00:00:01");
     EXPECT_EQ(grid.Cell(kColThroughput, 1), "-");
     for (int col = 0; col <= 5; ++col) EXPECT_EQ(grid.Cell(col, 1), "") << col;
-    EXPECT_EQ(grid.Cell(kColClientKey, 1), std::string("\x0A\x00\x00\x01", 4));
-    EXPECT_EQ(grid.Cell(kColServerKey, 1), std::string("\x0A\x00\x00\x02", 4));
-    EXPECT_EQ(grid.Cell(kColClientDLC, 1), "Cisco123456");
-    EXPECT_EQ(grid.Cell(kColServerDLC, 1), "02608CABCDEF");
+    // Beside each text, the value the sorts compare and the JSON report writes.
+    EXPECT_EQ(grid.Value(kColClient, 1), GridValue::Address(client.Data(), 4));
+    EXPECT_EQ(grid.Value(kColApplication, 1), GridValue::Text());
+    EXPECT_EQ(grid.Value(kColPackets, 1), GridValue::Count(16));
+    EXPECT_EQ(grid.Value(kColBytes, 1), GridValue::Count(1856));
+    EXPECT_EQ(grid.Value(kColResponseTime, 1), GridValue::Number(20));
+    EXPECT_EQ(grid.Value(kColDuration, 1), GridValue::Duration(0));
+    EXPECT_EQ(grid.Value(kColThroughput, 1), GridValue());
+    EXPECT_EQ(grid.Value(kColRetransmits, 1), GridValue());
+    const ServerGridConversation& conversation = *ServerGridRowConversation(content, 1);
+    EXPECT_EQ(conversation.Client, client);
+    EXPECT_EQ(conversation.Server, server);
+    EXPECT_EQ(conversation.ClientDLC, "Cisco123456");
+    EXPECT_EQ(conversation.ServerDLC, "02608CABCDEF");
     // The query stays as the throughput run left it: the server's direction.
     EXPECT_EQ(content.Query.SelectedNetNode, &State().NetworkNodes.at(server));
     EXPECT_FALSE(content.Query.MeasureThroughput);
@@ -296,8 +306,8 @@ TEST_F(ClientServer, MissingStationsShowUnknownDlcAddresses)
 {
     Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 1, 0, 0, 100);
     ClientServerContent content = Build();
-    EXPECT_EQ(content.ServerGrid.Cell(kColClientDLC, 1), "UNKNOWN");
-    EXPECT_EQ(content.ServerGrid.Cell(kColServerDLC, 1), "UNKNOWN");
+    EXPECT_EQ(ServerGridRowConversation(content, 1)->ClientDLC, "UNKNOWN");
+    EXPECT_EQ(ServerGridRowConversation(content, 1)->ServerDLC, "UNKNOWN");
     EXPECT_EQ(*DLCAddressMenuCaption(content, kColServer, 1), "DLC Source is UNKNOWN");
     EXPECT_FALSE(DLCAddressMenuCaption(content, kColApplication, 1).has_value());
 
@@ -416,9 +426,7 @@ TEST_F(ClientServer, SortsNumbersAndKeepsHiddenColumnsWithTheirRows)
     EXPECT_EQ(grid.Cell(kColPackets, 2), "4");
     EXPECT_EQ(grid.Cell(kColPackets, 3), "10");  // as a number, not as text
     for (int row = 1; row <= 3; ++row) {
-        EXPECT_EQ(NetAddressText(State(), NetString(reinterpret_cast<const uint8_t*>(grid.Cell(kColClientKey, row).data()), 4), false),
-                  grid.Cell(kColClient, row));
-        EXPECT_EQ(grid.RowTag(row), kServerRowTag);
+        EXPECT_EQ(NetAddressText(State(), ServerGridRowConversation(content, row)->Client, false), grid.Cell(kColClient, row));
     }
 
     // A double click repeats the last direction on its own column.
@@ -536,7 +544,7 @@ TEST_F(ClientServer, DamagedChainsNeitherHangNorReadOutsideTheLists)
     s.NetworkNodes.at(server).Station = nullptr;
     const ClientServerContent content = Build();
     EXPECT_EQ(content.ServerRowCount, 1);
-    EXPECT_EQ(content.ServerGrid.Cell(kColServerDLC, 1), "UNKNOWN");
+    EXPECT_EQ(ServerGridRowConversation(content, 1)->ServerDLC, "UNKNOWN");
 
     // A peer without an address ends the walk of its node.
     s.ObjectList.NetPeer(PeerOf(client, server)).PeerAddress = NetString();
@@ -583,7 +591,7 @@ TEST(ClientServerEngine, TcpConversationReadByTheEngine)
     EXPECT_EQ(grid.Cell(kColBytes, 1), FormatCount(bytes));
     // The SYN answered after 500 us and the request after 600 us.
     EXPECT_EQ(grid.Cell(kColResponseTime, 1), " 0.550");
-    EXPECT_EQ(grid.Cell(kColClientDLC, 1), "00001B000001");
+    EXPECT_EQ(ServerGridRowConversation(content, 1)->ClientDLC, "00001B000001");
 }
 
 }  // namespace

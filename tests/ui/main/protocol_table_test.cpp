@@ -1,5 +1,6 @@
 // The Protocol Table page: rows, cell texts and sorting.
 
+#include <algorithm>
 #include <set>
 #include <gtest/gtest.h>
 
@@ -168,8 +169,19 @@ TEST_F(ProtocolTable, SortsNumbersAsNumbersAndTextByCharacterCodes)
     EXPECT_EQ(Column(grid, 6), (std::vector<std::string>{"SNAP", "LLC, NovRaw", "Etype", "Etype"}));
     EXPECT_TRUE(grid.LastSortAscending() == false && grid.SortedColumn() == 6);
 
-    for (int col = 0; col < 7; ++col)
-        EXPECT_EQ(ProtocolColumnSortKind(col), col == 0 || col == 6 ? GridSortKind::Text : GridSortKind::Numbers);
+
+    // What the sorts compare: the figure each text shows, and texts as texts.
+    const std::vector<std::string> names = Column(grid, 0);
+    const int ip = static_cast<int>(std::find(names.begin(), names.end(), "IP") - names.begin()) + 1;
+    EXPECT_EQ(grid.Cell(1, ip), "6,000");
+    EXPECT_EQ(grid.Value(1, ip), GridValue::Count(6000));
+    EXPECT_EQ(grid.Value(2, ip), GridValue::Percent(60));
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        EXPECT_EQ(grid.Value(0, row), GridValue::Text());
+        EXPECT_EQ(grid.Value(3, row).Kind(), GridValueKind::Count);
+        EXPECT_EQ(grid.Value(5, row).Kind(), GridValueKind::Percent);
+        EXPECT_EQ(grid.Value(6, row), GridValue::Text());
+    }
 }
 
 TEST_F(ProtocolTable, CopyStartsEveryLineWithTheProtocol)

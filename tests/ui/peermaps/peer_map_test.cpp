@@ -353,7 +353,7 @@ TEST_F(PeerWindows, NetworkGridRowsPopupAndSelectStations)
     EXPECT_EQ(grid.Cell(2, 1), "3");
     EXPECT_EQ(grid.Cell(8, 1), RatioText(Node(ipA).FramesSent, Node(ipA).FramesReceived));
     EXPECT_EQ(grid.Cell(8, 1), "10:1");
-    EXPECT_EQ(grid.Cell(6, 2), AverageSizeText(Node(ipC).BytesSent, 1));
+    EXPECT_EQ(grid.Cell(6, 2), AverageSizeCell(Node(ipC).BytesSent, 1).Text);
 
     network.BuildMap(400, 300, metrics);
     const auto& label = network.LastMap().Labels[0];
@@ -438,7 +438,7 @@ TEST(PeerWindowsHostile, EmptyAndDamagedStates)
     stations.Rebuild();
     EXPECT_TRUE(network.BuildMap(0, 0, metrics).Labels.empty());
     EXPECT_EQ(network.Grid().RowCount(), 1);
-    EXPECT_EQ(UtilisationText(state, 10, 1000), "0.00%");  // no intervals, no division
+    EXPECT_EQ(UtilisationCell(state, 10, 1000).Text, "0.00%");  // no intervals, no division
 
     // A sender whose chain points at records of the wrong kind, back at itself,
     // or past the list: the walks stop.
