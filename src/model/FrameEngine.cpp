@@ -646,7 +646,9 @@ void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
 // ---- names ------------------------------------------------------------------------
 
-std::string Trimmed(const uint8_t* bytes, std::size_t count, bool front)
+// A name field of a frame as text, without the blanks and control bytes that pad
+// it at the end (and, with front, at the start).
+std::string NameFromBytes(const uint8_t* bytes, std::size_t count, bool front)
 {
     std::size_t begin = 0;
     std::size_t end = count;
@@ -663,7 +665,7 @@ void CaptureNetBIOSName(AnalysisState& s, const FrameReader& f, const FrameResul
     if (command != 0x01 && command != 0x08) return;
     uint8_t name[16];
     f.Copy(net + 28, name, 16);
-    AddName(s, NetString(r.SrcAddr.Data(), 6), Trimmed(name, 16, true));
+    AddName(s, NetString(r.SrcAddr.Data(), 6), NameFromBytes(name, 16, true));
 }
 
 // Reads a DNS name of labels at pos without following pointers; at most 41 characters.
@@ -983,7 +985,7 @@ void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
         if (kind == 2 || kind == 3) {
             uint8_t name[16];
             f.Copy(data + 34, name, 16);
-            AddName(s, r.SrcNet, Trimmed(name, 16, false));
+            AddName(s, r.SrcNet, NameFromBytes(name, 16, false));
         }
         break;
     }

@@ -297,12 +297,6 @@ int32_t FindApplicationHead(const AnalysisState& state, int32_t peer, const std:
     return -1;
 }
 
-std::string LowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
 
 }  // namespace
 
@@ -536,9 +530,9 @@ std::optional<int> ServerGridColumnFromText(std::string_view text)
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (!text.empty() && error == std::errc() && end == text.data() + text.size())
         return number >= 0 && number < kServerGridColumns ? std::optional<int>(number) : std::nullopt;
-    const std::string wanted = LowerCase(text);
+    const std::string wanted = Lower(std::string(text));
     for (int col = 0; col < kServerGridColumns; ++col)
-        if (LowerCase(ServerGridColumns()[static_cast<size_t>(col)].Header) == wanted) return col;
+        if (Lower(ServerGridColumns()[static_cast<size_t>(col)].Header) == wanted) return col;
     return std::nullopt;
 }
 

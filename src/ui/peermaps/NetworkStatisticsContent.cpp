@@ -52,11 +52,6 @@ bool PassesDestination(PeerDestination destination, bool group)
     return destination == PeerDestination::Broadcast ? group : !group;
 }
 
-std::string KeyBytes(const NetString& address)
-{
-    return std::string(reinterpret_cast<const char*>(address.Data()), address.Length);
-}
-
 }  // namespace
 
 // The network chains, with what a paint tests of every node copied beside them

@@ -29,6 +29,14 @@ constexpr int kPeerMapPoints = kRingPointCount;
 constexpr size_t kPeerLabelLength = 26;
 
 
+// An address's bytes as a string: the key by which the windows find a station or
+// node again (pop-ups, Select Stations, the stored map layout).
+template <std::size_t N>
+std::string KeyBytes(const PString<N>& address)
+{
+    return std::string(reinterpret_cast<const char*>(address.Data()), address.Length);
+}
+
 // ---- layout -------------------------------------------------------------------------
 
 // One station on the map, in tree order.

@@ -40,10 +40,6 @@ constexpr std::array<FamilySet, kStationKeyCount> kProtocolKeyFamilies{{
 }};
 
 
-std::string KeyBytes(const MacString& address)
-{
-    return std::string(reinterpret_cast<const char*>(address.Data()), address.Length);
-}
 
 }  // namespace
 
