@@ -19,6 +19,7 @@
 #include "ui/controls/GridContent.h"
 #include "ui/shared/AddressText.h"
 #include "ui/shared/Colours.h"
+#include "ui/shared/IniFile.h"
 #include "ui/shared/RingGeometry.h"
 
 namespace quenlix {
@@ -163,12 +164,6 @@ void StoreMapLayout(AnalysisState& state, const PeerMapLayout& layout);
 // otherwise (missing, short, malformed) the identity order.
 std::vector<int> ColumnOrderFrom(std::string_view value, int count);
 
-// The value of a key in a section of an INI text ("" when absent). Sections and
-// keys compare without regard to case; blanks around names and values go.
-std::string IniValue(std::string_view iniText, std::string_view section, std::string_view key);
-
-// The INI file named like the program: its text, or "" when it cannot be read.
-std::string ReadIniFile(const std::string& fileName);
 
 // ---- the windows' content -----------------------------------------------------------
 
