@@ -62,12 +62,24 @@ bool CountsRepeats(ApplicationCode app)
     return app == kAppTCP || app == kAppNCP || app == kAppPBurst;
 }
 
-// Applications where a client that sends as much as it receives is inefficient:
-// those whose requests and responses the analysis pairs, but Ping, whose echo
-// answers every request with the same bytes, and with SPX II judged like SPX.
+// Applications where a client that sends as much as it receives is inefficient.
+// A list of its own: it is not the transaction analysis's list of timed
+// applications (Ping is timed but not judged, SPX II judged but not timed).
 bool JudgesEfficiency(ApplicationCode app)
 {
-    return (IsTimeableApp(app) && app != kAppICMP) || app == kAppSPXII;
+    switch (app) {
+    case kAppTCP:
+    case kAppUDP:
+    case kAppNCP:
+    case kAppSPX:
+    case kAppSPXII:
+    case kAppNetBIOS:
+    case kAppSMB:
+    case kAppPBurst:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // A station's name cell: the learned name with SmartNames, else its address.
