@@ -8,7 +8,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -17,6 +17,7 @@
 #include "import/RecordFields.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "model/ReadOnlyFile.h"
 #include "model/SettingsStore.h"
 
 namespace quenlix {
@@ -192,10 +193,12 @@ std::string AddressTablePath(const AnalysisState& state)
 
 void LoadAddressTable(AnalysisState& state)
 {
-    std::ifstream table(AddressTablePath(state), std::ios::binary);
-    if (!table) return;  // no table: the trace is read without names
+    // The table's name comes from the trace: open it as safely as the trace itself.
+    const ReadOnlyFile table = OpenRegularFileForReading(AddressTablePath(state));
+    if (table.File == nullptr) return;  // no table: the trace is read without names
     std::array<uint8_t, kRecordBytes> record{};
-    while (table.read(reinterpret_cast<char*>(record.data()), kRecordBytes)) AddRecordNames(state, record);
+    while (std::fread(record.data(), 1, kRecordBytes, table.File) == kRecordBytes) AddRecordNames(state, record);
+    std::fclose(table.File);
 }
 
 }  // namespace quenlix

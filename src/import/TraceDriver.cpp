@@ -118,7 +118,7 @@ OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, Rea
 {
     const FormatDetection format = DetectTraceFormat(state, fileName, host);
     if (!IsReadableFormat(format.Code)) {
-        if (!format.Failed) host.ShowMessage(MessageIcon::Error, kOpenTraceTitle, NotATraceMessage(fileName));
+        if (!format.Failed) host.ShowMessage(MessageIcon::Error, kOpenTraceTitle, NotATraceMessage(fileName, host));
         return OpenOutcome::Refused;
     }
     state.Read.TraceFileName = fileName;
@@ -142,6 +142,11 @@ OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, Rea
 std::string NotATraceMessage(const std::string& traceFileName)
 {
     return FileNameWithoutFolder(traceFileName) + kNotATraceSuffix;
+}
+
+std::string NotATraceMessage(const std::string& traceFileName, const ReadHost& host)
+{
+    return host.NamesFilesAsGiven() ? traceFileName + kNotATraceSuffix : NotATraceMessage(traceFileName);
 }
 
 std::string UnsupportedTopologyMessage(const std::string& traceFileName)

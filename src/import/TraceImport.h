@@ -58,6 +58,8 @@ enum class OpenOutcome {
 
 // "<file> is not a trace file or supported format." (file name without folder).
 std::string NotATraceMessage(const std::string& traceFileName);
+// The same as the host names files: as given on a command line.
+std::string NotATraceMessage(const std::string& traceFileName, const ReadHost& host);
 // "<file> contains an unsupported topology."
 std::string UnsupportedTopologyMessage(const std::string& traceFileName);
 

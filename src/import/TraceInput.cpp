@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "model/ProgramTexts.h"
+#include "model/ReadOnlyFile.h"
 
 namespace quenlix {
 
@@ -55,7 +56,18 @@ std::string NotARegularFileText(const std::string& path)
 
 std::string OpenFailureText(const TraceInput& input, const std::string& path)
 {
-    return input.OpenError() == TraceInput::kNotARegularFile ? NotARegularFileText(path) : kOpenFailedText;
+    return OpenFailureText(input.OpenError(), path);
+}
+
+std::string OpenFailureText(int openError, const std::string& path)
+{
+    if (openError == kNotARegularFile) {
+        // What the path names now; a file swapped back in the meantime gets the plain text.
+        std::string kind = NotARegularFileText(path);
+        return kind.empty() ? path + " is not a regular file, not a trace file." : kind;
+    }
+    const std::string reason = SystemErrorText(openError != 0 ? openError : ENOENT);
+    return std::string(kOpenFailedText) + "\n" + path + ": " + reason;
 }
 
 // One worker thread that reads one block ahead into its own buffer. The file is
@@ -156,14 +168,17 @@ TraceInput::~TraceInput() { Close(); }
 bool TraceInput::Open(const std::string& path)
 {
     Close();
+    // A device is refused before it is touched at all: opening some has effects
+    // (a tape rewinds). The open itself checks what it opened, as the path may
+    // have changed since.
     if (NonFileKind(path) != nullptr) {
         openError_ = kNotARegularFile;
         return false;
     }
-    errno = 0;
-    file_ = std::fopen(path.c_str(), "rb");
+    const ReadOnlyFile opened = OpenRegularFileForReading(path);
+    file_ = opened.File;
     if (file_ == nullptr) {
-        openError_ = errno != 0 ? errno : ENOENT;
+        openError_ = opened.Error;
         return false;
     }
     // Our own buffer does the buffering; a second one in the C library would only copy twice.

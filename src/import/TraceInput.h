@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "model/ReadOnlyFile.h"
+
 namespace quenlix {
 
 // "<path> is a folder, not a trace file." and the like for a path that exists but
@@ -22,14 +24,17 @@ std::string NotARegularFileText(const std::string& path);
 
 class TraceInput;
 // The message for a file that would not open: a folder or a pipe is named as
-// such, anything else gets the open failure text.
+// such; anything else gets the open failure text, then the path and the
+// operating system's reason on a line of their own ("Permission denied").
 std::string OpenFailureText(const TraceInput& input, const std::string& path);
+// The same for an errno value or kNotARegularFile.
+std::string OpenFailureText(int openError, const std::string& path);
 
 class TraceInput {
 public:
     static constexpr std::size_t kDefaultBufferBytes = 1 << 20;
     // OpenError() of a path that exists but is not a regular file (no errno has this value).
-    static constexpr int kNotARegularFile = -1;
+    static constexpr int kNotARegularFile = quenlix::kNotARegularFile;
 
     explicit TraceInput(std::size_t bufferBytes = kDefaultBufferBytes);
     ~TraceInput();

@@ -7,10 +7,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <system_error>
 #include <vector>
+
+#include "model/ReadOnlyFile.h"
 
 namespace quenlix {
 
@@ -132,8 +133,11 @@ namespace {
 bool FileLocalTime(const std::string& fileName, std::tm& local)
 {
     if (fileName.empty()) return false;
-    std::ifstream probe(fileName, std::ios::binary);
-    if (!probe.is_open()) return false;
+    // Only a file that opens counts, as a read of it would; opened safely, as
+    // the path may name a pipe by now.
+    const ReadOnlyFile probe = OpenRegularFileForReading(fileName);
+    if (probe.File == nullptr) return false;
+    std::fclose(probe.File);
 
     std::error_code error;
     const auto written = std::filesystem::last_write_time(fileName, error);

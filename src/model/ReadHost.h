@@ -22,6 +22,10 @@ public:
     // True once the user has asked to stop the read (Stop button, window closed).
     virtual bool StopRequested() { return false; }
 
+    // How messages name a trace file: the desktop names it without its folder, a
+    // command line names it as the user typed it.
+    virtual bool NamesFilesAsGiven() const { return false; }
+
     // A modal message box.
     virtual void ShowMessage(MessageIcon /*icon*/, const std::string& /*title*/, const std::string& /*text*/) {}
 

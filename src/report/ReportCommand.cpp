@@ -99,7 +99,9 @@ bool TakeSort(const std::string& value, ReportOptions& options, std::string& err
     }
     const std::optional<int> index = ServerGridColumnFromText(column);
     if (!index) {
-        error = "--sort: no client/server column " + column;
+        const std::string columns = "a column number from 1 to " + std::to_string(kServerGridColumns) + " or a header";
+        error = column.empty() ? "--sort needs " + columns
+                               : "--sort: no client/server column \"" + column + "\" (" + columns + ")";
         return false;
     }
     options.SortColumn = *index;
@@ -136,8 +138,16 @@ bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::s
 
 // ---- the table of options -----------------------------------------------------------
 
+struct ReportOption;
+
+// The runs of the program an option belongs to: the report, the analysis of one
+// conversation, its ladder.
+enum RunKind : uint8_t { kRunReport = 1, kRunConversation = 2, kRunLadder = 4, kEveryRun = 7 };
+
 // What the options set while the arguments are read; checked together at the end.
 struct ParsedArguments {
+    // The options given, in their order.
+    std::vector<const ReportOption*> Given;
     ReportOptions Options;
     bool Json = false;
     bool Dump = false;
@@ -148,8 +158,6 @@ struct ParsedArguments {
     bool Latency = false;
     bool Throughput = false;
 };
-
-struct ReportOption;
 
 // An option as the arguments give it: its row of the table and its values, with
 // the parse it sets and the error it may give.
@@ -171,6 +179,8 @@ struct ReportOption {
     std::string_view Values;
     std::string_view Help;
     bool (*Take)(GivenOption& given);
+    // The runs the option means something in; given with another run it is refused.
+    uint8_t Runs = kEveryRun;
 
     std::size_t ValueCount() const { return Values.empty() ? 0 : Split(Values, ' ').size(); }
     bool IsConversationSetting() const { return Help.empty(); }
@@ -197,9 +207,14 @@ bool TakeChoice(GivenOption& given, int32_t& out)
 }
 
 // --conversation and --ladder: the query of one conversation, with the settings
-// given so far or later applied to it at the end.
+// given so far or later applied to it at the end. Only one of them runs.
 bool TakeConversation(GivenOption& given)
 {
+    if (given.Parsed.Query) {
+        given.Error = std::string(given.Parsed.Options.Ladder ? "--ladder" : "--conversation") + " and " +
+                      std::string(given.Option.Name) + " cannot be combined";
+        return false;
+    }
     ConversationQuery& query = given.Parsed.Query.emplace();
     query.Client = given.Values[0];
     query.Server = given.Values[1];
@@ -227,9 +242,9 @@ bool TakeQuerySwitch(GivenOption& given, void (*set)(ConversationQuery&))
 constexpr ReportOption kReportOptions[] = {
     {"--json", "", "", "print the report as JSON", [](GivenOption& g) { return TurnOn(g.Parsed.Json); }},
     {"--dump-state", "", "", "print the whole analysis state as JSON",
-     [](GivenOption& g) { return TurnOn(g.Parsed.Dump); }},
+     [](GivenOption& g) { return TurnOn(g.Parsed.Dump); }, kRunReport},
     {"--packets", "", "", "with --dump-state: list every packet of every conversation",
-     [](GivenOption& g) { return TurnOn(g.Parsed.Options.WithPackets); }},
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.WithPackets); }, kRunReport},
     {"--ethernet-speed", "", "10|100", "Ethernet speed in Mbit/s (default 10)",
      [](GivenOption& g) { return TakeChoice(g, g.Parsed.Options.EthernetSpeed); }},
     {"--token-ring-speed", "", "4|16", "Token Ring speed in Mbit/s (default 16)",
@@ -246,60 +261,71 @@ constexpr ReportOption kReportOptions[] = {
     {"--smart-names", "", "",
      "client/server, network and station tables: names instead\n"
      "of addresses where known",
-     [](GivenOption& g) { return TurnOn(g.Parsed.Options.SmartNames); }},
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.SmartNames); }, kRunReport},
     {"--ipx-oui", "", "",
      "client/server and network tables: IPX nodes by manufacturer;\n"
      "station table: stations by manufacturer",
-     [](GivenOption& g) { return TurnOn(g.Parsed.Options.IpxOui); }},
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.IpxOui); }, kRunReport},
     {"--network", "", "", "add the network statistics table (every IP and IPX sender)",
-     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Network); }},
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Network); }, kRunReport},
     {"--stations", "", "", "add the station statistics table (every MAC sender)",
-     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Stations); }},
-    {"--sort", "", "COLUMN[:desc]", "client/server table: sort by a column (number or header)",
-     [](GivenOption& g) { return TakeSort(g.Values[0], g.Parsed.Options, g.Error); }},
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Stations); }, kRunReport},
+    {"--sort", "", "COLUMN[:desc]", "client/server table: sort by a column (its number,\n"
+     "counted from 1, or its header)",
+     [](GivenOption& g) { return TakeSort(g.Values[0], g.Parsed.Options, g.Error); }, kRunReport},
     {"--ladder", "", "CLIENT SERVER APPLICATION",
      "print the conversation's packets one line each (frame, time,\n"
      "direction, description, problems), tab-separated; takes --from, --to",
      [](GivenOption& g) {
+         if (!TakeConversation(g)) return false;
          g.Parsed.Options.Ladder = true;
-         return TakeConversation(g);
-     }},
+         return true;
+     },
+     kRunLadder},
     {"--conversation", "", "CLIENT SERVER APPLICATION",
      "analyse one conversation and print every result field;\n"
      "with --from N --to M, --latency|--throughput, --window N,\n"
      "--small|--large, --exclude-transmission-time",
-     TakeConversation},
+     TakeConversation, kRunConversation},
     {"--from", "", "N", "",
      [](GivenOption& g) {
          return TakeQueryNumber(g, 1, INT32_MAX, [](ConversationQuery& q, int32_t n) { q.FirstFrameNo = n; });
-     }},
+     },
+     kRunConversation | kRunLadder},
     {"--to", "", "N", "",
      [](GivenOption& g) {
          return TakeQueryNumber(g, 1, INT32_MAX, [](ConversationQuery& q, int32_t n) { q.LastFrameNo = n; });
-     }},
+     },
+     kRunConversation | kRunLadder},
     {"--window", "", "N", "",
      [](GivenOption& g) {
          return TakeQueryNumber(g, 4, 20,
                                 [](ConversationQuery& q, int32_t n) { q.WindowPackets = static_cast<uint16_t>(n); });
-     }},
+     },
+     kRunConversation},
     {"--latency", "", "", "",
      [](GivenOption& g) {
          g.Parsed.Latency = true;
          return TakeQuerySwitch(g, [](ConversationQuery& q) { q.MeasureThroughput = false; });
-     }},
+     },
+     kRunConversation},
     {"--throughput", "", "", "",
      [](GivenOption& g) {
          g.Parsed.Throughput = true;
          return TakeQuerySwitch(g, [](ConversationQuery& q) { q.MeasureThroughput = true; });
-     }},
+     },
+     kRunConversation},
     {"--small", "", "", "",
-     [](GivenOption& g) { return TakeQuerySwitch(g, [](ConversationQuery& q) { q.SmallResponsesOnly = true; }); }},
+     [](GivenOption& g) { return TakeQuerySwitch(g, [](ConversationQuery& q) { q.SmallResponsesOnly = true; }); },
+     kRunConversation},
     {"--large", "", "", "",
-     [](GivenOption& g) { return TakeQuerySwitch(g, [](ConversationQuery& q) { q.LargeResponsesOnly = true; }); }},
+     [](GivenOption& g) { return TakeQuerySwitch(g, [](ConversationQuery& q) { q.LargeResponsesOnly = true; }); },
+     kRunConversation},
     {"--exclude-transmission-time", "", "", "",
      [](GivenOption& g) {
          return TakeQuerySwitch(g, [](ConversationQuery& q) { q.IncludeTransmissionTime = false; });
-     }},
+     },
+     kRunConversation},
     {"--help", "-h", "", "print this text", [](GivenOption& g) { return TurnOn(g.Parsed.Options.Help); }},
 };
 
@@ -344,10 +370,18 @@ bool TakeArgumentOption(const std::vector<std::string>& args, size_t& i, bool fi
         error = "unknown option " + args[i];
         return false;
     }
+    // A value given twice would silently lose one of the two.
+    if (option->ValueCount() > 0 &&
+        std::find(parsed.Given.begin(), parsed.Given.end(), option) != parsed.Given.end()) {
+        error = std::string(option->Name) + " given twice";
+        return false;
+    }
     std::vector<std::string> values;
     if (!OptionValues(args, i, *option, fileGiven, values, error)) return false;
     GivenOption given{*option, values, parsed, error};
-    return option->Take(given);
+    if (!option->Take(given)) return false;
+    parsed.Given.push_back(option);
+    return true;
 }
 
 // "--from, --to, ... and --exclude-transmission-time": the settings of the conversation query.
@@ -382,11 +416,23 @@ bool FinishConversation(ParsedArguments& parsed, std::string& error)
                 std::to_string(query.LastFrameNo);
         return false;
     }
-    if (parsed.Dump) {
-        error = "--conversation and --dump-state cannot be combined";
+    parsed.Options.Conversation = query;
+    return true;
+}
+
+// Refuses an option that the run asked for would ignore: "--ladder and --latency
+// cannot be combined". The settings of a conversation given without one are left
+// to FinishConversation, which names them all.
+bool CheckRun(const ParsedArguments& parsed, std::string& error)
+{
+    if (!parsed.Query) return true;
+    const RunKind run = parsed.Options.Ladder ? kRunLadder : kRunConversation;
+    for (const ReportOption* option : parsed.Given) {
+        if ((option->Runs & run) != 0) continue;
+        error = std::string(run == kRunLadder ? "--ladder" : "--conversation") + " and " + std::string(option->Name) +
+                " cannot be combined";
         return false;
     }
-    parsed.Options.Conversation = query;
     return true;
 }
 
@@ -427,7 +473,8 @@ std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>
     }
     ReportOptions& options = parsed.Options;
     if (options.Help) return options;
-    if (!CheckCombination(options, parsed.Json, parsed.Dump, error) || !FinishConversation(parsed, error))
+    if (!CheckRun(parsed, error) || !CheckCombination(options, parsed.Json, parsed.Dump, error) ||
+        !FinishConversation(parsed, error))
         return std::nullopt;
     options.Mode = parsed.Dump ? ReportMode::DumpState : parsed.Json ? ReportMode::Json : ReportMode::Text;
     return options;

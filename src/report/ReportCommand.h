@@ -79,6 +79,7 @@ public:
 
     void PumpEvents() override;
     void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+    bool NamesFilesAsGiven() const override { return true; }
     void ReadStarted(const AnalysisState& state) override;
     void ReadFinished(const AnalysisState& state) override;
 

@@ -145,7 +145,8 @@ TEST_F(Detection, RefusesShortAndMissingFiles)
 
     ASSERT_EQ(host.Messages.size(), 2u);
     EXPECT_EQ(host.Messages[0].Text, "File too short.");
-    EXPECT_EQ(host.Messages[1].Text, "Unable to open file.  Check the path and file Name.");
+    EXPECT_EQ(host.Messages[1].Text, "Unable to open file.  Check the path and file Name.\n" + dir.Path("missing.enc") +
+                                         ": No such file or directory");
     for (const RecordedMessage& m : host.Messages) {
         EXPECT_EQ(m.Title, "Quenlix");
         EXPECT_EQ(m.Icon, MessageIcon::Error);
@@ -304,7 +305,8 @@ TEST_F(Detection, TopologyOfUnreadableFiles)
     result = DetectTopology(*state, kFormatSniffer, dir.Path("missing.enc"), host);
     EXPECT_EQ(result.Code, kTopologyOther);
     EXPECT_TRUE(result.Failed);
-    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Unable to open file.  Check the path and file Name."});
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Unable to open file.  Check the path and file Name.\n" +
+                                                     dir.Path("missing.enc") + ": No such file or directory"});
 }
 
 TEST_F(Detection, AccessDeniedIsNotAFailure)

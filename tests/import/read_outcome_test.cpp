@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,6 +18,8 @@
 #include "TestFiles.h"
 #include "import/TraceImport.h"
 #include "import/TraceInput.h"
+#include "model/ProgramTexts.h"
+#include "model/ReadOnlyFile.h"
 #include "report_support.h"
 
 namespace quenlix {
@@ -99,6 +103,60 @@ TEST_F(ReadOutcome, OnlyRegularFilesAreOpened)
     tb::WriteBytes(file, {1, 2, 3});
     EXPECT_EQ(NotARegularFileText(file), "");
     EXPECT_EQ(NotARegularFileText(folder.File("missing.enc")), "");
+}
+
+// The open itself checks what it opened: a path that names a pipe by the time it is
+// opened (a symlink swapped after the check) opens at once and is refused, never blocks.
+TEST_F(ReadOutcome, TheOpenedFileIsCheckedNotThePath)
+{
+    const std::string pipe = folder.File("swapped.enc");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const ReadOnlyFile refused = OpenRegularFileForReading(pipe);
+    EXPECT_EQ(refused.File, nullptr);
+    EXPECT_EQ(refused.Error, kNotARegularFile);
+
+    const std::string file = folder.File("plain.enc");
+    tb::WriteBytes(file, {1, 2, 3});
+    const std::string link = folder.File("link.enc");
+    std::filesystem::create_symlink(file, link);
+    const ReadOnlyFile opened = OpenRegularFileForReading(link);
+    ASSERT_NE(opened.File, nullptr);
+    EXPECT_EQ(std::fgetc(opened.File), 1);
+    std::fclose(opened.File);
+}
+
+// A file that will not open is reported with the program's text, then the path and
+// the system's reason, by detection (the window's message) and by the report.
+TEST_F(ReadOutcome, OpenFailuresSayTheSystemsReason)
+{
+    struct Case {
+        std::string Path;
+        std::string Reason;
+    };
+    std::vector<Case> cases = {
+        {folder.File("missing.enc"), "No such file or directory"},
+        {folder.File("loop.enc"), "Too many levels of symbolic links"},
+        {folder.File(std::string(300, 'n') + ".enc"), "File name too long"},
+    };
+    std::filesystem::create_symlink(folder.File("loop.enc"), folder.File("loop.enc"));
+    if (::geteuid() != 0) {  // root reads any file
+        const std::string locked = folder.File("locked.enc");
+        tb::WriteBytes(locked, std::vector<uint8_t>(100, 0));
+        std::filesystem::permissions(locked, std::filesystem::perms::none);
+        cases.push_back({locked, "Permission denied"});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Reason);
+        const std::string text = std::string(kOpenFailedText) + "\n" + c.Path + ": " + c.Reason;
+        AnalysisState state;
+        tb::RecordingHost host;
+        EXPECT_TRUE(DetectTraceFormat(state, c.Path, host).Failed);
+        EXPECT_EQ(host.Texts(), std::vector<std::string>{text});
+
+        const ReportRun run = RunReportWith({c.Path});
+        EXPECT_EQ(run.Status, kExitNothingRead);
+        EXPECT_EQ(run.Err, text + "\n");
+    }
 }
 
 // Every exit other than 0 says why on standard error; a read that ended early says

@@ -208,7 +208,8 @@ TEST(ReportRun, UnreadableFilesExitTwoWithTheSystemsMessages)
     const ReportRun missing = RunReportWith({folder.File("missing.enc")});
     EXPECT_EQ(missing.Status, kExitNothingRead);
     EXPECT_EQ(missing.Out, "");
-    EXPECT_EQ(missing.Err, "Unable to open file.  Check the path and file Name.\n");
+    EXPECT_EQ(missing.Err, "Unable to open file.  Check the path and file Name.\n" + folder.File("missing.enc") +
+                               ": No such file or directory\n");
 
     const std::string shortFile = folder.File("short.enc");
     WriteBytes(shortFile, std::string(39, 'T'));
@@ -221,7 +222,7 @@ TEST(ReportRun, UnreadableFilesExitTwoWithTheSystemsMessages)
     const ReportRun notATrace = RunReportWith({notes});
     EXPECT_EQ(notATrace.Status, kExitNothingRead);
     EXPECT_EQ(notATrace.Out, "");
-    EXPECT_EQ(notATrace.Err, "notes.txt is not a trace file or supported format.\n");
+    EXPECT_EQ(notATrace.Err, notes + " is not a trace file or supported format.\n");
 
     const std::string arcnet = folder.File("arcnet.enc");
     tb::SnifferFileOptions options;
@@ -316,6 +317,23 @@ TEST(ReportArguments, RefusalsSayWhy)
         {{"--small", "--conversation", "a", "b", "c", "--large", "a.enc"}, "--small and --large cannot be combined"},
         {{"--conversation", "a", "b", "c", "--from=9", "--to", "3", "a.enc"}, "--from 9 lies after --to 3"},
         {{"--address-table-dir", notAFolder, "a.enc"}, "--address-table-dir: no folder " + notAFolder},
+        {{"--ethernet-speed", "100", "--ethernet-speed", "10", "a.enc"}, "--ethernet-speed given twice"},
+        {{"--sort=1", "--sort", "2", "a.enc"}, "--sort given twice"},
+        {{"--conversation", "a", "b", "c", "--ladder", "a", "b", "c", "a.enc"},
+         "--conversation and --ladder cannot be combined"},
+        {{"--ladder", "a", "b", "c", "--conversation", "a", "b", "c", "a.enc"},
+         "--ladder and --conversation cannot be combined"},
+        {{"--ladder", "a", "b", "c", "--latency", "a.enc"}, "--ladder and --latency cannot be combined"},
+        {{"--small", "--ladder", "a", "b", "c", "a.enc"}, "--ladder and --small cannot be combined"},
+        {{"--ladder", "a", "b", "c", "--window", "8", "a.enc"}, "--ladder and --window cannot be combined"},
+        {{"--ladder", "a", "b", "c", "--dump-state", "a.enc"}, "--ladder and --dump-state cannot be combined"},
+        {{"--network", "--ladder", "a", "b", "c", "a.enc"}, "--ladder and --network cannot be combined"},
+        {{"--conversation", "a", "b", "c", "--stations", "a.enc"}, "--conversation and --stations cannot be combined"},
+        {{"--conversation", "a", "b", "c", "--sort", "1", "a.enc"}, "--conversation and --sort cannot be combined"},
+        {{"--conversation", "a", "b", "c", "--dump-state", "a.enc"},
+         "--conversation and --dump-state cannot be combined"},
+        {{"--sort", "", "a.enc"}, "--sort needs a column number from 1 to 14 or a header"},
+        {{"--sort", "0", "a.enc"}, "--sort: no client/server column \"0\" (a column number from 1 to 14 or a header)"},
     };
     for (const auto& [args, reason] : refusals) {
         std::string error;
@@ -328,12 +346,13 @@ TEST(ReportArguments, RefusalsSayWhy)
 TEST(ReportArguments, ConversationSettingsApplyInAnyOrder)
 {
     std::string error;
-    const auto options = ParseReportArguments({"--window=12", "--throughput", "--ladder", "c", "s", "TCP/Port 1<->HTTP",
-                                               "--from", "5", "--exclude-transmission-time", "--small", "t.enc"},
+    const auto options = ParseReportArguments({"--window=12", "--throughput", "--conversation", "c", "s",
+                                               "TCP/Port 1<->HTTP", "--from", "5", "--exclude-transmission-time",
+                                               "--small", "t.enc"},
                                               error);
     ASSERT_TRUE(options && options->Conversation) << error;
     const ConversationQuery& query = *options->Conversation;
-    EXPECT_TRUE(options->Ladder);
+    EXPECT_FALSE(options->Ladder);
     EXPECT_EQ(query.Client + "|" + query.Server + "|" + query.Application, "c|s|TCP/Port 1<->HTTP");
     EXPECT_EQ(query.WindowPackets, 12);
     EXPECT_TRUE(query.MeasureThroughput);

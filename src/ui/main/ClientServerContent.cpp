@@ -541,7 +541,7 @@ std::optional<int> ServerGridColumnFromText(std::string_view text)
     int number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (!text.empty() && error == std::errc() && end == text.data() + text.size())
-        return number >= 0 && number < kServerGridColumns ? std::optional<int>(number) : std::nullopt;
+        return number >= 1 && number <= kServerGridColumns ? std::optional<int>(number - 1) : std::nullopt;
     const std::string wanted = Lower(std::string(text));
     for (int col = 0; col < kServerGridColumns; ++col)
         if (Lower(ServerGridColumns()[static_cast<size_t>(col)].Header) == wanted) return col;

@@ -162,7 +162,8 @@ std::string NetAddressText(const AnalysisState& state, const NetString& key, boo
 std::vector<std::vector<std::string>> ServerTableTexts(const ClientServerContent& content,
                                                        std::string_view markText = kServerMarkText);
 
-// A column by its number (0 to 13) or its header text (any case).
+// A column by its number as the table and the report's usage count them (1 to 14)
+// or its header text (any case); the column's index (0 to 13).
 std::optional<int> ServerGridColumnFromText(std::string_view text);
 
 struct ConversationQuery {

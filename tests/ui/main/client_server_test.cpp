@@ -471,11 +471,14 @@ TEST_F(ClientServer, TableTextsForReportsWriteMarksReadably)
 
 TEST(ClientServerTexts, ColumnsByNumberOrHeader)
 {
-    EXPECT_EQ(ServerGridColumnFromText("9"), 9);
-    EXPECT_EQ(ServerGridColumnFromText("0"), 0);
+    // Numbers count from 1, as the table's columns do.
+    EXPECT_EQ(ServerGridColumnFromText("10"), 9);
+    EXPECT_EQ(ServerGridColumnFromText("1"), 0);
+    EXPECT_EQ(ServerGridColumnFromText("14"), 13);
     EXPECT_EQ(ServerGridColumnFromText("resp time (ms)"), 12);
     EXPECT_EQ(ServerGridColumnFromText("Throughput*"), 13);
-    EXPECT_FALSE(ServerGridColumnFromText("14").has_value());
+    EXPECT_FALSE(ServerGridColumnFromText("15").has_value());
+    EXPECT_FALSE(ServerGridColumnFromText("0").has_value());
     EXPECT_FALSE(ServerGridColumnFromText("-1").has_value());
     EXPECT_FALSE(ServerGridColumnFromText("").has_value());
     EXPECT_FALSE(ServerGridColumnFromText("Latency").has_value());
