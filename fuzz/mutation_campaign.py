@@ -27,6 +27,9 @@ block zeroed or zeros appended, a stretch repeated). Every copy is read with
                report says it passed over (SkippedFrames, SkippedRecords), unless the
                damage lies in the first 128 bytes (a header field may rightly describe a
                shorter trace there) or the damage appended bytes after the end;
+  grown      the read ended as complete (exit 0) with more frames than the original
+             after bytes were appended to it: what follows a trace's last record
+             must not read as frames;
   wrong      the read ended early (exit 1) but kept other frames than the complete ones
              before the cut (cut copies of formats with known boundaries only; frames
              of another medium, which the report counts as skipped, count as kept);
@@ -35,7 +38,7 @@ block zeroed or zeros appended, a stretch repeated). Every copy is read with
   complete   exit 0 with every frame (a copy whose damage the analysis takes as data).
 
 It prints the counts per class and per format, and keeps a reproducer of every crash,
-hang, lost and wrong run in OUT/<class>/ (the copy, named after its original and the
+hang, lost, grown and wrong run in OUT/<class>/ (the copy, named after its original and the
 damage), with OUT/<class>/<name>.txt telling the original's frame count, the damage and
 what the report said. OUT defaults to build-campaign/ and is emptied first.
 """
@@ -53,7 +56,7 @@ import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
 HEADER_BYTES = 128  # damage inside the first bytes may rightly shorten a trace
-BAD_CLASSES = ("crash", "hang", "lost", "wrong")
+BAD_CLASSES = ("crash", "hang", "lost", "grown", "wrong")
 
 
 # ---- record boundaries of the formats the script can walk -----------------------------
@@ -183,7 +186,9 @@ def classify(outcome, original, copy):
         return "wrong" if expected is not None and frames + skipped != expected else "early-end"
     if "cut" in copy:
         return "lost" if frames + skipped < (original["frames"] if expected is None else expected) else "complete"
-    if copy.get("appended") or copy["first"] < HEADER_BYTES:
+    if copy.get("appended"):
+        return "grown" if frames + skipped > original["frames"] else "complete"
+    if copy["first"] < HEADER_BYTES:
         return "complete"
     return "lost" if frames + skipped < original["frames"] else "complete"
 
@@ -312,7 +317,7 @@ def main():
             if verdict in BAD_CLASSES:
                 keep_reproducer(args.out, verdict, copy, outcome)
 
-    classes = ("crash", "hang", "lost", "wrong", "early-end", "complete")
+    classes = ("crash", "hang", "lost", "grown", "wrong", "early-end", "complete")
     print("%-22s" % "format" + "".join("%10s" % c for c in classes))
     for fmt in sorted(per_format):
         print("%-22s" % fmt + "".join("%10d" % per_format[fmt][c] for c in classes))
