@@ -41,8 +41,8 @@ std::string TableNotFoundText(int64_t tableOffset)
 
 std::string EntryOutsideText(std::size_t entry, int64_t offset, bool backwards)
 {
-    return "Frame table entry " + FormatCount(entry + 1) + (backwards ? " points back to " : " points outside the frame records, to ") +
-           OffsetText(offset) + ".  Data may be unreliable.";
+    const char* where = backwards ? " points back to " : " points outside the frame records, to ";
+    return "Frame table entry " + FormatCount(entry + 1) + where + OffsetText(offset) + ".  Data may be unreliable.";
 }
 
 std::string LengthDisagreesText(int64_t recordOffset, uint16_t storedLength, int64_t nextOffset, bool last)

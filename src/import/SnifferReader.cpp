@@ -38,7 +38,8 @@ inline constexpr const char* kBadCompressionText = "Bad compression encountered.
 std::string RecordsAfterEndText(int frame, int64_t offset, int64_t restBytes)
 {
     const std::string after = "(after frame " + FormatCount(frame) + ")";
-    if (offset < 0) return "End record " + after + " is followed by more data that reads as records.  Data may be unreliable.";
+    if (offset < 0)
+        return "End record " + after + " is followed by more data that reads as records.  Data may be unreliable.";
     return "End record at offset " + FormatCount(offset) + " " + after + " is followed by " + FormatCount(restBytes) +
            " more bytes that read as records.  Data may be unreliable.";
 }

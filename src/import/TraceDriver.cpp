@@ -186,9 +186,10 @@ std::string SkippedRecordsText(const AnalysisState& state)
 {
     if (state.Read.SkippedRecords <= 0) return {};
     const bool one = state.Read.SkippedRecords == 1;
-    return (one ? std::string("1 record of a type that holds no frame was") : FormatCount(state.Read.SkippedRecords) +
-                                                                             " records of types that hold no frames were") +
-           " found among the frames and passed over.";
+    const std::string records = one ? std::string("1 record of a type that holds no frame was")
+                                    : FormatCount(state.Read.SkippedRecords) +
+                                          " records of types that hold no frames were";
+    return records + " found among the frames and passed over.";
 }
 
 }  // namespace quenlix

@@ -247,7 +247,8 @@ TEST_F(HangGuard, EmptySnifferRecordsMoveOnOrEndTheRead)
     EXPECT_EQ(read.Frames, 2);
     // The damage, and the records of no frame between the frames passed over.
     EXPECT_EQ(read.Messages.size(), 2u);
-    EXPECT_EQ(read.Messages.back(), "5 records of types that hold no frames were found among the frames and passed over.");
+    EXPECT_EQ(read.Messages.back(),
+              "5 records of types that hold no frames were found among the frames and passed over.");
     EXPECT_EQ(read.StepsBack, 0);
 
     // A compressed trace that goes on in stored blocks of no bytes up to the file's end.

@@ -224,7 +224,8 @@ TEST_F(ReadOutcome, DamageThatLooksCompleteEndsTheReadEarly)
         std::string Path;
         int Frames;
     };
-    for (const Case& c : {Case{Save(zeroed, "zeroed.cap"), 3}, Case{snifferPath, 4}, Case{Save(zeroTail, "tail.pcap"), 2}}) {
+    const Case cases[] = {{Save(zeroed, "zeroed.cap"), 3}, {snifferPath, 4}, {Save(zeroTail, "tail.pcap"), 2}};
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.Path);
         const ReportRun run = RunReportWith({"--json", c.Path});
         EXPECT_EQ(run.Status, kExitPartial);
@@ -256,7 +257,8 @@ TEST_F(ReadOutcome, SkippedRecordsAreTold)
 
     AnalysisState state;
     state.Read.SkippedRecords = 1;
-    EXPECT_EQ(SkippedRecordsText(state), "1 record of a type that holds no frame was found among the frames and passed over.");
+    EXPECT_EQ(SkippedRecordsText(state),
+              "1 record of a type that holds no frame was found among the frames and passed over.");
 }
 
 TEST(ReadStatus, SaysHowTheReadEnded)

@@ -201,9 +201,10 @@ TEST_F(DamagedTrace, EndRecordBeforeMoreRecordsIsDamage)
         const std::size_t endAt = RecordEnds(frames)[5];
         const std::size_t rest = std::filesystem::file_size(dir.Path("t.enc")) - endAt - 6;
         const std::string text =
-            compressed ? "End record (after frame 6) is followed by more data that reads as records.  Data may be unreliable."
-                       : "End record at offset " + FormatCount(endAt) + " (after frame 6) is followed by " +
-                             FormatCount(rest) + " more bytes that read as records.  Data may be unreliable.";
+            compressed
+                ? "End record (after frame 6) is followed by more data that reads as records.  Data may be unreliable."
+                : "End record at offset " + FormatCount(endAt) + " (after frame 6) is followed by " +
+                      FormatCount(rest) + " more bytes that read as records.  Data may be unreliable.";
         EXPECT_EQ(read.State->Read.ReadEndText, text);
         EXPECT_EQ(host.Texts(), std::vector<std::string>{text});
     }
