@@ -245,7 +245,7 @@ def make_copies(by_format, count, rng, folder):
     copies = []
     for fmt, members in sorted(by_format.items()):
         for k in range(count):
-            original = members[k % len(members)]
+            original = members[k // 2 % len(members)]  # each original gets cut and damaged copies
             maker = cut_copy if k % 2 == 0 else damaged_copy
             data, label, copy = maker(original["data"], rng)
             if "cut" in copy:
