@@ -1,18 +1,24 @@
 // Reader of Network Monitor 1.x traces: a 128-byte header with the capture start
 // and the offset of the frame table, then frame records up to that table. Each
 // record is an 8-byte header (time offset in milliseconds, length on the wire,
-// bytes stored) and the stored bytes.
+// bytes stored) and the stored bytes. The frame table lists the offset of every
+// record; the records lie one after another, so each record must end where the
+// table puts the next one, and the last where the table begins. A record that
+// disagrees with the table is damage, as the stored lengths alone cannot tell a
+// changed length or a block of zeros from real records.
 
 #include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "import/RecordFields.h"
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix {
 
@@ -21,6 +27,80 @@ namespace {
 constexpr std::size_t kFileHeaderBytes = 128;
 constexpr std::size_t kRecordHeaderBytes = 8;
 constexpr std::size_t kAddressBytes = 6;
+constexpr std::size_t kTableEntryBytes = 4;
+// Frame-table entries held in memory at a time: the table of a long trace is read piece by piece.
+constexpr std::size_t kTableChunkEntries = 16384;
+
+std::string OffsetText(int64_t offset) { return "offset " + FormatCount(offset); }
+
+std::string TableNotFoundText(int64_t tableOffset)
+{
+    return "The frame table at " + OffsetText(tableOffset) +
+           " does not list the frame records.  Data may be unreliable.";
+}
+
+std::string EntryOutsideText(std::size_t entry, int64_t offset, bool backwards)
+{
+    const char* where = backwards ? " points back to " : " points outside the frame records, to ";
+    return "Frame table entry " + FormatCount(entry + 1) + where + OffsetText(offset) + ".  Data may be unreliable.";
+}
+
+std::string LengthDisagreesText(int64_t recordOffset, uint16_t storedLength, int64_t nextOffset, bool last)
+{
+    return "The frame record at " + OffsetText(recordOffset) + " stores " + FormatCount(storedLength) +
+           " bytes, but the frame table puts " + (last ? "the end of the frame records" : "the next record") + " at " +
+           OffsetText(nextOffset) + ".  Data may be unreliable.";
+}
+
+// The frame table, read a piece at a time through the trace's own input. Entries
+// past the end of the file are missing: a table cut short checks only the records it still lists.
+class FrameTable {
+public:
+    // Takes the table at offset with `length` bytes; false when its first entry is not the
+    // first record right after the header (the header's table offset is damaged).
+    [[nodiscard]] bool Open(TraceInput& input, int64_t offset, int64_t length);
+    // Entries listed in the file.
+    std::size_t Present() const { return present_; }
+    bool CutShort() const { return present_ < listed_; }
+    // Entry k (k < Present()); nothing when the input cannot go there and back.
+    [[nodiscard]] std::optional<int64_t> Entry(TraceInput& input, std::size_t k);
+
+private:
+    int64_t offset_ = 0;
+    std::size_t listed_ = 0;
+    std::size_t present_ = 0;
+    std::size_t chunkStart_ = 0;
+    std::vector<uint32_t> chunk_;
+};
+
+bool FrameTable::Open(TraceInput& input, int64_t offset, int64_t length)
+{
+    offset_ = offset;
+    listed_ = static_cast<std::size_t>(std::max<int64_t>(length, 0)) / kTableEntryBytes;
+    present_ = std::min<std::size_t>(listed_, static_cast<std::size_t>(input.Size() - offset) / kTableEntryBytes);
+    chunkStart_ = 0;
+    chunk_.clear();
+    // Without entries the table can only close a trace without records.
+    if (listed_ == 0) return offset == static_cast<int64_t>(kFileHeaderBytes);
+    if (present_ == 0) return true;
+    const std::optional<int64_t> first = Entry(input, 0);
+    return first && *first == static_cast<int64_t>(kFileHeaderBytes);
+}
+
+std::optional<int64_t> FrameTable::Entry(TraceInput& input, std::size_t k)
+{
+    if (k < chunkStart_ || k >= chunkStart_ + chunk_.size()) {
+        chunkStart_ = k - k % kTableChunkEntries;
+        std::vector<uint8_t> bytes(std::min(kTableChunkEntries, present_ - chunkStart_) * kTableEntryBytes);
+        const int64_t resume = input.Position();
+        const bool read = input.Seek(offset_ + static_cast<int64_t>(chunkStart_ * kTableEntryBytes)) &&
+                          input.ReadExact(bytes.data(), bytes.size());
+        if (!input.Seek(resume) || !read) return std::nullopt;
+        chunk_.resize(bytes.size() / kTableEntryBytes);
+        for (std::size_t i = 0; i < chunk_.size(); ++i) chunk_[i] = LittleU32(bytes.data() + i * kTableEntryBytes);
+    }
+    return chunk_[k - chunkStart_];
+}
 
 class NetMonReader : public TraceReader {
 public:
@@ -31,11 +111,17 @@ private:
     [[nodiscard]] std::optional<int64_t> FindFrameTable(TraceInput& input) const;
     // One record; false when the read ends with it.
     [[nodiscard]] bool ReadRecord(ReadContext& ctx);
+    // Whether record record_ at recordOffset, storedLength bytes long, ends where the
+    // frame table puts the next one; false (the read ended as damaged) when it does not.
+    [[nodiscard]] bool AgreesWithTable(ReadContext& ctx, int64_t recordOffset, uint16_t storedLength);
     void SetLengths(AnalysisState& state, uint16_t wireLength, uint16_t storedLength) const;
 
     int64_t frameTableOffset_ = 0;
     int64_t frameTableLength_ = 0;
     int64_t framesEnd_ = 0;  // where the frame data ends
+    bool tableChecked_ = false;  // the frame table is in the file and checks the records
+    FrameTable table_;
+    std::size_t record_ = 0;     // index of the record being read
     std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxFrameBytes);
 };
 
@@ -54,9 +140,16 @@ void NetMonReader::Read(ReadContext& ctx)
         const bool tableInFile = frameTableOffset_ <= ctx.Input.Size();
         const std::optional<int64_t> framesEnd = tableInFile ? frameTableOffset_ : FindFrameTable(ctx.Input);
         framesEnd_ = framesEnd.value_or(0);  // none: no frame is read, and the damage is noted below
+        // A table whose first entry is not the first record belongs to no records of this
+        // file: the records are still walked by their lengths, and the read ends as damaged.
+        tableChecked_ = tableInFile && table_.Open(ctx.Input, frameTableOffset_, frameTableLength_);
+        record_ = 0;
         while (ctx.Input.Position() < framesEnd_ && ReadRecord(ctx)) {
         }
-        if (!tableInFile && ctx.State.Read.ReadResult == 0 && ctx.State.Read.ReadCancelled == 0) ctx.NoteReadError();
+        const bool whole = ctx.State.Read.ReadResult == 0 && ctx.State.Read.ReadCancelled == 0;
+        if (whole && tableInFile && !tableChecked_) ctx.ShowReadError(TableNotFoundText(frameTableOffset_));
+        // A table cut short by the end of the file, like a record cut short, is a silent read error.
+        if (whole && (!tableInFile || (tableChecked_ && table_.CutShort()))) ctx.NoteReadError();
     }
     ctx.Finish();
 }
@@ -76,6 +169,28 @@ std::optional<int64_t> NetMonReader::FindFrameTable(TraceInput& input) const
                        LittleI32(entry) == static_cast<int32_t>(kFileHeaderBytes);
     if (!input.Seek(resume)) return std::nullopt;
     return found ? start : size;
+}
+
+bool NetMonReader::AgreesWithTable(ReadContext& ctx, int64_t recordOffset, uint16_t storedLength)
+{
+    const std::size_t next = record_ + 1;
+    if (next >= table_.Present() && table_.CutShort()) return true;  // past the entries of a table cut short
+    const bool last = next >= table_.Present();
+    std::optional<int64_t> nextOffset = last ? framesEnd_ : table_.Entry(ctx.Input, next);
+    if (!nextOffset) {
+        ctx.NoteReadError();
+        return false;
+    }
+    // The next record starts after this one's header and ends inside the frame records.
+    const int64_t bodyStart = recordOffset + static_cast<int64_t>(kRecordHeaderBytes);
+    if (!last && (*nextOffset < bodyStart || *nextOffset >= framesEnd_)) {
+        ctx.ShowReadError(EntryOutsideText(next, *nextOffset, *nextOffset < bodyStart));
+        return false;
+    }
+    const int64_t recordEnd = bodyStart + storedLength;
+    if (recordEnd == *nextOffset) return true;
+    ctx.ShowReadError(LengthDisagreesText(recordOffset, storedLength, *nextOffset, last));
+    return false;
 }
 
 bool NetMonReader::ReadHeader(ReadContext& ctx)
@@ -104,6 +219,7 @@ bool NetMonReader::ReadRecord(ReadContext& ctx)
     // The frame table is still ahead, so a record that cannot be read whole, or
     // one that stores more than a frame can hold, means the file is damaged.
     uint8_t header[kRecordHeaderBytes];
+    const int64_t recordOffset = ctx.Input.Position();
     if (!ctx.Input.ReadExact(header, sizeof header)) {
         ctx.NoteReadError();
         return false;
@@ -114,6 +230,8 @@ bool NetMonReader::ReadRecord(ReadContext& ctx)
         ctx.NoteReadError();
         return false;
     }
+    if (tableChecked_ && !AgreesWithTable(ctx, recordOffset, storedLength)) return false;
+    ++record_;
     // A frame longer than the frame buffer is taken clipped; its length leads to the next record.
     std::size_t held = 0;
     bool clipped = false;

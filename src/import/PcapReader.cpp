@@ -17,17 +17,21 @@
 // Ethernet and Token Ring packets of the trace's own medium are analysed; packets
 // of an interface of another link type are counted in SkippedFrames and passed
 // over. A block or record whose lengths cannot be true ends the read as damaged,
-// with the frames before it kept.
+// with the frames before it kept: an original length below the captured one or
+// beyond any frame a capture stores, and, in a libpcap file, a record with neither
+// lengths nor a time stamp (zeros where records should be).
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "import/RecordFields.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
 #include "import/UnixCaptureStart.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix {
 
@@ -51,7 +55,8 @@ constexpr std::size_t kInterfaceFixedBytes = 8;
 constexpr std::size_t kPacketFixedBytes = 20;  // interface, time stamp, stored and original length
 constexpr std::size_t kSimplePacketFixedBytes = 4;
 
-// The largest packet that capture tools store; a longer stored length is a damaged record.
+// The largest packet that capture tools store; a longer stored length, or a longer
+// original length, is a damaged record.
 constexpr uint32_t kLargestStoredPacket = 262144;
 // More interfaces than any capture has: a section with more is damaged (and would
 // otherwise hold memory without bound).
@@ -140,6 +145,33 @@ struct BlockBody {
 
 enum class [[nodiscard]] Outcome { Continue, End, Damaged };
 
+std::string RecordPlace(int64_t offset, int frame)
+{
+    return "at offset " + FormatCount(offset) + " (after frame " + FormatCount(frame) + ")";
+}
+
+// A libpcap record header of zeros: no packet, and the first of the zeros that follow.
+bool IsEmptyRecord(const Packet& packet) { return packet.Stamp == 0 && packet.Captured == 0 && packet.Original == 0; }
+
+std::string EmptyRecordText(int64_t offset, int frame)
+{
+    return "Packet record " + RecordPlace(offset, frame) +
+           " is empty: no length and no time stamp.  Data may be unreliable.";
+}
+
+// A packet was never shorter than what was stored of it, nor longer than any capture stores.
+bool HasPossibleLengths(const Packet& packet)
+{
+    return packet.Original >= packet.Captured && packet.Original <= kLargestStoredPacket;
+}
+
+std::string ImpossibleLengthText(const Packet& packet, int64_t offset, int frame)
+{
+    return "Packet record " + RecordPlace(offset, frame) + " gives an original length of " +
+           FormatCount(packet.Original) + " bytes for " + FormatCount(packet.Captured) +
+           " bytes captured.  Data may be unreliable.";
+}
+
 class PcapReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
@@ -155,6 +187,7 @@ private:
     Outcome TakePacketBlock(ReadContext& ctx, uint32_t type, const BlockBody& body);
     Outcome Deliver(ReadContext& ctx, const Packet& packet);
 
+    int64_t recordStart_ = 0;  // file offset of the record or block being read
     uint16_t traceLink_ = kLinkEthernet;
     bool originSet_ = false;
     int64_t originSeconds_ = 0;
@@ -208,6 +241,7 @@ Outcome PcapReader::ReadClassic(ReadContext& ctx)
 Outcome PcapReader::ReadClassicRecord(ReadContext& ctx, const FieldOrder& order, const Interface& from)
 {
     uint8_t copy[kRecordHeaderBytes];
+    recordStart_ = ctx.Input.Position();
     const uint8_t* header = ctx.Input.Borrow(kRecordHeaderBytes);
     if (header == nullptr) {
         switch (FetchRecord(ctx.Input, copy, sizeof copy)) {
@@ -222,6 +256,10 @@ Outcome PcapReader::ReadClassicRecord(ReadContext& ctx, const FieldOrder& order,
     packet.Captured = order.U32(header + 8);
     packet.Original = order.U32(header + 12);
     if (packet.Captured > kLargestStoredPacket) return Outcome::Damaged;
+    if (IsEmptyRecord(packet)) {
+        ctx.ShowReadError(EmptyRecordText(recordStart_, ctx.FrameNo));
+        return Outcome::Damaged;
+    }
 
     if (packet.Captured <= frame_.size()) {
         packet.Held = packet.Captured;
@@ -254,6 +292,7 @@ Outcome PcapReader::ReadBlocks(ReadContext& ctx)
 Outcome PcapReader::ReadBlock(ReadContext& ctx)
 {
     uint8_t header[kBlockHeaderBytes + 4];
+    recordStart_ = ctx.Input.Position();
     switch (FetchRecord(ctx.Input, header, kBlockHeaderBytes)) {
     case Fetch::Whole: break;
     case Fetch::End: return Outcome::End;  // the file ends between blocks
@@ -432,6 +471,10 @@ Outcome PcapReader::TakePacketBlock(ReadContext& ctx, uint32_t type, const Block
 
 Outcome PcapReader::Deliver(ReadContext& ctx, const Packet& packet)
 {
+    if (!HasPossibleLengths(packet)) {
+        ctx.ShowReadError(ImpossibleLengthText(packet, recordStart_, ctx.FrameNo));
+        return Outcome::Damaged;
+    }
     AnalysisState& state = ctx.State;
     const Interface& from = *packet.From;
     if (!from.Analysed) {

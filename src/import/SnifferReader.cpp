@@ -1,14 +1,18 @@
 // Reader of Sniffer traces, plain and compressed: a 17-byte magic, a version record,
 // optional records, then frame records (types 4, 5 and 12) up to an end record (type 3).
+// An end record with more records after it is a damaged record type, not the end of
+// the trace; records of other types among the frames are passed over and counted.
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "import/RecordFields.h"
 #include "import/SnifferDecoder.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix {
 
@@ -28,6 +32,17 @@ constexpr uint16_t kEndRecord = 3;
 constexpr uint8_t kLastRecordType = 17;
 
 inline constexpr const char* kBadCompressionText = "Bad compression encountered.  Data may be unreliable.";
+
+// "End record at offset 31,470 (after frame 470) is followed by 350,112 more bytes
+// that read as records."; a compressed trace has no file offset to name.
+std::string RecordsAfterEndText(int frame, int64_t offset, int64_t restBytes)
+{
+    const std::string after = "(after frame " + FormatCount(frame) + ")";
+    if (offset < 0)
+        return "End record " + after + " is followed by more data that reads as records.  Data may be unreliable.";
+    return "End record at offset " + FormatCount(offset) + " " + after + " is followed by " + FormatCount(restBytes) +
+           " more bytes that read as records.  Data may be unreliable.";
+}
 
 uint16_t U16At(const uint8_t* p) { return LittleU16(p); }
 
@@ -78,10 +93,13 @@ public:
     void Read(ReadContext& ctx) override;
 
 private:
-    enum class [[nodiscard]] Outcome { Continue, End, BadCompression, Damaged };
+    enum class [[nodiscard]] Outcome { Continue, End, BadCompression, Damaged, RecordsAfterEnd };
 
     [[nodiscard]] bool ReadVersion(ReadContext& ctx);
-    [[nodiscard]] bool FindFirstFrameArea(ReadContext& ctx);
+    Outcome FindFirstFrameArea(ReadContext& ctx);
+    // After an end record that began at offset (-1 in decoded data): End when nothing
+    // follows it that reads as a record, RecordsAfterEnd (text kept) when something does.
+    Outcome CheckAfterEnd(ReadContext& ctx, std::size_t length, int64_t offset, bool decoded);
     Outcome ReadRecord(ReadContext& ctx);
     Outcome ReadRecordHeader(ReadContext& ctx, RecordHeader& header);
     // Leaves body pointing at the record body: in record_, or in place in the input buffer.
@@ -95,6 +113,7 @@ private:
     uint8_t timeUnit_ = 0;
     std::unique_ptr<SnifferBlockDecoder> decoder_;  // set for compressed traces
     std::vector<uint8_t> record_ = std::vector<uint8_t>(kMaxFrameRecordBody);
+    std::string afterEndText_;
 };
 
 void SnifferReader::Read(ReadContext& ctx)
@@ -108,7 +127,7 @@ void SnifferReader::Read(ReadContext& ctx)
     }
     if (ctx.State.Read.SnifferCompressed != 0) decoder_ = std::make_unique<SnifferBlockDecoder>(ctx.Input);
 
-    Outcome outcome = FindFirstFrameArea(ctx) ? Outcome::Continue : Outcome::End;
+    Outcome outcome = FindFirstFrameArea(ctx);
     while (outcome == Outcome::Continue) outcome = ReadRecord(ctx);
     Conclude(ctx, outcome);
 }
@@ -120,6 +139,7 @@ void SnifferReader::Conclude(ReadContext& ctx, Outcome outcome)
         ctx.State.Read.ReadResult = kReadResultBadData;
         ctx.ShowReadError(outcome == Outcome::BadCompression ? kBadCompressionText : kDamagedRecordText);
     }
+    if (outcome == Outcome::RecordsAfterEnd) ctx.ShowReadError(afterEndText_);
     ctx.Finish();
 }
 
@@ -137,40 +157,64 @@ bool SnifferReader::ReadVersion(ReadContext& ctx)
 }
 
 // Skips the records that may precede the frames. Leaves the input at the first
-// record header of the frame area; false when the trace holds no frames.
-bool SnifferReader::FindFirstFrameArea(ReadContext& ctx)
+// record header of the frame area (Continue); End when the trace holds no frames.
+SnifferReader::Outcome SnifferReader::FindFirstFrameArea(ReadContext& ctx)
 {
     for (;;) {
         const int64_t start = ctx.Input.Position();
         uint8_t bytes[kRecordHeaderBytes];
         switch (FetchRecord(ctx.Input, bytes, sizeof bytes)) {
         case Fetch::Whole: break;
-        case Fetch::End: return false;  // a trace of no records but the version
-        case Fetch::Short: ctx.NoteReadError(); return false;
+        case Fetch::End: return Outcome::End;  // a trace of no records but the version
+        case Fetch::Short: ctx.NoteReadError(); return Outcome::End;
         }
         const RecordHeader header = ParseRecordHeader(bytes);
-        if (header.Type == kEndRecord) return false;
+        // The records before the frames are never compressed.
+        if (header.Type == kEndRecord) return CheckAfterEnd(ctx, header.Length, start, false);
         if (!IsPreambleRecord(header.Type)) {
-            if (ctx.Input.Seek(start)) return true;
+            if (ctx.Input.Seek(start)) return Outcome::Continue;
             ctx.NoteReadError();
-            return false;
+            return Outcome::End;
         }
         if (!ctx.Input.Skip(header.Length)) {
             ctx.NoteReadError();
-            return false;
+            return Outcome::End;
         }
     }
+}
+
+// Whether the bytes after an end record hold one more record: a header of a known
+// type whose body fits in what is left. Padding after the end record does not.
+SnifferReader::Outcome SnifferReader::CheckAfterEnd(ReadContext& ctx, std::size_t length, int64_t offset, bool decoded)
+{
+    uint8_t bytes[kRecordHeaderBytes];
+    if (decoded) {
+        const uint8_t* body = nullptr;
+        if (length > kMaxDecodedBody || ReadBody(ctx, length, body) != Outcome::Continue ||
+            !decoder_->Read(bytes, sizeof bytes))
+            return Outcome::End;
+    } else if (!ctx.Input.Skip(length) || !ctx.Input.ReadExact(bytes, sizeof bytes)) {
+        return Outcome::End;
+    }
+    const RecordHeader next = ParseRecordHeader(bytes);
+    if (!IsKnownRecord(next.Type)) return Outcome::End;
+    if (!decoded && ctx.Input.Position() + next.Length > ctx.Input.Size()) return Outcome::End;
+    afterEndText_ = RecordsAfterEndText(ctx.FrameNo, decoded ? -1 : offset,
+                                        ctx.Input.Size() - offset - static_cast<int64_t>(kRecordHeaderBytes + length));
+    return Outcome::RecordsAfterEnd;
 }
 
 SnifferReader::Outcome SnifferReader::ReadRecord(ReadContext& ctx)
 {
     RecordHeader header;
+    const int64_t start = ctx.Input.Position();
     Outcome outcome = ReadRecordHeader(ctx, header);
     if (outcome != Outcome::Continue) return outcome;
-    if (header.Type == kEndRecord) return Outcome::End;
+    if (header.Type == kEndRecord) return CheckAfterEnd(ctx, header.Length, start, decoder_ != nullptr);
     if (!IsKnownRecord(header.Type)) return decoder_ ? Outcome::BadCompression : Outcome::Damaged;
 
     if (!IsFrameRecord(header.Type)) {
+        ++ctx.State.Read.SkippedRecords;
         outcome = SkipBody(ctx, header.Length);
     } else {
         outcome = DeliverFrameRecord(ctx, header);

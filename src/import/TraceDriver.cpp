@@ -66,6 +66,8 @@ void TellHowTheReadEnded(AnalysisState& state, ReadHost& host)
     }
     if (state.Read.ClippedFrames > 0) host.ShowMessage(MessageIcon::Information, kProgramTitle, ClippedFramesText(state));
     if (state.Read.SkippedFrames > 0) host.ShowMessage(MessageIcon::Information, kProgramTitle, SkippedFramesText(state));
+    if (state.Read.SkippedRecords > 0)
+        host.ShowMessage(MessageIcon::Information, kProgramTitle, SkippedRecordsText(state));
 }
 
 void FinishRead(AnalysisState& state)
@@ -183,6 +185,16 @@ std::string SkippedFramesText(const AnalysisState& state)
     return (one ? std::string("1 frame was captured on an interface") : FormatCount(state.Read.SkippedFrames) +
                                                                           " frames were captured on interfaces") +
            " other than " + medium + ": " + (one ? "it was" : "they were") + " not analysed.";
+}
+
+std::string SkippedRecordsText(const AnalysisState& state)
+{
+    if (state.Read.SkippedRecords <= 0) return {};
+    const bool one = state.Read.SkippedRecords == 1;
+    const std::string records = one ? std::string("1 record of a type that holds no frame was")
+                                    : FormatCount(state.Read.SkippedRecords) +
+                                          " records of types that hold no frames were";
+    return records + " found among the frames and passed over.";
 }
 
 }  // namespace quenlix

@@ -76,6 +76,10 @@ std::string ClippedFramesText(const AnalysisState& state);
 // analysed."; the empty text when no frame was passed over.
 std::string SkippedFramesText(const AnalysisState& state);
 
+// "2 records of types that hold no frames were found among the frames and passed
+// over."; the empty text when there were none.
+std::string SkippedRecordsText(const AnalysisState& state);
+
 // The analyser name of a format code; leaves name unchanged for other codes.
 void GetAnalyzerName(TraceFormatCode format, std::string& name);
 

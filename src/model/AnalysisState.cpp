@@ -127,6 +127,7 @@ void ResetAnalysis(AnalysisState& s)
     s.Read.ReadEndText.clear();
     s.Read.ClippedFrames = 0;
     s.Read.SkippedFrames = 0;
+    s.Read.SkippedRecords = 0;
     s.Read.SlicedFrames = 0;
     // Whole entries, not only their identifications: a fragment of this trace
     // must never take the ports of a datagram of the previous one.

@@ -483,6 +483,8 @@ struct ReadStatus {
     int32_t ClippedFrames = 0;
     // Frames the trace holds for an interface of another medium, passed over unanalysed.
     int32_t SkippedFrames = 0;
+    // Records among the frames of a type that holds no frame, passed over.
+    int32_t SkippedRecords = 0;
     uint8_t CountOnly = 0;
     uint16_t MaxFrameBytes = kMaxFrameBytes;
     int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)

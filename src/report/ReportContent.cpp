@@ -40,6 +40,7 @@ void ReadJson(JsonWriter& json, const AnalysisState& state)
     json.Field("Status", ReadStatusText(state));
     json.Field("ClippedFrames", state.Read.ClippedFrames);
     json.Field("SkippedFrames", state.Read.SkippedFrames);
+    json.Field("SkippedRecords", state.Read.SkippedRecords);
     json.EndObject();
 }
 
@@ -335,7 +336,8 @@ std::string ReportText(const AnalysisState& state)
     std::string text = HeaderLine(state) + "\n\n";
     // A read that did not take the whole file, or clipped frames, is said before any figure.
     bool noted = false;
-    for (const std::string& note : {ReadStatusText(state), ClippedFramesText(state), SkippedFramesText(state)}) {
+    for (const std::string& note :
+         {ReadStatusText(state), ClippedFramesText(state), SkippedFramesText(state), SkippedRecordsText(state)}) {
         if (note.empty()) continue;
         text += note + '\n';
         noted = true;

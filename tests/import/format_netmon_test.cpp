@@ -6,6 +6,7 @@
 #include "ReaderSweeps.h"
 #include "format_support.h"
 #include "import/TraceCalendar.h"
+#include "import/TraceReader.h"
 
 namespace quenlix::testing {
 namespace {
@@ -13,6 +14,11 @@ namespace {
 NetMonFrame Frame(std::size_t size, uint32_t seed, int32_t timeMs = 0)
 {
     return {timeMs, UnicastBytes(size, seed), -1};
+}
+
+void PatchLe32(TraceImage& image, std::size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) image.Bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 class NetMonReading : public FormatReading {
@@ -90,11 +96,79 @@ TEST_F(NetMonReading, TheFrameTableEndsTheFrames)
     EXPECT_EQ(empty.Frames.size(), 0u);
     EXPECT_EQ(empty.State->Read.ReadResult, 0);
 
-    // A table offset inside the frames ends the read after the record that reaches it.
+    // A table offset inside the frames ends the read after the record that reaches
+    // it; what the offset names is no frame table, so the read ends as damaged.
     TraceImage image = BuildNetMonTrace({}, {Frame(60, 1), Frame(60, 2), Frame(60, 3)});
     const uint32_t secondEnds = static_cast<uint32_t>(image.FrameOffsets[2]);
-    for (int i = 0; i < 4; ++i) image.Bytes[kNetMonFrameTableField + i] = static_cast<uint8_t>(secondEnds >> (8 * i));
-    EXPECT_EQ(Capture(image, kFormatNetworkMonitor).Frames.size(), 2u);
+    PatchLe32(image, kNetMonFrameTableField, secondEnds);
+    const CapturedRead read = Capture(image, kFormatNetworkMonitor);
+    EXPECT_EQ(read.Frames.size(), 2u);
+    EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+    EXPECT_EQ(read.State->Read.ReadEndText,
+              "The frame table at offset 264 does not list the frame records.  Data may be unreliable.");
+}
+
+// Damage the stored lengths alone cannot show, found by the frame table: the read
+// keeps the frames before the damaged record and says what disagrees where.
+struct TableDamage {
+    const char* Name;
+    void (*Damage)(TraceImage& image);
+    std::size_t FramesKept;
+    const char* Text;
+};
+
+std::size_t TableEntry(const TraceImage& image, std::size_t k) { return image.FramesEnd + 4 * k; }
+
+const TableDamage kTableDamages[] = {
+    {"a stored length changed from 60 to 64",
+     [](TraceImage& image) { image.Bytes[image.FrameOffsets[1] + 6] = 64; }, 1,
+     "The frame record at offset 196 stores 64 bytes, but the frame table puts the next record at offset 264.  "
+     "Data may be unreliable."},
+    {"a block of zeros over two records",
+     [](TraceImage& image) {
+         std::fill(image.Bytes.begin() + static_cast<std::ptrdiff_t>(image.FrameOffsets[2]),
+                   image.Bytes.begin() + static_cast<std::ptrdiff_t>(image.FrameOffsets[4]), uint8_t{0});
+     },
+     2,
+     "The frame record at offset 264 stores 0 bytes, but the frame table puts the next record at offset 332.  "
+     "Data may be unreliable."},
+    {"a table entry that points back",
+     [](TraceImage& image) { PatchLe32(image, TableEntry(image, 2), 128); }, 1,
+     "Frame table entry 3 points back to offset 128.  Data may be unreliable."},
+    {"a table entry that points past the end of the file",
+     [](TraceImage& image) { PatchLe32(image, TableEntry(image, 3), 0x7FFFFF); }, 2,
+     "Frame table entry 4 points outside the frame records, to offset 8,388,607.  Data may be unreliable."},
+    {"a table that lists fewer records than the file holds",
+     [](TraceImage& image) { PatchLe32(image, kNetMonFrameTableField + 4, 12); }, 2,
+     "The frame record at offset 264 stores 60 bytes, but the frame table puts the end of the frame records at "
+     "offset 468.  Data may be unreliable."},
+};
+
+TEST_F(NetMonReading, RecordsThatDisagreeWithTheFrameTableEndTheReadAsDamaged)
+{
+    const std::vector<NetMonFrame> frames = {Frame(60, 1), Frame(60, 2), Frame(60, 3), Frame(60, 4), Frame(60, 5)};
+    const TraceImage whole = BuildNetMonTrace({}, frames);
+    for (const TableDamage& damage : kTableDamages) {
+        SCOPED_TRACE(damage.Name);
+        TraceImage image = whole;
+        damage.Damage(image);
+        host.Messages.clear();
+        const CapturedRead read = Capture(image, kFormatNetworkMonitor);
+        ASSERT_EQ(read.Frames.size(), damage.FramesKept);
+        EXPECT_EQ(read.State->TotalFrames, static_cast<int32_t>(damage.FramesKept));
+        EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+        EXPECT_EQ(read.State->Read.ReadEndText, damage.Text);
+        ASSERT_EQ(host.Messages.size(), 1u);
+        EXPECT_EQ(host.Messages[0].Text, damage.Text);
+    }
+}
+
+TEST_F(NetMonReading, FillerRecordsListedInTheTableAreNoDamage)
+{
+    const NetMonFrame empty{0, {}, 0};
+    const CapturedRead read = Read({Frame(60, 1), empty, Frame(60, 3)});
+    EXPECT_EQ(read.Frames.size(), 2u);
+    EXPECT_EQ(read.State->Read.ReadResult, 0);
 }
 
 TEST_F(NetMonReading, DamagedHeaderAndRecordFieldsEndTheReadAsReadErrors)

@@ -9,6 +9,7 @@
 #include "ReaderSweeps.h"
 #include "format_support.h"
 #include "import/TraceReader.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix::testing {
 namespace {
@@ -321,6 +322,65 @@ TEST_F(PcapReading, DamagedAndHostileBlocksEndTheReadWithTheFramesSoFar)
         EXPECT_EQ(state->TotalFrames, static_cast<int>(c.Kept));
         EXPECT_NE(state->Read.ReadResult, 0);
         EXPECT_EQ(host.Texts(), std::vector<std::string>{kDamagedRecordText});
+    }
+}
+
+// Records whose fields no capture writes end the read as damaged, with the frames
+// before them kept and a message that names the record's place and what is wrong.
+TEST_F(PcapReading, ImpossibleRecordsEndTheReadAndSayWhere)
+{
+    struct Case {
+        const char* Name;
+        std::function<TraceImage()> Build;
+        std::size_t Kept;
+        std::function<std::string(const TraceImage&)> Text;
+    };
+    const auto lengthText = [](std::size_t at, const char* original, const char* captured) {
+        return "Packet record at offset " + FormatCount(at) + " (after frame 1) gives an original length of " +
+               original + " bytes for " + captured + " bytes captured.  Data may be unreliable.";
+    };
+    const std::vector<Case> cases = {
+        {"libpcap followed by zeros",
+         [] {
+             TraceImage image = Pcap(false, false, Packets());
+             image.Bytes.resize(image.Bytes.size() + 65536, 0);
+             return image;
+         },
+         3,
+         [](const TraceImage& image) {
+             return "Packet record at offset " + FormatCount(image.Bytes.size() - 65536) +
+                    " (after frame 3) is empty: no length and no time stamp.  Data may be unreliable.";
+         }},
+        {"libpcap original length 0xFFFFFFFF",
+         [] {
+             TraceImage image = Pcap(false, false, Packets());
+             PutLe32(image, image.FrameOffsets[1] + 12, 0xFFFFFFFFu);
+             return image;
+         },
+         1, [&](const TraceImage& image) { return lengthText(image.FrameOffsets[1], "4,294,967,295", "460"); }},
+        {"libpcap original length below the captured one",
+         [] {
+             TraceImage image = Pcap(false, false, Packets());
+             PutLe32(image, image.FrameOffsets[1] + 12, 100);
+             return image;
+         },
+         1, [&](const TraceImage& image) { return lengthText(image.FrameOffsets[1], "100", "460"); }},
+        {"pcapng original length past any frame",
+         [] {
+             TraceImage image = Ng({Section(false)});
+             PutLe32(image, image.FrameOffsets[1] + kPacketFields + 16, 262145);
+             return image;
+         },
+         1, [&](const TraceImage& image) { return lengthText(image.FrameOffsets[1], "262,145", "460"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TraceImage image = c.Build();
+        host = RecordingHost{};
+        const auto state = Open(image, image.Bytes[0] == 0x0A ? kFormatPcapNG : kFormatPcap);
+        EXPECT_EQ(state->TotalFrames, static_cast<int>(c.Kept));
+        EXPECT_EQ(state->Read.ReadResult, kReadResultBadData);
+        EXPECT_EQ(host.Texts(), std::vector<std::string>{c.Text(image)});
     }
 }
 

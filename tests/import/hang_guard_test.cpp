@@ -245,7 +245,10 @@ TEST_F(HangGuard, EmptySnifferRecordsMoveOnOrEndTheRead)
     const Outcome read = Read(ReadBytes(plain), kFormatSniffer);
     EXPECT_FALSE(read.NeededStop);
     EXPECT_EQ(read.Frames, 2);
-    EXPECT_EQ(read.Messages.size(), 1u);
+    // The damage, and the records of no frame between the frames passed over.
+    EXPECT_EQ(read.Messages.size(), 2u);
+    EXPECT_EQ(read.Messages.back(),
+              "5 records of types that hold no frames were found among the frames and passed over.");
     EXPECT_EQ(read.StepsBack, 0);
 
     // A compressed trace that goes on in stored blocks of no bytes up to the file's end.

@@ -15,6 +15,8 @@
 #include "FrameCapture.h"
 #include "LANalyzerWriter.h"
 #include "NetMonWriter.h"
+#include "PcapWriter.h"
+#include "SnifferWriter.h"
 #include "TestFiles.h"
 #include "import/TraceImport.h"
 #include "import/TraceInput.h"
@@ -255,6 +257,66 @@ TEST_F(ReadOutcome, NetworkMonitorFrameTable)
     const ReportRun run = RunReportWith({Save(tb::BuildNetMonTrace({}, frames), "long.cap")});
     EXPECT_EQ(run.Status, kExitComplete);
     EXPECT_EQ(run.Err, "1 frame was longer than 18,000 bytes: only its first 18,000 bytes were analysed.\n");
+}
+
+// Damage that once read as a complete file: each read now ends early, keeps the
+// frames before the damage, says on standard error what it found, and the report exits 1.
+TEST_F(ReadOutcome, DamageThatLooksCompleteEndsTheReadEarly)
+{
+    tb::TraceImage zeroed = tb::BuildNetMonTrace({}, NetMonFrames(8));
+    std::fill(zeroed.Bytes.begin() + static_cast<std::ptrdiff_t>(zeroed.FrameOffsets[3]),
+              zeroed.Bytes.begin() + static_cast<std::ptrdiff_t>(zeroed.FrameOffsets[6]), uint8_t{0});
+
+    const std::string snifferPath = folder.File("ended.enc");
+    {
+        tb::SnifferWriter writer(snifferPath, {});
+        for (uint32_t k = 0; k < 6; ++k) {
+            if (k == 4) writer.AddRecord(3, {});
+            writer.AddFrame({k, Unicast(60, k)});
+        }
+    }
+    tb::TraceImage zeroTail = tb::BuildPcapTrace({}, {{Unicast(60, 1)}, {Unicast(60, 2)}});
+    zeroTail.Bytes.resize(zeroTail.Bytes.size() + (1 << 20), 0);
+
+    struct Case {
+        std::string Path;
+        int Frames;
+    };
+    const Case cases[] = {{Save(zeroed, "zeroed.cap"), 3}, {snifferPath, 4}, {Save(zeroTail, "tail.pcap"), 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Path);
+        const ReportRun run = RunReportWith({"--json", c.Path});
+        EXPECT_EQ(run.Status, kExitPartial);
+        EXPECT_NE(run.Err.find("Data may be unreliable."), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Err.find(kDamaged), std::string::npos) << "the message says what was found: " << run.Err;
+        EXPECT_NE(run.Out.find("\"End\": \"ended early\""), std::string::npos);
+        EXPECT_NE(run.Out.find("\"Frame\": " + std::to_string(c.Frames + 1)), std::string::npos) << run.Out;
+    }
+}
+
+// Records that hold no frame are passed over among the frames and told once after the read.
+TEST_F(ReadOutcome, SkippedRecordsAreTold)
+{
+    const std::string path = folder.File("records.enc");
+    {
+        tb::SnifferWriter writer(path, {});
+        for (uint32_t k = 0; k < 4; ++k) {
+            writer.AddFrame({k, Unicast(60, k)});
+            if (k % 2 == 0) writer.AddRecord(9, {1, 2});
+        }
+    }
+    const std::string told = "2 records of types that hold no frames were found among the frames and passed over.";
+    const ReportRun text = RunReportWith({path});
+    EXPECT_EQ(text.Status, kExitComplete);
+    EXPECT_EQ(text.Err, told + "\n");
+    EXPECT_NE(text.Out.find("\n" + told + "\n"), std::string::npos);
+    const ReportRun json = RunReportWith({"--json", path});
+    EXPECT_NE(json.Out.find("\"SkippedRecords\": 2"), std::string::npos) << json.Out;
+
+    AnalysisState state;
+    state.Read.SkippedRecords = 1;
+    EXPECT_EQ(SkippedRecordsText(state),
+              "1 record of a type that holds no frame was found among the frames and passed over.");
 }
 
 TEST(ReadStatus, SaysHowTheReadEnded)

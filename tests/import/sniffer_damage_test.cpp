@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "FrameCapture.h"
 #include "SnifferWriter.h"
 #include "TestFiles.h"
 #include "import/TraceImport.h"
+#include "import/TraceReader.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix::testing {
 namespace {
@@ -173,6 +176,78 @@ TEST_F(DamagedTrace, HostileRecordFields)
             EXPECT_EQ(read.Frames[1].StoredLength, 10);
             EXPECT_EQ(read.Frames[1].Bytes[10], 0);
         }
+    }
+}
+
+// A record type changed to the end record's ends the read before the records after
+// it: that is damage, said with where the end record lies and how much follows it.
+TEST_F(DamagedTrace, EndRecordBeforeMoreRecordsIsDamage)
+{
+    const std::vector<SnifferFrame> frames = SomeFrames();
+    for (const bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed ? "compressed" : "plain");
+        SnifferFileOptions options;
+        options.Compressed = compressed;
+        {
+            SnifferWriter writer(dir.Path("t.enc"), options);
+            for (std::size_t k = 0; k < frames.size(); ++k) {
+                if (k == 6) writer.AddRecord(3, {});
+                writer.AddFrame(frames[k]);
+            }
+        }
+        const CapturedRead read = ReadFile(dir.Path("t.enc"), compressed);
+        EXPECT_EQ(read.Frames.size(), 6u);
+        EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+        const std::size_t endAt = RecordEnds(frames)[5];
+        const std::size_t rest = std::filesystem::file_size(dir.Path("t.enc")) - endAt - 6;
+        const std::string text =
+            compressed
+                ? "End record (after frame 6) is followed by more data that reads as records.  Data may be unreliable."
+                : "End record at offset " + FormatCount(endAt) + " (after frame 6) is followed by " +
+                      FormatCount(rest) + " more bytes that read as records.  Data may be unreliable.";
+        EXPECT_EQ(read.State->Read.ReadEndText, text);
+        EXPECT_EQ(host.Texts(), std::vector<std::string>{text});
+    }
+}
+
+// Bytes after the end record that hold no record (padding, a cut header, a length
+// past the file) leave the read complete.
+TEST_F(DamagedTrace, PaddingAfterTheEndRecordIsNoDamage)
+{
+    WriteSnifferFile(dir.Path("t.enc"), {}, SomeFrames());
+    const std::vector<uint8_t> whole = ReadBytes(dir.Path("t.enc"));
+    const std::vector<std::vector<uint8_t>> tails = {
+        std::vector<uint8_t>(512, 0), {4, 0}, {4, 0, 0xFF, 0x7F, 0, 0, 1, 2}};
+    for (const std::vector<uint8_t>& tail : tails) {
+        std::vector<uint8_t> bytes = whole;
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        WriteBytes(dir.Path("padded.enc"), bytes);
+        const CapturedRead read = ReadFile(dir.Path("padded.enc"), false);
+        EXPECT_EQ(read.Frames.size(), SomeFrames().size());
+        EXPECT_EQ(read.State->Read.ReadResult, 0);
+        EXPECT_TRUE(host.Messages.empty());
+    }
+}
+
+// Records of known types that hold no frame are passed over among the frames and counted.
+TEST_F(DamagedTrace, RecordsWithoutFramesAreCounted)
+{
+    for (const bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed ? "compressed" : "plain");
+        SnifferFileOptions options;
+        options.Compressed = compressed;
+        {
+            SnifferWriter writer(dir.Path("t.enc"), options);
+            writer.AddFrame({0, SampleBytes(60, 1), 0, 0, 4});
+            writer.AddRecord(8, {1, 2, 3, 4});
+            writer.AddFrame({0, SampleBytes(60, 2), 0, 0, 4});
+            writer.AddRecord(0x0107, {});
+            writer.AddFrame({0, SampleBytes(60, 3), 0, 0, 4});
+        }
+        const CapturedRead read = ReadFile(dir.Path("t.enc"), compressed);
+        EXPECT_EQ(read.Frames.size(), 3u);
+        EXPECT_EQ(read.State->Read.ReadResult, 0);
+        EXPECT_EQ(read.State->Read.SkippedRecords, 2);
     }
 }
 

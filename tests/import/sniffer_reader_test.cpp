@@ -7,6 +7,7 @@
 #include "SnifferWriter.h"
 #include "TestFiles.h"
 #include "import/TraceImport.h"
+#include "import/TraceReader.h"
 
 namespace quenlix::testing {
 namespace {
@@ -172,6 +173,8 @@ TEST_F(SnifferReading, RecordTypes)
     EXPECT_TRUE(host.Messages.empty());
 }
 
+// An end record with frame records after it is a damaged record type: the read
+// ends there as damaged, even before the first frame.
 TEST_F(SnifferReading, EndRecordBeforeTheFrames)
 {
     SnifferWriter writer(path, {});
@@ -181,7 +184,9 @@ TEST_F(SnifferReading, EndRecordBeforeTheFrames)
     const CapturedRead read = Capture({});
     EXPECT_TRUE(read.Frames.empty());
     EXPECT_EQ(read.State->TotalFrames, 0);
-    EXPECT_EQ(read.State->Read.ReadResult, 0);
+    EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{"End record at offset 41 (after frame 0) is followed by 86 more "
+                                                     "bytes that read as records.  Data may be unreliable."});
 }
 
 TEST_F(SnifferReading, EndOfFileWithoutEndRecord)

@@ -24,7 +24,7 @@ std::string MainCaption(const std::string& traceFileName, const std::string& suf
 std::string ReadNote(const AnalysisState& state)
 {
     std::string note = ReadStatusText(state);
-    for (const std::string& more : {ClippedFramesText(state), SkippedFramesText(state)})
+    for (const std::string& more : {ClippedFramesText(state), SkippedFramesText(state), SkippedRecordsText(state)})
         if (!more.empty()) note += (note.empty() ? "" : "; ") + more;
     return note;
 }
