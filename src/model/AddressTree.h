@@ -3,7 +3,8 @@
 // with the interface the views use of std::map (find, at, operator[], a walk in
 // key order) at a fraction of its memory. A trace of a flood or a scan brings a
 // new address with nearly every frame, and a tree node's three pointers, colour
-// and allocation cost more than the node itself.
+// and allocation cost more than the node itself. A node that holds its own
+// address (KeyInNode) is stored without a second copy of the key.
 //
 // Entries live in chunks and never move, so a node's address stays valid for
 // the life of the map (a network node points at its station). A hash index of
@@ -16,6 +17,8 @@
 #include <cstdint>
 #include <iterator>
 #include <stdexcept>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -23,12 +26,59 @@
 
 namespace quenlix {
 
+// How an AddressTree keeps the key of an entry. KeyBeside: beside the value, in
+// a std::pair as std::map keeps it.
 template <class Key, class Value>
+struct KeyBeside {
+    using Entry = std::pair<const Key, Value>;
+    static Entry Make(const Key& key, const Value& value) { return {key, value}; }
+    static const Key& KeyOf(const Entry& entry) { return entry.first; }
+};
+
+// An entry that is the node itself, its key being the node's Address. It reads
+// as a (key, node) pair in a structured binding, and its node is `second`, as in
+// an entry of std::map.
+template <class Key, class Node>
+struct NodeEntry {
+    Node second;
+
+    template <std::size_t I>
+    auto& get()
+    {
+        if constexpr (I == 0)
+            return std::as_const(second.Address);
+        else
+            return second;
+    }
+    template <std::size_t I>
+    const auto& get() const
+    {
+        if constexpr (I == 0)
+            return second.Address;
+        else
+            return second;
+    }
+};
+
+// KeyInNode: the key is the node's Address, set when the entry is made.
+template <class Key, class Node>
+struct KeyInNode {
+    using Entry = NodeEntry<Key, Node>;
+    static Entry Make(const Key& key, const Node& node)
+    {
+        Entry entry{node};
+        entry.second.Address = key;
+        return entry;
+    }
+    static const Key& KeyOf(const Entry& entry) { return entry.second.Address; }
+};
+
+template <class Key, class Value, class Keeping = KeyBeside<Key, Value>>
 class AddressTree {
 public:
     using key_type = Key;
     using mapped_type = Value;
-    using value_type = std::pair<const Key, Value>;
+    using value_type = typename Keeping::Entry;
 
     template <class Tree, class Entry>
     class Iterator {
@@ -91,7 +141,7 @@ public:
     {
         if (value_type* found = Lookup(key)) return {{this, 0, found}, false};
         if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
-        value_type& entry = entries_.emplace_back(key, value);
+        value_type& entry = entries_.emplace_back(Keeping::Make(key, value));
         Place(key, static_cast<uint32_t>(entries_.size()));
         return {{this, 0, &entry}, true};
     }
@@ -133,7 +183,7 @@ private:
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
             const uint32_t slot = slots_[i];
-            if (slot == 0 || entries_[slot - 1].first == key) return i;
+            if (slot == 0 || Keeping::KeyOf(entries_[slot - 1]) == key) return i;
         }
     }
 
@@ -149,7 +199,8 @@ private:
     void Grow()
     {
         slots_.assign(slots_.empty() ? 16 : slots_.size() * 2, 0);
-        for (std::size_t i = 0; i < entries_.size(); ++i) Place(entries_[i].first, static_cast<uint32_t>(i + 1));
+        for (std::size_t i = 0; i < entries_.size(); ++i)
+            Place(Keeping::KeyOf(entries_[i]), static_cast<uint32_t>(i + 1));
     }
 
     static Value& Existing(value_type* entry)
@@ -166,7 +217,9 @@ private:
         if (sorted == entries_.size()) return 0;
         order_.reserve(entries_.size());
         for (std::size_t i = sorted; i < entries_.size(); ++i) order_.push_back(static_cast<uint32_t>(i));
-        const auto less = [this](uint32_t a, uint32_t b) { return entries_[a].first < entries_[b].first; };
+        const auto less = [this](uint32_t a, uint32_t b) {
+            return Keeping::KeyOf(entries_[a]) < Keeping::KeyOf(entries_[b]);
+        };
         std::sort(order_.begin() + static_cast<std::ptrdiff_t>(sorted), order_.end(), less);
         std::inplace_merge(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(sorted), order_.end(), less);
         return 0;
@@ -184,3 +237,17 @@ private:
 };
 
 }  // namespace quenlix
+
+// The tuple protocol of NodeEntry, for structured bindings.
+namespace std {
+template <class Key, class Node>
+struct tuple_size<quenlix::NodeEntry<Key, Node>> : integral_constant<size_t, 2> {};
+template <class Key, class Node>
+struct tuple_element<0, quenlix::NodeEntry<Key, Node>> {
+    using type = const Key;
+};
+template <class Key, class Node>
+struct tuple_element<1, quenlix::NodeEntry<Key, Node>> {
+    using type = Node;
+};
+}  // namespace std

@@ -396,8 +396,8 @@ inline bool IsSender(const NetNode& node) { return node.NetFlags.Has(kFlagSender
 
 // Maps walked in address order; their nodes stay in place, so the network nodes
 // may point at their station nodes.
-using StationTree = AddressTree<MacString, StationNode>;
-using NetTree = AddressTree<NetString, NetNode>;
+using StationTree = AddressTree<MacString, StationNode, KeyInNode<MacString, StationNode>>;
+using NetTree = AddressTree<NetString, NetNode, KeyInNode<NetString, NetNode>>;
 using NameTree = AddressTree<NetString, int32_t>;  // address -> object index of its TNameHead
 
 // ---- small tables ---------------------------------------------------------------

@@ -3,6 +3,7 @@
 // already stored, so a list of millions of packet summaries grows without the
 // copies (and the doubled peak memory) of a single contiguous array.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <iterator>
@@ -139,7 +140,9 @@ public:
 private:
     void AddChunk()
     {
-        chunks_.reserve(chunks_.size() + 1);  // so a failed push cannot leak the chunk
+        // Room first, so a failed push cannot leak the chunk; the table doubles, as
+        // lists of small chunks add thousands of them.
+        if (chunks_.size() == chunks_.capacity()) chunks_.reserve(std::max<std::size_t>(8, chunks_.size() * 2));
         chunks_.push_back(static_cast<T*>(ChunkMemory::Allocate(kChunkBytes)));
     }
 

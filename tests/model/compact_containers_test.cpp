@@ -104,8 +104,9 @@ TEST(SparseCounts, CountsOfOneCodeReadBackWithEveryOtherCodeZero)
     counts.Add(kFamilyIP);
     counts.Add(kFamilyIP, 4);
     EXPECT_EQ(counts[kFamilyIP], 5u);
-    for (std::size_t i = 0; i < counts.size(); ++i)
+    for (std::size_t i = 0; i < counts.size(); ++i) {
         if (i != CodeIndex(kFamilyIP)) EXPECT_EQ(counts[i], 0u) << i;
+    }
 }
 
 TEST(SparseCounts, ASecondCodeKeepsTheCountsOfBoth)
