@@ -586,8 +586,8 @@ int NewDLCPeer(AnalysisState& s, const FrameResult& r)
 
 // The station's conversation with the frame's destination, or -1. The first
 // record of a chain is found through its station and only the later ones through
-// the index: a station that talks to one peer only (every host of a flood or a
-// scan) costs no index entry. The index comes first, as it also holds the first
+// the index: a station that talks to one peer only (every host of a flood) costs
+// no index entry. The index comes first, as it also holds the first
 // records of chains that were started again (see StartDLCChain).
 int FindDLCPeer(const AnalysisState& s, const FrameResult& r, const StationNode& source)
 {

@@ -96,6 +96,26 @@ TEST(AddressTree, ClearLeavesAnEmptyMapThatTakesNewKeys)
     EXPECT_EQ(WalkKeys(tree), std::vector<NetString>{Address({2})});
 }
 
+struct Node {
+    NetString Address;
+    int Frames = 0;
+};
+using NodeTree = AddressTree<NetString, Node, KeyInNode<NetString, Node>>;
+
+TEST(AddressTree, ANodeThatHoldsItsAddressIsItsOwnKey)
+{
+    NodeTree tree;
+    tree[Address({10, 0, 0, 9})].Frames = 3;
+    tree[Address({10, 0, 0, 1})].Frames = 1;
+    EXPECT_EQ(tree.at(Address({10, 0, 0, 9})).Address, Address({10, 0, 0, 9}));
+    std::vector<int> frames;
+    for (const auto& [address, node] : tree) {
+        EXPECT_EQ(&address, &node.Address);
+        frames.push_back(node.Frames);
+    }
+    EXPECT_EQ(frames, (std::vector<int>{1, 3}));
+}
+
 using FamilyCounts = SparseCounts<ProtocolFamily, 17>;
 
 TEST(SparseCounts, CountsOfOneCodeReadBackWithEveryOtherCodeZero)
@@ -105,7 +125,9 @@ TEST(SparseCounts, CountsOfOneCodeReadBackWithEveryOtherCodeZero)
     counts.Add(kFamilyIP, 4);
     EXPECT_EQ(counts[kFamilyIP], 5u);
     for (std::size_t i = 0; i < counts.size(); ++i) {
-        if (i != CodeIndex(kFamilyIP)) EXPECT_EQ(counts[i], 0u) << i;
+        if (i != CodeIndex(kFamilyIP)) {
+            EXPECT_EQ(counts[i], 0u) << i;
+        }
     }
 }
 
