@@ -8,13 +8,16 @@
 // usage: quenlix-bench [--frames N] [--keep] [FOLDER]
 //        quenlix-bench --read FILE
 //        quenlix-bench --peer-hosts N [--frames N]
+//        quenlix-bench --flood-hosts N
 //        quenlix-bench --toolbox
 //   FOLDER defaults to a new folder under the system's temporary folder.
 //   --keep leaves the three files in FOLDER; --read only reads an existing
 //   Ethernet Sniffer or pcap trace (for profiling the read on its own);
 //   --peer-hosts writes a trace of N network clients and times the client/server
 //   table, the peer maps and the toolbox on it; --toolbox only times the toolbox
-//   on a conversation of a million frames.
+//   on a conversation of a million frames; --flood-hosts writes a pcap trace of
+//   N minimum-size frames, each from a new station and IP host (a flood or a
+//   scan), and reads it: the memory that every new host costs.
 //
 // Targets: at least 2 million frames per second on the plain file, the pcap file
 // read at least as fast, and a read's peak memory no more than twice the file's
@@ -61,6 +64,7 @@ struct BenchOptions {
     std::string ReadOnly;  // a trace to read without writing any
     bool Keep = false;
     int PeerHosts = 0;  // --peer-hosts N: a trace of N network clients for the peer maps only
+    int FloodHosts = 0;  // --flood-hosts N: a trace of N frames from N new hosts, read only
     bool ToolboxOnly = false;
 };
 
@@ -76,6 +80,9 @@ bool ParseOptions(int argc, char** argv, BenchOptions& options)
         } else if (arg == "--peer-hosts" && i + 1 < argc) {
             options.PeerHosts = std::atoi(argv[++i]);
             if (options.PeerHosts <= 0) return false;
+        } else if (arg == "--flood-hosts" && i + 1 < argc) {
+            options.FloodHosts = std::atoi(argv[++i]);
+            if (options.FloodHosts <= 0) return false;
         } else if (arg == "--toolbox") {
             options.ToolboxOnly = true;
         } else if (arg == "--keep") {
@@ -322,8 +329,9 @@ void BenchHugeConversation(int segments)
     BenchToolbox("huge", *state);
 }
 
-// Reads one file as the program does and prints its figures; false when the read failed.
-bool BenchRead(const char* label, const fs::path& path)
+// Reads one file as the program does and prints the read's speed and peak
+// memory; null when the file is not an Ethernet Sniffer or pcap trace.
+std::unique_ptr<quenlix::AnalysisState> TimedRead(const char* label, const fs::path& path)
 {
     auto state = std::make_unique<quenlix::AnalysisState>();
     quenlix::SilentHost host;
@@ -333,7 +341,7 @@ bool BenchRead(const char* label, const fs::path& path)
     const bool known = format.Code == quenlix::kFormatSniffer || format.Code == quenlix::kFormatPcap;
     if (!known || topology.Code != quenlix::kTopologyEthernet) {
         std::printf("%-10s not recognised as an Ethernet Sniffer or pcap trace\n", label);
-        return false;
+        return nullptr;
     }
     state->Read.TraceFileName = name;
     state->Read.TraceFormat = format.Code;
@@ -358,6 +366,14 @@ bool BenchRead(const char* label, const fs::path& path)
                 fileMegabytes, peakMegabytes, peakMegabytes / fileMegabytes, static_cast<double>(before) / 1024.0,
                 peakReset ? "" : " [peak since the process started]");
     if (state->Read.ReadResult != 0) std::printf("%-10s read ended with result %d\n", label, state->Read.ReadResult);
+    return state;
+}
+
+// Reads one file as the program does and prints its figures; false when the read failed.
+bool BenchRead(const char* label, const fs::path& path)
+{
+    const std::unique_ptr<quenlix::AnalysisState> state = TimedRead(label, path);
+    if (!state) return false;
 
     // The client/server table: two transaction analyses per conversation on top of the read.
     quenlix::ClientServerContent table;
@@ -404,17 +420,49 @@ bool BenchManyHosts(const BenchOptions& options)
     return ok;
 }
 
+// Minimum-size UDP frames, each from a host never seen before (its own station
+// address and IP address) to one server: every frame adds a station, a network
+// node and their conversation records, the worst case of the memory a read takes.
+bool BenchFloodHosts(int hosts)
+{
+    using namespace quenlix::testing;
+    const fs::path path = fs::temp_directory_path() / ("quenlix-bench-flood-" + std::to_string(getpid()) + ".pcap");
+    {
+        PcapFileWriter writer(path.string(), {});
+        PcapPacket packet;
+        const Mac serverMac = MacOf(1);
+        const Ip server{10, 0, 0, 1};
+        for (int i = 0; i < hosts; ++i) {
+            const uint32_t host = static_cast<uint32_t>(i) + 2;
+            const Mac mac{0x02, 0x00, static_cast<uint8_t>(host >> 24), static_cast<uint8_t>(host >> 16),
+                          static_cast<uint8_t>(host >> 8), static_cast<uint8_t>(host)};
+            const Ip ip{static_cast<uint8_t>(11 + (host >> 24)), static_cast<uint8_t>(host >> 16),
+                        static_cast<uint8_t>(host >> 8), static_cast<uint8_t>(host)};
+            packet.Stamp = kPcapStartMicros + static_cast<uint64_t>(i) * 10;
+            packet.Bytes = Padded(UdpFrame(serverMac, mac, ip, server, 40000, 53, Bytes(4, 0)));
+            writer.AddPacket(packet);
+        }
+        writer.Finish();
+    }
+    sync();
+    const bool ok = TimedRead("flood", path) != nullptr;
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     BenchOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: quenlix-bench [--frames N] [--keep] [FOLDER]\n       quenlix-bench --read FILE\n       quenlix-bench --toolbox\n");
+        std::fprintf(stderr, "usage: quenlix-bench [--frames N] [--keep] [FOLDER]\n       quenlix-bench --read FILE\n       quenlix-bench --peer-hosts N [--frames N]\n       quenlix-bench --flood-hosts N\n       quenlix-bench --toolbox\n");
         return 2;
     }
     if (!options.ReadOnly.empty()) return BenchRead("read", options.ReadOnly) ? 0 : 1;
     if (options.PeerHosts > 0) return BenchManyHosts(options) ? 0 : 1;
+    if (options.FloodHosts > 0) return BenchFloodHosts(options.FloodHosts) ? 0 : 1;
     if (options.ToolboxOnly) {
         BenchHugeConversation(500000);
         return 0;

@@ -166,7 +166,8 @@ inline void CheckNetPeer(const AnalysisState& s, int32_t peerIndex, ObjectCounts
 {
     const ObjectStore& objects = s.ObjectList;
     const TNetPeer& peer = objects.NetPeer(peerIndex);
-    const int64_t byProtocol = std::accumulate(peer.FramesByProtocol.begin(), peer.FramesByProtocol.end(), int64_t{0});
+    const auto counts = peer.FramesByProtocol.ToArray();
+    const int64_t byProtocol = std::accumulate(counts.begin(), counts.end(), int64_t{0});
     if (byProtocol != peer.Frames) f.Fail("a conversation counts ", peer.Frames, " frames but ", byProtocol, " by protocol");
     int32_t last = -1;
     const int64_t heads = WalkChain(

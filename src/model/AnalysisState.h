@@ -7,15 +7,16 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "model/AddressTree.h"
 #include "model/ChainIndex.h"
 #include "model/Codes.h"
 #include "model/ChunkedList.h"
 #include "model/PString.h"
+#include "model/SparseCounts.h"
 
 namespace quenlix {
 
@@ -177,29 +178,31 @@ struct TMACInfo {
     int32_t Next = -1;
 };
 
+// The conversation records below are ordered by field size so that they pack
+// without holes: a flood of new hosts makes one of each per frame.
 struct TDLCPeer {
     std::array<uint8_t, 6> DestAddress{};
     FrameStatusSet PeerFrameStatus;
-    FamilySet PeerFamilies;
     EncapsulationSet PeerEncapsulations;
+    FamilySet PeerFamilies;
     int32_t Frames = 0;
-    int32_t Bytes = 0;
-    CodeArray<Encapsulation, int32_t, 5> FramesByEncapsulation{};
-    CodeArray<ProtocolFamily, int32_t, kFamilyCount> FramesByFamily{};
     int32_t Next = 0;  // 0 ends the chain
+    int64_t Bytes = 0;
+    SparseCounts<Encapsulation, 5> FramesByEncapsulation;
+    SparseCounts<ProtocolFamily, kFamilyCount> FramesByFamily;
 };
 
 struct TNetPeer {
     NetString PeerAddress;
-    ApplicationSet Protocols;
     uint8_t Hops = 0;
+    ApplicationSet Protocols;
     int32_t FirstTrans = -1;
     int32_t Frames = 0;
-    int32_t Bytes = 0;
-    CodeArray<ApplicationCode, int32_t, kAppCount> FramesByProtocol{};
     int32_t Next = 0;  // 0 ends the chain
     // The chain's last TTransHead, so that a new one is linked without a walk.
     int32_t LastTrans = -1;
+    int64_t Bytes = 0;
+    SparseCounts<ApplicationCode, kAppCount> FramesByProtocol;
 };
 
 struct TTransHead {
@@ -241,57 +244,66 @@ public:
 
     bool Holds(ObjectKind kind, int index) const
     {
-        return index >= 0 && index < Count() && refs_[static_cast<size_t>(index)].Kind == kind;
+        return index >= 0 && index < Count() && KindOfRef(refs_[static_cast<size_t>(index)]) == kind;
     }
-    ObjectKind KindOf(int index) const { return refs_.at(static_cast<size_t>(index)).Kind; }
+    ObjectKind KindOf(int index) const { return KindOfRef(refs_.at(static_cast<size_t>(index))); }
     int Count() const { return static_cast<int>(refs_.size()); }
 
+    // Frees every record; capacity sizes the table of the reference list's chunks.
     void Clear(size_t capacity)
     {
-        refs_ = {};
+        refs_.clear();
         refs_.reserve(capacity);
-        macInfos_ = {};
-        dlcPeers_ = {};
-        netPeers_ = {};
-        transHeads_ = {};
-        nameHeads_ = {};
+        macInfos_.clear();
+        dlcPeers_.clear();
+        netPeers_.clear();
+        transHeads_.clear();
+        nameHeads_.clear();
     }
 
 private:
-    struct Ref {
-        ObjectKind Kind;
-        int32_t Slot;
-    };
+    // A record's kind in the top 3 bits of its reference, its slot in its kind's
+    // list below them: 4 bytes per object.
+    using Ref = uint32_t;
+    static constexpr int kKindShift = 29;
+    static constexpr Ref kSlotMask = (Ref{1} << kKindShift) - 1;
+    static ObjectKind KindOfRef(Ref ref) { return static_cast<ObjectKind>(ref >> kKindShift); }
+
+    // Chunked lists: a list never moves its records as it grows, so it needs
+    // neither spare capacity nor a second copy of itself while it grows.
+    template <class T>
+    using List = ChunkedList<T, 10>;
 
     template <class T>
-    int Append(ObjectKind kind, std::vector<T>& list, const T& record)
+    int Append(ObjectKind kind, List<T>& list, const T& record)
     {
+        if (list.size() > kSlotMask) throw std::length_error("too many records of one kind");
         list.push_back(record);
-        refs_.push_back({kind, static_cast<int32_t>(list.size() - 1)});
+        refs_.push_back(static_cast<Ref>(static_cast<Ref>(kind) << kKindShift | (list.size() - 1)));
         return static_cast<int>(refs_.size() - 1);
     }
     template <class T>
-    T& At(ObjectKind kind, std::vector<T>& list, int index)
+    T& At(ObjectKind kind, List<T>& list, int index)
     {
         return list[SlotOf(kind, index)];
     }
     template <class T>
-    const T& At(ObjectKind kind, const std::vector<T>& list, int index) const
+    const T& At(ObjectKind kind, const List<T>& list, int index) const
     {
         return list[SlotOf(kind, index)];
     }
     size_t SlotOf(ObjectKind kind, int index) const
     {
         if (!Holds(kind, index)) throw std::out_of_range("object index does not hold the record asked for");
-        return static_cast<size_t>(refs_[static_cast<size_t>(index)].Slot);
+        return static_cast<size_t>(refs_[static_cast<size_t>(index)] & kSlotMask);
     }
 
-    std::vector<Ref> refs_;
-    std::vector<TMACInfo> macInfos_;
-    std::vector<TDLCPeer> dlcPeers_;
-    std::vector<TNetPeer> netPeers_;
-    std::vector<TTransHead> transHeads_;
-    std::vector<TNameHead> nameHeads_;
+    ChunkedList<Ref, 14> refs_;
+    List<TMACInfo> macInfos_;
+    List<TDLCPeer> dlcPeers_;
+    List<TNetPeer> netPeers_;
+    List<TTransHead> transHeads_;
+    List<TNameHead> nameHeads_;
 };
 
 // Fields are ordered by size so that a summary takes exactly 64 bytes: the packet
@@ -332,59 +344,61 @@ constexpr std::size_t kPacketChunkBits = 15;
 
 // ---- tree nodes -----------------------------------------------------------------
 
+// Fields are ordered by size so that a node packs without holes: a flood of
+// new hosts makes a station and a network node per frame.
 struct StationNode {
     MacString Address;
+    FrameStatusSet FrameStatus;
     int16_t Vendor = 0;
-    int32_t FramesSent = 0;
-    int32_t BytesSent = 0;
-    int32_t FramesReceived = 0;
-    int32_t BytesReceived = 0;
-    int32_t GroupFramesSent = 0;
     uint16_t BadFCSSent = 0;
     uint16_t CollisionSuspects = 0;
     int16_t MapX = 0;
     int16_t MapY = 0;
-    int32_t FirstDLCPeer = 0;
     NodeFlagSet StationFlags;
-    FrameStatusSet FrameStatus;
-    FrameStatusSet VisibleFrameStatus;
     uint16_t SoftErrorKinds = 0;
-    FamilySet Families;
-    FamilySet VisibleFamilies;
+    FrameStatusSet VisibleFrameStatus;
     EncapsulationSet Encapsulations;
     EncapsulationSet VisibleEncapsulations;
+    FamilySet Families;
+    FamilySet VisibleFamilies;
+    int32_t FramesSent = 0;
+    int32_t FramesReceived = 0;
+    int32_t GroupFramesSent = 0;
+    int32_t FirstDLCPeer = 0;
     int32_t FirstMACInfo = -1;
     // The DLC chain's last record, so that a new one is linked without a walk.
     int32_t LastDLCPeer = -1;
+    int64_t BytesSent = 0;
+    int64_t BytesReceived = 0;
 };
 
 struct NetNode {
     NetString Address;
-    StationNode* Station = nullptr;
-    int32_t FramesSent = 0;
-    int32_t BytesSent = 0;
-    int32_t FramesReceived = 0;
-    int32_t BytesReceived = 0;
+    NetworkKind Kind = kNetworkIP;
     uint16_t MapX = 0;
     uint16_t MapY = 0;
-    int32_t FirstPeer = 0;
     NodeFlagSet NetFlags;
     ApplicationSet Protocols;
     ApplicationSet VisibleProtocols;
-    NetworkKind Kind = kNetworkIP;
+    int32_t FramesSent = 0;
+    int32_t FramesReceived = 0;
+    int32_t FirstPeer = 0;
     // The TNetPeer chain's last record, so that a new one is linked without a walk.
     int32_t LastPeer = -1;
+    StationNode* Station = nullptr;
+    int64_t BytesSent = 0;
+    int64_t BytesReceived = 0;
 };
 
 // A station or network node that has sent a frame (it heads a conversation chain).
 inline bool IsSender(const StationNode& station) { return station.StationFlags.Has(kFlagSender); }
 inline bool IsSender(const NetNode& node) { return node.NetFlags.Has(kFlagSender); }
 
-// Ordered trees keyed in address order; std::map keeps its nodes in place, so the
-// network nodes may point at their station nodes.
-using StationTree = std::map<MacString, StationNode>;
-using NetTree = std::map<NetString, NetNode>;
-using NameTree = std::map<NetString, int32_t>;  // address -> object index of its TNameHead
+// Maps walked in address order; their nodes stay in place, so the network nodes
+// may point at their station nodes.
+using StationTree = AddressTree<MacString, StationNode, KeyInNode<MacString, StationNode>>;
+using NetTree = AddressTree<NetString, NetNode, KeyInNode<NetString, NetNode>>;
+using NameTree = AddressTree<NetString, int32_t>;  // address -> object index of its TNameHead
 
 // ---- small tables ---------------------------------------------------------------
 

@@ -1,9 +1,10 @@
 #pragma once
-// Hash indexes that let the engine find a frame's records in constant time.
-// The trees stay the ordered home of stations and network nodes, and the chains
-// (TDLCPeer, TNetPeer, TTransHead, TPacket) stay exactly as the views walk them;
-// these indexes only spare the engine the tree descents and chain walks that
-// would make a busy server's frames cost more and more.
+// Hash indexes that let the engine find a frame's conversation records in
+// constant time. The chains (TDLCPeer, TNetPeer, TTransHead, TPacket) stay
+// exactly as the views walk them; these indexes only spare the engine the chain
+// walks that would make a busy server's frames cost more and more. A chain's
+// first record is found through its owner and is not in the index. (The station
+// and network trees index their own nodes.)
 
 #include <array>
 #include <cstdint>
@@ -11,9 +12,6 @@
 #include <vector>
 
 namespace quenlix {
-
-struct StationNode;
-struct NetNode;
 
 // An open-addressing hash map from a key of W 64-bit words to a value. Slots
 // are stored inline, so a lookup touches one or two cache lines.
@@ -120,9 +118,6 @@ std::array<uint64_t, 3> NetPeerKey(const Address& source, const Address& destina
 }
 
 struct ChainIndex {
-    using StationKey = std::array<uint64_t, 1>;
-    FlatIndex<1, StationNode*> Stations;      // MAC address -> station node
-    FlatIndex<2, NetNode*> NetworkNodes;      // network address with its length -> node
     FlatIndex<2, int32_t> DLCPeers;           // (source MAC, destination MAC) -> TDLCPeer
     FlatIndex<3, int32_t> NetPeers;           // (source address, destination address) -> TNetPeer
     // (TNetPeer, application and ports) or (TNetPeer, application) -> first TTransHead.
@@ -130,8 +125,6 @@ struct ChainIndex {
 
     void Clear()
     {
-        Stations.Clear();
-        NetworkNodes.Clear();
         DLCPeers.Clear();
         NetPeers.Clear();
         TransHeads.Clear();

@@ -91,14 +91,17 @@ const NetNode* FindNetNode(const AnalysisState& state, const NetString& address)
 
 int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetString& peerAddress)
 {
-    // A state the engine filled has every conversation in its index: one lookup
-    // instead of a walk along a server's chain of thousands of clients, which made
-    // the client/server table grow with the square of the hosts.
+    // A state the engine filled has every conversation but the first of each chain
+    // in its index (the first is the node's FirstPeer): one lookup instead of a
+    // walk along a server's chain of thousands of clients, which made the
+    // client/server table grow with the square of the hosts. With an empty index
+    // no chain of the engine's has a second record, and the walk is as short.
     if (state.Index.NetPeers.Size() > 0) {
         const int32_t* found = state.Index.NetPeers.Find(NetPeerKey(node.Address, peerAddress));
-        if (found == nullptr || !(node.NetFlags.Has(kFlagSender)) || !state.ObjectList.Holds(ObjectKind::NetPeer, *found))
+        const int32_t peer = found != nullptr ? *found : FirstNetPeer(state, node);
+        if (peer < 0 || !(node.NetFlags.Has(kFlagSender)) || !state.ObjectList.Holds(ObjectKind::NetPeer, peer))
             return -1;
-        return state.ObjectList.NetPeer(*found).PeerAddress == peerAddress ? *found : -1;
+        return state.ObjectList.NetPeer(peer).PeerAddress == peerAddress ? peer : -1;
     }
     for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p))
         if (state.ObjectList.NetPeer(p).PeerAddress == peerAddress) return p;

@@ -3,6 +3,7 @@
 // already stored, so a list of millions of packet summaries grows without the
 // copies (and the doubled peak memory) of a single contiguous array.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include <new>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #if defined(__linux__)
@@ -52,8 +54,7 @@ class ChunkedList {
     static constexpr std::size_t kChunkSize = std::size_t{1} << ChunkBits;
     static constexpr std::size_t kMask = kChunkSize - 1;
     static constexpr std::size_t kChunkBytes = kChunkSize * sizeof(T);
-    // Elements are built in place and never destroyed one by one.
-    static_assert(std::is_trivially_destructible_v<T>);
+    // Elements are built in place and destroyed only all at once, by clear().
     static_assert(alignof(T) <= alignof(std::max_align_t));
     // A huge chunk that ran a little past a huge page would fault in, and have the
     // kernel clear, most of a second one that it hardly uses.
@@ -109,12 +110,14 @@ public:
     ChunkedList& operator=(const ChunkedList&) = delete;
     ~ChunkedList() { clear(); }
 
-    T& emplace_back()
+    template <class... Args>
+    T& emplace_back(Args&&... args)
     {
         if ((size_ & kMask) == 0 && (size_ >> ChunkBits) == chunks_.size()) AddChunk();
         T* slot = chunks_[size_ >> ChunkBits] + (size_ & kMask);
+        T* element = ::new (static_cast<void*>(slot)) T{std::forward<Args>(args)...};
         ++size_;
-        return *::new (static_cast<void*>(slot)) T{};
+        return *element;
     }
     void push_back(const T& value) { emplace_back() = value; }
 
@@ -122,6 +125,8 @@ public:
     void reserve(std::size_t count) { chunks_.reserve((count + kMask) >> ChunkBits); }
     void clear()
     {
+        if constexpr (!std::is_trivially_destructible_v<T>)
+            for (std::size_t i = 0; i < size_; ++i) (*this)[i].~T();
         for (T* chunk : chunks_) ChunkMemory::Release(chunk, kChunkBytes);
         chunks_.clear();
         size_ = 0;
@@ -135,7 +140,9 @@ public:
 private:
     void AddChunk()
     {
-        chunks_.reserve(chunks_.size() + 1);  // so a failed push cannot leak the chunk
+        // Room first, so a failed push cannot leak the chunk; the table doubles, as
+        // lists of small chunks add thousands of them.
+        if (chunks_.size() == chunks_.capacity()) chunks_.reserve(std::max<std::size_t>(8, chunks_.size() * 2));
         chunks_.push_back(static_cast<T*>(ChunkMemory::Allocate(kChunkBytes)));
     }
 

@@ -556,12 +556,9 @@ void AnalyzeMacFrame(AnalysisState& s, const FrameReader& f, const FrameResult& 
 
 // ---- stations and DLC conversations -----------------------------------------------
 
-ChainIndex::StationKey StationKeyOf(const MacString& address) { return {PackBytes(address.Data(), 6)}; }
-
 StationNode& InsertStation(AnalysisState& s, const MacString& address)
 {
     StationNode& node = s.Stations[address];
-    s.Index.Stations.Insert(StationKeyOf(address), &node);
     node.Address = address;
     node.Vendor = FindVendor(s, address.Data());
     node.FirstMACInfo = -1;
@@ -571,8 +568,8 @@ StationNode& InsertStation(AnalysisState& s, const MacString& address)
 
 StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address)
 {
-    StationNode* const* found = s.Index.Stations.Find(StationKeyOf(address));
-    return found ? **found : InsertStation(s, address);
+    const auto found = s.Stations.find(address);
+    return found != s.Stations.end() ? found->second : InsertStation(s, address);
 }
 
 std::array<uint64_t, 2> DlcKey(const MacString& src, const MacString& dst)
@@ -584,18 +581,40 @@ int NewDLCPeer(AnalysisState& s, const FrameResult& r)
 {
     TDLCPeer peer;
     std::memcpy(peer.DestAddress.data(), r.DstAddr.Data(), 6);
-    const int index = s.ObjectList.Add(peer);
-    s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, r.DstAddr), index);
-    return index;
+    return s.ObjectList.Add(peer);
+}
+
+// The station's conversation with the frame's destination, or -1. The first
+// record of a chain is found through its station and only the later ones through
+// the index: a station that talks to one peer only (every host of a flood) costs
+// no index entry. The index comes first, as it also holds the first
+// records of chains that were started again (see StartDLCChain).
+int FindDLCPeer(const AnalysisState& s, const FrameResult& r, const StationNode& source)
+{
+    if (const int32_t* found = s.Index.DLCPeers.Find(DlcKey(r.SrcAddr, r.DstAddr))) return *found;
+    const TDLCPeer& first = s.ObjectList.DLCPeer(source.FirstDLCPeer);
+    return std::memcmp(first.DestAddress.data(), r.DstAddr.Data(), 6) == 0 ? source.FirstDLCPeer : -1;
+}
+
+// Starts the station's DLC chain with a record for the frame's destination. The
+// first record of a chain it had before goes into the index, where the later
+// ones are, so that frames still find it.
+void StartDLCChain(AnalysisState& s, const FrameResult& r, StationNode& source)
+{
+    if (source.LastDLCPeer != -1) {
+        const TDLCPeer& old = s.ObjectList.DLCPeer(source.FirstDLCPeer);
+        s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, MacString(old.DestAddress.data(), 6)), source.FirstDLCPeer);
+    }
+    source.FirstDLCPeer = NewDLCPeer(s, r);
+    source.LastDLCPeer = source.FirstDLCPeer;
 }
 
 void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
 {
-    int index;
-    if (const int32_t* found = s.Index.DLCPeers.Find(DlcKey(r.SrcAddr, r.DstAddr))) {
-        index = *found;
-    } else {
+    int index = FindDLCPeer(s, r, source);
+    if (index < 0) {
         index = NewDLCPeer(s, r);
+        s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, r.DstAddr), index);
         s.ObjectList.DLCPeer(source.LastDLCPeer).Next = index;
         source.LastDLCPeer = index;
     }
@@ -605,8 +624,8 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
     peer.PeerFrameStatus |= r.StatusBit();
     peer.Frames += 1;
     peer.Bytes += s.Frame.FrameSize;
-    if (r.Encaps != kNoEncapsulation) peer.FramesByEncapsulation[CodeIndex(r.Encaps)] += 1;
-    peer.FramesByFamily[CodeIndex(r.Family)] += 1;
+    if (r.Encaps != kNoEncapsulation) peer.FramesByEncapsulation.Add(r.Encaps);
+    peer.FramesByFamily.Add(r.Family);
 }
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
@@ -615,8 +634,7 @@ void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
     if (!source.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
         source.StationFlags = {kFlagSender, kFlagViewable};
         s.SourceStationCount += 1;
-        source.FirstDLCPeer = NewDLCPeer(s, r);
-        source.LastDLCPeer = source.FirstDLCPeer;
+        StartDLCChain(s, r, source);
     }
     source.Families |= r.Family;
     source.VisibleFamilies = source.Families;
@@ -1007,7 +1025,6 @@ void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
 NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, StationNode* station)
 {
     NetNode& node = s.NetworkNodes[address];
-    s.Index.NetworkNodes.Insert(NetKeyOf(address), &node);
     node.Address = address;
     node.Kind = NetworkKindOf(r.Family);
     node.Station = station;
@@ -1044,16 +1061,19 @@ std::array<uint64_t, 2> TransHeadKey(int netPeer, const FrameResult& r)
     return MatchesByPorts(r.App) ? PortHeadKey(netPeer, r) : AppHeadKey(netPeer, r.App);
 }
 
-int NewTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
+// Whether a head is one of the frame's: the key of the index without the index.
+bool HeadMatches(const TTransHead& head, const FrameResult& r)
+{
+    return head.App == r.App && (!MatchesByPorts(r.App) || (head.SrcPort == r.SrcPort && head.DstPort == r.DstPort));
+}
+
+int NewTransHead(AnalysisState& s, const FrameResult& r)
 {
     TTransHead head;
     head.App = r.App;
     head.SrcPort = r.SrcPort;
     head.DstPort = r.DstPort;
-    const int index = s.ObjectList.Add(head);
-    // A new head is only made when no head matched, so its key is new.
-    s.Index.TransHeads.Insert(TransHeadKey(netPeer, r), index);
-    return index;
+    return s.ObjectList.Add(head);
 }
 
 int NewNetPeer(AnalysisState& s, const FrameResult& r)
@@ -1061,12 +1081,19 @@ int NewNetPeer(AnalysisState& s, const FrameResult& r)
     TNetPeer peer;
     peer.PeerAddress = r.DstNet;
     const int index = s.ObjectList.Add(peer);
-    const int head = NewTransHead(s, index, r);
+    const int head = NewTransHead(s, r);
     TNetPeer& stored = s.ObjectList.NetPeer(index);
     stored.FirstTrans = head;
     stored.LastTrans = head;
-    s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, r.DstNet), index);
     return index;
+}
+
+// Chains of conversations and of their heads are indexed as the DLC chains are
+// (FindDLCPeer): the first record through its owner, the later ones by the index.
+int FindNetPeerOf(const AnalysisState& s, const NetNode& source, const FrameResult& r)
+{
+    if (const int32_t* found = s.Index.NetPeers.Find(NetPeerKey(r.SrcNet, r.DstNet))) return *found;
+    return s.ObjectList.NetPeer(source.FirstPeer).PeerAddress == r.DstNet ? source.FirstPeer : -1;
 }
 
 int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameResult& r)
@@ -1076,12 +1103,18 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameR
             s.IPSenderCount += 1;
         else
             s.IPXSenderCount += 1;
+        // The first record of a chain the node had before goes into the index.
+        if (source.LastPeer != -1) {
+            const TNetPeer& old = s.ObjectList.NetPeer(source.FirstPeer);
+            s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, old.PeerAddress), source.FirstPeer);
+        }
         source.FirstPeer = NewNetPeer(s, r);
         source.LastPeer = source.FirstPeer;
         return source.FirstPeer;
     }
-    if (const int32_t* found = s.Index.NetPeers.Find(NetPeerKey(r.SrcNet, r.DstNet))) return *found;
+    if (const int found = FindNetPeerOf(s, source, r); found >= 0) return found;
     const int index = NewNetPeer(s, r);
+    s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, r.DstNet), index);
     s.ObjectList.NetPeer(source.LastPeer).Next = index;
     source.LastPeer = index;
     return index;
@@ -1092,7 +1125,11 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameR
 int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
 {
     if (const int32_t* found = s.Index.TransHeads.Find(TransHeadKey(netPeer, r))) return *found;
-    const int index = NewTransHead(s, netPeer, r);
+    const int first = s.ObjectList.NetPeer(netPeer).FirstTrans;
+    if (HeadMatches(s.ObjectList.TransHead(first), r)) return first;
+    const int index = NewTransHead(s, r);
+    // A new head is only made when no head matched, so its key is new.
+    s.Index.TransHeads.Insert(TransHeadKey(netPeer, r), index);
     TNetPeer& peer = s.ObjectList.NetPeer(netPeer);
     s.ObjectList.TransHead(peer.LastTrans).NextTrans = index;
     peer.LastTrans = index;
@@ -1205,9 +1242,9 @@ void MarkRepeats(AnalysisState& s, int headIndex, ApplicationCode app)
 
 void AccountNetwork(AnalysisState& s, const FrameResult& r)
 {
-    NetNode* const* found = s.Index.NetworkNodes.Find(NetKeyOf(r.SrcNet));
-    bool isNew = found == nullptr;
-    NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : **found;
+    auto found = s.NetworkNodes.find(r.SrcNet);
+    bool isNew = found == s.NetworkNodes.end();
+    NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : found->second;
     if (!source.NetFlags.HasAll({kFlagSender, kFlagViewable})) {
         source.NetFlags = {kFlagSender, kFlagViewable};
         isNew = true;
@@ -1223,13 +1260,13 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     peer.Hops = r.TTL;
     peer.Frames += 1;
     peer.Bytes += s.Frame.FrameSize;
-    peer.FramesByProtocol[CodeIndex(r.App)] += 1;
+    peer.FramesByProtocol.Add(r.App);
 
     const int head = FindOrAddTransHead(s, peerIndex, r);
     AddPacketSummary(s, head, r);
 
-    found = s.Index.NetworkNodes.Find(NetKeyOf(r.DstNet));
-    NetNode& dest = found ? **found : InsertNetNode(s, r.DstNet, r, r.DstStation);
+    found = s.NetworkNodes.find(r.DstNet);
+    NetNode& dest = found != s.NetworkNodes.end() ? found->second : InsertNetNode(s, r.DstNet, r, r.DstStation);
     dest.Protocols |= r.App;
     dest.FramesReceived += 1;
     dest.BytesReceived += s.Frame.FrameSize;

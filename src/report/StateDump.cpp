@@ -141,8 +141,8 @@ void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNo
         json.Field("PeerEncapsulations", Number(peer.PeerEncapsulations));
         json.Field("Frames", peer.Frames);
         json.Field("Bytes", peer.Bytes);
-        json.IntArray("FramesByEncapsulation", peer.FramesByEncapsulation);
-        json.IntArray("FramesByFamily", peer.FramesByFamily);
+        json.IntArray("FramesByEncapsulation", peer.FramesByEncapsulation.ToArray());
+        json.IntArray("FramesByFamily", peer.FramesByFamily.ToArray());
         json.Field("Next", peer.Next);
         json.EndObject();
     }
@@ -232,7 +232,7 @@ void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& 
         json.Field("FirstTrans", peer.FirstTrans);
         json.Field("Frames", peer.Frames);
         json.Field("Bytes", peer.Bytes);
-        json.IntArray("FramesByProtocol", peer.FramesByProtocol);
+        json.IntArray("FramesByProtocol", peer.FramesByProtocol.ToArray());
         json.Field("Next", peer.Next);
         WriteTransHeads(json, state, index, listPackets);
         json.EndObject();

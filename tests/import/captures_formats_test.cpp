@@ -79,7 +79,7 @@ void ExpectSameStationsAndHosts(const AnalysisState& a, const AnalysisState& b, 
 {
     ASSERT_EQ(a.Stations.size(), b.Stations.size());
     for (auto x = a.Stations.begin(), y = b.Stations.begin(); x != a.Stations.end(); ++x, ++y) {
-        ASSERT_EQ(x->first, y->first);
+        ASSERT_EQ(x->second.Address, y->second.Address);
         EXPECT_EQ(x->second.FramesSent, y->second.FramesSent);
         EXPECT_EQ(x->second.FramesReceived, y->second.FramesReceived);
         EXPECT_EQ(x->second.GroupFramesSent, y->second.GroupFramesSent);
@@ -91,7 +91,7 @@ void ExpectSameStationsAndHosts(const AnalysisState& a, const AnalysisState& b, 
     }
     ASSERT_EQ(a.NetworkNodes.size(), b.NetworkNodes.size());
     for (auto x = a.NetworkNodes.begin(), y = b.NetworkNodes.begin(); x != a.NetworkNodes.end(); ++x, ++y) {
-        ASSERT_EQ(x->first, y->first);
+        ASSERT_EQ(x->second.Address, y->second.Address);
         EXPECT_EQ(x->second.FramesSent, y->second.FramesSent);
         EXPECT_EQ(x->second.FramesReceived, y->second.FramesReceived);
         EXPECT_EQ(x->second.Protocols, y->second.Protocols);

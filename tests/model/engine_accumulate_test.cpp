@@ -171,6 +171,29 @@ TEST(Stations, DestinationLaterBecomesASender)
     EXPECT_EQ(b.BytesSent, 300);
 }
 
+// A station or node hidden by a view during a read starts a new chain with its
+// next frame; the first conversation of its earlier chain still takes its frames.
+TEST(Stations, ConversationsOfAChainStartedAgainStillCount)
+{
+    AnalysisState s;
+    EngineFeeder feed(s);
+    const Ip third = IpOf(10, 0, 0, 3);
+    feed.Feed(UdpFrame(kB, kA, kClient, kServer, 3000, 7000, Bytes(50, 1)), 0);
+    feed.Feed(UdpFrame(kC, kA, kClient, third, 3000, 7000, Bytes(50, 1)), 1);
+    StationNode& a = s.Stations.at(MacString(kA.data(), 6));
+    NetNode& client = s.NetworkNodes.at(NetString(kClient.data(), 4));
+    const int oldDlcFirst = a.FirstDLCPeer;
+    const int oldNetFirst = client.FirstPeer;
+    a.StationFlags.Remove(kFlagViewable);
+    client.NetFlags.Remove(kFlagViewable);
+    feed.Feed(UdpFrame(kC, kA, kClient, third, 3000, 7000, Bytes(50, 1)), 2);
+    const int records = s.ObjectList.Count();
+    feed.Feed(UdpFrame(kB, kA, kClient, kServer, 3000, 7000, Bytes(50, 1)), 3);
+    EXPECT_EQ(s.ObjectList.Count(), records);  // no new record for A to B
+    EXPECT_EQ(s.ObjectList.DLCPeer(oldDlcFirst).Frames, 2);
+    EXPECT_EQ(s.ObjectList.NetPeer(oldNetFirst).Frames, 2);
+}
+
 TEST(Network, ConversationChainsAndCounters)
 {
     AnalysisState s;
