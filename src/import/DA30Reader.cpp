@@ -49,11 +49,23 @@ bool StartsRecordChain(const std::vector<uint8_t>& rest, std::size_t at, bool re
     return any && (at == rest.size() || !restReachesFileEnd);
 }
 
+// Whether rest, reaching the end of the file, is data up to a record of 0 words at
+// whole words from its start: the remains of the last frame record, whose header was
+// zeroed, before the trace's own end record. Padding is zeros throughout.
+bool EndsWithAnEndRecordAfterData(const std::vector<uint8_t>& rest, bool restReachesFileEnd)
+{
+    if (!restReachesFileEnd || rest.size() < kRecordHeaderBytes || rest.size() % 4 != 0) return false;
+    const std::size_t last = rest.size() - kRecordHeaderBytes;
+    const auto dataEnd = rest.begin() + static_cast<std::ptrdiff_t>(last);
+    return LittleI32(&rest[last + 4]) == 0 && std::any_of(rest.begin(), dataEnd, [](uint8_t b) { return b != 0; });
+}
+
 // Whether the bytes after a record of 0 words hold more records, at whole words from it.
 bool RecordsFollow(TraceInput& input, int64_t restStart)
 {
     const std::vector<uint8_t> rest = BytesFrom(input, restStart, kLookAheadBytes);
     const bool reachesFileEnd = restStart + static_cast<int64_t>(rest.size()) >= input.Size();
+    if (EndsWithAnEndRecordAfterData(rest, reachesFileEnd)) return true;
     for (std::size_t at = 0; at + kRecordHeaderBytes <= rest.size(); at += 4)
         if (StartsRecordChain(rest, at, reachesFileEnd)) return true;
     return false;

@@ -124,6 +124,8 @@ TEST_F(DA30Reading, RecordOfNoWordsEndsTheRead)
         {"a record after the end record", appended(DA30Record({5, 0, SampleBytes(60, 5)})), 4, lastRecord},
         {"a zeroed record header", zeroed(image.FrameOffsets[1], 8), 1, image.FrameOffsets[1]},
         {"a zeroed stretch into a frame", zeroed(image.FrameOffsets[2], 100), 2, image.FrameOffsets[2]},
+        {"the last record's header zeroed", zeroed(image.FrameOffsets[3], 40), 3, image.FrameOffsets[3]},
+        {"bytes after the end record", appended(std::vector<uint8_t>(12, 0xA5)), 4, 0},
         {"no end record", BuildDA30Trace(noEnd, {{0, 0, SampleBytes(60, 1)}}), 1, 0},
     };
     for (const Case& c : cases) {
