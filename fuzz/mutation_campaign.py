@@ -27,6 +27,10 @@ block zeroed or zeros appended, a stretch repeated). Every copy is read with
                report says it passed over (SkippedFrames, SkippedRecords), unless the
                damage lies in the first 128 bytes (a header field may rightly describe a
                shorter trace there) or the damage appended bytes after the end;
+             - a copy whose zeroed block runs to the end of the file is a shorter trace
+               followed by zero padding, which formats that end in a record of zeros
+               (or allow padding) cannot tell from a trace that ends there: it must keep
+               at least the frames that the original cut where the zeros begin keeps;
   grown      the read ended as complete (exit 0) with more frames than the original
              after bytes were appended to it: what follows a trace's last record
              must not read as frames;
@@ -143,7 +147,7 @@ def damaged_copy(data, rng):
     if kind == "zeros":
         size = rng.choice([16, 512, 4096])
         data[at:at + size] = bytes(len(data[at:at + size]))
-        return bytes(data), "zeros-%d" % at, {"first": at}
+        return bytes(data), "zeros-%d" % at, {"first": at, "zeros_to_end": at + size >= len(data)}
     if kind == "tail":
         size = rng.choice([16, 4096, 1 << 20])
         return bytes(data) + bytes(size), "tail-%d" % size, {"first": len(data), "appended": True}
@@ -271,6 +275,15 @@ def cut_between_records(report, copy, outcome, timeout):
     return status == 1 and 0 <= outcome[1] + outcome[2] - (frames + skipped) <= 1
 
 
+def keeps_frames_before_zeros(report, copy, outcome, timeout):
+    """Whether a copy zeroed to the end of the file keeps the frames of the original cut where the zeros begin."""
+    shorter = copy["path"] + ".before-zeros" + os.path.splitext(copy["path"])[1]
+    with open(shorter, "wb") as f:
+        f.write(copy["original"]["data"][:copy["first"]])
+    _, frames, skipped, _, _ = run_report(report, shorter, timeout)
+    return outcome[1] + outcome[2] >= (frames or 0) + skipped
+
+
 def keep_reproducer(out, verdict, copy, outcome):
     folder = os.path.join(out, verdict)
     os.makedirs(folder, exist_ok=True)
@@ -311,6 +324,9 @@ def main():
             verdict = classify(outcome, copy["original"], copy)
             if verdict == "lost" and "cut" in copy and "expected" not in copy and \
                     cut_between_records(report, copy, outcome, args.timeout):
+                verdict = "complete"
+            if verdict == "lost" and copy.get("zeros_to_end") and \
+                    keeps_frames_before_zeros(report, copy, outcome, args.timeout):
                 verdict = "complete"
             counts[verdict] += 1
             per_format[copy["format"]][verdict] += 1

@@ -1,6 +1,7 @@
 // Reader of DataGLANce traces: a 512-byte header with the capture start, then frames
 // in 128-byte records. Each record carries 88 frame bytes; a longer frame goes on in
-// further records of 88 bytes each.
+// further records of 88 bytes each. A record of zeros holds no frame: zeros up to the
+// end of the file are padding, while records after them mean frames were zeroed out.
 
 #include <algorithm>
 #include <array>
@@ -38,6 +39,11 @@ constexpr uint8_t kAlignErrorBit = 0x04;
 constexpr double kLargestStepCount = 2700000.0;
 constexpr double kStepMicroseconds = 32000.0;
 
+bool AllZeros(const uint8_t* bytes, std::size_t count)
+{
+    return std::all_of(bytes, bytes + count, [](uint8_t byte) { return byte == 0; });
+}
+
 class DataGLANceReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
@@ -52,6 +58,8 @@ private:
     [[nodiscard]] std::optional<std::size_t> ReadContinuations(ReadContext& ctx, RecordWalker& walker,
                                                              std::size_t storedLength);
     void SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordBytes>& record) const;
+    // After a record of zeros at offset: ends the read as damaged when anything but zeros follows.
+    static void CheckAfterZeroRecord(ReadContext& ctx, int64_t offset);
 
     double dayStart_ = 0;  // the capture start's time of day, microseconds
     std::vector<uint8_t> frame_ = std::vector<uint8_t>(kMaxFrameBytes + kDataBytes);
@@ -84,7 +92,12 @@ void DataGLANceReader::Read(ReadContext& ctx)
 bool DataGLANceReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
 {
     std::array<uint8_t, kRecordBytes> record{};
+    const int64_t offset = ctx.Input.Position();
     if (!walker.Begin(record.data(), record.size())) return false;
+    if (AllZeros(record.data(), record.size())) {
+        CheckAfterZeroRecord(ctx, offset);
+        return false;
+    }
     const uint16_t storedLength = LittleU16(&record[2]);
     // A frame longer than the frame buffer is taken clipped: its continuation records
     // are counted by its length, so the next frame is found after them.
@@ -116,6 +129,18 @@ std::optional<std::size_t> DataGLANceReader::ReadContinuations(ReadContext& ctx,
         held = std::min(storedLength, at + kDataBytes);
     }
     return held;
+}
+
+void DataGLANceReader::CheckAfterZeroRecord(ReadContext& ctx, int64_t offset)
+{
+    std::array<uint8_t, 4096> piece{};
+    std::size_t got = 0;
+    while ((got = ctx.Input.Read(piece.data(), piece.size())) > 0) {
+        if (AllZeros(piece.data(), got)) continue;
+        const int64_t rest = ctx.Input.Size() - offset - static_cast<int64_t>(kRecordBytes);
+        ctx.ShowReadError(FollowedByRecordsText("Empty record", offset, ctx.FrameNo, rest));
+        return;
+    }
 }
 
 void DataGLANceReader::SetFrameFields(AnalysisState& state, const std::array<uint8_t, kRecordBytes>& record) const

@@ -1,6 +1,7 @@
 // Reader of FireBerd 500 and NetLens traces. Both are a header that holds the number
 // of frames (76 bytes for FireBerd 500, 26 for NetLens), then frame records: a
 // 10-byte header (stored length, status, millisecond time) and the stored bytes.
+// A file that ends before the header's count of frames is a cut file.
 
 #include <array>
 #include <memory>
@@ -58,7 +59,8 @@ void FireBerdReader::Read(ReadContext& ctx)
 bool FireBerdReader::ReadRecord(ReadContext& ctx, RecordWalker& walker)
 {
     std::array<uint8_t, kRecordHeaderBytes> header{};
-    if (!walker.Begin(header.data(), header.size())) return false;
+    // The header's frame count promises this record: the end of the file here is a cut.
+    if (!walker.Rest(header.data(), header.size())) return false;
     const uint16_t stored = LittleU16(&header[0]);
     // A frame longer than the frame buffer is taken clipped: its length leads to the next record.
     std::size_t held = 0;

@@ -1,6 +1,7 @@
 // Reader of Observer traces: a 113-byte header whose text names the version
 // ("...=N"), then a chain of packets, each a 44-byte header and the stored bytes.
-// Every packet header gives the file offset of the next one (0 after the last).
+// Every packet header gives the file offset of the next one (0 after the last). A
+// chain that ends with more packets after it in the file was damaged.
 // The station names of the analyser's local address table are found at detection
 // and loaded before the first frame (LocalAddressTable.h).
 
@@ -32,6 +33,11 @@ constexpr int kFirstVersionWithWireLength = 4;
 constexpr int kUnnamedVersion = kFirstVersionWithWireLength;
 constexpr uint32_t kAlignErrorFlag = 0x01;
 constexpr uint32_t kBadFcsFlag = 0x02;
+// No packet stores more bytes than a 16-bit length gives.
+constexpr uint32_t kMostStoredBytes = 65535;
+// How far past the end of the chain the reader looks for packets it would leave
+// unread: past a zeroed stretch and the packet it spoilt.
+constexpr std::size_t kLookAheadBytes = 65536;
 
 struct PacketHeader {
     uint32_t NextOffset = 0;
@@ -54,6 +60,31 @@ int VersionOf(const std::array<uint8_t, kFileHeaderBytes>& header)
     if (equals == std::string_view::npos) return kUnnamedVersion;
     const auto digit = static_cast<unsigned char>(header[equals + 1]);
     return std::isdigit(digit) != 0 ? digit - '0' : kUnnamedVersion;
+}
+
+// Whether rest (the file from restStart on) holds at `at` a chain of packets that store
+// bytes, each linked to one after it, up to a last packet or past the bytes looked at.
+bool StartsPacketChain(const std::vector<uint8_t>& rest, int64_t restStart, std::size_t at, bool restReachesFileEnd)
+{
+    while (at + kPacketHeaderBytes <= rest.size()) {
+        const PacketHeader header = PacketHeader::Parse(&rest[at]);
+        if (header.StoredLength == 0 || header.StoredLength > kMostStoredBytes) return false;
+        const std::size_t end = at + kPacketHeaderBytes + header.StoredLength;
+        if (header.NextOffset == 0) return end <= rest.size() || !restReachesFileEnd;
+        if (header.NextOffset < restStart + static_cast<int64_t>(end)) return false;
+        at = static_cast<std::size_t>(header.NextOffset - restStart);
+    }
+    return at >= rest.size() && !restReachesFileEnd;
+}
+
+// Whether the bytes after the last packet of the chain hold more packets.
+bool PacketsFollow(TraceInput& input, int64_t restStart)
+{
+    const std::vector<uint8_t> rest = BytesFrom(input, restStart, kLookAheadBytes);
+    const bool reachesFileEnd = restStart + static_cast<int64_t>(rest.size()) >= input.Size();
+    for (std::size_t at = 0; at + kPacketHeaderBytes <= rest.size(); ++at)
+        if (StartsPacketChain(rest, restStart, at, reachesFileEnd)) return true;
+    return false;
 }
 
 class ObserverReader : public TraceReader {
@@ -94,6 +125,11 @@ bool ObserverReader::ReadPacket(ReadContext& ctx, bool first)
         ctx.NoteReadError();  // the previous packet promised this one
         return false;
     }
+    // A header of zeros is no packet: zeros where the chain leads mean the trace was damaged.
+    if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte == 0; })) {
+        ctx.NoteDamagedRecord();
+        return false;
+    }
     const PacketHeader header = PacketHeader::Parse(bytes.data());
     // A frame longer than the frame buffer is taken clipped; the next-packet offset leads on.
     std::size_t held = 0;
@@ -106,7 +142,14 @@ bool ObserverReader::ReadPacket(ReadContext& ctx, bool first)
     state.Frame.FrameTime = header.TimeStamp * 1000.0;
     SetLengths(state, header);
     if (ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
-    if (ctx.EndOfRecord() || header.NextOffset == 0) return false;
+    if (ctx.EndOfRecord()) return false;
+    if (header.NextOffset == 0) {
+        const int64_t chainEnd = headerOffset + static_cast<int64_t>(kPacketHeaderBytes + header.StoredLength);
+        if (PacketsFollow(ctx.Input, chainEnd))
+            ctx.ShowReadError(FollowedByRecordsText("End of the packet chain", chainEnd, ctx.FrameNo,
+                                                    ctx.Input.Size() - chainEnd, "packets"));
+        return false;
+    }
 
     // Only a link that leads forward can end: one that points back would read the same packets forever.
     if (static_cast<int64_t>(header.NextOffset) <= headerOffset || !ctx.Input.Seek(header.NextOffset)) {

@@ -40,8 +40,7 @@ std::string RecordsAfterEndText(int frame, int64_t offset, int64_t restBytes)
     const std::string after = "(after frame " + FormatCount(frame) + ")";
     if (offset < 0)
         return "End record " + after + " is followed by more data that reads as records.  Data may be unreliable.";
-    return "End record at offset " + FormatCount(offset) + " " + after + " is followed by " + FormatCount(restBytes) +
-           " more bytes that read as records.  Data may be unreliable.";
+    return FollowedByRecordsText("End record", offset, frame, restBytes);
 }
 
 uint16_t U16At(const uint8_t* p) { return LittleU16(p); }

@@ -6,6 +6,7 @@
 #include "import/TraceFormats.h"
 #include "import/TraceImport.h"
 #include "model/FrameEngine.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix {
 
@@ -24,6 +25,20 @@ bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool cli
               State.Frame.FrameData.begin() + State.Frame.FrameSize, uint8_t{0});
     if (OnFrame) OnFrame(State);
     return AnalyzeFrame(State, FrameNo);
+}
+
+std::string FollowedByRecordsText(const std::string& what, int64_t offset, int frame, int64_t restBytes,
+                                  const std::string& records)
+{
+    return what + " at offset " + FormatCount(offset) + " (after frame " + FormatCount(frame) + ") is followed by " +
+           FormatCount(restBytes) + " more bytes that read as " + records + ".  Data may be unreliable.";
+}
+
+std::vector<uint8_t> BytesFrom(TraceInput& input, int64_t offset, std::size_t n)
+{
+    std::vector<uint8_t> bytes(n);
+    bytes.resize(input.Seek(offset) ? input.Read(bytes.data(), n) : 0);
+    return bytes;
 }
 
 bool ReadContext::ReadFrameBytes(uint8_t* buffer, std::size_t capacity, std::size_t length, std::size_t& held,

@@ -32,6 +32,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "import/TraceInput.h"
 #include "model/AnalysisState.h"
@@ -102,6 +103,16 @@ public:
     // Stores the frame counter in TotalFrames; every reader calls it when it ends.
     void Finish() { State.TotalFrames = FrameNo; }
 };
+
+// "End record at offset 31,470 (after frame 470) is followed by 350,112 more bytes
+// that read as records.  Data may be unreliable.": what ended a read (named by `what`
+// and where it lies) has more of the trace after it.
+std::string FollowedByRecordsText(const std::string& what, int64_t offset, int frame, int64_t restBytes,
+                                  const std::string& records = "records");
+
+// Up to n bytes of the file from offset on, fewer where the file ends; for a reader
+// that looks past where its read ended.
+std::vector<uint8_t> BytesFrom(TraceInput& input, int64_t offset, std::size_t n);
 
 class TraceReader {
 public:

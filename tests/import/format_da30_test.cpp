@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "DA30Writer.h"
 #include "FrameCapture.h"
 #include "ReaderSweeps.h"
 #include "TestFiles.h"
 #include "import/TraceImport.h"
+#include "import/TraceReader.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix::testing {
 namespace {
@@ -87,19 +91,58 @@ TEST_F(DA30Reading, TokenRingHasItsOwnTopologyBlockAndNoFcsFlag)
     EXPECT_DOUBLE_EQ(read.Frames[0].Time, kDayStart + 160.0);
 }
 
+// A record of 0 words ends the trace. With more records after it, it is a damaged
+// record: the read ends as damaged and says where it lies. Padding after it, and the
+// end of the file without one, leave the read complete.
 TEST_F(DA30Reading, RecordOfNoWordsEndsTheRead)
 {
-    TraceImage image = BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {1, 0, SampleBytes(60, 2)}});
-    // Frames after the end record are not part of the trace.
-    const std::vector<uint8_t> late = DA30Record({2, 0, SampleBytes(60, 3)});
-    image.Bytes.insert(image.Bytes.end(), late.begin(), late.end());
-    const CapturedRead read = Read(image);
-    EXPECT_EQ(read.State->TotalFrames, 2);
-    EXPECT_EQ(read.State->Read.ReadResult, 0);
-
+    const TraceImage image = BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)},
+                                                 {1, 0, SampleBytes(60, 2)},
+                                                 {2, 0, SampleBytes(300, 3)},
+                                                 {3, 0, SampleBytes(60, 4)}});
+    const auto appended = [&image](const std::vector<uint8_t>& tail) {
+        TraceImage copy = image;
+        copy.Bytes.insert(copy.Bytes.end(), tail.begin(), tail.end());
+        return copy;
+    };
+    const auto zeroed = [&image](std::size_t from, std::size_t count) {
+        TraceImage copy = image;
+        std::fill_n(copy.Bytes.begin() + static_cast<std::ptrdiff_t>(from), count, uint8_t{0});
+        return copy;
+    };
     DA30Options noEnd;
-    noEnd.WriteEndRecord = false;  // the end of the file ends the read too
-    EXPECT_EQ(Read(BuildDA30Trace(noEnd, {{0, 0, SampleBytes(60, 1)}})).State->TotalFrames, 1);
+    noEnd.WriteEndRecord = false;
+    const std::size_t lastRecord = image.Bytes.size() - kDA30RecordHeaderBytes;
+    struct Case {
+        const char* What;
+        TraceImage Image;
+        int Frames;
+        std::size_t EndAt;  // offset of the record of 0 words that ends the read as damaged; 0: complete
+    };
+    const Case cases[] = {
+        {"padding after the end record", appended(std::vector<uint8_t>(4096, 0)), 4, 0},
+        {"a record after the end record", appended(DA30Record({5, 0, SampleBytes(60, 5)})), 4, lastRecord},
+        {"a zeroed record header", zeroed(image.FrameOffsets[1], 8), 1, image.FrameOffsets[1]},
+        {"a zeroed stretch into a frame", zeroed(image.FrameOffsets[2], 100), 2, image.FrameOffsets[2]},
+        {"the last record's header zeroed", zeroed(image.FrameOffsets[3], 40), 3, image.FrameOffsets[3]},
+        {"bytes after the end record", appended(std::vector<uint8_t>(12, 0xA5)), 4, 0},
+        {"no end record", BuildDA30Trace(noEnd, {{0, 0, SampleBytes(60, 1)}}), 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const CapturedRead read = Read(c.Image);
+        EXPECT_EQ(read.State->TotalFrames, c.Frames);
+        if (c.EndAt == 0) {
+            EXPECT_EQ(read.State->Read.ReadResult, 0);
+            EXPECT_TRUE(host.Messages.empty());
+            continue;
+        }
+        EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+        const std::size_t rest = c.Image.Bytes.size() - c.EndAt - kDA30RecordHeaderBytes;
+        EXPECT_EQ(read.State->Read.ReadEndText, "End record at offset " + FormatCount(c.EndAt) + " (after frame " +
+                                                    FormatCount(c.Frames) + ") is followed by " + FormatCount(rest) +
+                                                    " more bytes that read as records.  Data may be unreliable.");
+    }
 }
 
 TEST_F(DA30Reading, BoundOfARecordBody)

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "DataGLANceWriter.h"
 #include "FrameCapture.h"
 #include "ReaderSweeps.h"
 #include "TestFiles.h"
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
+#include "import/TraceReader.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix::testing {
 namespace {
@@ -174,6 +178,54 @@ TEST_F(DataGLANceReading, StoredLengthBeyondTheFrameLimit)
     EXPECT_EQ(read.State->Read.ClippedFrames, 1);
     EXPECT_EQ(read.State->TotalFrames, 3);
     EXPECT_TRUE(host.Messages.empty());
+}
+
+// A record of zeros holds no frame. Zero records up to the end of the file are padding
+// after the last frame; records after them mean that frames were zeroed out, and the
+// read ends as damaged at the first zero record.
+TEST_F(DataGLANceReading, ZeroRecordsArePaddingOnlyAtTheEnd)
+{
+    const TraceImage image =
+        BuildDataGLANceTrace(Started(), {{SampleBytes(200, 1)}, {SampleBytes(60, 2)}, {SampleBytes(90, 3)}});
+    const std::vector<uint8_t> zeros(4 * kDataGLANceRecordBytes, 0);
+    const std::vector<uint8_t> late = DataGLANceRecords({SampleBytes(60, 4)});
+    const auto changed = [&image](std::size_t at, const std::vector<uint8_t>& bytes, bool insert) {
+        TraceImage copy = image;
+        const auto where = copy.Bytes.begin() + static_cast<std::ptrdiff_t>(at);
+        if (insert) copy.Bytes.insert(where, bytes.begin(), bytes.end());
+        else std::copy(bytes.begin(), bytes.end(), where);
+        return copy;
+    };
+    std::vector<uint8_t> zerosThenRecord = zeros;
+    zerosThenRecord.insert(zerosThenRecord.end(), late.begin(), late.end());
+    const std::vector<uint8_t> oneZeroRecord(kDataGLANceRecordBytes, 0);
+    struct Case {
+        const char* What;
+        TraceImage Image;
+        int Frames;
+        std::size_t ZeroRecordAt;  // where the read ends as damaged; 0: a complete read
+    };
+    const Case cases[] = {
+        {"zero records at the end", changed(image.Bytes.size(), zeros, true), 3, 0},
+        {"a frame after zero records", changed(image.Bytes.size(), zerosThenRecord, true), 3, image.Bytes.size()},
+        {"a zeroed frame record", changed(image.FrameOffsets[1], oneZeroRecord, false), 1, image.FrameOffsets[1]},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const CapturedRead read = Read(c.Image);
+        EXPECT_EQ(read.State->TotalFrames, c.Frames);
+        if (c.ZeroRecordAt == 0) {
+            EXPECT_EQ(read.State->Read.ReadResult, 0);
+            EXPECT_TRUE(host.Messages.empty());
+            continue;
+        }
+        EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+        const std::size_t rest = c.Image.Bytes.size() - c.ZeroRecordAt - kDataGLANceRecordBytes;
+        EXPECT_EQ(read.State->Read.ReadEndText,
+                  "Empty record at offset " + FormatCount(c.ZeroRecordAt) + " (after frame " + FormatCount(c.Frames) +
+                      ") is followed by " + FormatCount(rest) +
+                      " more bytes that read as records.  Data may be unreliable.");
+    }
 }
 
 TEST_F(DataGLANceReading, CutAnywhere)

@@ -10,6 +10,7 @@
 #include "ReaderSweeps.h"
 #include "TestFiles.h"
 #include "import/TraceImport.h"
+#include "import/TraceReader.h"
 
 namespace quenlix::testing {
 namespace {
@@ -105,10 +106,21 @@ TEST_P(FireBerdReading, FrameCountOfTheHeaderEndsTheRead)
     EXPECT_EQ(Read(Build(frames, 2)).State->TotalFrames, 2);
     EXPECT_EQ(Read(Build(frames, 0)).State->TotalFrames, 0);
     EXPECT_EQ(Read(Build(frames, -5)).State->TotalFrames, 0);
-    // A count larger than the frames: the end of the file ends the read, without an error.
-    const CapturedRead more = Read(Build(frames, 1000));
-    EXPECT_EQ(more.State->TotalFrames, 3);
-    EXPECT_EQ(more.State->Read.ReadResult, 0);
+}
+
+// A file that ends before the header's count of frames was cut: the read keeps the
+// frames it found and ends as damaged, also when the file ends right after the header.
+TEST_P(FireBerdReading, FewerFramesThanTheHeaderSaysIsACutFile)
+{
+    const std::vector<FireBerdFrame> frames = {{SampleBytes(60, 1)}, {SampleBytes(61, 2)}, {SampleBytes(62, 3)}};
+    for (const std::size_t kept : {0u, 1u, 3u}) {
+        SCOPED_TRACE(kept);
+        const TraceImage whole = Build(frames, 8);
+        const std::size_t end = kept < frames.size() ? whole.FrameOffsets[kept] : whole.Bytes.size();
+        const CapturedRead read = Read(whole.Prefix(end));
+        EXPECT_EQ(read.State->TotalFrames, static_cast<int>(kept));
+        EXPECT_EQ(read.State->Read.ReadResult, kReadResultShortRead);
+    }
 }
 
 TEST_P(FireBerdReading, BoundOfARecord)
@@ -136,7 +148,8 @@ TEST_P(FireBerdReading, StopAfterTheFirstRecord)
 TEST_P(FireBerdReading, CutAnywhere)
 {
     const TraceImage image = Build({{SampleBytes(60, 1)}, {SampleBytes(100, 2)}, {SampleBytes(75, 3)}});
-    ExpectCleanCuts(image, GetParam().HeaderBytes, ContiguousFrames(image, image.Bytes.size()), Options(), dir);
+    // The header counts the frames, so a cut between two records is a cut too.
+    ExpectCleanCuts(image, image.Bytes.size(), ContiguousFrames(image, image.Bytes.size()), Options(), dir);
 }
 
 TEST_P(FireBerdReading, SurvivesRandomDamage)

@@ -5,6 +5,8 @@
 #include "ObserverWriter.h"
 #include "ReaderSweeps.h"
 #include "format_support.h"
+#include "import/TraceReader.h"
+#include "model/NumberFormat.h"
 
 namespace quenlix::testing {
 namespace {
@@ -136,6 +138,69 @@ TEST_F(ObserverReading, OffsetsThatLeadBackOrNowhereEndTheRead)
         EXPECT_NE(read.State->Read.ReadResult, 0);
     }
     EXPECT_TRUE(host.Messages.empty());
+}
+
+// A next-packet offset of 0 ends the chain. When more packets follow in the file, the
+// chain was damaged (a zeroed header, a zeroed offset): the read ends as damaged and
+// says where the chain ended. Padding and bytes that hold no packet leave it complete.
+TEST_F(ObserverReading, PacketsAfterTheEndOfTheChainAreDamage)
+{
+    const TraceImage image =
+        BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(600, 2), Packet(80, 3), Packet(90, 4)});
+    const auto changed = [&image](std::size_t at, const std::vector<uint8_t>& bytes) {
+        TraceImage copy = image;
+        copy.Bytes.resize(std::max(copy.Bytes.size(), at + bytes.size()));
+        std::copy(bytes.begin(), bytes.end(), copy.Bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        return copy;
+    };
+    const std::size_t second = image.FrameOffsets[1];
+    TraceImage noLengthNoNext = changed(second + kObserverNextOffsetField, {0, 0, 0, 0});
+    std::fill_n(noLengthNoNext.Bytes.begin() + static_cast<std::ptrdiff_t>(second + kObserverStoredLengthField), 4, 0);
+    struct Case {
+        const char* What;
+        TraceImage Image;
+        int Frames;
+        std::size_t ChainEnd;  // where the damaged chain ends; 0: a complete read
+    };
+    const Case cases[] = {
+        {"zeros after the last packet", changed(image.Bytes.size(), std::vector<uint8_t>(4096, 0)), 4, 0},
+        {"no packet after the last", changed(image.Bytes.size(), std::vector<uint8_t>(300, 0xFF)), 4, 0},
+        {"a zeroed next-packet offset", changed(second + kObserverNextOffsetField, {0, 0, 0, 0}), 2, second + 44 + 600},
+        {"a zeroed offset and length", noLengthNoNext, 2, second + 44},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const CapturedRead read = Capture(c.Image, kFormatObserver);
+        EXPECT_EQ(read.State->TotalFrames, c.Frames);
+        if (c.ChainEnd == 0) {
+            EXPECT_EQ(read.State->Read.ReadResult, 0);
+            continue;
+        }
+        EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+        EXPECT_EQ(read.State->Read.ReadEndText,
+                  "End of the packet chain at offset " + FormatCount(c.ChainEnd) + " (after frame " +
+                      FormatCount(c.Frames) + ") is followed by " + FormatCount(c.Image.Bytes.size() - c.ChainEnd) +
+                      " more bytes that read as packets.  Data may be unreliable.");
+    }
+}
+
+// A packet header of zeros is no packet, wherever the chain leads to it: the read ends
+// as damaged, also when zeros run on to the end of the file.
+TEST_F(ObserverReading, AHeaderOfZerosIsDamage)
+{
+    const TraceImage image =
+        BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(600, 2), Packet(80, 3), Packet(90, 4)});
+    for (const std::size_t packet : {0u, 1u, 3u}) {
+        for (const bool toTheEnd : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "packet " << packet << (toTheEnd ? ", zeros to the end" : ""));
+            TraceImage damaged = image;
+            const auto from = damaged.Bytes.begin() + static_cast<std::ptrdiff_t>(image.FrameOffsets[packet]);
+            std::fill(from, toTheEnd ? damaged.Bytes.end() : from + 44, uint8_t{0});
+            const CapturedRead read = Capture(damaged, kFormatObserver);
+            EXPECT_EQ(read.State->TotalFrames, static_cast<int>(packet));
+            EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
+        }
+    }
 }
 
 TEST_F(ObserverReading, StoredLengthBeyondTheFrameBound)

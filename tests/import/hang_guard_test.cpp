@@ -155,7 +155,10 @@ TEST_F(HangGuard, RecordsWithoutFramesStillMoveOn)
     EXPECT_EQ(watch.Frames, 0);
     EXPECT_EQ(watch.StepsBack, 0);
 
-    const Outcome glance = Read(BuildDataGLANceTrace({}, std::vector<DataGLANceFrame>(30)).Bytes, kFormatDataGLANce);
+    DataGLANceFrame empty;  // no bytes, but a time stamp: a record of zeros would be padding
+    empty.T8 = 1;
+    const Outcome glance =
+        Read(BuildDataGLANceTrace({}, std::vector<DataGLANceFrame>(30, empty)).Bytes, kFormatDataGLANce);
     EXPECT_FALSE(glance.NeededStop);
     EXPECT_EQ(glance.Frames, 30);
 
