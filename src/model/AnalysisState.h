@@ -182,10 +182,10 @@ struct TDLCPeer {
     FrameStatusSet PeerFrameStatus;
     FamilySet PeerFamilies;
     EncapsulationSet PeerEncapsulations;
-    int32_t Frames = 0;
-    int32_t Bytes = 0;
-    CodeArray<Encapsulation, int32_t, 5> FramesByEncapsulation{};
-    CodeArray<ProtocolFamily, int32_t, kFamilyCount> FramesByFamily{};
+    uint32_t Frames = 0;
+    int64_t Bytes = 0;
+    CodeArray<Encapsulation, uint32_t, 5> FramesByEncapsulation{};
+    CodeArray<ProtocolFamily, uint32_t, kFamilyCount> FramesByFamily{};
     int32_t Next = 0;  // 0 ends the chain
 };
 
@@ -194,9 +194,9 @@ struct TNetPeer {
     ApplicationSet Protocols;
     uint8_t Hops = 0;
     int32_t FirstTrans = -1;
-    int32_t Frames = 0;
-    int32_t Bytes = 0;
-    CodeArray<ApplicationCode, int32_t, kAppCount> FramesByProtocol{};
+    uint32_t Frames = 0;
+    int64_t Bytes = 0;
+    CodeArray<ApplicationCode, uint32_t, kAppCount> FramesByProtocol{};
     int32_t Next = 0;  // 0 ends the chain
     // The chain's last TTransHead, so that a new one is linked without a walk.
     int32_t LastTrans = -1;
@@ -300,7 +300,7 @@ struct TPacket {
     double Time = 0;
     double Seq = 0;
     double Ack = 0;
-    int32_t FrameNo = 0;
+    uint32_t FrameNo = 0;  // frame numbers fit 32 bits unsigned: a trace holds under 2^32 frames
     int32_t PrevPacket = -1;
     int32_t NextPacket = -1;
     uint16_t Length = 0;
@@ -335,11 +335,11 @@ constexpr std::size_t kPacketChunkBits = 15;
 struct StationNode {
     MacString Address;
     int16_t Vendor = 0;
-    int32_t FramesSent = 0;
-    int32_t BytesSent = 0;
-    int32_t FramesReceived = 0;
-    int32_t BytesReceived = 0;
-    int32_t GroupFramesSent = 0;
+    uint32_t FramesSent = 0;
+    int64_t BytesSent = 0;
+    uint32_t FramesReceived = 0;
+    int64_t BytesReceived = 0;
+    uint32_t GroupFramesSent = 0;
     uint16_t BadFCSSent = 0;
     uint16_t CollisionSuspects = 0;
     int16_t MapX = 0;
@@ -361,10 +361,10 @@ struct StationNode {
 struct NetNode {
     NetString Address;
     StationNode* Station = nullptr;
-    int32_t FramesSent = 0;
-    int32_t BytesSent = 0;
-    int32_t FramesReceived = 0;
-    int32_t BytesReceived = 0;
+    uint32_t FramesSent = 0;
+    int64_t BytesSent = 0;
+    uint32_t FramesReceived = 0;
+    int64_t BytesReceived = 0;
     uint16_t MapX = 0;
     uint16_t MapY = 0;
     int32_t FirstPeer = 0;
@@ -389,9 +389,9 @@ using NameTree = std::map<NetString, int32_t>;  // address -> object index of it
 // ---- small tables ---------------------------------------------------------------
 
 struct ProtocolStat {
-    int32_t Frames = 0;
-    int32_t GroupFrames = 0;
-    int32_t Bytes = 0;
+    int64_t Frames = 0;
+    int64_t GroupFrames = 0;
+    int64_t Bytes = 0;
     EncapsulationSet EncapsSet;
 };
 
@@ -464,7 +464,7 @@ struct ReadOptions {
     // Where the Observer analyser keeps its local address tables.
     std::string AddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
     uint8_t StopAtFrameMode = 0;
-    int32_t StopFrameNo = 0;
+    int64_t StopFrameNo = 0;
 };
 
 // The read under way or last made: the file and its format's facts, the
@@ -480,13 +480,13 @@ struct ReadStatus {
     uint8_t ReadCancelled = 0;
     std::string ReadEndText;
     // Frames longer than the frame buffer, of which only the first MaxFrameBytes were kept.
-    int32_t ClippedFrames = 0;
+    int64_t ClippedFrames = 0;
     // Frames the trace holds for an interface of another medium, passed over unanalysed.
-    int32_t SkippedFrames = 0;
+    int64_t SkippedFrames = 0;
     uint8_t CountOnly = 0;
     uint16_t MaxFrameBytes = kMaxFrameBytes;
     int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)
-    int32_t FramesSeen = 0;
+    int64_t FramesSeen = 0;
     uint8_t SnifferCompressed = 0;
     std::string AddressTableName = "LocalAddressTable.adr";
     TopologyCode ProbedTopology = kTopologyOther;
@@ -515,7 +515,7 @@ struct PlatformHooks {
 // the station, network and name trees, and the object and packet lists that hold
 // the conversation records. Every window reads it.
 struct AnalysisResults {
-    int32_t TotalFrames = 0;
+    int64_t TotalFrames = 0;
     std::string TraceDurationText;
     std::array<uint8_t, kViewCount> ViewStale{};
     uint8_t ChartsStale = 0;
@@ -526,20 +526,20 @@ struct AnalysisResults {
     int32_t LinkBytesPerSecond = 1250000;
 
     // Frame statistics and distributions.
-    std::array<int32_t, kFrameStatsCount> FrameStats{};
-    std::array<int32_t, kSizeClassCount> SizeDistribution{};  // index 0 is entry -1
-    int32_t& SizeClass(int entry) { return SizeDistribution[static_cast<size_t>(entry + 1)]; }
+    std::array<int64_t, kFrameStatsCount> FrameStats{};
+    std::array<int64_t, kSizeClassCount> SizeDistribution{};  // index 0 is entry -1
+    int64_t& SizeClass(int entry) { return SizeDistribution[static_cast<size_t>(entry + 1)]; }
 
     // Intervals and utilisation.
     double TickLength = 1000000.0;
-    int32_t SecFrames = 0, SecBroadcastFrames = 0, SecMulticastFrames = 0, SecErrorFrames = 0;
-    int32_t SecBytes = 0, SecBroadcastBytes = 0, SecMulticastBytes = 0;
+    int64_t SecFrames = 0, SecBroadcastFrames = 0, SecMulticastFrames = 0, SecErrorFrames = 0;
+    int64_t SecBytes = 0, SecBroadcastBytes = 0, SecMulticastBytes = 0;
     double TotalBytes = 0, TotalBroadcastBytes = 0, TotalMulticastBytes = 0;
     int32_t IntervalCount = 0;
     double LastTickTime = 0;
     double ElapsedTime = 0;
     double PrevFrameTime = 0;
-    std::array<int32_t, kUtilStatsCount> UtilStats{};
+    std::array<int64_t, kUtilStatsCount> UtilStats{};
 
     CodeArray<ProtocolFamily, ProtocolStat, kFamilyCount> ProtocolStats{};
 
@@ -548,13 +548,13 @@ struct AnalysisResults {
     uint16_t RecentErrorsHead = 0;
     uint16_t RecentErrorsTail = 1;
     uint8_t ErrorsSeen = 0;
-    int32_t LastFragmentFrame = -2;
+    int64_t LastFragmentFrame = -2;
 
     // Token Ring.
-    int32_t RoutedFrames = 0;
-    int32_t MacFrames = 0;
+    int64_t RoutedFrames = 0;
+    int64_t MacFrames = 0;
     MacString RingErrorMonitorAddr;
-    std::array<int32_t, 10> RingSoftErrorTotals{};
+    std::array<int64_t, 10> RingSoftErrorTotals{};
     std::array<RingEntry, kRingOrderCapacity + 1> RingOrder{};  // entries 1..RingStationCount
     int32_t RingStationCount = 0;
 
@@ -611,7 +611,7 @@ ReadEnd ReadEndOf(const AnalysisState& state);
 // The number of the frame of the file at which the read ended: the last frame read
 // when the user stopped it, the frame that could not be read when it ended early,
 // and the frame count of a complete read.
-int32_t ReadEndFrame(const AnalysisState& state);
+int64_t ReadEndFrame(const AnalysisState& state);
 
 // Frees every record of the previous trace and returns the state to its reset values:
 // the statistics, counters, frame buffers, read result and progress fields, the

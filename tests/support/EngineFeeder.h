@@ -45,11 +45,11 @@ public:
     // The driver's final interval close.
     void Finish() { CloseInterval(state_); }
 
-    int FrameNo() const { return frameNo_; }
+    int64_t FrameNo() const { return frameNo_; }
 
 private:
     AnalysisState& state_;
-    int frameNo_ = 0;
+    int64_t frameNo_ = 0;
 };
 
 }  // namespace quenlix::testing
