@@ -300,7 +300,7 @@ struct TPacket {
     double Time = 0;
     double Seq = 0;
     double Ack = 0;
-    uint32_t FrameNo = 0;  // frame numbers fit 32 bits unsigned: a trace holds under 2^32 frames
+    uint32_t FrameNo = 0;  // up to 4,294,967,295; wider would not fit the 64 bytes
     int32_t PrevPacket = -1;
     int32_t NextPacket = -1;
     uint16_t Length = 0;

@@ -46,6 +46,8 @@ public:
     void Finish() { CloseInterval(state_); }
 
     int64_t FrameNo() const { return frameNo_; }
+    // Moves the reader's frame counter on, as past frames a test does not feed.
+    void SkipFrames(int64_t count) { frameNo_ += count; }
 
 private:
     AnalysisState& state_;
