@@ -358,9 +358,9 @@ std::unique_ptr<quenlix::AnalysisState> TimedRead(const char* label, const fs::p
 
     const double fileMegabytes = static_cast<double>(fs::file_size(path)) / kMegabyte;
     const double peakMegabytes = static_cast<double>(peak) / 1024.0;
-    const double frames = state->TotalFrames;
-    std::printf("%-10s %d frames in %.3f s (%.3f s of CPU): %.0f frames/s, %.1f MB/s (per CPU second: %.0f frames/s, %.1f MB/s)\n",
-                label, state->TotalFrames, seconds, cpuSeconds, frames / seconds, fileMegabytes / seconds,
+    const double frames = static_cast<double>(state->TotalFrames);
+    std::printf("%-10s %lld frames in %.3f s (%.3f s of CPU): %.0f frames/s, %.1f MB/s (per CPU second: %.0f frames/s, %.1f MB/s)\n",
+                label, static_cast<long long>(state->TotalFrames), seconds, cpuSeconds, frames / seconds, fileMegabytes / seconds,
                 frames / cpuSeconds, fileMegabytes / cpuSeconds);
     std::printf("%-10s file %.1f MB, peak memory %.1f MB = %.2f x file (%.1f MB before the read)%s\n", label,
                 fileMegabytes, peakMegabytes, peakMegabytes / fileMegabytes, static_cast<double>(before) / 1024.0,

@@ -403,7 +403,7 @@ inline std::string AnalyzeFramesInto(AnalysisState& stateRef, const uint8_t* dat
     state->Platform.Host = &host;
 
     const std::size_t fcs = state->Topology == kTopologyEthernet ? kEthernetFcsBytes : 0;
-    int frameNo = 0;
+    int64_t frameNo = 0;
     int64_t analysed = 0;
     double time = 0;
     std::size_t at = 1;

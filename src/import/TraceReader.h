@@ -61,7 +61,7 @@ public:
     ReadHost& Host;
     TraceInput& Input;
     // The reader's frame counter; the engine increments it for every frame.
-    int FrameNo = 0;
+    int64_t FrameNo = 0;
     // When set, sees every frame just before the engine does (tools and tests use it
     // to look at what a reader delivers).
     std::function<void(const AnalysisState&)> OnFrame;

@@ -62,7 +62,7 @@ ReadEnd ReadEndOf(const AnalysisState& state)
     return ReadEnd::Complete;
 }
 
-int32_t ReadEndFrame(const AnalysisState& state)
+int64_t ReadEndFrame(const AnalysisState& state)
 {
     return ReadEndOf(state) == ReadEnd::EndedEarly ? state.TotalFrames + 1 : state.TotalFrames;
 }

@@ -185,7 +185,7 @@ struct TDLCPeer {
     FrameStatusSet PeerFrameStatus;
     EncapsulationSet PeerEncapsulations;
     FamilySet PeerFamilies;
-    int32_t Frames = 0;
+    uint32_t Frames = 0;
     int32_t Next = 0;  // 0 ends the chain
     int64_t Bytes = 0;
     SparseCounts<Encapsulation, 5> FramesByEncapsulation;
@@ -197,7 +197,7 @@ struct TNetPeer {
     uint8_t Hops = 0;
     ApplicationSet Protocols;
     int32_t FirstTrans = -1;
-    int32_t Frames = 0;
+    uint32_t Frames = 0;
     int32_t Next = 0;  // 0 ends the chain
     // The chain's last TTransHead, so that a new one is linked without a walk.
     int32_t LastTrans = -1;
@@ -312,7 +312,7 @@ struct TPacket {
     double Time = 0;
     double Seq = 0;
     double Ack = 0;
-    int32_t FrameNo = 0;
+    uint32_t FrameNo = 0;  // up to 4,294,967,295; wider would not fit the 64 bytes
     int32_t PrevPacket = -1;
     int32_t NextPacket = -1;
     uint16_t Length = 0;
@@ -361,9 +361,9 @@ struct StationNode {
     EncapsulationSet VisibleEncapsulations;
     FamilySet Families;
     FamilySet VisibleFamilies;
-    int32_t FramesSent = 0;
-    int32_t FramesReceived = 0;
-    int32_t GroupFramesSent = 0;
+    uint32_t FramesSent = 0;
+    uint32_t FramesReceived = 0;
+    uint32_t GroupFramesSent = 0;
     int32_t FirstDLCPeer = 0;
     int32_t FirstMACInfo = -1;
     // The DLC chain's last record, so that a new one is linked without a walk.
@@ -380,8 +380,8 @@ struct NetNode {
     NodeFlagSet NetFlags;
     ApplicationSet Protocols;
     ApplicationSet VisibleProtocols;
-    int32_t FramesSent = 0;
-    int32_t FramesReceived = 0;
+    uint32_t FramesSent = 0;
+    uint32_t FramesReceived = 0;
     int32_t FirstPeer = 0;
     // The TNetPeer chain's last record, so that a new one is linked without a walk.
     int32_t LastPeer = -1;
@@ -403,9 +403,9 @@ using NameTree = AddressTree<NetString, int32_t>;  // address -> object index of
 // ---- small tables ---------------------------------------------------------------
 
 struct ProtocolStat {
-    int32_t Frames = 0;
-    int32_t GroupFrames = 0;
-    int32_t Bytes = 0;
+    int64_t Frames = 0;
+    int64_t GroupFrames = 0;
+    int64_t Bytes = 0;
     EncapsulationSet EncapsSet;
 };
 
@@ -478,7 +478,7 @@ struct ReadOptions {
     // Where the Observer analyser keeps its local address tables.
     std::string AddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
     uint8_t StopAtFrameMode = 0;
-    int32_t StopFrameNo = 0;
+    int64_t StopFrameNo = 0;
 };
 
 // The read under way or last made: the file and its format's facts, the
@@ -494,15 +494,15 @@ struct ReadStatus {
     uint8_t ReadCancelled = 0;
     std::string ReadEndText;
     // Frames longer than the frame buffer, of which only the first MaxFrameBytes were kept.
-    int32_t ClippedFrames = 0;
+    int64_t ClippedFrames = 0;
     // Frames the trace holds for an interface of another medium, passed over unanalysed.
-    int32_t SkippedFrames = 0;
+    int64_t SkippedFrames = 0;
     // Records among the frames of a type that holds no frame, passed over.
-    int32_t SkippedRecords = 0;
+    int64_t SkippedRecords = 0;
     uint8_t CountOnly = 0;
     uint16_t MaxFrameBytes = kMaxFrameBytes;
     int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)
-    int32_t FramesSeen = 0;
+    int64_t FramesSeen = 0;
     uint8_t SnifferCompressed = 0;
     std::string AddressTableName = "LocalAddressTable.adr";
     TopologyCode ProbedTopology = kTopologyOther;
@@ -531,7 +531,7 @@ struct PlatformHooks {
 // the station, network and name trees, and the object and packet lists that hold
 // the conversation records. Every window reads it.
 struct AnalysisResults {
-    int32_t TotalFrames = 0;
+    int64_t TotalFrames = 0;
     std::string TraceDurationText;
     std::array<uint8_t, kViewCount> ViewStale{};
     uint8_t ChartsStale = 0;
@@ -542,20 +542,20 @@ struct AnalysisResults {
     int32_t LinkBytesPerSecond = 1250000;
 
     // Frame statistics and distributions.
-    std::array<int32_t, kFrameStatsCount> FrameStats{};
-    std::array<int32_t, kSizeClassCount> SizeDistribution{};  // index 0 is entry -1
-    int32_t& SizeClass(int entry) { return SizeDistribution[static_cast<size_t>(entry + 1)]; }
+    std::array<int64_t, kFrameStatsCount> FrameStats{};
+    std::array<int64_t, kSizeClassCount> SizeDistribution{};  // index 0 is entry -1
+    int64_t& SizeClass(int entry) { return SizeDistribution[static_cast<size_t>(entry + 1)]; }
 
     // Intervals and utilisation.
     double TickLength = 1000000.0;
-    int32_t SecFrames = 0, SecBroadcastFrames = 0, SecMulticastFrames = 0, SecErrorFrames = 0;
-    int32_t SecBytes = 0, SecBroadcastBytes = 0, SecMulticastBytes = 0;
+    int64_t SecFrames = 0, SecBroadcastFrames = 0, SecMulticastFrames = 0, SecErrorFrames = 0;
+    int64_t SecBytes = 0, SecBroadcastBytes = 0, SecMulticastBytes = 0;
     double TotalBytes = 0, TotalBroadcastBytes = 0, TotalMulticastBytes = 0;
     int32_t IntervalCount = 0;
     double LastTickTime = 0;
     double ElapsedTime = 0;
     double PrevFrameTime = 0;
-    std::array<int32_t, kUtilStatsCount> UtilStats{};
+    std::array<int64_t, kUtilStatsCount> UtilStats{};
 
     CodeArray<ProtocolFamily, ProtocolStat, kFamilyCount> ProtocolStats{};
 
@@ -564,13 +564,13 @@ struct AnalysisResults {
     uint16_t RecentErrorsHead = 0;
     uint16_t RecentErrorsTail = 1;
     uint8_t ErrorsSeen = 0;
-    int32_t LastFragmentFrame = -2;
+    int64_t LastFragmentFrame = -2;
 
     // Token Ring.
-    int32_t RoutedFrames = 0;
-    int32_t MacFrames = 0;
+    int64_t RoutedFrames = 0;
+    int64_t MacFrames = 0;
     MacString RingErrorMonitorAddr;
-    std::array<int32_t, 10> RingSoftErrorTotals{};
+    std::array<int64_t, 10> RingSoftErrorTotals{};
     std::array<RingEntry, kRingOrderCapacity + 1> RingOrder{};  // entries 1..RingStationCount
     int32_t RingStationCount = 0;
 
@@ -627,7 +627,7 @@ ReadEnd ReadEndOf(const AnalysisState& state);
 // The number of the frame of the file at which the read ended: the last frame read
 // when the user stopped it, the frame that could not be read when it ended early,
 // and the frame count of a complete read.
-int32_t ReadEndFrame(const AnalysisState& state);
+int64_t ReadEndFrame(const AnalysisState& state);
 
 // Frees every record of the previous trace and returns the state to its reset values:
 // the statistics, counters, frame buffers, read result and progress fields, the

@@ -55,7 +55,7 @@ private:
 
 // What AnalyzeFrame derives from one frame.
 struct FrameResult {
-    int FrameNo = 0;
+    int64_t FrameNo = 0;
     MacString SrcAddr;
     MacString DstAddr;
     bool IsGroup = false;
@@ -1161,14 +1161,14 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
         TPacket& marker = s.PacketList[static_cast<size_t>(index)];
         marker.Time = s.Frame.FrameTime;
         marker.Length = 512;
-        marker.FrameNo = r.FrameNo;
+        marker.FrameNo = static_cast<uint32_t>(r.FrameNo);
         marker.PacketFlags = {kPktGapMarker};
         index = AppendPacket(s, headIndex);
     }
     TPacket& p = s.PacketList[static_cast<size_t>(index)];
     p.Time = s.Frame.FrameTime;
     p.Length = s.Frame.FrameSize;
-    p.FrameNo = r.FrameNo;
+    p.FrameNo = static_cast<uint32_t>(r.FrameNo);
     std::memcpy(p.SrcMAC.data(), r.SrcAddr.Data(), 6);
     p.PktNetOffset = s.Frame.NetOffset;
     p.IPHeaderLen = r.IPHeaderLen;
@@ -1289,19 +1289,19 @@ void CloseInterval(AnalysisState& s)
 
     const double u = std::nearbyint((s.SecFrames * overhead + s.SecBytes) * 100.0 / capacity);
     const double b = std::nearbyint((s.SecBroadcastFrames * overhead + s.SecBroadcastBytes) * 100.0 / capacity);
-    s.UtilStats[kUtilAverage] = static_cast<int32_t>(
+    s.UtilStats[kUtilAverage] = static_cast<int64_t>(
         std::nearbyint((s.TotalBytes + overhead * s.FrameStats[kStatFrames]) * 100.0 / capacity / s.IntervalCount));
-    s.UtilStats[kUtilAverageGroup] = static_cast<int32_t>(std::nearbyint(
+    s.UtilStats[kUtilAverageGroup] = static_cast<int64_t>(std::nearbyint(
         (s.TotalBroadcastBytes + s.TotalMulticastBytes + overhead * (s.FrameStats[kStatBroadcastFrames] + s.FrameStats[kStatMulticastFrames])) * 100.0 /
         capacity / s.IntervalCount));
 
-    auto raise = [](int32_t& peak, int64_t value) {
-        if (value > peak) peak = static_cast<int32_t>(value);
+    auto raise = [](int64_t& peak, int64_t value) {
+        if (value > peak) peak = value;
     };
     raise(s.UtilStats[kUtilPeakBytes], s.SecBytes);
-    raise(s.UtilStats[kUtilPeakGroupBytes], static_cast<int64_t>(s.SecBroadcastBytes) + s.SecMulticastBytes);
+    raise(s.UtilStats[kUtilPeakGroupBytes], s.SecBroadcastBytes + s.SecMulticastBytes);
     raise(s.UtilStats[kUtilPeakFrames], s.SecFrames);
-    raise(s.UtilStats[kUtilPeakGroupFrames], static_cast<int64_t>(s.SecBroadcastFrames) + s.SecMulticastFrames);
+    raise(s.UtilStats[kUtilPeakGroupFrames], s.SecBroadcastFrames + s.SecMulticastFrames);
     // Utilisations compare as 16-bit unsigned values.
     const auto u16 = static_cast<uint16_t>(static_cast<int64_t>(u));
     const auto b16 = static_cast<uint16_t>(static_cast<int64_t>(b));
@@ -1311,10 +1311,10 @@ void CloseInterval(AnalysisState& s)
     s.SecFrames = s.SecBroadcastFrames = s.SecMulticastFrames = s.SecErrorFrames = 0;
     s.SecBytes = s.SecBroadcastBytes = s.SecMulticastBytes = 0;
     if (s.FrameStats[kStatFrames] >= 1)
-        s.FrameStats[kStatAverageFrameSize] = static_cast<int32_t>(std::nearbyint(s.TotalBytes / s.FrameStats[kStatFrames]));
+        s.FrameStats[kStatAverageFrameSize] = static_cast<int64_t>(std::nearbyint(s.TotalBytes / s.FrameStats[kStatFrames]));
 }
 
-void UpdateElapsed(AnalysisState& s, int frameNo)
+void UpdateElapsed(AnalysisState& s, int64_t frameNo)
 {
     if (frameNo == 1) {
         s.ElapsedTime = 0;
@@ -1336,7 +1336,7 @@ void UpdateElapsed(AnalysisState& s, int frameNo)
     }
 }
 
-bool AnalyzeFrame(AnalysisState& s, int& frameNo)
+bool AnalyzeFrame(AnalysisState& s, int64_t& frameNo)
 {
     PumpIfDue(s);
     ++frameNo;

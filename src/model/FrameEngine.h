@@ -8,12 +8,12 @@ namespace quenlix {
 
 // Analyses the current frame. Increments frameNo (the reader's counter) first.
 // Returns true when the reader must stop reading.
-bool AnalyzeFrame(AnalysisState& state, int& frameNo);
+bool AnalyzeFrame(AnalysisState& state, int64_t& frameNo);
 
 // Closes the open one-second interval: totals, utilisation, peaks, average size.
 void CloseInterval(AnalysisState& state);
 
 // Time keeping of one analysed frame; may close an interval.
-void UpdateElapsed(AnalysisState& state, int frameNo);
+void UpdateElapsed(AnalysisState& state, int64_t frameNo);
 
 }  // namespace quenlix

@@ -211,7 +211,7 @@ std::vector<uint8_t> HexToBytes(std::string_view text)
     return bytes;
 }
 
-std::string RatioText(int32_t a, int32_t b)
+std::string RatioText(int64_t a, int64_t b)
 {
     std::string text;
     if (b < a) {

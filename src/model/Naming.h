@@ -56,6 +56,6 @@ int HexDigitValue(char c);
 
 // Send-to-receive ratio text of two counts: (10, 4) -> "2.5:1", (4, 8) -> "1:2",
 // (0, 7) -> "0:7".
-std::string RatioText(int32_t a, int32_t b);
+std::string RatioText(int64_t a, int64_t b);
 
 }  // namespace quenlix

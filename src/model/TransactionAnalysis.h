@@ -45,8 +45,8 @@ struct TransactionAnalysis {
     bool MeasureThroughput = false;
     bool ProblemMode = false;
     bool IncludeTransmissionTime = false;
-    int32_t FirstFrameNo = 1;  // inclusive frame-number range
-    int32_t LastFrameNo = 0;
+    int64_t FirstFrameNo = 1;  // inclusive frame-number range
+    int64_t LastFrameNo = 0;
     bool NoReversePath = false;  // sticky: the analysis only ever sets it
     bool SmallResponsesOnly = false;
     bool LargeResponsesOnly = false;

@@ -298,7 +298,7 @@ void MainWindowTest::StopDuringReadKeepsThePartialAnalysis()
     QVERIFY(menusDisabledDuringRead);
     QCOMPARE(progress.Texts().PercentComplete, std::string("FILE PARTIALLY READ"));
     QCOMPARE(progress.Texts().ButtonCaption, std::string("&OK"));
-    const int32_t read = program->State().TotalFrames;
+    const int64_t read = program->State().TotalFrames;
     QVERIFY(read > 0);
     QVERIFY(read < kFrames);
     // The partial read is shown like a complete one.

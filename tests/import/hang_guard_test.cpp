@@ -64,7 +64,7 @@ private:
 };
 
 struct Outcome {
-    int32_t Frames = 0;
+    int64_t Frames = 0;
     int32_t ReadResult = 0;
     bool NeededStop = false;
     int StepsBack = 0;

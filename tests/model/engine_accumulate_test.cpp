@@ -496,4 +496,30 @@ TEST(StopAtFrame, EngineAsksTheReaderToStop)
     EXPECT_EQ(s.Read.FramesSeen, 3);
 }
 
+// Frame numbers past 2^31 (a trace of billions of short frames): the fragment
+// window, the packet summaries and the stop frame still see the true numbers.
+TEST(FrameNumbers, PastTwoToThe31KeepTheirOrder)
+{
+    constexpr int64_t kFar = 3'000'000'000;
+    AnalysisState s;
+    EngineFeeder feed(s);
+    feed.Feed(Filler(kB, kA), 0);
+    feed.SkipFrames(kFar - 1);
+    feed.Feed(Filler(kB, kA, 60), 1, true);  // a CRC fragment, frame kFar + 1
+    feed.Feed(Filler(kA, kC), 2);
+    EXPECT_EQ(s.LastFragmentFrame, kFar + 1);
+    EXPECT_EQ(s.Stations.at(MacString(kC.data(), 6)).CollisionSuspects, 1);
+
+    TcpSegment segment;
+    segment.Payload = Bytes(10, 0);
+    feed.Feed(TcpFrame(kB, kA, kClient, kServer, segment), 3);
+    ASSERT_EQ(s.PacketList.size(), 1u);
+    EXPECT_EQ(s.PacketList[0].FrameNo, kFar + 3);
+
+    s.Options.StopAtFrameMode = 1;
+    s.Options.StopFrameNo = kFar + 4;
+    EXPECT_TRUE(feed.Feed(Filler(kB, kA), 4));
+    EXPECT_EQ(feed.FrameNo(), kFar + 4);
+}
+
 }  // namespace

@@ -154,7 +154,7 @@ std::unique_ptr<AnalysisState> OneFrameState()
     std::vector<uint8_t> frame(60, 0x11);
     frame[0] = 0x02;
     fuzz::SetCurrentFrame(*state, frame.data(), frame.size(), frame.size() + 4);
-    int frameNo = 0;
+    int64_t frameNo = 0;
     AnalyzeFrame(*state, frameNo);
     return state;
 }

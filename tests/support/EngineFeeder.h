@@ -45,11 +45,13 @@ public:
     // The driver's final interval close.
     void Finish() { CloseInterval(state_); }
 
-    int FrameNo() const { return frameNo_; }
+    int64_t FrameNo() const { return frameNo_; }
+    // Moves the reader's frame counter on, as past frames a test does not feed.
+    void SkipFrames(int64_t count) { frameNo_ += count; }
 
 private:
     AnalysisState& state_;
-    int frameNo_ = 0;
+    int64_t frameNo_ = 0;
 };
 
 }  // namespace quenlix::testing

@@ -149,7 +149,7 @@ public:
     // Appends a packet to a chain as the next frame of the trace.
     int Send(int head, TPacket packet)
     {
-        packet.FrameNo = ++frames_;
+        packet.FrameNo = static_cast<uint32_t>(++frames_);
         return Append(head, packet);
     }
 
@@ -166,16 +166,16 @@ public:
         else
             state_->PacketList[static_cast<size_t>(record.LastPacket)].NextPacket = index;
         record.LastPacket = index;
-        state_->TotalFrames = std::max(state_->TotalFrames, packet.FrameNo);
-        frames_ = std::max(frames_, packet.FrameNo);
+        state_->TotalFrames = std::max<int64_t>(state_->TotalFrames, packet.FrameNo);
+        frames_ = std::max<int64_t>(frames_, packet.FrameNo);
         return index;
     }
 
-    int Frames() const { return frames_; }
+    int64_t Frames() const { return frames_; }
 
 private:
     std::unique_ptr<AnalysisState> state_;
-    int frames_ = 0;
+    int64_t frames_ = 0;
 };
 
 }  // namespace quenlix::testing

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdint>
 
 #include "ui/controls/BetterSpinEditWidget.h"
 #include "ui/controls/QtText.h"
@@ -38,6 +39,10 @@ QFont LadderFont()
     font.setPixelSize(11);
     return font;
 }
+
+// A frame number as the range boxes hold it: they take 32-bit signed values, so
+// the frames of a trace past that are reached only through the whole range.
+int32_t RangeBoxValue(int64_t frameNo) { return static_cast<int32_t>(std::clamp<int64_t>(frameNo, 1, INT32_MAX)); }
 
 }  // namespace
 
@@ -324,11 +329,11 @@ void TFathomToolboxForm::ShowBoxes()
     fill(targetBox_, selection_.TargetItems, selection_.TargetIndex);
     fill(appBox_, selection_.AppItems, selection_.AppIndex);
     swapBtn_->setEnabled(!selection_.NoReversePath);
-    const int top = std::max(selection_.TotalFrames, 1);
+    const int32_t top = RangeBoxValue(selection_.TotalFrames);
     startPacket_->SetBounds(1, top);
     endPacket_->SetBounds(1, top);
     startPacket_->SetValue(selection_.FirstFrameNo);
-    endPacket_->SetValue(std::max(selection_.LastFrameNo, 1));
+    endPacket_->SetValue(RangeBoxValue(selection_.LastFrameNo));
     showingBoxes_ = false;
 }
 
@@ -373,8 +378,8 @@ void TFathomToolboxForm::RangeChange()
     if (showingBoxes_) return;
     SetFrameRange(selection_, startPacket_->Value(), endPacket_->Value());
     showingBoxes_ = true;
-    startPacket_->SetBounds(1, selection_.LastFrameNo);
-    endPacket_->SetBounds(selection_.FirstFrameNo, std::max(selection_.TotalFrames, 1));
+    startPacket_->SetBounds(1, RangeBoxValue(selection_.LastFrameNo));
+    endPacket_->SetBounds(RangeBoxValue(selection_.FirstFrameNo), RangeBoxValue(selection_.TotalFrames));
     showingBoxes_ = false;
     Recalc();
     emit SelectionChanged();

@@ -250,7 +250,7 @@ void RebuildToolbox(const AnalysisState& state, ToolboxSelection& s, const Toolb
 {
     s = ToolboxSelection{};
     FillSourceBox(state, s, options);
-    s.TotalFrames = std::max(state.TotalFrames, 0);
+    s.TotalFrames = std::max<int64_t>(state.TotalFrames, 0);
     s.FirstFrameNo = 1;
     s.LastFrameNo = s.TotalFrames;
     s.AnalysisStale = true;
@@ -318,10 +318,10 @@ void SelectApp(ToolboxSelection& s, int index)
     s.AnalysisStale = true;
 }
 
-void SetFrameRange(ToolboxSelection& s, int32_t first, int32_t last)
+void SetFrameRange(ToolboxSelection& s, int64_t first, int64_t last)
 {
-    const int32_t top = std::max(s.TotalFrames, 1);
-    first = std::clamp(first, 1, top);
+    const int64_t top = std::max<int64_t>(s.TotalFrames, 1);
+    first = std::clamp<int64_t>(first, 1, top);
     last = std::clamp(last, first, top);
     if (first == s.FirstFrameNo && last == s.LastFrameNo) return;
     s.FirstFrameNo = first;
@@ -595,7 +595,7 @@ private:
 
     // The frame number of the other direction's packet that a bare TCP
     // acknowledgement acknowledges; 0 when none of the last 20 is.
-    int32_t AckedPacket(const TPacket& p, bool forward) const
+    int64_t AckedPacket(const TPacket& p, bool forward) const
     {
         int32_t other = forward ? lastReverse_ : lastForward_;
         for (int i = 0; i < kAckSearchDepth && other >= 0; ++i, other = PrevPacketOf(state_, other)) {
@@ -632,7 +632,7 @@ private:
                 text += "Seq=" + WholeReal(p.Seq) + " Len=" + std::to_string(payload) + " ";
             } else if (!(p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst | kTcpPush | kTcpUrg))) {
                 text += "Ack=" + WholeReal(p.Ack) + " Seq=" + WholeReal(p.Seq) + " ";
-                if (const int32_t acked = AckedPacket(p, forward); acked != 0) text += "(Pkt " + std::to_string(acked) + ") ";
+                if (const int64_t acked = AckedPacket(p, forward); acked != 0) text += "(Pkt " + std::to_string(acked) + ") ";
             }
             if (p.TCPFlags & kTcpFin) text += "FIN ";
             if (p.TCPFlags & kTcpSyn) {

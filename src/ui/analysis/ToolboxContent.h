@@ -71,9 +71,9 @@ struct ToolboxSelection {
     std::string ResponderText;
     std::string ConversationText;
 
-    int32_t FirstFrameNo = 1;
-    int32_t LastFrameNo = 0;
-    int32_t TotalFrames = 0;  // the range's upper bound
+    int64_t FirstFrameNo = 1;
+    int64_t LastFrameNo = 0;
+    int64_t TotalFrames = 0;  // the range's upper bound
     bool NoReversePath = true;  // the destination never sent to the source
     bool AnalysisStale = true;  // the analysis windows must recompute
 };
@@ -92,7 +92,7 @@ void SelectSource(const AnalysisState& state, ToolboxSelection& selection, const
 void SelectTarget(const AnalysisState& state, ToolboxSelection& selection, int index);
 void SelectApp(ToolboxSelection& selection, int index);
 // The range, clamped to 1 .. TotalFrames with From <= To.
-void SetFrameRange(ToolboxSelection& selection, int32_t first, int32_t last);
+void SetFrameRange(ToolboxSelection& selection, int64_t first, int64_t last);
 
 // Swaps source and destination, keeping the application when its text is the
 // same both ways; nothing when the destination never sent to the source.
@@ -140,7 +140,7 @@ struct LadderRow {
     int32_t Y = 0;  // the row's centre in ladder coordinates
     bool Forward = true;
     bool Placeholder = false;
-    int32_t FrameNo = 0;
+    int64_t FrameNo = 0;
     int32_t ArrowLength = 0;
     std::string Text;
     std::string Annotations;  // joined by ", "; drawn in red after the text
@@ -195,7 +195,7 @@ struct LadderCache {
     bool Valid = false;
     // What the cache was built for.
     int SourceIndex = -1, TargetIndex = -1, AppIndex = -1;
-    int32_t FirstFrameNo = 0, LastFrameNo = 0;
+    int64_t FirstFrameNo = 0, LastFrameNo = 0;
     bool DlcSummary = false, NetSummary = false;
     int SpacingMs = 0, ScaleDivisor = 0;
     const AnalysisState* State = nullptr;

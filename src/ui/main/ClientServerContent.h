@@ -170,8 +170,8 @@ struct ConversationQuery {
     std::string Client;       // address text (IP dotted, IPX plain or by vendor) or SmartName
     std::string Server;
     std::string Application;  // as column 8 shows it, e.g. "TCP/Port 34567<->Port 8080"
-    int32_t FirstFrameNo = 1;
-    int32_t LastFrameNo = -1;  // negative: the last frame of the trace
+    int64_t FirstFrameNo = 1;
+    int64_t LastFrameNo = -1;  // negative: the last frame of the trace
     bool MeasureThroughput = false;  // else latency
     uint16_t WindowPackets = 8;
     bool SmallResponsesOnly = false;

@@ -45,7 +45,7 @@ bool HasSoftErrorReports(const AnalysisState& state)
 {
     if (state.MacFrames == 0) return false;
     int64_t sum = 0;
-    for (int32_t total : state.RingSoftErrorTotals) sum += total;
+    for (int64_t total : state.RingSoftErrorTotals) sum += total;
     return sum != 0;
 }
 
@@ -68,7 +68,7 @@ namespace {
 
 // Suspects per transmit in single precision, as the ranking compares them; an
 // empty record counts as 0.
-float SuspectRatio(uint16_t suspects, int32_t transmits)
+float SuspectRatio(uint16_t suspects, int64_t transmits)
 {
     if (suspects == 0 || transmits <= 0) return 0.0F;
     return static_cast<float>(suspects) / static_cast<float>(transmits);

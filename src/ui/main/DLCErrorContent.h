@@ -62,7 +62,7 @@ constexpr int kNoteMinimumPercent = 10;
 struct CollisionSuspect {
     uint16_t Suspects = 0;
     int16_t Vendor = 0;
-    int32_t Transmits = 0;
+    int64_t Transmits = 0;
     std::array<uint8_t, 6> Address{};
     bool Empty() const { return Suspects == 0; }
 };

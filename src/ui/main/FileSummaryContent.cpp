@@ -10,12 +10,12 @@ namespace quenlix {
 
 namespace {
 
-int32_t Stat(const AnalysisState& state, int index)
+int64_t Stat(const AnalysisState& state, int index)
 {
     return state.FrameStats[static_cast<size_t>(index)];
 }
 
-int32_t Util(const AnalysisState& state, int index)
+int64_t Util(const AnalysisState& state, int index)
 {
     return state.UtilStats[static_cast<size_t>(index)];
 }
@@ -57,10 +57,10 @@ FrameClassRow& FillRow(FrameClassRow& row, const AnalysisState& state, int64_t f
     return row;
 }
 
-void FillEncapsulationRow(EncapsulationRow& row, const AnalysisState& state, int32_t frames)
+void FillEncapsulationRow(EncapsulationRow& row, const AnalysisState& state, int64_t frames)
 {
     row.Count = FormatCount(frames);
-    row.Percent = FramePercent(state, frames);
+    row.Percent = FramePercent(state, static_cast<double>(frames));
 }
 
 }  // namespace
@@ -75,7 +75,7 @@ int BytePercent(const AnalysisState& state, double bytes)
     return GaugePercent(bytes, state.TotalBytes);
 }
 
-std::string BandwidthText(int32_t percent)
+std::string BandwidthText(int64_t percent)
 {
     return percent == 0 ? "<1%" : FormatCount(percent) + "%";
 }

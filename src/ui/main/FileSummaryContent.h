@@ -134,7 +134,7 @@ int FramePercent(const AnalysisState& state, double frames);
 int BytePercent(const AnalysisState& state, double bytes);
 
 // A utilisation percentage: "<1%" for 0, else the count and "%".
-std::string BandwidthText(int32_t percent);
+std::string BandwidthText(int64_t percent);
 
 // The File Date box: the date-and-time text cut before its first blank.
 std::string FileDateBoxText(const std::string& dateTimeText);

@@ -162,7 +162,7 @@ public:
 private:
     size_t nodeCount_ = 0;
     int objectCount_ = 0;
-    int32_t totalFrames_ = 0;
+    int64_t totalFrames_ = 0;
 };
 
 }  // namespace quenlix

@@ -403,21 +403,21 @@ void PeerWindowContent::ApplySelectStations(const DualListContent& lists)
 
 // ---- shared texts ---------------------------------------------------------------------------
 
-GridCell UtilisationCell(const AnalysisState& state, int32_t framesSent, int32_t bytesSent)
+GridCell UtilisationCell(const AnalysisState& state, int64_t framesSent, int64_t bytesSent)
 {
     const double overhead = state.Topology == kTopologyTokenRing ? kTokenRingFrameAllowance : kEthernetFrameAllowance;
     double percent = 0;
     if (state.LinkBytesPerSecond > 0 && state.IntervalCount > 0)
-        percent = (static_cast<double>(framesSent) * overhead + bytesSent) * 100.0 / state.LinkBytesPerSecond /
+        percent = (static_cast<double>(framesSent) * overhead + static_cast<double>(bytesSent)) * 100.0 / state.LinkBytesPerSecond /
                   state.IntervalCount;
     char text[64];
     std::snprintf(text, sizeof text, "%3.2f%%", percent);
     return {text, GridValue::Percent(RoundToDecimals(percent, 2))};
 }
 
-GridCell AverageSizeCell(int32_t bytes, int32_t frames)
+GridCell AverageSizeCell(int64_t bytes, int64_t frames)
 {
-    return CountCell(frames == 0 ? 0 : static_cast<int64_t>(bytes) / frames);
+    return CountCell(frames == 0 ? 0 : bytes / frames);
 }
 
 }  // namespace quenlix

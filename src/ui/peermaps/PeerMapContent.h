@@ -321,9 +321,9 @@ protected:
 // second / intervals, o the per-frame preamble and gap (20 on Ethernet, 1 on
 // Token Ring), "%3.2f" and "%"; "0.00%" without intervals or link speed. Its
 // value is the percentage as shown.
-GridCell UtilisationCell(const AnalysisState& state, int32_t framesSent, int32_t bytesSent);
+GridCell UtilisationCell(const AnalysisState& state, int64_t framesSent, int64_t bytesSent);
 
 // Average size cell: bytes div frames with thousands separators, "0" without frames.
-GridCell AverageSizeCell(int32_t bytes, int32_t frames);
+GridCell AverageSizeCell(int64_t bytes, int64_t frames);
 
 }  // namespace quenlix

@@ -165,7 +165,7 @@ TEST_F(TokenRingTraces, MacFramesCutShortTakeNothingFromEarlierFrames)
     // The reports cut before their neighbour count nowhere; the whole one counts.
     EXPECT_EQ(Station(kD).FirstMACInfo, -1);
     EXPECT_EQ(Station(kD).SoftErrorKinds, 0);
-    std::array<int32_t, 10> totals{};
+    std::array<int64_t, 10> totals{};
     totals[kSoftBurst] = 2;
     EXPECT_EQ(state.RingSoftErrorTotals, totals);
     const TMACInfo& b = state.ObjectList.MACInfo(Station(kB).FirstMACInfo);
