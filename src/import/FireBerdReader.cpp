@@ -49,7 +49,8 @@ void FireBerdReader::Read(ReadContext& ctx)
     RecordWalker walker(ctx);
     std::vector<uint8_t> header(layout_.HeaderBytes);
     if (walker.Rest(header.data(), header.size())) {
-        const int32_t frameCount = LittleI32(&header[layout_.FrameCountOffset]);
+        // An unsigned count: past 2^31 frames it still promises every record up to it.
+        const uint32_t frameCount = LittleU32(&header[layout_.FrameCountOffset]);
         while (ctx.FrameNo < frameCount && ReadRecord(ctx, walker)) {
         }
     }

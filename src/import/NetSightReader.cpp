@@ -56,7 +56,8 @@ void NetSightReader::Read(ReadContext& ctx)
         sliceLimit_ = (LittleU16(&header[kSliceOffset]) & kSliceBits) * kSliceUnitBytes;
         if (sliceLimit_ == 0) sliceLimit_ = kWholeFrameSlice;
 
-        const int32_t frameCount = LittleI32(&header[kFrameCountOffset]);
+        // An unsigned count: past 2^31 frames it still promises every record up to it.
+        const uint32_t frameCount = LittleU32(&header[kFrameCountOffset]);
         while (ctx.FrameNo < frameCount && ReadRecord(ctx, walker)) {
         }
     }

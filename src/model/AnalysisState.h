@@ -34,6 +34,8 @@ constexpr int kRingOrderCapacity = 280;
 constexpr int kVendorCapacity = 1900;
 constexpr int kViewCount = 11;
 constexpr int kLastFrameCopyBytes = 1518;
+// The highest frame number the packet summaries hold (TPacket::FrameNo).
+constexpr int64_t kMaxFrameNumber = UINT32_MAX;
 
 // Frame sizes of the media, in bytes.
 constexpr int kEthernetFcsBytes = 4;       // the frame check sequence at an Ethernet frame's end

@@ -75,10 +75,10 @@ bool OptionValue(const std::vector<std::string>& args, size_t& i, const std::str
     return true;
 }
 
-bool TakeInteger(const std::string& option, const std::string& value, int32_t low, int32_t high, int32_t& out,
+bool TakeInteger(const std::string& option, const std::string& value, int64_t low, int64_t high, int64_t& out,
                  std::string& error)
 {
-    int32_t number = 0;
+    int64_t number = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (ec != std::errc() || end != value.data() + value.size() || number < low || number > high) {
         error = option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high);
@@ -223,9 +223,9 @@ bool TakeConversation(GivenOption& given)
 }
 
 // A frame number or window size of the conversation query, set on it by `set`.
-bool TakeQueryNumber(GivenOption& given, int32_t low, int32_t high, void (*set)(ConversationQuery&, int32_t))
+bool TakeQueryNumber(GivenOption& given, int64_t low, int64_t high, void (*set)(ConversationQuery&, int64_t))
 {
-    int32_t number = 0;
+    int64_t number = 0;
     if (!TakeInteger(std::string(given.Option.Name), given.Values[0], low, high, number, given.Error)) return false;
     given.Parsed.QuerySettings.emplace_back([set, number](ConversationQuery& query) { set(query, number); });
     return true;
@@ -289,18 +289,18 @@ constexpr ReportOption kReportOptions[] = {
      TakeConversation, kRunConversation},
     {"--from", "", "N", "",
      [](GivenOption& g) {
-         return TakeQueryNumber(g, 1, INT32_MAX, [](ConversationQuery& q, int32_t n) { q.FirstFrameNo = n; });
+         return TakeQueryNumber(g, 1, kMaxFrameNumber, [](ConversationQuery& q, int64_t n) { q.FirstFrameNo = n; });
      },
      kRunConversation | kRunLadder},
     {"--to", "", "N", "",
      [](GivenOption& g) {
-         return TakeQueryNumber(g, 1, INT32_MAX, [](ConversationQuery& q, int32_t n) { q.LastFrameNo = n; });
+         return TakeQueryNumber(g, 1, kMaxFrameNumber, [](ConversationQuery& q, int64_t n) { q.LastFrameNo = n; });
      },
      kRunConversation | kRunLadder},
     {"--window", "", "N", "",
      [](GivenOption& g) {
          return TakeQueryNumber(g, 4, 20,
-                                [](ConversationQuery& q, int32_t n) { q.WindowPackets = static_cast<uint16_t>(n); });
+                                [](ConversationQuery& q, int64_t n) { q.WindowPackets = static_cast<uint16_t>(n); });
      },
      kRunConversation},
     {"--latency", "", "", "",

@@ -105,7 +105,10 @@ TEST_P(FireBerdReading, FrameCountOfTheHeaderEndsTheRead)
     const std::vector<FireBerdFrame> frames = {{SampleBytes(60, 1)}, {SampleBytes(61, 2)}, {SampleBytes(62, 3)}};
     EXPECT_EQ(Read(Build(frames, 2)).State->TotalFrames, 2);
     EXPECT_EQ(Read(Build(frames, 0)).State->TotalFrames, 0);
-    EXPECT_EQ(Read(Build(frames, -5)).State->TotalFrames, 0);
+    // The count is unsigned: 2^31 promises more frames than the file holds, not none.
+    const CapturedRead huge = Read(Build(frames, INT32_MIN));
+    EXPECT_EQ(huge.State->TotalFrames, 3);
+    EXPECT_EQ(huge.State->Read.ReadResult, kReadResultShortRead);
 }
 
 // A file that ends before the header's count of frames was cut: the read keeps the

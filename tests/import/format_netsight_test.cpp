@@ -141,7 +141,8 @@ TEST_F(NetSightReading, FrameCountOfTheHeaderEndsTheRead)
     const std::vector<NetSightFrame> frames = {Frame(60, 1), Frame(61, 2), Frame(62, 3)};
     EXPECT_EQ(Read(BuildNetSightTrace(Started(0, 2), frames)).State->TotalFrames, 2);
     EXPECT_EQ(Read(BuildNetSightTrace(Started(0, 0), frames)).State->TotalFrames, 0);
-    EXPECT_EQ(Read(BuildNetSightTrace(Started(0, -5), frames)).State->TotalFrames, 0);
+    // The count is unsigned: past 2^31 it still lets every frame of the file be read.
+    EXPECT_EQ(Read(BuildNetSightTrace(Started(0, INT32_MIN), frames)).State->TotalFrames, 3);
     const CapturedRead more = Read(BuildNetSightTrace(Started(0, 99), frames));
     EXPECT_EQ(more.State->TotalFrames, 3);
     EXPECT_EQ(more.State->Read.ReadResult, 0);

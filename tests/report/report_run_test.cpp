@@ -333,6 +333,8 @@ TEST(ReportArguments, RefusalsSayWhy)
         {{"--conversation", "a", "b", "c", "--dump-state", "a.enc"},
          "--conversation and --dump-state cannot be combined"},
         {{"--sort", "", "a.enc"}, "--sort needs a column number from 1 to 14 or a header"},
+        {{"--conversation", "a", "b", "c", "--to", "4294967296", "a.enc"},
+         "--to needs a whole number from 1 to 4294967295"},
         {{"--sort", "0", "a.enc"}, "--sort: no client/server column \"0\" (a column number from 1 to 14 or a header)"},
     };
     for (const auto& [args, reason] : refusals) {
