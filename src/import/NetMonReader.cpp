@@ -244,10 +244,12 @@ bool NetMonReader::ReadRecord(ReadContext& ctx)
     SetLengths(state, LittleU16(header + 4), storedLength);
 
     // Frames without a destination address are the analyser's own filler: they are
-    // neither counted nor analysed. Bytes that were not stored read as zeros.
+    // neither counted nor analysed, but told once after the read, as a damaged
+    // frame can look the same. Bytes that were not stored read as zeros.
     const std::size_t addressBytes = std::min<std::size_t>(held, kAddressBytes);
     const bool noDestination =
         std::all_of(frame_.begin(), frame_.begin() + static_cast<std::ptrdiff_t>(addressBytes), [](uint8_t b) { return b == 0; });
+    if (noDestination) ++state.Read.SkippedRecords;
     if (!noDestination && ctx.DeliverFrame(frame_.data(), held, clipped)) return false;
     return !ctx.EndOfRecord();
 }

@@ -191,9 +191,8 @@ std::string SkippedRecordsText(const AnalysisState& state)
 {
     if (state.Read.SkippedRecords <= 0) return {};
     const bool one = state.Read.SkippedRecords == 1;
-    const std::string records = one ? std::string("1 record of a type that holds no frame was")
-                                    : FormatCount(state.Read.SkippedRecords) +
-                                          " records of types that hold no frames were";
+    const std::string records = one ? std::string("1 record that holds no frame was")
+                                    : FormatCount(state.Read.SkippedRecords) + " records that hold no frames were";
     return records + " found among the frames and passed over.";
 }
 

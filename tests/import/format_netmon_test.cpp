@@ -88,6 +88,7 @@ TEST_F(NetMonReading, FramesWithoutDestinationAreNotCounted)
     ASSERT_EQ(read.Frames.size(), 2u);
     EXPECT_EQ(read.State->TotalFrames, 2);
     EXPECT_EQ(read.Frames[1].Bytes[5], 4);  // the third frame's destination ends in seed + 1
+    EXPECT_EQ(read.State->Read.SkippedRecords, 2);  // told once after the read
 }
 
 TEST_F(NetMonReading, TheFrameTableEndsTheFrames)
@@ -169,6 +170,7 @@ TEST_F(NetMonReading, FillerRecordsListedInTheTableAreNoDamage)
     const CapturedRead read = Read({Frame(60, 1), empty, Frame(60, 3)});
     EXPECT_EQ(read.Frames.size(), 2u);
     EXPECT_EQ(read.State->Read.ReadResult, 0);
+    EXPECT_EQ(read.State->Read.SkippedRecords, 1);
 }
 
 TEST_F(NetMonReading, DamagedHeaderAndRecordFieldsEndTheReadAsReadErrors)

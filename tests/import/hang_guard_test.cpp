@@ -251,7 +251,7 @@ TEST_F(HangGuard, EmptySnifferRecordsMoveOnOrEndTheRead)
     // The damage, and the records of no frame between the frames passed over.
     EXPECT_EQ(read.Messages.size(), 2u);
     EXPECT_EQ(read.Messages.back(),
-              "5 records of types that hold no frames were found among the frames and passed over.");
+              "5 records that hold no frames were found among the frames and passed over.");
     EXPECT_EQ(read.StepsBack, 0);
 
     // A compressed trace that goes on in stored blocks of no bytes up to the file's end.

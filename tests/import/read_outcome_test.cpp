@@ -305,7 +305,7 @@ TEST_F(ReadOutcome, SkippedRecordsAreTold)
             if (k % 2 == 0) writer.AddRecord(9, {1, 2});
         }
     }
-    const std::string told = "2 records of types that hold no frames were found among the frames and passed over.";
+    const std::string told = "2 records that hold no frames were found among the frames and passed over.";
     const ReportRun text = RunReportWith({path});
     EXPECT_EQ(text.Status, kExitComplete);
     EXPECT_EQ(text.Err, told + "\n");
@@ -316,7 +316,7 @@ TEST_F(ReadOutcome, SkippedRecordsAreTold)
     AnalysisState state;
     state.Read.SkippedRecords = 1;
     EXPECT_EQ(SkippedRecordsText(state),
-              "1 record of a type that holds no frame was found among the frames and passed over.");
+              "1 record that holds no frame was found among the frames and passed over.");
 }
 
 TEST(ReadStatus, SaysHowTheReadEnded)
