@@ -104,10 +104,10 @@ TEST_F(Layers, DependenciesNamedLayersWithoutCycles)
             EXPECT_TRUE(manifest_.Layers.count(dependency)) << name << " depends on " << dependency
                                                             << ", which is not a layer";
         EXPECT_FALSE(Below(manifest_, name).count(name)) << name << " depends on itself";
-        if (layer.Kind == "qt-free")
-            for (const std::string& dependency : Below(manifest_, name))
-                EXPECT_EQ(manifest_.Layers[dependency].Kind, "qt-free")
-                    << "Qt-free " << name << " depends on " << dependency;
+        if (layer.Kind != "qt-free") continue;
+        for (const std::string& dependency : Below(manifest_, name)) {
+            EXPECT_EQ(manifest_.Layers[dependency].Kind, "qt-free") << "Qt-free " << name << " depends on " << dependency;
+        }
     }
 }
 
