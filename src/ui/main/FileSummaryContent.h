@@ -1,7 +1,7 @@
 #pragma once
 // Everything the "File Summary" page shows, built from the analysis state after a
-// read: the four group boxes with every box text and gauge value. The page only
-// displays it, and the command-line report prints it.
+// read: the four group boxes with every box text and gauge value, and the VLAN IDs
+// of tagged frames. The page only displays it, and the command-line report prints it.
 
 #include <array>
 #include <cstdint>
