@@ -88,6 +88,7 @@ void ResetStatistics(AnalysisState& s)
     s.ProtocolStats.fill(ProtocolStat{});
     for (RecentError& e : s.RecentErrors) e.Kind = kStatFrames;
     s.SizeDistribution.fill(0);
+    s.VlanFrames.clear();
     s.RecentErrorsHead = 0;
     s.RecentErrorsTail = 1;
     s.ErrorsSeen = 0;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -567,6 +568,10 @@ struct AnalysisResults {
     uint16_t RecentErrorsTail = 1;
     uint8_t ErrorsSeen = 0;
     int64_t LastFragmentFrame = -2;
+
+    // Frames with VLAN tags (Ethernet), by the 12-bit VLAN ID of the outermost
+    // tag: at most 4096 entries, none when no frame was tagged.
+    std::map<uint16_t, int64_t> VlanFrames;
 
     // Token Ring.
     int64_t RoutedFrames = 0;

@@ -67,6 +67,8 @@ struct FrameResult {
     bool BadFCS = false;
     bool ErrorFrame = false;
     bool Routed = false;
+    // Bytes of VLAN tags between the source address and the type or length.
+    std::size_t TagBytes = 0;
     Encapsulation Encaps = kNoEncapsulation;
     ProtocolFamily Family = kFamilyOther;
     NetString SrcNet;
@@ -236,6 +238,31 @@ std::size_t NetBase(uint16_t netOffset) { return netOffset == 0 ? 0 : static_cas
 
 // ---- medium headers ---------------------------------------------------------------
 
+// Frame offset of an Ethernet frame's type or length word when it carries no tag.
+constexpr std::size_t kEthernetTypeOffset = 12;
+constexpr std::size_t kVlanTagBytes = 4;
+
+// The tag protocol identifiers of 802.1Q, 802.1ad and the older 0x9100 stacking.
+bool IsVlanTagType(uint16_t type) { return type == 0x8100 || type == 0x88A8 || type == 0x9100; }
+
+// The bytes of the stack of VLAN tags that follows the source address. A tag
+// counts only when the frame holds it and the word after it, so the stack never
+// reaches past the frame; what follows the stack is read as in an untagged frame.
+std::size_t VlanTagBytes(const FrameReader& f)
+{
+    std::size_t tags = 0;
+    while (kEthernetTypeOffset + tags + kVlanTagBytes + 2 <= f.Size() && IsVlanTagType(f.Word(kEthernetTypeOffset + tags)))
+        tags += kVlanTagBytes;
+    return tags;
+}
+
+// The frame's size without its VLAN tags: the size of the same frame untagged,
+// which the length rules and the decoding thresholds judge.
+int64_t UntaggedSize(const AnalysisState& s, const FrameResult& r)
+{
+    return static_cast<int64_t>(s.Frame.FrameSize) - static_cast<int64_t>(r.TagBytes);
+}
+
 void DecodeEthernet(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
     if (s.Frame.FrameSize >= 16) {
@@ -246,35 +273,39 @@ void DecodeEthernet(AnalysisState& s, const FrameReader& f, FrameResult& r)
         r.SrcAddr.Assign(a, 6);
     }
     if (s.Frame.FrameAlignError) s.Frame.FrameBadFCS = 1;
-    r.Runt = s.Frame.FrameSize < 64;
-    r.Oversize = s.Frame.FrameSize > 1518;
+    r.TagBytes = VlanTagBytes(f);
+    r.Runt = UntaggedSize(s, r) < 64;
+    r.Oversize = UntaggedSize(s, r) > 1518;
     r.BadFCS = s.Frame.FrameBadFCS != 0;
     r.ErrorFrame = r.Runt || r.Oversize || r.BadFCS;
     r.StatusBad = r.BadFCS;
     r.IsGroup = (f.Byte(0) & 0x01) != 0;
     r.IsBroadcast = r.IsGroup && f.Byte(0) == 0xFF;
     r.IsMulticast = r.IsGroup && !r.IsBroadcast;
-    if (s.Frame.FrameSize < 19) return;
+    if (UntaggedSize(s, r) < 19) return;
 
-    const uint16_t typeOrLength = f.Word(12);
+    // Offsets below are those of an untagged frame, moved past the tags.
+    const std::size_t tags = r.TagBytes;
+    const auto netOffset = [tags](std::size_t untagged) { return static_cast<uint16_t>(untagged + tags); };
+    const uint16_t typeOrLength = f.Word(kEthernetTypeOffset + tags);
     if (typeOrLength <= 1500) {
-        const uint16_t w = f.Word(14);
+        const uint16_t w = f.Word(14 + tags);
         if (w == 0xFFFF) {
             r.Encaps = kEncapsNovellRaw;
-            s.Frame.NetOffset = 15;
+            s.Frame.NetOffset = netOffset(15);
             r.Family = IpxFamily(f, NetBase(s.Frame.NetOffset));
         } else if (w == 0xAAAA) {
             r.Encaps = kEncapsSNAP;
-            s.Frame.NetOffset = 23;
-            r.Family = EthernetTypeFamily(f.Word(20), f, NetBase(s.Frame.NetOffset));
+            s.Frame.NetOffset = netOffset(23);
+            r.Family = EthernetTypeFamily(f.Word(20 + tags), f, NetBase(s.Frame.NetOffset));
         } else {
             r.Encaps = kEncapsLLC;
-            s.Frame.NetOffset = 18;
-            r.Family = SapFamily(f.Byte(14), f, NetBase(s.Frame.NetOffset));
+            s.Frame.NetOffset = netOffset(18);
+            r.Family = SapFamily(f.Byte(14 + tags), f, NetBase(s.Frame.NetOffset));
         }
     } else {
         r.Encaps = kEncapsEthernetII;
-        s.Frame.NetOffset = 15;
+        s.Frame.NetOffset = netOffset(15);
         r.Family = EthernetTypeFamily(typeOrLength, f, NetBase(s.Frame.NetOffset));
     }
 }
@@ -339,7 +370,7 @@ void RecordErrorFrame(AnalysisState& s, const FrameReader& f, const FrameResult&
     }
     if (r.BadFCS) {
         s.FrameStats[kStatBadFCS] += 1;
-        if (s.Frame.FrameSize >= 64) {
+        if (!r.Runt) {
             slot.Kind = kStatBadFCS;
         } else {
             s.LastFragmentFrame = r.FrameNo;
@@ -415,9 +446,17 @@ void CountRingSoftErrors(AnalysisState& s, const FrameReader& f, const FrameResu
     for (std::size_t k = 0; k < 10; ++k) s.RingSoftErrorTotals[k] += f.Byte(kSoftErrorOffsets[k]);
 }
 
+// A tagged frame counts for the VLAN of its outermost tag, whose ID is the low
+// 12 bits of the word after the tag protocol identifier.
+void CountVlan(AnalysisState& s, const FrameReader& f, const FrameResult& r)
+{
+    if (r.TagBytes != 0) s.VlanFrames[f.Word(kEthernetTypeOffset + 2) & 0x0FFF] += 1;
+}
+
 void CountMedium(AnalysisState& s, const FrameReader& f, const FrameResult& r)
 {
     CountSize(s);
+    CountVlan(s, f, r);
     if (s.Topology == kTopologyEthernet && r.ErrorFrame) RecordErrorFrame(s, f, r);
     CountGroupFrame(s, r);
     CountEncapsulation(s, r);
@@ -1363,9 +1402,9 @@ bool AnalyzeFrame(AnalysisState& s, int64_t& frameNo)
     if (r.IsGroup) family.GroupFrames += 1;
     family.Bytes += s.Frame.FrameSize;
 
-    s.Frame.HaveNetAddrs = !r.SrcAddr.Empty() && (s.Topology != kTopologyEthernet || s.Frame.FrameSize >= 18);
+    s.Frame.HaveNetAddrs = !r.SrcAddr.Empty() && (s.Topology != kTopologyEthernet || UntaggedSize(s, r) >= 18);
     if (s.Frame.HaveNetAddrs) AccountStations(s, f, r);
-    if (s.Topology == kTopologyEthernet) s.Frame.HaveNetAddrs = s.Frame.FrameSize >= 58;
+    if (s.Topology == kTopologyEthernet) s.Frame.HaveNetAddrs = UntaggedSize(s, r) >= 58;
 
     if (s.Frame.HaveNetAddrs && r.Family == kFamilyNetBIOSLLC) CaptureNetBIOSName(s, f, r);
     if (s.Frame.HaveNetAddrs && (r.Family == kFamilyIP || r.Family == kFamilyIPX || r.Family == kFamilyNetBIOSIPX)) {

@@ -90,6 +90,17 @@ std::string EncapsulationText(const EncapsulationContent& box)
     return box.Caption + '\n' + table.Render();
 }
 
+// Empty when no frame was tagged, so that the report of an untagged trace is unchanged.
+std::string VlansText(const VlanContent& box)
+{
+    if (box.Rows.empty()) return "";
+    TextTable table({GridAlignment::Left, GridAlignment::Right});
+    for (const VlanRow& row : box.Rows) table.AddRow({row.Label, row.Count});
+    std::string text = box.Caption + '\n' + table.Render();
+    if (!box.MoreText.empty()) text += box.MoreText + '\n';
+    return text + '\n';
+}
+
 std::string ProtocolTableText(const ProtocolTableContent& content)
 {
     TextTable table = TextTable::ForColumns(kProtocolColumns);
@@ -243,6 +254,22 @@ void EncapsulationJson(JsonWriter& json, const EncapsulationContent& box)
     json.EndArray();
 }
 
+// Only a trace with tagged frames has the keys.
+void VlansJson(JsonWriter& json, const VlanContent& box)
+{
+    if (box.Rows.empty()) return;
+    json.Key("VLANIDs");
+    json.BeginArray();
+    for (const VlanRow& row : box.Rows) {
+        json.BeginObject();
+        json.Field("VLAN", row.Id);
+        json.Field("Frames", row.Frames);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Field("MoreVLANIDs", static_cast<int64_t>(box.More));
+}
+
 void ProtocolTableJson(JsonWriter& json, const ProtocolTableContent& content)
 {
     json.Key("ProtocolTable");
@@ -347,6 +374,7 @@ std::string ReportText(const AnalysisState& state)
     text += FrameStatisticsText(summary.FrameStatistics) + '\n';
     text += MediaUtilizationText(summary.MediaUtilization) + '\n';
     text += EncapsulationText(summary.Encapsulation) + '\n';
+    text += VlansText(summary.Vlans);
     text += ProtocolTableText(BuildProtocolTable(state)) + '\n';
     text += DLCErrorsText(state);
     return text;
@@ -363,6 +391,7 @@ std::string ReportJson(const AnalysisState& state)
     FrameStatisticsJson(json, summary.FrameStatistics);
     MediaUtilizationJson(json, summary.MediaUtilization);
     EncapsulationJson(json, summary.Encapsulation);
+    VlansJson(json, summary.Vlans);
     ProtocolTableJson(json, BuildProtocolTable(state));
     DLCErrorsJson(json, state);
     json.EndObject();

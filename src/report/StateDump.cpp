@@ -86,6 +86,21 @@ void WriteRingOrder(JsonWriter& json, const AnalysisState& state)
     json.EndArray();
 }
 
+// Only a trace with tagged frames has the key, so other traces dump as before.
+void WriteVlanFrames(JsonWriter& json, const AnalysisState& state)
+{
+    if (state.VlanFrames.empty()) return;
+    json.Key("VlanFrames");
+    json.BeginArray();
+    for (const auto& [id, frames] : state.VlanFrames) {
+        json.BeginObject();
+        json.Field("Id", id);
+        json.Field("Frames", frames);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
 void WriteCounters(JsonWriter& json, const AnalysisState& state)
 {
     json.Field("TotalFrames", state.TotalFrames);
@@ -107,6 +122,7 @@ void WriteCounters(JsonWriter& json, const AnalysisState& state)
     json.Field("RecentErrorsHead", state.RecentErrorsHead);
     json.Field("RecentErrorsTail", state.RecentErrorsTail);
     json.Field("LastFragmentFrame", state.LastFragmentFrame);
+    WriteVlanFrames(json, state);
     json.Field("StationCount", state.StationCount);
     json.Field("SourceStationCount", state.SourceStationCount);
     json.Field("IPHostCount", state.IPHostCount);

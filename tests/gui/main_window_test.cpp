@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -82,6 +83,7 @@ private slots:
     void StartsToAnEmptyMainWindow();
     void MissingVendorFileIsToldOnceAtStart();
     void OpensOfficeCaptureIntoTheFileSummary();
+    void VlanBoxShowsOnlyForTaggedTraces();
     void CommandLineTraceOpensAtFirstActivation();
     void NotATraceAndUnsupportedTopologyAreRefused();
     void StopDuringReadKeepsThePartialAnalysis();
@@ -214,6 +216,30 @@ void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
     QCOMPARE(program->ReadTraceFileForm().Texts().PercentComplete, std::string("100% Complete"));
     QVERIFY(!program->ReadTraceFileForm().isVisible());
     QVERIFY(form.TipText().contains("For more global statistics"));
+}
+
+void MainWindowTest::VlanBoxShowsOnlyForTaggedTraces()
+{
+    const QString tagged = CapturePath("office-d-vlan.enc");
+    const QString untagged = CapturePath("office-d.enc");
+    if (!QFile::exists(tagged) || !QFile::exists(untagged)) QSKIP("../shared/captures/office-d*.enc are not present");
+    Scratch scratch;
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    auto* box = form.findChild<QGroupBox*>("VlanGroupBox");
+    QVERIFY(box != nullptr);
+
+    OpenTrace(*program, tagged);
+    QVERIFY(box->isVisible());
+    QStringList texts;
+    for (const QLabel* label : box->findChildren<QLabel*>()) texts << label->text();
+    QCOMPARE(texts, QStringList({"VLAN 100", "1,027 frames"}));
+
+    OpenTrace(*program, untagged);
+    QVERIFY(!box->isVisible());
+    QVERIFY(box->findChildren<QLabel*>().isEmpty());
 }
 
 void MainWindowTest::CommandLineTraceOpensAtFirstActivation()

@@ -170,6 +170,25 @@ FileAttributesContent BuildFileAttributes(const AnalysisState& state)
     return content;
 }
 
+VlanContent BuildVlans(const AnalysisState& state)
+{
+    VlanContent content;
+    for (const auto& [id, frames] : state.VlanFrames) content.Rows.push_back({id, frames, "", ""});
+    // The map lists IDs in order, so a stable sort by count keeps ties by ID.
+    std::stable_sort(content.Rows.begin(), content.Rows.end(),
+                     [](const VlanRow& a, const VlanRow& b) { return a.Frames > b.Frames; });
+    if (content.Rows.size() > VlanContent::kShownVlans) {
+        content.More = content.Rows.size() - VlanContent::kShownVlans;
+        content.Rows.resize(VlanContent::kShownVlans);
+        content.MoreText = "and " + FormatCount(content.More) + (content.More == 1 ? " more VLAN ID" : " more VLAN IDs");
+    }
+    for (VlanRow& row : content.Rows) {
+        row.Label = "VLAN " + std::to_string(row.Id);
+        row.Count = FormatCount(row.Frames) + (row.Frames == 1 ? " frame" : " frames");
+    }
+    return content;
+}
+
 FileSummaryContent BuildFileSummary(const AnalysisState& state, MediaPackets selection)
 {
     FileSummaryContent content;
@@ -180,6 +199,7 @@ FileSummaryContent BuildFileSummary(const AnalysisState& state, MediaPackets sel
     content.MediaUtilization.Broadcast = BuildMediaUtilization(state, MediaPackets::Broadcast);
     content.Encapsulation = BuildEncapsulation(state);
     content.FileAttributes = BuildFileAttributes(state);
+    content.Vlans = BuildVlans(state);
     return content;
 }
 

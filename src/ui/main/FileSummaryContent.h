@@ -1,11 +1,12 @@
 #pragma once
 // Everything the "File Summary" page shows, built from the analysis state after a
-// read: the four group boxes with every box text and gauge value. The page only
-// displays it, and the command-line report prints it.
+// read: the four group boxes with every box text and gauge value, and the VLAN IDs
+// of tagged frames. The page only displays it, and the command-line report prints it.
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/AnalysisState.h"
 
@@ -95,6 +96,25 @@ struct EncapsulationContent {
     }};
 };
 
+// One VLAN of "VLAN IDs": "VLAN 100" and "1,234 frames".
+struct VlanRow {
+    uint16_t Id = 0;
+    int64_t Frames = 0;
+    std::string Label;
+    std::string Count;
+};
+
+// The VLAN IDs of tagged frames, most frames first and equal counts by ID, at
+// most kShownVlans of them; More counts those left out. No rows when no frame
+// was tagged: the box is then not shown.
+struct VlanContent {
+    static constexpr std::size_t kShownVlans = 20;
+    std::string Caption = "VLAN IDs";
+    std::vector<VlanRow> Rows;
+    std::size_t More = 0;
+    std::string MoreText;  // "and 3 more VLAN IDs", empty when none is left out
+};
+
 struct FileAttributesContent {
     std::string Caption = "File Attributes";
     SummaryValue Analyzer{"Analyzer", "", ""};
@@ -117,6 +137,7 @@ struct FileSummaryContent {
     MediaUtilizationContent MediaUtilization;
     EncapsulationContent Encapsulation;
     FileAttributesContent FileAttributes;
+    VlanContent Vlans;
 };
 
 // The whole page for the state and the "Packets" selection.
@@ -127,6 +148,7 @@ FrameStatisticsContent BuildFrameStatistics(const AnalysisState& state);
 MediaUtilizationFigures BuildMediaUtilization(const AnalysisState& state, MediaPackets selection);
 EncapsulationContent BuildEncapsulation(const AnalysisState& state);
 FileAttributesContent BuildFileAttributes(const AnalysisState& state);
+VlanContent BuildVlans(const AnalysisState& state);
 
 // n / TotalFrames x 100 and x / TotalBytes x 100, rounded to nearest (ties to
 // even) and kept within 0..100 for the gauges; 0 when the total is 0.

@@ -62,6 +62,7 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(BuildMediaUtilization(), 0, 1);
     layout->addWidget(BuildEncapsulation(), 1, 0);
     layout->addWidget(BuildFileAttributes(), 1, 1);
+    layout->addWidget(BuildVlans(), 2, 0, Qt::AlignTop);
     layout->setColumnStretch(0, 3);
     layout->setColumnStretch(1, 2);
     layout->setRowStretch(2, 1);
@@ -204,6 +205,34 @@ QGroupBox* TFileSummaryPage::BuildFileAttributes()
     }
     grid->setRowStretch(8, 1);
     return group;
+}
+
+QGroupBox* TFileSummaryPage::BuildVlans()
+{
+    const VlanContent initial;
+    vlanGroup_ = BoldGroup(Q(initial.Caption), "VlanGroupBox");
+    vlanGrid_ = new QGridLayout(vlanGroup_);
+    vlanGrid_->setVerticalSpacing(3);
+    vlanGroup_->setVisible(false);
+    return vlanGroup_;
+}
+
+void TFileSummaryPage::ShowVlans(const VlanContent& content)
+{
+    // The rows differ from trace to trace: the previous trace's labels go.
+    while (QLayoutItem* item = vlanGrid_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    int line = 0;
+    for (const VlanRow& row : content.Rows) {
+        vlanGrid_->addWidget(Plain(new QLabel(Q(row.Label))), line, 0);
+        auto* count = Plain(new QLabel(Q(row.Count)));
+        count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        vlanGrid_->addWidget(count, line++, 1);
+    }
+    if (!content.MoreText.empty()) vlanGrid_->addWidget(Plain(new QLabel(Q(content.MoreText))), line, 0, 1, 2);
+    vlanGroup_->setVisible(!content.Rows.empty());
 }
 
 void TFileSummaryPage::ShowFrameStatistics(const FrameStatisticsContent& content)

@@ -1,6 +1,7 @@
 #pragma once
 // The "File Summary" page: Frame Statistics, Media Utilization, DLC Encapsulation
-// Types and File Attributes, shown from the content the core builds.
+// Types, File Attributes and, for a trace with tagged frames, VLAN IDs, shown from
+// the content the core builds.
 
 #include <QWidget>
 
@@ -26,6 +27,8 @@ public:
     void ShowMediaUtilization(const MediaUtilizationFigures& figures);
     void ShowEncapsulation(const EncapsulationContent& content);
     void ShowFileAttributes(const FileAttributesContent& content);
+    // Lists the VLAN IDs; the box is hidden when the trace has no tagged frame.
+    void ShowVlans(const VlanContent& content);
     // Empties the eight File Attributes boxes.
     void ClearFileAttributes();
 
@@ -59,6 +62,7 @@ private:
     QGroupBox* BuildMediaUtilization();
     QGroupBox* BuildEncapsulation();
     QGroupBox* BuildFileAttributes();
+    QGroupBox* BuildVlans();
     FrameRowWidgets AddFrameRow(QGridLayout* grid, int row, const FrameClassRow& content, const QString& name);
     ValueWidgets AddValue(QGridLayout* grid, int row, const SummaryValue& content, const QString& boxName);
 
@@ -69,6 +73,8 @@ private:
     QButtonGroup* mediaSelection_ = nullptr;
     std::array<EncapsulationWidgets, 4> encapsulationRows_{};
     std::array<ValueWidgets, 8> attributes_{};
+    QGroupBox* vlanGroup_ = nullptr;
+    QGridLayout* vlanGrid_ = nullptr;
 };
 
 }  // namespace quenlix

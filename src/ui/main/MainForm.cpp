@@ -759,6 +759,7 @@ void TMainForm::UpdateMediaUtilization()
 void TMainForm::UpdateEncapsulation()
 {
     fileSummary_->ShowEncapsulation(BuildEncapsulation(state_));
+    fileSummary_->ShowVlans(BuildVlans(state_));
 }
 
 void TMainForm::ShowDLCPanel(TopologyCode topology)

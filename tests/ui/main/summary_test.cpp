@@ -6,6 +6,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "import/TraceImport.h"
 #include "ui/main/FileSummaryContent.h"
@@ -204,6 +206,36 @@ TEST_F(FileSummary, NoTraceKeepsTheInitialZeros)
     EXPECT_EQ(content.FrameStatistics.TotalBytes, "0");
     EXPECT_EQ(content.MediaUtilization.All.PeakPps.Text, "0");
     EXPECT_EQ(content.Encapsulation.Rows[0].Count, "0");
+}
+
+TEST_F(FileSummary, VlansMostFramesFirstAndTiesById)
+{
+    state.VlanFrames = {{300, 5}, {100, 1234}, {20, 5}, {4095, 1}};
+    const VlanContent vlans = BuildFileSummary(state).Vlans;
+    EXPECT_EQ(vlans.Caption, "VLAN IDs");
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const VlanRow& row : vlans.Rows) rows.emplace_back(row.Label, row.Count);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"VLAN 100", "1,234 frames"}, {"VLAN 20", "5 frames"}, {"VLAN 300", "5 frames"}, {"VLAN 4095", "1 frame"}};
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(vlans.More, 0u);
+    EXPECT_EQ(vlans.MoreText, "");
+}
+
+TEST_F(FileSummary, VlansBeyondTwentyAreCountedNotListed)
+{
+    for (uint16_t id = 1; id <= 23; ++id) state.VlanFrames[id] = id;
+    const VlanContent vlans = BuildVlans(state);
+    ASSERT_EQ(vlans.Rows.size(), 20u);
+    EXPECT_EQ(vlans.Rows.front().Id, 23);
+    EXPECT_EQ(vlans.Rows.back().Id, 4);
+    EXPECT_EQ(vlans.More, 3u);
+    EXPECT_EQ(vlans.MoreText, "and 3 more VLAN IDs");
+}
+
+TEST_F(FileSummary, NoTaggedFramesNoVlans)
+{
+    EXPECT_TRUE(BuildFileSummary(state).Vlans.Rows.empty());
 }
 
 TEST(FileSummaryTexts, BandwidthAndDateBox)
