@@ -50,8 +50,10 @@ class CountingHost : public ReadHost {
 public:
     void ShowMessage(MessageIcon icon, const std::string&, const std::string& text) override
     {
-        // The note on clipped frames comes after the read, besides any error.
+        // The notes (clipped frames, frames of other media, records passed over)
+        // come after the read, besides any error.
         ++(icon == MessageIcon::Information ? Notes : Messages);
+        if (icon == MessageIcon::Information) NoteTexts.push_back(text);
         LastText = text;
     }
     void ReadStarted(const AnalysisState&) override { ++Started; }
@@ -61,7 +63,17 @@ public:
     int Notes = 0;
     int Started = 0;
     int Finished = 0;
+    std::vector<std::string> NoteTexts;
     std::string LastText;
+
+    // True when one note was told more than once.
+    bool RepeatedNote() const
+    {
+        for (std::size_t i = 0; i < NoteTexts.size(); ++i)
+            for (std::size_t j = i + 1; j < NoteTexts.size(); ++j)
+                if (NoteTexts[i] == NoteTexts[j]) return true;
+        return false;
+    }
 };
 
 inline bool WriteFile(const std::string& path, const uint8_t* data, std::size_t size)
@@ -191,7 +203,7 @@ inline std::string RunReadTraceAs(const ReadChoice& choice, const uint8_t* data,
     ReadTraceFile(*state, choice.CountOnly, host);
 
     if (host.Messages > 1) return "a read showed " + std::to_string(host.Messages) + " messages";
-    if (host.Notes > 1) return "a read told of clipped frames " + std::to_string(host.Notes) + " times";
+    if (host.RepeatedNote()) return "a read told the same note twice";
     if (!choice.CountOnly && (state->Read.ReadResult != 0) != (host.Messages == 1))
         return "an early end of the read and its message do not go together";
     if (host.Started != 1 || host.Finished != 1) return "the read was not bracketed once";
