@@ -35,7 +35,7 @@ inline constexpr const char* kBadCompressionText = "Bad compression encountered.
 
 // "End record at offset 31,470 (after frame 470) is followed by 350,112 more bytes
 // that read as records."; a compressed trace has no file offset to name.
-std::string RecordsAfterEndText(int frame, int64_t offset, int64_t restBytes)
+std::string RecordsAfterEndText(int64_t frame, int64_t offset, int64_t restBytes)
 {
     const std::string after = "(after frame " + FormatCount(frame) + ")";
     if (offset < 0)

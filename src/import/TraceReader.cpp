@@ -27,7 +27,7 @@ bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool cli
     return AnalyzeFrame(State, FrameNo);
 }
 
-std::string FollowedByRecordsText(const std::string& what, int64_t offset, int frame, int64_t restBytes,
+std::string FollowedByRecordsText(const std::string& what, int64_t offset, int64_t frame, int64_t restBytes,
                                   const std::string& records)
 {
     return what + " at offset " + FormatCount(offset) + " (after frame " + FormatCount(frame) + ") is followed by " +

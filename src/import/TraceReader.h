@@ -107,7 +107,7 @@ public:
 // "End record at offset 31,470 (after frame 470) is followed by 350,112 more bytes
 // that read as records.  Data may be unreliable.": what ended a read (named by `what`
 // and where it lies) has more of the trace after it.
-std::string FollowedByRecordsText(const std::string& what, int64_t offset, int frame, int64_t restBytes,
+std::string FollowedByRecordsText(const std::string& what, int64_t offset, int64_t frame, int64_t restBytes,
                                   const std::string& records = "records");
 
 // Up to n bytes of the file from offset on, fewer where the file ends; for a reader
