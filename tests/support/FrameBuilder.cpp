@@ -55,13 +55,19 @@ Bytes MacHeader(const Mac& dst, const Mac& src)
     return b;
 }
 
-uint32_t PseudoHeaderSum(const Ip& src, const Ip& dst, uint8_t protocol, std::size_t length)
+// The pseudo-header's sum: the two addresses (4 or 16 bytes each), the
+// protocol and the upper-layer length, for IPv4 and IPv6 alike.
+template <std::size_t N>
+uint32_t PseudoHeaderSum(const std::array<uint8_t, N>& src, const std::array<uint8_t, N>& dst, uint8_t protocol,
+                         std::size_t length)
 {
     uint32_t sum = 0;
-    sum += static_cast<uint32_t>(src[0] << 8 | src[1]) + static_cast<uint32_t>(src[2] << 8 | src[3]);
-    sum += static_cast<uint32_t>(dst[0] << 8 | dst[1]) + static_cast<uint32_t>(dst[2] << 8 | dst[3]);
+    for (std::size_t i = 0; i < N; i += 2) {
+        sum += static_cast<uint32_t>(src[i] << 8 | src[i + 1]);
+        sum += static_cast<uint32_t>(dst[i] << 8 | dst[i + 1]);
+    }
     sum += protocol;
-    sum += static_cast<uint32_t>(length);
+    sum += static_cast<uint32_t>(length >> 16) + static_cast<uint32_t>(length & 0xFFFF);
     return sum;
 }
 
@@ -160,7 +166,10 @@ Bytes Ipv4(const Ip& src, const Ip& dst, uint8_t protocol, const Bytes& payload,
     return Concat(h, payload);
 }
 
-Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& s)
+namespace {
+
+template <std::size_t N>
+Bytes TcpOver(const std::array<uint8_t, N>& src, const std::array<uint8_t, N>& dst, const TcpSegment& s)
 {
     const std::size_t headerLength = s.Mss ? 24 : 20;
     Bytes t(headerLength, 0);
@@ -183,8 +192,9 @@ Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& s)
     return t;
 }
 
-Bytes Udp(const Ip& src, const Ip& dst, uint16_t srcPort, uint16_t dstPort, const Bytes& payload, bool zeroChecksum,
-          bool badChecksum)
+template <std::size_t N>
+Bytes UdpOver(const std::array<uint8_t, N>& src, const std::array<uint8_t, N>& dst, uint16_t srcPort, uint16_t dstPort,
+              const Bytes& payload, bool zeroChecksum, bool badChecksum)
 {
     Bytes u(8, 0);
     PutWord(u, 0, srcPort);
@@ -198,6 +208,93 @@ Bytes Udp(const Ip& src, const Ip& dst, uint16_t srcPort, uint16_t dstPort, cons
         PutWord(u, 6, sum);
     }
     return u;
+}
+
+}  // namespace
+
+Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& segment) { return TcpOver(src, dst, segment); }
+Bytes Tcp(const Ip6& src, const Ip6& dst, const TcpSegment& segment) { return TcpOver(src, dst, segment); }
+
+Bytes Udp(const Ip& src, const Ip& dst, uint16_t srcPort, uint16_t dstPort, const Bytes& payload, bool zeroChecksum,
+          bool badChecksum)
+{
+    return UdpOver(src, dst, srcPort, dstPort, payload, zeroChecksum, badChecksum);
+}
+
+Bytes Udp(const Ip6& src, const Ip6& dst, uint16_t srcPort, uint16_t dstPort, const Bytes& payload, bool badChecksum)
+{
+    return UdpOver(src, dst, srcPort, dstPort, payload, false, badChecksum);
+}
+
+Ipv6Extension Ipv6Fragment(uint16_t offset, bool more, uint32_t ident)
+{
+    Bytes data;
+    AppendWord(data, static_cast<uint16_t>(offset << 3 | (more ? 1 : 0)));
+    AppendLong(data, ident);
+    return {44, data};
+}
+
+Bytes Ipv6(const Ip6& src, const Ip6& dst, uint8_t nextHeader, const Bytes& payload, const Ipv6Options& options)
+{
+    Bytes chain;
+    for (std::size_t i = 0; i < options.Extensions.size(); ++i) {
+        const Ipv6Extension& e = options.Extensions[i];
+        const uint8_t next = i + 1 < options.Extensions.size() ? options.Extensions[i + 1].Type : nextHeader;
+        Bytes header{next, 0};
+        header.insert(header.end(), e.Data.begin(), e.Data.end());
+        if (e.Type != 44) {
+            header.resize((header.size() + 7) / 8 * 8, 0);
+            header[1] = static_cast<uint8_t>(header.size() / 8 - 1);
+        }
+        chain.insert(chain.end(), header.begin(), header.end());
+    }
+    const uint8_t first = options.Extensions.empty() ? nextHeader : options.Extensions.front().Type;
+    Bytes h(40, 0);
+    h[0] = 0x60;
+    PutWord(h, 4, options.PayloadLength.value_or(static_cast<uint16_t>(chain.size() + payload.size())));
+    h[6] = first;
+    h[7] = options.HopLimit;
+    std::copy(src.begin(), src.end(), h.begin() + 8);
+    std::copy(dst.begin(), dst.end(), h.begin() + 24);
+    return Concat(Concat(h, chain), payload);
+}
+
+Bytes Icmpv6(const Ip6& src, const Ip6& dst, uint8_t type, uint8_t code, const Bytes& body, bool badChecksum)
+{
+    Bytes b{type, code, 0, 0};
+    b.insert(b.end(), body.begin(), body.end());
+    uint16_t sum = InternetChecksum(b.data(), b.size(), PseudoHeaderSum(src, dst, 58, b.size()));
+    if (badChecksum) sum ^= 0x3333;
+    PutWord(b, 2, sum);
+    return b;
+}
+
+Bytes Icmpv6Echo(const Ip6& src, const Ip6& dst, uint8_t type, uint16_t id, uint16_t sequence, const Bytes& payload)
+{
+    Bytes body;
+    AppendWord(body, id);
+    AppendWord(body, sequence);
+    body.insert(body.end(), payload.begin(), payload.end());
+    return Icmpv6(src, dst, type, 0, body);
+}
+
+Bytes Tcp6Frame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, const Ip6& dst, const TcpSegment& segment,
+                const Ipv6Options& ip)
+{
+    return Padded(EthernetII(dstMac, srcMac, 0x86DD, Ipv6(src, dst, 6, Tcp(src, dst, segment), ip)));
+}
+
+Bytes Udp6Frame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, const Ip6& dst, uint16_t srcPort,
+                uint16_t dstPort, const Bytes& payload, const Ipv6Options& ip)
+{
+    return Padded(EthernetII(dstMac, srcMac, 0x86DD, Ipv6(src, dst, 17, Udp(src, dst, srcPort, dstPort, payload), ip)));
+}
+
+Bytes Icmpv6EchoFrame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, const Ip6& dst, uint8_t type,
+                      uint16_t sequence, const Ipv6Options& ip)
+{
+    return Padded(
+        EthernetII(dstMac, srcMac, 0x86DD, Ipv6(src, dst, 58, Icmpv6Echo(src, dst, type, 0x1234, sequence, Bytes(32, 0x61)), ip)));
 }
 
 Bytes IcmpEcho(uint8_t type, uint16_t id, uint16_t sequence, const Bytes& payload)
@@ -243,7 +340,11 @@ Bytes DnsQuery(uint16_t id, const std::string& name)
     return b;
 }
 
-Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip& address)
+namespace {
+
+// A DNS answer of one address record of the given type (1: A, 28: AAAA).
+template <std::size_t N>
+Bytes DnsAddressAnswer(uint16_t id, const std::string& name, uint16_t type, const std::array<uint8_t, N>& address)
 {
     Bytes b;
     AppendWord(b, id);
@@ -253,15 +354,24 @@ Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip& address)
     AppendWord(b, 0);
     AppendWord(b, 0);
     AppendName(b, name);
-    AppendWord(b, 1);
+    AppendWord(b, type);
     AppendWord(b, 1);
     AppendWord(b, 0xC00C);  // the owner name points at the question
-    AppendWord(b, 1);
+    AppendWord(b, type);
     AppendWord(b, 1);
     AppendLong(b, 300);
-    AppendWord(b, 4);
+    AppendWord(b, static_cast<uint16_t>(N));
     b.insert(b.end(), address.begin(), address.end());
     return b;
+}
+
+}  // namespace
+
+Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip& address) { return DnsAddressAnswer(id, name, 1, address); }
+
+Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip6& address)
+{
+    return DnsAddressAnswer(id, name, 28, address);
 }
 
 Bytes NetBiosNameRegistration(const std::string& name, const Ip& address)
@@ -359,5 +469,15 @@ Mac MacOf(uint32_t station, uint8_t first)
 }
 
 Ip IpOf(uint8_t a, uint8_t b, uint8_t c, uint8_t d) { return {a, b, c, d}; }
+
+Ip6 Ip6Of(const std::array<uint16_t, 8>& groups)
+{
+    Ip6 address{};
+    for (std::size_t i = 0; i < 8; ++i) {
+        address[2 * i] = static_cast<uint8_t>(groups[i] >> 8);
+        address[2 * i + 1] = static_cast<uint8_t>(groups[i]);
+    }
+    return address;
+}
 
 }  // namespace quenlix::testing

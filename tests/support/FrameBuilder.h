@@ -1,10 +1,12 @@
 #pragma once
 // Builds frames byte by byte for tests, the benchmark and the bundled sample:
 // Ethernet (II, 802.2 LLC, SNAP, Novell raw) and Token Ring headers, IPv4 with
-// TCP, UDP and ICMP (with correct checksums), DNS, NetBIOS, IPX with NCP and SAP.
+// TCP, UDP and ICMP (with correct checksums), IPv6 with extension headers, TCP,
+// UDP and ICMPv6, DNS, NetBIOS, IPX with NCP and SAP.
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@ namespace quenlix::testing {
 using Bytes = std::vector<uint8_t>;
 using Mac = std::array<uint8_t, 6>;
 using Ip = std::array<uint8_t, 4>;
+using Ip6 = std::array<uint8_t, 16>;
 
 struct IpxAddress {
     std::array<uint8_t, 4> Network{};
@@ -70,9 +73,41 @@ Bytes UdpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& ds
 Bytes IcmpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, uint8_t type,
                 uint16_t sequence, const IpOptions& ip = {});
 
+// ---- IPv6 ----
+// An extension header: Type is its protocol number (0 hop-by-hop, 43 routing,
+// 44 fragment, 60 destination options). For a fragment header Data is the
+// 6 bytes after its next-header and reserved bytes; for the others the bytes
+// after the next-header and length bytes, padded with zeros to a multiple of 8.
+struct Ipv6Extension {
+    uint8_t Type = 60;
+    Bytes Data;
+};
+Ipv6Extension Ipv6Fragment(uint16_t offset, bool more, uint32_t ident);  // offset in 8-byte units
+struct Ipv6Options {
+    uint8_t HopLimit = 64;
+    std::vector<Ipv6Extension> Extensions;  // in order, before the upper-layer header
+    std::optional<uint16_t> PayloadLength;  // stored instead of the true length
+};
+Bytes Ipv6(const Ip6& src, const Ip6& dst, uint8_t nextHeader, const Bytes& payload, const Ipv6Options& options = {});
+Bytes Tcp(const Ip6& src, const Ip6& dst, const TcpSegment& segment);
+Bytes Udp(const Ip6& src, const Ip6& dst, uint16_t srcPort, uint16_t dstPort, const Bytes& payload,
+          bool badChecksum = false);
+// An ICMPv6 message (type, code, body after the checksum) with its checksum.
+Bytes Icmpv6(const Ip6& src, const Ip6& dst, uint8_t type, uint8_t code, const Bytes& body, bool badChecksum = false);
+Bytes Icmpv6Echo(const Ip6& src, const Ip6& dst, uint8_t type, uint16_t id, uint16_t sequence, const Bytes& payload);
+
+// Whole Ethernet II frames of type 0x86DD.
+Bytes Tcp6Frame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, const Ip6& dst, const TcpSegment& segment,
+                const Ipv6Options& ip = {});
+Bytes Udp6Frame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, const Ip6& dst, uint16_t srcPort,
+                uint16_t dstPort, const Bytes& payload, const Ipv6Options& ip = {});
+Bytes Icmpv6EchoFrame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, const Ip6& dst, uint8_t type,
+                      uint16_t sequence, const Ipv6Options& ip = {});
+
 // ---- DNS and NetBIOS ----
 Bytes DnsQuery(uint16_t id, const std::string& name);
 Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip& address);
+Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip6& address);  // an AAAA record
 Bytes NetBiosNameRegistration(const std::string& name, const Ip& address);  // UDP 137 payload
 // A NetBIOS frame over 802.2 (SAP F0): command byte and the 16-byte source name.
 Bytes NetBiosLlcPayload(uint8_t command, const std::string& sourceName);
@@ -91,5 +126,7 @@ Bytes SapResponse(const std::vector<SapService>& services);
 
 Mac MacOf(uint32_t station, uint8_t first = 0x00);
 Ip IpOf(uint8_t a, uint8_t b, uint8_t c, uint8_t d);
+// An IPv6 address from its eight 16-bit groups.
+Ip6 Ip6Of(const std::array<uint16_t, 8>& groups);
 
 }  // namespace quenlix::testing
