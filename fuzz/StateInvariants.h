@@ -183,12 +183,16 @@ inline void CheckNetPeer(const AnalysisState& s, int32_t peerIndex, ObjectCounts
 inline void CheckNetworkNodes(const AnalysisState& s, ObjectCounts& seen, Findings& f)
 {
     const ObjectStore& objects = s.ObjectList;
-    if (static_cast<int64_t>(s.NetworkNodes.size()) != int64_t{s.IPHostCount} + s.IPXHostCount)
-        f.Fail(s.NetworkNodes.size(), " network nodes but ", s.IPHostCount, " IP and ", s.IPXHostCount, " IPX hosts");
-    if (s.IPSenderCount > s.IPHostCount || s.IPXSenderCount > s.IPXHostCount) f.Fail("more senders than hosts");
+    if (static_cast<int64_t>(s.NetworkNodes.size()) != int64_t{s.IPHostCount} + s.IPv6HostCount + s.IPXHostCount)
+        f.Fail(s.NetworkNodes.size(), " network nodes but ", s.IPHostCount, " IP, ", s.IPv6HostCount, " IPv6 and ",
+               s.IPXHostCount, " IPX hosts");
+    if (s.IPSenderCount > s.IPHostCount || s.IPv6SenderCount > s.IPv6HostCount || s.IPXSenderCount > s.IPXHostCount)
+        f.Fail("more senders than hosts");
     int64_t senders = 0;
     for (const auto& [address, node] : s.NetworkNodes) {
         if (!(address == node.Address)) f.Fail("a network node is filed under another address");
+        const int length = node.Kind == kNetworkIP ? 4 : node.Kind == kNetworkIPv6 ? 16 : 10;
+        if (node.Address.Length != length) f.Fail("a network node of kind ", static_cast<int>(node.Kind), " has a ", static_cast<int>(node.Address.Length), "-byte address");
         if (node.Station != nullptr) {
             const auto station = s.Stations.find(node.Station->Address);
             if (station == s.Stations.end() || &station->second != node.Station)
@@ -214,8 +218,9 @@ inline void CheckNetworkNodes(const AnalysisState& s, ObjectCounts& seen, Findin
         }
         if (frames != node.FramesSent) f.Fail("a node sent ", node.FramesSent, " frames but its conversations count ", frames);
     }
-    if (senders != int64_t{s.IPSenderCount} + s.IPXSenderCount)
-        f.Fail(senders, " sending nodes but ", s.IPSenderCount, " IP and ", s.IPXSenderCount, " IPX senders");
+    if (senders != int64_t{s.IPSenderCount} + s.IPv6SenderCount + s.IPXSenderCount)
+        f.Fail(senders, " sending nodes but ", s.IPSenderCount, " IP, ", s.IPv6SenderCount, " IPv6 and ", s.IPXSenderCount,
+               " IPX senders");
 }
 
 inline void CheckNames(const AnalysisState& s, ObjectCounts& seen, Findings& f)

@@ -116,6 +116,8 @@ void ResetAnalysis(AnalysisState& s)
     s.IPSenderCount = 0;
     s.IPXHostCount = 0;
     s.IPXSenderCount = 0;
+    s.IPv6HostCount = 0;
+    s.IPv6SenderCount = 0;
     s.RoutedFrames = 0;
     s.MacFrames = 0;
     s.RingStationCount = 0;
@@ -159,6 +161,12 @@ void ResetAnalysis(AnalysisState& s)
     s.Read.TraceFileSize = 0;
     s.Read.TraceFilePos = 0;
     ResetStatistics(s);
+}
+
+bool TraceHasNetworkPackets(const AnalysisState& state)
+{
+    return state.ProtocolStats[kFamilyIP].Frames > 0 || state.ProtocolStats[kFamilyIPv6].Frames > 0 ||
+           state.ProtocolStats[kFamilyIPX].Frames > 0;
 }
 
 }  // namespace quenlix

@@ -27,9 +27,20 @@ class SettingsStore;
 constexpr int kMaxFrameBytes = 18000;
 constexpr int kFrameStatsCount = 18;
 constexpr int kUtilStatsCount = 12;
-constexpr int kFamilyCount = 17;
-inline constexpr auto kAllFamilies = CodesInOrder<ProtocolFamily, kFamilyCount>();
-constexpr int kAppCount = 23;  // FramesByProtocol and the Protocols sets hold codes 0..22
+constexpr int kFamilyCount = 18;
+// Every family, in the order the tables, charts and lists show them: by code,
+// but with IPv6 (a later code) beside IP.
+inline constexpr std::array<ProtocolFamily, kFamilyCount> kAllFamilies = [] {
+    std::array<ProtocolFamily, kFamilyCount> families{};
+    std::size_t n = 0;
+    for (ProtocolFamily family : CodesInOrder<ProtocolFamily, kFamilyCount>()) {
+        if (family == kFamilyIPv6) continue;
+        families[n++] = family;
+        if (family == kFamilyIP) families[n++] = kFamilyIPv6;
+    }
+    return families;
+}();
+constexpr int kAppCount = 24;  // FramesByProtocol and the Protocols sets hold codes 0..23
 constexpr int kSizeClassCount = 72;  // SizeDistribution entries -1..70
 constexpr int kRingOrderCapacity = 280;
 constexpr int kVendorCapacity = 1900;
@@ -146,6 +157,7 @@ enum class PacketFlag : uint16_t {
     kPktGroup = 0x0004,
     kPktNcpRead = 0x0008,
     kPktNcpWrite = 0x0010,
+    kPktNoIdent = 0x0020,  // an IPv6 packet without a fragment header: no datagram identifier
     kPktZeroWindow = 0x0200,
     kPktPathDuplicate = 0x0400,
     kPktRetransmission = 0x0800,
@@ -587,6 +599,7 @@ struct AnalysisResults {
     NameTree Names;
     int32_t StationCount = 0, SourceStationCount = 0;
     int32_t IPHostCount = 0, IPSenderCount = 0, IPXHostCount = 0, IPXSenderCount = 0;
+    int32_t IPv6HostCount = 0, IPv6SenderCount = 0;
 
     ObjectStore ObjectList;
     ChunkedList<TPacket, kPacketChunkBits> PacketList;  // 2 MiB chunks of 64-byte summaries
@@ -623,6 +636,10 @@ void AddName(AnalysisState& state, const NetString& key, const std::string& name
 
 // The name learned for an address, or the empty text.
 std::string LookupName(const AnalysisState& state, const NetString& key);
+
+// True when the trace holds IP, IPv6 or IPX frames: the client/server table, the
+// toolbox and the network map need them.
+bool TraceHasNetworkPackets(const AnalysisState& state);
 
 // The group bit of a MAC address on the given topology (Ethernet bit 0, Token Ring bit 7).
 bool IsGroupAddress(TopologyCode topology, const uint8_t* address);

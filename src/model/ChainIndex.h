@@ -101,25 +101,19 @@ inline uint64_t PackBytes(const uint8_t* bytes, std::size_t count)
     return w;
 }
 
-// The index keys of a network address (up to 10 bytes with its length) and of a
-// conversation from one address to another.
+// The index key of a conversation from one network address to another (each
+// up to 16 bytes): both addresses' bytes and their lengths.
 template <class Address>
-std::array<uint64_t, 2> NetKeyOf(const Address& address)
+std::array<uint64_t, 5> NetPeerKey(const Address& source, const Address& destination)
 {
-    return {PackBytes(address.Data(), 8), PackBytes(address.Data() + 8, 2) | uint64_t{address.Length} << 16};
-}
-
-template <class Address>
-std::array<uint64_t, 3> NetPeerKey(const Address& source, const Address& destination)
-{
-    const auto a = NetKeyOf(source);
-    const auto b = NetKeyOf(destination);
-    return {a[0], a[1] << 32 | b[1], b[0]};
+    static_assert(sizeof(source.Bytes) == 16, "two words hold an address");
+    return {PackBytes(source.Data(), 8), PackBytes(source.Data() + 8, 8), PackBytes(destination.Data(), 8),
+            PackBytes(destination.Data() + 8, 8), uint64_t{source.Length} << 8 | destination.Length};
 }
 
 struct ChainIndex {
     FlatIndex<2, int32_t> DLCPeers;           // (source MAC, destination MAC) -> TDLCPeer
-    FlatIndex<3, int32_t> NetPeers;           // (source address, destination address) -> TNetPeer
+    FlatIndex<5, int32_t> NetPeers;           // (source address, destination address) -> TNetPeer
     // (TNetPeer, application and ports) or (TNetPeer, application) -> first TTransHead.
     FlatIndex<2, int32_t> TransHeads;
 

@@ -36,6 +36,7 @@ enum class ProtocolFamily : uint8_t {
     kFamilyVINES = 14,
     kFamilyMAC = 15,
     kFamilyOther = 16,
+    kFamilyIPv6 = 17,  // after "Other", so that the older codes keep their numbers
 };
 using enum ProtocolFamily;
 
@@ -51,7 +52,9 @@ enum class Encapsulation : uint8_t {
 using enum Encapsulation;
 
 // Application of a packet: index of FramesByProtocol, bit of the Protocols sets.
-// Codes up to kAppUnknownIP are IP applications, the rest IPX applications.
+// Codes up to kAppUnknownIP and kAppICMPv6 are IP applications (of IPv4 and IPv6
+// alike: TCP over IPv6 is kAppTCP), the codes from kAppNCP to kAppUnknownIPX IPX
+// applications.
 enum class ApplicationCode : uint8_t {
     kAppICMP = 0,
     kAppIGMP = 1,
@@ -75,11 +78,15 @@ enum class ApplicationCode : uint8_t {
     kAppNetWareLite = 19,
     kAppLIPEcho = 20,
     kAppUnknownIPX = 21,
-    kAppOther = 22,  // never decoded; the last entry of FramesByProtocol
+    kAppOther = 22,  // never decoded
+    kAppICMPv6 = 23,  // the last entry of FramesByProtocol
 };
 using enum ApplicationCode;
 constexpr ApplicationCode kFirstIPXApp = kAppNCP;
 constexpr ApplicationCode kLastIPXApp = kAppUnknownIPX;
+
+constexpr bool IsIPXApp(ApplicationCode app) { return app >= kFirstIPXApp && app <= kLastIPXApp; }
+constexpr bool IsIPApp(ApplicationCode app) { return app <= kAppUnknownIP || app == kAppICMPv6; }
 
 // The medium a trace was captured on; only Ethernet and Token Ring are analysed.
 enum class TopologyCode : uint8_t {
@@ -123,16 +130,26 @@ enum class NetworkKind : uint8_t {
     kNetworkIP = 4,
     kNetworkIPX = 5,
     kNetworkNetBIOSIPX = 11,  // a NetBIOS-over-IPX sender
+    kNetworkIPv6 = 17,
 };
 using enum NetworkKind;
 
 // The kind of the node that sends or receives a frame of a network family
-// (IP, IPX or NetBIOS over IPX).
+// (IP, IPv6, IPX or NetBIOS over IPX).
 constexpr NetworkKind NetworkKindOf(ProtocolFamily family)
 {
     if (family == kFamilyIP) return kNetworkIP;
+    if (family == kFamilyIPv6) return kNetworkIPv6;
     return family == kFamilyNetBIOSIPX ? kNetworkNetBIOSIPX : kNetworkIPX;
 }
+
+// The families whose frames make network nodes and conversations.
+constexpr bool IsNetworkFamily(ProtocolFamily family)
+{
+    return family == kFamilyIP || family == kFamilyIPv6 || family == kFamilyIPX || family == kFamilyNetBIOSIPX;
+}
+
+constexpr bool IsIPXKind(NetworkKind kind) { return kind == kNetworkIPX || kind == kNetworkNetBIOSIPX; }
 
 // The number of a code: its index in the tables it counts in.
 template <class Code>

@@ -199,6 +199,7 @@ ProtocolFamily EthernetTypeFamily(uint16_t type, const FrameReader& f, std::size
         return (port >= 137 && port <= 139) ? kFamilyNetBIOSIP : kFamilyIP;
     }
     if (type == 0x0806) return kFamilyARP;
+    if (type == 0x86DD) return kFamilyIPv6;
     if (type == 0x0807) return kFamilyXNS;
     if (type == 0x0BAD) return kFamilyVINES;
     if (type >= 0x6000 && type <= 0x6003) return kFamilyDECnet;
@@ -741,7 +742,9 @@ std::string DnsLabels(const FrameReader& f, std::size_t pos, std::size_t end)
     return name;
 }
 
-// Names from the address records of a DNS answer. dns is the frame offset of
+constexpr uint16_t kDnsTypeAAAA = 28;
+
+// Names from the address records (A and AAAA) of a DNS answer. dns is the frame offset of
 // the message, end the end of the captured frame: nothing past it is read.
 void CaptureDnsAnswers(AnalysisState& s, const FrameReader& f, std::size_t dns, std::size_t end)
 {
@@ -771,6 +774,11 @@ void CaptureDnsAnswers(AnalysisState& s, const FrameReader& f, std::size_t dns, 
             uint8_t address[4];
             f.Copy(rr + 10, address, 4);
             AddName(s, NetString(address, 4), DnsLabels(f, target, end));
+        }
+        if (f.Word(rr) == kDnsTypeAAAA && dataLength == 16 && rr + 26 <= end && target < end) {
+            uint8_t address[16];
+            f.Copy(rr + 10, address, 16);
+            AddName(s, NetString(address, 16), DnsLabels(f, target, end));
         }
         p = rr + 10 + dataLength;
         if (p >= end) return;
@@ -810,23 +818,39 @@ void RememberFragmentPorts(AnalysisState& s, const FrameResult& r)
     s.FragmentPorts[s.FragmentPortsIndex] = {r.IPIdent, r.SrcPort, r.DstPort};
 }
 
-void CheckTransportChecksum(const FrameReader& f, std::size_t net, std::size_t t, FrameResult& r)
+// Where the pseudo-header's addresses lie: IPv4's two 4-byte addresses from
+// offset 12, IPv6's two 16-byte addresses from offset 8.
+// A UDP checksum of 0 means "not computed" over IPv4 but is not allowed over IPv6.
+struct PseudoHeader {
+    std::size_t AddressOffset;
+    std::size_t AddressBytes;
+    bool ZeroChecksumAllowed;
+};
+constexpr PseudoHeader kIpv4PseudoHeader{12, 8, true};
+constexpr PseudoHeader kIpv6PseudoHeader{8, 32, false};
+
+// Checks a TCP, UDP or ICMPv6 checksum over the pseudo-header. A bad ICMPv6
+// checksum is flagged as IPv4's header checksum is: IPv6 has none of its own.
+void CheckTransportChecksum(const FrameReader& f, std::size_t net, std::size_t t, FrameResult& r,
+                            const PseudoHeader& pseudo)
 {
     const bool tcp = r.App == kAppTCP;
-    const std::size_t fieldOffset = t + (tcp ? 16 : 6);
+    const bool icmpv6 = r.App == kAppICMPv6;
+    const std::size_t fieldOffset = t + (tcp ? 16 : icmpv6 ? 2 : 6);
     const uint16_t stored = f.Word(fieldOffset);
-    if (stored == 0) return;
+    const PacketFlag bad = tcp ? kPktBadTcpChecksum : icmpv6 ? kPktBadIpChecksum : kPktBadUdpChecksum;
     const int transportLength = r.NetLength - r.IPHeaderLen;
     if (transportLength < 0) return;
+    if (stored == 0) {
+        if (!pseudo.ZeroChecksumAllowed && !tcp) r.PacketFlags |= bad;
+        return;
+    }
     ChecksumSum sum;
-    sum.AddWord(f.Word(net + 12));
-    sum.AddWord(f.Word(net + 14));
-    sum.AddWord(f.Word(net + 16));
-    sum.AddWord(f.Word(net + 18));
-    sum.AddWord(tcp ? 6 : 17);
-    sum.AddWord(tcp ? static_cast<uint16_t>(transportLength) : f.Word(t + 4));
+    for (std::size_t i = 0; i < pseudo.AddressBytes; i += 2) sum.AddWord(f.Word(net + pseudo.AddressOffset + i));
+    sum.AddWord(tcp ? 6 : icmpv6 ? 58 : 17);
+    sum.AddWord(tcp || icmpv6 ? static_cast<uint16_t>(transportLength) : f.Word(t + 4));
     sum.AddBytes(f, t, static_cast<std::size_t>(transportLength), fieldOffset);
-    if (sum.Result() != stored) r.PacketFlags |= tcp ? kPktBadTcpChecksum : kPktBadUdpChecksum;
+    if (sum.Result() != stored) r.PacketFlags |= bad;
 }
 
 void ApplyPortRoles(AnalysisState& s, const FrameReader& f, std::size_t t, FrameResult& r, std::size_t frameEnd)
@@ -918,8 +942,134 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
     if (r.SrcPort < r.DstPort) r.PacketFlags |= kPktReply;
     if (r.DstPort < r.SrcPort) r.PacketFlags |= kPktRequest;
     RememberFragmentPorts(s, r);
-    if (whole) CheckTransportChecksum(f, net, t, r);
+    if (whole) CheckTransportChecksum(f, net, t, r, kIpv4PseudoHeader);
     ApplyPortRoles(s, f, t, r, frameEnd);
+    if (r.App == kAppTCP) DecodeTcpHeader(f, t, r);
+}
+
+// ---- network decoding: IPv6 ---------------------------------------------------------
+
+constexpr std::size_t kIpv6HeaderBytes = 40;
+// Extension headers walked before the chain is given up as unreadable: far more
+// than any real packet carries, few enough that a hostile chain costs nothing.
+constexpr int kMaxIpv6ExtensionHeaders = 16;
+constexpr uint8_t kNextHeaderFragment = 44;
+constexpr uint8_t kNextHeaderICMPv6 = 58;
+
+bool IsIpv6ExtensionHeader(uint8_t nextHeader)
+{
+    return nextHeader == 0 || nextHeader == 43 || nextHeader == kNextHeaderFragment || nextHeader == 51 ||
+           nextHeader == 60;
+}
+
+// What the walk of the extension-header chain finds: the upper-layer protocol
+// and the bytes from the IPv6 header to it, and the fragment header's fields.
+struct Ipv6Chain {
+    uint8_t Protocol = 0;
+    std::size_t HeaderBytes = kIpv6HeaderBytes;
+    bool Readable = true;  // the chain ends inside the frame, within the bounds
+    bool Fragment = false;
+    uint16_t FragmentOffset = 0;
+    uint32_t FragmentIdent = 0;
+};
+
+// Walks the chain of extension headers from the IPv6 header at net, reading only
+// the captured frame (end). A chain that runs past the frame, is longer than
+// kMaxIpv6ExtensionHeaders or puts the upper layer beyond what a packet summary
+// holds (255 bytes) is unreadable: its packet has no transport header.
+Ipv6Chain WalkIpv6Chain(const FrameReader& f, std::size_t net, std::size_t end)
+{
+    Ipv6Chain chain;
+    chain.Protocol = f.Byte(net + 6);
+    for (int n = 0; IsIpv6ExtensionHeader(chain.Protocol); ++n) {
+        const std::size_t at = net + chain.HeaderBytes;
+        if (n == kMaxIpv6ExtensionHeaders || at + 8 > end) {
+            chain.Readable = false;
+            return chain;
+        }
+        std::size_t length = (f.Byte(at + 1) + 1u) * 8;
+        if (chain.Protocol == 51) length = (f.Byte(at + 1) + 2u) * 4;  // the authentication header counts in 4 bytes
+        if (chain.Protocol == kNextHeaderFragment) {
+            length = 8;
+            chain.Fragment = true;
+            chain.FragmentOffset = static_cast<uint16_t>(f.Word(at + 2) >> 3);
+            chain.FragmentIdent = f.Long(at + 4);
+        }
+        chain.Protocol = f.Byte(at);
+        chain.HeaderBytes += length;
+    }
+    chain.Readable = chain.HeaderBytes <= UINT8_MAX;
+    return chain;
+}
+
+ApplicationCode Ipv6App(const Ipv6Chain& chain)
+{
+    if (!chain.Readable) return kAppUnknownIP;
+    return chain.Protocol == kNextHeaderICMPv6 ? kAppICMPv6 : IpApp(chain.Protocol);
+}
+
+// The datagram's length: the header plus its payload length, or for a payload
+// length of 0 (a jumbogram, whose length is in a hop-by-hop option) what the
+// frame holds after the header.
+uint16_t Ipv6DatagramLength(const AnalysisState& s, const FrameReader& f, std::size_t net, int fcs)
+{
+    const uint16_t payload = f.Word(net + 4);
+    if (payload != 0) return static_cast<uint16_t>(std::min<int>(kIpv6HeaderBytes + payload, UINT16_MAX));
+    const int held = static_cast<int>(CapturedBytes(s)) - fcs - static_cast<int>(net);
+    return static_cast<uint16_t>(std::clamp(held, static_cast<int>(kIpv6HeaderBytes), UINT16_MAX));
+}
+
+void DecodeIcmpv6(const FrameReader& f, std::size_t t, FrameResult& r)
+{
+    const uint8_t type = f.Byte(t);
+    if (type != 128 && type != 129) return;
+    r.TypeWord = static_cast<uint16_t>(f.Byte(t + 1) << 8 | type);
+    r.PacketFlags |= type == 129 ? kPktReply : kPktRequest;
+    r.Seq = f.Word(t + 6);
+}
+
+void DecodeIpv6(AnalysisState& s, const FrameReader& f, FrameResult& r)
+{
+    const std::size_t net = NetBase(s.Frame.NetOffset);
+    uint8_t a[16];
+    f.Copy(net + 8, a, 16);
+    r.SrcNet.Assign(a, 16);
+    f.Copy(net + 24, a, 16);
+    r.DstNet.Assign(a, 16);
+    r.PacketFlags = r.IsGroup ? PacketFlagSet{kPktGroup} : PacketFlagSet{};
+    r.TTL = f.Byte(net + 7);
+    const int fcs = s.Topology == kTopologyEthernet || s.Read.TokenRingSizeHasFCS ? 4 : 0;
+    r.NetLength = Ipv6DatagramLength(s, f, net, fcs);
+    // The chain is read from the captured bytes ahead of the FCS, which the frame size counts.
+    const std::size_t captured = CapturedBytes(s);
+    const Ipv6Chain chain = WalkIpv6Chain(f, net, captured - std::min<std::size_t>(captured, fcs));
+    r.App = Ipv6App(chain);
+    r.IPHeaderLen = static_cast<uint8_t>(chain.Readable ? chain.HeaderBytes : kIpv6HeaderBytes);
+    r.IPIdent = static_cast<uint16_t>(chain.FragmentIdent);
+    if (!chain.Fragment) r.PacketFlags |= kPktNoIdent;
+    if (!chain.Readable) return;
+    const bool whole =
+        s.Frame.FrameSize == s.Frame.StoredLength && static_cast<int>(s.Frame.FrameSize) - fcs >= s.Frame.NetOffset + r.NetLength - 1;
+    const std::size_t t = net + r.IPHeaderLen;
+    if (chain.FragmentOffset != 0) {
+        if (r.App == kAppTCP || r.App == kAppUDP) LookUpFragmentPorts(s, r);
+        return;
+    }
+    if (r.App == kAppICMPv6) {
+        // A first fragment holds only part of the message its checksum covers.
+        if (whole && !chain.Fragment) CheckTransportChecksum(f, net, t, r, kIpv6PseudoHeader);
+        DecodeIcmpv6(f, t, r);
+        return;
+    }
+    if (r.App != kAppTCP && r.App != kAppUDP) return;
+    if (r.App == kAppUDP) r.TransportHeaderLen = 8;
+    r.SrcPort = f.Word(t);
+    r.DstPort = f.Word(t + 2);
+    if (r.SrcPort < r.DstPort) r.PacketFlags |= kPktReply;
+    if (r.DstPort < r.SrcPort) r.PacketFlags |= kPktRequest;
+    if (chain.Fragment) RememberFragmentPorts(s, r);
+    if (whole && !chain.Fragment) CheckTransportChecksum(f, net, t, r, kIpv6PseudoHeader);
+    ApplyPortRoles(s, f, t, r, std::min<std::size_t>(s.Frame.FrameSize, kMaxFrameBytes));
     if (r.App == kAppTCP) DecodeTcpHeader(f, t, r);
 }
 
@@ -1069,6 +1219,8 @@ NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameRe
     node.Station = station;
     if (r.Family == kFamilyIP)
         s.IPHostCount += 1;
+    else if (r.Family == kFamilyIPv6)
+        s.IPv6HostCount += 1;
     else
         s.IPXHostCount += 1;
     return node;
@@ -1140,6 +1292,8 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameR
     if (isNew) {
         if (r.Family == kFamilyIP)
             s.IPSenderCount += 1;
+        else if (r.Family == kFamilyIPv6)
+            s.IPv6SenderCount += 1;
         else
             s.IPXSenderCount += 1;
         // The first record of a chain the node had before goes into the index.
@@ -1407,9 +1561,11 @@ bool AnalyzeFrame(AnalysisState& s, int64_t& frameNo)
     if (s.Topology == kTopologyEthernet) s.Frame.HaveNetAddrs = UntaggedSize(s, r) >= 58;
 
     if (s.Frame.HaveNetAddrs && r.Family == kFamilyNetBIOSLLC) CaptureNetBIOSName(s, f, r);
-    if (s.Frame.HaveNetAddrs && (r.Family == kFamilyIP || r.Family == kFamilyIPX || r.Family == kFamilyNetBIOSIPX)) {
+    if (s.Frame.HaveNetAddrs && IsNetworkFamily(r.Family)) {
         if (r.Family == kFamilyIP)
             DecodeIp(s, f, r);
+        else if (r.Family == kFamilyIPv6)
+            DecodeIpv6(s, f, r);
         else
             DecodeIpx(s, f, r);
         AccountNetwork(s, r);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <utility>
 
 namespace quenlix {
 
@@ -31,14 +32,15 @@ constexpr std::array<FamilyEntry, kFamilyCount> kFamilies{{
     {"VINES", 0xFF00FF},
     {"MAC", 0xFFFF00},
     {"Other", 0xFFFFFF},
+    {"IPv6", 0x0080FF},
 }};
 
 constexpr std::array<const char*, kEncapsulationCount> kEncapsulations{"Etype", "LLC", "NovRaw", "SNAP", "MAC"};
 
-// Application codes 0..21; every other code is "Other".
-constexpr std::array<const char*, 22> kApps{
-    "ICMP", "IGMP", "GGP", "TCP", "EGP", "UDP", "IGRP", "Unknown", "NCP", "SPX", "SPXII",
-    "NetBIOS", "SMB", "RIP", "PBurst", "Echo", "Error", "WAN Bdcast", "SAP", "NetWare Lite", "LIP Echo", "Unknown",
+// Application codes 0..23; every other code is "Other".
+constexpr std::array<const char*, kAppCount> kApps{
+    "ICMP", "IGMP", "GGP", "TCP", "EGP", "UDP", "IGRP", "Unknown", "NCP", "SPX", "SPXII", "NetBIOS",
+    "SMB", "RIP", "PBurst", "Echo", "Error", "WAN Bdcast", "SAP", "NetWare Lite", "LIP Echo", "Unknown", "Other", "ICMPv6",
 };
 
 struct PortEntry {
@@ -167,6 +169,88 @@ std::string IPToText(const uint8_t* address, bool padded)
         text += part;
     }
     return text;
+}
+
+namespace {
+
+// The longest run of two or more zero groups (the first of equal runs), which
+// the text writes as "::"; {8, 0} when there is none.
+std::pair<int, int> LongestZeroRun(const std::array<uint16_t, 8>& groups)
+{
+    std::pair<int, int> best{8, 0};
+    for (int i = 0; i < 8;) {
+        int j = i;
+        while (j < 8 && groups[static_cast<size_t>(j)] == 0) ++j;
+        if (j - i > best.second && j - i >= 2) best = {i, j - i};
+        i = j > i ? j : i + 1;
+    }
+    return best;
+}
+
+}  // namespace
+
+std::string IPv6ToText(const uint8_t* address)
+{
+    std::array<uint16_t, 8> groups{};
+    for (size_t i = 0; i < 8; ++i) groups[i] = static_cast<uint16_t>(address[2 * i] << 8 | address[2 * i + 1]);
+    // An IPv4-mapped address ends in the IPv4 address's dotted text.
+    const bool mapped = std::all_of(groups.begin(), groups.begin() + 5, [](uint16_t g) { return g == 0; }) && groups[5] == 0xFFFF;
+    const int groupCount = mapped ? 6 : 8;
+    std::array<uint16_t, 8> head{};
+    std::copy(groups.begin(), groups.begin() + groupCount, head.begin());
+    auto [runStart, runLength] = LongestZeroRun(head);
+    if (runStart + runLength > groupCount) runLength = groupCount - runStart;
+    std::string text;
+    char part[8];
+    for (int i = 0; i < groupCount; ++i) {
+        if (i == runStart) {
+            text += "::";
+            i += runLength - 1;
+            continue;
+        }
+        if (!text.empty() && text.back() != ':') text += ':';
+        std::snprintf(part, sizeof part, "%x", static_cast<unsigned>(groups[static_cast<size_t>(i)]));
+        text += part;
+    }
+    if (mapped) text += ":" + IPToText(address + 12);
+    return text;
+}
+
+std::optional<std::array<uint8_t, 16>> IPv6FromText(std::string_view text)
+{
+    std::vector<uint16_t> before, after;
+    bool compressed = false;
+    std::size_t pos = 0;
+    if (text.starts_with("::")) {
+        compressed = true;
+        pos = 2;
+    }
+    while (pos < text.size()) {
+        std::size_t end = pos;
+        uint32_t value = 0;
+        while (end < text.size() && end - pos < 5 && HexDigitValue(text[end]) >= 0)
+            value = value * 16 + static_cast<uint32_t>(HexDigitValue(text[end++]));
+        if (end == pos || end - pos > 4) return std::nullopt;
+        (compressed ? after : before).push_back(static_cast<uint16_t>(value));
+        if (end == text.size()) break;
+        if (text[end] != ':' || end + 1 == text.size()) return std::nullopt;
+        pos = end + 1;
+        if (text[pos] == ':') {
+            if (compressed) return std::nullopt;
+            compressed = true;
+            ++pos;
+        }
+    }
+    const std::size_t groups = before.size() + after.size();
+    if (compressed ? groups > 7 : groups != 8) return std::nullopt;
+    std::array<uint8_t, 16> address{};
+    auto put = [&address](std::size_t index, uint16_t g) {
+        address[2 * index] = static_cast<uint8_t>(g >> 8);
+        address[2 * index + 1] = static_cast<uint8_t>(g);
+    };
+    for (std::size_t i = 0; i < before.size(); ++i) put(i, before[i]);
+    for (std::size_t i = 0; i < after.size(); ++i) put(8 - after.size() + i, after[i]);
+    return address;
 }
 
 std::string IPXToText(const AnalysisState& state, const uint8_t* address, bool keepZeros, bool withVendor)

@@ -3,7 +3,9 @@
 // codes, well-known port names, and the texts of MAC, IP and IPX addresses, so
 // that every window shows the same words. Number texts live in NumberFormat.h.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +17,7 @@ namespace quenlix {
 
 constexpr int kEncapsulationCount = 5;
 
-// Name of a protocol family code 0..16; codes outside the table read as "Other".
+// Name of a protocol family code 0..17; codes outside the table read as "Other".
 std::string FamilyName(ProtocolFamily family);
 
 // Chart colour (0x00BBGGRR) of a family code. The code's low seven bits index the
@@ -41,6 +43,13 @@ std::string MACToHex(const uint8_t* address);
 std::string NetToHex(const uint8_t* network);
 // Four bytes in dotted decimal; padded right-aligns each number in three characters.
 std::string IPToText(const uint8_t* address, bool padded = false);
+// Sixteen bytes in the compressed lower-case text of RFC 5952: fd00:99:1::10,
+// ::1, and ::ffff:192.0.2.1 for an IPv4-mapped address.
+std::string IPv6ToText(const uint8_t* address);
+// The bytes of an IPv6 address text in any of its forms (leading zeros, either
+// case, "::" anywhere); none when the text is not one. The dotted IPv4 ending
+// is not read.
+std::optional<std::array<uint8_t, 16>> IPv6FromText(std::string_view text);
 
 // An IPX address (4-byte network, 6-byte node) as "network.node". With withVendor
 // the node's manufacturer prefix is replaced by its short vendor name when the

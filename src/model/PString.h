@@ -1,6 +1,6 @@
 #pragma once
 // A length-prefixed byte string with room for N bytes. Addresses are held as raw
-// bytes in these (MAC 6, IP 4, IPX 10) and ordered byte by byte as unsigned
+// bytes in these (MAC 6, IP 4, IPX 10, IPv6 16) and ordered byte by byte as unsigned
 // values, a proper prefix being the smaller: the key order of every tree.
 
 #include <algorithm>
@@ -15,6 +15,7 @@ namespace quenlix {
 
 template <std::size_t N>
 struct PString {
+    static constexpr std::size_t Capacity = N;
     uint8_t Length = 0;
     std::array<uint8_t, N> Bytes{};
 
@@ -51,6 +52,6 @@ struct PString {
 };
 
 using MacString = PString<6>;
-using NetString = PString<10>;
+using NetString = PString<16>;
 
 }  // namespace quenlix

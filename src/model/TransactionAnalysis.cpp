@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace quenlix {
 
@@ -13,7 +14,8 @@ namespace {
 constexpr PacketFlagSet kRepeatFlags{kPktPathDuplicate, kPktRetransmission};
 constexpr uint16_t kTcpFlagMask = kTcpFin | kTcpSyn | kTcpRst | kTcpPush | kTcpAck;
 constexpr uint16_t kTcpAckOnly = kTcpAck;
-constexpr uint16_t kEchoRequest = 8;  // ICMP type 8, code 0
+constexpr uint16_t kEchoRequest = 8;      // ICMP type 8, code 0
+constexpr uint16_t kEchoRequestV6 = 128;  // ICMPv6 type 128, code 0
 constexpr int kSmallResponseMax = 100;
 constexpr int kLargeResponseMin = 1000;
 
@@ -90,7 +92,8 @@ private:
     bool peerFound_ = false;
     bool reverseFound_ = false;
     bool aligned_ = false;
-    uint16_t previousIdent_ = 0;
+    // The datagram identifier of the forward packet before; none when it had none.
+    std::optional<uint16_t> previousIdent_ = 0;
     std::array<RingSlot, kThroughputRingSlots> ring_{};
     int slot_ = 0;
 };
@@ -228,6 +231,10 @@ void TransactionRun::AlignToFirstRequest()
         aligned_ = StepForwardUntil([](const TPacket& p) { return p.TypeWord == kEchoRequest; });
         if (!aligned_) q_.AnalysisResult = kResultNoEchoRequest;
         break;
+    case kAppICMPv6:
+        aligned_ = StepForwardUntil([](const TPacket& p) { return p.TypeWord == kEchoRequestV6; });
+        if (!aligned_) q_.AnalysisResult = kResultNoEchoRequest;
+        break;
     case kAppTCP:
         aligned_ = StepForwardUntil([](const TPacket& p) { return !IsBareAck(p); });
         if (!aligned_) q_.AnalysisResult = kResultOnlyAcks;
@@ -304,7 +311,7 @@ void TransactionRun::WalkConversation()
             AdvanceReverse();
             if (q_.MeasureLatency) MeasureResponse(forward_);
         }
-        previousIdent_ = Forward().IPIdent;
+        previousIdent_ = Forward().PacketFlags.Has(kPktNoIdent) ? std::nullopt : std::optional(Forward().IPIdent);
         const int next = NextPacketOf(s_, forward_);
         if (next < 0) return;
         forward_ = next;
@@ -378,7 +385,8 @@ void TransactionRun::MeasureResponse(int request)
     const TPacket& f = Packet(request);
     if (f.PacketFlags.HasAny(kPktDamaged) || f.FrameNo == q_.LastFrameNo) return;
     if (app_ == kAppTCP && (s_.Options.TcpDataResponse ? PacketPayload(f) <= 0 : IsBareAck(f))) return;
-    if (app_ == kAppUDP && f.IPIdent == previousIdent_) return;  // a fragment of the datagram before
+    // A fragment of the datagram before (IPv6 packets without a fragment header are none).
+    if (app_ == kAppUDP && !f.PacketFlags.Has(kPktNoIdent) && f.IPIdent == previousIdent_) return;
 
     int timedRequest = request;
     const int response = FindResponse(request, timedRequest);
@@ -407,6 +415,7 @@ int TransactionRun::FindResponse(int request, int& timedRequest) const
         if (p.PacketFlags.Has(kPktGapMarker)) continue;
         switch (app_) {
         case kAppICMP:
+        case kAppICMPv6:
         case kAppNCP:
         case kAppSMB:
             if (p.Seq == f.Seq) return r;  // the same request identifier
@@ -490,6 +499,7 @@ bool IsTimeableApp(ApplicationCode app)
 {
     switch (app) {
     case kAppICMP:
+    case kAppICMPv6:
     case kAppTCP:
     case kAppUDP:
     case kAppNCP:

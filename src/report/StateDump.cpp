@@ -129,6 +129,8 @@ void WriteCounters(JsonWriter& json, const AnalysisState& state)
     json.Field("IPSenderCount", state.IPSenderCount);
     json.Field("IPXHostCount", state.IPXHostCount);
     json.Field("IPXSenderCount", state.IPXSenderCount);
+    json.Field("IPv6HostCount", state.IPv6HostCount);
+    json.Field("IPv6SenderCount", state.IPv6SenderCount);
     json.Field("RoutedFrames", state.RoutedFrames);
     json.Field("MacFrames", state.MacFrames);
     json.IntArray("RingSoftErrorTotals", state.RingSoftErrorTotals);

@@ -100,8 +100,9 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
     QVERIFY(form.isVisible());
     QCOMPARE(form.windowTitle(), QString("Network - office-a.enc"));
     QVERIFY(!IsViewStale(program_->State(), kViewNetwork));
-    // srv, files and the three clients sent IP frames.
-    QCOMPARE(form.Content().ViewableRowCount(), 5);
+    // srv, files and the three clients sent IP frames, six link-local IPv6
+    // addresses neighbour discovery.
+    QCOMPARE(form.Content().ViewableRowCount(), 11);
     QVERIFY(GridShowsContent(form));
 
     form.PaintBox()->repaint();
@@ -119,7 +120,7 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
         QCOMPARE(static_cast<int>(node.MapY), placement.Y);
     }
     SaveShot(form, "network-office-ip.png");
-    for (int mode = 0; mode < 3; ++mode) {
+    for (int mode = 0; mode < kNetMapModeCount; ++mode) {
         form.ModeRadioGroupClick(mode);
         for (int destination = 0; destination < 3; ++destination) {
             form.DestinationRadioGroupClick(destination);
@@ -163,14 +164,14 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
         dialog.accept();
     });
     form.SelStnBtnClick();
-    QCOMPARE(form.Content().ViewableRowCount(), 4);
+    QCOMPARE(form.Content().ViewableRowCount(), 10);
     QVERIFY(GridShowsContent(form));
 
     // The same trace again: the read marks the window stale, the next activation rebuilds it.
     OpenTrace(*program_, CapturePath("office-a.enc"));
     QVERIFY(IsViewStale(program_->State(), kViewNetwork));
     Open("NetworkBtn", form);
-    QCOMPARE(form.Content().ViewableRowCount(), 5);
+    QCOMPARE(form.Content().ViewableRowCount(), 11);
 }
 
 void PeerMapWindowTest::StationAndNetworkWindowsOnTheZooCapture()
@@ -186,8 +187,9 @@ void PeerMapWindowTest::StationAndNetworkWindowsOnTheZooCapture()
         form.PaintBox()->repaint();
         SaveShot(form, QString("station-zoo-%1.png").arg(mode));
     }
-    QCOMPARE(form.KeyBox(14)->text(), QString("Other"));
-    QVERIFY(form.KeyBox(14)->isVisible());
+    QCOMPARE(form.KeyBox(5)->text(), QString("IPv6"));
+    QCOMPARE(form.KeyBox(15)->text(), QString("Other"));
+    QVERIFY(form.KeyBox(15)->isVisible());
     form.PageControl()->setCurrentIndex(1);
     form.StnGrid()->setCurrentIndex(form.StnGrid()->model()->index(0, 4));
     form.SortClick(false);

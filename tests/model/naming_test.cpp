@@ -23,7 +23,8 @@ TEST(NamingCodes, FamilyNamesAndColours)
     EXPECT_EQ(FamilyName(kFamilyAppletalk), "Appletalk");
     EXPECT_EQ(FamilyName(kFamilyNetBIOSIP), "NetBIOS-IP");
     EXPECT_EQ(FamilyName(kFamilyOther), "Other");
-    EXPECT_EQ(FamilyName(Raw<ProtocolFamily>(17)), "Other");
+    EXPECT_EQ(FamilyName(kFamilyIPv6), "IPv6");
+    EXPECT_EQ(FamilyName(Raw<ProtocolFamily>(18)), "Other");
     EXPECT_EQ(FamilyName(Raw<ProtocolFamily>(255)), "Other");
     EXPECT_EQ(FamilyColour(kFamilyIP), 0xFF0000u);
     EXPECT_EQ(FamilyColour(kFamilyARP), 0xC0DCC0u);
@@ -125,6 +126,35 @@ TEST(NamingRatio, RatioText)
     EXPECT_EQ(RatioText(7, 3), "2.3:1");
     EXPECT_EQ(RatioText(1, 100), "1:100");
     EXPECT_EQ(RatioText(201, 2), "100.5:1");
+}
+
+TEST(NamingAddresses, IPv6TextIsTheCompressedLowerCaseForm)
+{
+    const std::pair<std::array<uint16_t, 8>, const char*> cases[] = {
+        {{0xfd00, 0x99, 1, 0, 0, 0, 0, 0x10}, "fd00:99:1::10"},
+        {{0, 0, 0, 0, 0, 0, 0, 1}, "::1"},
+        {{0, 0, 0, 0, 0, 0, 0, 0}, "::"},
+        {{0xfe80, 0, 0, 0, 0x0cfa, 0x28ff, 0xfe6a, 0x0420}, "fe80::cfa:28ff:fe6a:420"},
+        {{0x2001, 0xdb8, 0, 1, 1, 1, 1, 1}, "2001:db8:0:1:1:1:1:1"},        // one zero group stays
+        {{0x2001, 0, 0, 1, 0, 0, 0, 1}, "2001:0:0:1::1"},                  // the longer run
+        {{0x2001, 0xdb8, 0, 0, 1, 0, 0, 1}, "2001:db8::1:0:0:1"},          // the first of equal runs
+        {{0xff02, 0, 0, 0, 0, 0, 0, 0}, "ff02::"},
+        {{0, 0, 0, 0, 0, 0xffff, 0xc000, 0x0201}, "::ffff:192.0.2.1"},    // IPv4-mapped
+    };
+    for (const auto& [groups, text] : cases) {
+        std::array<uint8_t, 16> bytes{};
+        for (size_t i = 0; i < 8; ++i) {
+            bytes[2 * i] = static_cast<uint8_t>(groups[i] >> 8);
+            bytes[2 * i + 1] = static_cast<uint8_t>(groups[i]);
+        }
+        EXPECT_EQ(IPv6ToText(bytes.data()), text);
+        if (std::string_view(text).find('.') == std::string_view::npos) {
+            EXPECT_EQ(IPv6FromText(text), bytes) << text;
+        }
+    }
+    EXPECT_EQ(IPv6FromText("FD00:0099:0001:0000:0000:0000:0000:0010"), IPv6FromText("fd00:99:1::10"));
+    for (const char* bad : {"", ":", ":::", "1::2::3", "1:2:3:4:5:6:7", "1:2:3:4:5:6:7:8:9", "12345::", "fd00:99:1::1x", "1:"})
+        EXPECT_FALSE(IPv6FromText(bad).has_value()) << bad;
 }
 
 }  // namespace

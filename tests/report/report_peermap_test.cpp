@@ -24,16 +24,18 @@ TEST(ReportPeerTables, OfficeCaptureNetworkAndStationTables)
     const size_t stations = text.Out.find("\nStation Statistics\nSource Address");
     ASSERT_NE(network, std::string::npos) << text.Out;
     ASSERT_NE(stations, std::string::npos);
-    // srv, files and the three clients sent IP; each has its row, srv by its padded address.
+    // srv, files and the three clients sent IP, and six link-local IPv6 addresses
+    // neighbour discovery; each has its row, srv by its padded address.
     const std::string networkTable = text.Out.substr(network, stations - network);
-    EXPECT_EQ(std::count(networkTable.begin(), networkTable.end(), '\n'), 2 + 1 + 5);
+    EXPECT_EQ(std::count(networkTable.begin(), networkTable.end(), '\n'), 2 + 1 + 5 + 6);
     EXPECT_NE(networkTable.find(" 10. 99.  1. 10"), std::string::npos) << networkTable;
+    EXPECT_NE(networkTable.find("fe80::e82a:5cff:fe2f:6983"), std::string::npos) << networkTable;
 
     const ReportRun json = RunReportWith({"--json", "--network", "--stations", "--smart-names", path});
     ASSERT_EQ(json.Status, kExitComplete) << json.Err;
     const JsonValue report = JsonParser::Parse(json.Out);
     const JsonValue& hosts = report["Network"];
-    ASSERT_EQ(hosts.Size(), 5u);
+    ASSERT_EQ(hosts.Size(), 11u);
     EXPECT_EQ(hosts[0].Keys(), (std::vector<std::string>{"Network Address", "Protocols", "Dests", "Total Pkts",
                                                          "Total Bytes", "Utilization", "Ave Send", "Ave Recv",
                                                          "Pkt Ratio"}));
@@ -43,8 +45,9 @@ TEST(ReportPeerTables, OfficeCaptureNetworkAndStationTables)
         std::erase(digits, ',');
         frames += std::stoll(digits);
     }
-    // Every IP frame counts once as sent and once as received.
-    EXPECT_EQ(frames, 2 * 831);
+    // Every IP frame counts once as sent and once as received; the 12 IPv6 frames
+    // went to multicast groups, which send nothing and have no row.
+    EXPECT_EQ(frames, 2 * 831 + 12);
     const JsonValue& macs = report["Stations"];
     ASSERT_GE(macs.Size(), 5u);
     EXPECT_EQ(macs[0].Keys().size(), 11u);

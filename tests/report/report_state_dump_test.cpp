@@ -110,7 +110,8 @@ TEST(StateDump, HasTheStateKeysInOrderAndFullTables)
         "IntervalCount",
         "TotalBytes", "TotalBroadcastBytes", "TotalMulticastBytes", "FrameStats", "UtilStats", "SizeDistribution",
         "ProtocolStats", "RecentErrors", "RecentErrorsHead", "RecentErrorsTail", "LastFragmentFrame", "StationCount",
-        "SourceStationCount", "IPHostCount", "IPSenderCount", "IPXHostCount", "IPXSenderCount", "RoutedFrames",
+        "SourceStationCount", "IPHostCount", "IPSenderCount", "IPXHostCount", "IPXSenderCount", "IPv6HostCount",
+        "IPv6SenderCount", "RoutedFrames",
         "MacFrames", "RingSoftErrorTotals", "RingStationCount", "RingOrder", "SlicedFrames", "ReadResult",
         "ReadCancelled", "Stations", "NetworkNodes", "Names", "PacketCount"};
     EXPECT_EQ(dump.Keys(), expected);
@@ -119,8 +120,8 @@ TEST(StateDump, HasTheStateKeysInOrderAndFullTables)
     EXPECT_EQ(dump["SizeDistribution"].Size(), 72u);
     EXPECT_EQ(dump["RecentErrors"].Size(), 5u);
     EXPECT_EQ(dump["RingSoftErrorTotals"].Size(), 10u);
-    ASSERT_EQ(dump["ProtocolStats"].Size(), 17u);
-    EXPECT_EQ(dump["ProtocolStats"][16].Keys(), (std::vector<std::string>{"Frames", "GroupFrames", "Bytes", "EncapsSet"}));
+    ASSERT_EQ(dump["ProtocolStats"].Size(), 18u);
+    EXPECT_EQ(dump["ProtocolStats"][17].Keys(), (std::vector<std::string>{"Frames", "GroupFrames", "Bytes", "EncapsSet"}));
     EXPECT_EQ(dump["Stations"].Size(), 0u);
     EXPECT_EQ(dump["PacketCount"].Int(), 0);
 }

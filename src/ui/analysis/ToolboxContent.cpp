@@ -43,8 +43,6 @@ std::string WholeReal(double value)
     return buffer;
 }
 
-bool IsIPXKind(NetworkKind kind) { return kind == kNetworkIPX || kind == kNetworkNetBIOSIPX; }
-
 std::string AddressText(const AnalysisState& state, const NetString& address, const ToolboxOptions& options)
 {
     return NetAddressText(state, address, options.IpxLowerByOUI);
@@ -103,7 +101,7 @@ void FillSourceBox(const AnalysisState& state, ToolboxSelection& s, const Toolbo
     s.SourceNodes.clear();
     for (const auto& [address, node] : state.NetworkNodes) {
         if (!(node.NetFlags.Has(kFlagSender))) continue;
-        if (node.Kind != kNetworkIP && !IsIPXKind(node.Kind)) continue;
+        if (node.Kind != kNetworkIP && node.Kind != kNetworkIPv6 && !IsIPXKind(node.Kind)) continue;
         s.SourceItems.push_back(AddressText(state, address, options));
         s.SourceNodes.push_back(&node);
     }
@@ -430,6 +428,7 @@ public:
         divisor_ = std::max(options.ScaleDivisor, 1);
         const NetNode* source = SourceNode(s);
         ipSource_ = source && source->Kind == kNetworkIP;
+        ipv6Source_ = source && source->Kind == kNetworkIPv6;
         ipxSource_ = source && source->Kind == kNetworkIPX;
     }
 
@@ -621,6 +620,7 @@ private:
         if (options_.DlcSummary) text += "DLC Len=" + std::to_string(p.Length) + "; ";
         if (options_.NetSummary) {
             if (ipSource_) text += "IP Len=" + std::to_string(p.NetLength) + " TTL=" + std::to_string(p.TTL) + "; ";
+            if (ipv6Source_) text += "IPv6 Len=" + std::to_string(p.NetLength) + " Hop Limit=" + std::to_string(p.TTL) + "; ";
             if (ipxSource_) text += "IPX Len=" + std::to_string(p.NetLength) + " Hops=" + std::to_string(p.TTL) + "; ";
         }
         const int payload = PacketPayload(p);
@@ -710,7 +710,7 @@ private:
     const TTransHead* head_ = nullptr;
     int spacing_ = 10;
     int divisor_ = 16;
-    bool ipSource_ = false, ipxSource_ = false;
+    bool ipSource_ = false, ipv6Source_ = false, ipxSource_ = false;
     int32_t curY_ = kLadderTopY;
     double lastTime_ = 0;
     bool drawnBefore_ = false;

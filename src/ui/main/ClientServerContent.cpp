@@ -17,6 +17,8 @@ namespace {
 
 
 constexpr int kIPKeyLength = 4;
+constexpr int kIPv6KeyLength = 16;
+constexpr int kIPXKeyLength = 10;
 constexpr int kMarkMinimumResponses = 4;
 constexpr double kSlowResponseMs = 100.0;
 constexpr double kBusyFactor = 10.0;
@@ -285,6 +287,11 @@ bool AddressMatches(const AnalysisState& state, const NetString& key, const std:
 {
     if (text.empty()) return false;
     if (NetAddressText(state, key, false) == text || NetAddressText(state, key, true) == text) return true;
+    // An IPv6 address also matches in any other spelling (leading zeros, upper case, "::" elsewhere).
+    if (key.Length == kIPv6KeyLength) {
+        const auto bytes = IPv6FromText(text);
+        if (bytes && std::equal(bytes->begin(), bytes->end(), key.Data())) return true;
+    }
     return LookupName(state, key) == text;
 }
 
@@ -387,8 +394,7 @@ void UpdateServerGrid(const AnalysisState& state, ClientServerContent& content)
 {
     content.ShowIPXOUIVisible = state.ProtocolStats[kFamilyIPX].Frames > 0;
     InitServerGrid(content);
-    content.NoCSPackets =
-        state.ProtocolStats[kFamilyIP].Frames == 0 && state.ProtocolStats[kFamilyIPX].Frames == 0;
+    content.NoCSPackets = !TraceHasNetworkPackets(state);
     if (content.NoCSPackets) return;
 
     for (const auto& [address, client] : state.NetworkNodes) {
@@ -437,7 +443,7 @@ std::optional<ClientServerSelection> ServerGridClick(const AnalysisState& state,
     ClientServerSelection selection;
     selection.SelectedClientText = NetAddressText(state, clientKey, false);
     selection.SelectedServerText = NetAddressText(state, serverKey, false);
-    if (clientKey.Length != kIPKeyLength) {
+    if (clientKey.Length == kIPXKeyLength) {
         selection.SelectedClientOUIText = NetAddressText(state, clientKey, true);
         selection.SelectedServerOUIText = NetAddressText(state, serverKey, true);
     }
@@ -499,6 +505,7 @@ std::string ServerApplicationText(const TTransHead& head)
         return name + "/" + PortName(head.SrcPort) + "<->" + PortName(head.DstPort);
     case kAppICMP:
         return name + " Echo (Ping)";
+    case kAppICMPv6:
     case kAppIGMP:
     case kAppGGP:
     case kAppEGP:
@@ -524,6 +531,7 @@ std::string DLCAddressText(const AnalysisState& state, const StationNode& statio
 std::string NetAddressText(const AnalysisState& state, const NetString& key, bool ipxByVendor)
 {
     if (key.Length == kIPKeyLength) return IPToText(key.Data());
+    if (key.Length == kIPv6KeyLength) return IPv6ToText(key.Data());
     return IPXToText(state, key.Data(), false, ipxByVendor);
 }
 

@@ -883,7 +883,7 @@ void TMainForm::TcpDataResponse1Click()
 
 bool TMainForm::TraceHasNetworkFrames(const char* title)
 {
-    if (TraceHasIpOrIpx(state_)) return true;
+    if (TraceHasNetworkPackets(state_)) return true;
     ShowMessage(MessageIcon::Information, title, kNoIpOrIpxMessage);
     return false;
 }

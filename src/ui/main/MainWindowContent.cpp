@@ -55,11 +55,6 @@ void ApplyBandwidthOption(AnalysisState& state, int option)
 }
 
 
-bool TraceHasIpOrIpx(const AnalysisState& state)
-{
-    return state.ProtocolStats[kFamilyIP].Frames > 0 || state.ProtocolStats[kFamilyIPX].Frames > 0;
-}
-
 int ToolbarImage(ToolbarButton button, bool enabled)
 {
     switch (button) {

@@ -46,10 +46,6 @@ std::array<std::string, 2> BandwidthCaptions(TopologyCode topology);
 // The speed the bandwidth item (0 or 1) sets: EthernetSpeed or TokenRingSpeed.
 void ApplyBandwidthOption(AnalysisState& state, int option);
 
-
-// True when the trace holds IP or IPX frames: the toolbox and the network map need them.
-bool TraceHasIpOrIpx(const AnalysisState& state);
-
 // Toolbar pictures of the image list.
 enum class ToolbarButton { Open, Print, Analyze, Station, Network };
 int ToolbarImage(ToolbarButton button, bool enabled);  // Open: enabled = not reading

@@ -16,18 +16,25 @@ using namespace peercolours;
 
 constexpr int kMaxLineColours = 16;
 
-// Protocol bit -> key, in IP and in IPX mode (0: no key).
-constexpr std::array<int, kAppCount> kIPKeys{3, 6, 5, 2, 4, 1, 7, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-constexpr std::array<int, kAppCount> kIPXKeys{0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 0, 5, 7, 8, 10, 9, 6, 0, 0, 11, 0};
+// Protocol bit -> key, in IP, IPX and IPv6 mode (0: no key). IPv6 mode has IP
+// mode's keys, with ICMPv6 where ICMP is.
+constexpr std::array<int, kAppCount> kIPKeys{3, 6, 5, 2, 4, 1, 7, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr std::array<int, kAppCount> kIPXKeys{0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 0, 5, 7, 8, 10, 9, 6, 0, 0, 11, 0, 0};
+constexpr std::array<int, kAppCount> kIPv6Keys{0, 6, 5, 2, 4, 1, 7, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
 
 constexpr std::array<RGBColour, kNetworkKeyCount> kKeyColours{kFuchsia, kLime, kAqua,   kBlue,  kYellow, kTeal,
                                                               kNavy,    kPurple, kMaroon, kOlive, kGreen};
 
-const std::array<std::array<const char*, kNetworkKeyCount>, 3> kKeyCaptions{{
+const std::array<std::array<const char*, kNetworkKeyCount>, kNetMapModeCount> kKeyCaptions{{
     {"UDP", "TCP", "ICMP", "EGP", "GGP", "IGMP", "IGRP", "Other", "", "", ""},
     {"NCP", "SPX", "SPXII", "NetBIOS", "RIP", "SAP", "PBurst", "Echo", "WANBdcast", "Error", "Other"},
     {"No Hops", "1 Hop", "2 Hops", "3 Hops", "4 Hops", "5 Hops", "6 Hops", "7 Hops", "8 Hops", "9 Hops", "10+ Hops"},
+    {"UDP", "TCP", "ICMPv6", "EGP", "GGP", "IGMP", "IGRP", "Other", "", "", ""},
 }};
+
+// IP and IPv6 mode show the eight keys of the IP applications.
+bool IsIPMode(int mode) { return mode == static_cast<int>(NetMapMode::IP) || mode == static_cast<int>(NetMapMode::IPv6); }
+int ShownKeyCount(int mode) { return IsIPMode(mode) ? 8 : kNetworkKeyCount; }
 
 // Caption text readable on a key's colour: white on the dark ones.
 bool ProtocolBitHasOwnColour(int bit)
@@ -38,7 +45,8 @@ bool ProtocolBitHasOwnColour(int bit)
 bool KindMatches(const NetNode& node, NetMapMode mode)
 {
     if (mode == NetMapMode::IP) return node.Kind == kNetworkIP;
-    return node.Kind == kNetworkIPX || node.Kind == kNetworkNetBIOSIPX;
+    if (mode == NetMapMode::IPv6) return node.Kind == kNetworkIPv6;
+    return IsIPXKind(node.Kind);
 }
 
 bool IsGroupPeer(const AnalysisState& state, const NetNode& peer)
@@ -76,7 +84,9 @@ struct NetworkChainCache : PeerChainCache<NetworkChainWalk> {
 int NetworkKeyOfBit(int bit, NetMapMode mode)
 {
     if (bit < 0 || bit >= kAppCount) return 0;
-    return mode == NetMapMode::IP ? kIPKeys[static_cast<size_t>(bit)] : kIPXKeys[static_cast<size_t>(bit)];
+    if (mode == NetMapMode::IP) return kIPKeys[static_cast<size_t>(bit)];
+    if (mode == NetMapMode::IPv6) return kIPv6Keys[static_cast<size_t>(bit)];
+    return kIPXKeys[static_cast<size_t>(bit)];
 }
 
 NetworkStatisticsContent::~NetworkStatisticsContent() = default;
@@ -84,7 +94,7 @@ NetworkStatisticsContent::~NetworkStatisticsContent() = default;
 NetworkStatisticsContent::NetworkStatisticsContent(AnalysisState& state)
     : PeerWindowContent(state), key8Colour_(kPurple), key11Colour_(kGreen)
 {
-    keyStates_.assign(3, std::vector<bool>(kNetworkKeyCount, true));
+    keyStates_.assign(kNetMapModeCount, std::vector<bool>(kNetworkKeyCount, true));
     SetHeadings();
     grid_.SetRowCount(1);
 }
@@ -119,9 +129,9 @@ RGBColour NetworkStatisticsContent::KeyColour(int key) const
 PeerKeyPanel NetworkStatisticsContent::Keys() const
 {
     PeerKeyPanel panel;
-    const int mode = std::clamp(mode_, 0, 2);
-    const int shown = mode == 0 ? 8 : kNetworkKeyCount;
-    panel.GroupHeight = mode == 0 ? 203 : 263;
+    const int mode = std::clamp(mode_, 0, kNetMapModeCount - 1);
+    const int shown = ShownKeyCount(mode);
+    panel.GroupHeight = IsIPMode(mode) ? 203 : 263;
     for (int k = 1; k <= kNetworkKeyCount; ++k) {
         PeerKeyBox box;
         box.Caption = kKeyCaptions[static_cast<size_t>(mode)][static_cast<size_t>(k - 1)];
@@ -135,17 +145,17 @@ PeerKeyPanel NetworkStatisticsContent::Keys() const
 
 void NetworkStatisticsContent::SetMode(int mode)
 {
-    mode_ = std::clamp(mode, 0, 2);
-    // Key 8 and key 11 mean "Other" in IP and IPX mode and take the colour of
-    // those lines (black); the hop mode keeps whatever they had.
-    if (mode_ == 0) key8Colour_ = dlccolours::kButtonText;
+    mode_ = std::clamp(mode, 0, kNetMapModeCount - 1);
+    // Key 8 and key 11 mean "Other" in IP (and IPv6) and IPX mode and take the
+    // colour of those lines (black); the hop mode keeps whatever they had.
+    if (IsIPMode(mode_)) key8Colour_ = dlccolours::kButtonText;
     if (mode_ == 1) {
         key8Colour_ = kPurple;
         key11Colour_ = dlccolours::kButtonText;
     }
-    MapShowOUIEnabled = mode_ != 0;
+    MapShowOUIEnabled = !IsIPMode(mode_);
     mapRepaintEnabled_ = false;
-    const int keys = mode_ == 0 ? 8 : kNetworkKeyCount;
+    const int keys = ShownKeyCount(mode_);
     for (int k = 1; k <= keys; ++k) ClickKey(k, keyStates_[static_cast<size_t>(mode_)][static_cast<size_t>(k - 1)]);
     mapRepaintEnabled_ = true;
 }
@@ -162,7 +172,7 @@ bool NetworkStatisticsContent::ClickKey(int key, bool checked)
         int bit = -1;
         for (int b = 0; b < kAppCount; ++b)
             if (NetworkKeyOfBit(b, mode) == key) bit = b;
-        if (bit < 0) return false;  // keys 9..11 in IP mode
+        if (bit < 0) return false;  // keys 9..11 in IP and IPv6 mode
         const int32_t mask = static_cast<int32_t>(1u << bit);
         for (auto& [address, node] : state_.NetworkNodes) {
             if (!(node.Protocols.ToBits() & mask)) continue;
@@ -182,8 +192,7 @@ std::string NetworkStatisticsContent::LabelText(const NetNode& node) const
         std::string name = LookupName(state_, node.Address);
         if (!name.empty()) return name;
     }
-    if (node.Kind == kNetworkIP) return IPToText(node.Address.Data());
-    return IPXToText(state_, node.Address.Data(), false, MapShowOUI);
+    return NetAddressText(state_, node.Address, MapShowOUI);
 }
 
 PeerMapInput NetworkStatisticsContent::MapInput()
@@ -250,8 +259,7 @@ PeerMapInput NetworkStatisticsContent::MapInput()
                 for (int b = 0; b < kAppCount && static_cast<int>(link.Colours.size()) < kMaxLineColours; ++b) {
                     const int32_t mask = static_cast<int32_t>(1u << b);
                     if (!(drawn & mask)) continue;
-                    int key = kIPKeys[static_cast<size_t>(b)];
-                    if (key == 0) key = kIPXKeys[static_cast<size_t>(b)];
+                    const int key = NetworkKeyOfBit(b, mode);
                     link.Colours.push_back(ProtocolBitHasOwnColour(b) && key != 0 ? KeyColour(key)
                                                                                   : dlccolours::kButtonText);
                     weight = static_cast<double>(conv.FramesByProtocol[static_cast<size_t>(b)]) +
@@ -274,8 +282,8 @@ std::optional<PeerPopup> NetworkStatisticsContent::RightClick(int x, int y)
     if (node == nullptr) return std::nullopt;
     PeerPopup popup;
     popup.Station = hit;
-    if (node->Kind == kNetworkIP) {
-        SelectedAddressText = IPToText(node->Address.Data());
+    if (!IsIPXKind(node->Kind)) {
+        SelectedAddressText = NetAddressText(state_, node->Address, false);
         SelectedAddressOUIText.clear();
     } else {
         SelectedAddressText = IPXToText(state_, node->Address.Data(), false, false);
@@ -298,8 +306,8 @@ GridCell NetworkStatisticsContent::AddressCell(const NetNode& node) const
         if (!name.empty()) return TextCell(std::move(name));
     }
     const uint8_t* bytes = node.Address.Data();
-    if (node.Address.Length == 4) {
-        std::string text = IPToText(bytes, true);
+    if (!IsIPXKind(node.Kind)) {
+        std::string text = node.Kind == kNetworkIP ? IPToText(bytes, true) : IPv6ToText(bytes);
         return quenlix::AddressCell(text, text, bytes, node.Address.Length);
     }
     return quenlix::AddressCell(IPXToText(state_, bytes, false, GridShowOUI), IPXToText(state_, bytes, false, false),
@@ -344,12 +352,20 @@ void NetworkStatisticsContent::Rebuild()
     caption_ = "Network - " + FileNameWithoutFolder(state_.Read.TraceFileName);
     // The chains are walked now, with the grid, so that the first paint is as quick as the next.
     chains_ = std::make_unique<NetworkChainCache>(state_);
-    ResetCommonState(kNetworkKeyCount, state_.IPSenderCount + state_.IPXSenderCount);
+    ResetCommonState(kNetworkKeyCount, state_.IPSenderCount + state_.IPv6SenderCount + state_.IPXSenderCount);
     SetHeadings();
-    mode_ = state_.IPSenderCount == 0 && state_.IPXSenderCount > 0 ? 1 : 0;
+    mode_ = static_cast<int>(InitialMode());
     FillRows();
     SetMode(mode_);
     UpdateOUIBoxes();
+}
+
+// The map first shows IP senders, else IPv6 senders, else IPX senders.
+NetMapMode NetworkStatisticsContent::InitialMode() const
+{
+    if (state_.IPSenderCount > 0) return NetMapMode::IP;
+    if (state_.IPv6SenderCount > 0) return NetMapMode::IPv6;
+    return state_.IPXSenderCount > 0 ? NetMapMode::IPX : NetMapMode::IP;
 }
 
 bool NetworkStatisticsContent::HasIPXFrames() const { return state_.ProtocolStats[kFamilyIPX].Frames > 0; }
@@ -360,13 +376,13 @@ void NetworkStatisticsContent::UpdateOUIBoxes()
     const bool vendors = state_.VendorCount > 0;
     MapShowOUI = GridShowOUI = ShowOUIVisible && vendors;
     GridShowOUIEnabled = vendors;
-    MapShowOUIEnabled = vendors && mode_ != 0;
+    MapShowOUIEnabled = vendors && !IsIPMode(mode_);
 }
 
 std::optional<GridCell> NetworkStatisticsContent::AddressCellOf(const std::string& addressBytes) const
 {
     if (addressBytes.empty()) return std::nullopt;
-    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
+    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), NetString::Capacity));
     const auto found = state_.NetworkNodes.find(key);
     if (found == state_.NetworkNodes.end()) return std::nullopt;
     return AddressCell(found->second);
@@ -374,7 +390,7 @@ std::optional<GridCell> NetworkStatisticsContent::AddressCellOf(const std::strin
 
 bool NetworkStatisticsContent::SetViewable(const std::string& addressBytes, bool viewable)
 {
-    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
+    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), NetString::Capacity));
     const auto found = state_.NetworkNodes.find(key);
     if (found == state_.NetworkNodes.end()) return false;
     found->second.NetFlags.Set(kFlagViewable, viewable);
@@ -383,7 +399,7 @@ bool NetworkStatisticsContent::SetViewable(const std::string& addressBytes, bool
 
 bool NetworkStatisticsContent::IsViewable(const std::string& addressBytes) const
 {
-    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), 10));
+    NetString key(reinterpret_cast<const uint8_t*>(addressBytes.data()), std::min<size_t>(addressBytes.size(), NetString::Capacity));
     const auto found = state_.NetworkNodes.find(key);
     return found != state_.NetworkNodes.end() && (found->second.NetFlags.Has(kFlagViewable));
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The "Network" window without its widgets: the peer map of the IP or IPX
+// The "Network" window without its widgets: the peer map of the IP, IPv6 or IPX
 // stations that talked (keys, protocol and destination filters, labels, lines
 // coloured by protocol or IPX hop count), the statistics grid of every network
 // sender, the label pop-up and the Select Stations rules.
@@ -12,15 +12,17 @@
 
 namespace quenlix {
 
-enum class NetMapMode { IP = 0, IPX = 1, IPXHops = 2 };
+// The Protocol group's choices, numbered in the order they were added.
+enum class NetMapMode { IP = 0, IPX = 1, IPXHops = 2, IPv6 = 3 };
+constexpr int kNetMapModeCount = 4;
 
 constexpr int kNetworkKeyCount = 11;
 constexpr int kNetworkGridColumns = 9;
 inline constexpr const char* kNetworkIniSection = "NetworkStatisticsForm";
 inline constexpr const char* kColumnOrderKey = "ColumnOrder";
 
-// The key of a protocol bit in IP (mode 0) or IPX (mode 1) mode, 1..11; 0 when
-// the bit has no key there.
+// The key of a protocol bit in IP, IPv6 or IPX mode, 1..11; 0 when the bit has
+// no key there.
 int NetworkKeyOfBit(int bit, NetMapMode mode);
 
 struct NetworkChainCache;
@@ -32,7 +34,7 @@ public:
 
     std::string Caption() const override;
     std::string ModeGroupCaption() const override { return "Protocol"; }
-    std::vector<std::string> ModeItems() const override { return {"IP", "IPX", "IPX-Hops"}; }
+    std::vector<std::string> ModeItems() const override { return {"IP", "IPX", "IPX-Hops", "IPv6"}; }
     void SetMode(int mode) override;
     NetMapMode MapMode() const { return static_cast<NetMapMode>(mode_); }
     const char* MapOUICaption() const override { return "Show IPX OUI"; }
@@ -67,6 +69,7 @@ private:
     std::string LabelText(const NetNode& node) const;
     RGBColour KeyColour(int key) const;
     bool IsCandidateKind(const NetNode& node) const;
+    NetMapMode InitialMode() const;
 
     std::string caption_;
     std::unique_ptr<NetworkChainCache> chains_;

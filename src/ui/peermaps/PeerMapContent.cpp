@@ -287,7 +287,7 @@ void PeerWindowContent::ApplyKeyCommand(KeyCommand command)
 
 void PeerWindowContent::ResetCommonState(int keyCount, int rows)
 {
-    keyStates_.assign(3, std::vector<bool>(static_cast<size_t>(keyCount), true));
+    keyStates_.assign(ModeItems().size(), std::vector<bool>(static_cast<size_t>(keyCount), true));
     Destination = PeerDestination::All;
     highlightedRow_ = 0;
     lastAscending_ = true;

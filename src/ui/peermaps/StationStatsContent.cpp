@@ -14,11 +14,11 @@ namespace {
 using namespace peercolours;
 
 constexpr std::array<RGBColour, kStationKeyCount> kKeyColours{
-    kFuchsia, kLime, kAqua, kBlue, kYellow, kMaroon, kTeal, kNavy, kPurple, kOlive, kGreen, kWine, kGrey,
+    kFuchsia, kLime, kAqua, kBlue, kOrange, kYellow, kMaroon, kTeal, kNavy, kPurple, kOlive, kGreen, kWine, kGrey,
     dlccolours::kButtonText};
 
 constexpr std::array<const char*, kStationKeyCount> kProtocolCaptions{
-    "AppleTalk", "DEC", "IP-ARP", "IP", "IPX", "ISO", "NetBIOS-LLC", "NetBIOS-IP", "NetBIOS-IPX", "SNA", "XNS",
+    "AppleTalk", "DEC", "IP-ARP", "IP", "IPv6", "IPX", "ISO", "NetBIOS-LLC", "NetBIOS-IP", "NetBIOS-IPX", "SNA", "XNS",
     "Vines", "BPDU", "Other"};
 
 // The families of each key of the Protocol view.
@@ -27,6 +27,7 @@ constexpr std::array<FamilySet, kStationKeyCount> kProtocolKeyFamilies{{
     {kFamilyDECnet, kFamilyLAT, kFamilyLAVC},
     {kFamilyARP},
     {kFamilyIP},
+    {kFamilyIPv6},
     {kFamilyIPX},
     {kFamilyISO},
     {kFamilyNetBIOSLLC},
@@ -117,7 +118,7 @@ PeerKeyPanel StationStatsContent::Keys() const
         break;
     case StationMapView::Protocol:
         for (int k = 1; k <= kStationKeyCount; ++k) show(k, kProtocolCaptions[static_cast<size_t>(k - 1)]);
-        panel.GroupHeight = 323;
+        panel.GroupHeight = 343;
         break;
     }
     for (PeerKeyBox& box : panel.Boxes) box.TextColour = TextOn(box.Colour);

@@ -14,7 +14,7 @@ namespace quenlix {
 
 enum class StationMapView { Errors = 0, Encapsulation = 1, Protocol = 2 };
 
-constexpr int kStationKeyCount = 14;
+constexpr int kStationKeyCount = 15;
 constexpr int kStationGridColumns = 11;
 inline constexpr const char* kStationIniSection = "StationStats";
 // Stations whose frames average fewer bytes are drawn only as somebody's peer.

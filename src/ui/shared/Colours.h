@@ -35,6 +35,7 @@ inline constexpr RGBColour kRed{255, 0, 0};
 inline constexpr RGBColour kWhite{255, 255, 255};
 inline constexpr RGBColour kGrey{128, 128, 128};
 inline constexpr RGBColour kWine{128, 0, 64};
+inline constexpr RGBColour kOrange{255, 128, 0};
 }  // namespace colours
 
 // The DLC error page and the peer maps name the same colours.

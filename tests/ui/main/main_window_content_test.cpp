@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "import/TraceImport.h"
+#include "model/Naming.h"
 #include "ui/main/MainWindowContent.h"
 
 namespace quenlix {
@@ -132,15 +133,15 @@ TEST(MainWindow, HelpPagesAreBundledForEveryContext)
     }
 }
 
-TEST(MainWindow, NetworkWindowsNeedIpOrIpxFrames)
+TEST(MainWindow, NetworkWindowsNeedIpIpv6OrIpxFrames)
 {
     AnalysisState state;
-    EXPECT_FALSE(TraceHasIpOrIpx(state));
-    state.ProtocolStats[kFamilyIPX].Frames = 1;  // IPX
-    EXPECT_TRUE(TraceHasIpOrIpx(state));
-    state.ProtocolStats[kFamilyIPX].Frames = 0;
-    state.ProtocolStats[kFamilyIP].Frames = 3;  // IP
-    EXPECT_TRUE(TraceHasIpOrIpx(state));
+    EXPECT_FALSE(TraceHasNetworkPackets(state));
+    for (ProtocolFamily family : {kFamilyIP, kFamilyIPv6, kFamilyIPX}) {
+        AnalysisState one;
+        one.ProtocolStats[family].Frames = 1;
+        EXPECT_TRUE(TraceHasNetworkPackets(one)) << FamilyName(family);
+    }
 }
 
 TEST(MainWindow, ToolbarPictures)

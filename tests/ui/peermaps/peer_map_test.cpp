@@ -415,7 +415,8 @@ TEST_F(PeerWindows, StationMapViewsAndGrid)
     EXPECT_EQ(errors.Links.front().Colours, std::vector<RGBColour>{peercolours::kAqua});
 
     stations.SetMode(2);
-    EXPECT_EQ(stations.Keys().Boxes[13].Caption, "Other");
+    EXPECT_EQ(stations.Keys().Boxes[4].Caption, "IPv6");
+    EXPECT_EQ(stations.Keys().Boxes[14].Caption, "Other");
     stations.ClickKey(4, false);  // IP
     EXPECT_TRUE(stations.MapInput().Links.empty());
 
