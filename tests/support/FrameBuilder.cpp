@@ -325,7 +325,7 @@ Bytes IcmpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& d
     return Padded(EthernetII(dstMac, srcMac, 0x0800, Ipv4(src, dst, 1, IcmpEcho(type, 0x1234, sequence, Bytes(32, 0x61)), ip)));
 }
 
-Bytes DnsQuery(uint16_t id, const std::string& name)
+Bytes DnsQuery(uint16_t id, const std::string& name, uint16_t type)
 {
     Bytes b;
     AppendWord(b, id);
@@ -335,7 +335,7 @@ Bytes DnsQuery(uint16_t id, const std::string& name)
     AppendWord(b, 0);
     AppendWord(b, 0);
     AppendName(b, name);
-    AppendWord(b, 1);
+    AppendWord(b, type);
     AppendWord(b, 1);
     return b;
 }

@@ -105,7 +105,7 @@ Bytes Icmpv6EchoFrame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, cons
                       uint16_t sequence, const Ipv6Options& ip = {});
 
 // ---- DNS and NetBIOS ----
-Bytes DnsQuery(uint16_t id, const std::string& name);
+Bytes DnsQuery(uint16_t id, const std::string& name, uint16_t type = 1);  // type 1: A, 28: AAAA
 Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip& address);
 Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip6& address);  // an AAAA record
 Bytes NetBiosNameRegistration(const std::string& name, const Ip& address);  // UDP 137 payload
