@@ -149,6 +149,17 @@ Bytes TokenRingLlc(const Mac& dst, const Mac& src, const Bytes& routing, uint8_t
     return TokenRing(0x40, dst, src, routing, Concat(llc, payload));
 }
 
+Bytes Tagged(const Bytes& frame, const std::vector<VlanTag>& tags)
+{
+    Bytes out(frame.begin(), frame.begin() + 12);
+    for (const VlanTag& tag : tags) {
+        AppendWord(out, tag.Type);
+        AppendWord(out, tag.Control);
+    }
+    out.insert(out.end(), frame.begin() + 12, frame.end());
+    return out;
+}
+
 Bytes Ipv4(const Ip& src, const Ip& dst, uint8_t protocol, const Bytes& payload, const IpOptions& options)
 {
     Bytes h(20, 0);
