@@ -11,6 +11,9 @@ namespace tb = quenlix::testing;
 namespace {
 
 constexpr uint16_t kTcpMss = 1460;
+constexpr uint16_t kTcp6Mss = 1440;  // the 1500-byte Ethernet payload less IPv6's 40-byte header and TCP's 20
+constexpr uint16_t kDnsTypeA = 1;
+constexpr uint16_t kDnsTypeAaaa = 28;
 constexpr uint64_t kMicrosPerSecond = 1'000'000;
 constexpr uint16_t kNcpSocket = 0x0451;
 constexpr uint16_t kSapSocket = 0x0452;
@@ -95,6 +98,20 @@ uint32_t NetworkNumber(const std::array<uint8_t, 4>& bytes)
     return static_cast<uint32_t>(bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3]);
 }
 
+// A host's IPv6 address: the site's own prefix fd00:99:1::/64, ending in the last
+// two bytes of the host's IPv4 address, so that both numberings tell hosts apart alike.
+Ip6Address Ip6For(const IpAddress& ip)
+{
+    return tb::Ip6Of({0xFD00, 0x0099, 0x0001, 0, 0, 0, 0, static_cast<uint16_t>(ip[2] << 8 | ip[3])});
+}
+
+tb::Ipv6Options HopLimit(uint8_t hops)
+{
+    tb::Ipv6Options options;
+    options.HopLimit = hops;
+    return options;
+}
+
 }  // namespace
 
 TrafficGenerator::TrafficGenerator(const TrafficProfile& profile)
@@ -164,6 +181,7 @@ void TrafficGenerator::BuildHosts()
         const size_t h = addHost(name);
         hosts_[h].HasIp = true;
         hosts_[h].Ip = {10, 1, 0, static_cast<uint8_t>(10 + i % 240)};
+        hosts_[h].Ip6 = Ip6For(hosts_[h].Ip);
         hosts_[h].DnsName = Lower(name) + ".office.lan";
         ipServers_.push_back(h);
     }
@@ -171,6 +189,7 @@ void TrafficGenerator::BuildHosts()
         const size_t h = addHost("PC" + ThreeDigits(static_cast<size_t>(i + 1)));
         hosts_[h].HasIp = true;
         hosts_[h].Ip = {10, 1, static_cast<uint8_t>(1 + i / 250), static_cast<uint8_t>(1 + i % 250)};
+        hosts_[h].Ip6 = Ip6For(hosts_[h].Ip);
         hosts_[h].DnsName = Lower(hosts_[h].Name) + ".office.lan";
         ipClients_.push_back(h);
     }
@@ -205,6 +224,31 @@ const Host& TrafficGenerator::PickNetWareServer()
 void TrafficGenerator::Emit(uint64_t time, std::vector<uint8_t> bytes, bool badFcs)
 {
     pending_.push({time, order_++, GeneratedFrame{time, tb::Padded(std::move(bytes)), badFcs}});
+}
+
+std::vector<uint8_t> TrafficGenerator::TcpFrameBetween(const Host& from, const Host& to, const tb::TcpSegment& segment,
+                                                       uint8_t hops)
+{
+    if (profile_.Ipv6) return tb::Tcp6Frame(to.Mac, from.Mac, from.Ip6, to.Ip6, segment, HopLimit(hops));
+    return tb::TcpFrame(to.Mac, from.Mac, from.Ip, to.Ip, segment, {hops, nextIpIdent_++});
+}
+
+std::vector<uint8_t> TrafficGenerator::UdpFrameBetween(const Host& from, const Host& to, uint16_t srcPort, uint16_t dstPort,
+                                                       const std::vector<uint8_t>& payload, uint8_t hops)
+{
+    if (profile_.Ipv6) return tb::Udp6Frame(to.Mac, from.Mac, from.Ip6, to.Ip6, srcPort, dstPort, payload, HopLimit(hops));
+    return tb::UdpFrame(to.Mac, from.Mac, from.Ip, to.Ip, srcPort, dstPort, payload, {hops, nextIpIdent_++});
+}
+
+std::vector<uint8_t> TrafficGenerator::EchoFrameBetween(const Host& from, const Host& to, bool reply, uint16_t identifier,
+                                                        uint16_t sequence, const std::vector<uint8_t>& data, uint8_t hops)
+{
+    if (profile_.Ipv6) {
+        const tb::Bytes echo = tb::Icmpv6Echo(from.Ip6, to.Ip6, reply ? 129 : 128, identifier, sequence, data);
+        return tb::EthernetII(to.Mac, from.Mac, 0x86DD, tb::Ipv6(from.Ip6, to.Ip6, 58, echo, HopLimit(hops)));
+    }
+    const tb::Bytes echo = tb::IcmpEcho(reply ? 0 : 8, identifier, sequence, data);
+    return tb::EthernetII(to.Mac, from.Mac, 0x0800, tb::Ipv4(from.Ip, to.Ip, 1, echo, {hops, nextIpIdent_++}));
 }
 
 bool TrafficGenerator::Next(GeneratedFrame& frame)
@@ -282,6 +326,7 @@ void TrafficGenerator::TcpSession(uint64_t time, const Host& client, const Host&
     uint32_t clientSeq = Random();
     uint32_t serverSeq = Random();
     const uint32_t halfRtt = RandomBetween(150, 800);
+    const uint16_t maxSegment = profile_.Ipv6 ? kTcp6Mss : kTcpMss;
 
     auto send = [&](uint64_t at, bool fromClient, uint8_t flags, const tb::Bytes& payload, uint16_t mss = 0) {
         const Host& from = fromClient ? client : server;
@@ -295,17 +340,16 @@ void TrafficGenerator::TcpSession(uint64_t time, const Host& client, const Host&
         segment.Window = 8760;
         segment.Mss = mss;
         segment.Payload = payload;
-        tb::Bytes frame = tb::TcpFrame(to.Mac, from.Mac, from.Ip, to.Ip, segment,
-                                       {static_cast<uint8_t>(fromClient ? 128 : 64), nextIpIdent_++});
+        tb::Bytes frame = TcpFrameBetween(from, to, segment, fromClient ? 128 : 64);
         // Now and then a data segment is sent again after a retransmission timeout.
         if (!payload.empty() && Chance(profile_.RetransmitChance)) Emit(at + RandomBetween(200'000, 600'000), frame);
         Emit(at, std::move(frame));
     };
 
-    send(time, true, kTcpSyn, {}, kTcpMss);
+    send(time, true, kTcpSyn, {}, maxSegment);
     ++clientSeq;
     time += halfRtt;
-    send(time, false, kTcpSyn | kTcpAck, {}, kTcpMss);
+    send(time, false, kTcpSyn | kTcpAck, {}, maxSegment);
     ++serverSeq;
     time += halfRtt;
     send(time, true, kTcpAck, {});
@@ -331,7 +375,7 @@ void TrafficGenerator::TcpSession(uint64_t time, const Host& client, const Host&
         size_t sent = 0;
         int unacknowledged = 0;
         while (sent < response.size()) {
-            const size_t size = std::min<size_t>(kTcpMss, response.size() - sent);
+            const size_t size = std::min<size_t>(maxSegment, response.size() - sent);
             const bool last = sent + size == response.size();
             const tb::Bytes segment(response.begin() + static_cast<long>(sent), response.begin() + static_cast<long>(sent + size));
             send(time, false, static_cast<uint8_t>(kTcpAck | (last ? kTcpPush : 0)), segment);
@@ -361,10 +405,12 @@ void TrafficGenerator::DnsLookup(uint64_t time, const Host& client, const Host& 
     const Host& dnsServer = hosts_[ipServers_[0]];
     const auto id = static_cast<uint16_t>(Random());
     const auto port = static_cast<uint16_t>(RandomBetween(1025, 4999));
-    Emit(time, tb::UdpFrame(dnsServer.Mac, client.Mac, client.Ip, dnsServer.Ip, port, 53,
-                            tb::DnsQuery(id, target.DnsName), {128, nextIpIdent_++}));
-    Emit(time + RandomBetween(400, 3'000), tb::UdpFrame(client.Mac, dnsServer.Mac, dnsServer.Ip, client.Ip, 53, port,
-                                                       tb::DnsAnswer(id, target.DnsName, target.Ip), {64, nextIpIdent_++}));
+    // A host that speaks IPv6 asks for its target's IPv6 address.
+    const tb::Bytes query = tb::DnsQuery(id, target.DnsName, profile_.Ipv6 ? kDnsTypeAaaa : kDnsTypeA);
+    const tb::Bytes answer =
+        profile_.Ipv6 ? tb::DnsAnswer(id, target.DnsName, target.Ip6) : tb::DnsAnswer(id, target.DnsName, target.Ip);
+    Emit(time, UdpFrameBetween(client, dnsServer, port, 53, query, 128));
+    Emit(time + RandomBetween(400, 3'000), UdpFrameBetween(dnsServer, client, 53, port, answer, 64));
 }
 
 void TrafficGenerator::Ping(uint64_t time, const Host& client, const Host& target)
@@ -372,11 +418,8 @@ void TrafficGenerator::Ping(uint64_t time, const Host& client, const Host& targe
     const tb::Bytes data(kFiller.begin(), kFiller.begin() + 32);
     const auto identifier = static_cast<uint16_t>(0x0200 + RandomBelow(16));
     for (uint16_t sequence = 1; sequence <= 4; ++sequence) {
-        Emit(time, tb::EthernetII(target.Mac, client.Mac, 0x0800,
-                                  tb::Ipv4(client.Ip, target.Ip, 1, tb::IcmpEcho(8, identifier, sequence, data), {128, nextIpIdent_++})));
-        Emit(time + RandomBetween(300, 900),
-             tb::EthernetII(client.Mac, target.Mac, 0x0800,
-                            tb::Ipv4(target.Ip, client.Ip, 1, tb::IcmpEcho(0, identifier, sequence, data), {64, nextIpIdent_++})));
+        Emit(time, EchoFrameBetween(client, target, false, identifier, sequence, data, 128));
+        Emit(time + RandomBetween(300, 900), EchoFrameBetween(target, client, true, identifier, sequence, data, 64));
         time += kMicrosPerSecond;
     }
 }
@@ -389,9 +432,8 @@ void TrafficGenerator::NtpQuery(uint64_t time, const Host& client, const Host& s
     reply[0] = 0x1C;  // server mode
     reply[1] = 2;     // stratum
     for (size_t i = 16; i < reply.size(); ++i) reply[i] = static_cast<uint8_t>(Random());
-    Emit(time, tb::UdpFrame(server.Mac, client.Mac, client.Ip, server.Ip, 123, 123, request, {128, nextIpIdent_++}));
-    Emit(time + RandomBetween(300, 1'500),
-         tb::UdpFrame(client.Mac, server.Mac, server.Ip, client.Ip, 123, 123, reply, {64, nextIpIdent_++}));
+    Emit(time, UdpFrameBetween(client, server, 123, 123, request, 128));
+    Emit(time + RandomBetween(300, 1'500), UdpFrameBetween(server, client, 123, 123, reply, 64));
 }
 
 void TrafficGenerator::ArpExchange(uint64_t time, const Host& asker, const Host& target)

@@ -4,7 +4,8 @@
 // NTP, NetBIOS name registrations (UDP 137 and NetBIOS over LLC), ARP, IPX with
 // NCP requests and replies, SAP broadcasts and a few damaged frames. Every IP,
 // ICMP, TCP and UDP checksum is right. The output depends only on the profile
-// and its seed, so the same profile always gives the same bytes.
+// and its seed, so the same profile always gives the same bytes. An IPv6 profile
+// carries the TCP sessions, DNS look-ups, pings and NTP over IPv6 instead.
 
 #include <cstdint>
 #include <queue>
@@ -17,6 +18,7 @@ namespace quenlix::traffic {
 
 using MacAddress = quenlix::testing::Mac;
 using IpAddress = quenlix::testing::Ip;
+using Ip6Address = quenlix::testing::Ip6;
 
 // One frame as an Ethernet card stores it: from the destination address, without FCS.
 struct GeneratedFrame {
@@ -39,12 +41,17 @@ struct TrafficProfile {
     double SapIntervalSeconds = 60.0;
     bool DamagedFrames = true;  // a few bad-FCS frames, a runt and a collision fragment
     double RetransmitChance = 0.01;  // chance that a TCP data segment is sent twice
+    // The same traffic over IPv6: TCP sessions, DNS look-ups (AAAA answers), pings
+    // (ICMPv6 echo) and NTP between the hosts' IPv6 addresses. NetBIOS name
+    // registrations, ARP, IPX, LLC and the damaged frames stay as they are.
+    bool Ipv6 = false;
 };
 
 struct Host {
     MacAddress Mac{};
     bool HasIp = false;
     IpAddress Ip{};
+    Ip6Address Ip6{};              // fd00:99:1:: and the IPv4 address's last two bytes
     bool HasIpx = false;
     uint32_t IpxNetwork = 0;
     uint8_t IpxEncapsulation = 0;  // 0 Ethernet II, 1 802.2 LLC, 2 Novell raw
@@ -86,6 +93,15 @@ private:
 
     void BuildHosts();
     void Emit(uint64_t time, std::vector<uint8_t> bytes, bool badFcs = false);
+    // Frames between two IP hosts over IPv4 or, in an IPv6 profile, IPv6; hops is
+    // the TTL or hop limit the sender starts with.
+    std::vector<uint8_t> TcpFrameBetween(const Host& from, const Host& to, const quenlix::testing::TcpSegment& segment,
+                                         uint8_t hops);
+    std::vector<uint8_t> UdpFrameBetween(const Host& from, const Host& to, uint16_t srcPort, uint16_t dstPort,
+                                         const std::vector<uint8_t>& payload, uint8_t hops);
+    // An echo request (or, when reply, its reply) of ICMP or ICMPv6.
+    std::vector<uint8_t> EchoFrameBetween(const Host& from, const Host& to, bool reply, uint16_t identifier,
+                                          uint16_t sequence, const std::vector<uint8_t>& data, uint8_t hops);
     void StartConversation(uint64_t time);
 
     // Conversations; each schedules all of its frames from the given start time.

@@ -5,10 +5,10 @@
 // megabytes per second and the peak memory of the read. The files are deleted
 // afterwards.
 //
-// usage: quenlix-bench [--frames N] [--keep] [FOLDER]
+// usage: quenlix-bench [--frames N] [--ipv6] [--keep] [FOLDER]
 //        quenlix-bench --read FILE
-//        quenlix-bench --peer-hosts N [--frames N]
-//        quenlix-bench --flood-hosts N
+//        quenlix-bench --peer-hosts N [--frames N] [--ipv6]
+//        quenlix-bench --flood-hosts N [--ipv6]
 //        quenlix-bench --toolbox
 //   FOLDER defaults to a new folder under the system's temporary folder.
 //   --keep leaves the three files in FOLDER; --read only reads an existing
@@ -17,7 +17,9 @@
 //   table, the peer maps and the toolbox on it; --toolbox only times the toolbox
 //   on a conversation of a million frames; --flood-hosts writes a pcap trace of
 //   N minimum-size frames, each from a new station and IP host (a flood or a
-//   scan), and reads it: the memory that every new host costs.
+//   scan), and reads it: the memory that every new host costs. --ipv6 makes the
+//   same traffic over IPv6 (TCP, DNS, pings and NTP; the flood from new IPv6
+//   hosts), to compare speed and memory per node with IPv4's.
 //
 // Targets: at least 2 million frames per second on the plain file, the pcap file
 // read at least as fast, and a read's peak memory no more than twice the file's
@@ -66,6 +68,7 @@ struct BenchOptions {
     int PeerHosts = 0;  // --peer-hosts N: a trace of N network clients for the peer maps only
     int FloodHosts = 0;  // --flood-hosts N: a trace of N frames from N new hosts, read only
     bool ToolboxOnly = false;
+    bool Ipv6 = false;  // --ipv6: the generated traces carry their IP traffic over IPv6
 };
 
 bool ParseOptions(int argc, char** argv, BenchOptions& options)
@@ -83,6 +86,8 @@ bool ParseOptions(int argc, char** argv, BenchOptions& options)
         } else if (arg == "--flood-hosts" && i + 1 < argc) {
             options.FloodHosts = std::atoi(argv[++i]);
             if (options.FloodHosts <= 0) return false;
+        } else if (arg == "--ipv6") {
+            options.Ipv6 = true;
         } else if (arg == "--toolbox") {
             options.ToolboxOnly = true;
         } else if (arg == "--keep") {
@@ -96,7 +101,7 @@ bool ParseOptions(int argc, char** argv, BenchOptions& options)
     return true;
 }
 
-quenlix::traffic::TrafficProfile BenchProfile(uint64_t frames)
+quenlix::traffic::TrafficProfile BenchProfile(uint64_t frames, bool ipv6)
 {
     quenlix::traffic::TrafficProfile profile;
     profile.Seed = 20250101;
@@ -112,6 +117,7 @@ quenlix::traffic::TrafficProfile BenchProfile(uint64_t frames)
     profile.SapIntervalSeconds = 60.0;
     profile.DamagedFrames = true;
     profile.RetransmitChance = 0.002;
+    profile.Ipv6 = ipv6;
     return profile;
 }
 
@@ -179,7 +185,7 @@ WriteResult WriteTraces(const BenchOptions& options, const fs::path& plain, cons
     quenlix::testing::SnifferWriter compressedWriter(compressed.string(), fileOptions);
 
     const auto start = Clock::now();
-    quenlix::traffic::TrafficGenerator generator(BenchProfile(options.Frames));
+    quenlix::traffic::TrafficGenerator generator(BenchProfile(options.Frames, options.Ipv6));
     quenlix::traffic::GeneratedFrame frame;
     quenlix::testing::SnifferFrame record;
     WriteResult result;
@@ -393,7 +399,7 @@ bool BenchRead(const char* label, const fs::path& path)
 bool BenchManyHosts(const BenchOptions& options)
 {
     const fs::path path = fs::temp_directory_path() / ("quenlix-bench-hosts-" + std::to_string(getpid()) + ".enc");
-    quenlix::traffic::TrafficProfile profile = BenchProfile(options.Frames);
+    quenlix::traffic::TrafficProfile profile = BenchProfile(options.Frames, options.Ipv6);
     profile.IpClients = options.PeerHosts;
     profile.IpxClients = 0;
     profile.LlcOnlyStations = 0;
@@ -421,9 +427,10 @@ bool BenchManyHosts(const BenchOptions& options)
 }
 
 // Minimum-size UDP frames, each from a host never seen before (its own station
-// address and IP address) to one server: every frame adds a station, a network
-// node and their conversation records, the worst case of the memory a read takes.
-bool BenchFloodHosts(int hosts)
+// address and IP address, IPv4 or IPv6) to one server: every frame adds a station,
+// a network node and their conversation records, the worst case of the memory a
+// read takes.
+bool BenchFloodHosts(int hosts, bool ipv6)
 {
     using namespace quenlix::testing;
     const fs::path path = fs::temp_directory_path() / ("quenlix-bench-flood-" + std::to_string(getpid()) + ".pcap");
@@ -432,6 +439,7 @@ bool BenchFloodHosts(int hosts)
         PcapPacket packet;
         const Mac serverMac = MacOf(1);
         const Ip server{10, 0, 0, 1};
+        const Ip6 server6 = Ip6Of({0xFD00, 0x0099, 0x0002, 0, 0, 0, 0, 1});
         for (int i = 0; i < hosts; ++i) {
             const uint32_t host = static_cast<uint32_t>(i) + 2;
             const Mac mac{0x02, 0x00, static_cast<uint8_t>(host >> 24), static_cast<uint8_t>(host >> 16),
@@ -439,7 +447,9 @@ bool BenchFloodHosts(int hosts)
             const Ip ip{static_cast<uint8_t>(11 + (host >> 24)), static_cast<uint8_t>(host >> 16),
                         static_cast<uint8_t>(host >> 8), static_cast<uint8_t>(host)};
             packet.Stamp = kPcapStartMicros + static_cast<uint64_t>(i) * 10;
-            packet.Bytes = Padded(UdpFrame(serverMac, mac, ip, server, 40000, 53, Bytes(4, 0)));
+            const Ip6 ip6 = Ip6Of({0xFD00, 0x0099, 0x0002, 0, 0, 0, static_cast<uint16_t>(host >> 16), static_cast<uint16_t>(host)});
+            packet.Bytes = ipv6 ? Udp6Frame(serverMac, mac, ip6, server6, 40000, 53, Bytes(4, 0))
+                                : Padded(UdpFrame(serverMac, mac, ip, server, 40000, 53, Bytes(4, 0)));
             writer.AddPacket(packet);
         }
         writer.Finish();
@@ -457,12 +467,12 @@ int main(int argc, char** argv)
 {
     BenchOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: quenlix-bench [--frames N] [--keep] [FOLDER]\n       quenlix-bench --read FILE\n       quenlix-bench --peer-hosts N [--frames N]\n       quenlix-bench --flood-hosts N\n       quenlix-bench --toolbox\n");
+        std::fprintf(stderr, "usage: quenlix-bench [--frames N] [--ipv6] [--keep] [FOLDER]\n       quenlix-bench --read FILE\n       quenlix-bench --peer-hosts N [--frames N] [--ipv6]\n       quenlix-bench --flood-hosts N [--ipv6]\n       quenlix-bench --toolbox\n");
         return 2;
     }
     if (!options.ReadOnly.empty()) return BenchRead("read", options.ReadOnly) ? 0 : 1;
     if (options.PeerHosts > 0) return BenchManyHosts(options) ? 0 : 1;
-    if (options.FloodHosts > 0) return BenchFloodHosts(options.FloodHosts) ? 0 : 1;
+    if (options.FloodHosts > 0) return BenchFloodHosts(options.FloodHosts, options.Ipv6) ? 0 : 1;
     if (options.ToolboxOnly) {
         BenchHugeConversation(500000);
         return 0;

@@ -3,7 +3,9 @@
 // written by the test writers, each in the input layout of its target. The
 // per-reader targets get small traces (a few short frames) and the captures of
 // their format cut to kMaxReaderSeedBytes; the builders target the frame runs of
-// the analyse-frames target.
+// the analyse-frames target. Frames built for the purpose add VLAN tags and IPv6
+// (extension headers, fragments, jumbograms, frames cut short) to the frame,
+// read-trace and Sniffer reader seeds.
 //
 //   quenlix-fuzz-seeds OUT [CAPTURES]
 
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameBuilder.h"
 #include "FrameCapture.h"
 #include "FuzzHarness.h"
 #include "ObserverWriter.h"
@@ -116,6 +119,98 @@ void SaveFrameRuns(const fs::path& folder, const std::string& stem, const std::v
     }
 }
 
+// ---- VLAN tags and IPv6 ----------------------------------------------------------------
+
+const Mac kClientMac = MacOf(0x101), kServerMac = MacOf(0x102);
+const Ip kClient = IpOf(10, 99, 0, 1), kServer = IpOf(10, 99, 0, 2);
+const Ip6 kClient6 = Ip6Of({0xFD00, 0x99, 1, 0, 0, 0, 0, 1}), kServer6 = Ip6Of({0xFD00, 0x99, 1, 0, 0, 0, 0, 2});
+
+Bytes Ipv6Ethernet(const Bytes& packet) { return Padded(EthernetII(kServerMac, kClientMac, 0x86DD, packet)); }
+
+// Padding options: the rest of an options header after its next-header and length bytes.
+Ipv6Extension PaddedOptions(uint8_t type) { return {type, {0x01, 0x04, 0, 0, 0, 0}}; }
+
+// A single tag, an 802.1ad stack, tags over IPv6, and tags that fill a minimum-size frame.
+std::vector<Bytes> VlanFrames()
+{
+    const TcpSegment syn{1025, 80, 1000, 0, 0x02, 8192, 1460, {}};
+    Bytes tagsOnly(kClientMac.begin(), kClientMac.end());
+    tagsOnly.insert(tagsOnly.end(), kServerMac.begin(), kServerMac.end());
+    for (int i = 0; tagsOnly.size() < 60; ++i) AppendWord(tagsOnly, i % 2 == 0 ? 0x8100 : 100);
+    return {
+        Tagged(TcpFrame(kServerMac, kClientMac, kClient, kServer, syn), {{0x8100, 100}}),
+        Tagged(UdpFrame(kClientMac, kServerMac, kServer, kClient, 53, 3000, DnsAnswer(1, "srv.lan", kServer)),
+               {{0x88A8, 300}, {0x8100, 100}}),
+        Tagged(Tcp6Frame(kServerMac, kClientMac, kClient6, kServer6, syn), {{0x8100, 0xE064}}),
+        Tagged(Padded(EthernetII(kServerMac, kClientMac, 0x0806, Bytes(28, 0))), {{0x88A8, 7}, {0x8100, 8}, {0x8100, 9}}),
+        tagsOnly,
+    };
+}
+
+// TCP, UDP and ICMPv6 over IPv6, bare and behind extension headers.
+std::vector<Bytes> Ipv6Frames()
+{
+    const TcpSegment syn{1025, 80, 1000, 0, 0x02, 8192, 1440, {}};
+    const TcpSegment data{1025, 80, 1001, 5000, 0x18, 8192, 0, Bytes(600, 0x41)};
+    const Bytes udp = Udp(kClient6, kServer6, 3000, 53, DnsQuery(2, "srv.lan", 28));
+    Ipv6Options chain;
+    chain.Extensions = {PaddedOptions(0), PaddedOptions(60)};
+    Ipv6Options routing;
+    routing.Extensions = {{43, Bytes(22, 0)}};
+    // A jumbogram: payload length 0, its length in the hop-by-hop jumbo option.
+    Ipv6Options jumbo;
+    jumbo.PayloadLength = 0;
+    jumbo.Extensions = {{0, {0xC2, 0x04, 0, 0, 0, static_cast<uint8_t>(8 + udp.size())}}};
+    Ipv6Options first, second;
+    first.Extensions = {Ipv6Fragment(0, true, 0x5151)};
+    second.Extensions = {Ipv6Fragment(1, false, 0x5151)};
+    return {
+        Tcp6Frame(kServerMac, kClientMac, kClient6, kServer6, syn),
+        Tcp6Frame(kServerMac, kClientMac, kClient6, kServer6, data),
+        Udp6Frame(kServerMac, kClientMac, kClient6, kServer6, 3000, 53, DnsQuery(2, "srv.lan", 28)),
+        Udp6Frame(kClientMac, kServerMac, kServer6, kClient6, 53, 3000, DnsAnswer(2, "srv.lan", kClient6)),
+        Icmpv6EchoFrame(kServerMac, kClientMac, kClient6, kServer6, 128, 1),
+        Icmpv6EchoFrame(kClientMac, kServerMac, kServer6, kClient6, 129, 1),
+        Ipv6Ethernet(Ipv6(kClient6, kServer6, 17, Bytes(udp.begin(), udp.begin() + 8), first)),
+        Ipv6Ethernet(Ipv6(kClient6, kServer6, 17, Bytes(udp.begin() + 8, udp.end()), second)),
+        Ipv6Ethernet(Ipv6(kClient6, kServer6, 17, udp, chain)),
+        Cut(Ipv6Ethernet(Ipv6(kClient6, kServer6, 6, Tcp(kClient6, kServer6, data), routing)), 14 + 40 + 12),
+        Ipv6Ethernet(Ipv6(kClient6, kServer6, 17, udp, jumbo)),
+    };
+}
+
+// IPv6 in SNAP on Token Ring, whole and cut short in its IPv6 and TCP headers.
+std::vector<Bytes> TokenRingIpv6Frames()
+{
+    const TcpSegment data{1025, 80, 1001, 5000, 0x18, 8192, 0, Bytes(200, 0x42)};
+    const Bytes snap = Concat({0x00, 0x00, 0x00, 0x86, 0xDD}, Ipv6(kClient6, kServer6, 6, Tcp(kClient6, kServer6, data)));
+    const Bytes routed = TokenRingLlc(kServerMac, kClientMac, {0x02, 0x30}, 0xAA, snap);
+    const Bytes plain = TokenRingLlc(kServerMac, kClientMac, {}, 0xAA, snap);
+    return {plain, routed, Cut(plain, 14 + 8 + 20), Cut(routed, 16 + 8 + 40 + 10)};
+}
+
+Bytes FrameInput(TopologyCode topology, const std::vector<Bytes>& frames)
+{
+    Bytes input{static_cast<uint8_t>(CodeIndex(topology))};
+    for (const Bytes& frame : frames) fuzz::AppendFrame(input, frame, fuzz::kFlagMilliseconds, 0, 1);
+    return input;
+}
+
+// Frame inputs of tagged and IPv6 frames, and a Sniffer trace of them for the readers.
+void SaveVlanAndIpv6Seeds(const fs::path& out, TempDir& dir)
+{
+    const std::vector<Bytes> vlan = VlanFrames(), ipv6 = Ipv6Frames();
+    Save(out / "analyze_frames", "vlan.bin", FrameInput(kTopologyEthernet, vlan));
+    Save(out / "analyze_frames", "ipv6.bin", FrameInput(kTopologyEthernet, ipv6));
+    Save(out / "analyze_frames", "ipv6-ring.bin", FrameInput(kTopologyTokenRing, TokenRingIpv6Frames()));
+    std::vector<Frame> frames;
+    for (const std::vector<Bytes>* list : {&vlan, &ipv6})
+        for (const Bytes& bytes : *list) frames.push_back({bytes, frames.size() * 1000.0});
+    const Bytes trace = fuzz::SnifferTrace(frames, false, false, dir);
+    Save(out / "read_trace", "vlan-ipv6.bin", fuzz::EncodeReadTraceInput(kFormatSniffer, kTopologyEthernet, false, trace));
+    Save(out / "reader_sniffer", "vlan-ipv6.bin", fuzz::EncodeReaderInput(kFormatSniffer, kTopologyEthernet, false, trace));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -171,6 +266,7 @@ int main(int argc, char** argv)
         for (uint32_t seed = 0; seed < kFramesPerTrace; ++seed) sample.push_back({SampleBytes(60 + seed * 97, seed), seed * 1000.0});
         SaveFrameRuns(analyze, "generated", sample);
     }
+    SaveVlanAndIpv6Seeds(out, dir);
 
     int count = 0;
     for (const Trace& trace : WriterTraces(sample, dir)) {

@@ -19,23 +19,7 @@ const Mac kB = MacOf(2);
 const Ip kClient = IpOf(10, 0, 0, 1);
 const Ip kServer = IpOf(10, 0, 0, 2);
 
-struct Tag {
-    uint16_t Type;  // tag protocol identifier
-    uint16_t Control;  // priority, drop eligibility and VLAN ID
-};
-using TagStack = std::vector<Tag>;
-
-// The frame with the tags inserted after its source address, outermost first.
-Bytes Tagged(const Bytes& frame, const TagStack& tags)
-{
-    Bytes out(frame.begin(), frame.begin() + 12);
-    for (const Tag& tag : tags) {
-        AppendWord(out, tag.Type);
-        AppendWord(out, tag.Control);
-    }
-    out.insert(out.end(), frame.begin() + 12, frame.end());
-    return out;
-}
+using TagStack = std::vector<VlanTag>;
 
 // One frame of each encapsulation and of the families network analysis reads.
 std::vector<Bytes> MixedFrames()

@@ -149,6 +149,17 @@ Bytes TokenRingLlc(const Mac& dst, const Mac& src, const Bytes& routing, uint8_t
     return TokenRing(0x40, dst, src, routing, Concat(llc, payload));
 }
 
+Bytes Tagged(const Bytes& frame, const std::vector<VlanTag>& tags)
+{
+    Bytes out(frame.begin(), frame.begin() + 12);
+    for (const VlanTag& tag : tags) {
+        AppendWord(out, tag.Type);
+        AppendWord(out, tag.Control);
+    }
+    out.insert(out.end(), frame.begin() + 12, frame.end());
+    return out;
+}
+
 Bytes Ipv4(const Ip& src, const Ip& dst, uint8_t protocol, const Bytes& payload, const IpOptions& options)
 {
     Bytes h(20, 0);
@@ -325,7 +336,7 @@ Bytes IcmpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& d
     return Padded(EthernetII(dstMac, srcMac, 0x0800, Ipv4(src, dst, 1, IcmpEcho(type, 0x1234, sequence, Bytes(32, 0x61)), ip)));
 }
 
-Bytes DnsQuery(uint16_t id, const std::string& name)
+Bytes DnsQuery(uint16_t id, const std::string& name, uint16_t type)
 {
     Bytes b;
     AppendWord(b, id);
@@ -335,7 +346,7 @@ Bytes DnsQuery(uint16_t id, const std::string& name)
     AppendWord(b, 0);
     AppendWord(b, 0);
     AppendName(b, name);
-    AppendWord(b, 1);
+    AppendWord(b, type);
     AppendWord(b, 1);
     return b;
 }

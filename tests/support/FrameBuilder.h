@@ -40,6 +40,14 @@ Bytes Padded(Bytes frame, std::size_t minimum = 60);
 // Token Ring: AC, FC, destination, source (routing bit set when a routing field is given), routing, then payload.
 Bytes TokenRing(uint8_t fc, const Mac& dst, const Mac& src, const Bytes& routing, const Bytes& payload);
 Bytes TokenRingLlc(const Mac& dst, const Mac& src, const Bytes& routing, uint8_t dsap, const Bytes& payload);
+// A VLAN tag: its tag protocol identifier (0x8100, 0x88A8, ...) and the priority,
+// drop eligibility and VLAN ID word.
+struct VlanTag {
+    uint16_t Type = 0x8100;
+    uint16_t Control = 0;
+};
+// The Ethernet frame with the tags inserted after its source address, outermost first.
+Bytes Tagged(const Bytes& frame, const std::vector<VlanTag>& tags);
 
 // ---- IP ----
 struct IpOptions {
@@ -105,7 +113,7 @@ Bytes Icmpv6EchoFrame(const Mac& dstMac, const Mac& srcMac, const Ip6& src, cons
                       uint16_t sequence, const Ipv6Options& ip = {});
 
 // ---- DNS and NetBIOS ----
-Bytes DnsQuery(uint16_t id, const std::string& name);
+Bytes DnsQuery(uint16_t id, const std::string& name, uint16_t type = 1);  // type 1: A, 28: AAAA
 Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip& address);
 Bytes DnsAnswer(uint16_t id, const std::string& name, const Ip6& address);  // an AAAA record
 Bytes NetBiosNameRegistration(const std::string& name, const Ip& address);  // UDP 137 payload
