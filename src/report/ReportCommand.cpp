@@ -266,7 +266,7 @@ constexpr ReportOption kReportOptions[] = {
      "client/server and network tables: IPX nodes by manufacturer;\n"
      "station table: stations by manufacturer",
      [](GivenOption& g) { return TurnOn(g.Parsed.Options.IpxOui); }, kRunReport},
-    {"--network", "", "", "add the network statistics table (every IP and IPX sender)",
+    {"--network", "", "", "add the network statistics table (every IP, IPv6 and IPX sender)",
      [](GivenOption& g) { return TurnOn(g.Parsed.Options.Network); }, kRunReport},
     {"--stations", "", "", "add the station statistics table (every MAC sender)",
      [](GivenOption& g) { return TurnOn(g.Parsed.Options.Stations); }, kRunReport},
