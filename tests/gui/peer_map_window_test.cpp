@@ -4,6 +4,7 @@
 // Stations through the dialog, and the pop-up of a label. With QUENLIX_GUI_SHOTS
 // set to a folder, the tests also save pictures of the windows there.
 
+#include <algorithm>
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -71,6 +72,7 @@ private slots:
         scratch_.reset();
     }
     void NetworkWindowOnTheOfficeCapture();
+    void NetworkWindowShowsIpv6Senders();
     void StationAndNetworkWindowsOnTheZooCapture();
     void StationWindowOnATokenRing();
     void BothWindowsPrintToAPdf();
@@ -172,6 +174,25 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
     QVERIFY(IsViewStale(program_->State(), kViewNetwork));
     Open("NetworkBtn", form);
     QCOMPARE(form.Content().ViewableRowCount(), 11);
+}
+
+// The dual-stack capture: the map opens on its IP senders, and the IPv6 choice
+// maps the IPv6 senders with IP's keys and ICMPv6 in ICMP's place.
+void PeerMapWindowTest::NetworkWindowShowsIpv6Senders()
+{
+    if (!QFile::exists(CapturePath("office-d.pcap"))) QSKIP("the real captures (../shared/captures) are absent");
+    OpenTrace(*program_, CapturePath("office-d.pcap"));
+    TPeerMapForm& form = Open("NetworkBtn", program_->NetworkStatisticsForm());
+    QCOMPARE(form.Content().Mode(), static_cast<int>(NetMapMode::IP));
+    form.ModeRadioGroupClick(static_cast<int>(NetMapMode::IPv6));
+    QCOMPARE(form.KeyBox(3)->text(), QString("ICMPv6"));
+    QVERIFY(!form.KeyBox(9)->isVisible());
+    form.PaintBox()->repaint();
+    std::vector<std::string> labels;
+    for (const PeerMapLabel& label : form.Content().LastMap().Labels) labels.push_back(label.Text);
+    QVERIFY(std::find(labels.begin(), labels.end(), "fd00:99:1::10") != labels.end());
+    QVERIFY(std::find(labels.begin(), labels.end(), "10.99.2.10") == labels.end());
+    SaveShot(form, "network-office-ipv6.png");
 }
 
 void PeerMapWindowTest::StationAndNetworkWindowsOnTheZooCapture()
