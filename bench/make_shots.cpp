@@ -62,8 +62,7 @@ int main(int argc, char** argv)
         trace = (out + "/problems.enc").toStdString();
         testing::WriteSnifferFile(trace, {}, testing::ProblemConversationFrames());
     }
-    program.State().Read.TraceFileName = trace;
-    program.MainForm().ProcessFile();
+    program.MainForm().ProcessFile(trace);
     TFathomToolboxForm& toolbox = program.FathomToolboxForm();
     for (int i = 3; i + 3 < argc; i += 4) {
         const QString name = argv[i + 3];
