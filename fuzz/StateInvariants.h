@@ -191,8 +191,7 @@ inline void CheckNetworkNodes(const AnalysisState& s, ObjectCounts& seen, Findin
     int64_t senders = 0;
     for (const auto& [address, node] : s.NetworkNodes) {
         if (!(address == node.Address)) f.Fail("a network node is filed under another address");
-        const int length = node.Kind == kNetworkIP ? 4 : node.Kind == kNetworkIPv6 ? 16 : 10;
-        if (node.Address.Length != length) f.Fail("a network node of kind ", static_cast<int>(node.Kind), " has a ", static_cast<int>(node.Address.Length), "-byte address");
+        if (node.Address.Length != NetworkAddressBytes(node.Kind)) f.Fail("a network node of kind ", static_cast<int>(node.Kind), " has a ", static_cast<int>(node.Address.Length), "-byte address");
         if (node.Station != nullptr) {
             const auto station = s.Stations.find(node.Station->Address);
             if (station == s.Stations.end() || &station->second != node.Station)

@@ -151,6 +151,14 @@ constexpr bool IsNetworkFamily(ProtocolFamily family)
 
 constexpr bool IsIPXKind(NetworkKind kind) { return kind == kNetworkIPX || kind == kNetworkNetBIOSIPX; }
 
+// The bytes of a node address of the kind: IPv4 4, IPv6 16, IPX 10 (network and
+// node). The lengths differ, so an address's length also tells its kind.
+constexpr std::size_t NetworkAddressBytes(NetworkKind kind)
+{
+    if (kind == kNetworkIP) return 4;
+    return kind == kNetworkIPv6 ? 16 : 10;
+}
+
 // The number of a code: its index in the tables it counts in.
 template <class Code>
     requires std::is_enum_v<Code>

@@ -16,9 +16,9 @@ namespace quenlix {
 namespace {
 
 
-constexpr int kIPKeyLength = 4;
-constexpr int kIPv6KeyLength = 16;
-constexpr int kIPXKeyLength = 10;
+constexpr std::size_t kIPKeyLength = NetworkAddressBytes(kNetworkIP);
+constexpr std::size_t kIPv6KeyLength = NetworkAddressBytes(kNetworkIPv6);
+constexpr std::size_t kIPXKeyLength = NetworkAddressBytes(kNetworkIPX);
 constexpr int kMarkMinimumResponses = 4;
 constexpr double kSlowResponseMs = 100.0;
 constexpr double kBusyFactor = 10.0;
