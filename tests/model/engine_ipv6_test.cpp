@@ -144,9 +144,13 @@ TEST_F(Ipv6Frames, SnapOnTokenRingIsIpv6Too)
     EngineFeeder feedRing(ring, kTopologyTokenRing);
     const Bytes snap{0xAA, 0xAA, 0x03, 0, 0, 0, 0x86, 0xDD};
     const Bytes packet = Ipv6(kClient, kServer, 17, Udp(kClient, kServer, 3000, 7000, Bytes(30, 1)));
-    feedRing.Feed(TokenRing(0x40, kB, kA, {}, Concat(snap, packet)), 0);
+    const Bytes frame = TokenRing(0x40, kB, kA, {}, Concat(snap, packet));
+    feedRing.Feed(frame, 0);
     EXPECT_EQ(ring.ProtocolStats[kFamilyIPv6].Frames, 1);
     EXPECT_EQ(ring.IPv6SenderCount, 1);
+    // Cut short inside the IPv6 header: still IPv6, its addresses as far as they were captured.
+    feedRing.Feed(Bytes(frame.begin(), frame.begin() + 40), 1000);
+    EXPECT_EQ(ring.ProtocolStats[kFamilyIPv6].Frames, 2);
 }
 
 // Each damaged packet counts as IPv6 from its best reading, and nothing is read past the frame.
