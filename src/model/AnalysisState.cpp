@@ -106,6 +106,7 @@ void ResetAnalysis(AnalysisState& s)
     s.Index.Clear();
     s.ObjectList.Clear(kObjectListCapacity);
     s.PacketList.clear();
+    s.TcpOptions.clear();
     s.PacketList.reserve(kPacketListCapacity);
 
     s.TotalFrames = 0;

@@ -357,6 +357,16 @@ constexpr std::size_t kPacketChunkBits = 8;
 constexpr std::size_t kPacketChunkBits = 15;
 #endif
 
+// The TCP options of a segment that a packet summary has no room for: the window
+// scale of a SYN and the SACK blocks of an acknowledgement. Kept only for the
+// segments that carry them, in packet order.
+struct TcpOptionRecord {
+    int32_t Packet = -1;        // index of the segment's TPacket
+    int8_t WindowShift = -1;    // the SYN's window scale (0..14); -1: none
+    uint8_t SackBlockCount = 0;
+    std::array<std::array<uint32_t, 2>, 4> SackBlocks{};  // left and right edges
+};
+
 // ---- tree nodes -----------------------------------------------------------------
 
 // Fields are ordered by size so that a node packs without holes: a flood of
@@ -603,6 +613,7 @@ struct AnalysisResults {
 
     ObjectStore ObjectList;
     ChunkedList<TPacket, kPacketChunkBits> PacketList;  // 2 MiB chunks of 64-byte summaries
+    std::vector<TcpOptionRecord> TcpOptions;             // ascending by Packet
 
     std::array<FragmentPort, 32> FragmentPorts{};
     uint16_t FragmentPortsIndex = 0;

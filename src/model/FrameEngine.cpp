@@ -88,6 +88,8 @@ struct FrameResult {
     uint8_t TTL = 0;
     uint8_t NCPFunction = 0;
     uint16_t MSS = 0;
+    // Window scale and SACK blocks, kept beside the packet summary when present.
+    TcpOptionRecord TcpOptions;
     StationNode* SrcStation = nullptr;
     StationNode* DstStation = nullptr;
 
@@ -881,7 +883,43 @@ void ApplyPortRoles(AnalysisState& s, const FrameReader& f, std::size_t t, Frame
     }
 }
 
-void DecodeTcpHeader(const FrameReader& f, std::size_t t, FrameResult& r)
+constexpr uint8_t kTcpOptionEnd = 0;
+constexpr uint8_t kTcpOptionNoOperation = 1;
+constexpr uint8_t kTcpOptionMss = 2;
+constexpr uint8_t kTcpOptionWindowScale = 3;
+constexpr uint8_t kTcpOptionSack = 5;
+constexpr int kMaxWindowShift = 14;  // a larger shift counts as 14
+
+// Reads the options between the fixed TCP header and the header's end, never
+// past the captured frame: MSS and window scale of a SYN, SACK blocks.
+void DecodeTcpOptions(const FrameReader& f, std::size_t t, std::size_t end, FrameResult& r)
+{
+    const bool syn = (r.TCPFlags & kTcpSyn) != 0;
+    std::size_t at = t + 20;
+    const std::size_t optionsEnd = std::min(t + r.TransportHeaderLen, end);
+    while (at < optionsEnd) {
+        const uint8_t kind = f.Byte(at);
+        if (kind == kTcpOptionEnd) return;
+        if (kind == kTcpOptionNoOperation) {
+            ++at;
+            continue;
+        }
+        const uint8_t length = f.Byte(at + 1);
+        if (length < 2 || at + length > optionsEnd) return;
+        if (syn && kind == kTcpOptionMss && length == 4) r.MSS = f.Word(at + 2);
+        if (syn && kind == kTcpOptionWindowScale && length == 3)
+            r.TcpOptions.WindowShift = static_cast<int8_t>(std::min<int>(f.Byte(at + 2), kMaxWindowShift));
+        if (kind == kTcpOptionSack) {
+            const std::size_t blocks = std::min<std::size_t>((length - 2u) / 8, r.TcpOptions.SackBlocks.size());
+            for (std::size_t b = 0; b < blocks; ++b)
+                r.TcpOptions.SackBlocks[b] = {f.Long(at + 2 + 8 * b), f.Long(at + 6 + 8 * b)};
+            r.TcpOptions.SackBlockCount = static_cast<uint8_t>(blocks);
+        }
+        at += length;
+    }
+}
+
+void DecodeTcpHeader(const FrameReader& f, std::size_t t, std::size_t end, FrameResult& r)
 {
     r.Seq = f.Long(t + 4);
     r.Ack = f.Long(t + 8);
@@ -890,8 +928,8 @@ void DecodeTcpHeader(const FrameReader& f, std::size_t t, FrameResult& r)
     r.TypeWord = f.Word(t + 14);
     if (r.TCPFlags & kTcpSyn) {
         if (!r.PacketFlags.Has(kPktRequest) && !r.PacketFlags.Has(kPktReply)) r.PacketFlags |= kPktRequest;
-        if (f.Byte(t + 20) == 2) r.MSS = f.Word(t + 22);
     }
+    DecodeTcpOptions(f, t, end, r);
 }
 
 void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
@@ -944,7 +982,7 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
     RememberFragmentPorts(s, r);
     if (whole) CheckTransportChecksum(f, net, t, r, kIpv4PseudoHeader);
     ApplyPortRoles(s, f, t, r, frameEnd);
-    if (r.App == kAppTCP) DecodeTcpHeader(f, t, r);
+    if (r.App == kAppTCP) DecodeTcpHeader(f, t, CapturedBytes(s), r);
 }
 
 // ---- network decoding: IPv6 ---------------------------------------------------------
@@ -1070,7 +1108,7 @@ void DecodeIpv6(AnalysisState& s, const FrameReader& f, FrameResult& r)
     if (chain.Fragment) RememberFragmentPorts(s, r);
     if (whole && !chain.Fragment) CheckTransportChecksum(f, net, t, r, kIpv6PseudoHeader);
     ApplyPortRoles(s, f, t, r, std::min<std::size_t>(s.Frame.FrameSize, kMaxFrameBytes));
-    if (r.App == kAppTCP) DecodeTcpHeader(f, t, r);
+    if (r.App == kAppTCP) DecodeTcpHeader(f, t, CapturedBytes(s), r);
 }
 
 // ---- network decoding: IPX ----------------------------------------------------------
@@ -1379,6 +1417,10 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.TTL = r.TTL;
     p.RetransDepth = 0;
     p.NextPacket = -1;
+    if (r.TcpOptions.WindowShift >= 0 || r.TcpOptions.SackBlockCount > 0) {
+        s.TcpOptions.push_back(r.TcpOptions);
+        s.TcpOptions.back().Packet = index;
+    }
 }
 
 int TcpPayload(const TPacket& e)

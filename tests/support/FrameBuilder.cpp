@@ -180,10 +180,25 @@ Bytes Ipv4(const Ip& src, const Ip& dst, uint8_t protocol, const Bytes& payload,
 namespace {
 
 template <std::size_t N>
-Bytes TcpOver(const std::array<uint8_t, N>& src, const std::array<uint8_t, N>& dst, const TcpSegment& s)
+Bytes TcpOver(const std::array<uint8_t, N>& src, const std::array<uint8_t, N>& dst, const TcpSegment& s,
+              const TcpOptionFields& more = {})
 {
-    const std::size_t headerLength = s.Mss ? 24 : 20;
-    Bytes t(headerLength, 0);
+    Bytes options;
+    if (s.Mss) {
+        options.insert(options.end(), {2, 4});
+        AppendWord(options, s.Mss);
+    }
+    if (more.WindowShift >= 0) options.insert(options.end(), {1, 3, 3, static_cast<uint8_t>(more.WindowShift)});
+    if (!more.Sack.empty()) {
+        options.insert(options.end(), {1, 1, 5, static_cast<uint8_t>(2 + 8 * more.Sack.size())});
+        for (const auto& block : more.Sack) {
+            AppendLong(options, block[0]);
+            AppendLong(options, block[1]);
+        }
+    }
+    options.resize((options.size() + 3) / 4 * 4, 0);
+    const std::size_t headerLength = 20 + options.size();
+    Bytes t(20, 0);
     PutWord(t, 0, s.SrcPort);
     PutWord(t, 2, s.DstPort);
     PutLong(t, 4, s.Seq);
@@ -191,11 +206,7 @@ Bytes TcpOver(const std::array<uint8_t, N>& src, const std::array<uint8_t, N>& d
     t[12] = static_cast<uint8_t>((headerLength / 4) << 4);
     t[13] = s.Flags;
     PutWord(t, 14, s.Window);
-    if (s.Mss) {
-        t[20] = 2;
-        t[21] = 4;
-        PutWord(t, 22, s.Mss);
-    }
+    t.insert(t.end(), options.begin(), options.end());
     t.insert(t.end(), s.Payload.begin(), s.Payload.end());
     uint16_t sum = InternetChecksum(t.data(), t.size(), PseudoHeaderSum(src, dst, 6, t.size()));
     if (s.BadChecksum) sum ^= 0x1111;
@@ -223,7 +234,10 @@ Bytes UdpOver(const std::array<uint8_t, N>& src, const std::array<uint8_t, N>& d
 
 }  // namespace
 
-Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& segment) { return TcpOver(src, dst, segment); }
+Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& segment, const TcpOptionFields& options)
+{
+    return TcpOver(src, dst, segment, options);
+}
 Bytes Tcp(const Ip6& src, const Ip6& dst, const TcpSegment& segment) { return TcpOver(src, dst, segment); }
 
 Bytes Udp(const Ip& src, const Ip& dst, uint16_t srcPort, uint16_t dstPort, const Bytes& payload, bool zeroChecksum,
@@ -319,9 +333,9 @@ Bytes IcmpEcho(uint8_t type, uint16_t id, uint16_t sequence, const Bytes& payloa
 }
 
 Bytes TcpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, const TcpSegment& segment,
-               const IpOptions& ip)
+               const IpOptions& ip, const TcpOptionFields& options)
 {
-    return Padded(EthernetII(dstMac, srcMac, 0x0800, Ipv4(src, dst, 6, Tcp(src, dst, segment), ip)));
+    return Padded(EthernetII(dstMac, srcMac, 0x0800, Ipv4(src, dst, 6, Tcp(src, dst, segment, options), ip)));
 }
 
 Bytes UdpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, uint16_t srcPort,

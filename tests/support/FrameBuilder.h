@@ -68,14 +68,19 @@ struct TcpSegment {
     Bytes Payload;
     bool BadChecksum = false;
 };
-Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& segment);
+// TCP options beyond the MSS, written after it.
+struct TcpOptionFields {
+    int WindowShift = -1;                       // 0..255: a window scale option is written
+    std::vector<std::array<uint32_t, 2>> Sack;  // SACK blocks (left, right edge)
+};
+Bytes Tcp(const Ip& src, const Ip& dst, const TcpSegment& segment, const TcpOptionFields& options = {});
 Bytes Udp(const Ip& src, const Ip& dst, uint16_t srcPort, uint16_t dstPort, const Bytes& payload,
           bool zeroChecksum = false, bool badChecksum = false);
 Bytes IcmpEcho(uint8_t type, uint16_t id, uint16_t sequence, const Bytes& payload);
 
 // Whole Ethernet II frames.
 Bytes TcpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, const TcpSegment& segment,
-               const IpOptions& ip = {});
+               const IpOptions& ip = {}, const TcpOptionFields& options = {});
 Bytes UdpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, uint16_t srcPort,
                uint16_t dstPort, const Bytes& payload, const IpOptions& ip = {});
 Bytes IcmpFrame(const Mac& dstMac, const Mac& srcMac, const Ip& src, const Ip& dst, uint8_t type,

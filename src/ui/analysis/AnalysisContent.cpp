@@ -339,6 +339,15 @@ std::array<std::string, kProblemLines> ProblemSentences(const ProblemCounts& c)
     }
     add(c.ErrorRetransmissions, " of the retransmission(s) follow a packet with a CRC or checksum error.");
     add(c.ZeroWindows, " zero window(s).");
+    add(c.UncapturedRetransmissions, " retransmission(s) of bytes whose original was not captured.");
+    add(c.FastRetransmissions, " of them after three or more duplicate ACKs (fast retransmission).");
+    add(c.PreviousNotCaptured, " segment(s) after bytes that were not captured (previous segment not captured).");
+    add(c.DuplicateAcks, " duplicate ACK(s).");
+    add(c.OutOfOrder, " segment(s) out of order.");
+    add(c.WindowFull, " segment(s) that filled the receiver's window.");
+    add(c.WindowUpdates, " window update(s).");
+    add(c.KeepAlives, " keep-alive(s).");
+    add(c.Resets, " reset(s).");
     std::array<std::string, kProblemLines> shown{};
     for (size_t i = 0; i < shown.size() && i < lines.size(); ++i) shown[i] = lines[i];
     return shown;

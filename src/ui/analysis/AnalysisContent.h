@@ -114,7 +114,8 @@ std::string ThroughputCopyText(const ThroughputPanel& panel, const ToolboxSelect
 
 // ---- problems -----------------------------------------------------------------------
 
-constexpr int kProblemLines = 5;
+// Lines per direction: every kind a conversation usually shows fits.
+constexpr int kProblemLines = 8;
 
 struct ProblemContent {
     std::string Caption;

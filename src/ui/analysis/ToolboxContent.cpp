@@ -1,6 +1,7 @@
 #include "ui/analysis/ToolboxContent.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <cstdio>
 
@@ -460,6 +461,7 @@ public:
         drawnBefore_ = c.DrawnBefore;
         lastForward_ = c.LastForward;
         lastReverse_ = c.LastReverse;
+        tcp_ = c.Tcp;
         Merge(forward, reverse, nullptr, true);
     }
 
@@ -483,7 +485,7 @@ private:
         int64_t calls = 0;
         const auto step = [&](int32_t packet, bool isForward) {
             if (checkpoints && calls % kLadderCheckpointRows == 0)
-                checkpoints->push_back({forward, reverse, curY_, lastTime_, drawnBefore_, lastForward_, lastReverse_});
+                checkpoints->push_back({forward, reverse, curY_, lastTime_, drawnBefore_, lastForward_, lastReverse_, tcp_});
             ++calls;
             Draw(packet, isForward);
             return !(stopBelowBand && curY_ - kLadderRowStep * 8 > bottom_);
@@ -540,8 +542,28 @@ private:
         if (ticks % 10 == 0) curY_ += 1;
     }
 
+    // Counts what the TCP sequence tracking found and adds its annotations. A
+    // retransmission whose original is in the trace keeps the annotation above,
+    // with its delay and original.
+    void AnnotateTcp(const TPacket& p, const TcpVerdict& v, ProblemCounts& c, const std::function<void(std::string)>& add)
+    {
+        const TcpEventSet e = v.Events;
+        if (e.Has(kTcpRetransmission) && !p.PacketFlags.HasAny({kPktRetransmission, kPktPathDuplicate})) {
+            ++c.UncapturedRetransmissions;
+            if (e.Has(kTcpFastRetransmission)) ++c.FastRetransmissions;
+            add(e.Has(kTcpFastRetransmission) ? "Fast retransmission" : "Retransmission");
+        }
+        if (e.Has(kTcpPreviousNotCaptured)) ++c.PreviousNotCaptured, add("Previous segment not captured");
+        if (e.Has(kTcpOutOfOrder)) ++c.OutOfOrder, add("Out of order");
+        if (e.Has(kTcpDuplicateAck)) ++c.DuplicateAcks, add("Duplicate ACK #" + std::to_string(v.DuplicateAckNumber));
+        if (e.Has(kTcpWindowFull)) ++c.WindowFull, add("Window full");
+        if (e.Has(kTcpWindowUpdate)) ++c.WindowUpdates, add("Window update");
+        if (e.Has(kTcpKeepAlive)) ++c.KeepAlives, add("Keep-alive");
+        if (e.Has(kTcpReset)) ++c.Resets, add("RST");
+    }
+
     // Counts the problems of a packet and returns their annotations.
-    std::vector<std::string> Annotate(int32_t index, const TPacket& p, bool forward)
+    std::vector<std::string> Annotate(int32_t index, const TPacket& p, bool forward, const TcpVerdict& tcp)
     {
         ProblemCounts& c = forward ? out_.Forward : out_.Reverse;
         std::vector<std::string> notes;
@@ -589,6 +611,7 @@ private:
                 add(std::move(text));
             }
         }
+        if (head_->App == kAppTCP) AnnotateTcp(p, tcp, c, add);
         return notes;
     }
 
@@ -606,7 +629,18 @@ private:
         return 0;
     }
 
-    std::string Describe(const TPacket& p, bool forward) const
+    // The SACK blocks of an acknowledgement, as "SACK=left-right,... ".
+    std::string SackText(int32_t index) const
+    {
+        const TcpOptionRecord* options = FindTcpOptions(state_, index);
+        if (options == nullptr || options->SackBlockCount == 0) return {};
+        std::string text = "SACK=";
+        for (uint8_t b = 0; b < options->SackBlockCount; ++b)
+            text += (b ? "," : "") + std::to_string(options->SackBlocks[b][0]) + "-" + std::to_string(options->SackBlocks[b][1]);
+        return text + " ";
+    }
+
+    std::string Describe(int32_t index, const TPacket& p, bool forward, const TcpVerdict& tcp) const
     {
         const ApplicationCode app = head_->App;
         if (p.PacketFlags.Has(kPktGapMarker)) return "MISSING " + AppName(app) + " PACKET(S)";
@@ -642,7 +676,8 @@ private:
             if (p.TCPFlags & kTcpRst) text += "RST ";
             if (p.TCPFlags & kTcpPush) text += "PSH ";
             if (p.TCPFlags & kTcpUrg) text += "URG ";
-            text += "Win=" + std::to_string(p.TypeWord) + "; ";
+            text += SackText(index);
+            text += "Win=" + std::to_string(tcp.Window) + "; ";
             break;
         case kAppNCP: text += "NCP Seq=" + WholeReal(p.Seq) + " "; break;
         case kAppSPX:
@@ -671,7 +706,8 @@ private:
         lastTime_ = p.Time;
         ++out_.RowCount;
         const bool placeholder = p.PacketFlags.Has(kPktGapMarker);
-        const std::vector<std::string> notes = placeholder ? std::vector<std::string>() : Annotate(index, p, forward);
+        const TcpVerdict tcp = head_->App == kAppTCP ? tcp_.Next(state_, index, forward) : TcpVerdict{{}, 0, p.TypeWord};
+        const std::vector<std::string> notes = placeholder ? std::vector<std::string>() : Annotate(index, p, forward, tcp);
         const bool wanted = InBand(curY_) || lines_;
         if (wanted) {
             LadderRow row;
@@ -680,7 +716,7 @@ private:
             row.Placeholder = placeholder;
             row.FrameNo = p.FrameNo;
             row.ArrowLength = (p.Length + divisor_) / divisor_;
-            row.Text = Describe(p, forward);
+            row.Text = Describe(index, p, forward, tcp);
             const bool endsInSeparator = row.Text.size() >= 2 && row.Text.compare(row.Text.size() - 2, 2, "; ") == 0;
             if (!notes.empty()) {
                 if (!endsInSeparator) row.Text += "; ";
@@ -717,6 +753,7 @@ private:
     int32_t lastForward_ = -1, lastReverse_ = -1;
     double firstTime_ = 0;
     bool firstTimeSet_ = false;
+    TcpTracker tcp_;
 };
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "model/AnalysisState.h"
+#include "model/TcpAnalysis.h"
 #include "model/TransactionAnalysis.h"
 #include "ui/main/ClientServerContent.h"
 
@@ -134,6 +135,16 @@ struct ProblemCounts {
     int64_t RetransmittedBytes = 0;
     double RetransmissionDelay = 0;  // microseconds, summed
     uint32_t ErrorRetransmissions = 0;  // retransmissions of a packet with an error
+    // What the TCP sequence tracking finds, whether or not the original passed.
+    uint32_t UncapturedRetransmissions = 0;  // retransmissions whose original is not in the trace
+    uint32_t FastRetransmissions = 0;        // of those, after three or more duplicate ACKs
+    uint32_t PreviousNotCaptured = 0;
+    uint32_t DuplicateAcks = 0;
+    uint32_t OutOfOrder = 0;
+    uint32_t WindowFull = 0;
+    uint32_t WindowUpdates = 0;
+    uint32_t KeepAlives = 0;
+    uint32_t Resets = 0;
 };
 
 struct LadderRow {
@@ -189,6 +200,7 @@ struct LadderCheckpoint {
     double LastTime = 0;
     bool DrawnBefore = false;
     int32_t LastForward = -1, LastReverse = -1;
+    TcpTracker Tcp;
 };
 
 struct LadderCache {

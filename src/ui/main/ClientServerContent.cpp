@@ -9,6 +9,7 @@
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 #include "model/StringHelpers.h"
+#include "model/TcpAnalysis.h"
 #include "ui/shared/DurationText.h"
 
 namespace quenlix {
@@ -26,6 +27,8 @@ constexpr int kThroughputWindow = 4;
 constexpr double kLowUseMin = 0.01;  // percent of the link, exclusive
 constexpr double kLowUseMax = 10.0;  // inclusive
 constexpr double kInefficientRatio = 1.5;
+// More retransmitted TCP data segments than this share mark "G".
+constexpr double kRetransmittedShare = 0.02;
 const std::string kUnknownDLC = "UNKNOWN";
 const std::string kNoData = "-";
 const std::string kDLCCaptionPrefix = "DLC Source is ";
@@ -133,6 +136,7 @@ private:
     void WriteLatencyCells();
     void RunThroughput();
     void WriteThroughputCells();
+    void MarkRetransmitted();
 
     const AnalysisState& s_;
     ClientServerContent& c_;
@@ -156,6 +160,18 @@ void ConversationRow::Add()
     WriteLatencyCells();
     RunThroughput();
     WriteThroughputCells();
+    MarkRetransmitted();
+}
+
+// Marks a TCP conversation in which more than kRetransmittedShare of the data
+// segments were retransmissions, counted by the sequence tracking over both
+// directions in trace order.
+void ConversationRow::MarkRetransmitted()
+{
+    if (app_ != kAppTCP) return;
+    const TcpRetransmissionShare share = CountTcpRetransmissions(s_, head_, q_.ReverseApp);
+    if (share.DataSegments > 0 && share.Retransmissions > kRetransmittedShare * share.DataSegments)
+        Mark(grid_, kColRetransmitted, row_);
 }
 
 void ConversationRow::RunLatency()
@@ -337,6 +353,8 @@ const std::array<ServerGridColumnInfo, kServerGridColumns>& ServerGridColumns()
          "Number of the client's packets that were transport retransmissions (TCP, NCP and packet burst); empty when none", "E"},
         {"F", A::Centre,
          "Number of the client's packets seen again after passing back through the same router port (smaller TTL from another MAC address, or a higher IPX hop count); empty when none", "F"},
+        {"G", A::Centre,
+         "Retransmitted: more than 2 % of the TCP conversation's data segments (both directions) were sent again, whether or not their originals passed the capture point", "G"},
         {"Client", A::Left,
          "The station that sent the requests: its address, or with SmartNames the name learned from the traffic", "Client"},
         {"Server", A::Left,
@@ -362,7 +380,7 @@ const std::array<std::vector<std::string>, 3>& ServerGridLegend()
     static const std::array<std::vector<std::string>, 3> legend{{
         {"A = Low Throughput", "B = Slow Response Time", "C = Busy Network or Server"},
         {"D = Inefficient Client", "E = # of Transport Retransmissions", "F = # of Pkts In/Out Same Router Port"},
-        {"* in Kbytes/Second from Server to client", "- = Insufficient Data"},
+        {"G = Over 2% Retransmitted", "* in Kbytes/Second from Server to client", "- = Insufficient Data"},
     }};
     return legend;
 }

@@ -21,7 +21,7 @@
 
 namespace quenlix {
 
-constexpr int kServerGridColumns = 14;
+constexpr int kServerGridColumns = 15;
 // The mark of columns "A" to "D": the bullet of the Symbol font.
 constexpr std::string_view kServerMarkText = "\xB7";
 // The same mark as the bullet character in UTF-8, for displays and clipboards
@@ -35,21 +35,22 @@ enum ServerGridColumn : int {
     kColInefficient = 3,     // "D"
     kColRetransmits = 4,     // "E"
     kColPathDuplicates = 5,  // "F"
-    kColClient = 6,
-    kColServer = 7,
-    kColApplication = 8,
-    kColPackets = 9,
-    kColBytes = 10,
-    kColDuration = 11,
-    kColResponseTime = 12,
-    kColThroughput = 13,
+    kColRetransmitted = 6,   // "G"
+    kColClient = 7,
+    kColServer = 8,
+    kColApplication = 9,
+    kColPackets = 10,
+    kColBytes = 11,
+    kColDuration = 12,
+    kColResponseTime = 13,
+    kColThroughput = 14,
 };
 
 // The header's tool tip says what the column shows, or a finding's rule; the
 // JSON key names the column in the JSON report's rows.
 using ServerGridColumnInfo = GridColumn;
 
-// The 14 columns in order.
+// The 15 columns in order.
 const std::array<ServerGridColumnInfo, kServerGridColumns>& ServerGridColumns();
 
 // The legend below the grid, memo by memo.
