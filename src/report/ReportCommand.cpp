@@ -450,6 +450,15 @@ std::string UsageLines(const ReportOption& option)
     return lines + "\n";
 }
 
+// Messages go to standard error, which often shares the terminal or file with the
+// buffered report: what the report holds goes out first, so that a message never
+// lands in the middle of a report line.
+std::ostream& AfterReport(std::ostream& out, std::ostream& err)
+{
+    out.flush();
+    return err;
+}
+
 }  // namespace
 
 std::optional<ReportOptions> ParseReportArguments(const std::vector<std::string>& args, std::string& error)
@@ -496,8 +505,8 @@ std::string ReportUsage()
 
 // ---- the host ---------------------------------------------------------------------
 
-ReportHost::ReportHost(AnalysisState& state, std::ostream& err, bool showProgress)
-    : state_(state), err_(err), showProgress_(showProgress)
+ReportHost::ReportHost(AnalysisState& state, std::ostream& out, std::ostream& err, bool showProgress)
+    : state_(state), out_(out), err_(err), showProgress_(showProgress)
 {
 }
 
@@ -514,7 +523,7 @@ void ReportHost::PumpEvents()
 void ReportHost::ShowMessage(MessageIcon /*icon*/, const std::string& /*title*/, const std::string& text)
 {
     ClearProgressLine();
-    err_ << text << '\n';
+    AfterReport(out_, err_) << text << '\n';
     err_.flush();
     ++messageCount_;
 }
@@ -546,7 +555,7 @@ std::string ReportHost::ProgressLine() const
 void ReportHost::DrawProgress()
 {
     const std::string line = ProgressLine();
-    err_ << '\r' << line;
+    AfterReport(out_, err_) << '\r' << line;
     if (line.size() < progressWidth_) err_ << std::string(progressWidth_ - line.size(), ' ');
     err_.flush();
     progressWidth_ = std::max(progressWidth_, line.size());
@@ -555,7 +564,7 @@ void ReportHost::DrawProgress()
 void ReportHost::ClearProgressLine()
 {
     if (progressWidth_ == 0) return;
-    err_ << '\r' << std::string(progressWidth_, ' ') << '\r';
+    AfterReport(out_, err_) << '\r' << std::string(progressWidth_, ' ') << '\r';
     err_.flush();
     progressWidth_ = 0;
 }
@@ -611,7 +620,7 @@ void PrintConversation(const AnalysisState& state, const ReportOptions& options,
     if (options.Ladder) {
         const ConversationAnalysisReport ladder = BuildConversationAnalysis(state, *options.Conversation, true);
         if (!ladder.Error.empty()) {
-            err << ladder.Error << '\n';
+            AfterReport(out, err) << ladder.Error << '\n';
             failed = true;
             return;
         }
@@ -628,7 +637,7 @@ void PrintConversation(const AnalysisState& state, const ReportOptions& options,
     }
     ConversationQueryResult result = RunConversationQuery(state, *options.Conversation);
     if (!result.Error.empty()) {
-        err << result.Error << '\n';
+        AfterReport(out, err) << result.Error << '\n';
         failed = true;
         return;
     }
@@ -685,7 +694,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::string error;
     const std::optional<ReportOptions> options = ParseReportArguments(args, error);
     if (!options) {
-        err << "quenlix-report: " << error << '\n' << ReportUsage();
+        AfterReport(out, err) << "quenlix-report: " << error << '\n' << ReportUsage();
         return kExitNothingRead;
     }
     if (options->Help) {
@@ -695,7 +704,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
     // The state holds fixed tables of some hundred kilobytes: keep it off the stack.
     auto state = std::make_unique<AnalysisState>();
-    ReportHost host(*state, err, environment.ShowProgress);
+    ReportHost host(*state, out, err, environment.ShowProgress);
     state->Options.EthernetSpeed = options->EthernetSpeed;
     state->Options.TokenRingSpeed = options->TokenRingSpeed;
     state->Options.TcpDataResponse = options->TcpDataResponse ? 1 : 0;

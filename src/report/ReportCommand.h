@@ -75,7 +75,8 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
 // duration text (the File Summary's "Duration") is set when the read ends.
 class ReportHost : public ReadHost {
 public:
-    ReportHost(AnalysisState& state, std::ostream& err, bool showProgress);
+    // The report goes to out: its buffered text is flushed before anything is written to err.
+    ReportHost(AnalysisState& state, std::ostream& out, std::ostream& err, bool showProgress);
 
     void PumpEvents() override;
     void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
@@ -95,6 +96,7 @@ private:
     void ClearProgressLine();
 
     AnalysisState& state_;
+    std::ostream& out_;
     std::ostream& err_;
     bool showProgress_;
     bool reading_ = false;

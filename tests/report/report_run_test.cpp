@@ -23,7 +23,7 @@ std::unique_ptr<AnalysisState> ReadLikeTheReport(const std::string& path)
 {
     auto state = std::make_unique<AnalysisState>();
     std::ostringstream sink;
-    ReportHost host(*state, sink, false);
+    ReportHost host(*state, sink, sink, false);
     const FormatDetection format = DetectTraceFormat(*state, path, host);
     const TopologyDetection topology = DetectTopology(*state, format.Code, path, host);
     state->Read.TraceFileName = path;
@@ -407,8 +407,8 @@ TEST(ReportHost, MessagesWipeTheProgressLineAndAreCounted)
 {
     auto state = std::make_unique<AnalysisState>();
     state->Read.TraceFileName = "trace.enc";
-    std::ostringstream err;
-    ReportHost host(*state, err, true);
+    std::ostringstream out, err;
+    ReportHost host(*state, out, err, true);
     host.ReadStarted(*state);
     EXPECT_EQ(host.ProgressLine(), "Reading Packet: 0  Trace Duration: 00:00:00  0% Complete");
     host.ShowMessage(MessageIcon::Error, "File Read Error", "Packet too large to process.");

@@ -56,6 +56,23 @@ double ChartAxisMaximum(double m)
     return m;
 }
 
+namespace {
+
+// The decimals, from fewest up, that show a tick step exactly.
+int AxisDecimals(double step, int fewest)
+{
+    // The axis maxima are multiples of 0.5, so a step needs at most two decimals;
+    // a value of no such scale (beyond 10,000) keeps the fewest.
+    constexpr int kMostDecimals = 2;
+    for (int decimals = fewest; decimals <= kMostDecimals; ++decimals) {
+        const double scaled = step * std::pow(10.0, decimals);
+        if (std::isfinite(scaled) && scaled == std::trunc(scaled)) return decimals;
+    }
+    return fewest;
+}
+
+}  // namespace
+
 BarChartGeometry LayOutBarChart(const ChartData& data, int width, int height)
 {
     BarChartGeometry g;
@@ -66,9 +83,13 @@ BarChartGeometry LayOutBarChart(const ChartData& data, int width, int height)
     for (double v : data.Values)
         if (std::isfinite(v)) largest = std::max(largest, v);
     g.AxisMax = ChartAxisMaximum(largest);
-    const char* format = g.AxisMax >= 10 ? "%6.0f" : "%1.1f";
-    g.TopLabel = Printf(format, g.AxisMax);
-    g.MidLabel = Printf(format, g.AxisMax * 0.5);
+    // Both ticks show as many decimals as the step between them needs, so that a
+    // step of 0.25 reads "0.25" rather than a rounded "0.2".
+    const double step = g.AxisMax * 0.5;
+    const bool wide = g.AxisMax >= 10;
+    const std::string format = (wide ? "%6." : "%1.") + std::to_string(AxisDecimals(step, wide ? 0 : 1)) + "f";
+    g.TopLabel = Printf(format.c_str(), g.AxisMax);
+    g.MidLabel = Printf(format.c_str(), step);
     for (int i = 0; i < 4; ++i) {
         g.LabelX[static_cast<size_t>(i)] = 37 + i * 24;
         ChartBar& bar = g.Bars[static_cast<size_t>(i)];

@@ -139,8 +139,9 @@ int64_t ChartTotal(const std::vector<ChartPoint>& points)
 
 double ChartPercent(int64_t value, int64_t total)
 {
-    if (total <= 0) return 0;
-    return static_cast<double>(value) / static_cast<double>(total) * 100.0;
+    // Rounded as the tables round, so that a protocol's share reads the same here
+    // and in the Protocol Table.
+    return PercentOfFigure(static_cast<double>(value), static_cast<double>(total));
 }
 
 std::string ChartPercentText(double percent)

@@ -123,7 +123,8 @@ ChartAppearance ChartAppearanceOf(const ChartSettings& settings);
 // The sum of the points' values (negative values count as none).
 int64_t ChartTotal(const std::vector<ChartPoint>& points);
 
-// A point's share of the total in percent; 0 when the total is not positive.
+// A point's share of the total in percent, rounded as the tables' percentages
+// are (PercentOfFigure): 86.16... -> 86.2; 0 when the total is not positive.
 double ChartPercent(int64_t value, int64_t total);
 
 // A chart percentage: at most two decimals, trailing zeros dropped, then " %":

@@ -30,8 +30,14 @@ TEST(BarChart, AxisTicksAndBars)
     } cases[] = {
         {{0.4, 2.6, 1.2, 0.8}, 3.0, "3.0", "1.5", {true, true, true, true}},
         {{10, 37, 20, 10}, 40, "    40", "    20", {true, true, true, true}},
-        {{0, 0, 0, 0}, 0.5, "0.5", "0.2", {false, false, false, false}},
-        {{5, 5, 5, 5}, 5.5, "5.5", "2.8", {true, true, true, true}},
+        // Both ticks carry the decimals of the step between them.
+        {{0, 0, 0, 0}, 0.5, "0.50", "0.25", {false, false, false, false}},
+        {{5, 5, 5, 5}, 5.5, "5.50", "2.75", {true, true, true, true}},
+        {{1, 7, 1, 1}, 7.5, "7.50", "3.75", {true, true, true, true}},
+        {{0.9, 0.8, 0.2, 0.2}, 1.0, "1.0", "0.5", {true, true, true, true}},
+        {{12, 3, 3, 3}, 15, "  15.0", "   7.5", {true, true, true, true}},
+        {{12345, 0, 0, 0}, 12345, "12345.0", "6172.5", {true, false, false, false}},
+        {{12345.678, 0, 0, 0}, 12345.678, " 12346", "  6173", {true, false, false, false}},  // no tidy step
         {{0.001, 5000, 2500, -3}, 5500, "  5500", "  2750", {false, true, true, false}},
         {{NAN, 1e30, INFINITY, 0}, 1e30, "1000000000000000019884624838656", "500000000000000009942312419328",
          {false, true, false, false}},

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "EngineFeeder.h"
+#include "model/Naming.h"
 #include "ui/main/ChartContent.h"
+#include "ui/main/ProtocolTableContent.h"
 
 namespace quenlix {
 namespace {
@@ -154,6 +157,31 @@ TEST_F(ProtocolChart, ValuesPerPacketClassInFamilyOrder)
     EXPECT_EQ(rest.Title, "Protocol Distribution - Non-Broadcast Packets");
     EXPECT_EQ(Labels(rest.PieSlices), (std::vector<std::string>{"IP -", "Other -"}));
     EXPECT_EQ(Values(rest.PieSlices), (std::vector<int64_t>{3, 1}));
+}
+
+// Shares of seven frames, such as 2/7 = 28.571...%, where two decimals and the
+// tables' three significant digits part: the chart shows the table's figure.
+TEST_F(ProtocolChart, SharesReadAsTheProtocolTableReadsThem)
+{
+    state.TotalFrames = 7;  // set by the reader, which the feeder stands in for
+    const ProtocolTableContent table = BuildProtocolTable(state);
+    const auto check = [&table](const ChartContent& chart, size_t column) {
+        const int64_t total = ChartTotal(chart.Bars);
+        for (const ChartPoint& point : chart.Bars) {
+            const auto row = std::find_if(table.Rows.begin(), table.Rows.end(), [&point](const ProtocolTableRow& r) {
+                return FamilyName(r.Family) + " -" == point.Label;
+            });
+            ASSERT_NE(row, table.Rows.end()) << point.Label;
+            EXPECT_EQ(MarkText(MarkStyle::Percent, point, total), ChartPercentText(row->Values[column].Figure()))
+                << point.Label << " against " << row->Cells[column];
+        }
+    };
+    const ChartContent all = BuildProtocolChart(state, PacketClass::All);
+    check(all, 2);
+    EXPECT_EQ(LegendText(LegendValue::Percent, all.Bars[0], ChartTotal(all.Bars)), "ARP/RARP - 28.6 %");
+    const ChartContent broadcast = BuildProtocolChart(state, PacketClass::Broadcast);
+    check(broadcast, 5);
+    EXPECT_EQ(MarkText(MarkStyle::LabelAndPercent, broadcast.PieSlices[0], 3), "ARP/RARP - 66.7 %");
 }
 
 TEST(ProtocolChartTokenRing, MacAndOtherStaySeparate)
