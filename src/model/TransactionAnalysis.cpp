@@ -35,6 +35,17 @@ double SegmentSpan(const TPacket& p)
     return std::max(PacketPayload(p), 1);
 }
 
+// The bytes of the packet's datagram inside its counted length. A frame longer
+// than the frame buffer is counted at the buffer's size while its network header
+// still gives the whole datagram's length; the payload is taken from the same
+// reading as the size, or it would exceed it. The whole datagram's length stays in
+// the packet for the sequence arithmetic of the response search.
+int CountedNetLength(const TPacket& p)
+{
+    const int linkBytes = std::max(p.PktNetOffset - 1, 0);
+    return std::min<int>(p.NetLength, std::max(p.Length - linkBytes, 0));
+}
+
 struct RingSlot {
     double Time = 0;
     uint16_t Length = 0;
@@ -377,7 +388,7 @@ void TransactionRun::TakeThroughputSample(const TPacket& p)
     q_.ThroughputPackets += 1;
     q_.ThroughputBytes += p.Length;
     ring_[static_cast<size_t>(slot_)] = {p.Time, p.Length};
-    q_.SegmentBytes += p.NetLength - p.IPHeaderLen;
+    q_.SegmentBytes += CountedNetLength(p) - p.IPHeaderLen;
     if (q_.ThroughputPackets == 1)
         q_.ForwardElapsed = TransmissionTime(s_, p.Length, true);
     else

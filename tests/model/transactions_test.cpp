@@ -724,6 +724,38 @@ TEST_F(Transactions, LatencyRunAddsBackwardTimesAsThePacketsOwnTime)
     EXPECT_EQ(q.LatencyCount, 3);
 }
 
+// A 60,000-byte offload segment is counted at the frame buffer's 18,000 bytes; its
+// IP header still gives the whole datagram. The payload is taken from the counted
+// bytes, so that it never exceeds the size.
+TEST(ClippedFrames, PayloadComesFromTheCountedSize)
+{
+    AnalysisState state;
+    EngineFeeder feed(state);
+    const Ip server = IpOf(10, 0, 0, 1), client = IpOf(10, 0, 0, 2);
+    const auto segment = [](uint32_t seq, std::size_t payload) {
+        return TcpSegment{.SrcPort = 80, .DstPort = 40000, .Seq = seq, .Ack = 1, .Payload = Bytes(payload, 0x55)};
+    };
+    feed.Feed(TcpFrame(MacOf(2), MacOf(1), server, client, segment(1, 60000)), 0);
+    feed.Feed(TcpFrame(MacOf(2), MacOf(1), server, client, segment(60001, 60000)), 100000);
+    feed.Feed(TcpFrame(MacOf(2), MacOf(1), server, client, segment(120001, 1000)), 200000);
+    feed.Finish();
+
+    const NetNode* sender = FindNetNode(state, IpKey(10, 0, 0, 1));
+    ASSERT_NE(sender, nullptr);
+    TransactionAnalysis q;
+    q.SelectedNetNode = sender;
+    q.SelectedPeer = FindNetPeer(state, *sender, IpKey(10, 0, 0, 2));
+    ASSERT_GE(q.SelectedPeer, 0);
+    q.SelectedApp = FirstTransHead(state, q.SelectedPeer);
+    q.MeasureThroughput = true;
+    q.LastFrameNo = feed.FrameNo();
+    AnalyzeTransactions(state, q);
+    EXPECT_EQ(q.ThroughputBytes, 2 * kMaxFrameBytes + 1058);
+    EXPECT_EQ(q.SegmentBytes, 2 * (kMaxFrameBytes - 14 - 20) + 1020);
+    // The packet keeps the whole datagram for the sequence arithmetic.
+    EXPECT_EQ(PacketPayload(state.PacketList[static_cast<size_t>(FirstPacketOf(state, q.SelectedApp))]), 60000);
+}
+
 // ---- ranges and counts ----------------------------------------------------------------------
 
 TEST_F(Transactions, FirstPacketAfterTheRangeEndsTheRunUncounted)
