@@ -35,6 +35,17 @@ double SegmentSpan(const TPacket& p)
     return std::max(PacketPayload(p), 1);
 }
 
+// The bytes of the packet's datagram inside its counted length. A frame longer
+// than the frame buffer is counted at the buffer's size while its network header
+// still gives the whole datagram's length; the payload is taken from the same
+// reading as the size, or it would exceed it. The whole datagram's length stays in
+// the packet for the sequence arithmetic of the response search.
+int CountedNetLength(const TPacket& p)
+{
+    const int linkBytes = std::max(p.PktNetOffset - 1, 0);
+    return std::min<int>(p.NetLength, std::max(p.Length - linkBytes, 0));
+}
+
 struct RingSlot {
     double Time = 0;
     uint16_t Length = 0;
@@ -73,6 +84,9 @@ private:
     void WalkConversation();
     void CountRemainingReverse();
 
+    bool InRange(const TPacket& p) const;
+    void CountForward(const TPacket& p);
+    void CountReverse(const TPacket& p);
     void CountFlags(const TPacket& p);
     void AccumulateForwardTime(const TPacket& p);
     void TakeThroughputSample(const TPacket& p);
@@ -169,8 +183,7 @@ bool TransactionRun::StartForwardChain()
         forward_ = next;
     }
     reverse_ = forward_;
-    q_.ForwardPackets = 1;
-    q_.ForwardBytes = Forward().Length;
+    CountForward(Forward());
     q_.LastForwardTime = Forward().Time;
     return true;
 }
@@ -203,8 +216,7 @@ void TransactionRun::FindReverseDirection()
     // The reverse chain's first packet is walked like the forward chain's first:
     // counting only the steps after it would take a single answered request for
     // one that was never answered.
-    q_.ReversePackets = 1;
-    q_.ReverseBytes = Reverse().Length;
+    CountReverse(Reverse());
 }
 
 int TransactionRun::FindReverseHead(int32_t peer) const
@@ -266,8 +278,7 @@ void TransactionRun::StepForwardWhileAligning()
 {
     forward_ = NextPacketOf(s_, forward_);
     const TPacket& p = Forward();
-    q_.ForwardPackets += 1;
-    q_.ForwardBytes += p.Length;
+    CountForward(p);
     CountFlags(p);
     if (q_.MeasureThroughput) TakeThroughputSample(p);
     AdvanceReverse();
@@ -293,8 +304,7 @@ void TransactionRun::SkipAcknowledgedReverse()
 void TransactionRun::StepReverse()
 {
     reverse_ = NextPacketOf(s_, reverse_);
-    q_.ReversePackets += 1;
-    q_.ReverseBytes += Reverse().Length;
+    CountReverse(Reverse());
 }
 
 // Moves the reverse cursor to the first reverse packet at or after the forward
@@ -318,24 +328,46 @@ void TransactionRun::WalkConversation()
         const TPacket& p = Forward();
         if (q_.MeasureLatency) AccumulateForwardTime(p);
         if (p.FrameNo > q_.LastFrameNo || Reverse().FrameNo > q_.LastFrameNo) return;
-        q_.ForwardPackets += 1;
+        CountForward(p);
         CountFlags(p);
-        q_.ForwardBytes += p.Length;
         if (q_.MeasureThroughput) TakeThroughputSample(p);
     }
 }
 
-// The reverse packets up to the end of the range; the one stepped to last is
-// counted even when it lies beyond the range.
+// The reverse packets up to the end of the range; the cursor ends on the first
+// one beyond it, which is not counted.
 void TransactionRun::CountRemainingReverse()
 {
     AdvanceReverse();
     while (NextPacketOf(s_, reverse_) >= 0 && Reverse().FrameNo <= q_.LastFrameNo) StepReverse();
 }
 
+// The cursors pass packets outside the range: the reverse chain is walked from
+// its start, alignment and the search for an answer may step beyond the range's
+// end, and a chain without a packet in the range leaves the cursor on its last.
+// The totals and flag counts take only the packets inside the range.
+bool TransactionRun::InRange(const TPacket& p) const
+{
+    return p.FrameNo >= q_.FirstFrameNo && p.FrameNo <= q_.LastFrameNo;
+}
+
+void TransactionRun::CountForward(const TPacket& p)
+{
+    if (!InRange(p)) return;
+    q_.ForwardPackets += 1;
+    q_.ForwardBytes += p.Length;
+}
+
+void TransactionRun::CountReverse(const TPacket& p)
+{
+    if (!InRange(p)) return;
+    q_.ReversePackets += 1;
+    q_.ReverseBytes += p.Length;
+}
+
 void TransactionRun::CountFlags(const TPacket& p)
 {
-    if (p.PacketFlags.Has(kPktGapMarker)) return;
+    if (p.PacketFlags.Has(kPktGapMarker) || !InRange(p)) return;
     if (p.PacketFlags.Has(kPktRetransmission)) q_.RetransmitCount += 1;
     if (p.PacketFlags.Has(kPktPathDuplicate)) q_.PathDuplicateCount += 1;
 }
@@ -352,11 +384,11 @@ void TransactionRun::AccumulateForwardTime(const TPacket& p)
 
 void TransactionRun::TakeThroughputSample(const TPacket& p)
 {
-    if (p.FrameNo < q_.FirstFrameNo || p.FrameNo > q_.LastFrameNo) return;
+    if (!InRange(p)) return;
     q_.ThroughputPackets += 1;
     q_.ThroughputBytes += p.Length;
     ring_[static_cast<size_t>(slot_)] = {p.Time, p.Length};
-    q_.SegmentBytes += p.NetLength - p.IPHeaderLen;
+    q_.SegmentBytes += CountedNetLength(p) - p.IPHeaderLen;
     if (q_.ThroughputPackets == 1)
         q_.ForwardElapsed = TransmissionTime(s_, p.Length, true);
     else

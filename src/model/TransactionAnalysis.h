@@ -53,6 +53,8 @@ struct TransactionAnalysis {
     uint16_t WindowPackets = 8;  // throughput window, 4 to 20 packets
 
     // ---- results (reset by every run, except ForwardElapsed) ----
+    // The packet and byte totals and the flag counts take only the packets
+    // inside the frame range.
     // Counters are wide enough for any conversation a trace can hold: a packet
     // count that wrapped would restart the throughput window, and a byte sum
     // that overflowed would be undefined.

@@ -724,9 +724,41 @@ TEST_F(Transactions, LatencyRunAddsBackwardTimesAsThePacketsOwnTime)
     EXPECT_EQ(q.LatencyCount, 3);
 }
 
+// A 60,000-byte offload segment is counted at the frame buffer's 18,000 bytes; its
+// IP header still gives the whole datagram. The payload is taken from the counted
+// bytes, so that it never exceeds the size.
+TEST(ClippedFrames, PayloadComesFromTheCountedSize)
+{
+    AnalysisState state;
+    EngineFeeder feed(state);
+    const Ip server = IpOf(10, 0, 0, 1), client = IpOf(10, 0, 0, 2);
+    const auto segment = [](uint32_t seq, std::size_t payload) {
+        return TcpSegment{.SrcPort = 80, .DstPort = 40000, .Seq = seq, .Ack = 1, .Payload = Bytes(payload, 0x55)};
+    };
+    feed.Feed(TcpFrame(MacOf(2), MacOf(1), server, client, segment(1, 60000)), 0);
+    feed.Feed(TcpFrame(MacOf(2), MacOf(1), server, client, segment(60001, 60000)), 100000);
+    feed.Feed(TcpFrame(MacOf(2), MacOf(1), server, client, segment(120001, 1000)), 200000);
+    feed.Finish();
+
+    const NetNode* sender = FindNetNode(state, IpKey(10, 0, 0, 1));
+    ASSERT_NE(sender, nullptr);
+    TransactionAnalysis q;
+    q.SelectedNetNode = sender;
+    q.SelectedPeer = FindNetPeer(state, *sender, IpKey(10, 0, 0, 2));
+    ASSERT_GE(q.SelectedPeer, 0);
+    q.SelectedApp = FirstTransHead(state, q.SelectedPeer);
+    q.MeasureThroughput = true;
+    q.LastFrameNo = feed.FrameNo();
+    AnalyzeTransactions(state, q);
+    EXPECT_EQ(q.ThroughputBytes, 2 * kMaxFrameBytes + 1058);
+    EXPECT_EQ(q.SegmentBytes, 2 * (kMaxFrameBytes - 14 - 20) + 1020);
+    // The packet keeps the whole datagram for the sequence arithmetic.
+    EXPECT_EQ(PacketPayload(state.PacketList[static_cast<size_t>(FirstPacketOf(state, q.SelectedApp))]), 60000);
+}
+
 // ---- ranges and counts ----------------------------------------------------------------------
 
-TEST_F(Transactions, FirstPacketAfterTheRangeEndsWithOnePacketCounted)
+TEST_F(Transactions, FirstPacketAfterTheRangeEndsTheRunUncounted)
 {
     TwoWay();
     const int udp = c.Head(forward, kAppUDP, 40000, 7000);
@@ -741,8 +773,9 @@ TEST_F(Transactions, FirstPacketAfterTheRangeEndsWithOnePacketCounted)
     q.LastFrameNo = 2;
     q = Run(q);
     EXPECT_EQ(q.AnalysisResult, kResultAnalysed);
-    EXPECT_EQ(q.ForwardPackets, 1);
-    EXPECT_EQ(q.ForwardBytes, 66);
+    EXPECT_EQ(q.ForwardPackets, 0);
+    EXPECT_EQ(q.ForwardBytes, 0);
+    EXPECT_EQ(q.ReversePackets, 2);  // frames 1 and 2; frame 4, stepped to, lies beyond
     ExpectNoLatency(q);
 }
 
@@ -760,19 +793,22 @@ TEST_F(Transactions, RangeStartSkipsEarlierForwardPackets)
     q.FirstFrameNo = 3;
     q = Run(q);
     EXPECT_EQ(q.ForwardPackets, 2);
+    EXPECT_EQ(q.ReversePackets, 2);
     EXPECT_EQ(q.LatencyCount, 2);
     EXPECT_EQ(q.LatencySum, 600);
 
-    // A range after the whole trace starts on the chain's last packet.
+    // A range after the whole trace starts on the chain's last packet, which it
+    // does not count.
     q.FirstFrameNo = 1000;
     q.LastFrameNo = 2000;
     q = Run(q);
     EXPECT_EQ(q.AnalysisResult, kResultAnalysed);
-    EXPECT_EQ(q.ForwardPackets, 1);
-    EXPECT_EQ(q.ForwardBytes, 66);
+    EXPECT_EQ(q.ForwardPackets, 0);
+    EXPECT_EQ(q.ForwardBytes, 0);
+    EXPECT_EQ(q.ReversePackets, 0);
 }
 
-TEST_F(Transactions, ReverseCountIncludesOneAnswerBeyondTheRange)
+TEST_F(Transactions, ReverseCountStopsAtTheRangeEnd)
 {
     TwoWay();
     const int udp = c.Head(forward, kAppUDP, 40000, 7000);
@@ -786,9 +822,61 @@ TEST_F(Transactions, ReverseCountIncludesOneAnswerBeyondTheRange)
     q.LastFrameNo = 2;
     q = Run(q);
     EXPECT_EQ(q.ForwardPackets, 1);
-    EXPECT_EQ(q.ReversePackets, 2);  // frame 2, and frame 4 stepped to beyond the range
-    EXPECT_EQ(q.ReverseBytes, 132);
+    EXPECT_EQ(q.ReversePackets, 1);  // frame 2; frame 4, stepped to, lies beyond the range
+    EXPECT_EQ(q.ReverseBytes, 66);
     EXPECT_EQ(q.LatencyCount, 1);
+}
+
+// Six answered requests in frames 1 to 12: requests in the odd frames, their
+// 40-byte answers in the even ones. Whatever the range, the totals of both
+// directions are the packets of that direction inside it.
+TEST_F(Transactions, TotalsCountOnlyThePacketsInsideTheRange)
+{
+    TwoWay();
+    const int udp = c.Head(forward, kAppUDP, 40000, 7000);
+    const int back = c.Head(reverse, kAppUDP, 7000, 40000);
+    for (uint16_t i = 0; i < 6; ++i) UdpExchange(udp, back, 1000.0 * i, 100, i, 40);
+
+    struct Range {
+        int64_t First, Last;
+    };
+    for (const Range range : {Range{1, 12}, Range{3, 7}, Range{4, 9}, Range{2, 2}, Range{11, 12}, Range{12, 40}}) {
+        int32_t requests = 0, answers = 0;
+        for (int64_t frame = range.First; frame <= std::min<int64_t>(range.Last, 12); ++frame)
+            (frame % 2 ? requests : answers) += 1;
+        TransactionAnalysis q = Query(udp);
+        q.MeasureLatency = true;
+        q.FirstFrameNo = range.First;
+        q.LastFrameNo = range.Last;
+        q = Run(q);
+        SCOPED_TRACE("frames " + std::to_string(range.First) + " to " + std::to_string(range.Last));
+        EXPECT_EQ(q.ForwardPackets, requests);
+        EXPECT_EQ(q.ForwardBytes, 66 * requests);
+        EXPECT_EQ(q.ReversePackets, answers);
+        EXPECT_EQ(q.ReverseBytes, 86 * answers);
+    }
+}
+
+// Alignment steps past the bare acknowledgements to the first segment with data,
+// here a retransmission beyond the range: its flag is not the range's.
+TEST_F(Transactions, FlagsBeyondTheRangeAreNotCounted)
+{
+    TwoWay();
+    const int tcp = c.Head(forward, kAppTCP, 40000, 80);
+    const int back = c.Head(reverse, kAppTCP, 80, 40000);
+    c.Send(tcp, TcpPacket(0, 0, 1, 1, kTcpAck));
+    c.Send(back, TcpPacket(10, 0, 1, 1, kTcpAck));
+    c.Send(tcp, TcpPacket(20, 100, 1, 1, kTcpPushAck, kPktRetransmission));
+    c.Send(back, TcpPacket(30, 0, 1, 101, kTcpAck));
+
+    TransactionAnalysis q = Query(tcp);
+    q.MeasureLatency = true;
+    q.LastFrameNo = 2;
+    q = Run(q);
+    EXPECT_EQ(q.ForwardPackets, 1);
+    EXPECT_EQ(q.RetransmitCount, 0);
+    q.LastFrameNo = 4;
+    EXPECT_EQ(Run(q).RetransmitCount, 1);
 }
 
 TEST_F(Transactions, SingleAnsweredRequestCountsItsAnswer)

@@ -420,6 +420,20 @@ double RatioPart(std::string_view text)
     return error == std::errc() ? value : 1;
 }
 
+// A handed-over time in ms held to its edit's range, unrounded.
+double MeasuredMilliseconds(double value)
+{
+    return std::isfinite(value) ? std::clamp(value, 0.0, 10000.0) : 0;
+}
+
+// The time the table computes with: the measured one while the edit shows it
+// rounded, so that a sub-millisecond round trip is not taken for none.
+double TableMilliseconds(int shown, double measured)
+{
+    const double held = MeasuredMilliseconds(measured);
+    return RoundedWhole(held, 0, 10000) == shown ? held : shown;
+}
+
 }  // namespace
 
 void ClampWhatIf(WhatIfValues& v, TopologyCode topology)
@@ -445,6 +459,8 @@ WhatIfValues WhatIfDefaults(const WhatIfInputs& in, TopologyCode topology)
     v.AveRcv = RoundedWhole(in.AveReceiveSize, size.Min, size.Max);
     v.Contention = RoundedWhole(in.AverageContention, 0, 10000);
     v.Latency = RoundedWhole(in.MinLatency, 0, 10000);
+    v.MeasuredContention = MeasuredMilliseconds(in.AverageContention);
+    v.MeasuredLatency = MeasuredMilliseconds(in.MinLatency);
     const size_t colon = in.RatioText.find(':');
     const std::string_view ratio = in.RatioText;
     v.SendRatio = RoundedWhole(RatioPart(ratio.substr(0, colon)), 1, 100);
@@ -462,7 +478,9 @@ std::vector<std::vector<std::string>> WhatIfTable(const WhatIfValues& input)
     v.AveRcv = std::clamp(input.AveRcv, 18, 18200);
     std::vector<std::vector<std::string>> rows;
     rows.push_back({"", "Bits/Sec", "Bytes/Sec", "Max Pkts/Sec", "Utilization", "Total Time (secs)"});
-    const double d = (double(v.Latency) + v.Contention + v.Host + v.Client) * 0.001;
+    const double latency = TableMilliseconds(v.Latency, v.MeasuredLatency);
+    const double contention = TableMilliseconds(v.Contention, v.MeasuredContention);
+    const double d = (latency + contention + v.Host + v.Client) * 0.001;
     const double u = v.Users, s = v.SendRatio, r = v.RcvRatio, p = v.PktsTrans;
     for (const int32_t k : WhatIfSpeeds()) {
         const int64_t bits = int64_t{k} * 1000;

@@ -137,6 +137,11 @@ struct WhatIfValues {
     int AveSend = 64, AveRcv = 64, Contention = 0, Latency = 0;
     int SendRatio = 1, RcvRatio = 1, Host = 0, Client = 0, PktsTrans = 2, Users = 1;
     bool FullDuplex = true;
+    // The handed-over latency and contention as measured, in ms. The edits show
+    // whole milliseconds, but round trips on a LAN take a fraction of one: the
+    // table computes with the measured value while its edit still shows it
+    // rounded, and with the typed whole number once the user changed it.
+    double MeasuredLatency = 0, MeasuredContention = 0;
 };
 
 struct SpinRange {

@@ -274,6 +274,30 @@ TEST(WhatIf, DefaultsAndRangesFromHandedOverValues)
         for (const std::string& cell : row) EXPECT_EQ(cell.find("nan"), std::string::npos);
 }
 
+// Round trips on a LAN take a fraction of a millisecond: the edits show them as
+// 0, the table keeps the measured time until the user types another.
+TEST(WhatIf, SubMillisecondTimesKeepTheirMeasuredPrecision)
+{
+    WhatIfInputs in;
+    in.MinLatency = 0.069;
+    in.AverageContention = 0.021;
+    in.AveSendSize = 98;
+    in.AveReceiveSize = 1436;
+    WhatIfValues v = WhatIfDefaults(in, kTopologyEthernet);
+    EXPECT_EQ(v.Latency, 0);
+    EXPECT_EQ(v.Contention, 0);
+    // 10000 kbit/s send row: 118 bytes at 1,250,000 bytes per second, D = 0.09 ms.
+    const auto utilisation = [](double delaySeconds) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%3.2f%%", 118 / (118.0 / 1250000 + delaySeconds) / 1250000 * 100);
+        return std::string(text);
+    };
+    EXPECT_EQ(WhatIfTable(v)[27][4], utilisation(0.00009));
+    EXPECT_NE(WhatIfTable(v)[27][4], "100.00%");
+    v.Latency = 2;  // typed: the contention stays as measured
+    EXPECT_EQ(WhatIfTable(v)[27][4], utilisation(0.002021));
+}
+
 // ---- the office capture ----
 
 namespace fs = std::filesystem;
