@@ -149,7 +149,7 @@ void ClientServerPageTest::OfficeCaptureFillsTheGridFromTheContent()
     // Three clients, each pinging, looking up names, fetching pages and echoing.
     QVERIFY(expected.ServerRowCount >= 9);
     CompareWithContent(t, expected);
-    const QStringList headers{"A", "B", "C", "D", "E", "F", "Client", "Server", "Protocol/Application",
+    const QStringList headers{"A", "B", "C", "D", "E", "F", "G", "Client", "Server", "Protocol/Application",
                               "Packets", "Bytes", "Duration", "Resp Time (ms)", "Throughput*"};
     for (int col = 0; col < kServerGridColumns; ++col)
         QCOMPARE(t.Grid()->model()->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString(), headers[col]);
@@ -182,7 +182,7 @@ void ClientServerPageTest::OfficeCaptureFillsTheGridFromTheContent()
              QString("D = Inefficient Client\nE = # of Transport Retransmissions\nF = # of Pkts In/Out Same Router "
                      "Port"));
     QCOMPARE(t.page->findChild<QPlainTextEdit*>("Memo4")->toPlainText(),
-             QString("* in Kbytes/Second from Server to client\n- = Insufficient Data"));
+             QString("G = Over 2% Retransmitted\n* in Kbytes/Second from Server to client\n- = Insufficient Data"));
     QVERIFY(t.page->findChild<QPlainTextEdit*>("Memo4")->isReadOnly());
     QCOMPARE(t.Button("SortAscendingBtn")->toolTip(), QString("Sort Ascending"));
     QCOMPARE(t.Button("SortDescendingBtn")->toolTip(), QString("Sort Descending"));
@@ -305,7 +305,7 @@ void ClientServerPageTest::CopyButtonAndEditMenuPutTheSelectionOnTheClipboard()
     const QString all = QApplication::clipboard()->text();
     lines = all.split("\r\n");
     QCOMPARE(lines.size(), rows + 1);
-    QCOMPARE(lines[0], QString("A\tB\tC\tD\tE\tF\tClient\tServer\tProtocol/Application\tPackets\tBytes\tDuration\t"
+    QCOMPARE(lines[0], QString("A\tB\tC\tD\tE\tF\tG\tClient\tServer\tProtocol/Application\tPackets\tBytes\tDuration\t"
                                "Resp Time (ms)\tThroughput*"));
     for (int row = 1; row <= rows; ++row) QCOMPARE(lines[row].count('\t'), kServerGridColumns - 1);
     QCOMPARE(lines[rows].section('\t', kColPackets, kColPackets), t.Shown(kColPackets, rows));

@@ -114,7 +114,7 @@ TEST(ReportClientServer, JsonRowsAreObjectsOfTypedCells)
     const std::vector<std::pair<std::string, std::vector<K>>> members{
         {"A", {K::String, K::Null}}, {"B", {K::String, K::Null}}, {"C", {K::String, K::Null}},
         {"D", {K::String, K::Null}}, {"E", {K::Number, K::Null}}, {"F", {K::Number, K::Null}},
-        {"Client", {K::String}},     {"Server", {K::String}},     {"Application", {K::String}},
+        {"G", {K::String, K::Null}},         {"Client", {K::String}},     {"Server", {K::String}},     {"Application", {K::String}},
         {"Packets", {K::Number}},    {"Bytes", {K::Number}},      {"Duration", {K::Number}},
         {"ResponseTimeMs", {K::Number, K::Null}}, {"Throughput", {K::Number, K::Null}}};
     std::vector<std::string> keys;

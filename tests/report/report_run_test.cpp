@@ -332,10 +332,10 @@ TEST(ReportArguments, RefusalsSayWhy)
         {{"--conversation", "a", "b", "c", "--sort", "1", "a.enc"}, "--conversation and --sort cannot be combined"},
         {{"--conversation", "a", "b", "c", "--dump-state", "a.enc"},
          "--conversation and --dump-state cannot be combined"},
-        {{"--sort", "", "a.enc"}, "--sort needs a column number from 1 to 14 or a header"},
+        {{"--sort", "", "a.enc"}, "--sort needs a column number from 1 to 15 or a header"},
         {{"--conversation", "a", "b", "c", "--to", "4294967296", "a.enc"},
          "--to needs a whole number from 1 to 4294967295"},
-        {{"--sort", "0", "a.enc"}, "--sort: no client/server column \"0\" (a column number from 1 to 14 or a header)"},
+        {{"--sort", "0", "a.enc"}, "--sort: no client/server column \"0\" (a column number from 1 to 15 or a header)"},
     };
     for (const auto& [args, reason] : refusals) {
         std::string error;

@@ -547,8 +547,14 @@ private:
     // with its delay and original.
     void AnnotateTcp(const TPacket& p, const TcpVerdict& v, ProblemCounts& c, const std::function<void(std::string)>& add)
     {
-        const TcpEventSet e = v.Events;
-        if (e.Has(kTcpRetransmission) && !p.PacketFlags.HasAny({kPktRetransmission, kPktPathDuplicate})) {
+        TcpEventSet e = v.Events;
+        // A copy the engine matched with its original (sent again, or seen again
+        // behind a router) is annotated above, with its delay and original.
+        if (p.PacketFlags.HasAny({kPktRetransmission, kPktPathDuplicate})) {
+            e.Remove(kTcpRetransmission);
+            e.Remove(kTcpOutOfOrder);
+        }
+        if (e.Has(kTcpRetransmission)) {
             ++c.UncapturedRetransmissions;
             if (e.Has(kTcpFastRetransmission)) ++c.FastRetransmissions;
             add(e.Has(kTcpFastRetransmission) ? "Fast retransmission" : "Retransmission");

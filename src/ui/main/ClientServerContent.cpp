@@ -498,17 +498,23 @@ void SelectAllServerGrid(ClientServerContent& content)
     content.ServerGrid.SelectAll();
 }
 
+// The findings shown as marks: "A" to "D" and "G" ("E" and "F" hold counts).
+bool IsMarkColumn(int col)
+{
+    return (col >= kColLowThroughput && col <= kColInefficient) || col == kColRetransmitted;
+}
+
 bool IsServerMarkCell(int col, int row)
 {
-    return row >= 1 && col >= kColLowThroughput && col <= kColInefficient;
+    return row >= 1 && IsMarkColumn(col);
 }
 
 GridContent ServerGridWithMarks(const ClientServerContent& content, std::string_view markText)
 {
     GridContent grid = content.ServerGrid;
     for (int row = 1; row < grid.RowCount(); ++row)
-        for (int col = kColLowThroughput; col <= kColInefficient; ++col)
-            if (grid.Cell(col, row) == kServerMarkText) grid.SetCell(col, row, std::string(markText));
+        for (int col = 0; col < kServerGridColumns; ++col)
+            if (IsMarkColumn(col) && grid.Cell(col, row) == kServerMarkText) grid.SetCell(col, row, std::string(markText));
     return grid;
 }
 

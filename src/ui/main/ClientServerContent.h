@@ -22,7 +22,7 @@
 namespace quenlix {
 
 constexpr int kServerGridColumns = 15;
-// The mark of columns "A" to "D": the bullet of the Symbol font.
+// The mark of columns "A" to "D" and "G": the bullet of the Symbol font.
 constexpr std::string_view kServerMarkText = "\xB7";
 // The same mark as the bullet character in UTF-8, for displays and clipboards
 // that do not use the Symbol font's encoding.

@@ -325,17 +325,22 @@ TEST(ToolboxTrace, EveryProblemKindIsMarkedCountedAndSummedUp)
     const LadderLayout l = LayOutLadder(*state, s, {}, 0, 1 << 20);
     std::vector<std::string> notes;
     for (const LadderRow& row : l.Rows) notes.push_back(row.Annotations);
+    // The window opening again after the zero window is a window update.
     EXPECT_EQ(notes, (std::vector<std::string>{
                          "TCP Checksum Error", "", "Transport Retransmission (152.00 ms from pkt 1)", "",
                          "IP Checksum Error", "DLC CRC Error", "Zero Window", "Locally Routed (Pkt 6)",
-                         "Short Packet", "Long Packet", ""}));
+                         "Short Packet, Window update", "Long Packet", ""}));
     EXPECT_EQ(l.Forward.ErrorRetransmissions, 1u);
-    EXPECT_EQ(l.ProblemTotal, 8u);
+    EXPECT_EQ(l.ProblemTotal, 9u);
     const ProblemContent p = BuildProblems(*state, s, l);
     EXPECT_EQ(p.Forward, (std::array<std::string, kProblemLines>{
                              "1 DLC CRC error(s).", "1 Long packet(s).", "1 IP checksum error(s).",
-                             "1 TCP checksum error(s).", "1 locally routed packets totalling 158 bytes."}));
-    EXPECT_EQ(p.Reverse, (std::array<std::string, kProblemLines>{"1 Short packet(s).", "1 zero window(s).", "", "", ""}));
+                             "1 TCP checksum error(s).", "1 locally routed packets totalling 158 bytes.",
+                             "1 transport retransmission(s) totalling 158 bytes.",
+                             "The average retransmission time is 152.00 milliseconds.",
+                             "1 of the retransmission(s) follow a packet with a CRC or checksum error."}));
+    EXPECT_EQ(p.Reverse, (std::array<std::string, kProblemLines>{"1 Short packet(s).", "1 zero window(s).",
+                                                                 "1 window update(s)."}));
     EXPECT_EQ(p.Notice, "");
 }
 

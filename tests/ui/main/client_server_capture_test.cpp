@@ -199,7 +199,7 @@ TEST(ClientServerCaptures, DamagedAndMixedCapturesBuildWithoutHarm)
     const auto mixed = BuildTable(zoo);
     EXPECT_FALSE(mixed->Content.NoCSPackets);
     EXPECT_TRUE(mixed->Content.ShowIPXOUIVisible);
-    for (const Row& row : mixed->Rows) EXPECT_EQ(row.Cells.size(), 14u);
+    for (const Row& row : mixed->Rows) EXPECT_EQ(row.Cells.size(), 15u);
 
     int files = 0;
     for (const auto& entry : fs::directory_iterator(kCaptures / "damaged")) {

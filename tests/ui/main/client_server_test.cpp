@@ -118,17 +118,18 @@ TEST_F(ClientServer, InitServerGridLeavesHeadersAndOneEmptyRow)
     const GridContent& grid = content.ServerGrid;
     EXPECT_EQ(content.ServerRowCount, 0);
     EXPECT_EQ(grid.RowCount(), 2);
-    EXPECT_EQ(grid.ColCount(), 14);
+    EXPECT_EQ(grid.ColCount(), 15);
     EXPECT_EQ(grid.FixedRows(), 1);
     EXPECT_EQ(grid.FixedCols(), 1);
-    const std::vector<std::string> headers{"A", "B", "C", "D", "E", "F", "Client", "Server", "Protocol/Application",
+    const std::vector<std::string> headers{"A", "B", "C", "D", "E", "F", "G", "Client", "Server", "Protocol/Application",
                                            "Packets", "Bytes", "Duration", "Resp Time (ms)", "Throughput*"};
-    for (int col = 0; col < 14; ++col) EXPECT_EQ(grid.Cell(col, 0), headers[static_cast<size_t>(col)]);
+    for (int col = 0; col < 15; ++col) EXPECT_EQ(grid.Cell(col, 0), headers[static_cast<size_t>(col)]);
     for (int col = 0; col < 18; ++col) EXPECT_EQ(grid.Cell(col, 1), "") << col;
     EXPECT_EQ(grid.Alignment(0), GridAlignment::Centre);
-    EXPECT_EQ(grid.Alignment(6), GridAlignment::Left);
-    EXPECT_EQ(grid.Alignment(8), GridAlignment::Centre);
-    EXPECT_EQ(grid.Alignment(13), GridAlignment::Right);
+    EXPECT_EQ(grid.Alignment(kColRetransmitted), GridAlignment::Centre);
+    EXPECT_EQ(grid.Alignment(kColClient), GridAlignment::Left);
+    EXPECT_EQ(grid.Alignment(kColApplication), GridAlignment::Centre);
+    EXPECT_EQ(grid.Alignment(kColThroughput), GridAlignment::Right);
 }
 
 TEST_F(ClientServer, EchoConversationRow)
@@ -442,13 +443,13 @@ TEST_F(ClientServer, CopyTakesTheHeaderAndTheMarkColumn)
 {
     Exchanges(Conversation(client, server, kAppUDP, 40000, 7000), 1, 0, 0, 100);
     ClientServerContent content = Build();
-    content.ServerGrid.SetSelection({6, 1, 8, 1});
+    content.ServerGrid.SetSelection({kColClient - 1, 1, kColServer, 1});
     EXPECT_EQ(*CopyServerGrid(content),
-              "A\tClient\tServer\tProtocol/Application\r\n\t10.0.0.1\t10.0.0.2\tUDP/Port 40000<->Port 7000");
+              "A\tG\tClient\tServer\r\n\t\t10.0.0.1\t10.0.0.2");
     SelectAllServerGrid(content);
     const std::string all = *CopyServerGrid(content);
     EXPECT_EQ(all.substr(0, all.find("\r\n")),
-              "A\tB\tC\tD\tE\tF\tClient\tServer\tProtocol/Application\tPackets\tBytes\tDuration\tResp Time "
+              "A\tB\tC\tD\tE\tF\tG\tClient\tServer\tProtocol/Application\tPackets\tBytes\tDuration\tResp Time "
               "(ms)\tThroughput*");
     EXPECT_EQ(all.find("\x0A\x00\x00", 0, 3), std::string::npos);  // the hidden keys stay hidden
 }
@@ -461,9 +462,9 @@ TEST_F(ClientServer, TableTextsForReportsWriteMarksReadably)
     ClientServerContent content = Build();
     const auto rows = ServerTableTexts(content, "*");
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0][12], "Resp Time (ms)");
+    EXPECT_EQ(rows[0][kColResponseTime], "Resp Time (ms)");
     EXPECT_EQ(rows[1][kColSlowResponse], "*");
-    EXPECT_EQ(rows[1].size(), 14u);
+    EXPECT_EQ(rows[1].size(), 15u);
 
     InitServerGrid(content);
     EXPECT_EQ(ServerTableTexts(content).size(), 1u);  // the header alone
@@ -474,10 +475,10 @@ TEST(ClientServerTexts, ColumnsByNumberOrHeader)
     // Numbers count from 1, as the table's columns do.
     EXPECT_EQ(ServerGridColumnFromText("10"), 9);
     EXPECT_EQ(ServerGridColumnFromText("1"), 0);
-    EXPECT_EQ(ServerGridColumnFromText("14"), 13);
-    EXPECT_EQ(ServerGridColumnFromText("resp time (ms)"), 12);
-    EXPECT_EQ(ServerGridColumnFromText("Throughput*"), 13);
-    EXPECT_FALSE(ServerGridColumnFromText("15").has_value());
+    EXPECT_EQ(ServerGridColumnFromText("15"), 14);
+    EXPECT_EQ(ServerGridColumnFromText("resp time (ms)"), kColResponseTime);
+    EXPECT_EQ(ServerGridColumnFromText("Throughput*"), kColThroughput);
+    EXPECT_FALSE(ServerGridColumnFromText("16").has_value());
     EXPECT_FALSE(ServerGridColumnFromText("0").has_value());
     EXPECT_FALSE(ServerGridColumnFromText("-1").has_value());
     EXPECT_FALSE(ServerGridColumnFromText("").has_value());
