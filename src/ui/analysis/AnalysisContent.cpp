@@ -362,7 +362,7 @@ std::array<std::string, kProblemLines> ProblemSentences(const ProblemCounts& c)
     add(c.ZeroWindows, " zero window(s).");
     add(c.UncapturedRetransmissions, " retransmission(s) of bytes whose original was not captured.");
     add(c.FastRetransmissions, " of them after three or more duplicate ACKs (fast retransmission).");
-    add(c.PreviousNotCaptured, " segment(s) after bytes that were not captured (previous segment not captured).");
+    add(c.PreviousNotCaptured, " previous segment(s) not captured.");
     add(c.DuplicateAcks, " duplicate ACK(s).");
     add(c.OutOfOrder, " segment(s) out of order.");
     add(c.WindowFull, " segment(s) that filled the receiver's window.");

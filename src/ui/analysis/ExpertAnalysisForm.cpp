@@ -423,8 +423,9 @@ TProblemAnalysisForm::TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
     : TAnalysisWindow(toolbox, "ProblemAnalysisForm", kProblemHelpContext, parent)
 {
     setWindowTitle("Problem Analysis for ");
-    setFixedSize(520, 430);
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window takes the height its lines need.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* who = new QGridLayout;
     source_ = new QLabel;
     source_->setObjectName("Source");
@@ -446,6 +447,7 @@ TProblemAnalysisForm::TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
             line->setObjectName(QString("TextBox%1").arg(half * kProblemLines + i + 1));
             line->setStyleSheet("color: red");
             line->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            line->setMinimumWidth(line->fontMetrics().averageCharWidth() * 80);  // the longest sentence
             lines_[static_cast<size_t>(half * kProblemLines + i)] = line;
             layout->addWidget(line);
         }
