@@ -456,14 +456,26 @@ void ClientServerPageTest::ChosenRowIsHandedToTheToolbox()
     QCOMPARE(chosen.SelectedApplicationText, t.Shown(kColApplication, 3).toStdString());
     QVERIFY(chosen.SelectedClientOUIText.empty());  // IP rows have no vendor form
 
-    // A sort puts the cursor back without choosing a row; the page becoming
-    // active again hands the row under the cursor.
-    QTest::mouseClick(t.Button("SortDescendingBtn"), Qt::LeftButton);
-    QCOMPARE(handed, 1);
+    // Sorts and double clicks move the highlight with its conversation, so the
+    // toolbox is handed the conversation the highlight shows; the page becoming
+    // active again hands it once more.
+    const auto highlighted = [&] {
+        return ServerGridClick(t.State(), t.page->Content(), t.Grid()->GridRow(t.Grid()->currentIndex().row()));
+    };
+    t.MakeCurrent(kColPackets, 3);
+    const std::string chosenApplication = highlighted()->SelectedApplicationText;
+    for (const char* button : {"SortAscendingBtn", "SortDescendingBtn"}) {
+        QTest::mouseClick(t.Button(button), Qt::LeftButton);
+        QCOMPARE(highlighted()->SelectedApplicationText, chosenApplication);
+        QCOMPARE(t.page->ToolboxSelection()->SelectedApplicationText, chosenApplication);
+    }
+    t.page->ServerGridDblClick(kColPackets);
+    QCOMPARE(highlighted()->SelectedApplicationText, chosenApplication);
+    const int before = handed;
     t.Form().MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::ProtocolTable));
     t.Form().MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::ClientServer));
-    QCOMPARE(handed, 2);
-    QCOMPARE(t.page->ToolboxSelection()->SelectedApplicationText, t.Shown(kColApplication, 3).toStdString());
+    QCOMPARE(handed, before + 1);
+    QCOMPARE(t.page->ToolboxSelection()->SelectedApplicationText, chosenApplication);
 
     // A new read forgets the choice and leaves no row current.
     t.Open(capture);

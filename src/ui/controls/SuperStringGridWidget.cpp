@@ -210,6 +210,18 @@ void TSuperStringGrid::SelectRowWithTexts(const std::vector<std::string>& texts,
     scrollTo(index);
 }
 
+void TSuperStringGrid::SelectRowWithTag(int32_t tag, int col)
+{
+    for (int row = grid_.FixedRows(); row < grid_.RowCount(); ++row) {
+        if (grid_.RowTag(row) != tag) continue;
+        const QModelIndex index = model_->index(row - grid_.FixedRows(), col);
+        if (!index.isValid()) return;
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        scrollTo(index);
+        return;
+    }
+}
+
 void TSuperStringGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());

@@ -74,6 +74,8 @@ public:
     std::vector<std::string> CurrentRowTexts() const;
     // Makes the grid row with these texts current and selected, in the column given.
     void SelectRowWithTexts(const std::vector<std::string>& texts, int col);
+    // Makes the grid row with this tag current and selected, in the column given.
+    void SelectRowWithTag(int32_t tag, int col);
 
 signals:
     void HeaderClicked(int col);

@@ -288,9 +288,15 @@ void TClientServerPage::SortOnColumn(int col, bool ascending)
 {
     if (col < 0 || col >= kServerGridColumns) return;
     const WaitCursor wait;
-    // Rows move whole with their tags, which find their conversations.
+    // Rows move whole with their tags, which find their conversations; the
+    // highlight follows its conversation, so that the toolbox, the analyses and
+    // the pop-up act on the conversation it shows.
+    const int row = CurrentRow();
+    const int32_t tag = row >= 1 ? content_.ServerGrid.RowTag(row) : 0;
+    const int currentCol = CurrentColumn();
     quenlix::SortServerGrid(content_, col, ascending);
     ShowContent(false);
+    if (tag > 0) serverGrid_->SelectRowWithTag(tag, currentCol);
 }
 
 void TClientServerPage::CopyToClipboardBtnClick()
