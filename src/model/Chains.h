@@ -30,6 +30,27 @@ int32_t FirstPacket(const AnalysisState& state, int32_t first);
 int32_t FirstPacketOf(const AnalysisState& state, int32_t head);
 int32_t NextPacketOf(const AnalysisState& state, int32_t packet);
 
+// Walks a conversation's two packet chains (forward and reverse cursors, -1 for
+// none) merged by frame number: every packet once, in trace order, a forward
+// packet before a reverse one of the same number. step(packet, isForward) sees
+// each; when it returns false the walk stops there, with the cursors on that
+// packet and its other chain's next one, so that it can be resumed.
+template <class Step>
+void WalkInTraceOrder(const AnalysisState& state, int32_t& forward, int32_t& reverse, Step step)
+{
+    const auto frameOf = [&state](int32_t packet) { return state.PacketList[static_cast<size_t>(packet)].FrameNo; };
+    while (forward >= 0) {
+        while (reverse >= 0 && frameOf(reverse) < frameOf(forward)) {
+            if (!step(reverse, false)) return;
+            reverse = NextPacketOf(state, reverse);
+        }
+        if (!step(forward, true)) return;
+        forward = NextPacketOf(state, forward);
+    }
+    for (; reverse >= 0; reverse = NextPacketOf(state, reverse))
+        if (!step(reverse, false)) return;
+}
+
 // The object indexes of the TMACInfo chain that starts at first.
 std::vector<int32_t> MACInfoChain(const AnalysisState& state, int32_t first);
 

@@ -932,6 +932,30 @@ void DecodeTcpHeader(const FrameReader& f, std::size_t t, std::size_t end, Frame
     DecodeTcpOptions(f, t, end, r);
 }
 
+// The FCS bytes the frame size counts: Ethernet's always, Token Ring's where the
+// format's sizes include them.
+int FcsBytes(const AnalysisState& s)
+{
+    return s.Topology == kTopologyEthernet || s.Read.TokenRingSizeHasFCS ? 4 : 0;
+}
+
+// Whole: every byte of a datagram of netLength bytes was captured, ahead of the
+// FCS where the frame size counts one. Only then are its checksums checked.
+bool DatagramCapturedWhole(const AnalysisState& s, int netLength)
+{
+    return s.Frame.FrameSize == s.Frame.StoredLength &&
+           static_cast<int>(s.Frame.FrameSize) - FcsBytes(s) >= s.Frame.NetOffset + netLength - 1;
+}
+
+// The TCP or UDP ports at t; the lower port is taken for the server's.
+void TakePorts(const FrameReader& f, std::size_t t, FrameResult& r)
+{
+    r.SrcPort = f.Word(t);
+    r.DstPort = f.Word(t + 2);
+    if (r.SrcPort < r.DstPort) r.PacketFlags |= kPktReply;
+    if (r.DstPort < r.SrcPort) r.PacketFlags |= kPktRequest;
+}
+
 void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
     const std::size_t net = NetBase(s.Frame.NetOffset);
@@ -944,11 +968,7 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
     r.PacketFlags = r.IsGroup ? PacketFlagSet{kPktGroup} : PacketFlagSet{};
     r.IPHeaderLen = static_cast<uint8_t>((f.Byte(net) & 0x0F) * 4);
     r.NetLength = f.Word(net + 2);
-    // Whole: every byte of the datagram was captured, ahead of the FCS where the
-    // frame size counts one.
-    const int fcs = s.Topology == kTopologyEthernet || s.Read.TokenRingSizeHasFCS ? 4 : 0;
-    const bool whole =
-        s.Frame.FrameSize == s.Frame.StoredLength && static_cast<int>(s.Frame.FrameSize) - fcs >= s.Frame.NetOffset + r.NetLength - 1;
+    const bool whole = DatagramCapturedWhole(s, r.NetLength);
     if (whole) {
         ChecksumSum sum;
         sum.AddBytes(f, net, r.IPHeaderLen, net + 10);
@@ -975,10 +995,7 @@ void DecodeIp(AnalysisState& s, const FrameReader& f, FrameResult& r)
         LookUpFragmentPorts(s, r);
         return;
     }
-    r.SrcPort = f.Word(t);
-    r.DstPort = f.Word(t + 2);
-    if (r.SrcPort < r.DstPort) r.PacketFlags |= kPktReply;
-    if (r.DstPort < r.SrcPort) r.PacketFlags |= kPktRequest;
+    TakePorts(f, t, r);
     RememberFragmentPorts(s, r);
     if (whole) CheckTransportChecksum(f, net, t, r, kIpv4PseudoHeader);
     ApplyPortRoles(s, f, t, r, frameEnd);
@@ -1049,11 +1066,11 @@ ApplicationCode Ipv6App(const Ipv6Chain& chain)
 // The datagram's length: the header plus its payload length, or for a payload
 // length of 0 (a jumbogram, whose length is in a hop-by-hop option) what the
 // frame holds after the header.
-uint16_t Ipv6DatagramLength(const AnalysisState& s, const FrameReader& f, std::size_t net, int fcs)
+uint16_t Ipv6DatagramLength(const FrameReader& f, std::size_t net, std::size_t capturedAheadOfFcs)
 {
     const uint16_t payload = f.Word(net + 4);
     if (payload != 0) return static_cast<uint16_t>(std::min<int>(kIpv6HeaderBytes + payload, UINT16_MAX));
-    const int held = static_cast<int>(CapturedBytes(s)) - fcs - static_cast<int>(net);
+    const int held = static_cast<int>(capturedAheadOfFcs) - static_cast<int>(net);
     return static_cast<uint16_t>(std::clamp(held, static_cast<int>(kIpv6HeaderBytes), UINT16_MAX));
 }
 
@@ -1076,18 +1093,17 @@ void DecodeIpv6(AnalysisState& s, const FrameReader& f, FrameResult& r)
     r.DstNet.Assign(a, 16);
     r.PacketFlags = r.IsGroup ? PacketFlagSet{kPktGroup} : PacketFlagSet{};
     r.TTL = f.Byte(net + 7);
-    const int fcs = s.Topology == kTopologyEthernet || s.Read.TokenRingSizeHasFCS ? 4 : 0;
-    r.NetLength = Ipv6DatagramLength(s, f, net, fcs);
-    // The chain is read from the captured bytes ahead of the FCS, which the frame size counts.
+    // The length and the chain are read from the captured bytes ahead of the FCS, which the frame size counts.
     const std::size_t captured = CapturedBytes(s);
-    const Ipv6Chain chain = WalkIpv6Chain(f, net, captured - std::min<std::size_t>(captured, fcs));
+    const std::size_t aheadOfFcs = captured - std::min<std::size_t>(captured, static_cast<std::size_t>(FcsBytes(s)));
+    r.NetLength = Ipv6DatagramLength(f, net, aheadOfFcs);
+    const Ipv6Chain chain = WalkIpv6Chain(f, net, aheadOfFcs);
     r.App = Ipv6App(chain);
     r.IPHeaderLen = static_cast<uint8_t>(chain.Readable ? chain.HeaderBytes : kIpv6HeaderBytes);
     r.IPIdent = static_cast<uint16_t>(chain.FragmentIdent);
     if (!chain.Fragment) r.PacketFlags |= kPktNoIdent;
     if (!chain.Readable) return;
-    const bool whole =
-        s.Frame.FrameSize == s.Frame.StoredLength && static_cast<int>(s.Frame.FrameSize) - fcs >= s.Frame.NetOffset + r.NetLength - 1;
+    const bool whole = DatagramCapturedWhole(s, r.NetLength);
     const std::size_t t = net + r.IPHeaderLen;
     if (chain.FragmentOffset != 0) {
         if (r.App == kAppTCP || r.App == kAppUDP) LookUpFragmentPorts(s, r);
@@ -1101,14 +1117,11 @@ void DecodeIpv6(AnalysisState& s, const FrameReader& f, FrameResult& r)
     }
     if (r.App != kAppTCP && r.App != kAppUDP) return;
     if (r.App == kAppUDP) r.TransportHeaderLen = 8;
-    r.SrcPort = f.Word(t);
-    r.DstPort = f.Word(t + 2);
-    if (r.SrcPort < r.DstPort) r.PacketFlags |= kPktReply;
-    if (r.DstPort < r.SrcPort) r.PacketFlags |= kPktRequest;
+    TakePorts(f, t, r);
     if (chain.Fragment) RememberFragmentPorts(s, r);
     if (whole && !chain.Fragment) CheckTransportChecksum(f, net, t, r, kIpv6PseudoHeader);
     ApplyPortRoles(s, f, t, r, std::min<std::size_t>(s.Frame.FrameSize, kMaxFrameBytes));
-    if (r.App == kAppTCP) DecodeTcpHeader(f, t, CapturedBytes(s), r);
+    if (r.App == kAppTCP) DecodeTcpHeader(f, t, captured, r);
 }
 
 // ---- network decoding: IPX ----------------------------------------------------------

@@ -135,22 +135,13 @@ TcpRetransmissionShare CountTcpRetransmissions(const AnalysisState& state, int32
     TcpTracker tracker;
     int32_t forward = FirstPacketOf(state, forwardHead);
     int32_t reverse = reverseHead >= 0 ? FirstPacketOf(state, reverseHead) : -1;
-    const auto take = [&](int32_t& packet, bool isForward) {
+    WalkInTraceOrder(state, forward, reverse, [&](int32_t packet, bool isForward) {
         const TPacket& p = state.PacketList[static_cast<size_t>(packet)];
         const TcpVerdict v = tracker.Next(state, packet, isForward);
         if (PacketPayload(p) > 0) share.DataSegments += 1;
         if (v.Events.Has(kTcpRetransmission) || p.PacketFlags.Has(kPktRetransmission)) share.Retransmissions += 1;
-        packet = NextPacketOf(state, packet);
-    };
-    // Both chains merged by frame number: the segments in trace order.
-    while (forward >= 0 || reverse >= 0) {
-        const bool takeForward = reverse < 0 || (forward >= 0 && state.PacketList[static_cast<size_t>(forward)].FrameNo <
-                                                                     state.PacketList[static_cast<size_t>(reverse)].FrameNo);
-        if (takeForward)
-            take(forward, true);
-        else
-            take(reverse, false);
-    }
+        return true;
+    });
     return share;
 }
 

@@ -490,16 +490,7 @@ private:
             Draw(packet, isForward);
             return !(stopBelowBand && curY_ - kLadderRowStep * 8 > bottom_);
         };
-        while (forward >= 0) {
-            while (reverse >= 0 && PacketAt(state_, reverse).FrameNo < PacketAt(state_, forward).FrameNo) {
-                if (!step(reverse, false)) return;
-                reverse = NextPacketOf(state_, reverse);
-            }
-            if (!step(forward, true)) return;
-            forward = NextPacketOf(state_, forward);
-        }
-        for (; reverse >= 0; reverse = NextPacketOf(state_, reverse))
-            if (!step(reverse, false)) return;
+        WalkInTraceOrder(state_, forward, reverse, step);
     }
 
 private:
