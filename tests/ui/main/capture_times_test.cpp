@@ -182,17 +182,32 @@ TEST_F(CaptureTimes, MomentsBefore1970KeepTheirTimeOfDay)
     EXPECT_EQ(CaptureMomentISO8601({-86'400'000'000LL * 365, true}), "1969-01-01T00:00:00.000Z");
 }
 
-TEST(CaptureTimesOfRealCaptures, PcapGivesItsFirstAndLastRecordTimes)
+FileAttributesContent RealCaptureAttributes(const std::string& name, TraceFormatCode format)
 {
-    const fs::path capture = fs::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "captures" / "office-a.pcap";
-    if (!fs::exists(capture)) GTEST_SKIP() << "real capture not found: " << capture;
+    const fs::path capture = fs::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "captures" / name;
+    if (!fs::exists(capture)) return {};
     RecordingHost host;
     CaptureOptions options;
-    options.Format = kFormatPcap;
-    const FileAttributesContent box = BuildFileAttributes(*CaptureFrames(capture.string(), options, host).State);
+    options.Format = format;
+    return BuildFileAttributes(*CaptureFrames(capture.string(), options, host).State);
+}
+
+TEST(CaptureTimesOfRealCaptures, PcapGivesItsFirstAndLastRecordTimes)
+{
+    const FileAttributesContent box = RealCaptureAttributes("office-a.pcap", kFormatPcap);
+    if (box.CaptureStart.Text.empty()) GTEST_SKIP() << "the real captures (../shared/captures) are not here";
     // The first record stamps 1796692585 s 843431 us, the last 1796692592 s 381555 us.
     EXPECT_EQ(box.CaptureStart.Text, "08/12/2026 01:16:25.843 UTC");
     EXPECT_EQ(box.CaptureEnd.Text, "08/12/2026 01:16:32.381 UTC");
+}
+
+// The same frames converted by another tool keep the start at their format's resolution.
+TEST(CaptureTimesOfRealCaptures, ConversionsStartWhenThePcapDoes)
+{
+    const FileAttributesContent netmon = RealCaptureAttributes("office-a.cap", kFormatNetworkMonitor);
+    if (netmon.CaptureStart.Text.empty()) GTEST_SKIP() << "the real captures (../shared/captures) are not here";
+    EXPECT_EQ(netmon.CaptureStart.Text, "08/12/2026 01:16:25.843");
+    EXPECT_EQ(RealCaptureAttributes("office-a.tr1", kFormatLANalyzer).CaptureStart.Text, "08/12/2026 01:16:25.000");
 }
 
 }  // namespace
