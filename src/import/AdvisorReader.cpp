@@ -56,7 +56,10 @@ void AdvisorReader::Read(ReadContext& ctx)
     RecordWalker walker(ctx);
     std::array<uint8_t, kHeaderBytes> header{};
     if (walker.Rest(header.data(), header.size())) {
-        SetTraceStartFromUnixSeconds(ctx.State, LittleI32(&header[kStartOffset]));
+        const int32_t start = LittleI32(&header[kStartOffset]);
+        SetTraceStartFromUnixSeconds(ctx.State, start);
+        // Frame times are times of day on the analyser's local clock.
+        SetFrameTimeOriginAtMidnight(ctx.State, start, CaptureClock::LocalTime);
         while (ReadRecord(ctx, walker)) {
         }
     }

@@ -82,6 +82,8 @@ void DataGLANceReader::Read(ReadContext& ctx)
     }
     const int64_t start = static_cast<int64_t>(LittleI32(&header[kStartOffset])) - kStartBias;
     SetTraceStartFromUnixSeconds(ctx.State, start);
+    // Frame times are times of day on the analyser's local clock.
+    SetFrameTimeOriginAtMidnight(ctx.State, start, CaptureClock::LocalTime);
     dayStart_ = static_cast<double>(SecondOfDay(start)) * 1e6;
 
     while (ReadFrame(ctx, walker)) {

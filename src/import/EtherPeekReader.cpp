@@ -3,7 +3,9 @@
 // stored bytes, padded to an even count. Time stamps count from 1 January 1904,
 // in milliseconds (version 6) or microseconds (version 7).
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "import/UnixCaptureStart.h"
 
 namespace quenlix {
 
@@ -20,6 +23,15 @@ constexpr std::size_t kFileHeaderBytes = 50;
 constexpr std::size_t kMaxPacketHeaderBytes = 26;
 constexpr uint8_t kBadFcsFlag = 0x02;
 constexpr int kTimeStampEpochYear = 1904;
+constexpr int64_t kSeconds1904To1970 = 2'082'844'800;
+
+// Seconds since 1970 of a count since 1904, held within int64.
+int64_t SecondsSince1970(uint64_t secondsSince1904)
+{
+    constexpr auto kLargest = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+    return static_cast<int64_t>(std::min(secondsSince1904, kLargest)) - kSeconds1904To1970;
+}
+
 constexpr uint64_t kSecondsPerDay = 86400;
 
 struct PacketHeader {
@@ -123,6 +135,8 @@ void EtherPeekReader::SetFrameTime(AnalysisState& state, uint64_t timeStamp)
         const uint64_t seconds = timeStamp / layout_.TicksPerSecond;
         const double fraction = static_cast<double>(timeStamp % layout_.TicksPerSecond) * layout_.MicrosecondsPerTick();
         state.Read.TraceStartDate = PackDosDateTime(CalendarFromSeconds(seconds, kTimeStampEpochYear));
+        // The Macintosh clock the stamps count on keeps local time.
+        SetFrameTimeOriginAtMidnight(state, SecondsSince1970(seconds), CaptureClock::LocalTime);
         frameTime_ = static_cast<double>(seconds % kSecondsPerDay) * 1000000.0 + fraction;
     } else {
         // Unsigned subtraction read as signed: a stamp that goes back gives a negative step.

@@ -14,6 +14,7 @@
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "import/UnixCaptureStart.h"
 
 namespace quenlix {
 
@@ -118,6 +119,8 @@ bool LANalyzerReader::ReadHeaderArea(ReadContext& ctx)
     start.Minute = body[9];
     start.Hour = body[10];
     ctx.State.Read.TraceStartDate = PackDosDateTime(start);
+    // Frame times count from this moment, in the analyser's local time.
+    SetFrameTimeOrigin(ctx.State, UnixMicroseconds(start), CaptureClock::LocalTime);
 
     if (!SkipRecord(ctx) || !ReadRecord(ctx, type, body, kBufferRecordBytes)) return false;
     buffer_ = {LittleI32(body.data() + 4), LittleI32(body.data() + 12), LittleI32(body.data() + 16)};

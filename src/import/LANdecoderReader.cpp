@@ -10,6 +10,7 @@
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "import/UnixCaptureStart.h"
 
 namespace quenlix {
 
@@ -74,6 +75,8 @@ bool LANdecoderReader::ReadCaptureHeader(ReadContext& ctx)
     start.Minute = LittleU16(body + 14);
     start.Second = LittleU16(body + 16);
     ctx.State.Read.TraceStartDate = PackDosDateTime(start);
+    // Frame times count from this moment, in the analyser's local time.
+    SetFrameTimeOrigin(ctx.State, UnixMicroseconds(start), CaptureClock::LocalTime);
     return true;
 }
 

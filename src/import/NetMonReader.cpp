@@ -18,6 +18,7 @@
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "import/UnixCaptureStart.h"
 #include "model/NumberFormat.h"
 
 namespace quenlix {
@@ -210,6 +211,10 @@ bool NetMonReader::ReadHeader(ReadContext& ctx)
         start.Minute = LittleU16(h + 18);
         start.Second = LittleU16(h + 20);
         ctx.State.Read.TraceStartDate = PackDosDateTime(start);
+        // Frame times are milliseconds from this moment, whose own milliseconds
+        // follow its seconds; local time of the analyser.
+        const int64_t milliseconds = std::min<int64_t>(LittleU16(h + 22), 999);
+        SetFrameTimeOrigin(ctx.State, UnixMicroseconds(start) + milliseconds * 1000, CaptureClock::LocalTime);
     }
     return true;
 }

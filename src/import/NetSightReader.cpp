@@ -52,6 +52,8 @@ void NetSightReader::Read(ReadContext& ctx)
     if (walker.Rest(header.data(), header.size())) {
         const int64_t start = static_cast<int64_t>(LittleI32(&header[kStartOffset])) - kStartBias;
         SetTraceStartFromUnixSeconds(ctx.State, start);
+        // Frame times are times of day on the analyser's local clock.
+        SetFrameTimeOriginAtMidnight(ctx.State, start, CaptureClock::LocalTime);
         dayStart_ = static_cast<double>(SecondOfDay(start)) * 1e6;
         sliceLimit_ = (LittleU16(&header[kSliceOffset]) & kSliceBits) * kSliceUnitBytes;
         if (sliceLimit_ == 0) sliceLimit_ = kWholeFrameSlice;

@@ -491,6 +491,7 @@ Outcome PcapReader::Deliver(ReadContext& ctx, const Packet& packet)
             originSet_ = true;
             originSeconds_ = seconds;
             SetTraceStartFromUnixSeconds(state, seconds);
+            SetFrameTimeOrigin(state, SecondsToMicroseconds(seconds), CaptureClock::Utc);
         }
         state.Frame.FrameTime = static_cast<double>(seconds - originSeconds_) * 1e6 +
                           static_cast<double>(fraction) * 1e6 / static_cast<double>(from.UnitsPerSecond);

@@ -12,6 +12,7 @@
 #include "import/SnifferDecoder.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
+#include "import/UnixCaptureStart.h"
 #include "model/NumberFormat.h"
 
 namespace quenlix {
@@ -150,6 +151,11 @@ bool SnifferReader::ReadVersion(ReadContext& ctx)
     const uint32_t time = U16At(body + 4);
     const uint32_t date = U16At(body + 6);
     ctx.State.Read.TraceStartDate = static_cast<int32_t>(date << 16 | time);
+    // Frame times count from this date and time, kept in the analyser's local
+    // time. A date word of 0 names no day: the capture times stay unknown.
+    if (date != 0)
+        SetFrameTimeOrigin(ctx.State, UnixMicroseconds(UnpackDosDateTime(ctx.State.Read.TraceStartDate)),
+                           CaptureClock::LocalTime);
     timeUnit_ = body[11];
     if (timeUnit_ == 0) timeUnit_ = ctx.State.Topology == kTopologyEthernet ? 2 : 1;
     return true;

@@ -7,6 +7,7 @@ namespace quenlix {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
+constexpr int64_t kMicrosecondsPerSecond = 1000000;
 constexpr int kDosFirstYear = 1980;
 constexpr int kDosLastYear = 2107;
 
@@ -64,6 +65,45 @@ int32_t PackDosDateTime(const CalendarTime& time)
     const uint32_t date = year << 9 | month << 5 | day;
     const uint32_t clock = hour << 11 | minute << 5 | second / 2;  // DOS keeps two-second steps
     return static_cast<int32_t>(date << 16 | clock);
+}
+
+CalendarTime UnpackDosDateTime(int32_t packed)
+{
+    const auto date = static_cast<uint32_t>(packed) >> 16;
+    const auto clock = static_cast<uint32_t>(packed) & 0xFFFFu;
+    return {kDosFirstYear + static_cast<int64_t>(date >> 9), static_cast<int>(date >> 5 & 15), static_cast<int>(date & 31),
+            static_cast<int>(clock >> 11), static_cast<int>(clock >> 5 & 63), static_cast<int>((clock & 31) * 2)};
+}
+
+int64_t UnixMicroseconds(const CalendarTime& time)
+{
+    // Years are kept within what a 64-bit count of microseconds can hold.
+    constexpr int64_t kYearLimit = 290000;
+    const int64_t year = std::clamp<int64_t>(time.Year, -kYearLimit, kYearLimit);
+    const int64_t days = DaysFromCivil(year, std::clamp(time.Month, 1, 12), std::clamp(time.Day, 1, 31));
+    const int64_t seconds = days * kSecondsPerDay + std::clamp(time.Hour, 0, 23) * 3600 +
+                            std::clamp(time.Minute, 0, 59) * 60 + std::clamp(time.Second, 0, 59);
+    return seconds * kMicrosecondsPerSecond;
+}
+
+CalendarTime CalendarFromUnixMicroseconds(int64_t microseconds, int& microsecond)
+{
+    constexpr int64_t kMicrosecondsPerDay = kSecondsPerDay * kMicrosecondsPerSecond;
+    // Floor division, so that a moment before 1970 still has its time of day.
+    int64_t days = microseconds / kMicrosecondsPerDay;
+    int64_t ofDay = microseconds % kMicrosecondsPerDay;
+    if (ofDay < 0) {
+        ofDay += kMicrosecondsPerDay;
+        --days;
+    }
+    CalendarTime time;
+    CivilFromDays(days, time);
+    const int64_t secondOfDay = ofDay / kMicrosecondsPerSecond;
+    time.Hour = static_cast<int>(secondOfDay / 3600);
+    time.Minute = static_cast<int>(secondOfDay / 60 % 60);
+    time.Second = static_cast<int>(secondOfDay % 60);
+    microsecond = static_cast<int>(ofDay % kMicrosecondsPerSecond);
+    return time;
 }
 
 }  // namespace quenlix

@@ -27,4 +27,16 @@ CalendarTime CalendarFromSeconds(uint64_t seconds, int epochYear);
 // range, so that a damaged header can never spill into a neighbouring field.
 int32_t PackDosDateTime(const CalendarTime& time);
 
+// The date and time of a packed DOS date (high word) and time (low word).
+CalendarTime UnpackDosDateTime(int32_t packed);
+
+// Microseconds from 1 January 1970, 00:00, to the given date and time (negative
+// before it) on the same clock. Fields out of their ranges are clamped into them,
+// as a damaged header may hold any value.
+int64_t UnixMicroseconds(const CalendarTime& time);
+
+// The date and time a count of microseconds from 1 January 1970, 00:00, names,
+// with the microseconds past its second (0..999999).
+CalendarTime CalendarFromUnixMicroseconds(int64_t microseconds, int& microsecond);
+
 }  // namespace quenlix

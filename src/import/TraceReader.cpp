@@ -23,6 +23,8 @@ bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool cli
     if (copied > 0) std::memcpy(State.Frame.FrameData.data(), bytes, copied);
     std::fill(State.Frame.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
               State.Frame.FrameData.begin() + State.Frame.FrameSize, uint8_t{0});
+    if (FrameNo == 0) State.Read.FirstFrameTime = State.Frame.FrameTime;
+    State.Read.LastFrameTime = State.Frame.FrameTime;
     if (OnFrame) OnFrame(State);
     return AnalyzeFrame(State, FrameNo);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Capture starts written as whole seconds since 1 January 1970, 00:00 (DataGLANce,
-// Internetwork Advisor and LANDesk/NetSight traces, each with its own offset).
+// Internetwork Advisor and LANDesk/NetSight traces, each with its own offset), and
+// the moment every reader's frame times count from.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "import/TraceCalendar.h"
@@ -24,6 +26,28 @@ inline int64_t SecondOfDay(int64_t seconds)
     constexpr int64_t kSecondsPerDay = 86400;
     const int64_t rest = seconds % kSecondsPerDay;
     return rest < 0 ? rest + kSecondsPerDay : rest;
+}
+
+// Places FrameTime 0 at a moment of the given clock, in microseconds since 1970.
+inline void SetFrameTimeOrigin(AnalysisState& state, int64_t microseconds, CaptureClock clock)
+{
+    state.Read.FrameTimeOrigin = microseconds;
+    state.Read.CaptureTimeClock = clock;
+}
+
+// Seconds in microseconds; a count beyond what they can hold (some 290,000
+// years, only ever from a damaged header) is held at that limit.
+inline int64_t SecondsToMicroseconds(int64_t seconds)
+{
+    constexpr int64_t kSecondsLimit = 9'000'000'000'000;
+    return std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * 1'000'000;
+}
+
+// For frame times that are times of day: FrameTime 0 is the midnight that begins
+// the capture start's day, given in seconds since 1970.
+inline void SetFrameTimeOriginAtMidnight(AnalysisState& state, int64_t startSeconds, CaptureClock clock)
+{
+    SetFrameTimeOrigin(state, SecondsToMicroseconds(startSeconds - SecondOfDay(startSeconds)), clock);
 }
 
 }  // namespace quenlix

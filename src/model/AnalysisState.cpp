@@ -133,6 +133,10 @@ void ResetAnalysis(AnalysisState& s)
     s.Read.SkippedFrames = 0;
     s.Read.SkippedRecords = 0;
     s.Read.SlicedFrames = 0;
+    s.Read.CaptureTimeClock = CaptureClock::Unknown;
+    s.Read.FrameTimeOrigin = 0;
+    s.Read.FirstFrameTime = 0;
+    s.Read.LastFrameTime = 0;
     // Whole entries, not only their identifications: a fragment of this trace
     // must never take the ports of a datagram of the previous one.
     s.FragmentPorts = {};

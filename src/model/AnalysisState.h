@@ -500,11 +500,18 @@ struct ReadOptions {
     // answered by the other side's first segment that carries data and
     // acknowledges them.
     uint8_t TcpDataResponse = 0;
+    // Capture times that a trace keeps in local time without a zone are read as
+    // UTC (1) instead of as the reading machine's local time (0).
+    uint8_t LocalCaptureTimesAsUtc = 0;
     // Where the Observer analyser keeps its local address tables.
     std::string AddressTableFolder = "C:\\Observer Files\\LocalAddressTable\\";
     uint8_t StopAtFrameMode = 0;
     int64_t StopFrameNo = 0;
 };
+
+// The clock a trace keeps its capture start in: none stored, the analyser's
+// local time without a zone, or UTC.
+enum class CaptureClock : uint8_t { Unknown = 0, LocalTime = 1, Utc = 2 };
 
 // The read under way or last made: the file and its format's facts, the
 // progress, and how the read ended.
@@ -527,6 +534,13 @@ struct ReadStatus {
     uint8_t CountOnly = 0;
     uint16_t MaxFrameBytes = kMaxFrameBytes;
     int32_t TraceStartDate = 0;  // packed DOS date (high word) and time (low word)
+    // The moment a FrameTime of 0 stands for, in microseconds since 1 January 1970,
+    // 00:00 on CaptureTimeClock; the clock is Unknown when the format stores no
+    // start date. The first and last frames' FrameTime place the capture in time.
+    CaptureClock CaptureTimeClock = CaptureClock::Unknown;
+    int64_t FrameTimeOrigin = 0;
+    double FirstFrameTime = 0;
+    double LastFrameTime = 0;
     int64_t FramesSeen = 0;
     uint8_t SnifferCompressed = 0;
     std::string AddressTableName = "LocalAddressTable.adr";

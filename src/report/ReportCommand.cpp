@@ -258,6 +258,10 @@ constexpr ReportOption kReportOptions[] = {
      "TCP response times from a request carrying data to the\n"
      "first data of its answer",
      [](GivenOption& g) { return TurnOn(g.Parsed.Options.TcpDataResponse); }},
+    {"--utc", "", "",
+     "capture start and end: read a trace's local time without\n"
+     "a zone as UTC",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Utc); }},
     {"--smart-names", "", "",
      "client/server, network and station tables: names instead\n"
      "of addresses where known",
@@ -708,6 +712,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     state->Options.EthernetSpeed = options->EthernetSpeed;
     state->Options.TokenRingSpeed = options->TokenRingSpeed;
     state->Options.TcpDataResponse = options->TcpDataResponse ? 1 : 0;
+    state->Options.LocalCaptureTimesAsUtc = options->Utc ? 1 : 0;
     if (!options->AddressTableDir.empty()) state->Options.AddressTableFolder = options->AddressTableDir;
     // A missing vendor file is only a warning, which the host has shown: the report goes on without vendors.
     static_cast<void>(LoadVendorTable(*state, environment.ProgramFolder, host));

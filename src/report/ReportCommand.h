@@ -35,6 +35,8 @@ struct ReportOptions {
     int32_t TokenRingSpeed = 16;
     // TCP response times from a request carrying data to the first data of its answer.
     bool TcpDataResponse = false;
+    // Capture times kept in local time without a zone are read as UTC.
+    bool Utc = false;
     bool Help = false;
     std::string FileName;
     std::string AddressTableDir;  // empty: the Observer analyser's own folder

@@ -1,6 +1,7 @@
 #include "report/ReportContent.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "import/TraceImport.h"
@@ -49,10 +50,21 @@ void ReadJson(JsonWriter& json, const AnalysisState& state)
 std::string FileAttributesText(const FileAttributesContent& box)
 {
     TextTable table({GridAlignment::Left, GridAlignment::Left});
-    for (const SummaryValue* value : {&box.Analyzer, &box.Topology, &box.Bandwidth, &box.Duration, &box.FileDate,
-                                      &box.FileSize, &box.Frames, &box.Bytes})
-        table.AddRow({value->Label, value->Text});
-    return box.Caption + '\n' + table.Render();
+    const std::array<const SummaryValue*, 8> values{&box.Analyzer, &box.Topology, &box.Bandwidth, &box.Duration,
+                                                    &box.FileDate, &box.FileSize,  &box.Frames,    &box.Bytes};
+    for (const SummaryValue* value : values) table.AddRow({value->Label, value->Text});
+    std::string text = table.Render();
+    // The capture times, where the trace stores its start date, follow the file
+    // date as a table of their own, so that the other lines keep their layout.
+    if (!box.CaptureStart.Text.empty()) {
+        TextTable times({GridAlignment::Left, GridAlignment::Left});
+        for (const SummaryValue* value : {&box.CaptureStart, &box.CaptureEnd}) times.AddRow({value->Label, value->Text});
+        const auto linesUpToFileDate = std::find(values.begin(), values.end(), &box.FileDate) - values.begin() + 1;
+        std::size_t after = 0;
+        for (auto line = 0; line < linesUpToFileDate; ++line) after = text.find('\n', after) + 1;
+        text.insert(after, times.Render());
+    }
+    return box.Caption + '\n' + text;
 }
 
 std::string FrameStatisticsText(const FrameStatisticsContent& box)
@@ -182,6 +194,10 @@ void FileAttributesJson(JsonWriter& json, const FileAttributesContent& box)
     json.Field("Bandwidth", box.Bandwidth.Text);
     json.Field("Duration", box.Duration.Text);
     json.Field("FileDate", box.FileDateISO8601);
+    if (!box.CaptureStartISO8601.empty()) {
+        json.Field("CaptureStart", box.CaptureStartISO8601);
+        json.Field("CaptureEnd", box.CaptureEndISO8601);
+    }
     json.Field("FileSize", box.FileSize.Text);
     json.Field("Frames", box.Frames.Text);
     json.Field("Bytes", box.Bytes.Text);

@@ -109,6 +109,10 @@ void WriteCounters(JsonWriter& json, const AnalysisState& state)
     json.Field("Topology", Number(state.Topology));
     json.Field("TokenRingSizeHasFCS", state.Read.TokenRingSizeHasFCS);
     json.Field("TraceStartDate", state.Read.TraceStartDate);
+    json.Field("CaptureTimeClock", static_cast<int32_t>(state.Read.CaptureTimeClock));
+    json.Field("FrameTimeOrigin", state.Read.FrameTimeOrigin);
+    json.Field("FirstFrameTime", state.Read.FirstFrameTime);
+    json.Field("LastFrameTime", state.Read.LastFrameTime);
     json.Field("ElapsedTime", state.ElapsedTime);
     json.Field("IntervalCount", state.IntervalCount);
     json.Field("TotalBytes", state.TotalBytes);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -178,6 +179,14 @@ void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
     QCOMPARE(BoxText(form, "FileDateTextBox"),
              QLocale().toString(QFileInfo(QString::fromStdString(program->State().Read.TraceFileName)).lastModified().date(),
                                 QLocale::ShortFormat));
+    // The capture times in the same date format, to the millisecond; the Options
+    // choice reads the Sniffer's local time as UTC and shows it again at once.
+    const QString captureDay = QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat);
+    QCOMPARE(BoxText(form, "CaptureStartTextBox"), captureDay + " 01:16:25.776");
+    QCOMPARE(BoxText(form, "CaptureEndTextBox"), captureDay + " 01:16:32.314");
+    form.Action("CaptureTimesAsUtc1")->trigger();
+    QCOMPARE(BoxText(form, "CaptureStartTextBox"), captureDay + " 01:16:25.776 UTC");
+    form.Action("CaptureTimesAsUtc1")->trigger();
 
     // Every box agrees with the content the core builds from the same analysis.
     const FileSummaryContent expected = BuildFileSummary(program->State());

@@ -106,8 +106,8 @@ TEST(StateDump, HasTheStateKeysInOrderAndFullTables)
     const auto state = std::make_unique<AnalysisState>();
     const JsonValue dump = Dump(*state);
     const std::vector<std::string> expected = {
-        "TotalFrames", "FramesSeen", "TraceFormat", "Topology", "TokenRingSizeHasFCS", "TraceStartDate", "ElapsedTime",
-        "IntervalCount",
+        "TotalFrames", "FramesSeen", "TraceFormat", "Topology", "TokenRingSizeHasFCS", "TraceStartDate",
+        "CaptureTimeClock", "FrameTimeOrigin", "FirstFrameTime", "LastFrameTime", "ElapsedTime", "IntervalCount",
         "TotalBytes", "TotalBroadcastBytes", "TotalMulticastBytes", "FrameStats", "UtilStats", "SizeDistribution",
         "ProtocolStats", "RecentErrors", "RecentErrorsHead", "RecentErrorsTail", "LastFragmentFrame", "StationCount",
         "SourceStationCount", "IPHostCount", "IPSenderCount", "IPXHostCount", "IPXSenderCount", "IPv6HostCount",

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
+#include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
 #include "model/NumberFormat.h"
 
@@ -63,6 +65,18 @@ void FillEncapsulationRow(EncapsulationRow& row, const AnalysisState& state, int
     row.Percent = FramePercent(state, static_cast<double>(frames));
 }
 
+// The capture start and end boxes and their ISO 8601 forms.
+void SetCaptureTimes(FileAttributesContent& content, const AnalysisState& state)
+{
+    const std::optional<CaptureMoment> start = CaptureMomentOf(state, state.Read.FirstFrameTime);
+    const std::optional<CaptureMoment> end = CaptureMomentOf(state, state.Read.LastFrameTime);
+    if (!start || !end) return;
+    content.CaptureStart.Text = CaptureMomentText(*start);
+    content.CaptureEnd.Text = CaptureMomentText(*end);
+    content.CaptureStartISO8601 = CaptureMomentISO8601(*start);
+    content.CaptureEndISO8601 = CaptureMomentISO8601(*end);
+}
+
 }  // namespace
 
 int FramePercent(const AnalysisState& state, double frames)
@@ -83,6 +97,41 @@ std::string BandwidthText(int64_t percent)
 std::string FileDateBoxText(const std::string& dateTimeText)
 {
     return dateTimeText.substr(0, dateTimeText.find(' '));
+}
+
+std::optional<CaptureMoment> CaptureMomentOf(const AnalysisState& state, double frameTime)
+{
+    const CaptureClock clock = state.Read.CaptureTimeClock;
+    if (clock == CaptureClock::Unknown) return std::nullopt;
+    // A frame time beyond some 290,000 years can only be damage; it is held there.
+    constexpr double kLimit = 9.0e18;
+    const double offset = std::isfinite(frameTime) ? std::clamp(std::nearbyint(frameTime), -kLimit, kLimit) : 0.0;
+    const double sum = static_cast<double>(state.Read.FrameTimeOrigin) + offset;
+    CaptureMoment moment;
+    moment.Microseconds = static_cast<int64_t>(std::clamp(sum, -kLimit, kLimit));
+    moment.Utc = clock == CaptureClock::Utc || state.Options.LocalCaptureTimesAsUtc != 0;
+    return moment;
+}
+
+std::string CaptureMomentText(const CaptureMoment& moment)
+{
+    int microsecond = 0;
+    const CalendarTime time = CalendarFromUnixMicroseconds(moment.Microseconds, microsecond);
+    char millisecond[16];
+    std::snprintf(millisecond, sizeof millisecond, ".%03d", microsecond / 1000);
+    return FormatDateTime(static_cast<int>(time.Year), time.Month, time.Day, time.Hour, time.Minute, time.Second) +
+           millisecond + (moment.Utc ? " UTC" : "");
+}
+
+std::string CaptureMomentISO8601(const CaptureMoment& moment)
+{
+    int microsecond = 0;
+    const CalendarTime time = CalendarFromUnixMicroseconds(moment.Microseconds, microsecond);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02d-%02dT%02d:%02d:%02d.%03d%s", static_cast<long long>(time.Year),
+                  time.Month, time.Day, time.Hour, time.Minute, time.Second, microsecond / 1000,
+                  moment.Utc ? "Z" : "");
+    return buffer;
 }
 
 FrameStatisticsContent BuildFrameStatistics(const AnalysisState& state)
@@ -164,6 +213,7 @@ FileAttributesContent BuildFileAttributes(const AnalysisState& state)
     content.Duration.Text = state.TraceDurationText;
     content.FileDate.Text = FileDateBoxText(FileDateText(state.Read.TraceFileName));
     content.FileDateISO8601 = FileDateISO8601(state.Read.TraceFileName);
+    if (state.TotalFrames > 0) SetCaptureTimes(content, state);
     content.FileSize.Text = FormatCount(state.Read.TraceFileSize);
     content.Frames.Text = FormatCount(state.TotalFrames);
     content.Bytes.Text = FormatCount(state.TotalBytes);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,13 @@ struct FileAttributesContent {
     // The file date for machines (the report's JSON) and for the window, which
     // shows it in the user's own date format: ISO 8601 local time.
     std::string FileDateISO8601;
+    // When the first and the last frame were captured, to the millisecond, with
+    // "UTC" after them when that is their clock; all empty when the trace stores
+    // no start date. The ISO 8601 forms end in "Z" on UTC only.
+    SummaryValue CaptureStart{"Capture Start", "", ""};
+    SummaryValue CaptureEnd{"Capture End", "", ""};
+    std::string CaptureStartISO8601;
+    std::string CaptureEndISO8601;
 };
 
 struct FileSummaryContent {
@@ -160,5 +168,22 @@ std::string BandwidthText(int64_t percent);
 
 // The File Date box: the date-and-time text cut before its first blank.
 std::string FileDateBoxText(const std::string& dateTimeText);
+
+// A moment of a capture: microseconds since 1 January 1970, 00:00, on its clock.
+struct CaptureMoment {
+    int64_t Microseconds = 0;
+    bool Utc = false;
+};
+
+// The moment of a frame time of the trace read: its format's start plus the frame
+// time, on UTC when the format keeps UTC or local times are read as UTC. None when
+// the format stores no start date.
+std::optional<CaptureMoment> CaptureMomentOf(const AnalysisState& state, double frameTime);
+
+// "08/12/2026 01:16:25.843", with " UTC" after it on UTC.
+std::string CaptureMomentText(const CaptureMoment& moment);
+
+// "2026-12-08T01:16:25.843", with "Z" after it on UTC.
+std::string CaptureMomentISO8601(const CaptureMoment& moment);
 
 }  // namespace quenlix

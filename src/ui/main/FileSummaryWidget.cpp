@@ -193,17 +193,20 @@ QGroupBox* TFileSummaryPage::BuildFileAttributes()
     QGroupBox* group = BoldGroup(Q(initial.Caption), "GroupBox7");
     auto* grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
-    const std::array<const SummaryValue*, 8> values{&initial.Analyzer, &initial.Topology, &initial.Bandwidth,
-                                                    &initial.Duration, &initial.FileDate, &initial.FileSize,
-                                                    &initial.Frames,   &initial.Bytes};
-    const std::array<QString, 8> names{"FileAnalyzerTextBox", "FileTopologyTextBox", "FileBandwidthTextBox",
-                                       "FileDurationTextBox", "FileDateTextBox",     "FileSizeTextBox",
-                                       "FileFrameCountTextBox", "FileBytesTextBox"};
+    const std::array<const SummaryValue*, 10> values{
+        &initial.Analyzer,     &initial.Topology,   &initial.Bandwidth, &initial.Duration, &initial.FileDate,
+        &initial.CaptureStart, &initial.CaptureEnd, &initial.FileSize,  &initial.Frames,   &initial.Bytes};
+    const std::array<QString, 10> names{"FileAnalyzerTextBox",   "FileTopologyTextBox", "FileBandwidthTextBox",
+                                        "FileDurationTextBox",   "FileDateTextBox",     "CaptureStartTextBox",
+                                        "CaptureEndTextBox",     "FileSizeTextBox",     "FileFrameCountTextBox",
+                                        "FileBytesTextBox"};
     for (size_t i = 0; i < values.size(); ++i) {
         attributes_[i] = AddValue(grid, static_cast<int>(i), *values[i], names[i]);
         attributes_[i].Box->setMinimumWidth(110);
     }
-    grid->setRowStretch(8, 1);
+    grid->setRowStretch(10, 1);
+    ShowCaptureTime(attributes_[kCaptureStartRow], "");
+    ShowCaptureTime(attributes_[kCaptureEndRow], "");
     return group;
 }
 
@@ -277,18 +280,36 @@ void TFileSummaryPage::ShowEncapsulation(const EncapsulationContent& content)
 
 void TFileSummaryPage::ShowFileAttributes(const FileAttributesContent& content)
 {
-    const std::array<const SummaryValue*, 8> values{&content.Analyzer, &content.Topology, &content.Bandwidth,
-                                                    &content.Duration, &content.FileDate, &content.FileSize,
-                                                    &content.Frames,   &content.Bytes};
+    const std::array<const SummaryValue*, 10> values{
+        &content.Analyzer,     &content.Topology,   &content.Bandwidth, &content.Duration, &content.FileDate,
+        &content.CaptureStart, &content.CaptureEnd, &content.FileSize,  &content.Frames,   &content.Bytes};
     for (size_t i = 0; i < values.size(); ++i) attributes_[i].Box->setText(Q(values[i]->Text));
     // The window shows the file date in the user's own short date format.
     const QDateTime date = QDateTime::fromString(Q(content.FileDateISO8601), Qt::ISODate);
     if (date.isValid()) attributes_[4].Box->setText(QLocale().toString(date.date(), QLocale::ShortFormat));
+    ShowCaptureTime(attributes_[kCaptureStartRow], content.CaptureStartISO8601);
+    ShowCaptureTime(attributes_[kCaptureEndRow], content.CaptureEndISO8601);
 }
 
 void TFileSummaryPage::ClearFileAttributes()
 {
     for (ValueWidgets& value : attributes_) value.Box->clear();
+    ShowCaptureTime(attributes_[kCaptureStartRow], "");
+    ShowCaptureTime(attributes_[kCaptureEndRow], "");
+}
+
+// A capture time with the file date's short date format, the time to the
+// millisecond and "UTC" when it is; its row is hidden when the trace stores no
+// start date. A year the date type cannot hold keeps the content's own text.
+void TFileSummaryPage::ShowCaptureTime(const ValueWidgets& row, const std::string& iso8601)
+{
+    row.Label->setVisible(!iso8601.empty());
+    row.Box->setVisible(!iso8601.empty());
+    const QDateTime moment = QDateTime::fromString(Q(iso8601), Qt::ISODateWithMs);
+    if (!moment.isValid()) return;
+    const QString utc = iso8601.back() == 'Z' ? " UTC" : "";
+    row.Box->setText(QLocale().toString(moment.date(), QLocale::ShortFormat) + ' ' +
+                     moment.time().toString("hh:mm:ss.zzz") + utc);
 }
 
 MediaPackets TFileSummaryPage::MediaSelection() const

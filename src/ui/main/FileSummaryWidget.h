@@ -65,6 +65,7 @@ private:
     QGroupBox* BuildVlans();
     FrameRowWidgets AddFrameRow(QGridLayout* grid, int row, const FrameClassRow& content, const QString& name);
     ValueWidgets AddValue(QGridLayout* grid, int row, const SummaryValue& content, const QString& boxName);
+    static void ShowCaptureTime(const ValueWidgets& row, const std::string& iso8601);
 
     std::array<FrameRowWidgets, 3> frameRows_{};
     TTextBox* totalPackets_ = nullptr;
@@ -72,7 +73,10 @@ private:
     std::array<ValueWidgets, 6> mediaValues_{};
     QButtonGroup* mediaSelection_ = nullptr;
     std::array<EncapsulationWidgets, 4> encapsulationRows_{};
-    std::array<ValueWidgets, 8> attributes_{};
+    // File attributes in page order; the capture times follow the file date.
+    static constexpr std::size_t kCaptureStartRow = 5;
+    static constexpr std::size_t kCaptureEndRow = 6;
+    std::array<ValueWidgets, 10> attributes_{};
     QGroupBox* vlanGroup_ = nullptr;
     QGridLayout* vlanGrid_ = nullptr;
 };

@@ -201,6 +201,10 @@ void TMainForm::BuildActions()
                                    "Time TCP requests that carry data to the first data of their answers");
     tcpDataResponse->setCheckable(true);
     connect(tcpDataResponse, &QAction::triggered, this, &TMainForm::TcpDataResponse1Click);
+    QAction* captureTimesAsUtc = add("CaptureTimesAsUtc1", "Capture Times As &UTC",
+                                     "Read capture times that a trace keeps in local time as UTC");
+    captureTimesAsUtc->setCheckable(true);
+    connect(captureTimesAsUtc, &QAction::triggered, this, &TMainForm::CaptureTimesAsUtc1Click);
     connect(add("HelpTopics1", "&Help Topics"), &QAction::triggered, this, &TMainForm::HelpTopics1Click);
     QAction* tipWizard = add("ShowTipWizard1", "Show Tip Wi&zard");
     tipWizard->setCheckable(true);
@@ -268,6 +272,7 @@ void TMainForm::BuildMenus()
     bandwidthItem->setStatusTip(Action("Bandwidth1")->statusTip());
     connect(Action("Bandwidth1"), &QAction::enabledChanged, bandwidthItem, &QAction::setEnabled);
     optionsMenu_->addAction(Action("TcpDataResponse1"));
+    optionsMenu_->addAction(Action("CaptureTimesAsUtc1"));
 
     helpMenu_ = menuBar()->addMenu("&Help");
     helpMenu_->setObjectName("Help1");
@@ -516,6 +521,8 @@ void TMainForm::LoadSettings()
     tipPanel_->setVisible(settings_.TipWizardEnabled);
     Action("TcpDataResponse1")->setChecked(settings_.TcpDataResponse);
     state_.Options.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
+    Action("CaptureTimesAsUtc1")->setChecked(settings_.CaptureTimesAsUtc);
+    state_.Options.LocalCaptureTimesAsUtc = settings_.CaptureTimesAsUtc ? 1 : 0;
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -879,6 +886,14 @@ void TMainForm::TcpDataResponse1Click()
     settings_.TcpDataResponse = Action("TcpDataResponse1")->isChecked();
     state_.Options.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
     if (mainPageControl_->isVisible() && refreshServerGrid_) refreshServerGrid_();
+}
+
+// The capture times of the trace on show are shown again on the new clock.
+void TMainForm::CaptureTimesAsUtc1Click()
+{
+    settings_.CaptureTimesAsUtc = Action("CaptureTimesAsUtc1")->isChecked();
+    state_.Options.LocalCaptureTimesAsUtc = settings_.CaptureTimesAsUtc ? 1 : 0;
+    fileSummary_->ShowFileAttributes(BuildFileAttributes(state_));
 }
 
 bool TMainForm::TraceHasNetworkFrames(const char* title)

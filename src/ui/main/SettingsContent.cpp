@@ -144,6 +144,7 @@ MainSettings LoadMainSettings(const SettingsStore& store)
     settings.TipWizardEnabled = ReadBool(store, kTipWizardSection, "Enabled", true);
     settings.Print = LoadPrintSetup(store);
     settings.TcpDataResponse = ReadBool(store, kOptionsSection, kTcpDataResponseEntry, false);
+    settings.CaptureTimesAsUtc = ReadBool(store, kOptionsSection, kCaptureTimesAsUtcEntry, false);
     return settings;
 }
 
@@ -156,6 +157,7 @@ void SaveMainSettings(SettingsStore& store, const MainSettings& settings)
     store.WriteInteger(kTipWizardSection, "Enabled", settings.TipWizardEnabled ? 1 : 0);
     SavePrintSetup(store, settings.Print);
     store.WriteInteger(kOptionsSection, kTcpDataResponseEntry, settings.TcpDataResponse ? 1 : 0);
+    store.WriteInteger(kOptionsSection, kCaptureTimesAsUtcEntry, settings.CaptureTimesAsUtc ? 1 : 0);
 }
 
 void UpdateRecentFiles(RecentFileList& files, const std::string& fileName)

@@ -21,6 +21,7 @@ inline constexpr const char* kTipWizardSection = "Tip Wizard";
 inline constexpr const char* kPrintSetupSection = "Print Setup";
 inline constexpr const char* kOptionsSection = "Options";
 inline constexpr const char* kTcpDataResponseEntry = "TCP Response To Data";
+inline constexpr const char* kCaptureTimesAsUtcEntry = "Capture Times As UTC";
 
 constexpr int kRecentFileCount = 8;
 using RecentFileList = std::array<std::string, kRecentFileCount>;
@@ -46,6 +47,9 @@ struct MainSettings {
     // Options > TCP Response to First Data: TCP response times run from a request
     // that carries data to the first data of its answer.
     bool TcpDataResponse = false;
+    // Capture times that a trace keeps in local time without a zone are read as
+    // UTC rather than as this machine's local time.
+    bool CaptureTimesAsUtc = false;
 
     bool operator==(const MainSettings&) const = default;
 };

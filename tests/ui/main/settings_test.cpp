@@ -18,6 +18,7 @@ TEST(Settings, EmptyStoreGivesEveryDefault)
     EXPECT_EQ(settings.Charts.BottomColor, 65535);
     EXPECT_TRUE(settings.TipWizardEnabled);
     EXPECT_FALSE(settings.TcpDataResponse);
+    EXPECT_FALSE(settings.CaptureTimesAsUtc);
     EXPECT_TRUE(settings.Print.Portrait && settings.Print.Header && settings.Print.FitToPage);
     EXPECT_DOUBLE_EQ(settings.Print.LeftMargin, 1.0);
     for (const std::string& file : settings.RecentFiles) EXPECT_EQ(file, "");
@@ -32,6 +33,7 @@ TEST(Settings, RoundTripKeepsEveryValue)
     settings.TipWizardEnabled = false;
     settings.Print = {0.5, 1.25, 2.0, 0.75, false, false, false};
     settings.TcpDataResponse = true;
+    settings.CaptureTimesAsUtc = true;
     MemorySettingsStore store;
     SaveMainSettings(store, settings);
     EXPECT_EQ(LoadMainSettings(store), settings);
@@ -53,6 +55,7 @@ TEST(Settings, StoredFormsOfTheValues)
     EXPECT_EQ(store.ReadInteger("Chart Properties", "View 3D"), 1);
     EXPECT_EQ(store.ReadInteger("Tip Wizard", "Enabled"), 1);
     EXPECT_EQ(store.ReadInteger("Options", "TCP Response To Data"), 0);
+    EXPECT_EQ(store.ReadInteger("Options", "Capture Times As UTC"), 0);
     EXPECT_EQ(store.ReadString("Recent Files", "Last Directory"), "");
 }
 
