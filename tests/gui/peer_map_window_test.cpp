@@ -12,12 +12,14 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include "GuiTestSupport.h"
 #include "TokenRingFrames.h"
@@ -229,6 +231,25 @@ void PeerMapWindowTest::StationAndNetworkWindowsOnTheZooCapture()
         network.PaintBox()->repaint();
         SaveShot(network, QString("network-zoo-%1.png").arg(mode));
     }
+
+    // Hovering a label draws its station's lines on top and shows its row.
+    network.ModeRadioGroupClick(0);
+    network.PaintBox()->repaint();
+    const PeerMapDrawing& map = network.Content().LastMap();
+    const auto sender = std::find_if(map.Labels.begin(), map.Labels.end(), [](const PeerMapLabel& l) { return l.Sender; });
+    QVERIFY(sender != map.Labels.end());
+    const int index = static_cast<int>(sender - map.Labels.begin());
+    const auto hover = [&network](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, network.PaintBox()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(network.PaintBox(), &move);
+    };
+    hover(QPoint(sender->Left + sender->Width / 2, sender->Top + sender->Height / 2));
+    QCOMPARE(network.PaintBox()->HoveredLabel(), index);
+    QVERIFY(QToolTip::text().contains("Network Address: "));
+    SaveShot(network, "network-zoo-hover.png");
+    hover(QPoint(map.CentreX, map.CentreY));
+    QCOMPARE(network.PaintBox()->HoveredLabel(), -1);
 }
 
 void PeerMapWindowTest::StationWindowOnATokenRing()

@@ -173,21 +173,59 @@ PeerMapDrawing LayoutPeerMap(const PeerMapInput& input, int width, int height, c
             continue;
         const PeerMapLabel& from = map.Labels[static_cast<size_t>(link.From)];
         const PeerMapLabel& to = map.Labels[static_cast<size_t>(link.To)];
-        for (const PeerMapSegment& part : SplitPeerLine(from.X, from.Y, to.X, to.Y, link.Colours, link.PenWidth))
-            if (seen.insert(part).second) map.Segments.push_back(part);
+        // Parts are told apart by their geometry and colour alone, so a part that
+        // two links draw the same way (stations sharing the overflow point) is kept once.
+        for (PeerMapSegment part : SplitPeerLine(from.X, from.Y, to.X, to.Y, link.Colours, link.PenWidth)) {
+            if (!seen.insert(part).second) continue;
+            part.From = link.From;
+            part.To = link.To;
+            part.DarkEdge = NeedsDarkEdge(part.Colour);
+            map.Segments.push_back(part);
+        }
     }
     return map;
 }
 
+namespace {
+
+bool LabelBoxHolds(const PeerMapLabel& label, int x, int y)
+{
+    return label.Left < x && x < label.Left + label.Width && label.Top + 1 < y && y < label.Top + label.Height - 1;
+}
+
+}  // namespace
+
 int PeerMapHit(const PeerMapDrawing& drawing, int x, int y)
 {
-    for (size_t i = 0; i < drawing.Labels.size(); ++i) {
-        const PeerMapLabel& label = drawing.Labels[i];
-        if (!label.Sender) continue;
-        if (label.Left < x && x < label.Left + label.Width && label.Top + 1 < y && y < label.Top + label.Height - 1)
-            return static_cast<int>(i);
-    }
+    for (size_t i = 0; i < drawing.Labels.size(); ++i)
+        if (drawing.Labels[i].Sender && LabelBoxHolds(drawing.Labels[i], x, y)) return static_cast<int>(i);
     return -1;
+}
+
+int PeerMapLabelAt(const PeerMapDrawing& drawing, int x, int y)
+{
+    for (size_t i = 0; i < drawing.Labels.size(); ++i)
+        if (drawing.Labels[i].Drawn && LabelBoxHolds(drawing.Labels[i], x, y)) return static_cast<int>(i);
+    return -1;
+}
+
+bool SegmentTouchesLabel(const PeerMapDrawing& drawing, const PeerMapSegment& segment, int label)
+{
+    const auto pointOf = [&drawing](int index) {
+        return index >= 0 && static_cast<size_t>(index) < drawing.Labels.size()
+                   ? drawing.Labels[static_cast<size_t>(index)].PointIndex
+                   : -1;
+    };
+    const int point = pointOf(label);
+    return point >= 0 && (pointOf(segment.From) == point || pointOf(segment.To) == point);
+}
+
+bool NeedsDarkEdge(const RGBColour& colour)
+{
+    // Perceived brightness (ITU-R BT.601 weights); the map's grey sits near 200
+    // to 240, and anything from about 140 up blends into it.
+    const double brightness = 0.299 * colour.R + 0.587 * colour.G + 0.114 * colour.B;
+    return brightness >= 140.0;
 }
 
 namespace {
@@ -263,6 +301,19 @@ PeerMapLayout PeerWindowContent::MapLayout() const
     for (size_t i = 0; i < map_.Labels.size() && i < mapAddresses_.size(); ++i)
         layout.Placements.push_back({mapAddresses_[i], map_.Labels[i].X, map_.Labels[i].Y});
     return layout;
+}
+
+std::string PeerWindowContent::LabelToolTip(int label) const
+{
+    if (label < 0 || static_cast<size_t>(label) >= map_.Labels.size()) return {};
+    const int row = static_cast<size_t>(label) < mapAddresses_.size() ? RowOfKey(mapAddresses_[static_cast<size_t>(label)]) : 0;
+    if (row <= 0) return map_.Labels[static_cast<size_t>(label)].Text;
+    std::string tip;
+    for (int col = 0; col < grid_.ColCount(); ++col) {
+        if (!tip.empty()) tip += '\n';
+        tip += grid_.Cell(col, 0) + ": " + grid_.Cell(col, row);
+    }
+    return tip;
 }
 
 bool PeerWindowContent::KeyChecked(int key) const

@@ -84,6 +84,11 @@ struct PeerMapSegment {
     int X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
     RGBColour Colour;
     int Width = 1;
+    // The labels of the two stations the line joins (-1: not known).
+    int From = -1;
+    int To = -1;
+    // A light colour that would vanish on the grey map: drawn over a dark edge.
+    bool DarkEdge = false;
     friend bool operator==(const PeerMapSegment&, const PeerMapSegment&) = default;
 };
 
@@ -126,12 +131,24 @@ int PeerLineWidth(double weight, double totalFrames);
 std::vector<PeerMapSegment> SplitPeerLine(int fromX, int fromY, int toX, int toY,
                                           const std::vector<RGBColour>& colours, int width);
 
+// Whether a line colour is too light to show on the map's grey background by
+// itself (cyan, yellow, lime, white): such lines get a dark edge.
+bool NeedsDarkEdge(const RGBColour& colour);
+// The colour and extra width of that edge.
+inline constexpr RGBColour kPeerLineEdgeColour{64, 64, 64};
+constexpr int kPeerLineEdgeWidth = 2;
+
 // The whole map for a paint box of the given size: font size, radius, points,
 // labels and lines.
 PeerMapDrawing LayoutPeerMap(const PeerMapInput& input, int width, int height, const RingTextMetrics& metrics);
 
 // The index of the sender station whose label box holds (x, y), or -1.
 int PeerMapHit(const PeerMapDrawing& drawing, int x, int y);
+// The index of the station whose drawn label box holds (x, y), sender or not, or -1.
+int PeerMapLabelAt(const PeerMapDrawing& drawing, int x, int y);
+// Whether a line joins the station of this label (or, for the shared overflow
+// label, any station beyond the last point).
+bool SegmentTouchesLabel(const PeerMapDrawing& drawing, const PeerMapSegment& segment, int label);
 
 // The tree a map's stations come from.
 enum class PeerNodeKind { Station, Network };
@@ -236,6 +253,9 @@ public:
     PeerMapLayout MapLayout() const;
     // A right click at (x, y) of the map: the pop-up, or none without a hit.
     virtual std::optional<PeerPopup> RightClick(int x, int y) = 0;
+    // The tool tip of a label: its station's statistics row as "heading: value"
+    // lines, or the label's text when the station has no row.
+    std::string LabelToolTip(int label) const;
     // Whether the window hands stations to the toolbox at all.
     virtual bool HasToolboxItem() const = 0;
     // The text that preselects the toolbox's source station, and its vendor form.

@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "model/ViewStale.h"
@@ -69,6 +70,7 @@ TPeerMapPaintBox::TPeerMapPaintBox(PeerWindowContent& content, QWidget* parent)
     copyButton_->setAccessibleName("Copy graphic to clipboard");
     copyButton_->setAutoRaise(true);
     copyButton_->adjustSize();
+    setMouseTracking(true);
 }
 
 void TPeerMapPaintBox::resizeEvent(QResizeEvent* event)
@@ -104,13 +106,58 @@ void TPeerMapPaintBox::paintEvent(QPaintEvent* /*event*/)
         painter.drawText(QRect(label.Left, label.Top, label.Width, label.Height),
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine, Q(label.Text));
     }
-    for (const PeerMapSegment& segment : map.Segments) {
-        painter.setPen(QPen(ColourOf(segment.Colour), segment.Width));
-        painter.drawLine(segment.X1, segment.Y1, segment.X2, segment.Y2);
-    }
+    // The circle goes under the lines, so that a line between neighbours, which
+    // runs close along it, stays visible.
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(ColourOf(map.CircleColour), map.CirclePenWidth));
     painter.drawEllipse(QPoint(map.CentreX, map.CentreY), map.Radius, map.Radius);
+    DrawLines(painter, map);
+}
+
+void TPeerMapPaintBox::DrawLines(QPainter& painter, const PeerMapDrawing& map) const
+{
+    // Edges first, so that no edge covers a neighbouring line's colour; the
+    // hovered station's lines last and wider, above every other line.
+    const auto draw = [&painter, &map, this](bool hovered, int extra) {
+        for (const PeerMapSegment& segment : map.Segments) {
+            if (SegmentTouchesLabel(map, segment, hoveredLabel_) != hovered) continue;
+            if (segment.DarkEdge) {
+                painter.setPen(QPen(ColourOf(kPeerLineEdgeColour), segment.Width + extra + kPeerLineEdgeWidth));
+                painter.drawLine(segment.X1, segment.Y1, segment.X2, segment.Y2);
+            }
+        }
+        for (const PeerMapSegment& segment : map.Segments) {
+            if (SegmentTouchesLabel(map, segment, hoveredLabel_) != hovered) continue;
+            painter.setPen(QPen(ColourOf(segment.Colour), segment.Width + extra));
+            painter.drawLine(segment.X1, segment.Y1, segment.X2, segment.Y2);
+        }
+    };
+    draw(false, 0);
+    draw(true, 2);
+}
+
+void TPeerMapPaintBox::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    SetHoveredLabel(PeerMapLabelAt(content_.LastMap(), at.x(), at.y()), event->globalPosition().toPoint());
+    QWidget::mouseMoveEvent(event);
+}
+
+void TPeerMapPaintBox::leaveEvent(QEvent* event)
+{
+    SetHoveredLabel(-1, {});
+    QWidget::leaveEvent(event);
+}
+
+void TPeerMapPaintBox::SetHoveredLabel(int label, const QPoint& at)
+{
+    if (label == hoveredLabel_) return;
+    hoveredLabel_ = label;
+    if (label < 0)
+        QToolTip::hideText();
+    else
+        QToolTip::showText(at, Q(content_.LabelToolTip(label)), this);
+    update();
 }
 
 void TPeerMapPaintBox::mousePressEvent(QMouseEvent* event)

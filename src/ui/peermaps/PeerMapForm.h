@@ -39,6 +39,8 @@ public:
     // A picture of the map without the copy button.
     QImage Picture();
     QToolButton* CopyButton() const { return copyButton_; }
+    // The label under the mouse, whose lines are drawn on top and wider (-1 none).
+    int HoveredLabel() const { return hoveredLabel_; }
 
 signals:
     void RightClicked(const QPoint& point);
@@ -46,11 +48,17 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void DrawLines(QPainter& painter, const PeerMapDrawing& map) const;
+    void SetHoveredLabel(int label, const QPoint& at);
+
     PeerWindowContent& content_;
     QToolButton* copyButton_;
+    int hoveredLabel_ = -1;
 };
 
 // What the program connects to a window: the main window's tips and help, and

@@ -158,6 +158,37 @@ TEST(PeerMapLines, WidthAtItsBoundariesAndColourParts)
     EXPECT_EQ(SplitPeerLine(0, 0, 5, 5, {}, 1).size(), 0u);
 }
 
+// Busy maps: light colours get a dark edge, every line knows the stations it
+// joins (the hovered label's lines are drawn on top), and any drawn label is
+// found under the mouse, sender or not.
+TEST(PeerMapLines, LightColoursGetAnEdgeAndLinesKnowTheirStations)
+{
+    for (const RGBColour light : {peercolours::kAqua, peercolours::kLime, RGBColour{255, 255, 0}, RGBColour{255, 255, 255}})
+        EXPECT_TRUE(NeedsDarkEdge(light)) << int(light.R) << "," << int(light.G) << "," << int(light.B);
+    for (const RGBColour dark : {RGBColour{255, 0, 0}, RGBColour{0, 0, 255}, RGBColour{128, 0, 128}, RGBColour{0, 0, 0}})
+        EXPECT_FALSE(NeedsDarkEdge(dark)) << int(dark.R) << "," << int(dark.G) << "," << int(dark.B);
+
+    const FakeMetrics metrics;
+    PeerMapInput input = Stations(200);  // 20 share the overflow point
+    input.Stations[1].Sender = false;
+    input.Links.push_back({0, 1, {peercolours::kAqua, RGBColour{255, 0, 0}}, 1});
+    input.Links.push_back({190, 2, {RGBColour{255, 0, 0}}, 1});
+    input.Links.push_back({195, 2, {RGBColour{255, 0, 0}}, 1});  // the same line from the overflow point
+    const PeerMapDrawing map = LayoutPeerMap(input, 800, 600, metrics);
+    ASSERT_EQ(map.Segments.size(), 5u);
+    EXPECT_TRUE(map.Segments[0].DarkEdge);
+    EXPECT_FALSE(map.Segments[1].DarkEdge);
+    EXPECT_TRUE(SegmentTouchesLabel(map, map.Segments[0], 1));
+    EXPECT_FALSE(SegmentTouchesLabel(map, map.Segments[0], 2));
+    EXPECT_TRUE(SegmentTouchesLabel(map, map.Segments[4], 2));
+    EXPECT_TRUE(SegmentTouchesLabel(map, map.Segments[4], kPeerMapPoints - 1));  // the overflow label
+    EXPECT_FALSE(SegmentTouchesLabel(map, map.Segments[4], -1));
+
+    const PeerMapLabel& receiver = map.Labels[1];
+    EXPECT_EQ(PeerMapLabelAt(map, receiver.Left + 1, receiver.Top + 2), 1);
+    EXPECT_EQ(PeerMapLabelAt(map, map.CentreX, map.CentreY), -1);
+}
+
 // ---- column order -----------------------------------------------------------------------
 
 TEST(PeerGridColumns, ColumnOrderShapes)
@@ -375,6 +406,11 @@ TEST_F(PeerWindows, NetworkGridRowsPopupAndSelectStations)
     ASSERT_EQ(lists.Show.size(), 2u);
     lists.Show[0].Selected = true;
     lists.Include();
+    // A hovered label's tool tip is its station's row; B has none and shows its label.
+    EXPECT_EQ(network.LabelToolTip(0).substr(0, 27), "Protocols: TCP,UDP\nNetwork ");
+    EXPECT_EQ(network.LabelToolTip(1), network.LastMap().Labels[1].Text);
+    EXPECT_EQ(network.LabelToolTip(99), "");
+
     network.ApplySelectStations(lists);
     EXPECT_EQ(network.ViewableRowCount(), 1);
     EXPECT_EQ(network.Grid().RowCount(), 2);
