@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -129,6 +130,7 @@ private slots:
     void TraceWithoutIpOrIpxShowsOnlyTheCaption();
     void IpxTraceShowsTheOuiBoxAndItsNames();
     void DamagedCapturesBuildThePageWithoutHarm();
+    void FilterBoxShowsOnlyTheMatchingConversations();
 };
 
 void ClientServerPageTest::OfficeCaptureFillsTheGridFromTheContent()
@@ -389,6 +391,37 @@ void ClientServerPageTest::HeaderClickSortsAndTheSelectionFollowsItsRow()
         QCOMPARE(t.Grid()->currentIndex().column(), kColClient);
         QVERIFY(t.Grid()->selectionModel()->isSelected(t.Grid()->currentIndex()));
     }
+}
+
+void ClientServerPageTest::FilterBoxShowsOnlyTheMatchingConversations()
+{
+    const QString capture = CapturePath("office-a.enc");
+    if (!QFile::exists(capture)) QSKIP("../shared/captures/office-a.enc is not present");
+    OpenedTrace t(capture);
+    auto* filter = t.page->findChild<QLineEdit*>("ServerGridFilter");
+    QVERIFY(filter != nullptr);
+    const int rows = t.page->Content().ServerRowCount;
+    const auto matching = [&](const QString& text) {
+        int count = 0;
+        for (int row = 1; row <= rows; ++row)
+            for (int col = 0; col < kServerGridColumns; ++col)
+                if (t.Shown(col, row).contains(text, Qt::CaseInsensitive)) {
+                    ++count;
+                    break;
+                }
+        return count;
+    };
+    filter->setText("dns");
+    const int dns = matching("dns");
+    QVERIFY(dns > 0 && dns < rows);
+    QCOMPARE(t.Grid()->ShownRowCount(), dns);
+    t.Button("SortDescendingBtn")->click();  // a sort refills the grid and keeps the filter
+    QCOMPARE(t.Grid()->ShownRowCount(), dns);
+    t.Grid()->SelectAllCells();
+    QVERIFY(t.Grid()->CopyToClipboard());
+    QCOMPARE(QApplication::clipboard()->text().count("\r\n"), dns);  // the heading and the DNS rows
+    filter->clear();
+    QCOMPARE(t.Grid()->ShownRowCount(), rows);
 }
 
 void ClientServerPageTest::PopUpShowsTheDlcSourceOfNameCells()

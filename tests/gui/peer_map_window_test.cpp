@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -159,6 +161,24 @@ void PeerMapWindowTest::NetworkWindowOnTheOfficeCapture()
     QVERIFY(form.Content().HighlightedRow() > 0);
     QCOMPARE(form.StnGrid()->verticalScrollBar()->value(), 0);  // a row in view: the first rows stay shown
     SaveShot(form, "network-office-statistics.png");
+
+    // A header click sorts the column, a second click reverses it; the filter box
+    // shows only the rows that contain its text.
+    TSuperStringGrid& grid = *form.StnGrid();
+    const int frames = 2;  // "Dests"
+    grid.horizontalHeader()->sectionClicked(frames);
+    for (int row = 2; row < grid.Content().RowCount(); ++row)
+        QVERIFY(grid.Content().Value(frames, row - 1).Figure() <= grid.Content().Value(frames, row).Figure());
+    grid.horizontalHeader()->sectionClicked(frames);
+    QVERIFY(grid.Content().Value(frames, 1).Figure() >= grid.Content().Value(frames, 2).Figure());
+    auto* filter = form.findChild<QLineEdit*>("StnGridFilter");
+    QVERIFY(filter != nullptr);
+    filter->setText("fe80");
+    QCOMPARE(grid.ShownRowCount(), 6);
+    form.SortClick(true);  // a refill keeps the filter
+    QCOMPARE(grid.ShownRowCount(), 6);
+    filter->clear();
+    QCOMPARE(grid.ShownRowCount(), form.Content().ViewableRowCount());
 
     // Select Stations: hide the first station through the dialog.
     TDualListDialogForm& dialog = program_->DualListDialogForm();

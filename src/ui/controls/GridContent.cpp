@@ -2,6 +2,7 @@
 #include "model/StringHelpers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "model/NumberFormat.h"
@@ -250,8 +251,33 @@ std::vector<int> GridContent::CopiedRows() const
         bottom = RowCount() - 1;
     }
     std::vector<int> rows;
-    for (int r = std::max(top, 0); r <= std::min(bottom, RowCount() - 1); ++r) rows.push_back(r);
+    for (int r = std::max(top, 0); r <= std::min(bottom, RowCount() - 1); ++r)
+        if (RowShown(r)) rows.push_back(r);
     return rows;
+}
+
+namespace {
+
+// Case and spaces are ignored: addresses are shown padded (" 10. 99.  1. 10"),
+// and the user types them plain ("10.99.1.10").
+std::string FilterForm(std::string_view text)
+{
+    std::string form;
+    form.reserve(text.size());
+    for (const char c : text)
+        if (c != ' ') form += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return form;
+}
+
+}  // namespace
+
+bool GridContent::RowShown(int row) const
+{
+    const std::string wanted = FilterForm(rowFilter_);
+    if (wanted.empty() || row < fixedRows_ || row >= RowCount()) return true;
+    for (int col = 0; col < colCount_; ++col)
+        if (FilterForm(Cell(col, row)).find(wanted) != std::string::npos) return true;
+    return false;
 }
 
 std::string GridContent::SelectionText() const

@@ -218,6 +218,14 @@ public:
     // OnSortStart asks for it.
     void SortByColumn(int col, bool ascending);
 
+    // The filter typed over the grid: only rows below the fixed rows with a cell
+    // that contains the text (ignoring case and spaces) are shown and copied.
+    // Empty: every row.
+    void SetRowFilter(std::string text) { rowFilter_ = std::move(text); }
+    const std::string& RowFilter() const { return rowFilter_; }
+    // Whether the filter lets a row through; fixed rows always pass.
+    bool RowShown(int row) const;
+
     // The selection as tab-separated lines joined by CR LF, following CopyModes;
     // nothing when EditModes lacks emCopy.
     std::optional<std::string> CopyText() const;
@@ -245,6 +253,7 @@ private:
     GridSelection selection_{0, 1, 0, 1};
     int sortedColumn_ = -1;
     bool lastSortAscending_ = true;
+    std::string rowFilter_;
 };
 
 // The cells of rows [firstRow, RowCount) and columns [0, ColCount) as rows of

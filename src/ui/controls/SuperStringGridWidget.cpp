@@ -92,6 +92,41 @@ TSuperStringGrid::TSuperStringGrid(QWidget* parent) : QTableView(parent), model_
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     model_->FixedFont = font();
+    // Every refill or sort resets the model, and with it the hidden rows.
+    connect(model_, &QAbstractItemModel::modelReset, this, &TSuperStringGrid::ApplyRowFilter);
+}
+
+void TSuperStringGrid::SetRowFilter(const QString& text)
+{
+    rowFilter_ = text;
+    ApplyRowFilter();
+}
+
+void TSuperStringGrid::ApplyRowFilter()
+{
+    grid_.SetRowFilter(rowFilter_.toStdString());
+    const int rows = model_->rowCount();
+    setUpdatesEnabled(false);
+    for (int row = 0; row < rows; ++row) setRowHidden(row, !grid_.RowShown(GridRow(row)));
+    setUpdatesEnabled(true);
+}
+
+int TSuperStringGrid::ShownRowCount() const
+{
+    int shown = 0;
+    for (int row = 0; row < model_->rowCount(); ++row) shown += isRowHidden(row) ? 0 : 1;
+    return shown;
+}
+
+QLineEdit* MakeGridFilterBox(TSuperStringGrid* grid, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(grid->objectName() + "Filter");
+    box->setPlaceholderText("Filter rows: address, port, application...");
+    box->setToolTip("Show only the rows with a cell that contains this text");
+    box->setClearButtonEnabled(true);
+    QObject::connect(box, &QLineEdit::textChanged, grid, &TSuperStringGrid::SetRowFilter);
+    return box;
 }
 
 void TSuperStringGrid::Refresh()

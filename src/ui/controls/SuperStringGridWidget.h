@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QFont>
+#include <QLineEdit>
 #include <QTableView>
 #include <functional>
 
@@ -67,6 +68,13 @@ public:
 
     QSize sizeHint() const override { return {345, 105}; }
 
+    // Shows only the rows with a cell that contains the text (ignoring case); the
+    // filter outlives every refill of the content. Empty: every row.
+    void SetRowFilter(const QString& text);
+    QString RowFilter() const { return rowFilter_; }
+    // The rows the filter lets through, below the fixed rows.
+    int ShownRowCount() const;
+
     // Column headers sort on a click when the page handles HeaderClicked.
     void EnableHeaderSort();
     void ShowSortIndicator(int col, bool ascending);
@@ -85,8 +93,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void ApplyRowFilter();
+
     GridContent grid_;
     GridTableModel* model_;
+    QString rowFilter_;
 };
+
+// A line edit over a grid that filters its rows as the user types.
+QLineEdit* MakeGridFilterBox(TSuperStringGrid* grid, QWidget* parent);
 
 }  // namespace quenlix

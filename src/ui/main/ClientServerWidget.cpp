@@ -95,6 +95,7 @@ TClientServerPage::TClientServerPage(QWidget* parent)
     panelLayout->setContentsMargins(4, 4, 4, 4);
     panelLayout->setSpacing(4);
     panelLayout->addWidget(BuildToolStrip());
+    panelLayout->addWidget(MakeGridFilterBox(serverGrid_, this));
     panelLayout->addWidget(serverGrid_, 1);
     panelLayout->addWidget(BuildLegend());
 

@@ -342,9 +342,12 @@ void TPeerMapForm::BuildStatisticsPage(QWidget* page)
         content_->SortAgain(index.column());
         ShowGrid();
     });
+    stnGrid_->EnableHeaderSort();
+    connect(stnGrid_, &TSuperStringGrid::HeaderClicked, this, &TPeerMapForm::GridHeaderClick);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(strip);
+    layout->addWidget(MakeGridFilterBox(stnGrid_, page));
     layout->addWidget(stnGrid_, 1);
 }
 
@@ -527,6 +530,18 @@ void TPeerMapForm::SortClick(bool ascending)
     content_->SortColumn(col, ascending);
     ShowGrid();
     stnGrid_->setCurrentIndex(stnGrid_->model()->index(0, col));
+}
+
+void TPeerMapForm::GridHeaderClick(int col)
+{
+    headerSort_.Click(col);
+    // The selected station stays selected wherever the sort puts it.
+    const std::vector<std::string> selected = stnGrid_->CurrentRowTexts();
+    const int currentCol = std::max(stnGrid_->currentIndex().column(), 0);
+    content_->SortColumn(col, headerSort_.Ascending);
+    ShowGrid();
+    stnGrid_->SelectRowWithTexts(selected, currentCol);
+    stnGrid_->ShowSortIndicator(col, headerSort_.Ascending);
 }
 
 void TPeerMapForm::ShowAddressClick()

@@ -103,6 +103,7 @@ public:
     void Analyze1Click();
     void SelStnBtnClick();
     void SortClick(bool ascending);
+    void GridHeaderClick(int col);
     void ShowAddressClick();
     void CopyMapClick();
 
@@ -128,6 +129,7 @@ private:
     QTabWidget* pageControl_ = nullptr;
     TPeerMapPaintBox* paintBox_ = nullptr;
     TSuperStringGrid* stnGrid_ = nullptr;
+    HeaderSort headerSort_;
     QGroupBox* modeBox_ = nullptr;
     QButtonGroup* modeGroup_ = nullptr;
     QButtonGroup* destinationGroup_ = nullptr;

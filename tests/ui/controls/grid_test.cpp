@@ -311,6 +311,24 @@ TEST_F(GridCopy, EntireColumnsAndRowsWidenTheSelection)
     EXPECT_EQ(*grid.CopyText(), "c2");
 }
 
+// The filter typed over a grid: any cell containing the text, ignoring case and
+// the spaces that pad addresses;
+// the fixed rows always pass, and rows filtered out are neither shown nor copied.
+TEST_F(GridCopy, FilteredRowsAreLeftOut)
+{
+    grid.SetCell(3, 3, "Web  10.  0.  0.  2:80");
+    grid.SetRowFilter("C2");
+    EXPECT_EQ((std::vector<bool>{grid.RowShown(0), grid.RowShown(1), grid.RowShown(2), grid.RowShown(3)}),
+              (std::vector<bool>{true, false, true, false}));
+    grid.SetSelection({1, 1, 3, 3});
+    EXPECT_EQ(*grid.CopyText(), "a0\tb0\tc0\td0\r\na2\tb2\tc2\td2");
+    grid.SetRowFilter("10.0.0.2:8");
+    EXPECT_TRUE(grid.RowShown(3));
+    EXPECT_FALSE(grid.RowShown(2));
+    grid.SetRowFilter("");
+    EXPECT_TRUE(grid.RowShown(1));
+}
+
 TEST_F(GridCopy, CopyNeedsItsEditMode)
 {
     grid.EditModes = emClear;
