@@ -17,6 +17,9 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QScrollBar>
 #include <QTest>
@@ -80,6 +83,7 @@ private slots:
     void StationAndNetworkWindowsOnTheZooCapture();
     void StationWindowOnATokenRing();
     void BothWindowsPrintToAPdf();
+    void KeyPanelsFitTheDefaultSize();
 
 private:
     // The window as the toolbar opens it, once it has been activated.
@@ -289,6 +293,33 @@ void PeerMapWindowTest::StationWindowOnATokenRing()
     form.PaintBox()->repaint();
     QVERIFY(!form.Content().LastMap().Labels.empty());
     SaveShot(form, "station-ring-encapsulation.png");
+}
+
+void PeerMapWindowTest::KeyPanelsFitTheDefaultSize()
+{
+    const QString trace = scratch_->Path("ring.enc");
+    testing::WriteRingOfEightTrace(trace.toStdString());
+    for (const QString& path : {trace, QString(QUENLIX_SOURCE_DIR "/samples/office-sample.enc")}) {
+        OpenTrace(*program_, path);
+        for (const char* button : {"StationBtn", "NetworkBtn"}) {
+            if (path == trace && std::string(button) == "NetworkBtn") continue;  // the ring carries no network frames
+            TPeerMapForm& window = std::string(button) == "StationBtn"
+                                       ? static_cast<TPeerMapForm&>(program_->StationStatsForm())
+                                       : static_cast<TPeerMapForm&>(program_->NetworkStatisticsForm());
+            TPeerMapForm& form = Open(button, window);
+            form.resize(608, 560);
+            auto* controls = form.findChild<QScrollArea*>("MapControls");
+            QVERIFY(controls != nullptr);
+            for (int mode = 0; mode < static_cast<int>(form.Content().ModeItems().size()); ++mode) {
+                form.ModeRadioGroupClick(mode);
+                QApplication::processEvents();
+                QVERIFY2(!controls->verticalScrollBar()->isVisible(), qPrintable(QString("%1 mode %2").arg(button).arg(mode)));
+                for (QCheckBox* key : form.findChildren<QCheckBox*>(QRegularExpression("^Key\\d+$")))
+                    if (key->isVisible()) QVERIFY(key->width() >= key->sizeHint().width());
+            }
+            SaveShot(form, QString("%1-default-size-%2.png").arg(button).arg(QFileInfo(path).baseName()));
+        }
+    }
 }
 
 void PeerMapWindowTest::BothWindowsPrintToAPdf()

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -46,6 +47,17 @@ QFont MapFont(int pointSize)
 }
 
 QColor ColourOf(const RGBColour& colour) { return QColor(colour.R, colour.G, colour.B); }
+
+// More keys than this go in two columns.
+constexpr int kKeysInOneColumn = 8;
+
+// The groups beside the map sit tight, so that the whole column fits the
+// window's default height without scrolling.
+void CompactGroup(QBoxLayout* layout)
+{
+    layout->setSpacing(1);
+    layout->setContentsMargins(6, 2, 6, 4);
+}
 
 QString ColourStyle(const PeerKeyBox& box)
 {
@@ -220,6 +232,7 @@ void TPeerMapForm::BuildMapPage(QWidget* page)
     modeBox_->setObjectName(content_->HasToolboxItem() ? "ProtocolRadioGroup" : "IDRadioGroup");
     modeGroup_ = new QButtonGroup(this);
     auto* modeLayout = new QVBoxLayout(modeBox_);
+    CompactGroup(modeLayout);
     const auto items = content_->ModeItems();
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         auto* radio = new QRadioButton(Q(items[static_cast<size_t>(i)]));
@@ -233,6 +246,7 @@ void TPeerMapForm::BuildMapPage(QWidget* page)
     destinationBox->setObjectName("DestinationRadioGroup");
     destinationGroup_ = new QButtonGroup(this);
     auto* destinationLayout = new QVBoxLayout(destinationBox);
+    CompactGroup(destinationLayout);
     const char* destinations[] = {"All", "Broadcast", "Non-Broadcast"};
     for (int i = 0; i < 3; ++i) {
         auto* radio = new QRadioButton(destinations[i]);
@@ -245,15 +259,21 @@ void TPeerMapForm::BuildMapPage(QWidget* page)
     keyGroup_ = new QGroupBox("Key");
     keyGroup_->setObjectName("KeyGroup");
     auto* keyLayout = new QVBoxLayout(keyGroup_);
-    keyLayout->setSpacing(2);
+    CompactGroup(keyLayout);
+    // Two columns of keys when there are more than fit one beside the map at the
+    // window's default size (the station window's fifteen).
+    auto* keyGrid = new QGridLayout;
+    keyGrid->setSpacing(2);
+    const int keyRows = content_->KeyCount() > kKeysInOneColumn ? (content_->KeyCount() + 1) / 2 : content_->KeyCount();
     for (int k = 1; k <= content_->KeyCount(); ++k) {
         auto* box = new QCheckBox;
         box->setObjectName(QString("Key%1").arg(k));
         box->setAutoFillBackground(true);
         connect(box, &QCheckBox::clicked, this, [this, k](bool checked) { KeyClick(k, checked); });
-        keyLayout->addWidget(box);
+        keyGrid->addWidget(box, (k - 1) % keyRows, (k - 1) / keyRows);
         keys_.push_back(box);
     }
+    keyLayout->addLayout(keyGrid);
     auto* commands = new QHBoxLayout;
     const std::pair<const char*, PeerWindowContent::KeyCommand> buttons[] = {
         {"On", PeerWindowContent::KeyCommand::On},
@@ -287,11 +307,13 @@ void TPeerMapForm::BuildMapPage(QWidget* page)
     // The groups of the station window's Protocol view are tall: the column scrolls
     // rather than being cut off in a small window.
     auto* scroll = new QScrollArea;
+    scroll->setObjectName("MapControls");
     scroll->setWidget(left);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setFixedWidth(left->sizeHint().width() + 18);
+    mapControls_ = scroll;
+    FitMapControls();
 
     paintBox_ = new TPeerMapPaintBox(*content_, page);
     connect(paintBox_, &TPeerMapPaintBox::RightClicked, this, &TPeerMapForm::RightClick);
@@ -375,6 +397,7 @@ void TPeerMapForm::SyncControls()
         const QSignalBlocker blocker(check);
         check->setChecked(content_->KeyChecked(static_cast<int>(i) + 1));
     }
+    FitMapControls();
     for (QCheckBox* box : {smartNames2_, showOUI2_, smartNames_, showOUI_}) box->blockSignals(true);
     smartNames2_->setChecked(content_->MapSmartNames);
     showOUI2_->setChecked(content_->MapShowOUI);
@@ -385,6 +408,13 @@ void TPeerMapForm::SyncControls()
     showOUI2_->setVisible(content_->ShowOUIVisible);
     showOUI_->setVisible(content_->ShowOUIVisible);
     for (QCheckBox* box : {smartNames2_, showOUI2_, smartNames_, showOUI_}) box->blockSignals(false);
+}
+
+void TPeerMapForm::FitMapControls()
+{
+    // The column only widens, so that the map does not jump from mode to mode.
+    const int width = mapControls_->widget()->sizeHint().width() + mapControls_->verticalScrollBar()->sizeHint().width();
+    if (width > mapControls_->minimumWidth()) mapControls_->setFixedWidth(width);
 }
 
 void TPeerMapForm::ShowGrid()

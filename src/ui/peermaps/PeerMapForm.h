@@ -23,6 +23,8 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 
+class QScrollArea;
+
 namespace quenlix {
 
 class TDualListDialogForm;
@@ -119,6 +121,7 @@ private:
     void BuildMapPage(QWidget* page);
     void BuildStatisticsPage(QWidget* page);
     void SyncControls();
+    void FitMapControls();
     void ShowGrid();
     void RightClick(const QPoint& point);
 
@@ -130,6 +133,7 @@ private:
     TPeerMapPaintBox* paintBox_ = nullptr;
     TSuperStringGrid* stnGrid_ = nullptr;
     HeaderSort headerSort_;
+    QScrollArea* mapControls_ = nullptr;
     QGroupBox* modeBox_ = nullptr;
     QButtonGroup* modeGroup_ = nullptr;
     QButtonGroup* destinationGroup_ = nullptr;
