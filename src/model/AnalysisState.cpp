@@ -62,6 +62,12 @@ ReadEnd ReadEndOf(const AnalysisState& state)
     return ReadEnd::Complete;
 }
 
+std::string CaptionAfterRead(const AnalysisState& state, std::string caption)
+{
+    if (ReadEndOf(state) != ReadEnd::Complete) caption += kPartialReadMark;
+    return caption;
+}
+
 int64_t ReadEndFrame(const AnalysisState& state)
 {
     return ReadEndOf(state) == ReadEnd::EndedEarly ? state.TotalFrames + 1 : state.TotalFrames;

@@ -673,6 +673,12 @@ bool IsGroupAddress(TopologyCode topology, const uint8_t* address);
 enum class ReadEnd { Complete, Stopped, EndedEarly };
 ReadEnd ReadEndOf(const AnalysisState& state);
 
+// A window's caption, with " (partial read)" after it when the read of the trace
+// it shows was stopped or ended early: every figure of such a window counts only
+// the frames read.
+inline constexpr const char* kPartialReadMark = " (partial read)";
+std::string CaptionAfterRead(const AnalysisState& state, std::string caption);
+
 // The number of the frame of the file at which the read ended: the last frame read
 // when the user stopped it, the frame that could not be read when it ended early,
 // and the frame count of a complete read.

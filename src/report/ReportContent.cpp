@@ -58,7 +58,8 @@ std::string FileAttributesText(const FileAttributesContent& box)
     // date as a table of their own, so that the other lines keep their layout.
     if (!box.CaptureStart.Text.empty()) {
         TextTable times({GridAlignment::Left, GridAlignment::Left});
-        for (const SummaryValue* value : {&box.CaptureStart, &box.CaptureEnd}) times.AddRow({value->Label, value->Text});
+        for (const SummaryValue* value : {&box.CaptureStart, &box.CaptureEnd, &box.CaptureDuration})
+            times.AddRow({value->Label, value->Text});
         const auto linesUpToFileDate = std::find(values.begin(), values.end(), &box.FileDate) - values.begin() + 1;
         std::size_t after = 0;
         for (auto line = 0; line < linesUpToFileDate; ++line) after = text.find('\n', after) + 1;
@@ -197,6 +198,7 @@ void FileAttributesJson(JsonWriter& json, const FileAttributesContent& box)
     if (!box.CaptureStartISO8601.empty()) {
         json.Field("CaptureStart", box.CaptureStartISO8601);
         json.Field("CaptureEnd", box.CaptureEndISO8601);
+        json.Field("CaptureDurationSeconds", box.CaptureDurationSeconds);
     }
     json.Field("FileSize", box.FileSize.Text);
     json.Field("Frames", box.Frames.Text);

@@ -38,12 +38,13 @@ TEST_F(ReportCaptureTimes, TextReportHasTheLinesAfterTheFileDate)
     const ReportRun run = RunReportWith({trace});
     ASSERT_EQ(run.Status, kExitComplete) << run.Err;
     const std::size_t fileDate = run.Out.find("File Date");
-    const std::size_t start = run.Out.find("Capture Start  01/01/2025 12:00:00.001\n");
-    const std::size_t end = run.Out.find("Capture End    01/01/2025 12:00:02.900\n");
+    const std::size_t start = run.Out.find("Capture Start     01/01/2025 12:00:00.001\n");
+    const std::size_t end = run.Out.find("Capture End       01/01/2025 12:00:02.900\n");
     ASSERT_NE(start, std::string::npos) << run.Out;
     ASSERT_NE(end, std::string::npos) << run.Out;
     EXPECT_LT(fileDate, start);
     EXPECT_LT(start, end);
+    EXPECT_NE(run.Out.find("Capture Duration  00:00:02.899\n"), std::string::npos) << run.Out;
     EXPECT_LT(end, run.Out.find("File Size"));
 }
 
@@ -52,6 +53,7 @@ TEST_F(ReportCaptureTimes, JsonGivesIsoTextWithZOnlyForUtc)
     const JsonValue local = FileAttributes({}, trace);
     EXPECT_EQ(local["CaptureStart"].Text, "2025-01-01T12:00:00.001");
     EXPECT_EQ(local["CaptureEnd"].Text, "2025-01-01T12:00:02.900");
+    EXPECT_EQ(local["CaptureDurationSeconds"].Number, 2.899);
     const JsonValue utc = FileAttributes({"--utc"}, trace);
     EXPECT_EQ(utc["CaptureStart"].Text, "2025-01-01T12:00:00.001Z");
     EXPECT_EQ(utc["CaptureEnd"].Text, "2025-01-01T12:00:02.900Z");

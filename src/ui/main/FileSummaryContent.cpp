@@ -75,6 +75,9 @@ void SetCaptureTimes(FileAttributesContent& content, const AnalysisState& state)
     content.CaptureEnd.Text = CaptureMomentText(*end);
     content.CaptureStartISO8601 = CaptureMomentISO8601(*start);
     content.CaptureEndISO8601 = CaptureMomentISO8601(*end);
+    const int64_t span = end->Microseconds - start->Microseconds;
+    content.CaptureDuration.Text = CaptureDurationText(span);
+    content.CaptureDurationSeconds = static_cast<double>(span / 1000) / 1000.0;
 }
 
 }  // namespace
@@ -121,6 +124,23 @@ std::string CaptureMomentText(const CaptureMoment& moment)
     std::snprintf(millisecond, sizeof millisecond, ".%03d", microsecond / 1000);
     return FormatDateTime(static_cast<int>(time.Year), time.Month, time.Day, time.Hour, time.Minute, time.Second) +
            millisecond + (moment.Utc ? " UTC" : "");
+}
+
+std::string CaptureDurationText(int64_t microseconds)
+{
+    const bool negative = microseconds < 0;
+    // Both ends are held within some 290,000 years, so the magnitude fits.
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(microseconds) : static_cast<uint64_t>(microseconds);
+    const uint64_t milliseconds = magnitude / 1000;
+    const uint64_t seconds = milliseconds / 1000;
+    const uint64_t days = seconds / 86400;
+    char clock[48];
+    std::snprintf(clock, sizeof clock, "%02u:%02u:%02u.%03u", static_cast<unsigned>(seconds % 86400 / 3600),
+                  static_cast<unsigned>(seconds % 3600 / 60), static_cast<unsigned>(seconds % 60),
+                  static_cast<unsigned>(milliseconds % 1000));
+    std::string text = negative ? "-" : "";
+    if (days > 0) text += FormatCount(static_cast<int64_t>(days)) + (days == 1 ? " day " : " days ");
+    return text + clock;
 }
 
 std::string CaptureMomentISO8601(const CaptureMoment& moment)

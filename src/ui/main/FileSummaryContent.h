@@ -136,6 +136,10 @@ struct FileAttributesContent {
     SummaryValue CaptureEnd{"Capture End", "", ""};
     std::string CaptureStartISO8601;
     std::string CaptureEndISO8601;
+    // The time from the first frame to the last, to the millisecond ("-" before
+    // it when the last frame is stamped before the first); empty with the times.
+    SummaryValue CaptureDuration{"Capture Duration", "", ""};
+    double CaptureDurationSeconds = 0;
 };
 
 struct FileSummaryContent {
@@ -185,5 +189,9 @@ std::string CaptureMomentText(const CaptureMoment& moment);
 
 // "2026-12-08T01:16:25.843", with "Z" after it on UTC.
 std::string CaptureMomentISO8601(const CaptureMoment& moment);
+
+// A span of time to the millisecond: "00:06:32.538", "3 days 01:00:00.000",
+// "-00:00:05.000".
+std::string CaptureDurationText(int64_t microseconds);
 
 }  // namespace quenlix

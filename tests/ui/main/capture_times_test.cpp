@@ -169,10 +169,26 @@ TEST_F(CaptureTimes, TimesGoingBackOrJumpingYearsAreShownAsRead)
     FileAttributesContent box = BuildFileAttributes(*CaptureFrames(path, options, host).State);
     EXPECT_EQ(box.CaptureStart.Text, "01/01/2025 12:00:00.000 UTC");
     EXPECT_EQ(box.CaptureEnd.Text, "01/01/2025 11:59:55.000 UTC");
+    EXPECT_EQ(box.CaptureDuration.Text, "-00:00:05.000");
+    EXPECT_EQ(box.CaptureDurationSeconds, -5.0);
 
     Save(BuildPcapTrace({}, {{Bytes(1), start}, {Bytes(2), start + tenYears}}), path);
     box = BuildFileAttributes(*CaptureFrames(path, options, host).State);
     EXPECT_EQ(box.CaptureEnd.Text, "01/01/2035 12:00:00.000 UTC");
+    EXPECT_EQ(box.CaptureDuration.Text, "3,652 days 00:00:00.000");
+}
+
+TEST(CaptureDuration, SpansToTheMillisecond)
+{
+    const std::vector<std::pair<int64_t, std::string>> cases{
+        {0, "00:00:00.000"},
+        {2'500'999, "00:00:02.500"},
+        {392'538'124, "00:06:32.538"},
+        {86'400'000'000, "1 day 00:00:00.000"},
+        {-1'000, "-00:00:00.001"},
+        {INT64_MIN + 1, "-106,751,991 days 04:00:54.775"},
+    };
+    for (const auto& [microseconds, text] : cases) EXPECT_EQ(CaptureDurationText(microseconds), text) << microseconds;
 }
 
 TEST_F(CaptureTimes, MomentsBefore1970KeepTheirTimeOfDay)
