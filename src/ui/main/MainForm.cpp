@@ -713,7 +713,8 @@ void TMainForm::EnableOptions(bool enabled)
 void TMainForm::SetCaption(const std::string& suffix)
 {
     captionSuffix_ = suffix;
-    setWindowTitle(Q(MainCaption(state_.Read.TraceFileName, suffix)));
+    const std::string caption = MainCaption(state_.Read.TraceFileName, suffix);
+    setWindowTitle(Q(state_.Read.TraceFileName.empty() ? caption : CaptionAfterRead(state_, caption)));
 }
 
 void TMainForm::MRUUpdate(const std::string& fileName)

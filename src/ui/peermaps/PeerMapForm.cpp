@@ -380,7 +380,7 @@ QCheckBox* TPeerMapForm::KeyBox(int key) const
 
 void TPeerMapForm::SyncControls()
 {
-    setWindowTitle(Q(content_->Caption()));
+    setWindowTitle(Q(CaptionAfterRead(state_, content_->Caption())));
     const auto items = content_->ModeItems();
     for (int i = 0; i < static_cast<int>(items.size()); ++i)
         if (QAbstractButton* radio = modeGroup_->button(i)) radio->setText(Q(items[static_cast<size_t>(i)]));
