@@ -310,6 +310,11 @@ void TFathomToolboxForm::Rebuild()
     emit SelectionChanged();
 }
 
+void TFathomToolboxForm::ApplyPreselection()
+{
+    if (state_.ViewStale[kToolboxViewStale]) Rebuild();
+}
+
 bool TFathomToolboxForm::TakeAnalysisStale()
 {
     const bool stale = selection_.AnalysisStale;

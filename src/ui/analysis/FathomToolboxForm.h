@@ -55,6 +55,9 @@ public:
     void Preselect(const ToolboxPreselection& preselection);
     // Rebuilds the boxes from the state now (what an activation with the stale flag does).
     void Rebuild();
+    // Takes a preselection given since the last activation, without showing the
+    // window (for an analysis opened on it directly).
+    void ApplyPreselection();
 
     const ToolboxSelection& Selection() const { return selection_; }
     const ToolboxOptions& Options() const { return options_; }

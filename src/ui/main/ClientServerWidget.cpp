@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -82,6 +83,7 @@ TClientServerPage::TClientServerPage(QWidget* parent)
     serverGrid_->SetFixedFont(bold);
     serverGrid_->SetCellFontHandler([this](QFont& font, int col, int row) { ServerGridGetCellFont(font, col, row); });
     serverGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    serverGrid_->installEventFilter(this);
     connect(serverGrid_, &QWidget::customContextMenuRequested, this, &TClientServerPage::ServerGridMouseDown);
     connect(serverGrid_, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { ServerGridDblClick(index.column()); });
@@ -164,12 +166,17 @@ void TClientServerPage::BuildPopUp()
 {
     csPopUp_ = new QMenu(this);
     csPopUp_->setObjectName("CSPopUp");
-    toolbox1_ = csPopUp_->addAction("&Fathom ToolBox");
-    toolbox1_->setObjectName("Toolbox1");
-    toolbox1_->setEnabled(false);  // until a toolbox command is given
-    connect(toolbox1_, &QAction::triggered, this, [this] {
-        if (toolboxCommand_) toolboxCommand_();
-    });
+    const std::pair<const char*, const char*> items[] = {{"&Fathom ToolBox", "Toolbox1"},
+                                                         {"&Latency Analysis", "LatencyAnalysis1"},
+                                                         {"&Throughput Analysis", "ThroughputAnalysis1"}};
+    for (size_t i = 0; i < rowItems_.size(); ++i) {
+        QAction* item = csPopUp_->addAction(items[i].first);
+        item->setObjectName(items[i].second);
+        item->setEnabled(false);  // until its command is given
+        const auto window = static_cast<RowWindow>(i);
+        connect(item, &QAction::triggered, this, [this, window] { OpenRowWindow(window); });
+        rowItems_[i] = item;
+    }
     divider1_ = csPopUp_->addSeparator();
     divider1_->setObjectName("Divider1");
     divider1_->setVisible(false);
@@ -178,10 +185,21 @@ void TClientServerPage::BuildPopUp()
     dlcAddressIs1_->setVisible(false);
 }
 
-void TClientServerPage::SetToolboxCommand(std::function<void()> command)
+void TClientServerPage::SetRowCommand(RowWindow window, std::function<void()> command)
 {
-    toolboxCommand_ = std::move(command);
-    toolbox1_->setEnabled(static_cast<bool>(toolboxCommand_));
+    const auto i = static_cast<size_t>(window);
+    rowCommands_[i] = std::move(command);
+    rowItems_[i]->setEnabled(static_cast<bool>(rowCommands_[i]));
+}
+
+void TClientServerPage::OpenRowWindow(RowWindow window)
+{
+    const auto& command = rowCommands_[static_cast<size_t>(window)];
+    if (!command) return;
+    // The window opens on the conversation the highlight shows, even when the
+    // toolbox has been given another one since.
+    ServerGridClick();
+    command();
 }
 
 // ---- building -------------------------------------------------------------------
@@ -341,6 +359,18 @@ void TClientServerPage::ServerGridMouseDown(const QPoint& pos)
     dlcAddressIs1_->setVisible(caption.has_value());
     if (caption) dlcAddressIs1_->setText(MenuText(*caption));
     csPopUp_->popup(serverGrid_->viewport()->mapToGlobal(pos));
+}
+
+bool TClientServerPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == serverGrid_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && CurrentRow() >= 1) {
+            OpenRowWindow(RowWindow::Toolbox);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TClientServerPage::showEvent(QShowEvent* event)

@@ -419,6 +419,16 @@ void TMainForm::AddClientServerPage()
     AddViewRefresher(refreshServerGrid_);
     if (auto* toolbox = qobject_cast<TFathomToolboxForm*>(windows_.FathomToolbox)) {
         page->SetToolboxCommand([this] { AnalyzeBtnClick(); });
+        // The analyses read the toolbox's selection: it takes the row first.
+        const auto openAnalysis = [this, toolbox](QWidget* window) {
+            if (window == nullptr || !TraceHasNetworkFrames(kToolboxMessageTitle)) return;
+            toolbox->ApplyPreselection();
+            ShowToolWindow(*window);
+        };
+        page->SetRowCommand(TClientServerPage::RowWindow::Latency,
+                            [this, openAnalysis] { openAnalysis(windows_.LatencyAnalysis); });
+        page->SetRowCommand(TClientServerPage::RowWindow::Throughput,
+                            [this, openAnalysis] { openAnalysis(windows_.ThroughputAnalysis); });
         // The row chosen on the page becomes the toolbox's selection at its next activation.
         connect(page, &TClientServerPage::ToolboxSelectionChanged, this, [toolbox, page] {
             if (const auto& chosen = page->ToolboxSelection()) toolbox->Preselect(ToolboxPreselectionOf(*chosen));
