@@ -71,6 +71,46 @@ struct OfficeTrace {
 
 bool OfficePresent() { return QFile::exists(CapturePath("office-a.enc")); }
 
+// The office trace with the toolbox open on its longest HTTP download, the ladder focused.
+struct DownloadLadder : OfficeTrace {
+    DownloadLadder()
+    {
+        const int row = RowOf("54952");
+        if (row > 0) Highlight(row);
+        page->OpenRowWindow(TClientServerPage::RowWindow::Toolbox);
+        Toolbox().PaintBox()->setFocus();
+    }
+    TLadderView* View() { return Toolbox().PaintBox(); }
+    int32_t Rows() { return Toolbox().Ladder().RowCount; }
+    void Key(Qt::Key key) { QTest::keyClick(View(), key); }
+    // The selected row lies wholly inside the view.
+    bool SelectedInView()
+    {
+        for (const LadderRow& row : Toolbox().Ladder().Rows) {
+            if (row.Ordinal != Toolbox().SelectedRow()) continue;
+            const int top = Toolbox().VerticalBar()->value();
+            return row.Y - 6 >= top && row.Y + 7 <= top + View()->height();
+        }
+        return false;
+    }
+    const LadderRow* Shown(int32_t ordinal)
+    {
+        for (const LadderRow& row : Toolbox().Ladder().Rows)
+            if (row.Ordinal == ordinal) return &row;
+        return nullptr;
+    }
+    // Emits the toolbox's shortcut for the keys, as pressing them does.
+    bool Press(const QKeySequence& keys)
+    {
+        for (QShortcut* shortcut : Toolbox().findChildren<QShortcut*>())
+            if (shortcut->key() == keys) {
+                emit shortcut->activated();
+                return true;
+            }
+        return false;
+    }
+};
+
 }  // namespace
 
 class LadderTest : public QObject {
@@ -78,6 +118,11 @@ class LadderTest : public QObject {
 
 private slots:
     void EnterAndPopUpOpenTheRowsConversation();
+    void KeysMoveTheSelectedRowAndKeepItInView();
+    void ClickAndTooltipShowTheRowsDescription();
+    void GoToFrameSelectsItsRowOrTheNextOne();
+    void FindAndFindNextWalkTheDescriptions();
+    void CopyPutsTheLadderTextBesideThePicture();
 };
 
 void LadderTest::EnterAndPopUpOpenTheRowsConversation()
@@ -118,6 +163,149 @@ void LadderTest::EnterAndPopUpOpenTheRowsConversation()
     QCOMPARE(throughput.Content().Upper.Heading, "From " + trace.Grid().Cell(kColClient, echo) + " to " +
                                                      trace.Grid().Cell(kColServer, echo));
     QVERIFY(trace.watcher.Messages.empty());
+}
+
+void LadderTest::KeysMoveTheSelectedRowAndKeepItInView()
+{
+    if (!OfficePresent()) QSKIP("../shared/captures/office-a.enc is not present");
+    DownloadLadder trace;
+    QVERIFY(trace.Toolbox().Selection().ConversationText == "TCP/Port 54952<->HTTP");
+    QVERIFY(trace.Rows() > 100);
+    QCOMPARE(trace.Toolbox().SelectedRow(), -1);
+    trace.Key(Qt::Key_Down);
+    QCOMPARE(trace.Toolbox().SelectedRow(), 0);
+    trace.Key(Qt::Key_Down);
+    QCOMPARE(trace.Toolbox().SelectedRow(), 1);
+    trace.Key(Qt::Key_Up);
+    trace.Key(Qt::Key_Up);  // stays on the first row
+    QCOMPARE(trace.Toolbox().SelectedRow(), 0);
+    trace.Key(Qt::Key_End);
+    QCOMPARE(trace.Toolbox().SelectedRow(), trace.Rows() - 1);
+    QVERIFY(trace.SelectedInView());
+    QVERIFY(trace.Toolbox().VerticalBar()->value() > 0);
+    trace.Key(Qt::Key_PageUp);
+    const int32_t pageUp = trace.Toolbox().SelectedRow();
+    QVERIFY(pageUp < trace.Rows() - 2);
+    QVERIFY(trace.SelectedInView());
+    trace.Key(Qt::Key_PageDown);
+    QVERIFY(trace.Toolbox().SelectedRow() > pageUp);
+    QVERIFY(trace.SelectedInView());
+    trace.Key(Qt::Key_Home);
+    QCOMPARE(trace.Toolbox().SelectedRow(), 0);
+    QCOMPARE(trace.Toolbox().VerticalBar()->value(), 0);
+    // The status line describes the selected packet.
+    QVERIFY(trace.Toolbox().StatusText().startsWith("Frame " + QString::number(trace.Shown(0)->FrameNo) + ", "));
+    QVERIFY(trace.watcher.Messages.empty());
+}
+
+void LadderTest::ClickAndTooltipShowTheRowsDescription()
+{
+    if (!OfficePresent()) QSKIP("../shared/captures/office-a.enc is not present");
+    DownloadLadder trace;
+    QVERIFY(trace.Shown(2) != nullptr);
+    const LadderRow third = *trace.Shown(2);
+    const QPoint point(200, third.Y - trace.Toolbox().VerticalBar()->value());
+    QCOMPARE(trace.View()->RowAt(point)->Ordinal, 2);
+    QTest::mouseClick(trace.View(), Qt::LeftButton, {}, point);
+    QCOMPARE(trace.Toolbox().SelectedRow(), 2);
+    QCOMPARE(trace.Toolbox().StatusText().toStdString(), third.Details);
+    QVERIFY(third.Details.find(third.TimeText) != std::string::npos);
+    QVERIFY(third.Details.find("bytes") != std::string::npos);
+    // Each row shows its time and the delta from the row above.
+    QCOMPARE(third.DeltaText[0], '+');
+}
+
+void LadderTest::GoToFrameSelectsItsRowOrTheNextOne()
+{
+    if (!OfficePresent()) QSKIP("../shared/captures/office-a.enc is not present");
+    DownloadLadder trace;
+    trace.Key(Qt::Key_End);
+    const int64_t last = trace.Shown(trace.Rows() - 1)->FrameNo;
+    trace.Key(Qt::Key_Home);
+    trace.Toolbox().GoToFrame(last);
+    QCOMPARE(trace.Toolbox().SelectedRow(), trace.Rows() - 1);
+    QVERIFY(trace.SelectedInView());
+    // A frame of another conversation: the next row of this one, and the status line says so.
+    // The frame numbers of the rows, from the ladder's text lines.
+    std::vector<int64_t> frames;
+    for (const std::string& line :
+         LadderTextLines(trace.program->State(), trace.Toolbox().Selection(), trace.Toolbox().Options()))
+        frames.push_back(std::atoll(line.c_str()));
+    // The frame before the conversation's first belongs to another one.
+    QVERIFY(frames.front() > 1);
+    const int32_t after = 0;
+    trace.Toolbox().GoToFrame(frames.front() - 1);
+    QCOMPARE(trace.Toolbox().SelectedRow(), after);
+    QVERIFY(trace.Toolbox().StatusText().contains("is not in this conversation"));
+    trace.Toolbox().GoToFrame(last + 1);
+    QCOMPARE(trace.Toolbox().SelectedRow(), after);
+    QVERIFY(trace.Toolbox().StatusText().contains("after the last packet"));
+    // Ctrl+G asks for the frame.
+    trace.watcher.OnOtherModal = [last](QWidget* window) {
+        auto* dialog = qobject_cast<QInputDialog*>(window);
+        if (dialog == nullptr) {
+            window->close();
+            return;
+        }
+        dialog->setIntValue(static_cast<int>(last));
+        dialog->accept();
+    };
+    QVERIFY(trace.Press(QKeySequence(Qt::CTRL | Qt::Key_G)));
+    QCOMPARE(trace.Toolbox().SelectedRow(), trace.Rows() - 1);
+    QVERIFY(trace.watcher.Messages.empty());
+}
+
+void LadderTest::FindAndFindNextWalkTheDescriptions()
+{
+    if (!OfficePresent()) QSKIP("../shared/captures/office-a.enc is not present");
+    DownloadLadder trace;
+    trace.watcher.OnOtherModal = [](QWidget* window) {
+        auto* dialog = qobject_cast<QInputDialog*>(window);
+        if (dialog == nullptr) {
+            window->close();
+            return;
+        }
+        dialog->setTextValue("len=");
+        dialog->accept();
+    };
+    QVERIFY(trace.Press(QKeySequence(Qt::CTRL | Qt::Key_F)));
+    const int32_t first = trace.Toolbox().SelectedRow();
+    QVERIFY(first >= 0);
+    QVERIFY(trace.Shown(first)->Text.find("Len=") != std::string::npos);
+    QVERIFY(trace.Press(QKeySequence(Qt::Key_F3)));
+    const int32_t next = trace.Toolbox().SelectedRow();
+    QVERIFY(next > first);
+    QVERIFY(trace.Shown(next)->Text.find("Len=") != std::string::npos);
+    trace.Toolbox().FindText("no such description");
+    QCOMPARE(trace.Toolbox().SelectedRow(), next);
+    QVERIFY(trace.Toolbox().StatusText().startsWith("Cannot find"));
+    QVERIFY(trace.watcher.Messages.empty());
+}
+
+void LadderTest::CopyPutsTheLadderTextBesideThePicture()
+{
+    if (!OfficePresent()) QSKIP("../shared/captures/office-a.enc is not present");
+    DownloadLadder trace;
+    QApplication::clipboard()->clear();
+    trace.Toolbox().SpeedButton1Click();
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    QVERIFY(data != nullptr);
+    QVERIFY(data->hasImage());
+    const QStringList lines = data->text().split('\n', Qt::SkipEmptyParts);
+    const std::vector<std::string> expected =
+        LadderTextLines(trace.program->State(), trace.Toolbox().Selection(), trace.Toolbox().Options());
+    QCOMPARE(lines.size(), static_cast<qsizetype>(expected.size()));
+    QCOMPARE(lines.size(), static_cast<qsizetype>(trace.Rows()));
+    QCOMPARE(lines.front().toStdString(), expected.front());
+    QVERIFY(lines.front().startsWith(QString::number(trace.Shown(0)->FrameNo) + "\t0.000000\t->\t"));
+    // The Options menu's choice reaches the copied numbers.
+    QAction* relative = trace.Form().Action("RelativeSequenceNumbers1");
+    QVERIFY(relative->isChecked());
+    relative->trigger();
+    QVERIFY(!trace.Toolbox().Options().RelativeSeq);
+    trace.Toolbox().SpeedButton1Click();
+    QVERIFY(QApplication::clipboard()->text() != lines.join('\n') + '\n');
+    relative->trigger();
 }
 
 int RunTests(int argc, char** argv)

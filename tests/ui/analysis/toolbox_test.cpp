@@ -175,7 +175,9 @@ TEST_F(ToolboxTest, TcpTextsNameSegmentsFlagsAndAcknowledgedPacket)
     ToolboxSelection s = Select();
     SelectApp(s, 1);
     ASSERT_EQ(s.ConversationText, "TCP/Port 1025<->HTTP");
-    const LadderLayout l = Lay(s);
+    ToolboxOptions absolute;
+    absolute.RelativeSeq = false;
+    const LadderLayout l = Lay(s, absolute);
     ASSERT_EQ(l.Rows.size(), 3u);
     EXPECT_EQ(l.Rows[0].Text, "IP Len=40 TTL=0; TCP SYN (MSS=1460) Win=8192");
     EXPECT_EQ(l.Rows[1].Text, "IP Len=240 TTL=0; TCP Seq=101 Len=200 PSH Win=8192");
