@@ -123,6 +123,7 @@ private slots:
     void GoToFrameSelectsItsRowOrTheNextOne();
     void FindAndFindNextWalkTheDescriptions();
     void CopyPutsTheLadderTextBesideThePicture();
+    void ProblemLineSelectsItsPacketInTheLadder();
 };
 
 void LadderTest::EnterAndPopUpOpenTheRowsConversation()
@@ -306,6 +307,42 @@ void LadderTest::CopyPutsTheLadderTextBesideThePicture()
     trace.Toolbox().SpeedButton1Click();
     QVERIFY(QApplication::clipboard()->text() != lines.join('\n') + '\n');
     relative->trigger();
+}
+
+void LadderTest::ProblemLineSelectsItsPacketInTheLadder()
+{
+    if (!OfficePresent()) QSKIP("../shared/captures/office-a.enc is not present");
+    OfficeTrace trace;
+    // The first conversation whose ladder marks a problem.
+    int row = 1;
+    for (; row < trace.Grid().RowCount(); ++row) {
+        trace.Highlight(row);
+        trace.page->OpenRowWindow(TClientServerPage::RowWindow::Toolbox);
+        if (trace.Toolbox().Ladder().ProblemTotal > 0) break;
+    }
+    QVERIFY(row < trace.Grid().RowCount());
+    trace.Toolbox().ProblemBtnClick();
+    TProblemAnalysisForm& problems = trace.program->ProblemAnalysisForm();
+    QVERIFY(problems.isVisible());
+    int line = 0;
+    while (line < 2 * kProblemLines && (line < kProblemLines ? problems.Content().ForwardFrames[line]
+                                                            : problems.Content().ReverseFrames[line - kProblemLines])
+                                           .empty())
+        ++line;
+    QVERIFY(line < 2 * kProblemLines);
+    const auto& frames = line < kProblemLines ? problems.Content().ForwardFrames[line]
+                                              : problems.Content().ReverseFrames[line - kProblemLines];
+    QVERIFY(problems.Line(line)->text().contains("Frame"));
+    QTest::mouseClick(problems.Line(line), Qt::LeftButton);
+    QVERIFY(trace.Toolbox().isVisible());
+    const int32_t selected = trace.Toolbox().SelectedRow();
+    QVERIFY(selected >= 0);
+    QCOMPARE(trace.Toolbox().Ladder().Rows.empty(), false);
+    bool found = false;
+    for (const LadderRow& shown : trace.Toolbox().Ladder().Rows)
+        if (shown.Ordinal == selected) found = shown.FrameNo == frames.front();
+    QVERIFY(found);
+    QVERIFY(trace.watcher.Messages.empty());
 }
 
 int RunTests(int argc, char** argv)

@@ -597,6 +597,13 @@ private:
     // Counts what the TCP sequence tracking found and adds its annotations. A
     // retransmission whose original is in the trace keeps the annotation above,
     // with its delay and original.
+    // Counts one problem of a packet and keeps its frame for the problem lines.
+    static void Tally(ProblemCounts& c, uint32_t& count, ProblemKind kind, const TPacket& p)
+    {
+        ++count;
+        c.NoteFrame(kind, p.FrameNo);
+    }
+
     void AnnotateTcp(const TPacket& p, const TcpVerdict& v, ProblemCounts& c, const std::function<void(std::string)>& add)
     {
         TcpEventSet e = v.Events;
@@ -607,17 +614,17 @@ private:
             e.Remove(kTcpOutOfOrder);
         }
         if (e.Has(kTcpRetransmission)) {
-            ++c.UncapturedRetransmissions;
-            if (e.Has(kTcpFastRetransmission)) ++c.FastRetransmissions;
+            Tally(c, c.UncapturedRetransmissions, ProblemKind::UncapturedRetransmission, p);
+            if (e.Has(kTcpFastRetransmission)) Tally(c, c.FastRetransmissions, ProblemKind::FastRetransmission, p);
             add(e.Has(kTcpFastRetransmission) ? "Fast retransmission" : "Retransmission");
         }
-        if (e.Has(kTcpPreviousNotCaptured)) ++c.PreviousNotCaptured, add("Previous segment not captured");
-        if (e.Has(kTcpOutOfOrder)) ++c.OutOfOrder, add("Out of order");
-        if (e.Has(kTcpDuplicateAck)) ++c.DuplicateAcks, add("Duplicate ACK #" + std::to_string(v.DuplicateAckNumber));
-        if (e.Has(kTcpWindowFull)) ++c.WindowFull, add("Window full");
-        if (e.Has(kTcpWindowUpdate)) ++c.WindowUpdates, add("Window update");
-        if (e.Has(kTcpKeepAlive)) ++c.KeepAlives, add("Keep-alive");
-        if (e.Has(kTcpReset)) ++c.Resets, add("RST");
+        if (e.Has(kTcpPreviousNotCaptured)) Tally(c, c.PreviousNotCaptured, ProblemKind::PreviousNotCaptured, p), add("Previous segment not captured");
+        if (e.Has(kTcpOutOfOrder)) Tally(c, c.OutOfOrder, ProblemKind::OutOfOrder, p), add("Out of order");
+        if (e.Has(kTcpDuplicateAck)) Tally(c, c.DuplicateAcks, ProblemKind::DuplicateAck, p), add("Duplicate ACK #" + std::to_string(v.DuplicateAckNumber));
+        if (e.Has(kTcpWindowFull)) Tally(c, c.WindowFull, ProblemKind::WindowFull, p), add("Window full");
+        if (e.Has(kTcpWindowUpdate)) Tally(c, c.WindowUpdates, ProblemKind::WindowUpdate, p), add("Window update");
+        if (e.Has(kTcpKeepAlive)) Tally(c, c.KeepAlives, ProblemKind::KeepAlive, p), add("Keep-alive");
+        if (e.Has(kTcpReset)) Tally(c, c.Resets, ProblemKind::Reset, p), add("RST");
     }
 
     // Counts the problems of a packet and returns their annotations.
@@ -631,18 +638,18 @@ private:
             ++out_.ProblemTotal;
         };
         if (p.PacketFlags.Has(kPktZeroWindow)) {
-            ++c.ZeroWindows;
+            Tally(c, c.ZeroWindows, ProblemKind::ZeroWindow, p);
             add("Zero Window");
         }
         if (p.PacketFlags.HasAny(kPktDamaged)) {
-            if (p.PacketFlags.Has(kPktBadFcs)) ++c.CrcErrors, add("DLC CRC Error");
-            if (p.PacketFlags.Has(kPktBadIpChecksum)) ++c.IpChecksumErrors, add("IP Checksum Error");
-            if (p.PacketFlags.Has(kPktBadUdpChecksum)) ++c.UdpChecksumErrors, add("UDP Checksum Error");
-            if (p.PacketFlags.Has(kPktBadTcpChecksum)) ++c.TcpChecksumErrors, add("TCP Checksum Error");
+            if (p.PacketFlags.Has(kPktBadFcs)) Tally(c, c.CrcErrors, ProblemKind::CrcError, p), add("DLC CRC Error");
+            if (p.PacketFlags.Has(kPktBadIpChecksum)) Tally(c, c.IpChecksumErrors, ProblemKind::IpChecksumError, p), add("IP Checksum Error");
+            if (p.PacketFlags.Has(kPktBadUdpChecksum)) Tally(c, c.UdpChecksumErrors, ProblemKind::UdpChecksumError, p), add("UDP Checksum Error");
+            if (p.PacketFlags.Has(kPktBadTcpChecksum)) Tally(c, c.TcpChecksumErrors, ProblemKind::TcpChecksumError, p), add("TCP Checksum Error");
         }
         if (state_.Topology == kTopologyEthernet) {
-            if (p.Length < kShortFrame) ++c.ShortPackets, add("Short Packet");
-            if (p.Length >= kLongFrame) ++c.LongPackets, add("Long Packet");
+            if (p.Length < kShortFrame) Tally(c, c.ShortPackets, ProblemKind::ShortPacket, p), add("Short Packet");
+            if (p.Length >= kLongFrame) Tally(c, c.LongPackets, ProblemKind::LongPacket, p), add("Long Packet");
         }
         if (p.PacketFlags.HasAny({kPktPathDuplicate, kPktRetransmission})) {
             int32_t referred = index;
@@ -650,18 +657,18 @@ private:
             if (referred == index) referred = -1;
             const TPacket* ref = referred >= 0 ? &PacketAt(state_, referred) : nullptr;
             if (p.PacketFlags.Has(kPktPathDuplicate)) {
-                ++c.LocallyRouted;
+                Tally(c, c.LocallyRouted, ProblemKind::LocallyRouted, p);
                 c.LocallyRoutedBytes += p.Length;
                 add(ref ? "Locally Routed (Pkt " + std::to_string(ref->FrameNo) + ")" : "Locally Routed");
             }
             if (p.PacketFlags.Has(kPktRetransmission)) {
                 double delay = ref ? p.Time - ref->Time : 0;
                 if (!std::isfinite(delay)) delay = 0;
-                ++c.Retransmissions;
+                Tally(c, c.Retransmissions, ProblemKind::Retransmission, p);
                 c.RetransmittedBytes += p.Length;
                 c.RetransmissionDelay += delay;
                 if (ref && ref->PacketFlags.HasAny(kPktDamaged) && !ref->PacketFlags.Has(kPktGapMarker))
-                    ++c.ErrorRetransmissions;
+                    Tally(c, c.ErrorRetransmissions, ProblemKind::ErrorRetransmission, p);
                 std::string text = head_->App == kAppNCP ? "NCP Command " : "";
                 text += delay >= kSlowRetransmissionMicroseconds ? "Transport Retransmission" : "Fast Transport Retransmission";
                 if (ref) text += " (" + FormatMilliseconds(delay / 1000) + " ms from pkt " + std::to_string(ref->FrameNo) + ")";

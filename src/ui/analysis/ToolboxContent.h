@@ -124,7 +124,41 @@ TransactionAnalysis ReverseQuery(const TransactionAnalysis& query);
 
 // ---- the ladder --------------------------------------------------------------
 
+// The kinds of problem the ladder counts, for the frames each names.
+enum class ProblemKind : uint8_t {
+    ZeroWindow,
+    CrcError,
+    IpChecksumError,
+    UdpChecksumError,
+    TcpChecksumError,
+    ShortPacket,
+    LongPacket,
+    LocallyRouted,
+    Retransmission,
+    ErrorRetransmission,
+    UncapturedRetransmission,
+    FastRetransmission,
+    PreviousNotCaptured,
+    DuplicateAck,
+    OutOfOrder,
+    WindowFull,
+    WindowUpdate,
+    KeepAlive,
+    Reset,
+};
+constexpr size_t kProblemKindCount = static_cast<size_t>(ProblemKind::Reset) + 1;
+// Frames kept per kind: the problem lines name the first few.
+constexpr size_t kProblemFramesKept = 5;
+
 struct ProblemCounts {
+    // The first kProblemFramesKept frames of each kind, in ladder order.
+    std::array<std::vector<int64_t>, kProblemKindCount> Frames;
+    void NoteFrame(ProblemKind kind, int64_t frameNo)
+    {
+        std::vector<int64_t>& frames = Frames[static_cast<size_t>(kind)];
+        if (frames.size() < kProblemFramesKept) frames.push_back(frameNo);
+    }
+
     uint32_t ZeroWindows = 0;
     uint32_t CrcErrors = 0;
     uint32_t IpChecksumErrors = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "transaction_chains.h"
+#include "ui/analysis/AnalysisContent.h"
 #include "ui/analysis/ToolboxContent.h"
 
 namespace quenlix {
@@ -139,6 +140,24 @@ TEST_F(TcpLadder, RowsCarryTimeDeltaAndTheWholeDescription)
     chains.State().Read.FrameTimeOrigin = int64_t{1700000000} * 1000000;  // 22:13:20 UTC
     l = LayOutLadder(chains.State(), s, {}, 0, 1000);
     EXPECT_EQ(l.Rows[1].TimeText, "22:13:20.001500");
+}
+
+TEST_F(TcpLadder, ProblemLinesNameTheFramesOfTheirDirection)
+{
+    Send(forward, TcpPacket(0, 0, 1000, 0, kTcpSyn));
+    Send(reverse, TcpPacket(100, 0, 90000, 1001, kTcpSyn | kTcpAck));
+    Send(forward, TcpPacket(200, 100, 1001, 90001));
+    TPacket again = TcpPacket(400200, 100, 1001, 90001, kTcpPushAck, kPktRetransmission);
+    again.RetransDepth = 1;
+    Send(forward, again);  // frame 4, 400 ms after frame 3
+    ToolboxSelection s;
+    RebuildToolbox(chains.State(), s, {});
+    const LadderLayout ladder = LayOutLadder(chains.State(), s, {}, 0, 1000);
+    EXPECT_EQ(ladder.Forward.Frames[static_cast<size_t>(ProblemKind::Retransmission)], std::vector<int64_t>{4});
+    EXPECT_TRUE(ladder.Reverse.Frames[static_cast<size_t>(ProblemKind::Retransmission)].empty());
+    const std::array<std::string, kProblemLines> lines = ProblemSentences(ladder.Forward);
+    EXPECT_EQ(lines[0], "1 transport retransmission(s) totalling 158 bytes. Frame 4.");
+    EXPECT_EQ(ProblemSentenceFrames(ladder.Forward)[0], std::vector<int64_t>{4});
 }
 
 // A ladder of UDP rows 12 pixels apart (spacing off), frames 1, 3, 5 ... .
