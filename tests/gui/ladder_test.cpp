@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QInputDialog>
 #include <QMenu>
@@ -70,6 +71,16 @@ struct OfficeTrace {
 };
 
 bool OfficePresent() { return QFile::exists(CapturePath("office-a.enc")); }
+
+// With QUENLIX_GUI_SHOTS set to a folder, saves a picture of the window there.
+void SaveShot(QWidget& window, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("QUENLIX_GUI_SHOTS");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    QApplication::processEvents();
+    window.grab().save(QDir(folder).filePath(name));
+}
 
 // The office trace with the toolbox open on its longest HTTP download, the ladder focused.
 struct DownloadLadder : OfficeTrace {
@@ -196,6 +207,12 @@ void LadderTest::KeysMoveTheSelectedRowAndKeepItInView()
     QCOMPARE(trace.Toolbox().VerticalBar()->value(), 0);
     // The status line describes the selected packet.
     QVERIFY(trace.Toolbox().StatusText().startsWith("Frame " + QString::number(trace.Shown(0)->FrameNo) + ", "));
+    trace.Key(Qt::Key_Down);
+    trace.Key(Qt::Key_Down);
+    trace.Key(Qt::Key_Down);
+    SaveShot(trace.Toolbox(), "toolbox-selected-row.png");
+    trace.Toolbox().resize(1024, 600);
+    SaveShot(trace.Toolbox(), "toolbox-1024x600.png");
     QVERIFY(trace.watcher.Messages.empty());
 }
 
@@ -333,6 +350,7 @@ void LadderTest::ProblemLineSelectsItsPacketInTheLadder()
     const auto& frames = line < kProblemLines ? problems.Content().ForwardFrames[line]
                                               : problems.Content().ReverseFrames[line - kProblemLines];
     QVERIFY(problems.Line(line)->text().contains("Frame"));
+    SaveShot(problems, "problem-analysis.png");
     QTest::mouseClick(problems.Line(line), Qt::LeftButton);
     QVERIFY(trace.Toolbox().isVisible());
     const int32_t selected = trace.Toolbox().SelectedRow();
@@ -342,6 +360,7 @@ void LadderTest::ProblemLineSelectsItsPacketInTheLadder()
     for (const LadderRow& shown : trace.Toolbox().Ladder().Rows)
         if (shown.Ordinal == selected) found = shown.FrameNo == frames.front();
     QVERIFY(found);
+    SaveShot(trace.Toolbox(), "toolbox-problem-selected.png");
     QVERIFY(trace.watcher.Messages.empty());
 }
 

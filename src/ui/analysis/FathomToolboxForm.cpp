@@ -40,6 +40,7 @@ const QColor kReverseColour(0, 128, 128);
 const QColor kPlaceholderColour(0xC0, 0xC0, 0xC0);
 const QColor kSelectedRowColour(0xCC, 0xE4, 0xFF);
 const QColor kTimeColour(0x60, 0x60, 0x60);
+const char* const kStatusHint = "The selected packet: click a row, or use the arrow keys, Ctrl+G and Ctrl+F";
 
 QFont LadderFont()
 {
@@ -260,7 +261,7 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // The description may be longer than the window is wide: it never widens the window.
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    status_->setToolTip("The selected packet: click a row, or use the arrow keys, Ctrl+G and Ctrl+F");
+    status_->setToolTip(kStatusHint);
     top->addWidget(status_);
     panel2_->installEventFilter(this);
     paintBox_->setFocusPolicy(Qt::StrongFocus);
@@ -513,7 +514,10 @@ void TFathomToolboxForm::Recalc()
     problemBtn_->setEnabled(layout_.ProblemTotal > 0);
     if (selectedRow_ >= layout_.RowCount) selectedRow_ = -1;
     paintBox_->SetLayout(&layout_, scrollBar1_->value(), scrollBar2_->value(), selectedRow_);
-    if (selectedRow_ < 0) status_->clear();
+    if (selectedRow_ < 0) {
+        status_->clear();
+        status_->setToolTip(kStatusHint);
+    }
 }
 
 int TFathomToolboxForm::ViewHeight() const { return paintBox_->height(); }
@@ -526,7 +530,11 @@ void TFathomToolboxForm::SelectRow(int32_t row)
     const int y = ladderCache_.Rows[static_cast<size_t>(selectedRow_)].Y;
     const int top = scrollBar1_->value(), height = ViewHeight();
     const int margin = 2;
-    if (y - 6 < top)
+    // A step to a neighbouring row scrolls it just into view; a jump (go to,
+    // find, a problem's packet) puts the row in the middle, among its neighbours.
+    if (y < top - height || y > top + 2 * height)
+        scrollBar1_->setValue(y - height / 2);
+    else if (y - 6 < top)
         scrollBar1_->setValue(y - 6 - margin);
     else if (y + 7 > top + height)
         scrollBar1_->setValue(y + 7 - height + margin);
@@ -541,6 +549,8 @@ void TFathomToolboxForm::ShowSelectedRow(const std::string& notice)
     for (const LadderRow& row : layout_.Rows)
         if (row.Ordinal == selectedRow_) text += (text.empty() ? "" : "  ") + row.Details;
     status_->setText(Q(text));
+    // The line may be cut off at the window's edge: its tooltip holds all of it.
+    status_->setToolTip(Q(text));
 }
 
 QString TFathomToolboxForm::StatusText() const { return status_->text(); }
