@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -135,6 +136,7 @@ private slots:
     void FindAndFindNextWalkTheDescriptions();
     void CopyPutsTheLadderTextBesideThePicture();
     void ProblemLineSelectsItsPacketInTheLadder();
+    void FilterBoxShowsTheMatchingRows();
 };
 
 void LadderTest::EnterAndPopUpOpenTheRowsConversation()
@@ -362,6 +364,31 @@ void LadderTest::ProblemLineSelectsItsPacketInTheLadder()
     QVERIFY(found);
     SaveShot(trace.Toolbox(), "toolbox-problem-selected.png");
     QVERIFY(trace.watcher.Messages.empty());
+}
+
+void LadderTest::FilterBoxShowsTheMatchingRows()
+{
+    if (!OfficePresent()) QSKIP("../shared/captures/office-a.enc is not present");
+    OfficeTrace trace;
+    TSuperStringGrid* grid = trace.page->ServerGrid();
+    const int rows = trace.Grid().RowCount() - 1;
+    const auto shownRows = [&] {
+        std::vector<int> shown;
+        for (int row = 0; row < rows; ++row)
+            if (!grid->isRowHidden(row)) shown.push_back(row + 1);
+        return shown;
+    };
+    QCOMPARE(static_cast<int>(shownRows().size()), rows);
+    QTest::keyClicks(trace.page->FilterBox(), "54952");
+    const std::vector<int> shown = shownRows();
+    QCOMPARE(shown, std::vector<int>{trace.RowOf("54952")});
+    // The filter holds through a sort, on the row's new place.
+    trace.Highlight(1);
+    trace.page->SortDescendingBtnClick();
+    QCOMPARE(shownRows(), std::vector<int>{trace.RowOf("54952")});
+    SaveShot(trace.Form(), "client-server-filtered.png");
+    trace.page->FilterBox()->clear();
+    QCOMPARE(static_cast<int>(shownRows().size()), rows);
 }
 
 int RunTests(int argc, char** argv)

@@ -17,6 +17,7 @@ class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QModelIndex;
 class QPlainTextEdit;
@@ -43,6 +44,9 @@ public:
     void CopyToClipboardBtnClick();
     void SelectAll();
     void SmartNamesClick();
+    // The filter box: only the rows whose texts hold what it says are shown.
+    void FilterChange();
+    QLineEdit* FilterBox() const { return filterBox_; }
     // A double click on a cell of the column: repeats the last Sort button's direction.
     void ServerGridDblClick(int col);
     void ServerGridHeaderClick(int col);
@@ -107,6 +111,7 @@ private:
     QToolButton* copyToClipboardBtn_ = nullptr;
     QCheckBox* smartNames_ = nullptr;
     QCheckBox* showIPXOUI_ = nullptr;
+    QLineEdit* filterBox_ = nullptr;
     QMenu* csPopUp_ = nullptr;
     std::array<QAction*, 3> rowItems_{};  // by RowWindow
     QAction* divider1_ = nullptr;
