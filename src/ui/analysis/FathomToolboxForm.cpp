@@ -598,7 +598,10 @@ void TFathomToolboxForm::FindNext()
         FindDialog();
         return;
     }
+    // A find may walk the whole ladder: about a second for a million rows.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const int32_t row = FindLadderText(state_, selection_, options_, ladderCache_, selectedRow_, findText_);
+    QApplication::restoreOverrideCursor();
     if (row < 0) {
         status_->setText(Q("Cannot find \"" + findText_ + "\" in this conversation."));
         return;
@@ -652,9 +655,11 @@ void TFathomToolboxForm::SpeedButton1Click()
 {
     auto* data = new QMimeData;
     data->setImageData(LadderPicture());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     std::string text;
     for (const std::string& line : LadderTextLines(state_, selection_, options_)) text += line + "\n";
     data->setText(Q(text));
+    QApplication::restoreOverrideCursor();
     QApplication::clipboard()->setMimeData(data);
 }
 
