@@ -256,16 +256,9 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     scrollBar2_->setPageStep(72);
     top->addWidget(panel2_, 1);
     status_ = new QLabel;
-    status_->setObjectName("LadderStatus");
-    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // The description may be longer than the window is wide: it never widens the window.
-    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    status_->setToolTip(kStatusHint);
     top->addWidget(status_);
     panel2_->installEventFilter(this);
-    paintBox_->setFocusPolicy(Qt::StrongFocus);
-    paintBox_->installEventFilter(this);
+    BuildLadderSelection();
     BuildOptionsMenu();
 
     connect(sourceBox_, &QComboBox::currentIndexChanged, this, &TFathomToolboxForm::SourceBoxChange);
@@ -283,6 +276,26 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
         optionsMenu_->popup(optionsButton_->mapToGlobal(QPoint(0, -size.height())));
     });
     connect(scrollBar1_, &QScrollBar::valueChanged, this, [this] { Recalc(); });
+    connect(scrollBar2_, &QScrollBar::valueChanged, this, [this] { Recalc(); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] {
+        if (OpenHelp) OpenHelp(kToolboxHelpContext);
+    });
+    LoadFormPlacement(*this);
+}
+
+TFathomToolboxForm::~TFathomToolboxForm() = default;
+
+// The status line under the ladder, the click and keys that select a row, go-to and find.
+void TFathomToolboxForm::BuildLadderSelection()
+{
+    status_->setObjectName("LadderStatus");
+    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The description may be longer than the window is wide: it never widens the window.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_->setToolTip(kStatusHint);
+    paintBox_->setFocusPolicy(Qt::StrongFocus);
+    paintBox_->installEventFilter(this);
     connect(paintBox_, &TLadderView::LadderClicked, this, [this](int y) {
         const int32_t row = LadderRowAt(ladderCache_, y);
         if (row >= 0) SelectRow(row);
@@ -293,14 +306,7 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
         {QKeySequence(Qt::Key_F3), &TFathomToolboxForm::FindNext}};
     for (const auto& [keys, command] : shortcuts)
         connect(new QShortcut(keys, this), &QShortcut::activated, this, command);
-    connect(scrollBar2_, &QScrollBar::valueChanged, this, [this] { Recalc(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] {
-        if (OpenHelp) OpenHelp(kToolboxHelpContext);
-    });
-    LoadFormPlacement(*this);
 }
-
-TFathomToolboxForm::~TFathomToolboxForm() = default;
 
 void TFathomToolboxForm::BuildOptionsMenu()
 {
@@ -563,7 +569,8 @@ void TFathomToolboxForm::GoToFrame(int64_t frameNo)
         return;
     }
     SelectRow(row);
-    const int64_t shown = state_.PacketList[static_cast<size_t>(ladderCache_.Rows[static_cast<size_t>(row)].Packet)].FrameNo;
+    const int32_t packet = ladderCache_.Rows[static_cast<size_t>(row)].Packet;
+    const int64_t shown = state_.PacketList[static_cast<size_t>(packet)].FrameNo;
     if (shown != frameNo)
         ShowSelectedRow("Frame " + std::to_string(frameNo) + " is not in this conversation; the next one is selected:");
 }
@@ -698,9 +705,10 @@ void TFathomToolboxForm::resizeEvent(QResizeEvent* event)
 bool TFathomToolboxForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == panel2_ && event->type() == QEvent::Resize) Recalc();
-    if (watched == paintBox_ && event->type() == QEvent::KeyPress &&
-        (static_cast<QKeyEvent*>(event)->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && LadderKey(static_cast<QKeyEvent*>(event)->key()))
-        return true;
+    if (watched == paintBox_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && LadderKey(key->key())) return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

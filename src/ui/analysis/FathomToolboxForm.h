@@ -140,6 +140,7 @@ protected:
 
 private:
     void BuildOptionsMenu();
+    void BuildLadderSelection();
     void ShowBoxes();
     void SelectionMoved(bool scrollToTop);
     void FormActivate();

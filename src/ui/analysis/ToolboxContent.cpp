@@ -54,7 +54,8 @@ std::string RelativeSequence(double value, double base)
     constexpr double kLimit = 9.0e18;
     if (!std::isfinite(value) || !std::isfinite(base) || std::fabs(value) > kLimit || std::fabs(base) > kLimit)
         return "0";
-    const auto relative = static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(value) - static_cast<int64_t>(base)));
+    const int64_t difference = static_cast<int64_t>(value) - static_cast<int64_t>(base);
+    const auto relative = static_cast<uint32_t>(static_cast<uint64_t>(difference));
     return std::to_string(relative);
 }
 
@@ -618,9 +619,15 @@ private:
             if (e.Has(kTcpFastRetransmission)) Tally(c, c.FastRetransmissions, ProblemKind::FastRetransmission, p);
             add(e.Has(kTcpFastRetransmission) ? "Fast retransmission" : "Retransmission");
         }
-        if (e.Has(kTcpPreviousNotCaptured)) Tally(c, c.PreviousNotCaptured, ProblemKind::PreviousNotCaptured, p), add("Previous segment not captured");
+        if (e.Has(kTcpPreviousNotCaptured)) {
+            Tally(c, c.PreviousNotCaptured, ProblemKind::PreviousNotCaptured, p);
+            add("Previous segment not captured");
+        }
         if (e.Has(kTcpOutOfOrder)) Tally(c, c.OutOfOrder, ProblemKind::OutOfOrder, p), add("Out of order");
-        if (e.Has(kTcpDuplicateAck)) Tally(c, c.DuplicateAcks, ProblemKind::DuplicateAck, p), add("Duplicate ACK #" + std::to_string(v.DuplicateAckNumber));
+        if (e.Has(kTcpDuplicateAck)) {
+            Tally(c, c.DuplicateAcks, ProblemKind::DuplicateAck, p);
+            add("Duplicate ACK #" + std::to_string(v.DuplicateAckNumber));
+        }
         if (e.Has(kTcpWindowFull)) Tally(c, c.WindowFull, ProblemKind::WindowFull, p), add("Window full");
         if (e.Has(kTcpWindowUpdate)) Tally(c, c.WindowUpdates, ProblemKind::WindowUpdate, p), add("Window update");
         if (e.Has(kTcpKeepAlive)) Tally(c, c.KeepAlives, ProblemKind::KeepAlive, p), add("Keep-alive");
@@ -643,9 +650,18 @@ private:
         }
         if (p.PacketFlags.HasAny(kPktDamaged)) {
             if (p.PacketFlags.Has(kPktBadFcs)) Tally(c, c.CrcErrors, ProblemKind::CrcError, p), add("DLC CRC Error");
-            if (p.PacketFlags.Has(kPktBadIpChecksum)) Tally(c, c.IpChecksumErrors, ProblemKind::IpChecksumError, p), add("IP Checksum Error");
-            if (p.PacketFlags.Has(kPktBadUdpChecksum)) Tally(c, c.UdpChecksumErrors, ProblemKind::UdpChecksumError, p), add("UDP Checksum Error");
-            if (p.PacketFlags.Has(kPktBadTcpChecksum)) Tally(c, c.TcpChecksumErrors, ProblemKind::TcpChecksumError, p), add("TCP Checksum Error");
+            if (p.PacketFlags.Has(kPktBadIpChecksum)) {
+                Tally(c, c.IpChecksumErrors, ProblemKind::IpChecksumError, p);
+                add("IP Checksum Error");
+            }
+            if (p.PacketFlags.Has(kPktBadUdpChecksum)) {
+                Tally(c, c.UdpChecksumErrors, ProblemKind::UdpChecksumError, p);
+                add("UDP Checksum Error");
+            }
+            if (p.PacketFlags.Has(kPktBadTcpChecksum)) {
+                Tally(c, c.TcpChecksumErrors, ProblemKind::TcpChecksumError, p);
+                add("TCP Checksum Error");
+            }
         }
         if (state_.Topology == kTopologyEthernet) {
             if (p.Length < kShortFrame) Tally(c, c.ShortPackets, ProblemKind::ShortPacket, p), add("Short Packet");
@@ -836,7 +852,8 @@ private:
         row.ArrowLength = (p.Length + divisor_) / divisor_;
         row.TimeText = LadderTimeText(state_, p.Time);
         char seconds[64];
-        std::snprintf(seconds, sizeof seconds, "+%.6f", std::isfinite(delta) ? std::clamp(delta, 0.0, 1e15) * 1e-6 : 0.0);
+        const double deltaSeconds = std::isfinite(delta) ? std::clamp(delta, 0.0, 1e15) * 1e-6 : 0.0;
+        std::snprintf(seconds, sizeof seconds, "+%.6f", deltaSeconds);
         row.DeltaText = seconds;
         row.Text = Describe(index, p, forward, tcp);
         const bool endsInSeparator = row.Text.size() >= 2 && row.Text.compare(row.Text.size() - 2, 2, "; ") == 0;
@@ -964,7 +981,8 @@ std::vector<std::string> LadderTextLines(const AnalysisState& state, const Toolb
         const double since = row.Time - firstTime;
         std::snprintf(seconds, sizeof seconds, "%.6f", std::isfinite(since) ? since * 1e-6 : 0.0);
         lines.push_back((row.Placeholder ? std::string("-") : std::to_string(row.FrameNo)) + "\t" + seconds + "\t" +
-                        (row.Forward ? "->" : "<-") + "\t" + row.Text + (row.Annotations.empty() ? "" : "\t" + row.Annotations));
+                        (row.Forward ? "->" : "<-") + "\t" + row.Text +
+                        (row.Annotations.empty() ? "" : "\t" + row.Annotations));
         return true;
     };
     LadderBuilder(state, selection, options, 0, -1000, out, &visit).Run();  // an empty band: no ticks
@@ -998,7 +1016,8 @@ int32_t LadderPageFrom(const LadderCache& cache, int32_t row, int32_t pixels)
     const auto beyond = [&](const LadderRowRef& r) { return r.Y <= target; };
     int32_t to = 0;
     if (pixels >= 0) {
-        to = static_cast<int32_t>(std::partition_point(cache.Rows.begin(), cache.Rows.end(), beyond) - cache.Rows.begin()) - 1;
+        const auto within = std::partition_point(cache.Rows.begin(), cache.Rows.end(), beyond);
+        to = static_cast<int32_t>(within - cache.Rows.begin()) - 1;
         return std::clamp(std::max(to, row + 1), 0, count - 1);
     }
     to = static_cast<int32_t>(std::partition_point(cache.Rows.begin(), cache.Rows.end(),
