@@ -528,10 +528,16 @@ void TFathomToolboxForm::Recalc()
 
 int TFathomToolboxForm::ViewHeight() const { return paintBox_->height(); }
 
+bool TFathomToolboxForm::LadderReady() const
+{
+    // After a new read the row index names packets of the trace before, until the rebuild.
+    return !state_.ViewStale[kToolboxViewStale] && !ladderCache_.Rows.empty();
+}
+
 void TFathomToolboxForm::SelectRow(int32_t row)
 {
+    if (!LadderReady()) return;
     const auto count = static_cast<int32_t>(ladderCache_.Rows.size());
-    if (count == 0) return;
     selectedRow_ = std::clamp(row, 0, count - 1);
     const int y = ladderCache_.Rows[static_cast<size_t>(selectedRow_)].Y;
     const int top = scrollBar1_->value(), height = ViewHeight();
@@ -563,6 +569,7 @@ QString TFathomToolboxForm::StatusText() const { return status_->text(); }
 
 void TFathomToolboxForm::GoToFrame(int64_t frameNo)
 {
+    if (!LadderReady()) return;
     const int32_t row = LadderRowOfFrame(state_, ladderCache_, frameNo);
     if (row < 0) {
         status_->setText(Q("Frame " + std::to_string(frameNo) + " is after the last packet of this conversation."));
@@ -577,7 +584,7 @@ void TFathomToolboxForm::GoToFrame(int64_t frameNo)
 
 void TFathomToolboxForm::GoToFrameDialog()
 {
-    if (ladderCache_.Rows.empty()) return;
+    if (!LadderReady()) return;
     bool ok = false;
     const int frame = QInputDialog::getInt(this, "Go to Frame", "Frame number:", RangeBoxValue(selection_.FirstFrameNo), 1,
                                            RangeBoxValue(selection_.TotalFrames), 1, &ok);
@@ -592,7 +599,7 @@ void TFathomToolboxForm::FindText(const std::string& text)
 
 void TFathomToolboxForm::FindDialog()
 {
-    if (ladderCache_.Rows.empty()) return;
+    if (!LadderReady()) return;
     bool ok = false;
     const QString text = QInputDialog::getText(this, "Find", "Find in the packet descriptions:", QLineEdit::Normal,
                                                Q(findText_), &ok);
@@ -601,6 +608,7 @@ void TFathomToolboxForm::FindDialog()
 
 void TFathomToolboxForm::FindNext()
 {
+    if (!LadderReady()) return;
     if (findText_.empty()) {
         FindDialog();
         return;
@@ -627,8 +635,8 @@ void TFathomToolboxForm::ShowFrame(int64_t frameNo)
 // Up, Down, Page Up, Page Down, Home and End move the selection over the ladder's rows.
 bool TFathomToolboxForm::LadderKey(int key)
 {
+    if (!LadderReady()) return false;
     const auto count = static_cast<int32_t>(ladderCache_.Rows.size());
-    if (count == 0) return false;
     const int32_t row = selectedRow_;
     switch (key) {
     case Qt::Key_Up: SelectRow(row < 0 ? 0 : row - 1); return true;

@@ -144,6 +144,7 @@ private:
     void ShowBoxes();
     void SelectionMoved(bool scrollToTop);
     void FormActivate();
+    bool LadderReady() const;
     bool LadderKey(int key);
     int ViewHeight() const;
     void ShowSelectedRow(const std::string& notice = {});
