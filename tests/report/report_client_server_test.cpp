@@ -161,6 +161,9 @@ TEST(ReportClientServer, ConversationCarriesTheWindowsFiguresAndTheLadder)
     EXPECT_EQ(fields["Latency.Upper.Heading"].Text, "Sender: 10.99.1.101  Responder: 10.99.1.20");
     EXPECT_EQ(fields["Throughput.Lower.Heading"].Text, "From 10.99.1.20 to 10.99.1.101");
     EXPECT_FALSE(fields["WhatIf.Originating.Row40"].Text.empty());
+    // A problem line names the frames of its problem.
+    EXPECT_EQ(fields["Problems.SourceToDestination.1"].Text,
+              "64 duplicate ACK(s). Frames 569, 571, 573, 575, 577 and 59 more.");
 
     const ReportRun ladder = RunReportWith({"--ladder", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", "--from", "1",
                                             "--to", "400", path});
