@@ -8,8 +8,9 @@
 //
 // The ladder is laid out for a band of rows only: every packet of both chains
 // is walked (row positions depend on all earlier packets), but texts, ticks
-// and labels are made only for the rows inside the band asked for, so memory
-// stays proportional to the rows shown.
+// and labels are made only for the rows inside the band asked for, so the
+// texts held stay proportional to the rows shown; a cache keeps eight bytes a
+// row besides, where each row lies, for selecting and finding rows.
 
 #include <array>
 #include <cstdint>
