@@ -301,14 +301,20 @@ void BenchToolbox(const char* label, const quenlix::AnalysisState& state)
     LadderLayout scrolled;
     const double scroll =
         timed([&] { scrolled = LayOutLadder(state, selection, options, ladder.Height / 2, ladder.Height / 2 + 768, &cache); });
+    int32_t row = -1;
+    const double goTo = timed([&] { row = LadderRowOfFrame(state, cache, state.TotalFrames / 2); });
+    const double page = timed([&] { row = LadderPageFrom(cache, row, 768); });
+    // A text no row holds: the find walks every row once.
+    const double find = timed([&] { row = FindLadderText(state, selection, options, cache, row, "no such text"); });
     LatencyContent latency;
     const double latencyMs = timed([&] { latency = BuildLatency(state, selection, {}); });
     ThroughputContent throughput;
     const double throughputMs = timed([&] { throughput = BuildThroughput(state, selection, {}); });
     std::printf("%-10s toolbox on %s %s -> %s (%d packets one way, %d rows): first paint %.1f ms (%zu rows laid out), "
-                "mid-ladder paint after a scroll %.3f ms, latency %.1f ms, throughput %.1f ms\n",
+                "mid-ladder paint after a scroll %.3f ms, go to a frame %.3f ms, page down %.3f ms, "
+                "find through every row %.1f ms, latency %.1f ms, throughput %.1f ms\n",
                 label, selection.ConversationText.c_str(), selection.SenderText.c_str(), selection.ResponderText.c_str(),
-                best, ladder.RowCount, paint, ladder.Rows.size(), scroll, latencyMs, throughputMs);
+                best, ladder.RowCount, paint, ladder.Rows.size(), scroll, goTo, page, find, latencyMs, throughputMs);
 }
 
 // One TCP download of a million frames (data one way, acknowledgements the

@@ -330,6 +330,10 @@ constexpr ReportOption kReportOptions[] = {
          return TakeQuerySwitch(g, [](ConversationQuery& q) { q.IncludeTransmissionTime = false; });
      },
      kRunConversation},
+    {"--absolute-seq", "", "",
+     "with --ladder: TCP sequence and acknowledgement numbers as\n"
+     "the trace holds them, not counted from each direction's first",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.AbsoluteSeq); }, kRunLadder},
     {"--help", "-h", "", "print this text", [](GivenOption& g) { return TurnOn(g.Parsed.Options.Help); }},
 };
 
@@ -622,7 +626,8 @@ void PrintConversation(const AnalysisState& state, const ReportOptions& options,
                        std::ostream& err, bool& failed)
 {
     if (options.Ladder) {
-        const ConversationAnalysisReport ladder = BuildConversationAnalysis(state, *options.Conversation, true);
+        const ConversationAnalysisReport ladder =
+            BuildConversationAnalysis(state, *options.Conversation, true, !options.AbsoluteSeq);
         if (!ladder.Error.empty()) {
             AfterReport(out, err) << ladder.Error << '\n';
             failed = true;

@@ -52,6 +52,8 @@ struct ReportOptions {
     std::optional<ConversationQuery> Conversation;
     // --ladder: the conversation's packets one line each instead of its figures.
     bool Ladder = false;
+    // --absolute-seq: the ladder's TCP numbers as the trace holds them.
+    bool AbsoluteSeq = false;
 };
 
 // Parses the arguments that follow the program name. On a usage error returns no

@@ -161,12 +161,23 @@ TEST(ReportClientServer, ConversationCarriesTheWindowsFiguresAndTheLadder)
     EXPECT_EQ(fields["Latency.Upper.Heading"].Text, "Sender: 10.99.1.101  Responder: 10.99.1.20");
     EXPECT_EQ(fields["Throughput.Lower.Heading"].Text, "From 10.99.1.20 to 10.99.1.101");
     EXPECT_FALSE(fields["WhatIf.Originating.Row40"].Text.empty());
+    // A problem line names the frames of its problem.
+    EXPECT_EQ(fields["Problems.SourceToDestination.1"].Text,
+              "64 duplicate ACK(s). Frames 569, 571, 573, 575, 577 and 59 more.");
 
     const ReportRun ladder = RunReportWith({"--ladder", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", "--from", "1",
                                             "--to", "400", path});
     ASSERT_EQ(ladder.Status, 0) << ladder.Err;
     EXPECT_NE(ladder.Out.find("\t->\tIP Len="), std::string::npos);
     EXPECT_NE(ladder.Out.find("\t<-\tIP Len="), std::string::npos);
+    // TCP numbers count from each direction's SYN, unless asked for as the trace holds them.
+    const ReportRun absolute = RunReportWith({"--ladder", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", "--from",
+                                              "1", "--to", "400", "--absolute-seq", path});
+    ASSERT_EQ(absolute.Status, 0) << absolute.Err;
+    EXPECT_NE(ladder.Out.find("TCP Seq=1 Len="), std::string::npos);
+    EXPECT_EQ(absolute.Out.find("TCP Seq=1 Len="), std::string::npos);
+    EXPECT_EQ(std::count(absolute.Out.begin(), absolute.Out.end(), '\n'),
+              std::count(ladder.Out.begin(), ladder.Out.end(), '\n'));
     const ReportRun ladderJson = RunReportWith({"--json", "--ladder", "10.99.1.101", "10.99.1.20", "TCP/Port 54952<->HTTP", path});
     ASSERT_EQ(ladderJson.Status, 0) << ladderJson.Err;
     const JsonValue lines = JsonParser::Parse(ladderJson.Out);

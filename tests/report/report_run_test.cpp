@@ -326,6 +326,8 @@ TEST(ReportArguments, RefusalsSayWhy)
         {{"--ladder", "a", "b", "c", "--latency", "a.enc"}, "--ladder and --latency cannot be combined"},
         {{"--small", "--ladder", "a", "b", "c", "a.enc"}, "--ladder and --small cannot be combined"},
         {{"--ladder", "a", "b", "c", "--window", "8", "a.enc"}, "--ladder and --window cannot be combined"},
+        {{"--conversation", "a", "b", "c", "--absolute-seq", "a.enc"},
+         "--conversation and --absolute-seq cannot be combined"},
         {{"--ladder", "a", "b", "c", "--dump-state", "a.enc"}, "--ladder and --dump-state cannot be combined"},
         {{"--network", "--ladder", "a", "b", "c", "a.enc"}, "--ladder and --network cannot be combined"},
         {{"--conversation", "a", "b", "c", "--stations", "a.enc"}, "--conversation and --stations cannot be combined"},

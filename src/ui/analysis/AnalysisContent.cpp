@@ -340,38 +340,80 @@ std::string ThroughputCopyText(const ThroughputPanel& p, const ToolboxSelection&
 
 // ---- problems ----------------------------------------------------------------------------
 
+namespace {
+
+struct ProblemLine {
+    std::string Text;
+    std::vector<int64_t> Frames;
+};
+
+// " Frames 10, 12, 14, 20, 31 and 7 more." after a sentence of n problems.
+std::string FramesText(const std::vector<int64_t>& frames, uint32_t n)
+{
+    if (frames.empty()) return {};
+    std::string text = frames.size() == 1 && n <= 1 ? " Frame " : " Frames ";
+    for (size_t i = 0; i < frames.size(); ++i) text += (i ? ", " : "") + std::to_string(frames[i]);
+    if (n > frames.size()) text += " and " + FormatCount(n - frames.size()) + " more";
+    return text + ".";
+}
+
+std::vector<ProblemLine> ProblemLines(const ProblemCounts& c)
+{
+    std::vector<ProblemLine> lines;
+    const auto add = [&](uint32_t n, const std::string& text, ProblemKind kind) {
+        if (n == 0) return;
+        const std::vector<int64_t>& frames = c.Frames[static_cast<size_t>(kind)];
+        lines.push_back({FormatCount(n) + text + FramesText(frames, n), frames});
+    };
+    add(c.CrcErrors, " DLC CRC error(s).", ProblemKind::CrcError);
+    add(c.ShortPackets, " Short packet(s).", ProblemKind::ShortPacket);
+    add(c.LongPackets, " Long packet(s).", ProblemKind::LongPacket);
+    add(c.IpChecksumErrors, " IP checksum error(s).", ProblemKind::IpChecksumError);
+    add(c.UdpChecksumErrors, " UDP checksum error(s).", ProblemKind::UdpChecksumError);
+    add(c.TcpChecksumErrors, " TCP checksum error(s).", ProblemKind::TcpChecksumError);
+    add(c.LocallyRouted, " locally routed packets totalling " + FormatCount(c.LocallyRoutedBytes) + " bytes.",
+        ProblemKind::LocallyRouted);
+    if (c.Retransmissions != 0) {
+        add(c.Retransmissions, " transport retransmission(s) totalling " + FormatCount(c.RetransmittedBytes) + " bytes.",
+            ProblemKind::Retransmission);
+        // The average belongs to the same retransmissions: a click selects the first of them.
+        lines.push_back({"The average retransmission time is " +
+                             FormatMilliseconds(c.RetransmissionDelay * 0.001 / c.Retransmissions) + " milliseconds.",
+                         c.Frames[static_cast<size_t>(ProblemKind::Retransmission)]});
+    }
+    add(c.ErrorRetransmissions, " of the retransmission(s) follow a packet with a CRC or checksum error.",
+        ProblemKind::ErrorRetransmission);
+    add(c.ZeroWindows, " zero window(s).", ProblemKind::ZeroWindow);
+    add(c.UncapturedRetransmissions, " retransmission(s) of bytes whose original was not captured.",
+        ProblemKind::UncapturedRetransmission);
+    add(c.FastRetransmissions, " of them after three or more duplicate ACKs (fast retransmission).",
+        ProblemKind::FastRetransmission);
+    add(c.PreviousNotCaptured, " previous segment(s) not captured.", ProblemKind::PreviousNotCaptured);
+    add(c.DuplicateAcks, " duplicate ACK(s).", ProblemKind::DuplicateAck);
+    add(c.OutOfOrder, " segment(s) out of order.", ProblemKind::OutOfOrder);
+    add(c.WindowFull, " segment(s) that filled the receiver's window.", ProblemKind::WindowFull);
+    add(c.WindowUpdates, " window update(s).", ProblemKind::WindowUpdate);
+    add(c.KeepAlives, " keep-alive(s).", ProblemKind::KeepAlive);
+    add(c.Resets, " reset(s).", ProblemKind::Reset);
+    return lines;
+}
+
+}  // namespace
+
 std::array<std::string, kProblemLines> ProblemSentences(const ProblemCounts& c)
 {
-    std::vector<std::string> lines;
-    const auto add = [&](uint32_t n, const std::string& text) {
-        if (n != 0) lines.push_back(FormatCount(n) + text);
-    };
-    add(c.CrcErrors, " DLC CRC error(s).");
-    add(c.ShortPackets, " Short packet(s).");
-    add(c.LongPackets, " Long packet(s).");
-    add(c.IpChecksumErrors, " IP checksum error(s).");
-    add(c.UdpChecksumErrors, " UDP checksum error(s).");
-    add(c.TcpChecksumErrors, " TCP checksum error(s).");
-    add(c.LocallyRouted, " locally routed packets totalling " + FormatCount(c.LocallyRoutedBytes) + " bytes.");
-    if (c.Retransmissions != 0) {
-        add(c.Retransmissions, " transport retransmission(s) totalling " + FormatCount(c.RetransmittedBytes) + " bytes.");
-        lines.push_back("The average retransmission time is " +
-                        FormatMilliseconds(c.RetransmissionDelay * 0.001 / c.Retransmissions) + " milliseconds.");
-    }
-    add(c.ErrorRetransmissions, " of the retransmission(s) follow a packet with a CRC or checksum error.");
-    add(c.ZeroWindows, " zero window(s).");
-    add(c.UncapturedRetransmissions, " retransmission(s) of bytes whose original was not captured.");
-    add(c.FastRetransmissions, " of them after three or more duplicate ACKs (fast retransmission).");
-    add(c.PreviousNotCaptured, " previous segment(s) not captured.");
-    add(c.DuplicateAcks, " duplicate ACK(s).");
-    add(c.OutOfOrder, " segment(s) out of order.");
-    add(c.WindowFull, " segment(s) that filled the receiver's window.");
-    add(c.WindowUpdates, " window update(s).");
-    add(c.KeepAlives, " keep-alive(s).");
-    add(c.Resets, " reset(s).");
+    const std::vector<ProblemLine> lines = ProblemLines(c);
     std::array<std::string, kProblemLines> shown{};
-    for (size_t i = 0; i < shown.size() && i < lines.size(); ++i) shown[i] = lines[i];
+    for (size_t i = 0; i < shown.size() && i < lines.size(); ++i) shown[i] = lines[i].Text;
     return shown;
+}
+
+std::array<std::vector<int64_t>, kProblemLines> ProblemSentenceFrames(const ProblemCounts& c)
+{
+    const std::vector<ProblemLine> lines = ProblemLines(c);
+    std::array<std::vector<int64_t>, kProblemLines> frames{};
+    for (size_t i = 0; i < frames.size() && i < lines.size(); ++i) frames[i] = lines[i].Frames;
+    return frames;
 }
 
 ProblemContent BuildProblems(const AnalysisState& state, const ToolboxSelection& s, const LadderLayout& ladder)
@@ -386,6 +428,8 @@ ProblemContent BuildProblems(const AnalysisState& state, const ToolboxSelection&
     if (q.AnalysisResult != kResultAnalysed) c.Notice = "Unable to perform problem analysis.";
     c.Forward = ProblemSentences(ladder.Forward);
     c.Reverse = ProblemSentences(ladder.Reverse);
+    c.ForwardFrames = ProblemSentenceFrames(ladder.Forward);
+    c.ReverseFrames = ProblemSentenceFrames(ladder.Reverse);
     return c;
 }
 

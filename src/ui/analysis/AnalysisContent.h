@@ -121,11 +121,16 @@ struct ProblemContent {
     std::string Caption;
     std::string Source, Destination;
     std::array<std::string, kProblemLines> Forward{}, Reverse{};
+    // The frames each line names (its first kProblemFramesKept), to select in the ladder.
+    std::array<std::vector<int64_t>, kProblemLines> ForwardFrames{}, ReverseFrames{};
     std::string Notice;  // the analysis could not run on this conversation
 };
 
-// The sentences of one direction, at most five.
+// The sentences of one direction, at most kProblemLines, each naming the first
+// frames of its problem.
 std::array<std::string, kProblemLines> ProblemSentences(const ProblemCounts& counts);
+// The frames of those sentences, line by line.
+std::array<std::vector<int64_t>, kProblemLines> ProblemSentenceFrames(const ProblemCounts& counts);
 ProblemContent BuildProblems(const AnalysisState& state, const ToolboxSelection& selection, const LadderLayout& ladder);
 
 // ---- what if -------------------------------------------------------------------------

@@ -47,11 +47,12 @@ void AddThroughput(Fields& f, const std::string& prefix, const ThroughputPanel& 
 }  // namespace
 
 ConversationAnalysisReport BuildConversationAnalysis(const AnalysisState& state, const ConversationQuery& query,
-                                                     bool ladder)
+                                                     bool ladder, bool relativeSeq)
 {
     ConversationAnalysisReport report;
     ToolboxSelection s;
-    const ToolboxOptions options;
+    ToolboxOptions options;
+    options.RelativeSeq = relativeSeq;
     report.Error = SelectConversation(state, s, options, query.Client, query.Server, query.Application);
     if (!report.Error.empty()) return report;
     SetFrameRange(s, query.FirstFrameNo, query.LastFrameNo < 0 ? state.TotalFrames : query.LastFrameNo);

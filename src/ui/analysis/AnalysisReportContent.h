@@ -19,8 +19,9 @@ struct ConversationAnalysisReport {
 };
 
 // Selects the conversation of the query as the toolbox would (client as the
-// source) and builds every window's figures; with ladder, the ladder's lines instead.
+// source) and builds every window's figures; with ladder, the ladder's lines
+// instead, its TCP numbers relative or as the trace holds them.
 ConversationAnalysisReport BuildConversationAnalysis(const AnalysisState& state, const ConversationQuery& query,
-                                                     bool ladder);
+                                                     bool ladder, bool relativeSeq = true);
 
 }  // namespace quenlix

@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <set>
 
 #include "ui/analysis/FathomToolboxForm.h"
@@ -449,6 +450,7 @@ TProblemAnalysisForm::TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
             line->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             line->setMinimumWidth(line->fontMetrics().averageCharWidth() * 80);  // the longest sentence
             lines_[static_cast<size_t>(half * kProblemLines + i)] = line;
+            line->installEventFilter(this);
             layout->addWidget(line);
         }
     }
@@ -470,12 +472,40 @@ void TProblemAnalysisForm::Recompute()
         lines_[static_cast<size_t>(i)]->setText(Q(content_.Forward[static_cast<size_t>(i)]));
         lines_[static_cast<size_t>(kProblemLines + i)]->setText(Q(content_.Reverse[static_cast<size_t>(i)]));
     }
+    for (int i = 0; i < 2 * kProblemLines; ++i) {
+        const std::vector<int64_t>& frames = FramesOf(i);
+        TTextBox* line = lines_[static_cast<size_t>(i)];
+        line->setCursor(frames.empty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+        line->setToolTip(frames.empty() ? QString()
+                                        : QString("Click to select frame %1 in the ladder").arg(frames.front()));
+    }
     notice_->setText(Q(content_.Notice));
     // The problem window stays in front of the toolbox it summarises.
     if (!toolbox_.isVisible()) {
         toolbox_.show();
         raise();
     }
+}
+
+const std::vector<int64_t>& TProblemAnalysisForm::FramesOf(int line) const
+{
+    const auto& frames = line < kProblemLines ? content_.ForwardFrames : content_.ReverseFrames;
+    return frames[static_cast<size_t>(line % kProblemLines)];
+}
+
+void TProblemAnalysisForm::LineClick(int line)
+{
+    if (line < 0 || line >= 2 * kProblemLines || FramesOf(line).empty()) return;
+    toolbox_.ShowFrame(FramesOf(line).front());
+}
+
+bool TProblemAnalysisForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto found = std::find(lines_.begin(), lines_.end(), watched);
+        if (found != lines_.end()) LineClick(static_cast<int>(found - lines_.begin()));
+    }
+    return TAnalysisWindow::eventFilter(watched, event);
 }
 
 // ---- what if -----------------------------------------------------------------------------------

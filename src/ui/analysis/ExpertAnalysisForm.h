@@ -144,8 +144,16 @@ public:
     explicit TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget* parent = nullptr);
     void Recompute() override;
     const ProblemContent& Content() const { return content_; }
+    // A click on a line: the toolbox comes to the front with the line's first packet selected.
+    void LineClick(int line);
+    TTextBox* Line(int line) const { return lines_[static_cast<size_t>(line)]; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    const std::vector<int64_t>& FramesOf(int line) const;
+
     ProblemContent content_;
     QLabel* source_;
     QLabel* destination_;

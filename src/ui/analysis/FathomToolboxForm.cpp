@@ -7,6 +7,12 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -32,6 +38,9 @@ namespace {
 const QColor kForwardColour(0, 0, 255);
 const QColor kReverseColour(0, 128, 128);
 const QColor kPlaceholderColour(0xC0, 0xC0, 0xC0);
+const QColor kSelectedRowColour(0xCC, 0xE4, 0xFF);
+const QColor kTimeColour(0x60, 0x60, 0x60);
+const char* const kStatusHint = "The selected packet: click a row, or use the arrow keys, Ctrl+G and Ctrl+F";
 
 QFont LadderFont()
 {
@@ -54,12 +63,43 @@ TLadderView::TLadderView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TLadderView::SetLayout(const LadderLayout* layout, int scrollY, int scrollX)
+void TLadderView::SetLayout(const LadderLayout* layout, int scrollY, int scrollX, int32_t selectedRow)
 {
     layout_ = layout;
     scrollY_ = scrollY;
     scrollX_ = scrollX;
+    selectedRow_ = selectedRow;
     update();
+}
+
+const LadderRow* TLadderView::RowAt(const QPoint& pos) const
+{
+    if (!layout_) return nullptr;
+    const int y = pos.y() + scrollY_;
+    for (const LadderRow& row : layout_->Rows)
+        if (y >= row.Y - 6 && y <= row.Y + 7) return &row;
+    return nullptr;
+}
+
+void TLadderView::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() == Qt::LeftButton) emit LadderClicked(event->position().toPoint().y() + scrollY_);
+    QWidget::mousePressEvent(event);
+}
+
+bool TLadderView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const LadderRow* row = RowAt(help->pos());
+        if (row)
+            QToolTip::showText(help->globalPos(), Q(row->Details), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TLadderView::paintEvent(QPaintEvent*)
@@ -90,6 +130,7 @@ void TLadderView::paintEvent(QPaintEvent*)
     for (const LadderRow& row : layout_->Rows) {
         const int y = row.Y - scrollY_;
         const int l = row.ArrowLength;
+        if (row.Ordinal == selectedRow_) p.fillRect(41, y - 6, kLadderWidth - 41, 14, kSelectedRowColour);
         const QColor colour = row.Placeholder ? kPlaceholderColour : row.Forward ? kForwardColour : kReverseColour;
         QPolygon arrow;
         if (row.Forward)
@@ -103,8 +144,13 @@ void TLadderView::paintEvent(QPaintEvent*)
         p.drawPolygon(arrow);
         p.setPen(Qt::black);
         if (!row.Placeholder) p.drawText(1, y - 6 + ascent, QString::number(row.FrameNo));
+        // The time and the delta since the row above, in grey before the description.
+        const QString when = Q(row.TimeText + " " + row.DeltaText + "  ");
+        p.setPen(kTimeColour);
+        p.drawText(46 + l, y - 6 + ascent, when);
+        p.setPen(Qt::black);
         const QString text = Q(row.Text);
-        const int x = 46 + l;
+        const int x = 46 + l + metrics.horizontalAdvance(when);
         p.drawText(x, y - 6 + ascent, text);
         if (!row.Annotations.empty()) {
             p.setPen(Qt::red);
@@ -209,7 +255,10 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     scrollBar2_->setSingleStep(9);
     scrollBar2_->setPageStep(72);
     top->addWidget(panel2_, 1);
+    status_ = new QLabel;
+    top->addWidget(status_);
     panel2_->installEventFilter(this);
+    BuildLadderSelection();
     BuildOptionsMenu();
 
     connect(sourceBox_, &QComboBox::currentIndexChanged, this, &TFathomToolboxForm::SourceBoxChange);
@@ -235,6 +284,29 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
 }
 
 TFathomToolboxForm::~TFathomToolboxForm() = default;
+
+// The status line under the ladder, the click and keys that select a row, go-to and find.
+void TFathomToolboxForm::BuildLadderSelection()
+{
+    status_->setObjectName("LadderStatus");
+    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The description may be longer than the window is wide: it never widens the window.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_->setToolTip(kStatusHint);
+    paintBox_->setFocusPolicy(Qt::StrongFocus);
+    paintBox_->installEventFilter(this);
+    connect(paintBox_, &TLadderView::LadderClicked, this, [this](int y) {
+        const int32_t row = LadderRowAt(ladderCache_, y);
+        if (row >= 0) SelectRow(row);
+    });
+    const std::pair<QKeySequence, void (TFathomToolboxForm::*)()> shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_G), &TFathomToolboxForm::GoToFrameDialog},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), &TFathomToolboxForm::FindDialog},
+        {QKeySequence(Qt::Key_F3), &TFathomToolboxForm::FindNext}};
+    for (const auto& [keys, command] : shortcuts)
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, command);
+}
 
 void TFathomToolboxForm::BuildOptionsMenu()
 {
@@ -304,10 +376,16 @@ void TFathomToolboxForm::Rebuild()
     // The source and destination preselection are used once; the application's stays.
     preselection_ = ToolboxPreselection{{}, {}, {}, {}, preselection_.Application};
     ShowBoxes();
+    selectedRow_ = -1;
     scrollBar1_->setValue(0);
     state_.ViewStale[kToolboxViewStale] = 0;
     Recalc();
     emit SelectionChanged();
+}
+
+void TFathomToolboxForm::ApplyPreselection()
+{
+    if (state_.ViewStale[kToolboxViewStale]) Rebuild();
 }
 
 bool TFathomToolboxForm::TakeAnalysisStale()
@@ -339,6 +417,7 @@ void TFathomToolboxForm::ShowBoxes()
 
 void TFathomToolboxForm::SelectionMoved(bool scrollToTop)
 {
+    selectedRow_ = -1;  // another conversation: other rows
     ShowBoxes();
     if (scrollToTop) scrollBar1_->setValue(0);
     Recalc();
@@ -381,6 +460,7 @@ void TFathomToolboxForm::RangeChange()
     startPacket_->SetBounds(1, RangeBoxValue(selection_.LastFrameNo));
     endPacket_->SetBounds(RangeBoxValue(selection_.FirstFrameNo), RangeBoxValue(selection_.TotalFrames));
     showingBoxes_ = false;
+    selectedRow_ = -1;  // the rows of another range
     Recalc();
     emit SelectionChanged();
 }
@@ -404,6 +484,7 @@ void TFathomToolboxForm::SetSpacing(int spacingMs)
 {
     for (QAction* item : spacingItems_) item->setChecked(item->data().toInt() == spacingMs);
     options_.SpacingMs = spacingMs;
+    selectedRow_ = -1;
     scrollBar1_->setValue(0);
     Recalc();
 }
@@ -437,7 +518,143 @@ void TFathomToolboxForm::Recalc()
     const QSignalBlocker block(scrollBar1_);
     scrollBar1_->setMaximum(maximum);
     problemBtn_->setEnabled(layout_.ProblemTotal > 0);
-    paintBox_->SetLayout(&layout_, scrollBar1_->value(), scrollBar2_->value());
+    if (selectedRow_ >= layout_.RowCount) selectedRow_ = -1;
+    paintBox_->SetLayout(&layout_, scrollBar1_->value(), scrollBar2_->value(), selectedRow_);
+    if (selectedRow_ < 0) {
+        status_->clear();
+        status_->setToolTip(kStatusHint);
+    }
+}
+
+int TFathomToolboxForm::ViewHeight() const { return paintBox_->height(); }
+
+bool TFathomToolboxForm::LadderReady() const
+{
+    // After a new read the row index names packets of the trace before, until the rebuild.
+    return !state_.ViewStale[kToolboxViewStale] && !ladderCache_.Rows.empty();
+}
+
+void TFathomToolboxForm::SelectRow(int32_t row)
+{
+    if (!LadderReady()) return;
+    const auto count = static_cast<int32_t>(ladderCache_.Rows.size());
+    selectedRow_ = std::clamp(row, 0, count - 1);
+    const int y = ladderCache_.Rows[static_cast<size_t>(selectedRow_)].Y;
+    const int top = scrollBar1_->value(), height = ViewHeight();
+    const int margin = 2;
+    // A step to a neighbouring row scrolls it just into view; a jump (go to,
+    // find, a problem's packet) puts the row in the middle, among its neighbours.
+    if (y < top - height || y > top + 2 * height)
+        scrollBar1_->setValue(y - height / 2);
+    else if (y - 6 < top)
+        scrollBar1_->setValue(y - 6 - margin);
+    else if (y + 7 > top + height)
+        scrollBar1_->setValue(y + 7 - height + margin);
+    Recalc();
+    ShowSelectedRow();
+}
+
+// The status line: the selected row's whole description, after a notice when one is given.
+void TFathomToolboxForm::ShowSelectedRow(const std::string& notice)
+{
+    std::string text = notice;
+    for (const LadderRow& row : layout_.Rows)
+        if (row.Ordinal == selectedRow_) text += (text.empty() ? "" : "  ") + row.Details;
+    status_->setText(Q(text));
+    // The line may be cut off at the window's edge: its tooltip holds all of it.
+    status_->setToolTip(Q(text));
+}
+
+QString TFathomToolboxForm::StatusText() const { return status_->text(); }
+
+void TFathomToolboxForm::GoToFrame(int64_t frameNo)
+{
+    if (!LadderReady()) return;
+    const int32_t row = LadderRowOfFrame(state_, ladderCache_, frameNo);
+    if (row < 0) {
+        status_->setText(Q("Frame " + std::to_string(frameNo) + " is after the last packet of this conversation."));
+        return;
+    }
+    SelectRow(row);
+    const int32_t packet = ladderCache_.Rows[static_cast<size_t>(row)].Packet;
+    const int64_t shown = state_.PacketList[static_cast<size_t>(packet)].FrameNo;
+    if (shown != frameNo)
+        ShowSelectedRow("Frame " + std::to_string(frameNo) + " is not in this conversation; the next one is selected:");
+}
+
+void TFathomToolboxForm::GoToFrameDialog()
+{
+    if (!LadderReady()) return;
+    bool ok = false;
+    const int frame = QInputDialog::getInt(this, "Go to Frame", "Frame number:", RangeBoxValue(selection_.FirstFrameNo), 1,
+                                           RangeBoxValue(selection_.TotalFrames), 1, &ok);
+    if (ok) GoToFrame(frame);
+}
+
+void TFathomToolboxForm::FindText(const std::string& text)
+{
+    findText_ = text;
+    FindNext();
+}
+
+void TFathomToolboxForm::FindDialog()
+{
+    if (!LadderReady()) return;
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, "Find", "Find in the packet descriptions:", QLineEdit::Normal,
+                                               Q(findText_), &ok);
+    if (ok && !text.isEmpty()) FindText(text.toStdString());
+}
+
+void TFathomToolboxForm::FindNext()
+{
+    if (!LadderReady()) return;
+    if (findText_.empty()) {
+        FindDialog();
+        return;
+    }
+    // A find may walk the whole ladder: about a second for a million rows.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int32_t row = FindLadderText(state_, selection_, options_, ladderCache_, selectedRow_, findText_);
+    QApplication::restoreOverrideCursor();
+    if (row < 0) {
+        status_->setText(Q("Cannot find \"" + findText_ + "\" in this conversation."));
+        return;
+    }
+    SelectRow(row);
+}
+
+void TFathomToolboxForm::ShowFrame(int64_t frameNo)
+{
+    if (state_.ViewStale[kToolboxViewStale]) Rebuild();
+    if (!isVisible()) ShowToolWindow(*this);
+    raise();
+    GoToFrame(frameNo);
+}
+
+// Up, Down, Page Up, Page Down, Home and End move the selection over the ladder's rows.
+bool TFathomToolboxForm::LadderKey(int key)
+{
+    if (!LadderReady()) return false;
+    const auto count = static_cast<int32_t>(ladderCache_.Rows.size());
+    const int32_t row = selectedRow_;
+    switch (key) {
+    case Qt::Key_Up: SelectRow(row < 0 ? 0 : row - 1); return true;
+    case Qt::Key_Down: SelectRow(row < 0 ? 0 : row + 1); return true;
+    case Qt::Key_PageUp: SelectRow(LadderPageFrom(ladderCache_, std::max(row, 0), -ViewHeight())); return true;
+    case Qt::Key_PageDown: SelectRow(LadderPageFrom(ladderCache_, std::max(row, 0), ViewHeight())); return true;
+    case Qt::Key_Home: SelectRow(0); return true;
+    case Qt::Key_End: SelectRow(count - 1); return true;
+    default: return false;
+    }
+}
+
+void TFathomToolboxForm::SetRelativeSeq(bool on)
+{
+    if (options_.RelativeSeq == on) return;
+    options_.RelativeSeq = on;
+    Recalc();
+    if (selectedRow_ >= 0) ShowSelectedRow();
 }
 
 QImage TFathomToolboxForm::LadderPicture()
@@ -447,7 +664,19 @@ QImage TFathomToolboxForm::LadderPicture()
     return image;
 }
 
-void TFathomToolboxForm::SpeedButton1Click() { QApplication::clipboard()->setImage(LadderPicture()); }
+// The picture of the ladder in view, and beside it the whole ladder as the
+// text lines the report's --ladder prints.
+void TFathomToolboxForm::SpeedButton1Click()
+{
+    auto* data = new QMimeData;
+    data->setImageData(LadderPicture());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::string text;
+    for (const std::string& line : LadderTextLines(state_, selection_, options_)) text += line + "\n";
+    data->setText(Q(text));
+    QApplication::restoreOverrideCursor();
+    QApplication::clipboard()->setMimeData(data);
+}
 
 void TFathomToolboxForm::FormActivate()
 {
@@ -484,6 +713,10 @@ void TFathomToolboxForm::resizeEvent(QResizeEvent* event)
 bool TFathomToolboxForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == panel2_ && event->type() == QEvent::Resize) Recalc();
+    if (watched == paintBox_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && LadderKey(key->key())) return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -32,16 +32,26 @@ class TLadderView : public QWidget {
     Q_OBJECT
 public:
     explicit TLadderView(QWidget* parent = nullptr);
-    void SetLayout(const LadderLayout* layout, int scrollY, int scrollX);
+    // The rows in view, where the view stands, and the selected row (-1: none).
+    void SetLayout(const LadderLayout* layout, int scrollY, int scrollX, int32_t selectedRow = -1);
     QSize sizeHint() const override { return {kLadderWidth, 400}; }
+    // The row of the layout under a point of the view; null when none.
+    const LadderRow* RowAt(const QPoint& pos) const;
+
+signals:
+    // A click at a height of the ladder (in ladder coordinates).
+    void LadderClicked(int ladderY);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     const LadderLayout* layout_ = nullptr;
     int scrollY_ = 0;
     int scrollX_ = 0;
+    int32_t selectedRow_ = -1;
 };
 
 class TFathomToolboxForm : public QWidget {
@@ -55,6 +65,9 @@ public:
     void Preselect(const ToolboxPreselection& preselection);
     // Rebuilds the boxes from the state now (what an activation with the stale flag does).
     void Rebuild();
+    // Takes a preselection given since the last activation, without showing the
+    // window (for an analysis opened on it directly).
+    void ApplyPreselection();
 
     const ToolboxSelection& Selection() const { return selection_; }
     const ToolboxOptions& Options() const { return options_; }
@@ -83,9 +96,26 @@ public:
     void SetSpacing(int spacingMs);
     void SetScale(PacketScale scale);
     void SpeedButton1Click();
+    void SetRelativeSeq(bool on);
     // Lays the ladder out again for the rows in view and repaints it.
     void Recalc();
     QImage LadderPicture();
+
+    // The ladder's selected row (-1: none), moved by a click, the keyboard,
+    // go-to-frame and find, and kept in view; its whole description shows in
+    // the status line under the ladder.
+    int32_t SelectedRow() const { return selectedRow_; }
+    void SelectRow(int32_t row);
+    // Selects the frame's row, or the next row after it when the frame is not
+    // in the conversation (the status line says so).
+    void GoToFrame(int64_t frameNo);
+    void GoToFrameDialog();  // Ctrl+G
+    void FindText(const std::string& text);
+    void FindDialog();       // Ctrl+F
+    void FindNext();         // F3
+    // Shows the toolbox in front with the frame's row selected (a problem line's packet).
+    void ShowFrame(int64_t frameNo);
+    QString StatusText() const;
 
     QComboBox* SourceBox() const { return sourceBox_; }
     QComboBox* TargetBox() const { return targetBox_; }
@@ -93,6 +123,7 @@ public:
     QPushButton* ProblemBtn() const { return problemBtn_; }
     QToolButton* SwapBtn() const { return swapBtn_; }
     QScrollBar* VerticalBar() const { return scrollBar1_; }
+    QLabel* StatusLine() const { return status_; }
     TLadderView* PaintBox() const { return paintBox_; }
 
 signals:
@@ -109,9 +140,14 @@ protected:
 
 private:
     void BuildOptionsMenu();
+    void BuildLadderSelection();
     void ShowBoxes();
     void SelectionMoved(bool scrollToTop);
     void FormActivate();
+    bool LadderReady() const;
+    bool LadderKey(int key);
+    int ViewHeight() const;
+    void ShowSelectedRow(const std::string& notice = {});
 
     AnalysisState& state_;
     ToolboxSelection selection_;
@@ -121,6 +157,8 @@ private:
     LadderLayout layout_;
     LadderCache ladderCache_;
     bool showingBoxes_ = false;
+    int32_t selectedRow_ = -1;
+    std::string findText_;
 
     QLabel* skein_;
     QComboBox* sourceBox_;
@@ -139,6 +177,7 @@ private:
     TLadderView* paintBox_;
     QScrollBar* scrollBar1_;
     QScrollBar* scrollBar2_;
+    QLabel* status_;
     std::vector<QAction*> spacingItems_;
     std::vector<QAction*> scaleItems_;
 };

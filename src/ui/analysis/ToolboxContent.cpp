@@ -1,6 +1,8 @@
 #include "ui/analysis/ToolboxContent.h"
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 #include <functional>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +10,8 @@
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 #include "ui/main/ClientServerContent.h"
+#include "ui/main/FileSummaryContent.h"
+#include "import/TraceCalendar.h"
 #include "model/StringHelpers.h"
 
 namespace quenlix {
@@ -42,6 +46,17 @@ std::string WholeReal(double value)
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%1.0f", value);
     return buffer;
+}
+
+// A 32-bit sequence number counted from a base, wrapping round as TCP's do.
+std::string RelativeSequence(double value, double base)
+{
+    constexpr double kLimit = 9.0e18;
+    if (!std::isfinite(value) || !std::isfinite(base) || std::fabs(value) > kLimit || std::fabs(base) > kLimit)
+        return "0";
+    const int64_t difference = static_cast<int64_t>(value) - static_cast<int64_t>(base);
+    const auto relative = static_cast<uint32_t>(static_cast<uint64_t>(difference));
+    return std::to_string(relative);
 }
 
 std::string AddressText(const AnalysisState& state, const NetString& address, const ToolboxOptions& options)
@@ -419,11 +434,14 @@ std::string SelectConversation(const AnalysisState& state, ToolboxSelection& s, 
 
 namespace {
 
+// Takes every row of a walk, with its texts; false ends the walk.
+using LadderRowVisitor = std::function<bool(const LadderRow&)>;
+
 class LadderBuilder {
 public:
     LadderBuilder(const AnalysisState& state, const ToolboxSelection& s, const ToolboxOptions& options, int32_t top,
-                  int32_t bottom, LadderLayout& out, std::vector<std::string>* lines)
-        : state_(state), s_(s), options_(options), top_(top), bottom_(bottom), out_(out), lines_(lines)
+                  int32_t bottom, LadderLayout& out, const LadderRowVisitor* visit = nullptr)
+        : state_(state), s_(s), options_(options), top_(top), bottom_(bottom), out_(out), visit_(visit)
     {
         spacing_ = std::max(options.SpacingMs, 0);
         divisor_ = std::max(options.ScaleDivisor, 1);
@@ -434,10 +452,11 @@ public:
     }
 
     // Walks the whole ladder; with checkpoints, records where it stood every
-    // kLadderCheckpointRows packets.
-    void Run(std::vector<LadderCheckpoint>* checkpoints = nullptr)
+    // kLadderCheckpointRows packets, and with a row index where each row lies.
+    void Run(std::vector<LadderCheckpoint>* checkpoints = nullptr, std::vector<LadderRowRef>* rowIndex = nullptr)
     {
         int32_t forward = -1, reverse = -1;
+        rowIndex_ = rowIndex;
         if (!Start(forward, reverse)) return;
         Merge(forward, reverse, checkpoints, false);
         out_.Height = curY_ + 6;
@@ -446,26 +465,41 @@ public:
     // Lays out only the rows near the band, from the last checkpoint above it.
     void Resume(const std::vector<LadderCheckpoint>& checkpoints)
     {
-        int32_t forward = -1, reverse = -1;
-        if (!Start(forward, reverse) || checkpoints.empty()) return;
         // Rows only move down, so the last checkpoint well above the band (a
         // ruler break reaches 43 pixels above its row) is where the band's rows begin.
         size_t from = 0;
         for (size_t i = 0; i < checkpoints.size(); ++i)
             if (checkpoints[i].CurY + kLadderRowStep * 8 < top_) from = i;
+        ResumeAt(checkpoints, from, true);
+    }
+
+    // Hands the rows from the checkpoint before a row on to the visitor.
+    void ResumeAtRow(const std::vector<LadderCheckpoint>& checkpoints, int32_t row)
+    {
+        size_t from = 0;
+        for (size_t i = 0; i < checkpoints.size(); ++i)
+            if (checkpoints[i].Rows <= row) from = i;
+        ResumeAt(checkpoints, from, false);
+    }
+
+private:
+    void ResumeAt(const std::vector<LadderCheckpoint>& checkpoints, size_t from, bool stopBelowBand)
+    {
+        int32_t forward = -1, reverse = -1;
+        if (!Start(forward, reverse) || from >= checkpoints.size()) return;
         const LadderCheckpoint& c = checkpoints[from];
         forward = c.Forward;
         reverse = c.Reverse;
+        out_.RowCount = c.Rows;
         curY_ = c.CurY;
         lastTime_ = c.LastTime;
         drawnBefore_ = c.DrawnBefore;
         lastForward_ = c.LastForward;
         lastReverse_ = c.LastReverse;
         tcp_ = c.Tcp;
-        Merge(forward, reverse, nullptr, true);
+        Merge(forward, reverse, nullptr, stopBelowBand);
     }
 
-private:
     bool Start(int32_t& forward, int32_t& reverse)
     {
         const int32_t head = AppHead(s_);
@@ -476,7 +510,34 @@ private:
         forward = FirstPacketOf(state_, head);
         reverse = q.ReverseApp >= 0 ? FirstPacketOf(state_, q.ReverseApp) : -1;
         out_.HasReverse = q.ReverseApp >= 0;
+        if (head_->App == kAppTCP && options_.RelativeSeq) SetSequenceBases(forward, reverse);
         return true;
+    }
+
+    // The number a direction's sequence numbers count from: the SYN's among
+    // its first packets, else its first packet's. The acknowledgements count
+    // from the other direction's, or when that was never seen from the first
+    // acknowledgement number of their own direction.
+    void SetSequenceBases(int32_t forward, int32_t reverse)
+    {
+        const auto initial = [this](int32_t packet, bool& found, double& seq, double& ack) {
+            constexpr int kSynSearch = 8;
+            for (int i = 0; i < kSynSearch && packet >= 0; ++i, packet = NextPacketOf(state_, packet)) {
+                const TPacket& p = PacketAt(state_, packet);
+                if (p.PacketFlags.Has(kPktGapMarker)) continue;
+                if (!found) found = true, seq = p.Seq, ack = p.Ack;
+                if (p.TCPFlags & kTcpSyn) {
+                    seq = p.Seq;
+                    break;
+                }
+            }
+        };
+        bool seen[2] = {false, false};
+        double firstAck[2] = {0, 0};
+        initial(forward, seen[0], seqBase_[0], firstAck[0]);
+        initial(reverse, seen[1], seqBase_[1], firstAck[1]);
+        for (int d = 0; d < 2; ++d) ackBase_[d] = seen[1 - d] ? seqBase_[1 - d] : firstAck[d];
+        relative_ = true;
     }
 
     // Both chains merged by frame number: every packet once, in trace order.
@@ -485,10 +546,11 @@ private:
         int64_t calls = 0;
         const auto step = [&](int32_t packet, bool isForward) {
             if (checkpoints && calls % kLadderCheckpointRows == 0)
-                checkpoints->push_back({forward, reverse, curY_, lastTime_, drawnBefore_, lastForward_, lastReverse_, tcp_});
+                checkpoints->push_back({forward, reverse, out_.RowCount, curY_, lastTime_, drawnBefore_, lastForward_,
+                                        lastReverse_, tcp_});
             ++calls;
             Draw(packet, isForward);
-            return !(stopBelowBand && curY_ - kLadderRowStep * 8 > bottom_);
+            return !stopped_ && !(stopBelowBand && curY_ - kLadderRowStep * 8 > bottom_);
         };
         WalkInTraceOrder(state_, forward, reverse, step);
     }
@@ -536,6 +598,13 @@ private:
     // Counts what the TCP sequence tracking found and adds its annotations. A
     // retransmission whose original is in the trace keeps the annotation above,
     // with its delay and original.
+    // Counts one problem of a packet and keeps its frame for the problem lines.
+    static void Tally(ProblemCounts& c, uint32_t& count, ProblemKind kind, const TPacket& p)
+    {
+        ++count;
+        c.NoteFrame(kind, p.FrameNo);
+    }
+
     void AnnotateTcp(const TPacket& p, const TcpVerdict& v, ProblemCounts& c, const std::function<void(std::string)>& add)
     {
         TcpEventSet e = v.Events;
@@ -546,17 +615,23 @@ private:
             e.Remove(kTcpOutOfOrder);
         }
         if (e.Has(kTcpRetransmission)) {
-            ++c.UncapturedRetransmissions;
-            if (e.Has(kTcpFastRetransmission)) ++c.FastRetransmissions;
+            Tally(c, c.UncapturedRetransmissions, ProblemKind::UncapturedRetransmission, p);
+            if (e.Has(kTcpFastRetransmission)) Tally(c, c.FastRetransmissions, ProblemKind::FastRetransmission, p);
             add(e.Has(kTcpFastRetransmission) ? "Fast retransmission" : "Retransmission");
         }
-        if (e.Has(kTcpPreviousNotCaptured)) ++c.PreviousNotCaptured, add("Previous segment not captured");
-        if (e.Has(kTcpOutOfOrder)) ++c.OutOfOrder, add("Out of order");
-        if (e.Has(kTcpDuplicateAck)) ++c.DuplicateAcks, add("Duplicate ACK #" + std::to_string(v.DuplicateAckNumber));
-        if (e.Has(kTcpWindowFull)) ++c.WindowFull, add("Window full");
-        if (e.Has(kTcpWindowUpdate)) ++c.WindowUpdates, add("Window update");
-        if (e.Has(kTcpKeepAlive)) ++c.KeepAlives, add("Keep-alive");
-        if (e.Has(kTcpReset)) ++c.Resets, add("RST");
+        if (e.Has(kTcpPreviousNotCaptured)) {
+            Tally(c, c.PreviousNotCaptured, ProblemKind::PreviousNotCaptured, p);
+            add("Previous segment not captured");
+        }
+        if (e.Has(kTcpOutOfOrder)) Tally(c, c.OutOfOrder, ProblemKind::OutOfOrder, p), add("Out of order");
+        if (e.Has(kTcpDuplicateAck)) {
+            Tally(c, c.DuplicateAcks, ProblemKind::DuplicateAck, p);
+            add("Duplicate ACK #" + std::to_string(v.DuplicateAckNumber));
+        }
+        if (e.Has(kTcpWindowFull)) Tally(c, c.WindowFull, ProblemKind::WindowFull, p), add("Window full");
+        if (e.Has(kTcpWindowUpdate)) Tally(c, c.WindowUpdates, ProblemKind::WindowUpdate, p), add("Window update");
+        if (e.Has(kTcpKeepAlive)) Tally(c, c.KeepAlives, ProblemKind::KeepAlive, p), add("Keep-alive");
+        if (e.Has(kTcpReset)) Tally(c, c.Resets, ProblemKind::Reset, p), add("RST");
     }
 
     // Counts the problems of a packet and returns their annotations.
@@ -570,18 +645,27 @@ private:
             ++out_.ProblemTotal;
         };
         if (p.PacketFlags.Has(kPktZeroWindow)) {
-            ++c.ZeroWindows;
+            Tally(c, c.ZeroWindows, ProblemKind::ZeroWindow, p);
             add("Zero Window");
         }
         if (p.PacketFlags.HasAny(kPktDamaged)) {
-            if (p.PacketFlags.Has(kPktBadFcs)) ++c.CrcErrors, add("DLC CRC Error");
-            if (p.PacketFlags.Has(kPktBadIpChecksum)) ++c.IpChecksumErrors, add("IP Checksum Error");
-            if (p.PacketFlags.Has(kPktBadUdpChecksum)) ++c.UdpChecksumErrors, add("UDP Checksum Error");
-            if (p.PacketFlags.Has(kPktBadTcpChecksum)) ++c.TcpChecksumErrors, add("TCP Checksum Error");
+            if (p.PacketFlags.Has(kPktBadFcs)) Tally(c, c.CrcErrors, ProblemKind::CrcError, p), add("DLC CRC Error");
+            if (p.PacketFlags.Has(kPktBadIpChecksum)) {
+                Tally(c, c.IpChecksumErrors, ProblemKind::IpChecksumError, p);
+                add("IP Checksum Error");
+            }
+            if (p.PacketFlags.Has(kPktBadUdpChecksum)) {
+                Tally(c, c.UdpChecksumErrors, ProblemKind::UdpChecksumError, p);
+                add("UDP Checksum Error");
+            }
+            if (p.PacketFlags.Has(kPktBadTcpChecksum)) {
+                Tally(c, c.TcpChecksumErrors, ProblemKind::TcpChecksumError, p);
+                add("TCP Checksum Error");
+            }
         }
         if (state_.Topology == kTopologyEthernet) {
-            if (p.Length < kShortFrame) ++c.ShortPackets, add("Short Packet");
-            if (p.Length >= kLongFrame) ++c.LongPackets, add("Long Packet");
+            if (p.Length < kShortFrame) Tally(c, c.ShortPackets, ProblemKind::ShortPacket, p), add("Short Packet");
+            if (p.Length >= kLongFrame) Tally(c, c.LongPackets, ProblemKind::LongPacket, p), add("Long Packet");
         }
         if (p.PacketFlags.HasAny({kPktPathDuplicate, kPktRetransmission})) {
             int32_t referred = index;
@@ -589,18 +673,18 @@ private:
             if (referred == index) referred = -1;
             const TPacket* ref = referred >= 0 ? &PacketAt(state_, referred) : nullptr;
             if (p.PacketFlags.Has(kPktPathDuplicate)) {
-                ++c.LocallyRouted;
+                Tally(c, c.LocallyRouted, ProblemKind::LocallyRouted, p);
                 c.LocallyRoutedBytes += p.Length;
                 add(ref ? "Locally Routed (Pkt " + std::to_string(ref->FrameNo) + ")" : "Locally Routed");
             }
             if (p.PacketFlags.Has(kPktRetransmission)) {
                 double delay = ref ? p.Time - ref->Time : 0;
                 if (!std::isfinite(delay)) delay = 0;
-                ++c.Retransmissions;
+                Tally(c, c.Retransmissions, ProblemKind::Retransmission, p);
                 c.RetransmittedBytes += p.Length;
                 c.RetransmissionDelay += delay;
                 if (ref && ref->PacketFlags.HasAny(kPktDamaged) && !ref->PacketFlags.Has(kPktGapMarker))
-                    ++c.ErrorRetransmissions;
+                    Tally(c, c.ErrorRetransmissions, ProblemKind::ErrorRetransmission, p);
                 std::string text = head_->App == kAppNCP ? "NCP Command " : "";
                 text += delay >= kSlowRetransmissionMicroseconds ? "Transport Retransmission" : "Fast Transport Retransmission";
                 if (ref) text += " (" + FormatMilliseconds(delay / 1000) + " ms from pkt " + std::to_string(ref->FrameNo) + ")";
@@ -627,14 +711,26 @@ private:
     }
 
     // The SACK blocks of an acknowledgement, as "SACK=left-right,... ".
-    std::string SackText(int32_t index) const
+    std::string SackText(int32_t index, bool forward) const
     {
         const TcpOptionRecord* options = FindTcpOptions(state_, index);
         if (options == nullptr || options->SackBlockCount == 0) return {};
         std::string text = "SACK=";
         for (uint8_t b = 0; b < options->SackBlockCount; ++b)
-            text += (b ? "," : "") + std::to_string(options->SackBlocks[b][0]) + "-" + std::to_string(options->SackBlocks[b][1]);
+            text += (b ? "," : "") + AckText(options->SackBlocks[b][0], forward) + "-" +
+                    AckText(options->SackBlocks[b][1], forward);
         return text + " ";
+    }
+
+    // A TCP sequence number of the direction, and an acknowledgement number
+    // (which counts the other direction's bytes), as the ladder prints them.
+    std::string SeqText(double seq, bool forward) const
+    {
+        return relative_ ? RelativeSequence(seq, seqBase_[forward ? 0 : 1]) : WholeReal(seq);
+    }
+    std::string AckText(double ack, bool forward) const
+    {
+        return relative_ ? RelativeSequence(ack, ackBase_[forward ? 0 : 1]) : WholeReal(ack);
     }
 
     std::string Describe(int32_t index, const TPacket& p, bool forward, const TcpVerdict& tcp) const
@@ -660,9 +756,9 @@ private:
         case kAppTCP:
             text += "TCP ";
             if (payload >= 1) {
-                text += "Seq=" + WholeReal(p.Seq) + " Len=" + std::to_string(payload) + " ";
+                text += "Seq=" + SeqText(p.Seq, forward) + " Len=" + std::to_string(payload) + " ";
             } else if (!(p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst | kTcpPush | kTcpUrg))) {
-                text += "Ack=" + WholeReal(p.Ack) + " Seq=" + WholeReal(p.Seq) + " ";
+                text += "Ack=" + AckText(p.Ack, forward) + " Seq=" + SeqText(p.Seq, forward) + " ";
                 if (const int64_t acked = AckedPacket(p, forward); acked != 0) text += "(Pkt " + std::to_string(acked) + ") ";
             }
             if (p.TCPFlags & kTcpFin) text += "FIN ";
@@ -673,7 +769,7 @@ private:
             if (p.TCPFlags & kTcpRst) text += "RST ";
             if (p.TCPFlags & kTcpPush) text += "PSH ";
             if (p.TCPFlags & kTcpUrg) text += "URG ";
-            text += SackText(index);
+            text += SackText(index, forward);
             text += "Win=" + std::to_string(tcp.Window) + "; ";
             break;
         case kAppNCP: text += "NCP Seq=" + WholeReal(p.Seq) + " "; break;
@@ -694,39 +790,102 @@ private:
         return text;
     }
 
+    // The network and transport fields of a packet for its whole description.
+    std::string HeaderFields(int32_t index, const TPacket& p, bool forward, const TcpVerdict& tcp) const
+    {
+        std::string text;
+        if (ipSource_)
+            text = "; IP Len=" + std::to_string(p.NetLength) + " Header=" + std::to_string(p.IPHeaderLen) +
+                   " TTL=" + std::to_string(p.TTL);
+        if (ipv6Source_) text = "; IPv6 Len=" + std::to_string(p.NetLength) + " Hop Limit=" + std::to_string(p.TTL);
+        if (ipxSource_) text = "; IPX Len=" + std::to_string(p.NetLength) + " Hops=" + std::to_string(p.TTL);
+        const ApplicationCode app = head_->App;
+        const uint16_t from = forward ? head_->SrcPort : head_->DstPort, to = forward ? head_->DstPort : head_->SrcPort;
+        const std::string ports = " Ports=" + std::to_string(from) + "->" + std::to_string(to);
+        const int payload = PacketPayload(p);
+        if (app == kAppTCP) {
+            text += "; TCP" + ports + " Header=" + std::to_string(p.TransportHeaderLen) + " Len=" + std::to_string(payload) +
+                    " Seq=" + SeqText(p.Seq, forward) + " Ack=" + AckText(p.Ack, forward) + " Flags=";
+            const std::pair<uint16_t, const char*> flags[] = {{kTcpFin, "FIN"},  {kTcpSyn, "SYN"}, {kTcpRst, "RST"},
+                                                              {kTcpPush, "PSH"}, {kTcpAck, "ACK"}, {kTcpUrg, "URG"}};
+            std::string set;
+            for (const auto& [bit, name] : flags)
+                if (p.TCPFlags & bit) set += (set.empty() ? "" : ",") + std::string(name);
+            text += (set.empty() ? "none" : set) + " Win=" + std::to_string(tcp.Window);
+            if (p.MSS != 0) text += " MSS=" + std::to_string(p.MSS);
+            const std::string sack = SackText(index, forward);
+            if (!sack.empty()) text += " " + sack.substr(0, sack.size() - 1);
+        } else if (app == kAppUDP) {
+            text += "; UDP" + ports + " Len=" + std::to_string(payload);
+        } else {
+            text += "; " + AppName(app);
+            if (p.PacketFlags.Has(kPktRequest)) text += " Cmd";
+            if (p.PacketFlags.Has(kPktReply)) text += " Rep";
+            if (app == kAppNCP || app == kAppSPX || app == kAppSPXII || app == kAppNetBIOS || app == kAppPBurst)
+                text += " Seq=" + WholeReal(p.Seq) + " Ack=" + WholeReal(p.Ack);
+        }
+        return text;
+    }
+
+    // Everything the ladder knows of a packet, in one line.
+    std::string DetailsOf(int32_t index, const TPacket& p, const LadderRow& row, const TcpVerdict& tcp) const
+    {
+        std::string text = row.Placeholder ? "Missing packet(s)" : "Frame " + std::to_string(p.FrameNo);
+        text += ", " + row.TimeText + " (" + row.DeltaText + " s), " + std::to_string(p.Length) + " bytes, " +
+                (row.Forward ? s_.SenderText + " -> " + s_.ResponderText : s_.ResponderText + " -> " + s_.SenderText);
+        if (row.Placeholder) return text;
+        text += HeaderFields(index, p, row.Forward, tcp);
+        if (!row.Annotations.empty()) text += "; " + row.Annotations;
+        return text;
+    }
+
+    LadderRow MakeRow(int32_t index, const TPacket& p, bool forward, double delta, const TcpVerdict& tcp,
+                      const std::vector<std::string>& notes) const
+    {
+        LadderRow row;
+        row.Y = curY_;
+        row.Packet = index;
+        row.Forward = forward;
+        row.Placeholder = p.PacketFlags.Has(kPktGapMarker);
+        row.FrameNo = p.FrameNo;
+        row.Time = p.Time;
+        row.ArrowLength = (p.Length + divisor_) / divisor_;
+        row.TimeText = LadderTimeText(state_, p.Time);
+        char seconds[64];
+        const double deltaSeconds = std::isfinite(delta) ? std::clamp(delta, 0.0, 1e15) * 1e-6 : 0.0;
+        std::snprintf(seconds, sizeof seconds, "+%.6f", deltaSeconds);
+        row.DeltaText = seconds;
+        row.Text = Describe(index, p, forward, tcp);
+        const bool endsInSeparator = row.Text.size() >= 2 && row.Text.compare(row.Text.size() - 2, 2, "; ") == 0;
+        if (!notes.empty()) {
+            if (!endsInSeparator) row.Text += "; ";
+            for (size_t i = 0; i < notes.size(); ++i) row.Annotations += (i ? ", " : "") + notes[i];
+        } else if (endsInSeparator) {
+            row.Text.resize(row.Text.size() - 2);
+        }
+        // A walk handing rows on (text lines, find) does not need the whole description.
+        if (!visit_) row.Details = DetailsOf(index, p, row, tcp);
+        return row;
+    }
+
     void Draw(int32_t index, bool forward)
     {
         const TPacket& p = PacketAt(state_, index);
         if ((drawnBefore_ && p.Time < lastTime_) || p.FrameNo < s_.FirstFrameNo || p.FrameNo > s_.LastFrameNo) return;
+        const double delta = drawnBefore_ ? p.Time - lastTime_ : 0;
         Advance(p.Time);
         drawnBefore_ = true;
         lastTime_ = p.Time;
-        ++out_.RowCount;
+        const int32_t ordinal = out_.RowCount++;
+        if (rowIndex_) rowIndex_->push_back({curY_, index});
         const bool placeholder = p.PacketFlags.Has(kPktGapMarker);
         const TcpVerdict tcp = head_->App == kAppTCP ? tcp_.Next(state_, index, forward) : TcpVerdict{{}, 0, p.TypeWord};
         const std::vector<std::string> notes = placeholder ? std::vector<std::string>() : Annotate(index, p, forward, tcp);
-        const bool wanted = InBand(curY_) || lines_;
-        if (wanted) {
-            LadderRow row;
-            row.Y = curY_;
-            row.Forward = forward;
-            row.Placeholder = placeholder;
-            row.FrameNo = p.FrameNo;
-            row.ArrowLength = (p.Length + divisor_) / divisor_;
-            row.Text = Describe(index, p, forward, tcp);
-            const bool endsInSeparator = row.Text.size() >= 2 && row.Text.compare(row.Text.size() - 2, 2, "; ") == 0;
-            if (!notes.empty()) {
-                if (!endsInSeparator) row.Text += "; ";
-                for (size_t i = 0; i < notes.size(); ++i) row.Annotations += (i ? ", " : "") + notes[i];
-            } else if (endsInSeparator) {
-                row.Text.resize(row.Text.size() - 2);
-            }
-            if (lines_) {
-                if (!firstTimeSet_) firstTime_ = p.Time, firstTimeSet_ = true;
-                char seconds[64];
-                std::snprintf(seconds, sizeof seconds, "%.6f", std::isfinite(p.Time - firstTime_) ? (p.Time - firstTime_) * 1e-6 : 0.0);
-                lines_->push_back((placeholder ? std::string("-") : std::to_string(p.FrameNo)) + "\t" + seconds + "\t" +
-                                  (forward ? "->" : "<-") + "\t" + row.Text + (row.Annotations.empty() ? "" : "\t" + row.Annotations));
+        if (InBand(curY_) || visit_) {
+            LadderRow row = MakeRow(index, p, forward, delta, tcp, notes);
+            row.Ordinal = ordinal;
+            if (visit_) {
+                if (!(*visit_)(row)) stopped_ = true;
             } else {
                 out_.Rows.push_back(std::move(row));
             }
@@ -739,7 +898,9 @@ private:
     const ToolboxOptions& options_;
     int32_t top_, bottom_;
     LadderLayout& out_;
-    std::vector<std::string>* lines_;
+    const LadderRowVisitor* visit_;
+    std::vector<LadderRowRef>* rowIndex_ = nullptr;
+    bool stopped_ = false;
     const TTransHead* head_ = nullptr;
     int spacing_ = 10;
     int divisor_ = 16;
@@ -748,9 +909,11 @@ private:
     double lastTime_ = 0;
     bool drawnBefore_ = false;
     int32_t lastForward_ = -1, lastReverse_ = -1;
-    double firstTime_ = 0;
-    bool firstTimeSet_ = false;
     TcpTracker tcp_;
+    // The bases of the relative sequence numbers, [0] forward and [1] reverse.
+    bool relative_ = false;
+    double seqBase_[2] = {0, 0};
+    double ackBase_[2] = {0, 0};
 };
 
 }  // namespace
@@ -760,7 +923,7 @@ LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& se
 {
     LadderLayout out;
     if (!cache) {
-        LadderBuilder(state, selection, options, bandTop, bandBottom, out, nullptr).Run();
+        LadderBuilder(state, selection, options, bandTop, bandBottom, out).Run();
         return out;
     }
     const LadderCache key{true,
@@ -771,21 +934,24 @@ LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& se
                           selection.LastFrameNo,
                           options.DlcSummary,
                           options.NetSummary,
+                          options.RelativeSeq,
                           options.SpacingMs,
                           options.ScaleDivisor,
                           &state,
                           state.PacketList.size(),
                           {},
+                          {},
                           {}};
     const bool same = cache->Valid && cache->SourceIndex == key.SourceIndex && cache->TargetIndex == key.TargetIndex &&
                       cache->AppIndex == key.AppIndex && cache->FirstFrameNo == key.FirstFrameNo &&
                       cache->LastFrameNo == key.LastFrameNo && cache->DlcSummary == key.DlcSummary &&
-                      cache->NetSummary == key.NetSummary && cache->SpacingMs == key.SpacingMs &&
+                      cache->NetSummary == key.NetSummary && cache->RelativeSeq == key.RelativeSeq &&
+                      cache->SpacingMs == key.SpacingMs &&
                       cache->ScaleDivisor == key.ScaleDivisor && cache->State == key.State &&
                       cache->Packets == key.Packets;
     if (!same) {
         *cache = key;
-        LadderBuilder(state, selection, options, bandTop, bandBottom, out, nullptr).Run(&cache->Checkpoints);
+        LadderBuilder(state, selection, options, bandTop, bandBottom, out).Run(&cache->Checkpoints, &cache->Rows);
         cache->Totals = out;
         cache->Totals.Rows.clear();
         cache->Totals.Ticks.clear();
@@ -794,7 +960,7 @@ LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& se
         return out;
     }
     LadderLayout band;
-    LadderBuilder(state, selection, options, bandTop, bandBottom, band, nullptr).Resume(cache->Checkpoints);
+    LadderBuilder(state, selection, options, bandTop, bandBottom, band).Resume(cache->Checkpoints);
     out = cache->Totals;
     out.Rows = std::move(band.Rows);
     out.Ticks = std::move(band.Ticks);
@@ -808,8 +974,109 @@ std::vector<std::string> LadderTextLines(const AnalysisState& state, const Toolb
 {
     LadderLayout out;
     std::vector<std::string> lines;
-    LadderBuilder(state, selection, options, 0, -1000, out, &lines).Run();  // an empty band: no ticks
+    double firstTime = 0;
+    const LadderRowVisitor visit = [&](const LadderRow& row) {
+        if (lines.empty()) firstTime = row.Time;
+        char seconds[64];
+        const double since = row.Time - firstTime;
+        std::snprintf(seconds, sizeof seconds, "%.6f", std::isfinite(since) ? since * 1e-6 : 0.0);
+        lines.push_back((row.Placeholder ? std::string("-") : std::to_string(row.FrameNo)) + "\t" + seconds + "\t" +
+                        (row.Forward ? "->" : "<-") + "\t" + row.Text +
+                        (row.Annotations.empty() ? "" : "\t" + row.Annotations));
+        return true;
+    };
+    LadderBuilder(state, selection, options, 0, -1000, out, &visit).Run();  // an empty band: no ticks
     return lines;
+}
+
+int32_t LadderRowAt(const LadderCache& cache, int32_t y)
+{
+    // The first row whose band reaches down to y; rows lie top to bottom.
+    const auto it = std::partition_point(cache.Rows.begin(), cache.Rows.end(),
+                                         [y](const LadderRowRef& row) { return row.Y + 7 < y; });
+    if (it == cache.Rows.end() || it->Y - 6 > y) return -1;
+    return static_cast<int32_t>(it - cache.Rows.begin());
+}
+
+int32_t LadderRowOfFrame(const AnalysisState& state, const LadderCache& cache, int64_t frameNo)
+{
+    // Rows follow the trace's order, so their frame numbers only grow.
+    const auto it = std::partition_point(cache.Rows.begin(), cache.Rows.end(), [&](const LadderRowRef& row) {
+        return PacketAt(state, row.Packet).FrameNo < frameNo;
+    });
+    return it == cache.Rows.end() ? -1 : static_cast<int32_t>(it - cache.Rows.begin());
+}
+
+int32_t LadderPageFrom(const LadderCache& cache, int32_t row, int32_t pixels)
+{
+    const auto count = static_cast<int32_t>(cache.Rows.size());
+    if (count == 0) return -1;
+    row = std::clamp(row, 0, count - 1);
+    const int64_t target = int64_t{cache.Rows[static_cast<size_t>(row)].Y} + pixels;
+    const auto beyond = [&](const LadderRowRef& r) { return r.Y <= target; };
+    int32_t to = 0;
+    if (pixels >= 0) {
+        const auto within = std::partition_point(cache.Rows.begin(), cache.Rows.end(), beyond);
+        to = static_cast<int32_t>(within - cache.Rows.begin()) - 1;
+        return std::clamp(std::max(to, row + 1), 0, count - 1);
+    }
+    to = static_cast<int32_t>(std::partition_point(cache.Rows.begin(), cache.Rows.end(),
+                                                   [&](const LadderRowRef& r) { return r.Y < target; }) -
+                              cache.Rows.begin());
+    return std::clamp(std::min(to, row - 1), 0, count - 1);
+}
+
+namespace {
+
+std::string Lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+int32_t FindLadderText(const AnalysisState& state, const ToolboxSelection& selection, const ToolboxOptions& options,
+                       const LadderCache& cache, int32_t after, const std::string& text)
+{
+    const auto count = static_cast<int32_t>(cache.Rows.size());
+    if (text.empty() || count == 0) return -1;
+    const std::string wanted = Lowered(text);
+    // Two walks: from the row after `after` to the end, then from the top to `after`.
+    const int32_t start = after + 1 >= count || after < 0 ? 0 : after + 1;
+    const int32_t stops[2] = {count, start};
+    int32_t found = -1;
+    for (int pass = 0; pass < 2 && found < 0; ++pass) {
+        const int32_t from = pass == 0 ? start : 0, to = stops[pass];
+        if (from >= to) continue;
+        const LadderRowVisitor visit = [&](const LadderRow& row) {
+            if (row.Ordinal >= to) return false;
+            if (row.Ordinal >= from && Lowered(row.Text + " " + row.Annotations).find(wanted) != std::string::npos) {
+                found = row.Ordinal;
+                return false;
+            }
+            return true;
+        };
+        LadderLayout out;
+        LadderBuilder(state, selection, options, 0, -1000, out, &visit).ResumeAtRow(cache.Checkpoints, from);
+    }
+    return found;
+}
+
+std::string LadderTimeText(const AnalysisState& state, double frameTime)
+{
+    char text[64];
+    if (const std::optional<CaptureMoment> moment = CaptureMomentOf(state, frameTime)) {
+        int microsecond = 0;
+        const CalendarTime time = CalendarFromUnixMicroseconds(moment->Microseconds, microsecond);
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d.%06d", static_cast<int>(time.Hour), static_cast<int>(time.Minute),
+                      static_cast<int>(time.Second), microsecond);
+        return text;
+    }
+    const double seconds = (frameTime - state.Read.FirstFrameTime) * 1e-6;
+    std::snprintf(text, sizeof text, "%.6f", std::isfinite(seconds) ? std::clamp(seconds, -1e12, 1e12) : 0.0);
+    return text;
 }
 
 }  // namespace quenlix

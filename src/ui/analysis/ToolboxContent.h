@@ -8,8 +8,9 @@
 //
 // The ladder is laid out for a band of rows only: every packet of both chains
 // is walked (row positions depend on all earlier packets), but texts, ticks
-// and labels are made only for the rows inside the band asked for, so memory
-// stays proportional to the rows shown.
+// and labels are made only for the rows inside the band asked for, so the
+// texts held stay proportional to the rows shown; a cache keeps eight bytes a
+// row besides, where each row lies, for selecting and finding rows.
 
 #include <array>
 #include <cstdint>
@@ -41,6 +42,9 @@ struct ToolboxOptions {
     int SpacingMs = 10;  // 0 (disabled), 1, 10, 100 or 1000
     int ScaleDivisor = 16;
     bool IpxLowerByOUI = true;
+    // TCP sequence and acknowledgement numbers counted from each direction's
+    // initial sequence number (the SYN's, else the first seen).
+    bool RelativeSeq = true;
 };
 
 // What another window hands over: the texts of the source, destination and
@@ -121,7 +125,41 @@ TransactionAnalysis ReverseQuery(const TransactionAnalysis& query);
 
 // ---- the ladder --------------------------------------------------------------
 
+// The kinds of problem the ladder counts, for the frames each names.
+enum class ProblemKind : uint8_t {
+    ZeroWindow,
+    CrcError,
+    IpChecksumError,
+    UdpChecksumError,
+    TcpChecksumError,
+    ShortPacket,
+    LongPacket,
+    LocallyRouted,
+    Retransmission,
+    ErrorRetransmission,
+    UncapturedRetransmission,
+    FastRetransmission,
+    PreviousNotCaptured,
+    DuplicateAck,
+    OutOfOrder,
+    WindowFull,
+    WindowUpdate,
+    KeepAlive,
+    Reset,
+};
+constexpr size_t kProblemKindCount = static_cast<size_t>(ProblemKind::Reset) + 1;
+// Frames kept per kind: the problem lines name the first few.
+constexpr size_t kProblemFramesKept = 5;
+
 struct ProblemCounts {
+    // The first kProblemFramesKept frames of each kind, in ladder order.
+    std::array<std::vector<int64_t>, kProblemKindCount> Frames;
+    void NoteFrame(ProblemKind kind, int64_t frameNo)
+    {
+        std::vector<int64_t>& frames = Frames[static_cast<size_t>(kind)];
+        if (frames.size() < kProblemFramesKept) frames.push_back(frameNo);
+    }
+
     uint32_t ZeroWindows = 0;
     uint32_t CrcErrors = 0;
     uint32_t IpChecksumErrors = 0;
@@ -149,12 +187,18 @@ struct ProblemCounts {
 
 struct LadderRow {
     int32_t Y = 0;  // the row's centre in ladder coordinates
+    int32_t Ordinal = 0;  // 0 for the ladder's first row
+    int32_t Packet = -1;  // PacketList index
     bool Forward = true;
     bool Placeholder = false;
     int64_t FrameNo = 0;
+    double Time = 0;  // microseconds, the frame's time stamp
     int32_t ArrowLength = 0;
+    std::string TimeText;   // time of day, or seconds from the trace's first frame
+    std::string DeltaText;  // "+" seconds since the ladder's previous row
     std::string Text;
     std::string Annotations;  // joined by ", "; drawn in red after the text
+    std::string Details;  // the whole description: the status line and the tooltip
 };
 
 struct LadderTick {
@@ -196,6 +240,7 @@ constexpr int kLadderCheckpointRows = 1024;
 
 struct LadderCheckpoint {
     int32_t Forward = -1, Reverse = -1;  // the merge's cursors
+    int32_t Rows = 0;  // rows drawn before
     int32_t CurY = 0;
     double LastTime = 0;
     bool DrawnBefore = false;
@@ -203,16 +248,24 @@ struct LadderCheckpoint {
     TcpTracker Tcp;
 };
 
+// Where one row of the ladder lies and which packet it draws: eight bytes a
+// row, so that moving the selection or going to a frame never walks the ladder.
+struct LadderRowRef {
+    int32_t Y = 0;
+    int32_t Packet = -1;
+};
+
 struct LadderCache {
     bool Valid = false;
     // What the cache was built for.
     int SourceIndex = -1, TargetIndex = -1, AppIndex = -1;
     int64_t FirstFrameNo = 0, LastFrameNo = 0;
-    bool DlcSummary = false, NetSummary = false;
+    bool DlcSummary = false, NetSummary = false, RelativeSeq = false;
     int SpacingMs = 0, ScaleDivisor = 0;
     const AnalysisState* State = nullptr;
     size_t Packets = 0;
     std::vector<LadderCheckpoint> Checkpoints;
+    std::vector<LadderRowRef> Rows;  // every row, top to bottom
     LadderLayout Totals;  // Height, RowCount, counts; no rows
 };
 
@@ -222,10 +275,29 @@ struct LadderCache {
 LadderLayout LayOutLadder(const AnalysisState& state, const ToolboxSelection& selection, const ToolboxOptions& options,
                           int32_t bandTop, int32_t bandBottom, LadderCache* cache = nullptr);
 
-// The whole ladder as text lines, one per packet: frame number, direction,
-// time in seconds from the first row, description and annotations, tab-separated.
+// The whole ladder as text lines, one per packet: frame number, time in
+// seconds from the first row, direction, description and annotations,
+// tab-separated. The report's --ladder and the toolbox's Copy print these.
 std::vector<std::string> LadderTextLines(const AnalysisState& state, const ToolboxSelection& selection,
                                          const ToolboxOptions& options);
+
+// ---- finding rows (on the row index of a cache that LayOutLadder filled) -------------------
+
+// The row whose band (Y - 6 .. Y + 7) holds y; -1 when none.
+int32_t LadderRowAt(const LadderCache& cache, int32_t y);
+// The first row drawing the frame or a later one; -1 when the ladder ends before it.
+int32_t LadderRowOfFrame(const AnalysisState& state, const LadderCache& cache, int64_t frameNo);
+// The row a page of the given height below (positive) or above (negative) a
+// row: the last row whose centre is within that distance, at least one row on.
+int32_t LadderPageFrom(const LadderCache& cache, int32_t row, int32_t pixels);
+// The next row after `after` (wrapping round past the last row) whose
+// description or annotations hold the text, ignoring case; -1 when none does.
+int32_t FindLadderText(const AnalysisState& state, const ToolboxSelection& selection, const ToolboxOptions& options,
+                       const LadderCache& cache, int32_t after, const std::string& text);
+
+// A frame time as the ladder rows show it: the time of day when the trace
+// places its frames in time, else seconds from the trace's first frame.
+std::string LadderTimeText(const AnalysisState& state, double frameTime);
 
 // Selects a conversation by its texts (client, server as address texts, the
 // application as the client/server page or the toolbox names it); the error

@@ -7,7 +7,9 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -82,6 +84,7 @@ TClientServerPage::TClientServerPage(QWidget* parent)
     serverGrid_->SetFixedFont(bold);
     serverGrid_->SetCellFontHandler([this](QFont& font, int col, int row) { ServerGridGetCellFont(font, col, row); });
     serverGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    serverGrid_->installEventFilter(this);
     connect(serverGrid_, &QWidget::customContextMenuRequested, this, &TClientServerPage::ServerGridMouseDown);
     connect(serverGrid_, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { ServerGridDblClick(index.column()); });
@@ -133,6 +136,14 @@ QWidget* TClientServerPage::BuildToolStrip()
     layout->addSpacing(8);
     layout->addWidget(showIPXOUI_);
     layout->addStretch(1);
+    filterBox_ = new QLineEdit(strip);
+    filterBox_->setObjectName("FilterBox");
+    filterBox_->setPlaceholderText("Filter: address, port, application");
+    filterBox_->setToolTip("Show only the conversations whose row holds this text");
+    filterBox_->setClearButtonEnabled(true);
+    filterBox_->setMinimumWidth(filterBox_->fontMetrics().averageCharWidth() * 32);
+    layout->addWidget(filterBox_);
+    connect(filterBox_, &QLineEdit::textChanged, this, &TClientServerPage::FilterChange);
     connect(sortAscendingBtn_, &QToolButton::clicked, this, &TClientServerPage::SortAscendingBtnClick);
     connect(sortDescendingBtn_, &QToolButton::clicked, this, &TClientServerPage::SortDescendingBtnClick);
     connect(copyToClipboardBtn_, &QToolButton::clicked, this, &TClientServerPage::CopyToClipboardBtnClick);
@@ -165,12 +176,17 @@ void TClientServerPage::BuildPopUp()
 {
     csPopUp_ = new QMenu(this);
     csPopUp_->setObjectName("CSPopUp");
-    toolbox1_ = csPopUp_->addAction("&Fathom ToolBox");
-    toolbox1_->setObjectName("Toolbox1");
-    toolbox1_->setEnabled(false);  // until a toolbox command is given
-    connect(toolbox1_, &QAction::triggered, this, [this] {
-        if (toolboxCommand_) toolboxCommand_();
-    });
+    const std::pair<const char*, const char*> items[] = {{"&Fathom ToolBox", "Toolbox1"},
+                                                         {"&Latency Analysis", "LatencyAnalysis1"},
+                                                         {"&Throughput Analysis", "ThroughputAnalysis1"}};
+    for (size_t i = 0; i < rowItems_.size(); ++i) {
+        QAction* item = csPopUp_->addAction(items[i].first);
+        item->setObjectName(items[i].second);
+        item->setEnabled(false);  // until its command is given
+        const auto window = static_cast<RowWindow>(i);
+        connect(item, &QAction::triggered, this, [this, window] { OpenRowWindow(window); });
+        rowItems_[i] = item;
+    }
     divider1_ = csPopUp_->addSeparator();
     divider1_->setObjectName("Divider1");
     divider1_->setVisible(false);
@@ -179,10 +195,21 @@ void TClientServerPage::BuildPopUp()
     dlcAddressIs1_->setVisible(false);
 }
 
-void TClientServerPage::SetToolboxCommand(std::function<void()> command)
+void TClientServerPage::SetRowCommand(RowWindow window, std::function<void()> command)
 {
-    toolboxCommand_ = std::move(command);
-    toolbox1_->setEnabled(static_cast<bool>(toolboxCommand_));
+    const auto i = static_cast<size_t>(window);
+    rowCommands_[i] = std::move(command);
+    rowItems_[i]->setEnabled(static_cast<bool>(rowCommands_[i]));
+}
+
+void TClientServerPage::OpenRowWindow(RowWindow window)
+{
+    const auto& command = rowCommands_[static_cast<size_t>(window)];
+    if (!command) return;
+    // The window opens on the conversation the highlight shows, even when the
+    // toolbox has been given another one since.
+    ServerGridClick();
+    command();
 }
 
 // ---- building -------------------------------------------------------------------
@@ -213,6 +240,7 @@ void TClientServerPage::ShowContent(bool rebuilt)
         serverGrid_->Content() = ServerGridWithMarks(content_);
         serverGrid_->Refresh();
         serverGrid_->AutoSizeColumns();
+        FilterChange();
         return;
     }
     // The same rows reordered or renamed: the cursor keeps its cell (putting it
@@ -232,6 +260,16 @@ void TClientServerPage::ShowContent(bool rebuilt)
     serverGrid_->AutoSizeColumns();
     for (int col = 0; col < kServerGridColumns; ++col)
         serverGrid_->setColumnWidth(col, std::max(widths[static_cast<size_t>(col)], serverGrid_->columnWidth(col)));
+    FilterChange();  // the rows moved: the hidden ones with them
+}
+
+void TClientServerPage::FilterChange()
+{
+    if (filterBox_ == nullptr) return;  // the grid is first filled while the page is built
+    const std::string filter = filterBox_->text().trimmed().toStdString();
+    const int fixed = content_.ServerGrid.FixedRows();
+    for (int row = 0; row + fixed < content_.ServerGrid.RowCount(); ++row)
+        serverGrid_->setRowHidden(row, !ServerRowMatches(content_, row + fixed, filter));
 }
 
 void TClientServerPage::ServerGridGetCellFont(QFont& font, int col, int row) const
@@ -342,6 +380,18 @@ void TClientServerPage::ServerGridMouseDown(const QPoint& pos)
     dlcAddressIs1_->setVisible(caption.has_value());
     if (caption) dlcAddressIs1_->setText(MenuText(*caption));
     csPopUp_->popup(serverGrid_->viewport()->mapToGlobal(pos));
+}
+
+bool TClientServerPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == serverGrid_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && CurrentRow() >= 1) {
+            OpenRowWindow(RowWindow::Toolbox);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TClientServerPage::showEvent(QShowEvent* event)

@@ -6,6 +6,7 @@
 // shows them and turns the user's clicks into its commands.
 
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -16,6 +17,7 @@ class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QModelIndex;
 class QPlainTextEdit;
@@ -42,6 +44,9 @@ public:
     void CopyToClipboardBtnClick();
     void SelectAll();
     void SmartNamesClick();
+    // The filter box: only the rows whose texts hold what it says are shown.
+    void FilterChange();
+    QLineEdit* FilterBox() const { return filterBox_; }
     // A double click on a cell of the column: repeats the last Sort button's direction.
     void ServerGridDblClick(int col);
     void ServerGridHeaderClick(int col);
@@ -53,8 +58,14 @@ public:
     // Takes the current row as the conversation for the toolbox.
     void ServerGridClick();
 
-    // "&Fathom ToolBox" of the pop-up runs this; without it the item is disabled.
-    void SetToolboxCommand(std::function<void()> command);
+    // The windows a row opens on its conversation: Enter and the pop-up's
+    // "&Fathom ToolBox" open the toolbox, the pop-up's other two items the
+    // analyses. An item without its command is disabled.
+    enum class RowWindow { Toolbox, Latency, Throughput };
+    void SetRowCommand(RowWindow window, std::function<void()> command);
+    void SetToolboxCommand(std::function<void()> command) { SetRowCommand(RowWindow::Toolbox, std::move(command)); }
+    // Hands the current row to the toolbox and opens the window on it.
+    void OpenRowWindow(RowWindow window);
 
     // What the page last handed to the toolbox (nothing when no conversation
     // row was chosen since the last rebuild).
@@ -70,6 +81,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* BuildToolStrip();
@@ -87,7 +99,7 @@ private:
     ClientServerContent content_;
     const AnalysisState* state_ = nullptr;
     std::optional<ClientServerSelection> toolboxSelection_;
-    std::function<void()> toolboxCommand_;
+    std::array<std::function<void()>, 3> rowCommands_;
     bool restoringCursor_ = false;
     bool* sharedSortAscending_ = nullptr;
 
@@ -99,8 +111,9 @@ private:
     QToolButton* copyToClipboardBtn_ = nullptr;
     QCheckBox* smartNames_ = nullptr;
     QCheckBox* showIPXOUI_ = nullptr;
+    QLineEdit* filterBox_ = nullptr;
     QMenu* csPopUp_ = nullptr;
-    QAction* toolbox1_ = nullptr;
+    std::array<QAction*, 3> rowItems_{};  // by RowWindow
     QAction* divider1_ = nullptr;
     QAction* dlcAddressIs1_ = nullptr;
 };

@@ -205,6 +205,10 @@ void TMainForm::BuildActions()
                                      "Read capture times that a trace keeps in local time as UTC");
     captureTimesAsUtc->setCheckable(true);
     connect(captureTimesAsUtc, &QAction::triggered, this, &TMainForm::CaptureTimesAsUtc1Click);
+    QAction* relativeSeq = add("RelativeSequenceNumbers1", "&Relative Sequence Numbers",
+                               "Count the ladder's TCP sequence numbers from each direction's first");
+    relativeSeq->setCheckable(true);
+    connect(relativeSeq, &QAction::triggered, this, &TMainForm::RelativeSequenceNumbers1Click);
     connect(add("HelpTopics1", "&Help Topics"), &QAction::triggered, this, &TMainForm::HelpTopics1Click);
     QAction* tipWizard = add("ShowTipWizard1", "Show Tip Wi&zard");
     tipWizard->setCheckable(true);
@@ -273,6 +277,7 @@ void TMainForm::BuildMenus()
     connect(Action("Bandwidth1"), &QAction::enabledChanged, bandwidthItem, &QAction::setEnabled);
     optionsMenu_->addAction(Action("TcpDataResponse1"));
     optionsMenu_->addAction(Action("CaptureTimesAsUtc1"));
+    optionsMenu_->addAction(Action("RelativeSequenceNumbers1"));
 
     helpMenu_ = menuBar()->addMenu("&Help");
     helpMenu_->setObjectName("Help1");
@@ -419,6 +424,16 @@ void TMainForm::AddClientServerPage()
     AddViewRefresher(refreshServerGrid_);
     if (auto* toolbox = qobject_cast<TFathomToolboxForm*>(windows_.FathomToolbox)) {
         page->SetToolboxCommand([this] { AnalyzeBtnClick(); });
+        // The analyses read the toolbox's selection: it takes the row first.
+        const auto openAnalysis = [this, toolbox](QWidget* window) {
+            if (window == nullptr || !TraceHasNetworkFrames(kToolboxMessageTitle)) return;
+            toolbox->ApplyPreselection();
+            ShowToolWindow(*window);
+        };
+        page->SetRowCommand(TClientServerPage::RowWindow::Latency,
+                            [this, openAnalysis] { openAnalysis(windows_.LatencyAnalysis); });
+        page->SetRowCommand(TClientServerPage::RowWindow::Throughput,
+                            [this, openAnalysis] { openAnalysis(windows_.ThroughputAnalysis); });
         // The row chosen on the page becomes the toolbox's selection at its next activation.
         connect(page, &TClientServerPage::ToolboxSelectionChanged, this, [toolbox, page] {
             if (const auto& chosen = page->ToolboxSelection()) toolbox->Preselect(ToolboxPreselectionOf(*chosen));
@@ -523,6 +538,8 @@ void TMainForm::LoadSettings()
     state_.Options.TcpDataResponse = settings_.TcpDataResponse ? 1 : 0;
     Action("CaptureTimesAsUtc1")->setChecked(settings_.CaptureTimesAsUtc);
     state_.Options.LocalCaptureTimesAsUtc = settings_.CaptureTimesAsUtc ? 1 : 0;
+    Action("RelativeSequenceNumbers1")->setChecked(settings_.RelativeSequenceNumbers);
+    RelativeSequenceNumbers1Click();
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -895,6 +912,13 @@ void TMainForm::CaptureTimesAsUtc1Click()
     settings_.CaptureTimesAsUtc = Action("CaptureTimesAsUtc1")->isChecked();
     state_.Options.LocalCaptureTimesAsUtc = settings_.CaptureTimesAsUtc ? 1 : 0;
     fileSummary_->ShowFileAttributes(BuildFileAttributes(state_));
+}
+
+void TMainForm::RelativeSequenceNumbers1Click()
+{
+    settings_.RelativeSequenceNumbers = Action("RelativeSequenceNumbers1")->isChecked();
+    if (auto* toolbox = qobject_cast<TFathomToolboxForm*>(windows_.FathomToolbox))
+        toolbox->SetRelativeSeq(settings_.RelativeSequenceNumbers);
 }
 
 bool TMainForm::TraceHasNetworkFrames(const char* title)

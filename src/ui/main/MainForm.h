@@ -97,6 +97,7 @@ public:
     void BandwidthOptionClick(int option);
     void TcpDataResponse1Click();
     void CaptureTimesAsUtc1Click();
+    void RelativeSequenceNumbers1Click();
     void AnalyzeBtnClick();
     // For the network map's pop-up: opens the toolbox with the station (its
     // address text, and the vendor form of an IPX address) as the source.

@@ -145,6 +145,7 @@ MainSettings LoadMainSettings(const SettingsStore& store)
     settings.Print = LoadPrintSetup(store);
     settings.TcpDataResponse = ReadBool(store, kOptionsSection, kTcpDataResponseEntry, false);
     settings.CaptureTimesAsUtc = ReadBool(store, kOptionsSection, kCaptureTimesAsUtcEntry, false);
+    settings.RelativeSequenceNumbers = ReadBool(store, kOptionsSection, kRelativeSequenceNumbersEntry, true);
     return settings;
 }
 
@@ -158,6 +159,7 @@ void SaveMainSettings(SettingsStore& store, const MainSettings& settings)
     SavePrintSetup(store, settings.Print);
     store.WriteInteger(kOptionsSection, kTcpDataResponseEntry, settings.TcpDataResponse ? 1 : 0);
     store.WriteInteger(kOptionsSection, kCaptureTimesAsUtcEntry, settings.CaptureTimesAsUtc ? 1 : 0);
+    store.WriteInteger(kOptionsSection, kRelativeSequenceNumbersEntry, settings.RelativeSequenceNumbers ? 1 : 0);
 }
 
 void UpdateRecentFiles(RecentFileList& files, const std::string& fileName)

@@ -22,6 +22,7 @@ inline constexpr const char* kPrintSetupSection = "Print Setup";
 inline constexpr const char* kOptionsSection = "Options";
 inline constexpr const char* kTcpDataResponseEntry = "TCP Response To Data";
 inline constexpr const char* kCaptureTimesAsUtcEntry = "Capture Times As UTC";
+inline constexpr const char* kRelativeSequenceNumbersEntry = "Relative Sequence Numbers";
 
 constexpr int kRecentFileCount = 8;
 using RecentFileList = std::array<std::string, kRecentFileCount>;
@@ -50,6 +51,9 @@ struct MainSettings {
     // Capture times that a trace keeps in local time without a zone are read as
     // UTC rather than as this machine's local time.
     bool CaptureTimesAsUtc = false;
+    // The ladder's TCP sequence and acknowledgement numbers count from each
+    // direction's initial sequence number.
+    bool RelativeSequenceNumbers = true;
 
     bool operator==(const MainSettings&) const = default;
 };

@@ -204,6 +204,31 @@ TEST(ProblemSentences, OrderLimitAndAverage)
     EXPECT_EQ(ProblemSentences({})[0], "");
 }
 
+TEST(ProblemSentences, NameTheirFirstFrames)
+{
+    ProblemCounts c;
+    c.Retransmissions = 7;
+    c.RetransmittedBytes = 700;
+    c.RetransmissionDelay = 7000;
+    for (int64_t frame : {10, 12, 14, 20, 31, 40}) c.NoteFrame(ProblemKind::Retransmission, frame);  // five are kept
+    c.ZeroWindows = 1;
+    c.NoteFrame(ProblemKind::ZeroWindow, 396);
+    c.DuplicateAcks = 2;
+    c.NoteFrame(ProblemKind::DuplicateAck, 5);
+    c.NoteFrame(ProblemKind::DuplicateAck, 8);
+    const auto lines = ProblemSentences(c);
+    EXPECT_EQ(lines[0], "7 transport retransmission(s) totalling 700 bytes. Frames 10, 12, 14, 20, 31 and 2 more.");
+    EXPECT_EQ(lines[1], "The average retransmission time is 1.00 milliseconds.");
+    EXPECT_EQ(lines[2], "1 zero window(s). Frame 396.");
+    EXPECT_EQ(lines[3], "2 duplicate ACK(s). Frames 5, 8.");
+    const auto frames = ProblemSentenceFrames(c);
+    const std::vector<int64_t> retransmissions = {10, 12, 14, 20, 31};
+    EXPECT_EQ(frames[0], retransmissions);
+    EXPECT_EQ(frames[1], retransmissions);  // the average line selects the same packets
+    EXPECT_EQ(frames[2], std::vector<int64_t>{396});
+    EXPECT_TRUE(frames[4].empty());
+}
+
 TEST(WhatIf, TableAgainstHandWorkedRows)
 {
     WhatIfValues v;

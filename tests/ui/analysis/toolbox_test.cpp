@@ -175,7 +175,9 @@ TEST_F(ToolboxTest, TcpTextsNameSegmentsFlagsAndAcknowledgedPacket)
     ToolboxSelection s = Select();
     SelectApp(s, 1);
     ASSERT_EQ(s.ConversationText, "TCP/Port 1025<->HTTP");
-    const LadderLayout l = Lay(s);
+    ToolboxOptions absolute;
+    absolute.RelativeSeq = false;
+    const LadderLayout l = Lay(s, absolute);
     ASSERT_EQ(l.Rows.size(), 3u);
     EXPECT_EQ(l.Rows[0].Text, "IP Len=40 TTL=0; TCP SYN (MSS=1460) Win=8192");
     EXPECT_EQ(l.Rows[1].Text, "IP Len=240 TTL=0; TCP Seq=101 Len=200 PSH Win=8192");
@@ -333,14 +335,17 @@ TEST(ToolboxTrace, EveryProblemKindIsMarkedCountedAndSummedUp)
     EXPECT_EQ(l.Forward.ErrorRetransmissions, 1u);
     EXPECT_EQ(l.ProblemTotal, 9u);
     const ProblemContent p = BuildProblems(*state, s, l);
+    // Each line names the frame its annotation marks.
     EXPECT_EQ(p.Forward, (std::array<std::string, kProblemLines>{
-                             "1 DLC CRC error(s).", "1 Long packet(s).", "1 IP checksum error(s).",
-                             "1 TCP checksum error(s).", "1 locally routed packets totalling 158 bytes.",
-                             "1 transport retransmission(s) totalling 158 bytes.",
+                             "1 DLC CRC error(s). Frame 6.", "1 Long packet(s). Frame 10.",
+                             "1 IP checksum error(s). Frame 5.", "1 TCP checksum error(s). Frame 1.",
+                             "1 locally routed packets totalling 158 bytes. Frame 8.",
+                             "1 transport retransmission(s) totalling 158 bytes. Frame 3.",
                              "The average retransmission time is 152.00 milliseconds.",
-                             "1 of the retransmission(s) follow a packet with a CRC or checksum error."}));
-    EXPECT_EQ(p.Reverse, (std::array<std::string, kProblemLines>{"1 Short packet(s).", "1 zero window(s).",
-                                                                 "1 window update(s)."}));
+                             "1 of the retransmission(s) follow a packet with a CRC or checksum error. Frame 3."}));
+    EXPECT_EQ(p.Reverse, (std::array<std::string, kProblemLines>{
+                             "1 Short packet(s). Frame 9.", "1 zero window(s). Frame 7.", "1 window update(s). Frame 9."}));
+    EXPECT_EQ(p.ForwardFrames[6], std::vector<int64_t>{3});
     EXPECT_EQ(p.Notice, "");
 }
 

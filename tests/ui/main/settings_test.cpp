@@ -19,6 +19,7 @@ TEST(Settings, EmptyStoreGivesEveryDefault)
     EXPECT_TRUE(settings.TipWizardEnabled);
     EXPECT_FALSE(settings.TcpDataResponse);
     EXPECT_FALSE(settings.CaptureTimesAsUtc);
+    EXPECT_TRUE(settings.RelativeSequenceNumbers);
     EXPECT_TRUE(settings.Print.Portrait && settings.Print.Header && settings.Print.FitToPage);
     EXPECT_DOUBLE_EQ(settings.Print.LeftMargin, 1.0);
     for (const std::string& file : settings.RecentFiles) EXPECT_EQ(file, "");
@@ -34,6 +35,7 @@ TEST(Settings, RoundTripKeepsEveryValue)
     settings.Print = {0.5, 1.25, 2.0, 0.75, false, false, false};
     settings.TcpDataResponse = true;
     settings.CaptureTimesAsUtc = true;
+    settings.RelativeSequenceNumbers = false;
     MemorySettingsStore store;
     SaveMainSettings(store, settings);
     EXPECT_EQ(LoadMainSettings(store), settings);
