@@ -477,20 +477,6 @@ std::optional<std::string> DLCAddressMenuCaption(const ClientServerContent& cont
     return kDLCCaptionPrefix + (col == kColClient ? conversation->ClientDLC : conversation->ServerDLC);
 }
 
-bool ServerRowMatches(const ClientServerContent& content, int row, std::string_view filter)
-{
-    if (filter.empty()) return true;
-    const auto lower = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
-    std::string wanted(filter);
-    std::transform(wanted.begin(), wanted.end(), wanted.begin(), lower);
-    for (int col = 0; col < kServerGridColumns; ++col) {
-        std::string text = content.ServerGrid.Cell(col, row);
-        std::transform(text.begin(), text.end(), text.begin(), lower);
-        if (text.find(wanted) != std::string::npos) return true;
-    }
-    return false;
-}
-
 void SortServerGrid(ClientServerContent& content, int col, bool ascending)
 {
     content.ServerGrid.SortByColumn(col, ascending);

@@ -126,11 +126,6 @@ std::optional<std::string> DLCAddressMenuCaption(const ClientServerContent& cont
 // cells' values and remembers the direction. Rows move whole, with their tags.
 void SortServerGrid(ClientServerContent& content, int col, bool ascending);
 
-// The filter box: whether a row's shown texts (an address or name, a port,
-// the application, a figure) hold the typed text, ignoring case. An empty
-// filter keeps every row.
-bool ServerRowMatches(const ClientServerContent& content, int row, std::string_view filter);
-
 // A double click: repeats the last direction on the column.
 void ServerGridDblClick(ClientServerContent& content, int col);
 

@@ -98,7 +98,6 @@ TClientServerPage::TClientServerPage(QWidget* parent)
     panelLayout->setContentsMargins(4, 4, 4, 4);
     panelLayout->setSpacing(4);
     panelLayout->addWidget(BuildToolStrip());
-    panelLayout->addWidget(MakeGridFilterBox(serverGrid_, this));
     panelLayout->addWidget(serverGrid_, 1);
     panelLayout->addWidget(BuildLegend());
 
@@ -136,14 +135,9 @@ QWidget* TClientServerPage::BuildToolStrip()
     layout->addSpacing(8);
     layout->addWidget(showIPXOUI_);
     layout->addStretch(1);
-    filterBox_ = new QLineEdit(strip);
-    filterBox_->setObjectName("FilterBox");
-    filterBox_->setPlaceholderText("Filter: address, port, application");
-    filterBox_->setToolTip("Show only the conversations whose row holds this text");
-    filterBox_->setClearButtonEnabled(true);
-    filterBox_->setMinimumWidth(filterBox_->fontMetrics().averageCharWidth() * 32);
+    filterBox_ = MakeGridFilterBox(serverGrid_, strip);
+    filterBox_->setMinimumWidth(filterBox_->fontMetrics().averageCharWidth() * 36);
     layout->addWidget(filterBox_);
-    connect(filterBox_, &QLineEdit::textChanged, this, &TClientServerPage::FilterChange);
     connect(sortAscendingBtn_, &QToolButton::clicked, this, &TClientServerPage::SortAscendingBtnClick);
     connect(sortDescendingBtn_, &QToolButton::clicked, this, &TClientServerPage::SortDescendingBtnClick);
     connect(copyToClipboardBtn_, &QToolButton::clicked, this, &TClientServerPage::CopyToClipboardBtnClick);
@@ -240,7 +234,6 @@ void TClientServerPage::ShowContent(bool rebuilt)
         serverGrid_->Content() = ServerGridWithMarks(content_);
         serverGrid_->Refresh();
         serverGrid_->AutoSizeColumns();
-        FilterChange();
         return;
     }
     // The same rows reordered or renamed: the cursor keeps its cell (putting it
@@ -260,16 +253,6 @@ void TClientServerPage::ShowContent(bool rebuilt)
     serverGrid_->AutoSizeColumns();
     for (int col = 0; col < kServerGridColumns; ++col)
         serverGrid_->setColumnWidth(col, std::max(widths[static_cast<size_t>(col)], serverGrid_->columnWidth(col)));
-    FilterChange();  // the rows moved: the hidden ones with them
-}
-
-void TClientServerPage::FilterChange()
-{
-    if (filterBox_ == nullptr) return;  // the grid is first filled while the page is built
-    const std::string filter = filterBox_->text().trimmed().toStdString();
-    const int fixed = content_.ServerGrid.FixedRows();
-    for (int row = 0; row + fixed < content_.ServerGrid.RowCount(); ++row)
-        serverGrid_->setRowHidden(row, !ServerRowMatches(content_, row + fixed, filter));
 }
 
 void TClientServerPage::ServerGridGetCellFont(QFont& font, int col, int row) const

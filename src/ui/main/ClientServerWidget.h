@@ -44,8 +44,7 @@ public:
     void CopyToClipboardBtnClick();
     void SelectAll();
     void SmartNamesClick();
-    // The filter box: only the rows whose texts hold what it says are shown.
-    void FilterChange();
+    // The filter box over the grid (its rows filtered as the user types).
     QLineEdit* FilterBox() const { return filterBox_; }
     // A double click on a cell of the column: repeats the last Sort button's direction.
     void ServerGridDblClick(int col);

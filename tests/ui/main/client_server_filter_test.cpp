@@ -1,4 +1,4 @@
-// The client/server page's filter box: which rows the typed text keeps.
+// The filter box over the client/server grid: which conversations the typed text keeps.
 
 #include <gtest/gtest.h>
 
@@ -43,9 +43,11 @@ TEST(ServerRowFilter, KeepsRowsWhoseTextsHoldTheFilter)
         {"537", true, false},          // a figure
         {"ftp", false, false},         // nothing holds it
     };
+    GridContent grid = content.ServerGrid;
     for (const Case& c : cases) {
-        EXPECT_EQ(ServerRowMatches(content, 1, c.Filter), c.First) << c.Filter;
-        EXPECT_EQ(ServerRowMatches(content, 2, c.Filter), c.Second) << c.Filter;
+        grid.SetRowFilter(c.Filter);
+        EXPECT_EQ(grid.RowShown(1), c.First) << c.Filter;
+        EXPECT_EQ(grid.RowShown(2), c.Second) << c.Filter;
     }
 }
 
