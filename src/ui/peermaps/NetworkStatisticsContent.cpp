@@ -355,9 +355,10 @@ void NetworkStatisticsContent::Rebuild()
     ResetCommonState(kNetworkKeyCount, state_.IPSenderCount + state_.IPv6SenderCount + state_.IPXSenderCount);
     SetHeadings();
     mode_ = static_cast<int>(InitialMode());
-    FillRows();
     SetMode(mode_);
     UpdateOUIBoxes();
+    // The rows come after the boxes, so that their addresses follow "Show IPX Node by OUI".
+    FillRows();
 }
 
 // The map first shows IP senders, else IPv6 senders, else IPX senders.
