@@ -135,7 +135,8 @@ QPixmap LightBulb()
 
 TMainForm::TMainForm(const MainFormSetup& setup)
     : state_(*setup.State), store_(*setup.Settings), host_(*setup.Host), windows_(setup.Windows),
-      programFolder_(setup.ProgramFolder), commandLineFile_(setup.CommandLineFile)
+      programFolder_(setup.ProgramFolder), commandLineFile_(setup.CommandLineFile),
+      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setObjectName("MainForm");
     resize(kDefaultWidth, kDefaultHeight);
@@ -165,6 +166,8 @@ TMainForm::TMainForm(const MainFormSetup& setup)
 TMainForm::~TMainForm()
 {
     FormDestroy();
+    // The dialog works on the printer, which goes before the child windows do.
+    delete printerSetupDialog_;
 }
 
 // ---- construction -------------------------------------------------------------
@@ -938,7 +941,19 @@ void TMainForm::PrintBtnClick()
 
 void TMainForm::PrinterSetup1Click()
 {
-    if (PrinterSetup) PrinterSetup();
+    PrinterSetupDialog().exec();
+}
+
+QPrintDialog& TMainForm::PrinterSetupDialog()
+{
+    if (printerSetupDialog_ == nullptr) {
+        printerSetupDialog_ = new QPrintDialog(printer_.get(), this);
+        printerSetupDialog_->setObjectName("PrinterSetupDialog");
+        // Each window is printed whole, so there is no page range to choose.
+        printerSetupDialog_->setOption(QAbstractPrintDialog::PrintPageRange, false);
+        printerSetupDialog_->setOption(QAbstractPrintDialog::PrintToFile, true);
+    }
+    return *printerSetupDialog_;
 }
 
 void TMainForm::About1Click()

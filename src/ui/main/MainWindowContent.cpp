@@ -115,7 +115,7 @@ int PageHelpContext(MainPage page, TopologyCode topology)
 
 std::string HelpPageFile(int helpContext)
 {
-    static const std::set<int> contextsWithPages{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22};
+    static const std::set<int> contextsWithPages{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22};
     if (!contextsWithPages.contains(helpContext)) return "index.html";
     return "context-" + std::to_string(helpContext) + ".html";
 }
