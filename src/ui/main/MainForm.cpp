@@ -216,6 +216,8 @@ void TMainForm::BuildActions()
             &TMainForm::VisitWebSite1Click);
     connect(add("About1", "&About...", "Display About Box & technical support info"), &QAction::triggered, this,
             &TMainForm::About1Click);
+    connect(add("SystemInformation1", "System Information..."), &QAction::triggered, this,
+            &TMainForm::SystemInformation1Click);
 
     connect(add("OpenBtn", QString(), "Open an analyzer trace file"), &QAction::triggered, this,
             &TMainForm::Open1Click);
@@ -284,6 +286,8 @@ void TMainForm::BuildMenus()
     helpMenu_->addSeparator();
     helpMenu_->addAction(Action("VisitWebSite1"));
     helpMenu_->addSeparator();
+    helpMenu_->addAction(Action("SystemInformation1"));
+    Action("SystemInformation1")->setEnabled(windows_.SystemInformation != nullptr);
     helpMenu_->addAction(Action("About1"));
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -959,6 +963,11 @@ QPrintDialog& TMainForm::PrinterSetupDialog()
 void TMainForm::About1Click()
 {
     if (windows_.About != nullptr) windows_.About->exec();
+}
+
+void TMainForm::SystemInformation1Click()
+{
+    if (auto* dialog = qobject_cast<QDialog*>(windows_.SystemInformation)) dialog->exec();
 }
 
 void TMainForm::OpenHelpPage(int helpContext)

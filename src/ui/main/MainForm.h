@@ -109,6 +109,7 @@ public:
     void PrintBtnClick();
     void PrinterSetup1Click();
     void About1Click();
+    void SystemInformation1Click();
     void HelpTopics1Click();
     void HelpForActiveContext();
     // The help page of a window's help context (F1 in the analysis windows).
