@@ -657,6 +657,7 @@ void TMainForm::ProcessFile(const std::string& fileName)
     ShowDLCPanel(state_.Topology);
     for (const auto& refresh : viewRefreshers_) refresh();
     mainPageControl_->show();
+    UpdateEditCommands();
     if (ActivePage() == MainPage::FileSummary) SetTips(tips::FileSummary());
     if (closeAfterRead_) QTimer::singleShot(0, this, &QWidget::close);
 }
@@ -686,6 +687,7 @@ void TMainForm::EnableOptions(bool enabled)
     const std::array<std::string, 2> bandwidth = BandwidthCaptions(state_.Topology);
     Action("BandwidthOption1")->setText(Q(bandwidth[0]));
     Action("BandwidthOption2")->setText(Q(bandwidth[1]));
+    Action(QString("BandwidthOption%1").arg(BandwidthOptionInUse(state_) + 1))->setChecked(true);
     fileSummary_->ShowFileAttributes(BuildFileAttributes(state_));
     const std::string readNote = enabled ? ReadNote(state_) : std::string();
     readStatusPanel_->setText(Q(readNote));
@@ -747,6 +749,7 @@ void TMainForm::Close1Click()
     state_.Read.TraceFileName.clear();
     CloseAnalysisWindows();
     mainPageControl_->hide();
+    UpdateEditCommands();
     EnableOptions(false);
     SetTips(tips::StartUp());
 }
@@ -789,15 +792,24 @@ MainPage TMainForm::ActivePage() const
 
 void TMainForm::MainPageControlChange()
 {
+    UpdateEditCommands();
+    SetTips(CommandsForPage(ActivePage(), state_.Topology).Tips);
+}
+
+// Copy and Select All work on the page shown; with the pages hidden (no trace)
+// there is nothing to copy.
+void TMainForm::UpdateEditCommands()
+{
     const PageCommands commands = CommandsForPage(ActivePage(), state_.Topology);
+    const bool pagesShown = !mainPageControl_->isHidden();
     QAction* copy = Action("Copy1");
     copy->setText(Q(commands.CopyCaption));
     // A page whose view is not built yet has nothing to copy.
-    const bool canCopy = commands.CopyEnabled && copyHandlers_.contains(commands.Copy);
+    const bool canCopy = pagesShown && commands.CopyEnabled && copyHandlers_.contains(commands.Copy);
     copy->setEnabled(canCopy);
     currentCopy_ = canCopy ? commands.Copy : CopyAction::None;
-    Action("SelectAll1")->setEnabled(commands.SelectAllEnabled && selectAllHandlers_.contains(ActivePage()));
-    SetTips(commands.Tips);
+    Action("SelectAll1")
+        ->setEnabled(pagesShown && commands.SelectAllEnabled && selectAllHandlers_.contains(ActivePage()));
 }
 
 void TMainForm::Copy1Click()

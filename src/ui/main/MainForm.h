@@ -191,6 +191,7 @@ private:
     void SetToolbarImage(QAction* action, ToolbarButton button, bool enabled);
     void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text);
     MainPage ActivePage() const;
+    void UpdateEditCommands();
     bool TraceHasNetworkFrames(const char* title);
 
     AnalysisState& state_;
