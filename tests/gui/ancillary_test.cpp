@@ -150,13 +150,17 @@ void AncillaryTest::HelpMenuOpensSystemInformation()
     ModalWatcher watcher;
     watcher.OnOtherModal = [&](QWidget* modal) {
         if (auto* window = qobject_cast<TSystemInformationForm*>(modal)) {
-            platform = window->findChild<TTextBox*>("OSPlatformTextBox")->text();
+            auto* box = window->findChild<TTextBox*>("OSPlatformTextBox");
+            platform = box->text();
+            // The name shows whole.
+            if (box->width() < box->minimumSizeHint().width()) platform = "<cut> " + platform;
             window->accept();
         }
     };
     item->trigger();
     QVERIFY(!platform.isEmpty());
     QVERIFY(platform != "Unknown Platform");
+    QVERIFY2(!platform.startsWith("<cut>"), qPrintable(platform));
 }
 
 void AncillaryTest::SpinEditStepsParsesAndClamps()
