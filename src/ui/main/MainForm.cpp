@@ -985,7 +985,17 @@ void TMainForm::SystemInformation1Click()
 void TMainForm::OpenHelpPage(int helpContext)
 {
     const QString page = Q(programFolder_ + "/help/" + HelpPageFile(helpContext));
-    HelpWindow().ShowPage(page);
+    THelpForm& help = HelpWindow();
+    // Asked for from a modal window (F1 in Print), the help window would be
+    // blocked with the rest of the program: it comes up modal itself then, so
+    // that it can be read and scrolled. Modality changes only while hidden.
+    const QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality modality = modal != nullptr && modal != &help ? Qt::ApplicationModal : Qt::NonModal;
+    if (help.windowModality() != modality) {
+        help.hide();
+        help.setWindowModality(modality);
+    }
+    help.ShowPage(page);
 }
 
 THelpForm& TMainForm::HelpWindow()
