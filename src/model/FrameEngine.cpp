@@ -517,11 +517,18 @@ void UpdateRingOrder(AnalysisState& s, const uint8_t* sender, const uint8_t* nei
     }
 }
 
-int NewMACInfo(AnalysisState& s, StationNode& station, const uint8_t* neighbour, int16_t vendor)
+// A record's upstream neighbour and that neighbour's vendor are set together,
+// so that the neighbour shows by vendor name whichever frame named it.
+void SetNeighbour(const AnalysisState& s, TMACInfo& info, const uint8_t* neighbour)
+{
+    std::memcpy(info.NAUN.data(), neighbour, 6);
+    info.NAUNVendor = FindVendor(s, neighbour);
+}
+
+int NewMACInfo(AnalysisState& s, StationNode& station, const uint8_t* neighbour)
 {
     TMACInfo info;
-    std::memcpy(info.NAUN.data(), neighbour, 6);
-    info.NAUNVendor = vendor;
+    SetNeighbour(s, info, neighbour);
     const int index = s.ObjectList.Add(info);
     if (station.FirstMACInfo == -1) {
         station.FirstMACInfo = index;
@@ -549,7 +556,7 @@ void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode&
             break;
         }
     }
-    if (match == -1) match = NewMACInfo(s, station, neighbour, FindVendor(s, neighbour));
+    if (match == -1) match = NewMACInfo(s, station, neighbour);
     TMACInfo& info = s.ObjectList.MACInfo(match);
     for (std::size_t k = 0; k < 10; ++k)
         if (info.SoftErrors[k] <= UINT32_MAX - counts[k]) info.SoftErrors[k] += counts[k];
@@ -562,14 +569,14 @@ void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode&
 void FollowMonitorNeighbour(AnalysisState& s, StationNode& station, const uint8_t* neighbour)
 {
     if (station.FirstMACInfo == -1) {
-        NewMACInfo(s, station, neighbour, 0);
+        NewMACInfo(s, station, neighbour);
         return;
     }
     for (int i = station.FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
         if (std::memcmp(s.ObjectList.MACInfo(i).NAUN.data(), neighbour, 6) == 0) return;
     TMACInfo& first = s.ObjectList.MACInfo(station.FirstMACInfo);
     const bool reported = std::any_of(first.SoftErrors.begin(), first.SoftErrors.end(), [](uint32_t n) { return n != 0; });
-    if (!reported) std::memcpy(first.NAUN.data(), neighbour, 6);
+    if (!reported) SetNeighbour(s, first, neighbour);
 }
 
 void AnalyzeMonitorPresent(AnalysisState& s, const FrameReader& f, const FrameResult& r, StationNode& station)

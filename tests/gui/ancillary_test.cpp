@@ -3,9 +3,11 @@
 // information window, the spin edit, the paint panel's picture copy.
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
@@ -45,6 +47,7 @@ private slots:
     void ErrorReportCatchesFailureFromAHandler();
     void ChartPropertiesApplyOkCancel();
     void SystemInformationShowsHostFacts();
+    void HelpMenuOpensSystemInformation();
     void SpinEditStepsParsesAndClamps();
     void CanvasPanelCopiesItsSurface();
     void TextBoxInsetFollowsItsBevels();
@@ -133,6 +136,31 @@ void AncillaryTest::SystemInformationShowsHostFacts()
     QVERIFY(text("MemoryUtilizationTextBox").endsWith("%"));
     QCOMPARE(text("ScreenResWidthTextBox").toStdString(), FormatCount(window.screen()->geometry().width()));
     window.hide();
+}
+
+void AncillaryTest::HelpMenuOpensSystemInformation()
+{
+    Scratch scratch;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    QAction* item = program->MainForm().Action("SystemInformation1");
+    QCOMPARE(item->text(), QString("System Information..."));
+    QVERIFY(program->MainForm().findChild<QMenu*>("Help1")->actions().contains(item));
+    QString platform;
+    ModalWatcher watcher;
+    watcher.OnOtherModal = [&](QWidget* modal) {
+        if (auto* window = qobject_cast<TSystemInformationForm*>(modal)) {
+            auto* box = window->findChild<TTextBox*>("OSPlatformTextBox");
+            platform = box->text();
+            // The name shows whole.
+            if (box->width() < box->minimumSizeHint().width()) platform = "<cut> " + platform;
+            window->accept();
+        }
+    };
+    item->trigger();
+    QVERIFY(!platform.isEmpty());
+    QVERIFY(platform != "Unknown Platform");
+    QVERIFY2(!platform.startsWith("<cut>"), qPrintable(platform));
 }
 
 void AncillaryTest::SpinEditStepsParsesAndClamps()

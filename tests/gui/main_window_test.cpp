@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -96,6 +98,7 @@ private slots:
     void HelpOpensThePageOfTheActiveContext();
     void BandwidthOptionsFollowTheTopology();
     void ProtocolTablePageCopiesItsCells();
+    void FileSummaryFitsTheDefaultWindow();
 };
 
 void MainWindowTest::StartsToAnEmptyMainWindow()
@@ -583,6 +586,32 @@ void MainWindowTest::ProtocolTablePageCopiesItsCells()
     form.MainPageControl()->setCurrentIndex(static_cast<int>(MainPage::FileSummary));
     QVERIFY(!form.Action("Copy1")->isEnabled());
     QVERIFY(!form.Action("SelectAll1")->isEnabled());
+}
+
+void MainWindowTest::FileSummaryFitsTheDefaultWindow()
+{
+    Scratch scratch;
+    ModalWatcher watcher;
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    QCOMPARE(form.size(), QSize(731, 572));
+    // The sample stores its capture times: every row of File Attributes shows.
+    OpenTrace(*program, QString(QUENLIX_SOURCE_DIR "/samples/office-sample.enc"));
+    QApplication::processEvents();
+    auto* area = qobject_cast<QScrollArea*>(form.MainPageControl()->currentWidget());
+    QVERIFY(area != nullptr);
+    QWidget* page = area->widget();
+    QVERIFY(!area->verticalScrollBar()->isVisible());
+    QVERIFY(!area->horizontalScrollBar()->isVisible());
+    const QRect viewport = area->viewport()->rect();
+    for (auto* box : page->findChildren<TTextBox*>()) {
+        if (!box->isVisibleTo(page)) continue;
+        const QRect shown(box->mapTo(area->viewport(), QPoint(0, 0)), box->size());
+        QVERIFY2(viewport.contains(shown), qPrintable(box->objectName()));
+        QVERIFY2(box->fontMetrics().horizontalAdvance(box->text()) < box->width(), qPrintable(box->objectName()));
+    }
+    QVERIFY(form.findChild<TTextBox*>("CaptureEndTextBox")->isVisible());
 }
 
 int RunTests(int argc, char** argv)

@@ -61,6 +61,15 @@ bool GridShowsContent(TPeerMapForm& form)
     return true;
 }
 
+// The address column of the statistics grid, as shown.
+QStringList AddressColumn(TPeerMapForm& form)
+{
+    QStringList texts;
+    const GridContent& shown = form.StnGrid()->Content();
+    for (int row = 1; row < shown.RowCount(); ++row) texts << QString::fromStdString(GridRowTexts(shown, row).front());
+    return texts;
+}
+
 }  // namespace
 
 class PeerMapWindowTest : public QObject {
@@ -84,6 +93,7 @@ private slots:
     void StationWindowOnATokenRing();
     void BothWindowsPrintToAPdf();
     void KeyPanelsFitTheDefaultSize();
+    void TickedOUIBoxIsAppliedOnTheFirstShow();
 
 private:
     // The window as the toolbar opens it, once it has been activated.
@@ -354,6 +364,25 @@ void PeerMapWindowTest::BothWindowsPrintToAPdf()
     network.close();
     print.FormActivate();
     QVERIFY(!print.Check(1)->isEnabled());
+}
+
+void PeerMapWindowTest::TickedOUIBoxIsAppliedOnTheFirstShow()
+{
+    OpenTrace(*program_, QString(QUENLIX_SOURCE_DIR "/samples/office-sample.enc"));
+    const std::pair<const char*, const char*> windows[] = {{"StationBtn", "ShowOUI"}, {"NetworkBtn", "ShowIPXOUI"}};
+    for (const auto& [button, boxName] : windows) {
+        TPeerMapForm& window = std::string(button) == "StationBtn"
+                                   ? static_cast<TPeerMapForm&>(program_->StationStatsForm())
+                                   : static_cast<TPeerMapForm&>(program_->NetworkStatisticsForm());
+        TPeerMapForm& form = Open(button, window);
+        auto* box = form.findChild<QCheckBox*>(boxName);
+        QVERIFY2(box != nullptr && box->isChecked(), boxName);
+        const QStringList firstShown = AddressColumn(form);
+        box->click();
+        QVERIFY2(AddressColumn(form) != firstShown, "the sample has no address a vendor name shortens");
+        box->click();
+        QCOMPARE(AddressColumn(form), firstShown);
+    }
 }
 
 int RunTests(int argc, char** argv)

@@ -5,12 +5,15 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <map>
 #include <stdexcept>
@@ -20,6 +23,7 @@
 #include "app/gui/QtSettingsStore.h"
 #include "ui/main/MainForm.h"
 #include "ui/main/TipContent.h"
+#include "ui/misc/HelpForm.h"
 #include "ui/print/PrintSelectionForm.h"
 #include "ui/print/PrintStatusForm.h"
 
@@ -281,7 +285,8 @@ private slots:
     void PrintsOnePagePerSelectedWindow();
     void CancelStopsTheWindowsNotYetStarted();
     void UnwritableFileFailsAndClosesTheStatus();
-    void OkAsksForThePrinterAndSetupOpensThePageSetup();
+    void PrinterSetupChoosesThePrinterThatOkPrintsOn();
+    void F1OpensThePrintHelpPage();
 };
 
 void PrintTest::SelectionWindowFollowsTheOpenWindows()
@@ -503,7 +508,7 @@ void PrintTest::UnwritableFileFailsAndClosesTheStatus()
     QVERIFY(!QFile::exists(scratch.Path("no-such-folder/out.pdf")));
 }
 
-void PrintTest::OkAsksForThePrinterAndSetupOpensThePageSetup()
+void PrintTest::PrinterSetupChoosesThePrinterThatOkPrintsOn()
 {
     Scratch scratch;
     const QString trace = scratch.Path("print.enc");
@@ -514,26 +519,74 @@ void PrintTest::OkAsksForThePrinterAndSetupOpensThePageSetup()
     OpenTrace(*program, trace);
 
     QStringList seen;
+    QList<QPrintDialog*> setupDialogs;
+    bool okPressed = false;
     ModalWatcher watcher;
     watcher.OnOtherModal = [&](QWidget* modal) {
-        if (!seen.isEmpty() && seen.back() == modal->objectName()) return;
-        seen << modal->objectName();
         if (auto* selection = qobject_cast<TPrintSelectionForm*>(modal)) {
-            // Pressed from its own event, so the watcher can answer the printer dialog.
+            if (okPressed) return;  // the press is on its way
+            okPressed = true;
+            seen << modal->objectName();
+            // Pressed from its own event, as the user presses it.
             QTimer::singleShot(0, selection->OkButton(), &QPushButton::click);
             return;
         }
+        seen << modal->objectName();
+        if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) setupDialogs << dialog;
         if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
     };
+    // File > Printer Setup and the Print window's own button open one dialog,
+    // the printer dialog of the main window's printer, kept between uses.
     form.Action("PrinterSetup1")->trigger();
-    QCOMPARE(seen, QStringList{"PrinterSetupDialog"});
+    program->PrintSelectionForm().PrinterSetup();
+    QCOMPARE(seen, (QStringList{"PrinterSetupDialog", "PrinterSetupDialog"}));
+    QCOMPARE(setupDialogs.size(), 2);
+    QCOMPARE(setupDialogs[0], setupDialogs[1]);
+    QCOMPARE(setupDialogs[0]->printer(), &form.Printer());
 
+    // The choice the dialog would make: a PDF file. OK prints there without asking again.
+    const QString pdfPath = scratch.Path("chosen.pdf");
+    form.Printer().setOutputFormat(QPrinter::PdfFormat);
+    form.Printer().setOutputFileName(pdfPath);
+    seen.clear();
     form.Action("Print1")->trigger();
-    QCOMPARE(seen, (QStringList{"PrinterSetupDialog", "PrintSelectionForm", "PrintDialog"}));
-    // The printer dialog was cancelled: nothing was printed.
-    QVERIFY(!program->PrintStatusForm().isVisible());
-    QCOMPARE(program->PrintStatusForm().StatusText(), QString("Printing..."));
+    QCOMPARE(seen, QStringList{"PrintSelectionForm"});
+    QCOMPARE(PdfFile(pdfPath).PageCount(), 1);
+    QCOMPARE(program->PrintStatusForm().windowModality(), Qt::NonModal);
     QVERIFY(watcher.Messages.empty());
+}
+
+void PrintTest::F1OpensThePrintHelpPage()
+{
+    Scratch scratch;
+    auto program = StartProgram(scratch, {}, QUENLIX_BIN_DIR);
+    program->ShowMainWindow();
+    TMainForm& form = program->MainForm();
+    THelpForm& help = form.HelpWindow();
+    TPrintSelectionForm& print = program->PrintSelectionForm();
+    // F1 while the Print window is up (modal): the help page comes up above it
+    // and takes the input.
+    QWidget* topModal = nullptr;
+    ModalWatcher watcher;
+    watcher.OnOtherModal = [&](QWidget* modal) {
+        if (modal == &print) {
+            // Once the help shows, the Print window on top means it is blocked.
+            if (help.isVisible()) print.reject();
+            else QTest::keyClick(&print, Qt::Key_F1);
+        }
+        if (modal == &help) {
+            topModal = modal;
+            help.close();
+            print.reject();
+        }
+    };
+    form.PrintBtnClick();
+    QCOMPARE(topModal, &help);
+    QCOMPARE(QFileInfo(help.CurrentPage()).fileName(), QString("context-6.html"));
+    // Asked for from the main window, the help window is an ordinary window again.
+    form.OpenHelpPage(7);
+    QCOMPARE(help.windowModality(), Qt::NonModal);
+    QVERIFY(help.isVisible());
 }
 
 int RunTests(int argc, char** argv)

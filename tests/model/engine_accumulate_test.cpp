@@ -413,6 +413,33 @@ TEST(TokenRing, MonitorFramesMoveOnlyANeighbourWithoutSoftErrors)
     EXPECT_EQ(neighbours(), (std::vector<Mac>{kC, kB}));
 }
 
+TEST(TokenRing, EveryNeighbourRecordCarriesItsVendor)
+{
+    AnalysisState s;
+    s.VendorCount = 2;
+    s.VendorTable[1] = {{0x00, 0x00, 0x0C}, "Cisco"};
+    s.VendorTable[2] = {{0x08, 0x00, 0x20}, "Sun"};
+    const Mac cisco = {0x00, 0x00, 0x0C, 1, 2, 3};
+    const Mac sun = {0x08, 0x00, 0x20, 4, 5, 6};
+    EngineFeeder feed(s, kTopologyTokenRing);
+    const Mac rem = {0xC0, 0, 0, 0, 0, 0x08};
+    const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
+    auto vendors = [&s] {
+        std::vector<std::pair<Mac, int16_t>> chain;
+        for (int i = s.Stations.at(MacString(kA.data(), 6)).FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
+            chain.emplace_back(s.ObjectList.MACInfo(i).NAUN, s.ObjectList.MACInfo(i).NAUNVendor);
+        return chain;
+    };
+    using Chain = std::vector<std::pair<Mac, int16_t>>;
+    feed.Feed(MacFrame(all, kA, 0x06, cisco), 0);  // a monitor frame makes the record
+    EXPECT_EQ(vendors(), (Chain{{cisco, 1}}));
+    feed.Feed(MacFrame(all, kA, 0x06, sun), 1);  // and moves it
+    EXPECT_EQ(vendors(), (Chain{{sun, 2}}));
+    feed.Feed(MacFrame(rem, kA, 0x29, sun, {0, 0, 1}), 2);
+    feed.Feed(MacFrame(rem, kA, 0x29, cisco, {0, 0, 1}), 3);  // a report makes one
+    EXPECT_EQ(vendors(), (Chain{{sun, 2}, {cisco, 1}}));
+}
+
 TEST(TokenRing, RingOrderGrowsDownstreamFromTheActiveMonitor)
 {
     AnalysisState s;

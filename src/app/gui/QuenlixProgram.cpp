@@ -122,9 +122,11 @@ void QuenlixProgram::ConnectPrinting(const QuenlixWindows& windows)
     sources.State = state_.get();
     sources.SetTips = [this](const TipSet& tips) { mainForm_->SetTips(tips); };
     sources.RestoreTips = [this] { mainForm_->RestoreTips(); };
+    // The main window keeps the printer; its Printer Setup chooses it for both windows.
+    sources.Printer = &mainForm_->Printer();
+    sources.PrinterSetup = [this] { mainForm_->PrinterSetup1Click(); };
+    sources.OpenHelp = [this](int helpContext) { mainForm_->OpenHelpPage(helpContext); };
     printSelection_->SetSources(std::move(sources));
-    // The print selection window keeps the printer that its print runs use.
-    mainForm_->PrinterSetup = [this] { printSelection_->PrinterSetup(); };
 }
 
 // The toolbox opens the analysis windows, the latency window the what-if

@@ -1,6 +1,7 @@
 #include "ui/analysis/FathomToolboxForm.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -222,6 +223,8 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     endPacket_ = new TBetterSpinEdit;
     endPacket_->setObjectName("EndPacketSpinEdit");
     endPacket_->setToolTip("Last packet drawn and analysed");
+    // Frame numbers of a trace of millions of frames show whole.
+    for (TBetterSpinEdit* packet : {startPacket_, endPacket_}) packet->FitDigits(7);
     rangeLayout->addWidget(new QLabel("From"));
     rangeLayout->addWidget(startPacket_);
     rangeLayout->addWidget(new QLabel("To"));
@@ -326,6 +329,8 @@ void TFathomToolboxForm::BuildOptionsMenu()
         Recalc();
     });
     QMenu* spacing = optionsMenu_->addMenu("Packet Spacing...");
+    // One spacing and one scale at a time: the menus show radio items.
+    auto* spacingGroup = new QActionGroup(spacing);
     const std::pair<const char*, int> spacings[] = {
         {"Disable", 0}, {"1 Millisecond", 1}, {"10 Milliseconds", 10}, {"100 Milliseconds", 100}, {"1000 Milliseconds", 1000}};
     for (const auto& [caption, ms] : spacings) {
@@ -333,16 +338,19 @@ void TFathomToolboxForm::BuildOptionsMenu()
         item->setCheckable(true);
         item->setChecked(ms == 10);
         item->setData(ms);
+        spacingGroup->addAction(item);
         spacingItems_.push_back(item);
         connect(item, &QAction::triggered, this, [this, ms = ms] { SetSpacing(ms); });
     }
     QMenu* scale = optionsMenu_->addMenu("Packet Scale...");
+    auto* scaleGroup = new QActionGroup(scale);
     const std::pair<const char*, PacketScale> scales[] = {
         {"Small", PacketScale::Small}, {"Medium", PacketScale::Medium}, {"Large", PacketScale::Large}};
     for (const auto& [caption, value] : scales) {
         QAction* item = scale->addAction(caption);
         item->setCheckable(true);
         item->setChecked(value == PacketScale::Medium);
+        scaleGroup->addAction(item);
         scaleItems_.push_back(item);
         connect(item, &QAction::triggered, this, [this, value = value] { SetScale(value); });
     }

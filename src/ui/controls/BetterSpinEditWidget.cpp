@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -42,6 +43,17 @@ TBetterSpinEdit::TBetterSpinEdit(QWidget* parent)
         emit OnDownClick();
     });
     connect(editor_, &QLineEdit::editingFinished, this, &TBetterSpinEdit::ParseAndSet);
+}
+
+void TBetterSpinEdit::FitDigits(int digits)
+{
+    // The editor keeps a margin of two pixels each side of its text, inside its
+    // frame and text margins; the spin buttons stand beside it.
+    constexpr int kEditorTextMargin = 2;
+    const QMargins margins = editor_->textMargins();
+    const int frame = editor_->hasFrame() ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, editor_) : 0;
+    const int text = editor_->fontMetrics().horizontalAdvance(QString(digits, '9'));
+    setMinimumWidth(text + 2 * (kEditorTextMargin + frame) + margins.left() + margins.right() + upButton_->width());
 }
 
 int32_t TBetterSpinEdit::Value()

@@ -23,6 +23,8 @@ public:
     void SetEditorEnabled(bool enabled) { editorEnabled_ = enabled; }
     void SetReadOnly(bool readOnly);
     QLineEdit* Editor() const { return editor_; }
+    // Widens the control to show a number of that many digits whole.
+    void FitDigits(int digits);
     QString Text() const;
 
     QSize sizeHint() const override { return {65, 21}; }

@@ -225,8 +225,13 @@ void TSuperStringGrid::EnableHeaderSort()
 
 void TSuperStringGrid::ShowSortIndicator(int col, bool ascending)
 {
-    horizontalHeader()->setSortIndicatorShown(true);
-    horizontalHeader()->setSortIndicator(col, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    QHeaderView* header = horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(col, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    // The arrow takes its room from the header text: a section sized for the
+    // text alone grows by the arrow's width, which the size hint now counts.
+    if (col >= 0 && col < header->count() && header->sectionSize(col) < header->sectionSizeHint(col))
+        header->resizeSection(col, header->sectionSizeHint(col));
 }
 
 std::vector<std::string> TSuperStringGrid::CurrentRowTexts() const

@@ -58,13 +58,16 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent)
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(6);
+    // The whole page fits the main window's default size: Frame Statistics above
+    // the File Attributes (in two columns), Media Utilization above the
+    // encapsulation types beside them.
     layout->addWidget(BuildFrameStatistics(), 0, 0);
+    layout->addWidget(BuildFileAttributes(), 1, 0);
     layout->addWidget(BuildMediaUtilization(), 0, 1);
-    layout->addWidget(BuildEncapsulation(), 1, 0);
-    layout->addWidget(BuildFileAttributes(), 1, 1);
+    layout->addWidget(BuildEncapsulation(), 1, 1);
     layout->addWidget(BuildVlans(), 2, 0, Qt::AlignTop);
     layout->setColumnStretch(0, 3);
-    layout->setColumnStretch(1, 2);
+    layout->setColumnStretch(1, 1);
     layout->setRowStretch(2, 1);
 }
 
@@ -124,13 +127,13 @@ QGroupBox* TFileSummaryPage::BuildFrameStatistics()
 }
 
 TFileSummaryPage::ValueWidgets TFileSummaryPage::AddValue(QGridLayout* grid, int row, const SummaryValue& content,
-                                                          const QString& boxName)
+                                                          const QString& boxName, int column)
 {
     ValueWidgets widgets{HintedLabel(content.Label, content.Hint), ValueBox(boxName)};
     if (!content.Hint.empty()) widgets.Box->setToolTip(Q(content.Hint));
     widgets.Box->setText(Q(content.Text));
-    grid->addWidget(widgets.Label, row, 0);
-    grid->addWidget(widgets.Box, row, 1);
+    grid->addWidget(widgets.Label, row, column);
+    grid->addWidget(widgets.Box, row, column + 1);
     return widgets;
 }
 
@@ -151,6 +154,7 @@ QGroupBox* TFileSummaryPage::BuildMediaUtilization()
     auto* packets = Plain(new QGroupBox(Q(initial.SelectionCaption)));
     packets->setObjectName("MediaUtilSelection");
     auto* radios = new QHBoxLayout(packets);
+    radios->setContentsMargins(6, 2, 6, 2);  // a slim row, so that the page fits the window's default height
     mediaSelection_ = new QButtonGroup(this);
     for (size_t i = 0; i < initial.SelectionItems.size(); ++i) {
         auto* radio = Plain(new QRadioButton(Q(initial.SelectionItems[i])));
@@ -200,11 +204,17 @@ QGroupBox* TFileSummaryPage::BuildFileAttributes()
                                         "FileDurationTextBox",   "FileDateTextBox",     "CaptureStartTextBox",
                                         "CaptureEndTextBox",     "FileSizeTextBox",     "FileFrameCountTextBox",
                                         "FileBytesTextBox"};
+    // Five rows of two columns, read downwards: the file's kind and time, then
+    // its capture times and sizes.
+    constexpr int kRows = 5;
     for (size_t i = 0; i < values.size(); ++i) {
-        attributes_[i] = AddValue(grid, static_cast<int>(i), *values[i], names[i]);
+        const int row = static_cast<int>(i) % kRows;
+        const int column = static_cast<int>(i) / kRows * 2;
+        attributes_[i] = AddValue(grid, row, *values[i], names[i], column);
         attributes_[i].Box->setMinimumWidth(110);
     }
-    grid->setRowStretch(10, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(kRows, 1);
     ShowCaptureTime(attributes_[kCaptureStartRow], "");
     ShowCaptureTime(attributes_[kCaptureEndRow], "");
     return group;

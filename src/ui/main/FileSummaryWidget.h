@@ -64,7 +64,9 @@ private:
     QGroupBox* BuildFileAttributes();
     QGroupBox* BuildVlans();
     FrameRowWidgets AddFrameRow(QGridLayout* grid, int row, const FrameClassRow& content, const QString& name);
-    ValueWidgets AddValue(QGridLayout* grid, int row, const SummaryValue& content, const QString& boxName);
+    // A label and its box on a row of the grid, from the given column on.
+    ValueWidgets AddValue(QGridLayout* grid, int row, const SummaryValue& content, const QString& boxName,
+                          int column = 0);
     static void ShowCaptureTime(const ValueWidgets& row, const std::string& iso8601);
 
     std::array<FrameRowWidgets, 3> frameRows_{};

@@ -31,8 +31,10 @@ bool LoadFormPlacement(QWidget& form)
     const std::optional<FormPlacement> placement =
         LoadFormPlacement(*placementStore, form.objectName().toStdString(), screen.width(), screen.height());
     if (!placement) return false;
-    form.resize(placement->Width, placement->Height);
-    form.move(placement->Left, placement->Top);
+    // The record holds the client area, as SaveFormPlacement reads it; move()
+    // would place the frame there instead, and the window would come back lower
+    // by its title bar at every start.
+    form.setGeometry(placement->Left, placement->Top, placement->Width, placement->Height);
     switch (placement->State) {
     case WindowState::Normal: form.setWindowState(Qt::WindowNoState); break;
     case WindowState::Minimised: form.setWindowState(Qt::WindowMinimized); break;
@@ -44,14 +46,15 @@ bool LoadFormPlacement(QWidget& form)
 void SaveFormPlacement(const QWidget& form)
 {
     if (placementStore == nullptr) return;
-    // A maximised or minimised window keeps the size it is restored to.
+    // A maximised or minimised window keeps the size it is restored to. Both are
+    // the client area, without the window manager's frame.
     const bool restored = !(form.isMaximized() || form.isMinimized());
-    const QRect frame = restored ? form.geometry() : form.normalGeometry();
+    const QRect client = restored ? form.geometry() : form.normalGeometry();
     FormPlacement placement;
-    placement.Height = frame.height();
-    placement.Left = frame.left();
-    placement.Top = frame.top();
-    placement.Width = frame.width();
+    placement.Height = client.height();
+    placement.Left = client.left();
+    placement.Top = client.top();
+    placement.Width = client.width();
     placement.State = form.isMaximized()   ? WindowState::Maximised
                       : form.isMinimized() ? WindowState::Minimised
                                            : WindowState::Normal;

@@ -12,7 +12,8 @@ namespace quenlix {
 void SetPlacementStore(SettingsStore* store);
 
 // Applies the stored placement of the window (named by its objectName), fitted
-// to the screen. Returns false and changes nothing when none is stored.
+// to the screen. The placement is the client area, without the window frame, in
+// both directions. Returns false and changes nothing when none is stored.
 bool LoadFormPlacement(QWidget& form);
 
 // Stores the window's size, position and state under its objectName.

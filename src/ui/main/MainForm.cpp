@@ -135,7 +135,8 @@ QPixmap LightBulb()
 
 TMainForm::TMainForm(const MainFormSetup& setup)
     : state_(*setup.State), store_(*setup.Settings), host_(*setup.Host), windows_(setup.Windows),
-      programFolder_(setup.ProgramFolder), commandLineFile_(setup.CommandLineFile)
+      programFolder_(setup.ProgramFolder), commandLineFile_(setup.CommandLineFile),
+      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setObjectName("MainForm");
     resize(kDefaultWidth, kDefaultHeight);
@@ -165,6 +166,8 @@ TMainForm::TMainForm(const MainFormSetup& setup)
 TMainForm::~TMainForm()
 {
     FormDestroy();
+    // The dialog works on the printer, which goes before the child windows do.
+    delete printerSetupDialog_;
 }
 
 // ---- construction -------------------------------------------------------------
@@ -217,6 +220,8 @@ void TMainForm::BuildActions()
             &TMainForm::VisitWebSite1Click);
     connect(add("About1", "&About...", "Display About Box & technical support info"), &QAction::triggered, this,
             &TMainForm::About1Click);
+    connect(add("SystemInformation1", "System Information..."), &QAction::triggered, this,
+            &TMainForm::SystemInformation1Click);
 
     connect(add("OpenBtn", QString(), "Open an analyzer trace file"), &QAction::triggered, this,
             &TMainForm::Open1Click);
@@ -286,6 +291,8 @@ void TMainForm::BuildMenus()
     helpMenu_->addSeparator();
     helpMenu_->addAction(Action("VisitWebSite1"));
     helpMenu_->addSeparator();
+    helpMenu_->addAction(Action("SystemInformation1"));
+    Action("SystemInformation1")->setEnabled(windows_.SystemInformation != nullptr);
     helpMenu_->addAction(Action("About1"));
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -667,6 +674,7 @@ void TMainForm::ProcessFile(const std::string& fileName)
     ShowDLCPanel(state_.Topology);
     for (const auto& refresh : viewRefreshers_) refresh();
     mainPageControl_->show();
+    UpdateEditCommands();
     if (ActivePage() == MainPage::FileSummary) SetTips(tips::FileSummary());
     if (closeAfterRead_) QTimer::singleShot(0, this, &QWidget::close);
 }
@@ -696,6 +704,7 @@ void TMainForm::EnableOptions(bool enabled)
     const std::array<std::string, 2> bandwidth = BandwidthCaptions(state_.Topology);
     Action("BandwidthOption1")->setText(Q(bandwidth[0]));
     Action("BandwidthOption2")->setText(Q(bandwidth[1]));
+    Action(QString("BandwidthOption%1").arg(BandwidthOptionInUse(state_) + 1))->setChecked(true);
     fileSummary_->ShowFileAttributes(BuildFileAttributes(state_));
     const std::string readNote = enabled ? ReadNote(state_) : std::string();
     readStatusPanel_->setText(Q(readNote));
@@ -758,6 +767,7 @@ void TMainForm::Close1Click()
     state_.Read.TraceFileName.clear();
     CloseAnalysisWindows();
     mainPageControl_->hide();
+    UpdateEditCommands();
     EnableOptions(false);
     SetTips(tips::StartUp());
 }
@@ -800,15 +810,24 @@ MainPage TMainForm::ActivePage() const
 
 void TMainForm::MainPageControlChange()
 {
+    UpdateEditCommands();
+    SetTips(CommandsForPage(ActivePage(), state_.Topology).Tips);
+}
+
+// Copy and Select All work on the page shown; with the pages hidden (no trace)
+// there is nothing to copy.
+void TMainForm::UpdateEditCommands()
+{
     const PageCommands commands = CommandsForPage(ActivePage(), state_.Topology);
+    const bool pagesShown = !mainPageControl_->isHidden();
     QAction* copy = Action("Copy1");
     copy->setText(Q(commands.CopyCaption));
     // A page whose view is not built yet has nothing to copy.
-    const bool canCopy = commands.CopyEnabled && copyHandlers_.contains(commands.Copy);
+    const bool canCopy = pagesShown && commands.CopyEnabled && copyHandlers_.contains(commands.Copy);
     copy->setEnabled(canCopy);
     currentCopy_ = canCopy ? commands.Copy : CopyAction::None;
-    Action("SelectAll1")->setEnabled(commands.SelectAllEnabled && selectAllHandlers_.contains(ActivePage()));
-    SetTips(commands.Tips);
+    Action("SelectAll1")
+        ->setEnabled(pagesShown && commands.SelectAllEnabled && selectAllHandlers_.contains(ActivePage()));
 }
 
 void TMainForm::Copy1Click()
@@ -963,7 +982,19 @@ void TMainForm::PrintBtnClick()
 
 void TMainForm::PrinterSetup1Click()
 {
-    if (PrinterSetup) PrinterSetup();
+    PrinterSetupDialog().exec();
+}
+
+QPrintDialog& TMainForm::PrinterSetupDialog()
+{
+    if (printerSetupDialog_ == nullptr) {
+        printerSetupDialog_ = new QPrintDialog(printer_.get(), this);
+        printerSetupDialog_->setObjectName("PrinterSetupDialog");
+        // Each window is printed whole, so there is no page range to choose.
+        printerSetupDialog_->setOption(QAbstractPrintDialog::PrintPageRange, false);
+        printerSetupDialog_->setOption(QAbstractPrintDialog::PrintToFile, true);
+    }
+    return *printerSetupDialog_;
 }
 
 void TMainForm::About1Click()
@@ -971,10 +1002,25 @@ void TMainForm::About1Click()
     if (windows_.About != nullptr) windows_.About->exec();
 }
 
+void TMainForm::SystemInformation1Click()
+{
+    if (auto* dialog = qobject_cast<QDialog*>(windows_.SystemInformation)) dialog->exec();
+}
+
 void TMainForm::OpenHelpPage(int helpContext)
 {
     const QString page = Q(programFolder_ + "/help/" + HelpPageFile(helpContext));
-    HelpWindow().ShowPage(page);
+    THelpForm& help = HelpWindow();
+    // Asked for from a modal window (F1 in Print), the help window would be
+    // blocked with the rest of the program: it comes up modal itself then, so
+    // that it can be read and scrolled. Modality changes only while hidden.
+    const QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality modality = modal != nullptr && modal != &help ? Qt::ApplicationModal : Qt::NonModal;
+    if (help.windowModality() != modality) {
+        help.hide();
+        help.setWindowModality(modality);
+    }
+    help.ShowPage(page);
 }
 
 THelpForm& TMainForm::HelpWindow()

@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "model/AnalysisState.h"
@@ -24,6 +25,8 @@ class QLabel;
 class QMenu;
 class QMimeData;
 class QPlainTextEdit;
+class QPrintDialog;
+class QPrinter;
 class QTabWidget;
 class QToolButton;
 class QUrl;
@@ -107,6 +110,7 @@ public:
     void PrintBtnClick();
     void PrinterSetup1Click();
     void About1Click();
+    void SystemInformation1Click();
     void HelpTopics1Click();
     void HelpForActiveContext();
     // The help page of a window's help context (F1 in the analysis windows).
@@ -132,9 +136,11 @@ public:
 
     // How web addresses are opened; the desktop's handler by default.
     std::function<bool(const QUrl&)> OpenUrl;
-    // The printer set-up dialog of File > Printer Setup; the program's start-up
-    // code connects it to the printer the print selection window prints on.
-    std::function<void()> PrinterSetup;
+    // The printer every print run uses, chosen by File > Printer Setup.
+    QPrinter& Printer() { return *printer_; }
+    // The dialog of File > Printer Setup, kept until the program exits so that
+    // it opens on the last choice; made on first use.
+    QPrintDialog& PrinterSetupDialog();
     // The program's help window, made on first use.
     THelpForm& HelpWindow();
     // Shows the help page of a help context (F1 in any window).
@@ -186,6 +192,7 @@ private:
     void SetToolbarImage(QAction* action, ToolbarButton button, bool enabled);
     void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text);
     MainPage ActivePage() const;
+    void UpdateEditCommands();
     bool TraceHasNetworkFrames(const char* title);
 
     AnalysisState& state_;
@@ -210,6 +217,8 @@ private:
     QMenu* fileMenu_ = nullptr;
     QMenu* reopenMenu_ = nullptr;
     THelpForm* helpForm_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+    QPrintDialog* printerSetupDialog_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/main/MainWindowContent.h"
 
+#include <cctype>
 #include <set>
 
 #include "import/TraceImport.h"
@@ -52,6 +53,12 @@ void ApplyBandwidthOption(AnalysisState& state, int option)
     } else {
         state.Options.EthernetSpeed = first ? 10 : 100;
     }
+}
+
+int BandwidthOptionInUse(const AnalysisState& state)
+{
+    if (IsTokenRing(state.Topology)) return state.Options.TokenRingSpeed == 4 ? 0 : 1;
+    return state.Options.EthernetSpeed == 10 ? 0 : 1;
 }
 
 
@@ -115,9 +122,29 @@ int PageHelpContext(MainPage page, TopologyCode topology)
 
 std::string HelpPageFile(int helpContext)
 {
-    static const std::set<int> contextsWithPages{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22};
+    static const std::set<int> contextsWithPages{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22};
     if (!contextsWithPages.contains(helpContext)) return "index.html";
     return "context-" + std::to_string(helpContext) + ".html";
+}
+
+std::string HelpPageText(const std::string& html)
+{
+    static const std::string mark = "&amp;";
+    std::string text;
+    text.reserve(html.size());
+    size_t at = 0;
+    for (size_t found = html.find(mark); found != std::string::npos; found = html.find(mark, at)) {
+        text.append(html, at, found - at);
+        at = found + mark.size();
+        if (html.compare(at, mark.size(), mark) == 0) {
+            text += mark;  // "&&": one ampersand
+            at += mark.size();
+        } else if (at >= html.size() || !std::isalnum(static_cast<unsigned char>(html[at]))) {
+            text += mark;  // an ampersand in running text
+        }
+    }
+    text.append(html, at, std::string::npos);
+    return text;
 }
 
 }  // namespace quenlix

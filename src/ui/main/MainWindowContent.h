@@ -45,6 +45,9 @@ std::array<std::string, 2> BandwidthCaptions(TopologyCode topology);
 
 // The speed the bandwidth item (0 or 1) sets: EthernetSpeed or TokenRingSpeed.
 void ApplyBandwidthOption(AnalysisState& state, int option);
+// The Default Bandwidth choice (0 or 1) naming the speed the analysis of the
+// state's topology uses, for the menu's mark.
+int BandwidthOptionInUse(const AnalysisState& state);
 
 // Toolbar pictures of the image list.
 enum class ToolbarButton { Open, Print, Analyze, Station, Network };
@@ -78,5 +81,11 @@ int PageHelpContext(MainPage page, TopologyCode topology);
 // The bundled help page of a help context ("context-8.html"); the contents page
 // "index.html" for context 0 and for contexts without a page of their own.
 std::string HelpPageFile(int helpContext);
+
+// A help page's HTML as the help window shows it: the captions it quotes lose
+// their mnemonic marks ("&amp;Statistics" shows as "Statistics"), and a doubled
+// mark stands for one ampersand. An ampersand before anything but a letter, a
+// digit or another ampersand is text and stays.
+std::string HelpPageText(const std::string& html);
 
 }  // namespace quenlix

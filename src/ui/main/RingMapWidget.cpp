@@ -110,6 +110,9 @@ TRingMapPanel::TRingMapPanel(QWidget* parent)
     });
     copyButton_->adjustSize();
     copyButton_->raise();
+    // The map starts below the button, which would otherwise cover the labels
+    // in the map's top right corner.
+    layout->setContentsMargins(0, copyButton_->height(), 0, 0);
 }
 
 void TRingMapPanel::resizeEvent(QResizeEvent* event)

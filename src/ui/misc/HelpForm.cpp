@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/main/MainWindowContent.h"
+
 namespace quenlix {
 
 namespace {
@@ -30,6 +32,20 @@ QToolButton* NavigationButton(QWidget* parent, const char* name, const QString& 
     return button;
 }
 
+// The browser of the help pages: each page is read through HelpPageText, so that
+// the captions it quotes show as the user sees them on screen.
+class HelpBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        QVariant resource = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::HtmlResource || resource.typeId() != QMetaType::QByteArray) return resource;
+        return QByteArray::fromStdString(HelpPageText(resource.toByteArray().toStdString()));
+    }
+};
+
 }  // namespace
 
 QString NoWebBrowserMessage(const QString& address)
@@ -47,7 +63,7 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window)
     backBtn_ = NavigationButton(this, "HelpBackBtn", "&Back", "Back to the page shown before");
     forwardBtn_ = NavigationButton(this, "HelpForwardBtn", "&Forward", "Forward to the next page");
     contentsBtn_ = NavigationButton(this, "HelpContentsBtn", "&Contents", "The list of help topics");
-    browser_ = new QTextBrowser(this);
+    browser_ = new HelpBrowser(this);
     browser_->setObjectName("HelpBrowser");
     browser_->setOpenLinks(false);
 

@@ -80,6 +80,33 @@ void ProcessorOfBuild(int& architecture, int& type)
 #endif
 }
 
+// One os-release value: a double-quoted value keeps what its backslashes
+// escape, a single-quoted one is taken as it stands.
+std::string UnquotedOsReleaseValue(const std::string& value)
+{
+    const bool quoted = value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'');
+    if (!quoted) return value;
+    const std::string inner = value.substr(1, value.size() - 2);
+    if (value.front() == '\'') return inner;
+    std::string text;
+    for (size_t i = 0; i < inner.size(); ++i) {
+        if (inner[i] == '\\' && i + 1 < inner.size()) ++i;
+        text += inner[i];
+    }
+    return text;
+}
+
+// The value of one "KEY=value" line of an os-release text; empty when absent.
+std::string OsReleaseValue(const std::string& osRelease, const std::string& key)
+{
+    std::istringstream lines(osRelease);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind(key + "=", 0) == 0) return UnquotedOsReleaseValue(line.substr(key.size() + 1));
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string ProcessorArchitectureText(int architecture)
@@ -168,6 +195,12 @@ double PhysicalMemoryFromMeminfo(const std::string& meminfo)
     return total > 0 ? total * kKilobyte : 0;
 }
 
+std::string PlatformNameFromOsRelease(const std::string& osRelease)
+{
+    std::string name = OsReleaseValue(osRelease, "PRETTY_NAME");
+    return name.empty() ? OsReleaseValue(osRelease, "NAME") : name;
+}
+
 HostFacts ReadHostFacts()
 {
     HostFacts facts;
@@ -177,6 +210,10 @@ HostFacts ReadHostFacts()
     if (facts.PlatformIdentifier.empty() || !ParseRelease(release, facts.MajorVersion, facts.MinorVersion))
         throw std::runtime_error("TOSInfo.Create: Call to GetVersionEx failed.");
     facts.PhysicalMemoryBytes = PhysicalMemoryFromMeminfo(ReadWholeFile("/proc/meminfo"));
+    // /etc/os-release, else the copy the system ships in /usr/lib, else the kernel's name.
+    facts.PlatformName = PlatformNameFromOsRelease(ReadWholeFile("/etc/os-release"));
+    if (facts.PlatformName.empty()) facts.PlatformName = PlatformNameFromOsRelease(ReadWholeFile("/usr/lib/os-release"));
+    if (facts.PlatformName.empty()) facts.PlatformName = facts.PlatformIdentifier;
     return facts;
 }
 
@@ -190,7 +227,7 @@ SystemInfoTexts BuildSystemInfo(const HostFacts& facts)
     SystemInfoTexts texts;
     texts.ProcessorArchitecture = ProcessorArchitectureText(facts.Architecture);
     texts.ProcessorType = ProcessorTypeText(facts.ProcessorType);
-    texts.OSPlatform = PlatformText(facts.Platform);
+    texts.OSPlatform = facts.PlatformName.empty() ? PlatformText(facts.Platform) : facts.PlatformName;
     texts.OSVersion = OSVersionText(facts.PlatformIdentifier, facts.MajorVersion, facts.MinorVersion);
     texts.PhysicalMemory = ByteQuantityText(facts.PhysicalMemoryBytes, 2);
     return texts;

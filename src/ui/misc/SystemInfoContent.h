@@ -32,6 +32,9 @@ struct HostFacts {
     int Architecture = -1;
     int ProcessorType = 0;
     int Platform = -1;
+    // The name the system gives itself ("Debian GNU/Linux 12 (bookworm)"); when
+    // present, the window shows it instead of the platform code's name.
+    std::string PlatformName;
     std::string PlatformIdentifier;
     int MajorVersion = 0;
     int MinorVersion = 0;
@@ -39,7 +42,7 @@ struct HostFacts {
 };
 
 // The processor part: architecture and type of the running program's processor.
-// The operating-system part: the kernel's name and release. Throws
+// The operating-system part: the system's name, the kernel's name and release. Throws
 // std::runtime_error with the window's failure texts when the host cannot say.
 HostFacts ReadHostFacts();
 
@@ -53,6 +56,10 @@ bool ParseRelease(const std::string& release, int& major, int& minor);
 int MemoryLoadFromMeminfo(const std::string& meminfo);
 // MemTotal in bytes from the same text; 0 when absent.
 double PhysicalMemoryFromMeminfo(const std::string& meminfo);
+
+// The system's name from the text of an os-release file: PRETTY_NAME, else NAME,
+// with the shell quoting of the value undone; empty when neither is there.
+std::string PlatformNameFromOsRelease(const std::string& osRelease);
 
 struct SystemInfoTexts {
     std::string ProcessorArchitecture;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "model/NumberFormat.h"
 #include "ui/controls/DialogButtonWidget.h"
@@ -91,6 +92,8 @@ void TSystemInformationForm::showEvent(QShowEvent* event)
     processorType_->setText(Q(texts.ProcessorType));
     osPlatform_->setText(Q(texts.OSPlatform));
     osVersion_->setText(Q(texts.OSVersion));
+    // A long system name ("Debian GNU/Linux 12 (bookworm)") widens its box, and the window with it.
+    osPlatform_->setMinimumWidth(std::max(osPlatform_->minimumWidth(), osPlatform_->minimumSizeHint().width()));
     memoryPhysical_->setText(Q(texts.PhysicalMemory));
     ShowScreen();
     Timer1Timer();

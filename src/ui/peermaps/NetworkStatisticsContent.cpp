@@ -355,17 +355,33 @@ void NetworkStatisticsContent::Rebuild()
     ResetCommonState(kNetworkKeyCount, state_.IPSenderCount + state_.IPv6SenderCount + state_.IPXSenderCount);
     SetHeadings();
     mode_ = static_cast<int>(InitialMode());
-    FillRows();
     SetMode(mode_);
     UpdateOUIBoxes();
+    // The rows come after the boxes, so that their addresses follow "Show IPX Node by OUI".
+    FillRows();
 }
 
-// The map first shows IP senders, else IPv6 senders, else IPX senders.
+// The user's choice holds while the trace has senders of its kind; otherwise
+// the map shows IP senders, else IPv6 senders, else IPX senders, and IPX when
+// nothing sent at all.
 NetMapMode NetworkStatisticsContent::InitialMode() const
 {
-    if (state_.IPSenderCount > 0) return NetMapMode::IP;
-    if (state_.IPv6SenderCount > 0) return NetMapMode::IPv6;
-    return state_.IPXSenderCount > 0 ? NetMapMode::IPX : NetMapMode::IP;
+    if (chosenMode_ && SenderCount(static_cast<NetMapMode>(*chosenMode_)) > 0)
+        return static_cast<NetMapMode>(*chosenMode_);
+    for (NetMapMode mode : {NetMapMode::IP, NetMapMode::IPv6, NetMapMode::IPX})
+        if (SenderCount(mode) > 0) return mode;
+    return NetMapMode::IPX;
+}
+
+int NetworkStatisticsContent::SenderCount(NetMapMode mode) const
+{
+    switch (mode) {
+    case NetMapMode::IP: return state_.IPSenderCount;
+    case NetMapMode::IPv6: return state_.IPv6SenderCount;
+    case NetMapMode::IPX:
+    case NetMapMode::IPXHops: break;
+    }
+    return state_.IPXSenderCount;
 }
 
 bool NetworkStatisticsContent::HasIPXFrames() const { return state_.ProtocolStats[kFamilyIPX].Frames > 0; }

@@ -70,6 +70,8 @@ private:
     RGBColour KeyColour(int key) const;
     bool IsCandidateKind(const NetNode& node) const;
     NetMapMode InitialMode() const;
+    // The senders of the kind a mode maps (IPX for both IPX modes).
+    int SenderCount(NetMapMode mode) const;
 
     std::string caption_;
     std::unique_ptr<NetworkChainCache> chains_;

@@ -223,6 +223,13 @@ public:
     int Mode() const { return mode_; }
     // Switches the mode and replays every key of it into the nodes.
     virtual void SetMode(int mode) = 0;
+    // The user's pick in the mode group: switches to it and remembers it, so
+    // that a window that can keeps it when it is built for the next trace.
+    void ChooseMode(int mode)
+    {
+        chosenMode_ = mode;
+        SetMode(mode);
+    }
     PeerDestination Destination = PeerDestination::All;
     bool MapSmartNames = false;
     bool MapShowOUI = false;
@@ -316,6 +323,7 @@ protected:
 
     AnalysisState& state_;
     int mode_ = 0;
+    std::optional<int> chosenMode_;  // the user's last pick, if any
     std::vector<std::vector<bool>> keyStates_;  // [mode][key - 1]
     bool mapRepaintEnabled_ = true;
     PeerMapDrawing map_;

@@ -469,7 +469,7 @@ void TPeerMapForm::keyPressEvent(QKeyEvent* event)
 
 void TPeerMapForm::ModeRadioGroupClick(int mode)
 {
-    content_->SetMode(mode);
+    content_->ChooseMode(mode);
     SyncControls();
     paintBox_->update();
 }

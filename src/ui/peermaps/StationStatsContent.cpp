@@ -387,9 +387,10 @@ void StationStatsContent::Rebuild()
     chains_ = std::make_unique<StationChainCache>(state_);
     ResetCommonState(kStationKeyCount, state_.SourceStationCount);
     SetHeadings();
-    FillRows();
     SetMode(1);
     UpdateOUIBoxes();
+    // The rows come after the boxes, so that their addresses follow "Show OUI".
+    FillRows();
 }
 
 void StationStatsContent::UpdateOUIBoxes()

@@ -8,9 +8,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
-#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPrintDialog>
+#include <QKeyEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -176,7 +175,7 @@ private:
 };
 
 TPrintSelectionForm::TPrintSelectionForm(TPrintStatusForm& statusForm, QWidget* parent)
-    : QDialog(parent), statusForm_(statusForm), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : QDialog(parent), statusForm_(statusForm), ownPrinter_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setObjectName("PrintSelectionForm");
     setWindowTitle(kPrintSelectionCaption);
@@ -386,29 +385,28 @@ void TPrintSelectionForm::RadioGroup1Click()
 
 void TPrintSelectionForm::PrinterSetup()
 {
-    QPageSetupDialog dialog(printer_.get(), isVisible() ? this : DialogParent());
-    dialog.setObjectName("PrinterSetupDialog");
-    dialog.exec();
+    if (sources_.PrinterSetup) sources_.PrinterSetup();
 }
 
 void TPrintSelectionForm::OKPrtBtnClick()
 {
     done(QDialog::Accepted);
-    QPrintDialog dialog(printer_.get(), DialogParent());
-    dialog.setObjectName("PrintDialog");
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    if (dialog.exec() != QDialog::Accepted) return;
-    PrintSelectedWindows(*printer_);
+    PrintSelectedWindows(Printer());
+}
+
+void TPrintSelectionForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1 && sources_.OpenHelp) {
+        sources_.OpenHelp(kPrintSelectionHelpContext);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 // ---- the print run --------------------------------------------------------------
 
 void TPrintSelectionForm::PrintSelectedWindows(QPrinter& printer)
 {
-    // The status window takes the input while it is up, so that nothing changes
-    // the windows being printed; its Cancel button stays usable.
-    statusForm_.setWindowModality(Qt::ApplicationModal);
     statusForm_.show();
     statusForm_.raise();
     struct StatusScope {
@@ -441,12 +439,6 @@ void TPrintSelectionForm::PrintWindow(PrintedPages& pages, QWidget& window)
         painter.drawPixmap(QRect(placement.X, placement.Y, placement.Width, placement.Height), picture);
     if (PageSetup().Header) DrawHeader(painter, placement, HeaderText());
     pages.EndWindow();
-}
-
-// The printer dialogs open over the main window when this window is closed.
-QWidget* TPrintSelectionForm::DialogParent() const
-{
-    return sources_.Windows[0] != nullptr ? sources_.Windows[0] : parentWidget();
 }
 
 QString TPrintSelectionForm::HeaderText() const

@@ -1,7 +1,7 @@
 #pragma once
 // TPrintSelectionForm: the "Print" window. The user checks which open windows to
-// print and sets the margins, the header and the scaling; OK asks for the printer
-// (or a PDF file) and prints every chosen window as a picture of its client area,
+// print and sets the margins, the header and the scaling; OK prints every chosen
+// window, on the printer chosen in Printer Setup, as a picture of its client area,
 // placed inside the margins with a header line naming the trace.
 
 #include <QDialog>
@@ -35,7 +35,13 @@ struct PrintSources {
     const AnalysisState* State = nullptr;  // the trace the header names
     std::function<void(const TipSet&)> SetTips;
     std::function<void()> RestoreTips;
+    QPrinter* Printer = nullptr;          // the program's printer
+    std::function<void()> PrinterSetup;   // chooses that printer and its properties
+    std::function<void(int)> OpenHelp;    // shows the page of a help context
 };
+
+// The help context of the Print window (F1).
+constexpr int kPrintSelectionHelpContext = 6;
 
 class TPrintSelectionForm : public QDialog {
     Q_OBJECT
@@ -52,9 +58,9 @@ public:
     void SpinMargin(MarginSide side, bool up);
     void PrintHeaderBoxClick();
     void RadioGroup1Click();
-    // OK: closes the window, lets the user pick the printer or a file, and prints.
+    // OK: closes the window and prints on the program's printer.
     void OKPrtBtnClick();
-    // The page set-up of the printer that the print runs use.
+    // Chooses the printer that the print runs use, and its properties.
     void PrinterSetup();
 
     // The print run on a printer already chosen: each checked and enabled window
@@ -63,7 +69,7 @@ public:
     // Throws std::runtime_error when the printer cannot print.
     void PrintSelectedWindows(QPrinter& printer);
 
-    QPrinter& Printer() { return *printer_; }
+    QPrinter& Printer() { return sources_.Printer != nullptr ? *sources_.Printer : *ownPrinter_; }
     const PrintSetup& PageSetup() const;
     QCheckBox* Check(size_t index) const { return checks_[index]; }
     QToolButton* CheckButton(size_t index) const { return checkButtons_[index]; }
@@ -72,6 +78,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     // Closing, by any button: the tips of the window below come back.
     void done(int result) override;
 
@@ -83,13 +90,12 @@ private:
     void ShowMargins();
     void PrintWindow(PrintedPages& pages, QWidget& window);
     QString HeaderText() const;
-    QWidget* DialogParent() const;
 
     TPrintStatusForm& statusForm_;
     PrintSources sources_;
     PrintSetup ownSetup_;  // used until the settings' values are given
     PrintChoiceFlags enabled_{};
-    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPrinter> ownPrinter_;  // used until the program's printer is given
     std::array<QCheckBox*, kPrintChoiceCount> checks_{};
     std::array<QToolButton*, kPrintChoiceCount> checkButtons_{};
     std::array<QLabel*, 4> marginPanels_{};

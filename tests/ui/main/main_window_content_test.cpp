@@ -51,6 +51,37 @@ TEST(MainWindow, BandwidthItemsAndSpeedsPerTopology)
     EXPECT_EQ(state.Options.EthernetSpeed, 100);
 }
 
+TEST(MainWindow, BandwidthMarkFollowsTheSpeedInUse)
+{
+    AnalysisState state;
+    EXPECT_EQ(BandwidthOptionInUse(state), 0);  // Ethernet at 10 Mbps
+    state.Topology = kTopologyTokenRing;
+    EXPECT_EQ(BandwidthOptionInUse(state), 1);  // Token Ring at 16 Mbps
+    for (int option : {0, 1}) {
+        for (TopologyCode topology : {kTopologyEthernet, kTopologyTokenRing}) {
+            state.Topology = topology;
+            ApplyBandwidthOption(state, option);
+            EXPECT_EQ(BandwidthOptionInUse(state), option) << static_cast<int>(topology);
+        }
+    }
+}
+
+TEST(MainWindow, HelpPagesShowCaptionsWithoutMnemonicMarks)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"choose \"&amp;Fathom ToolBox\"", "choose \"Fathom ToolBox\""},
+        {"\"&amp;Source\", \"&amp;Destination\"", "\"Source\", \"Destination\""},
+        {"Printer Set&amp;up...", "Printer Setup..."},
+        {"Load &amp;&amp; Response", "Load &amp; Response"},
+        {"&amp;&amp;&amp;X", "&amp;X"},
+        {"Load &amp; Response Time Analysis", "Load &amp; Response Time Analysis"},
+        {"&lt;b&gt; &quot;x&quot; &amp;", "&lt;b&gt; &quot;x&quot; &amp;"},
+        {"&amp;1 Millisecond", "1 Millisecond"},
+        {"", ""},
+    };
+    for (const auto& [html, shown] : cases) EXPECT_EQ(HelpPageText(html), shown) << html;
+}
+
 TEST(MainWindow, LastDirectoryDropsTheSeparatorExceptAtARoot)
 {
     EXPECT_EQ(FolderOfPath("/traces/lan/a.enc"), "/traces/lan");
@@ -127,7 +158,7 @@ TEST(MainWindow, HelpContextsAndTheirPages)
 
 TEST(MainWindow, HelpPagesAreBundledForEveryContext)
 {
-    for (int context : {0, 7, 8, 9, 10, 11, 12, 13, 14, 15}) {
+    for (int context : {0, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}) {
         const std::string page = std::string(QUENLIX_SOURCE_DIR) + "/help/" + HelpPageFile(context);
         EXPECT_TRUE(std::ifstream(page).good()) << page;
     }

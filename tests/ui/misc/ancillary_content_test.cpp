@@ -74,10 +74,36 @@ TEST(SystemInfo, KernelReleaseAndMemoryTexts)
     EXPECT_EQ(MemoryLoadText(37), "37%");
 }
 
+TEST(SystemInfo, PlatformNameComesFromTheOsReleaseText)
+{
+    const struct {
+        const char* OsRelease;
+        const char* Name;
+    } cases[] = {
+        {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "Debian GNU/Linux 12 (bookworm)"},
+        {"ID=arch\nNAME=Arch\n", "Arch"},
+        {"PRETTY_NAME='Single $quoted'\n", "Single $quoted"},
+        {"PRETTY_NAME=\"A \\\"quoted\\\" name\"\n", "A \"quoted\" name"},
+        {"PRETTY_NAME=\"\"\nNAME=Fallback\n", "Fallback"},
+        {"MY_PRETTY_NAME=x\nID=none\n", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PlatformNameFromOsRelease(c.OsRelease), c.Name) << c.OsRelease;
+}
+
+TEST(SystemInfo, PlatformShowsTheSystemsNameWhenKnown)
+{
+    HostFacts facts;
+    EXPECT_EQ(BuildSystemInfo(facts).OSPlatform, "Unknown Platform");
+    facts.PlatformName = "Debian GNU/Linux 12 (bookworm)";
+    EXPECT_EQ(BuildSystemInfo(facts).OSPlatform, "Debian GNU/Linux 12 (bookworm)");
+}
+
 TEST(SystemInfo, ThisHostGivesItsFacts)
 {
     const HostFacts facts = ReadHostFacts();
     EXPECT_FALSE(facts.PlatformIdentifier.empty());
+    EXPECT_FALSE(facts.PlatformName.empty());
     EXPECT_GT(facts.PhysicalMemoryBytes, 0);
     const int load = ReadMemoryLoad();
     EXPECT_GE(load, 0);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "EngineFeeder.h"
@@ -539,6 +540,55 @@ TEST(PeerWindowsHops, HopsOfBothDirectionsChooseTheKey)
     EXPECT_EQ(network.Keys().Boxes[10].Caption, "10+ Hops");
     network.ClickKey(11, false);
     EXPECT_TRUE(network.MapInput().Stations.empty());
+}
+
+// The Protocol group after a rebuild: the user's choice while the trace has
+// senders of its kind, else the first kind with senders, else IPX.
+TEST(NetworkProtocolMode, ChoiceHeldWhileItsKindHasSenders)
+{
+    const struct {
+        int IP, IPv6, IPX;
+        std::optional<NetMapMode> Chosen;
+        NetMapMode Expected;
+    } cases[] = {
+        {0, 0, 0, std::nullopt, NetMapMode::IPX},
+        {3, 1, 2, std::nullopt, NetMapMode::IP},
+        {0, 1, 2, std::nullopt, NetMapMode::IPv6},
+        {0, 0, 2, std::nullopt, NetMapMode::IPX},
+        {3, 0, 2, NetMapMode::IPX, NetMapMode::IPX},
+        {3, 0, 2, NetMapMode::IPXHops, NetMapMode::IPXHops},
+        {3, 1, 2, NetMapMode::IPv6, NetMapMode::IPv6},
+        {0, 1, 2, NetMapMode::IP, NetMapMode::IPv6},
+        {3, 1, 0, NetMapMode::IPX, NetMapMode::IP},
+        {0, 0, 0, NetMapMode::IP, NetMapMode::IPX},
+    };
+    for (const auto& c : cases) {
+        AnalysisState state;
+        state.IPSenderCount = c.IP;
+        state.IPv6SenderCount = c.IPv6;
+        state.IPXSenderCount = c.IPX;
+        NetworkStatisticsContent network(state);
+        network.Rebuild();
+        if (c.Chosen) network.ChooseMode(static_cast<int>(*c.Chosen));
+        network.Rebuild();
+        EXPECT_EQ(network.MapMode(), c.Expected) << c.IP << " " << c.IPv6 << " " << c.IPX;
+    }
+}
+
+TEST(NetworkProtocolMode, ChoiceComesBackWithItsKind)
+{
+    AnalysisState state;
+    state.IPSenderCount = 3;
+    state.IPXSenderCount = 2;
+    NetworkStatisticsContent network(state);
+    network.Rebuild();
+    network.ChooseMode(static_cast<int>(NetMapMode::IPX));
+    state.IPXSenderCount = 0;
+    network.Rebuild();
+    EXPECT_EQ(network.MapMode(), NetMapMode::IP);
+    state.IPXSenderCount = 2;
+    network.Rebuild();
+    EXPECT_EQ(network.MapMode(), NetMapMode::IPX);
 }
 
 TEST(PeerChainCaches, OrdinalsAndReverseDirections)
