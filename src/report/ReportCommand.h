@@ -52,6 +52,12 @@ struct ReportOptions {
     std::optional<ConversationQuery> Conversation;
     // --ladder: the conversation's packets one line each instead of its figures.
     bool Ladder = false;
+    // --export: the trace's frames (those of the conversation, when one is given,
+    // within the frame range) written as pcapng to this file instead of the report.
+    std::string ExportPath;
+    bool Force = false;  // --force: the export replaces an existing file
+    int64_t ExportFirstFrameNo = 1;
+    int64_t ExportLastFrameNo = -1;  // negative: the last frame of the trace
 };
 
 // Parses the arguments that follow the program name. On a usage error returns no
