@@ -22,9 +22,10 @@ namespace {
 
 constexpr const char* kCollisionFragmentComment = "Collision fragment (runt with a bad FCS)";
 
-// The caller's host for progress and Stop, while the messages of the read are kept
-// for the outcome rather than shown: the user saw them when the trace was opened.
-// A failed write stops the read.
+// The caller's host keeps the user interface alive and may stop the read, while
+// the messages of the read are kept for the outcome rather than shown: the user
+// saw them when the trace was opened. The host's progress display is not told of
+// this read, as it follows the state the windows show. A failed write stops the read.
 class ExportHost : public ReadHost {
 public:
     explicit ExportHost(ReadHost& host) : host_(host) {}
@@ -36,8 +37,6 @@ public:
     {
         if (firstMessage_.empty()) firstMessage_ = text;
     }
-    void ReadStarted(const AnalysisState& state) override { host_.ReadStarted(state); }
-    void ReadFinished(const AnalysisState& state) override { host_.ReadFinished(state); }
 
     void Fail() { failed_ = true; }
     const std::string& FirstMessage() const { return firstMessage_; }
