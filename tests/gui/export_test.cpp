@@ -1,8 +1,11 @@
 // File > Export... and the toolbox's "Export These Packets" as a user meets them,
 // with the save dialog answered by the test: the file written, the message that
 // tells how many frames, the question before replacing a file asked once.
+// With QUENLIX_GUI_SHOTS set to a folder, the toolbox's picture is saved there.
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -39,6 +42,15 @@ void WriteTrace(const QString& path)
     std::vector<tb::SnifferFrame> records;
     for (std::size_t i = 0; i < frames.size(); ++i) records.push_back({i * 10'000, frames[i]});
     tb::WriteSnifferFile(path.toStdString(), {}, records);
+}
+
+void SaveShot(QWidget& window, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("QUENLIX_GUI_SHOTS");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    QApplication::processEvents();
+    window.grab().save(QDir(folder).filePath(name));
 }
 
 // The frames of an exported file as the program's own reader gives them.
@@ -115,6 +127,9 @@ void ExportTest::ToolboxExportsItsConversation()
     program->MainForm().OpenToolboxForStation("10.0.0.1", "");
     TFathomToolboxForm& toolbox = program->FathomToolboxForm();
     QCOMPARE(toolbox.Selection().SenderText, std::string("10.0.0.1"));
+    // The button row still fits a 1024-pixel screen.
+    QVERIFY(toolbox.minimumSizeHint().width() <= 1024);
+    SaveShot(toolbox, "toolbox-export.png");
     toolbox.findChild<QPushButton*>("ExportBtn")->click();
     QCOMPARE(watcher.Messages.size(), std::size_t{1});
     QCOMPARE(watcher.Messages[0].Text, "Exported 4 frames to " + output);
