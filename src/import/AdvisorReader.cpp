@@ -38,6 +38,8 @@ RecordKind KindOf(const uint8_t* tag)
 class AdvisorReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The stored bytes run to the end of the frame, its FCS included.
+    bool EthernetBytesHoldFCS() const override { return true; }
     // The length as counted is taken as it stands on either medium and counts the FCS.
     bool TokenRingSizeCountsFCS() const override { return true; }
 

@@ -78,6 +78,8 @@ constexpr uint32_t kBadFcsMask = 0x18;  // bit 3 set with bit 4 clear
 class DA30Reader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The stored bytes run to the end of the frame, its FCS included.
+    bool EthernetBytesHoldFCS() const override { return true; }
     // The frame length field serves both lengths on either medium and counts the FCS.
     bool TokenRingSizeCountsFCS() const override { return true; }
 

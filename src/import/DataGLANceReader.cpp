@@ -47,6 +47,10 @@ bool AllZeros(const uint8_t* bytes, std::size_t count)
 class DataGLANceReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // Finer than a microsecond: PC timer counts of 0.838 us.
+    uint8_t TimeStampDigits() const override { return 9; }
+    // The stored bytes run to the end of the frame, its FCS included.
+    bool EthernetBytesHoldFCS() const override { return true; }
     // The length as counted is taken as it stands on either medium and counts the FCS.
     bool TokenRingSizeCountsFCS() const override { return true; }
 

@@ -61,6 +61,8 @@ constexpr PacketLayout kVersion7{16, 1000000};
 class EtherPeekReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // The stored bytes run to the end of the frame, its FCS included.
+    bool EthernetBytesHoldFCS() const override { return true; }
 
 private:
     [[nodiscard]] bool ReadFileHeader(ReadContext& ctx);

@@ -46,6 +46,8 @@ TopologyCode TopologyOfNetwork(uint8_t network)
 class LAN900Reader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // Finer than a microsecond: PC timer counts of 0.838 us.
+    uint8_t TimeStampDigits() const override { return 9; }
     // The length as counted (W) is taken as it stands on either medium and counts the
     // FCS, which the stored bytes leave out.
     bool TokenRingSizeCountsFCS() const override { return true; }

@@ -44,6 +44,8 @@ struct CircularBuffer {
 class LANalyzerReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // Finer than a microsecond: half microseconds.
+    uint8_t TimeStampDigits() const override { return 9; }
     // The length on the wire counts the FCS on either medium: the stored bytes leave
     // it out and the stored length is made up by 4.
     bool TokenRingSizeCountsFCS() const override { return true; }

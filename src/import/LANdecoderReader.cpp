@@ -31,6 +31,10 @@ constexpr uint16_t kAlignErrorFlag = 0x0004;
 class LANdecoderReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // Finer than a microsecond: PC timer counts of 0.838 us.
+    uint8_t TimeStampDigits() const override { return 9; }
+    // The stored bytes run to the end of the frame, its FCS included.
+    bool EthernetBytesHoldFCS() const override { return true; }
     // The counted length word is taken as it stands on either medium and counts the FCS.
     bool TokenRingSizeCountsFCS() const override { return true; }
 

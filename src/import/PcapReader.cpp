@@ -175,6 +175,8 @@ std::string ImpossibleLengthText(const Packet& packet, int64_t offset, int frame
 class PcapReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // Finer than a microsecond: nanosecond stamps.
+    uint8_t TimeStampDigits() const override { return 9; }
 
 private:
     Outcome ReadClassic(ReadContext& ctx);

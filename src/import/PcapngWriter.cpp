@@ -24,6 +24,7 @@ constexpr uint16_t kOptionComment = 1;
 constexpr uint16_t kOptionInterfaceName = 2;
 constexpr uint16_t kOptionInterfaceDescription = 3;
 constexpr uint16_t kOptionTimeResolution = 9;
+constexpr uint16_t kOptionFcsLength = 13;
 constexpr uint16_t kOptionPacketFlags = 2;
 
 // An option value holds at most this many bytes; longer texts are cut.
@@ -169,6 +170,9 @@ WriteStatus PcapngWriter::Open(const PcapngTarget& target, const PcapngInterface
     description.Option(kOptionInterfaceDescription, interface.Description);
     const uint8_t resolution = ResolutionByte(interface.Resolution);
     description.Option(kOptionTimeResolution, std::span(&resolution, 1));
+    // Given in bits.
+    const auto fcsBits = static_cast<uint8_t>(interface.FcsBytes * 8);
+    if (fcsBits != 0) description.Option(kOptionFcsLength, std::span(&fcsBits, 1));
     return Put(description.Close());
 }
 

@@ -45,6 +45,9 @@ struct PcapngInterface {
     std::string Name;         // the analyser whose format the frames come from
     std::string Description;  // the source trace
     PcapngResolution Resolution;
+    // The FCS bytes that end every stored frame; 0 writes no if_fcslen, so readers
+    // take the frames to hold none.
+    uint8_t FcsBytes = 0;
 };
 
 struct PcapngPacket {

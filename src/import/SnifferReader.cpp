@@ -91,6 +91,8 @@ void SetFrameTime(AnalysisState& state, uint8_t unit, const uint8_t* header)
 class SnifferReader : public TraceReader {
 public:
     void Read(ReadContext& ctx) override;
+    // Finer than a microsecond: half-microsecond and PC timer counts.
+    uint8_t TimeStampDigits() const override { return 9; }
 
 private:
     enum class [[nodiscard]] Outcome { Continue, End, BadCompression, Damaged, RecordsAfterEnd };

@@ -44,12 +44,13 @@ void ResetForRead(AnalysisState& state, bool countOnly)
     state.Read.TraceStartDate = FileDosDateTime(state.Read.TraceFileName);
 }
 
-void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input)
+void RunReader(AnalysisState& state, ReadHost& host, TraceInput& input, const FrameHook& onFrame)
 {
     const std::unique_ptr<TraceReader> reader = MakeTraceReader(state.Read.TraceFormat);
     if (!reader) return;
     state.Read.TokenRingSizeHasFCS = reader->TokenRingSizeCountsFCS() ? 1 : 0;
     ReadContext context(state, host, input);
+    if (onFrame) context.OnFrame = [&](const AnalysisState& frame) { onFrame(frame, context.HeldBytes); };
     reader->Read(context);
 }
 
@@ -87,7 +88,7 @@ void MarkViewsStale(AnalysisState& state)
 
 }  // namespace
 
-void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
+void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host, const FrameHook& onFrame)
 {
     ResetForRead(state, countOnly);
     ReadHost* const previousHost = state.Platform.Host;
@@ -98,7 +99,7 @@ void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
     if (input.Open(state.Read.TraceFileName)) {
         state.Read.TraceFileSize = input.Size();
         host.ReadStarted(state);
-        RunReader(state, host, input);
+        RunReader(state, host, input, onFrame);
         input.Close();
         TellHowTheReadEnded(state, host);
         FinishRead(state);
@@ -116,7 +117,7 @@ void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host)
 }
 
 OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
-                          const std::function<void()>& beforeRead)
+                          const std::function<void()>& beforeRead, const FrameHook& onFrame)
 {
     const FormatDetection format = DetectTraceFormat(state, fileName, host);
     if (!IsReadableFormat(format.Code)) {
@@ -134,7 +135,7 @@ OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, Rea
     state.Topology = topology.Code;
 
     if (beforeRead) beforeRead();
-    ReadTraceFile(state, false, host);
+    ReadTraceFile(state, false, host, onFrame);
     // Not one frame could be read: the message said why, and an empty analysis
     // must not pass for the file's.
     if (ReadEndOf(state) == ReadEnd::EndedEarly && state.TotalFrames == 0) return OpenOutcome::NothingRead;

@@ -105,6 +105,9 @@ bool Lan900Matches(const FormatProbe& p)
 bool ObserverMatches(const FormatProbe& p)
 {
     if (!p.Header.Contains("Observer")) return false;
+    // A pcap or pcapng file may name the analyser too (an export of an Observer
+    // trace names it in its interface block); its first bytes say what it is.
+    if (PcapFormatOf(p.Header.Bytes.data(), p.Header.Bytes.size()) != kFormatUnknown) return false;
     FindAddressTable(p.State, std::string(p.Header.Text()));
     return true;
 }

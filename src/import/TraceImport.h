@@ -1,6 +1,7 @@
 #pragma once
 // Recognising a trace file and reading it into the analysis state.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -35,10 +36,14 @@ struct TopologyDetection {
 [[nodiscard]] TopologyDetection DetectTopology(AnalysisState& state, TraceFormatCode format, const std::string& fileName,
                                            ReadHost& host);
 
+// Sees every frame a reader delivers, just before the engine does, with the count
+// of its bytes the trace stored (FrameData holds zeros after them).
+using FrameHook = std::function<void(const AnalysisState& state, std::size_t heldBytes)>;
+
 // Resets the analysis and reads state.Read.TraceFileName (format state.Read.TraceFormat,
 // topology state.Topology) into it. How the read ended is in ReadResult,
 // ReadCancelled and TotalFrames (ReadEndOf).
-void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host);
+void ReadTraceFile(AnalysisState& state, bool countOnly, ReadHost& host, const FrameHook& onFrame = {});
 
 // How opening a trace ended.
 enum class OpenOutcome {
@@ -51,10 +56,11 @@ enum class OpenOutcome {
 // The road of one trace file, shared by the main window and the command-line
 // report: detects the format and the topology, refuses with the program's message
 // a file that is not a trace of a readable format or not of Ethernet or Token
-// Ring, then runs beforeRead (when given) and reads the file. Sets TraceFileName,
-// TraceFormat and Topology of the file it reads.
+// Ring, then runs beforeRead (when given) and reads the file, showing onFrame
+// (when given) every frame. Sets TraceFileName, TraceFormat and Topology of the
+// file it reads.
 [[nodiscard]] OpenOutcome OpenTraceFile(AnalysisState& state, const std::string& fileName, ReadHost& host,
-                                        const std::function<void()>& beforeRead = {});
+                                        const std::function<void()>& beforeRead = {}, const FrameHook& onFrame = {});
 
 // "<file> is not a trace file or supported format." (file name without folder).
 std::string NotATraceMessage(const std::string& traceFileName);

@@ -20,6 +20,7 @@ bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool cli
     State.Frame.StoredLength = std::min(State.Frame.StoredLength, limit);
 
     const std::size_t copied = std::min<std::size_t>(count, State.Frame.FrameSize);
+    HeldBytes = std::min<std::size_t>(copied, State.Frame.StoredLength);
     if (copied > 0) std::memcpy(State.Frame.FrameData.data(), bytes, copied);
     std::fill(State.Frame.FrameData.begin() + static_cast<std::ptrdiff_t>(copied),
               State.Frame.FrameData.begin() + State.Frame.FrameSize, uint8_t{0});

@@ -65,6 +65,9 @@ public:
     // When set, sees every frame just before the engine does (tools and tests use it
     // to look at what a reader delivers).
     std::function<void(const AnalysisState&)> OnFrame;
+    // How many of the current frame's bytes the trace stored (at most the frame
+    // buffer); FrameData reads as zeros after them up to FrameSize.
+    std::size_t HeldBytes = 0;
 
     // The user asked to stop the read.
     [[nodiscard]] bool StopRequested() { return Host.StopRequested(); }
@@ -123,6 +126,12 @@ public:
     // at the frame's end, as they always do on Ethernet. Formats that add the FCS
     // to their Ethernet lengths only give Token Ring sizes without it.
     virtual bool TokenRingSizeCountsFCS() const { return false; }
+    // The finest step of the format's time stamps as a power of ten of a second
+    // (6: microseconds); an export keeps its frames' times at that resolution.
+    virtual uint8_t TimeStampDigits() const { return 6; }
+    // Whether the bytes the format stores of an Ethernet frame end with its 4-byte
+    // FCS; the frame sizes the reader gives count it either way.
+    virtual bool EthernetBytesHoldFCS() const { return false; }
 };
 
 // The reader of a format code (from the format table), or nullptr for a format

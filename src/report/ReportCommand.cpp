@@ -10,6 +10,7 @@
 #include <memory>
 #include <string_view>
 
+#include "import/TraceExport.h"
 #include "import/TraceImport.h"
 #include "model/VendorFile.h"
 #include "report/ReportContent.h"
@@ -141,8 +142,8 @@ bool CheckCombination(const ReportOptions& options, bool json, bool dump, std::s
 struct ReportOption;
 
 // The runs of the program an option belongs to: the report, the analysis of one
-// conversation, its ladder.
-enum RunKind : uint8_t { kRunReport = 1, kRunConversation = 2, kRunLadder = 4, kEveryRun = 7 };
+// conversation, its ladder, the export of the trace.
+enum RunKind : uint8_t { kRunReport = 1, kRunConversation = 2, kRunLadder = 4, kEveryRun = 7, kRunExport = 8 };
 
 // What the options set while the arguments are read; checked together at the end.
 struct ParsedArguments {
@@ -157,6 +158,7 @@ struct ParsedArguments {
     std::vector<std::function<void(ConversationQuery&)>> QuerySettings;
     bool Latency = false;
     bool Throughput = false;
+    bool Export = false;
 };
 
 // An option as the arguments give it: its row of the table and its values, with
@@ -261,7 +263,7 @@ constexpr ReportOption kReportOptions[] = {
     {"--utc", "", "",
      "capture start and end: read a trace's local time without\n"
      "a zone as UTC",
-     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Utc); }},
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Utc); }, kEveryRun | kRunExport},
     {"--smart-names", "", "",
      "client/server, network and station tables: names instead\n"
      "of addresses where known",
@@ -290,17 +292,27 @@ constexpr ReportOption kReportOptions[] = {
      "analyse one conversation and print every result field;\n"
      "with --from N --to M, --latency|--throughput, --window N,\n"
      "--small|--large, --exclude-transmission-time",
-     TakeConversation, kRunConversation},
+     TakeConversation, kRunConversation | kRunExport},
+    {"--export", "", "OUT",
+     "write the trace's frames to OUT as pcapng instead of the\n"
+     "report; with --from N --to M and --conversation, only those",
+     [](GivenOption& g) {
+         g.Parsed.Options.ExportPath = g.Values[0];
+         return TurnOn(g.Parsed.Export);
+     },
+     kRunExport},
+    {"--force", "", "", "with --export: replace OUT when it exists",
+     [](GivenOption& g) { return TurnOn(g.Parsed.Options.Force); }, kRunExport},
     {"--from", "", "N", "",
      [](GivenOption& g) {
          return TakeQueryNumber(g, 1, kMaxFrameNumber, [](ConversationQuery& q, int64_t n) { q.FirstFrameNo = n; });
      },
-     kRunConversation | kRunLadder},
+     kRunConversation | kRunLadder | kRunExport},
     {"--to", "", "N", "",
      [](GivenOption& g) {
          return TakeQueryNumber(g, 1, kMaxFrameNumber, [](ConversationQuery& q, int64_t n) { q.LastFrameNo = n; });
      },
-     kRunConversation | kRunLadder},
+     kRunConversation | kRunLadder | kRunExport},
     {"--window", "", "N", "",
      [](GivenOption& g) {
          return TakeQueryNumber(g, 4, 20,
@@ -401,15 +413,17 @@ std::string ConversationSettingNames()
     return Listed(names, "and");
 }
 
-// Applies the settings to the conversation query and checks them together.
+// Applies the settings to the conversation query and checks them together. An
+// export takes its frame range from them, with or without a conversation.
 bool FinishConversation(ParsedArguments& parsed, std::string& error)
 {
-    if (!parsed.Query) {
+    if (!parsed.Query && !parsed.Export) {
         if (parsed.QuerySettings.empty()) return true;
         error = ConversationSettingNames() + " need --conversation";
         return false;
     }
-    ConversationQuery& query = *parsed.Query;
+    ConversationQuery range;
+    ConversationQuery& query = parsed.Query ? *parsed.Query : range;
     for (const auto& set : parsed.QuerySettings) set(query);
     if (query.SmallResponsesOnly && query.LargeResponsesOnly) {
         error = "--small and --large cannot be combined";
@@ -424,7 +438,9 @@ bool FinishConversation(ParsedArguments& parsed, std::string& error)
                 std::to_string(query.LastFrameNo);
         return false;
     }
-    parsed.Options.Conversation = query;
+    parsed.Options.ExportFirstFrameNo = query.FirstFrameNo;
+    parsed.Options.ExportLastFrameNo = query.LastFrameNo;
+    if (parsed.Query) parsed.Options.Conversation = query;
     return true;
 }
 
@@ -433,12 +449,20 @@ bool FinishConversation(ParsedArguments& parsed, std::string& error)
 // to FinishConversation, which names them all.
 bool CheckRun(const ParsedArguments& parsed, std::string& error)
 {
-    if (!parsed.Query) return true;
-    const RunKind run = parsed.Options.Ladder ? kRunLadder : kRunConversation;
+    if (!parsed.Query && !parsed.Export) {
+        // An option of the export alone means nothing to the report.
+        for (const ReportOption* option : parsed.Given) {
+            if (option->Runs != kRunExport) continue;
+            error = std::string(option->Name) + " needs --export";
+            return false;
+        }
+        return true;
+    }
+    const RunKind run = parsed.Export ? kRunExport : parsed.Options.Ladder ? kRunLadder : kRunConversation;
+    const char* runName = run == kRunExport ? "--export" : run == kRunLadder ? "--ladder" : "--conversation";
     for (const ReportOption* option : parsed.Given) {
         if ((option->Runs & run) != 0) continue;
-        error = std::string(run == kRunLadder ? "--ladder" : "--conversation") + " and " + std::string(option->Name) +
-                " cannot be combined";
+        error = std::string(runName) + " and " + std::string(option->Name) + " cannot be combined";
         return false;
     }
     return true;
@@ -508,7 +532,8 @@ std::string ReportUsage()
         if (!option.Help.empty()) usage += UsageLines(option);
     return usage + "\n"
                    "exit status: 0 complete read, 1 read ended early on an error (partial analysis printed),\n"
-                   "2 nothing could be read or usage error\n";
+                   "2 nothing could be read or usage error; with --export: 1 also when OUT could not be\n"
+                   "written\n";
 }
 
 // ---- the host ---------------------------------------------------------------------
@@ -695,6 +720,38 @@ void PrintReport(AnalysisState& state, const ReportOptions& options, std::ostrea
     out.flush();
 }
 
+// --export: the frames chosen written as pcapng. A conversation's frames are known
+// only from the analysis, so the trace is read once for it before the export
+// reads it again.
+int RunExport(AnalysisState& state, const ReportOptions& options, ReportHost& host, std::ostream& out,
+              std::ostream& err)
+{
+    ExportRequest request;
+    request.TraceFileName = options.FileName;
+    request.OutputPath = options.ExportPath;
+    request.Force = options.Force;
+    request.Options = state.Options;
+    request.FirstFrameNo = options.ExportFirstFrameNo;
+    request.LastFrameNo = options.ExportLastFrameNo;
+    if (options.Conversation) {
+        if (OpenTraceFile(state, options.FileName, host) != OpenOutcome::Read) return kExitNothingRead;
+        std::string error;
+        request.FrameNumbers = ConversationFrameNumbers(state, *options.Conversation, error);
+        if (!error.empty()) {
+            AfterReport(out, err) << error << '\n';
+            return kExitNothingRead;
+        }
+    }
+    const ExportOutcome outcome = ExportTrace(request, host);
+    if (!outcome.Ok()) {
+        AfterReport(out, err) << ExportOutcomeText(outcome, options.ExportPath) << '\n';
+        return outcome.TraceRefused ? kExitNothingRead : kExitPartial;
+    }
+    out << ExportOutcomeText(outcome, options.ExportPath) << '\n';
+    out.flush();
+    return outcome.Partial ? kExitPartial : kExitComplete;
+}
+
 }  // namespace
 
 int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -721,6 +778,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (!options->AddressTableDir.empty()) state->Options.AddressTableFolder = options->AddressTableDir;
     // A missing vendor file is only a warning, which the host has shown: the report goes on without vendors.
     static_cast<void>(LoadVendorTable(*state, environment.ProgramFolder, host));
+    if (!options->ExportPath.empty()) return RunExport(*state, *options, host, out, err);
     if (OpenTraceFile(*state, options->FileName, host) != OpenOutcome::Read) return kExitNothingRead;
     // The read itself says how it ended; a message alone (clipped frames) does not make it partial.
     const bool endedOnError = ReadEndOf(*state) != ReadEnd::Complete;

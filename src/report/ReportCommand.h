@@ -54,6 +54,12 @@ struct ReportOptions {
     bool Ladder = false;
     // --absolute-seq: the ladder's TCP numbers as the trace holds them.
     bool AbsoluteSeq = false;
+    // --export: the trace's frames (those of the conversation, when one is given,
+    // within the frame range) written as pcapng to this file instead of the report.
+    std::string ExportPath;
+    bool Force = false;  // --force: the export replaces an existing file
+    int64_t ExportFirstFrameNo = 1;
+    int64_t ExportLastFrameNo = -1;  // negative: the last frame of the trace
 };
 
 // Parses the arguments that follow the program name. On a usage error returns no

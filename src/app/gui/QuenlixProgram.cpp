@@ -140,6 +140,9 @@ void QuenlixProgram::ConnectAnalysisWindows()
     fathomToolbox_->SetTips = setTips;
     const auto openHelp = [this](int helpContext) { mainForm_->OpenHelpContext(helpContext); };
     fathomToolbox_->OpenHelp = openHelp;
+    fathomToolbox_->ExportPackets = [this](const std::vector<int64_t>& frames, int64_t first, int64_t last) {
+        mainForm_->ExportFrames(frames, first, last);
+    };
     fathomToolbox_->LatencyWindow = latencyAnalysis_.get();
     fathomToolbox_->ThroughputWindow = throughputAnalysis_.get();
     fathomToolbox_->ProblemWindow = problemAnalysis_.get();

@@ -242,6 +242,8 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     problemBtn_ = button("Problem Analysis", "ProblemBtn", "Summary of the problems marked in red");
     problemBtn_->setEnabled(false);
     optionsButton_ = button("&Options", "OptionsButton", "Skein display options");
+    connect(button("Export These Packets", "ExportBtn", "Export the conversation's packets in the range as pcapng"),
+            &QPushButton::clicked, this, &TFathomToolboxForm::ExportBtnClick);
     speedButton1_ = StripButton(this, "SpeedButton1", "Copy graphic to clipboard", StripGlyph::Copy);
     row2->addWidget(speedButton1_, 0, Qt::AlignBottom);
     row2->addStretch();
@@ -486,6 +488,13 @@ void TFathomToolboxForm::ThruputBtnClick()
 void TFathomToolboxForm::ProblemBtnClick()
 {
     if (ShowAnalysis && ProblemWindow && problemBtn_->isEnabled()) ShowAnalysis(ProblemWindow);
+}
+
+void TFathomToolboxForm::ExportBtnClick()
+{
+    const TransactionAnalysis query = ToolboxQuery(state_, selection_);
+    if (!ExportPackets || query.SelectedApp < 0) return;
+    ExportPackets(ConversationFrameNumbers(state_, query), query.FirstFrameNo, query.LastFrameNo);
 }
 
 void TFathomToolboxForm::SetSpacing(int spacingMs)

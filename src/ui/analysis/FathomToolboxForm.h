@@ -83,6 +83,9 @@ public:
     QWidget* ProblemWindow = nullptr;
     std::function<void(const TipSet&)> SetTips;
     std::function<void(int)> OpenHelp;  // F1: the window's help context
+    // Exports frames of the trace (given by the main window): the frame numbers
+    // within the range from the first to the last.
+    std::function<void(const std::vector<int64_t>& frames, int64_t first, int64_t last)> ExportPackets;
 
     // Commands, also for the tests.
     void SourceBoxChange(int index);
@@ -93,6 +96,8 @@ public:
     void LatencyBtnClick();
     void ThruputBtnClick();
     void ProblemBtnClick();
+    // "Export These Packets": the conversation's packets within the range.
+    void ExportBtnClick();
     void SetSpacing(int spacingMs);
     void SetScale(PacketScale scale);
     void SpeedButton1Click();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/Chains.h"
 #include "model/Naming.h"
 #include "model/NumberFormat.h"
 #include "model/StringHelpers.h"
@@ -580,32 +581,36 @@ std::optional<int> ServerGridColumnFromText(std::string_view text)
     return std::nullopt;
 }
 
-ConversationQueryResult RunConversationQuery(const AnalysisState& state, const ConversationQuery& query)
-{
-    ConversationQueryResult result;
-    const NetNode* client = FindClientNode(state, query.Client);
-    if (!client) {
-        result.Error = "No station that sent matches the client \"" + query.Client + "\".";
-        return result;
-    }
-    const int32_t peer = FindServerPeer(state, *client, query.Server);
-    if (peer < 0) {
-        result.Error = "The client never sent to the server \"" + query.Server + "\".";
-        return result;
-    }
-    const int32_t head = FindApplicationHead(state, peer, query.Application);
-    if (head < 0) {
-        result.Error = "The conversation has no application \"" + query.Application + "\".";
-        return result;
-    }
+namespace {
 
-    TransactionAnalysis q;
+// Selects the conversation of the query in q (client as the originator, and the
+// server's answering side); the reason for the user when it is not there.
+std::string SelectConversation(const AnalysisState& state, const ConversationQuery& query, TransactionAnalysis& q)
+{
+    const NetNode* client = FindClientNode(state, query.Client);
+    if (!client) return "No station that sent matches the client \"" + query.Client + "\".";
+    const int32_t peer = FindServerPeer(state, *client, query.Server);
+    if (peer < 0) return "The client never sent to the server \"" + query.Server + "\".";
+    const int32_t head = FindApplicationHead(state, peer, query.Application);
+    if (head < 0) return "The conversation has no application \"" + query.Application + "\".";
+
     q.SelectedNetNode = client;
     q.SelectedPeer = peer;
     q.SelectedApp = head;
     q.ReverseNetNode = FindNetNode(state, state.ObjectList.NetPeer(peer).PeerAddress);
     q.ReversePeer = q.ReverseNetNode ? FindNetPeer(state, *q.ReverseNetNode, client->Address) : -1;
     q.ReverseApp = q.ReversePeer >= 0 ? LastAnsweringHead(state, q.ReversePeer, state.ObjectList.TransHead(head)) : -1;
+    return {};
+}
+
+}  // namespace
+
+ConversationQueryResult RunConversationQuery(const AnalysisState& state, const ConversationQuery& query)
+{
+    ConversationQueryResult result;
+    TransactionAnalysis q;
+    result.Error = SelectConversation(state, query, q);
+    if (!result.Error.empty()) return result;
     q.MeasureLatency = !query.MeasureThroughput;
     q.MeasureThroughput = query.MeasureThroughput;
     q.FirstFrameNo = query.FirstFrameNo;
@@ -617,6 +622,34 @@ ConversationQueryResult RunConversationQuery(const AnalysisState& state, const C
     AnalyzeTransactions(state, q);
     result.Fields = TransactionResultFields(q);
     return result;
+}
+
+std::vector<int64_t> ConversationFrameNumbers(const AnalysisState& state, const TransactionAnalysis& q)
+{
+    std::vector<int64_t> frames;
+    if (q.SelectedApp < 0) return frames;
+    int32_t forward = FirstPacketOf(state, q.SelectedApp);
+    int32_t reverse = q.ReverseApp >= 0 ? FirstPacketOf(state, q.ReverseApp) : -1;
+    WalkInTraceOrder(state, forward, reverse, [&](int32_t index, bool /*isForward*/) {
+        const TPacket& packet = state.PacketList[static_cast<size_t>(index)];
+        const bool inRange = packet.FrameNo >= q.FirstFrameNo && (q.LastFrameNo < 0 || packet.FrameNo <= q.LastFrameNo);
+        if (!packet.PacketFlags.Has(kPktGapMarker) && inRange) frames.push_back(packet.FrameNo);
+        return true;
+    });
+    // A frame that carries packets of both directions is one frame.
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    return frames;
+}
+
+std::vector<int64_t> ConversationFrameNumbers(const AnalysisState& state, const ConversationQuery& query,
+                                              std::string& error)
+{
+    TransactionAnalysis q;
+    error = SelectConversation(state, query, q);
+    if (!error.empty()) return {};
+    q.FirstFrameNo = query.FirstFrameNo;
+    q.LastFrameNo = query.LastFrameNo;
+    return ConversationFrameNumbers(state, q);
 }
 
 std::vector<std::pair<std::string, std::string>> TransactionResultFields(const TransactionAnalysis& q)

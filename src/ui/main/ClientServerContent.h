@@ -188,6 +188,16 @@ struct ConversationQueryResult {
 // Finds the conversation (client as the originator) and runs the analysis on it.
 ConversationQueryResult RunConversationQuery(const AnalysisState& state, const ConversationQuery& query);
 
+// The frame numbers of the conversation's packets, both directions, within the
+// query's frame range, in trace order; empty with the reason in error when the
+// conversation is not there.
+std::vector<int64_t> ConversationFrameNumbers(const AnalysisState& state, const ConversationQuery& query,
+                                              std::string& error);
+// The same of a selected conversation (SelectedApp, ReverseApp and the frame
+// range of the query; a negative LastFrameNo is the end of the trace); empty
+// when SelectedApp is -1.
+std::vector<int64_t> ConversationFrameNumbers(const AnalysisState& state, const TransactionAnalysis& q);
+
 // Every result field of an analysis as name and plain value ("." decimal point,
 // no separators, shortest exact form for reals).
 std::vector<std::pair<std::string, std::string>> TransactionResultFields(const TransactionAnalysis& analysis);

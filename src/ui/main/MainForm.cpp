@@ -190,6 +190,8 @@ void TMainForm::BuildActions()
             this, &TMainForm::Open1Click);
     add("Reopen1", "&Reopen", "Reopen a previously opened analyzer trace file");
     connect(add("Close1", "&Close"), &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(add("Export1", "&Export...", "Export the trace's frames as a pcapng file"), &QAction::triggered, this,
+            &TMainForm::Export1Click);
     connect(add("Print1", "&Print...", "Print selected windows", QKeySequence("Ctrl+P")), &QAction::triggered, this,
             &TMainForm::PrintBtnClick);
     connect(add("PrinterSetup1", "Printer Set&up...", "Choose a printer and its properties"), &QAction::triggered,
@@ -259,6 +261,7 @@ void TMainForm::BuildMenus()
     reopenMenu_->setToolTipsVisible(true);
     for (QAction* item : mruItems_) reopenMenu_->addAction(item);
     fileMenu_->addAction(Action("Close1"));
+    fileMenu_->addAction(Action("Export1"));
     fileMenu_->addSeparator();
     fileMenu_->addAction(Action("Print1"));
     fileMenu_->addAction(Action("PrinterSetup1"));
@@ -701,6 +704,7 @@ void TMainForm::EnableOptions(bool enabled)
 {
     Action("Print1")->setEnabled(enabled && windows_.PrintSelection != nullptr);
     Action("Bandwidth1")->setEnabled(enabled);
+    Action("Export1")->setEnabled(enabled);
     const std::array<std::string, 2> bandwidth = BandwidthCaptions(state_.Topology);
     Action("BandwidthOption1")->setText(Q(bandwidth[0]));
     Action("BandwidthOption2")->setText(Q(bandwidth[1]));
@@ -770,6 +774,25 @@ void TMainForm::Close1Click()
     UpdateEditCommands();
     EnableOptions(false);
     SetTips(tips::StartUp());
+}
+
+void TMainForm::Export1Click()
+{
+    ExportRequest request;
+    request.TraceFileName = state_.Read.TraceFileName;
+    request.Options = state_.Options;
+    ExportWithDialogs(this, request, ChooseExportFileFor);
+}
+
+void TMainForm::ExportFrames(const std::vector<int64_t>& frameNumbers, int64_t firstFrameNo, int64_t lastFrameNo)
+{
+    ExportRequest request;
+    request.TraceFileName = state_.Read.TraceFileName;
+    request.Options = state_.Options;
+    request.FirstFrameNo = firstFrameNo;
+    request.LastFrameNo = lastFrameNo;
+    request.FrameNumbers = frameNumbers;
+    ExportWithDialogs(this, request, ChooseExportFileFor);
 }
 
 void TMainForm::Exit1Click()

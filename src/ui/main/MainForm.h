@@ -13,6 +13,7 @@
 #include "model/AnalysisState.h"
 #include "model/ReadHost.h"
 #include "model/SettingsStore.h"
+#include "ui/main/ExportFileDialog.h"
 #include "ui/main/MainWindowContent.h"
 #include "ui/main/SettingsContent.h"
 #include "ui/main/TipContent.h"
@@ -96,6 +97,11 @@ public:
     void Open1Click();
     void MRUClick(int index);
     void Close1Click();
+    // File > Export...: the whole trace as pcapng.
+    void Export1Click();
+    // Exports the frames of the given numbers within the frame range (the toolbox's
+    // conversation) of the trace shown, asking for the file first.
+    void ExportFrames(const std::vector<int64_t>& frameNumbers, int64_t firstFrameNo, int64_t lastFrameNo);
     void Exit1Click();
     void BandwidthOptionClick(int option);
     void TcpDataResponse1Click();
@@ -134,6 +140,8 @@ public:
     void AddViewRefresher(std::function<void()> refresher);
     QWidget* PageWidget(MainPage page) const;
 
+    // Where an export goes; the save dialog by default.
+    ExportFileChooser ChooseExportFileFor = ChooseExportFile;
     // How web addresses are opened; the desktop's handler by default.
     std::function<bool(const QUrl&)> OpenUrl;
     // The printer every print run uses, chosen by File > Printer Setup.
