@@ -111,7 +111,7 @@ bool AdvisorReader::ReadFrame(ReadContext& ctx, RecordWalker& walker)
     const int32_t nanoseconds = LittleI32(&header[20]);
     state.Frame.FrameTime = (seconds % 86400) * 1e6 + nanoseconds / 1000;
     state.Frame.StoredLength = ClippedFrameLength(state, stored);
-    state.Frame.FrameSize = ClippedFrameLength(state, LittleU16(&header[8]));
+    SetFrameSize(state, LittleU16(&header[8]));
     // Up to FrameSize bytes come from the frame area; a sliced frame reads as zeros past it.
     return !ctx.DeliverFrame(frame_.data(), held, clipped && held < stored);
 }

@@ -158,7 +158,7 @@ bool DA30Reader::DeliverBody(ReadContext& ctx, std::size_t bodyBytes, bool clipp
     // the frame a sliced one rather than a promise of bytes that are not there.
     const std::size_t held = bodyBytes - kFrameOffset;
     const uint32_t length = LittleU32(body + kLengthOffset);
-    state.Frame.FrameSize = ClippedFrameLength(state, length);
+    SetFrameSize(state, length);
     state.Frame.StoredLength = ClippedFrameLength(state, std::min<int64_t>(length, static_cast<int64_t>(held)));
     return ctx.DeliverFrame(body + kFrameOffset, held, clipped);
 }

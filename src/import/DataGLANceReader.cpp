@@ -172,7 +172,7 @@ void DataGLANceReader::SetFrameFields(AnalysisState& state, const std::array<uin
     }
 
     state.Frame.StoredLength = ClippedFrameLength(state, LittleU16(&record[2]));
-    state.Frame.FrameSize = ClippedFrameLength(state, LittleU16(&record[4]));
+    SetFrameSize(state, LittleU16(&record[4]));
 }
 
 }  // namespace

@@ -85,12 +85,13 @@ void FireBerdReader::SetLengths(AnalysisState& state, uint16_t stored)
 {
     if (stored > kSliceBytes) {
         state.Frame.StoredLength = ClippedFrameLength(state, kSliceBytes);
-        state.Frame.FrameSize = ClippedFrameLength(state, stored);
+        SetFrameSize(state, stored);
         return;
     }
     // The trace leaves the Ethernet FCS out.
     const int counted = state.Topology == kTopologyEthernet ? stored + kEthernetFcsBytes : stored;
-    state.Frame.StoredLength = state.Frame.FrameSize = ClippedFrameLength(state, counted);
+    SetFrameSize(state, counted);
+    state.Frame.StoredLength = state.Frame.FrameSize;
 }
 
 }  // namespace

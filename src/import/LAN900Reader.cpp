@@ -155,7 +155,7 @@ bool LAN900Reader::DeliverRecord(ReadContext& ctx, const std::array<uint8_t, kRe
     const std::size_t kept = length - kCountedLengthBytes;
     const std::size_t storedWithFcs = kept + kFcsBytes;
     state.Frame.StoredLength = ClippedFrameLength(state, static_cast<int64_t>(storedWithFcs));
-    state.Frame.FrameSize = ClippedFrameLength(state, static_cast<int64_t>(counted));
+    SetFrameSize(state, static_cast<int64_t>(counted));
     return ctx.DeliverFrame(record_.data() + kCountedLengthBytes, held - kCountedLengthBytes, clipped);
 }
 

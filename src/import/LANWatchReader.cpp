@@ -86,7 +86,7 @@ void LANWatchReader::SetFrameFields(AnalysisState& state, const std::array<uint8
         counted += kEthernetFcsBytes;
     }
     state.Frame.StoredLength = ClippedFrameLength(state, stored);
-    state.Frame.FrameSize = ClippedFrameLength(state, counted);
+    SetFrameSize(state, counted);
 }
 
 }  // namespace

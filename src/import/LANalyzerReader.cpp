@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "import/RecordWalker.h"
 #include "import/RecordFields.h"
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
@@ -222,7 +223,7 @@ void LANalyzerReader::SetFrame(AnalysisState& state, const uint8_t* body) const
     state.Frame.FrameTime = ((t2 * 65536.0 + t1) * 65536.0 + t0) * 0.5;
     // The stored length leaves out the FCS, which the wire length includes.
     state.Frame.StoredLength = static_cast<uint16_t>(std::min(LittleU16(body + 6) + kStoredFcsBytes, kMaxFrameBytes));
-    state.Frame.FrameSize = std::min(LittleU16(body + 4), state.Read.MaxFrameBytes);
+    SetFrameSize(state, LittleU16(body + 4));
 }
 
 }  // namespace

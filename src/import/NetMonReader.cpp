@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "import/RecordWalker.h"
 #include "import/RecordFields.h"
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
@@ -273,7 +274,7 @@ void NetMonReader::SetLengths(AnalysisState& state, uint16_t wireLength, uint16_
         stored = frameSize;
     }
     if (frameSize < kMinimumEthernetFrame) frameSize = stored = kMinimumEthernetFrame;
-    state.Frame.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.Read.MaxFrameBytes)));
+    SetFrameSize(state, frameSize);
     state.Frame.StoredLength = static_cast<uint16_t>(std::min(stored, static_cast<int>(kMaxFrameBytes)));
 }
 

@@ -101,12 +101,13 @@ void NetSightReader::SetFrameFields(AnalysisState& state, uint16_t stored,
 
     if (stored > sliceLimit_) {
         state.Frame.StoredLength = ClippedFrameLength(state, sliceLimit_);
-        state.Frame.FrameSize = ClippedFrameLength(state, stored);
+        SetFrameSize(state, stored);
         return;
     }
     // The trace leaves the Ethernet FCS out.
     const int counted = ethernet ? stored + kEthernetFcsBytes : stored;
-    state.Frame.StoredLength = state.Frame.FrameSize = ClippedFrameLength(state, counted);
+    SetFrameSize(state, counted);
+    state.Frame.StoredLength = state.Frame.FrameSize;
 }
 
 }  // namespace

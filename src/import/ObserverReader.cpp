@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "import/RecordWalker.h"
 #include "import/LocalAddressTable.h"
 #include "import/RecordFields.h"
 #include "import/TraceImport.h"
@@ -176,7 +177,7 @@ void ObserverReader::SetLengths(AnalysisState& state, const PacketHeader& header
     // Short frames were padded on the wire; a frame with a bad FCS keeps its own length.
     if (frameSize < kMinimumEthernetFrame && (header.ErrorFlags & kBadFcsFlag) == 0)
         frameSize = storedLength = kMinimumEthernetFrame;
-    state.Frame.FrameSize = static_cast<uint16_t>(std::min<int64_t>(frameSize, state.Read.MaxFrameBytes));
+    SetFrameSize(state, frameSize);
     state.Frame.StoredLength = static_cast<uint16_t>(std::min<int64_t>(storedLength, kMaxFrameBytes));
 }
 

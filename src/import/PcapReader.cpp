@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "import/RecordWalker.h"
 #include "import/RecordFields.h"
 #include "import/TraceImport.h"
 #include "import/TraceReader.h"
@@ -515,7 +516,7 @@ Outcome PcapReader::Deliver(ReadContext& ctx, const Packet& packet)
         storedLength = stored;
         state.Read.SlicedFrames = 1;
     }
-    state.Frame.FrameSize = static_cast<uint16_t>(std::min<int64_t>(frameSize, state.Read.MaxFrameBytes));
+    SetFrameSize(state, frameSize);
     state.Frame.StoredLength = static_cast<uint16_t>(std::min<int64_t>(storedLength, kMaxFrameBytes));
 
     if (ctx.DeliverFrame(packet.Bytes, packet.Held, packet.Held < packet.Captured)) return Outcome::End;

@@ -66,4 +66,12 @@ inline uint16_t ClippedFrameLength(const AnalysisState& state, int64_t length)
     return static_cast<uint16_t>(std::clamp<int64_t>(length, 0, state.Read.MaxFrameBytes));
 }
 
+// Sets the frame's size clipped to the frame buffer, and keeps its true size
+// for what is told of the frame beyond the analysis (an export's original length).
+inline void SetFrameSize(AnalysisState& state, int64_t length)
+{
+    state.Frame.WireLength = static_cast<uint32_t>(std::clamp<int64_t>(length, 0, UINT32_MAX));
+    state.Frame.FrameSize = ClippedFrameLength(state, length);
+}
+
 }  // namespace quenlix

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "import/RecordWalker.h"
 #include "import/RecordFields.h"
 #include "import/SnifferDecoder.h"
 #include "import/TraceImport.h"
@@ -328,7 +329,7 @@ SnifferReader::Outcome SnifferReader::DeliverFrameRecord(ReadContext& ctx, const
     }
     if (frameSize > storedLength) state.Read.SlicedFrames = 1;
     state.Frame.StoredLength = static_cast<uint16_t>(storedLength);
-    state.Frame.FrameSize = static_cast<uint16_t>(std::min(frameSize, static_cast<int>(state.Read.MaxFrameBytes)));
+    SetFrameSize(state, frameSize);
 
     return ctx.DeliverFrame(body + dataOffset, held, clipped && held < stored) ? Outcome::End : Outcome::Continue;
 }

@@ -202,11 +202,14 @@ private:
     // gives it (some readers pad short frames to the Ethernet minimum). A sliced
     // frame, stored shorter than its size, keeps its size; Ethernet sizes count the
     // FCS, which pcapng's original length counts only when the stored bytes hold it.
+    // A frame clipped to the frame buffer keeps its true size.
     uint32_t OriginalLength(const CurrentFrame& frame, std::size_t heldBytes) const
     {
-        if (frame.StoredLength >= frame.FrameSize) return static_cast<uint32_t>(heldBytes);
-        const int fcsLeftOut = ethernet_ && !facts_.EthernetBytesHoldFCS ? 4 : 0;
-        return static_cast<uint32_t>(std::max(0, frame.FrameSize - fcsLeftOut));
+        const uint32_t fcsLeftOut = ethernet_ && !facts_.EthernetBytesHoldFCS ? 4 : 0;
+        const uint32_t held = static_cast<uint32_t>(heldBytes);
+        if (frame.WireLength > frame.FrameSize) return std::max(held, frame.WireLength - std::min(fcsLeftOut, frame.WireLength));
+        if (frame.StoredLength >= frame.FrameSize) return held;
+        return static_cast<uint32_t>(std::max(0, frame.FrameSize - static_cast<int>(fcsLeftOut)));
     }
 
     void Fail(const std::string& error)

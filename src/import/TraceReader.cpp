@@ -14,6 +14,8 @@ bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool cli
 {
     const uint16_t limit = std::min<uint16_t>(State.Read.MaxFrameBytes, kMaxFrameBytes);
     if (clipped || count > limit) ++State.Read.ClippedFrames;
+    // A reader that sets the size itself (SetFrameSize) has kept the true one.
+    State.Frame.WireLength = std::max<uint32_t>(State.Frame.WireLength, State.Frame.FrameSize);
     State.Frame.FrameSize = std::min(State.Frame.FrameSize, limit);
     // FrameData holds no more than the limit either, so a longer stored length would
     // promise the engine bytes that are not there.
@@ -27,7 +29,9 @@ bool ReadContext::DeliverFrame(const uint8_t* bytes, std::size_t count, bool cli
     if (FrameNo == 0) State.Read.FirstFrameTime = State.Frame.FrameTime;
     State.Read.LastFrameTime = State.Frame.FrameTime;
     if (OnFrame) OnFrame(State);
-    return AnalyzeFrame(State, FrameNo);
+    const bool stop = AnalyzeFrame(State, FrameNo);
+    State.Frame.WireLength = 0;  // the next frame's reader sets its own
+    return stop;
 }
 
 std::string FollowedByRecordsText(const std::string& what, int64_t offset, int64_t frame, int64_t restBytes,

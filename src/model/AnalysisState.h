@@ -479,6 +479,9 @@ struct CurrentFrame {
     double FrameTime = 0;
     uint16_t FrameSize = 0;
     uint16_t StoredLength = 0;
+    // The frame's size before it was clipped to the frame buffer (what an export
+    // gives as its original length); set when the frame is delivered.
+    uint32_t WireLength = 0;
     uint8_t FrameAlignError = 0;
     uint8_t FrameBadFCS = 0;
     // FrameData[k] is frame byte k (0-based). NetOffset keeps the 1-based index

@@ -22,6 +22,7 @@
 #include "ui/controls/SuperStringGridWidget.h"
 #include "ui/main/ClientServerWidget.h"
 #include "ui/main/MainForm.h"
+#include "ui/peermaps/PeerMapForm.h"
 #include "ui/misc/HelpForm.h"
 
 namespace quenlix::guitest {
@@ -32,6 +33,7 @@ class ToolboxWindowsTest : public QObject {
 private slots:
     void ToolbarOpensTheToolboxOnTheTrace();
     void ClientServerRowPreselectsAndWindowsFollow();
+    void EveryCaptionSaysAReadWasPartial();
 };
 
 void ToolboxWindowsTest::ToolbarOpensTheToolboxOnTheTrace()
@@ -65,6 +67,47 @@ void ToolboxWindowsTest::ToolbarOpensTheToolboxOnTheTrace()
     toolbox.close();
     QVERIFY(!program->LatencyAnalysisForm().isVisible());
     QVERIFY(watcher.Messages.empty());
+}
+
+// A trace cut in the middle: every window that shows its figures says in its
+// caption that they count only the frames read.
+void ToolboxWindowsTest::EveryCaptionSaysAReadWasPartial()
+{
+    const QString capture = CapturePath("office-a.enc");
+    if (!QFile::exists(capture)) QSKIP("../shared/captures/office-a.enc is not present");
+    Scratch scratch;
+    ModalWatcher watcher;
+    QFile whole(capture);
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QString cut = scratch.Path("cut.enc");
+    QFile part(cut);
+    QVERIFY(part.open(QIODevice::WriteOnly));
+    part.write(whole.read(whole.size() / 2));
+    part.close();
+    auto program = StartProgram(scratch);
+    program->ShowMainWindow();
+    OpenTrace(*program, cut);
+    TMainForm& form = program->MainForm();
+    QVERIFY(form.windowTitle().endsWith(" (partial read)"));
+    form.AnalyzeBtnClick();
+    TFathomToolboxForm& toolbox = program->FathomToolboxForm();
+    QCOMPARE(toolbox.windowTitle(), QString("Fathom ToolBox (tm) - cut.enc (partial read)"));
+    toolbox.LatencyBtnClick();
+    toolbox.ThruputBtnClick();
+    for (QWidget* window : std::initializer_list<QWidget*>{&program->LatencyAnalysisForm(), &program->ThroughputAnalysisForm()})
+        QVERIFY2(window->windowTitle().endsWith(" (partial read)"), qPrintable(window->windowTitle()));
+    for (const char* button : {"NetworkBtn", "StationBtn"}) {
+        form.Action(button)->trigger();
+        QApplication::processEvents();
+    }
+    for (TPeerMapForm* map : std::initializer_list<TPeerMapForm*>{&program->NetworkStatisticsForm(), &program->StationStatsForm()}) {
+        map->FormActivate();
+        QVERIFY2(map->windowTitle().endsWith(" (partial read)"), qPrintable(map->windowTitle()));
+    }
+
+    // A complete read takes the mark away again.
+    OpenTrace(*program, capture);
+    QVERIFY(!form.windowTitle().contains("partial"));
 }
 
 void ToolboxWindowsTest::ClientServerRowPreselectsAndWindowsFollow()

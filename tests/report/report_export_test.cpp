@@ -362,6 +362,36 @@ TEST_F(TraceExporting, TimesGoingBackOrJumpingYearsAreExportedAsRead)
     ExpectExportedFrames(trace, output, kFormatEtherPeek, Range(0, 2));
 }
 
+// The captured and original lengths of every enhanced packet block of a
+// little-endian pcapng file.
+std::vector<std::pair<uint32_t, uint32_t>> PacketLengths(const std::string& path)
+{
+    const std::vector<uint8_t> file = tb::ReadBytes(path);
+    const auto word = [&file](size_t at) {
+        return static_cast<uint32_t>(file.at(at) | file.at(at + 1) << 8 | file.at(at + 2) << 16 | file.at(at + 3) << 24);
+    };
+    std::vector<std::pair<uint32_t, uint32_t>> lengths;
+    for (size_t at = 0; at + 8 <= file.size() && word(at + 4) >= 12; at += word(at + 4))
+        if (word(at) == 6) lengths.emplace_back(word(at + 20), word(at + 24));
+    return lengths;
+}
+
+// A frame longer than the frame buffer is exported with the bytes the analysis
+// kept and its true length, whether its reader or the delivery clips it.
+TEST_F(TraceExporting, AFrameClippedToTheBufferKeepsItsTrueLength)
+{
+    std::vector<uint8_t> giant = tb::EthernetII(tb::MacOf(1), tb::MacOf(2), 0x0800, std::vector<uint8_t>(20'000, 0x5A));
+    const std::string peek = folder.File("giant.pkt");
+    tb::BuildEtherPeekTrace({}, {{0, WithFcs(giant)}}).Save(peek);
+    ASSERT_TRUE(Export(peek).Ok());
+    EXPECT_EQ(PacketLengths(output), (std::vector<std::pair<uint32_t, uint32_t>>{{kMaxFrameBytes, 20'018}}));
+
+    const std::string netmon = folder.File("giant.cap");
+    tb::BuildNetMonTrace({}, {{0, giant}}).Save(netmon);
+    ASSERT_TRUE(Export(netmon, true).Ok());
+    EXPECT_EQ(PacketLengths(output), (std::vector<std::pair<uint32_t, uint32_t>>{{kMaxFrameBytes, 20'014}}));
+}
+
 TEST_F(TraceExporting, ATraceWithoutFramesGivesTheHeadersOnly)
 {
     const std::string trace = folder.File("empty.pkt");

@@ -295,7 +295,7 @@ void TLatencyAnalysisForm::Recompute()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     content_ = BuildLatency(toolbox_.State(), toolbox_.Selection(), options_);
     QApplication::restoreOverrideCursor();
-    setWindowTitle(Q(content_.Caption));
+    setWindowTitle(Q(CaptionAfterRead(toolbox_.State(), content_.Caption)));
     const auto show = [](TMeasurePanel* panel, const LatencyPanel& c) {
         panel->Show(c.Heading, c.Memo, c.HasResults, {c.Min, c.Max, c.Average, c.Contention},
                     {c.Total, c.Ratio, c.AveSendSize, c.AveReceiveSize, c.Duration}, c.Chart);
@@ -407,7 +407,7 @@ void TThroughputAnalysisForm::Recompute()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     content_ = BuildThroughput(toolbox_.State(), toolbox_.Selection(), options_);
     QApplication::restoreOverrideCursor();
-    setWindowTitle(Q(content_.Caption));
+    setWindowTitle(Q(CaptionAfterRead(toolbox_.State(), content_.Caption)));
     const auto show = [this](TMeasurePanel* panel, const ThroughputPanel& c) {
         panel->SetGroupCaption(Q(content_.GroupCaption));
         panel->Show(c.Heading, c.Memo, c.HasResults, {c.Min, c.Max, c.Average, c.Contention},
@@ -465,7 +465,7 @@ void TProblemAnalysisForm::Recompute()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     content_ = BuildProblems(toolbox_.State(), toolbox_.Selection(), toolbox_.Ladder());
     QApplication::restoreOverrideCursor();
-    setWindowTitle(Q(content_.Caption));
+    setWindowTitle(Q(CaptionAfterRead(toolbox_.State(), content_.Caption)));
     source_->setText(Q(content_.Source));
     destination_->setText(Q(content_.Destination));
     for (int i = 0; i < kProblemLines; ++i) {
@@ -635,7 +635,7 @@ void TWhatIfAnalysisForm::RestoreOriginalValues()
 void TWhatIfAnalysisForm::Recompute()
 {
     const WhatIfContent texts = BuildWhatIfTexts(toolbox_.Selection(), originating_);
-    setWindowTitle(Q(texts.Caption));
+    setWindowTitle(Q(CaptionAfterRead(toolbox_.State(), texts.Caption)));
     sourceToDestination_->setText(Q(texts.Heading));
     sourceToDestination_->setStyleSheet(originating_ ? "color: blue" : "color: teal");
     if (reload_) {

@@ -376,7 +376,8 @@ void TFathomToolboxForm::Preselect(const ToolboxPreselection& preselection)
 
 void TFathomToolboxForm::Rebuild()
 {
-    setWindowTitle(Q("Fathom ToolBox (tm) - " + state_.Read.TraceFileName));
+    // The file's name without its folder, as every other window shows it.
+    setWindowTitle(Q(CaptionAfterRead(state_, "Fathom ToolBox (tm) - " + FileNameWithoutFolder(state_.Read.TraceFileName))));
     // Token Ring frames are longer: the large scale halves their divisor back.
     scale_ = state_.Topology == kTopologyTokenRing ? PacketScale::Large : PacketScale::Medium;
     options_.ScaleDivisor = ScaleDivisorFor(scale_, state_.Topology);
