@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "model/StringHelpers.h"
 #include "ui/controls/BetterSpinEditWidget.h"
 #include "ui/controls/QtText.h"
 #include "ui/controls/StripButtonWidget.h"
