@@ -187,6 +187,7 @@ void MainWindowTest::OpensOfficeCaptureIntoTheFileSummary()
     const QString captureDay = QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat);
     QCOMPARE(BoxText(form, "CaptureStartTextBox"), captureDay + " 01:16:25.776");
     QCOMPARE(BoxText(form, "CaptureEndTextBox"), captureDay + " 01:16:32.314");
+    QCOMPARE(BoxText(form, "CaptureDurationTextBox"), QString("00:00:06.538"));
     form.Action("CaptureTimesAsUtc1")->trigger();
     QCOMPARE(BoxText(form, "CaptureStartTextBox"), captureDay + " 01:16:25.776 UTC");
     form.Action("CaptureTimesAsUtc1")->trigger();

@@ -2,6 +2,7 @@
 // screens, dropping a file, page switching from the keyboard and a failed open.
 
 #include <QAction>
+#include <QLabel>
 #include <QFile>
 #include <QDropEvent>
 #include <QMenu>
@@ -206,6 +207,11 @@ void MainWindowUseTest::EarlyEndIsToldAndANothingReadTraceIsRefused()
     QVERIFY(form.MainPageControl()->isVisible());
     QCOMPARE(form.StatusPanel(1), QString("4 Frames"));
     QVERIFY2(form.ReadStatus().startsWith("Read ended at frame 5: "), qPrintable(form.ReadStatus()));
+    // The caption says so, and the File Summary page holds the whole note.
+    QVERIFY(form.windowTitle().endsWith(" (partial read)"));
+    auto* note = form.findChild<QLabel*>("ReadNoteLabel");
+    QVERIFY(note != nullptr && note->isVisibleTo(&form));
+    QCOMPARE(note->text(), form.ReadStatus());
 
     // Not one frame read: no empty analysis, no recent-files entry, as the report's exit 2.
     watcher.Messages.clear();

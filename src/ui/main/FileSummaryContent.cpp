@@ -7,6 +7,7 @@
 #include "import/TraceCalendar.h"
 #include "import/TraceImport.h"
 #include "model/NumberFormat.h"
+#include "ui/main/MainWindowContent.h"
 
 namespace quenlix {
 
@@ -237,6 +238,7 @@ FileAttributesContent BuildFileAttributes(const AnalysisState& state)
     content.FileSize.Text = FormatCount(state.Read.TraceFileSize);
     content.Frames.Text = FormatCount(state.TotalFrames);
     content.Bytes.Text = FormatCount(state.TotalBytes);
+    content.ReadNote = ReadNote(state);
     return content;
 }
 

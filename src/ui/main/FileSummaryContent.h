@@ -140,6 +140,9 @@ struct FileAttributesContent {
     // it when the last frame is stamped before the first); empty with the times.
     SummaryValue CaptureDuration{"Capture Duration", "", ""};
     double CaptureDurationSeconds = 0;
+    // How a read that was stopped or ended early ended, whole (the status bar's
+    // note); empty after a complete read.
+    std::string ReadNote;
 };
 
 struct FileSummaryContent {

@@ -55,20 +55,34 @@ QFrame* RaisedLine()
 TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName("FileSummaryTabSheet");
-    auto* layout = new QGridLayout(this);
+    // The whole page fits the main window's default size: two columns that stack
+    // their boxes independently, Frame Statistics above the File Attributes (in
+    // two columns) and the VLANs, Media Utilization above the encapsulation types
+    // and the note on a partial read.
+    auto* left = new QVBoxLayout;
+    left->setSpacing(6);
+    left->addWidget(BuildFrameStatistics());
+    left->addWidget(BuildFileAttributes());
+    left->addWidget(BuildVlans());
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->setSpacing(6);
+    right->addWidget(BuildMediaUtilization());
+    right->addWidget(BuildEncapsulation());
+    // After a stopped or damaged read, the whole note on how it ended: every
+    // figure of the page counts only the frames read.
+    readNote_ = new QLabel(this);
+    readNote_->setObjectName("ReadNoteLabel");
+    readNote_->setWordWrap(true);
+    readNote_->setStyleSheet("color: #b00000");
+    readNote_->hide();
+    right->addWidget(readNote_);
+    right->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(6);
-    // The whole page fits the main window's default size: Frame Statistics above
-    // the File Attributes (in two columns), Media Utilization above the
-    // encapsulation types beside them.
-    layout->addWidget(BuildFrameStatistics(), 0, 0);
-    layout->addWidget(BuildFileAttributes(), 1, 0);
-    layout->addWidget(BuildMediaUtilization(), 0, 1);
-    layout->addWidget(BuildEncapsulation(), 1, 1);
-    layout->addWidget(BuildVlans(), 2, 0, Qt::AlignTop);
-    layout->setColumnStretch(0, 3);
-    layout->setColumnStretch(1, 1);
-    layout->setRowStretch(2, 1);
+    layout->addLayout(left, 3);
+    layout->addLayout(right, 1);
 }
 
 TFileSummaryPage::FrameRowWidgets TFileSummaryPage::AddFrameRow(QGridLayout* grid, int row,
@@ -197,26 +211,32 @@ QGroupBox* TFileSummaryPage::BuildFileAttributes()
     QGroupBox* group = BoldGroup(Q(initial.Caption), "GroupBox7");
     auto* grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
-    const std::array<const SummaryValue*, 10> values{
-        &initial.Analyzer,     &initial.Topology,   &initial.Bandwidth, &initial.Duration, &initial.FileDate,
-        &initial.CaptureStart, &initial.CaptureEnd, &initial.FileSize,  &initial.Frames,   &initial.Bytes};
-    const std::array<QString, 10> names{"FileAnalyzerTextBox",   "FileTopologyTextBox", "FileBandwidthTextBox",
+    const std::array<const SummaryValue*, 11> values{
+        &initial.Analyzer,     &initial.Topology,   &initial.Bandwidth,       &initial.Duration,
+        &initial.FileDate,     &initial.CaptureStart, &initial.CaptureEnd,    &initial.CaptureDuration,
+        &initial.FileSize,     &initial.Frames,       &initial.Bytes};
+    const std::array<QString, 11> names{"FileAnalyzerTextBox",   "FileTopologyTextBox", "FileBandwidthTextBox",
                                         "FileDurationTextBox",   "FileDateTextBox",     "CaptureStartTextBox",
-                                        "CaptureEndTextBox",     "FileSizeTextBox",     "FileFrameCountTextBox",
-                                        "FileBytesTextBox"};
-    // Five rows of two columns, read downwards: the file's kind and time, then
-    // its capture times and sizes.
-    constexpr int kRows = 5;
+                                        "CaptureEndTextBox",     "CaptureDurationTextBox", "FileSizeTextBox",
+                                        "FileFrameCountTextBox", "FileBytesTextBox"};
+    // The file's kind, time and sizes in two columns of four rows, then the
+    // capture times below them, their boxes wide enough for a date and a time.
+    struct Place {
+        int Row, Column, Span;
+    };
+    constexpr std::array<Place, 11> places{{{0, 0, 1}, {1, 0, 1}, {2, 0, 1}, {3, 0, 1}, {0, 2, 1}, {4, 0, 2},
+                                            {5, 0, 2}, {6, 0, 2}, {1, 2, 1}, {2, 2, 1}, {3, 2, 1}}};
     for (size_t i = 0; i < values.size(); ++i) {
-        const int row = static_cast<int>(i) % kRows;
-        const int column = static_cast<int>(i) / kRows * 2;
-        attributes_[i] = AddValue(grid, row, *values[i], names[i], column);
+        attributes_[i] = AddValue(grid, places[i].Row, *values[i], names[i], places[i].Column);
         attributes_[i].Box->setMinimumWidth(110);
+        if (places[i].Span > 1) grid->addWidget(attributes_[i].Box, places[i].Row, places[i].Column + 1, 1, places[i].Span);
     }
+    grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
-    grid->setRowStretch(kRows, 1);
+    grid->setRowStretch(7, 1);
     ShowCaptureTime(attributes_[kCaptureStartRow], "");
     ShowCaptureTime(attributes_[kCaptureEndRow], "");
+    ShowCaptureTime(attributes_[kCaptureDurationRow], "");
     return group;
 }
 
@@ -290,15 +310,21 @@ void TFileSummaryPage::ShowEncapsulation(const EncapsulationContent& content)
 
 void TFileSummaryPage::ShowFileAttributes(const FileAttributesContent& content)
 {
-    const std::array<const SummaryValue*, 10> values{
-        &content.Analyzer,     &content.Topology,   &content.Bandwidth, &content.Duration, &content.FileDate,
-        &content.CaptureStart, &content.CaptureEnd, &content.FileSize,  &content.Frames,   &content.Bytes};
+    const std::array<const SummaryValue*, 11> values{
+        &content.Analyzer,     &content.Topology,     &content.Bandwidth,  &content.Duration,
+        &content.FileDate,     &content.CaptureStart, &content.CaptureEnd, &content.CaptureDuration,
+        &content.FileSize,     &content.Frames,       &content.Bytes};
     for (size_t i = 0; i < values.size(); ++i) attributes_[i].Box->setText(Q(values[i]->Text));
+    readNote_->setText(Q(content.ReadNote));
+    readNote_->setVisible(!content.ReadNote.empty());
     // The window shows the file date in the user's own short date format.
     const QDateTime date = QDateTime::fromString(Q(content.FileDateISO8601), Qt::ISODate);
     if (date.isValid()) attributes_[4].Box->setText(QLocale().toString(date.date(), QLocale::ShortFormat));
     ShowCaptureTime(attributes_[kCaptureStartRow], content.CaptureStartISO8601);
     ShowCaptureTime(attributes_[kCaptureEndRow], content.CaptureEndISO8601);
+    // The duration's text is the content's own; its row shows with the capture times.
+    attributes_[kCaptureDurationRow].Label->setVisible(!content.CaptureDuration.Text.empty());
+    attributes_[kCaptureDurationRow].Box->setVisible(!content.CaptureDuration.Text.empty());
 }
 
 void TFileSummaryPage::ClearFileAttributes()
@@ -306,6 +332,8 @@ void TFileSummaryPage::ClearFileAttributes()
     for (ValueWidgets& value : attributes_) value.Box->clear();
     ShowCaptureTime(attributes_[kCaptureStartRow], "");
     ShowCaptureTime(attributes_[kCaptureEndRow], "");
+    ShowCaptureTime(attributes_[kCaptureDurationRow], "");
+    readNote_->hide();
 }
 
 // A capture time with the file date's short date format, the time to the

@@ -78,7 +78,9 @@ private:
     // File attributes in page order; the capture times follow the file date.
     static constexpr std::size_t kCaptureStartRow = 5;
     static constexpr std::size_t kCaptureEndRow = 6;
-    std::array<ValueWidgets, 10> attributes_{};
+    static constexpr std::size_t kCaptureDurationRow = 7;
+    std::array<ValueWidgets, 11> attributes_{};
+    QLabel* readNote_ = nullptr;
     QGroupBox* vlanGroup_ = nullptr;
     QGridLayout* vlanGrid_ = nullptr;
 };
