@@ -1,7 +1,9 @@
 // Every window opened on a trace can be made small enough for a 1024x600 screen
 // and for a 1600x1000 screen at scale factor 2 (800x500 logical pixels): content
-// that cannot shrink scrolls instead of holding the window large.
+// that cannot shrink scrolls instead of holding the window large. With
+// QUENLIX_GUI_SHOTS set to a folder, each window's picture at that size is saved there.
 
+#include <QDir>
 #include <QFile>
 #include <QScreen>
 #include <QTest>
@@ -21,6 +23,16 @@ namespace {
 
 // The smallest screen the windows must fit, in logical pixels.
 const QSize kSmallestScreen(800, 500);
+
+void SaveShot(QWidget& window)
+{
+    const QString folder = qEnvironmentVariable("QUENLIX_GUI_SHOTS");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    window.resize(window.size().boundedTo(kSmallestScreen));
+    QApplication::processEvents();
+    window.grab().save(QDir(folder).filePath(window.objectName() + ".png"));
+}
 
 }  // namespace
 
@@ -68,6 +80,7 @@ void WindowSizesTest::EveryWindowShrinksToTheSmallestScreen()
         QVERIFY2(kSmallestScreen.expandedTo(window->minimumSizeHint()) == kSmallestScreen, qPrintable(name));
         // The default size stays on the screen.
         QVERIFY2(screen.expandedTo(window->size()) == screen, qPrintable(name));
+        SaveShot(*window);
     }
     QVERIFY(watcher.Messages.empty());
 }
