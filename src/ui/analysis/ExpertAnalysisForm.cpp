@@ -208,8 +208,7 @@ TLatencyAnalysisForm::TLatencyAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
     : TAnalysisWindow(toolbox, "LatencyAnalysisForm", kLatencyHelpContext, parent)
 {
     setWindowTitle("Latency Analysis");
-    resize(577, 550);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(ScrollingBody(*this));
     const std::array<std::pair<QString, QString>, 4> values = {{
         {"Minimum Round Trip", "Minimum delay of any packet pair"},
         {"Maximum Round Trip", "Maximum delay of any packet pair"},
@@ -271,6 +270,7 @@ TLatencyAnalysisForm::TLatencyAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
             (void)panel;
         });
     }
+    ResizeToContent(*this, {577, 550});
     LoadFormPlacement(*this);
 }
 
@@ -327,8 +327,7 @@ TThroughputAnalysisForm::TThroughputAnalysisForm(TFathomToolboxForm& toolbox, QW
     : TAnalysisWindow(toolbox, "ThroughputAnalysisForm", kThroughputHelpContext, parent)
 {
     setWindowTitle("Throughput Analysis");
-    resize(600, 560);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(ScrollingBody(*this));
     const std::array<std::pair<QString, QString>, 4> values = {{
         {"Minimum", "Minimum of Sampling over selected packet range"},
         {"Maximum", "Maximum of Sampling over selected packet range"},
@@ -384,6 +383,7 @@ TThroughputAnalysisForm::TThroughputAnalysisForm(TFathomToolboxForm& toolbox, QW
                                                                      toolbox_.Selection(), upper, options_.Units)));
         });
     }
+    ResizeToContent(*this, {600, 560});
     LoadFormPlacement(*this);
 }
 
@@ -424,8 +424,8 @@ TProblemAnalysisForm::TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
     : TAnalysisWindow(toolbox, "ProblemAnalysisForm", kProblemHelpContext, parent)
 {
     setWindowTitle("Problem Analysis for ");
-    auto* layout = new QVBoxLayout(this);
-    // Not resizable: the window takes the height its lines need.
+    auto* layout = new QVBoxLayout(ScrollingBody(*this));
+    // The window opens at the height its lines need; on a shorter screen they scroll.
     layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* who = new QGridLayout;
     source_ = new QLabel;
@@ -458,6 +458,7 @@ TProblemAnalysisForm::TProblemAnalysisForm(TFathomToolboxForm& toolbox, QWidget*
     notice_->setObjectName("Notice");
     layout->addWidget(notice_);
     layout->addStretch();
+    ResizeToContent(*this, {0, 0});
 }
 
 void TProblemAnalysisForm::Recompute()
@@ -514,8 +515,7 @@ TWhatIfAnalysisForm::TWhatIfAnalysisForm(TFathomToolboxForm& toolbox, QWidget* p
     : TAnalysisWindow(toolbox, "WhatIfAnalysisForm", kWhatIfHelpContext, parent)
 {
     setWindowTitle("Load & Response Time Analysis for ");
-    resize(600, 640);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(ScrollingBody(*this));
     sourceToDestination_ = BoldLabel("");
     sourceToDestination_->setObjectName("SourceToDestination");
     layout->addWidget(sourceToDestination_);
@@ -609,6 +609,7 @@ TWhatIfAnalysisForm::TWhatIfAnalysisForm(TFathomToolboxForm& toolbox, QWidget* p
     });
     connect(restore, &QPushButton::clicked, this, &TWhatIfAnalysisForm::RestoreOriginalValues);
     connect(copy, &QToolButton::clicked, this, [this] { QApplication::clipboard()->setText(CopySelection()); });
+    ResizeToContent(*this, {600, 640});
     LoadFormPlacement(*this);
 }
 

@@ -169,9 +169,8 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     setWindowTitle("Fathom ToolBox (tm) - ");
     setWhatsThis(QString::number(kToolboxHelpContext));
     setProperty("helpContext", kToolboxHelpContext);
-    resize(820, 560);
 
-    auto* top = new QVBoxLayout(this);
+    auto* top = new QVBoxLayout(ScrollingBody(*this));
     top->setContentsMargins(4, 4, 4, 4);
     auto* row1 = new QHBoxLayout;
     skein_ = new QLabel("Skein (tm)");
@@ -286,6 +285,7 @@ TFathomToolboxForm::TFathomToolboxForm(AnalysisState& state, QWidget* parent) : 
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] {
         if (OpenHelp) OpenHelp(kToolboxHelpContext);
     });
+    ResizeToContent(*this, {820, 560});
     LoadFormPlacement(*this);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include "ui/main/PlacementContent.h"
 
@@ -16,6 +18,9 @@ QSize ScreenSize(const QWidget& form)
     const QScreen* screen = form.screen() != nullptr ? form.screen() : QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->geometry().size() : QSize(1024, 768);
 }
+
+// Room left on the screen for the window manager's title bar and borders.
+constexpr int kFrameAllowance = 40;
 
 }  // namespace
 
@@ -67,6 +72,31 @@ void ShowToolWindow(QWidget& form)
     form.show();
     form.raise();
     form.activateWindow();
+}
+
+QWidget* ScrollingBody(QWidget& form)
+{
+    auto* outer = new QVBoxLayout(&form);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* area = new QScrollArea;
+    area->setObjectName("ScrollingBody");
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    auto* body = new QWidget;
+    area->setWidget(body);
+    outer->addWidget(area);
+    return body;
+}
+
+void ResizeToContent(QWidget& form, QSize least)
+{
+    const auto* area = form.findChild<QScrollArea*>("ScrollingBody");
+    const QSize content = area != nullptr ? area->widget()->sizeHint() : form.sizeHint();
+    const QScreen* screen = form.screen() != nullptr ? form.screen() : QGuiApplication::primaryScreen();
+    QSize size = content.expandedTo(least);
+    if (screen != nullptr)
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(kFrameAllowance, kFrameAllowance));
+    form.resize(size);
 }
 
 }  // namespace quenlix

@@ -23,4 +23,14 @@ void SaveFormPlacement(const QWidget& form);
 // and it comes to the front.
 void ShowToolWindow(QWidget& form);
 
+// Puts a scroll area over the whole window and returns the widget inside it, to
+// lay the window's content out in. Content that cannot shrink (fixed-size charts,
+// rows of controls) then scrolls instead of holding the window larger than a
+// small screen.
+QWidget* ScrollingBody(QWidget& form);
+
+// Sizes a window made with ScrollingBody to show its content whole (and at least
+// `least`), within the screen's available area.
+void ResizeToContent(QWidget& form, QSize least);
+
 }  // namespace quenlix
