@@ -60,6 +60,7 @@ void WindowSizesTest::EveryWindowShrinksToTheSmallestScreen()
     program->LatencyAnalysisForm().LoadAnalysisClick(true);
     for (const char* button : {"NetworkBtn", "StationBtn"}) form.Action(button)->trigger();
     const std::vector<QWidget*> windows = {
+        &form,
         &toolbox,
         &program->LatencyAnalysisForm(),
         &program->ThroughputAnalysisForm(),

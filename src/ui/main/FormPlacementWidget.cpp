@@ -92,8 +92,12 @@ void ResizeToContent(QWidget& form, QSize least)
 {
     const auto* area = form.findChild<QScrollArea*>("ScrollingBody");
     const QSize content = area != nullptr ? area->widget()->sizeHint() : form.sizeHint();
+    ResizeWithinScreen(form, content.expandedTo(least));
+}
+
+void ResizeWithinScreen(QWidget& form, QSize size)
+{
     const QScreen* screen = form.screen() != nullptr ? form.screen() : QGuiApplication::primaryScreen();
-    QSize size = content.expandedTo(least);
     if (screen != nullptr)
         size = size.boundedTo(screen->availableGeometry().size() - QSize(kFrameAllowance, kFrameAllowance));
     form.resize(size);

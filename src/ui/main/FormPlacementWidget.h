@@ -33,4 +33,8 @@ QWidget* ScrollingBody(QWidget& form);
 // `least`), within the screen's available area.
 void ResizeToContent(QWidget& form, QSize least);
 
+// Sizes a window to its default size, or smaller where the screen's available
+// area (a small screen, a large scale factor) has less room.
+void ResizeWithinScreen(QWidget& form, QSize size);
+
 }  // namespace quenlix

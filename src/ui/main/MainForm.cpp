@@ -139,7 +139,7 @@ TMainForm::TMainForm(const MainFormSetup& setup)
       printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setObjectName("MainForm");
-    resize(kDefaultWidth, kDefaultHeight);
+    ResizeWithinScreen(*this, QSize(kDefaultWidth, kDefaultHeight));
     setAcceptDrops(true);
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     BuildActions();

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/main/FormPlacementWidget.h"
 #include "ui/main/MainWindowContent.h"
 
 namespace quenlix {
@@ -57,7 +58,7 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("HelpForm");
     setWindowTitle(kHelpWindowTitle);
-    resize(640, 520);
+    ResizeWithinScreen(*this, QSize(640, 520));
     OpenExternal = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     backBtn_ = NavigationButton(this, "HelpBackBtn", "&Back", "Back to the page shown before");

@@ -188,7 +188,7 @@ TPeerMapForm::TPeerMapForm(AnalysisState& state, std::unique_ptr<PeerWindowConte
     : QWidget(parent, Qt::Window), state_(state), content_(std::move(content)), view_(view), dialog_(dialog)
 {
     setMinimumSize(350, 250);
-    resize(608, 560);
+    ResizeWithinScreen(*this, QSize(608, 560));
     pageControl_ = new QTabWidget(this);
     pageControl_->setObjectName("PageControl1");
     auto* mapPage = new QWidget;
