@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "import/PcapngCodes.h"
 #include "import/RecordWalker.h"
 #include "import/RecordFields.h"
 #include "import/TraceImport.h"
@@ -38,14 +39,10 @@ namespace quenlix {
 
 namespace {
 
+using namespace pcapng;
+
 constexpr uint32_t kPcapMagicMicroseconds = 0xA1B2C3D4;
 constexpr uint32_t kPcapMagicNanoseconds = 0xA1B23C4D;
-constexpr uint32_t kSectionHeaderBlock = 0x0A0D0D0A;  // reads the same in both byte orders
-constexpr uint32_t kByteOrderMagic = 0x1A2B3C4D;
-constexpr uint32_t kInterfaceBlock = 1;
-constexpr uint32_t kObsoletePacketBlock = 2;
-constexpr uint32_t kSimplePacketBlock = 3;
-constexpr uint32_t kEnhancedPacketBlock = 6;
 
 constexpr std::size_t kFileHeaderBytes = 24;
 constexpr std::size_t kRecordHeaderBytes = 16;
@@ -66,16 +63,11 @@ constexpr std::size_t kMostInterfaces = 65536;
 // buffer) keeps its first bytes and the rest is passed over.
 constexpr std::size_t kHeldBodyBytes = 65536;
 
-constexpr uint16_t kLinkEthernet = 1;
-constexpr uint16_t kLinkTokenRing = 6;
+constexpr uint16_t kLinkEthernet = static_cast<uint16_t>(PcapngLink::Ethernet);
+constexpr uint16_t kLinkTokenRing = static_cast<uint16_t>(PcapngLink::TokenRing);
 
-constexpr uint16_t kOptionEnd = 0;
-constexpr uint16_t kOptionPacketFlags = 2;      // of enhanced and obsolete packet blocks
-constexpr uint16_t kOptionTimeResolution = 9;   // of interface description blocks
-constexpr uint16_t kOptionFcsLength = 13;
-constexpr uint16_t kOptionTimeOffset = 14;
-constexpr uint32_t kFlagCrcError = 1u << 24;
-constexpr uint32_t kFlagUnalignedFrame = 1u << 28;
+constexpr uint32_t kFlagCrcError = pcapng_errors::kCrc;
+constexpr uint32_t kFlagUnalignedFrame = pcapng_errors::kUnalignedFrame;
 
 // The link-type word of a libpcap header: when this bit is set its top four bits
 // give the FCS length in 16-bit words.

@@ -13,19 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t kSectionHeaderBlock = 0x0A0D0D0A;
-constexpr uint32_t kInterfaceBlock = 1;
-constexpr uint32_t kEnhancedPacketBlock = 6;
-constexpr uint32_t kByteOrderMagic = 0x1A2B3C4D;
-constexpr uint64_t kSectionLengthUnknown = ~uint64_t{0};  // lets readers skip nothing ahead
+using namespace pcapng;
 
-constexpr uint16_t kOptionEnd = 0;
-constexpr uint16_t kOptionComment = 1;
-constexpr uint16_t kOptionInterfaceName = 2;
-constexpr uint16_t kOptionInterfaceDescription = 3;
-constexpr uint16_t kOptionTimeResolution = 9;
-constexpr uint16_t kOptionFcsLength = 13;
-constexpr uint16_t kOptionPacketFlags = 2;
+constexpr uint64_t kSectionLengthUnknown = ~uint64_t{0};  // lets readers skip nothing ahead
 
 // An option value holds at most this many bytes; longer texts are cut.
 constexpr std::size_t kLongestOption = 0xFFFC;

@@ -15,23 +15,9 @@
 #include <span>
 #include <string>
 
+#include "import/PcapngCodes.h"
+
 namespace quenlix {
-
-// The link types of the media the analysis reads.
-enum class PcapngLink : uint16_t { Ethernet = 1, TokenRing = 6 };
-
-// The link-layer error bits of a packet's flags (bits 24 to 31).
-namespace pcapng_errors {
-constexpr uint32_t kCrc = 1u << 24;
-constexpr uint32_t kTooLong = 1u << 25;
-constexpr uint32_t kTooShort = 1u << 26;
-constexpr uint32_t kInterFrameGap = 1u << 27;
-constexpr uint32_t kUnalignedFrame = 1u << 28;
-constexpr uint32_t kStartFrameDelimiter = 1u << 29;
-constexpr uint32_t kPreamble = 1u << 30;
-constexpr uint32_t kSymbol = 1u << 31;
-constexpr uint32_t kAll = 0xFF000000u;
-}  // namespace pcapng_errors
 
 // Time-stamp units: 10^-Exponent seconds, or 2^-Exponent seconds when Binary.
 struct PcapngResolution {
