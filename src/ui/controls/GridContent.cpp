@@ -271,12 +271,17 @@ std::string FilterForm(std::string_view text)
 
 }  // namespace
 
+void GridContent::SetRowFilter(std::string text)
+{
+    rowFilterForm_ = FilterForm(text);
+    rowFilter_ = std::move(text);
+}
+
 bool GridContent::RowShown(int row) const
 {
-    const std::string wanted = FilterForm(rowFilter_);
-    if (wanted.empty() || row < fixedRows_ || row >= RowCount()) return true;
+    if (rowFilterForm_.empty() || row < fixedRows_ || row >= RowCount()) return true;
     for (int col = 0; col < colCount_; ++col)
-        if (FilterForm(Cell(col, row)).find(wanted) != std::string::npos) return true;
+        if (FilterForm(Cell(col, row)).find(rowFilterForm_) != std::string::npos) return true;
     return false;
 }
 

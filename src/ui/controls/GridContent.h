@@ -221,7 +221,7 @@ public:
     // The filter typed over the grid: only rows below the fixed rows with a cell
     // that contains the text (ignoring case and spaces) are shown and copied.
     // Empty: every row.
-    void SetRowFilter(std::string text) { rowFilter_ = std::move(text); }
+    void SetRowFilter(std::string text);
     const std::string& RowFilter() const { return rowFilter_; }
     // Whether the filter lets a row through; fixed rows always pass.
     bool RowShown(int row) const;
@@ -254,6 +254,7 @@ private:
     int sortedColumn_ = -1;
     bool lastSortAscending_ = true;
     std::string rowFilter_;
+    std::string rowFilterForm_;  // the filter as rows are matched against it
 };
 
 // The cells of rows [firstRow, RowCount) and columns [0, ColCount) as rows of
