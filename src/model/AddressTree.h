@@ -130,6 +130,19 @@ public:
     const_iterator find(const Key& key) const { return {this, 0, Lookup(key)}; }
     std::size_t count(const Key& key) const { return Lookup(key) != nullptr ? 1 : 0; }
 
+    // Entries are numbered from 0 in the order they were added, and a number
+    // names its entry for the life of the map (until clear()): a record that
+    // refers to a node by its number takes 4 bytes instead of the node's address.
+    static constexpr uint32_t kNoNumber = UINT32_MAX;
+    uint32_t NumberOf(const Key& key) const
+    {
+        if (slots_.empty()) return kNoNumber;
+        const uint32_t slot = slots_[SlotOf(key)];
+        return slot == 0 ? kNoNumber : slot - 1;
+    }
+    value_type& Numbered(uint32_t number) { return entries_[CheckedNumber(number)]; }
+    const value_type& Numbered(uint32_t number) const { return entries_[CheckedNumber(number)]; }
+
     Value& at(const Key& key) { return Existing(Lookup(key)); }
     const Value& at(const Key& key) const { return Existing(Lookup(key)); }
 
@@ -201,6 +214,12 @@ private:
         slots_.assign(slots_.empty() ? 16 : slots_.size() * 2, 0);
         for (std::size_t i = 0; i < entries_.size(); ++i)
             Place(Keeping::KeyOf(entries_[i]), static_cast<uint32_t>(i + 1));
+    }
+
+    std::size_t CheckedNumber(uint32_t number) const
+    {
+        if (number >= entries_.size()) throw std::out_of_range("AddressTree::Numbered: no such entry");
+        return number;
     }
 
     static Value& Existing(value_type* entry)

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace quenlix {
@@ -28,6 +29,16 @@ public:
             if (!slot.Used) return nullptr;
             if (SameKey(slot.K, key)) return &slot.V;
         }
+    }
+    Value* Find(const Key& key) { return const_cast<Value*>(std::as_const(*this).Find(key)); }
+
+    // Sets the key's value, inserting the key when it is new.
+    void Assign(const Key& key, const Value& value)
+    {
+        if (Value* found = Find(key))
+            *found = value;
+        else
+            Insert(key, value);
     }
 
     // Inserts a key that is not present yet.
@@ -111,14 +122,34 @@ std::array<uint64_t, 5> NetPeerKey(const Address& source, const Address& destina
             PackBytes(destination.Data() + 8, 8), uint64_t{source.Length} << 8 | destination.Length};
 }
 
+// The last record of every chain of two or more records, found by the chain's
+// first record (an object index). Appending to a chain needs its end; most
+// chains never grow past their first record (every chain of a flood of new
+// hosts), so their end is that record and is not stored.
+class ChainTails {
+public:
+    int32_t LastOf(int32_t first) const
+    {
+        const int32_t* last = tails_.Find({static_cast<uint32_t>(first)});
+        return last != nullptr ? *last : first;
+    }
+    void SetLast(int32_t first, int32_t last) { tails_.Assign({static_cast<uint32_t>(first)}, last); }
+    void Clear() { tails_.Clear(); }
+
+private:
+    FlatIndex<1, int32_t> tails_;
+};
+
 struct ChainIndex {
     FlatIndex<2, int32_t> DLCPeers;           // (source MAC, destination MAC) -> TDLCPeer
     FlatIndex<5, int32_t> NetPeers;           // (source address, destination address) -> TNetPeer
     // (TNetPeer, application and ports) or (TNetPeer, application) -> first TTransHead.
     FlatIndex<2, int32_t> TransHeads;
+    ChainTails Tails;
 
     void Clear()
     {
+        Tails.Clear();
         DLCPeers.Clear();
         NetPeers.Clear();
         TransHeads.Clear();

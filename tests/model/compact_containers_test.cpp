@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/AddressTree.h"
+#include "model/ChainIndex.h"
 #include "model/ChunkedList.h"
 #include "model/Codes.h"
 #include "model/PString.h"
@@ -63,6 +64,34 @@ TEST(AddressTree, FindsEveryKeyAndNoOther)
     EXPECT_EQ(tree.find(Address({0, 1, 0})), tree.end());
     EXPECT_EQ(tree.count(Address({0, 1, 0})), 0u);
     EXPECT_THROW(tree.at(Address({0xFF, 0xFF})), std::out_of_range);
+}
+
+TEST(AddressTree, NumbersNameEntriesInTheOrderTheyCameThroughGrowthAndWalks)
+{
+    AddressTree<NetString, int> tree;
+    for (int i = 0; i < 3000; ++i)
+        tree[Address({static_cast<uint8_t>(i % 7), static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)})] = i;
+    ASSERT_FALSE(WalkKeys(tree).empty());
+    for (uint32_t n : {0u, 1u, 1234u, 2999u}) {
+        const auto& [key, value] = tree.Numbered(n);
+        EXPECT_EQ(value, static_cast<int>(n));
+        EXPECT_EQ(tree.NumberOf(key), n);
+    }
+    EXPECT_EQ(tree.NumberOf(Address({9, 9, 9, 9})), tree.kNoNumber);
+    EXPECT_THROW(tree.Numbered(3000), std::out_of_range);
+}
+
+TEST(ChainTails, AChainEndsAtItsFirstRecordUntilALaterOneIsSet)
+{
+    ChainTails tails;
+    EXPECT_EQ(tails.LastOf(7), 7);
+    tails.SetLast(7, 12);
+    tails.SetLast(7, 30);
+    tails.SetLast(8, 9);
+    EXPECT_EQ(tails.LastOf(7), 30);
+    EXPECT_EQ(tails.LastOf(8), 9);
+    tails.Clear();
+    EXPECT_EQ(tails.LastOf(7), 7);
 }
 
 TEST(AddressTree, NodesStayInPlaceAsTheMapGrows)
