@@ -13,6 +13,7 @@
 #include <string>
 
 #include "model/AnalysisState.h"
+#include "model/Chains.h"
 
 namespace quenlix::fuzz {
 
@@ -176,7 +177,9 @@ inline void CheckNetPeer(const AnalysisState& s, int32_t peerIndex, ObjectCounts
     if (heads < 0) return;
     if (heads == 0) f.Fail("a conversation without an application record");
     seen.TransHeads += heads;
-    if (peer.LastTrans != last) f.Fail("LastTrans ", peer.LastTrans, " but the chain ends at ", last);
+    if (const int32_t end = s.Index.Tails.LastOf(peer.FirstTrans); end != last)
+        f.Fail("the application chain's end is ", end, " but the chain ends at ", last);
+    if (PeerNodeOf(s, peer) == nullptr) f.Fail("a conversation's peer is node ", peer.PeerNode, ", not one of the tree");
     for (int32_t h = peer.FirstTrans; h != -1; h = objects.TransHead(h).NextTrans) CheckPackets(s, objects.TransHead(h), seen, f);
 }
 
@@ -209,7 +212,8 @@ inline void CheckNetworkNodes(const AnalysisState& s, ObjectCounts& seen, Findin
             [&](int32_t i) { return objects.NetPeer(i).Next; }, "conversation", last, f);
         if (peers < 0) continue;
         seen.NetPeers += peers;
-        if (node.LastPeer != last) f.Fail("LastPeer ", node.LastPeer, " but the chain ends at ", last);
+        if (const int32_t end = s.Index.Tails.LastOf(node.FirstPeer); end != last)
+            f.Fail("the conversation chain's end is ", end, " but the chain ends at ", last);
         int64_t frames = 0;
         for (int32_t p = node.FirstPeer; p != 0; p = objects.NetPeer(p).Next) {
             frames += objects.NetPeer(p).Frames;

@@ -208,17 +208,20 @@ struct TDLCPeer {
 };
 
 struct TNetPeer {
-    NetString PeerAddress;
-    uint8_t Hops = 0;
+    // The peer's node, by its number in the network node map (kNoPeerNode: none):
+    // 4 bytes where a copy of its address took 17. PeerAddressOf gives the address.
+    uint32_t PeerNode = kNoPeerNode;
     ApplicationSet Protocols;
     int32_t FirstTrans = -1;
     uint32_t Frames = 0;
     int32_t Next = 0;  // 0 ends the chain
-    // The chain's last TTransHead, so that a new one is linked without a walk.
-    int32_t LastTrans = -1;
+    uint8_t Hops = 0;
     int64_t Bytes = 0;
     SparseCounts<ApplicationCode, kAppCount> FramesByProtocol;
+
+    static constexpr uint32_t kNoPeerNode = UINT32_MAX;
 };
+static_assert(sizeof(TNetPeer) == 40, "a flood of new hosts makes one conversation record per frame");
 
 struct TTransHead {
     ApplicationCode App = kAppICMP;
@@ -408,8 +411,6 @@ struct NetNode {
     uint32_t FramesSent = 0;
     uint32_t FramesReceived = 0;
     int32_t FirstPeer = 0;
-    // The TNetPeer chain's last record, so that a new one is linked without a walk.
-    int32_t LastPeer = -1;
     StationNode* Station = nullptr;
     int64_t BytesSent = 0;
     int64_t BytesReceived = 0;

@@ -89,6 +89,19 @@ const NetNode* FindNetNode(const AnalysisState& state, const NetString& address)
     return found == state.NetworkNodes.end() ? nullptr : &found->second;
 }
 
+const NetNode* PeerNodeOf(const AnalysisState& state, const TNetPeer& peer)
+{
+    if (peer.PeerNode >= state.NetworkNodes.size()) return nullptr;
+    return &state.NetworkNodes.Numbered(peer.PeerNode).second;
+}
+
+const NetString& PeerAddressOf(const AnalysisState& state, const TNetPeer& peer)
+{
+    static const NetString kNone;
+    const NetNode* node = PeerNodeOf(state, peer);
+    return node != nullptr ? node->Address : kNone;
+}
+
 int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetString& peerAddress)
 {
     // A state the engine filled has every conversation but the first of each chain
@@ -101,10 +114,10 @@ int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetSt
         const int32_t peer = found != nullptr ? *found : FirstNetPeer(state, node);
         if (peer < 0 || !(node.NetFlags.Has(kFlagSender)) || !state.ObjectList.Holds(ObjectKind::NetPeer, peer))
             return -1;
-        return state.ObjectList.NetPeer(peer).PeerAddress == peerAddress ? peer : -1;
+        return PeerAddressOf(state, state.ObjectList.NetPeer(peer)) == peerAddress ? peer : -1;
     }
     for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p))
-        if (state.ObjectList.NetPeer(p).PeerAddress == peerAddress) return p;
+        if (PeerAddressOf(state, state.ObjectList.NetPeer(p)) == peerAddress) return p;
     return -1;
 }
 

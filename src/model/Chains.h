@@ -57,7 +57,13 @@ std::vector<int32_t> MACInfoChain(const AnalysisState& state, int32_t first);
 // The network node of an address, or null.
 const NetNode* FindNetNode(const AnalysisState& state, const NetString& address);
 
-// The node's TNetPeer whose PeerAddress is the given address, or -1.
+// The node at the other end of a conversation; null when it has none (or a
+// number the state does not hold).
+const NetNode* PeerNodeOf(const AnalysisState& state, const TNetPeer& peer);
+// The address of that node; empty when there is none.
+const NetString& PeerAddressOf(const AnalysisState& state, const TNetPeer& peer);
+
+// The node's TNetPeer whose peer address is the given address, or -1.
 int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetString& peerAddress);
 
 }  // namespace quenlix

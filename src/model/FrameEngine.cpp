@@ -20,6 +20,7 @@
 #include <cstring>
 #include <optional>
 
+#include "model/Chains.h"
 #include "model/ReadHost.h"
 
 namespace quenlix {
@@ -1325,15 +1326,13 @@ int NewTransHead(AnalysisState& s, const FrameResult& r)
     return s.ObjectList.Add(head);
 }
 
+// The destination's node is in the map before its first conversation is made.
 int NewNetPeer(AnalysisState& s, const FrameResult& r)
 {
     TNetPeer peer;
-    peer.PeerAddress = r.DstNet;
+    peer.PeerNode = s.NetworkNodes.NumberOf(r.DstNet);
     const int index = s.ObjectList.Add(peer);
-    const int head = NewTransHead(s, r);
-    TNetPeer& stored = s.ObjectList.NetPeer(index);
-    stored.FirstTrans = head;
-    stored.LastTrans = head;
+    s.ObjectList.NetPeer(index).FirstTrans = NewTransHead(s, r);
     return index;
 }
 
@@ -1342,10 +1341,12 @@ int NewNetPeer(AnalysisState& s, const FrameResult& r)
 int FindNetPeerOf(const AnalysisState& s, const NetNode& source, const FrameResult& r)
 {
     if (const int32_t* found = s.Index.NetPeers.Find(NetPeerKey(r.SrcNet, r.DstNet))) return *found;
-    return s.ObjectList.NetPeer(source.FirstPeer).PeerAddress == r.DstNet ? source.FirstPeer : -1;
+    return PeerAddressOf(s, s.ObjectList.NetPeer(source.FirstPeer)) == r.DstNet ? source.FirstPeer : -1;
 }
 
-int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameResult& r)
+// isNew: the node starts a chain (it is new, or a view had hidden it); hadChain:
+// it had sent before, so the chain it had goes on in the index.
+int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, bool hadChain, const FrameResult& r)
 {
     if (isNew) {
         if (r.Family == kFamilyIP)
@@ -1355,19 +1356,19 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, const FrameR
         else
             s.IPXSenderCount += 1;
         // The first record of a chain the node had before goes into the index.
-        if (source.LastPeer != -1) {
+        if (hadChain) {
             const TNetPeer& old = s.ObjectList.NetPeer(source.FirstPeer);
-            s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, old.PeerAddress), source.FirstPeer);
+            s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, PeerAddressOf(s, old)), source.FirstPeer);
         }
         source.FirstPeer = NewNetPeer(s, r);
-        source.LastPeer = source.FirstPeer;
         return source.FirstPeer;
     }
     if (const int found = FindNetPeerOf(s, source, r); found >= 0) return found;
     const int index = NewNetPeer(s, r);
     s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, r.DstNet), index);
-    s.ObjectList.NetPeer(source.LastPeer).Next = index;
-    source.LastPeer = index;
+    // A chain's end is its first record until a second one comes; the index keeps it after that.
+    s.ObjectList.NetPeer(s.Index.Tails.LastOf(source.FirstPeer)).Next = index;
+    s.Index.Tails.SetLast(source.FirstPeer, index);
     return index;
 }
 
@@ -1381,9 +1382,8 @@ int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
     const int index = NewTransHead(s, r);
     // A new head is only made when no head matched, so its key is new.
     s.Index.TransHeads.Insert(TransHeadKey(netPeer, r), index);
-    TNetPeer& peer = s.ObjectList.NetPeer(netPeer);
-    s.ObjectList.TransHead(peer.LastTrans).NextTrans = index;
-    peer.LastTrans = index;
+    s.ObjectList.TransHead(s.Index.Tails.LastOf(first)).NextTrans = index;
+    s.Index.Tails.SetLast(first, index);
     return index;
 }
 
@@ -1500,6 +1500,8 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     auto found = s.NetworkNodes.find(r.SrcNet);
     bool isNew = found == s.NetworkNodes.end();
     NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : found->second;
+    // Only the engine sets kFlagSender, when it makes the node's first conversation.
+    const bool hadChain = source.NetFlags.Has(kFlagSender);
     if (!source.NetFlags.HasAll({kFlagSender, kFlagViewable})) {
         source.NetFlags = {kFlagSender, kFlagViewable};
         isNew = true;
@@ -1509,7 +1511,10 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     source.FramesSent += 1;
     source.BytesSent += s.Frame.FrameSize;
 
-    const int peerIndex = FindOrAddNetPeer(s, source, isNew, r);
+    found = s.NetworkNodes.find(r.DstNet);
+    NetNode& dest = found != s.NetworkNodes.end() ? found->second : InsertNetNode(s, r.DstNet, r, r.DstStation);
+
+    const int peerIndex = FindOrAddNetPeer(s, source, isNew, hadChain, r);
     TNetPeer& peer = s.ObjectList.NetPeer(peerIndex);
     peer.Protocols |= r.App;
     peer.Hops = r.TTL;
@@ -1520,8 +1525,6 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     const int head = FindOrAddTransHead(s, peerIndex, r);
     AddPacketSummary(s, head, r);
 
-    found = s.NetworkNodes.find(r.DstNet);
-    NetNode& dest = found != s.NetworkNodes.end() ? found->second : InsertNetNode(s, r.DstNet, r, r.DstStation);
     dest.Protocols |= r.App;
     dest.FramesReceived += 1;
     dest.BytesReceived += s.Frame.FrameSize;

@@ -248,7 +248,7 @@ void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& 
         const TNetPeer& peer = state.ObjectList.NetPeer(index);
         json.BeginObject();
         json.Field("Index", index);
-        json.Field("PeerAddress", Hex(peer.PeerAddress));
+        json.Field("PeerAddress", Hex(PeerAddressOf(state, peer)));
         json.Field("Protocols", Number(peer.Protocols));
         json.Field("Hops", peer.Hops);
         json.Field("FirstTrans", peer.FirstTrans);

@@ -243,7 +243,7 @@ TEST_F(Decode, FragmentsTakeThePortsOfTheirFirstFragment)
     feed.Feed(fragment(0x0100, 28, Bytes(100, 3)), 40);
     const TPacket& last = s.PacketList.back();
     EXPECT_EQ(last.IPIdent, 0x0001);  // identification taken low byte first
-    const TTransHead& lastHead = s.ObjectList.TransHead(s.ObjectList.NetPeer(Node(s, kClient).FirstPeer).LastTrans);
+    const TTransHead& lastHead = s.ObjectList.TransHead(s.Index.Tails.LastOf(s.ObjectList.NetPeer(Node(s, kClient).FirstPeer).FirstTrans));
     EXPECT_EQ(lastHead.SrcPort, 0);
 }
 

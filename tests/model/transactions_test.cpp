@@ -1023,7 +1023,7 @@ TEST(ConversationLookup, IndexAgreesWithTheChains)
         for (const auto& [other, ignored] : state.NetworkNodes) {
             int32_t walked = -1;
             for (int32_t p = FirstNetPeer(state, node); p >= 0 && walked < 0; p = NextNetPeer(state, p))
-                if (state.ObjectList.NetPeer(p).PeerAddress == other) walked = p;
+                if (PeerAddressOf(state, state.ObjectList.NetPeer(p)) == other) walked = p;
             EXPECT_EQ(FindNetPeer(state, node, other), walked);
             found += walked >= 0;
         }

@@ -83,8 +83,10 @@ std::unique_ptr<AnalysisState> ChainedState()
     const int udpIndex = state->ObjectList.Add(udp);
     state->ObjectList.TransHead(tcpIndex).NextTrans = udpIndex;
 
+    NetNode& server = state->NetworkNodes[Ip(2)];
+    server.Address = Ip(2);
     TNetPeer peer;
-    peer.PeerAddress = Ip(2);
+    peer.PeerNode = state->NetworkNodes.NumberOf(Ip(2));
     peer.FirstTrans = tcpIndex;
     const int peerIndex = state->ObjectList.Add(peer);
 
@@ -179,8 +181,8 @@ TEST(StateDump, FollowsEveryChainOfStationsAndNodes)
     EXPECT_EQ(station["MACInfo"].Size(), 0u);
     EXPECT_EQ(dump["Stations"][1]["DLCPeers"].Size(), 0u);  // FirstDLCPeer 0: never sent
 
-    // Keys compare byte by byte: the IPX address (network 00000010) comes before 10.1.0.1.
-    ASSERT_EQ(dump["NetworkNodes"].Size(), 2u);
+    // Keys compare byte by byte: the IPX address (network 00000010) comes before 10.1.0.1 and 10.1.0.2.
+    ASSERT_EQ(dump["NetworkNodes"].Size(), 3u);
     const JsonValue& ip = dump["NetworkNodes"][1];
     EXPECT_EQ(ip["Address"].Text, "0A010001");
     EXPECT_EQ(ip["Station"].Text, "00A024123401");

@@ -118,15 +118,16 @@ public:
         NetNode& node = Node(from);
         Node(to);
         TNetPeer peer;
-        peer.PeerAddress = to;
+        peer.PeerNode = state_->NetworkNodes.NumberOf(to);
         const int index = state_->ObjectList.Add(peer);
         if (!(node.NetFlags.Has(kFlagSender))) {
             node.NetFlags = {kFlagSender, kFlagViewable};
             node.FirstPeer = index;
         } else {
-            state_->ObjectList.NetPeer(node.LastPeer).Next = index;
+            int last = node.FirstPeer;
+            while (state_->ObjectList.NetPeer(last).Next != 0) last = state_->ObjectList.NetPeer(last).Next;
+            state_->ObjectList.NetPeer(last).Next = index;
         }
-        node.LastPeer = index;
         return index;
     }
 
@@ -138,11 +139,13 @@ public:
         head.DstPort = dstPort;
         const int index = state_->ObjectList.Add(head);
         TNetPeer& record = state_->ObjectList.NetPeer(peer);
-        if (record.FirstTrans == -1)
+        if (record.FirstTrans == -1) {
             record.FirstTrans = index;
-        else
-            state_->ObjectList.TransHead(record.LastTrans).NextTrans = index;
-        record.LastTrans = index;
+        } else {
+            int last = record.FirstTrans;
+            while (state_->ObjectList.TransHead(last).NextTrans != -1) last = state_->ObjectList.TransHead(last).NextTrans;
+            state_->ObjectList.TransHead(last).NextTrans = index;
+        }
         return index;
     }
 

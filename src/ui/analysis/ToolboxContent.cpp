@@ -148,7 +148,7 @@ void FillTargetBox(const AnalysisState& state, ToolboxSelection& s, const Toolbo
     const NetNode* node = SourceNode(s);
     if (!node) return;
     for (int32_t p = FirstNetPeer(state, *node); p >= 0; p = NextNetPeer(state, p)) {
-        const NetString& address = state.ObjectList.NetPeer(p).PeerAddress;
+        const NetString& address = PeerAddressOf(state, state.ObjectList.NetPeer(p));
         if (address.Empty()) break;
         s.TargetItems.push_back(AddressText(state, address, options));
         s.TargetPeers.push_back(p);
@@ -176,7 +176,7 @@ void EnableSwapBtn(const AnalysisState& state, ToolboxSelection& s)
     const int32_t peer = TargetPeer(s);
     s.NoReversePath = true;
     if (!source || peer < 0) return;
-    const NetNode* target = FindNetNode(state, state.ObjectList.NetPeer(peer).PeerAddress);
+    const NetNode* target = FindNetNode(state, PeerAddressOf(state, state.ObjectList.NetPeer(peer)));
     s.NoReversePath = !target || FindNetPeer(state, *target, source->Address) < 0;
 }
 
@@ -291,7 +291,7 @@ void RebuildToolbox(const AnalysisState& state, ToolboxSelection& s, const Toolb
         s.TargetIndex = step(s.TargetItems, WantedText(pre.Destination, pre.DestinationOUI, options));
         if (s.TargetItems[static_cast<size_t>(s.TargetIndex)] != WantedText(pre.Destination, pre.DestinationOUI, options))
             if (const int i = plainIndex(
-                    pre.Destination, [&](size_t k) { return state.ObjectList.NetPeer(s.TargetPeers[k]).PeerAddress; },
+                    pre.Destination, [&](size_t k) { return PeerAddressOf(state, state.ObjectList.NetPeer(s.TargetPeers[k])); },
                     s.TargetPeers.size());
                 i >= 0)
                 s.TargetIndex = i;
@@ -391,7 +391,7 @@ TransactionAnalysis ToolboxQuery(const AnalysisState& state, const ToolboxSelect
         q.SelectedApp = -1;
         return q;
     }
-    q.ReverseNetNode = FindNetNode(state, state.ObjectList.NetPeer(q.SelectedPeer).PeerAddress);
+    q.ReverseNetNode = FindNetNode(state, PeerAddressOf(state, state.ObjectList.NetPeer(q.SelectedPeer)));
     if (q.ReverseNetNode) {
         q.ReversePeer = FindNetPeer(state, *q.ReverseNetNode, q.SelectedNetNode->Address);
         q.ReverseApp = ReverseHeadFor(state, q.ReversePeer, state.ObjectList.TransHead(q.SelectedApp));

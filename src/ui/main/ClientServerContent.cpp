@@ -201,7 +201,7 @@ void ConversationRow::AddRow()
 
 void ConversationRow::WriteConversationAndNames()
 {
-    const NetString& serverKey = s_.ObjectList.NetPeer(peer_).PeerAddress;
+    const NetString& serverKey = PeerAddressOf(s_, s_.ObjectList.NetPeer(peer_));
     const NetNode* server = FindNetNode(s_, serverKey);
     const bool serverSent = server && server->NetFlags.Has(kFlagSender) && server->Station;
     c_.Conversations.push_back({client_.Address, serverKey,
@@ -240,7 +240,7 @@ void ConversationRow::RunThroughput()
     q_.MeasureLatency = false;
     q_.MeasureThroughput = true;
     const TTransHead& head = s_.ObjectList.TransHead(head_);
-    q_.ReverseNetNode = FindNetNode(s_, s_.ObjectList.NetPeer(peer_).PeerAddress);
+    q_.ReverseNetNode = FindNetNode(s_, PeerAddressOf(s_, s_.ObjectList.NetPeer(peer_)));
     q_.ReversePeer = q_.ReverseNetNode ? FindNetPeer(s_, *q_.ReverseNetNode, client_.Address) : -1;
     q_.ReverseApp = q_.ReversePeer >= 0 ? LastAnsweringHead(s_, q_.ReversePeer, head) : -1;
     if (q_.ReverseApp >= 0) {
@@ -322,7 +322,7 @@ const NetNode* FindClientNode(const AnalysisState& state, const std::string& tex
 int32_t FindServerPeer(const AnalysisState& state, const NetNode& client, const std::string& text)
 {
     for (int32_t p = FirstNetPeer(state, client); p >= 0; p = NextNetPeer(state, p))
-        if (AddressMatches(state, state.ObjectList.NetPeer(p).PeerAddress, text)) return p;
+        if (AddressMatches(state, PeerAddressOf(state, state.ObjectList.NetPeer(p)), text)) return p;
     return -1;
 }
 
@@ -418,7 +418,7 @@ void UpdateServerGrid(const AnalysisState& state, ClientServerContent& content)
 
     for (const auto& [address, client] : state.NetworkNodes) {
         for (int32_t peer = FirstNetPeer(state, client); peer >= 0; peer = NextNetPeer(state, peer)) {
-            if (state.ObjectList.NetPeer(peer).PeerAddress.Empty()) break;
+            if (PeerAddressOf(state, state.ObjectList.NetPeer(peer)).Empty()) break;
             for (int32_t head = FirstTransHead(state, peer); head >= 0; head = NextTransHead(state, head))
                 if (StartsConversation(state, head)) ConversationRow(state, content, client, peer, head).Add();
         }
@@ -597,7 +597,7 @@ std::string SelectConversation(const AnalysisState& state, const ConversationQue
     q.SelectedNetNode = client;
     q.SelectedPeer = peer;
     q.SelectedApp = head;
-    q.ReverseNetNode = FindNetNode(state, state.ObjectList.NetPeer(peer).PeerAddress);
+    q.ReverseNetNode = FindNetNode(state, PeerAddressOf(state, state.ObjectList.NetPeer(peer)));
     q.ReversePeer = q.ReverseNetNode ? FindNetPeer(state, *q.ReverseNetNode, client->Address) : -1;
     q.ReverseApp = q.ReversePeer >= 0 ? LastAnsweringHead(state, q.ReversePeer, state.ObjectList.TransHead(head)) : -1;
     return {};

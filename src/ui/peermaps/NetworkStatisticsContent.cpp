@@ -330,7 +330,7 @@ void NetworkStatisticsContent::FillRows()
             if (node.Protocols.Has(app)) protocols += (protocols.empty() ? "" : ",") + AppName(app);
         set(1, TextCell(protocols));
         int dests = 0;
-        for (int32_t p = FirstNetPeer(state_, node); p >= 0 && state_.ObjectList.NetPeer(p).PeerAddress.Length > 0;
+        for (int32_t p = FirstNetPeer(state_, node); p >= 0 && PeerAddressOf(state_, state_.ObjectList.NetPeer(p)).Length > 0;
              p = NextNetPeer(state_, p))
             ++dests;
         set(2, CountCell(dests));

@@ -100,7 +100,7 @@ struct NetworkChainWalk {
     static int32_t Next(const AnalysisState& state, int32_t record) { return NextNetPeer(state, record); }
     static std::optional<Key> PeerOf(const AnalysisState& state, int32_t record)
     {
-        const NetString& address = state.ObjectList.NetPeer(record).PeerAddress;
+        const NetString& address = PeerAddressOf(state, state.ObjectList.NetPeer(record));
         if (address.Length == 0) return std::nullopt;
         return address;
     }

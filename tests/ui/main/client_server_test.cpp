@@ -550,8 +550,8 @@ TEST_F(ClientServer, DamagedChainsNeitherHangNorReadOutsideTheLists)
     EXPECT_EQ(content.ServerRowCount, 1);
     EXPECT_EQ(ServerGridRowConversation(content, 1)->ServerDLC, "UNKNOWN");
 
-    // A peer without an address ends the walk of its node.
-    s.ObjectList.NetPeer(PeerOf(client, server)).PeerAddress = NetString();
+    // A peer without a node (so without an address) ends the walk of its node.
+    s.ObjectList.NetPeer(PeerOf(client, server)).PeerNode = TNetPeer::kNoPeerNode;
     EXPECT_EQ(Build().ServerRowCount, 0);
 }
 

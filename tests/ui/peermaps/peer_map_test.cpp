@@ -486,7 +486,7 @@ TEST(PeerWindowsHostile, EmptyAndDamagedStates)
     node.NetFlags = kFlagSender | kFlagViewable;
     node.Protocols = node.VisibleProtocols = kAppTCP;
     TNetPeer loop;
-    loop.PeerAddress = node.Address;
+    loop.PeerNode = state.NetworkNodes.NumberOf(node.Address);
     loop.Next = 0;
     node.FirstPeer = state.ObjectList.Add(loop);
     state.ObjectList.NetPeer(node.FirstPeer).Next = node.FirstPeer;
@@ -519,11 +519,11 @@ TEST(PeerWindowsHops, HopsOfBothDirectionsChooseTheKey)
     NetNode& a = add(1);
     NetNode& b = add(2);
     TNetPeer ab;
-    ab.PeerAddress = b.Address;
+    ab.PeerNode = state.NetworkNodes.NumberOf(b.Address);
     ab.Hops = 4;
     ab.Protocols = kAppNCP;
     TNetPeer ba = ab;
-    ba.PeerAddress = a.Address;
+    ba.PeerNode = state.NetworkNodes.NumberOf(a.Address);
     ba.Hops = 7;
     state.ObjectList.Add(TNetPeer{});  // object 0 is never a chain's first
     a.FirstPeer = state.ObjectList.Add(ab);
