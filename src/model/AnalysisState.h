@@ -321,31 +321,35 @@ private:
     List<TNameHead> nameHeads_;
 };
 
-// Fields are ordered by size so that a summary takes exactly 64 bytes: the packet
-// list's 2 MiB chunks then hold whole summaries and fill whole huge pages.
+// Fields are ordered by size so that a summary packs without holes: there is one
+// per analysed frame, so every byte saved here is saved on every trace.
 struct TPacket {
     double Time = 0;
-    double Seq = 0;
-    double Ack = 0;
-    uint32_t FrameNo = 0;  // up to 4,294,967,295; wider would not fit the 64 bytes
+    // Sequence and acknowledgement numbers: TCP's are 32 bits, those of SPX,
+    // NetBIOS, packet burst, NCP and SMB smaller. Sums and differences of them are
+    // taken in a wider type, so that they do not wrap at 2^32.
+    uint32_t Seq = 0;
+    uint32_t Ack = 0;
+    uint32_t FrameNo = 0;  // up to 4,294,967,295
     int32_t PrevPacket = -1;
     int32_t NextPacket = -1;
+    // The number of the sending station in state.Stations: a copy of a segment
+    // sent by another station is a path duplicate, not a retransmission.
+    uint32_t SrcStation = 0;
     uint16_t Length = 0;
     uint16_t PktNetOffset = 0;
     uint16_t NetLength = 0;
     uint16_t IPIdent = 0;
     uint16_t TypeWord = 0;
-    uint16_t TCPFlags = 0;
     PacketFlagSet PacketFlags;
-    uint16_t MSS = 0;
-    std::array<uint8_t, 6> SrcMAC{};
+    uint8_t TCPFlags = 0;  // the TCP header's flags byte
     uint8_t IPHeaderLen = 0;
     uint8_t TransportHeaderLen = 0;
     uint8_t TTL = 0;
     uint8_t NCPFunction = 0;
     uint8_t RetransDepth = 0;
 };
-static_assert(sizeof(TPacket) == 64, "a packet summary should stay one cache line");
+static_assert(sizeof(TPacket) == 56, "a packet summary packs into 56 bytes");
 
 // The packet list grows in 2 MiB chunks (one huge page each). The fuzz targets
 // take 16 KiB chunks instead: every one of thousands of short inputs a second
@@ -357,13 +361,14 @@ constexpr std::size_t kPacketChunkBits = 8;
 constexpr std::size_t kPacketChunkBits = 15;
 #endif
 
-// The TCP options of a segment that a packet summary has no room for: the window
-// scale of a SYN and the SACK blocks of an acknowledgement. Kept only for the
-// segments that carry them, in packet order.
+// The TCP options of a segment that a packet summary has no room for: the maximum
+// segment size and window scale of a SYN and the SACK blocks of an
+// acknowledgement. Kept only for the segments that carry them, in packet order.
 struct TcpOptionRecord {
     int32_t Packet = -1;        // index of the segment's TPacket
     int8_t WindowShift = -1;    // the SYN's window scale (0..14); -1: none
     uint8_t SackBlockCount = 0;
+    uint16_t MSS = 0;           // the SYN's maximum segment size; 0: none
     std::array<std::array<uint32_t, 2>, 4> SackBlocks{};  // left and right edges
 };
 

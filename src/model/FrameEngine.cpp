@@ -76,21 +76,21 @@ struct FrameResult {
     ApplicationCode App = kAppICMP;
     uint16_t SrcPort = 0;
     uint16_t DstPort = 0;
-    double Seq = 0;
-    double Ack = 0;
+    uint32_t Seq = 0;
+    uint32_t Ack = 0;
     PacketFlagSet PacketFlags;
     uint8_t IPHeaderLen = 0;
     uint16_t NetLength = 0;
     uint16_t IPIdent = 0;
     uint8_t TransportHeaderLen = 0;
     uint16_t TypeWord = 0;
-    uint16_t TCPFlags = 0;
+    uint8_t TCPFlags = 0;
     uint8_t TTL = 0;
     uint8_t NCPFunction = 0;
-    uint16_t MSS = 0;
-    // Window scale and SACK blocks, kept beside the packet summary when present.
+    // MSS, window scale and SACK blocks, kept beside the packet summary when present.
     TcpOptionRecord TcpOptions;
     StationNode* SrcStation = nullptr;
+    uint32_t SrcStationNumber = 0;  // the source station's number in state.Stations
     StationNode* DstStation = nullptr;
 
     FrameStatusFlag StatusBit() const { return StatusBad ? kStatusBadBit : kStatusGoodBit; }
@@ -621,6 +621,17 @@ StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address)
     return found != s.Stations.end() ? found->second : InsertStation(s, address);
 }
 
+// The same, with the station's number in state.Stations, which is found in the
+// same lookup: a new station takes the next number.
+StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address, uint32_t& number)
+{
+    number = s.Stations.NumberOf(address);
+    if (number != StationTree::kNoNumber) return s.Stations.Numbered(number).second;
+    StationNode& node = InsertStation(s, address);
+    number = static_cast<uint32_t>(s.Stations.size() - 1);
+    return node;
+}
+
 std::array<uint64_t, 2> DlcKey(const MacString& src, const MacString& dst)
 {
     return {PackBytes(src.Data(), 6), PackBytes(dst.Data(), 6)};
@@ -679,7 +690,7 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
-    StationNode& source = FindOrInsertStation(s, r.SrcAddr);
+    StationNode& source = FindOrInsertStation(s, r.SrcAddr, r.SrcStationNumber);
     if (!source.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
         source.StationFlags = {kFlagSender, kFlagViewable};
         s.SourceStationCount += 1;
@@ -913,7 +924,7 @@ void DecodeTcpOptions(const FrameReader& f, std::size_t t, std::size_t end, Fram
         }
         const uint8_t length = f.Byte(at + 1);
         if (length < 2 || at + length > optionsEnd) return;
-        if (syn && kind == kTcpOptionMss && length == 4) r.MSS = f.Word(at + 2);
+        if (syn && kind == kTcpOptionMss && length == 4) r.TcpOptions.MSS = f.Word(at + 2);
         if (syn && kind == kTcpOptionWindowScale && length == 3)
             r.TcpOptions.WindowShift = static_cast<int8_t>(std::min<int>(f.Byte(at + 2), kMaxWindowShift));
         if (kind == kTcpOptionSack) {
@@ -1408,7 +1419,7 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     int index = AppendPacket(s, headIndex);
     // A missing NCP sequence number leaves a gap marker before the frame's packet.
     if (r.App == kAppNCP && last != -1 && r.Seq != 0 &&
-        std::trunc(r.Seq - s.PacketList[static_cast<size_t>(last)].Seq) >= 2) {
+        int64_t{r.Seq} - s.PacketList[static_cast<size_t>(last)].Seq >= 2) {
         TPacket& marker = s.PacketList[static_cast<size_t>(index)];
         marker.Time = s.Frame.FrameTime;
         marker.Length = 512;
@@ -1420,7 +1431,7 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.Time = s.Frame.FrameTime;
     p.Length = s.Frame.FrameSize;
     p.FrameNo = static_cast<uint32_t>(r.FrameNo);
-    std::memcpy(p.SrcMAC.data(), r.SrcAddr.Data(), 6);
+    p.SrcStation = r.SrcStationNumber;
     p.PktNetOffset = s.Frame.NetOffset;
     p.IPHeaderLen = r.IPHeaderLen;
     p.NetLength = r.NetLength;
@@ -1428,7 +1439,6 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.TransportHeaderLen = r.TransportHeaderLen;
     p.Seq = r.Seq;
     p.Ack = r.Ack;
-    p.MSS = r.MSS;
     p.TCPFlags = r.TCPFlags;
     p.TypeWord = r.TypeWord;
     p.NCPFunction = r.NCPFunction;
@@ -1437,7 +1447,7 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.TTL = r.TTL;
     p.RetransDepth = 0;
     p.NextPacket = -1;
-    if (r.TcpOptions.WindowShift >= 0 || r.TcpOptions.SackBlockCount > 0) {
+    if (r.TcpOptions.MSS != 0 || r.TcpOptions.WindowShift >= 0 || r.TcpOptions.SackBlockCount > 0) {
         s.TcpOptions.push_back(r.TcpOptions);
         s.TcpOptions.back().Packet = index;
     }
@@ -1468,7 +1478,7 @@ void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
     }
     const TPacket& copy = s.PacketList[static_cast<size_t>(e)];
     p.RetransDepth = static_cast<uint8_t>(steps);
-    if (p.TTL < copy.TTL && p.SrcMAC != copy.SrcMAC)
+    if (p.TTL < copy.TTL && p.SrcStation != copy.SrcStation)
         p.PacketFlags |= kPktPathDuplicate;
     else
         p.PacketFlags |= kPktRetransmission;

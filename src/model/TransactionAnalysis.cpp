@@ -455,7 +455,7 @@ int TransactionRun::FindResponse(int request, int& timedRequest) const
         case kAppSPX:
         case kAppNetBIOS:
         case kAppPBurst:
-            if (std::trunc(p.Ack) == std::trunc(f.Seq + 1)) return r;
+            if (p.Ack == int64_t{f.Seq} + 1) return r;
             break;
         case kAppUDP:
             if (p.FrameNo >= f.FrameNo) return r;
@@ -494,7 +494,7 @@ int TransactionRun::FindTcpResponse(int request, int& timedRequest) const
 int TransactionRun::FindTcpDataResponse(int request) const
 {
     const TPacket& f = Packet(request);
-    const double expected = f.Seq + PacketPayload(f);
+    const int64_t expected = int64_t{f.Seq} + PacketPayload(f);
     auto answers = [expected](const TPacket& p) {
         return !p.PacketFlags.Has(kPktGapMarker) && PacketPayload(p) > 0 && p.Ack >= expected;
     };
@@ -505,7 +505,7 @@ int TransactionRun::FindTcpDataResponse(int request) const
     for (int g = NextPacketOf(s_, request); g >= 0 && Packet(g).FrameNo < answer.FrameNo; g = NextPacketOf(s_, g)) {
         const TPacket& later = Packet(g);
         if (later.PacketFlags.Has(kPktGapMarker) || PacketPayload(later) <= 0) continue;
-        if (answer.Ack >= later.Seq + PacketPayload(later)) return -1;
+        if (answer.Ack >= int64_t{later.Seq} + PacketPayload(later)) return -1;
         break;
     }
     return r;

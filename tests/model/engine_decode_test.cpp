@@ -205,7 +205,9 @@ TEST_F(Decode, PortRolesAndTcpFields)
     TcpSegment syn{.SrcPort = 5000, .DstPort = 5000, .Flags = 0x02, .Mss = 1460};
     feed.Feed(TcpFrame(kB, kA, kClient, kServer, syn), 1);
     EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktRequest);  // equal ports: SYN makes it a request
-    EXPECT_EQ(s.PacketList.back().MSS, 1460);
+    ASSERT_FALSE(s.TcpOptions.empty());
+    EXPECT_EQ(s.TcpOptions.back().Packet, static_cast<int32_t>(s.PacketList.size() - 1));
+    EXPECT_EQ(s.TcpOptions.back().MSS, 1460);
 
     feed.Feed(UdpFrame(kA, kB, kServer, kClient, 53, 3000, DnsAnswer(1, "srv.lan", kServer)), 2);
     EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktReply);

@@ -46,7 +46,8 @@ TEST_F(Ipv6Frames, TcpOverIpv6MakesIpv6NodesAndAConversation)
     EXPECT_EQ(p.IPHeaderLen, 40);
     EXPECT_EQ(p.NetLength, 40 + 24);
     EXPECT_EQ(p.TTL, 61);
-    EXPECT_EQ(p.MSS, 1440);
+    ASSERT_EQ(state.TcpOptions.size(), 1u);
+    EXPECT_EQ(state.TcpOptions[0].MSS, 1440);
     EXPECT_TRUE(p.PacketFlags.Has(kPktRequest));
     EXPECT_FALSE(p.PacketFlags.HasAny(kPktDamaged));
     const TTransHead& head = state.ObjectList.TransHead(state.ObjectList.NetPeer(Node(kClient).FirstPeer).FirstTrans);

@@ -626,7 +626,7 @@ protected:
     {
         forward = c.Peer(server, client);
         const int head = c.Head(forward, kAppTCP, 80, 40000);
-        for (int i = 0; i < packets; ++i) c.Send(head, TcpPacket(i * step, 942, 1 + 942.0 * i, 1));
+        for (int i = 0; i < packets; ++i) c.Send(head, TcpPacket(i * step, 942, static_cast<uint32_t>(1 + 942 * i), 1));
         return head;
     }
     TransactionAnalysis Query(int head) const
@@ -645,7 +645,7 @@ TEST_F(Throughput, FirstRateComesWithTheWindowsLastPacket)
     EXPECT_EQ(q.ThroughputMax, 0);
     EXPECT_EQ(q.ThroughputMin, kLatencyStartMin);
 
-    c.Send(head, TcpPacket(7000, 942, 1 + 942.0 * 7, 1));
+    c.Send(head, TcpPacket(7000, 942, 1 + 942 * 7, 1));
     q = Measure(head);
     // Eight 1000-byte frames from the first's start to the eighth's: 7000 us plus
     // the first frame's 816 us on the wire (1020 bytes at 10 Mbit/s).

@@ -33,7 +33,7 @@ inline NetString IpxKey(uint32_t network, const uint8_t (&node)[6])
 constexpr uint16_t kTcpPushAck = kTcpPush | kTcpAck;
 
 // A TCP segment in an Ethernet frame with the FCS: 14 + 20 + 20 + payload + 4 bytes.
-inline TPacket TcpPacket(double time, int payload, double seq, double ack, uint16_t tcpFlags = kTcpPushAck,
+inline TPacket TcpPacket(double time, int payload, uint32_t seq, uint32_t ack, uint16_t tcpFlags = kTcpPushAck,
                          PacketFlagSet packetFlags = {})
 {
     TPacket p;
@@ -65,7 +65,7 @@ inline TPacket UdpPacket(double time, int payload, uint16_t ident, PacketFlagSet
 }
 
 // An ICMP echo request (type 8) or reply (type 0) of 98 bytes.
-inline TPacket EchoPacket(double time, uint8_t type, double sequence)
+inline TPacket EchoPacket(double time, uint8_t type, uint32_t sequence)
 {
     TPacket p;
     p.Time = time;
@@ -79,7 +79,7 @@ inline TPacket EchoPacket(double time, uint8_t type, double sequence)
 }
 
 // An IPX packet (NCP, SPX, NetBIOS, packet burst) of the given length.
-inline TPacket IpxPacket(double time, uint16_t length, double seq, double ack, PacketFlagSet packetFlags)
+inline TPacket IpxPacket(double time, uint16_t length, uint32_t seq, uint32_t ack, PacketFlagSet packetFlags)
 {
     TPacket p;
     p.Time = time;

@@ -705,9 +705,16 @@ private:
             const TPacket& o = PacketAt(state_, other);
             int payload = std::max(PacketPayload(o), 0);
             if (payload == 0 && (o.TCPFlags & (kTcpSyn | kTcpFin))) payload = 1;
-            if (o.Seq + payload == p.Ack) return o.FrameNo;
+            if (int64_t{o.Seq} + payload == p.Ack) return o.FrameNo;
         }
         return 0;
+    }
+
+    // The maximum segment size a SYN offers; 0 when it offers none.
+    uint16_t MssOf(int32_t index) const
+    {
+        const TcpOptionRecord* options = FindTcpOptions(state_, index);
+        return options ? options->MSS : uint16_t{0};
     }
 
     // The SACK blocks of an acknowledgement, as "SACK=left-right,... ".
@@ -764,7 +771,7 @@ private:
             if (p.TCPFlags & kTcpFin) text += "FIN ";
             if (p.TCPFlags & kTcpSyn) {
                 text += "SYN ";
-                if (p.MSS != 0) text += "(MSS=" + std::to_string(p.MSS) + ") ";
+                if (const uint16_t mss = MssOf(index); mss != 0) text += "(MSS=" + std::to_string(mss) + ") ";
             }
             if (p.TCPFlags & kTcpRst) text += "RST ";
             if (p.TCPFlags & kTcpPush) text += "PSH ";
@@ -812,7 +819,7 @@ private:
             for (const auto& [bit, name] : flags)
                 if (p.TCPFlags & bit) set += (set.empty() ? "" : ",") + std::string(name);
             text += (set.empty() ? "none" : set) + " Win=" + std::to_string(tcp.Window);
-            if (p.MSS != 0) text += " MSS=" + std::to_string(p.MSS);
+            if (const uint16_t mss = MssOf(index); mss != 0) text += " MSS=" + std::to_string(mss);
             const std::string sack = SackText(index, forward);
             if (!sack.empty()) text += " " + sack.substr(0, sack.size() - 1);
         } else if (app == kAppUDP) {

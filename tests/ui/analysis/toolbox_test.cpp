@@ -165,9 +165,9 @@ TEST_F(ToolboxTest, TcpTextsNameSegmentsFlagsAndAcknowledgedPacket)
     serverToClient = chains.Peer(server, client);
     const int back = chains.Head(serverToClient, kAppTCP, 80, 1025);
     TPacket syn = TcpPacket(0, 0, 100, 0, kTcpSyn);
-    syn.MSS = 1460;
     syn.Length = 64;  // padded to the minimum: not short
-    chains.Send(tcpHead, syn);
+    const int synIndex = chains.Send(tcpHead, syn);
+    chains.State().TcpOptions.push_back({.Packet = synIndex, .MSS = 1460});
     chains.Send(tcpHead, TcpPacket(1000, 200, 101, 1));
     TPacket ack = TcpPacket(2000, 0, 1, 301, kTcpAck);
     ack.Length = 64;
