@@ -176,7 +176,7 @@ struct FlagSetOf<PacketFlag> {
 // A packet damaged on the way: a bad TCP, UDP or IP checksum or a bad FCS.
 inline constexpr PacketFlagSet kPktDamaged{kPktBadTcpChecksum, kPktBadUdpChecksum, kPktBadIpChecksum, kPktBadFcs};
 
-// Bits of the TCP header's flags byte (TPacket::TCPFlags).
+// Bits of the TCP header's flags byte (TPacket::TCPFlags()).
 constexpr uint16_t kTcpFin = 0x01;
 constexpr uint16_t kTcpSyn = 0x02;
 constexpr uint16_t kTcpRst = 0x04;
@@ -342,23 +342,55 @@ struct TPacket {
     uint16_t IPIdent = 0;
     uint16_t TypeWord = 0;
     PacketFlagSet PacketFlags;
-    uint8_t TCPFlags = 0;  // the TCP header's flags byte
-    uint8_t IPHeaderLen = 0;
-    uint8_t TransportHeaderLen = 0;
     uint8_t TTL = 0;
-    uint8_t NCPFunction = 0;
-    uint8_t RetransDepth = 0;
-};
-static_assert(sizeof(TPacket) == 56, "a packet summary packs into 56 bytes");
+    // A TCP segment's flags byte, or an NCP request's function code. No packet is
+    // both, and a chain holds the packets of one application, so whoever reads
+    // the byte knows which it is; other packets leave it 0.
+    uint8_t ControlByte = 0;
 
-// The packet list grows in 2 MiB chunks (one huge page each). The fuzz targets
-// take 16 KiB chunks instead: every one of thousands of short inputs a second
-// would otherwise map and poison a whole 2 MiB chunk under the sanitizers, and
-// small chunks cross a chunk boundary within a few hundred packets.
+    uint8_t TCPFlags() const { return ControlByte; }
+    uint8_t NCPFunction() const { return ControlByte; }
+
+    // The IP header's bytes: always even (IPv4 and IPv6 headers count in 4 bytes,
+    // IPX's is 30), at most 254.
+    uint8_t IPHeaderLen() const { return static_cast<uint8_t>(Bits(kIpHeaderShift, kIpHeaderBits) * 2); }
+    void SetIPHeaderLen(uint8_t bytes) { SetBits(kIpHeaderShift, kIpHeaderBits, bytes / 2u); }
+    // The transport header's bytes: a multiple of 4, at most 60 (TCP's data
+    // offset counts in 4 bytes; UDP's header is 8, SPX's 12).
+    uint8_t TransportHeaderLen() const { return static_cast<uint8_t>(Bits(kTransportShift, kTransportBits) * 4); }
+    void SetTransportHeaderLen(uint8_t bytes) { SetBits(kTransportShift, kTransportBits, bytes / 4u); }
+    // How many packets back the copy that this one repeats is: at most 15 (the
+    // retransmission search looks back at most 10).
+    uint8_t RetransDepth() const { return static_cast<uint8_t>(Bits(kDepthShift, kDepthBits)); }
+    void SetRetransDepth(uint8_t depth) { SetBits(kDepthShift, kDepthBits, depth); }
+
+private:
+    static constexpr unsigned kIpHeaderShift = 0, kIpHeaderBits = 7;
+    static constexpr unsigned kTransportShift = 7, kTransportBits = 4;
+    static constexpr unsigned kDepthShift = 11, kDepthBits = 4;
+
+    unsigned Bits(unsigned shift, unsigned width) const { return (lengths_ >> shift) & ((1u << width) - 1); }
+    void SetBits(unsigned shift, unsigned width, unsigned value)
+    {
+        const unsigned mask = ((1u << width) - 1) << shift;
+        lengths_ = static_cast<uint16_t>((lengths_ & ~mask) | ((value << shift) & mask));
+    }
+
+    // The two header lengths and RetransDepth, packed by the accessors above.
+    uint16_t lengths_ = 0;
+};
+static_assert(sizeof(TPacket) == 48, "a packet summary packs into 48 bytes: header lengths share 16 bits");
+
+// The packet list grows in chunks of one huge page: 43,690 summaries of 48 bytes,
+// 32 bytes short of 2 MiB (48 does not divide 2 MiB; a power-of-two count would
+// make chunks of 1.5 MiB, below a huge page, or of 3 MiB, past one). The fuzz
+// targets take 12 KiB chunks instead: every one of thousands of short inputs a
+// second would otherwise map and poison a whole 2 MiB chunk under the
+// sanitizers, and small chunks cross a chunk boundary within a few hundred packets.
 #ifdef QUENLIX_SMALL_CHUNKS
-constexpr std::size_t kPacketChunkBits = 8;
+constexpr std::size_t kPacketChunkSize = 256;
 #else
-constexpr std::size_t kPacketChunkBits = 15;
+constexpr std::size_t kPacketChunkSize = ChunkMemory::kHugePage / sizeof(TPacket);
 #endif
 
 // The TCP options of a segment that a packet summary has no room for: the maximum
@@ -634,7 +666,7 @@ struct AnalysisResults {
     int32_t IPv6HostCount = 0, IPv6SenderCount = 0;
 
     ObjectStore ObjectList;
-    ChunkedList<TPacket, kPacketChunkBits> PacketList;  // 2 MiB chunks of 64-byte summaries
+    ChunkedListOf<TPacket, kPacketChunkSize> PacketList;  // huge-page chunks of 48-byte summaries
     std::vector<TcpOptionRecord> TcpOptions;             // ascending by Packet
 
     std::array<FragmentPort, 32> FragmentPorts{};

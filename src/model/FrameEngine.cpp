@@ -1433,19 +1433,18 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.FrameNo = static_cast<uint32_t>(r.FrameNo);
     p.SrcStation = r.SrcStationNumber;
     p.PktNetOffset = s.Frame.NetOffset;
-    p.IPHeaderLen = r.IPHeaderLen;
+    p.SetIPHeaderLen(r.IPHeaderLen);
     p.NetLength = r.NetLength;
     p.IPIdent = r.IPIdent;
-    p.TransportHeaderLen = r.TransportHeaderLen;
+    p.SetTransportHeaderLen(r.TransportHeaderLen);
     p.Seq = r.Seq;
     p.Ack = r.Ack;
-    p.TCPFlags = r.TCPFlags;
+    p.ControlByte = r.App == kAppTCP ? r.TCPFlags : r.NCPFunction;
     p.TypeWord = r.TypeWord;
-    p.NCPFunction = r.NCPFunction;
     p.PacketFlags = r.PacketFlags;
     if (s.Frame.FrameBadFCS) p.PacketFlags |= kPktBadFcs;
     p.TTL = r.TTL;
-    p.RetransDepth = 0;
+    p.SetRetransDepth(0);
     p.NextPacket = -1;
     if (r.TcpOptions.MSS != 0 || r.TcpOptions.WindowShift >= 0 || r.TcpOptions.SackBlockCount > 0) {
         s.TcpOptions.push_back(r.TcpOptions);
@@ -1455,12 +1454,12 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
 
 int TcpPayload(const TPacket& e)
 {
-    return e.NetLength - e.IPHeaderLen - e.TransportHeaderLen + ((e.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst)) ? 1 : 0);
+    return e.NetLength - e.IPHeaderLen() - e.TransportHeaderLen() + ((e.TCPFlags() & (kTcpFin | kTcpSyn | kTcpRst)) ? 1 : 0);
 }
 
 void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
 {
-    if (p.TypeWord == 0 && (p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst)) == 0) p.PacketFlags |= kPktZeroWindow;
+    if (p.TypeWord == 0 && (p.TCPFlags() & (kTcpFin | kTcpSyn | kTcpRst)) == 0) p.PacketFlags |= kPktZeroWindow;
     int e = p.PrevPacket;
     int steps = 0;
     bool found = false;
@@ -1477,7 +1476,7 @@ void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
         return;
     }
     const TPacket& copy = s.PacketList[static_cast<size_t>(e)];
-    p.RetransDepth = static_cast<uint8_t>(steps);
+    p.SetRetransDepth(static_cast<uint8_t>(steps));
     if (p.TTL < copy.TTL && p.SrcStation != copy.SrcStation)
         p.PacketFlags |= kPktPathDuplicate;
     else
@@ -1489,7 +1488,7 @@ void MarkNcpRepeat(AnalysisState& s, TPacket& p)
     const TPacket& e = s.PacketList[static_cast<size_t>(p.PrevPacket)];
     if (!p.PacketFlags.Has(kPktRequest) || p.PacketFlags.Has(kPktGroup) || p.Seq != e.Seq) return;
     if (e.TTL >= p.TTL) {
-        if (p.Time - e.Time < 10000000.0 && p.NCPFunction == e.NCPFunction) p.PacketFlags |= kPktRetransmission;
+        if (p.Time - e.Time < 10000000.0 && p.NCPFunction() == e.NCPFunction()) p.PacketFlags |= kPktRetransmission;
     } else {
         p.PacketFlags |= kPktPathDuplicate;
     }

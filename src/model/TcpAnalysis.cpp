@@ -15,7 +15,7 @@ int64_t Unwrap(uint32_t raw, int64_t reference)
     return reference + static_cast<int32_t>(raw - static_cast<uint32_t>(reference));
 }
 
-bool Has(const TPacket& p, uint16_t flag) { return (p.TCPFlags & flag) != 0; }
+bool Has(const TPacket& p, uint16_t flag) { return (p.TCPFlags() & flag) != 0; }
 
 }  // namespace
 

@@ -21,7 +21,7 @@ constexpr int kLargeResponseMin = 1000;
 
 bool IsBareAck(const TPacket& p)
 {
-    return (p.TCPFlags & kTcpFlagMask) == kTcpAckOnly && PacketPayload(p) == 0;
+    return (p.TCPFlags() & kTcpFlagMask) == kTcpAckOnly && PacketPayload(p) == 0;
 }
 
 bool IsUnicastRequest(const TPacket& p)
@@ -388,7 +388,7 @@ void TransactionRun::TakeThroughputSample(const TPacket& p)
     q_.ThroughputPackets += 1;
     q_.ThroughputBytes += p.Length;
     ring_[static_cast<size_t>(slot_)] = {p.Time, p.Length};
-    q_.SegmentBytes += CountedNetLength(p) - p.IPHeaderLen;
+    q_.SegmentBytes += CountedNetLength(p) - p.IPHeaderLen();
     if (q_.ThroughputPackets == 1)
         q_.ForwardElapsed = TransmissionTime(s_, p.Length, true);
     else
@@ -561,7 +561,7 @@ double TransmissionTime(const AnalysisState& state, double length, bool withFram
 
 int PacketPayload(const TPacket& packet)
 {
-    return packet.NetLength - packet.IPHeaderLen - packet.TransportHeaderLen;
+    return packet.NetLength - packet.IPHeaderLen() - packet.TransportHeaderLen();
 }
 
 }  // namespace quenlix

@@ -198,7 +198,7 @@ void WritePacket(JsonWriter& json, const TPacket& packet)
     // Printed as reals, as they always were (a real of a million prints as 1e+06).
     json.Field("Seq", static_cast<double>(packet.Seq));
     json.Field("Ack", static_cast<double>(packet.Ack));
-    json.Field("RetransDepth", packet.RetransDepth);
+    json.Field("RetransDepth", packet.RetransDepth());
     json.EndObject();
 }
 

@@ -197,9 +197,9 @@ TEST_F(Decode, PortRolesAndTcpFields)
     EXPECT_EQ(p.PacketFlags & (kPktRequest | kPktReply), kPktReply);
     EXPECT_EQ(p.Seq, 7000);
     EXPECT_EQ(p.Ack, 9);
-    EXPECT_EQ(p.TransportHeaderLen, 20);
-    EXPECT_EQ(p.TCPFlags, 0x18);
-    EXPECT_EQ(p.IPHeaderLen, 20);
+    EXPECT_EQ(p.TransportHeaderLen(), 20);
+    EXPECT_EQ(p.TCPFlags(), 0x18);
+    EXPECT_EQ(p.IPHeaderLen(), 20);
     EXPECT_EQ(p.PktNetOffset, 15);
 
     TcpSegment syn{.SrcPort = 5000, .DstPort = 5000, .Flags = 0x02, .Mss = 1460};
@@ -298,7 +298,7 @@ TEST_F(Decode, IpxApplicationsAndRoles)
     IpxAddress server{{0, 0, 0, 1}, kB, 0x0451};
     feed.Feed(Padded(EthernetII(kB, kA, 0x8137, Ipx(server, client, 17, NcpRequest(3, 1, 0x48)))), 0);
     EXPECT_EQ(s.PacketList.back().PacketFlags, kPktRequest | kPktNcpRead);
-    EXPECT_EQ(s.PacketList.back().NCPFunction, 0x48);
+    EXPECT_EQ(s.PacketList.back().NCPFunction(), 0x48);
     EXPECT_EQ(s.PacketList.back().Seq, 3);
     feed.Feed(Padded(EthernetII(kA, kB, 0x8137, Ipx(client, server, 17, NcpReply(3, 1)))), 1);
     EXPECT_EQ(s.PacketList.back().PacketFlags, kPktReply);
@@ -308,7 +308,7 @@ TEST_F(Decode, IpxApplicationsAndRoles)
     spx[3] = 0x21;
     feed.Feed(Padded(EthernetII(kB, kA, 0x8137, Ipx(server, client, 5, spx))), 2);
     EXPECT_EQ(s.PacketList.back().PacketFlags, kPktReply);
-    EXPECT_EQ(s.PacketList.back().TransportHeaderLen, 12);
+    EXPECT_EQ(s.PacketList.back().TransportHeaderLen(), 12);
     const NetNode& a = s.NetworkNodes.begin()->second;
     EXPECT_EQ(a.Kind, kNetworkIPX);
     EXPECT_EQ(s.IPXHostCount, 2);

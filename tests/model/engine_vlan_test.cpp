@@ -79,8 +79,8 @@ void ExpectSameAnalysis(const AnalysisState& plain, const AnalysisState& tagged,
         EXPECT_EQ(t.NetLength, p.NetLength) << "packet " << i;
         EXPECT_EQ(t.Seq, p.Seq) << "packet " << i;
         EXPECT_EQ(t.Ack, p.Ack) << "packet " << i;
-        EXPECT_EQ(t.TCPFlags, p.TCPFlags) << "packet " << i;
-        EXPECT_EQ(t.NCPFunction, p.NCPFunction) << "packet " << i;
+        EXPECT_EQ(t.TCPFlags(), p.TCPFlags()) << "packet " << i;
+        EXPECT_EQ(t.NCPFunction(), p.NCPFunction()) << "packet " << i;
         EXPECT_EQ(t.Length, p.Length + tagBytes) << "packet " << i;
     }
     ASSERT_EQ(tagged.TcpOptions.size(), plain.TcpOptions.size());

@@ -513,6 +513,29 @@ TEST_F(Transactions, TcpDataRequestsWithoutADataAnswerAreNotTimed)
     ExpectNoLatency(Latency(requests));
 }
 
+// Sequence sums are taken whole, not modulo 2^32: a request that ends at the wrap
+// wants an acknowledgement of 2^32, which no 32-bit acknowledgement reaches.
+TEST_F(Transactions, TcpSequenceSumsDoNotWrap)
+{
+    struct Case {
+        uint32_t RequestSeq;
+        uint32_t AnswerAck;
+        int Timed;
+    };
+    TwoWay();
+    c.State().Options.TcpDataResponse = 1;
+    uint16_t port = 40000;
+    for (const Case k : {Case{1000, 1100, 1}, Case{0xFFFFFF9C, 0, 0}}) {
+        ++port;  // a connection of its own
+        const int requests = c.Head(forward, kAppTCP, port, 80);
+        const int answers = c.Head(reverse, kAppTCP, 80, port);
+        c.Send(requests, TcpPacket(0, 100, k.RequestSeq, 1));
+        c.Send(answers, TcpPacket(300, 50, 1, k.AnswerAck));
+        c.Send(requests, TcpPacket(1000, 0, k.AnswerAck, 51, kTcpAck));
+        EXPECT_EQ(Latency(requests).LatencyCount, k.Timed) << k.RequestSeq;
+    }
+}
+
 TEST_F(Transactions, GapMarkersNeverAnswerARequest)
 {
     TwoWay();

@@ -39,12 +39,12 @@ inline TPacket TcpPacket(double time, int payload, uint32_t seq, uint32_t ack, u
     TPacket p;
     p.Time = time;
     p.Length = static_cast<uint16_t>(58 + payload);
-    p.IPHeaderLen = 20;
-    p.TransportHeaderLen = 20;
+    p.SetIPHeaderLen(20);
+    p.SetTransportHeaderLen(20);
     p.NetLength = static_cast<uint16_t>(40 + payload);
     p.Seq = seq;
     p.Ack = ack;
-    p.TCPFlags = tcpFlags;
+    p.ControlByte = static_cast<uint8_t>(tcpFlags);
     p.TypeWord = 8192;
     p.PacketFlags = packetFlags;
     return p;
@@ -56,8 +56,8 @@ inline TPacket UdpPacket(double time, int payload, uint16_t ident, PacketFlagSet
     TPacket p;
     p.Time = time;
     p.Length = static_cast<uint16_t>(46 + payload);
-    p.IPHeaderLen = 20;
-    p.TransportHeaderLen = 8;
+    p.SetIPHeaderLen(20);
+    p.SetTransportHeaderLen(8);
     p.NetLength = static_cast<uint16_t>(28 + payload);
     p.IPIdent = ident;
     p.PacketFlags = packetFlags;
@@ -70,7 +70,7 @@ inline TPacket EchoPacket(double time, uint8_t type, uint32_t sequence)
     TPacket p;
     p.Time = time;
     p.Length = 98;
-    p.IPHeaderLen = 20;
+    p.SetIPHeaderLen(20);
     p.NetLength = 84;
     p.TypeWord = type;
     p.Seq = sequence;
@@ -84,7 +84,7 @@ inline TPacket IpxPacket(double time, uint16_t length, uint32_t seq, uint32_t ac
     TPacket p;
     p.Time = time;
     p.Length = length;
-    p.IPHeaderLen = 30;
+    p.SetIPHeaderLen(30);
     p.NetLength = static_cast<uint16_t>(length - 18);
     p.Seq = seq;
     p.Ack = ack;
