@@ -176,7 +176,7 @@ struct FlagSetOf<PacketFlag> {
 // A packet damaged on the way: a bad TCP, UDP or IP checksum or a bad FCS.
 inline constexpr PacketFlagSet kPktDamaged{kPktBadTcpChecksum, kPktBadUdpChecksum, kPktBadIpChecksum, kPktBadFcs};
 
-// Bits of the TCP header's flags byte (TPacket::TCPFlags).
+// Bits of the TCP header's flags byte (TPacket::TCPFlags()).
 constexpr uint16_t kTcpFin = 0x01;
 constexpr uint16_t kTcpSyn = 0x02;
 constexpr uint16_t kTcpRst = 0x04;
@@ -324,49 +324,86 @@ private:
     List<TNameHead> nameHeads_;
 };
 
-// Fields are ordered by size so that a summary takes exactly 64 bytes: the packet
-// list's 2 MiB chunks then hold whole summaries and fill whole huge pages.
+// Fields are ordered by size so that a summary packs without holes: there is one
+// per analysed frame, so every byte saved here is saved on every trace.
 struct TPacket {
     double Time = 0;
-    double Seq = 0;
-    double Ack = 0;
-    uint32_t FrameNo = 0;  // up to 4,294,967,295; wider would not fit the 64 bytes
+    // Sequence and acknowledgement numbers: TCP's are 32 bits, those of SPX,
+    // NetBIOS, packet burst, NCP and SMB smaller. Sums and differences of them are
+    // taken in a wider type, so that they do not wrap at 2^32.
+    uint32_t Seq = 0;
+    uint32_t Ack = 0;
+    uint32_t FrameNo = 0;  // up to 4,294,967,295
     int32_t PrevPacket = -1;
     int32_t NextPacket = -1;
+    // The number of the sending station in state.Stations: a copy of a segment
+    // sent by another station is a path duplicate, not a retransmission.
+    uint32_t SrcStation = 0;
     uint16_t Length = 0;
     uint16_t PktNetOffset = 0;
     uint16_t NetLength = 0;
     uint16_t IPIdent = 0;
     uint16_t TypeWord = 0;
-    uint16_t TCPFlags = 0;
     PacketFlagSet PacketFlags;
-    uint16_t MSS = 0;
-    std::array<uint8_t, 6> SrcMAC{};
-    uint8_t IPHeaderLen = 0;
-    uint8_t TransportHeaderLen = 0;
     uint8_t TTL = 0;
-    uint8_t NCPFunction = 0;
-    uint8_t RetransDepth = 0;
-};
-static_assert(sizeof(TPacket) == 64, "a packet summary should stay one cache line");
+    // A TCP segment's flags byte, or an NCP request's function code. No packet is
+    // both, and a chain holds the packets of one application, so whoever reads
+    // the byte knows which it is; other packets leave it 0.
+    uint8_t ControlByte = 0;
 
-// The packet list grows in 2 MiB chunks (one huge page each). The fuzz targets
-// take 16 KiB chunks instead: every one of thousands of short inputs a second
-// would otherwise map and poison a whole 2 MiB chunk under the sanitizers, and
-// small chunks cross a chunk boundary within a few hundred packets.
+    uint8_t TCPFlags() const { return ControlByte; }
+    uint8_t NCPFunction() const { return ControlByte; }
+
+    // The IP header's bytes: always even (IPv4 and IPv6 headers count in 4 bytes,
+    // IPX's is 30), at most 254.
+    uint8_t IPHeaderLen() const { return static_cast<uint8_t>(Bits(kIpHeaderShift, kIpHeaderBits) * 2); }
+    void SetIPHeaderLen(uint8_t bytes) { SetBits(kIpHeaderShift, kIpHeaderBits, bytes / 2u); }
+    // The transport header's bytes: a multiple of 4, at most 60 (TCP's data
+    // offset counts in 4 bytes; UDP's header is 8, SPX's 12).
+    uint8_t TransportHeaderLen() const { return static_cast<uint8_t>(Bits(kTransportShift, kTransportBits) * 4); }
+    void SetTransportHeaderLen(uint8_t bytes) { SetBits(kTransportShift, kTransportBits, bytes / 4u); }
+    // How many packets back the copy that this one repeats is: at most 15 (the
+    // retransmission search looks back at most 10).
+    uint8_t RetransDepth() const { return static_cast<uint8_t>(Bits(kDepthShift, kDepthBits)); }
+    void SetRetransDepth(uint8_t depth) { SetBits(kDepthShift, kDepthBits, depth); }
+
+private:
+    static constexpr unsigned kIpHeaderShift = 0, kIpHeaderBits = 7;
+    static constexpr unsigned kTransportShift = 7, kTransportBits = 4;
+    static constexpr unsigned kDepthShift = 11, kDepthBits = 4;
+
+    unsigned Bits(unsigned shift, unsigned width) const { return (lengths_ >> shift) & ((1u << width) - 1); }
+    void SetBits(unsigned shift, unsigned width, unsigned value)
+    {
+        const unsigned mask = ((1u << width) - 1) << shift;
+        lengths_ = static_cast<uint16_t>((lengths_ & ~mask) | ((value << shift) & mask));
+    }
+
+    // The two header lengths and RetransDepth, packed by the accessors above.
+    uint16_t lengths_ = 0;
+};
+static_assert(sizeof(TPacket) == 48, "a packet summary packs into 48 bytes: header lengths share 16 bits");
+
+// The packet list grows in chunks of one huge page: 43,690 summaries of 48 bytes,
+// 32 bytes short of 2 MiB (48 does not divide 2 MiB; a power-of-two count would
+// make chunks of 1.5 MiB, below a huge page, or of 3 MiB, past one). The fuzz
+// targets take 12 KiB chunks instead: every one of thousands of short inputs a
+// second would otherwise map and poison a whole 2 MiB chunk under the
+// sanitizers, and small chunks cross a chunk boundary within a few hundred packets.
 #ifdef QUENLIX_SMALL_CHUNKS
-constexpr std::size_t kPacketChunkBits = 8;
+constexpr std::size_t kPacketChunkSize = 256;
 #else
-constexpr std::size_t kPacketChunkBits = 15;
+constexpr std::size_t kPacketChunkSize = ChunkMemory::kHugePage / sizeof(TPacket);
 #endif
 
-// The TCP options of a segment that a packet summary has no room for: the window
-// scale of a SYN and the SACK blocks of an acknowledgement. Kept only for the
-// segments that carry them, in packet order.
+// The TCP options of a segment that a packet summary has no room for: the maximum
+// segment size and window scale of a SYN and the SACK blocks of an
+// acknowledgement. Kept only for the segments that carry them, in packet order.
 struct TcpOptionRecord {
     int32_t Packet = -1;        // index of the segment's TPacket
     int8_t WindowShift = -1;    // the SYN's window scale (0..14); -1: none
     uint8_t SackBlockCount = 0;
+    uint16_t MSS = 0;           // the SYN's maximum segment size; 0: none
     std::array<std::array<uint32_t, 2>, 4> SackBlocks{};  // left and right edges
 };
 
@@ -630,7 +667,7 @@ struct AnalysisResults {
     int32_t IPv6HostCount = 0, IPv6SenderCount = 0;
 
     ObjectStore ObjectList;
-    ChunkedList<TPacket, kPacketChunkBits> PacketList;  // 2 MiB chunks of 64-byte summaries
+    ChunkedListOf<TPacket, kPacketChunkSize> PacketList;  // huge-page chunks of 48-byte summaries
     std::vector<TcpOptionRecord> TcpOptions;             // ascending by Packet
 
     std::array<FragmentPort, 32> FragmentPorts{};

@@ -26,10 +26,15 @@ namespace quenlix {
 // a virtual machine is a good part of a trace's read time.
 struct ChunkMemory {
     static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    // A chunk short of a huge page by less than this takes the whole page: a
+    // list of elements whose size does not divide 2 MiB fills it as far as it can.
+    static constexpr std::size_t kHugeSlack = 64;
+
+    static constexpr bool IsHuge(std::size_t bytes) { return bytes + kHugeSlack > kHugePage; }
 
     static void* Allocate(std::size_t bytes)
     {
-        if (bytes < kHugePage) return ::operator new(bytes);
+        if (!IsHuge(bytes)) return ::operator new(bytes);
         const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
         void* memory = std::aligned_alloc(kHugePage, rounded);
         if (memory == nullptr) throw std::bad_alloc();
@@ -41,7 +46,7 @@ struct ChunkMemory {
 
     static void Release(void* memory, std::size_t bytes)
     {
-        if (bytes < kHugePage) {
+        if (!IsHuge(bytes)) {
             ::operator delete(memory);
         } else {
             std::free(memory);
@@ -49,16 +54,20 @@ struct ChunkMemory {
     }
 };
 
-template <class T, std::size_t ChunkBits = 14>
-class ChunkedList {
-    static constexpr std::size_t kChunkSize = std::size_t{1} << ChunkBits;
-    static constexpr std::size_t kMask = kChunkSize - 1;
+// Chunks of ChunkSize elements. A power of two makes the index arithmetic shifts
+// and masks; another size (a list of elements that do not divide a huge page)
+// costs a multiplication.
+template <class T, std::size_t ChunkSize>
+class ChunkedListOf {
+    static constexpr std::size_t kChunkSize = ChunkSize;
     static constexpr std::size_t kChunkBytes = kChunkSize * sizeof(T);
+    static_assert(kChunkSize > 0);
     // Elements are built in place and destroyed only all at once, by clear().
     static_assert(alignof(T) <= alignof(std::max_align_t));
     // A huge chunk that ran a little past a huge page would fault in, and have the
     // kernel clear, most of a second one that it hardly uses.
-    static_assert(kChunkBytes < ChunkMemory::kHugePage || kChunkBytes % ChunkMemory::kHugePage == 0,
+    static_assert(!ChunkMemory::IsHuge(kChunkBytes) || ChunkMemory::IsHuge(kChunkBytes % ChunkMemory::kHugePage) ||
+                      kChunkBytes % ChunkMemory::kHugePage == 0,
                   "a huge chunk should fill whole huge pages");
 
 public:
@@ -92,11 +101,11 @@ public:
         List* list_ = nullptr;
         std::size_t index_ = 0;
     };
-    using iterator = Iterator<ChunkedList, T&>;
-    using const_iterator = Iterator<const ChunkedList, const T&>;
+    using iterator = Iterator<ChunkedListOf, T&>;
+    using const_iterator = Iterator<const ChunkedListOf, const T&>;
 
-    T& operator[](std::size_t i) { return chunks_[i >> ChunkBits][i & kMask]; }
-    const T& operator[](std::size_t i) const { return chunks_[i >> ChunkBits][i & kMask]; }
+    T& operator[](std::size_t i) { return chunks_[i / kChunkSize][i % kChunkSize]; }
+    const T& operator[](std::size_t i) const { return chunks_[i / kChunkSize][i % kChunkSize]; }
     T& at(std::size_t i) { return i < size_ ? (*this)[i] : throw std::out_of_range("ChunkedList index"); }
     const T& at(std::size_t i) const { return i < size_ ? (*this)[i] : throw std::out_of_range("ChunkedList index"); }
 
@@ -105,16 +114,16 @@ public:
     T& back() { return (*this)[size_ - 1]; }
     const T& back() const { return (*this)[size_ - 1]; }
 
-    ChunkedList() = default;
-    ChunkedList(const ChunkedList&) = delete;
-    ChunkedList& operator=(const ChunkedList&) = delete;
-    ~ChunkedList() { clear(); }
+    ChunkedListOf() = default;
+    ChunkedListOf(const ChunkedListOf&) = delete;
+    ChunkedListOf& operator=(const ChunkedListOf&) = delete;
+    ~ChunkedListOf() { clear(); }
 
     template <class... Args>
     T& emplace_back(Args&&... args)
     {
-        if ((size_ & kMask) == 0 && (size_ >> ChunkBits) == chunks_.size()) AddChunk();
-        T* slot = chunks_[size_ >> ChunkBits] + (size_ & kMask);
+        if (size_ % kChunkSize == 0 && size_ / kChunkSize == chunks_.size()) AddChunk();
+        T* slot = chunks_[size_ / kChunkSize] + size_ % kChunkSize;
         T* element = ::new (static_cast<void*>(slot)) T{std::forward<Args>(args)...};
         ++size_;
         return *element;
@@ -122,7 +131,7 @@ public:
     void push_back(const T& value) { emplace_back() = value; }
 
     // Capacity is chunk by chunk; the hint only sizes the chunk table.
-    void reserve(std::size_t count) { chunks_.reserve((count + kMask) >> ChunkBits); }
+    void reserve(std::size_t count) { chunks_.reserve((count + kChunkSize - 1) / kChunkSize); }
     void clear()
     {
         if constexpr (!std::is_trivially_destructible_v<T>)
@@ -149,5 +158,9 @@ private:
     std::vector<T*> chunks_;
     std::size_t size_ = 0;
 };
+
+// Chunks of 2^ChunkBits elements.
+template <class T, std::size_t ChunkBits = 14>
+using ChunkedList = ChunkedListOf<T, std::size_t{1} << ChunkBits>;
 
 }  // namespace quenlix

@@ -77,21 +77,21 @@ struct FrameResult {
     ApplicationCode App = kAppICMP;
     uint16_t SrcPort = 0;
     uint16_t DstPort = 0;
-    double Seq = 0;
-    double Ack = 0;
+    uint32_t Seq = 0;
+    uint32_t Ack = 0;
     PacketFlagSet PacketFlags;
     uint8_t IPHeaderLen = 0;
     uint16_t NetLength = 0;
     uint16_t IPIdent = 0;
     uint8_t TransportHeaderLen = 0;
     uint16_t TypeWord = 0;
-    uint16_t TCPFlags = 0;
+    uint8_t TCPFlags = 0;
     uint8_t TTL = 0;
     uint8_t NCPFunction = 0;
-    uint16_t MSS = 0;
-    // Window scale and SACK blocks, kept beside the packet summary when present.
+    // MSS, window scale and SACK blocks, kept beside the packet summary when present.
     TcpOptionRecord TcpOptions;
     StationNode* SrcStation = nullptr;
+    uint32_t SrcStationNumber = 0;  // the source station's number in state.Stations
     StationNode* DstStation = nullptr;
 
     FrameStatusFlag StatusBit() const { return StatusBad ? kStatusBadBit : kStatusGoodBit; }
@@ -622,6 +622,17 @@ StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address)
     return found != s.Stations.end() ? found->second : InsertStation(s, address);
 }
 
+// The same, with the station's number in state.Stations, which is found in the
+// same lookup: a new station takes the next number.
+StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address, uint32_t& number)
+{
+    number = s.Stations.NumberOf(address);
+    if (number != StationTree::kNoNumber) return s.Stations.Numbered(number).second;
+    StationNode& node = InsertStation(s, address);
+    number = static_cast<uint32_t>(s.Stations.size() - 1);
+    return node;
+}
+
 std::array<uint64_t, 2> DlcKey(const MacString& src, const MacString& dst)
 {
     return {PackBytes(src.Data(), 6), PackBytes(dst.Data(), 6)};
@@ -680,7 +691,7 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
-    StationNode& source = FindOrInsertStation(s, r.SrcAddr);
+    StationNode& source = FindOrInsertStation(s, r.SrcAddr, r.SrcStationNumber);
     if (!source.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
         source.StationFlags = {kFlagSender, kFlagViewable};
         s.SourceStationCount += 1;
@@ -914,7 +925,7 @@ void DecodeTcpOptions(const FrameReader& f, std::size_t t, std::size_t end, Fram
         }
         const uint8_t length = f.Byte(at + 1);
         if (length < 2 || at + length > optionsEnd) return;
-        if (syn && kind == kTcpOptionMss && length == 4) r.MSS = f.Word(at + 2);
+        if (syn && kind == kTcpOptionMss && length == 4) r.TcpOptions.MSS = f.Word(at + 2);
         if (syn && kind == kTcpOptionWindowScale && length == 3)
             r.TcpOptions.WindowShift = static_cast<int8_t>(std::min<int>(f.Byte(at + 2), kMaxWindowShift));
         if (kind == kTcpOptionSack) {
@@ -1408,7 +1419,7 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     int index = AppendPacket(s, headIndex);
     // A missing NCP sequence number leaves a gap marker before the frame's packet.
     if (r.App == kAppNCP && last != -1 && r.Seq != 0 &&
-        std::trunc(r.Seq - s.PacketList[static_cast<size_t>(last)].Seq) >= 2) {
+        int64_t{r.Seq} - s.PacketList[static_cast<size_t>(last)].Seq >= 2) {
         TPacket& marker = s.PacketList[static_cast<size_t>(index)];
         marker.Time = s.Frame.FrameTime;
         marker.Length = 512;
@@ -1420,24 +1431,22 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.Time = s.Frame.FrameTime;
     p.Length = s.Frame.FrameSize;
     p.FrameNo = static_cast<uint32_t>(r.FrameNo);
-    std::memcpy(p.SrcMAC.data(), r.SrcAddr.Data(), 6);
+    p.SrcStation = r.SrcStationNumber;
     p.PktNetOffset = s.Frame.NetOffset;
-    p.IPHeaderLen = r.IPHeaderLen;
+    p.SetIPHeaderLen(r.IPHeaderLen);
     p.NetLength = r.NetLength;
     p.IPIdent = r.IPIdent;
-    p.TransportHeaderLen = r.TransportHeaderLen;
+    p.SetTransportHeaderLen(r.TransportHeaderLen);
     p.Seq = r.Seq;
     p.Ack = r.Ack;
-    p.MSS = r.MSS;
-    p.TCPFlags = r.TCPFlags;
+    p.ControlByte = r.App == kAppTCP ? r.TCPFlags : r.NCPFunction;
     p.TypeWord = r.TypeWord;
-    p.NCPFunction = r.NCPFunction;
     p.PacketFlags = r.PacketFlags;
     if (s.Frame.FrameBadFCS) p.PacketFlags |= kPktBadFcs;
     p.TTL = r.TTL;
-    p.RetransDepth = 0;
+    p.SetRetransDepth(0);
     p.NextPacket = -1;
-    if (r.TcpOptions.WindowShift >= 0 || r.TcpOptions.SackBlockCount > 0) {
+    if (r.TcpOptions.MSS != 0 || r.TcpOptions.WindowShift >= 0 || r.TcpOptions.SackBlockCount > 0) {
         s.TcpOptions.push_back(r.TcpOptions);
         s.TcpOptions.back().Packet = index;
     }
@@ -1445,12 +1454,12 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
 
 int TcpPayload(const TPacket& e)
 {
-    return e.NetLength - e.IPHeaderLen - e.TransportHeaderLen + ((e.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst)) ? 1 : 0);
+    return e.NetLength - e.IPHeaderLen() - e.TransportHeaderLen() + ((e.TCPFlags() & (kTcpFin | kTcpSyn | kTcpRst)) ? 1 : 0);
 }
 
 void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
 {
-    if (p.TypeWord == 0 && (p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst)) == 0) p.PacketFlags |= kPktZeroWindow;
+    if (p.TypeWord == 0 && (p.TCPFlags() & (kTcpFin | kTcpSyn | kTcpRst)) == 0) p.PacketFlags |= kPktZeroWindow;
     int e = p.PrevPacket;
     int steps = 0;
     bool found = false;
@@ -1467,8 +1476,8 @@ void MarkTcpRetransmission(AnalysisState& s, TPacket& p)
         return;
     }
     const TPacket& copy = s.PacketList[static_cast<size_t>(e)];
-    p.RetransDepth = static_cast<uint8_t>(steps);
-    if (p.TTL < copy.TTL && p.SrcMAC != copy.SrcMAC)
+    p.SetRetransDepth(static_cast<uint8_t>(steps));
+    if (p.TTL < copy.TTL && p.SrcStation != copy.SrcStation)
         p.PacketFlags |= kPktPathDuplicate;
     else
         p.PacketFlags |= kPktRetransmission;
@@ -1479,7 +1488,7 @@ void MarkNcpRepeat(AnalysisState& s, TPacket& p)
     const TPacket& e = s.PacketList[static_cast<size_t>(p.PrevPacket)];
     if (!p.PacketFlags.Has(kPktRequest) || p.PacketFlags.Has(kPktGroup) || p.Seq != e.Seq) return;
     if (e.TTL >= p.TTL) {
-        if (p.Time - e.Time < 10000000.0 && p.NCPFunction == e.NCPFunction) p.PacketFlags |= kPktRetransmission;
+        if (p.Time - e.Time < 10000000.0 && p.NCPFunction() == e.NCPFunction()) p.PacketFlags |= kPktRetransmission;
     } else {
         p.PacketFlags |= kPktPathDuplicate;
     }

@@ -15,7 +15,7 @@ int64_t Unwrap(uint32_t raw, int64_t reference)
     return reference + static_cast<int32_t>(raw - static_cast<uint32_t>(reference));
 }
 
-bool Has(const TPacket& p, uint16_t flag) { return (p.TCPFlags & flag) != 0; }
+bool Has(const TPacket& p, uint16_t flag) { return (p.TCPFlags() & flag) != 0; }
 
 }  // namespace
 
@@ -40,7 +40,7 @@ void TcpTracker::StartOver(Direction& sender, bool syn, uint32_t seq)
 
 void TcpTracker::TrackSequence(Direction& d, const Direction& peer, const TPacket& p, int64_t length, TcpVerdict& v)
 {
-    const int64_t seq = Unwrap(static_cast<uint32_t>(p.Seq), d.NextSeq);
+    const int64_t seq = Unwrap(p.Seq, d.NextSeq);
     const int payload = std::max(PacketPayload(p), 0);
     const bool control = Has(p, kTcpSyn) || Has(p, kTcpFin) || Has(p, kTcpRst);
     if (!control && payload <= 1 && seq == d.NextSeq - 1) {
@@ -67,7 +67,7 @@ void TcpTracker::TrackSequence(Direction& d, const Direction& peer, const TPacke
 void TcpTracker::TrackAcknowledgement(Direction& d, const TPacket& p, int64_t length, TcpVerdict& v)
 {
     if (!Has(p, kTcpAck)) return;
-    const uint32_t ack = static_cast<uint32_t>(p.Ack);
+    const uint32_t ack = p.Ack;
     const bool control = Has(p, kTcpSyn) || Has(p, kTcpFin) || Has(p, kTcpRst);
     const bool bare = length == 0 && !control && !v.Events.Has(kTcpKeepAlive);
     if (bare && d.AckSeen && ack == d.LastAck) {
@@ -91,7 +91,7 @@ TcpVerdict TcpTracker::Next(const AnalysisState& state, int32_t packet, bool for
     const TPacket& p = state.PacketList[static_cast<size_t>(packet)];
     Direction& d = directions_[forward ? 0 : 1];
     Direction& peer = directions_[forward ? 1 : 0];
-    const uint32_t seq = static_cast<uint32_t>(p.Seq);
+    const uint32_t seq = p.Seq;
     const bool syn = Has(p, kTcpSyn);
     TcpVerdict v;
     if (Has(p, kTcpRst)) v.Events |= kTcpReset;

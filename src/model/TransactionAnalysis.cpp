@@ -21,7 +21,7 @@ constexpr int kLargeResponseMin = 1000;
 
 bool IsBareAck(const TPacket& p)
 {
-    return (p.TCPFlags & kTcpFlagMask) == kTcpAckOnly && PacketPayload(p) == 0;
+    return (p.TCPFlags() & kTcpFlagMask) == kTcpAckOnly && PacketPayload(p) == 0;
 }
 
 bool IsUnicastRequest(const TPacket& p)
@@ -388,7 +388,7 @@ void TransactionRun::TakeThroughputSample(const TPacket& p)
     q_.ThroughputPackets += 1;
     q_.ThroughputBytes += p.Length;
     ring_[static_cast<size_t>(slot_)] = {p.Time, p.Length};
-    q_.SegmentBytes += CountedNetLength(p) - p.IPHeaderLen;
+    q_.SegmentBytes += CountedNetLength(p) - p.IPHeaderLen();
     if (q_.ThroughputPackets == 1)
         q_.ForwardElapsed = TransmissionTime(s_, p.Length, true);
     else
@@ -455,7 +455,7 @@ int TransactionRun::FindResponse(int request, int& timedRequest) const
         case kAppSPX:
         case kAppNetBIOS:
         case kAppPBurst:
-            if (std::trunc(p.Ack) == std::trunc(f.Seq + 1)) return r;
+            if (p.Ack == int64_t{f.Seq} + 1) return r;
             break;
         case kAppUDP:
             if (p.FrameNo >= f.FrameNo) return r;
@@ -494,7 +494,7 @@ int TransactionRun::FindTcpResponse(int request, int& timedRequest) const
 int TransactionRun::FindTcpDataResponse(int request) const
 {
     const TPacket& f = Packet(request);
-    const double expected = f.Seq + PacketPayload(f);
+    const int64_t expected = int64_t{f.Seq} + PacketPayload(f);
     auto answers = [expected](const TPacket& p) {
         return !p.PacketFlags.Has(kPktGapMarker) && PacketPayload(p) > 0 && p.Ack >= expected;
     };
@@ -505,7 +505,7 @@ int TransactionRun::FindTcpDataResponse(int request) const
     for (int g = NextPacketOf(s_, request); g >= 0 && Packet(g).FrameNo < answer.FrameNo; g = NextPacketOf(s_, g)) {
         const TPacket& later = Packet(g);
         if (later.PacketFlags.Has(kPktGapMarker) || PacketPayload(later) <= 0) continue;
-        if (answer.Ack >= later.Seq + PacketPayload(later)) return -1;
+        if (answer.Ack >= int64_t{later.Seq} + PacketPayload(later)) return -1;
         break;
     }
     return r;
@@ -561,7 +561,7 @@ double TransmissionTime(const AnalysisState& state, double length, bool withFram
 
 int PacketPayload(const TPacket& packet)
 {
-    return packet.NetLength - packet.IPHeaderLen - packet.TransportHeaderLen;
+    return packet.NetLength - packet.IPHeaderLen() - packet.TransportHeaderLen();
 }
 
 }  // namespace quenlix

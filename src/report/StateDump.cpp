@@ -195,9 +195,10 @@ void WritePacket(JsonWriter& json, const TPacket& packet)
     json.Field("Time", packet.Time);
     json.Field("Length", packet.Length);
     json.Field("PacketFlags", Number(packet.PacketFlags));
-    json.Field("Seq", packet.Seq);
-    json.Field("Ack", packet.Ack);
-    json.Field("RetransDepth", packet.RetransDepth);
+    // Printed as reals, as they always were (a real of a million prints as 1e+06).
+    json.Field("Seq", static_cast<double>(packet.Seq));
+    json.Field("Ack", static_cast<double>(packet.Ack));
+    json.Field("RetransDepth", packet.RetransDepth());
     json.EndObject();
 }
 

@@ -207,5 +207,29 @@ TEST(ChunkedList, ClearDestroysElementsThatNeedIt)
     EXPECT_EQ(Counted::Alive, 0);
 }
 
+TEST(ChunkedList, ChunksOfAnySizeKeepEveryElementWhereItWasBuilt)
+{
+    ChunkedListOf<int, 3> list;
+    std::vector<const int*> built;
+    for (int i = 0; i < 10; ++i) built.push_back(&list.emplace_back(i));
+    ASSERT_EQ(list.size(), 10u);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i], static_cast<int>(i));
+        EXPECT_EQ(&list[i], built[i]) << "element " << i;
+    }
+    int expected = 0;
+    for (const int value : list) EXPECT_EQ(value, expected++);
+}
+
+// A chunk takes whole huge pages from a huge page less one small element on.
+TEST(ChunkMemory, ChunksJustShortOfAHugePageTakeIt)
+{
+    constexpr std::size_t page = ChunkMemory::kHugePage;
+    EXPECT_TRUE(ChunkMemory::IsHuge(page));
+    EXPECT_TRUE(ChunkMemory::IsHuge(page - 32));  // 43,690 packet summaries of 48 bytes
+    EXPECT_FALSE(ChunkMemory::IsHuge(page - ChunkMemory::kHugeSlack));
+    EXPECT_FALSE(ChunkMemory::IsHuge(page * 3 / 4));
+}
+
 }  // namespace
 }  // namespace quenlix

@@ -301,7 +301,7 @@ TEST(Marks, TcpRetransmissionTwoPacketsBack)
     send(150, 0, 2);
     const TPacket again = send(100, 50, 3);
     EXPECT_TRUE(again.PacketFlags.Has(kPktRetransmission));
-    EXPECT_EQ(again.RetransDepth, 2);
+    EXPECT_EQ(again.RetransDepth(), 2);
     // The first packet of a chain is only compared as the direct predecessor.
     AnalysisState s2;
     EngineFeeder feed2(s2);
@@ -350,6 +350,21 @@ TEST(Marks, NcpGapMarkerAndRepeat)
     EXPECT_TRUE(s.PacketList.back().PacketFlags.Has(kPktRetransmission));
     request(8, 20e6);  // more than 10 s later: not a retransmission
     EXPECT_FALSE(s.PacketList.back().PacketFlags.Has(kPktRetransmission));
+}
+
+// NCP sequence numbers are one byte: 255 then 1 runs backwards (a wrap, not a
+// gap), and the difference of the unsigned numbers must not wrap into a gap.
+TEST(Marks, NcpSequenceWrapIsNoGap)
+{
+    AnalysisState s;
+    EngineFeeder feed(s);
+    IpxAddress client{{0, 0, 0, 1}, kA, 0x4003};
+    IpxAddress server{{0, 0, 0, 1}, kB, 0x0451};
+    double time = 0;
+    for (const uint8_t seq : {254, 255, 1})
+        feed.Feed(Padded(EthernetII(kB, kA, 0x8137, Ipx(server, client, 17, NcpRequest(seq, 1, 0x16)))), time++);
+    ASSERT_EQ(s.PacketList.size(), 3u);
+    for (const TPacket& p : s.PacketList) EXPECT_FALSE(p.PacketFlags.Has(kPktGapMarker));
 }
 
 // Token Ring MAC frames: vector at byte 17, soft-error counters at 20..32, neighbour at 42 or 26.

@@ -197,15 +197,17 @@ TEST_F(Decode, PortRolesAndTcpFields)
     EXPECT_EQ(p.PacketFlags & (kPktRequest | kPktReply), kPktReply);
     EXPECT_EQ(p.Seq, 7000);
     EXPECT_EQ(p.Ack, 9);
-    EXPECT_EQ(p.TransportHeaderLen, 20);
-    EXPECT_EQ(p.TCPFlags, 0x18);
-    EXPECT_EQ(p.IPHeaderLen, 20);
+    EXPECT_EQ(p.TransportHeaderLen(), 20);
+    EXPECT_EQ(p.TCPFlags(), 0x18);
+    EXPECT_EQ(p.IPHeaderLen(), 20);
     EXPECT_EQ(p.PktNetOffset, 15);
 
     TcpSegment syn{.SrcPort = 5000, .DstPort = 5000, .Flags = 0x02, .Mss = 1460};
     feed.Feed(TcpFrame(kB, kA, kClient, kServer, syn), 1);
     EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktRequest);  // equal ports: SYN makes it a request
-    EXPECT_EQ(s.PacketList.back().MSS, 1460);
+    ASSERT_FALSE(s.TcpOptions.empty());
+    EXPECT_EQ(s.TcpOptions.back().Packet, static_cast<int32_t>(s.PacketList.size() - 1));
+    EXPECT_EQ(s.TcpOptions.back().MSS, 1460);
 
     feed.Feed(UdpFrame(kA, kB, kServer, kClient, 53, 3000, DnsAnswer(1, "srv.lan", kServer)), 2);
     EXPECT_EQ(s.PacketList.back().PacketFlags & (kPktRequest | kPktReply), kPktReply);
@@ -296,7 +298,7 @@ TEST_F(Decode, IpxApplicationsAndRoles)
     IpxAddress server{{0, 0, 0, 1}, kB, 0x0451};
     feed.Feed(Padded(EthernetII(kB, kA, 0x8137, Ipx(server, client, 17, NcpRequest(3, 1, 0x48)))), 0);
     EXPECT_EQ(s.PacketList.back().PacketFlags, kPktRequest | kPktNcpRead);
-    EXPECT_EQ(s.PacketList.back().NCPFunction, 0x48);
+    EXPECT_EQ(s.PacketList.back().NCPFunction(), 0x48);
     EXPECT_EQ(s.PacketList.back().Seq, 3);
     feed.Feed(Padded(EthernetII(kA, kB, 0x8137, Ipx(client, server, 17, NcpReply(3, 1)))), 1);
     EXPECT_EQ(s.PacketList.back().PacketFlags, kPktReply);
@@ -306,7 +308,7 @@ TEST_F(Decode, IpxApplicationsAndRoles)
     spx[3] = 0x21;
     feed.Feed(Padded(EthernetII(kB, kA, 0x8137, Ipx(server, client, 5, spx))), 2);
     EXPECT_EQ(s.PacketList.back().PacketFlags, kPktReply);
-    EXPECT_EQ(s.PacketList.back().TransportHeaderLen, 12);
+    EXPECT_EQ(s.PacketList.back().TransportHeaderLen(), 12);
     const NetNode& a = s.NetworkNodes.begin()->second;
     EXPECT_EQ(a.Kind, kNetworkIPX);
     EXPECT_EQ(s.IPXHostCount, 2);

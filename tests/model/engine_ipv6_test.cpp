@@ -43,10 +43,11 @@ TEST_F(Ipv6Frames, TcpOverIpv6MakesIpv6NodesAndAConversation)
     EXPECT_TRUE(Node(kClient).Protocols.Has(kAppTCP));
     EXPECT_EQ(Node(kServer).FramesReceived, 1u);
     const TPacket& p = LastPacket();
-    EXPECT_EQ(p.IPHeaderLen, 40);
+    EXPECT_EQ(p.IPHeaderLen(), 40);
     EXPECT_EQ(p.NetLength, 40 + 24);
     EXPECT_EQ(p.TTL, 61);
-    EXPECT_EQ(p.MSS, 1440);
+    ASSERT_EQ(state.TcpOptions.size(), 1u);
+    EXPECT_EQ(state.TcpOptions[0].MSS, 1440);
     EXPECT_TRUE(p.PacketFlags.Has(kPktRequest));
     EXPECT_FALSE(p.PacketFlags.HasAny(kPktDamaged));
     const TTransHead& head = state.ObjectList.TransHead(state.ObjectList.NetPeer(Node(kClient).FirstPeer).FirstTrans);
@@ -60,7 +61,7 @@ TEST_F(Ipv6Frames, ExtensionHeadersAreWalkedToTheTransportHeader)
     options.Extensions = {{0, Bytes(6, 0)}, {43, Bytes(14, 0)}, {60, Bytes(6, 0)}};
     feed.Feed(Udp6Frame(kB, kA, kClient, kServer, 3000, 7000, Bytes(100, 1), options), 0);
     const TPacket& p = LastPacket();
-    EXPECT_EQ(p.IPHeaderLen, 40 + 8 + 16 + 8);
+    EXPECT_EQ(p.IPHeaderLen(), 40 + 8 + 16 + 8);
     EXPECT_FALSE(p.PacketFlags.Has(kPktBadUdpChecksum));
     const TTransHead& head = state.ObjectList.TransHead(state.ObjectList.NetPeer(Node(kClient).FirstPeer).FirstTrans);
     EXPECT_EQ(head.App, kAppUDP);

@@ -79,10 +79,14 @@ void ExpectSameAnalysis(const AnalysisState& plain, const AnalysisState& tagged,
         EXPECT_EQ(t.NetLength, p.NetLength) << "packet " << i;
         EXPECT_EQ(t.Seq, p.Seq) << "packet " << i;
         EXPECT_EQ(t.Ack, p.Ack) << "packet " << i;
-        EXPECT_EQ(t.TCPFlags, p.TCPFlags) << "packet " << i;
-        EXPECT_EQ(t.MSS, p.MSS) << "packet " << i;
-        EXPECT_EQ(t.NCPFunction, p.NCPFunction) << "packet " << i;
+        EXPECT_EQ(t.TCPFlags(), p.TCPFlags()) << "packet " << i;
+        EXPECT_EQ(t.NCPFunction(), p.NCPFunction()) << "packet " << i;
         EXPECT_EQ(t.Length, p.Length + tagBytes) << "packet " << i;
+    }
+    ASSERT_EQ(tagged.TcpOptions.size(), plain.TcpOptions.size());
+    for (std::size_t i = 0; i < plain.TcpOptions.size(); ++i) {
+        EXPECT_EQ(tagged.TcpOptions[i].Packet, plain.TcpOptions[i].Packet) << "options " << i;
+        EXPECT_EQ(tagged.TcpOptions[i].MSS, plain.TcpOptions[i].MSS) << "options " << i;
     }
 }
 

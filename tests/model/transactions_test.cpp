@@ -513,6 +513,29 @@ TEST_F(Transactions, TcpDataRequestsWithoutADataAnswerAreNotTimed)
     ExpectNoLatency(Latency(requests));
 }
 
+// Sequence sums are taken whole, not modulo 2^32: a request that ends at the wrap
+// wants an acknowledgement of 2^32, which no 32-bit acknowledgement reaches.
+TEST_F(Transactions, TcpSequenceSumsDoNotWrap)
+{
+    struct Case {
+        uint32_t RequestSeq;
+        uint32_t AnswerAck;
+        int Timed;
+    };
+    TwoWay();
+    c.State().Options.TcpDataResponse = 1;
+    uint16_t port = 40000;
+    for (const Case k : {Case{1000, 1100, 1}, Case{0xFFFFFF9C, 0, 0}}) {
+        ++port;  // a connection of its own
+        const int requests = c.Head(forward, kAppTCP, port, 80);
+        const int answers = c.Head(reverse, kAppTCP, 80, port);
+        c.Send(requests, TcpPacket(0, 100, k.RequestSeq, 1));
+        c.Send(answers, TcpPacket(300, 50, 1, k.AnswerAck));
+        c.Send(requests, TcpPacket(1000, 0, k.AnswerAck, 51, kTcpAck));
+        EXPECT_EQ(Latency(requests).LatencyCount, k.Timed) << k.RequestSeq;
+    }
+}
+
 TEST_F(Transactions, GapMarkersNeverAnswerARequest)
 {
     TwoWay();
@@ -626,7 +649,7 @@ protected:
     {
         forward = c.Peer(server, client);
         const int head = c.Head(forward, kAppTCP, 80, 40000);
-        for (int i = 0; i < packets; ++i) c.Send(head, TcpPacket(i * step, 942, 1 + 942.0 * i, 1));
+        for (int i = 0; i < packets; ++i) c.Send(head, TcpPacket(i * step, 942, static_cast<uint32_t>(1 + 942 * i), 1));
         return head;
     }
     TransactionAnalysis Query(int head) const
@@ -645,7 +668,7 @@ TEST_F(Throughput, FirstRateComesWithTheWindowsLastPacket)
     EXPECT_EQ(q.ThroughputMax, 0);
     EXPECT_EQ(q.ThroughputMin, kLatencyStartMin);
 
-    c.Send(head, TcpPacket(7000, 942, 1 + 942.0 * 7, 1));
+    c.Send(head, TcpPacket(7000, 942, 1 + 942 * 7, 1));
     q = Measure(head);
     // Eight 1000-byte frames from the first's start to the eighth's: 7000 us plus
     // the first frame's 816 us on the wire (1020 bytes at 10 Mbit/s).

@@ -160,11 +160,11 @@ TEST(StateDump, NonFiniteNumbersBecomeNull)
     auto state = ChainedState();
     state->ElapsedTime = std::numeric_limits<double>::quiet_NaN();
     state->TotalBytes = std::numeric_limits<double>::infinity();
-    state->PacketList[0].Seq = -std::numeric_limits<double>::infinity();
+    state->PacketList[0].Time = -std::numeric_limits<double>::infinity();
     const JsonValue dump = Dump(*state, true);
     EXPECT_TRUE(dump["ElapsedTime"].IsNull());
     EXPECT_TRUE(dump["TotalBytes"].IsNull());
-    EXPECT_TRUE(dump["NetworkNodes"][1]["Peers"][0]["Transactions"][0]["Packets"][0]["Seq"].IsNull());
+    EXPECT_TRUE(dump["NetworkNodes"][1]["Peers"][0]["Transactions"][0]["Packets"][0]["Time"].IsNull());
 }
 
 TEST(StateDump, FollowsEveryChainOfStationsAndNodes)

@@ -33,18 +33,18 @@ inline NetString IpxKey(uint32_t network, const uint8_t (&node)[6])
 constexpr uint16_t kTcpPushAck = kTcpPush | kTcpAck;
 
 // A TCP segment in an Ethernet frame with the FCS: 14 + 20 + 20 + payload + 4 bytes.
-inline TPacket TcpPacket(double time, int payload, double seq, double ack, uint16_t tcpFlags = kTcpPushAck,
+inline TPacket TcpPacket(double time, int payload, uint32_t seq, uint32_t ack, uint16_t tcpFlags = kTcpPushAck,
                          PacketFlagSet packetFlags = {})
 {
     TPacket p;
     p.Time = time;
     p.Length = static_cast<uint16_t>(58 + payload);
-    p.IPHeaderLen = 20;
-    p.TransportHeaderLen = 20;
+    p.SetIPHeaderLen(20);
+    p.SetTransportHeaderLen(20);
     p.NetLength = static_cast<uint16_t>(40 + payload);
     p.Seq = seq;
     p.Ack = ack;
-    p.TCPFlags = tcpFlags;
+    p.ControlByte = static_cast<uint8_t>(tcpFlags);
     p.TypeWord = 8192;
     p.PacketFlags = packetFlags;
     return p;
@@ -56,8 +56,8 @@ inline TPacket UdpPacket(double time, int payload, uint16_t ident, PacketFlagSet
     TPacket p;
     p.Time = time;
     p.Length = static_cast<uint16_t>(46 + payload);
-    p.IPHeaderLen = 20;
-    p.TransportHeaderLen = 8;
+    p.SetIPHeaderLen(20);
+    p.SetTransportHeaderLen(8);
     p.NetLength = static_cast<uint16_t>(28 + payload);
     p.IPIdent = ident;
     p.PacketFlags = packetFlags;
@@ -65,12 +65,12 @@ inline TPacket UdpPacket(double time, int payload, uint16_t ident, PacketFlagSet
 }
 
 // An ICMP echo request (type 8) or reply (type 0) of 98 bytes.
-inline TPacket EchoPacket(double time, uint8_t type, double sequence)
+inline TPacket EchoPacket(double time, uint8_t type, uint32_t sequence)
 {
     TPacket p;
     p.Time = time;
     p.Length = 98;
-    p.IPHeaderLen = 20;
+    p.SetIPHeaderLen(20);
     p.NetLength = 84;
     p.TypeWord = type;
     p.Seq = sequence;
@@ -79,12 +79,12 @@ inline TPacket EchoPacket(double time, uint8_t type, double sequence)
 }
 
 // An IPX packet (NCP, SPX, NetBIOS, packet burst) of the given length.
-inline TPacket IpxPacket(double time, uint16_t length, double seq, double ack, PacketFlagSet packetFlags)
+inline TPacket IpxPacket(double time, uint16_t length, uint32_t seq, uint32_t ack, PacketFlagSet packetFlags)
 {
     TPacket p;
     p.Time = time;
     p.Length = length;
-    p.IPHeaderLen = 30;
+    p.SetIPHeaderLen(30);
     p.NetLength = static_cast<uint16_t>(length - 18);
     p.Seq = seq;
     p.Ack = ack;

@@ -526,7 +526,7 @@ private:
                 const TPacket& p = PacketAt(state_, packet);
                 if (p.PacketFlags.Has(kPktGapMarker)) continue;
                 if (!found) found = true, seq = p.Seq, ack = p.Ack;
-                if (p.TCPFlags & kTcpSyn) {
+                if (p.TCPFlags() & kTcpSyn) {
                     seq = p.Seq;
                     break;
                 }
@@ -669,7 +669,7 @@ private:
         }
         if (p.PacketFlags.HasAny({kPktPathDuplicate, kPktRetransmission})) {
             int32_t referred = index;
-            for (int depth = 0; depth < p.RetransDepth && referred >= 0; ++depth) referred = PrevPacketOf(state_, referred);
+            for (int depth = 0; depth < p.RetransDepth() && referred >= 0; ++depth) referred = PrevPacketOf(state_, referred);
             if (referred == index) referred = -1;
             const TPacket* ref = referred >= 0 ? &PacketAt(state_, referred) : nullptr;
             if (p.PacketFlags.Has(kPktPathDuplicate)) {
@@ -704,10 +704,17 @@ private:
         for (int i = 0; i < kAckSearchDepth && other >= 0; ++i, other = PrevPacketOf(state_, other)) {
             const TPacket& o = PacketAt(state_, other);
             int payload = std::max(PacketPayload(o), 0);
-            if (payload == 0 && (o.TCPFlags & (kTcpSyn | kTcpFin))) payload = 1;
-            if (o.Seq + payload == p.Ack) return o.FrameNo;
+            if (payload == 0 && (o.TCPFlags() & (kTcpSyn | kTcpFin))) payload = 1;
+            if (int64_t{o.Seq} + payload == p.Ack) return o.FrameNo;
         }
         return 0;
+    }
+
+    // The maximum segment size a SYN offers; 0 when it offers none.
+    uint16_t MssOf(int32_t index) const
+    {
+        const TcpOptionRecord* options = FindTcpOptions(state_, index);
+        return options ? options->MSS : uint16_t{0};
     }
 
     // The SACK blocks of an acknowledgement, as "SACK=left-right,... ".
@@ -757,18 +764,18 @@ private:
             text += "TCP ";
             if (payload >= 1) {
                 text += "Seq=" + SeqText(p.Seq, forward) + " Len=" + std::to_string(payload) + " ";
-            } else if (!(p.TCPFlags & (kTcpFin | kTcpSyn | kTcpRst | kTcpPush | kTcpUrg))) {
+            } else if (!(p.TCPFlags() & (kTcpFin | kTcpSyn | kTcpRst | kTcpPush | kTcpUrg))) {
                 text += "Ack=" + AckText(p.Ack, forward) + " Seq=" + SeqText(p.Seq, forward) + " ";
                 if (const int64_t acked = AckedPacket(p, forward); acked != 0) text += "(Pkt " + std::to_string(acked) + ") ";
             }
-            if (p.TCPFlags & kTcpFin) text += "FIN ";
-            if (p.TCPFlags & kTcpSyn) {
+            if (p.TCPFlags() & kTcpFin) text += "FIN ";
+            if (p.TCPFlags() & kTcpSyn) {
                 text += "SYN ";
-                if (p.MSS != 0) text += "(MSS=" + std::to_string(p.MSS) + ") ";
+                if (const uint16_t mss = MssOf(index); mss != 0) text += "(MSS=" + std::to_string(mss) + ") ";
             }
-            if (p.TCPFlags & kTcpRst) text += "RST ";
-            if (p.TCPFlags & kTcpPush) text += "PSH ";
-            if (p.TCPFlags & kTcpUrg) text += "URG ";
+            if (p.TCPFlags() & kTcpRst) text += "RST ";
+            if (p.TCPFlags() & kTcpPush) text += "PSH ";
+            if (p.TCPFlags() & kTcpUrg) text += "URG ";
             text += SackText(index, forward);
             text += "Win=" + std::to_string(tcp.Window) + "; ";
             break;
@@ -795,7 +802,7 @@ private:
     {
         std::string text;
         if (ipSource_)
-            text = "; IP Len=" + std::to_string(p.NetLength) + " Header=" + std::to_string(p.IPHeaderLen) +
+            text = "; IP Len=" + std::to_string(p.NetLength) + " Header=" + std::to_string(p.IPHeaderLen()) +
                    " TTL=" + std::to_string(p.TTL);
         if (ipv6Source_) text = "; IPv6 Len=" + std::to_string(p.NetLength) + " Hop Limit=" + std::to_string(p.TTL);
         if (ipxSource_) text = "; IPX Len=" + std::to_string(p.NetLength) + " Hops=" + std::to_string(p.TTL);
@@ -804,15 +811,15 @@ private:
         const std::string ports = " Ports=" + std::to_string(from) + "->" + std::to_string(to);
         const int payload = PacketPayload(p);
         if (app == kAppTCP) {
-            text += "; TCP" + ports + " Header=" + std::to_string(p.TransportHeaderLen) + " Len=" + std::to_string(payload) +
+            text += "; TCP" + ports + " Header=" + std::to_string(p.TransportHeaderLen()) + " Len=" + std::to_string(payload) +
                     " Seq=" + SeqText(p.Seq, forward) + " Ack=" + AckText(p.Ack, forward) + " Flags=";
             const std::pair<uint16_t, const char*> flags[] = {{kTcpFin, "FIN"},  {kTcpSyn, "SYN"}, {kTcpRst, "RST"},
                                                               {kTcpPush, "PSH"}, {kTcpAck, "ACK"}, {kTcpUrg, "URG"}};
             std::string set;
             for (const auto& [bit, name] : flags)
-                if (p.TCPFlags & bit) set += (set.empty() ? "" : ",") + std::string(name);
+                if (p.TCPFlags() & bit) set += (set.empty() ? "" : ",") + std::string(name);
             text += (set.empty() ? "none" : set) + " Win=" + std::to_string(tcp.Window);
-            if (p.MSS != 0) text += " MSS=" + std::to_string(p.MSS);
+            if (const uint16_t mss = MssOf(index); mss != 0) text += " MSS=" + std::to_string(mss);
             const std::string sack = SackText(index, forward);
             if (!sack.empty()) text += " " + sack.substr(0, sack.size() - 1);
         } else if (app == kAppUDP) {

@@ -148,7 +148,7 @@ TEST_F(TcpLadder, ProblemLinesNameTheFramesOfTheirDirection)
     Send(reverse, TcpPacket(100, 0, 90000, 1001, kTcpSyn | kTcpAck));
     Send(forward, TcpPacket(200, 100, 1001, 90001));
     TPacket again = TcpPacket(400200, 100, 1001, 90001, kTcpPushAck, kPktRetransmission);
-    again.RetransDepth = 1;
+    again.SetRetransDepth(1);
     Send(forward, again);  // frame 4, 400 ms after frame 3
     ToolboxSelection s;
     RebuildToolbox(chains.State(), s, {});

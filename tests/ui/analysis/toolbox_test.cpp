@@ -123,7 +123,7 @@ TEST_F(ToolboxTest, AnnotationsCountEachProblemOfItsDirection)
         const int r = one.Head(back, kAppUDP, 2, 1);
         one.Send(h, UdpPacket(1000, 100, 1, kPktRequest));
         TPacket p = UdpPacket(1000 + c.Delay, c.Length - 46, 2, c.Flags);
-        p.RetransDepth = 1;
+        p.SetRetransDepth(1);
         one.Send(r, UdpPacket(1000 + c.Delay / 2, 100, 3, kPktReply));  // reverse, between the two
         one.Send(h, p);
         ToolboxSelection s;
@@ -145,7 +145,7 @@ TEST_F(ToolboxTest, RetransmissionCountsBytesDelayAndErroredOriginals)
     chains.Send(forward, UdpPacket(0, 100, 1, kPktRequest | kPktBadUdpChecksum));
     for (double delay : {10000.0, 20000.0, 30000.0}) {
         TPacket p = UdpPacket(delay, 100, 2, kPktRetransmission);
-        p.RetransDepth = 1;
+        p.SetRetransDepth(1);
         chains.Send(forward, p);
     }
     const LadderLayout l = Lay(Select());
@@ -165,9 +165,9 @@ TEST_F(ToolboxTest, TcpTextsNameSegmentsFlagsAndAcknowledgedPacket)
     serverToClient = chains.Peer(server, client);
     const int back = chains.Head(serverToClient, kAppTCP, 80, 1025);
     TPacket syn = TcpPacket(0, 0, 100, 0, kTcpSyn);
-    syn.MSS = 1460;
     syn.Length = 64;  // padded to the minimum: not short
-    chains.Send(tcpHead, syn);
+    const int synIndex = chains.Send(tcpHead, syn);
+    chains.State().TcpOptions.push_back({.Packet = synIndex, .MSS = 1460});
     chains.Send(tcpHead, TcpPacket(1000, 200, 101, 1));
     TPacket ack = TcpPacket(2000, 0, 1, 301, kTcpAck);
     ack.Length = 64;
@@ -239,7 +239,7 @@ TEST_F(ToolboxTest, DamagedChainsAndClocksStayBounded)
     TPacket gap = UdpPacket(6000, 10, 3, kPktGapMarker);
     chains.Send(reverse, gap);
     TPacket looping = UdpPacket(7000, 20, 4, kPktRetransmission);
-    looping.RetransDepth = 200;  // further back than the chain goes
+    looping.SetRetransDepth(15);  // the most it holds: further back than the chain goes
     const int last = chains.Send(forward, looping);
     chains.State().PacketList[static_cast<size_t>(last)].PrevPacket = last;  // a link to itself
     TPacket jump = UdpPacket(1e300, 10, 5, kPktRequest);  // a clock jump
