@@ -370,8 +370,8 @@ struct TcpOptionRecord {
 
 // ---- tree nodes -----------------------------------------------------------------
 
-// Fields are ordered by size so that a node packs without holes: a flood of
-// new hosts makes a station and a network node per frame. What few stations
+// Fields are ordered by size so that a node packs tightly: a flood of new
+// hosts makes a station and a network node per frame. What few stations
 // have (error counts, Token Ring MAC records) and what the windows choose to
 // show live in side tables of the state (StationErrorTable, DisplayFilters).
 struct StationNode {
@@ -457,7 +457,8 @@ struct StationVisibleSets {
 // The display filters of the nodes whose keys the user ticked or unticked in
 // the Station and Network windows, by address. A node without an entry shows
 // its own sets once it has sent, and nothing before (see VisibleSetsOf). The
-// choices outlive the windows' rebuilds; a new read clears them.
+// choices stay with the trace, for any window made again over it; a new read
+// clears them.
 struct DisplayFilters {
     std::map<MacString, StationVisibleSets> Stations;
     std::map<NetString, ApplicationSet> NetworkNodes;
