@@ -233,11 +233,9 @@ void BenchPeerMaps(const char* label, quenlix::AnalysisState& state)
     const ApproximateMetrics metrics;
     quenlix::NetworkStatisticsContent network(state);
     quenlix::StationStatsContent stations(state);
-    // A paint as the window does it: the map laid out, then its points stored in the nodes.
+    // A paint as the window does it: the map laid out, its points kept by the content.
     const auto paint = [&](quenlix::PeerWindowContent& window, int width, int height) -> const quenlix::PeerMapDrawing& {
-        const quenlix::PeerMapDrawing& map = window.BuildMap(width, height, metrics);
-        quenlix::StoreMapLayout(state, window.MapLayout());
-        return map;
+        return window.BuildMap(width, height, metrics);
     };
     time("network grid", [&] {
         network.Rebuild();

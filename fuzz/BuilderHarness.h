@@ -222,7 +222,6 @@ inline std::string CheckPeerWindow(PeerWindowContent& window, std::size_t report
             if (destination == 0 && window.BuildMap(1, 1, metrics).StationCount > kPeerMapPoints)
                 return "a peer map holds more stations than points";
             const PeerMapDrawing& map = window.BuildMap(608, 400, metrics);
-            StoreMapLayout(window.State(), window.MapLayout());
             const auto inside = [&map](int x, int y) { return x >= 0 && y >= 0 && x <= map.Width && y <= map.Height; };
             for (const PeerMapLabel& label : map.Labels)
                 if (!inside(label.X, label.Y)) return "a peer map point lies outside the map";

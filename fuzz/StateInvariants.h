@@ -106,7 +106,7 @@ inline void CheckStations(const AnalysisState& s, ObjectCounts& seen, Findings& 
         if (!(address == station.Address)) f.Fail("a station node is filed under another address");
         int32_t last = -1;
         const int64_t macs = WalkChain(
-            station.FirstMACInfo, -1, [&](int32_t i) { return objects.Holds(ObjectKind::MACInfo, i); },
+            ErrorsOf(s, station).FirstMACInfo, -1, [&](int32_t i) { return objects.Holds(ObjectKind::MACInfo, i); },
             [&](int32_t i) { return objects.MACInfo(i).Next; }, "MAC information", last, f);
         if (macs > 0) seen.MACInfos += macs;
         if (!station.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
@@ -135,7 +135,8 @@ inline void CheckStations(const AnalysisState& s, ObjectCounts& seen, Findings& 
             for (int32_t i = second; i != 0; i = objects.DLCPeer(i).Next) frames += objects.DLCPeer(i).Frames;
         }
         seen.DLCPeers += dlcs;
-        if (station.LastDLCPeer != last) f.Fail("LastDLCPeer ", station.LastDLCPeer, " but the chain ends at ", last);
+        const int32_t recordedLast = s.Index.Tails.LastOf(station.FirstDLCPeer);
+        if (recordedLast != last) f.Fail("the DLC chain's recorded end is ", recordedLast, " but the chain ends at ", last);
         if (frames != station.FramesSent)
             f.Fail("a station sent ", station.FramesSent, " frames but its DLC records count ", frames);
     }
@@ -195,11 +196,8 @@ inline void CheckNetworkNodes(const AnalysisState& s, ObjectCounts& seen, Findin
     for (const auto& [address, node] : s.NetworkNodes) {
         if (!(address == node.Address)) f.Fail("a network node is filed under another address");
         if (node.Address.Length != NetworkAddressBytes(node.Kind)) f.Fail("a network node of kind ", static_cast<int>(node.Kind), " has a ", static_cast<int>(node.Address.Length), "-byte address");
-        if (node.Station != nullptr) {
-            const auto station = s.Stations.find(node.Station->Address);
-            if (station == s.Stations.end() || &station->second != node.Station)
-                f.Fail("a network node points at no station of the tree");
-        }
+        if (node.StationNumber != StationTree::kNoNumber && node.StationNumber >= s.Stations.size())
+            f.Fail("a network node names station ", node.StationNumber, " of ", s.Stations.size());
         if (!node.NetFlags.HasAll({kFlagSender, kFlagViewable})) continue;
         ++senders;
         if (!objects.Holds(ObjectKind::NetPeer, node.FirstPeer)) {

@@ -7,7 +7,8 @@
 // address (KeyInNode) is stored without a second copy of the key.
 //
 // Entries live in chunks and never move, so a node's address stays valid for
-// the life of the map (a network node points at its station). A hash index of
+// the life of the map, and each keeps the number of the order it came in (a
+// network node refers to its station, a conversation to its peer, by number). A hash index of
 // 4-byte entry numbers finds a key; the key order of the walk is kept in a list
 // of entry numbers that is sorted when a walk starts after new keys came (only
 // the new keys are sorted, then merged into the list).

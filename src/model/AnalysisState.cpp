@@ -42,6 +42,73 @@ void AddName(AnalysisState& state, const NetString& key, const std::string& name
     state.Names.emplace(key, state.ObjectList.Add(head));
 }
 
+const StationErrorRecord& StationErrorTable::Of(const StationTree& stations, const MacString& address) const
+{
+    static const StationErrorRecord kNone;
+    if (byNumber_.empty()) return kNone;  // an Ethernet trace without errors: no lookup
+    const auto found = byNumber_.find(stations.NumberOf(address));
+    return found != byNumber_.end() ? found->second : kNone;
+}
+
+StationErrorRecord& StationErrorTable::For(const StationTree& stations, const MacString& address)
+{
+    const uint32_t number = stations.NumberOf(address);
+    if (number == StationTree::kNoNumber) throw std::out_of_range("StationErrorTable: no such station");
+    return byNumber_[number];
+}
+
+const StationNode* StationOf(const AnalysisResults& state, const NetNode& node)
+{
+    if (node.StationNumber == StationTree::kNoNumber) return nullptr;
+    return &state.Stations.Numbered(node.StationNumber).second;
+}
+
+namespace {
+
+// The filter a node has without the user's choice: the engine's, which is the
+// node's own sets from its first frame sent on, and empty until then.
+StationVisibleSets OwnVisibleSets(const StationNode& station)
+{
+    if (!IsSender(station)) return {};
+    return {station.FrameStatus, station.Encapsulations, station.Families};
+}
+
+ApplicationSet OwnVisibleProtocols(const NetNode& node) { return IsSender(node) ? node.Protocols : ApplicationSet{}; }
+
+// Keeps a filter in the table only while it differs from the node's own.
+template <class Table, class Value>
+void KeepFilter(Table& table, const typename Table::key_type& address, const Value& value, const Value& own)
+{
+    if (value == own)
+        table.erase(address);
+    else
+        table.insert_or_assign(address, value);
+}
+
+}  // namespace
+
+StationVisibleSets VisibleSetsOf(const AnalysisResults& state, const StationNode& station)
+{
+    const auto found = state.Filters.Stations.find(station.Address);
+    return found != state.Filters.Stations.end() ? found->second : OwnVisibleSets(station);
+}
+
+void SetVisibleSets(AnalysisResults& state, const StationNode& station, const StationVisibleSets& sets)
+{
+    KeepFilter(state.Filters.Stations, station.Address, sets, OwnVisibleSets(station));
+}
+
+ApplicationSet VisibleProtocolsOf(const AnalysisResults& state, const NetNode& node)
+{
+    const auto found = state.Filters.NetworkNodes.find(node.Address);
+    return found != state.Filters.NetworkNodes.end() ? found->second : OwnVisibleProtocols(node);
+}
+
+void SetVisibleProtocols(AnalysisResults& state, const NetNode& node, ApplicationSet protocols)
+{
+    KeepFilter(state.Filters.NetworkNodes, node.Address, protocols, OwnVisibleProtocols(node));
+}
+
 std::string LookupName(const AnalysisState& state, const NetString& key)
 {
     const auto it = state.Names.find(key);
@@ -108,6 +175,8 @@ void ResetAnalysis(AnalysisState& s)
     // Every record of the previous trace goes, whatever the number of nodes.
     s.Stations.clear();
     s.NetworkNodes.clear();
+    s.StationErrors.Clear();
+    s.Filters = {};
     s.Names.clear();
     s.Index.Clear();
     s.ObjectList.Clear(kObjectListCapacity);

@@ -10,6 +10,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/AddressTree.h"
@@ -409,59 +410,97 @@ struct TcpOptionRecord {
 
 // ---- tree nodes -----------------------------------------------------------------
 
-// Fields are ordered by size so that a node packs without holes: a flood of
-// new hosts makes a station and a network node per frame.
+// Fields are ordered by size so that a node packs tightly: a flood of new
+// hosts makes a station and a network node per frame. What few stations
+// have (error counts, Token Ring MAC records) and what the windows choose to
+// show live in side tables of the state (StationErrorTable, DisplayFilters).
 struct StationNode {
     MacString Address;
     FrameStatusSet FrameStatus;
     int16_t Vendor = 0;
-    uint16_t BadFCSSent = 0;
-    uint16_t CollisionSuspects = 0;
-    int16_t MapX = 0;
-    int16_t MapY = 0;
     NodeFlagSet StationFlags;
-    uint16_t SoftErrorKinds = 0;
-    FrameStatusSet VisibleFrameStatus;
     EncapsulationSet Encapsulations;
-    EncapsulationSet VisibleEncapsulations;
     FamilySet Families;
-    FamilySet VisibleFamilies;
     uint32_t FramesSent = 0;
     uint32_t FramesReceived = 0;
     uint32_t GroupFramesSent = 0;
+    // The DLC chain's first record; its last is state.Index.Tails.LastOf(FirstDLCPeer).
     int32_t FirstDLCPeer = 0;
-    int32_t FirstMACInfo = -1;
-    // The DLC chain's last record, so that a new one is linked without a walk.
-    int32_t LastDLCPeer = -1;
     int64_t BytesSent = 0;
     int64_t BytesReceived = 0;
 };
+static_assert(sizeof(StationNode) == 56, "one per station, a flood's one per frame: keep it at 56 bytes");
+
+// Maps walked in address order; their nodes stay in place and keep their
+// numbers, so the network nodes may refer to their station nodes.
+using StationTree = AddressTree<MacString, StationNode, KeyInNode<MacString, StationNode>>;
 
 struct NetNode {
     NetString Address;
     NetworkKind Kind = kNetworkIP;
-    uint16_t MapX = 0;
-    uint16_t MapY = 0;
     NodeFlagSet NetFlags;
     ApplicationSet Protocols;
-    ApplicationSet VisibleProtocols;
     uint32_t FramesSent = 0;
     uint32_t FramesReceived = 0;
     int32_t FirstPeer = 0;
-    StationNode* Station = nullptr;
+    // The number in state.Stations of the station whose frame brought the node
+    // (see StationOf), kNoNumber for none.
+    uint32_t StationNumber = StationTree::kNoNumber;
     int64_t BytesSent = 0;
     int64_t BytesReceived = 0;
 };
+static_assert(sizeof(NetNode) == 56, "one per network address, a flood's one per frame: keep it at 56 bytes");
 
 // A station or network node that has sent a frame (it heads a conversation chain).
 inline bool IsSender(const StationNode& station) { return station.StationFlags.Has(kFlagSender); }
 inline bool IsSender(const NetNode& node) { return node.NetFlags.Has(kFlagSender); }
 
-// Maps walked in address order; their nodes stay in place, so the network nodes
-// may point at their station nodes.
-using StationTree = AddressTree<MacString, StationNode, KeyInNode<MacString, StationNode>>;
 using NetTree = AddressTree<NetString, NetNode, KeyInNode<NetString, NetNode>>;
 using NameTree = AddressTree<NetString, int32_t>;  // address -> object index of its TNameHead
+
+// ---- side tables of the nodes ------------------------------------------------------
+
+// The error figures of a station. Few stations have any (bad FCS and collision
+// suspects on Ethernet, soft error reports and upstream neighbours on Token
+// Ring), so they are kept beside the nodes, for those stations alone.
+struct StationErrorRecord {
+    uint16_t BadFCSSent = 0;
+    uint16_t CollisionSuspects = 0;
+    uint16_t SoftErrorKinds = 0;  // bit k: a soft error of kind k was reported
+    int32_t FirstMACInfo = -1;    // the station's first TMACInfo, -1 for none
+};
+
+// StationErrorRecords by station number (StationTree::NumberOf).
+class StationErrorTable {
+public:
+    // The station's figures: all zero and no TMACInfo when it has none.
+    const StationErrorRecord& Of(const StationTree& stations, const MacString& address) const;
+    // The station's figures to update, made when it has none yet. The station
+    // must be in the tree.
+    StationErrorRecord& For(const StationTree& stations, const MacString& address);
+    void Clear() { byNumber_.clear(); }
+
+private:
+    std::unordered_map<uint32_t, StationErrorRecord> byNumber_;
+};
+
+// What the Station window's map draws of a station's conversations.
+struct StationVisibleSets {
+    FrameStatusSet FrameStatus;
+    EncapsulationSet Encapsulations;
+    FamilySet Families;
+    friend bool operator==(const StationVisibleSets&, const StationVisibleSets&) = default;
+};
+
+// The display filters of the nodes whose keys the user ticked or unticked in
+// the Station and Network windows, by address. A node without an entry shows
+// its own sets once it has sent, and nothing before (see VisibleSetsOf). The
+// choices stay with the trace, for any window made again over it; a new read
+// clears them.
+struct DisplayFilters {
+    std::map<MacString, StationVisibleSets> Stations;
+    std::map<NetString, ApplicationSet> NetworkNodes;
+};
 
 // ---- small tables ---------------------------------------------------------------
 
@@ -661,6 +700,8 @@ struct AnalysisResults {
     // Trees and their counters.
     StationTree Stations;
     NetTree NetworkNodes;
+    StationErrorTable StationErrors;
+    DisplayFilters Filters;
     NameTree Names;
     int32_t StationCount = 0, SourceStationCount = 0;
     int32_t IPHostCount = 0, IPSenderCount = 0, IPXHostCount = 0, IPXSenderCount = 0;
@@ -691,6 +732,29 @@ struct AnalysisState : AnalysisResults {
     ReadStatus Read;
     PlatformHooks Platform;
 };
+
+// ---- the nodes' side tables ----------------------------------------------------------
+
+// A station's error figures: zero and no TMACInfo (-1) when it has none.
+inline const StationErrorRecord& ErrorsOf(const AnalysisResults& state, const StationNode& station)
+{
+    return state.StationErrors.Of(state.Stations, station.Address);
+}
+// A station's error figures to update.
+inline StationErrorRecord& ErrorsFor(AnalysisResults& state, const StationNode& station)
+{
+    return state.StationErrors.For(state.Stations, station.Address);
+}
+
+// The station a network node's first frame came from or went to, or null.
+const StationNode* StationOf(const AnalysisResults& state, const NetNode& node);
+
+// A node's display filter, and setting it (a filter equal to the one the node
+// shows by itself leaves no entry).
+StationVisibleSets VisibleSetsOf(const AnalysisResults& state, const StationNode& station);
+void SetVisibleSets(AnalysisResults& state, const StationNode& station, const StationVisibleSets& sets);
+ApplicationSet VisibleProtocolsOf(const AnalysisResults& state, const NetNode& node);
+void SetVisibleProtocols(AnalysisResults& state, const NetNode& node, ApplicationSet protocols);
 
 // ---- operations of the model ------------------------------------------------------
 

@@ -90,9 +90,9 @@ struct FrameResult {
     uint8_t NCPFunction = 0;
     // MSS, window scale and SACK blocks, kept beside the packet summary when present.
     TcpOptionRecord TcpOptions;
-    StationNode* SrcStation = nullptr;
-    uint32_t SrcStationNumber = 0;  // the source station's number in state.Stations
-    StationNode* DstStation = nullptr;
+    // The numbers of the frame's stations in state.Stations, once accounted.
+    uint32_t SrcStation = StationTree::kNoNumber;
+    uint32_t DstStation = StationTree::kNoNumber;
 
     FrameStatusFlag StatusBit() const { return StatusBad ? kStatusBadBit : kStatusGoodBit; }
     // The encapsulation as a set; a frame without one adds nothing.
@@ -526,7 +526,7 @@ void SetNeighbour(const AnalysisState& s, TMACInfo& info, const uint8_t* neighbo
     info.NAUNVendor = FindVendor(s, neighbour);
 }
 
-int NewMACInfo(AnalysisState& s, StationNode& station, const uint8_t* neighbour)
+int NewMACInfo(AnalysisState& s, StationErrorRecord& station, const uint8_t* neighbour)
 {
     TMACInfo info;
     SetNeighbour(s, info, neighbour);
@@ -541,8 +541,9 @@ int NewMACInfo(AnalysisState& s, StationNode& station, const uint8_t* neighbour)
     return index;
 }
 
-void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode& station)
+void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode& node)
 {
+    StationErrorRecord& station = ErrorsFor(s, node);
     uint8_t counts[10];
     for (std::size_t k = 0; k < 10; ++k) {
         counts[k] = f.Byte(kSoftErrorOffsets[k]);
@@ -567,8 +568,9 @@ void AnalyzeSoftErrorReport(AnalysisState& s, const FrameReader& f, StationNode&
 // The station's first record follows it while that record holds no soft errors;
 // a record that holds soft errors keeps the neighbour they were reported with,
 // and a neighbour one of the records already has is not given to another.
-void FollowMonitorNeighbour(AnalysisState& s, StationNode& station, const uint8_t* neighbour)
+void FollowMonitorNeighbour(AnalysisState& s, StationNode& node, const uint8_t* neighbour)
 {
+    StationErrorRecord& station = ErrorsFor(s, node);
     if (station.FirstMACInfo == -1) {
         NewMACInfo(s, station, neighbour);
         return;
@@ -611,26 +613,18 @@ StationNode& InsertStation(AnalysisState& s, const MacString& address)
     StationNode& node = s.Stations[address];
     node.Address = address;
     node.Vendor = FindVendor(s, address.Data());
-    node.FirstMACInfo = -1;
     s.StationCount += 1;
     return node;
 }
 
-StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address)
+// The number of the address's station in state.Stations; a new station when
+// the address is new (numbers follow the order of insertion).
+uint32_t FindOrInsertStation(AnalysisState& s, const MacString& address)
 {
-    const auto found = s.Stations.find(address);
-    return found != s.Stations.end() ? found->second : InsertStation(s, address);
-}
-
-// The same, with the station's number in state.Stations, which is found in the
-// same lookup: a new station takes the next number.
-StationNode& FindOrInsertStation(AnalysisState& s, const MacString& address, uint32_t& number)
-{
-    number = s.Stations.NumberOf(address);
-    if (number != StationTree::kNoNumber) return s.Stations.Numbered(number).second;
-    StationNode& node = InsertStation(s, address);
-    number = static_cast<uint32_t>(s.Stations.size() - 1);
-    return node;
+    const uint32_t number = s.Stations.NumberOf(address);
+    if (number != StationTree::kNoNumber) return number;
+    InsertStation(s, address);
+    return static_cast<uint32_t>(s.Stations.size() - 1);
 }
 
 std::array<uint64_t, 2> DlcKey(const MacString& src, const MacString& dst)
@@ -658,16 +652,15 @@ int FindDLCPeer(const AnalysisState& s, const FrameResult& r, const StationNode&
 }
 
 // Starts the station's DLC chain with a record for the frame's destination. The
-// first record of a chain it had before goes into the index, where the later
-// ones are, so that frames still find it.
+// first record of a chain it had before (a station that has sent has one) goes
+// into the index, where the later ones are, so that frames still find it.
 void StartDLCChain(AnalysisState& s, const FrameResult& r, StationNode& source)
 {
-    if (source.LastDLCPeer != -1) {
+    if (IsSender(source)) {
         const TDLCPeer& old = s.ObjectList.DLCPeer(source.FirstDLCPeer);
         s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, MacString(old.DestAddress.data(), 6)), source.FirstDLCPeer);
     }
     source.FirstDLCPeer = NewDLCPeer(s, r);
-    source.LastDLCPeer = source.FirstDLCPeer;
 }
 
 void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
@@ -676,8 +669,8 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
     if (index < 0) {
         index = NewDLCPeer(s, r);
         s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, r.DstAddr), index);
-        s.ObjectList.DLCPeer(source.LastDLCPeer).Next = index;
-        source.LastDLCPeer = index;
+        s.ObjectList.DLCPeer(s.Index.Tails.LastOf(source.FirstDLCPeer)).Next = index;
+        s.Index.Tails.SetLast(source.FirstDLCPeer, index);
     }
     TDLCPeer& peer = s.ObjectList.DLCPeer(index);
     peer.PeerFamilies |= r.Family;
@@ -691,36 +684,38 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
-    StationNode& source = FindOrInsertStation(s, r.SrcAddr, r.SrcStationNumber);
+    r.SrcStation = FindOrInsertStation(s, r.SrcAddr);
+    StationNode& source = s.Stations.Numbered(r.SrcStation).second;
     if (!source.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
+        StartDLCChain(s, r, source);
         source.StationFlags = {kFlagSender, kFlagViewable};
         s.SourceStationCount += 1;
-        StartDLCChain(s, r, source);
     }
     source.Families |= r.Family;
-    source.VisibleFamilies = source.Families;
     source.Encapsulations |= r.EncapsulationBit();
-    source.VisibleEncapsulations = source.Encapsulations;
     source.FrameStatus |= r.StatusBit();
-    source.VisibleFrameStatus = source.FrameStatus;
     source.FramesSent += 1;
     source.BytesSent += s.Frame.FrameSize;
     if (r.IsGroup) source.GroupFramesSent += 1;
-    if (s.Frame.FrameBadFCS) source.BadFCSSent = AddSaturated(source.BadFCSSent, 1);
-    if (r.FrameNo - s.LastFragmentFrame < 3 && !s.Frame.FrameBadFCS)
-        source.CollisionSuspects = AddSaturated(source.CollisionSuspects, 1);
+    if (s.Frame.FrameBadFCS) {
+        StationErrorRecord& errors = ErrorsFor(s, source);
+        errors.BadFCSSent = AddSaturated(errors.BadFCSSent, 1);
+    }
+    if (r.FrameNo - s.LastFragmentFrame < 3 && !s.Frame.FrameBadFCS) {
+        StationErrorRecord& errors = ErrorsFor(s, source);
+        errors.CollisionSuspects = AddSaturated(errors.CollisionSuspects, 1);
+    }
     if (s.Topology == kTopologyTokenRing && r.Family == kFamilyMAC) AnalyzeMacFrame(s, f, r, source);
 
     AccountDLCPeer(s, r, source);
 
-    StationNode& dest = FindOrInsertStation(s, r.DstAddr);
+    r.DstStation = FindOrInsertStation(s, r.DstAddr);
+    StationNode& dest = s.Stations.Numbered(r.DstStation).second;
     dest.Families |= r.Family;
     dest.Encapsulations |= r.EncapsulationBit();
     dest.FrameStatus |= r.StatusBit();
     dest.FramesReceived += 1;
     dest.BytesReceived += s.Frame.FrameSize;
-    r.SrcStation = &source;
-    r.DstStation = &dest;
 }
 
 // ---- names ------------------------------------------------------------------------
@@ -1281,12 +1276,12 @@ void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
 // ---- network accounting, conversations and packets ----------------------------------
 
-NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, StationNode* station)
+NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, uint32_t station)
 {
     NetNode& node = s.NetworkNodes[address];
     node.Address = address;
     node.Kind = NetworkKindOf(r.Family);
-    node.Station = station;
+    node.StationNumber = station;
     if (r.Family == kFamilyIP)
         s.IPHostCount += 1;
     else if (r.Family == kFamilyIPv6)
@@ -1431,7 +1426,7 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
     p.Time = s.Frame.FrameTime;
     p.Length = s.Frame.FrameSize;
     p.FrameNo = static_cast<uint32_t>(r.FrameNo);
-    p.SrcStation = r.SrcStationNumber;
+    p.SrcStation = r.SrcStation;
     p.PktNetOffset = s.Frame.NetOffset;
     p.SetIPHeaderLen(r.IPHeaderLen);
     p.NetLength = r.NetLength;
@@ -1516,7 +1511,6 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
         isNew = true;
     }
     source.Protocols |= r.App;
-    source.VisibleProtocols = source.Protocols;
     source.FramesSent += 1;
     source.BytesSent += s.Frame.FrameSize;
 

@@ -175,7 +175,7 @@ void WriteMACInfos(JsonWriter& json, const AnalysisState& state, const StationNo
 {
     json.Key("MACInfo");
     json.BeginArray();
-    for (const int32_t index : MACInfoChain(state, station.FirstMACInfo)) {
+    for (const int32_t index : MACInfoChain(state, ErrorsOf(state, station).FirstMACInfo)) {
         const TMACInfo& info = state.ObjectList.MACInfo(index);
         json.BeginObject();
         json.Field("Index", index);
@@ -267,6 +267,8 @@ void WriteNetPeers(JsonWriter& json, const AnalysisState& state, const NetNode& 
 
 void WriteStation(JsonWriter& json, const AnalysisState& state, const StationNode& s)
 {
+    const StationErrorRecord& errors = ErrorsOf(state, s);
+    const StationVisibleSets visible = VisibleSetsOf(state, s);
     json.BeginObject();
     json.Field("Address", Hex(s.Address));
     json.Field("Vendor", s.Vendor);
@@ -275,20 +277,18 @@ void WriteStation(JsonWriter& json, const AnalysisState& state, const StationNod
     json.Field("FramesReceived", s.FramesReceived);
     json.Field("BytesReceived", s.BytesReceived);
     json.Field("GroupFramesSent", s.GroupFramesSent);
-    json.Field("BadFCSSent", s.BadFCSSent);
-    json.Field("CollisionSuspects", s.CollisionSuspects);
-    json.Field("MapX", s.MapX);
-    json.Field("MapY", s.MapY);
+    json.Field("BadFCSSent", errors.BadFCSSent);
+    json.Field("CollisionSuspects", errors.CollisionSuspects);
     json.Field("FirstDLCPeer", s.FirstDLCPeer);
     json.Field("StationFlags", Number(s.StationFlags));
     json.Field("FrameStatus", Number(s.FrameStatus));
-    json.Field("VisibleFrameStatus", Number(s.VisibleFrameStatus));
-    json.Field("SoftErrorKinds", s.SoftErrorKinds);
+    json.Field("VisibleFrameStatus", Number(visible.FrameStatus));
+    json.Field("SoftErrorKinds", errors.SoftErrorKinds);
     json.Field("Families", Number(s.Families));
-    json.Field("VisibleFamilies", Number(s.VisibleFamilies));
+    json.Field("VisibleFamilies", Number(visible.Families));
     json.Field("Encapsulations", Number(s.Encapsulations));
-    json.Field("VisibleEncapsulations", Number(s.VisibleEncapsulations));
-    json.Field("FirstMACInfo", s.FirstMACInfo);
+    json.Field("VisibleEncapsulations", Number(visible.Encapsulations));
+    json.Field("FirstMACInfo", errors.FirstMACInfo);
     WriteDLCPeers(json, state, s);
     WriteMACInfos(json, state, s);
     json.EndObject();
@@ -299,18 +299,16 @@ void WriteNetNode(JsonWriter& json, const AnalysisState& state, const NetNode& n
     json.BeginObject();
     json.Field("Address", Hex(n.Address));
     json.Key("Station");
-    if (n.Station != nullptr) json.String(Hex(n.Station->Address));
+    if (const StationNode* station = StationOf(state, n)) json.String(Hex(station->Address));
     else json.Null();
     json.Field("FramesSent", n.FramesSent);
     json.Field("BytesSent", n.BytesSent);
     json.Field("FramesReceived", n.FramesReceived);
     json.Field("BytesReceived", n.BytesReceived);
-    json.Field("MapX", n.MapX);
-    json.Field("MapY", n.MapY);
     json.Field("FirstPeer", n.FirstPeer);
     json.Field("NetFlags", Number(n.NetFlags));
     json.Field("Protocols", Number(n.Protocols));
-    json.Field("VisibleProtocols", Number(n.VisibleProtocols));
+    json.Field("VisibleProtocols", Number(VisibleProtocolsOf(state, n)));
     json.Field("Kind", Number(n.Kind));
     WriteNetPeers(json, state, n, listPackets);
     json.EndObject();

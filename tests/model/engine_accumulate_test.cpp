@@ -139,12 +139,33 @@ TEST(Errors, CrcFragmentMakesTheNextTwoGoodFramesCollisionSuspects)
     feed.Feed(Filler(kA, kB), 1);
     feed.Feed(Filler(kA, kC), 2);
     feed.Feed(Filler(kA, kC), 3);
-    EXPECT_EQ(s.Stations.at(MacString(kB.data(), 6)).CollisionSuspects, 1);
-    EXPECT_EQ(s.Stations.at(MacString(kC.data(), 6)).CollisionSuspects, 1);
-    EXPECT_EQ(s.Stations.at(MacString(kA.data(), 6)).CollisionSuspects, 0);
-    EXPECT_EQ(s.Stations.at(MacString(kA.data(), 6)).BadFCSSent, 1);
+    EXPECT_EQ(ErrorsOf(s, s.Stations.at(MacString(kB.data(), 6))).CollisionSuspects, 1);
+    EXPECT_EQ(ErrorsOf(s, s.Stations.at(MacString(kC.data(), 6))).CollisionSuspects, 1);
+    EXPECT_EQ(ErrorsOf(s, s.Stations.at(MacString(kA.data(), 6))).CollisionSuspects, 0);
+    EXPECT_EQ(ErrorsOf(s, s.Stations.at(MacString(kA.data(), 6))).BadFCSSent, 1);
     // Received good frames add their status to the bad one it sent.
     EXPECT_EQ(s.Stations.at(MacString(kA.data(), 6)).FrameStatus, kStatusBadBit | kStatusGoodBit);
+}
+
+// Error figures are kept for the stations that have any: every other station,
+// and one the tree does not hold, reads zero and no MAC record.
+TEST(Errors, StationsWithoutErrorsReadZero)
+{
+    AnalysisState s;
+    EngineFeeder feed(s);
+    feed.Feed(Filler(kB, kA), 0);
+    feed.Feed(Filler(kA, kB), 1, true);
+    const StationErrorRecord& clean = ErrorsOf(s, s.Stations.at(MacString(kA.data(), 6)));
+    EXPECT_EQ(clean.BadFCSSent, 0);
+    EXPECT_EQ(clean.CollisionSuspects, 0);
+    EXPECT_EQ(clean.SoftErrorKinds, 0);
+    EXPECT_EQ(clean.FirstMACInfo, -1);
+    EXPECT_EQ(ErrorsOf(s, s.Stations.at(MacString(kB.data(), 6))).BadFCSSent, 1);
+
+    StationNode stranger;
+    stranger.Address = MacString(kC.data(), 6);
+    EXPECT_EQ(ErrorsOf(s, stranger).FirstMACInfo, -1);
+    EXPECT_THROW(ErrorsFor(s, stranger), std::out_of_range);
 }
 
 TEST(Stations, DestinationLaterBecomesASender)
@@ -210,7 +231,7 @@ TEST(Network, ConversationChainsAndCounters)
     const NetNode& client = s.NetworkNodes.at(NetString(kClient.data(), 4));
     EXPECT_EQ(client.FramesSent, 5);
     EXPECT_EQ(client.FramesReceived, 1);
-    EXPECT_EQ(client.Station, &s.Stations.at(MacString(kA.data(), 6)));
+    EXPECT_EQ(StationOf(s, client), &s.Stations.at(MacString(kA.data(), 6)));
     const TNetPeer& toServer = s.ObjectList.NetPeer(client.FirstPeer);
     EXPECT_EQ(toServer.Frames, 4);
     EXPECT_EQ(toServer.FramesByProtocol[5], 2);
@@ -398,8 +419,8 @@ TEST(TokenRing, SoftErrorsAndTheirNeighbours)
     // for its station, so that the station lists add up to the totals.
     EXPECT_EQ(s.RingSoftErrorTotals[1], 0);
     const StationNode& a = s.Stations.at(MacString(kA.data(), 6));
-    EXPECT_EQ(a.SoftErrorKinds, (1 << 0) | (1 << 2) | (1 << 6) | (1 << 9));
-    const TMACInfo& first = s.ObjectList.MACInfo(a.FirstMACInfo);
+    EXPECT_EQ(ErrorsOf(s, a).SoftErrorKinds, (1 << 0) | (1 << 2) | (1 << 6) | (1 << 9));
+    const TMACInfo& first = s.ObjectList.MACInfo(ErrorsOf(s, a).FirstMACInfo);
     EXPECT_EQ(first.NAUN, kB);
     EXPECT_EQ(first.SoftErrors[0], 2u);
     EXPECT_EQ(first.Next, -1);
@@ -413,7 +434,7 @@ TEST(TokenRing, MonitorFramesMoveOnlyANeighbourWithoutSoftErrors)
     const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
     auto neighbours = [&s] {
         std::vector<Mac> chain;
-        for (int i = s.Stations.at(MacString(kA.data(), 6)).FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
+        for (int i = ErrorsOf(s, s.Stations.at(MacString(kA.data(), 6))).FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
             chain.push_back(s.ObjectList.MACInfo(i).NAUN);
         return chain;
     };
@@ -441,7 +462,7 @@ TEST(TokenRing, EveryNeighbourRecordCarriesItsVendor)
     const Mac all = {0xC0, 0, 0, 0, 0, 0x01};
     auto vendors = [&s] {
         std::vector<std::pair<Mac, int16_t>> chain;
-        for (int i = s.Stations.at(MacString(kA.data(), 6)).FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
+        for (int i = ErrorsOf(s, s.Stations.at(MacString(kA.data(), 6))).FirstMACInfo; i != -1; i = s.ObjectList.MACInfo(i).Next)
             chain.emplace_back(s.ObjectList.MACInfo(i).NAUN, s.ObjectList.MACInfo(i).NAUNVendor);
         return chain;
     };
@@ -476,7 +497,7 @@ TEST(TokenRing, RingOrderGrowsDownstreamFromTheActiveMonitor)
     feed.Feed(MacFrame(all, kA, 0x05, kC), 6);
     EXPECT_TRUE(s.RingOrder[3].RingFlags.Has(kRingDeinserted));
     EXPECT_FALSE(s.RingOrder[2].RingFlags.Has(kRingDeinserted));
-    EXPECT_EQ(s.Stations.at(MacString(kB.data(), 6)).FirstMACInfo >= 0, true);
+    EXPECT_EQ(ErrorsOf(s, s.Stations.at(MacString(kB.data(), 6))).FirstMACInfo >= 0, true);
 }
 
 TEST(TokenRing, RingOrderStopsAt280Stations)
@@ -550,7 +571,7 @@ TEST(FrameNumbers, PastTwoToThe31KeepTheirOrder)
     feed.Feed(Filler(kB, kA, 60), 1, true);  // a CRC fragment, frame kFar + 1
     feed.Feed(Filler(kA, kC), 2);
     EXPECT_EQ(s.LastFragmentFrame, kFar + 1);
-    EXPECT_EQ(s.Stations.at(MacString(kC.data(), 6)).CollisionSuspects, 1);
+    EXPECT_EQ(ErrorsOf(s, s.Stations.at(MacString(kC.data(), 6))).CollisionSuspects, 1);
 
     TcpSegment segment;
     segment.Payload = Bytes(10, 0);

@@ -93,7 +93,7 @@ std::unique_ptr<AnalysisState> ChainedState()
     NetNode& node = state->NetworkNodes[Ip(1)];
     node.Address = Ip(1);
     node.NetFlags = kFlagSender | kFlagViewable;
-    node.Station = &station;
+    node.StationNumber = state->Stations.NumberOf(station.Address);
     node.FirstPeer = peerIndex;
     const uint8_t ipxBytes[10] = {0, 0, 0, 0x10, 0x00, 0xA0, 0x24, 0x12, 0x34, 0x01};
     NetNode& ipxNode = state->NetworkNodes[NetString(ipxBytes, 10)];
@@ -242,7 +242,7 @@ TEST(StateDump, DamagedChainsEndWithoutLoopingOrStrayReads)
     StationNode& station = state->Stations.begin()->second;
     // A DLC chain that loops back on itself, a MAC chain into a record of another kind.
     objects.DLCPeer(objects.DLCPeer(station.FirstDLCPeer).Next).Next = station.FirstDLCPeer;
-    station.FirstMACInfo = station.FirstDLCPeer;
+    ErrorsFor(*state, station).FirstMACInfo = station.FirstDLCPeer;
     // A conversation chain that loops, a packet chain that loops, one that points outside the list.
     NetNode& node = state->NetworkNodes.at(Ip(1));
     TNetPeer& peer = objects.NetPeer(node.FirstPeer);

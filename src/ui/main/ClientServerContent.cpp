@@ -203,10 +203,11 @@ void ConversationRow::WriteConversationAndNames()
 {
     const NetString& serverKey = PeerAddressOf(s_, s_.ObjectList.NetPeer(peer_));
     const NetNode* server = FindNetNode(s_, serverKey);
-    const bool serverSent = server && server->NetFlags.Has(kFlagSender) && server->Station;
+    const StationNode* clientStation = StationOf(s_, client_);
+    const StationNode* serverStation = server && server->NetFlags.Has(kFlagSender) ? StationOf(s_, *server) : nullptr;
     c_.Conversations.push_back({client_.Address, serverKey,
-                                client_.Station ? DLCAddressText(s_, *client_.Station) : kUnknownDLC,
-                                serverSent ? DLCAddressText(s_, *server->Station) : kUnknownDLC});
+                                clientStation ? DLCAddressText(s_, *clientStation) : kUnknownDLC,
+                                serverStation ? DLCAddressText(s_, *serverStation) : kUnknownDLC});
     grid_.SetRowTag(row_, static_cast<int32_t>(c_.Conversations.size()));
     UpdateServerGridNames(s_, c_, client_.Address, row_, serverKey);
     grid_.SetCell(kColApplication, row_, ServerApplicationText(s_.ObjectList.TransHead(head_)));

@@ -74,13 +74,13 @@ float SuspectRatio(uint16_t suspects, int64_t transmits)
     return static_cast<float>(suspects) / static_cast<float>(transmits);
 }
 
-void RankStation(CollisionSuspectTable& table, const StationNode& station)
+void RankStation(CollisionSuspectTable& table, const StationNode& station, uint16_t suspects)
 {
-    const float ratio = SuspectRatio(station.CollisionSuspects, station.FramesSent);
+    const float ratio = SuspectRatio(suspects, station.FramesSent);
     for (size_t i = 0; i < table.size(); ++i) {
         if (!(SuspectRatio(table[i].Suspects, table[i].Transmits) < ratio)) continue;
         std::move_backward(table.begin() + static_cast<std::ptrdiff_t>(i), table.end() - 1, table.end());
-        table[i] = {station.CollisionSuspects, station.Vendor, station.FramesSent, {}};
+        table[i] = {suspects, station.Vendor, station.FramesSent, {}};
         std::memcpy(table[i].Address.data(), station.Address.Data(), 6);
         return;
     }
@@ -100,9 +100,9 @@ CollisionSuspectTable BuildCollisionSuspectTable(const AnalysisState& state)
 {
     CollisionSuspectTable table{};
     for (const auto& [address, station] : state.Stations) {
-        if (!IsSender(station) || station.CollisionSuspects == 0 || station.FramesSent < kMinimumRankedTransmits)
-            continue;
-        RankStation(table, station);
+        const uint16_t suspects = ErrorsOf(state, station).CollisionSuspects;
+        if (!IsSender(station) || suspects == 0 || station.FramesSent < kMinimumRankedTransmits) continue;
+        RankStation(table, station, suspects);
     }
     return table;
 }
@@ -217,7 +217,8 @@ namespace {
 void FillStationLists(const AnalysisState& state, const StationNode& station, bool showByOUI,
                       SoftErrorSummary& summary)
 {
-    const std::vector<int> chain = MACInfoChain(state, station.FirstMACInfo);
+    const StationErrorRecord& errors = ErrorsOf(state, station);
+    const std::vector<int> chain = MACInfoChain(state, errors.FirstMACInfo);
     const bool severalNeighbours = chain.size() > 1;
     if (severalNeighbours && summary.MultiNAUNCount < UINT16_MAX) ++summary.MultiNAUNCount;
     const std::string stationText = (severalNeighbours ? "*" : "") +
@@ -231,7 +232,7 @@ void FillStationLists(const AnalysisState& state, const StationNode& station, bo
             StationAddressText(state, info.NAUN.data(), FindVendor(state, info.NAUN.data()), showByOUI);
         for (int kind = 0; kind < kSoftErrorKinds; ++kind) {
             const uint32_t count = info.SoftErrors[static_cast<size_t>(kind)];
-            if ((station.SoftErrorKinds & (1u << kind)) == 0 || count == 0) continue;
+            if ((errors.SoftErrorKinds & (1u << kind)) == 0 || count == 0) continue;
             summary.Lists[static_cast<size_t>(kind)].push_back(stationText + "/" + naunText + "/" + FormatCount(count));
             uint16_t& reporters = summary.SoftErrorStations[static_cast<size_t>(kind)];
             if (reporters < UINT16_MAX) ++reporters;
@@ -256,7 +257,7 @@ SoftErrorSummary UpdateTokenRingErrors(const AnalysisState& state, bool showByOU
         summary.Notes.front() = "No Media Access Control (MAC) error report frames in trace to analyze.";
     } else {
         for (const auto& [address, station] : state.Stations)
-            if (IsSender(station) && station.SoftErrorKinds != 0) FillStationLists(state, station, showByOUI, summary);
+            if (IsSender(station) && ErrorsOf(state, station).SoftErrorKinds != 0) FillStationLists(state, station, showByOUI, summary);
         if (summary.MultiNAUNCount > 0) summary.Notes.front() = MultipleNeighboursNote(summary.MultiNAUNCount);
     }
     for (int kind = 0; kind < kSoftErrorKinds; ++kind)
@@ -317,8 +318,9 @@ RingMapInput BuildRingMapInput(const AnalysisState& state)
         const StationNode& node = found->second;
         station.RingVendor = node.Vendor;
         station.VendorName = VendorNameOf(state, node.Vendor);
-        if (!linkErrors || node.SoftErrorKinds == 0) continue;
-        const std::vector<int> chain = MACInfoChain(state, node.FirstMACInfo);
+        const StationErrorRecord& errors = ErrorsOf(state, node);
+        if (!linkErrors || errors.SoftErrorKinds == 0) continue;
+        const std::vector<int> chain = MACInfoChain(state, errors.FirstMACInfo);
         if (chain.empty()) continue;
         station.RingMACInfo = chain.front();
         for (int index : chain) station.Chain.push_back(state.ObjectList.MACInfo(index));

@@ -51,7 +51,8 @@ bool KindMatches(const NetNode& node, NetMapMode mode)
 
 bool IsGroupPeer(const AnalysisState& state, const NetNode& peer)
 {
-    return peer.Station != nullptr && IsGroupAddress(state.Topology, peer.Station->Address.Data());
+    const StationNode* station = StationOf(state, peer);
+    return station != nullptr && IsGroupAddress(state.Topology, station->Address.Data());
 }
 
 bool PassesDestination(PeerDestination destination, bool group)
@@ -176,8 +177,8 @@ bool NetworkStatisticsContent::ClickKey(int key, bool checked)
         const int32_t mask = static_cast<int32_t>(1u << bit);
         for (auto& [address, node] : state_.NetworkNodes) {
             if (!(node.Protocols.ToBits() & mask)) continue;
-            const int32_t visible = node.VisibleProtocols.ToBits();
-            node.VisibleProtocols = ApplicationSet::FromBits(checked ? visible | mask : visible & ~mask);
+            const int32_t visible = VisibleProtocolsOf(state_, node).ToBits();
+            SetVisibleProtocols(state_, node, ApplicationSet::FromBits(checked ? visible | mask : visible & ~mask));
             changed = true;
         }
     }
@@ -213,7 +214,7 @@ PeerMapInput NetworkStatisticsContent::MapInput()
     for (const auto& sender : chains.Senders) {
         NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
         if (!(node.NetFlags.Has(kFlagViewable)) || !KindMatches(node, mode)) continue;
-        const ApplicationSet visibleProtocols = node.VisibleProtocols;
+        const ApplicationSet visibleProtocols = VisibleProtocolsOf(state_, node);
         bool any = false;
         for (size_t i = sender.Begin; i < sender.End; ++i) {
             const auto& c = chains.Conversations[i];
@@ -242,6 +243,7 @@ PeerMapInput NetworkStatisticsContent::MapInput()
         const NetNode& node = *chains.Nodes[static_cast<size_t>(sender.Node)];
         const int from = indexOf[static_cast<size_t>(sender.Node)];
         if (!(node.NetFlags.Has(kFlagViewable)) || from < 0) continue;
+        const ApplicationSet visibleProtocols = VisibleProtocolsOf(state_, node);
         for (size_t i = sender.Begin; i < sender.End; ++i) {
             const auto& c = chains.Conversations[i];
             const int to = indexOf[static_cast<size_t>(c.Peer)];
@@ -253,7 +255,7 @@ PeerMapInput NetworkStatisticsContent::MapInput()
                 if (hopKeys[static_cast<size_t>(key - 1)]) link.Colours.push_back(KeyColour(key));
             } else {
                 double weight = 0;
-                const int32_t drawn = (c.Protocols & node.VisibleProtocols).ToBits();
+                const int32_t drawn = (c.Protocols & visibleProtocols).ToBits();
                 if (drawn == 0) continue;
                 const TNetPeer& conv = state_.ObjectList.NetPeer(c.Index);
                 for (int b = 0; b < kAppCount && static_cast<int>(link.Colours.size()) < kMaxLineColours; ++b) {
@@ -289,8 +291,8 @@ std::optional<PeerPopup> NetworkStatisticsContent::RightClick(int x, int y)
         SelectedAddressText = IPXToText(state_, node->Address.Data(), false, false);
         SelectedAddressOUIText = IPXToText(state_, node->Address.Data(), false, MapShowOUI);
     }
-    popup.DLCCaption = node->Station == nullptr ? "No DLC Address"
-                                                : "DLC Address is " + DLCAddressText(state_, *node->Station);
+    const StationNode* station = StationOf(state_, *node);
+    popup.DLCCaption = station == nullptr ? "No DLC Address" : "DLC Address is " + DLCAddressText(state_, *station);
     selectedKey_ = key;
     popup.ToolboxEnabled = RowOfKey(selectedKey_) != 0;
     popup.StatisticsEnabled = popup.ToolboxEnabled;

@@ -228,32 +228,6 @@ bool NeedsDarkEdge(const RGBColour& colour)
     return brightness >= 140.0;
 }
 
-namespace {
-
-// MapX and MapY of the nodes of one tree, each found by its address.
-template <class Tree>
-void StorePoints(Tree& tree, const std::vector<PeerMapPlacement>& placements)
-{
-    using Coordinate = decltype(Tree::mapped_type::MapX);
-    for (const PeerMapPlacement& placement : placements) {
-        const auto* bytes = reinterpret_cast<const uint8_t*>(placement.AddressBytes.data());
-        const auto found = tree.find(typename Tree::key_type(bytes, placement.AddressBytes.size()));
-        if (found == tree.end()) continue;
-        found->second.MapX = static_cast<Coordinate>(placement.X);
-        found->second.MapY = static_cast<Coordinate>(placement.Y);
-    }
-}
-
-}  // namespace
-
-void StoreMapLayout(AnalysisState& state, const PeerMapLayout& layout)
-{
-    if (layout.Kind == PeerNodeKind::Station)
-        StorePoints(state.Stations, layout.Placements);
-    else
-        StorePoints(state.NetworkNodes, layout.Placements);
-}
-
 // ---- columns ----------------------------------------------------------------------------
 
 std::vector<int> ColumnOrderFrom(std::string_view value, int count)

@@ -68,7 +68,7 @@ struct PeerMapInput {
 struct PeerMapLabel {
     std::string Text;
     int PointIndex = 0;  // 1..180
-    int X = 0;           // the station's point (MapX, MapY)
+    int X = 0;           // the station's point
     int Y = 0;
     int Left = 0;        // the text box
     int Top = 0;
@@ -166,13 +166,6 @@ struct PeerMapLayout {
     std::vector<PeerMapPlacement> Placements;
 };
 
-// Writes each placement's point into its node of the state: MapX and MapY of a
-// station or of a network node. The windows' content lays a map out without
-// writing to the analysis records; whoever holds the state writable (the window
-// after a paint, tests) keeps the points with this call. An address the tree no
-// longer holds is passed over.
-void StoreMapLayout(AnalysisState& state, const PeerMapLayout& layout);
-
 // ---- the statistics grid's columns --------------------------------------------------
 
 // The grid position of each logical column from an INI value such as
@@ -253,10 +246,10 @@ public:
     // between them, in tree order.
     virtual PeerMapInput MapInput() = 0;
     // The map's input laid out for the size. Keeps the drawing for hit tests and
-    // MapLayout; the nodes' points are StoreMapLayout's to write.
+    // MapLayout; the analysis records hold no points of a map.
     const PeerMapDrawing& BuildMap(int width, int height, const RingTextMetrics& metrics);
     const PeerMapDrawing& LastMap() const { return map_; }
-    // The last drawing's station points by address, for StoreMapLayout.
+    // The last drawing's station points by address.
     PeerMapLayout MapLayout() const;
     // A right click at (x, y) of the map: the pop-up, or none without a hit.
     virtual std::optional<PeerPopup> RightClick(int x, int y) = 0;

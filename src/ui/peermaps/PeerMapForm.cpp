@@ -104,7 +104,6 @@ void TPeerMapPaintBox::paintEvent(QPaintEvent* /*event*/)
 {
     const QtRingTextMetrics metrics(this);
     const PeerMapDrawing& map = content_.BuildMap(width(), height(), metrics);
-    StoreMapLayout(content_.State(), content_.MapLayout());
     QPainter painter(this);
     painter.setClipRect(rect());
     painter.setFont(MapFont(map.FontSize));

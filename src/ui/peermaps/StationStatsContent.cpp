@@ -184,19 +184,24 @@ bool StationStatsContent::ClickKey(int key, bool checked)
     if (mask == 0) return false;
     bool changed = false;
     auto apply = [&](auto own, auto& visible) {
-        if (!(static_cast<uint32_t>(own.ToBits()) & mask)) return;
+        if (!(static_cast<uint32_t>(own.ToBits()) & mask)) return false;
         using Set = std::remove_reference_t<decltype(visible)>;
         using Bits = decltype(visible.ToBits());
         const uint32_t bits = static_cast<uint32_t>(visible.ToBits());
         visible = Set::FromBits(static_cast<Bits>(checked ? bits | mask : bits & ~mask));
-        changed = true;
+        return true;
     };
     for (auto& [address, node] : state_.Stations) {
+        StationVisibleSets visible = VisibleSetsOf(state_, node);
+        bool applied = false;
         switch (View()) {
-        case StationMapView::Errors: apply(node.FrameStatus, node.VisibleFrameStatus); break;
-        case StationMapView::Encapsulation: apply(node.Encapsulations, node.VisibleEncapsulations); break;
-        case StationMapView::Protocol: apply(node.Families, node.VisibleFamilies); break;
+        case StationMapView::Errors: applied = apply(node.FrameStatus, visible.FrameStatus); break;
+        case StationMapView::Encapsulation: applied = apply(node.Encapsulations, visible.Encapsulations); break;
+        case StationMapView::Protocol: applied = apply(node.Families, visible.Families); break;
         }
+        if (!applied) continue;
+        SetVisibleSets(state_, node, visible);
+        changed = true;
     }
     return changed && mapRepaintEnabled_;
 }
@@ -224,11 +229,11 @@ PeerMapInput StationStatsContent::MapInput()
     const StationChainCache& chains = *chains_;
     for (StationNode* node : chains.Nodes) node->StationFlags.Remove(kFlagOnMap);
 
-    auto viewTest = [&](const StationNode& node, const StationNode& peer) {
+    auto viewTest = [&](const StationVisibleSets& visible, const StationNode& peer) {
         switch (view) {
-        case StationMapView::Errors: return node.VisibleFrameStatus.HasAny(peer.FrameStatus);
-        case StationMapView::Encapsulation: return node.VisibleEncapsulations.Meets(peer.Encapsulations);
-        case StationMapView::Protocol: return node.VisibleFamilies.Meets(peer.Families);
+        case StationMapView::Errors: return visible.FrameStatus.HasAny(peer.FrameStatus);
+        case StationMapView::Encapsulation: return visible.Encapsulations.Meets(peer.Encapsulations);
+        case StationMapView::Protocol: return visible.Families.Meets(peer.Families);
         }
         return false;
     };
@@ -242,10 +247,11 @@ PeerMapInput StationStatsContent::MapInput()
         if (!(node.StationFlags.Has(kFlagViewable)) || node.FramesSent <= 0 ||
             node.BytesSent / node.FramesSent < kStationMinimumAverage)
             continue;
+        const StationVisibleSets visible = VisibleSetsOf(state_, node);
         bool any = false;
         for (size_t i = chain.Begin; i < chain.End; ++i) {
             StationNode& peer = *chains.Nodes[static_cast<size_t>(chains.Conversations[i].Peer)];
-            if (!viewTest(node, peer) || !destination(peer)) continue;
+            if (!viewTest(visible, peer) || !destination(peer)) continue;
             peer.StationFlags |= kFlagOnMap;
             any = true;
         }
@@ -277,10 +283,11 @@ PeerMapInput StationStatsContent::MapInput()
         const StationNode& node = *chains.Nodes[static_cast<size_t>(chain.Node)];
         const int from = indexOf[static_cast<size_t>(chain.Node)];
         if (!(node.StationFlags.Has(kFlagViewable)) || from < 0) continue;
+        const StationVisibleSets visible = VisibleSetsOf(state_, node);
         for (size_t i = chain.Begin; i < chain.End; ++i) {
             const auto& c = chains.Conversations[i];
             const StationNode& peer = *chains.Nodes[static_cast<size_t>(c.Peer)];
-            if ((view != StationMapView::Errors && !viewTest(node, peer)) || !destination(peer)) continue;
+            if ((view != StationMapView::Errors && !viewTest(visible, peer)) || !destination(peer)) continue;
             const int to = indexOf[static_cast<size_t>(c.Peer)];
             if (to < 0) continue;
             const TDLCPeer& conv = state_.ObjectList.DLCPeer(c.Index);
@@ -289,11 +296,11 @@ PeerMapInput StationStatsContent::MapInput()
             double weight = 0;
             if (view == StationMapView::Errors) {
                 for (int b = 0; b <= 3; ++b)
-                    if (conv.PeerFrameStatus.ToBits() & node.VisibleFrameStatus.ToBits() & (1 << b))
+                    if (conv.PeerFrameStatus.ToBits() & visible.FrameStatus.ToBits() & (1 << b))
                         link.Colours.push_back(BitColour(view, b));
             } else if (view == StationMapView::Encapsulation) {
                 for (int b = 0; b < kEncapsulationCount; ++b) {
-                    if (!(conv.PeerEncapsulations & node.VisibleEncapsulations).Has(static_cast<Encapsulation>(b))) continue;
+                    if (!(conv.PeerEncapsulations & visible.Encapsulations).Has(static_cast<Encapsulation>(b))) continue;
                     link.Colours.push_back(BitColour(view, b));
                     weight = static_cast<double>(conv.FramesByEncapsulation[static_cast<size_t>(b)]) +
                              (reverse ? reverse->FramesByEncapsulation[static_cast<size_t>(b)] : 0);
@@ -301,7 +308,7 @@ PeerMapInput StationStatsContent::MapInput()
                 link.PenWidth = PeerLineWidth(weight, state_.TotalFrames);
             } else {
                 for (int b = 0; b < kFamilyCount; ++b) {
-                    if (!(conv.PeerFamilies & node.VisibleFamilies).Has(static_cast<ProtocolFamily>(b))) continue;
+                    if (!(conv.PeerFamilies & visible.Families).Has(static_cast<ProtocolFamily>(b))) continue;
                     link.Colours.push_back(BitColour(view, b));
                     weight = static_cast<double>(conv.FramesByFamily[static_cast<size_t>(b)]) +
                              (reverse ? reverse->FramesByFamily[static_cast<size_t>(b)] : 0);

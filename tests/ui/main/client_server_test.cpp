@@ -73,7 +73,7 @@ protected:
         StationNode& station = State().Stations[address];
         station.Address = address;
         station.Vendor = vendor;
-        c.Node(key).Station = &station;
+        c.Node(key).StationNumber = State().Stations.NumberOf(address);
         return station;
     }
 
@@ -545,7 +545,7 @@ TEST_F(ClientServer, DamagedChainsNeitherHangNorReadOutsideTheLists)
     s.ObjectList.NetPeer(PeerOf(client, server)).Next = PeerOf(client, server);
     s.ObjectList.TransHead(talk.Request).NextTrans = talk.Request;
     s.PacketList.back().NextPacket = 0;
-    s.NetworkNodes.at(server).Station = nullptr;
+    s.NetworkNodes.at(server).StationNumber = StationTree::kNoNumber;
     const ClientServerContent content = Build();
     EXPECT_EQ(content.ServerRowCount, 1);
     EXPECT_EQ(ServerGridRowConversation(content, 1)->ServerDLC, "UNKNOWN");

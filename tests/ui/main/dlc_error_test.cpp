@@ -47,7 +47,7 @@ StationNode& AddSender(AnalysisState& state, const std::array<uint8_t, 6>& addre
     node.Address = key;
     node.StationFlags = kFlagSender | kFlagViewable;
     node.FramesSent = sent;
-    node.CollisionSuspects = suspects;
+    ErrorsFor(state, node).CollisionSuspects = suspects;
     node.Vendor = vendor;
     return node;
 }
@@ -392,7 +392,7 @@ TEST_F(SoftErrors, DamagedChainsEndWithoutLoopingOrStrayReads)
     Report(a_, b_, {0, 0, 1, 0, 0, 0, 0, 0, 0, 0});
     Report(a_, c_, {0, 0, 1, 0, 0, 0, 0, 0, 0, 0});
     Monitor(a_, b_, true);
-    StationNode& station = state_->Stations.at(MacString(a_.data(), 6));
+    StationErrorRecord& station = ErrorsFor(*state_, state_->Stations.at(MacString(a_.data(), 6)));
     // A chain that loops back on itself.
     TMACInfo& second = state_->ObjectList.MACInfo(state_->ObjectList.MACInfo(station.FirstMACInfo).Next);
     second.Next = station.FirstMACInfo;
@@ -435,7 +435,7 @@ TEST_F(SoftErrors, RingInputLinksVendorsAlwaysAndErrorsOnlyWithReports)
     Report(b_, a_, {0, 0, 2, 0, 0, 0, 0, 0, 0, 0});
     input = BuildRingMapInput(*state_);
     const StationNode& node = state_->Stations.at(MacString(b_.data(), 6));
-    EXPECT_EQ(input.Stations[1].RingMACInfo, node.FirstMACInfo);
+    EXPECT_EQ(input.Stations[1].RingMACInfo, ErrorsOf(*state_, node).FirstMACInfo);
     ASSERT_EQ(input.Stations[1].Chain.size(), 1u);
     EXPECT_EQ(input.Stations[1].Chain[0].SoftErrors[kSoftBurst], 2);
     EXPECT_EQ(input.Stations[0].RingMACInfo, -1);  // a reported nothing

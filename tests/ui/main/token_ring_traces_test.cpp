@@ -161,14 +161,14 @@ TEST_F(TokenRingTraces, MacFramesCutShortTakeNothingFromEarlierFrames)
     // Only the whole standby frame places its sender, after its neighbour.
     ASSERT_EQ(state.RingStationCount, 2);
     EXPECT_EQ(MacString(state.RingOrder[2].Address.data(), 6), MacString(kB.data(), 6));
-    EXPECT_EQ(Station(kC).FirstMACInfo, -1);
+    EXPECT_EQ(ErrorsOf(state, Station(kC)).FirstMACInfo, -1);
     // The reports cut before their neighbour count nowhere; the whole one counts.
-    EXPECT_EQ(Station(kD).FirstMACInfo, -1);
-    EXPECT_EQ(Station(kD).SoftErrorKinds, 0);
+    EXPECT_EQ(ErrorsOf(state, Station(kD)).FirstMACInfo, -1);
+    EXPECT_EQ(ErrorsOf(state, Station(kD)).SoftErrorKinds, 0);
     std::array<int64_t, 10> totals{};
     totals[kSoftBurst] = 2;
     EXPECT_EQ(state.RingSoftErrorTotals, totals);
-    const TMACInfo& b = state.ObjectList.MACInfo(Station(kB).FirstMACInfo);
+    const TMACInfo& b = state.ObjectList.MACInfo(ErrorsOf(state, Station(kB)).FirstMACInfo);
     EXPECT_EQ(MacString(b.NAUN.data(), 6), MacString(kA.data(), 6));
     EXPECT_EQ(b.SoftErrors[kSoftBurst], 2u);
     EXPECT_EQ(b.Next, -1);

@@ -312,7 +312,7 @@ TEST_F(PeerWindows, NetworkMapMarksLabelsAndLines)
 
     // TCP off: its bit leaves A's visible set, and B (only TCP) leaves the map.
     EXPECT_TRUE(network.ClickKey(2, false));
-    EXPECT_FALSE(Node(ipA).VisibleProtocols.Has(kAppTCP));
+    EXPECT_FALSE(VisibleProtocolsOf(state, Node(ipA)).Has(kAppTCP));
     network.BuildMap(400, 300, metrics);
     EXPECT_FALSE(Node(ipB).NetFlags.Has(kFlagOnMap));
     network.ApplyKeyCommand(PeerWindowContent::KeyCommand::Invert);
@@ -327,48 +327,69 @@ TEST_F(PeerWindows, NetworkMapMarksLabelsAndLines)
     EXPECT_TRUE(network.MapInput().Stations.empty());
 }
 
-// A paint lays the map out; only the explicit layout call writes the points
-// into the analysis records, each node found by its address.
-TEST_F(PeerWindows, StoreMapLayoutAloneWritesTheNodesPoints)
+// A paint lays the map out; the content keeps each station's point with its
+// address (the analysis records hold none).
+TEST_F(PeerWindows, MapLayoutKeepsEachLabelsPointByAddress)
 {
     NetworkStatisticsContent network(state);
     StationStatsContent stations(state);
-    const auto stationAt = [&](const std::string& key) -> const StationNode& {
-        return state.Stations.at(MacString(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
-    };
-    const auto netAt = [&](const std::string& key) -> const NetNode& {
-        return state.NetworkNodes.at(NetString(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
-    };
-    const auto points = [&](const PeerMapLayout& layout) {
-        std::vector<std::pair<int, int>> stored;
-        for (const PeerMapPlacement& p : layout.Placements) {
-            if (layout.Kind == PeerNodeKind::Station) {
-                stored.emplace_back(stationAt(p.AddressBytes).MapX, stationAt(p.AddressBytes).MapY);
-            } else {
-                stored.emplace_back(netAt(p.AddressBytes).MapX, netAt(p.AddressBytes).MapY);
-            }
-        }
-        return stored;
-    };
     for (PeerWindowContent* window : std::vector<PeerWindowContent*>{&network, &stations}) {
         window->Rebuild();
         const PeerMapDrawing& map = window->BuildMap(400, 300, metrics);
         const PeerMapLayout layout = window->MapLayout();
         ASSERT_EQ(layout.Placements.size(), 4u);
-        std::vector<std::pair<int, int>> drawn;
-        for (const PeerMapLabel& label : map.Labels) drawn.emplace_back(label.X, label.Y);
-        const std::vector<std::pair<int, int>> unplaced(4, {0, 0});
-        EXPECT_EQ(points(layout), unplaced);
-        StoreMapLayout(state, layout);
-        EXPECT_EQ(points(layout), drawn);
+        for (size_t i = 0; i < layout.Placements.size(); ++i) {
+            EXPECT_EQ(layout.Placements[i].X, map.Labels[i].X);
+            EXPECT_EQ(layout.Placements[i].Y, map.Labels[i].Y);
+        }
     }
+    EXPECT_EQ(network.MapLayout().Placements[0].AddressBytes, std::string(reinterpret_cast<const char*>(ipA.data()), 4));
+    EXPECT_EQ(stations.MapLayout().Placements[0].AddressBytes, KeyBytes(MacString(MacOf(1).data(), 6)));
     EXPECT_EQ(network.MapLayout().Kind, PeerNodeKind::Network);
     EXPECT_EQ(stations.MapLayout().Kind, PeerNodeKind::Station);
+}
 
-    // A station the tree no longer holds is passed over, not added.
-    const size_t before = state.Stations.size();
-    StoreMapLayout(state, {PeerNodeKind::Station, {{std::string("\x7f\0\0\0\0\x01", 6), 5, 6}}});
-    EXPECT_EQ(state.Stations.size(), before);
+// Unticked keys stay with the nodes the windows changed, in the state: a window
+// made again over the same trace draws with them. The next read starts with
+// every node showing its own sets.
+TEST_F(PeerWindows, UntickedKeysOutliveRebuildsUntilTheNextRead)
+{
+    const auto stationA = [&]() -> const StationNode& { return state.Stations.at(MacString(MacOf(1).data(), 6)); };
+    {
+        NetworkStatisticsContent network(state);
+        StationStatsContent stations(state);
+        network.Rebuild();
+        stations.Rebuild();
+        EXPECT_TRUE(network.ClickKey(2, false));  // TCP
+        stations.SetMode(2);
+        EXPECT_TRUE(stations.ClickKey(4, false));  // IP
+    }
+    EXPECT_FALSE(VisibleProtocolsOf(state, Node(ipA)).Has(kAppTCP));
+    EXPECT_TRUE(VisibleProtocolsOf(state, Node(ipA)).Has(kAppUDP));
+    EXPECT_FALSE(VisibleSetsOf(state, stationA()).Families.Has(kFamilyIP));
+    NetworkStatisticsContent again(state);
+    again.BuildMap(400, 300, metrics);
+    EXPECT_FALSE(Node(ipB).NetFlags.Has(kFlagOnMap));  // B only had TCP
+
+    SetUp();  // a new read
+    EXPECT_EQ(VisibleProtocolsOf(state, Node(ipA)), Node(ipA).Protocols);
+    EXPECT_EQ(VisibleSetsOf(state, stationA()).Families, stationA().Families);
+    NetworkStatisticsContent afterRead(state);
+    afterRead.BuildMap(400, 300, metrics);
+    EXPECT_TRUE(Node(ipB).NetFlags.Has(kFlagOnMap));
+}
+
+// A node shows its own sets once it has sent and nothing before; a filter set
+// back to that leaves no entry behind.
+TEST_F(PeerWindows, NodesWithoutAChoiceShowWhatTheySent)
+{
+    EXPECT_EQ(VisibleProtocolsOf(state, Node(ipA)), Node(ipA).Protocols);
+    EXPECT_FALSE(Node(ipB).Protocols.Empty());
+    EXPECT_TRUE(VisibleProtocolsOf(state, Node(ipB)).Empty());  // B only received
+    SetVisibleProtocols(state, Node(ipA), kAppUDP);
+    EXPECT_EQ(VisibleProtocolsOf(state, Node(ipA)), ApplicationSet{kAppUDP});
+    SetVisibleProtocols(state, Node(ipA), Node(ipA).Protocols);
+    EXPECT_TRUE(state.Filters.NetworkNodes.empty());
 }
 
 TEST_F(PeerWindows, NetworkGridRowsPopupAndSelectStations)
@@ -484,7 +505,7 @@ TEST(PeerWindowsHostile, EmptyAndDamagedStates)
     node.Address = NetString(reinterpret_cast<const uint8_t*>("\x0a\0\0\x01"), 4);
     node.Kind = kNetworkIP;
     node.NetFlags = kFlagSender | kFlagViewable;
-    node.Protocols = node.VisibleProtocols = kAppTCP;
+    node.Protocols = kAppTCP;
     TNetPeer loop;
     loop.PeerNode = state.NetworkNodes.NumberOf(node.Address);
     loop.Next = 0;
@@ -513,7 +534,7 @@ TEST(PeerWindowsHops, HopsOfBothDirectionsChooseTheKey)
         n.Address = NetString(bytes, 10);
         n.Kind = kNetworkIPX;
         n.NetFlags = kFlagSender | kFlagViewable;
-        n.Protocols = n.VisibleProtocols = kAppNCP;
+        n.Protocols = kAppNCP;
         return n;
     };
     NetNode& a = add(1);
