@@ -2,7 +2,6 @@
 #include "model/StringHelpers.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "model/NumberFormat.h"
@@ -258,6 +257,10 @@ std::vector<int> GridContent::CopiedRows() const
 
 namespace {
 
+// ASCII letters in lower case: the grids' texts are ASCII, and a byte of a
+// UTF-8 sequence passes unchanged, whatever the locale.
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // Case and spaces are ignored: addresses are shown padded (" 10. 99.  1. 10"),
 // and the user types them plain ("10.99.1.10").
 std::string FilterForm(std::string_view text)
@@ -265,8 +268,27 @@ std::string FilterForm(std::string_view text)
     std::string form;
     form.reserve(text.size());
     for (const char c : text)
-        if (c != ' ') form += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != ' ') form += LowerAscii(c);
     return form;
+}
+
+// Whether a cell holds the filter's form, the cell's spaces skipped and its case
+// ignored as FilterForm does, without making the cell's form: a keystroke in the
+// filter box tests every cell of every row.
+bool HoldsFilterForm(std::string_view cell, std::string_view form)
+{
+    if (form.empty()) return true;
+    for (std::size_t start = 0; start < cell.size(); ++start) {
+        if (LowerAscii(cell[start]) != form[0]) continue;  // form holds no space
+        std::size_t matched = 1;
+        for (std::size_t i = start + 1; i < cell.size() && matched < form.size(); ++i) {
+            if (cell[i] == ' ') continue;
+            if (LowerAscii(cell[i]) != form[matched]) break;
+            ++matched;
+        }
+        if (matched == form.size()) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -281,7 +303,7 @@ bool GridContent::RowShown(int row) const
 {
     if (rowFilterForm_.empty() || row < fixedRows_ || row >= RowCount()) return true;
     for (int col = 0; col < colCount_; ++col)
-        if (FilterForm(Cell(col, row)).find(rowFilterForm_) != std::string::npos) return true;
+        if (HoldsFilterForm(Cell(col, row), rowFilterForm_)) return true;
     return false;
 }
 

@@ -325,6 +325,10 @@ TEST_F(GridCopy, FilteredRowsAreLeftOut)
     grid.SetRowFilter("10.0.0.2:8");
     EXPECT_TRUE(grid.RowShown(3));
     EXPECT_FALSE(grid.RowShown(2));
+    grid.SetRowFilter("0.0.2");  // a match that begins after a false start ("0.0.0")
+    EXPECT_TRUE(grid.RowShown(3));
+    grid.SetRowFilter("2:80x");  // the text runs past the cell's end
+    EXPECT_FALSE(grid.RowShown(3));
     grid.SetRowFilter("");
     EXPECT_TRUE(grid.RowShown(1));
 }
