@@ -5,6 +5,7 @@
 // conversation records. The application owns one instance; tests make their own.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -263,16 +264,25 @@ public:
 
     bool Holds(ObjectKind kind, int index) const
     {
-        return index >= 0 && index < Count() && KindOfRef(refs_[static_cast<size_t>(index)]) == kind;
+        if (index < 0 || index >= count_) return false;
+        return (BlockOf(index).Members[KindIndex(kind)] >> BitOf(index) & 1) != 0;
     }
-    ObjectKind KindOf(int index) const { return KindOfRef(refs_.at(static_cast<size_t>(index))); }
-    int Count() const { return static_cast<int>(refs_.size()); }
+    ObjectKind KindOf(int index) const
+    {
+        if (index < 0 || index >= count_) throw std::out_of_range("object index past the object list");
+        const KindBlock& block = BlockOf(index);
+        for (std::size_t k = 0; k < kKindCount; ++k)
+            if ((block.Members[k] >> BitOf(index) & 1) != 0) return static_cast<ObjectKind>(k);
+        throw std::logic_error("an object of no kind");
+    }
+    int Count() const { return count_; }
 
-    // Frees every record; capacity sizes the table of the reference list's chunks.
+    // Frees every record; capacity sizes the table of the kind blocks' chunks.
     void Clear(size_t capacity)
     {
-        refs_.clear();
-        refs_.reserve(capacity);
+        count_ = 0;
+        blocks_.clear();
+        blocks_.reserve(capacity / kBlockObjects + 1);
         macInfos_.clear();
         dlcPeers_.clear();
         netPeers_.clear();
@@ -281,25 +291,42 @@ public:
     }
 
 private:
-    // A record's kind in the top 3 bits of its reference, its slot in its kind's
-    // list below them: 4 bytes per object.
-    using Ref = uint32_t;
-    static constexpr int kKindShift = 29;
-    static constexpr Ref kSlotMask = (Ref{1} << kKindShift) - 1;
-    static ObjectKind KindOfRef(Ref ref) { return static_cast<ObjectKind>(ref >> kKindShift); }
+    // Which kind each object is and its slot in its kind's list, kept per block
+    // of 64 consecutive object indexes: a bit mask of the block's objects of
+    // each kind, and the slot of the kind's first object in the block. An
+    // object's slot is that first slot plus the objects of its kind before it
+    // in the block. One byte per object where a 4-byte reference each took four;
+    // a flood of new hosts makes three objects per frame.
+    static constexpr std::size_t kKindCount = 5;
+    static constexpr int kBlockObjects = 64;
+    struct KindBlock {
+        std::array<uint64_t, kKindCount> Members{};
+        std::array<uint32_t, kKindCount> FirstSlot{};
+    };
+    static std::size_t KindIndex(ObjectKind kind) { return static_cast<std::size_t>(kind); }
+    static unsigned BitOf(int index) { return static_cast<unsigned>(index % kBlockObjects); }
+    const KindBlock& BlockOf(int index) const { return blocks_[static_cast<size_t>(index / kBlockObjects)]; }
 
     // Chunked lists: a list never moves its records as it grows, so it needs
     // neither spare capacity nor a second copy of itself while it grows.
     template <class T>
     using List = ChunkedList<T, 10>;
 
+    std::array<uint32_t, kKindCount> ListSizes() const
+    {
+        return {static_cast<uint32_t>(macInfos_.size()), static_cast<uint32_t>(dlcPeers_.size()),
+                static_cast<uint32_t>(netPeers_.size()), static_cast<uint32_t>(transHeads_.size()),
+                static_cast<uint32_t>(nameHeads_.size())};
+    }
+
     template <class T>
     int Append(ObjectKind kind, List<T>& list, const T& record)
     {
-        if (list.size() > kSlotMask) throw std::length_error("too many records of one kind");
+        if (count_ == INT32_MAX || list.size() >= UINT32_MAX) throw std::length_error("too many records");
+        if (BitOf(count_) == 0) blocks_.push_back({{}, ListSizes()});
         list.push_back(record);
-        refs_.push_back(static_cast<Ref>(static_cast<Ref>(kind) << kKindShift | (list.size() - 1)));
-        return static_cast<int>(refs_.size() - 1);
+        blocks_.back().Members[KindIndex(kind)] |= uint64_t{1} << BitOf(count_);
+        return count_++;
     }
     template <class T>
     T& At(ObjectKind kind, List<T>& list, int index)
@@ -314,10 +341,13 @@ private:
     size_t SlotOf(ObjectKind kind, int index) const
     {
         if (!Holds(kind, index)) throw std::out_of_range("object index does not hold the record asked for");
-        return static_cast<size_t>(refs_[static_cast<size_t>(index)] & kSlotMask);
+        const KindBlock& block = BlockOf(index);
+        const uint64_t before = (uint64_t{1} << BitOf(index)) - 1;
+        return block.FirstSlot[KindIndex(kind)] + static_cast<size_t>(std::popcount(block.Members[KindIndex(kind)] & before));
     }
 
-    ChunkedList<Ref, 14> refs_;
+    int count_ = 0;
+    ChunkedList<KindBlock, 10> blocks_;
     List<TMACInfo> macInfos_;
     List<TDLCPeer> dlcPeers_;
     List<TNetPeer> netPeers_;

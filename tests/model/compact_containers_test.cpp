@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/AddressTree.h"
+#include "model/AnalysisState.h"
 #include "model/ChainIndex.h"
 #include "model/ChunkedList.h"
 #include "model/Codes.h"
@@ -79,6 +80,49 @@ TEST(AddressTree, NumbersNameEntriesInTheOrderTheyCameThroughGrowthAndWalks)
     }
     EXPECT_EQ(tree.NumberOf(Address({9, 9, 9, 9})), tree.kNoNumber);
     EXPECT_THROW(tree.Numbered(3000), std::out_of_range);
+}
+
+// Records of every kind, interleaved unevenly across several 64-object blocks:
+// each index keeps its kind and its own record.
+TEST(ObjectStore, EveryIndexKeepsItsKindAndRecordAcrossBlocks)
+{
+    ObjectStore store;
+    store.Clear(10);
+    std::vector<ObjectKind> kinds;
+    for (int i = 0; i < 300; ++i) {
+        const int pick = (i * 7 + i / 50) % 5;
+        int index = -1;
+        switch (pick) {
+        case 0: index = store.Add(TMACInfo{.NAUNVendor = static_cast<int16_t>(i)}); break;
+        case 1: index = store.Add(TDLCPeer{.Frames = static_cast<uint32_t>(i)}); break;
+        case 2: index = store.Add(TNetPeer{.Frames = static_cast<uint32_t>(i)}); break;
+        case 3: index = store.Add(TTransHead{.SrcPort = static_cast<uint16_t>(i)}); break;
+        default: index = store.Add(TNameHead{std::to_string(i)}); break;
+        }
+        ASSERT_EQ(index, i);
+        kinds.push_back(static_cast<ObjectKind>(pick));
+    }
+    ASSERT_EQ(store.Count(), 300);
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(store.KindOf(i), kinds[static_cast<size_t>(i)]) << i;
+        for (int k = 0; k < 5; ++k) EXPECT_EQ(store.Holds(static_cast<ObjectKind>(k), i), k == static_cast<int>(kinds[static_cast<size_t>(i)]));
+        switch (kinds[static_cast<size_t>(i)]) {
+        case ObjectKind::MACInfo: EXPECT_EQ(store.MACInfo(i).NAUNVendor, i); break;
+        case ObjectKind::DLCPeer: EXPECT_EQ(store.DLCPeer(i).Frames, static_cast<uint32_t>(i)); break;
+        case ObjectKind::NetPeer: EXPECT_EQ(store.NetPeer(i).Frames, static_cast<uint32_t>(i)); break;
+        case ObjectKind::TransHead: EXPECT_EQ(store.TransHead(i).SrcPort, i); break;
+        case ObjectKind::NameHead: EXPECT_EQ(store.NameHead(i).Name, std::to_string(i)); break;
+        }
+    }
+    EXPECT_FALSE(store.Holds(ObjectKind::DLCPeer, 300));
+    EXPECT_FALSE(store.Holds(ObjectKind::DLCPeer, -1));
+    EXPECT_THROW(store.KindOf(300), std::out_of_range);
+    const int notADlcPeer = kinds[0] == ObjectKind::DLCPeer ? 1 : 0;
+    EXPECT_THROW(store.DLCPeer(notADlcPeer), std::out_of_range);
+    store.Clear(10);
+    EXPECT_EQ(store.Count(), 0);
+    EXPECT_EQ(store.Add(TNetPeer{}), 0);
+    EXPECT_TRUE(store.Holds(ObjectKind::NetPeer, 0));
 }
 
 TEST(ChainTails, AChainEndsAtItsFirstRecordUntilALaterOneIsSet)
