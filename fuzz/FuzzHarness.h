@@ -112,7 +112,7 @@ inline std::string AnalyzeEveryConversation(const AnalysisState& state, int maxR
                 q.SelectedNetNode = &node;
                 q.SelectedPeer = peer;
                 q.SelectedApp = head;
-                q.ReverseNetNode = FindNetNode(state, PeerAddressOf(state, state.ObjectList.NetPeer(peer)));
+                q.ReverseNetNode = PeerNodeOf(state, state.ObjectList.NetPeer(peer));
                 q.ReversePeer = q.ReverseNetNode ? FindNetPeer(state, *q.ReverseNetNode, node.Address) : -1;
                 q.LastFrameNo = state.TotalFrames > 0 ? state.TotalFrames : state.Read.FramesSeen;
                 for (int mode = 0; mode < 4; ++mode) {

@@ -192,7 +192,7 @@ void TransactionRun::FindReverseDirection()
 {
     const NetNode* other = nullptr;
     if (s_.ObjectList.Holds(ObjectKind::NetPeer, q_.SelectedPeer))
-        other = FindNetNode(s_, PeerAddressOf(s_, s_.ObjectList.NetPeer(q_.SelectedPeer)));
+        other = PeerNodeOf(s_, s_.ObjectList.NetPeer(q_.SelectedPeer));
     // A node that never sent has no conversation chain to search.
     q_.NoReversePath = q_.NoReversePath || other == nullptr || !(other->NetFlags.Has(kFlagSender));
     if (q_.NoReversePath) {

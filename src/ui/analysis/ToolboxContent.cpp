@@ -176,7 +176,7 @@ void EnableSwapBtn(const AnalysisState& state, ToolboxSelection& s)
     const int32_t peer = TargetPeer(s);
     s.NoReversePath = true;
     if (!source || peer < 0) return;
-    const NetNode* target = FindNetNode(state, PeerAddressOf(state, state.ObjectList.NetPeer(peer)));
+    const NetNode* target = PeerNodeOf(state, state.ObjectList.NetPeer(peer));
     s.NoReversePath = !target || FindNetPeer(state, *target, source->Address) < 0;
 }
 
@@ -391,7 +391,7 @@ TransactionAnalysis ToolboxQuery(const AnalysisState& state, const ToolboxSelect
         q.SelectedApp = -1;
         return q;
     }
-    q.ReverseNetNode = FindNetNode(state, PeerAddressOf(state, state.ObjectList.NetPeer(q.SelectedPeer)));
+    q.ReverseNetNode = PeerNodeOf(state, state.ObjectList.NetPeer(q.SelectedPeer));
     if (q.ReverseNetNode) {
         q.ReversePeer = FindNetPeer(state, *q.ReverseNetNode, q.SelectedNetNode->Address);
         q.ReverseApp = ReverseHeadFor(state, q.ReversePeer, state.ObjectList.TransHead(q.SelectedApp));

@@ -201,8 +201,8 @@ void ConversationRow::AddRow()
 
 void ConversationRow::WriteConversationAndNames()
 {
+    const NetNode* server = PeerNodeOf(s_, s_.ObjectList.NetPeer(peer_));
     const NetString& serverKey = PeerAddressOf(s_, s_.ObjectList.NetPeer(peer_));
-    const NetNode* server = FindNetNode(s_, serverKey);
     const StationNode* clientStation = StationOf(s_, client_);
     const StationNode* serverStation = server && server->NetFlags.Has(kFlagSender) ? StationOf(s_, *server) : nullptr;
     c_.Conversations.push_back({client_.Address, serverKey,
@@ -241,7 +241,7 @@ void ConversationRow::RunThroughput()
     q_.MeasureLatency = false;
     q_.MeasureThroughput = true;
     const TTransHead& head = s_.ObjectList.TransHead(head_);
-    q_.ReverseNetNode = FindNetNode(s_, PeerAddressOf(s_, s_.ObjectList.NetPeer(peer_)));
+    q_.ReverseNetNode = PeerNodeOf(s_, s_.ObjectList.NetPeer(peer_));
     q_.ReversePeer = q_.ReverseNetNode ? FindNetPeer(s_, *q_.ReverseNetNode, client_.Address) : -1;
     q_.ReverseApp = q_.ReversePeer >= 0 ? LastAnsweringHead(s_, q_.ReversePeer, head) : -1;
     if (q_.ReverseApp >= 0) {
@@ -598,7 +598,7 @@ std::string SelectConversation(const AnalysisState& state, const ConversationQue
     q.SelectedNetNode = client;
     q.SelectedPeer = peer;
     q.SelectedApp = head;
-    q.ReverseNetNode = FindNetNode(state, PeerAddressOf(state, state.ObjectList.NetPeer(peer)));
+    q.ReverseNetNode = PeerNodeOf(state, state.ObjectList.NetPeer(peer));
     q.ReversePeer = q.ReverseNetNode ? FindNetPeer(state, *q.ReverseNetNode, client->Address) : -1;
     q.ReverseApp = q.ReversePeer >= 0 ? LastAnsweringHead(state, q.ReversePeer, state.ObjectList.TransHead(head)) : -1;
     return {};
