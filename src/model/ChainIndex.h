@@ -133,7 +133,13 @@ public:
         const int32_t* last = tails_.Find({static_cast<uint32_t>(first)});
         return last != nullptr ? *last : first;
     }
-    void SetLast(int32_t first, int32_t last) { tails_.Assign({static_cast<uint32_t>(first)}, last); }
+    // Makes next the chain's end and returns the end it had, which is to link to next.
+    int32_t Extend(int32_t first, int32_t next)
+    {
+        const int32_t last = LastOf(first);
+        tails_.Assign({static_cast<uint32_t>(first)}, next);
+        return last;
+    }
     void Clear() { tails_.Clear(); }
 
 private:

@@ -669,8 +669,7 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
     if (index < 0) {
         index = NewDLCPeer(s, r);
         s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, r.DstAddr), index);
-        s.ObjectList.DLCPeer(s.Index.Tails.LastOf(source.FirstDLCPeer)).Next = index;
-        s.Index.Tails.SetLast(source.FirstDLCPeer, index);
+        s.ObjectList.DLCPeer(s.Index.Tails.Extend(source.FirstDLCPeer, index)).Next = index;
     }
     TDLCPeer& peer = s.ObjectList.DLCPeer(index);
     peer.PeerFamilies |= r.Family;
@@ -1372,9 +1371,7 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, bool hadChai
     if (const int found = FindNetPeerOf(s, source, r); found >= 0) return found;
     const int index = NewNetPeer(s, r);
     s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, r.DstNet), index);
-    // A chain's end is its first record until a second one comes; the index keeps it after that.
-    s.ObjectList.NetPeer(s.Index.Tails.LastOf(source.FirstPeer)).Next = index;
-    s.Index.Tails.SetLast(source.FirstPeer, index);
+    s.ObjectList.NetPeer(s.Index.Tails.Extend(source.FirstPeer, index)).Next = index;
     return index;
 }
 
@@ -1388,8 +1385,7 @@ int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
     const int index = NewTransHead(s, r);
     // A new head is only made when no head matched, so its key is new.
     s.Index.TransHeads.Insert(TransHeadKey(netPeer, r), index);
-    s.ObjectList.TransHead(s.Index.Tails.LastOf(first)).NextTrans = index;
-    s.Index.Tails.SetLast(first, index);
+    s.ObjectList.TransHead(s.Index.Tails.Extend(first, index)).NextTrans = index;
     return index;
 }
 

@@ -125,13 +125,13 @@ TEST(ObjectStore, EveryIndexKeepsItsKindAndRecordAcrossBlocks)
     EXPECT_TRUE(store.Holds(ObjectKind::NetPeer, 0));
 }
 
-TEST(ChainTails, AChainEndsAtItsFirstRecordUntilALaterOneIsSet)
+TEST(ChainTails, AChainEndsAtItsFirstRecordUntilItIsExtended)
 {
     ChainTails tails;
     EXPECT_EQ(tails.LastOf(7), 7);
-    tails.SetLast(7, 12);
-    tails.SetLast(7, 30);
-    tails.SetLast(8, 9);
+    EXPECT_EQ(tails.Extend(7, 12), 7);
+    EXPECT_EQ(tails.Extend(7, 30), 12);
+    EXPECT_EQ(tails.Extend(8, 9), 8);
     EXPECT_EQ(tails.LastOf(7), 30);
     EXPECT_EQ(tails.LastOf(8), 9);
     tails.Clear();
