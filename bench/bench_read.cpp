@@ -17,7 +17,8 @@
 //   table, the peer maps and the toolbox on it; --toolbox only times the toolbox
 //   on a conversation of a million frames; --flood-hosts writes a pcap trace of
 //   N minimum-size frames, each from a new station and IP host (a flood or a
-//   scan), and reads it: the memory that every new host costs. --ipv6 makes the
+//   scan), reads it (the memory that every new host costs) and builds the network
+//   and station windows over it (a row and a map point per host). --ipv6 makes the
 //   same traffic over IPv6 (TCP, DNS, pings and NTP; the flood from new IPv6
 //   hosts), to compare speed and memory per node with IPv4's.
 //
@@ -459,7 +460,16 @@ bool BenchFloodHosts(int hosts, bool ipv6)
         writer.Finish();
     }
     sync();
-    const bool ok = TimedRead("flood", path) != nullptr;
+    const std::unique_ptr<quenlix::AnalysisState> state = TimedRead("flood", path);
+    const bool ok = state != nullptr;
+    if (ok) {
+        // The windows that list every host: a row and a map point per new host.
+        BenchPeerMaps("flood", *state);
+        const double fileMegabytes = static_cast<double>(fs::file_size(path)) / kMegabyte;
+        const double peakMegabytes = static_cast<double>(PeakMemoryKilobytes()) / 1024.0;
+        std::printf("%-10s with the network and station windows: peak memory %.1f MB = %.2f x file\n", "flood",
+                    peakMegabytes, peakMegabytes / fileMegabytes);
+    }
     std::error_code ignored;
     fs::remove(path, ignored);
     return ok;

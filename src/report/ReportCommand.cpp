@@ -705,8 +705,8 @@ void PrintReport(AnalysisState& state, const ReportOptions& options, std::ostrea
     switch (options.Mode) {
     case ReportMode::Text:
         out << ReportText(state) << ClientServerText(BuildClientServer(state, options));
-        if (options.Network) out << PeerGridText("Network Statistics", NetworkStatisticsRows(state, peers));
-        if (options.Stations) out << PeerGridText("Station Statistics", StationStatisticsRows(state, peers));
+        if (options.Network) WriteNetworkStatistics(out, state, peers);
+        if (options.Stations) WriteStationStatistics(out, state, peers);
         break;
     case ReportMode::Json: {
         std::string report = WithClientServerJson(ReportJson(state), BuildClientServer(state, options));

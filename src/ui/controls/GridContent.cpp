@@ -26,6 +26,15 @@ int SortRank(const GridValue& value)
 
 }  // namespace
 
+GridValue GridValue::Address(const uint8_t* bytes, size_t length)
+{
+    GridValue value;
+    value.kind_ = GridValueKind::Address;
+    value.length_ = static_cast<uint8_t>(std::min(length, kMaxAddressBytes));
+    std::copy_n(bytes, value.length_, value.bytes_.begin());
+    return value;
+}
+
 bool GridValue::IsFigure() const
 {
     return SortRank(*this) == 1;

@@ -73,38 +73,56 @@ enum class GridValueKind : uint8_t {
 
 // The typed value of a cell. A figure is the number the cell's text shows,
 // rounded as it is shown, so that two cells that look the same compare equal.
+// An address's bytes are kept inline (no address is longer than IPv6's 16): a
+// table of a million stations holds eleven million values, so a value takes
+// 24 bytes and never allocates.
 class GridValue {
 public:
+    static constexpr std::size_t kMaxAddressBytes = 16;
+
     GridValue() = default;  // no value
-    static GridValue Count(int64_t count) { return {GridValueKind::Count, static_cast<double>(count)}; }
-    static GridValue Duration(int64_t seconds) { return {GridValueKind::Duration, static_cast<double>(seconds)}; }
-    static GridValue Percent(double percent) { return {GridValueKind::Percent, percent}; }
-    static GridValue Number(double number) { return {GridValueKind::Number, number}; }
-    static GridValue Address(const uint8_t* bytes, size_t length)
-    {
-        return {GridValueKind::Address, 0, std::string(reinterpret_cast<const char*>(bytes), length)};
-    }
-    static GridValue Text() { return {GridValueKind::Text, 0}; }
+    static GridValue Count(int64_t count) { return Figured(GridValueKind::Count, static_cast<double>(count)); }
+    static GridValue Duration(int64_t seconds) { return Figured(GridValueKind::Duration, static_cast<double>(seconds)); }
+    static GridValue Percent(double percent) { return Figured(GridValueKind::Percent, percent); }
+    static GridValue Number(double number) { return Figured(GridValueKind::Number, number); }
+    // The first kMaxAddressBytes bytes of the address.
+    static GridValue Address(const uint8_t* bytes, size_t length);
+    static GridValue Text() { return Figured(GridValueKind::Text, 0); }
 
     GridValueKind Kind() const { return kind_; }
     bool IsFigure() const;
     // The number of a figure (counts and durations are whole); 0 for other kinds.
-    double Figure() const { return figure_; }
+    double Figure() const { return kind_ == GridValueKind::Address ? 0 : figure_; }
     // The bytes of an address; empty for other kinds.
-    const std::string& Bytes() const { return bytes_; }
-
-    friend bool operator==(const GridValue&, const GridValue&) = default;
-
-private:
-    GridValue(GridValueKind kind, double figure, std::string bytes = {})
-        : kind_(kind), figure_(figure), bytes_(std::move(bytes))
+    std::string_view Bytes() const
     {
+        if (kind_ != GridValueKind::Address) return {};
+        return {reinterpret_cast<const char*>(bytes_.data()), length_};
     }
 
+    friend bool operator==(const GridValue& a, const GridValue& b)
+    {
+        return a.kind_ == b.kind_ && a.Figure() == b.Figure() && a.Bytes() == b.Bytes();
+    }
+
+private:
+    static GridValue Figured(GridValueKind kind, double figure)
+    {
+        GridValue value;
+        value.kind_ = kind;
+        value.figure_ = figure;
+        return value;
+    }
+
+    // An address uses bytes_, every other kind figure_.
+    union {
+        double figure_ = 0;
+        std::array<uint8_t, kMaxAddressBytes> bytes_;
+    };
     GridValueKind kind_ = GridValueKind::None;
-    double figure_ = 0;
-    std::string bytes_;
+    uint8_t length_ = 0;
 };
+static_assert(sizeof(GridValue) == 24, "a grid keeps one value per cell: keep it small");
 
 struct GridCell {
     std::string Text;

@@ -18,17 +18,29 @@ void Fill(PeerWindowContent& content, const PeerReportOptions& options)
     content.RewriteAddresses();
 }
 
-std::vector<std::vector<std::string>> RowsOf(PeerWindowContent& content, const PeerReportOptions& options)
+// Writes the header row and the rows the window lets the user see, each column
+// as wide as its widest cell and two spaces apart, without trailing spaces.
+void WriteRows(std::ostream& out, const std::string& title, PeerWindowContent& content, const PeerReportOptions& options)
 {
     Fill(content, options);
     const GridContent& grid = content.Grid();
-    std::vector<std::vector<std::string>> rows;
-    for (int row = 0; row <= content.ViewableRowCount() && row < grid.RowCount(); ++row) {
-        std::vector<std::string> cells;
-        for (int col = 0; col < grid.ColCount(); ++col) cells.push_back(grid.Cell(col, row));
-        rows.push_back(std::move(cells));
+    const int rows = std::min(content.ViewableRowCount() + 1, grid.RowCount());
+    std::vector<size_t> widths(static_cast<size_t>(grid.ColCount()), 0);
+    for (int row = 0; row < rows; ++row)
+        for (int col = 0; col < grid.ColCount(); ++col)
+            widths[static_cast<size_t>(col)] = std::max(widths[static_cast<size_t>(col)], grid.Cell(col, row).size());
+    out << "\n" << title << "\n";
+    std::string line;
+    for (int row = 0; row < rows; ++row) {
+        line.clear();
+        for (int col = 0; col < grid.ColCount(); ++col) {
+            const std::string& cell = grid.Cell(col, row);
+            line += cell;
+            line.append(widths[static_cast<size_t>(col)] - cell.size() + 2, ' ');
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out << line << '\n';
     }
-    return rows;
 }
 
 std::string JsonOf(PeerWindowContent& content, const PeerReportOptions& options)
@@ -44,34 +56,16 @@ std::string JsonOf(PeerWindowContent& content, const PeerReportOptions& options)
 
 }  // namespace
 
-std::vector<std::vector<std::string>> NetworkStatisticsRows(AnalysisState& state, const PeerReportOptions& options)
+void WriteNetworkStatistics(std::ostream& out, AnalysisState& state, const PeerReportOptions& options)
 {
     NetworkStatisticsContent content(state);
-    return RowsOf(content, options);
+    WriteRows(out, "Network Statistics", content, options);
 }
 
-std::vector<std::vector<std::string>> StationStatisticsRows(AnalysisState& state, const PeerReportOptions& options)
+void WriteStationStatistics(std::ostream& out, AnalysisState& state, const PeerReportOptions& options)
 {
     StationStatsContent content(state);
-    return RowsOf(content, options);
-}
-
-std::string PeerGridText(const std::string& title, const std::vector<std::vector<std::string>>& rows)
-{
-    std::string text = "\n" + title + "\n";
-    std::vector<size_t> widths;
-    for (const auto& row : rows)
-        for (size_t c = 0; c < row.size(); ++c) {
-            if (widths.size() <= c) widths.push_back(0);
-            widths[c] = std::max(widths[c], row[c].size());
-        }
-    for (const auto& row : rows) {
-        std::string line;
-        for (size_t c = 0; c < row.size(); ++c) line += row[c] + std::string(widths[c] - row[c].size() + 2, ' ');
-        while (!line.empty() && line.back() == ' ') line.pop_back();
-        text += line + "\n";
-    }
-    return text;
+    WriteRows(out, "Station Statistics", content, options);
 }
 
 std::string NetworkStatisticsJson(AnalysisState& state, const PeerReportOptions& options)

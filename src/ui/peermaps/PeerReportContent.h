@@ -4,8 +4,8 @@
 // columns in their default order), as aligned text or as JSON objects keyed by
 // the columns' JSON keys (their header texts).
 
+#include <ostream>
 #include <string>
-#include <vector>
 
 #include "model/AnalysisState.h"
 
@@ -16,12 +16,11 @@ struct PeerReportOptions {
     bool ShowOUI = false;  // IPX nodes (network) and stations (station grid) by vendor
 };
 
-// The header row followed by one row per sender.
-std::vector<std::vector<std::string>> NetworkStatisticsRows(AnalysisState& state, const PeerReportOptions& options);
-std::vector<std::vector<std::string>> StationStatisticsRows(AnalysisState& state, const PeerReportOptions& options);
-
-// A titled section: a blank line, the title, then the rows in aligned columns.
-std::string PeerGridText(const std::string& title, const std::vector<std::vector<std::string>>& rows);
+// A titled section: a blank line, the title, then the header row and one row per
+// sender in aligned columns. The lines are written straight from the window's
+// grid, so that a table of a million senders is not held twice.
+void WriteNetworkStatistics(std::ostream& out, AnalysisState& state, const PeerReportOptions& options);
+void WriteStationStatistics(std::ostream& out, AnalysisState& state, const PeerReportOptions& options);
 
 // The rows after the header as a JSON array of objects keyed by the columns' JSON
 // keys, every cell the text the grid shows.
