@@ -111,7 +111,7 @@ std::vector<std::string> GridColumn(TSuperStringGrid* grid, int col)
 {
     std::vector<std::string> cells;
     const GridContent& content = grid->Content();
-    for (int row = content.FixedRows(); row < content.RowCount(); ++row) cells.push_back(content.Cell(col, row));
+    for (int row = content.FixedRows(); row < content.RowCount(); ++row) cells.emplace_back(content.Cell(col, row));
     return cells;
 }
 
@@ -433,7 +433,7 @@ void ChartsTest::ProtocolTableSortsAndCopies()
     QCOMPARE(lines.size(), grid->Content().RowCount());
     QVERIFY(lines[0].startsWith("Protocol\tPacket Count\tPacket Percent\t"));
     QCOMPARE(lines[0].count('\t'), 6);
-    QVERIFY(lines[1].startsWith(Q(grid->Content().Cell(0, 1)) + "\t"));
+    QVERIFY(lines[1].startsWith(Q(std::string(grid->Content().Cell(0, 1))) + "\t"));
     QVERIFY(watcher.Messages.empty());
 }
 

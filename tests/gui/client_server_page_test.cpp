@@ -382,7 +382,7 @@ void ClientServerPageTest::HeaderClickSortsAndTheSelectionFollowsItsRow()
         SortServerGrid(expected, kColServer, ascending);
         const GridContent marked = ServerGridWithMarks(expected);
         QStringList expectedServers;
-        for (int row = 1; row <= rows; ++row) expectedServers << QString::fromStdString(marked.Cell(kColServer, row));
+        for (int row = 1; row <= rows; ++row) expectedServers << QString::fromStdString(std::string(marked.Cell(kColServer, row)));
         QCOMPARE(column(kColServer), expectedServers);
         QCOMPARE(header->sortIndicatorSection(), kColServer);
         QCOMPARE(header->sortIndicatorOrder(), ascending ? Qt::AscendingOrder : Qt::DescendingOrder);

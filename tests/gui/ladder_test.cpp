@@ -167,15 +167,15 @@ void LadderTest::EnterAndPopUpOpenTheRowsConversation()
     QVERIFY(latency.isVisible());
     QVERIFY(trace.ToolboxShowsRow(other));
     QCOMPARE(latency.windowTitle().toStdString(),
-             "Detailed Latency Analysis for " + trace.Grid().Cell(kColApplication, other));
+             "Detailed Latency Analysis for " + std::string(trace.Grid().Cell(kColApplication, other)));
 
     trace.Highlight(echo);
     throughputItem->trigger();
     TThroughputAnalysisForm& throughput = trace.program->ThroughputAnalysisForm();
     QVERIFY(throughput.isVisible());
     QVERIFY(trace.ToolboxShowsRow(echo));
-    QCOMPARE(throughput.Content().Upper.Heading, "From " + trace.Grid().Cell(kColClient, echo) + " to " +
-                                                     trace.Grid().Cell(kColServer, echo));
+    QCOMPARE(throughput.Content().Upper.Heading, "From " + std::string(trace.Grid().Cell(kColClient, echo)) + " to " +
+                                                     std::string(trace.Grid().Cell(kColServer, echo)));
     QVERIFY(trace.watcher.Messages.empty());
 }
 

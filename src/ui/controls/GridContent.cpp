@@ -2,6 +2,8 @@
 #include "model/StringHelpers.h"
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 #include <utility>
 
 #include "model/NumberFormat.h"
@@ -25,6 +27,42 @@ int SortRank(const GridValue& value)
 }
 
 }  // namespace
+
+void CellText::Assign(std::string_view text)
+{
+    if (text.size() <= kInlineBytes) {
+        std::memcpy(bytes_.data(), text.data(), text.size());
+        SetInlineLength(text.size());
+        return;
+    }
+    if (text.size() > UINT32_MAX) throw std::length_error("CellText: a cell's text is limited to 4 GiB");
+    char* data = new char[text.size()];
+    std::memcpy(data, text.data(), text.size());
+    const auto length = static_cast<uint32_t>(text.size());
+    std::memcpy(bytes_.data(), &data, sizeof data);
+    std::memcpy(bytes_.data() + sizeof data, &length, sizeof length);
+    bytes_[kInlineBytes] = kOnHeap;
+}
+
+void CellText::Release()
+{
+    if (OnHeap()) delete[] HeapData();
+    SetInlineLength(0);
+}
+
+char* CellText::HeapData() const
+{
+    char* data = nullptr;
+    std::memcpy(&data, bytes_.data(), sizeof data);
+    return data;
+}
+
+std::size_t CellText::HeapLength() const
+{
+    uint32_t length = 0;
+    std::memcpy(&length, bytes_.data() + sizeof(char*), sizeof length);
+    return length;
+}
 
 GridValue GridValue::Address(const uint8_t* bytes, size_t length)
 {
@@ -64,7 +102,7 @@ std::weak_ordering CompareGridCells(const GridCell& a, const GridCell& b)
     switch (rank) {
     case 1: return std::weak_order(a.Value.Figure(), b.Value.Figure());
     case 2: return a.Value.Bytes().compare(b.Value.Bytes()) <=> 0;
-    case 3: return a.Text.compare(b.Text) <=> 0;
+    case 3: return a.Text.View().compare(b.Text.View()) <=> 0;
     default: return std::weak_ordering::equivalent;
     }
 }
@@ -94,7 +132,7 @@ const GridCell& GridContent::CellAt(int col, int row) const
     return HasCell(col, row) ? rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(col)] : kEmptyCell;
 }
 
-const std::string& GridContent::Cell(int col, int row) const
+std::string_view GridContent::Cell(int col, int row) const
 {
     return CellAt(col, row).Text;
 }
@@ -383,7 +421,7 @@ std::vector<std::string> GridRowTexts(const GridContent& grid, int row)
     if (row < 0 || row >= grid.RowCount()) return {};
     std::vector<std::string> texts;
     texts.reserve(static_cast<size_t>(grid.ColCount()));
-    for (int c = 0; c < grid.ColCount(); ++c) texts.push_back(grid.Cell(c, row));
+    for (int c = 0; c < grid.ColCount(); ++c) texts.emplace_back(grid.Cell(c, row));
     return texts;
 }
 

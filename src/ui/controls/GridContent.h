@@ -19,6 +19,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -124,8 +125,66 @@ private:
 };
 static_assert(sizeof(GridValue) == 24, "a grid keeps one value per cell: keep it small");
 
+// The text of a grid cell: up to 15 bytes kept inline, a longer text on the heap,
+// in 16 bytes where a std::string takes 32. A table of a million stations holds
+// eleven million texts, nearly all of them short figures.
+class CellText {
+public:
+    CellText() { SetInlineLength(0); }
+    CellText(std::string_view text) { Assign(text); }
+    CellText(const std::string& text) : CellText(std::string_view(text)) {}
+    CellText(const char* text) : CellText(std::string_view(text)) {}
+    CellText(const CellText& other) : CellText(other.View()) {}
+    CellText(CellText&& other) noexcept : bytes_(other.bytes_) { other.SetInlineLength(0); }
+    CellText& operator=(const CellText& other)
+    {
+        if (this != &other) *this = CellText(other);
+        return *this;
+    }
+    CellText& operator=(CellText&& other) noexcept
+    {
+        if (this != &other) {
+            Release();
+            bytes_ = other.bytes_;
+            other.SetInlineLength(0);
+        }
+        return *this;
+    }
+    ~CellText() { Release(); }
+
+    std::string_view View() const
+    {
+        if (!OnHeap()) return {bytes_.data(), InlineLength()};
+        return {HeapData(), HeapLength()};
+    }
+    operator std::string_view() const { return View(); }
+    std::string String() const { return std::string(View()); }
+    std::size_t size() const { return View().size(); }
+    bool empty() const { return size() == 0; }
+
+    friend bool operator==(const CellText& a, std::string_view b) { return a.View() == b; }
+    friend std::ostream& operator<<(std::ostream& out, const CellText& text) { return out << text.View(); }
+
+private:
+    // Inline: the text in bytes_[0..14], its length in bytes_[15]. On the heap:
+    // the pointer in bytes_[0..7], the length in bytes_[8..11], kOnHeap in bytes_[15].
+    static constexpr std::size_t kInlineBytes = 15;
+    static constexpr char kOnHeap = static_cast<char>(0xFF);
+
+    void Assign(std::string_view text);
+    void Release();
+    bool OnHeap() const { return bytes_[kInlineBytes] == kOnHeap; }
+    std::size_t InlineLength() const { return static_cast<unsigned char>(bytes_[kInlineBytes]); }
+    void SetInlineLength(std::size_t length) { bytes_[kInlineBytes] = static_cast<char>(length); }
+    char* HeapData() const;
+    std::size_t HeapLength() const;
+
+    alignas(8) std::array<char, 16> bytes_{};
+};
+static_assert(sizeof(CellText) == 16);
+
 struct GridCell {
-    std::string Text;
+    CellText Text;
     GridValue Value;
 };
 
@@ -179,7 +238,8 @@ public:
 
     // The text of a cell; empty outside the grid. A cell may lie beyond the
     // visible column count: it is kept with its row but neither copied nor shown.
-    const std::string& Cell(int col, int row) const;
+    // The view lasts until the cell is written or its row moves.
+    std::string_view Cell(int col, int row) const;
     // The value of a cell; none outside the grid.
     const GridValue& Value(int col, int row) const;
     // A cell given by its text alone holds that text as its value (no value when

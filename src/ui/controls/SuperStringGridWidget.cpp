@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "ui/controls/QtText.h"
+
 namespace quenlix {
 
 namespace {
@@ -43,7 +45,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const
     const int col = index.column();
     const int row = index.row() + grid_.FixedRows();
     switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(grid_.Cell(col, row));
+    case Qt::DisplayRole: return Q(grid_.Cell(col, row));
     case Qt::TextAlignmentRole: return static_cast<int>(QtAlignment(grid_.Alignment(col)));
     case Qt::FontRole: {
         QFont font = col < grid_.FixedCols() ? FixedFont : QFont();
@@ -64,7 +66,7 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::DisplayRole) {
         // Every fixed row shows in the heading, one line each.
         QStringList lines;
-        for (int row = 0; row < grid_.FixedRows(); ++row) lines << QString::fromStdString(grid_.Cell(section, row));
+        for (int row = 0; row < grid_.FixedRows(); ++row) lines << Q(grid_.Cell(section, row));
         return lines.join('\n');
     }
     if (role == Qt::FontRole) return FixedFont;

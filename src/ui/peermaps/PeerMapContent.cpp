@@ -285,7 +285,7 @@ std::string PeerWindowContent::LabelToolTip(int label) const
     std::string tip;
     for (int col = 0; col < grid_.ColCount(); ++col) {
         if (!tip.empty()) tip += '\n';
-        tip += grid_.Cell(col, 0) + ": " + grid_.Cell(col, row);
+        tip.append(grid_.Cell(col, 0)).append(": ").append(grid_.Cell(col, row));
     }
     return tip;
 }
@@ -401,10 +401,10 @@ DualListContent PeerWindowContent::SelectStationsLists() const
     DualListContent lists;
     const int address = positions_.empty() ? 0 : positions_[0];
     for (int row = 1; row <= viewableRows_ && row < grid_.RowCount(); ++row)
-        lists.Show.push_back({grid_.Cell(address, row), RowKey(grid_.RowTag(row)), false});
+        lists.Show.push_back({std::string(grid_.Cell(address, row)), RowKey(grid_.RowTag(row)), false});
     for (const GridRow& row : hiddenRows_)
         if (static_cast<size_t>(address) < row.Cells.size())
-            lists.Hide.push_back({row.Cells[static_cast<size_t>(address)].Text, RowKey(row.Tag), false});
+            lists.Hide.push_back({row.Cells[static_cast<size_t>(address)].Text.String(), RowKey(row.Tag), false});
     return lists;
 }
 

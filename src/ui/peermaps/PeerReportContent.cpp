@@ -34,7 +34,7 @@ void WriteRows(std::ostream& out, const std::string& title, PeerWindowContent& c
     for (int row = 0; row < rows; ++row) {
         line.clear();
         for (int col = 0; col < grid.ColCount(); ++col) {
-            const std::string& cell = grid.Cell(col, row);
+            const std::string_view cell = grid.Cell(col, row);
             line += cell;
             line.append(widths[static_cast<size_t>(col)] - cell.size() + 2, ' ');
         }

@@ -37,7 +37,7 @@ GridContent Column(const std::vector<std::string>& values)
 GridContent ValueColumn(const std::vector<GridCell>& cells)
 {
     std::vector<std::string> texts;
-    for (const GridCell& cell : cells) texts.push_back(cell.Text);
+    for (const GridCell& cell : cells) texts.push_back(cell.Text.String());
     GridContent grid = Column(texts);
     for (size_t i = 0; i < cells.size(); ++i) grid.SetCell(1, static_cast<int>(i) + 1, cells[i]);
     return grid;
@@ -52,7 +52,7 @@ GridCell Address(std::initializer_list<uint8_t> bytes, std::string text)
 std::vector<std::string> ColumnTexts(const GridContent& grid, int col)
 {
     std::vector<std::string> texts;
-    for (int r = grid.FixedRows(); r < grid.RowCount(); ++r) texts.push_back(grid.Cell(col, r));
+    for (int r = grid.FixedRows(); r < grid.RowCount(); ++r) texts.emplace_back(grid.Cell(col, r));
     return texts;
 }
 
@@ -91,11 +91,33 @@ TEST(GridValueSort, EachKindSortsByItsValue)
         std::rotate(shuffled.begin(), shuffled.begin() + 1, shuffled.end());
         GridContent grid = ValueColumn(shuffled);
         std::vector<std::string> expected;
-        for (const GridCell& cell : sorted) expected.push_back(cell.Text);
+        for (const GridCell& cell : sorted) expected.push_back(cell.Text.String());
         grid.SortByColumn(1, true);
         EXPECT_EQ(ColumnTexts(grid, 1), expected) << name;
         grid.SortByColumn(1, false);
         EXPECT_EQ(ColumnTexts(grid, 1), std::vector<std::string>(expected.rbegin(), expected.rend())) << name;
+    }
+}
+
+// A cell's text is kept inline up to 15 bytes and on the heap beyond: every
+// length on either side of the limit survives a copy, a move and an assignment.
+TEST(CellTextStorage, EveryLengthSurvivesCopiesAndMoves)
+{
+    const std::vector<std::string> texts{"",  "7", std::string(15, 'a'), std::string(16, 'b'), std::string(300, 'c'),
+                                         std::string("a\0b", 3)};
+    for (const std::string& text : texts) {
+        CellText original(text);
+        EXPECT_EQ(original.View(), text);
+        CellText copy = original;
+        CellText moved = std::move(copy);
+        EXPECT_EQ(moved.View(), text);
+        EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): a moved-from text is empty
+        CellText assigned("an older, longer text than fifteen bytes");
+        assigned = original;
+        assigned = static_cast<const CellText&>(assigned);
+        EXPECT_EQ(assigned.View(), text);
+        original = CellText("x");
+        EXPECT_EQ(assigned.View(), text) << "a copy keeps its own bytes";
     }
 }
 
@@ -257,7 +279,7 @@ TEST(GridSort, LargeInputsOfEveryShapeSortCorrectly)
         EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
         // Every row kept its own label, value and tag together.
         for (int row = 1; row < grid.RowCount(); ++row) {
-            const int original = std::stoi(grid.Cell(0, row).substr(1));
+            const int original = std::stoi(std::string(grid.Cell(0, row).substr(1)));
             EXPECT_EQ(grid.Value(1, row), GridValue::Count(std::stoi(values[static_cast<size_t>(original - 1)])));
             ASSERT_EQ(grid.RowTag(row), 100 + original);
         }

@@ -119,7 +119,7 @@ TEST_F(ProtocolTable, InconsistentTotalsNeverDivideByZero)
 std::vector<std::string> Column(const GridContent& grid, int column)
 {
     std::vector<std::string> cells;
-    for (int row = grid.FixedRows(); row < grid.RowCount(); ++row) cells.push_back(grid.Cell(column, row));
+    for (int row = grid.FixedRows(); row < grid.RowCount(); ++row) cells.emplace_back(grid.Cell(column, row));
     return cells;
 }
 
