@@ -201,13 +201,23 @@ struct TDLCPeer {
     std::array<uint8_t, 6> DestAddress{};
     FrameStatusSet PeerFrameStatus;
     EncapsulationSet PeerEncapsulations;
-    FamilySet PeerFamilies;
     uint32_t Frames = 0;
     int32_t Next = 0;  // 0 ends the chain
     int64_t Bytes = 0;
     SparseCounts<Encapsulation, 5> FramesByEncapsulation;
     SparseCounts<ProtocolFamily, kFamilyCount> FramesByFamily;
+
+    // The families of the frames sent to the peer: those with a count. Every
+    // frame counts in its family, so the set needs no bits of its own.
+    FamilySet PeerFamilies() const
+    {
+        FamilySet families;
+        for (std::size_t i = 0; i < FramesByFamily.size(); ++i)
+            if (FramesByFamily[i] != 0) families |= static_cast<ProtocolFamily>(i);
+        return families;
+    }
 };
+static_assert(sizeof(TDLCPeer) == 40, "a flood of new hosts makes one DLC conversation record per frame");
 
 struct TNetPeer {
     // The peer's node, by its number in the network node map (kNoPeerNode: none):
@@ -444,10 +454,10 @@ struct TcpOptionRecord {
 // hosts makes a station and a network node per frame. What few stations
 // have (error counts, Token Ring MAC records) and what the windows choose to
 // show live in side tables of the state (StationErrorTable, DisplayFilters).
+// A station's manufacturer is not kept: VendorOf finds it from the address.
 struct StationNode {
     MacString Address;
     FrameStatusSet FrameStatus;
-    int16_t Vendor = 0;
     NodeFlagSet StationFlags;
     EncapsulationSet Encapsulations;
     FamilySet Families;
@@ -459,7 +469,7 @@ struct StationNode {
     int64_t BytesSent = 0;
     int64_t BytesReceived = 0;
 };
-static_assert(sizeof(StationNode) == 56, "one per station, a flood's one per frame: keep it at 56 bytes");
+static_assert(sizeof(StationNode) == 48, "one per station, a flood's one per frame: keep it at 48 bytes");
 
 // Maps walked in address order; their nodes stay in place and keep their
 // numbers, so the network nodes may refer to their station nodes.
@@ -790,6 +800,11 @@ void SetVisibleProtocols(AnalysisResults& state, const NetNode& node, Applicatio
 
 // Binary search of the vendor table for the first three bytes of an address; 0 when unknown.
 int16_t FindVendor(const AnalysisState& state, const uint8_t* address);
+// The station's manufacturer: its entry in the vendor table, 0 when unknown.
+inline int16_t VendorOf(const AnalysisState& state, const StationNode& station)
+{
+    return FindVendor(state, station.Address.Data());
+}
 
 // Records a name for an address; the first name recorded for an address stays.
 void AddName(AnalysisState& state, const NetString& key, const std::string& name);

@@ -612,7 +612,6 @@ StationNode& InsertStation(AnalysisState& s, const MacString& address)
 {
     StationNode& node = s.Stations[address];
     node.Address = address;
-    node.Vendor = FindVendor(s, address.Data());
     s.StationCount += 1;
     return node;
 }
@@ -672,7 +671,6 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
         s.ObjectList.DLCPeer(s.Index.Tails.Extend(source.FirstDLCPeer, index)).Next = index;
     }
     TDLCPeer& peer = s.ObjectList.DLCPeer(index);
-    peer.PeerFamilies |= r.Family;
     peer.PeerEncapsulations |= r.EncapsulationBit();
     peer.PeerFrameStatus |= r.StatusBit();
     peer.Frames += 1;

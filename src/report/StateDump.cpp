@@ -159,7 +159,7 @@ void WriteDLCPeers(JsonWriter& json, const AnalysisState& state, const StationNo
         json.Field("Index", index);
         json.Field("DestAddress", Hex(peer.DestAddress));
         json.Field("PeerFrameStatus", Number(peer.PeerFrameStatus));
-        json.Field("PeerFamilies", Number(peer.PeerFamilies));
+        json.Field("PeerFamilies", Number(peer.PeerFamilies()));
         json.Field("PeerEncapsulations", Number(peer.PeerEncapsulations));
         json.Field("Frames", peer.Frames);
         json.Field("Bytes", peer.Bytes);
@@ -271,7 +271,7 @@ void WriteStation(JsonWriter& json, const AnalysisState& state, const StationNod
     const StationVisibleSets visible = VisibleSetsOf(state, s);
     json.BeginObject();
     json.Field("Address", Hex(s.Address));
-    json.Field("Vendor", s.Vendor);
+    json.Field("Vendor", VendorOf(state, s));
     json.Field("FramesSent", s.FramesSent);
     json.Field("BytesSent", s.BytesSent);
     json.Field("FramesReceived", s.FramesReceived);

@@ -520,9 +520,9 @@ TEST(Vendors, LookupByPrefix)
     s.VendorTable[3] = {{0x08, 0x00, 0x20}, "Sun"};
     EngineFeeder feed(s);
     feed.Feed(Filler({0x08, 0x00, 0x20, 1, 2, 3}, kA), 0);
-    EXPECT_EQ(s.Stations.at(MacString(kA.data(), 6)).Vendor, 2);
+    EXPECT_EQ(VendorOf(s, s.Stations.at(MacString(kA.data(), 6))), 2);
     const uint8_t sun[6] = {0x08, 0x00, 0x20, 1, 2, 3};
-    EXPECT_EQ(s.Stations.at(MacString(sun, 6)).Vendor, 3);
+    EXPECT_EQ(VendorOf(s, s.Stations.at(MacString(sun, 6))), 3);
     const uint8_t unknown[3] = {0x00, 0x00, 0x0D};
     EXPECT_EQ(FindVendor(s, unknown), 0);
     s.VendorCount = 0;

@@ -548,7 +548,7 @@ std::string ServerApplicationText(const TTransHead& head)
 std::string DLCAddressText(const AnalysisState& state, const StationNode& station)
 {
     const std::string hex = MACToHex(station.Address.Data());
-    const int vendor = station.Vendor;
+    const int vendor = VendorOf(state, station);
     if (vendor > 0 && vendor <= state.VendorCount)
         return state.VendorTable[static_cast<size_t>(vendor)].VendorName + hex.substr(6);
     return hex;

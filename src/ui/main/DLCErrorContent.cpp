@@ -74,13 +74,13 @@ float SuspectRatio(uint16_t suspects, int64_t transmits)
     return static_cast<float>(suspects) / static_cast<float>(transmits);
 }
 
-void RankStation(CollisionSuspectTable& table, const StationNode& station, uint16_t suspects)
+void RankStation(CollisionSuspectTable& table, const AnalysisState& state, const StationNode& station, uint16_t suspects)
 {
     const float ratio = SuspectRatio(suspects, station.FramesSent);
     for (size_t i = 0; i < table.size(); ++i) {
         if (!(SuspectRatio(table[i].Suspects, table[i].Transmits) < ratio)) continue;
         std::move_backward(table.begin() + static_cast<std::ptrdiff_t>(i), table.end() - 1, table.end());
-        table[i] = {suspects, station.Vendor, station.FramesSent, {}};
+        table[i] = {suspects, VendorOf(state, station), station.FramesSent, {}};
         std::memcpy(table[i].Address.data(), station.Address.Data(), 6);
         return;
     }
@@ -102,7 +102,7 @@ CollisionSuspectTable BuildCollisionSuspectTable(const AnalysisState& state)
     for (const auto& [address, station] : state.Stations) {
         const uint16_t suspects = ErrorsOf(state, station).CollisionSuspects;
         if (!IsSender(station) || suspects == 0 || station.FramesSent < kMinimumRankedTransmits) continue;
-        RankStation(table, station, suspects);
+        RankStation(table, state, station, suspects);
     }
     return table;
 }
@@ -222,7 +222,7 @@ void FillStationLists(const AnalysisState& state, const StationNode& station, bo
     const bool severalNeighbours = chain.size() > 1;
     if (severalNeighbours && summary.MultiNAUNCount < UINT16_MAX) ++summary.MultiNAUNCount;
     const std::string stationText = (severalNeighbours ? "*" : "") +
-                                    StationAddressText(state, station.Address.Data(), station.Vendor, showByOUI);
+                                    StationAddressText(state, station.Address.Data(), VendorOf(state, station), showByOUI);
     for (int index : chain) {
         const TMACInfo& info = state.ObjectList.MACInfo(index);
         // The neighbour's vendor is looked up from the address shown: a record made by
@@ -316,8 +316,8 @@ RingMapInput BuildRingMapInput(const AnalysisState& state)
         const auto found = state.Stations.find(MacString(entry.Address.data(), 6));
         if (found == state.Stations.end() || !IsSender(found->second)) continue;
         const StationNode& node = found->second;
-        station.RingVendor = node.Vendor;
-        station.VendorName = VendorNameOf(state, node.Vendor);
+        station.RingVendor = VendorOf(state, node);
+        station.VendorName = VendorNameOf(state, station.RingVendor);
         const StationErrorRecord& errors = ErrorsOf(state, node);
         if (!linkErrors || errors.SoftErrorKinds == 0) continue;
         const std::vector<int> chain = MACInfoChain(state, errors.FirstMACInfo);

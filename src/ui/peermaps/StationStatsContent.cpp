@@ -219,7 +219,7 @@ std::string StationStatsContent::LabelText(const StationNode& station) const
         for (const auto& [address, groupName] : kGroupNames)
             if (hex == address) return groupName;
     }
-    return StationAddressText(state_, station.Address.Data(), station.Vendor, MapShowOUI);
+    return StationAddressText(state_, station.Address.Data(), VendorOf(state_, station), MapShowOUI);
 }
 
 PeerMapInput StationStatsContent::MapInput()
@@ -308,7 +308,7 @@ PeerMapInput StationStatsContent::MapInput()
                 link.PenWidth = PeerLineWidth(weight, state_.TotalFrames);
             } else {
                 for (int b = 0; b < kFamilyCount; ++b) {
-                    if (!(conv.PeerFamilies & visible.Families).Has(static_cast<ProtocolFamily>(b))) continue;
+                    if (!(conv.PeerFamilies() & visible.Families).Has(static_cast<ProtocolFamily>(b))) continue;
                     link.Colours.push_back(BitColour(view, b));
                     weight = static_cast<double>(conv.FramesByFamily[static_cast<size_t>(b)]) +
                              (reverse ? reverse->FramesByFamily[static_cast<size_t>(b)] : 0);
@@ -341,8 +341,8 @@ GridCell StationStatsContent::AddressCell(const StationNode& station) const
         std::string name = LookupName(state_, NetString(bytes, 6));
         if (!name.empty()) return TextCell(std::move(name));
     }
-    return quenlix::AddressCell(StationAddressText(state_, bytes, station.Vendor, GridShowOUI),
-                                StationAddressText(state_, bytes, station.Vendor, false), bytes, 6);
+    return quenlix::AddressCell(StationAddressText(state_, bytes, VendorOf(state_, station), GridShowOUI),
+                                StationAddressText(state_, bytes, VendorOf(state_, station), false), bytes, 6);
 }
 
 void StationStatsContent::FillRows()

@@ -67,12 +67,11 @@ protected:
         c.Send(talk.Answer, p);
     }
 
-    StationNode& Station(const NetString& key, const std::array<uint8_t, 6>& mac, int16_t vendor = 0)
+    StationNode& Station(const NetString& key, const std::array<uint8_t, 6>& mac)
     {
         const MacString address(mac.data(), 6);
         StationNode& station = State().Stations[address];
         station.Address = address;
-        station.Vendor = vendor;
         c.Node(key).StationNumber = State().Stations.NumberOf(address);
         return station;
     }
@@ -134,7 +133,7 @@ TEST_F(ClientServer, InitServerGridLeavesHeadersAndOneEmptyRow)
 
 TEST_F(ClientServer, EchoConversationRow)
 {
-    Station(client, {0x00, 0x00, 0x0C, 0x12, 0x34, 0x56}, 1);
+    Station(client, {0x00, 0x00, 0x0C, 0x12, 0x34, 0x56});
     Station(server, {0x02, 0x60, 0x8C, 0xAB, 0xCD, 0xEF});
     State().VendorTable[1] = {{0x00, 0x00, 0x0C}, "Cisco"};
     State().VendorCount = 1;

@@ -39,8 +39,7 @@ std::array<uint8_t, 6> Address(uint8_t last, uint8_t first = 0x02)
     return {first, 0x00, 0x00, 0x00, 0x00, last};
 }
 
-StationNode& AddSender(AnalysisState& state, const std::array<uint8_t, 6>& address, int32_t sent, uint16_t suspects,
-                       int16_t vendor = 0)
+StationNode& AddSender(AnalysisState& state, const std::array<uint8_t, 6>& address, int32_t sent, uint16_t suspects)
 {
     const MacString key(address.data(), 6);
     StationNode& node = state.Stations[key];
@@ -48,14 +47,14 @@ StationNode& AddSender(AnalysisState& state, const std::array<uint8_t, 6>& addre
     node.StationFlags = kFlagSender | kFlagViewable;
     node.FramesSent = sent;
     ErrorsFor(state, node).CollisionSuspects = suspects;
-    node.Vendor = vendor;
     return node;
 }
 
-void AddVendor(AnalysisState& state, const std::string& name)
+// Adds a vendor at the end of the table, which is kept in ascending prefix order.
+void AddVendor(AnalysisState& state, const std::array<uint8_t, 3>& prefix, const std::string& name)
 {
     state.VendorCount = static_cast<uint16_t>(state.VendorCount + 1);
-    state.VendorTable[state.VendorCount].VendorName = name;
+    state.VendorTable[state.VendorCount] = {prefix, name};
 }
 
 // Widths of 6 pixels a character at 8 points, heights of the size plus six.
@@ -226,12 +225,12 @@ TEST(EthernetErrors, EngineCountsFragmentsAndTheNextTwoGoodFrames)
 TEST(EthernetErrors, VendorFormAndCopyText)
 {
     auto state = NewState();
-    AddVendor(*state, "Cisco");
+    AddVendor(*state, {0x00, 0x00, 0x0C}, "Cisco");
     state->FrameStats[14] = 1500;
     state->FrameStats[15] = 2;
     state->FrameStats[17] = 1;
-    AddSender(*state, {0x00, 0x00, 0x0C, 0x4F, 0x2A, 0x10}, 1000, 300, 1);
-    AddSender(*state, Address(9), 20, 1, 7);  // a vendor index beyond the table: the twelve digits
+    AddSender(*state, {0x00, 0x00, 0x0C, 0x4F, 0x2A, 0x10}, 1000, 300);
+    AddSender(*state, Address(9), 20, 1);  // no vendor known for it: the twelve digits
     const EthernetErrorsContent byVendor = UpdateEthernetErrors(*state, true);
     EXPECT_EQ(byVendor.Rows[0].Source, "Cisco4F2A10");
     EXPECT_EQ(byVendor.Rows[1].Source, "020000000009");
