@@ -2,16 +2,12 @@
 // records with continuation records, the three kinds of time stamp, lengths and
 // flags, the bound of a frame, and damaged files.
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "DataGLANceWriter.h"
-#include "FrameCapture.h"
 #include "ReaderSweeps.h"
-#include "TestFiles.h"
+#include "format_support.h"
 #include "import/TraceCalendar.h"
-#include "import/TraceImport.h"
 #include "import/TraceReader.h"
 #include "model/NumberFormat.h"
 
@@ -22,17 +18,9 @@ namespace {
 constexpr int32_t kStart = 1700000000;
 constexpr double kDayStart = (22 * 3600.0 + 13 * 60.0 + 20.0) * 1e6;
 
-class DataGLANceReading : public ::testing::Test {
+class DataGLANceReading : public FormatReading {
 protected:
-    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
-    {
-        image.Save(path);
-        host = RecordingHost{};
-        CaptureOptions options;
-        options.Format = kFormatDataGLANce;
-        options.Topology = topology;
-        return CaptureFrames(path, options, host);
-    }
+    DataGLANceReading() : FormatReading(kFormatDataGLANce, "trace.dgc") {}
     static DataGLANceOptions Started(uint8_t network = 3)
     {
         DataGLANceOptions options;
@@ -40,10 +28,6 @@ protected:
         options.StartField = kStart + 25200;
         return options;
     }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.dgc");
-    RecordingHost host;
 };
 
 TEST_F(DataGLANceReading, DetectedAndReadAsTheProgramDoes)
@@ -158,7 +142,7 @@ TEST_F(DataGLANceReading, LengthsAndFlags)
     ASSERT_EQ(ethernet.Frames.size(), 2u);
     EXPECT_EQ(ethernet.Frames[0].StoredLength, 100);
     EXPECT_EQ(ethernet.Frames[0].FrameSize, 1518);
-    EXPECT_TRUE(std::equal(sliced.Bytes.begin(), sliced.Bytes.end(), ethernet.Frames[0].Bytes.begin()));
+    EXPECT_TRUE(StartsWith(ethernet.Frames[0].Bytes, sliced.Bytes));
     EXPECT_EQ(ethernet.Frames[0].Bytes[100], 0);  // not captured
     EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
     EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
@@ -232,18 +216,14 @@ TEST_F(DataGLANceReading, CutAnywhere)
 {
     const TraceImage image =
         BuildDataGLANceTrace(Started(), {{SampleBytes(200, 1)}, {SampleBytes(60, 2)}, {SampleBytes(90, 3)}});
-    CaptureOptions options;
-    options.Format = kFormatDataGLANce;
-    ExpectCleanCuts(image, kDataGLANceHeaderBytes, ContiguousFrames(image, image.Bytes.size()), options, dir);
+    ExpectCleanCuts(image, kDataGLANceHeaderBytes, ContiguousFrames(image, image.Bytes.size()), Options(), dir);
 }
 
 TEST_F(DataGLANceReading, SurvivesRandomDamage)
 {
     std::vector<DataGLANceFrame> frames;
     for (uint32_t i = 0; i < 6; ++i) frames.push_back({SampleBytes(40 + 71 * i, i)});
-    CaptureOptions options;
-    options.Format = kFormatDataGLANce;
-    ExpectSurvivesDamage(BuildDataGLANceTrace(Started(), frames), kDataGLANceHeaderBytes, options, dir, 300, 31);
+    ExpectSurvivesDamage(BuildDataGLANceTrace(Started(), frames), kDataGLANceHeaderBytes, Options(), dir, 300, 31);
 }
 
 }  // namespace
