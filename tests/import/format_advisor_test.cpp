@@ -30,12 +30,9 @@ TEST_F(AdvisorReading, DetectedAndReadAsTheProgramDoes)
         AdvisorOptions options;
         options.StartSeconds = kStart;
         options.Network = network;
-        BuildAdvisorTrace(options, {Frame(60, 1), Frame(70, 2)}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatInternetworkAdvisor);
-        EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2001, 9, 9, 1, 46, 40}));
+        const auto state = DetectedAndRead(BuildAdvisorTrace(options, {Frame(60, 1), Frame(70, 2)}),
+                                           network == 1 ? kTopologyEthernet : kTopologyTokenRing, 2);
+        EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2001, 9, 9, 1, 46, 40}));
     }
 }
 

@@ -24,12 +24,9 @@ TEST_F(DA30Reading, DetectedAndReadAsTheProgramDoes)
     for (bool tokenRing : {false, true}) {
         DA30Options options;
         options.TokenRing = tokenRing;
-        BuildDA30Trace(options, {{0, 0, SampleBytes(64, 1)}, {100, 0, SampleBytes(80, 2)}}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatDA30);
-        EXPECT_EQ(state.Topology, tokenRing ? kTopologyTokenRing : kTopologyEthernet);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.ReadResult, 0);
+        const TraceImage image = BuildDA30Trace(options, {{0, 0, SampleBytes(64, 1)}, {100, 0, SampleBytes(80, 2)}});
+        const auto state = DetectedAndRead(image, tokenRing ? kTopologyTokenRing : kTopologyEthernet, 2);
+        EXPECT_EQ(state->Read.ReadResult, 0);
     }
 }
 

@@ -33,12 +33,9 @@ protected:
 TEST_F(DataGLANceReading, DetectedAndReadAsTheProgramDoes)
 {
     for (uint8_t network : {uint8_t{3}, uint8_t{2}}) {
-        BuildDataGLANceTrace(Started(network), {{SampleBytes(60, 1)}, {SampleBytes(300, 2)}}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatDataGLANce);
-        EXPECT_EQ(state.Topology, network == 3 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
+        const TraceImage image = BuildDataGLANceTrace(Started(network), {{SampleBytes(60, 1)}, {SampleBytes(300, 2)}});
+        const auto state = DetectedAndRead(image, network == 3 ? kTopologyEthernet : kTopologyTokenRing, 2);
+        EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
     }
 }
 

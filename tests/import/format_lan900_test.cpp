@@ -75,12 +75,9 @@ TEST_F(LAN900Reading, CountOnlyPassFindsTheMediumOfTheFirstFrame)
 
 TEST_F(LAN900Reading, DetectedAndReadAsTheProgramDoes)
 {
-    BuildLAN900Trace({}, {{{Frame(60, 1, 6), Frame(70, 2, 6)}}}).Save(path);
-    AnalysisState state;
-    EXPECT_EQ(DetectAndRead(state, path, host), kFormatLAN900);
-    EXPECT_EQ(state.Topology, kTopologyTokenRing);
-    EXPECT_EQ(state.TotalFrames, 2);
-    EXPECT_EQ(state.Read.ReadResult, 0);
+    const auto state =
+        DetectedAndRead(BuildLAN900Trace({}, {{{Frame(60, 1, 6), Frame(70, 2, 6)}}}), kTopologyTokenRing, 2);
+    EXPECT_EQ(state->Read.ReadResult, 0);
 }
 
 TEST_F(LAN900Reading, TimeLengthsAndFlags)

@@ -216,11 +216,7 @@ TEST_F(LANalyzerReading, DetectedAndReadWithItsCaptureStart)
 {
     LANalyzerOptions options;
     options.TokenRing = true;
-    BuildLANalyzerTrace(options, Numbered(3)).Save(path);
-    auto state = std::make_unique<AnalysisState>();
-    ASSERT_EQ(DetectAndRead(*state, path, host), kFormatLANalyzer);
-    EXPECT_EQ(state->Topology, kTopologyTokenRing);
-    EXPECT_EQ(state->TotalFrames, 3);
+    const auto state = DetectedAndRead(BuildLANalyzerTrace(options, Numbered(3)), kTopologyTokenRing, 3);
     EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 13, 45, 30}));
 }
 

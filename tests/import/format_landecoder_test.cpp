@@ -166,11 +166,8 @@ TEST_F(LANdecoderReading, DetectedAndReadWithItsCaptureStart)
 {
     LANdecoderOptions options;
     options.TokenRing = true;
-    BuildLANdecoderTrace(options, {Frame(60, 1), Frame(80, 2)}).Save(path);
-    auto state = std::make_unique<AnalysisState>();
-    ASSERT_EQ(DetectAndRead(*state, path, host), kFormatLANdecoder);
-    EXPECT_EQ(state->Topology, kTopologyTokenRing);
-    EXPECT_EQ(state->TotalFrames, 2);
+    const auto state =
+        DetectedAndRead(BuildLANdecoderTrace(options, {Frame(60, 1), Frame(80, 2)}), kTopologyTokenRing, 2);
     const CalendarTime start{2025, 3, 14, 15, 9, 26};
     EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime(start));
     EXPECT_EQ(state->Read.ReadResult, 0);

@@ -34,11 +34,8 @@ TEST_F(LANWatchReading, DetectedAndReadAsTheProgramDoes)
     for (uint8_t network : {uint8_t{1}, uint8_t{3}}) {
         LANWatchOptions options;
         options.Network = network;
-        BuildLANWatchTrace(options, {Frame(60, 1), Frame(70, 2)}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatLANWatch);
-        EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
+        DetectedAndRead(BuildLANWatchTrace(options, {Frame(60, 1), Frame(70, 2)}),
+                        network == 1 ? kTopologyEthernet : kTopologyTokenRing, 2);
     }
 }
 

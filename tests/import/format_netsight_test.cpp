@@ -40,12 +40,9 @@ TEST_F(NetSightReading, DetectedAndReadAsTheProgramDoes)
     for (uint16_t network : {uint16_t{1}, uint16_t{3}}) {
         NetSightOptions options = Started();
         options.Network = network;
-        BuildNetSightTrace(options, {Frame(60, 1), Frame(70, 2)}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatNetSight);
-        EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 12, 34, 56}));
+        const auto state = DetectedAndRead(BuildNetSightTrace(options, {Frame(60, 1), Frame(70, 2)}),
+                                           network == 1 ? kTopologyEthernet : kTopologyTokenRing, 2);
+        EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 12, 34, 56}));
     }
 }
 

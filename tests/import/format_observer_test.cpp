@@ -231,11 +231,9 @@ TEST_F(ObserverReading, TruncatedAnywhere)
 
 TEST_F(ObserverReading, DetectedAndReadWithTheFileDate)
 {
-    BuildObserverTrace(Version("ObserverPktBufferVersion=5.00", 1), {Packet(60, 1), Packet(60, 2)}).Save(path);
-    auto state = std::make_unique<AnalysisState>();
-    ASSERT_EQ(DetectAndRead(*state, path, host), kFormatObserver);
-    EXPECT_EQ(state->Topology, kTopologyTokenRing);
-    EXPECT_EQ(state->TotalFrames, 2);
+    const TraceImage image =
+        BuildObserverTrace(Version("ObserverPktBufferVersion=5.00", 1), {Packet(60, 1), Packet(60, 2)});
+    const auto state = DetectedAndRead(image, kTopologyTokenRing, 2);
     EXPECT_GE(static_cast<uint32_t>(state->Read.TraceStartDate) >> 25, 2024u - 1980u);  // the file was written just now
     EXPECT_TRUE(host.Messages.empty());
 }

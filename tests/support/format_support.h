@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -71,6 +72,17 @@ protected:
         options.Format = format;
         options.Topology = topology;
         return CaptureFrames(path, options, host);
+    }
+    // Saves the image at `path` and detects and reads it as the main window does:
+    // it must be taken for this fixture's format, with `topology` and `frames` frames.
+    std::unique_ptr<AnalysisState> DetectedAndRead(const TraceImage& image, TopologyCode topology, int32_t frames)
+    {
+        image.Save(path);
+        auto state = std::make_unique<AnalysisState>();
+        EXPECT_EQ(DetectAndRead(*state, path, host), format_);
+        EXPECT_EQ(state->Topology, topology);
+        EXPECT_EQ(state->TotalFrames, frames);
+        return state;
     }
 
     TempDir dir;
