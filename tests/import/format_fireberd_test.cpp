@@ -70,10 +70,7 @@ TEST_P(FireBerdReading, TimeAndFlags)
     // Milliseconds stored high half first.
     EXPECT_DOUBLE_EQ(ethernet.Frames[0].Time, 0x12345 * 1000.0);
     EXPECT_DOUBLE_EQ(ethernet.Frames[1].Time, 4294967295.0 * 1000.0);
-    EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{1, 0}, {0, 1}}));
 
     const CapturedRead ring = Read(Build({bad, misaligned}), kTopologyTokenRing);
     ASSERT_EQ(ring.Frames.size(), 2u);

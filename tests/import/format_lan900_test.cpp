@@ -92,10 +92,7 @@ TEST_F(LAN900Reading, TimeLengthsAndFlags)
     const CapturedRead read = Read(BuildLAN900Trace({}, {{{timed, sliced}}}));
     ASSERT_EQ(read.Frames.size(), 2u);
     EXPECT_DOUBLE_EQ(read.Frames[0].Time, TicksToMicroseconds(0x0001, 0x2345, 999));
-    EXPECT_EQ(read.Frames[0].BadFCS, 1);
-    EXPECT_EQ(read.Frames[0].AlignError, 0);
-    EXPECT_EQ(read.Frames[1].BadFCS, 0);
-    EXPECT_EQ(read.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(read), (FrameFlags{{1, 0}, {0, 1}}));
 
     // Counted length = stored bytes + 4: both lengths are it, and the FCS reads as zeros.
     EXPECT_EQ(read.Frames[0].FrameSize, 64);

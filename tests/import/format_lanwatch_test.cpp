@@ -88,10 +88,7 @@ TEST_F(LANWatchReading, TimeLengthsAndFlags)
     EXPECT_EQ(ethernet.Frames[1].FrameSize, 1518);
     EXPECT_TRUE(std::all_of(ethernet.Frames[1].Bytes.begin() + 100, ethernet.Frames[1].Bytes.end(),
                             [](uint8_t b) { return b == 0; }));
-    EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{1, 0}, {0, 1}}));
 
     LANWatchOptions ringOptions;
     ringOptions.Network = 3;

@@ -103,10 +103,7 @@ TEST_F(NetSightReading, BytesAndFlags)
     EXPECT_TRUE(StartsWith(ethernet.Frames[0].Bytes, bad.Bytes));
     EXPECT_EQ(std::vector<uint8_t>(ethernet.Frames[0].Bytes.begin() + 60, ethernet.Frames[0].Bytes.end()),
               std::vector<uint8_t>(4, 0));  // the FCS the trace left out
-    EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{1, 0}, {0, 1}}));
 
     const CapturedRead ring = Read(BuildNetSightTrace(Started(), {bad, misaligned}), kTopologyTokenRing);
     ASSERT_EQ(ring.Frames.size(), 2u);

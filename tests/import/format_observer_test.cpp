@@ -88,10 +88,7 @@ TEST_F(ObserverReading, FlagsAndTime)
     second.TimeMs = 4000000000u;
     const CapturedRead read = Read({first, second}, Version("Observer=9"));
     ASSERT_EQ(read.Frames.size(), 2u);
-    EXPECT_EQ(read.Frames[0].AlignError, 1);
-    EXPECT_EQ(read.Frames[0].BadFCS, 0);
-    EXPECT_EQ(read.Frames[1].AlignError, 0);
-    EXPECT_EQ(read.Frames[1].BadFCS, 1);
+    EXPECT_EQ(FlagsOf(read), (FrameFlags{{0, 1}, {1, 0}}));
     EXPECT_DOUBLE_EQ(read.Frames[0].Time, 1234000.0);
     EXPECT_DOUBLE_EQ(read.Frames[1].Time, 4e12);
 }

@@ -122,15 +122,11 @@ TEST_F(SnifferReading, FrameStatusOnEthernetOnly)
     frames[2].Status = 0x40;
     const CapturedRead ethernet = Read(frames);
     ASSERT_EQ(ethernet.Frames.size(), 3u);
-    EXPECT_EQ(ethernet.Frames[0].BadFCS + ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[2].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[2].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{0, 0}, {1, 0}, {0, 1}}));
 
     SnifferFileOptions tokenRing;
     tokenRing.NetworkType = 0;
-    for (const CapturedFrame& frame : Read(frames, tokenRing).Frames) EXPECT_EQ(frame.BadFCS + frame.AlignError, 0);
+    EXPECT_EQ(FlagsOf(Read(frames, tokenRing)), (FrameFlags{{0, 0}, {0, 0}, {0, 0}}));
 }
 
 TEST_F(SnifferReading, RecordTypes)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FrameCapture.h"
@@ -32,6 +33,15 @@ inline std::vector<uint8_t> UnicastBytes(std::size_t size, uint32_t seed)
 inline bool StartsWith(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& prefix)
 {
     return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+// (BadFCS, AlignError) of every frame of a read, in order.
+using FrameFlags = std::vector<std::pair<int, int>>;
+inline FrameFlags FlagsOf(const CapturedRead& read)
+{
+    FrameFlags flags;
+    for (const CapturedFrame& frame : read.Frames) flags.emplace_back(frame.BadFCS, frame.AlignError);
+    return flags;
 }
 
 // Overwrites four bytes of a built trace with a little-endian value.
