@@ -113,6 +113,18 @@ protected:
         lengths = PcapFrameLengths(kCaptures / "office-a.pcap");
         ASSERT_EQ(lengths.size(), static_cast<std::size_t>(kOfficeFrames));
     }
+    // The office capture in the format of extension: taken for that format, and read
+    // whole, on Ethernet, without a message.
+    static std::unique_ptr<CaptureRead> ReadOfficeWhole(const std::string& extension, TraceFormatCode format)
+    {
+        auto read = ReadOffice(extension);
+        EXPECT_EQ(read->Format, format);
+        EXPECT_EQ(read->State->Topology, kTopologyEthernet);
+        EXPECT_EQ(read->State->TotalFrames, kOfficeFrames);
+        EXPECT_EQ(read->State->Read.ReadResult, 0);
+        EXPECT_TRUE(read->Host.Messages.empty());
+        return read;
+    }
 
     std::unique_ptr<CaptureRead> sniffer;
     std::vector<uint32_t> lengths;
@@ -120,13 +132,8 @@ protected:
 
 TEST_F(OfficeCaptures, NetworkMonitorRaisesShortFramesTo64)
 {
-    const auto netmon = ReadOffice(".cap");
-    ASSERT_EQ(netmon->Format, kFormatNetworkMonitor);
+    const auto netmon = ReadOfficeWhole(".cap", kFormatNetworkMonitor);
     const AnalysisState& s = *netmon->State;
-    EXPECT_EQ(s.Topology, kTopologyEthernet);
-    EXPECT_EQ(s.TotalFrames, kOfficeFrames);
-    EXPECT_EQ(s.Read.ReadResult, 0);
-    EXPECT_TRUE(netmon->Host.Messages.empty());
 
     // Every frame counts its FCS, and frames below 64 bytes count 64.
     int64_t bytes = 0;
@@ -153,13 +160,8 @@ TEST_F(OfficeCaptures, NetworkMonitorRaisesShortFramesTo64)
 
 TEST_F(OfficeCaptures, LANalyzerCountsTheWireLengthWithFcs)
 {
-    const auto lanalyzer = ReadOffice(".tr1");
-    ASSERT_EQ(lanalyzer->Format, kFormatLANalyzer);
+    const auto lanalyzer = ReadOfficeWhole(".tr1", kFormatLANalyzer);
     const AnalysisState& s = *lanalyzer->State;
-    EXPECT_EQ(s.Topology, kTopologyEthernet);
-    EXPECT_EQ(s.TotalFrames, kOfficeFrames);
-    EXPECT_EQ(s.Read.ReadResult, 0);
-    EXPECT_TRUE(lanalyzer->Host.Messages.empty());
 
     int64_t bytes = 0;
     for (uint32_t length : lengths) bytes += length + 4;

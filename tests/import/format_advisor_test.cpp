@@ -2,35 +2,19 @@
 // and records passed over by their length), the frame header's time, lengths and
 // status, the bound of a frame, and damaged files.
 
-#include <gtest/gtest.h>
-
 #include "AdvisorWriter.h"
-#include "FrameCapture.h"
 #include "ReaderSweeps.h"
-#include "TestFiles.h"
+#include "format_support.h"
 #include "import/TraceCalendar.h"
-#include "import/TraceImport.h"
 
 namespace quenlix::testing {
 namespace {
 
 constexpr int32_t kStart = 1000000000;  // 9 September 2001, 01:46:40
 
-class AdvisorReading : public ::testing::Test {
+class AdvisorReading : public FormatReading {
 protected:
-    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
-    {
-        CaptureOptions options;
-        options.Format = kFormatInternetworkAdvisor;
-        options.Topology = topology;
-        return options;
-    }
-    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
-    {
-        image.Save(path);
-        host = RecordingHost{};
-        return CaptureFrames(path, Options(topology), host);
-    }
+    AdvisorReading() : FormatReading(kFormatInternetworkAdvisor, "trace.iwa") {}
     static AdvisorFrame Frame(std::size_t size, uint32_t seed)
     {
         AdvisorFrame frame;
@@ -38,10 +22,6 @@ protected:
         frame.Seconds = static_cast<int32_t>(seed);
         return frame;
     }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.iwa");
-    RecordingHost host;
 };
 
 TEST_F(AdvisorReading, DetectedAndReadAsTheProgramDoes)
@@ -50,12 +30,9 @@ TEST_F(AdvisorReading, DetectedAndReadAsTheProgramDoes)
         AdvisorOptions options;
         options.StartSeconds = kStart;
         options.Network = network;
-        BuildAdvisorTrace(options, {Frame(60, 1), Frame(70, 2)}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatInternetworkAdvisor);
-        EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2001, 9, 9, 1, 46, 40}));
+        const auto state = DetectedAndRead(BuildAdvisorTrace(options, {Frame(60, 1), Frame(70, 2)}),
+                                           network == 1 ? kTopologyEthernet : kTopologyTokenRing, 2);
+        EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2001, 9, 9, 1, 46, 40}));
     }
 }
 
@@ -126,7 +103,7 @@ TEST_F(AdvisorReading, FrameHeaderFields)
     // Past the record's frame area (the stored bytes and the FCS room) the frame reads as zeros.
     const std::vector<uint8_t>& bytes = ethernet.Frames[1].Bytes;
     ASSERT_EQ(bytes.size(), 1518u);
-    EXPECT_TRUE(std::equal(sliced.Bytes.begin(), sliced.Bytes.end(), bytes.begin()));
+    EXPECT_TRUE(StartsWith(bytes, sliced.Bytes));
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 100, bytes.begin() + 104),
               std::vector<uint8_t>(4, kAdvisorFrameRoomMark));
     EXPECT_TRUE(std::all_of(bytes.begin() + 104, bytes.end(), [](uint8_t b) { return b == 0; }));
@@ -155,10 +132,8 @@ TEST_F(AdvisorReading, StopAfterTheFirstRecord)
     AdvisorTraceBuilder builder({});
     builder.AddGroup();
     builder.AddFrame(Frame(60, 1));
-    builder.Image().Save(path);
-    host = RecordingHost{};
     host.StopAfterPolls = 0;  // polled after the group record already
-    const CapturedRead read = CaptureFrames(path, Options(), host);
+    const CapturedRead read = Read(builder.Image());
     EXPECT_EQ(read.State->TotalFrames, 0);
     EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }

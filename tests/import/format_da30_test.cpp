@@ -1,15 +1,11 @@
 // The DA-30 reader: header, descriptor and topology block, word-sized frame records,
 // the end record, time and lengths, the bound of a record, and damaged files.
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "DA30Writer.h"
-#include "FrameCapture.h"
 #include "ReaderSweeps.h"
-#include "TestFiles.h"
-#include "import/TraceImport.h"
+#include "format_support.h"
 #include "import/TraceReader.h"
 #include "model/NumberFormat.h"
 
@@ -18,21 +14,9 @@ namespace {
 
 constexpr double kDayStart = (9 * 3600.0 + 30 * 60.0 + 15) * 1e6;  // 09:30:15 of the writer's header
 
-class DA30Reading : public ::testing::Test {
+class DA30Reading : public FormatReading {
 protected:
-    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
-    {
-        image.Save(path);
-        host = RecordingHost{};
-        CaptureOptions options;
-        options.Format = kFormatDA30;
-        options.Topology = topology;
-        return CaptureFrames(path, options, host);
-    }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.an1");
-    RecordingHost host;
+    DA30Reading() : FormatReading(kFormatDA30, "trace.an1") {}
 };
 
 TEST_F(DA30Reading, DetectedAndReadAsTheProgramDoes)
@@ -40,12 +24,9 @@ TEST_F(DA30Reading, DetectedAndReadAsTheProgramDoes)
     for (bool tokenRing : {false, true}) {
         DA30Options options;
         options.TokenRing = tokenRing;
-        BuildDA30Trace(options, {{0, 0, SampleBytes(64, 1)}, {100, 0, SampleBytes(80, 2)}}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatDA30);
-        EXPECT_EQ(state.Topology, tokenRing ? kTopologyTokenRing : kTopologyEthernet);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.ReadResult, 0);
+        const TraceImage image = BuildDA30Trace(options, {{0, 0, SampleBytes(64, 1)}, {100, 0, SampleBytes(80, 2)}});
+        const auto state = DetectedAndRead(image, tokenRing ? kTopologyTokenRing : kTopologyEthernet, 2);
+        EXPECT_EQ(state->Read.ReadResult, 0);
     }
 }
 
@@ -130,6 +111,7 @@ TEST_F(DA30Reading, RecordOfNoWordsEndsTheRead)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
+        host.Messages.clear();  // a damaged case before says where its read ended
         const CapturedRead read = Read(c.Image);
         EXPECT_EQ(read.State->TotalFrames, c.Frames);
         if (c.EndAt == 0) {
@@ -170,10 +152,7 @@ TEST_F(DA30Reading, HostileRecordLengths)
         SCOPED_TRACE(c.Label);
         TraceImage image = BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {1, 0, SampleBytes(60, 2)}});
         const std::size_t second = image.FrameOffsets[1];
-        ByteSink patch;
-        patch.Data() = image.Bytes;
-        patch.PatchLe32(second + 4, static_cast<uint32_t>(c.Words));
-        image.Bytes = patch.Data();
+        PatchLe32(image, second + 4, static_cast<uint32_t>(c.Words));
         const CapturedRead read = Read(image);
         EXPECT_EQ(read.State->TotalFrames, 1);
         EXPECT_NE(read.State->Read.ReadResult, 0);
@@ -189,7 +168,7 @@ TEST_F(DA30Reading, LengthFieldBeyondTheRecordMakesASlicedFrame)
     ASSERT_EQ(read.Frames.size(), 2u);
     EXPECT_EQ(read.Frames[0].FrameSize, kMaxFrameBytes);
     EXPECT_EQ(read.Frames[0].StoredLength, 60);
-    EXPECT_TRUE(std::equal(liar.Bytes.begin(), liar.Bytes.end(), read.Frames[0].Bytes.begin()));
+    EXPECT_TRUE(StartsWith(read.Frames[0].Bytes, liar.Bytes));
     EXPECT_EQ(read.Frames[0].Bytes[60], 0);
     EXPECT_EQ(read.Frames[1].Bytes, SampleBytes(70, 2));
 }
@@ -214,12 +193,8 @@ TEST_F(DA30Reading, OffsetsOutsideTheFile)
 
 TEST_F(DA30Reading, StopAfterTheFirstRecord)
 {
-    BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {1, 0, SampleBytes(60, 2)}}).Save(path);
-    host = RecordingHost{};
     host.StopAfterPolls = 0;
-    CaptureOptions options;
-    options.Format = kFormatDA30;
-    const CapturedRead read = CaptureFrames(path, options, host);
+    const CapturedRead read = Read(BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {1, 0, SampleBytes(60, 2)}}));
     EXPECT_EQ(read.State->TotalFrames, 1);
     EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }
@@ -230,18 +205,14 @@ TEST_F(DA30Reading, CutAnywhere)
         BuildDA30Trace({}, {{0, 0, SampleBytes(60, 1)}, {1, 0, SampleBytes(63, 2)}, {2, 0, SampleBytes(90, 3)}});
     std::vector<RecordSpan> records = ContiguousFrames(image, image.Bytes.size() - kDA30RecordHeaderBytes);
     records.push_back({image.Bytes.size() - kDA30RecordHeaderBytes, image.Bytes.size(), false});
-    CaptureOptions options;
-    options.Format = kFormatDA30;
-    ExpectCleanCuts(image, image.FrameOffsets[0], records, options, dir);
+    ExpectCleanCuts(image, image.FrameOffsets[0], records, Options(), dir);
 }
 
 TEST_F(DA30Reading, SurvivesRandomDamage)
 {
     std::vector<DA30Frame> frames;
     for (uint32_t i = 0; i < 8; ++i) frames.push_back({i, i, SampleBytes(60 + 37 * i, i)});
-    CaptureOptions options;
-    options.Format = kFormatDA30;
-    ExpectSurvivesDamage(BuildDA30Trace({}, frames), 0, options, dir, 300, 30);
+    ExpectSurvivesDamage(BuildDA30Trace({}, frames), 0, Options(), dir, 300, 30);
 }
 
 }  // namespace

@@ -2,16 +2,12 @@
 // records with continuation records, the three kinds of time stamp, lengths and
 // flags, the bound of a frame, and damaged files.
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "DataGLANceWriter.h"
-#include "FrameCapture.h"
 #include "ReaderSweeps.h"
-#include "TestFiles.h"
+#include "format_support.h"
 #include "import/TraceCalendar.h"
-#include "import/TraceImport.h"
 #include "import/TraceReader.h"
 #include "model/NumberFormat.h"
 
@@ -22,17 +18,9 @@ namespace {
 constexpr int32_t kStart = 1700000000;
 constexpr double kDayStart = (22 * 3600.0 + 13 * 60.0 + 20.0) * 1e6;
 
-class DataGLANceReading : public ::testing::Test {
+class DataGLANceReading : public FormatReading {
 protected:
-    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
-    {
-        image.Save(path);
-        host = RecordingHost{};
-        CaptureOptions options;
-        options.Format = kFormatDataGLANce;
-        options.Topology = topology;
-        return CaptureFrames(path, options, host);
-    }
+    DataGLANceReading() : FormatReading(kFormatDataGLANce, "trace.dgc") {}
     static DataGLANceOptions Started(uint8_t network = 3)
     {
         DataGLANceOptions options;
@@ -40,21 +28,14 @@ protected:
         options.StartField = kStart + 25200;
         return options;
     }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.dgc");
-    RecordingHost host;
 };
 
 TEST_F(DataGLANceReading, DetectedAndReadAsTheProgramDoes)
 {
     for (uint8_t network : {uint8_t{3}, uint8_t{2}}) {
-        BuildDataGLANceTrace(Started(network), {{SampleBytes(60, 1)}, {SampleBytes(300, 2)}}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatDataGLANce);
-        EXPECT_EQ(state.Topology, network == 3 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
+        const TraceImage image = BuildDataGLANceTrace(Started(network), {{SampleBytes(60, 1)}, {SampleBytes(300, 2)}});
+        const auto state = DetectedAndRead(image, network == 3 ? kTopologyEthernet : kTopologyTokenRing, 2);
+        EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2023, 11, 14, 22, 13, 20}));
     }
 }
 
@@ -158,12 +139,9 @@ TEST_F(DataGLANceReading, LengthsAndFlags)
     ASSERT_EQ(ethernet.Frames.size(), 2u);
     EXPECT_EQ(ethernet.Frames[0].StoredLength, 100);
     EXPECT_EQ(ethernet.Frames[0].FrameSize, 1518);
-    EXPECT_TRUE(std::equal(sliced.Bytes.begin(), sliced.Bytes.end(), ethernet.Frames[0].Bytes.begin()));
+    EXPECT_TRUE(StartsWith(ethernet.Frames[0].Bytes, sliced.Bytes));
     EXPECT_EQ(ethernet.Frames[0].Bytes[100], 0);  // not captured
-    EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{1, 0}, {0, 1}}));
 
     const CapturedRead ring = Read(BuildDataGLANceTrace(Started(2), {sliced, misaligned}), kTopologyTokenRing);
     ASSERT_EQ(ring.Frames.size(), 2u);
@@ -232,18 +210,14 @@ TEST_F(DataGLANceReading, CutAnywhere)
 {
     const TraceImage image =
         BuildDataGLANceTrace(Started(), {{SampleBytes(200, 1)}, {SampleBytes(60, 2)}, {SampleBytes(90, 3)}});
-    CaptureOptions options;
-    options.Format = kFormatDataGLANce;
-    ExpectCleanCuts(image, kDataGLANceHeaderBytes, ContiguousFrames(image, image.Bytes.size()), options, dir);
+    ExpectCleanCuts(image, kDataGLANceHeaderBytes, ContiguousFrames(image, image.Bytes.size()), Options(), dir);
 }
 
 TEST_F(DataGLANceReading, SurvivesRandomDamage)
 {
     std::vector<DataGLANceFrame> frames;
     for (uint32_t i = 0; i < 6; ++i) frames.push_back({SampleBytes(40 + 71 * i, i)});
-    CaptureOptions options;
-    options.Format = kFormatDataGLANce;
-    ExpectSurvivesDamage(BuildDataGLANceTrace(Started(), frames), kDataGLANceHeaderBytes, options, dir, 300, 31);
+    ExpectSurvivesDamage(BuildDataGLANceTrace(Started(), frames), kDataGLANceHeaderBytes, Options(), dir, 300, 31);
 }
 
 }  // namespace

@@ -32,9 +32,11 @@ uint64_t SecondsFrom1904(int year, int month, int day)
 
 class EtherPeekReading : public FormatReading {
 protected:
+    EtherPeekReading() : FormatReading(kFormatEtherPeek) {}
+    using FormatReading::Read;
     CapturedRead Read(const std::vector<EtherPeekPacket>& packets, const EtherPeekOptions& options = {})
     {
-        return Capture(BuildEtherPeekTrace(options, packets), kFormatEtherPeek);
+        return Read(BuildEtherPeekTrace(options, packets));
     }
     // The capture start a trace gives when detected and read through the driver.
     int32_t StartDate(const std::vector<EtherPeekPacket>& packets, const EtherPeekOptions& options = {})
@@ -99,7 +101,7 @@ TEST_F(EtherPeekReading, SlicesAndPadding)
     // An odd slice of 61 bytes takes 62 bytes of the file.
     EXPECT_EQ(image.FrameOffsets[2] - image.FrameOffsets[1], 16u + 62u);
 
-    const CapturedRead read = Capture(image, kFormatEtherPeek);
+    const CapturedRead read = Read(image);
     ASSERT_EQ(read.Frames.size(), 3u);
     EXPECT_EQ(read.Frames[0].FrameSize, 60);
     EXPECT_EQ(read.Frames[0].StoredLength, 60);
@@ -167,8 +169,7 @@ TEST_F(EtherPeekReading, TruncatedAnywhere)
         options.Version = version;
         const TraceImage image = BuildEtherPeekTrace(options, {Packet(60, 1), Packet(61, 2), Packet(1514, 3)});
         const std::size_t count = image.FrameOffsets.size();
-        ExpectEveryCutEndsCleanly(image, kFormatEtherPeek, kTopologyEthernet,
-                                  [count](std::size_t read) { return read < count; });
+        ExpectEveryCutEndsCleanly(image, Options(), [count](std::size_t read) { return read < count; });
     }
 }
 
@@ -178,9 +179,7 @@ TEST_F(EtherPeekReading, SurvivesRandomDamage)
         EtherPeekOptions options;
         options.Version = version;
         const TraceImage image = BuildEtherPeekTrace(options, {Packet(60, 1), Packet(301, 2), Packet(1514, 3)});
-        CaptureOptions capture;
-        capture.Format = kFormatEtherPeek;
-        ExpectSurvivesDamage(image, 1, capture, dir, 200, 14 + version);
+        ExpectSurvivesDamage(image, 1, Options(), dir, 200, 14 + version);
     }
 }
 

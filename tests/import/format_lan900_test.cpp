@@ -2,13 +2,9 @@
 // each frame (and the count-only pass that finds the trace's medium), time, lengths
 // and flags, the bound of a record, and damaged files.
 
-#include <gtest/gtest.h>
-
-#include "FrameCapture.h"
 #include "LAN900Writer.h"
 #include "ReaderSweeps.h"
-#include "TestFiles.h"
-#include "import/TraceImport.h"
+#include "format_support.h"
 
 namespace quenlix::testing {
 namespace {
@@ -32,21 +28,9 @@ LAN900Record Other(std::size_t size)
     return record;
 }
 
-class LAN900Reading : public ::testing::Test {
+class LAN900Reading : public FormatReading {
 protected:
-    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
-    {
-        CaptureOptions options;
-        options.Format = kFormatLAN900;
-        options.Topology = topology;
-        return options;
-    }
-    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
-    {
-        image.Save(path);
-        host = RecordingHost{};
-        return CaptureFrames(path, Options(topology), host);
-    }
+    LAN900Reading() : FormatReading(kFormatLAN900, "trace.dat") {}
     // The bytes of the frames a read delivered, in order.
     static std::vector<std::vector<uint8_t>> BytesOf(const CapturedRead& read)
     {
@@ -60,10 +44,6 @@ protected:
         bytes.resize(bytes.size() + 4, 0);
         return bytes;
     }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.dat");
-    RecordingHost host;
 };
 
 TEST_F(LAN900Reading, CountOnlyPassFindsTheMediumOfTheFirstFrame)
@@ -95,12 +75,9 @@ TEST_F(LAN900Reading, CountOnlyPassFindsTheMediumOfTheFirstFrame)
 
 TEST_F(LAN900Reading, DetectedAndReadAsTheProgramDoes)
 {
-    BuildLAN900Trace({}, {{{Frame(60, 1, 6), Frame(70, 2, 6)}}}).Save(path);
-    AnalysisState state;
-    EXPECT_EQ(DetectAndRead(state, path, host), kFormatLAN900);
-    EXPECT_EQ(state.Topology, kTopologyTokenRing);
-    EXPECT_EQ(state.TotalFrames, 2);
-    EXPECT_EQ(state.Read.ReadResult, 0);
+    const auto state =
+        DetectedAndRead(BuildLAN900Trace({}, {{{Frame(60, 1, 6), Frame(70, 2, 6)}}}), kTopologyTokenRing, 2);
+    EXPECT_EQ(state->Read.ReadResult, 0);
 }
 
 TEST_F(LAN900Reading, TimeLengthsAndFlags)
@@ -115,10 +92,7 @@ TEST_F(LAN900Reading, TimeLengthsAndFlags)
     const CapturedRead read = Read(BuildLAN900Trace({}, {{{timed, sliced}}}));
     ASSERT_EQ(read.Frames.size(), 2u);
     EXPECT_DOUBLE_EQ(read.Frames[0].Time, TicksToMicroseconds(0x0001, 0x2345, 999));
-    EXPECT_EQ(read.Frames[0].BadFCS, 1);
-    EXPECT_EQ(read.Frames[0].AlignError, 0);
-    EXPECT_EQ(read.Frames[1].BadFCS, 0);
-    EXPECT_EQ(read.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(read), (FrameFlags{{1, 0}, {0, 1}}));
 
     // Counted length = stored bytes + 4: both lengths are it, and the FCS reads as zeros.
     EXPECT_EQ(read.Frames[0].FrameSize, 64);
@@ -127,7 +101,7 @@ TEST_F(LAN900Reading, TimeLengthsAndFlags)
     // Any other counted length: the record's bytes with the FCS are what is stored.
     EXPECT_EQ(read.Frames[1].FrameSize, 1000);
     EXPECT_EQ(read.Frames[1].StoredLength, 104);
-    EXPECT_TRUE(std::equal(sliced.Bytes.begin(), sliced.Bytes.end(), read.Frames[1].Bytes.begin()));
+    EXPECT_TRUE(StartsWith(read.Frames[1].Bytes, sliced.Bytes));
     EXPECT_TRUE(
         std::all_of(read.Frames[1].Bytes.begin() + 100, read.Frames[1].Bytes.end(), [](uint8_t b) { return b == 0; }));
 }
@@ -204,10 +178,8 @@ TEST_F(LAN900Reading, FrameRecordTooShortForItsCountedLength)
 
 TEST_F(LAN900Reading, StopAfterTheFirstRecord)
 {
-    BuildLAN900Trace({}, {{{Frame(60, 1), Frame(61, 2)}}}).Save(path);
-    host = RecordingHost{};
     host.StopAfterPolls = 0;
-    const CapturedRead read = CaptureFrames(path, Options(), host);
+    const CapturedRead read = Read(BuildLAN900Trace({}, {{{Frame(60, 1), Frame(61, 2)}}}));
     EXPECT_EQ(read.State->TotalFrames, 1);
     EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }

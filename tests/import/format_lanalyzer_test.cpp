@@ -34,17 +34,13 @@ std::vector<int> Order(const CapturedRead& read)
     return seeds;
 }
 
-void PutLe32(TraceImage& image, std::size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) image.Bytes[at + static_cast<std::size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 class LANalyzerReading : public FormatReading {
 protected:
+    LANalyzerReading() : FormatReading(kFormatLANalyzer) {}
+    using FormatReading::Read;
     CapturedRead Read(const std::vector<LANalyzerFrame>& frames, const LANalyzerOptions& options = {})
     {
-        return Capture(BuildLANalyzerTrace(options, frames), kFormatLANalyzer,
-                       options.TokenRing ? kTopologyTokenRing : kTopologyEthernet);
+        return Read(BuildLANalyzerTrace(options, frames), options.TokenRing ? kTopologyTokenRing : kTopologyEthernet);
     }
 };
 
@@ -88,7 +84,7 @@ TEST_F(LANalyzerReading, ANonFrameRecordEndsTheFrames)
     LANalyzerOptions options;
     options.Trailer = {0x04, 0x10, 0x02, 0x00, 0xAA, 0xBB};  // an index record
     const TraceImage closed = BuildLANalyzerTrace(options, Numbered(2));
-    const CapturedRead read = Capture(closed, kFormatLANalyzer);
+    const CapturedRead read = Read(closed);
     EXPECT_EQ(read.Frames.size(), 2u);
     EXPECT_EQ(read.State->Read.ReadResult, 0);  // a trailer that closes the file
 
@@ -100,7 +96,7 @@ TEST_F(LANalyzerReading, ANonFrameRecordEndsTheFrames)
     TraceImage retyped = BuildLANalyzerTrace({}, Numbered(3));
     retyped.Bytes[retyped.FrameOffsets[1] + 1] = 0x30;  // type 0x3005
     for (const TraceImage* image : {&followed, &retyped}) {
-        const CapturedRead early = Capture(*image, kFormatLANalyzer);
+        const CapturedRead early = Read(*image);
         EXPECT_EQ(early.Frames.size(), image == &followed ? 2u : 1u);
         EXPECT_NE(early.State->Read.ReadResult, 0);
     }
@@ -121,7 +117,7 @@ TEST_F(LANalyzerReading, RecordTooShortForTheFrameHeader)
     TraceImage image = BuildLANalyzerTrace({}, Numbered(3));
     image.Bytes[image.FrameOffsets[1] + 2] = 31;
     image.Bytes[image.FrameOffsets[1] + 3] = 0;
-    const CapturedRead read = Capture(image, kFormatLANalyzer);
+    const CapturedRead read = Read(image);
     EXPECT_EQ(read.Frames.size(), 1u);
     EXPECT_NE(read.State->Read.ReadResult, 0);
 }
@@ -132,14 +128,14 @@ TEST_F(LANalyzerReading, WrappedBufferReadsFromTheOldestFrameAround)
     options.WrapAt = 3;  // frames 0..2 run to the buffer's end, 3..5 start the buffer
     const TraceImage image = BuildLANalyzerTrace(options, Numbered(6));
     ASSERT_LT(image.FrameOffsets[3], image.FrameOffsets[0]);
-    const CapturedRead read = Capture(image, kFormatLANalyzer);
+    const CapturedRead read = Read(image);
     EXPECT_EQ(Order(read), (std::vector<int>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(read.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
 
     // A buffer that never wrapped: the oldest frame is at its start.
     options.WrapAt = 4;
-    const CapturedRead unwrapped = Capture(BuildLANalyzerTrace(options, Numbered(4)), kFormatLANalyzer);
+    const CapturedRead unwrapped = Read(BuildLANalyzerTrace(options, Numbered(4)));
     EXPECT_EQ(Order(unwrapped), (std::vector<int>{0, 1, 2, 3}));
 }
 
@@ -149,7 +145,7 @@ TEST_F(LANalyzerReading, WrappedBufferWithRecordsAfterItsEnd)
     options.WrapAt = 2;
     options.Trailer = BuildLANalyzerTrace({}, {Frame(60, 9)}).Bytes;  // stale bytes beyond the buffer
     options.Trailer.erase(options.Trailer.begin(), options.Trailer.end() - (4 + 32 + 60));
-    const CapturedRead read = Capture(BuildLANalyzerTrace(options, Numbered(5)), kFormatLANalyzer);
+    const CapturedRead read = Read(BuildLANalyzerTrace(options, Numbered(5)));
     EXPECT_EQ(Order(read), (std::vector<int>{0, 1, 2, 3, 4}));
 }
 
@@ -173,11 +169,11 @@ TEST_F(LANalyzerReading, WrappedBufferOffsetsThatCannotBeFollowed)
     for (const Case& c : unreadable) {
         SCOPED_TRACE(c.What);
         TraceImage damaged = image;
-        PutLe32(damaged, fields.Oldest, c.Oldest);
-        PutLe32(damaged, fields.Begin, c.Begin);
-        PutLe32(damaged, fields.End, c.End);
+        PatchLe32(damaged, fields.Oldest, c.Oldest);
+        PatchLe32(damaged, fields.Begin, c.Begin);
+        PatchLe32(damaged, fields.End, c.End);
         host.Messages.clear();
-        const CapturedRead read = Capture(damaged, kFormatLANalyzer);
+        const CapturedRead read = Read(damaged);
         EXPECT_EQ(read.Frames.size(), 0u);
         EXPECT_EQ(host.Texts(), std::vector<std::string>{"Wrapped format not supported."});
     }
@@ -185,11 +181,11 @@ TEST_F(LANalyzerReading, WrappedBufferOffsetsThatCannotBeFollowed)
     // A buffer that ends right after the oldest frame and begins at it: followed
     // naively, the read would return to the same frame forever.
     TraceImage cycle = image;
-    PutLe32(cycle, fields.Oldest, static_cast<uint32_t>(image.FrameOffsets[0]));
-    PutLe32(cycle, fields.Begin, static_cast<uint32_t>(image.FrameOffsets[0]));
-    PutLe32(cycle, fields.End, static_cast<uint32_t>(image.FrameOffsets[1]));
+    PatchLe32(cycle, fields.Oldest, static_cast<uint32_t>(image.FrameOffsets[0]));
+    PatchLe32(cycle, fields.Begin, static_cast<uint32_t>(image.FrameOffsets[0]));
+    PatchLe32(cycle, fields.End, static_cast<uint32_t>(image.FrameOffsets[1]));
     host.Messages.clear();
-    const CapturedRead read = Capture(cycle, kFormatLANalyzer);
+    const CapturedRead read = Read(cycle);
     EXPECT_EQ(Order(read), std::vector<int>{0});
     EXPECT_TRUE(host.Messages.empty());
 }
@@ -204,7 +200,7 @@ TEST_F(LANalyzerReading, WrappedBufferCutBeforeItsOldestFrame)
     const TraceImage image = BuildLANalyzerTrace(options, Numbered(6));
     for (std::size_t cut : {image.FrameOffsets[3], image.FrameOffsets[0] - 1, image.FrameOffsets[0]}) {
         SCOPED_TRACE(::testing::Message() << "cut after " << cut << " bytes");
-        const CapturedRead read = Capture(image.Prefix(cut), kFormatLANalyzer);
+        const CapturedRead read = Read(image.Prefix(cut));
         EXPECT_EQ(read.Frames.size(), 0u);
         EXPECT_EQ(read.State->Read.ReadResult, kReadResultShortRead);
     }
@@ -213,18 +209,14 @@ TEST_F(LANalyzerReading, WrappedBufferCutBeforeItsOldestFrame)
 TEST_F(LANalyzerReading, TruncatedAnywhere)
 {
     const TraceImage image = BuildLANalyzerTrace({}, {Frame(60, 1), Frame(61, 2), Frame(1514, 3)});
-    ExpectEveryCutEndsCleanly(image, kFormatLANalyzer, kTopologyEthernet, [](std::size_t) { return false; });
+    ExpectEveryCutEndsCleanly(image, Options(), [](std::size_t) { return false; });
 }
 
 TEST_F(LANalyzerReading, DetectedAndReadWithItsCaptureStart)
 {
     LANalyzerOptions options;
     options.TokenRing = true;
-    BuildLANalyzerTrace(options, Numbered(3)).Save(path);
-    auto state = std::make_unique<AnalysisState>();
-    ASSERT_EQ(DetectAndRead(*state, path, host), kFormatLANalyzer);
-    EXPECT_EQ(state->Topology, kTopologyTokenRing);
-    EXPECT_EQ(state->TotalFrames, 3);
+    const auto state = DetectedAndRead(BuildLANalyzerTrace(options, Numbered(3)), kTopologyTokenRing, 3);
     EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 13, 45, 30}));
 }
 
@@ -233,10 +225,7 @@ TEST_F(LANalyzerReading, SurvivesRandomDamage)
     LANalyzerOptions wrapped;
     wrapped.WrapAt = 2;
     for (const LANalyzerOptions& options : {LANalyzerOptions{}, wrapped}) {
-        const TraceImage image = BuildLANalyzerTrace(options, Numbered(5));
-        CaptureOptions capture;
-        capture.Format = kFormatLANalyzer;
-        ExpectSurvivesDamage(image, 0, capture, dir, 200, 5);
+        ExpectSurvivesDamage(BuildLANalyzerTrace(options, Numbered(5)), 0, Options(), dir, 200, 5);
     }
 }
 

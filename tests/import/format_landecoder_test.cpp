@@ -19,10 +19,11 @@ LANdecoderFrame Frame(std::size_t size, uint32_t seed)
 
 class LANdecoderReading : public FormatReading {
 protected:
+    LANdecoderReading() : FormatReading(kFormatLANdecoder) {}
+    using FormatReading::Read;
     CapturedRead Read(const std::vector<LANdecoderFrame>& frames, const LANdecoderOptions& options = {})
     {
-        return Capture(BuildLANdecoderTrace(options, frames), kFormatLANdecoder,
-                       options.TokenRing ? kTopologyTokenRing : kTopologyEthernet);
+        return Read(BuildLANdecoderTrace(options, frames), options.TokenRing ? kTopologyTokenRing : kTopologyEthernet);
     }
 };
 
@@ -91,7 +92,7 @@ TEST_F(LANdecoderReading, EndRecordEndsTheReadEvenBeforeMoreRecords)
     const TraceImage more = BuildLANdecoderTrace({}, {Frame(60, 3)});
     image.Bytes.insert(image.Bytes.end(), more.Bytes.begin() + static_cast<std::ptrdiff_t>(more.FrameOffsets[0]),
                        more.Bytes.end());
-    const CapturedRead read = Capture(image, kFormatLANdecoder);
+    const CapturedRead read = Read(image);
     EXPECT_EQ(read.Frames.size(), 2u);
     EXPECT_EQ(read.State->Read.ReadResult, 0);
 
@@ -141,7 +142,7 @@ TEST_F(LANdecoderReading, RecordTooShortForItsHeaderEndsTheRead)
     TraceImage image = BuildLANdecoderTrace({}, {Frame(60, 1), Frame(60, 2)});
     image.Bytes[image.FrameOffsets[1] + 2] = 10;  // body length 10: no room for the frame header
     image.Bytes[image.FrameOffsets[1] + 3] = 0;
-    const CapturedRead read = Capture(image, kFormatLANdecoder);
+    const CapturedRead read = Read(image);
     EXPECT_EQ(read.Frames.size(), 1u);
     EXPECT_NE(read.State->Read.ReadResult, 0);
 }
@@ -158,18 +159,15 @@ TEST_F(LANdecoderReading, StopEndsTheReadAfterTheRecord)
 TEST_F(LANdecoderReading, TruncatedAnywhere)
 {
     const TraceImage image = BuildLANdecoderTrace({}, {Frame(60, 1), Frame(1514, 2), Frame(61, 3)});
-    ExpectEveryCutEndsCleanly(image, kFormatLANdecoder, kTopologyEthernet, [](std::size_t) { return false; });
+    ExpectEveryCutEndsCleanly(image, Options(), [](std::size_t) { return false; });
 }
 
 TEST_F(LANdecoderReading, DetectedAndReadWithItsCaptureStart)
 {
     LANdecoderOptions options;
     options.TokenRing = true;
-    BuildLANdecoderTrace(options, {Frame(60, 1), Frame(80, 2)}).Save(path);
-    auto state = std::make_unique<AnalysisState>();
-    ASSERT_EQ(DetectAndRead(*state, path, host), kFormatLANdecoder);
-    EXPECT_EQ(state->Topology, kTopologyTokenRing);
-    EXPECT_EQ(state->TotalFrames, 2);
+    const auto state =
+        DetectedAndRead(BuildLANdecoderTrace(options, {Frame(60, 1), Frame(80, 2)}), kTopologyTokenRing, 2);
     const CalendarTime start{2025, 3, 14, 15, 9, 26};
     EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime(start));
     EXPECT_EQ(state->Read.ReadResult, 0);
@@ -178,9 +176,7 @@ TEST_F(LANdecoderReading, DetectedAndReadWithItsCaptureStart)
 TEST_F(LANdecoderReading, SurvivesRandomDamage)
 {
     const TraceImage image = BuildLANdecoderTrace({}, {Frame(60, 1), Frame(300, 2), Frame(61, 3), Frame(1514, 4)});
-    CaptureOptions options;
-    options.Format = kFormatLANdecoder;
-    ExpectSurvivesDamage(image, 0, options, dir, 300, 6);
+    ExpectSurvivesDamage(image, 0, Options(), dir, 300, 6);
 }
 
 }  // namespace

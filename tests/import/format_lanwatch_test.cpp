@@ -1,13 +1,9 @@
 // The LANWatch reader: both header sizes, records without data, time, lengths and
 // flags, the bound of a record, and damaged files.
 
-#include <gtest/gtest.h>
-
-#include "FrameCapture.h"
 #include "LANWatchWriter.h"
 #include "ReaderSweeps.h"
-#include "TestFiles.h"
-#include "import/TraceImport.h"
+#include "format_support.h"
 
 namespace quenlix::testing {
 namespace {
@@ -28,30 +24,9 @@ LANWatchRecord NoData(uint16_t storedLength)
     return record;
 }
 
-bool StartsWith(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& prefix)
-{
-    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
-}
-
-class LANWatchReading : public ::testing::Test {
+class LANWatchReading : public FormatReading {
 protected:
-    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
-    {
-        CaptureOptions options;
-        options.Format = kFormatLANWatch;
-        options.Topology = topology;
-        return options;
-    }
-    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
-    {
-        image.Save(path);
-        host = RecordingHost{};
-        return CaptureFrames(path, Options(topology), host);
-    }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.lwt");
-    RecordingHost host;
+    LANWatchReading() : FormatReading(kFormatLANWatch, "trace.lwt") {}
 };
 
 TEST_F(LANWatchReading, DetectedAndReadAsTheProgramDoes)
@@ -59,11 +34,8 @@ TEST_F(LANWatchReading, DetectedAndReadAsTheProgramDoes)
     for (uint8_t network : {uint8_t{1}, uint8_t{3}}) {
         LANWatchOptions options;
         options.Network = network;
-        BuildLANWatchTrace(options, {Frame(60, 1), Frame(70, 2)}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatLANWatch);
-        EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
+        DetectedAndRead(BuildLANWatchTrace(options, {Frame(60, 1), Frame(70, 2)}),
+                        network == 1 ? kTopologyEthernet : kTopologyTokenRing, 2);
     }
 }
 
@@ -116,10 +88,7 @@ TEST_F(LANWatchReading, TimeLengthsAndFlags)
     EXPECT_EQ(ethernet.Frames[1].FrameSize, 1518);
     EXPECT_TRUE(std::all_of(ethernet.Frames[1].Bytes.begin() + 100, ethernet.Frames[1].Bytes.end(),
                             [](uint8_t b) { return b == 0; }));
-    EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{1, 0}, {0, 1}}));
 
     LANWatchOptions ringOptions;
     ringOptions.Network = 3;
@@ -144,10 +113,8 @@ TEST_F(LANWatchReading, BoundOfARecord)
 
 TEST_F(LANWatchReading, StopAfterTheFirstRecord)
 {
-    BuildLANWatchTrace({}, {NoData(0), Frame(60, 1)}).Save(path);
-    host = RecordingHost{};
     host.StopAfterPolls = 0;  // polled after the record without data already
-    const CapturedRead read = CaptureFrames(path, Options(), host);
+    const CapturedRead read = Read(BuildLANWatchTrace({}, {NoData(0), Frame(60, 1)}));
     EXPECT_EQ(read.State->TotalFrames, 0);
     EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }

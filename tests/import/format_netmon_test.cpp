@@ -16,17 +16,14 @@ NetMonFrame Frame(std::size_t size, uint32_t seed, int32_t timeMs = 0)
     return {timeMs, UnicastBytes(size, seed), -1};
 }
 
-void PatchLe32(TraceImage& image, std::size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) image.Bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 class NetMonReading : public FormatReading {
 protected:
+    NetMonReading() : FormatReading(kFormatNetworkMonitor) {}
+    using FormatReading::Read;
     CapturedRead Read(const std::vector<NetMonFrame>& frames, const NetMonOptions& options = {})
     {
-        return Capture(BuildNetMonTrace(options, frames), kFormatNetworkMonitor,
-                       options.NetworkType == 2 ? kTopologyTokenRing : kTopologyEthernet);
+        return Read(BuildNetMonTrace(options, frames),
+                    options.NetworkType == 2 ? kTopologyTokenRing : kTopologyEthernet);
     }
 };
 
@@ -93,7 +90,7 @@ TEST_F(NetMonReading, FramesWithoutDestinationAreNotCounted)
 
 TEST_F(NetMonReading, TheFrameTableEndsTheFrames)
 {
-    const CapturedRead empty = Read({});
+    const CapturedRead empty = Read(std::vector<NetMonFrame>{});
     EXPECT_EQ(empty.Frames.size(), 0u);
     EXPECT_EQ(empty.State->Read.ReadResult, 0);
 
@@ -102,7 +99,7 @@ TEST_F(NetMonReading, TheFrameTableEndsTheFrames)
     TraceImage image = BuildNetMonTrace({}, {Frame(60, 1), Frame(60, 2), Frame(60, 3)});
     const uint32_t secondEnds = static_cast<uint32_t>(image.FrameOffsets[2]);
     PatchLe32(image, kNetMonFrameTableField, secondEnds);
-    const CapturedRead read = Capture(image, kFormatNetworkMonitor);
+    const CapturedRead read = Read(image);
     EXPECT_EQ(read.Frames.size(), 2u);
     EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
     EXPECT_EQ(read.State->Read.ReadEndText,
@@ -154,7 +151,7 @@ TEST_F(NetMonReading, RecordsThatDisagreeWithTheFrameTableEndTheReadAsDamaged)
         TraceImage image = whole;
         damage.Damage(image);
         host.Messages.clear();
-        const CapturedRead read = Capture(image, kFormatNetworkMonitor);
+        const CapturedRead read = Read(image);
         ASSERT_EQ(read.Frames.size(), damage.FramesKept);
         EXPECT_EQ(read.State->TotalFrames, static_cast<int32_t>(damage.FramesKept));
         EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
@@ -181,20 +178,20 @@ TEST_F(NetMonReading, DamagedHeaderAndRecordFieldsEndTheReadAsReadErrors)
     insideHeader.Bytes[kNetMonFrameTableField + 1] = 0;
     insideHeader.Bytes[kNetMonFrameTableField + 2] = 0;
     insideHeader.Bytes[kNetMonFrameTableField + 3] = 0;
-    const CapturedRead none = Capture(insideHeader, kFormatNetworkMonitor);
+    const CapturedRead none = Read(insideHeader);
     EXPECT_EQ(none.Frames.size(), 0u);
     EXPECT_NE(none.State->Read.ReadResult, 0);
 
     TraceImage beyondFile = image;
     beyondFile.Bytes[kNetMonFrameTableField + 3] = 0x7F;  // the table lies past the end of the file
-    const CapturedRead all = Capture(beyondFile, kFormatNetworkMonitor);
+    const CapturedRead all = Read(beyondFile);
     EXPECT_GE(all.Frames.size(), 2u);
     EXPECT_NE(all.State->Read.ReadResult, 0);
 
     TraceImage tooLong = image;
     tooLong.Bytes[image.FrameOffsets[1] + 6] = 0x51;  // 18001 bytes stored
     tooLong.Bytes[image.FrameOffsets[1] + 7] = 0x46;
-    const CapturedRead first = Capture(tooLong, kFormatNetworkMonitor);
+    const CapturedRead first = Read(tooLong);
     EXPECT_EQ(first.Frames.size(), 1u);
     EXPECT_NE(first.State->Read.ReadResult, 0);
     EXPECT_TRUE(host.Messages.empty());
@@ -222,8 +219,7 @@ TEST_F(NetMonReading, TruncatedAnywhere)
     const TraceImage image = BuildNetMonTrace({}, {Frame(60, 1), Frame(1514, 2), Frame(61, 3)});
     const std::size_t frames = image.FrameOffsets.size();
     // Short of the frame table every end is a read error.
-    ExpectEveryCutEndsCleanly(image, kFormatNetworkMonitor, kTopologyEthernet,
-                              [frames](std::size_t read) { return read < frames; });
+    ExpectEveryCutEndsCleanly(image, Options(), [frames](std::size_t read) { return read < frames; });
 }
 
 TEST_F(NetMonReading, CaptureStartOrTheFileDate)
@@ -246,9 +242,7 @@ TEST_F(NetMonReading, CaptureStartOrTheFileDate)
 TEST_F(NetMonReading, SurvivesRandomDamage)
 {
     const TraceImage image = BuildNetMonTrace({}, {Frame(60, 1), Frame(300, 2), Frame(42, 3), Frame(1514, 4)});
-    CaptureOptions options;
-    options.Format = kFormatNetworkMonitor;
-    ExpectSurvivesDamage(image, 0, options, dir, 300, 10);
+    ExpectSurvivesDamage(image, 0, Options(), dir, 300, 10);
 }
 
 }  // namespace

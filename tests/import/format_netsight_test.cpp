@@ -2,14 +2,10 @@
 // lengths, time stamps and flags, the frame count of the header, the bound of a
 // record, and damaged files.
 
-#include <gtest/gtest.h>
-
-#include "FrameCapture.h"
 #include "NetSightWriter.h"
 #include "ReaderSweeps.h"
-#include "TestFiles.h"
+#include "format_support.h"
 #include "import/TraceCalendar.h"
-#include "import/TraceImport.h"
 
 namespace quenlix::testing {
 namespace {
@@ -26,15 +22,9 @@ NetSightFrame Frame(std::size_t size, uint32_t seed)
     return frame;
 }
 
-class NetSightReading : public ::testing::Test {
+class NetSightReading : public FormatReading {
 protected:
-    static CaptureOptions Options(TopologyCode topology = kTopologyEthernet)
-    {
-        CaptureOptions options;
-        options.Format = kFormatNetSight;
-        options.Topology = topology;
-        return options;
-    }
+    NetSightReading() : FormatReading(kFormatNetSight, "trace.cap") {}
     static NetSightOptions Started(uint16_t slice = 0, std::optional<int32_t> count = {})
     {
         NetSightOptions options;
@@ -43,16 +33,6 @@ protected:
         options.FrameCount = count;
         return options;
     }
-    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
-    {
-        image.Save(path);
-        host = RecordingHost{};
-        return CaptureFrames(path, Options(topology), host);
-    }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.cap");
-    RecordingHost host;
 };
 
 TEST_F(NetSightReading, DetectedAndReadAsTheProgramDoes)
@@ -60,12 +40,9 @@ TEST_F(NetSightReading, DetectedAndReadAsTheProgramDoes)
     for (uint16_t network : {uint16_t{1}, uint16_t{3}}) {
         NetSightOptions options = Started();
         options.Network = network;
-        BuildNetSightTrace(options, {Frame(60, 1), Frame(70, 2)}).Save(path);
-        AnalysisState state;
-        EXPECT_EQ(DetectAndRead(state, path, host), kFormatNetSight);
-        EXPECT_EQ(state.Topology, network == 1 ? kTopologyEthernet : kTopologyTokenRing);
-        EXPECT_EQ(state.TotalFrames, 2);
-        EXPECT_EQ(state.Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 12, 34, 56}));
+        const auto state = DetectedAndRead(BuildNetSightTrace(options, {Frame(60, 1), Frame(70, 2)}),
+                                           network == 1 ? kTopologyEthernet : kTopologyTokenRing, 2);
+        EXPECT_EQ(state->Read.TraceStartDate, PackDosDateTime({2024, 2, 29, 12, 34, 56}));
     }
 }
 
@@ -123,13 +100,10 @@ TEST_F(NetSightReading, BytesAndFlags)
     misaligned.Status = 0x0804;  // the low byte does not count
     const CapturedRead ethernet = Read(BuildNetSightTrace(Started(), {bad, misaligned}));
     ASSERT_EQ(ethernet.Frames.size(), 2u);
-    EXPECT_TRUE(std::equal(bad.Bytes.begin(), bad.Bytes.end(), ethernet.Frames[0].Bytes.begin()));
+    EXPECT_TRUE(StartsWith(ethernet.Frames[0].Bytes, bad.Bytes));
     EXPECT_EQ(std::vector<uint8_t>(ethernet.Frames[0].Bytes.begin() + 60, ethernet.Frames[0].Bytes.end()),
               std::vector<uint8_t>(4, 0));  // the FCS the trace left out
-    EXPECT_EQ(ethernet.Frames[0].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{1, 0}, {0, 1}}));
 
     const CapturedRead ring = Read(BuildNetSightTrace(Started(), {bad, misaligned}), kTopologyTokenRing);
     ASSERT_EQ(ring.Frames.size(), 2u);
@@ -152,11 +126,8 @@ TEST_F(NetSightReading, CaptureStartBefore1970KeepsTheFilesDate)
 {
     NetSightOptions options;
     options.StartField = 14399;  // one second before 1970
-    BuildNetSightTrace(options, {Frame(60, 1)}).Save(path);
-    host = RecordingHost{};
-    CaptureOptions capture = Options();
     AnalysisState probe;
-    const CapturedRead read = CaptureFrames(path, capture, host);
+    const CapturedRead read = Read(BuildNetSightTrace(options, {Frame(60, 1)}));
     EXPECT_EQ(read.State->Read.TraceStartDate, probe.Read.TraceStartDate);  // untouched by the reader
     EXPECT_DOUBLE_EQ(read.Frames.at(0).Time, 86399e6 + TicksToMicroseconds(0, 0, 32));  // 23:59:59
 }
@@ -174,10 +145,8 @@ TEST_F(NetSightReading, BoundOfARecord)
 
 TEST_F(NetSightReading, StopAfterTheFirstRecord)
 {
-    BuildNetSightTrace(Started(), {Frame(60, 1), Frame(61, 2)}).Save(path);
-    host = RecordingHost{};
     host.StopAfterPolls = 0;
-    const CapturedRead read = CaptureFrames(path, Options(), host);
+    const CapturedRead read = Read(BuildNetSightTrace(Started(), {Frame(60, 1), Frame(61, 2)}));
     EXPECT_EQ(read.State->TotalFrames, 1);
     EXPECT_EQ(read.State->Read.ReadCancelled, 1);
 }

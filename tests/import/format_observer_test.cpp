@@ -30,10 +30,12 @@ ObserverOptions Version(const std::string& text, int32_t network = 0)
 
 class ObserverReading : public FormatReading {
 protected:
+    ObserverReading() : FormatReading(kFormatObserver) {}
+    using FormatReading::Read;
     CapturedRead Read(const std::vector<ObserverPacket>& packets, const ObserverOptions& options)
     {
-        return Capture(BuildObserverTrace(options, packets), kFormatObserver,
-                       options.NetworkType == 1 ? kTopologyTokenRing : kTopologyEthernet);
+        return Read(BuildObserverTrace(options, packets),
+                    options.NetworkType == 1 ? kTopologyTokenRing : kTopologyEthernet);
     }
     // (FrameSize, StoredLength) of each packet read.
     std::vector<std::pair<int, int>> Lengths(const std::vector<ObserverPacket>& packets, const ObserverOptions& options)
@@ -86,10 +88,7 @@ TEST_F(ObserverReading, FlagsAndTime)
     second.TimeMs = 4000000000u;
     const CapturedRead read = Read({first, second}, Version("Observer=9"));
     ASSERT_EQ(read.Frames.size(), 2u);
-    EXPECT_EQ(read.Frames[0].AlignError, 1);
-    EXPECT_EQ(read.Frames[0].BadFCS, 0);
-    EXPECT_EQ(read.Frames[1].AlignError, 0);
-    EXPECT_EQ(read.Frames[1].BadFCS, 1);
+    EXPECT_EQ(FlagsOf(read), (FrameFlags{{0, 1}, {1, 0}}));
     EXPECT_DOUBLE_EQ(read.Frames[0].Time, 1234000.0);
     EXPECT_DOUBLE_EQ(read.Frames[1].Time, 4e12);
 }
@@ -114,8 +113,7 @@ TEST_F(ObserverReading, OffsetsThatLeadBackOrNowhereEndTheRead)
     const TraceImage image = BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(60, 2), Packet(60, 3)});
     auto withNext = [&image](std::size_t packet, uint32_t next) {
         TraceImage damaged = image;
-        for (int i = 0; i < 4; ++i)
-            damaged.Bytes[image.FrameOffsets[packet] + kObserverNextOffsetField + i] = static_cast<uint8_t>(next >> (8 * i));
+        PatchLe32(damaged, image.FrameOffsets[packet] + kObserverNextOffsetField, next);
         return damaged;
     };
     struct Case {
@@ -133,7 +131,7 @@ TEST_F(ObserverReading, OffsetsThatLeadBackOrNowhereEndTheRead)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        const CapturedRead read = Capture(withNext(c.Packet, c.Next), kFormatObserver);
+        const CapturedRead read = Read(withNext(c.Packet, c.Next));
         EXPECT_EQ(read.Frames.size(), c.Frames);
         EXPECT_NE(read.State->Read.ReadResult, 0);
     }
@@ -170,7 +168,7 @@ TEST_F(ObserverReading, PacketsAfterTheEndOfTheChainAreDamage)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        const CapturedRead read = Capture(c.Image, kFormatObserver);
+        const CapturedRead read = Read(c.Image);
         EXPECT_EQ(read.State->TotalFrames, c.Frames);
         if (c.ChainEnd == 0) {
             EXPECT_EQ(read.State->Read.ReadResult, 0);
@@ -196,7 +194,7 @@ TEST_F(ObserverReading, AHeaderOfZerosIsDamage)
             TraceImage damaged = image;
             const auto from = damaged.Bytes.begin() + static_cast<std::ptrdiff_t>(image.FrameOffsets[packet]);
             std::fill(from, toTheEnd ? damaged.Bytes.end() : from + 44, uint8_t{0});
-            const CapturedRead read = Capture(damaged, kFormatObserver);
+            const CapturedRead read = Read(damaged);
             EXPECT_EQ(read.State->TotalFrames, static_cast<int>(packet));
             EXPECT_EQ(read.State->Read.ReadResult, kReadResultBadData);
         }
@@ -211,7 +209,7 @@ TEST_F(ObserverReading, StoredLengthBeyondTheFrameBound)
 
     TraceImage image = BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(60, 2)});
     image.Bytes[image.FrameOffsets[1] + kObserverStoredLengthField + 3] = 0x80;  // some 2 GB stored
-    const CapturedRead read = Capture(image, kFormatObserver);
+    const CapturedRead read = Read(image);
     EXPECT_EQ(read.Frames.size(), 1u);
     EXPECT_NE(read.State->Read.ReadResult, 0);  // the stored bytes run past the end of the file
     EXPECT_TRUE(host.Messages.empty());
@@ -225,17 +223,14 @@ TEST_F(ObserverReading, TruncatedAnywhere)
         BuildObserverTrace(Version("Observer=9"), {Packet(60, 1), Packet(61, 2), Packet(1514, 3)});
     const std::size_t count = image.FrameOffsets.size();
     // Once a packet names the next one, the file must hold it.
-    ExpectEveryCutEndsCleanly(image, kFormatObserver, kTopologyEthernet,
-                              [count](std::size_t read) { return read > 0 && read < count; });
+    ExpectEveryCutEndsCleanly(image, Options(), [count](std::size_t read) { return read > 0 && read < count; });
 }
 
 TEST_F(ObserverReading, DetectedAndReadWithTheFileDate)
 {
-    BuildObserverTrace(Version("ObserverPktBufferVersion=5.00", 1), {Packet(60, 1), Packet(60, 2)}).Save(path);
-    auto state = std::make_unique<AnalysisState>();
-    ASSERT_EQ(DetectAndRead(*state, path, host), kFormatObserver);
-    EXPECT_EQ(state->Topology, kTopologyTokenRing);
-    EXPECT_EQ(state->TotalFrames, 2);
+    const TraceImage image =
+        BuildObserverTrace(Version("ObserverPktBufferVersion=5.00", 1), {Packet(60, 1), Packet(60, 2)});
+    const auto state = DetectedAndRead(image, kTopologyTokenRing, 2);
     EXPECT_GE(static_cast<uint32_t>(state->Read.TraceStartDate) >> 25, 2024u - 1980u);  // the file was written just now
     EXPECT_TRUE(host.Messages.empty());
 }
@@ -245,10 +240,7 @@ TEST_F(ObserverReading, SurvivesRandomDamage)
     std::vector<ObserverPacket> packets = {Packet(60, 1), Packet(301, 2, 1514), Packet(40, 3, -1, 0x02)};
     packets[0].GapAfter = 20;
     for (const char* version : {"Observer=3", "Observer=9"}) {
-        const TraceImage image = BuildObserverTrace(Version(version), packets);
-        CaptureOptions options;
-        options.Format = kFormatObserver;
-        ExpectSurvivesDamage(image, 0, options, dir, 200, 13);
+        ExpectSurvivesDamage(BuildObserverTrace(Version(version), packets), 0, Options(), dir, 200, 13);
     }
 }
 

@@ -52,6 +52,19 @@ std::vector<tb::NetMonFrame> NetMonFrames(int count)
     return frames;
 }
 
+// Detection (the window's message) and the report both refuse path, with text.
+void ExpectRefused(const std::string& path, const std::string& text)
+{
+    AnalysisState state;
+    tb::RecordingHost host;
+    EXPECT_TRUE(DetectTraceFormat(state, path, host).Failed);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{text});
+
+    const ReportRun run = RunReportWith({path});
+    EXPECT_EQ(run.Status, kExitNothingRead);
+    EXPECT_EQ(run.Err, text + "\n");
+}
+
 class ReadOutcome : public ::testing::Test {
 protected:
     std::string Save(const tb::TraceImage& image, const std::string& name)
@@ -91,15 +104,7 @@ TEST_F(ReadOutcome, OnlyRegularFilesAreOpened)
         TraceInput input;
         EXPECT_FALSE(input.Open(c.Path));
         EXPECT_EQ(input.OpenError(), TraceInput::kNotARegularFile);
-
-        AnalysisState state;
-        tb::RecordingHost host;
-        EXPECT_TRUE(DetectTraceFormat(state, c.Path, host).Failed);
-        EXPECT_EQ(host.Texts(), std::vector<std::string>{text});
-
-        const ReportRun run = RunReportWith({c.Path});
-        EXPECT_EQ(run.Status, kExitNothingRead);
-        EXPECT_EQ(run.Err, text + "\n");
+        ExpectRefused(c.Path, text);
     }
     const std::string file = folder.File("plain.enc");
     tb::WriteBytes(file, {1, 2, 3});
@@ -149,15 +154,7 @@ TEST_F(ReadOutcome, OpenFailuresSayTheSystemsReason)
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Reason);
-        const std::string text = std::string(kOpenFailedText) + "\n" + c.Path + ": " + c.Reason;
-        AnalysisState state;
-        tb::RecordingHost host;
-        EXPECT_TRUE(DetectTraceFormat(state, c.Path, host).Failed);
-        EXPECT_EQ(host.Texts(), std::vector<std::string>{text});
-
-        const ReportRun run = RunReportWith({c.Path});
-        EXPECT_EQ(run.Status, kExitNothingRead);
-        EXPECT_EQ(run.Err, text + "\n");
+        ExpectRefused(c.Path, std::string(kOpenFailedText) + "\n" + c.Path + ": " + c.Reason);
     }
 }
 

@@ -1,12 +1,8 @@
 // The Sniffer reader on plain traces: time units, record types, lengths, sliced
 // frames, the frame status and the limits of a frame record.
 
-#include <gtest/gtest.h>
-
-#include "FrameCapture.h"
 #include "SnifferWriter.h"
-#include "TestFiles.h"
-#include "import/TraceImport.h"
+#include "format_support.h"
 #include "import/TraceReader.h"
 
 namespace quenlix::testing {
@@ -20,8 +16,9 @@ SnifferFrame Frame(std::size_t size, uint64_t time = 0, uint32_t seed = 1)
     return frame;
 }
 
-class SnifferReading : public ::testing::Test {
+class SnifferReading : public FormatReading {
 protected:
+    SnifferReading() : FormatReading(kFormatSniffer, "trace.enc") {}
     CapturedRead Read(const std::vector<SnifferFrame>& frames, SnifferFileOptions options = {})
     {
         WriteSnifferFile(path, options, frames);
@@ -29,15 +26,10 @@ protected:
     }
     CapturedRead Capture(const SnifferFileOptions& options)
     {
-        CaptureOptions capture;
-        capture.Topology = options.NetworkType == 0 ? kTopologyTokenRing : kTopologyEthernet;
+        CaptureOptions capture = Options(options.NetworkType == 0 ? kTopologyTokenRing : kTopologyEthernet);
         capture.SnifferCompressed = options.Compressed;
         return CaptureFrames(path, capture, host);
     }
-
-    TempDir dir;
-    std::string path = dir.Path("trace.enc");
-    RecordingHost host;
 };
 
 TEST_F(SnifferReading, TimeUnits)
@@ -130,15 +122,11 @@ TEST_F(SnifferReading, FrameStatusOnEthernetOnly)
     frames[2].Status = 0x40;
     const CapturedRead ethernet = Read(frames);
     ASSERT_EQ(ethernet.Frames.size(), 3u);
-    EXPECT_EQ(ethernet.Frames[0].BadFCS + ethernet.Frames[0].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[1].BadFCS, 1);
-    EXPECT_EQ(ethernet.Frames[1].AlignError, 0);
-    EXPECT_EQ(ethernet.Frames[2].BadFCS, 0);
-    EXPECT_EQ(ethernet.Frames[2].AlignError, 1);
+    EXPECT_EQ(FlagsOf(ethernet), (FrameFlags{{0, 0}, {1, 0}, {0, 1}}));
 
     SnifferFileOptions tokenRing;
     tokenRing.NetworkType = 0;
-    for (const CapturedFrame& frame : Read(frames, tokenRing).Frames) EXPECT_EQ(frame.BadFCS + frame.AlignError, 0);
+    EXPECT_EQ(FlagsOf(Read(frames, tokenRing)), (FrameFlags{{0, 0}, {0, 0}, {0, 0}}));
 }
 
 TEST_F(SnifferReading, RecordTypes)
@@ -215,7 +203,7 @@ TEST_F(SnifferReading, RecordSizeLimits)
     EXPECT_EQ(read.Frames[1].FrameSize, kMaxFrameBytes);
     EXPECT_EQ(read.Frames[1].StoredLength, kMaxFrameBytes);
     EXPECT_EQ(read.Frames[2].FrameSize, kMaxFrameBytes);
-    EXPECT_TRUE(std::equal(read.Frames[2].Bytes.begin(), read.Frames[2].Bytes.end(), longFrame.begin()));
+    EXPECT_TRUE(StartsWith(longFrame, read.Frames[2].Bytes));
     EXPECT_EQ(read.Frames[3].Bytes, read.Frames[0].Bytes);
     EXPECT_EQ(read.State->Read.ClippedFrames, 1);
     EXPECT_EQ(read.State->Read.ReadResult, 0);

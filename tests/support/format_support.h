@@ -1,14 +1,16 @@
 #pragma once
-// What the tests of the LANdecoder, Network Monitor, EtherPeek, Observer and
-// LANalyzer readers share: frame bytes, a fixture that reads a built trace with
-// one reader, and the check that a trace cut anywhere ends its read cleanly.
+// What the tests of the format readers share: frame bytes, byte checks and
+// patches, a fixture that reads a built trace with one reader, and the check that
+// a trace cut anywhere ends its read cleanly.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FrameCapture.h"
@@ -27,8 +29,52 @@ inline std::vector<uint8_t> UnicastBytes(std::size_t size, uint32_t seed)
     return bytes;
 }
 
+// True when bytes begin with prefix.
+inline bool StartsWith(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& prefix)
+{
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+// (BadFCS, AlignError) of every frame of a read, in order.
+using FrameFlags = std::vector<std::pair<int, int>>;
+inline FrameFlags FlagsOf(const CapturedRead& read)
+{
+    FrameFlags flags;
+    for (const CapturedFrame& frame : read.Frames) flags.emplace_back(frame.BadFCS, frame.AlignError);
+    return flags;
+}
+
+// Overwrites four bytes of a built trace with a little-endian value.
+inline void PatchLe32(TraceImage& image, std::size_t at, uint32_t value)
+{
+    for (std::size_t i = 0; i < 4; ++i) image.Bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Saves built traces at `path` and reads them with CaptureFrames. The host is the
+// fixture's, kept from read to read: what a test checks of its messages covers
+// every read before the check, and a stop set before a read applies to it.
 class FormatReading : public ::testing::Test {
 protected:
+    FormatReading() = default;
+    // The tests of one reader: Read and Options use `format`, and the traces are
+    // saved under fileName, a name such files have.
+    explicit FormatReading(TraceFormatCode format, const std::string& fileName = "trace.bin")
+        : path(dir.Path(fileName)), format_(format)
+    {
+    }
+
+    // The options of a read with this fixture's reader.
+    CaptureOptions Options(TopologyCode topology = kTopologyEthernet) const
+    {
+        CaptureOptions options;
+        options.Format = format_;
+        options.Topology = topology;
+        return options;
+    }
+    CapturedRead Read(const TraceImage& image, TopologyCode topology = kTopologyEthernet)
+    {
+        return Capture(image, format_, topology);
+    }
     CapturedRead Capture(const TraceImage& image, TraceFormatCode format, TopologyCode topology = kTopologyEthernet)
     {
         image.Save(path);
@@ -37,10 +83,24 @@ protected:
         options.Topology = topology;
         return CaptureFrames(path, options, host);
     }
+    // Saves the image at `path` and detects and reads it as the main window does:
+    // it must be taken for this fixture's format, with `topology` and `frames` frames.
+    std::unique_ptr<AnalysisState> DetectedAndRead(const TraceImage& image, TopologyCode topology, int32_t frames)
+    {
+        image.Save(path);
+        auto state = std::make_unique<AnalysisState>();
+        EXPECT_EQ(DetectAndRead(*state, path, host), format_);
+        EXPECT_EQ(state->Topology, topology);
+        EXPECT_EQ(state->TotalFrames, frames);
+        return state;
+    }
 
     TempDir dir;
     std::string path = dir.Path("trace.bin");
     RecordingHost host;
+
+private:
+    TraceFormatCode format_ = kFormatUnknown;
 };
 
 // How a reader treats a trace cut exactly between two frame records, after
@@ -68,15 +128,12 @@ inline std::set<std::size_t> CutPoints(const TraceImage& image)
 // Reads the trace cut at every place of CutPoints: each read keeps exactly the
 // frames stored whole before the cut, unchanged, ends with ReadResult set when the
 // cut falls inside the header or a record, and shows no message.
-inline void ExpectEveryCutEndsCleanly(const TraceImage& image, TraceFormatCode format, TopologyCode topology,
+inline void ExpectEveryCutEndsCleanly(const TraceImage& image, const CaptureOptions& options,
                                       const BoundaryIsError& boundaryIsError)
 {
     TempDir dir;
     const std::string path = dir.Path("cut.bin");
     RecordingHost host;
-    CaptureOptions options;
-    options.Format = format;
-    options.Topology = topology;
     image.Save(path);
     const CapturedRead whole = CaptureFrames(path, options, host);
     ASSERT_EQ(whole.Frames.size(), image.FrameOffsets.size());
