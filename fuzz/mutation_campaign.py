@@ -22,7 +22,9 @@ block zeroed or zeros appended, a stretch repeated). Every copy is read with
                whole with fewer frames than the original is lost unless it was cut
                exactly between two records: that is taken to be so when the copy one
                byte shorter ends early (exit 1), as a cut inside the record before
-               must, with the same frames or one fewer (the record before was a frame);
+               must, with the same frames or one fewer (the record before was a frame),
+               or is refused (exit 2), as a cut inside the header must, when the copy
+               kept no frame (it was cut between the header and the first record);
              - a damaged copy must read as many frames as the original, counting those the
                report says it passed over (SkippedFrames, SkippedRecords), unless the
                damage lies in the first 128 bytes (a header field may rightly describe a
@@ -272,7 +274,10 @@ def cut_between_records(report, copy, outcome, timeout):
     with open(shorter, "wb") as f:
         f.write(copy["original"]["data"][:copy["cut"] - 1])
     status, frames, skipped, _, _ = run_report(report, shorter, timeout)
-    return status == 1 and 0 <= outcome[1] + outcome[2] - (frames + skipped) <= 1
+    kept = outcome[1] + outcome[2]
+    if status == 2:  # cut inside the header: the copy must be the header alone
+        return kept == 0
+    return status == 1 and 0 <= kept - (frames + skipped) <= 1
 
 
 def keeps_frames_before_zeros(report, copy, outcome, timeout):
