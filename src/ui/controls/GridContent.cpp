@@ -12,7 +12,7 @@ namespace quenlix {
 
 namespace {
 
-const GridCell kEmptyCell;
+const GridCell kEmptyCell{};
 const GridRow kEmptyRow;
 
 // The rank of a value's kind in the order of the sorts.
