@@ -307,8 +307,9 @@ PeerMapInput StationStatsContent::MapInput()
                 }
                 link.PenWidth = PeerLineWidth(weight, state_.TotalFrames);
             } else {
+                const FamilySet shown = conv.PeerFamilies() & visible.Families;
                 for (int b = 0; b < kFamilyCount; ++b) {
-                    if (!(conv.PeerFamilies() & visible.Families).Has(static_cast<ProtocolFamily>(b))) continue;
+                    if (!shown.Has(static_cast<ProtocolFamily>(b))) continue;
                     link.Colours.push_back(BitColour(view, b));
                     weight = static_cast<double>(conv.FramesByFamily[static_cast<size_t>(b)]) +
                              (reverse ? reverse->FramesByFamily[static_cast<size_t>(b)] : 0);
