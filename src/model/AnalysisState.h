@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/AddressTree.h"
@@ -253,24 +254,46 @@ enum class ObjectKind : uint8_t { MACInfo, DLCPeer, NetPeer, TransHead, NameHead
 
 // Owns every record of the classes above. All classes share one index space,
 // as the records refer to each other by object index.
+//
+// A conversation record (TDLCPeer, TNetPeer, TTransHead) that has carried at
+// most one frame and ends its chain is kept in a compact form of 12 bytes
+// instead of its 20 to 40: a flood of new hosts makes one of each per frame,
+// and none of them ever sees a second frame. A record that outgrows the form
+// moves, once, to a full record, and its compact slot keeps where it went.
+// The records are therefore read as copies and changed through ChangeDLCPeer,
+// ChangeNetPeer and ChangeTransHead.
 class ObjectStore {
 public:
     int Add(const TMACInfo& r) { return Append(ObjectKind::MACInfo, macInfos_, r); }
-    int Add(const TDLCPeer& r) { return Append(ObjectKind::DLCPeer, dlcPeers_, r); }
-    int Add(const TNetPeer& r) { return Append(ObjectKind::NetPeer, netPeers_, r); }
-    int Add(const TTransHead& r) { return Append(ObjectKind::TransHead, transHeads_, r); }
+    int Add(const TDLCPeer& r);
+    int Add(const TNetPeer& r);
+    int Add(const TTransHead& r);
     int Add(const TNameHead& r) { return Append(ObjectKind::NameHead, nameHeads_, r); }
 
     TMACInfo& MACInfo(int index) { return At(ObjectKind::MACInfo, macInfos_, index); }
-    TDLCPeer& DLCPeer(int index) { return At(ObjectKind::DLCPeer, dlcPeers_, index); }
-    TNetPeer& NetPeer(int index) { return At(ObjectKind::NetPeer, netPeers_, index); }
-    TTransHead& TransHead(int index) { return At(ObjectKind::TransHead, transHeads_, index); }
     TNameHead& NameHead(int index) { return At(ObjectKind::NameHead, nameHeads_, index); }
     const TMACInfo& MACInfo(int index) const { return At(ObjectKind::MACInfo, macInfos_, index); }
-    const TDLCPeer& DLCPeer(int index) const { return At(ObjectKind::DLCPeer, dlcPeers_, index); }
-    const TNetPeer& NetPeer(int index) const { return At(ObjectKind::NetPeer, netPeers_, index); }
-    const TTransHead& TransHead(int index) const { return At(ObjectKind::TransHead, transHeads_, index); }
     const TNameHead& NameHead(int index) const { return At(ObjectKind::NameHead, nameHeads_, index); }
+    TDLCPeer DLCPeer(int index) const;
+    TNetPeer NetPeer(int index) const;
+    TTransHead TransHead(int index) const;
+
+    // Applies change(record&) to the record at index.
+    template <class Change>
+    void ChangeDLCPeer(int index, Change change)
+    {
+        ChangeRecord(ObjectKind::DLCPeer, dlcPeers_, fullDLCPeers_, index, change);
+    }
+    template <class Change>
+    void ChangeNetPeer(int index, Change change)
+    {
+        ChangeRecord(ObjectKind::NetPeer, netPeers_, fullNetPeers_, index, change);
+    }
+    template <class Change>
+    void ChangeTransHead(int index, Change change)
+    {
+        ChangeRecord(ObjectKind::TransHead, transHeads_, fullTransHeads_, index, change);
+    }
 
     bool Holds(ObjectKind kind, int index) const
     {
@@ -286,6 +309,8 @@ public:
         throw std::logic_error("an object of no kind");
     }
     int Count() const { return count_; }
+    // The conversation records that have outgrown the compact form.
+    std::size_t FullRecordCount() const { return fullDLCPeers_.size() + fullNetPeers_.size() + fullTransHeads_.size(); }
 
     // Frees every record; capacity sizes the table of the kind blocks' chunks.
     void Clear(size_t capacity)
@@ -298,7 +323,59 @@ public:
         netPeers_.clear();
         transHeads_.clear();
         nameHeads_.clear();
+        fullDLCPeers_.clear();
+        fullNetPeers_.clear();
+        fullTransHeads_.clear();
     }
+
+    // The compact forms. Each holds the one frame's figures, or, once the
+    // record has moved (Moved()), the slot of its full record (MovedSlot()).
+    // Pack is only called on a record that Fits.
+    struct CompactDLCPeer {
+        std::array<uint8_t, 6> DestAddress{};
+        FrameStatusSet PeerFrameStatus;
+        EncapsulationSet PeerEncapsulations;
+        uint8_t Family = kNoCode;         // the counted frame's family; kNoCode: no frame
+        uint8_t Encapsulation = kNoCode;  // the counted frame's encapsulation, if it was counted
+        uint16_t Bytes = 0;
+
+        static bool Fits(const TDLCPeer& r);
+        static CompactDLCPeer Pack(const TDLCPeer& r);
+        TDLCPeer Unpack() const;
+        static CompactDLCPeer MovedTo(uint32_t slot);
+        bool Moved() const { return Family == kMovedCode; }
+        uint32_t MovedSlot() const;
+    };
+    struct CompactNetPeer {
+        uint32_t PeerNode = TNetPeer::kNoPeerNode;  // the full record's slot once moved
+        int32_t FirstTrans = -1;
+        uint16_t Bytes = 0;
+        uint8_t App = kNoCode;  // the counted frame's application; kNoCode: no frame
+        uint8_t Hops = 0;
+
+        static bool Fits(const TNetPeer& r);
+        static CompactNetPeer Pack(const TNetPeer& r);
+        TNetPeer Unpack() const;
+        static CompactNetPeer MovedTo(uint32_t slot);
+        bool Moved() const { return App == kMovedCode; }
+        uint32_t MovedSlot() const { return PeerNode; }
+    };
+    struct CompactTransHead {
+        int32_t Packet = -1;  // the first and last packet; the full record's slot once moved
+        uint16_t SrcPort = 0;
+        uint16_t DstPort = 0;
+        ApplicationCode App = kAppICMP;
+        uint8_t IsMoved = 0;
+
+        static bool Fits(const TTransHead& r);
+        static CompactTransHead Pack(const TTransHead& r);
+        TTransHead Unpack() const;
+        static CompactTransHead MovedTo(uint32_t slot);
+        bool Moved() const { return IsMoved != 0; }
+        uint32_t MovedSlot() const { return static_cast<uint32_t>(Packet); }
+    };
+    static constexpr uint8_t kNoCode = 0xFF;
+    static constexpr uint8_t kMovedCode = 0xFE;
 
 private:
     // Which kind each object is and its slot in its kind's list, kept per block
@@ -356,14 +433,53 @@ private:
         return block.FirstSlot[KindIndex(kind)] + static_cast<size_t>(std::popcount(block.Members[KindIndex(kind)] & before));
     }
 
+    // A record in the compact form when it fits, else as a full record.
+    template <class Compact, class Record>
+    static Compact Keep(List<Record>& fulls, Record&& record)
+    {
+        if (Compact::Fits(record)) return Compact::Pack(record);
+        if (fulls.size() >= UINT32_MAX) throw std::length_error("too many records");
+        fulls.emplace_back(std::move(record));
+        return Compact::MovedTo(static_cast<uint32_t>(fulls.size() - 1));
+    }
+    template <class Compact, class Record>
+    int AddRecord(ObjectKind kind, List<Compact>& compacts, List<Record>& fulls, const Record& record)
+    {
+        return Append(kind, compacts, Keep<Compact>(fulls, Record(record)));
+    }
+    template <class Compact, class Record>
+    Record Read(ObjectKind kind, const List<Compact>& compacts, const List<Record>& fulls, int index) const
+    {
+        const Compact& compact = At(kind, compacts, index);
+        return compact.Moved() ? fulls[compact.MovedSlot()] : compact.Unpack();
+    }
+    template <class Compact, class Record, class Change>
+    void ChangeRecord(ObjectKind kind, List<Compact>& compacts, List<Record>& fulls, int index, Change& change)
+    {
+        Compact& compact = At(kind, compacts, index);
+        if (compact.Moved()) {
+            change(fulls[compact.MovedSlot()]);
+            return;
+        }
+        Record record = compact.Unpack();
+        change(record);
+        compact = Keep<Compact>(fulls, std::move(record));
+    }
+
     int count_ = 0;
     ChunkedList<KindBlock, 10> blocks_;
     List<TMACInfo> macInfos_;
-    List<TDLCPeer> dlcPeers_;
-    List<TNetPeer> netPeers_;
-    List<TTransHead> transHeads_;
+    List<CompactDLCPeer> dlcPeers_;
+    List<CompactNetPeer> netPeers_;
+    List<CompactTransHead> transHeads_;
     List<TNameHead> nameHeads_;
+    List<TDLCPeer> fullDLCPeers_;
+    List<TNetPeer> fullNetPeers_;
+    List<TTransHead> fullTransHeads_;
 };
+static_assert(sizeof(ObjectStore::CompactDLCPeer) == 12 && sizeof(ObjectStore::CompactNetPeer) == 12 &&
+                  sizeof(ObjectStore::CompactTransHead) == 12,
+              "a flood of new hosts makes one of each compact record per frame");
 
 // Fields are ordered by size so that a summary packs without holes: there is one
 // per analysed frame, so every byte saved here is saved on every trace.

@@ -668,15 +668,16 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
     if (index < 0) {
         index = NewDLCPeer(s, r);
         s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, r.DstAddr), index);
-        s.ObjectList.DLCPeer(s.Index.Tails.Extend(source.FirstDLCPeer, index)).Next = index;
+        s.ObjectList.ChangeDLCPeer(s.Index.Tails.Extend(source.FirstDLCPeer, index), [index](TDLCPeer& last) { last.Next = index; });
     }
-    TDLCPeer& peer = s.ObjectList.DLCPeer(index);
-    peer.PeerEncapsulations |= r.EncapsulationBit();
-    peer.PeerFrameStatus |= r.StatusBit();
-    peer.Frames += 1;
-    peer.Bytes += s.Frame.FrameSize;
-    if (r.Encaps != kNoEncapsulation) peer.FramesByEncapsulation.Add(r.Encaps);
-    peer.FramesByFamily.Add(r.Family);
+    s.ObjectList.ChangeDLCPeer(index, [&](TDLCPeer& peer) {
+        peer.PeerEncapsulations |= r.EncapsulationBit();
+        peer.PeerFrameStatus |= r.StatusBit();
+        peer.Frames += 1;
+        peer.Bytes += s.Frame.FrameSize;
+        if (r.Encaps != kNoEncapsulation) peer.FramesByEncapsulation.Add(r.Encaps);
+        peer.FramesByFamily.Add(r.Family);
+    });
 }
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
@@ -1335,7 +1336,8 @@ int NewNetPeer(AnalysisState& s, const FrameResult& r)
     TNetPeer peer;
     peer.PeerNode = s.NetworkNodes.NumberOf(r.DstNet);
     const int index = s.ObjectList.Add(peer);
-    s.ObjectList.NetPeer(index).FirstTrans = NewTransHead(s, r);
+    const int head = NewTransHead(s, r);  // after its conversation: chains only lead forward
+    s.ObjectList.ChangeNetPeer(index, [head](TNetPeer& made) { made.FirstTrans = head; });
     return index;
 }
 
@@ -1369,7 +1371,7 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, bool hadChai
     if (const int found = FindNetPeerOf(s, source, r); found >= 0) return found;
     const int index = NewNetPeer(s, r);
     s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, r.DstNet), index);
-    s.ObjectList.NetPeer(s.Index.Tails.Extend(source.FirstPeer, index)).Next = index;
+    s.ObjectList.ChangeNetPeer(s.Index.Tails.Extend(source.FirstPeer, index), [index](TNetPeer& last) { last.Next = index; });
     return index;
 }
 
@@ -1383,7 +1385,7 @@ int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
     const int index = NewTransHead(s, r);
     // A new head is only made when no head matched, so its key is new.
     s.Index.TransHeads.Insert(TransHeadKey(netPeer, r), index);
-    s.ObjectList.TransHead(s.Index.Tails.Extend(first, index)).NextTrans = index;
+    s.ObjectList.ChangeTransHead(s.Index.Tails.Extend(first, index), [index](TTransHead& last) { last.NextTrans = index; });
     return index;
 }
 
@@ -1391,14 +1393,15 @@ int AppendPacket(AnalysisState& s, int headIndex)
 {
     const int index = static_cast<int>(s.PacketList.size());
     s.PacketList.emplace_back();
-    TTransHead& head = s.ObjectList.TransHead(headIndex);
-    if (head.FirstPacket == -1) {
-        head.FirstPacket = index;
-    } else {
-        s.PacketList[static_cast<size_t>(head.LastPacket)].NextPacket = index;
-        s.PacketList.back().PrevPacket = head.LastPacket;
-    }
-    head.LastPacket = index;
+    s.ObjectList.ChangeTransHead(headIndex, [&s, index](TTransHead& head) {
+        if (head.FirstPacket == -1) {
+            head.FirstPacket = index;
+        } else {
+            s.PacketList[static_cast<size_t>(head.LastPacket)].NextPacket = index;
+            s.PacketList.back().PrevPacket = head.LastPacket;
+        }
+        head.LastPacket = index;
+    });
     return index;
 }
 
@@ -1512,12 +1515,13 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     NetNode& dest = found != s.NetworkNodes.end() ? found->second : InsertNetNode(s, r.DstNet, r, r.DstStation);
 
     const int peerIndex = FindOrAddNetPeer(s, source, isNew, hadChain, r);
-    TNetPeer& peer = s.ObjectList.NetPeer(peerIndex);
-    peer.Protocols |= r.App;
-    peer.Hops = r.TTL;
-    peer.Frames += 1;
-    peer.Bytes += s.Frame.FrameSize;
-    peer.FramesByProtocol.Add(r.App);
+    s.ObjectList.ChangeNetPeer(peerIndex, [&](TNetPeer& peer) {
+        peer.Protocols |= r.App;
+        peer.Hops = r.TTL;
+        peer.Frames += 1;
+        peer.Bytes += s.Frame.FrameSize;
+        peer.FramesByProtocol.Add(r.App);
+    });
 
     const int head = FindOrAddTransHead(s, peerIndex, r);
     AddPacketSummary(s, head, r);

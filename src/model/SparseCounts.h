@@ -64,6 +64,16 @@ public:
     }
     void Add(Code code, uint32_t count = 1) { Add(CodeIndex(code), count); }
 
+    // True while at most one code has a count (always until a second code is
+    // counted), with that code's index and count; count is 0 when none has one.
+    bool Single(std::size_t& index, uint32_t& count) const
+    {
+        if (Spilled()) return false;
+        index = InlineIndex();
+        count = InlineCount();
+        return true;
+    }
+
     // Every count, as a plain array (for listings).
     std::array<uint32_t, N> ToArray() const
     {

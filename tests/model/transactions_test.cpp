@@ -974,18 +974,18 @@ TEST_F(Transactions, DamagedLinksEndTheChainsWithoutLoopingOrLeavingTheLists)
     s.PacketList[4].NextPacket = 0;       // back to the chain's start
     s.PacketList[3].NextPacket = 3;       // to itself
     s.PacketList[6].NextPacket = 100000;  // past the list
-    s.ObjectList.NetPeer(reverse).FirstTrans = 55555;
+    s.ObjectList.ChangeNetPeer(reverse, [&](auto& record) { record.FirstTrans = 55555; });
 
     const TransactionAnalysis broken = Latency(udp);
     EXPECT_EQ(broken.AnalysisResult, kResultNoReverseApp);
-    s.ObjectList.NetPeer(reverse).FirstTrans = back;
+    s.ObjectList.ChangeNetPeer(reverse, [&](auto& record) { record.FirstTrans = back; });
     const TransactionAnalysis q = Latency(udp);
     EXPECT_EQ(q.AnalysisResult, kResultAnalysed);
     EXPECT_EQ(q.ForwardPackets, 3);  // frames 1, 3, 5: the link after 5 leads backwards
     EXPECT_EQ(q.ReversePackets, 2);  // frames 2, 4: the link after 4 leads to itself
 
     // A peer chain that loops back to its start ends there.
-    s.ObjectList.NetPeer(reverse).Next = forward;
+    s.ObjectList.ChangeNetPeer(reverse, [&](auto& record) { record.Next = forward; });
     EXPECT_EQ(FindNetPeer(s, s.NetworkNodes.at(server), IpKey(9, 9, 9, 9)), -1);
 }
 

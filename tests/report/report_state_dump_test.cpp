@@ -64,7 +64,7 @@ std::unique_ptr<AnalysisState> ChainedState()
     second.Frames = 2;
     const int firstIndex = state->ObjectList.Add(first);
     const int secondIndex = state->ObjectList.Add(second);
-    state->ObjectList.DLCPeer(firstIndex).Next = secondIndex;
+    state->ObjectList.ChangeDLCPeer(firstIndex, [&](auto& record) { record.Next = secondIndex; });
 
     StationNode& station = state->Stations[Mac(1)];
     station.Address = Mac(1);
@@ -81,7 +81,7 @@ std::unique_ptr<AnalysisState> ChainedState()
     udp.FirstPacket = LinkPackets(*state, {PacketOf(3)});
     const int tcpIndex = state->ObjectList.Add(tcp);
     const int udpIndex = state->ObjectList.Add(udp);
-    state->ObjectList.TransHead(tcpIndex).NextTrans = udpIndex;
+    state->ObjectList.ChangeTransHead(tcpIndex, [&](auto& record) { record.NextTrans = udpIndex; });
 
     NetNode& server = state->NetworkNodes[Ip(2)];
     server.Address = Ip(2);
@@ -241,16 +241,19 @@ TEST(StateDump, DamagedChainsEndWithoutLoopingOrStrayReads)
     ObjectStore& objects = state->ObjectList;
     StationNode& station = state->Stations.begin()->second;
     // A DLC chain that loops back on itself, a MAC chain into a record of another kind.
-    objects.DLCPeer(objects.DLCPeer(station.FirstDLCPeer).Next).Next = station.FirstDLCPeer;
+    const int first = station.FirstDLCPeer;
+    objects.ChangeDLCPeer(objects.DLCPeer(first).Next, [first](TDLCPeer& second) { second.Next = first; });
     ErrorsFor(*state, station).FirstMACInfo = station.FirstDLCPeer;
     // A conversation chain that loops, a packet chain that loops, one that points outside the list.
     NetNode& node = state->NetworkNodes.at(Ip(1));
-    TNetPeer& peer = objects.NetPeer(node.FirstPeer);
-    TTransHead& tcp = objects.TransHead(peer.FirstTrans);
-    objects.TransHead(tcp.NextTrans).NextTrans = peer.FirstTrans;
+    const TNetPeer peer = objects.NetPeer(node.FirstPeer);
+    const int udp = objects.TransHead(peer.FirstTrans).NextTrans;
+    objects.ChangeTransHead(udp, [&peer](TTransHead& head) {
+        head.NextTrans = peer.FirstTrans;
+        head.FirstPacket = 1 << 30;
+    });
     state->PacketList[2].NextPacket = 0;
-    objects.TransHead(tcp.NextTrans).FirstPacket = 1 << 30;
-    peer.Next = node.FirstPeer;  // the peer chain loops too
+    objects.ChangeNetPeer(node.FirstPeer, [&node](TNetPeer& loop) { loop.Next = node.FirstPeer; });  // the peer chain loops too
     // Counts past their tables and a name index of the wrong kind.
     state->RingStationCount = 100000;
     state->Names.begin()->second = station.FirstDLCPeer;

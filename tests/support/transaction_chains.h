@@ -126,7 +126,7 @@ public:
         } else {
             int last = node.FirstPeer;
             while (state_->ObjectList.NetPeer(last).Next != 0) last = state_->ObjectList.NetPeer(last).Next;
-            state_->ObjectList.NetPeer(last).Next = index;
+            state_->ObjectList.ChangeNetPeer(last, [&](auto& record) { record.Next = index; });
         }
         return index;
     }
@@ -138,13 +138,13 @@ public:
         head.SrcPort = srcPort;
         head.DstPort = dstPort;
         const int index = state_->ObjectList.Add(head);
-        TNetPeer& record = state_->ObjectList.NetPeer(peer);
-        if (record.FirstTrans == -1) {
-            record.FirstTrans = index;
+        const int first = state_->ObjectList.NetPeer(peer).FirstTrans;
+        if (first == -1) {
+            state_->ObjectList.ChangeNetPeer(peer, [index](TNetPeer& record) { record.FirstTrans = index; });
         } else {
-            int last = record.FirstTrans;
+            int last = first;
             while (state_->ObjectList.TransHead(last).NextTrans != -1) last = state_->ObjectList.TransHead(last).NextTrans;
-            state_->ObjectList.TransHead(last).NextTrans = index;
+            state_->ObjectList.ChangeTransHead(last, [index](TTransHead& record) { record.NextTrans = index; });
         }
         return index;
     }
@@ -160,15 +160,16 @@ public:
     int Append(int head, TPacket packet)
     {
         const int index = static_cast<int>(state_->PacketList.size());
-        TTransHead& record = state_->ObjectList.TransHead(head);
-        packet.PrevPacket = record.LastPacket;
-        packet.NextPacket = -1;
-        state_->PacketList.push_back(packet);
-        if (record.FirstPacket == -1)
-            record.FirstPacket = index;
-        else
-            state_->PacketList[static_cast<size_t>(record.LastPacket)].NextPacket = index;
-        record.LastPacket = index;
+        state_->ObjectList.ChangeTransHead(head, [&](TTransHead& record) {
+            packet.PrevPacket = record.LastPacket;
+            packet.NextPacket = -1;
+            state_->PacketList.push_back(packet);
+            if (record.FirstPacket == -1)
+                record.FirstPacket = index;
+            else
+                state_->PacketList[static_cast<size_t>(record.LastPacket)].NextPacket = index;
+            record.LastPacket = index;
+        });
         state_->TotalFrames = std::max<int64_t>(state_->TotalFrames, packet.FrameNo);
         frames_ = std::max<int64_t>(frames_, packet.FrameNo);
         return index;

@@ -245,14 +245,15 @@ std::string ToolboxAppText(const AnalysisState& state, const TTransHead& head)
     return head.App == kAppOther ? "Other" : name;
 }
 
-int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, const TTransHead& forward)
+int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, int32_t forwardHead)
 {
     if (reversePeer < 0) return -1;
+    const TTransHead forward = state.ObjectList.TransHead(forwardHead);
     for (int32_t h = FirstTransHead(state, reversePeer); h >= 0; h = NextTransHead(state, h)) {
-        const TTransHead& head = state.ObjectList.TransHead(h);
+        const TTransHead head = state.ObjectList.TransHead(h);
         // A host talking to itself with equal ports finds its own record here: that is
         // the same packets again, not a reverse direction.
-        if (&head == &forward || head.App != forward.App) continue;
+        if (h == forwardHead || head.App != forward.App) continue;
         if (!PortBasedReverse(forward.App) || (head.SrcPort == forward.DstPort && head.DstPort == forward.SrcPort))
             return h;
     }
@@ -359,7 +360,7 @@ void SwapSelection(const AnalysisState& state, ToolboxSelection& s, const Toolbo
     } else if (forwardHead >= 0) {
         // Port-based applications read the other way round after a swap: the
         // head that answers the one shown stays selected.
-        const int32_t reverse = ReverseHeadFor(state, TargetPeer(s), state.ObjectList.TransHead(forwardHead));
+        const int32_t reverse = ReverseHeadFor(state, TargetPeer(s), forwardHead);
         const auto it = std::find(s.AppHeads.begin(), s.AppHeads.end(), reverse);
         if (it != s.AppHeads.end()) s.AppIndex = static_cast<int>(it - s.AppHeads.begin());
     }
@@ -394,7 +395,7 @@ TransactionAnalysis ToolboxQuery(const AnalysisState& state, const ToolboxSelect
     q.ReverseNetNode = PeerNodeOf(state, state.ObjectList.NetPeer(q.SelectedPeer));
     if (q.ReverseNetNode) {
         q.ReversePeer = FindNetPeer(state, *q.ReverseNetNode, q.SelectedNetNode->Address);
-        q.ReverseApp = ReverseHeadFor(state, q.ReversePeer, state.ObjectList.TransHead(q.SelectedApp));
+        q.ReverseApp = ReverseHeadFor(state, q.ReversePeer, q.SelectedApp);
     }
     return q;
 }
@@ -505,12 +506,12 @@ private:
         const int32_t head = AppHead(s_);
         out_.Height = kLadderTopY + 6;
         if (head < 0 || !SourceNode(s_)) return false;
-        head_ = &state_.ObjectList.TransHead(head);
+        head_ = state_.ObjectList.TransHead(head);
         const TransactionAnalysis q = ToolboxQuery(state_, s_);
         forward = FirstPacketOf(state_, head);
         reverse = q.ReverseApp >= 0 ? FirstPacketOf(state_, q.ReverseApp) : -1;
         out_.HasReverse = q.ReverseApp >= 0;
-        if (head_->App == kAppTCP && options_.RelativeSeq) SetSequenceBases(forward, reverse);
+        if (head_.App == kAppTCP && options_.RelativeSeq) SetSequenceBases(forward, reverse);
         return true;
     }
 
@@ -685,14 +686,14 @@ private:
                 c.RetransmissionDelay += delay;
                 if (ref && ref->PacketFlags.HasAny(kPktDamaged) && !ref->PacketFlags.Has(kPktGapMarker))
                     Tally(c, c.ErrorRetransmissions, ProblemKind::ErrorRetransmission, p);
-                std::string text = head_->App == kAppNCP ? "NCP Command " : "";
+                std::string text = head_.App == kAppNCP ? "NCP Command " : "";
                 text += delay >= kSlowRetransmissionMicroseconds ? "Transport Retransmission" : "Fast Transport Retransmission";
                 if (ref) text += " (" + FormatMilliseconds(delay / 1000) + " ms from pkt " + std::to_string(ref->FrameNo) + ")";
-                if (head_->App == kAppPBurst) text += " requesting missing PBurst pkt(s)";
+                if (head_.App == kAppPBurst) text += " requesting missing PBurst pkt(s)";
                 add(std::move(text));
             }
         }
-        if (head_->App == kAppTCP) AnnotateTcp(p, tcp, c, add);
+        if (head_.App == kAppTCP) AnnotateTcp(p, tcp, c, add);
         return notes;
     }
 
@@ -742,7 +743,7 @@ private:
 
     std::string Describe(int32_t index, const TPacket& p, bool forward, const TcpVerdict& tcp) const
     {
-        const ApplicationCode app = head_->App;
+        const ApplicationCode app = head_.App;
         if (p.PacketFlags.Has(kPktGapMarker)) return "MISSING " + AppName(app) + " PACKET(S)";
         std::string text;
         if (app != kAppTCP && app != kAppSPX && app != kAppSPXII && app != kAppNetBIOS) {
@@ -806,8 +807,8 @@ private:
                    " TTL=" + std::to_string(p.TTL);
         if (ipv6Source_) text = "; IPv6 Len=" + std::to_string(p.NetLength) + " Hop Limit=" + std::to_string(p.TTL);
         if (ipxSource_) text = "; IPX Len=" + std::to_string(p.NetLength) + " Hops=" + std::to_string(p.TTL);
-        const ApplicationCode app = head_->App;
-        const uint16_t from = forward ? head_->SrcPort : head_->DstPort, to = forward ? head_->DstPort : head_->SrcPort;
+        const ApplicationCode app = head_.App;
+        const uint16_t from = forward ? head_.SrcPort : head_.DstPort, to = forward ? head_.DstPort : head_.SrcPort;
         const std::string ports = " Ports=" + std::to_string(from) + "->" + std::to_string(to);
         const int payload = PacketPayload(p);
         if (app == kAppTCP) {
@@ -886,7 +887,7 @@ private:
         const int32_t ordinal = out_.RowCount++;
         if (rowIndex_) rowIndex_->push_back({curY_, index});
         const bool placeholder = p.PacketFlags.Has(kPktGapMarker);
-        const TcpVerdict tcp = head_->App == kAppTCP ? tcp_.Next(state_, index, forward) : TcpVerdict{{}, 0, p.TypeWord};
+        const TcpVerdict tcp = head_.App == kAppTCP ? tcp_.Next(state_, index, forward) : TcpVerdict{{}, 0, p.TypeWord};
         const std::vector<std::string> notes = placeholder ? std::vector<std::string>() : Annotate(index, p, forward, tcp);
         if (InBand(curY_) || visit_) {
             LadderRow row = MakeRow(index, p, forward, delta, tcp, notes);
@@ -908,7 +909,7 @@ private:
     const LadderRowVisitor* visit_;
     std::vector<LadderRowRef>* rowIndex_ = nullptr;
     bool stopped_ = false;
-    const TTransHead* head_ = nullptr;
+    TTransHead head_;
     int spacing_ = 10;
     int divisor_ = 16;
     bool ipSource_ = false, ipv6Source_ = false, ipxSource_ = false;

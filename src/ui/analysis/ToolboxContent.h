@@ -114,7 +114,7 @@ std::string ToolboxAppText(const AnalysisState& state, const TTransHead& head);
 // The head of the reverse chain that answers a forward head, among the heads
 // of a TNetPeer: the ICMP head for ICMP, the head with the swapped ports for
 // the port-based applications, else the first head of the same application; -1 when none.
-int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, const TTransHead& forward);
+int32_t ReverseHeadFor(const AnalysisState& state, int32_t reversePeer, int32_t forwardHead);
 
 // The transaction query of the selection (both directions, range, NoReversePath).
 // The query's SelectedApp is -1 when nothing is selected.

@@ -1,6 +1,7 @@
 #include "ui/peermaps/StationStatsContent.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "model/Chains.h"
 #include "model/Naming.h"
@@ -291,7 +292,8 @@ PeerMapInput StationStatsContent::MapInput()
             const int to = indexOf[static_cast<size_t>(c.Peer)];
             if (to < 0) continue;
             const TDLCPeer& conv = state_.ObjectList.DLCPeer(c.Index);
-            const TDLCPeer* reverse = c.Reverse >= 0 ? &state_.ObjectList.DLCPeer(c.Reverse) : nullptr;
+            const std::optional<TDLCPeer> reverse =
+                c.Reverse >= 0 ? std::optional<TDLCPeer>(state_.ObjectList.DLCPeer(c.Reverse)) : std::nullopt;
             PeerMapLink link{from, to, {}, 1};
             double weight = 0;
             if (view == StationMapView::Errors) {

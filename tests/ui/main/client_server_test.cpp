@@ -541,8 +541,8 @@ TEST_F(ClientServer, DamagedChainsNeitherHangNorReadOutsideTheLists)
     const Talk talk = Conversation(client, server, kAppUDP, 40000, 7000);
     Exchanges(talk, 3, 0, 1000, 100);
     AnalysisState& s = State();
-    s.ObjectList.NetPeer(PeerOf(client, server)).Next = PeerOf(client, server);
-    s.ObjectList.TransHead(talk.Request).NextTrans = talk.Request;
+    s.ObjectList.ChangeNetPeer(PeerOf(client, server), [&](auto& record) { record.Next = PeerOf(client, server); });
+    s.ObjectList.ChangeTransHead(talk.Request, [&](auto& record) { record.NextTrans = talk.Request; });
     s.PacketList.back().NextPacket = 0;
     s.NetworkNodes.at(server).StationNumber = StationTree::kNoNumber;
     const ClientServerContent content = Build();
@@ -550,7 +550,7 @@ TEST_F(ClientServer, DamagedChainsNeitherHangNorReadOutsideTheLists)
     EXPECT_EQ(ServerGridRowConversation(content, 1)->ServerDLC, "UNKNOWN");
 
     // A peer without a node (so without an address) ends the walk of its node.
-    s.ObjectList.NetPeer(PeerOf(client, server)).PeerNode = TNetPeer::kNoPeerNode;
+    s.ObjectList.ChangeNetPeer(PeerOf(client, server), [&](auto& record) { record.PeerNode = TNetPeer::kNoPeerNode; });
     EXPECT_EQ(Build().ServerRowCount, 0);
 }
 

@@ -510,7 +510,7 @@ TEST(PeerWindowsHostile, EmptyAndDamagedStates)
     loop.PeerNode = state.NetworkNodes.NumberOf(node.Address);
     loop.Next = 0;
     node.FirstPeer = state.ObjectList.Add(loop);
-    state.ObjectList.NetPeer(node.FirstPeer).Next = node.FirstPeer;
+    state.ObjectList.ChangeNetPeer(node.FirstPeer, [&](auto& record) { record.Next = node.FirstPeer; });
     StationNode& station = state.Stations[MacString(reinterpret_cast<const uint8_t*>("\0\0\0\0\0\1"), 6)];
     station.StationFlags = kFlagSender | kFlagViewable;
     station.FirstDLCPeer = 12345;
