@@ -12,6 +12,10 @@
 // 4-byte entry numbers finds a key; the key order of the walk is kept in a list
 // of entry numbers that is sorted when a walk starts after new keys came (only
 // the new keys are sorted, then merged into the list).
+//
+// How the entries are stored is the Keeping policy's Store: whole (PlainEntries),
+// or mostly in a compact form (CompactNodes), where Add, Read and Change reach a
+// node without handing it out by reference, which would widen it.
 
 #include <algorithm>
 #include <cstddef>
@@ -24,8 +28,42 @@
 #include <vector>
 
 #include "model/ChunkedList.h"
+#include "model/CompactNodes.h"
 
 namespace quenlix {
+
+// Entries kept whole, in chunks of 256: a few kilobytes for the small trees of a
+// test or a short trace, and one allocation per 256 entries on a flood.
+template <class Keeping>
+class PlainEntries {
+public:
+    using Entry = typename Keeping::Entry;
+
+    std::size_t size() const { return entries_.size(); }
+    decltype(auto) KeyAt(std::size_t number) const { return Keeping::KeyOf(entries_[number]); }
+    template <class Key>
+    bool KeyIs(std::size_t number, const Key& key) const
+    {
+        return Keeping::KeyOf(entries_[number]) == key;
+    }
+    Entry& At(std::size_t number) const { return const_cast<Entry&>(entries_[number]); }
+    auto Read(std::size_t number) const { return At(number).second; }
+    template <class Changer>
+    void Change(std::size_t number, Changer& change)
+    {
+        change(At(number).second);
+    }
+    template <class Key, class Value>
+    void Add(const Key& key, const Value& value)
+    {
+        entries_.emplace_back(Keeping::Make(key, value));
+    }
+    void clear() { entries_.clear(); }
+    std::size_t FullCount() const { return entries_.size(); }
+
+private:
+    ChunkedList<Entry, 8> entries_;
+};
 
 // How an AddressTree keeps the key of an entry. KeyBeside: beside the value, in
 // a std::pair as std::map keeps it.
@@ -34,6 +72,7 @@ struct KeyBeside {
     using Entry = std::pair<const Key, Value>;
     static Entry Make(const Key& key, const Value& value) { return {key, value}; }
     static const Key& KeyOf(const Entry& entry) { return entry.first; }
+    using Store = PlainEntries<KeyBeside>;
 };
 
 // An entry that is the node itself, its key being the node's Address. It reads
@@ -72,6 +111,7 @@ struct KeyInNode {
         return entry;
     }
     static const Key& KeyOf(const Entry& entry) { return entry.second.Address; }
+    using Store = PlainEntries<KeyInNode>;
 };
 
 template <class Key, class Value, class Keeping = KeyBeside<Key, Value>>
@@ -125,7 +165,7 @@ public:
     AddressTree& operator=(const AddressTree&) = delete;
 
     std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
+    bool empty() const { return entries_.size() == 0; }
 
     iterator find(const Key& key) { return {this, 0, Lookup(key)}; }
     const_iterator find(const Key& key) const { return {this, 0, Lookup(key)}; }
@@ -141,8 +181,28 @@ public:
         const uint32_t slot = slots_[SlotOf(key)];
         return slot == 0 ? kNoNumber : slot - 1;
     }
-    value_type& Numbered(uint32_t number) { return entries_[CheckedNumber(number)]; }
-    const value_type& Numbered(uint32_t number) const { return entries_[CheckedNumber(number)]; }
+    value_type& Numbered(uint32_t number) { return entries_.At(CheckedNumber(number)); }
+    const value_type& Numbered(uint32_t number) const { return entries_.At(CheckedNumber(number)); }
+
+    // The number of the key's entry, a new default one when the key is new. The
+    // entry is not handed out, so a compact node stays compact.
+    uint32_t Add(const Key& key)
+    {
+        const uint32_t number = NumberOf(key);
+        if (number != kNoNumber) return number;
+        Insert(key, Value{});
+        return static_cast<uint32_t>(entries_.size() - 1);
+    }
+    // A copy of an entry's value, and a change to it (change(value&)), that
+    // leave a compact node compact where it can stay so.
+    Value Read(uint32_t number) const { return entries_.Read(CheckedNumber(number)); }
+    template <class Changer>
+    void Change(uint32_t number, Changer change)
+    {
+        entries_.Change(CheckedNumber(number), change);
+    }
+    // How many entries are kept whole (all but a compact tree's compact nodes).
+    std::size_t FullCount() const { return entries_.FullCount(); }
 
     Value& at(const Key& key) { return Existing(Lookup(key)); }
     const Value& at(const Key& key) const { return Existing(Lookup(key)); }
@@ -154,10 +214,8 @@ public:
     std::pair<iterator, bool> emplace(const Key& key, const Value& value)
     {
         if (value_type* found = Lookup(key)) return {{this, 0, found}, false};
-        if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
-        value_type& entry = entries_.emplace_back(Keeping::Make(key, value));
-        Place(key, static_cast<uint32_t>(entries_.size()));
-        return {{this, 0, &entry}, true};
+        Insert(key, value);
+        return {{this, 0, &entries_.At(entries_.size() - 1)}, true};
     }
 
     void clear()
@@ -174,9 +232,14 @@ public:
     const_iterator end() const { return {}; }
 
 private:
-    // Entry chunks of 256 entries: a few kilobytes for the small trees of a test
-    // or a short trace, and one allocation per 256 nodes on a flood.
-    using Entries = ChunkedList<value_type, 8>;
+    using Entries = typename Keeping::Store;
+
+    void Insert(const Key& key, const Value& value)
+    {
+        if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+        entries_.Add(key, value);
+        Place(key, static_cast<uint32_t>(entries_.size()));
+    }
 
     static std::size_t Hash(const Key& key)
     {
@@ -197,7 +260,7 @@ private:
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
             const uint32_t slot = slots_[i];
-            if (slot == 0 || Keeping::KeyOf(entries_[slot - 1]) == key) return i;
+            if (slot == 0 || entries_.KeyIs(slot - 1, key)) return i;
         }
     }
 
@@ -205,7 +268,7 @@ private:
     {
         if (slots_.empty()) return nullptr;
         const uint32_t slot = slots_[SlotOf(key)];
-        return slot == 0 ? nullptr : const_cast<value_type*>(&entries_[slot - 1]);
+        return slot == 0 ? nullptr : &entries_.At(slot - 1);
     }
 
     void Place(const Key& key, uint32_t number) { slots_[SlotOf(key)] = number; }
@@ -214,7 +277,7 @@ private:
     {
         slots_.assign(slots_.empty() ? 16 : slots_.size() * 2, 0);
         for (std::size_t i = 0; i < entries_.size(); ++i)
-            Place(Keeping::KeyOf(entries_[i]), static_cast<uint32_t>(i + 1));
+            Place(entries_.KeyAt(i), static_cast<uint32_t>(i + 1));
     }
 
     std::size_t CheckedNumber(uint32_t number) const
@@ -238,7 +301,7 @@ private:
         order_.reserve(entries_.size());
         for (std::size_t i = sorted; i < entries_.size(); ++i) order_.push_back(static_cast<uint32_t>(i));
         const auto less = [this](uint32_t a, uint32_t b) {
-            return Keeping::KeyOf(entries_[a]) < Keeping::KeyOf(entries_[b]);
+            return entries_.KeyAt(a) < entries_.KeyAt(b);
         };
         std::sort(order_.begin() + static_cast<std::ptrdiff_t>(sorted), order_.end(), less);
         std::inplace_merge(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(sorted), order_.end(), less);
@@ -247,7 +310,7 @@ private:
 
     value_type* EntryAtPosition(std::size_t position) const
     {
-        return position < order_.size() ? const_cast<value_type*>(&entries_[order_[position]]) : nullptr;
+        return position < order_.size() ? &entries_.At(order_[position]) : nullptr;
     }
 
     Entries entries_;

@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <stdexcept>
@@ -252,13 +253,30 @@ struct TNameHead {
 
 enum class ObjectKind : uint8_t { MACInfo, DLCPeer, NetPeer, TransHead, NameHead };
 
+// A 32-bit word kept in four bytes of no alignment, so that the compact records
+// below pack to 2-byte boundaries.
+class PackedWord {
+public:
+    PackedWord() = default;
+    explicit PackedWord(uint32_t word) { std::memcpy(bytes_.data(), &word, sizeof word); }
+    uint32_t Get() const
+    {
+        uint32_t word = 0;
+        std::memcpy(&word, bytes_.data(), sizeof word);
+        return word;
+    }
+
+private:
+    std::array<uint8_t, 4> bytes_{};
+};
+
 // Owns every record of the classes above. All classes share one index space,
 // as the records refer to each other by object index.
 //
 // A conversation record (TDLCPeer, TNetPeer, TTransHead) that has carried at
-// most one frame and ends its chain is kept in a compact form of 12 bytes
-// instead of its 20 to 40: a flood of new hosts makes one of each per frame,
-// and none of them ever sees a second frame. A record that outgrows the form
+// most one frame and ends its chain is kept in a compact form of 10 or 12
+// bytes instead of its 20 to 40: a flood of new hosts makes one of each per
+// frame, and none of them ever sees a second frame. A record that outgrows the form
 // moves, once, to a full record, and its compact slot keeps where it went.
 // The records are therefore read as copies and changed through ChangeDLCPeer,
 // ChangeNetPeer and ChangeTransHead.
@@ -277,6 +295,20 @@ public:
     TDLCPeer DLCPeer(int index) const;
     TNetPeer NetPeer(int index) const;
     TTransHead TransHead(int index) const;
+
+    // Calls look(const record&) on the record where it is kept, or on its
+    // unpacked copy, and returns a copy of what look returns: a look at one
+    // field without copying a full record and its counts.
+    template <class Look>
+    auto LookAtDLCPeer(int index, Look look) const
+    {
+        return LookAt(ObjectKind::DLCPeer, dlcPeers_, fullDLCPeers_, index, look);
+    }
+    template <class Look>
+    auto LookAtNetPeer(int index, Look look) const
+    {
+        return LookAt(ObjectKind::NetPeer, netPeers_, fullNetPeers_, index, look);
+    }
 
     // Applies change(record&) to the record at index.
     template <class Change>
@@ -361,7 +393,7 @@ public:
         uint32_t MovedSlot() const { return PeerNode; }
     };
     struct CompactTransHead {
-        int32_t Packet = -1;  // the first and last packet; the full record's slot once moved
+        PackedWord Packet{UINT32_MAX};  // the first and last packet; the full record's slot once moved
         uint16_t SrcPort = 0;
         uint16_t DstPort = 0;
         ApplicationCode App = kAppICMP;
@@ -372,7 +404,7 @@ public:
         TTransHead Unpack() const;
         static CompactTransHead MovedTo(uint32_t slot);
         bool Moved() const { return IsMoved != 0; }
-        uint32_t MovedSlot() const { return static_cast<uint32_t>(Packet); }
+        uint32_t MovedSlot() const { return Packet.Get(); }
     };
     static constexpr uint8_t kNoCode = 0xFF;
     static constexpr uint8_t kMovedCode = 0xFE;
@@ -453,6 +485,12 @@ private:
         const Compact& compact = At(kind, compacts, index);
         return compact.Moved() ? fulls[compact.MovedSlot()] : compact.Unpack();
     }
+    template <class Compact, class Record, class Look>
+    auto LookAt(ObjectKind kind, const List<Compact>& compacts, const List<Record>& fulls, int index, Look& look) const
+    {
+        const Compact& compact = At(kind, compacts, index);
+        return compact.Moved() ? look(fulls[compact.MovedSlot()]) : look(compact.Unpack());
+    }
     template <class Compact, class Record, class Change>
     void ChangeRecord(ObjectKind kind, List<Compact>& compacts, List<Record>& fulls, int index, Change& change)
     {
@@ -478,7 +516,7 @@ private:
     List<TTransHead> fullTransHeads_;
 };
 static_assert(sizeof(ObjectStore::CompactDLCPeer) == 12 && sizeof(ObjectStore::CompactNetPeer) == 12 &&
-                  sizeof(ObjectStore::CompactTransHead) == 12,
+                  sizeof(ObjectStore::CompactTransHead) == 10,
               "a flood of new hosts makes one of each compact record per frame");
 
 // Fields are ordered by size so that a summary packs without holes: there is one
@@ -585,11 +623,42 @@ struct StationNode {
     int64_t BytesSent = 0;
     int64_t BytesReceived = 0;
 };
-static_assert(sizeof(StationNode) == 48, "one per station, a flood's one per frame: keep it at 48 bytes");
+static_assert(sizeof(StationNode) == 48, "one per station: keep it at 48 bytes");
+
+// The compact form of a station that has sent or received at most one frame
+// (see CompactNodes): every host of a flood or a scan.
+struct StationPacking {
+    struct Compact {
+        std::array<uint8_t, 6> Address{};
+        FrameStatusSet FrameStatus;
+        EncapsulationSet Encapsulations;
+        NodeFlagSet StationFlags;
+        uint8_t Family = 0xFF;  // the one family of Families; 0xFF: none
+        uint8_t Frames = 0;     // the one frame sent, received, sent to a group; or moved
+        uint16_t Bytes = 0;     // of the one frame
+        PackedWord FirstDLCPeer;  // the full node's slot once moved
+
+        static Compact MovedTo(uint32_t slot);
+        bool Moved() const;
+        uint32_t MovedSlot() const;
+    };
+    struct Side {
+        void clear() {}
+    };
+    static bool Fits(const StationNode& node);
+    static Compact Pack(const StationNode& node, Side& side, const Compact* previous);
+    static StationNode Unpack(const Compact& compact, const Side& side);
+    static MacString KeyOf(const Compact& compact, const Side& side);
+    static bool KeyIs(const Compact& compact, const Side&, const MacString& key)
+    {
+        return key.Length == 6 && std::memcmp(compact.Address.data(), key.Data(), 6) == 0;
+    }
+};
+static_assert(sizeof(StationPacking::Compact) == 18, "a flood makes one compact station per frame");
 
 // Maps walked in address order; their nodes stay in place and keep their
 // numbers, so the network nodes may refer to their station nodes.
-using StationTree = AddressTree<MacString, StationNode, KeyInNode<MacString, StationNode>>;
+using StationTree = AddressTree<MacString, StationNode, CompactNodes<MacString, StationNode, StationPacking>>;
 
 struct NetNode {
     NetString Address;
@@ -605,13 +674,52 @@ struct NetNode {
     int64_t BytesSent = 0;
     int64_t BytesReceived = 0;
 };
-static_assert(sizeof(NetNode) == 56, "one per network address, a flood's one per frame: keep it at 56 bytes");
+static_assert(sizeof(NetNode) == 56, "one per network address: keep it at 56 bytes");
+
+// The compact form of a network node that has sent or received at most one
+// frame (see CompactNodes). An address longer than 4 bytes (IPX, IPv6) is kept
+// out of line.
+struct NetNodePacking {
+    struct Compact {
+        std::array<uint8_t, 4> Address{};  // a longer address's slot in the side list
+        uint8_t Length = 0;
+        NetworkKind Kind = kNetworkIP;
+        NodeFlagSet NetFlags;
+        uint8_t App = 0xFF;   // the one application of Protocols; 0xFF: none
+        uint8_t Frames = 0;   // the one frame sent or received; or moved
+        uint16_t Bytes = 0;   // of the one frame
+        PackedWord FirstPeer;  // the full node's slot once moved
+        PackedWord StationNumber;
+
+        static Compact MovedTo(uint32_t slot);
+        bool Moved() const;
+        uint32_t MovedSlot() const;
+    };
+    using Side = ChunkedList<std::array<uint8_t, 16>, 10>;
+    static bool Fits(const NetNode& node);
+    static Compact Pack(const NetNode& node, Side& side, const Compact* previous);
+    static NetNode Unpack(const Compact& compact, const Side& side);
+    static NetString KeyOf(const Compact& compact, const Side& side);
+    static bool KeyIs(const Compact& compact, const Side& side, const NetString& key)
+    {
+        if (key.Length != compact.Length) return false;
+        return std::memcmp(AddressBytes(compact, side), key.Data(), key.Length) == 0;
+    }
+    static const uint8_t* AddressBytes(const Compact& compact, const Side& side)
+    {
+        if (compact.Length <= compact.Address.size()) return compact.Address.data();
+        uint32_t slot = 0;
+        std::memcpy(&slot, compact.Address.data(), sizeof slot);
+        return side[slot].data();
+    }
+};
+static_assert(sizeof(NetNodePacking::Compact) == 20, "a flood makes one compact network node per frame");
 
 // A station or network node that has sent a frame (it heads a conversation chain).
 inline bool IsSender(const StationNode& station) { return station.StationFlags.Has(kFlagSender); }
 inline bool IsSender(const NetNode& node) { return node.NetFlags.Has(kFlagSender); }
 
-using NetTree = AddressTree<NetString, NetNode, KeyInNode<NetString, NetNode>>;
+using NetTree = AddressTree<NetString, NetNode, CompactNodes<NetString, NetNode, NetNodePacking>>;
 using NameTree = AddressTree<NetString, int32_t>;  // address -> object index of its TNameHead
 
 // ---- side tables of the nodes ------------------------------------------------------

@@ -10,6 +10,12 @@ int32_t Forward(const AnalysisState& state, ObjectKind kind, int32_t from, int32
     return next > from && state.ObjectList.Holds(kind, next) ? next : -1;
 }
 
+// Whether a conversation record's peer has the address.
+bool LeadsTo(const AnalysisState& state, int32_t peer, const NetString& address)
+{
+    return state.ObjectList.LookAtNetPeer(peer, [&](const TNetPeer& r) { return PeerAddressOf(state, r) == address; });
+}
+
 bool InPacketList(const AnalysisState& state, int32_t index)
 {
     return index >= 0 && static_cast<size_t>(index) < state.PacketList.size();
@@ -25,7 +31,7 @@ int32_t FirstDLCPeer(const AnalysisState& state, const StationNode& station)
 
 int32_t NextDLCPeer(const AnalysisState& state, int32_t peer)
 {
-    return Forward(state, ObjectKind::DLCPeer, peer, state.ObjectList.DLCPeer(peer).Next);
+    return Forward(state, ObjectKind::DLCPeer, peer, state.ObjectList.LookAtDLCPeer(peer, [](const TDLCPeer& r) { return r.Next; }));
 }
 
 int32_t FirstMACInfo(const AnalysisState& state, int32_t first)
@@ -46,12 +52,12 @@ int32_t FirstNetPeer(const AnalysisState& state, const NetNode& node)
 
 int32_t NextNetPeer(const AnalysisState& state, int32_t peer)
 {
-    return Forward(state, ObjectKind::NetPeer, peer, state.ObjectList.NetPeer(peer).Next);
+    return Forward(state, ObjectKind::NetPeer, peer, state.ObjectList.LookAtNetPeer(peer, [](const TNetPeer& r) { return r.Next; }));
 }
 
 int32_t FirstTransHead(const AnalysisState& state, int32_t peer)
 {
-    const int32_t first = state.ObjectList.NetPeer(peer).FirstTrans;
+    const int32_t first = state.ObjectList.LookAtNetPeer(peer, [](const TNetPeer& r) { return r.FirstTrans; });
     return state.ObjectList.Holds(ObjectKind::TransHead, first) ? first : -1;
 }
 
@@ -114,10 +120,10 @@ int32_t FindNetPeer(const AnalysisState& state, const NetNode& node, const NetSt
         const int32_t peer = found != nullptr ? *found : FirstNetPeer(state, node);
         if (peer < 0 || !(node.NetFlags.Has(kFlagSender)) || !state.ObjectList.Holds(ObjectKind::NetPeer, peer))
             return -1;
-        return PeerAddressOf(state, state.ObjectList.NetPeer(peer)) == peerAddress ? peer : -1;
+        return LeadsTo(state, peer, peerAddress) ? peer : -1;
     }
     for (int32_t p = FirstNetPeer(state, node); p >= 0; p = NextNetPeer(state, p))
-        if (PeerAddressOf(state, state.ObjectList.NetPeer(p)) == peerAddress) return p;
+        if (LeadsTo(state, p, peerAddress)) return p;
     return -1;
 }
 

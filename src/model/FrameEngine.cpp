@@ -608,22 +608,14 @@ void AnalyzeMacFrame(AnalysisState& s, const FrameReader& f, const FrameResult& 
 
 // ---- stations and DLC conversations -----------------------------------------------
 
-StationNode& InsertStation(AnalysisState& s, const MacString& address)
-{
-    StationNode& node = s.Stations[address];
-    node.Address = address;
-    s.StationCount += 1;
-    return node;
-}
-
 // The number of the address's station in state.Stations; a new station when
 // the address is new (numbers follow the order of insertion).
 uint32_t FindOrInsertStation(AnalysisState& s, const MacString& address)
 {
-    const uint32_t number = s.Stations.NumberOf(address);
-    if (number != StationTree::kNoNumber) return number;
-    InsertStation(s, address);
-    return static_cast<uint32_t>(s.Stations.size() - 1);
+    const std::size_t before = s.Stations.size();
+    const uint32_t number = s.Stations.Add(address);
+    if (s.Stations.size() != before) s.StationCount += 1;
+    return number;
 }
 
 std::array<uint64_t, 2> DlcKey(const MacString& src, const MacString& dst)
@@ -646,8 +638,9 @@ int NewDLCPeer(AnalysisState& s, const FrameResult& r)
 int FindDLCPeer(const AnalysisState& s, const FrameResult& r, const StationNode& source)
 {
     if (const int32_t* found = s.Index.DLCPeers.Find(DlcKey(r.SrcAddr, r.DstAddr))) return *found;
-    const TDLCPeer& first = s.ObjectList.DLCPeer(source.FirstDLCPeer);
-    return std::memcmp(first.DestAddress.data(), r.DstAddr.Data(), 6) == 0 ? source.FirstDLCPeer : -1;
+    const bool matches = s.ObjectList.LookAtDLCPeer(
+        source.FirstDLCPeer, [&r](const TDLCPeer& first) { return std::memcmp(first.DestAddress.data(), r.DstAddr.Data(), 6) == 0; });
+    return matches ? source.FirstDLCPeer : -1;
 }
 
 // Starts the station's DLC chain with a record for the frame's destination. The
@@ -656,8 +649,8 @@ int FindDLCPeer(const AnalysisState& s, const FrameResult& r, const StationNode&
 void StartDLCChain(AnalysisState& s, const FrameResult& r, StationNode& source)
 {
     if (IsSender(source)) {
-        const TDLCPeer& old = s.ObjectList.DLCPeer(source.FirstDLCPeer);
-        s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, MacString(old.DestAddress.data(), 6)), source.FirstDLCPeer);
+        const auto old = s.ObjectList.LookAtDLCPeer(source.FirstDLCPeer, [](const TDLCPeer& first) { return first.DestAddress; });
+        s.Index.DLCPeers.Insert(DlcKey(r.SrcAddr, MacString(old.data(), 6)), source.FirstDLCPeer);
     }
     source.FirstDLCPeer = NewDLCPeer(s, r);
 }
@@ -682,38 +675,42 @@ void AccountDLCPeer(AnalysisState& s, const FrameResult& r, StationNode& source)
 
 void AccountStations(AnalysisState& s, const FrameReader& f, FrameResult& r)
 {
+    // The stations are changed through their tree, which keeps a station of one
+    // frame (every new host of a flood) in its compact form.
     r.SrcStation = FindOrInsertStation(s, r.SrcAddr);
-    StationNode& source = s.Stations.Numbered(r.SrcStation).second;
-    if (!source.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
-        StartDLCChain(s, r, source);
-        source.StationFlags = {kFlagSender, kFlagViewable};
-        s.SourceStationCount += 1;
-    }
-    source.Families |= r.Family;
-    source.Encapsulations |= r.EncapsulationBit();
-    source.FrameStatus |= r.StatusBit();
-    source.FramesSent += 1;
-    source.BytesSent += s.Frame.FrameSize;
-    if (r.IsGroup) source.GroupFramesSent += 1;
-    if (s.Frame.FrameBadFCS) {
-        StationErrorRecord& errors = ErrorsFor(s, source);
-        errors.BadFCSSent = AddSaturated(errors.BadFCSSent, 1);
-    }
-    if (r.FrameNo - s.LastFragmentFrame < 3 && !s.Frame.FrameBadFCS) {
-        StationErrorRecord& errors = ErrorsFor(s, source);
-        errors.CollisionSuspects = AddSaturated(errors.CollisionSuspects, 1);
-    }
-    if (s.Topology == kTopologyTokenRing && r.Family == kFamilyMAC) AnalyzeMacFrame(s, f, r, source);
+    s.Stations.Change(r.SrcStation, [&](StationNode& source) {
+        if (!source.StationFlags.HasAll({kFlagSender, kFlagViewable})) {
+            StartDLCChain(s, r, source);
+            source.StationFlags = {kFlagSender, kFlagViewable};
+            s.SourceStationCount += 1;
+        }
+        source.Families |= r.Family;
+        source.Encapsulations |= r.EncapsulationBit();
+        source.FrameStatus |= r.StatusBit();
+        source.FramesSent += 1;
+        source.BytesSent += s.Frame.FrameSize;
+        if (r.IsGroup) source.GroupFramesSent += 1;
+        if (s.Frame.FrameBadFCS) {
+            StationErrorRecord& errors = ErrorsFor(s, source);
+            errors.BadFCSSent = AddSaturated(errors.BadFCSSent, 1);
+        }
+        if (r.FrameNo - s.LastFragmentFrame < 3 && !s.Frame.FrameBadFCS) {
+            StationErrorRecord& errors = ErrorsFor(s, source);
+            errors.CollisionSuspects = AddSaturated(errors.CollisionSuspects, 1);
+        }
+        if (s.Topology == kTopologyTokenRing && r.Family == kFamilyMAC) AnalyzeMacFrame(s, f, r, source);
 
-    AccountDLCPeer(s, r, source);
+        AccountDLCPeer(s, r, source);
+    });
 
     r.DstStation = FindOrInsertStation(s, r.DstAddr);
-    StationNode& dest = s.Stations.Numbered(r.DstStation).second;
-    dest.Families |= r.Family;
-    dest.Encapsulations |= r.EncapsulationBit();
-    dest.FrameStatus |= r.StatusBit();
-    dest.FramesReceived += 1;
-    dest.BytesReceived += s.Frame.FrameSize;
+    s.Stations.Change(r.DstStation, [&](StationNode& dest) {
+        dest.Families |= r.Family;
+        dest.Encapsulations |= r.EncapsulationBit();
+        dest.FrameStatus |= r.StatusBit();
+        dest.FramesReceived += 1;
+        dest.BytesReceived += s.Frame.FrameSize;
+    });
 }
 
 // ---- names ------------------------------------------------------------------------
@@ -1274,19 +1271,21 @@ void DecodeIpx(AnalysisState& s, const FrameReader& f, FrameResult& r)
 
 // ---- network accounting, conversations and packets ----------------------------------
 
-NetNode& InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, uint32_t station)
+// The number of a new node for the address, first seen in the frame.
+uint32_t InsertNetNode(AnalysisState& s, const NetString& address, const FrameResult& r, uint32_t station)
 {
-    NetNode& node = s.NetworkNodes[address];
-    node.Address = address;
-    node.Kind = NetworkKindOf(r.Family);
-    node.StationNumber = station;
+    const uint32_t number = s.NetworkNodes.Add(address);
+    s.NetworkNodes.Change(number, [&](NetNode& node) {
+        node.Kind = NetworkKindOf(r.Family);
+        node.StationNumber = station;
+    });
     if (r.Family == kFamilyIP)
         s.IPHostCount += 1;
     else if (r.Family == kFamilyIPv6)
         s.IPv6HostCount += 1;
     else
         s.IPXHostCount += 1;
-    return node;
+    return number;
 }
 
 bool MatchesByPorts(ApplicationCode app)
@@ -1346,7 +1345,9 @@ int NewNetPeer(AnalysisState& s, const FrameResult& r)
 int FindNetPeerOf(const AnalysisState& s, const NetNode& source, const FrameResult& r)
 {
     if (const int32_t* found = s.Index.NetPeers.Find(NetPeerKey(r.SrcNet, r.DstNet))) return *found;
-    return PeerAddressOf(s, s.ObjectList.NetPeer(source.FirstPeer)) == r.DstNet ? source.FirstPeer : -1;
+    const bool matches = s.ObjectList.LookAtNetPeer(
+        source.FirstPeer, [&](const TNetPeer& first) { return PeerAddressOf(s, first) == r.DstNet; });
+    return matches ? source.FirstPeer : -1;
 }
 
 // isNew: the node starts a chain (it is new, or a view had hidden it); hadChain:
@@ -1362,8 +1363,8 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, bool hadChai
             s.IPXSenderCount += 1;
         // The first record of a chain the node had before goes into the index.
         if (hadChain) {
-            const TNetPeer& old = s.ObjectList.NetPeer(source.FirstPeer);
-            s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, PeerAddressOf(s, old)), source.FirstPeer);
+            const NetString old = s.ObjectList.LookAtNetPeer(source.FirstPeer, [&s](const TNetPeer& first) { return PeerAddressOf(s, first); });
+            s.Index.NetPeers.Insert(NetPeerKey(r.SrcNet, old), source.FirstPeer);
         }
         source.FirstPeer = NewNetPeer(s, r);
         return source.FirstPeer;
@@ -1380,7 +1381,7 @@ int FindOrAddNetPeer(AnalysisState& s, NetNode& source, bool isNew, bool hadChai
 int FindOrAddTransHead(AnalysisState& s, int netPeer, const FrameResult& r)
 {
     if (const int32_t* found = s.Index.TransHeads.Find(TransHeadKey(netPeer, r))) return *found;
-    const int first = s.ObjectList.NetPeer(netPeer).FirstTrans;
+    const int first = s.ObjectList.LookAtNetPeer(netPeer, [](const TNetPeer& peer) { return peer.FirstTrans; });
     if (HeadMatches(s.ObjectList.TransHead(first), r)) return first;
     const int index = NewTransHead(s, r);
     // A new head is only made when no head matched, so its key is new.
@@ -1405,10 +1406,11 @@ int AppendPacket(AnalysisState& s, int headIndex)
     return index;
 }
 
-void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
+// Appends the frame's summary to the head's chain and returns its index.
+int AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
 {
-    const int last = s.ObjectList.TransHead(headIndex).LastPacket;
     int index = AppendPacket(s, headIndex);
+    const int last = s.PacketList[static_cast<size_t>(index)].PrevPacket;
     // A missing NCP sequence number leaves a gap marker before the frame's packet.
     if (r.App == kAppNCP && last != -1 && r.Seq != 0 &&
         int64_t{r.Seq} - s.PacketList[static_cast<size_t>(last)].Seq >= 2) {
@@ -1442,6 +1444,7 @@ void AddPacketSummary(AnalysisState& s, int headIndex, const FrameResult& r)
         s.TcpOptions.push_back(r.TcpOptions);
         s.TcpOptions.back().Packet = index;
     }
+    return index;
 }
 
 int TcpPayload(const TPacket& e)
@@ -1486,9 +1489,9 @@ void MarkNcpRepeat(AnalysisState& s, TPacket& p)
     }
 }
 
-void MarkRepeats(AnalysisState& s, int headIndex, ApplicationCode app)
+void MarkRepeats(AnalysisState& s, int packet, ApplicationCode app)
 {
-    TPacket& p = s.PacketList[static_cast<size_t>(s.ObjectList.TransHead(headIndex).LastPacket)];
+    TPacket& p = s.PacketList[static_cast<size_t>(packet)];
     if (p.PrevPacket < 0) return;
     if (app == kAppTCP)
         MarkTcpRetransmission(s, p);
@@ -1498,23 +1501,29 @@ void MarkRepeats(AnalysisState& s, int headIndex, ApplicationCode app)
 
 void AccountNetwork(AnalysisState& s, const FrameResult& r)
 {
-    auto found = s.NetworkNodes.find(r.SrcNet);
-    bool isNew = found == s.NetworkNodes.end();
-    NetNode& source = isNew ? InsertNetNode(s, r.SrcNet, r, r.SrcStation) : found->second;
-    // Only the engine sets kFlagSender, when it makes the node's first conversation.
-    const bool hadChain = source.NetFlags.Has(kFlagSender);
-    if (!source.NetFlags.HasAll({kFlagSender, kFlagViewable})) {
-        source.NetFlags = {kFlagSender, kFlagViewable};
-        isNew = true;
-    }
-    source.Protocols |= r.App;
-    source.FramesSent += 1;
-    source.BytesSent += s.Frame.FrameSize;
+    // The nodes are changed through their tree, which keeps a node of one frame
+    // (every new host of a flood) in its compact form.
+    uint32_t source = s.NetworkNodes.NumberOf(r.SrcNet);
+    bool isNew = source == NetTree::kNoNumber;
+    if (isNew) source = InsertNetNode(s, r.SrcNet, r, r.SrcStation);
+    uint32_t dest = NetTree::kNoNumber;
+    int peerIndex = -1;
+    s.NetworkNodes.Change(source, [&](NetNode& node) {
+        // Only the engine sets kFlagSender, when it makes the node's first conversation.
+        const bool hadChain = node.NetFlags.Has(kFlagSender);
+        if (!node.NetFlags.HasAll({kFlagSender, kFlagViewable})) {
+            node.NetFlags = {kFlagSender, kFlagViewable};
+            isNew = true;
+        }
+        node.Protocols |= r.App;
+        node.FramesSent += 1;
+        node.BytesSent += s.Frame.FrameSize;
 
-    found = s.NetworkNodes.find(r.DstNet);
-    NetNode& dest = found != s.NetworkNodes.end() ? found->second : InsertNetNode(s, r.DstNet, r, r.DstStation);
-
-    const int peerIndex = FindOrAddNetPeer(s, source, isNew, hadChain, r);
+        // The destination's node is in the map before its first conversation is made.
+        dest = s.NetworkNodes.NumberOf(r.DstNet);
+        if (dest == NetTree::kNoNumber) dest = InsertNetNode(s, r.DstNet, r, r.DstStation);
+        peerIndex = FindOrAddNetPeer(s, node, isNew, hadChain, r);
+    });
     s.ObjectList.ChangeNetPeer(peerIndex, [&](TNetPeer& peer) {
         peer.Protocols |= r.App;
         peer.Hops = r.TTL;
@@ -1524,13 +1533,15 @@ void AccountNetwork(AnalysisState& s, const FrameResult& r)
     });
 
     const int head = FindOrAddTransHead(s, peerIndex, r);
-    AddPacketSummary(s, head, r);
+    const int packet = AddPacketSummary(s, head, r);
 
-    dest.Protocols |= r.App;
-    dest.FramesReceived += 1;
-    dest.BytesReceived += s.Frame.FrameSize;
+    s.NetworkNodes.Change(dest, [&](NetNode& node) {
+        node.Protocols |= r.App;
+        node.FramesReceived += 1;
+        node.BytesReceived += s.Frame.FrameSize;
+    });
 
-    MarkRepeats(s, head, r.App);
+    MarkRepeats(s, packet, r.App);
 }
 
 }  // namespace

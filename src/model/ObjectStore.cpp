@@ -156,7 +156,7 @@ bool ObjectStore::CompactTransHead::Fits(const TTransHead& r)
 ObjectStore::CompactTransHead ObjectStore::CompactTransHead::Pack(const TTransHead& r)
 {
     CompactTransHead c;
-    c.Packet = r.FirstPacket;
+    c.Packet = PackedWord(static_cast<uint32_t>(r.FirstPacket));
     c.SrcPort = r.SrcPort;
     c.DstPort = r.DstPort;
     c.App = r.App;
@@ -169,8 +169,8 @@ TTransHead ObjectStore::CompactTransHead::Unpack() const
     r.App = App;
     r.SrcPort = SrcPort;
     r.DstPort = DstPort;
-    r.FirstPacket = Packet;
-    r.LastPacket = Packet;
+    r.FirstPacket = static_cast<int32_t>(Packet.Get());
+    r.LastPacket = r.FirstPacket;
     return r;
 }
 
@@ -178,7 +178,7 @@ ObjectStore::CompactTransHead ObjectStore::CompactTransHead::MovedTo(uint32_t sl
 {
     CompactTransHead c;
     c.IsMoved = 1;
-    c.Packet = static_cast<int32_t>(slot);
+    c.Packet = PackedWord(slot);
     return c;
 }
 

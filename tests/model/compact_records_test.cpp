@@ -1,6 +1,6 @@
-// The compact form of the conversation records: whatever changes a record goes
-// through, it reads back exactly as changed, and a host that sends one frame
-// keeps all of its records compact.
+// The compact forms of the conversation records and of the station and network
+// nodes: whatever changes a record or node goes through, it reads back exactly
+// as changed, and a host that sends one frame stays compact throughout.
 
 #include <gtest/gtest.h>
 
@@ -141,9 +141,111 @@ TEST(CompactRecords, AHostThatSendsOneFrameKeepsItsRecordsCompact)
     for (uint32_t host = 2; host < 202; ++host) feed.Feed(FloodFrame(host), host * 10.0);
     EXPECT_GE(state.ObjectList.Count(), 600);
     EXPECT_EQ(state.ObjectList.FullRecordCount(), 0u);
+    EXPECT_EQ(state.Stations.FullCount(), 1u);  // the server, which received every frame
+    EXPECT_EQ(state.NetworkNodes.FullCount(), 1u);
 
     feed.Feed(FloodFrame(7), 5000.0);
     EXPECT_EQ(state.ObjectList.FullRecordCount(), 3u);  // its DLC and IP conversations and their head
+    EXPECT_EQ(state.Stations.FullCount(), 2u);
+    EXPECT_EQ(state.NetworkNodes.FullCount(), 2u);
+}
+
+bool Same(const StationNode& a, const StationNode& b)
+{
+    return a.Address == b.Address && a.FrameStatus == b.FrameStatus && a.StationFlags == b.StationFlags &&
+           a.Encapsulations == b.Encapsulations && a.Families == b.Families && a.FramesSent == b.FramesSent &&
+           a.FramesReceived == b.FramesReceived && a.GroupFramesSent == b.GroupFramesSent &&
+           a.FirstDLCPeer == b.FirstDLCPeer && a.BytesSent == b.BytesSent && a.BytesReceived == b.BytesReceived;
+}
+
+bool Same(const NetNode& a, const NetNode& b)
+{
+    return a.Address == b.Address && a.Kind == b.Kind && a.NetFlags == b.NetFlags && a.Protocols == b.Protocols &&
+           a.FramesSent == b.FramesSent && a.FramesReceived == b.FramesReceived && a.FirstPeer == b.FirstPeer &&
+           a.StationNumber == b.StationNumber && a.BytesSent == b.BytesSent && a.BytesReceived == b.BytesReceived;
+}
+
+void RandomFrame(RandomChanges& random, StationNode& node)
+{
+    const bool sent = random.Pick(2) != 0;
+    (sent ? node.FramesSent : node.FramesReceived) += 1;
+    (sent ? node.BytesSent : node.BytesReceived) += random.Size();
+    if (sent && random.Pick(3) == 0) node.GroupFramesSent += 1;
+    node.Families |= static_cast<ProtocolFamily>(random.Pick(2));
+    node.StationFlags |= kFlagSender;
+    node.FirstDLCPeer = random.Pick(100000);
+}
+
+void RandomFrame(RandomChanges& random, NetNode& node)
+{
+    const bool sent = random.Pick(2) != 0;
+    (sent ? node.FramesSent : node.FramesReceived) += 1;
+    (sent ? node.BytesSent : node.BytesReceived) += random.Size();
+    node.Protocols |= static_cast<ApplicationCode>(random.Pick(2));
+    node.FirstPeer = random.Pick(100000);
+    node.StationNumber = static_cast<uint32_t>(random.Pick(100000));
+}
+
+// Nodes changed at random through their tree, some also handed out by
+// reference (which moves them to the full form), read back as their twins,
+// are found by their addresses and walked in address order.
+template <class Tree, class MakeKey>
+void ExpectNodesKeptExactly(Tree& tree, MakeKey key)
+{
+    using Node = typename Tree::mapped_type;
+    RandomChanges random;
+    std::vector<Node> twins;
+    for (uint32_t i = 0; i < 400; ++i) {
+        ASSERT_EQ(tree.Add(key(i)), i);
+        twins.push_back(Node{});
+        twins.back().Address = key(i);
+    }
+    for (int round = 0; round < 700; ++round) {
+        const auto i = static_cast<uint32_t>(random.Pick(400));
+        Node& twin = twins[i];
+        if (random.Pick(10) == 0) {
+            EXPECT_TRUE(Same(tree.Numbered(i).second, twin)) << i;  // by reference: moves it
+            continue;
+        }
+        RandomFrame(random, twin);
+        tree.Change(i, [&twin](Node& node) { node = twin; });
+    }
+    EXPECT_GT(tree.FullCount(), 40u);
+    EXPECT_LT(tree.FullCount(), 400u);
+    for (uint32_t i = 0; i < 400; ++i) {
+        EXPECT_TRUE(Same(tree.Read(i), twins[i])) << i;
+        EXPECT_EQ(tree.NumberOf(key(i)), i);
+    }
+    std::size_t walked = 0;
+    const typename Tree::key_type* previous = nullptr;
+    for (const auto& [address, node] : tree) {
+        if (previous != nullptr) EXPECT_LT(*previous, address);
+        previous = &address;
+        EXPECT_TRUE(Same(node, twins[tree.NumberOf(address)]));
+        ++walked;
+    }
+    EXPECT_EQ(walked, 400u);
+    EXPECT_EQ(tree.FullCount(), 400u);  // the walk handed every node out by reference
+}
+
+TEST(CompactNodes, StationsReadBackExactlyAsChangedWhetherCompactOrNot)
+{
+    StationTree stations;
+    ExpectNodesKeptExactly(stations, [](uint32_t i) { return MacString(testing::MacOf(i * 7919).data(), 6); });
+}
+
+TEST(CompactNodes, NetworkNodesOfEveryAddressLengthReadBackExactly)
+{
+    NetTree nodes;
+    ExpectNodesKeptExactly(nodes, [](uint32_t i) {
+        // IPv4, IPX (network and station) and IPv6 addresses in turn.
+        const std::size_t length = i % 3 == 0 ? 4 : i % 3 == 1 ? 10 : 16;
+        std::array<uint8_t, 16> bytes{};
+        for (std::size_t k = 0; k < length; ++k) bytes[k] = static_cast<uint8_t>((i * 31 + k * 17) % 251);
+        bytes[0] = static_cast<uint8_t>(i >> 8);
+        bytes[1] = static_cast<uint8_t>(i);
+        return NetString(bytes.data(), length);
+    });
 }
 
 }  // namespace

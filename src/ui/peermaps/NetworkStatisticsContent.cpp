@@ -78,7 +78,7 @@ struct NetworkChainCache : PeerChainCache<NetworkChainWalk> {
             GroupPeer.push_back(IsGroupPeer(state, *node) ? 1 : 0);
         }
         for (Conversation& c : Conversations)
-            if (c.Reverse >= 0) c.Hops += state.ObjectList.NetPeer(c.Reverse).Hops;
+            if (c.Reverse >= 0) c.Hops += state.ObjectList.LookAtNetPeer(c.Reverse, [](const TNetPeer& peer) { return peer.Hops; });
     }
 };
 
@@ -265,7 +265,10 @@ PeerMapInput NetworkStatisticsContent::MapInput()
                     link.Colours.push_back(ProtocolBitHasOwnColour(b) && key != 0 ? KeyColour(key)
                                                                                   : dlccolours::kButtonText);
                     weight = static_cast<double>(conv.FramesByProtocol[static_cast<size_t>(b)]) +
-                             (c.Reverse >= 0 ? state_.ObjectList.NetPeer(c.Reverse).FramesByProtocol[static_cast<size_t>(b)] : 0);
+                             (c.Reverse >= 0 ? state_.ObjectList.LookAtNetPeer(c.Reverse, [b](const TNetPeer& peer) {
+                                 return peer.FramesByProtocol[static_cast<size_t>(b)];
+                             })
+                                             : 0);
                 }
                 link.PenWidth = PeerLineWidth(weight, state_.TotalFrames);
             }

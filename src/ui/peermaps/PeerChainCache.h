@@ -75,7 +75,7 @@ struct StationChainWalk {
     static int32_t Next(const AnalysisState& state, int32_t record) { return NextDLCPeer(state, record); }
     static std::optional<Key> PeerOf(const AnalysisState& state, int32_t record)
     {
-        return MacString(state.ObjectList.DLCPeer(record).DestAddress.data(), 6);
+        return state.ObjectList.LookAtDLCPeer(record, [](const TDLCPeer& peer) { return MacString(peer.DestAddress.data(), 6); });
     }
     static Conversation Converse(const AnalysisState&, int32_t record, int peer) { return {peer, record, -1}; }
 };
@@ -100,7 +100,8 @@ struct NetworkChainWalk {
     static int32_t Next(const AnalysisState& state, int32_t record) { return NextNetPeer(state, record); }
     static std::optional<Key> PeerOf(const AnalysisState& state, int32_t record)
     {
-        const NetString& address = PeerAddressOf(state, state.ObjectList.NetPeer(record));
+        const NetString address =
+            state.ObjectList.LookAtNetPeer(record, [&state](const TNetPeer& peer) { return PeerAddressOf(state, peer); });
         if (address.Length == 0) return std::nullopt;
         return address;
     }
