@@ -25,17 +25,43 @@ bool OneCode(Bits bits, uint8_t& code)
     return true;
 }
 
-// The frame figures of a node that sent or received at most one frame: which
-// it was (kSentOne, kReceivedOne or neither) and its bytes; false for any other.
-bool OneFrame(uint32_t sent, uint32_t received, int64_t bytesSent, int64_t bytesReceived, uint8_t& frames, uint16_t& bytes)
+// The frame figures of a node (station or network node) that sent or received
+// at most one frame: which it was (kSentOne, kReceivedOne or neither) and its
+// bytes; false for any other.
+template <class Node>
+bool OneFrame(const Node& node, uint8_t& frames, uint16_t& bytes)
 {
+    const uint32_t sent = node.FramesSent;
+    const uint32_t received = node.FramesReceived;
     if (sent + uint64_t{received} > 1) return false;
-    const int64_t counted = sent != 0 ? bytesSent : bytesReceived;
-    const int64_t other = sent != 0 ? bytesReceived : bytesSent;
+    const int64_t counted = sent != 0 ? node.BytesSent : node.BytesReceived;
+    const int64_t other = sent != 0 ? node.BytesReceived : node.BytesSent;
     if (other != 0 || counted < 0 || counted > UINT16_MAX || (sent + received == 0 && counted != 0)) return false;
     frames = sent != 0 ? kSentOne : received != 0 ? kReceivedOne : 0;
     bytes = static_cast<uint16_t>(counted);
     return true;
+}
+
+template <class Node>
+bool HasOneFrameOrNone(const Node& node)
+{
+    uint8_t frames = 0;
+    uint16_t bytes = 0;
+    return OneFrame(node, frames, bytes);
+}
+
+// Sets a node's frame figures from what OneFrame found.
+template <class Node>
+void SetOneFrame(Node& node, uint8_t frames, uint16_t bytes)
+{
+    if ((frames & kSentOne) != 0) {
+        node.FramesSent = 1;
+        node.BytesSent = bytes;
+    }
+    if ((frames & kReceivedOne) != 0) {
+        node.FramesReceived = 1;
+        node.BytesReceived = bytes;
+    }
 }
 
 }  // namespace
@@ -56,10 +82,7 @@ uint32_t StationPacking::Compact::MovedSlot() const { return FirstDLCPeer.Get();
 bool StationPacking::Fits(const StationNode& node)
 {
     uint8_t code = 0;
-    uint8_t frames = 0;
-    uint16_t bytes = 0;
-    return node.Address.Length == 6 && OneCode(node.Families.ToBits(), code) &&
-           OneFrame(node.FramesSent, node.FramesReceived, node.BytesSent, node.BytesReceived, frames, bytes) &&
+    return node.Address.Length == 6 && OneCode(node.Families.ToBits(), code) && HasOneFrameOrNone(node) &&
            node.GroupFramesSent <= node.FramesSent;
 }
 
@@ -71,7 +94,7 @@ StationPacking::Compact StationPacking::Pack(const StationNode& node, Side&, con
     compact.Encapsulations = node.Encapsulations;
     compact.StationFlags = node.StationFlags;
     OneCode(node.Families.ToBits(), compact.Family);
-    OneFrame(node.FramesSent, node.FramesReceived, node.BytesSent, node.BytesReceived, compact.Frames, compact.Bytes);
+    OneFrame(node, compact.Frames, compact.Bytes);
     if (node.GroupFramesSent != 0) compact.Frames |= kSentToGroup;
     compact.FirstDLCPeer = PackedWord(static_cast<uint32_t>(node.FirstDLCPeer));
     return compact;
@@ -85,14 +108,7 @@ StationNode StationPacking::Unpack(const Compact& compact, const Side& side)
     node.Encapsulations = compact.Encapsulations;
     node.StationFlags = compact.StationFlags;
     if (compact.Family != kNoCode) node.Families = static_cast<ProtocolFamily>(compact.Family);
-    if ((compact.Frames & kSentOne) != 0) {
-        node.FramesSent = 1;
-        node.BytesSent = compact.Bytes;
-    }
-    if ((compact.Frames & kReceivedOne) != 0) {
-        node.FramesReceived = 1;
-        node.BytesReceived = compact.Bytes;
-    }
+    SetOneFrame(node, compact.Frames, compact.Bytes);
     if ((compact.Frames & kSentToGroup) != 0) node.GroupFramesSent = 1;
     node.FirstDLCPeer = static_cast<int32_t>(compact.FirstDLCPeer.Get());
     return node;
@@ -119,10 +135,7 @@ uint32_t NetNodePacking::Compact::MovedSlot() const { return FirstPeer.Get(); }
 bool NetNodePacking::Fits(const NetNode& node)
 {
     uint8_t code = 0;
-    uint8_t frames = 0;
-    uint16_t bytes = 0;
-    return OneCode(node.Protocols.ToBits(), code) &&
-           OneFrame(node.FramesSent, node.FramesReceived, node.BytesSent, node.BytesReceived, frames, bytes);
+    return OneCode(node.Protocols.ToBits(), code) && HasOneFrameOrNone(node);
 }
 
 NetNodePacking::Compact NetNodePacking::Pack(const NetNode& node, Side& side, const Compact* previous)
@@ -142,7 +155,7 @@ NetNodePacking::Compact NetNodePacking::Pack(const NetNode& node, Side& side, co
     compact.Kind = node.Kind;
     compact.NetFlags = node.NetFlags;
     OneCode(node.Protocols.ToBits(), compact.App);
-    OneFrame(node.FramesSent, node.FramesReceived, node.BytesSent, node.BytesReceived, compact.Frames, compact.Bytes);
+    OneFrame(node, compact.Frames, compact.Bytes);
     compact.FirstPeer = PackedWord(static_cast<uint32_t>(node.FirstPeer));
     compact.StationNumber = PackedWord(node.StationNumber);
     return compact;
@@ -155,14 +168,7 @@ NetNode NetNodePacking::Unpack(const Compact& compact, const Side& side)
     node.Kind = compact.Kind;
     node.NetFlags = compact.NetFlags;
     if (compact.App != kNoCode) node.Protocols = static_cast<ApplicationCode>(compact.App);
-    if ((compact.Frames & kSentOne) != 0) {
-        node.FramesSent = 1;
-        node.BytesSent = compact.Bytes;
-    }
-    if ((compact.Frames & kReceivedOne) != 0) {
-        node.FramesReceived = 1;
-        node.BytesReceived = compact.Bytes;
-    }
+    SetOneFrame(node, compact.Frames, compact.Bytes);
     node.FirstPeer = static_cast<int32_t>(compact.FirstPeer.Get());
     node.StationNumber = compact.StationNumber.Get();
     return node;
